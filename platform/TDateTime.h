@@ -1,0 +1,25 @@
+#pragma once
+// Date-time serials: days since 30 December 1899 as a double, the fraction
+// being the time of day. For negative serials the fraction still counts
+// forward from midnight (-1.25 is 29 Dec 1899, 06:00).
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+
+using TDateTime = double;
+
+constexpr TDateTime DateDelta = 693594;  // days from 1 Jan 0001 to 30 Dec 1899
+constexpr double MSecsPerDay = 86400000.0;
+
+TDateTime DateToSerial(const QDate& d);
+TDateTime TimeToSerial(const QTime& t);
+TDateTime DateTimeToSerial(const QDateTime& dt);
+QDate SerialToDate(TDateTime v);
+QTime SerialToTime(TDateTime v);
+// Local time, no time-zone shift applied to the serial.
+QDateTime SerialToDateTime(TDateTime v);
+// Whether v maps to a valid date (1 Jan 0100 .. 31 Dec 9999).
+bool IsValidSerial(TDateTime v);
+TDateTime Now();
+TDateTime Date();

@@ -1,0 +1,49 @@
+#pragma once
+// Message boxes and modal dialogs go through one replaceable hook, so that
+// headless tests (and the snapshot tool) never block on a dialog. The default
+// hook shows a real QMessageBox / runs QDialog::exec().
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class QDialog;
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8, mbAbort = 16, mbRetry = 32, mbIgnore = 64, mbAll = 128 };
+using TMsgDlgButtons = unsigned;
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7, mrAll = 8 };
+
+struct TMessageRequest {
+  QString Text;
+  TMsgDlgType Type = mtInformation;
+  TMsgDlgButtons Buttons = mbOK;
+};
+
+using TMessageHook = std::function<int(const TMessageRequest&)>;
+// Gets the dialog to run; returns its result (QDialog::Accepted/Rejected or a TModalResult).
+using TModalHook = std::function<int(QDialog&)>;
+
+// Returns the previous hook. An empty hook restores the default.
+TMessageHook SetMessageHook(TMessageHook hook);
+TModalHook SetModalHook(TModalHook hook);
+
+int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
+void ShowMessage(const QString& text);
+// Runs a modal dialog through the hook.
+int ExecModal(QDialog& dlg);
+
+// A hook for tests: records every message and answers with `answer`; modal
+// dialogs are rejected (or handed to `onModal`).
+class TRecordingDialogs {
+ public:
+  explicit TRecordingDialogs(int answer = mrOk);
+  ~TRecordingDialogs();
+  std::vector<TMessageRequest> Messages;
+  int Answer;
+  std::function<int(QDialog&)> OnModal;
+
+ private:
+  TMessageHook mOldMsg;
+  TModalHook mOldModal;
+};

@@ -1,0 +1,60 @@
+#pragma once
+// Small value types shared by all components: rectangles with exclusive right
+// and bottom edges, points, alignments and the event signature convention.
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+
+class QObject;
+using TObject = QObject;
+using TNotifyEvent = std::function<void(TObject* sender)>;
+
+using TPoint = QPoint;
+
+// Left/Top inclusive, Right/Bottom exclusive: Rect(0,0,10,10) is 10x10 pixels.
+struct TRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  constexpr TRect() = default;
+  constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}
+  explicit TRect(const QRect& q) : Left(q.left()), Top(q.top()), Right(q.left() + q.width()), Bottom(q.top() + q.height()) {}
+  constexpr int Width() const { return Right - Left; }
+  constexpr int Height() const { return Bottom - Top; }
+  constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
+  constexpr TPoint TopLeft() const { return {Left, Top}; }
+  constexpr TPoint BottomRight() const { return {Right, Bottom}; }
+  constexpr bool Contains(const TPoint& p) const { return p.x() >= Left && p.x() < Right && p.y() >= Top && p.y() < Bottom; }
+  QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
+  constexpr bool operator==(const TRect&) const = default;
+};
+
+constexpr TRect Rect(int l, int t, int r, int b) { return TRect(l, t, r, b); }
+constexpr TRect Bounds(int l, int t, int w, int h) { return TRect(l, t, l + w, t + h); }
+constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
+inline void InflateRect(TRect& r, int dx, int dy) { r.Left -= dx; r.Top -= dy; r.Right += dx; r.Bottom += dy; }
+inline void OffsetRect(TRect& r, int dx, int dy) { r.Left += dx; r.Right += dx; r.Top += dy; r.Bottom += dy; }
+// The common part; empty (all zero) when they do not meet.
+TRect IntersectRect(const TRect& a, const TRect& b);
+TRect UnionRect(const TRect& a, const TRect& b);
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+enum TBorderStyle { bsNone, bsSingle };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+// The integer nearest to x, halves going to the even one (nearest(2.5) == 2).
+// Values beyond the int range are clamped; NaN gives 0.
+int nearest(double x);
+// 64-bit variant for coordinates computed from large values.
+std::int64_t nearest64(double x);
+// Integer division truncating toward zero (C++'s own, named for readability);
+// a zero divisor gives 0 instead of a trap.
+constexpr int idiv(int a, int b) { return b == 0 ? 0 : a / b; }
+// Clamp a 64-bit or floating value into int range (NaN gives 0).
+int ClampToInt(double v);
+int ClampToInt(std::int64_t v);

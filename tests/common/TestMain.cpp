@@ -1,0 +1,15 @@
+// Test main for every suite: a headless TApplication whose message boxes and
+// modal dialogs are answered by a recording hook instead of blocking.
+#include <gtest/gtest.h>
+
+#include "TApplication.h"
+#include "TDialogs.h"
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+  ::testing::InitGoogleTest(&argc, argv);
+  TApplication app(argc, argv);
+  InitializeTarnwell();
+  TRecordingDialogs dialogs(mrOk);  // nothing may block a headless run
+  return RUN_ALL_TESTS();
+}
