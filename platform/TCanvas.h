@@ -18,6 +18,7 @@
 
 class TBitmap;
 class TMetafile;
+class TMetafileCanvas;
 class QPicture;
 
 class TCanvas {
@@ -113,6 +114,8 @@ class TCanvas {
   bool IsRaster() const;
 
  protected:
+  friend class TBitmap;
+  friend class TMetafileCanvas;
   QColor Q(TColor c) const;
   void ApplyPen(QPainter& p, bool forText = false);
   void ApplyBrush(QPainter& p);
@@ -127,6 +130,12 @@ class TCanvas {
   TPoint mPenPos;
   QPalette mPalette;
   bool mHasPalette = false;
+  // Called when an owned painter opens on the device or a pixel is written
+  // directly (a bitmap drops caches derived from its image).
+  std::function<void()> mOnDeviceWrite;
+  const QFont& CachedFont();
+  QFont mQFont;
+  bool mFontDirty = true;
   QPaintDevice* mDevice = nullptr;
   QPainter* mPainter = nullptr;
   std::unique_ptr<QPainter> mOwned;

@@ -29,6 +29,10 @@ constexpr int ScreenPixelsPerInch = 96;
 
 class TGraphicsObject {
  public:
+  TGraphicsObject() = default;
+  // A copy carries the values, never the owner's change handler.
+  TGraphicsObject(const TGraphicsObject&) {}
+  TGraphicsObject& operator=(const TGraphicsObject&) { return *this; }
   virtual ~TGraphicsObject() = default;
   std::function<void(TGraphicsObject* sender)> OnChange;
 
@@ -48,10 +52,15 @@ class TPen : public TGraphicsObject {
   TPenMode Mode() const { return mMode; }
   void SetMode(TPenMode m);
   void Assign(const TPen& other);
+  TPen() = default;
+  TPen(const TPen& o) : TGraphicsObject() { CopyValues(o); }
+  // Assignment notifies like Assign.
+  TPen& operator=(const TPen& o) { Assign(o); return *this; }
   // Qt pen with system colours resolved; psClear gives Qt::NoPen.
   QPen ToQPen() const;
 
  private:
+  void CopyValues(const TPen& o) { mColor = o.mColor; mWidth = o.mWidth; mStyle = o.mStyle; mMode = o.mMode; }
   TColor mColor = clBlack;
   int mWidth = 1;
   TPenStyle mStyle = psSolid;
@@ -70,6 +79,9 @@ class TBrush : public TGraphicsObject {
   const QImage& Bitmap() const { return mBitmap; }
   void SetBitmap(const QImage& img);
   void Assign(const TBrush& other);
+  TBrush() = default;
+  TBrush(const TBrush& o) : TGraphicsObject(), mColor(o.mColor), mStyle(o.mStyle), mBitmap(o.mBitmap) {}
+  TBrush& operator=(const TBrush& o) { Assign(o); return *this; }
   QBrush ToQBrush() const;
 
  private:
@@ -81,6 +93,8 @@ class TBrush : public TGraphicsObject {
 class TFont : public TGraphicsObject {
  public:
   TFont();
+  TFont(const TFont& o);
+  TFont& operator=(const TFont& o) { Assign(o); return *this; }
   QString Name() const { return mName; }
   void SetName(const QString& n);
   // Negative: character height in pixels; positive: cell height; 0: default.

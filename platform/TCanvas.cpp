@@ -1,0 +1,553 @@
+#include "TCanvas.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPicture>
+#include <cmath>
+
+#include "TBitmap.h"
+
+namespace {
+
+QPainter::CompositionMode ModeFor(TPenMode m) {
+  switch (m) {
+    case pmBlack: return QPainter::RasterOp_ClearDestination;
+    case pmWhite: return QPainter::RasterOp_SetDestination;
+    case pmNop: return QPainter::CompositionMode_Destination;
+    case pmNot: return QPainter::RasterOp_NotDestination;
+    case pmCopy: return QPainter::CompositionMode_SourceOver;
+    case pmNotCopy: return QPainter::RasterOp_NotSource;
+    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask: return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor: return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+  }
+  return QPainter::CompositionMode_SourceOver;
+}
+
+// Degrees (counter-clockwise, y up) of the radial from the centre through p.
+double AngleOf(double cx, double cy, double px, double py) {
+  double a = std::atan2(-(py - cy), px - cx) * 180.0 / M_PI;
+  if (a < 0) a += 360.0;
+  return a;
+}
+
+}  // namespace
+
+TCanvas::TCanvas(QPaintDevice* device) : mDevice(device) {
+  mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; };
+}
+
+TCanvas::TCanvas(QPainter* painter) : mDevice(painter ? painter->device() : nullptr), mPainter(painter) {
+  mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; };
+  if (mPainter) {
+    mPainter->setRenderHint(QPainter::Antialiasing, false);
+    mPainter->setRenderHint(QPainter::TextAntialiasing, false);
+    mPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
+  }
+}
+
+TCanvas::TCanvas() { mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; }; }
+
+TCanvas::~TCanvas() { Release(); }
+
+void TCanvas::Release() {
+  if (mOwned) {
+    if (mOwned->isActive()) mOwned->end();
+    mOwned.reset();
+    mPainter = nullptr;
+  }
+}
+
+QPainter* TCanvas::Begin() {
+  if (mPainter) return mPainter;
+  if (!mDevice) return nullptr;
+  if (mDevice->width() <= 0 || mDevice->height() <= 0) {
+    // A QPicture has no size until something is drawn; anything else with no
+    // area cannot be painted on.
+    if (mDevice->devType() != QInternal::Picture) return nullptr;
+  }
+  if (mOnDeviceWrite) mOnDeviceWrite();
+  mOwned = std::make_unique<QPainter>();
+  if (!mOwned->begin(mDevice)) {
+    mOwned.reset();
+    return nullptr;
+  }
+  mPainter = mOwned.get();
+  mPainter->setRenderHint(QPainter::Antialiasing, false);
+  mPainter->setRenderHint(QPainter::TextAntialiasing, false);
+  if (mHasClip) mPainter->setClipRect(mClip.ToQRect());
+  return mPainter;
+}
+
+bool TCanvas::IsRaster() const {
+  if (!mDevice) return false;
+  const int t = mDevice->devType();
+  return t == QInternal::Image || t == QInternal::Widget || t == QInternal::Pixmap;
+}
+
+QColor TCanvas::Q(TColor c) const { return mHasPalette ? ToQColor(c, mPalette) : ToQColor(c); }
+
+const QFont& TCanvas::CachedFont() {
+  if (mFontDirty) {
+    mQFont = mFont.ToQFont();
+    mFontDirty = false;
+  }
+  return mQFont;
+}
+
+void TCanvas::ApplyPen(QPainter& p, bool forText) {
+  if (forText) {
+    p.setPen(Q(mFont.Color()));
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return;
+  }
+  QPen pen = mPen.ToQPen();
+  if (pen.style() != Qt::NoPen) pen.setColor(Q(mPen.Color()));
+  p.setPen(pen);
+  p.setCompositionMode(IsRaster() ? ModeFor(mPen.Mode()) : QPainter::CompositionMode_SourceOver);
+}
+
+void TCanvas::ApplyBrush(QPainter& p) {
+  QBrush b = mBrush.ToQBrush();
+  if (b.style() != Qt::NoBrush && b.style() != Qt::TexturePattern) b.setColor(Q(mBrush.Color()));
+  p.setBrush(b);
+}
+
+QPainter* TCanvas::Painter() {
+  QPainter* p = Begin();
+  if (!p) return nullptr;
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->setFont(CachedFont());
+  return p;
+}
+
+// ---- lines -------------------------------------------------------------------
+
+void TCanvas::MoveTo(int x, int y) { mPenPos = TPoint(x, y); }
+
+// Bresenham from (x0,y0) towards (x1,y1), the end pixel left out: consecutive
+// segments then meet without drawing their joint twice, which matters for
+// XOR pens.
+void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
+  if (x0 == x1 && y0 == y1) return;
+  const bool solidThin = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
+  if (!solidThin) {
+    // Wide or dashed pens: stop one step short of the end point.
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double len = std::max(std::abs(dx), std::abs(dy));
+    QPointF end(x1 - dx / len, y1 - dy / len);
+    p.drawLine(QPointF(x0, y0), end);
+    return;
+  }
+  const QColor c = p.pen().color();
+  if (y0 == y1) {
+    const int l = x1 > x0 ? x0 : x1 + 1, r = x1 > x0 ? x1 : x0 + 1;
+    p.fillRect(QRect(l, y0, r - l, 1), c);
+    return;
+  }
+  if (x0 == x1) {
+    const int t = y1 > y0 ? y0 : y1 + 1, bt = y1 > y0 ? y1 : y0 + 1;
+    p.fillRect(QRect(x0, t, 1, bt - t), c);
+    return;
+  }
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  QPolygon pts;
+  pts.reserve(std::max(dx, -dy));
+  int x = x0, y = y0;
+  while (!(x == x1 && y == y1)) {
+    pts.append(QPoint(x, y));
+    const int e2 = 2 * err;
+    if (e2 >= dy) { err += dy; x += sx; }
+    if (e2 <= dx) { err += dx; y += sy; }
+  }
+  p.drawPoints(pts);
+}
+
+void TCanvas::LineTo(int x, int y) {
+  QPainter* p = Begin();
+  if (p && mPen.Style() != psClear) {
+    ApplyPen(*p);
+    RasterLine(*p, mPenPos.x(), mPenPos.y(), x, y);
+  }
+  mPenPos = TPoint(x, y);
+}
+
+void TCanvas::Polyline(const TPoint* pts, int count) {
+  if (count <= 0) return;
+  MoveTo(pts[0].x(), pts[0].y());
+  for (int i = 1; i < count; ++i) LineTo(pts[i].x(), pts[i].y());
+}
+void TCanvas::Polyline(const std::vector<TPoint>& pts) { Polyline(pts.data(), int(pts.size())); }
+
+void TCanvas::Polygon(const TPoint* pts, int count) {
+  QPainter* p = Begin();
+  if (!p || count <= 0) return;
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->drawPolygon(pts, count);
+}
+void TCanvas::Polygon(const std::vector<TPoint>& pts) { Polygon(pts.data(), int(pts.size())); }
+
+// ---- shapes ------------------------------------------------------------------
+
+void TCanvas::Rectangle(int l, int t, int r, int b) {
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+  QPainter* p = Begin();
+  if (!p || r == l || b == t) return;
+  const int w = r - l, h = b - t;
+  const bool pen = mPen.Style() != psClear && mPen.Color() != clNone;
+  const int pw = pen ? std::max(1, mPen.Width()) : 0;
+  if (mBrush.Style() != bsClear && mBrush.Color() != clNone) {
+    ApplyPen(*p);
+    p->setPen(Qt::NoPen);
+    ApplyBrush(*p);
+    if (w > 2 * pw && h > 2 * pw) p->drawRect(QRect(l + pw, t + pw, w - 2 * pw, h - 2 * pw));
+  }
+  if (!pen) return;
+  ApplyPen(*p);
+  p->setBrush(Qt::NoBrush);
+  if (mPen.Style() == psSolid || mPen.Style() == psInsideFrame || mPen.Width() > 1) {
+    const QColor c = Q(mPen.Color());
+    // Four bands, none overlapping, so raster pen modes apply once per pixel.
+    const int bw = std::min(pw, (w + 1) / 2), bh = std::min(pw, (h + 1) / 2);
+    p->fillRect(QRect(l, t, w, bh), c);
+    if (h > bh) p->fillRect(QRect(l, b - bh, w, bh), c);
+    if (h > 2 * bh) {
+      p->fillRect(QRect(l, t + bh, bw, h - 2 * bh), c);
+      if (w > bw) p->fillRect(QRect(r - bw, t + bh, bw, h - 2 * bh), c);
+    }
+  } else {
+    p->drawRect(QRect(l, t, w - 1, h - 1));
+  }
+}
+
+void TCanvas::RoundRect(int l, int t, int r, int b, int rx, int ry) {
+  QPainter* p = Begin();
+  if (!p || r <= l || b <= t) return;
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->drawRoundedRect(QRect(l, t, r - l - 1, b - t - 1), rx / 2.0, ry / 2.0);
+}
+
+void TCanvas::Ellipse(int l, int t, int r, int b) {
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+  QPainter* p = Begin();
+  if (!p || r == l || b == t) return;
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+}
+
+void TCanvas::ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,
+                        double& startDeg, double& spanDeg) const {
+  box = QRectF(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) - 1, std::abs(y2 - y1) - 1);
+  const double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
+  startDeg = AngleOf(cx, cy, x3, y3);
+  const double end = AngleOf(cx, cy, x4, y4);
+  spanDeg = end - startDeg;
+  if (spanDeg <= 0) spanDeg += 360.0;
+}
+
+void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  QPainter* p = Begin();
+  if (!p) return;
+  QRectF box;
+  double s, span;
+  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
+  ApplyPen(*p);
+  p->drawArc(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+}
+
+void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  QPainter* p = Begin();
+  if (!p) return;
+  QRectF box;
+  double s, span;
+  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->drawPie(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+}
+
+void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  QPainter* p = Begin();
+  if (!p) return;
+  QRectF box;
+  double s, span;
+  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  p->drawChord(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+}
+
+void TCanvas::FillRect(const TRect& r) {
+  QPainter* p = Begin();
+  if (!p || r.IsEmpty()) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  QBrush b = mBrush.ToQBrush();
+  if (b.style() == Qt::NoBrush) return;
+  if (b.style() != Qt::TexturePattern) b.setColor(Q(mBrush.Color()));
+  p->fillRect(r.ToQRect(), b);
+}
+
+void TCanvas::FrameRect(const TRect& r) {
+  QPainter* p = Begin();
+  if (!p || r.IsEmpty() || mBrush.Color() == clNone) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  const QColor c = Q(mBrush.Color());
+  p->fillRect(QRect(r.Left, r.Top, r.Width(), 1), c);
+  if (r.Height() > 1) p->fillRect(QRect(r.Left, r.Bottom - 1, r.Width(), 1), c);
+  if (r.Height() > 2) {
+    p->fillRect(QRect(r.Left, r.Top + 1, 1, r.Height() - 2), c);
+    if (r.Width() > 1) p->fillRect(QRect(r.Right - 1, r.Top + 1, 1, r.Height() - 2), c);
+  }
+}
+
+void TCanvas::Frame3D(TRect& r, TColor topColor, TColor bottomColor, int width) {
+  QPainter* p = Begin();
+  if (!p) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  const QColor top = Q(topColor), bottom = Q(bottomColor);
+  while (width-- > 0) {
+    if (r.Width() <= 0 || r.Height() <= 0) break;
+    // Top-left: left column and top row, both short of the far corner.
+    if (topColor != clNone) {
+      p->fillRect(QRect(r.Left, r.Top, 1, r.Height() - 1), top);
+      p->fillRect(QRect(r.Left, r.Top, r.Width() - 1, 1), top);
+    }
+    // Bottom-right: right column and bottom row, corners included.
+    if (bottomColor != clNone) {
+      p->fillRect(QRect(r.Right - 1, r.Top, 1, r.Height()), bottom);
+      p->fillRect(QRect(r.Left, r.Bottom - 1, r.Width(), 1), bottom);
+    }
+    InflateRect(r, -1, -1);
+  }
+}
+
+void TCanvas::DrawFocusRect(const TRect& r) {
+  QPainter* p = Begin();
+  if (!p || r.IsEmpty()) return;
+  if (IsRaster()) p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  QPen pen(Qt::white);
+  pen.setDashPattern({1, 1});
+  p->setPen(pen);
+  p->setBrush(Qt::NoBrush);
+  p->drawRect(QRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1));
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+TColor TCanvas::Pixel(int x, int y) {
+  if (mDevice && mDevice->devType() == QInternal::Image) {
+    auto* img = static_cast<QImage*>(mDevice);
+    if (x < 0 || y < 0 || x >= img->width() || y >= img->height()) return clNone;
+    return FromQRgb(img->pixel(x, y));
+  }
+  return clNone;
+}
+
+void TCanvas::SetPixel(int x, int y, TColor c) {
+  if (mHasClip && !mClip.Contains(TPoint(x, y))) return;
+  if (mDevice && mDevice->devType() == QInternal::Image && !(mPainter && mPainter->transform().isScaling()) &&
+      !(mPainter && mPainter->transform().type() != QTransform::TxNone)) {
+    auto* img = static_cast<QImage*>(mDevice);
+    if (x < 0 || y < 0 || x >= img->width() || y >= img->height()) return;
+    if (mOnDeviceWrite && !mPainter) mOnDeviceWrite();
+    img->setPixel(x, y, ToQRgb(ColorToRGB(c)));
+    return;
+  }
+  QPainter* p = Begin();
+  if (!p) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->fillRect(QRect(x, y, 1, 1), Q(c));
+}
+
+// ---- text --------------------------------------------------------------------
+
+int TCanvas::TextWidth(const QString& text) { return QFontMetrics(CachedFont()).horizontalAdvance(text); }
+int TCanvas::TextHeight(const QString& text) {
+  (void)text;
+  return QFontMetrics(CachedFont()).height();
+}
+QSize TCanvas::TextExtent(const QString& text) {
+  QFontMetrics fm(CachedFont());
+  return QSize(fm.horizontalAdvance(text), fm.height());
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+  QPainter* p = Begin();
+  const QFont& f = CachedFont();
+  QFontMetrics fm(f);
+  const int w = fm.horizontalAdvance(text), h = fm.height();
+  if (!p) {
+    mPenPos = TPoint(x + w, y);
+    return;
+  }
+  p->setFont(f);
+  const int angle = mFont.Orientation();
+  if (angle != 0) {
+    p->save();
+    p->translate(x, y);
+    p->rotate(-angle / 10.0);
+    if (mBrush.Style() != bsClear && mBrush.Color() != clNone) p->fillRect(QRect(0, 0, w, h), Q(mBrush.Color()));
+    ApplyPen(*p, true);
+    p->drawText(0, fm.ascent(), text);
+    p->restore();
+    const double rad = angle / 10.0 * M_PI / 180.0;
+    mPenPos = TPoint(x + int(std::lround(w * std::cos(rad))), y - int(std::lround(w * std::sin(rad))));
+    return;
+  }
+  if (mBrush.Style() != bsClear && mBrush.Color() != clNone) {
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->fillRect(QRect(x, y, w, h), Q(mBrush.Color()));
+  }
+  ApplyPen(*p, true);
+  p->drawText(x, y + fm.ascent(), text);
+  mPenPos = TPoint(x + w, y);
+}
+
+void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {
+  QPainter* p = Begin();
+  if (!p) return;
+  p->save();
+  p->setClipRect(r.ToQRect(), mHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  if (mBrush.Style() != bsClear && mBrush.Color() != clNone) {
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->fillRect(r.ToQRect(), Q(mBrush.Color()));
+  }
+  const QFont& f = CachedFont();
+  p->setFont(f);
+  ApplyPen(*p, true);
+  p->drawText(x, y + QFontMetrics(f).ascent(), text);
+  p->restore();
+}
+
+void TCanvas::TextCentered(const TRect& r, const QString& text) {
+  QFontMetrics fm(CachedFont());
+  const int w = fm.horizontalAdvance(text), h = fm.height();
+  TextRect(r, r.Left + (r.Width() - w) / 2, r.Top + (r.Height() - h) / 2, text);
+}
+
+void TCanvas::DrawText(const TRect& r, const QString& text, int qtFlags) {
+  QPainter* p = Begin();
+  if (!p) return;
+  p->save();
+  p->setClipRect(r.ToQRect(), mHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+  p->setFont(CachedFont());
+  ApplyPen(*p, true);
+  p->drawText(r.ToQRect(), qtFlags, text);
+  p->restore();
+}
+
+// ---- pictures ----------------------------------------------------------------
+
+void TCanvas::Draw(int x, int y, const QImage& img) {
+  QPainter* p = Begin();
+  if (!p || img.isNull()) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->drawImage(x, y, img);
+}
+
+void TCanvas::Draw(int x, int y, const TBitmap& bmp) {
+  if (bmp.Empty()) return;
+  Draw(x, y, bmp.Transparent() ? bmp.KeyedImage() : bmp.Image());
+}
+
+void TCanvas::StretchDraw(const TRect& r, const QImage& img) {
+  QPainter* p = Begin();
+  if (!p || img.isNull() || r.IsEmpty()) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->drawImage(r.ToQRect(), img);
+}
+
+void TCanvas::StretchDraw(const TRect& r, const TBitmap& bmp) {
+  if (bmp.Empty()) return;
+  StretchDraw(r, bmp.Transparent() ? bmp.KeyedImage() : bmp.Image());
+}
+
+void TCanvas::Draw(int x, int y, const TMetafile& mf) {
+  if (mf.Empty()) return;
+  StretchDraw(Bounds(x, y, mf.Width(), mf.Height()), mf);
+}
+
+void TCanvas::StretchDraw(const TRect& r, const TMetafile& mf) {
+  QPainter* p = Begin();
+  if (!p || mf.Empty() || r.IsEmpty()) return;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->translate(r.Left, r.Top);
+  p->scale(double(r.Width()) / mf.Width(), double(r.Height()) / mf.Height());
+  p->drawPicture(0, 0, mf.Picture());
+  p->restore();
+}
+
+void TCanvas::CopyRect(const TRect& dest, const QImage& src, const TRect& srcRect) {
+  QPainter* p = Begin();
+  if (!p || src.isNull() || dest.IsEmpty() || srcRect.IsEmpty()) return;
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->drawImage(dest.ToQRect(), src, srcRect.ToQRect());
+}
+
+void TCanvas::CopyRect(const TRect& dest, TCanvas& src, const TRect& srcRect) {
+  if (!src.mDevice || src.mDevice->devType() != QInternal::Image) return;
+  const QImage& img = *static_cast<QImage*>(src.mDevice);
+  if (src.mDevice == mDevice) {
+    // Overlapping copy within one image: take the source first.
+    const QImage piece = img.copy(srcRect.ToQRect());
+    CopyRect(dest, piece, TRect(0, 0, srcRect.Width(), srcRect.Height()));
+    return;
+  }
+  CopyRect(dest, img, srcRect);
+}
+
+void TCanvas::BrushCopy(const TRect& dest, const TBitmap& bmp, const TRect& srcRect, TColor color) {
+  if (bmp.Empty() || srcRect.IsEmpty()) return;
+  QImage piece = bmp.Image().copy(srcRect.ToQRect()).convertToFormat(QImage::Format_RGB32);
+  const unsigned from = ToQRgb(ColorToRGB(color)) & 0xFFFFFF;
+  const unsigned to = Q(mBrush.Color()).rgb();
+  for (int y = 0; y < piece.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(piece.scanLine(y));
+    for (int x = 0; x < piece.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == from) line[x] = to;
+  }
+  CopyRect(dest, piece, TRect(0, 0, piece.width(), piece.height()));
+}
+
+// ---- clipping ----------------------------------------------------------------
+
+void TCanvas::SetClipRect(const TRect& r) {
+  mHasClip = r != TRect();
+  mClip = r;
+  if (mPainter) {
+    if (mHasClip)
+      mPainter->setClipRect(r.ToQRect());
+    else
+      mPainter->setClipping(false);
+  }
+}
+
+TRect TCanvas::ClipRect() const {
+  if (mHasClip) return mClip;
+  if (mDevice) return TRect(0, 0, mDevice->width(), mDevice->height());
+  return TRect();
+}
+
+TColor BlendColor(TColor a, TColor b, double w) {
+  a = ColorToRGB(a);
+  b = ColorToRGB(b);
+  w = std::clamp(w, 0.0, 1.0);
+  auto mix = [w](int x, int y) { return int(std::lround(x + (y - x) * w)); };
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
+}

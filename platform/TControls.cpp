@@ -1,0 +1,302 @@
+#include "TControls.h"
+
+#include <QCloseEvent>
+#include <QEnterEvent>
+#include <QEvent>
+#include <QMdiSubWindow>
+#include <QPaintEvent>
+
+// ---- hints -------------------------------------------------------------------
+
+QString GetShortHint(const QString& hint) {
+  const int bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.left(bar);
+}
+
+QString GetLongHint(const QString& hint) {
+  const int bar = hint.indexOf(QLatin1Char('|'));
+  return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+void SetHint(QWidget* w, const QString& hint) {
+  if (!w) return;
+  w->setToolTip(GetShortHint(hint));
+  w->setStatusTip(GetLongHint(hint));
+}
+
+// ---- TForm -------------------------------------------------------------------
+
+TForm::TForm(QWidget* parent) : QWidget(parent) {
+  setAutoFillBackground(true);
+  setBackgroundRole(QPalette::Window);
+}
+
+TForm::~TForm() = default;
+
+void TForm::SetDesignSize(int width, int height) {
+  mDesignSize = QSize(width, height);
+  resize(mDesignSize);
+}
+
+QSize TForm::sizeHint() const {
+  if (mDesignSize.isValid() && !mDesignSize.isEmpty()) return mDesignSize;
+  return QWidget::sizeHint();
+}
+
+void TForm::AddComponent(QObject* c) {
+  if (!c) return;
+  for (const auto& p : mComponents)
+    if (p == c) return;
+  mComponents.append(QPointer<QObject>(c));
+}
+
+void TForm::RemoveComponent(QObject* c) {
+  mComponents.removeIf([c](const QPointer<QObject>& p) { return p.isNull() || p == c; });
+}
+
+QList<QObject*> TForm::Components() const {
+  QList<QObject*> out;
+  for (const auto& p : mComponents)
+    if (p) out.append(p.data());
+  return out;
+}
+
+int TForm::ComponentCount() const { return int(Components().size()); }
+
+void TForm::FormClose(TCloseAction& action) {
+  if (OnClose) OnClose(this, action);
+}
+
+void TForm::closeEvent(QCloseEvent* e) {
+  TCloseAction action = mDefaultCloseAction;
+  FormClose(action);
+  auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+  switch (action) {
+    case caNone:
+      e->ignore();
+      return;
+    case caMinimize:
+      e->ignore();
+      if (sub)
+        sub->showMinimized();
+      else
+        showMinimized();
+      return;
+    case caHide:
+      setAttribute(Qt::WA_DeleteOnClose, false);
+      if (sub) sub->setAttribute(Qt::WA_DeleteOnClose, false);
+      e->accept();
+      return;
+    case caFree:
+      // The MDI frame window goes with the form; without one the form itself.
+      if (sub)
+        sub->setAttribute(Qt::WA_DeleteOnClose, true);
+      else
+        setAttribute(Qt::WA_DeleteOnClose, true);
+      e->accept();
+      return;
+  }
+}
+
+void TForm::Close() {
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+    sub->close();
+  else
+    close();
+}
+
+// ---- TSpeedButton ---------------------------------------------------------------
+
+TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
+  mFont.SetColor(clBtnText);
+  mFont.OnChange = [this](TGraphicsObject*) { update(); };
+  setAutoRaise(true);
+  setFocusPolicy(Qt::NoFocus);
+  connect(this, &QToolButton::clicked, this, [this] {
+    if (OnClick) OnClick(this);
+  });
+}
+
+void TSpeedButton::SetCaption(const QString& c) {
+  if (c == text()) return;
+  setText(c);
+  update();
+}
+
+void TSpeedButton::SetFlat(bool f) {
+  if (f == mFlat) return;
+  mFlat = f;
+  update();
+}
+
+void TSpeedButton::SetHint(const QString& h) {
+  mHint = h;
+  ::SetHint(this, h);
+}
+
+void TSpeedButton::SetGlyph(const QImage& g) {
+  mGlyph = g;
+  update();
+}
+
+void TSpeedButton::Paint(TCanvas& canvas) {
+  TRect r(0, 0, width(), height());
+  canvas.Brush().SetColor(clBtnFace);
+  canvas.FillRect(r);
+  const bool down = isDown() || isChecked();
+  if (down)
+    canvas.Frame3D(r, clBtnShadow, clBtnHighlight, 1);
+  else if (!mFlat || (mMouseIn && isEnabled()))
+    canvas.Frame3D(r, clBtnHighlight, clBtnShadow, 1);
+  canvas.Font().Assign(mFont);
+  if (!isEnabled()) canvas.Font().SetColor(clGrayText);
+  const QString cap = text();
+  const QSize ts = cap.isEmpty() ? QSize(0, 0) : canvas.TextExtent(cap);
+  const int gw = mGlyph.isNull() ? 0 : mGlyph.width();
+  const int gap = (gw > 0 && !cap.isEmpty()) ? 4 : 0;
+  int x = (width() - (gw + gap + ts.width())) / 2 + (down ? 1 : 0);
+  const int off = down ? 1 : 0;
+  if (gw > 0) {
+    canvas.Draw(x, (height() - mGlyph.height()) / 2 + off, mGlyph);
+    x += gw + gap;
+  }
+  if (!cap.isEmpty()) {
+    canvas.Brush().SetStyle(bsClear);
+    canvas.TextOut(x, (height() - ts.height()) / 2 + off, cap);
+  }
+}
+
+void TSpeedButton::paintEvent(QPaintEvent*) {
+  ++mPaintCount;
+  TCanvas canvas(this);
+  Paint(canvas);
+}
+
+void TSpeedButton::MouseEnter() {}
+void TSpeedButton::MouseLeave() {}
+
+void TSpeedButton::enterEvent(QEnterEvent* e) {
+  QToolButton::enterEvent(e);
+  mMouseIn = true;
+  update();
+  MouseEnter();
+}
+
+void TSpeedButton::leaveEvent(QEvent* e) {
+  QToolButton::leaveEvent(e);
+  mMouseIn = false;
+  update();
+  MouseLeave();
+}
+
+void TSpeedButton::changeEvent(QEvent* e) {
+  QToolButton::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange) update();
+}
+
+// ---- TCustomPanel ---------------------------------------------------------------
+
+TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent) {
+  mFont.SetColor(clBtnText);
+  mFont.OnChange = [this](TGraphicsObject*) { update(); };
+}
+
+void TCustomPanel::SetCaption(const QString& c) {
+  if (c == mCaption) return;
+  mCaption = c;
+  update();
+}
+void TCustomPanel::SetAlignment(TAlignment a) {
+  if (a == mAlignment) return;
+  mAlignment = a;
+  update();
+}
+void TCustomPanel::SetBevelInner(TBevelCut b) {
+  if (b == mBevelInner) return;
+  mBevelInner = b;
+  update();
+}
+void TCustomPanel::SetBevelOuter(TBevelCut b) {
+  if (b == mBevelOuter) return;
+  mBevelOuter = b;
+  update();
+}
+void TCustomPanel::SetBevelWidth(int w) {
+  w = std::max(1, w);
+  if (w == mBevelWidth) return;
+  mBevelWidth = w;
+  update();
+}
+void TCustomPanel::SetBorderWidth(int w) {
+  w = std::max(0, w);
+  if (w == mBorderWidth) return;
+  mBorderWidth = w;
+  update();
+}
+void TCustomPanel::SetBorderStyle(TBorderStyle s) {
+  if (s == mBorderStyle) return;
+  mBorderStyle = s;
+  update();
+}
+void TCustomPanel::SetColor(TColor c) {
+  if (c == mColor) return;
+  mColor = c;
+  update();
+}
+
+TRect TCustomPanel::InnerRect() const {
+  TRect r(0, 0, width(), height());
+  int shrink = mBorderWidth + (mBorderStyle == bsSingle ? 1 : 0);
+  if (mBevelOuter != bvNone) shrink += mBevelWidth;
+  if (mBevelInner != bvNone) shrink += mBevelWidth;
+  InflateRect(r, -shrink, -shrink);
+  return r;
+}
+
+namespace {
+void BevelColors(TBevelCut b, TColor& top, TColor& bottom) {
+  top = b == bvLowered ? clBtnShadow : clBtnHighlight;
+  bottom = b == bvLowered ? clBtnHighlight : clBtnShadow;
+}
+}  // namespace
+
+void TCustomPanel::PaintBevels(TCanvas& canvas, TRect& r) {
+  TColor top, bottom;
+  if (mBorderStyle == bsSingle) canvas.Frame3D(r, clWindowFrame, clWindowFrame, 1);
+  if (mBevelOuter != bvNone) {
+    BevelColors(mBevelOuter, top, bottom);
+    canvas.Frame3D(r, top, bottom, mBevelWidth);
+  }
+  if (mBorderWidth > 0) canvas.Frame3D(r, mColor, mColor, mBorderWidth);
+  if (mBevelInner != bvNone) {
+    BevelColors(mBevelInner, top, bottom);
+    canvas.Frame3D(r, top, bottom, mBevelWidth);
+  }
+}
+
+void TCustomPanel::PaintCaption(TCanvas& canvas) {
+  if (mCaption.isEmpty()) return;
+  canvas.Brush().SetStyle(bsClear);
+  canvas.Font().Assign(mFont);
+  const int fh = canvas.TextHeight(QStringLiteral("W"));
+  TRect r = InnerRect();
+  r.Top = (height() - fh) / 2;
+  r.Bottom = r.Top + fh;
+  int flags = Qt::AlignVCenter | Qt::TextExpandTabs | Qt::TextSingleLine;
+  flags |= mAlignment == taLeftJustify ? Qt::AlignLeft : mAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignHCenter;
+  canvas.DrawText(r, mCaption, flags);
+}
+
+void TCustomPanel::Paint(TCanvas& canvas) {
+  TRect r(0, 0, width(), height());
+  PaintBevels(canvas, r);
+  canvas.Brush().SetColor(mColor);
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.FillRect(r);
+  PaintCaption(canvas);
+}
+
+void TCustomPanel::paintEvent(QPaintEvent*) {
+  TCanvas canvas(this);
+  Paint(canvas);
+}

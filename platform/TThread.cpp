@@ -1,0 +1,187 @@
+#include "TThread.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+#include <chrono>
+
+class TThread::Runner : public QThread {
+ public:
+  explicit Runner(TThread* owner) : mOwner(owner) {}
+  void run() override { mOwner->Run(); }
+
+ private:
+  TThread* mOwner;
+};
+
+namespace {
+QThread::Priority ToQt(TThreadPriority p) {
+  switch (p) {
+    case tpIdle: return QThread::IdlePriority;
+    case tpLowest: return QThread::LowestPriority;
+    case tpLower: return QThread::LowPriority;
+    case tpNormal: return QThread::NormalPriority;
+    case tpHigher: return QThread::HighPriority;
+    case tpHighest: return QThread::HighestPriority;
+    case tpTimeCritical: return QThread::TimeCriticalPriority;
+  }
+  return QThread::NormalPriority;
+}
+}  // namespace
+
+TThread::TThread(bool createSuspended) : mRunner(new Runner(this)) {
+  if (!createSuspended) Resume();
+}
+
+TThread::~TThread() {
+  Terminate();
+  if (mStarted && !mFinished) WaitFor();
+  mRunner->wait();
+  delete mRunner;
+}
+
+bool TThread::IsGuiThread() {
+  auto* app = QCoreApplication::instance();
+  return !app || QThread::currentThread() == app->thread();
+}
+
+void TThread::Resume() {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mSuspended = false;
+  }
+  mCond.notify_all();
+  bool expected = false;
+  if (mStarted.compare_exchange_strong(expected, true)) {
+    mRunner->start(ToQt(mPriority));
+  }
+}
+
+void TThread::Suspend() {
+  std::lock_guard<std::mutex> lock(mMutex);
+  mSuspended = true;
+}
+
+void TThread::Terminate() {
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mTerminated = true;
+  }
+  mCond.notify_all();
+}
+
+void TThread::SetPriority(TThreadPriority p) {
+  mPriority = p;
+  if (mRunner->isRunning()) mRunner->setPriority(ToQt(p));
+}
+
+void TThread::Run() {
+  // Wait for a Resume that raced with start-up, or leave at once when
+  // terminated before running.
+  if (CheckPaused()) Execute();
+  mFinished = true;
+  mCond.notify_all();
+  if (OnTerminate) {
+    Synchronize([this] {
+      if (OnTerminate) OnTerminate(this);
+    });
+  }
+  if (mFreeOnTerminate) {
+    // Deleting ourselves from our own thread would join it: hand it to the GUI thread.
+    auto* app = QCoreApplication::instance();
+    if (app)
+      QMetaObject::invokeMethod(app, [this] { delete this; }, Qt::QueuedConnection);
+  }
+}
+
+bool TThread::CheckPaused() {
+  std::unique_lock<std::mutex> lock(mMutex);
+  mCond.wait(lock, [this] { return !mSuspended || mTerminated; });
+  return !mTerminated;
+}
+
+bool TThread::Sleep(int ms) {
+  std::unique_lock<std::mutex> lock(mMutex);
+  if (ms > 0)
+    mCond.wait_for(lock, std::chrono::milliseconds(ms), [this] { return bool(mTerminated); });
+  mCond.wait(lock, [this] { return !mSuspended || mTerminated; });
+  return !mTerminated;
+}
+
+void TThread::RunPending() {
+  std::function<void()> fn;
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (!mPending || mPendingDone) return;
+    fn = mPending;
+  }
+  fn();
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mPendingDone = true;
+    mPending = nullptr;
+  }
+  mCond.notify_all();
+}
+
+bool TThread::Synchronize(const std::function<void()>& fn) {
+  if (IsGuiThread()) {
+    fn();
+    return true;
+  }
+  auto* app = QCoreApplication::instance();
+  if (!app || QCoreApplication::closingDown()) return false;
+  std::uint64_t seq;
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mTerminated && !OnTerminate) return false;
+    mPending = fn;
+    mPendingDone = false;
+    seq = ++mPendingSeq;
+  }
+  // The GUI thread runs the call from its event loop, or from WaitFor when it
+  // is waiting for us.
+  QMetaObject::invokeMethod(app, [this, seq] {
+    bool mine;
+    {
+      std::lock_guard<std::mutex> lock(mMutex);
+      mine = seq == mPendingSeq;
+    }
+    if (mine) RunPending();
+  }, Qt::QueuedConnection);
+  std::unique_lock<std::mutex> lock(mMutex);
+  for (;;) {
+    if (mPendingDone) return true;
+    // Once terminated, do not wait for an event loop that may never run again.
+    if (mTerminated && !mFinished) {
+      mCond.wait_for(lock, std::chrono::milliseconds(50));
+      if (mPendingDone) return true;
+      mPending = nullptr;
+      mPendingDone = true;
+      return false;
+    }
+    mCond.wait_for(lock, std::chrono::milliseconds(20));
+    if (QCoreApplication::closingDown()) {
+      mPending = nullptr;
+      mPendingDone = true;
+      return false;
+    }
+  }
+}
+
+int TThread::WaitFor() {
+  if (!mStarted) return mReturnValue;
+  if (!IsGuiThread()) {
+    mRunner->wait();
+    return mReturnValue;
+  }
+  while (!mRunner->wait(5)) RunPending();
+  RunPending();
+  return mReturnValue;
+}
+
+TFunctionThread::~TFunctionThread() {
+  // Stop before mBody goes: the base destructor would be too late.
+  Terminate();
+  WaitFor();
+}
