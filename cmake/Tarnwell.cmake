@@ -49,12 +49,23 @@ function(tarnwell_tool name)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
 endfunction()
 
+# TARNWELL_ONLY (a list of folder names) limits the build to those folders,
+# e.g. -DTARNWELL_ONLY="app;pattern;snap" while other folders are mid-change.
+function(tarnwell_wanted_impl name out)
+  if(NOT TARNWELL_ONLY OR name IN_LIST TARNWELL_ONLY OR name STREQUAL "common")
+    set(${out} TRUE PARENT_SCOPE)
+  else()
+    set(${out} FALSE PARENT_SCOPE)
+  endif()
+endfunction()
+
 # Adds every subfolder of the current folder that has a CMakeLists.txt.
 macro(tarnwell_add_subfolders)
   file(GLOB _subs LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
   list(SORT _subs)
   foreach(_s IN LISTS _subs)
-    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_s}/CMakeLists.txt)
+    tarnwell_wanted_impl(${_s} _tw_ok)
+    if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${_s}/CMakeLists.txt AND _tw_ok)
       add_subdirectory(${_s})
     endif()
   endforeach()

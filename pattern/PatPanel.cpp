@@ -1,0 +1,292 @@
+#include "PatPanel.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QScreen>
+
+#include "TResources.h"
+
+namespace {
+QSize ScreenSize() {
+  if (auto* s = QGuiApplication::primaryScreen()) return s->size();
+  return QSize(1024, 768);
+}
+}  // namespace
+
+// ---- TPatternHolder ------------------------------------------------------------
+
+TPatternHolder::TPatternHolder(QObject* owner) : QObject(owner) {
+  mPattern.Assign(LoadResourcePicture(QStringLiteral("PATTERN")));
+  BuildWorking();
+  BuildTiled(true);
+}
+
+TPatternHolder::~TPatternHolder() = default;
+
+void TPatternHolder::SetEnabled(bool e) {
+  if (e == mEnabled) return;
+  mEnabled = e;
+  if (!e) {
+    mSwitchedOff = true;
+  } else {
+    // Switching back on restores the pattern; nothing was rebuilt meanwhile.
+    mSwitchedOff = false;
+    BuildWorking();
+    BuildTiled(true);
+  }
+  emit Changed();
+}
+
+void TPatternHolder::SetPattern(const TBitmap& b) { SetPattern(b.Image()); }
+
+void TPatternHolder::SetPattern(const QImage& img) {
+  mPattern.Assign(img);
+  BuildWorking();
+  BuildTiled(true);
+  emit Changed();
+}
+
+void TPatternHolder::SetColor(TColor c) {
+  if (c == mColor) return;
+  mColor = c;
+  BuildWorking();
+  BuildTiled(true);
+  emit Changed();
+}
+
+void TPatternHolder::SetSubstColor(TColor c) {
+  if (c == mSubstColor) return;
+  mSubstColor = c;
+  BuildWorking();
+  BuildTiled(true);
+  emit Changed();
+}
+
+bool TPatternHolder::Active() const { return mEnabled && !mSwitchedOff && !mTiled.isNull(); }
+
+void TPatternHolder::BuildWorking() {
+  if (!mEnabled) return;
+  mWorking = mPattern.Image().convertToFormat(QImage::Format_RGB32);
+  if (mColor == clNone || mSubstColor == clNone || mWorking.isNull()) return;
+  const unsigned from = ToQRgb(ColorToRGB(mSubstColor)) & 0xFFFFFF;
+  const unsigned to = ToQRgb(ColorToRGB(mColor));
+  for (int y = 0; y < mWorking.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(mWorking.scanLine(y));
+    for (int x = 0; x < mWorking.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == from) line[x] = to;
+  }
+}
+
+void TPatternHolder::BuildTiled(bool force) {
+  if (!mEnabled || mWorking.isNull() || mWorking.width() == 0 || mWorking.height() == 0) return;
+  const QSize screen = ScreenSize();
+  if (!force && !mTiled.isNull() && mTiled.width() >= screen.width()) return;
+  const int w = mWorking.width(), h = mWorking.height();
+  // At least one whole tile beyond the screen, so that an anchor taken modulo
+  // the tile always has a full screen of pattern after it.
+  const int tw = std::max(screen.width(), w) + w, th = std::max(screen.height(), h) + h;
+  QImage tiled(tw, th, QImage::Format_RGB32);
+  QPainter p(&tiled);
+  p.setCompositionMode(QPainter::CompositionMode_Source);
+  p.drawImage(0, 0, mWorking);
+  // Double along X, then along Y over the whole width.
+  for (int x = w; x < tw; x *= 2) p.drawImage(QPoint(x, 0), tiled, QRect(0, 0, std::min(x, tw - x), h));
+  for (int y = h; y < th; y *= 2) p.drawImage(QPoint(0, y), tiled, QRect(0, 0, tw, std::min(y, th - y)));
+  p.end();
+  mTiled = tiled;
+}
+
+QPoint TPatternHolder::AnchorOf(const QWidget* control) const {
+  // The control's position in the owner window, so that neighbouring
+  // controls take neighbouring parts of the tiling.
+  const QWidget* form = qobject_cast<const QWidget*>(parent());
+  if (!form && control) form = control->window();
+  if (!control || !form) return QPoint(0, 0);
+  if (form == control) return QPoint(0, 0);
+  if (form->isAncestorOf(control)) return control->mapTo(form, QPoint(0, 0));
+  return control->mapToGlobal(QPoint(0, 0)) - form->mapToGlobal(QPoint(0, 0));
+}
+
+void TPatternHolder::DrawWrapped(TCanvas& canvas, const TRect& dest, int srcX, int srcY) {
+  const int w = mWorking.width(), h = mWorking.height();
+  // The tiling repeats every tile, so the anchor may be taken modulo the tile.
+  srcX %= w;
+  if (srcX < 0) srcX += w;
+  srcY %= h;
+  if (srcY < 0) srcY += h;
+  const int maxW = mTiled.width() - w, maxH = mTiled.height() - h;  // a whole tiling beyond any anchor
+  for (int y = dest.Top; y < dest.Bottom; y += maxH) {
+    const int ch = std::min(maxH, dest.Bottom - y);
+    for (int x = dest.Left; x < dest.Right; x += maxW) {
+      const int cw = std::min(maxW, dest.Right - x);
+      const int sx = (srcX + (x - dest.Left)) % w, sy = (srcY + (y - dest.Top)) % h;
+      canvas.CopyRect(Bounds(x, y, cw, ch), mTiled, Bounds(sx, sy, cw, ch));
+    }
+  }
+}
+
+void TPatternHolder::PaintControl(const QWidget* control, TCanvas& canvas, const TRect& r) {
+  if (!Active() || r.IsEmpty()) return;
+  const QPoint a = AnchorOf(control);
+  DrawWrapped(canvas, r, a.x() + r.Left, a.y() + r.Top);
+}
+
+void TPatternHolder::PaintDC(const QWidget* control, TCanvas& canvas, int x, int y, int w, int h) {
+  PaintControl(control, canvas, Bounds(x, y, w, h));
+}
+
+void TPatternHolder::PaintClient(TCanvas& canvas, const TRect& r) {
+  if (!Active() || r.IsEmpty()) return;
+  DrawWrapped(canvas, r, r.Left, r.Top);
+}
+
+// ---- TPatternPanel ---------------------------------------------------------------
+
+TPatternPanel::TPatternPanel(QWidget* parent) : TCustomPanel(parent) {}
+
+void TPatternPanel::SetPatternHolder(TPatternHolder* h) {
+  if (h == mHolder) return;
+  QObject::disconnect(mConn);
+  mHolder = h;
+  if (h) {
+    h->BuildTiled(false);
+    mConn = connect(h, &TPatternHolder::Changed, this, [this] {
+      update();
+      // Pattern-painted children draw from the same holder.
+      for (QWidget* w : findChildren<QWidget*>()) w->update();
+    });
+  }
+  update();
+}
+
+TPatternHolder* TPatternPanel::ActiveHolder() const { return (mHolder && mHolder->Active()) ? mHolder.data() : nullptr; }
+
+void TPatternPanel::Paint(TCanvas& canvas) {
+  TPatternHolder* holder = ActiveHolder();
+  if (!holder) {
+    TCustomPanel::Paint(canvas);
+  } else {
+    TRect r(0, 0, width(), height());
+    TRect inner = r;
+    int bevel = 0;
+    if (BevelOuter() != bvNone) bevel += BevelWidth();
+    if (BevelInner() != bvNone) bevel += BevelWidth();
+    InflateRect(inner, -bevel, -bevel);
+    if (!inner.IsEmpty()) holder->PaintControl(this, canvas, inner);
+    PaintBevels(canvas, r);
+    PaintCaption(canvas);
+  }
+  if (OnPaint) OnPaint(this, canvas);
+}
+
+TPatternPanel* FindPatternPanel(const QWidget* control) {
+  if (!control) return nullptr;
+  QWidget* p = control->parentWidget();
+  if (auto* panel = qobject_cast<TPatternPanel*>(p)) return panel;
+  if (p) return qobject_cast<TPatternPanel*>(p->parentWidget());
+  return nullptr;
+}
+
+namespace {
+
+// Shared by check box and radio button: pattern over the caption area (the
+// box stays as the platform drew it) and the caption written over it.
+void PaintButtonPattern(QAbstractButton* button) {
+  TPatternPanel* panel = FindPatternPanel(button);
+  TPatternHolder* holder = panel ? panel->ActiveHolder() : nullptr;
+  if (!holder) return;
+  TCanvas canvas(button);
+  const bool captionRight = button->layoutDirection() == Qt::LeftToRight;
+  int textX;
+  if (captionRight) {
+    holder->PaintDC(button, canvas, 16, 0, button->width() - 16, button->height());
+    textX = 18;
+  } else {
+    holder->PaintDC(button, canvas, 0, 0, button->width() - 16, button->height());
+    textX = 2;
+  }
+  canvas.Font().AssignQFont(button->font());
+  canvas.Font().SetColor(button->isEnabled() ? clWindowText : clGrayText);
+  canvas.Brush().SetStyle(bsClear);
+  const int y = std::max(1, (button->height() - canvas.TextHeight(button->text())) / 2);
+  canvas.TextOut(textX, y, button->text());
+}
+
+}  // namespace
+
+// ---- check box and radio button ---------------------------------------------------
+
+TPatternCheckBox::TPatternCheckBox(QWidget* parent) : QCheckBox(parent) {}
+
+void TPatternCheckBox::SetPatternPaint(bool p) {
+  if (p == mPatternPaint) return;
+  mPatternPaint = p;
+  update();
+}
+
+void TPatternCheckBox::paintEvent(QPaintEvent* e) {
+  QCheckBox::paintEvent(e);
+  if (mPatternPaint) PaintButtonPattern(this);
+}
+
+void TPatternCheckBox::changeEvent(QEvent* e) {
+  QCheckBox::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange) update();
+}
+
+TPatternRadioButton::TPatternRadioButton(QWidget* parent) : QRadioButton(parent) {}
+
+void TPatternRadioButton::SetPatternPaint(bool p) {
+  if (p == mPatternPaint) return;
+  mPatternPaint = p;
+  update();
+}
+
+void TPatternRadioButton::paintEvent(QPaintEvent* e) {
+  QRadioButton::paintEvent(e);
+  if (mPatternPaint) PaintButtonPattern(this);
+}
+
+void TPatternRadioButton::changeEvent(QEvent* e) {
+  QRadioButton::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange) update();
+}
+
+// ---- group box --------------------------------------------------------------------
+
+TPatternGroupBox::TPatternGroupBox(QWidget* parent) : QGroupBox(parent) {}
+
+void TPatternGroupBox::SetPatternPaint(bool p) {
+  if (p == mPatternPaint) return;
+  mPatternPaint = p;
+  update();
+}
+
+void TPatternGroupBox::paintEvent(QPaintEvent* e) {
+  auto* panel = qobject_cast<TPatternPanel*>(parentWidget());
+  TPatternHolder* holder = (mPatternPaint && panel) ? panel->ActiveHolder() : nullptr;
+  if (!holder) {
+    QGroupBox::paintEvent(e);
+    return;
+  }
+  TCanvas canvas(this);
+  holder->PaintControl(this, canvas, TRect(0, 0, width(), height()));
+  canvas.Font().AssignQFont(font());
+  canvas.Font().SetColor(isEnabled() ? clWindowText : clGrayText);
+  const int top = canvas.TextHeight(QStringLiteral("0")) / 2 - 1;
+  // The 3D group frame: highlight offset by one, shadow over it.
+  canvas.Brush().SetColor(clBtnHighlight);
+  canvas.FrameRect(TRect(1, top + 1, width(), height()));
+  canvas.Brush().SetColor(clBtnShadow);
+  canvas.FrameRect(TRect(0, top, width() - 1, height() - 1));
+  const QString cap = title();
+  if (!cap.isEmpty()) {
+    const QSize ts = canvas.TextExtent(cap);
+    TRect cr = layoutDirection() == Qt::RightToLeft ? TRect(width() - 8 - ts.width(), 0, width() - 8, ts.height())
+                                                     : Bounds(8, 0, ts.width(), ts.height());
+    holder->PaintControl(this, canvas, cr);
+    canvas.Brush().SetStyle(bsClear);
+    canvas.TextOut(cr.Left, cr.Top, cap);
+  }
+}
