@@ -1,0 +1,263 @@
+#include "Graph2D.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+
+TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {
+  resize(80, 50);
+  setMouseTracking(true);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  mDrawer = std::make_unique<TGraphDrawer>();
+  mLayout = std::make_unique<TGraphLayout>();
+  mLabels = std::make_unique<TGraphLabels>();
+  mGrid = std::make_unique<TGraphGrid>();
+  mSeries = std::make_unique<TPointSeries>();
+  auto invalidate = [this](TGraphicsObject*) { Invalidate(); };
+  mDrawer->OnChange = invalidate;
+  mLayout->OnChange = invalidate;
+  mLabels->OnChange = invalidate;
+  mGrid->OnChange = invalidate;
+  mFont.OnChange = invalidate;
+  mLayout->SetSeries(mSeries.get());
+  mDrawer->SetSeries(mSeries.get());
+  mDrawer->SetFont(&mFont);
+  mGrid->SetLabelFont(&mLabels->Font());
+  RefreshGraph();
+}
+
+TCustomGraph2D::~TCustomGraph2D() {
+  // The layout and the drawer refer to the series: they go first.
+  mLayout->SetSeries(nullptr);
+  mDrawer->SetSeries(nullptr);
+  mSeries->Clear();
+}
+
+void TCustomGraph2D::SetLayout(const TGraphLayout& v) {
+  mLayout->Assign(v);
+  Invalidate();
+}
+void TCustomGraph2D::SetLabels(const TGraphLabels& v) {
+  mLabels->Assign(v);
+  Invalidate();
+}
+void TCustomGraph2D::SetGrid(const TGraphGrid& v) {
+  mGrid->Assign(v);
+  Invalidate();
+}
+
+void TCustomGraph2D::SetRange(const TGraphRange& r) {
+  if (r == mRange) return;
+  mRange = r;
+  Invalidate();
+}
+
+void TCustomGraph2D::SetAutoSize(bool v) {
+  if (v == mAutoSize) return;
+  mAutoSize = v;
+  RefreshGraph();
+}
+
+void TCustomGraph2D::SetZoomEnabled(bool v) {
+  if (v == mZoomEnabled) return;
+  mZoomEnabled = v;
+  if (!v && mZooming) {
+    mZooming = false;
+    update();
+  }
+}
+
+void TCustomGraph2D::SetColor(TColor c) {
+  if (c == mColor) return;
+  mColor = c;
+  Invalidate();
+}
+
+void TCustomGraph2D::Invalidate() {
+  mCacheValid = false;
+  update();
+}
+
+void TCustomGraph2D::RefreshGraph() {
+  if (mAutoSize) mRange = AutoRange();
+  Invalidate();
+}
+
+TGraphRange TCustomGraph2D::AutoRange() const {
+  if (mSeries->Count() == 0) return mRange;
+  // Function series follow the view, so they never feed back into it: a
+  // graph of functions alone keeps its range instead of widening it at
+  // every refresh.
+  bool any = false;
+  TGraphRange r;
+  for (int i = 0; i < mSeries->Count(); ++i) {
+    const TPointSerie* s = mSeries->Items(i);
+    if (s->IsFunction()) continue;
+    const TGraphRange b = s->GetBounds();
+    if (!any) {
+      r = b;
+      any = true;
+      continue;
+    }
+    r.XMin = std::min(r.XMin, b.XMin);
+    r.YMin = std::min(r.YMin, b.YMin);
+    r.XMax = std::max(r.XMax, b.XMax);
+    r.YMax = std::max(r.YMax, b.YMax);
+  }
+  if (!any) return mRange;
+  const double dx = (r.XMax - r.XMin) / 50, dy = (r.YMax - r.YMin) / 50;
+  r.XMin -= dx;
+  r.XMax += dx;
+  r.YMax += dy;
+  if (r.YMin != 0) r.YMin -= dy;
+  return r;
+}
+
+void TCustomGraph2D::DrawGraph(TCanvas& canvas, const TRect& rect, bool mono) {
+  DrawGraphOn(canvas, rect, mono, false);
+}
+
+void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool own) {
+  // Each step is guarded: bad data spoils only its own part of the picture.
+  auto guarded = [](auto&& step) {
+    try {
+      step();
+    } catch (...) {
+    }
+  };
+  TRect p0 = rect, p = rect;
+  guarded([&] {
+    mLayout->ComputeLayout(c, rect, p0);
+    mLabels->ComputeLabelSpace(c, p0, p);
+  });
+  if (own) mPlotRect = p;
+  const TColor background = c.Brush().Color();
+  c.Brush().SetStyle(bsSolid);
+  c.FillRect(rect);
+  mGrid->SetLabelFont(&mLabels->Font());
+  mDrawer->SetFont(&mFont);
+  if (!mGrid->StayOnTop()) guarded([&] { mGrid->Draw(c, mRange, mono, p); });
+  guarded([&] { mDrawer->Draw(c, mRange, mono, p); });
+  if (mGrid->StayOnTop()) guarded([&] { mGrid->Draw(c, mRange, mono, p); });
+  // The margins hide whatever the series drew outside the plot.
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(background);
+  const TRect margins[] = {TRect(rect.Left, rect.Top, rect.Right, p.Top),
+                           TRect(rect.Left, rect.Top, p.Left, rect.Bottom),
+                           TRect(p.Right, rect.Top, rect.Right, rect.Bottom),
+                           TRect(rect.Left, p.Bottom, rect.Right, rect.Bottom)};
+  for (const TRect& m : margins)
+    if (!m.IsEmpty()) c.FillRect(m);
+  guarded([&] { mGrid->DrawBorder(c, mRange, mono, p); });
+  guarded([&] { mLayout->Draw(c, rect, mono); });
+  guarded([&] { mLabels->Draw(c, mRange, mono, p0); });
+}
+
+void TCustomGraph2D::RenderCache() {
+  const QSize sz = size();
+  if (mCache.size() != sz) mCache = QImage(sz, QImage::Format_RGB32);
+  mCacheValid = true;
+  if (sz.isEmpty()) return;
+  ++mRenderCount;
+  TCanvas canvas(&mCache);
+  canvas.SetPalette(palette());
+  canvas.Font().Assign(mFont);
+  canvas.Brush().SetColor(mColor);
+  DrawGraphOn(canvas, TRect(0, 0, sz.width(), sz.height()), false, true);
+  canvas.Release();
+}
+
+QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
+  const QRect q = QRect(QPoint(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom)),
+                        QPoint(std::max(r.Left, r.Right), std::max(r.Top, r.Bottom)));
+  const QRect outer = q.adjusted(-3, -3, 3, 3);
+  const QRect inner = q.adjusted(3, 3, -3, -3);
+  QRegion region(outer);
+  if (inner.isValid()) region -= QRegion(inner);
+  return region;
+}
+
+void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
+  if (!mCacheValid || mCache.size() != size()) RenderCache();
+  if (!mCache.isNull()) painter.drawImage(area.topLeft(), mCache, area);
+  if (mZooming) {
+    QPen pen(ToQColor(clRed));
+    pen.setWidth(2);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRect(QPoint(std::min(mDrag.Left, mDrag.Right), std::min(mDrag.Top, mDrag.Bottom)),
+                           QPoint(std::max(mDrag.Left, mDrag.Right), std::max(mDrag.Top, mDrag.Bottom))));
+  }
+}
+
+void TCustomGraph2D::paintEvent(QPaintEvent* e) {
+  QPainter painter(this);
+  Paint(painter, e->rect());
+}
+
+void TCustomGraph2D::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  mCacheValid = false;
+  if (OnResize) OnResize(this);
+}
+
+void TCustomGraph2D::mousePressEvent(QMouseEvent* e) {
+  MouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+}
+void TCustomGraph2D::mouseMoveEvent(QMouseEvent* e) {
+  MouseMove(e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+}
+void TCustomGraph2D::mouseReleaseEvent(QMouseEvent* e) {
+  MouseUp(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+}
+
+void TCustomGraph2D::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+  if (mZoomEnabled && button == Qt::LeftButton) {
+    mZooming = true;
+    mDrag = TRect(x, y, x, y);
+    update(BandRegion(mDrag));
+  }
+}
+
+void TCustomGraph2D::MouseMove(Qt::KeyboardModifiers shift, int x, int y) {
+  mDrawer->PixelToData(x, y, mMouseX, mMouseY);
+  mLabels->FormatPoint(mMouseX, mMouseY, mMouseXText, mMouseYText);
+  mMouseTask = mDrawer->TaskAt(x, y);
+  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+  if (mZooming) {
+    // Only the band's old and new outline are repainted, from the cache.
+    QRegion dirty = BandRegion(mDrag);
+    mDrag.Right = x;
+    mDrag.Bottom = y;
+    dirty += BandRegion(mDrag);
+    update(dirty);
+  }
+}
+
+void TCustomGraph2D::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+  if (button == Qt::LeftButton && mZooming) {
+    mZooming = false;
+    QRegion dirty = BandRegion(mDrag);
+    mDrag.Right = x;
+    mDrag.Bottom = y;
+    update(dirty + BandRegion(mDrag));
+    if (mDrag.Left == mDrag.Right || mDrag.Top == mDrag.Bottom) return;
+    if (!mCacheValid) RenderCache();  // the plot rectangle of the current layout
+    mRange = mDrawer->ZoomIn(mRange, mPlotRect, mDrag);
+    ApplyChange();
+    return;
+  }
+  if (mDrawer->IsZoomed()) {
+    mRange = mDrawer->ZoomOut(mRange);
+    ApplyChange();
+  }
+}
+
+void TCustomGraph2D::ApplyChange() {
+  RenderCache();
+  update();
+  if (OnZoomChange) OnZoomChange(this, mDrawer->IsZoomed());
+}

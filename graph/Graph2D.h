@@ -1,0 +1,124 @@
+#pragma once
+// TGraph2D: a control that draws point, line, fill, bar and Gantt series with
+// title, legend, labels and grid, fits its range to the data on request, and
+// zooms with a rubber band (right click or a plain click steps back).
+//
+// The graph is rendered once into a cached image; painting the widget blits
+// that image and draws the rubber band over it, so dragging the band never
+// redraws the graph.
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "GraphObj.h"
+
+using TGraph2DZoomChangeEvent = std::function<void(TObject* sender, bool zoomed)>;
+using TGraphMouseEvent =
+    std::function<void(TObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
+using TGraphMouseMoveEvent = std::function<void(TObject* sender, Qt::KeyboardModifiers shift, int x, int y)>;
+
+class TCustomGraph2D : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TCustomGraph2D(QWidget* parent = nullptr);
+  ~TCustomGraph2D() override;
+
+  TGraphLayout& Layout() { return *mLayout; }
+  TGraphLabels& Labels() { return *mLabels; }
+  TGraphGrid& Grid() { return *mGrid; }
+  // Copy the published values of `v` into the owned object.
+  void SetLayout(const TGraphLayout& v);
+  void SetLabels(const TGraphLabels& v);
+  void SetGrid(const TGraphGrid& v);
+  TPointSeries& Series() { return *mSeries; }
+  TGraphDrawer& Drawer() { return *mDrawer; }
+
+  TGraphRange Range() const { return mRange; }
+  void SetRange(const TGraphRange& r);
+  bool AutoSize() const { return mAutoSize; }
+  void SetAutoSize(bool v);
+  bool ZoomEnabled() const { return mZoomEnabled; }
+  void SetZoomEnabled(bool v);
+  bool Zooming() const { return mZooming; }
+  bool IsZoomed() const { return mDrawer->IsZoomed(); }
+
+  TFont& Font() { return mFont; }
+  TColor Color() const { return mColor; }
+  void SetColor(TColor c);
+
+  double MousePointX() const { return mMouseX; }
+  double MousePointY() const { return mMouseY; }
+  QString MouseXText() const { return mMouseXText; }
+  QString MouseYText() const { return mMouseYText; }
+  TGanttTask MouseTask() const { return mMouseTask; }
+  // Plot rectangle of the last drawing on the control itself.
+  TRect PlotRect() const { return mPlotRect; }
+  // Start and current corner of the rubber band.
+  TRect DragRect() const { return mDrag; }
+
+  // Fits Range to the data when AutoSize is on, then redraws. Call it after
+  // changing the data.
+  void RefreshGraph();
+  // Union of the bounds of every serie that is not a function, with a margin
+  // of 1/50 of each span (none under a base line at 0). With no such serie the
+  // current range stays as it is.
+  TGraphRange AutoRange() const;
+  // Draws the whole graph on any canvas: the control's cache, an image, a printer.
+  void DrawGraph(TCanvas& canvas, const TRect& rect, bool mono);
+  // Drops the cached picture and schedules a repaint.
+  void Invalidate();
+  // How many times the graph itself was rendered (the rubber band never does).
+  int RenderCount() const { return mRenderCount; }
+
+  TGraph2DZoomChangeEvent OnZoomChange;
+  TGraphMouseEvent OnMouseDown;
+  TGraphMouseEvent OnMouseUp;
+  TGraphMouseMoveEvent OnMouseMove;
+  TNotifyEvent OnResize;
+
+ protected:
+  virtual void Paint(QPainter& painter, const QRect& area);
+  virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  virtual void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  void DrawGraphOn(TCanvas& canvas, const TRect& rect, bool mono, bool own);
+  void RenderCache();
+  void ApplyChange();
+  QRegion BandRegion(const TRect& r) const;
+
+  std::unique_ptr<TGraphDrawer> mDrawer;
+  std::unique_ptr<TGraphLayout> mLayout;
+  std::unique_ptr<TGraphLabels> mLabels;
+  std::unique_ptr<TGraphGrid> mGrid;
+  std::unique_ptr<TPointSeries> mSeries;
+  TGraphRange mRange{-10, -10, 10, 10};
+  double mMouseX = 0, mMouseY = 0;
+  QString mMouseXText, mMouseYText;
+  TGanttTask mMouseTask;
+  bool mAutoSize = false;
+  bool mZoomEnabled = false;
+  bool mZooming = false;
+  TRect mPlotRect;
+  TRect mDrag;
+  TFont mFont;
+  TColor mColor = clWindow;
+  QImage mCache;
+  bool mCacheValid = false;
+  int mRenderCount = 0;
+};
+
+class TGraph2D : public TCustomGraph2D {
+  Q_OBJECT
+ public:
+  explicit TGraph2D(QWidget* parent = nullptr) : TCustomGraph2D(parent) {}
+};

@@ -1,0 +1,518 @@
+// The series drawer: lines, points, fills, bars and Gantt charts, the zoom
+// arithmetic and the task hit test.
+//
+// Lines, points and fills go straight to the painter: the sorted points that
+// can reach the plot are found by binary search, mapped with one multiply per
+// axis, clipped in floating point, and reduced to what one pixel column can
+// show (first, lowest, highest, last) before being handed over in large
+// polyline batches. Dense data thus costs one pass over the visible points
+// and a few thousand painter vertices.
+#include <QFontMetrics>
+#include <QLine>
+#include <algorithm>
+#include <cmath>
+
+#include "GraphObj.h"
+
+namespace {
+
+constexpr int kBatch = 8192;
+
+// Liang-Barsky: clips the segment to [l, r] x [t, b]; false when nothing is left.
+bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, double t, double r, double b) {
+  double u0 = 0, u1 = 1;
+  const double dx = x1 - x0, dy = y1 - y0;
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    const double u = q / p;
+    if (p < 0) {
+      if (u > u1) return false;
+      if (u > u0) u0 = u;
+    } else {
+      if (u < u0) return false;
+      if (u < u1) u1 = u;
+    }
+    return true;
+  };
+  if (!edge(-dx, x0 - l) || !edge(dx, r - x0) || !edge(-dy, y0 - t) || !edge(dy, b - y0)) return false;
+  const double nx0 = x0 + u0 * dx, ny0 = y0 + u0 * dy;
+  x1 = x0 + u1 * dx;
+  y1 = y0 + u1 * dy;
+  x0 = nx0;
+  y0 = ny0;
+  return true;
+}
+
+// Collects clipped segments into polylines, keeping per pixel column only the
+// first, lowest, highest and last row: the pixels covered stay the same.
+class TColumnPolyline {
+ public:
+  explicit TColumnPolyline(QPainter* p) : mPainter(p) { mPts.reserve(kBatch + 8); }
+  ~TColumnPolyline() { Break(); }
+
+  void Segment(int ax, int ay, int bx, int by) {
+    if (!mOpen || ax != mCurX || ay != mCurY) {
+      Break();
+      mOpen = true;
+      StartColumn(ax, ay);
+    }
+    Add(bx, by);
+  }
+
+  void Break() {
+    if (!mOpen) return;
+    FlushColumn();
+    if (mPts.size() >= 2)
+      mPainter->drawPolyline(mPts.data(), int(mPts.size()));
+    else if (mPts.size() == 1)
+      mPainter->drawPoint(mPts[0]);
+    mPts.clear();
+    mOpen = false;
+  }
+
+ private:
+  void StartColumn(int x, int y) {
+    mColX = x;
+    mFirst = mMin = mMax = mLast = y;
+    mCurX = x;
+    mCurY = y;
+  }
+  void Add(int x, int y) {
+    mCurX = x;
+    mCurY = y;
+    if (x == mColX) {
+      mMin = std::min(mMin, y);
+      mMax = std::max(mMax, y);
+      mLast = y;
+      return;
+    }
+    FlushColumn();
+    StartColumn(x, y);
+  }
+  void Push(int x, int y) {
+    if (!mPts.empty() && mPts.back().x() == x && mPts.back().y() == y) return;
+    mPts.emplace_back(x, y);
+  }
+  void FlushColumn() {
+    Push(mColX, mFirst);
+    Push(mColX, mMin);
+    Push(mColX, mMax);
+    Push(mColX, mLast);
+    if (mPts.size() >= size_t(kBatch)) {
+      mPainter->drawPolyline(mPts.data(), int(mPts.size()));
+      const QPoint last = mPts.back();
+      mPts.clear();
+      mPts.push_back(last);
+    }
+  }
+
+  QPainter* mPainter;
+  std::vector<QPoint> mPts;
+  bool mOpen = false;
+  int mColX = 0, mFirst = 0, mMin = 0, mMax = 0, mLast = 0, mCurX = 0, mCurY = 0;
+};
+
+QPen SeriePen(TColor c, int width) {
+  QPen pen(ToQColor(c));
+  pen.setWidth(width <= 1 ? 0 : width);
+  pen.setStyle(Qt::SolidLine);
+  pen.setCapStyle(Qt::SquareCap);
+  pen.setJoinStyle(Qt::MiterJoin);
+  return pen;
+}
+
+// Saves the painter state and restores it, so that the canvas' own pen and
+// brush bookkeeping stays right after a fast path.
+class TPainterState {
+ public:
+  explicit TPainterState(QPainter* p) : mP(p) {
+    if (mP) mP->save();
+  }
+  ~TPainterState() {
+    if (mP) mP->restore();
+  }
+
+ private:
+  QPainter* mP;
+};
+
+}  // namespace
+
+void TGraphDrawer::PixelToData(int px, int py, double& x, double& y) const {
+  x = (double(px) - mPixLeft) * mXScale + mXMin;
+  y = (double(mPixBottom) - py) * mYScale + mYMin;
+}
+
+TExtParm TGraphDrawer::ToExtParm(const TExtGraphPointObj& t) const {
+  TExtParm e;
+  e.X1 = XToPixel(t.X1);
+  e.X2 = XToPixel(t.X2);
+  e.Y = YToPixel(t.Y) - 1;
+  e.Text = t.Text;
+  e.Color = t.Color;
+  e.TextColor = t.TextColor;
+  return e;
+}
+
+int TGraphDrawer::TaskHalfHeight() const {
+  TFont def;
+  return QFontMetrics((mFont ? *mFont : def).ToQFont()).height() / 2 + 1;
+}
+
+void TGraphDrawer::VisibleSpan(const TPointSerie& s, double x0, double x1, int& first, int& last) const {
+  const auto& d = s.PointData();
+  const auto begin = d.begin(), end = d.begin() + s.SortedCount();
+  if (x0 > x1) std::swap(x0, x1);
+  auto lo = std::lower_bound(begin, end, x0, [](const TGraphPointObj& p, double v) { return p.X < v; });
+  auto hi = std::upper_bound(begin, end, x1, [](double v, const TGraphPointObj& p) { return v < p.X; });
+  first = int(lo - begin);
+  last = int(hi - begin);
+  if (first > 0) --first;
+  if (last < s.SortedCount()) ++last;
+}
+
+void TGraphDrawer::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, const TRect& plotRect) {
+  SetScale(range, plotRect);
+  mRange = range;
+  if (!mSeries) return;
+  for (int i = 0; i < mSeries->Count(); ++i) {
+    TPointSerie* s = mSeries->Items(i);
+    if (!s->Visible()) continue;
+    // One bad serie must not take the others with it.
+    try {
+      switch (s->Kind()) {
+        case skBars:
+          DrawBars(canvas, *s, mono, plotRect);
+          break;
+        case skGantt:
+          DrawGantt(canvas, *s, mono, plotRect);
+          break;
+        default:
+          s->CalcFunction(range, plotRect.Right - plotRect.Left);
+          if (plotRect.IsEmpty() || s->PointCount() == 0) break;
+          s->SortPoints();
+          if (s->Kind() == skPoints)
+            DrawPoints(canvas, *s, mono, plotRect);
+          else if (s->Kind() == skLines)
+            DrawLines(canvas, *s, mono, plotRect);
+          else
+            DrawFill(canvas, *s, mono, plotRect);
+          break;
+      }
+    } catch (...) {
+    }
+  }
+}
+
+void TGraphDrawer::DrawLines(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
+  QPainter* p = canvas.Painter();
+  if (!p) return;
+  TPainterState state(p);
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setPen(SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth()));
+  p->setBrush(Qt::NoBrush);
+
+  double xlo, xhi, dummy;
+  PixelToData(r.Left, 0, xlo, dummy);
+  PixelToData(r.Right, 0, xhi, dummy);
+  int first, last;
+  VisibleSpan(s, xlo, xhi, first, last);
+
+  const double kx = 1.0 / mXScale, ky = 1.0 / mYScale;
+  const double ox = mPixLeft - mXMin * kx, oy = mPixBottom - 1 + mYMin * ky;
+  const double L = r.Left, R = r.Right, T = r.Top, B = r.Bottom - 1;
+  const TGraphPointObj* d = s.PointData().data();
+  TColumnPolyline line(p);
+  bool havePrev = false;
+  double qx = 0, qy = 0;
+  for (int i = first; i < last; ++i) {
+    const double y = d[i].Y;
+    if (!std::isfinite(y)) continue;  // a pole of a function: left out
+    const double px = d[i].X * kx + ox, py = oy - y * ky;
+    if (!std::isfinite(px) || !std::isfinite(py)) continue;
+    if (havePrev) {
+      if (qx >= L && qx <= R && px >= L && px <= R && qy >= T && qy <= B && py >= T && py <= B) {
+        line.Segment(int(std::lrint(qx)), int(std::lrint(qy)), int(std::lrint(px)), int(std::lrint(py)));
+      } else {
+        double ax = qx, ay = qy, bx = px, by = py;
+        if (ClipSegment(ax, ay, bx, by, L, T, R, B)) {
+          auto cx = [&](double v) { return int(std::clamp(std::lrint(v), long(r.Left), long(r.Right))); };
+          auto cy = [&](double v) { return int(std::clamp(std::lrint(v), long(r.Top), long(r.Bottom - 1))); };
+          line.Segment(cx(ax), cy(ay), cx(bx), cy(by));
+        } else {
+          line.Break();
+        }
+      }
+    }
+    qx = px;
+    qy = py;
+    havePrev = true;
+  }
+}
+
+void TGraphDrawer::DrawPoints(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
+  QPainter* p = canvas.Painter();
+  if (!p) return;
+  TPainterState state(p);
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setPen(SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth()));
+
+  double xlo, xhi, dummy;
+  PixelToData(r.Left, 0, xlo, dummy);
+  PixelToData(r.Right, 0, xhi, dummy);
+  int first, last;
+  VisibleSpan(s, xlo, xhi, first, last);
+
+  // Each pixel is drawn once, however many points fall on it.
+  const int w = r.Right - r.Left + 1, h = r.Bottom - r.Top + 1;
+  std::vector<std::uint64_t> seen((size_t(w) * size_t(h) + 63) / 64, 0);
+  const double kx = 1.0 / mXScale, ky = 1.0 / mYScale;
+  const double ox = mPixLeft - mXMin * kx, oy = mPixBottom - 1 + mYMin * ky;
+  const double L = r.Left - 0.5, R = r.Right + 0.5, T = r.Top - 0.5, B = r.Bottom + 0.5;
+  const TGraphPointObj* d = s.PointData().data();
+  std::vector<QPoint> pts;
+  pts.reserve(kBatch);
+  for (int i = first; i < last; ++i) {
+    const double px = d[i].X * kx + ox, py = oy - d[i].Y * ky;
+    if (!(px >= L && px <= R && py >= T && py <= B)) continue;  // NaN fails too
+    const int ix = int(std::lrint(px)), iy = int(std::lrint(py));
+    if (ix < r.Left || ix > r.Right || iy < r.Top || iy > r.Bottom) continue;
+    const size_t bit = size_t(iy - r.Top) * size_t(w) + size_t(ix - r.Left);
+    std::uint64_t& word = seen[bit >> 6];
+    const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
+    if (word & mask) continue;
+    word |= mask;
+    pts.emplace_back(ix, iy);
+    if (pts.size() >= size_t(kBatch)) {
+      p->drawPoints(pts.data(), int(pts.size()));
+      pts.clear();
+    }
+  }
+  if (!pts.empty()) p->drawPoints(pts.data(), int(pts.size()));
+}
+
+void TGraphDrawer::DrawFill(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
+  QPainter* p = canvas.Painter();
+  if (!p) return;
+  TPainterState state(p);
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setPen(SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth()));
+
+  double xlo, xhi, dummy;
+  PixelToData(r.Left, 0, xlo, dummy);
+  PixelToData(r.Right, 0, xhi, dummy);
+  int first, last;
+  VisibleSpan(s, xlo, xhi, first, last);
+
+  // Every line starts on the axis, so per column only the extremes matter.
+  const int w = r.Right - r.Left + 1;
+  const int oy = std::clamp(DataToPixel(0, 0).y(), r.Top, r.Bottom);
+  std::vector<int> lo(size_t(w), oy), hi(size_t(w), oy);
+  std::vector<char> used(size_t(w), 0);
+  const double kx = 1.0 / mXScale, ky = 1.0 / mYScale;
+  const double ox = mPixLeft - mXMin * kx, oyd = mPixBottom - 1 + mYMin * ky;
+  const TGraphPointObj* d = s.PointData().data();
+  for (int i = first; i < last; ++i) {
+    const double px = d[i].X * kx + ox, py = oyd - d[i].Y * ky;
+    if (!(px >= r.Left - 0.5 && px <= r.Right + 0.5) || std::isnan(py)) continue;
+    const int ix = int(std::lrint(px));
+    if (ix < r.Left || ix > r.Right) continue;
+    const int iyr = int(std::lrint(std::clamp(py, double(r.Top), double(r.Bottom))));
+    const size_t c = size_t(ix - r.Left);
+    used[c] = 1;
+    lo[c] = std::min(lo[c], iyr);
+    hi[c] = std::max(hi[c], iyr);
+  }
+  std::vector<QLine> lines;
+  lines.reserve(size_t(w));
+  for (int c = 0; c < w; ++c)
+    if (used[size_t(c)]) lines.emplace_back(r.Left + c, lo[size_t(c)], r.Left + c, hi[size_t(c)]);
+  if (!lines.empty()) p->drawLines(lines.data(), int(lines.size()));
+}
+
+void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
+  int first, last;
+  s.PageBars(first, last);
+  const int a = s.BarsPerPage();
+  if (last <= first || a <= 0 || r.IsEmpty()) return;
+  const int hw = std::max(1, (r.Right - r.Left) / (3 * a));
+  const int th = canvas.TextHeight(QStringLiteral("0")) / 2;
+  const int oy = DataToPixel(0, 0).y();
+  const auto& bars = s.TaskData();
+  const int pw = std::max(1, s.PenWidth());
+
+  if (QPainter* p = canvas.Painter()) {
+    TPainterState state(p);
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->setClipRect(r.ToQRect(), Qt::IntersectClip);
+    p->setPen(SeriePen(clBlack, pw));
+    std::vector<QRect> run;
+    std::vector<QRect> thin;
+    TColor runColor = clNone;
+    auto flush = [&]() {
+      if (!run.empty()) {
+        p->setBrush(ToQColor(runColor));
+        p->drawRects(run.data(), int(run.size()));
+        run.clear();
+      }
+    };
+    for (int i = first; i < last; ++i) {
+      const auto& b = bars[size_t(i)];
+      if (!std::isfinite(b.X1) || !std::isfinite(b.Y)) continue;
+      const int x = XToPixel(b.X1), y = YToPixel(b.Y) - 1;
+      if (x + hw < r.Left || x - hw > r.Right) continue;
+      const int l = x - hw, rt = x + hw;
+      const int t = std::min(oy, y), bt = std::max(oy, y);
+      if (bt - t < 2 || pw > 1) {
+        // Too flat for an outline and a fill, or a wide pen: the canvas'
+        // own rectangle covers exactly the classic pixels.
+        thin.emplace_back(l, t, rt - l, bt - t);
+        continue;
+      }
+      const TColor c = mono ? clBlack : ColorToRGB(b.Color);
+      if (c != runColor) {
+        flush();
+        runColor = c;
+      }
+      run.emplace_back(l, t, rt - l - 1, bt - t - 1);
+    }
+    flush();
+    if (!thin.empty()) {
+      p->restore();
+      p->save();
+      canvas.Pen().SetStyle(psSolid);
+      canvas.Pen().SetMode(pmCopy);
+      canvas.Pen().SetColor(clBlack);
+      canvas.Pen().SetWidth(pw);
+      canvas.Brush().SetStyle(bsSolid);
+      for (int i = first; i < last; ++i) {
+        const auto& b = bars[size_t(i)];
+        if (!std::isfinite(b.X1) || !std::isfinite(b.Y)) continue;
+        const int x = XToPixel(b.X1), y = YToPixel(b.Y) - 1;
+        const int t = std::min(oy, y), bt = std::max(oy, y);
+        if (!(bt - t < 2 || pw > 1) || x + hw < r.Left || x - hw > r.Right) continue;
+        canvas.Brush().SetColor(mono ? clBlack : b.Color);
+        canvas.Rectangle(x - hw, oy, x + hw, y);
+      }
+    }
+  }
+  if (th >= hw) return;
+  canvas.Brush().SetStyle(bsClear);
+  const TColor saved = canvas.Font().Color();
+  for (int i = first; i < last; ++i) {
+    const auto& b = bars[size_t(i)];
+    if (!std::isfinite(b.X1) || !std::isfinite(b.Y) || b.Text.isEmpty()) continue;
+    const int x = XToPixel(b.X1), y = YToPixel(b.Y) - 1;
+    if (x + hw < r.Left || x - hw > r.Right) continue;
+    canvas.Font().SetColor(mono ? clWhite : b.TextColor);
+    if (y < oy)
+      TextOutAngle(canvas, x - th - 2, oy - 4, b.Text, 90);
+    else
+      TextOutAngle(canvas, x + th + 2, oy + 4, b.Text, -90);
+  }
+  canvas.Font().SetColor(saved);
+}
+
+void TGraphDrawer::DrawConnector(TCanvas& canvas, int ax, int ay, int bx, int by) {
+  canvas.MoveTo(ax, ay);
+  if (std::int64_t(bx) - ax > 4) {
+    const int mx = int((std::int64_t(ax) + bx) / 2);
+    canvas.LineTo(mx, ay);
+    canvas.LineTo(mx, by);
+    canvas.LineTo(bx, by);
+  } else {
+    const int my = int((std::int64_t(ay) + by) / 2);
+    canvas.LineTo(ax + 4, ay);
+    canvas.LineTo(ax + 4, my);
+    canvas.LineTo(bx - 4, my);
+    canvas.LineTo(bx - 4, by);
+    canvas.LineTo(bx, by);
+  }
+}
+
+void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
+  if (r.IsEmpty()) return;
+  const int th = TaskHalfHeight();
+  canvas.Pen().SetStyle(psSolid);
+  canvas.Pen().SetMode(pmCopy);
+  canvas.Pen().SetColor(clBlack);
+  canvas.Pen().SetWidth(std::max(1, s.PenWidth()));
+  canvas.Brush().SetStyle(bsSolid);
+  canvas.Brush().SetColor(mono ? clBlack : s.Color());
+  const auto& tasks = s.TaskData();
+  auto usable = [](const TExtGraphPointObj& t) {
+    return std::isfinite(t.X1) && std::isfinite(t.X2) && std::isfinite(t.Y);
+  };
+  if (const auto& links = s.Links()) {
+    for (int i = 0; i < links->Count(); ++i) {
+      const TGanttLink& l = links->Items(i);
+      // A link whose task is gone is skipped, the others are still drawn.
+      if (l.FromTask < 0 || l.FromTask >= s.TaskCount() || l.ToTask < 0 || l.ToTask >= s.TaskCount()) continue;
+      const auto& ta = tasks[size_t(l.FromTask)];
+      const auto& tb = tasks[size_t(l.ToTask)];
+      if (!usable(ta) || !usable(tb)) continue;
+      const TExtParm a = ToExtParm(ta), b = ToExtParm(tb);
+      DrawConnector(canvas, a.X2, a.Y, b.X1, b.Y);
+    }
+  }
+  for (const auto& t : tasks) {
+    if (!usable(t)) continue;
+    const TExtParm e = ToExtParm(t);
+    if (e.X2 + 1 < r.Left || e.X1 - 1 > r.Right || e.Y + th + 2 < r.Top || e.Y - th > r.Bottom) continue;
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(mono ? clBlack : t.Color);
+    canvas.Rectangle(e.X1 - 1, e.Y - th, e.X2 + 1, e.Y + th + 2);
+    const int w = canvas.TextWidth(t.Text);
+    if (!t.Text.isEmpty() && w < e.X2 - e.X1) {
+      const TColor saved = canvas.Font().Color();
+      canvas.Font().SetColor(mono ? clWhite : t.TextColor);
+      canvas.Brush().SetStyle(bsClear);
+      canvas.TextOut(e.X1 + (e.X2 - e.X1 - w) / 2, e.Y - th, t.Text);
+      canvas.Font().SetColor(saved);
+    }
+  }
+}
+
+TGraphRange TGraphDrawer::ZoomIn(const TGraphRange& range, const TRect& plotRect, const TRect& drag) {
+  int x0 = std::min(drag.Left, drag.Right), x1 = std::max(drag.Left, drag.Right);
+  int y0 = std::min(drag.Top, drag.Bottom), y1 = std::max(drag.Top, drag.Bottom);
+  y0 = std::max(y0, plotRect.Top);
+  y1 = std::min(y1, plotRect.Bottom);
+  double w = double(plotRect.Right) - plotRect.Left, h = double(plotRect.Bottom) - plotRect.Top;
+  if (w == 0) w = 1;
+  if (h == 0) h = 1;
+  TGraphRange n;
+  const double dx = range.XMax - range.XMin, dy = range.YMax - range.YMin;
+  n.XMin = range.XMin + dx * (x0 - plotRect.Left) / w;
+  n.XMax = range.XMin + dx * (x1 - plotRect.Left) / w;
+  n.YMax = range.YMax - dy * (y0 - plotRect.Top) / h;
+  n.YMin = range.YMax - dy * (y1 - plotRect.Top) / h;
+  const bool finite =
+      std::isfinite(n.XMin) && std::isfinite(n.XMax) && std::isfinite(n.YMin) && std::isfinite(n.YMax);
+  if (finite && n.XMax - n.XMin >= 1e-6 && n.YMax - n.YMin >= 1e-6) {
+    mZoomList.Push(range);
+    return n;
+  }
+  return range;
+}
+
+TGraphRange TGraphDrawer::ZoomOut(const TGraphRange& range) {
+  if (mZoomList.Count() == 0) return range;
+  return mZoomList.Pop();
+}
+
+TGanttTask TGraphDrawer::TaskAt(int px, int py) const {
+  if (!mSeries) return TGanttTask();
+  const int th = TaskHalfHeight();
+  for (int i = 0; i < mSeries->Count(); ++i) {
+    const TPointSerie* s = mSeries->Items(i);
+    if (!s->Visible() || s->Kind() != skGantt) continue;
+    for (const auto& t : s->TaskData()) {
+      if (!std::isfinite(t.X1) || !std::isfinite(t.X2) || !std::isfinite(t.Y)) continue;
+      const TExtParm e = ToExtParm(t);
+      if (std::abs(std::int64_t(e.Y) - py) <= th && e.X1 <= px && px <= e.X2)
+        return TGanttTask{t.X1, t.X2, t.Y, t.Text};
+    }
+  }
+  return TGanttTask();
+}

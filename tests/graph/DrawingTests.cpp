@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "GraphObj.h"
+TEST(GraphData, P2) {}
