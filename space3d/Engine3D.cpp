@@ -1,0 +1,555 @@
+#include "Engine3D.h"
+
+#include <QElapsedTimer>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+// ---------------------------------------------------------------- TObject3D
+
+void TObject3D::SetVertices(const TVertex3D* source, int count) {
+  LocalVertices.SetData(source, count, sizeof(TVertex3D));
+  WorldVertices.SetData(source, count, sizeof(TVertex3D));
+}
+
+void TObject3D::SetFaces(const TFaceVert3D* source, int count) {
+  Faces.SetData(source, count, sizeof(TFaceVert3D));
+}
+
+void TObject3D::SetMatrix(const float* source) {
+  std::memcpy(Matrix, source, sizeof Matrix);
+  Position = {source[9], source[10], source[11]};
+}
+
+void TObject3D::Translate(float dx, float dy, float dz) {
+  Position.X += dx;
+  Position.Y += dy;
+  Position.Z += dz;
+}
+
+void TObject3D::RotateX(float c, float s) {
+  TVertex3D* v = LocalVertices.Data();
+  for (int i = 0, n = LocalVertices.Count(); i < n; ++i) {
+    const float y = v[i].Y, z = v[i].Z;
+    v[i].Y = y * c + z * s;
+    v[i].Z = -y * s + z * c;
+  }
+}
+
+void TObject3D::RotateY(float c, float s) {
+  TVertex3D* v = LocalVertices.Data();
+  for (int i = 0, n = LocalVertices.Count(); i < n; ++i) {
+    const float x = v[i].X, z = v[i].Z;
+    v[i].X = x * c - z * s;
+    v[i].Z = x * s + z * c;
+  }
+}
+
+void TObject3D::RotateZ(float c, float s) {
+  TVertex3D* v = LocalVertices.Data();
+  for (int i = 0, n = LocalVertices.Count(); i < n; ++i) {
+    const float x = v[i].X, y = v[i].Y;
+    v[i].X = x * c + y * s;
+    v[i].Y = -x * s + y * c;
+  }
+}
+
+void TObject3D::UpdateWorld() {
+  const int n = std::min(LocalVertices.Count(), WorldVertices.Count());
+  const TVertex3D* l = LocalVertices.Data();
+  TVertex3D* w = WorldVertices.Data();
+  for (int i = 0; i < n; ++i) w[i] = {l[i].X + Position.X, l[i].Y + Position.Y, l[i].Z + Position.Z};
+}
+
+// ---------------------------------------------------------- TBitmapBuffer3D
+
+bool TBitmapBuffer3D::Prepare(int width, int height) {
+  if (width <= 0 || height <= 0) {
+    Release();
+    return false;
+  }
+  if (width != mWidth || height != mHeight) {
+    mImage = QImage(width, height, QImage::Format_RGB32);
+    if (mImage.isNull()) {
+      Release();
+      return false;
+    }
+    mWidth = width;
+    mHeight = height;
+    // One entry per real scanline, whatever the height.
+    Edge1.assign(std::size_t(height), kEmpty);
+    Edge2.assign(std::size_t(height), kEmpty);
+  }
+  mImage.fill(0xFF000000u);
+  return true;
+}
+
+void TBitmapBuffer3D::Release() {
+  mImage = QImage();
+  mWidth = mHeight = 0;
+  Edge1.clear();
+  Edge2.clear();
+}
+
+// ---------------------------------------------------------------- TEngine3D
+
+namespace {
+
+constexpr std::uint32_t kWhitePixel = 0xFFFFFFFFu;
+constexpr double kCoordLimit = double(1 << 29);
+
+inline std::uint32_t ToPixel(TColor c) {
+  return 0xFF000000u | (std::uint32_t(GetRValue(c)) << 16) | (std::uint32_t(GetGValue(c)) << 8) |
+         std::uint32_t(GetBValue(c));
+}
+
+// Screen coordinates stay far inside the int range so that differences of
+// two of them never overflow.
+inline int ScreenRound(double v) {
+  if (std::isnan(v)) return 0;
+  v = std::clamp(v, -kCoordLimit, kCoordLimit);
+  return int(std::nearbyint(v));
+}
+
+inline int ClampChannel(double v) {
+  if (!(v > 0)) return 0;  // NaN included
+  if (v >= 255) return 255;
+  return int(std::nearbyint(v));
+}
+
+inline std::uint32_t SortableKey(float f) {
+  std::uint32_t u;
+  std::memcpy(&u, &f, sizeof u);
+  return (u & 0x80000000u) ? ~u : (u | 0x80000000u);
+}
+
+}  // namespace
+
+TEngine3D::TEngine3D() = default;
+
+TEngine3D::~TEngine3D() { ReleaseScene(); }
+
+void TEngine3D::SetPerspectRatio(int n) { mPerspectRatio = std::clamp(n, 1, 100); }
+
+void TEngine3D::SetAmbient(TColor c) {
+  mAmbient[0] = std::uint8_t(GetRValue(c));
+  mAmbient[1] = std::uint8_t(GetGValue(c));
+  mAmbient[2] = std::uint8_t(GetBValue(c));
+}
+
+TColor TEngine3D::GetAmbient() const { return RGB(mAmbient[0], mAmbient[1], mAmbient[2]); }
+
+TColor TEngine3D::Shade(TColor color, double f) const {
+  return RGB(ClampChannel((GetRValue(color) + 2.0 * mAmbient[0]) * f),
+             ClampChannel((GetGValue(color) + 2.0 * mAmbient[1]) * f),
+             ClampChannel((GetBValue(color) + 2.0 * mAmbient[2]) * f));
+}
+
+TColor TEngine3D::ShadeNoAmbient(TColor color, double f) {
+  return RGB(ClampChannel(GetRValue(color) * f), ClampChannel(GetGValue(color) * f),
+             ClampChannel(GetBValue(color) * f));
+}
+
+TColor TEngine3D::FacingFactor(const TFaceRecord3D& face) const {
+  const std::size_t n = mVertices.size();
+  if (face.A >= n || face.B >= n || face.C >= n) return clWhite;
+  const TVertex3D& a = mVertices[face.A];
+  const TVertex3D& b = mVertices[face.B];
+  const TVertex3D& c = mVertices[face.C];
+  auto extent = [](float p, float q, float r) { return std::max({p, q, r}) - std::min({p, q, r}); };
+  const double dx = extent(a.X, b.X, c.X), dy = extent(a.Y, b.Y, c.Y), dz = extent(a.Z, b.Z, c.Z);
+  if (dz == 0) return clWhite;
+  double o = 4 * (std::fabs(std::atan(dx / dz)) / 1.57) * (std::fabs(std::atan(dy / dz)) / 1.57);
+  if (!(o < 1)) o = 1;
+  return ShadeNoAmbient(clWhite, std::sqrt(o));
+}
+
+double TEngine3D::FramesPerSecond(std::int64_t nsecs) {
+  if (nsecs <= 0) return 30;
+  return 1e9 / double(nsecs);
+}
+
+TProjVertex3D TEngine3D::ProjectVertex(const TVertex3D& v) const {
+  const float zp = mPerspectActive ? v.Z * float(mPerspectRatio) / 500.0f : v.Z / 10000.0f;
+  const float d = zp - mCamera.Z;
+  TProjVertex3D p;
+  p.InFront = d >= 1;  // false for NaN too
+  const float divisor = p.InFront ? d / 10.0f : 1.0f;
+  p.X = ScreenRound(double(v.X / divisor)) + mCentreX;
+  p.Y = mCentreY - ScreenRound(double(v.Y / divisor));
+  return p;
+}
+
+// ------------------------------------------------------------------- scene
+
+void TEngine3D::PrepareScene(const TObject3DList& objects) {
+  mObjects = &objects;
+  mScene.clear();
+  std::int64_t nv = 0, nf = 0;
+  for (const auto& o : objects) {
+    if (!o || !o->Visible) continue;
+    mScene.push_back({o.get(), o->WorldVertices.Count(), o->Faces.Count()});
+    nv += o->WorldVertices.Count();
+    nf += o->Faces.Count();
+  }
+  if (nv == 0 || nf == 0 || nv > INT_MAX || nf > INT_MAX) {
+    ReleaseScene();
+    return;
+  }
+  try {
+    mVertices.resize(std::size_t(nv));
+    mProjected.resize(std::size_t(nv));
+    mFaces.resize(std::size_t(nf));
+  } catch (const std::bad_alloc&) {
+    ReleaseScene();
+    return;
+  }
+  mVertexCount = int(nv);
+  mFaceCount = int(nf);
+  CopyVertices(objects);
+  ProjectAll();
+  std::size_t f = 0;
+  std::uint32_t offset = 0;
+  for (const TSceneEntry& e : mScene) {
+    const TFaceVert3D* src = e.Object->Faces.Data();
+    const std::uint32_t count = std::uint32_t(e.Vertices);
+    // An index outside its own object would reach into another mesh: such a
+    // face gets an index past the buffer and is skipped when drawn.
+    auto map = [&](std::uint16_t i) { return i < count ? offset + i : UINT32_MAX; };
+    for (int i = 0; i < e.Faces; ++i, ++f) {
+      mFaces[f] = {map(src[i].A), map(src[i].B), map(src[i].C), src[i].Flags, 0.0f};
+    }
+    offset += count;
+  }
+}
+
+bool TEngine3D::SceneShapeMatches(const TObject3DList& objects) const {
+  if (mObjects != &objects || mScene.empty()) return false;
+  std::size_t k = 0;
+  for (const auto& o : objects) {
+    if (!o || !o->Visible) continue;
+    if (k >= mScene.size()) return false;
+    const TSceneEntry& e = mScene[k++];
+    if (e.Object != o.get() || e.Vertices != o->WorldVertices.Count() || e.Faces != o->Faces.Count())
+      return false;
+  }
+  return k == mScene.size();
+}
+
+void TEngine3D::UpdateScene(const TObject3DList& objects) {
+  if (!SceneShapeMatches(objects)) {
+    PrepareScene(objects);
+    return;
+  }
+  CopyVertices(objects);
+  ProjectAll();
+}
+
+void TEngine3D::ReleaseScene() {
+  mSortList.clear();
+  mSortList.shrink_to_fit();
+  mVertices = {};
+  mProjected = {};
+  mFaces = {};
+  mScene.clear();
+  mVertexCount = mFaceCount = 0;
+  mBuffer.Release();
+}
+
+void TEngine3D::CopyVertices(const TObject3DList&) {
+  std::size_t at = 0;
+  for (const TSceneEntry& e : mScene) {
+    if (e.Vertices > 0)
+      std::memcpy(&mVertices[at], e.Object->WorldVertices.Data(), sizeof(TVertex3D) * e.Vertices);
+    at += std::size_t(e.Vertices);
+  }
+}
+
+void TEngine3D::ProjectAll() {
+  const std::size_t n = std::min(mVertices.size(), mProjected.size());
+  for (std::size_t i = 0; i < n; ++i) mProjected[i] = ProjectVertex(mVertices[i]);
+}
+
+// Depth of a face: the mean of its vertices' world Z (by the engine's own
+// constant, not exactly a third); the farthest face comes first. A radix
+// sort keeps this linear for large scenes.
+void TEngine3D::SortFaces() {
+  const std::size_t n = mFaces.size(), nv = mVertices.size();
+  mSortKeys.resize(n);
+  mSortTmp.resize(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    TFaceRecord3D& f = mFaces[i];
+    if (f.A < nv && f.B < nv && f.C < nv)
+      f.Depth = (mVertices[f.A].Z + mVertices[f.B].Z + mVertices[f.C].Z) * 0.33333f;
+    else
+      f.Depth = 0;
+    // Descending by depth: invert the ascending key.
+    mSortKeys[i] = (std::uint64_t(~SortableKey(f.Depth)) << 32) | std::uint64_t(i);
+  }
+  constexpr int kBits = 11, kBuckets = 1 << kBits;
+  std::uint64_t* src = mSortKeys.data();
+  std::uint64_t* dst = mSortTmp.data();
+  for (int shift = 32; shift < 64; shift += kBits) {
+    std::size_t count[kBuckets + 1] = {};
+    for (std::size_t i = 0; i < n; ++i) ++count[((src[i] >> shift) & (kBuckets - 1)) + 1];
+    for (int b = 0; b < kBuckets; ++b) count[b + 1] += count[b];
+    for (std::size_t i = 0; i < n; ++i) dst[count[(src[i] >> shift) & (kBuckets - 1)]++] = src[i];
+    std::swap(src, dst);
+  }
+  mSortList.resize(n);
+  for (std::size_t i = 0; i < n; ++i) mSortList[i] = std::uint32_t(src[i] & 0xFFFFFFFFu);
+}
+
+// ------------------------------------------------------------------ render
+
+double TEngine3D::Render(int width, int height, int level) {
+  QElapsedTimer clock;  // monotonic
+  clock.start();
+  mBusy = true;
+  mTimes = {};
+  if (mBuffer.Prepare(width, height)) {
+    mCentreX = width / 2;
+    mCentreY = height / 2;
+    QElapsedTimer step;
+    step.start();
+    ProjectAll();
+    mTimes.ProjectMs = double(step.nsecsElapsed()) / 1e6;
+    if (!mVertices.empty() && !mFaces.empty()) {
+      if (level >= rsFlatSolid && level <= rlFacingShade) {
+        step.restart();
+        SortFaces();
+        mTimes.SortMs = double(step.nsecsElapsed()) / 1e6;
+      }
+      step.restart();
+      DrawLevel(level);
+      mTimes.DrawMs = double(step.nsecsElapsed()) / 1e6;
+    }
+  }
+  mBusy = false;
+  return FramesPerSecond(clock.nsecsElapsed());
+}
+
+double TEngine3D::VertexFactor(float z) const {
+  const double f = 100.0 / (double(z) - 18.0 * double(mCamera.Z));
+  return f < 0 ? 0.5 : f;
+}
+
+void TEngine3D::DrawLevel(int level) {
+  const std::size_t nv = mProjected.size();
+  const int w = mBuffer.Width(), h = mBuffer.Height();
+  auto usable = [&](const TFaceRecord3D& f) {
+    return f.A < nv && f.B < nv && f.C < nv && mProjected[f.A].InFront && mProjected[f.B].InFront &&
+           mProjected[f.C].InFront;
+  };
+  auto pt = [&](std::uint32_t i) { return TPoint(mProjected[i].X, mProjected[i].Y); };
+
+  if (level == rsPoint) {
+    std::uint32_t* bits = mBuffer.Bits();
+    for (const TProjVertex3D& p : mProjected)
+      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= 0 && p.Y < h)
+        bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
+    return;
+  }
+  if (level == rsWireFrame) {
+    // Open polylines A-B-C in buffer order: the closing edge is not drawn.
+    for (const TFaceRecord3D& f : mFaces) {
+      if (!usable(f)) continue;
+      const TPoint a = pt(f.A), b = pt(f.B), c = pt(f.C);
+      Line(a.x(), a.y(), b.x(), b.y(), clWhite);
+      Line(b.x(), b.y(), c.x(), c.y(), clWhite);
+    }
+    return;
+  }
+  if (level < rsFlatSolid || level > rlFacingShade) return;
+  for (std::uint32_t idx : mSortList) {
+    const TFaceRecord3D& f = mFaces[idx];
+    if (!usable(f)) continue;
+    const TPoint a = pt(f.A), b = pt(f.B), c = pt(f.C);
+    switch (level) {
+      case rsFlatSolid:
+        FillFlat(a, b, c, clWhite);
+        Line(a.x(), a.y(), b.x(), b.y(), clBlack);
+        Line(b.x(), b.y(), c.x(), c.y(), clBlack);
+        Line(c.x(), c.y(), a.x(), a.y(), clBlack);
+        break;
+      case rsDepthSolid: {
+        double fd = 100.0 / (double(f.Depth) - 18.0 * double(mCamera.Z));
+        if (fd < 0) fd = 0.5;
+        FillFlat(a, b, c, Shade(clWhite, fd));
+        break;
+      }
+      case rsDepthShade:
+        FillTriangle(a, b, c, Shade(clWhite, VertexFactor(mVertices[f.A].Z)),
+                     Shade(clWhite, VertexFactor(mVertices[f.B].Z)),
+                     Shade(clWhite, VertexFactor(mVertices[f.C].Z)));
+        break;
+      default: {
+        const TColor base = FacingFactor(f);
+        FillTriangle(a, b, c, Shade(base, VertexFactor(mVertices[f.A].Z)),
+                     Shade(base, VertexFactor(mVertices[f.B].Z)),
+                     Shade(base, VertexFactor(mVertices[f.C].Z)));
+        break;
+      }
+    }
+  }
+}
+
+// --------------------------------------------------------------- drawing
+
+void TEngine3D::Line(int x0, int y0, int x1, int y1, TColor color) {
+  const int w = mBuffer.Width(), h = mBuffer.Height();
+  std::uint32_t* bits = mBuffer.Bits();
+  if (!bits) return;
+  const std::uint32_t px = ToPixel(color);
+  const bool xMajor = std::llabs(std::int64_t(x1) - x0) >= std::llabs(std::int64_t(y1) - y0);
+  // Walk the major axis one pixel at a time, only over the part inside the
+  // bitmap; the minor coordinate is the rounded exact line (half up).
+  const std::int64_t ma0 = xMajor ? x0 : y0, ma1 = xMajor ? x1 : y1;
+  const std::int64_t mi0 = xMajor ? y0 : x0, mi1 = xMajor ? y1 : x1;
+  const std::int64_t majLen = std::llabs(ma1 - ma0);
+  if (majLen == 0) return;  // a line to its own start draws nothing
+  const int majStep = ma1 > ma0 ? 1 : -1;
+  const std::int64_t minLen = std::llabs(mi1 - mi0);
+  const int minStep = mi1 > mi0 ? 1 : -1;
+  const std::int64_t majLimit = (xMajor ? w : h) - 1;
+  const std::int64_t minLimit = (xMajor ? h : w) - 1;
+  std::int64_t iLo, iHi;  // steps from the start, the last pixel excluded
+  if (majStep > 0) {
+    iLo = std::max<std::int64_t>(0, -ma0);
+    iHi = std::min<std::int64_t>(majLen - 1, majLimit - ma0);
+  } else {
+    iLo = std::max<std::int64_t>(0, ma0 - majLimit);
+    iHi = std::min<std::int64_t>(majLen - 1, ma0);
+  }
+  if (iLo > iHi) return;
+  const std::int64_t den = 2 * majLen;
+  std::int64_t num = 2 * iLo * minLen + majLen;
+  std::int64_t q = num / den, r = num % den;
+  for (std::int64_t i = iLo; i <= iHi; ++i) {
+    const std::int64_t ma = ma0 + majStep * i;
+    const std::int64_t mi = mi0 + minStep * q;
+    if (mi >= 0 && mi <= minLimit) {
+      const std::int64_t x = xMajor ? ma : mi, y = xMajor ? mi : ma;
+      bits[std::size_t(y) * std::size_t(w) + std::size_t(x)] = px;
+    }
+    r += 2 * minLen;
+    if (r >= den) {
+      r -= den;
+      ++q;
+    }
+  }
+}
+
+void TEngine3D::ScanEdge(TPoint a, TPoint b) {
+  if (a.y() == b.y()) return;
+  if (a.y() > b.y()) std::swap(a, b);
+  const int w = mBuffer.Width(), h = mBuffer.Height();
+  const double slope = double(b.x() - a.x()) / double(b.y() - a.y());
+  const int yLo = std::max(a.y() + 1, 0), yHi = std::min(b.y(), h - 1);
+  for (int y = yLo; y <= yHi; ++y) {
+    double x = double(a.x()) + double(y - a.y()) * slope;
+    x = std::clamp(x, -1.0, double(w));
+    const int xi = int(std::nearbyint(x));
+    if (mBuffer.Edge1[y] == TBitmapBuffer3D::kEmpty)
+      mBuffer.Edge1[y] = xi;
+    else
+      mBuffer.Edge2[y] = xi;
+  }
+}
+
+bool TEngine3D::ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi) {
+  if (!mBuffer.Bits()) return false;
+  const int h = mBuffer.Height();
+  rowLo = std::max(std::min({p0.y(), p1.y(), p2.y()}) + 1, 0);
+  rowHi = std::min(std::max({p0.y(), p1.y(), p2.y()}), h - 1);
+  if (rowLo > rowHi) return false;
+  // Only the rows this triangle can touch are reset.
+  std::fill(mBuffer.Edge1.begin() + rowLo, mBuffer.Edge1.begin() + rowHi + 1, TBitmapBuffer3D::kEmpty);
+  std::fill(mBuffer.Edge2.begin() + rowLo, mBuffer.Edge2.begin() + rowHi + 1, TBitmapBuffer3D::kEmpty);
+  ScanEdge(p0, p1);
+  ScanEdge(p1, p2);
+  ScanEdge(p2, p0);
+  return true;
+}
+
+namespace {
+// The span of a row between its two edge entries, clipped to the bitmap.
+inline bool RowSpan(const TBitmapBuffer3D& b, int y, int& xl, int& xh) {
+  const int e1 = b.Edge1[y];
+  if (e1 == TBitmapBuffer3D::kEmpty) return false;
+  int e2 = b.Edge2[y];
+  if (e2 == TBitmapBuffer3D::kEmpty) e2 = e1;
+  xl = std::max(std::min(e1, e2), 0);
+  xh = std::min(std::max(e1, e2), b.Width() - 1);
+  return xl <= xh;
+}
+}  // namespace
+
+void TEngine3D::FillFlat(TPoint p0, TPoint p1, TPoint p2, TColor c) {
+  int lo, hi;
+  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
+  const std::uint32_t px = ToPixel(c);
+  std::uint32_t* bits = mBuffer.Bits();
+  const int w = mBuffer.Width();
+  for (int y = lo; y <= hi; ++y) {
+    int xl, xh;
+    if (RowSpan(mBuffer, y, xl, xh)) std::fill_n(bits + std::size_t(y) * w + xl, xh - xl + 1, px);
+  }
+}
+
+void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2) {
+  int lo, hi;
+  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
+  std::uint32_t* bits = mBuffer.Bits();
+  const int w = mBuffer.Width();
+  // Plane value = A x + B y + C per channel through the three corners,
+  // solved with the triangle's own determinant, so no corner position (such
+  // as x = 0) makes a proper triangle vanish.
+  const double x0 = p0.x(), y0 = p0.y();
+  const double ux = p1.x() - x0, uy = p1.y() - y0, vx = p2.x() - x0, vy = p2.y() - y0;
+  const double det = ux * vy - vx * uy;
+  if (c0 == c1 && c1 == c2) {
+    const TColor flat = RGB(3 * (GetRValue(c0) / 3), 3 * (GetGValue(c0) / 3), 3 * (GetBValue(c0) / 3));
+    FillFlat(p0, p1, p2, flat);
+    return;
+  }
+  if (det == 0) {
+    // No area: the few pixels the edges reach get the corners' mean colour.
+    const TColor mean = RGB((GetRValue(c0) + GetRValue(c1) + GetRValue(c2)) / 3,
+                            (GetGValue(c0) + GetGValue(c1) + GetGValue(c2)) / 3,
+                            (GetBValue(c0) + GetBValue(c1) + GetBValue(c2)) / 3);
+    FillFlat(p0, p1, p2, mean);
+    return;
+  }
+  double A[3], B[3], C[3];
+  const TColor cs[3] = {c0, c1, c2};
+  for (int k = 0; k < 3; ++k) {
+    auto ch = [k](TColor c) { return double((c >> (8 * (2 - k))) & 0xFF); };  // blue, green, red
+    const double d1 = ch(cs[1]) - ch(cs[0]), d2 = ch(cs[2]) - ch(cs[0]);
+    A[k] = (d1 * vy - d2 * uy) / det;
+    B[k] = (ux * d2 - vx * d1) / det;
+    C[k] = ch(cs[0]) - A[k] * x0 - B[k] * y0;
+  }
+  for (int y = lo; y <= hi; ++y) {
+    int xl, xh;
+    if (!RowSpan(mBuffer, y, xl, xh)) continue;
+    float v[3], dv[3];
+    for (int k = 0; k < 3; ++k) {
+      v[k] = float(A[k] * xl + B[k] * y + C[k]);
+      dv[k] = float(A[k]);
+    }
+    std::uint32_t* row = bits + std::size_t(y) * w;
+    for (int x = xl; x <= xh; ++x) {
+      // Clamped per pixel: spans reach a little past the exact edges.
+      const int b = int(std::clamp(v[0], 0.0f, 255.0f) + 0.5f);
+      const int g = int(std::clamp(v[1], 0.0f, 255.0f) + 0.5f);
+      const int r = int(std::clamp(v[2], 0.0f, 255.0f) + 0.5f);
+      row[x] = 0xFF000000u | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
+      v[0] += dv[0];
+      v[1] += dv[1];
+      v[2] += dv[2];
+    }
+  }
+}

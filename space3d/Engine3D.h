@@ -1,0 +1,177 @@
+#pragma once
+// The software 3D engine: mesh objects with in-place transforms, and a small
+// renderer that gathers the visible meshes into flat buffers, projects them
+// with a simple perspective, sorts the triangles by depth (painter's
+// algorithm) and fills them into an off-screen bitmap at one of six levels,
+// from dots to Gouraud-shaded faces.
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "DtType3D.h"
+#include "TColor.h"
+#include "TTypes.h"
+
+class TObject3D {
+ public:
+  TObject3D() = default;
+  TObject3D(const TObject3D&) = delete;
+  TObject3D& operator=(const TObject3D&) = delete;
+
+  TVertex3D Position;                             // added to every local vertex
+  float Matrix[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};  // the file's mesh matrix, kept, not applied
+  TVertex3DList LocalVertices;
+  TObject3D* ParentObject = nullptr;
+  QString ObjectName;
+  bool Visible = false;
+  TFaceVert3DList Faces;
+  TFacePara3DList FaceParams;
+  TVertex3DList WorldVertices;  // LocalVertices + Position, same order
+
+  void SetVertices(const TVertex3D* source, int count);
+  void SetFaces(const TFaceVert3D* source, int count);
+  // 12 floats: the 3x3 matrix followed by the origin, which becomes Position.
+  void SetMatrix(const float* source);
+  void SetPosition(float x, float y, float z) { Position = {x, y, z}; }
+  void ResetPosition() { Position = {0, 0, 0}; }
+  void Translate(float dx, float dy, float dz);
+  // Rotate the local vertices in place by an angle given as its cosine and sine.
+  void RotateX(float cosA, float sinA);
+  void RotateY(float cosA, float sinA);
+  void RotateZ(float cosA, float sinA);
+  // Recomputes WorldVertices; call after rotating or translating.
+  void UpdateWorld();
+};
+
+using TObject3DList = std::vector<std::unique_ptr<TObject3D>>;
+
+enum TRenderStyle { rsPoint, rsWireFrame, rsFlatSolid, rsDepthSolid, rsDepthShade };
+// The sixth level: faces shaded by how squarely they face the viewer.
+constexpr int rlFacingShade = 5;
+
+struct TProjVertex3D {
+  int X = 0, Y = 0;
+  bool InFront = false;
+};
+
+// A face of the whole scene: indexes into the scene's vertex buffer (32-bit,
+// so that a scene may hold more than 65 535 vertices).
+struct TFaceRecord3D {
+  std::uint32_t A = 0, B = 0, C = 0;
+  std::uint16_t Flags = 0;
+  float Depth = 0;
+};
+
+// The off-screen surface: a 32-bit RGB image of the target's size and the two
+// edge tables of the triangle filler, one entry per scanline of that image.
+class TBitmapBuffer3D {
+ public:
+  // Makes the image width x height (rebuilding only on a change) and clears
+  // it to black. Returns false for an empty size.
+  bool Prepare(int width, int height);
+  void Release();
+  int Width() const { return mWidth; }
+  int Height() const { return mHeight; }
+  int Stride() const { return mWidth; }  // in pixels
+  std::uint32_t* Bits() { return mWidth > 0 ? reinterpret_cast<std::uint32_t*>(mImage.bits()) : nullptr; }
+  const QImage& Image() const { return mImage; }
+
+  static constexpr int kEmpty = INT32_MIN;
+  std::vector<int> Edge1, Edge2;
+
+ private:
+  QImage mImage;
+  int mWidth = 0, mHeight = 0;
+};
+
+struct TRenderTimes3D {
+  double ProjectMs = 0, SortMs = 0, DrawMs = 0;
+};
+
+class TEngine3D {
+ public:
+  TEngine3D();
+  ~TEngine3D();
+  TEngine3D(const TEngine3D&) = delete;
+  TEngine3D& operator=(const TEngine3D&) = delete;
+
+  void SetCamera(float x, float y, float z) { mCamera = {x, y, z}; }
+  TVertex3D Camera() const { return mCamera; }
+  // Clamped to 1..100.
+  void SetPerspectRatio(int n);
+  int PerspectRatio() const { return mPerspectRatio; }
+  void SetPerspectActive(bool on) { mPerspectActive = on; }
+  bool PerspectActive() const { return mPerspectActive; }
+  void SetAmbient(TColor c);
+  TColor GetAmbient() const;
+  bool Busy() const { return mBusy; }
+
+  // Gathers the visible objects of the list into the scene buffers. The
+  // engine keeps a reference to the list until ReleaseScene.
+  void PrepareScene(const TObject3DList& objects);
+  // After rotations and translations: refreshes vertices and projections,
+  // rebuilding the scene when its shape (the visible meshes) changed.
+  void UpdateScene(const TObject3DList& objects);
+  void ReleaseScene();
+
+  // Renders one frame of width x height at the level (0..5) into the buffer
+  // and returns the frame rate that frame allows.
+  double Render(int width, int height, int level);
+  const QImage& Image() const { return mBuffer.Image(); }
+  TBitmapBuffer3D& Buffer() { return mBuffer; }
+  const TRenderTimes3D& LastTimes() const { return mTimes; }
+
+  int VertexCount() const { return mVertexCount; }
+  int FaceCount() const { return mFaceCount; }
+  const std::vector<TProjVertex3D>& Projected() const { return mProjected; }
+  const std::vector<TFaceRecord3D>& FaceBuffer() const { return mFaces; }
+
+  TProjVertex3D ProjectVertex(const TVertex3D& v) const;
+  // min(255, round((c + 2 ambient) * f)) per channel.
+  TColor Shade(TColor color, double f) const;
+  static TColor ShadeNoAmbient(TColor color, double f);
+  TColor FacingFactor(const TFaceRecord3D& face) const;
+  // Frame rate from a frame's duration; a frame too short to measure counts 30.
+  static double FramesPerSecond(std::int64_t nsecs);
+
+  // Drawing into the buffer (public for the tests; Render uses them).
+  void FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2);
+  void FillFlat(TPoint p0, TPoint p1, TPoint p2, TColor c);
+  // A line without its last pixel.
+  void Line(int x0, int y0, int x1, int y1, TColor c);
+
+ private:
+  struct TSceneEntry {
+    const TObject3D* Object;
+    int Vertices, Faces;
+  };
+  bool SceneShapeMatches(const TObject3DList& objects) const;
+  void CopyVertices(const TObject3DList& objects);
+  void ProjectAll();
+  void SortFaces();
+  void DrawLevel(int level);
+  // Scan-converts the three edges into the edge tables; returns the row range.
+  bool ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi);
+  void ScanEdge(TPoint a, TPoint b);
+  double VertexFactor(float z) const;
+
+  TBitmapBuffer3D mBuffer;
+  TVertex3D mCamera{0, 0, -20};
+  bool mPerspectActive = true;
+  int mPerspectRatio = 10;
+  std::uint8_t mAmbient[3] = {255, 255, 255};  // red, green, blue
+  bool mBusy = false;
+  int mCentreX = 0, mCentreY = 0;
+  const TObject3DList* mObjects = nullptr;
+  std::vector<TSceneEntry> mScene;
+  int mVertexCount = 0, mFaceCount = 0;
+  std::vector<TVertex3D> mVertices;
+  std::vector<TProjVertex3D> mProjected;
+  std::vector<TFaceRecord3D> mFaces;
+  std::vector<std::uint32_t> mSortList;
+  std::vector<std::uint64_t> mSortKeys, mSortTmp;
+  TRenderTimes3D mTimes;
+};
