@@ -248,7 +248,8 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
   if (!p || r == l || b == t) return;
   ApplyPen(*p);
   ApplyBrush(*p);
-  p->drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
+  // Through the pixel centres, so the outline covers l..r-1 and t..b-1.
+  p->drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
 }
 
 void TCanvas::ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,

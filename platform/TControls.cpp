@@ -149,7 +149,6 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   else if (!mFlat || (mMouseIn && isEnabled()))
     canvas.Frame3D(r, clBtnHighlight, clBtnShadow, 1);
   canvas.Font().Assign(mFont);
-  if (!isEnabled()) canvas.Font().SetColor(clGrayText);
   const QString cap = text();
   const QSize ts = cap.isEmpty() ? QSize(0, 0) : canvas.TextExtent(cap);
   const int gw = mGlyph.isNull() ? 0 : mGlyph.width();
@@ -162,7 +161,14 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   }
   if (!cap.isEmpty()) {
     canvas.Brush().SetStyle(bsClear);
-    canvas.TextOut(x, (height() - ts.height()) / 2 + off, cap);
+    const int y = (height() - ts.height()) / 2 + off;
+    if (!isEnabled()) {
+      // Disabled captions are embossed: highlight below-right, shadow on top.
+      canvas.Font().SetColor(clBtnHighlight);
+      canvas.TextOut(x + 1, y + 1, cap);
+      canvas.Font().SetColor(clBtnShadow);
+    }
+    canvas.TextOut(x, y, cap);
   }
 }
 

@@ -108,20 +108,20 @@ bool TThread::Sleep(int ms) {
   return !mTerminated;
 }
 
-void TThread::RunPending() {
+void TThread::RunPending(State& s) {
   std::function<void()> fn;
   {
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (!mPending || mPendingDone) return;
-    fn = mPending;
+    std::lock_guard<std::mutex> lock(s.Mutex);
+    if (!s.Pending || s.PendingDone) return;
+    fn = std::move(s.Pending);
+    s.Pending = nullptr;
   }
   fn();
   {
-    std::lock_guard<std::mutex> lock(mMutex);
-    mPendingDone = true;
-    mPending = nullptr;
+    std::lock_guard<std::mutex> lock(s.Mutex);
+    s.PendingDone = true;
   }
-  mCond.notify_all();
+  s.Cond.notify_all();
 }
 
 bool TThread::Synchronize(const std::function<void()>& fn) {
@@ -131,41 +131,45 @@ bool TThread::Synchronize(const std::function<void()>& fn) {
   }
   auto* app = QCoreApplication::instance();
   if (!app || QCoreApplication::closingDown()) return false;
+  State& s = *mState;
   std::uint64_t seq;
   {
-    std::lock_guard<std::mutex> lock(mMutex);
-    if (mTerminated && !OnTerminate) return false;
-    mPending = fn;
-    mPendingDone = false;
-    seq = ++mPendingSeq;
+    std::lock_guard<std::mutex> lock(s.Mutex);
+    if (mTerminated && !mFinished) return false;
+    s.Pending = fn;
+    s.PendingDone = false;
+    seq = ++s.PendingSeq;
   }
   // The GUI thread runs the call from its event loop, or from WaitFor when it
-  // is waiting for us.
-  QMetaObject::invokeMethod(app, [this, seq] {
-    bool mine;
+  // is waiting for us. The queued call holds the state, not the thread.
+  std::weak_ptr<State> weak = mState;
+  QMetaObject::invokeMethod(app, [weak, seq] {
+    auto st = weak.lock();
+    if (!st) return;
     {
-      std::lock_guard<std::mutex> lock(mMutex);
-      mine = seq == mPendingSeq;
+      std::lock_guard<std::mutex> lock(st->Mutex);
+      if (seq != st->PendingSeq) return;
     }
-    if (mine) RunPending();
+    RunPending(*st);
   }, Qt::QueuedConnection);
-  std::unique_lock<std::mutex> lock(mMutex);
+  std::unique_lock<std::mutex> lock(s.Mutex);
   for (;;) {
-    if (mPendingDone) return true;
+    if (s.PendingDone) return true;
     // Once terminated, do not wait for an event loop that may never run again.
-    if (mTerminated && !mFinished) {
-      mCond.wait_for(lock, std::chrono::milliseconds(50));
-      if (mPendingDone) return true;
-      mPending = nullptr;
-      mPendingDone = true;
-      return false;
+    if ((mTerminated && !mFinished) || QCoreApplication::closingDown()) {
+      s.Cond.wait_for(lock, std::chrono::milliseconds(50));
+      if (s.PendingDone) return true;
+      if (s.Pending) {
+        // Still queued: withdraw it.
+        s.Pending = nullptr;
+        s.PendingDone = true;
+        return false;
+      }
+      // Being run right now by the GUI thread: wait for it to finish.
+      s.Cond.wait(lock, [&s] { return s.PendingDone; });
+      return true;
     }
-    mCond.wait_for(lock, std::chrono::milliseconds(20));
-    if (QCoreApplication::closingDown()) {
-      mPending = nullptr;
-      mPendingDone = true;
-      return false;
-    }
+    s.Cond.wait_for(lock, std::chrono::milliseconds(20));
   }
 }
 
@@ -175,8 +179,8 @@ int TThread::WaitFor() {
     mRunner->wait();
     return mReturnValue;
   }
-  while (!mRunner->wait(5)) RunPending();
-  RunPending();
+  while (!mRunner->wait(5)) RunPending(*mState);
+  RunPending(*mState);
   return mReturnValue;
 }
 

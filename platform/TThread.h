@@ -13,6 +13,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
@@ -58,12 +59,23 @@ class TThread {
  private:
   class Runner;
   friend class Runner;
-  void RunPending();
   void Run();
 
+  // Shared with calls queued on the GUI thread, which may run after the
+  // thread object is gone.
+  struct State {
+    std::mutex Mutex;
+    std::condition_variable Cond;
+    std::function<void()> Pending;
+    bool PendingDone = false;
+    std::uint64_t PendingSeq = 0;
+  };
+  static void RunPending(State& s);
+
   Runner* mRunner;
-  std::mutex mMutex;
-  std::condition_variable mCond;
+  std::shared_ptr<State> mState = std::make_shared<State>();
+  std::mutex& mMutex = mState->Mutex;
+  std::condition_variable& mCond = mState->Cond;
   std::atomic<bool> mSuspended{true};
   std::atomic<bool> mStarted{false};
   std::atomic<bool> mTerminated{false};
@@ -71,9 +83,6 @@ class TThread {
   bool mFreeOnTerminate = false;
   TThreadPriority mPriority = tpNormal;
   int mReturnValue = 0;
-  std::function<void()> mPending;
-  bool mPendingDone = false;
-  std::uint64_t mPendingSeq = 0;
 };
 
 // A thread whose Execute calls a function (for small pacing threads).
