@@ -1,0 +1,214 @@
+#include "BarCodes.h"
+
+#include <QPaintEvent>
+#include <algorithm>
+#include <cstdint>
+
+#include "TTypes.h"
+
+namespace {
+// The module width actually drawn: at least 1, at most MaxBarPixels.
+int ModulePixels(int barPixels) { return std::clamp(barPixels, 1, TBarCodes::MaxBarPixels); }
+}  // namespace
+
+TCustomBarCodes::TCustomBarCodes(QWidget* parent)
+    : QWidget(parent),
+      mEncEAN(std::make_unique<TBarCdEAN_UPC>()),
+      mEnc39(std::make_unique<TBarCd39_128_93>()),
+      mEnc11(std::make_unique<TBarCdNUMERIC>()) {}
+
+TCustomBarCodes::~TCustomBarCodes() = default;
+
+void TCustomBarCodes::SetCaption(const QString& c) {
+  if (c == mCaption) return;
+  mCaption = c;
+  BarCodeChanged();
+}
+
+void TCustomBarCodes::SetColor(TColor c) {
+  if (c == mColor) return;
+  mColor = c;
+  repaint();
+}
+
+void TCustomBarCodes::Encode() {
+  const std::string text = BarCodeBytes(mCaption);
+  std::string readable;
+  mEncEAN->EncodeBarCode(mA_CodeType, text, mModules, readable);
+  if (mModules == "0") mEnc39->EncodeBarCode(mA_CodeType, text, mModules, readable);
+  if (mModules == "0") mEnc11->EncodeBarCode(mA_CodeType, text, mModules, readable);
+  if (mModules != "0") mA_BarCode = BarCodeQString(readable);
+}
+
+void TCustomBarCodes::BarCodeChanged() {
+  Encode();
+  repaint();
+}
+
+// ---------------------------------------------------------------------------
+
+TBarCodes::TBarCodes(QWidget* parent) : TCustomBarCodes(parent) {
+  setGeometry(0, 0, 30, 30);
+  BarCodeChanged();
+}
+
+void TBarCodes::SetA_CodeType(TBarCodesType t) {
+  if (t == mA_CodeType || static_cast<int>(t) >= BarCodesTypeCount) return;
+  mA_CodeType = t;
+  BarCodeChanged();
+}
+
+void TBarCodes::SetA_BarCode(const QString& text) {
+  SetCaption(text);
+  repaint();
+}
+
+void TBarCodes::SetA_BarPixels(int px) {
+  if (px == mA_BarPixels) return;
+  mA_BarPixels = px;
+  BarCodeChanged();
+}
+
+void TBarCodes::SetA_Readable(bool r) {
+  if (r == mA_Readable) return;
+  mA_Readable = r;
+  repaint();
+}
+
+bool TBarCodes::A_C39CheckChar() const { return mEnc39 ? mEnc39->C39CheckChar : true; }
+
+void TBarCodes::SetA_C39CheckChar(bool c) {
+  if (!mEnc39 || c == mEnc39->C39CheckChar) return;
+  mEnc39->C39CheckChar = c;
+  BarCodeChanged();
+}
+
+int TBarCodes::A_WideRatio() const { return mEnc39 ? mEnc39->WideRatio : 3; }
+
+void TBarCodes::SetA_WideRatio(int r) {
+  if ((r != 2 && r != 3) || !mEnc39 || r == mEnc39->WideRatio) return;
+  mEnc39->WideRatio = r;
+  BarCodeChanged();
+}
+
+void TBarCodes::SetA_HeightAuto(bool a) {
+  if (a == mA_HeightAuto) return;
+  mA_HeightAuto = a;
+  BarCodeChanged();
+}
+
+void TBarCodes::SetA_HeightMult(int m) {
+  m = std::max(m, 10);
+  if (m == mA_HeightMult) return;
+  mA_HeightMult = m;
+  BarCodeChanged();
+}
+
+int TBarCodes::BarCodeWidth(int BarPixels) {
+  const std::int64_t q = ModulePixels(BarPixels);
+  std::int64_t margin = 0;
+  if (mA_CodeType == bcEAN_13) margin = 7 * q;
+  if (mA_CodeType == bcUPC_A) margin = 8 * q;
+  mTextMargin = static_cast<int>(margin);
+  // UPC-A has the margin on both sides (its check digit stands right of the bars).
+  const std::int64_t w =
+      q * (static_cast<std::int64_t>(mModules.size()) + 1) + (mA_CodeType == bcUPC_A ? 2 * margin : margin);
+  return static_cast<int>(std::min<std::int64_t>(w, MaxExtent));
+}
+
+void TBarCodes::BarCodeChanged() {
+  Encode();
+  const int w = BarCodeWidth(mA_BarPixels);
+  int h = height();
+  if (mA_HeightAuto) {
+    // The module width as drawn: a stored width of 0 or less must not give an
+    // empty or negative control.
+    const std::int64_t hh = static_cast<std::int64_t>(ModulePixels(mA_BarPixels)) * mA_HeightMult;
+    h = static_cast<int>(std::min<std::int64_t>(hh, MaxExtent));
+  }
+  if (w != width() || h != height()) resize(w, h);
+  repaint();
+}
+
+void TBarCodes::DrawBarCode(TCanvas& Canvas, int X, int Y, int Height, int Width, int BarPixels,
+                            TColor Color) {
+  const int q = ModulePixels(BarPixels);
+  const int M = mTextMargin;
+  const int B = Y + Height;
+
+  Canvas.Pen().SetWidth(1);
+  Canvas.Pen().SetColor(clBlack);
+  Canvas.Pen().SetStyle(psSolid);
+  Canvas.Brush().SetColor(clBlack);
+  Canvas.Brush().SetStyle(bsSolid);
+
+  // One rectangle per run of bar modules; module i (from 0) starts one
+  // module width right of the margin.
+  const std::int64_t n = static_cast<std::int64_t>(mModules.size());
+  const std::int64_t left = static_cast<std::int64_t>(X) + M;
+  for (std::int64_t i = 0; i < n;) {
+    if (mModules[i] == '0') {
+      ++i;
+      continue;
+    }
+    std::int64_t e = i;
+    while (e + 1 < n && mModules[e + 1] != '0') ++e;
+    Canvas.Rectangle(ClampToInt(left + (i + 1) * q), Y + 2, ClampToInt(left + (e + 2) * q), B);
+    i = e + 1;
+  }
+
+  Canvas.Pen().SetColor(Color);
+  Canvas.Brush().SetColor(Color);
+  Canvas.Font().SetName(QStringLiteral("Arial"));
+  Canvas.Font().SetColor(clBlack);
+  Canvas.Font().SetStyle(0);
+  Canvas.Font().SetSize(std::max(1, nearest(8736.0 * q / (10.0 * ScreenPixelsPerInch))));
+  mTextHeight = std::abs(Canvas.Font().Height());
+  const int h = mTextHeight;
+
+  const QString& rd = mA_BarCode;
+  auto strip = [&] { Canvas.Rectangle(X, B - h / 2, X + Width, B); };
+  // The inner boxes start one module right of where the data's first module
+  // would suggest: the guard bar left of the digits then keeps its full
+  // length and the last data module is shortened with the rest of the digits.
+  switch (mA_CodeType) {
+    case bcEAN_13:
+      strip();
+      DrawTextBox(Canvas, X, X + M, B, rd.mid(0, 1));
+      DrawTextBox(Canvas, X + M + 4 * q, X + M + 46 * q, B, rd.mid(1, 6));
+      DrawTextBox(Canvas, X + M + 51 * q, X + M + 93 * q, B, rd.mid(7, 6));
+      break;
+    case bcEAN_8:
+      strip();
+      DrawTextBox(Canvas, X + 4 * q, X + 32 * q, B, rd.mid(0, 4));
+      DrawTextBox(Canvas, X + 37 * q, X + 65 * q, B, rd.mid(4, 4));
+      break;
+    case bcUPC_A:
+      strip();
+      DrawTextBox(Canvas, X, X + M, B, rd.mid(0, 1));
+      DrawTextBox(Canvas, X + M + 4 * q, X + M + 46 * q, B, rd.mid(1, 5));
+      DrawTextBox(Canvas, X + M + 51 * q, X + M + 93 * q, B, rd.mid(6, 5));
+      DrawTextBox(Canvas, X + M + 96 * q, X + Width, B, rd.mid(11, 1));
+      break;
+    case bcUPC_E:
+      strip();
+      DrawTextBox(Canvas, X + 4 * q, X + 46 * q, B, rd);
+      break;
+    default:
+      DrawTextBox(Canvas, X, X + Width, B, mCaption);
+      break;
+  }
+}
+
+void TBarCodes::DrawTextBox(TCanvas& Canvas, int Left, int Right, int Bottom, const QString& Text) {
+  const int top = Bottom - mTextHeight;
+  Canvas.Rectangle(Left, top, Right, Bottom);
+  if (!mA_Readable || Text.isEmpty()) return;
+  const int tw = Canvas.TextWidth(Text);
+  Canvas.TextRect(TRect(Left, top, Right, Bottom), Left + idiv(Right - Left - tw, 2), top, Text);
+}
+
+void TBarCodes::paintEvent(QPaintEvent*) {
+  TCanvas canvas(this);
+  DrawBarCode(canvas, 0, 0, height(), width(), mA_BarPixels, mColor);
+}

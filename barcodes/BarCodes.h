@@ -1,0 +1,103 @@
+#pragma once
+// TBarCodes: a control that shows its Caption as a bar code, sizes itself to
+// the symbol and prints the human-readable text under the bars the way
+// retail codes do (EAN/UPC guard bars stand longer than the data bars).
+//
+// The symbol is encoded and the control resized whenever a property or the
+// caption changes, so that A_BarCode and the size are right before the
+// control is ever shown, printed or rendered off screen; painting only draws.
+
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "BarCdObj.h"
+#include "TCanvas.h"
+#include "TColor.h"
+
+class TCustomBarCodes : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TCustomBarCodes(QWidget* parent = nullptr);
+  ~TCustomBarCodes() override;
+
+  // The control's text, shown as the bar code.
+  QString Caption() const { return mCaption; }
+  void SetCaption(const QString& c);
+  // Background of the blank strip and the text boxes (the bars are black).
+  TColor Color() const { return mColor; }
+  void SetColor(TColor c);
+
+  // The module string and readable text of the current caption.
+  const std::string& Modules() const { return mModules; }
+
+ protected:
+  // Runs the three encoders in their fixed order over the caption.
+  void Encode();
+  // A property changed: encode, let the subclass size itself, repaint.
+  virtual void BarCodeChanged();
+
+  std::unique_ptr<TBarCdEAN_UPC> mEncEAN;
+  std::unique_ptr<TBarCd39_128_93> mEnc39;
+  std::unique_ptr<TBarCdNUMERIC> mEnc11;
+  QString mA_BarCode;  // readable text
+  bool mA_Readable = true;
+  TBarCodesType mA_CodeType = bcEAN_13;
+  int mA_BarPixels = 2;
+  bool mA_HeightAuto = true;
+  int mA_HeightMult = 66;
+  std::string mModules;
+  QString mCaption;
+  TColor mColor = clBtnFace;
+};
+
+class TBarCodes : public TCustomBarCodes {
+  Q_OBJECT
+ public:
+  explicit TBarCodes(QWidget* parent = nullptr);
+
+  TBarCodesType A_CodeType() const { return mA_CodeType; }
+  void SetA_CodeType(TBarCodesType t);
+  // The readable text (check characters included); setting it sets Caption.
+  QString A_BarCode() const { return mA_BarCode; }
+  void SetA_BarCode(const QString& text);
+  // Pixels per module; any value is stored, values below 1 draw as 1.
+  int A_BarPixels() const { return mA_BarPixels; }
+  void SetA_BarPixels(int px);
+  bool A_Readable() const { return mA_Readable; }
+  void SetA_Readable(bool r);
+  bool A_C39CheckChar() const;
+  void SetA_C39CheckChar(bool c);
+  // Only 2 and 3 are accepted; other values are ignored.
+  int A_WideRatio() const;
+  void SetA_WideRatio(int r);
+  bool A_HeightAuto() const { return mA_HeightAuto; }
+  void SetA_HeightAuto(bool a);
+  // Values below 10 become 10.
+  int A_HeightMult() const { return mA_HeightMult; }
+  void SetA_HeightMult(int m);
+
+  // Blank margin left of the first module (EAN-13, UPC-A; also right of the
+  // last for UPC-A), as computed by the last BarCodeWidth.
+  int TextMargin() const { return mTextMargin; }
+  // The width the symbol needs at `BarPixels` per module; sets TextMargin.
+  int BarCodeWidth(int BarPixels);
+  // Paints the bars and the text boxes with the top-left corner at (X, Y);
+  // usable on any canvas (a printer's, an image's).
+  void DrawBarCode(TCanvas& Canvas, int X, int Y, int Height, int Width, int BarPixels, TColor Color);
+  // Blanks a box under the bars and centres Text in it (when A_Readable).
+  void DrawTextBox(TCanvas& Canvas, int Left, int Right, int Bottom, const QString& Text);
+
+  // Largest module width honoured, and the size limit of the control, so that
+  // huge values cannot overflow the geometry.
+  static constexpr int MaxBarPixels = 4096;
+  static constexpr int MaxExtent = 16777215;
+
+ protected:
+  void BarCodeChanged() override;
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  int mTextMargin = 0;
+  int mTextHeight = 0;  // of the last DrawBarCode's font
+};

@@ -1,0 +1,21 @@
+#pragma once
+// The "TBarCodes" demonstration window: eight bar code controls, one per
+// family of symbologies, with their design-time settings.
+
+#include "BarCodes.h"
+#include "TControls.h"
+
+class TFormBarCodes : public TForm {
+  Q_OBJECT
+ public:
+  explicit TFormBarCodes(QWidget* parent = nullptr);
+
+  TBarCodes* BarCodes1;
+  TBarCodes* BarCodes2;
+  TBarCodes* BarCodes3;
+  TBarCodes* BarCodes4;
+  TBarCodes* BarCodes5;
+  TBarCodes* BarCodes6;
+  TBarCodes* BarCodes7;
+  TBarCodes* BarCodes8;
+};
