@@ -1,0 +1,537 @@
+#include "SShtCell.h"
+
+#include <QIODevice>
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+#include <cstring>
+
+#include "SShtEval.h"
+#include "SShtText.h"
+
+// ---------------------------------------------------------------- names
+
+QString ColumnName(int col) {
+  if (col < 1 || col > SShtMaxCol) return QString();
+  if (col <= 26) return QString(QChar(64 + col));
+  return QString(QChar(64 + (col - 1) / 26)) + QChar(65 + (col - 1) % 26);
+}
+
+int ColumnFromName(const QString& s) {
+  const QString u = s.toUpper();
+  auto letter = [](QChar c) { return c >= QLatin1Char('A') && c <= QLatin1Char('Z'); };
+  if (u.size() == 1 && letter(u[0])) return u[0].unicode() - 64;
+  if (u.size() == 2 && letter(u[0]) && letter(u[1])) return u[0].unicode() * 26 + u[1].unicode() - 1728;
+  return 0;
+}
+
+QString CellRefName(int col, int row) { return ColumnName(col) + QString::number(row); }
+
+QString CellDataTypeName(int t) {
+  static const char* const names[] = {"General", "Text", "Number", "Boolean", "Date", "Time", "DateTime"};
+  return t >= 0 && t < CellDataTypeCount ? QString::fromLatin1(names[t]) : QString();
+}
+
+QString CellDataTypeEditMask(int t) {
+  switch (t) {
+    case cdtDate: return QStringLiteral("!99/99/0000;1;_");
+    case cdtTime: return QStringLiteral("!90.00.00;1;_");
+    case cdtDateTime: return QStringLiteral("!99/99/0000 00.00.00;1;_");
+    default: return QString();
+  }
+}
+
+QString CellPatternName(int p) {
+  static const char* const names[] = {"CLEAR",  "HLINE", "VLINE",  "HLINEB", "VLINEB", "DIAGD",
+                                      "DIAGU",  "DIAGDB", "DIAGUB", "CROSS",  "DCROSS", "CHESS",
+                                      "CHESSB", "ALTERN", "ALTERNL", "NET",   "NETB",   "SOLID"};
+  return p >= 0 && p < CellPatternCount ? QString::fromLatin1(names[p]) : QString();
+}
+
+// ---------------------------------------------------------------- conversions
+
+namespace {
+
+QLocale NumberLocale() {
+  QLocale loc;
+  loc.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
+  return loc;
+}
+
+// The locale's short date with a four-digit year, so that no century is lost.
+QString DateFormat() {
+  QString f = QLocale().dateFormat(QLocale::ShortFormat);
+  if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+  return f;
+}
+
+// The locale's long time format without the time zone.
+QString TimeFormat() {
+  static const QRegularExpression zone(QStringLiteral("\\s*t+"));
+  QString f = QLocale().timeFormat(QLocale::LongFormat);
+  f.remove(zone);
+  return f.trimmed();
+}
+
+bool TextToDate(const QString& s, QDate& d) {
+  const QLocale loc;
+  const QString t = s.trimmed();
+  for (const QString& f : {DateFormat(), loc.dateFormat(QLocale::ShortFormat), QStringLiteral("yyyy-MM-dd")}) {
+    d = loc.toDate(t, f);
+    if (d.isValid()) return true;
+  }
+  return false;
+}
+
+bool TextToTime(const QString& s, QTime& tm) {
+  const QLocale loc;
+  const QString t = s.trimmed();
+  for (const QString& f : {TimeFormat(), loc.timeFormat(QLocale::ShortFormat), QStringLiteral("H:mm:ss"),
+                           QStringLiteral("H:mm"), QStringLiteral("H.mm.ss"), QStringLiteral("H.mm")}) {
+    tm = loc.toTime(t, f);
+    if (tm.isValid()) return true;
+  }
+  return false;
+}
+
+bool TextToDateTime(const QString& s, TDateTime& v) {
+  const QString t = s.trimmed();
+  QDate d;
+  QTime tm;
+  if (TextToDate(t, d)) {
+    v = DateToSerial(d);
+    return true;
+  }
+  const int sp = t.indexOf(QLatin1Char(' '));
+  if (sp > 0 && TextToDate(t.left(sp), d) && TextToTime(t.mid(sp + 1), tm)) {
+    v = DateToSerial(d) + TimeToSerial(tm);
+    return true;
+  }
+  return false;
+}
+
+bool BooleanFromText(const QString& s) {
+  return !s.isEmpty() && (s[0] == QLatin1Char('1') || s[0] == QLatin1Char('T') || s[0] == QLatin1Char('t'));
+}
+
+QString DateText(TDateTime v) {
+  if (!IsValidSerial(v)) return QString();
+  return QLocale().toString(SerialToDate(v), DateFormat());
+}
+QString TimeText(TDateTime v) {
+  if (!IsValidSerial(v)) return QString();
+  return QLocale().toString(SerialToTime(v), TimeFormat());
+}
+
+}  // namespace
+
+bool TextToFloat(const QString& s, double& out) {
+  bool ok = false;
+  const double v = NumberLocale().toDouble(s.trimmed(), &ok);
+  if (!ok || !std::isfinite(v)) return false;
+  out = v;
+  return true;
+}
+
+QString FloatToText(double v) {
+  if (v == 0 || !std::isfinite(v)) return QStringLiteral("0");
+  QString s = QString::number(v, 'g', 15);
+  const qsizetype e = s.indexOf(QLatin1Char('e'));
+  if (e >= 0) s = s.left(e) + QLatin1Char('E') + QString::number(s.mid(e + 1).toInt());
+  const QString dp = QLocale().decimalPoint();
+  if (dp != QLatin1String(".")) s.replace(QLatin1Char('.'), dp);
+  return s;
+}
+
+bool TCellValue::ToNumber(double& out) const {
+  switch (mKind) {
+    case vkNumber:
+    case vkDateTime: out = mNumber; return true;
+    case vkBoolean: out = mNumber != 0 ? -1 : 0; return true;
+    case vkString: return !mString.isEmpty() && TextToFloat(mString, out);
+    default: return false;
+  }
+}
+
+QVariant TCellValue::ToVariant() const {
+  switch (mKind) {
+    case vkString: return mString;
+    case vkNumber: return mNumber;
+    case vkBoolean: return mNumber != 0;
+    case vkDateTime: return SerialToDateTime(mNumber);
+    default: return QVariant();
+  }
+}
+
+TCellValue TextToCellValue(const QString& text, int dataType) {
+  switch (dataType) {
+    case cdtNumber: {
+      double v;
+      return TextToFloat(text, v) ? TCellValue::Number(v) : TCellValue();
+    }
+    case cdtBoolean: return TCellValue::Boolean(BooleanFromText(text));
+    case cdtDate: {
+      QDate d;
+      return TextToDate(text, d) ? TCellValue::DateTime(DateToSerial(d)) : TCellValue();
+    }
+    case cdtTime: {
+      QTime t;
+      return TextToTime(text, t) ? TCellValue::DateTime(TimeToSerial(t)) : TCellValue();
+    }
+    case cdtDateTime: {
+      TDateTime v;
+      return TextToDateTime(text, v) ? TCellValue::DateTime(v) : TCellValue();
+    }
+    default: return TCellValue::String(text);
+  }
+}
+
+QString CellValueToText(const TCellValue& value, int dataType) {
+  if (value.IsNull()) return QString();
+  double num = 0;
+  const bool isString = value.Kind() == TCellValue::vkString;
+  switch (dataType) {
+    case cdtNumber:
+      if (isString) return TextToFloat(value.AsString(), num) ? FloatToText(num) : QString();
+      value.ToNumber(num);
+      return FloatToText(num);
+    case cdtBoolean: {
+      const bool b = isString ? BooleanFromText(value.AsString()) : value.AsNumber() != 0;
+      return b ? QStringLiteral("True") : QStringLiteral("False");
+    }
+    case cdtDate:
+    case cdtTime:
+    case cdtDateTime: {
+      TDateTime v = 0;
+      if (isString) {
+        const TCellValue parsed = TextToCellValue(value.AsString(), dataType);
+        if (parsed.IsNull()) return QString();
+        v = parsed.AsNumber();
+      } else {
+        value.ToNumber(v);
+      }
+      if (dataType == cdtDate) return DateText(v);
+      if (dataType == cdtTime) return TimeText(v);
+      const QString d = DateText(v);
+      return d.isEmpty() ? d : d + QLatin1Char(' ') + TimeText(v);
+    }
+    default:
+      switch (value.Kind()) {
+        case TCellValue::vkString: return value.AsString();
+        case TCellValue::vkNumber: return FloatToText(value.AsNumber());
+        case TCellValue::vkBoolean: return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+        case TCellValue::vkDateTime: {
+          const double v = value.AsNumber();
+          const QString d = DateText(v);
+          if (d.isEmpty() || v == std::floor(v)) return d;
+          return d + QLatin1Char(' ') + TimeText(v);
+        }
+        default: return QString();
+      }
+  }
+}
+
+// ---------------------------------------------------------------- the cell
+
+TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler,
+                                   const TSpreadSheetCell* templ)
+    : mCol(col), mRow(row), mFormuler(formuler) {
+  if (templ) Assign(templ);
+}
+
+void TSpreadSheetCell::EnterPlain(const QString& s) {
+  mText = s;
+  mFormulaBytes.clear();
+  mValue = TextToCellValue(s, mDataType);
+  mDisplayText = CellValueToText(mValue, mDataType);
+}
+
+void TSpreadSheetCell::ApplyFormulaResult(double r) {
+  mValue = TCellValue::Number(r == 0 ? 0.0 : r);
+  mDisplayText = CellValueToText(mValue, mDataType);
+}
+
+void TSpreadSheetCell::SetText(const QString& s) {
+  mIsFormula = false;
+  const QString t = s.trimmed();
+  if (s.isEmpty() || t.isEmpty()) {
+    mText = s;
+    mFormulaBytes.clear();
+    mValue = TCellValue::String(s);
+    mDisplayText = s;
+    return;
+  }
+  if (!t.startsWith(QLatin1Char('=')) || !mFormuler) {
+    EnterPlain(s);
+    return;
+  }
+  mText = t.toUpper();
+  mFormulaBytes = TSpreadSheetFormuler::Prepare(mText);
+  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  if (mFormuler->SyntaxError()) {
+    EnterPlain(s);
+    return;
+  }
+  mIsFormula = true;
+  if (mFormuler->EvalError()) {
+    mValue = TCellValue::String(QStringLiteral("Error!"));
+    mDisplayText = QStringLiteral("Error!");
+  } else {
+    ApplyFormulaResult(r);
+  }
+}
+
+bool TSpreadSheetCell::Recalc() {
+  if (!mIsFormula || !mFormuler) return false;
+  const TCellValue old = mValue;
+  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  // A syntax fault can surface only now when an earlier evaluation error
+  // stopped the reading before it: the formula still cannot be computed.
+  if (mFormuler->EvalError() || mFormuler->SyntaxError()) {
+    mValue = TCellValue::String(QStringLiteral("Error!"));
+    mDisplayText = QStringLiteral("Error!");
+  } else {
+    ApplyFormulaResult(r);
+  }
+  return !(old == mValue);
+}
+
+void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
+  if (!source || source == this) return;
+  mFont = source->mFont;
+  mHAlign = source->mHAlign;
+  mVAlign = source->mVAlign;
+  mBackColor = source->mBackColor;
+  mPatternColor = source->mPatternColor;
+  mPattern = source->mPattern;
+  mBorders = source->mBorders;
+  mDataType = source->mDataType;
+  mFormatStamp = source->mFormatStamp;
+  mIsFormula = source->mIsFormula;
+  mEditMask = source->mEditMask;
+  try {
+    SetText(source->mText);
+  } catch (...) {
+  }
+}
+
+void TSpreadSheetCell::SetDataType(int t) {
+  if (t < 0 || t >= CellDataTypeCount) return;
+  mDataType = std::uint8_t(t);
+  mEditMask = CellDataTypeEditMask(t);
+  mDisplayText = mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString()
+                                                                      : CellValueToText(mValue, t);
+}
+
+void TSpreadSheetCell::SetFont(const TCellFont& f) {
+  if (!f.Name.isEmpty()) mFont.Name = f.Name.left(CellFontNameMax);
+  if (f.Size >= 0) mFont.Size = f.Size;
+  if (f.Color != scKeepColor) mFont.Color = f.Color;
+  if (f.Style < scKeepStyle) mFont.Style = f.Style;
+}
+
+void TSpreadSheetCell::IncludeStyle(int bit) {
+  if (bit >= 0 && bit <= 3) mFont.Style |= std::uint8_t(1u << bit);
+}
+void TSpreadSheetCell::ExcludeStyle(int bit) {
+  if (bit >= 0 && bit <= 3) mFont.Style &= std::uint8_t(~(1u << bit));
+}
+
+void TSpreadSheetCell::SetAlignment(int h, int v) {
+  if (h >= 0 && h < scKeepHAlign) mHAlign = std::uint8_t(h);
+  if (v >= 0 && v < scKeepVAlign) mVAlign = std::uint8_t(v);
+}
+
+void TSpreadSheetCell::SetBackground(TColor back, TColor patternColor, int pattern) {
+  if (back != scKeepColor) mBackColor = back;
+  if (patternColor != scKeepColor) mPatternColor = patternColor;
+  if (pattern >= 0 && pattern < CellPatternCount) mPattern = std::uint8_t(pattern);
+}
+
+void TSpreadSheetCell::SetBorders(const QString& sides, int style, int width, TColor color) {
+  const QString u = sides.toUpper();
+  static const char letters[4] = {'L', 'T', 'R', 'B'};
+  for (int i = 0; i < 4; ++i) {
+    if (!u.contains(QLatin1Char(letters[i]))) continue;
+    TCellBorder& b = mBorders[i];
+    if (style >= 0 && style < scKeepBorderStyle) b.Style = style;
+    if (width >= 0) b.Width = std::min(width, CellBorderMaxWidth);
+    if (color != scKeepColor) b.Color = color;
+  }
+}
+
+bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
+  switch (side.toUpper().unicode()) {
+    case 'L': out = mBorders[cbsLeft]; return true;
+    case 'T': out = mBorders[cbsTop]; return true;
+    case 'R': out = mBorders[cbsRight]; return true;
+    case 'B': out = mBorders[cbsBottom]; return true;
+    default: return false;
+  }
+}
+
+bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {
+  return mFont == o.mFont && mHAlign == o.mHAlign && mVAlign == o.mVAlign && mBackColor == o.mBackColor &&
+         mPatternColor == o.mPatternColor && mPattern == o.mPattern && mBorders == o.mBorders &&
+         mDataType == o.mDataType;
+}
+
+// ---------------------------------------------------------------- the record
+
+namespace {
+
+void PutU32(char* p, std::uint32_t v) {
+  p[0] = char(v);
+  p[1] = char(v >> 8);
+  p[2] = char(v >> 16);
+  p[3] = char(v >> 24);
+}
+std::uint32_t GetU32(const char* p) {
+  const auto* u = reinterpret_cast<const unsigned char*>(p);
+  return std::uint32_t(u[0]) | (std::uint32_t(u[1]) << 8) | (std::uint32_t(u[2]) << 16) |
+         (std::uint32_t(u[3]) << 24);
+}
+
+void PutString(QByteArray& out, const QString& s) {
+  const QByteArray b = Cp1252FromUnicode(s);
+  char len[4];
+  PutU32(len, std::uint32_t(b.size()));
+  out.append(len, 4);
+  out.append(b);
+}
+
+constexpr int FixedRecordSize = 162;
+
+}  // namespace
+
+void TSpreadSheetCell::WriteTo(QByteArray& out) const {
+  char rec[FixedRecordSize];
+  std::memset(rec, 0, sizeof(rec));
+  PutU32(rec + 0, std::uint32_t(mCol));
+  PutU32(rec + 4, std::uint32_t(mRow));
+  char* f = rec + 8;
+  const QByteArray name = Cp1252FromUnicode(mFont.Name.left(CellFontNameMax));
+  f[0] = char(name.size());
+  std::memcpy(f + 1, name.constData(), size_t(name.size()));
+  PutU32(f + 68, std::uint32_t(mFont.Size));
+  PutU32(f + 72, mFont.Color);
+  f[76] = char(mFont.Style);
+  f[80] = char(mHAlign);
+  f[81] = char(mVAlign);
+  PutU32(f + 84, mBackColor);
+  PutU32(f + 88, mPatternColor);
+  f[92] = char(mPattern);
+  for (int i = 0; i < 4; ++i) {
+    char* b = f + 96 + 12 * i;
+    b[0] = char(mBorders[i].Style);
+    PutU32(b + 4, std::uint32_t(mBorders[i].Width));
+    PutU32(b + 8, mBorders[i].Color);
+  }
+  rec[152] = char(mDataType);
+  double stamp = mFormatStamp;
+  std::uint64_t bits;
+  std::memcpy(&bits, &stamp, 8);
+  PutU32(rec + 153, std::uint32_t(bits));
+  PutU32(rec + 157, std::uint32_t(bits >> 32));
+  rec[161] = mIsFormula ? 1 : 0;
+  out.append(rec, FixedRecordSize);
+  PutString(out, mEditMask);
+  PutString(out, mText);
+  PutString(out, mDisplayText);
+}
+
+void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
+  QByteArray b;
+  WriteTo(b);
+  if (dev.write(b) != b.size()) throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
+}
+
+void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos) {
+  auto fail = [&](const QString& what) {
+    throw ECellRecordError(QStringLiteral("cell record at byte %1: %2").arg(pos).arg(what));
+  };
+  if (size - pos < FixedRecordSize) fail(QStringLiteral("cut off"));
+  const char* rec = data + pos;
+  const std::int32_t col = std::int32_t(GetU32(rec));
+  const std::int32_t row = std::int32_t(GetU32(rec + 4));
+  if (col < 0 || col > SShtMaxCol) fail(QStringLiteral("column %1 out of range").arg(col));
+  if (row < 0 || row > SShtMaxRow) fail(QStringLiteral("row %1 out of range").arg(row));
+  const char* f = rec + 8;
+  const int nameLen = static_cast<unsigned char>(f[0]);
+  if (nameLen > CellFontNameMax) fail(QStringLiteral("font name length %1 over %2").arg(nameLen).arg(CellFontNameMax));
+  TCellFont font;
+  font.Name = UnicodeFromCp1252(QByteArray(f + 1, nameLen));
+  font.Size = std::int32_t(GetU32(f + 68));
+  font.Color = GetU32(f + 72);
+  font.Style = std::uint8_t(f[76]);
+  if (font.Style > 15) fail(QStringLiteral("font style %1 unknown").arg(font.Style));
+  const int h = static_cast<unsigned char>(f[80]), v = static_cast<unsigned char>(f[81]);
+  if (h > 3) fail(QStringLiteral("horizontal alignment %1 unknown").arg(h));
+  if (v > 2) fail(QStringLiteral("vertical alignment %1 unknown").arg(v));
+  const int pattern = static_cast<unsigned char>(f[92]);
+  if (pattern >= CellPatternCount) fail(QStringLiteral("pattern %1 unknown").arg(pattern));
+  std::array<TCellBorder, 4> borders;
+  for (int i = 0; i < 4; ++i) {
+    const char* b = f + 96 + 12 * i;
+    borders[i].Style = static_cast<unsigned char>(b[0]);
+    borders[i].Width = std::int32_t(GetU32(b + 4));
+    borders[i].Color = GetU32(b + 8);
+    if (borders[i].Style > CellBorderNone) fail(QStringLiteral("border style %1 unknown").arg(borders[i].Style));
+    if (borders[i].Width < 0 || borders[i].Width > CellBorderMaxWidth)
+      fail(QStringLiteral("border width %1 out of range").arg(borders[i].Width));
+  }
+  const int dataType = static_cast<unsigned char>(rec[152]);
+  if (dataType >= CellDataTypeCount) fail(QStringLiteral("data type %1 unknown").arg(dataType));
+  const std::uint64_t bits = std::uint64_t(GetU32(rec + 153)) | (std::uint64_t(GetU32(rec + 157)) << 32);
+  double stamp;
+  std::memcpy(&stamp, &bits, 8);
+  if (!std::isfinite(stamp)) fail(QStringLiteral("format stamp is not a number"));
+  const int isFormula = static_cast<unsigned char>(rec[161]);
+  if (isFormula > 1) fail(QStringLiteral("formula flag %1 unknown").arg(isFormula));
+  qsizetype p = pos + FixedRecordSize;
+  QString strings[3];
+  static const char* const what[3] = {"edit mask", "text", "display text"};
+  for (int i = 0; i < 3; ++i) {
+    if (size - p < 4) fail(QStringLiteral("%1 length cut off").arg(QLatin1String(what[i])));
+    const std::uint32_t n = GetU32(data + p);
+    p += 4;
+    if (n > std::uint64_t(size - p))
+      fail(QStringLiteral("%1 length %2 runs past the data").arg(QLatin1String(what[i])).arg(n));
+    strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
+    p += qsizetype(n);
+  }
+  mCol = col;
+  mRow = row;
+  mFont = font;
+  mHAlign = std::uint8_t(h);
+  mVAlign = std::uint8_t(v);
+  mBackColor = GetU32(f + 84);
+  mPatternColor = GetU32(f + 88);
+  mPattern = std::uint8_t(pattern);
+  mBorders = borders;
+  mDataType = std::uint8_t(dataType);
+  mFormatStamp = stamp;
+  mIsFormula = isFormula != 0;
+  mEditMask = strings[0];
+  mText = strings[1];
+  mDisplayText = strings[2];
+  mFormulaBytes.clear();
+  mValue = mIsFormula ? TCellValue::String(mDisplayText) : TextToCellValue(mText, mDataType);
+  pos = p;
+}
+
+void TSpreadSheetCell::ReadFrom(QIODevice& dev) {
+  // Records carry no length: read the fixed part, then each string.
+  QByteArray buf = dev.read(FixedRecordSize);
+  for (int i = 0; i < 3 && buf.size() >= FixedRecordSize; ++i) {
+    const QByteArray len = dev.read(4);
+    buf.append(len);
+    if (len.size() < 4) break;
+    const std::uint32_t n = GetU32(len.constData());
+    const qint64 avail = dev.bytesAvailable();
+    if (avail >= 0 && std::uint64_t(avail) < n) break;
+    buf.append(dev.read(qint64(n)));
+  }
+  qsizetype pos = 0;
+  ReadFrom(buf.constData(), buf.size(), pos);
+}

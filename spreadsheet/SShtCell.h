@@ -1,0 +1,210 @@
+#pragma once
+// One cell of the spreadsheet: coordinates, complete format, the text as
+// entered, its typed value and the text shown. Cells of row 0 and column 0
+// carry whole-column and whole-row formats; (0,0) is the sheet's default.
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "TColor.h"
+#include "TDateTime.h"
+#include "TExceptions.h"
+
+class TSpreadSheetFormuler;
+class QIODevice;
+
+// Sheet bounds: columns A..ZZ, rows as far as an eight-digit reference reaches.
+constexpr int SShtMaxCol = 702;
+constexpr int SShtMaxRow = 99999999;
+
+// "A".."Z", "AA".."ZZ"; empty for numbers outside 1..702.
+QString ColumnName(int col);
+// The column number of "A".."ZZ" (either case), or 0 when s is not a name.
+int ColumnFromName(const QString& s);
+// "C5" for (3, 5).
+QString CellRefName(int col, int row);
+
+// Markers that tell the partial setters to leave an item unchanged.
+constexpr TColor scKeepColor = 0x1FFFFFFF;
+constexpr int scKeepStyle = 16;
+constexpr int scKeepHAlign = 4;
+constexpr int scKeepVAlign = 3;
+constexpr int scKeepPattern = 18;
+constexpr int scKeepBorderStyle = 6;
+constexpr int scKeepDataType = 7;
+
+enum TCellDataType : std::uint8_t {
+  cdtGeneral = 0,
+  cdtText = 1,
+  cdtNumber = 2,
+  cdtBoolean = 3,
+  cdtDate = 4,
+  cdtTime = 5,
+  cdtDateTime = 6
+};
+constexpr int CellDataTypeCount = 7;
+// "General", "Text", "Number", "Boolean", "Date", "Time", "DateTime".
+QString CellDataTypeName(int t);
+// The edit mask of a data type (empty for 0..3 and out-of-range types).
+QString CellDataTypeEditMask(int t);
+
+constexpr int CellPatternCount = 18;
+// "CLEAR" ... "SOLID"; empty outside 0..17.
+QString CellPatternName(int p);
+
+constexpr int CellBorderNone = 5;
+// Painting draws Width one-pixel lines; more than this is never meaningful.
+constexpr int CellBorderMaxWidth = 64;
+constexpr int CellFontNameMax = 64;
+
+struct TCellFont {
+  QString Name = QStringLiteral("Arial");  // at most 64 characters
+  std::int32_t Size = 8;                    // points; negative = leave unchanged
+  TColor Color = clBlack;
+  std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out; 16 = leave unchanged
+  bool operator==(const TCellFont&) const = default;
+};
+
+struct TCellBorder {
+  std::int32_t Style = CellBorderNone;  // 0 solid .. 4 dash-dot-dot, 5 none
+  std::int32_t Width = 0;               // number of one-pixel lines
+  TColor Color = clBlack;
+  bool Visible() const { return Style != CellBorderNone && Width > 0; }
+  bool operator==(const TCellBorder&) const = default;
+};
+
+enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
+
+// The typed value of a cell.
+class TCellValue {
+ public:
+  enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
+  TCellValue() = default;
+  static TCellValue String(const QString& s) { TCellValue v; v.mKind = vkString; v.mString = s; return v; }
+  static TCellValue Number(double d) { TCellValue v; v.mKind = vkNumber; v.mNumber = d; return v; }
+  static TCellValue Boolean(bool b) { TCellValue v; v.mKind = vkBoolean; v.mNumber = b ? 1 : 0; return v; }
+  static TCellValue DateTime(TDateTime d) { TCellValue v; v.mKind = vkDateTime; v.mNumber = d; return v; }
+
+  TKind Kind() const { return mKind; }
+  bool IsNull() const { return mKind == vkNull; }
+  const QString& AsString() const { return mString; }
+  double AsNumber() const { return mNumber; }
+  bool AsBoolean() const { return mNumber != 0; }
+  // Converts the way formulas read cells: numbers and date-times as they
+  // are, true as -1, false as 0, a string by the locale's number format.
+  // Null, an empty or a non-numeric string: false.
+  bool ToNumber(double& out) const;
+  QVariant ToVariant() const;
+  bool operator==(const TCellValue& o) const {
+    return mKind == o.mKind && (mKind == vkString ? mString == o.mString : mNumber == o.mNumber);
+  }
+
+ private:
+  TKind mKind = vkNull;
+  double mNumber = 0;
+  QString mString;
+};
+
+// Locale-aware conversions of one data type; failures give Null or "".
+TCellValue TextToCellValue(const QString& text, int dataType);
+QString CellValueToText(const TCellValue& value, int dataType);
+// The general floating-point format of the locale ("1,5", "1E20", "-0.25").
+QString FloatToText(double v);
+// Locale number parsing with the locale's decimal separator; rejects
+// infinities, NaN and trailing junk.
+bool TextToFloat(const QString& s, double& out);
+
+// The cell record of sheet files and the clipboard fails with this.
+class ECellRecordError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+class TSpreadSheetCell {
+ public:
+  TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,
+                   const TSpreadSheetCell* templ = nullptr);
+
+  int Col() const { return mCol; }
+  int Row() const { return mRow; }
+  const TCellFont& Font() const { return mFont; }
+  int HAlign() const { return mHAlign; }
+  int VAlign() const { return mVAlign; }
+  TColor BackColor() const { return mBackColor; }
+  TColor PatternColor() const { return mPatternColor; }
+  int Pattern() const { return mPattern; }
+  const std::array<TCellBorder, 4>& Borders() const { return mBorders; }
+  const TCellBorder& Border(TCellBorderSide side) const { return mBorders[side]; }
+  int DataType() const { return mDataType; }
+  const QString& Text() const { return mText; }
+  const QString& EditMask() const { return mEditMask; }
+  const QString& DisplayText() const { return mDisplayText; }
+  const TCellValue& Value() const { return mValue; }
+  TDateTime FormatStamp() const { return mFormatStamp; }
+  bool IsFormula() const { return mIsFormula; }
+  TSpreadSheetFormuler* Formuler() const { return mFormuler; }
+
+  void SetText(const QString& s);
+  // Copies the format and re-enters the text here (formulas evaluate in
+  // their new place); coordinates and evaluator stay.
+  void Assign(const TSpreadSheetCell* source);
+  void SetDataType(int t);
+  void SetFont(const TCellFont& f);
+  void IncludeStyle(int bit);
+  void ExcludeStyle(int bit);
+  void SetAlignment(int h, int v);
+  void SetBackground(TColor back, TColor patternColor, int pattern);
+  // sides: any of "LTRB" in either case.
+  void SetBorders(const QString& sides, int style, int width, TColor color);
+  void SetBorders(const QString& sides, const TCellBorder& b) { SetBorders(sides, b.Style, b.Width, b.Color); }
+  // The border named by "L", "T", "R" or "B" (either case); other letters
+  // leave out untouched and return false.
+  bool GetBorder(QChar side, TCellBorder& out) const;
+  void SetFormatStamp(TDateTime v) { mFormatStamp = v; }
+  // Re-evaluates a formula; returns whether the value changed.
+  bool Recalc();
+  // True when format and text are those of a new cell.
+  bool HasSameFormat(const TSpreadSheetCell& o) const;
+
+  // The cell record of sheet files and the clipboard (little-endian).
+  void WriteTo(QByteArray& out) const;
+  void WriteTo(QIODevice& dev) const;
+  // Reads one record at pos, advancing it; the text is entered again.
+  // Throws ECellRecordError for a truncated or damaged record.
+  void ReadFrom(const char* data, qsizetype size, qsizetype& pos);
+  void ReadFrom(QIODevice& dev);
+
+ private:
+  friend class TSpreadSheetDataColumn;
+  friend class TSpreadSheetDataCells;
+  friend class TSpreadSheetFormuler;
+  void EnterPlain(const QString& s);
+  void ApplyFormulaResult(double r);
+
+  std::int32_t mCol;
+  std::int32_t mRow;
+  TCellFont mFont;
+  std::uint8_t mHAlign = 0;
+  std::uint8_t mVAlign = 1;
+  TColor mBackColor = clWhite;
+  TColor mPatternColor = clGray;
+  std::uint8_t mPattern = 0;
+  std::array<TCellBorder, 4> mBorders{};
+  std::uint8_t mDataType = 0;
+  QString mText;
+  QString mEditMask;
+  QString mDisplayText;
+  TCellValue mValue;
+  TDateTime mFormatStamp = 0;
+  bool mIsFormula = false;
+  TSpreadSheetFormuler* mFormuler = nullptr;
+  // The formula as the evaluator reads it (no "=", no blanks, upper case),
+  // prepared once when the text is entered.
+  std::string mFormulaBytes;
+  // Recalculation pass in which this formula was last evaluated.
+  std::uint32_t mRecalcPass = 0;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// CSV exchange: ";" between fields, CRLF after each line. Fields holding
+// ";", '"' or a line break are quoted with inner quotes doubled; reading
+// also accepts the older files whose quoted fields had no doubled quotes.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "TExceptions.h"
+
+class TSpreadSheetDataCells;
+
+class ECsvError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+// The display texts of rows 1..R and columns 1..C of the used area, UTF-8.
+QByteArray CsvBytes(const TSpreadSheetDataCells& cells);
+// One field as written ("a;b" -> "\"a;b\"").
+QString CsvQuote(const QString& field);
+// Lines of fields.
+QList<QStringList> ParseCsv(const QString& text);
+// UTF-8 when valid (BOM skipped), else the 8-bit code page.
+QString DecodeCsvBytes(const QByteArray& bytes);
+// Places the fields from (col, row) on through the cells' text, skipping
+// empty fields where no cell exists; then recalculates. Throws ECsvError
+// without changing anything when the text would pass the sheet's bounds.
+void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int row);
+// Reads fileName and imports it at (col, row); ECsvError names the file.
+void ImportCsvFile(TSpreadSheetDataCells& cells, const QString& fileName, int col, int row);

@@ -1,0 +1,50 @@
+#pragma once
+// Sheet files (".qvs"): the signature, the size of the body and the body
+// compressed with TFastCompress. The body holds the used area, the column
+// widths and row heights and the records of every cell in the area, header
+// cells included. Loading parses into a fresh store and replaces the sheet
+// only when the whole file was read.
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+#include "SShtStore.h"
+#include "TExceptions.h"
+
+class QIODevice;
+
+class ESheetFileError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+enum TSheetFileKind { sfkSheet = 0, sfkCsv = 1 };
+
+// The byte 7 followed by "QVSS100".
+extern const QByteArray SheetSignature;
+
+// 0 when the next 8 bytes are the signature, 1 when they differ, 2 when
+// fewer than 8 can be read; the position is restored.
+int CheckSignature(QIODevice& dev);
+
+// The uncompressed body and the whole file image of a sheet.
+QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells);
+QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells);
+
+// Parses a whole file image (signature included) into a new store made
+// like `like` (default font and sizes), recalculated. Throws ESheetFileError.
+std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file,
+                                                          const TSpreadSheetDataCells& like);
+// Parses an uncompressed body into `cells` (which should be empty).
+void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells);
+
+// Writes the sheet (kind 0) or CSV (kind 1) through a temporary file that
+// replaces fileName only when everything was written. Throws ESheetFileError.
+void SaveSheetToFile(const TSpreadSheetDataCells& cells, TSheetFileKind kind, const QString& fileName);
+// Reads a sheet file, or CSV text when the signature is missing (also for
+// files shorter than the signature), into the store, replacing its content
+// only on success. Throws ESheetFileError and leaves the store as it was.
+void LoadSheetFromFile(TSpreadSheetDataCells& cells, const QString& fileName);
+// The file's bytes, or ESheetFileError naming the file.
+QByteArray ReadWholeFile(const QString& fileName);

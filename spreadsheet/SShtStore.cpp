@@ -1,0 +1,634 @@
+#include "SShtStore.h"
+
+#include <QCollator>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "TGraphics.h"
+
+// ================================================================ column
+
+TSpreadSheetDataColumn::TSpreadSheetDataColumn(int col, TSpreadSheetFormuler* formuler,
+                                               const TSpreadSheetCell* templ)
+    : mCol(col), mFormuler(formuler) {
+  mCells.push_back(std::make_unique<TSpreadSheetCell>(col, 0, formuler, templ));
+}
+
+std::vector<TCellPtr>::iterator TSpreadSheetDataColumn::LowerBound(int row) {
+  return std::lower_bound(mCells.begin(), mCells.end(), row,
+                          [](const TCellPtr& c, int r) { return c->Row() < r; });
+}
+
+std::vector<TCellPtr>::iterator TSpreadSheetDataColumn::UpperBound(int row) {
+  return std::upper_bound(mCells.begin(), mCells.end(), row,
+                          [](int r, const TCellPtr& c) { return r < c->Row(); });
+}
+
+TSpreadSheetCell* TSpreadSheetDataColumn::FindCell(int row) const {
+  auto it = std::lower_bound(mCells.begin(), mCells.end(), row,
+                             [](const TCellPtr& c, int r) { return c->Row() < r; });
+  return it != mCells.end() && (*it)->Row() == row ? it->get() : nullptr;
+}
+
+TSpreadSheetCell* TSpreadSheetDataColumn::GetCell(int row, const TSpreadSheetCell* templ, bool create) {
+  auto it = LowerBound(row);
+  if (it != mCells.end() && (*it)->Row() == row) return it->get();
+  if (!create) return nullptr;
+  if (!templ) templ = FindCell(0);
+  auto cell = std::make_unique<TSpreadSheetCell>(mCol, row, mFormuler, templ);
+  // The template's formats are wanted, not its text.
+  if (templ && !templ->Text().isEmpty()) cell->SetText(QString());
+  TSpreadSheetCell* raw = cell.get();
+  mCells.insert(LowerBound(row), std::move(cell));
+  return raw;
+}
+
+void TSpreadSheetDataColumn::InsertSorted(TCellPtr cell) {
+  auto it = std::upper_bound(mCells.begin(), mCells.end(), cell->Row(),
+                             [](int r, const TCellPtr& c) { return r < c->Row(); });
+  mCells.insert(it, std::move(cell));
+}
+
+TCellPtr TSpreadSheetDataColumn::Detach(int row) {
+  auto it = LowerBound(row);
+  if (it == mCells.end() || (*it)->Row() != row) return nullptr;
+  TCellPtr cell = std::move(*it);
+  mCells.erase(it);
+  return cell;
+}
+
+void TSpreadSheetDataColumn::DeleteRows(int a, int b) {
+  a = std::max(a, 1);  // the header cell lives as long as the column
+  if (b < a) return;
+  mCells.erase(LowerBound(a), UpperBound(b));
+}
+
+void TSpreadSheetDataColumn::EraseRows(int a, int b) {
+  for (auto it = LowerBound(a); it != mCells.end() && (*it)->Row() <= b; ++it) (*it)->SetText(QString());
+}
+
+void TSpreadSheetDataColumn::EraseAll() {
+  for (auto& c : mCells) c->SetText(QString());
+}
+
+void TSpreadSheetDataColumn::Renumber(int col) {
+  if (col <= 0) return;
+  mCol = col;
+  for (auto& c : mCells) c->mCol = col;
+}
+
+void TSpreadSheetDataColumn::MoveRow(int from, int to) {
+  if (from == to || from < 1 || to < 1 || from > SShtMaxRow || to > SShtMaxRow) return;
+  TCellPtr moved = Detach(from);
+  if (from < to) {
+    for (auto it = UpperBound(from); it != mCells.end() && (*it)->Row() <= to; ++it) --(*it)->mRow;
+  } else {
+    for (auto it = LowerBound(to); it != mCells.end() && (*it)->Row() < from; ++it) ++(*it)->mRow;
+  }
+  if (moved) {
+    moved->mRow = to;
+    InsertSorted(std::move(moved));
+  }
+}
+
+bool TSpreadSheetDataColumn::ShiftRows(int from, int n) {
+  if (n <= 0) return true;
+  from = std::max(from, 1);
+  if (LastRow() >= from && (long long)LastRow() + n > SShtMaxRow) return false;
+  for (auto it = LowerBound(from); it != mCells.end(); ++it) (*it)->mRow += n;
+  return true;
+}
+
+void TSpreadSheetDataColumn::DeleteRowsShift(int a, int b) {
+  a = std::max(a, 1);
+  if (b < a) return;
+  DeleteRows(a, b);
+  const int k = b - a + 1;
+  for (auto it = UpperBound(b); it != mCells.end(); ++it) (*it)->mRow -= k;
+}
+
+namespace {
+
+// A total order on cells, whatever their types: numbers (and dates) first,
+// then texts in the locale's order, then Booleans false before true; within
+// each group the cells whose value cannot be read as one come last; equal
+// keys keep their row order. Ties never depend on the comparison's direction.
+struct TSortKey {
+  int group;  // 0 numeric, 1 text, 2 Boolean
+  int bad;    // 1 when the value does not convert for its group
+  double num = 0;
+  std::optional<QCollatorSortKey> collated;
+  QString text;
+  int row;
+  TCellPtr cell;
+};
+
+int CompareKeys(const TSortKey& p, const TSortKey& q) {
+  if (p.group != q.group) return p.group < q.group ? -1 : 1;
+  if (p.bad != q.bad) return p.bad < q.bad ? -1 : 1;
+  if (!p.bad) {
+    if (p.group == 1) {
+      int c = p.collated->compare(*q.collated);
+      // Texts the collation deems equal still differ: order them by code.
+      if (c == 0) c = p.text.compare(q.text);
+      if (c != 0) return c < 0 ? -1 : 1;
+    } else if (p.num != q.num) {
+      return p.num < q.num ? -1 : 1;
+    }
+  }
+  return p.row < q.row ? -1 : (p.row > q.row ? 1 : 0);
+}
+
+void SortCells(std::vector<TCellPtr>& cells, bool descending) {
+  QCollator collator;
+  collator.setCaseSensitivity(Qt::CaseSensitive);
+  std::vector<TSortKey> keys;
+  keys.reserve(cells.size());
+  for (auto& c : cells) {
+    TSortKey k{};
+    k.row = c->Row();
+    const TCellValue& v = c->Value();
+    switch (c->DataType()) {
+      case cdtGeneral:
+      case cdtText: {
+        k.group = 1;
+        k.text = c->DisplayText();
+        k.collated.emplace(collator.sortKey(k.text));
+        break;
+      }
+      case cdtBoolean:
+        k.group = 2;
+        if (v.Kind() == TCellValue::vkBoolean || v.Kind() == TCellValue::vkNumber) {
+          k.num = v.AsNumber() != 0 ? 1 : 0;
+        } else {
+          k.bad = 1;
+        }
+        break;
+      default: {
+        k.group = 0;
+        double d;
+        if (!c->Text().isEmpty() && v.ToNumber(d)) k.num = d;
+        else k.bad = 1;
+      }
+    }
+    k.cell = std::move(c);
+    keys.push_back(std::move(k));
+  }
+  std::sort(keys.begin(), keys.end(), [descending](const TSortKey& a, const TSortKey& b) {
+    const int c = CompareKeys(a, b);
+    return descending ? c > 0 : c < 0;
+  });
+  for (size_t i = 0; i < keys.size(); ++i) cells[i] = std::move(keys[i].cell);
+}
+
+}  // namespace
+
+void TSpreadSheetDataColumn::Sort(int a, int b, bool descending) {
+  if (mCells.size() < 2 || (a != -1 && a >= b)) return;
+  if (a == -1) {
+    TCellPtr header = Detach(0);
+    SortCells(mCells, descending);
+    int row = 1;
+    for (auto& c : mCells) c->mRow = row++;
+    if (header) mCells.insert(mCells.begin(), std::move(header));
+    return;
+  }
+  a = std::max(a, 1);
+  auto first = LowerBound(a);
+  auto last = UpperBound(b);
+  std::vector<TCellPtr> part(std::make_move_iterator(first), std::make_move_iterator(last));
+  mCells.erase(first, last);
+  SortCells(part, descending);
+  int row = a;
+  for (auto& c : part) c->mRow = row++;
+  mCells.insert(LowerBound(a), std::make_move_iterator(part.begin()), std::make_move_iterator(part.end()));
+}
+
+TSpreadSheetCell* TSpreadSheetDataColumn::FindText(const QString& text, int& row) const {
+  const QString u = text.toUpper();
+  auto it = std::lower_bound(mCells.begin(), mCells.end(), row,
+                             [](const TCellPtr& c, int r) { return c->Row() < r; });
+  for (; it != mCells.end(); ++it) {
+    if ((*it)->DisplayText().toUpper().contains(u)) {
+      row = (*it)->Row();
+      return it->get();
+    }
+  }
+  return nullptr;
+}
+
+void TSpreadSheetDataColumn::RecalcAll() {
+  for (auto& c : mCells) c->Recalc();
+}
+
+void TSpreadSheetDataColumn::SetFormuler(TSpreadSheetFormuler* f) {
+  mFormuler = f;
+  for (auto& c : mCells) c->mFormuler = f;
+}
+
+// ================================================================ store
+
+TSpreadSheetDataCells::TSpreadSheetDataCells() : mFormuler(std::make_unique<TSpreadSheetFormuler>(this)) {
+  ResetColumn0();
+}
+
+TSpreadSheetDataCells::~TSpreadSheetDataCells() = default;
+
+void TSpreadSheetDataCells::ResetColumn0() {
+  mColumns.clear();
+  mColumns.push_back(std::make_unique<TSpreadSheetDataColumn>(0, mFormuler.get(), nullptr));
+}
+
+void TSpreadSheetDataCells::SetDefaultFont(const TFont& font) {
+  TCellFont f;
+  f.Name = font.Name().left(CellFontNameMax);
+  f.Size = font.Size();
+  f.Color = font.Color();
+  f.Style = std::uint8_t(font.Style() & 15u);
+  SetDefaultCellFont(f);
+}
+
+void TSpreadSheetDataCells::SetDefaultCellFont(const TCellFont& font) { DefaultCell()->mFont = font; }
+
+std::vector<std::unique_ptr<TSpreadSheetDataColumn>>::iterator TSpreadSheetDataCells::LowerBound(int col) {
+  return std::lower_bound(mColumns.begin(), mColumns.end(), col,
+                          [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+}
+
+TSpreadSheetDataColumn* TSpreadSheetDataCells::FindColumn(int col) const {
+  auto it = std::lower_bound(mColumns.begin(), mColumns.end(), col,
+                             [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+  return it != mColumns.end() && (*it)->Col() == col ? it->get() : nullptr;
+}
+
+TSpreadSheetDataColumn* TSpreadSheetDataCells::GetColumn(int col) {
+  auto it = LowerBound(col);
+  if (it != mColumns.end() && (*it)->Col() == col) return it->get();
+  auto column = std::make_unique<TSpreadSheetDataColumn>(col, mFormuler.get(), DefaultCell());
+  TSpreadSheetDataColumn* raw = column.get();
+  mColumns.insert(it, std::move(column));
+  return raw;
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::GetCell(int col, int row, bool create) {
+  if (col < 0 || col > SShtMaxCol || row < 0 || row > SShtMaxRow) return nullptr;
+  TSpreadSheetDataColumn* column = create ? GetColumn(col) : FindColumn(col);
+  if (!column) return nullptr;
+  const TSpreadSheetCell* rowHeader = row > 0 && col > 0 ? FindCell(0, row) : nullptr;
+  return column->GetCell(row, rowHeader, create);
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::FindCell(int col, int row) const {
+  const TSpreadSheetDataColumn* column = FindColumn(col);
+  return column ? column->FindCell(row) : nullptr;
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::GetFormatCell(int col, int row) const {
+  if (TSpreadSheetCell* c = FindCell(col, row)) return c;
+  TSpreadSheetCell* colHeader = FindCell(col, 0);
+  TSpreadSheetCell* rowHeader = FindCell(0, row);
+  if (colHeader && rowHeader) return rowHeader->FormatStamp() > colHeader->FormatStamp() ? rowHeader : colHeader;
+  if (colHeader) return colHeader;
+  if (rowHeader) return rowHeader;
+  return DefaultCell();
+}
+
+QString TSpreadSheetDataCells::CellDisplayText(int col, int row) const {
+  const TSpreadSheetCell* c = FindCell(col, row);
+  return c ? c->DisplayText() : QString();
+}
+
+bool TSpreadSheetDataCells::SetCellText(int col, int row, const QString& text) {
+  TSpreadSheetCell* c = GetCell(col, row, true);
+  if (!c) return false;
+  c->SetText(text);
+  return true;
+}
+
+int TSpreadSheetDataCells::CellCount() const {
+  int n = 0;
+  for (const auto& c : mColumns) n += c->Count();
+  return n;
+}
+
+void TSpreadSheetDataCells::ClearAll() {
+  const TCellFont font = DefaultCell()->Font();
+  ResetColumn0();
+  DefaultCell()->mFont = font;
+}
+
+void TSpreadSheetDataCells::DeleteRect(const TGridRect& r) {
+  for (auto it = mColumns.begin(); it != mColumns.end();) {
+    TSpreadSheetDataColumn* c = it->get();
+    if (c->Col() >= r.Left && c->Col() <= r.Right) {
+      c->DeleteRows(r.Top, r.Bottom);
+      if (c->Count() == 0 && c->Col() != 0) {
+        it = mColumns.erase(it);
+        continue;
+      }
+    }
+    ++it;
+  }
+}
+
+void TSpreadSheetDataCells::DeleteHeaderSel(const THeaderSelection& sel) {
+  switch (sel.Kind) {
+    case 1: {
+      const int a = std::max(1, std::min(sel.Col1, sel.Col2)), b = std::max(sel.Col1, sel.Col2);
+      mColumns.erase(std::remove_if(mColumns.begin() + 1, mColumns.end(),
+                                    [&](const auto& c) { return c->Col() >= a && c->Col() <= b; }),
+                     mColumns.end());
+      break;
+    }
+    case 2:
+      for (auto& c : mColumns) c->DeleteRows(std::min(sel.Row1, sel.Row2), std::max(sel.Row1, sel.Row2));
+      break;
+    case 3: ClearAll(); break;
+    default: break;
+  }
+}
+
+void TSpreadSheetDataCells::EraseRect(const TGridRect& r) {
+  for (auto& c : mColumns)
+    if (c->Col() >= r.Left && c->Col() <= r.Right) c->EraseRows(r.Top, r.Bottom);
+}
+
+void TSpreadSheetDataCells::EraseHeaderSel(const THeaderSelection& sel) {
+  switch (sel.Kind) {
+    case 1: {
+      const int a = std::min(sel.Col1, sel.Col2), b = std::max(sel.Col1, sel.Col2);
+      for (auto& c : mColumns)
+        if (c->Col() >= a && c->Col() <= b) c->EraseAll();
+      break;
+    }
+    case 2:
+      for (auto& c : mColumns) c->EraseRows(std::min(sel.Row1, sel.Row2), std::max(sel.Row1, sel.Row2));
+      break;
+    case 3:
+      for (auto& c : mColumns) c->EraseAll();
+      break;
+    default: break;
+  }
+}
+
+void TSpreadSheetDataCells::MoveColumn(int from, int to) {
+  if (from == to || from < 1 || to < 1 || from > SShtMaxCol || to > SShtMaxCol) return;
+  std::unique_ptr<TSpreadSheetDataColumn> moved;
+  if (auto it = LowerBound(from); it != mColumns.end() && (*it)->Col() == from) {
+    moved = std::move(*it);
+    mColumns.erase(it);
+  }
+  for (auto& c : mColumns) {
+    if (from < to && c->Col() > from && c->Col() <= to) c->Renumber(c->Col() - 1);
+    else if (from > to && c->Col() >= to && c->Col() < from) c->Renumber(c->Col() + 1);
+  }
+  if (moved) {
+    moved->Renumber(to);
+    mColumns.insert(LowerBound(to), std::move(moved));
+  }
+}
+
+void TSpreadSheetDataCells::MoveRowAll(int from, int to) {
+  for (auto& c : mColumns) c->MoveRow(from, to);
+}
+
+bool TSpreadSheetDataCells::ShiftColumns(int from, int n) {
+  if (n <= 0) return true;
+  from = std::max(from, 1);
+  if (mColumns.back()->Col() >= from && mColumns.back()->Col() + n > SShtMaxCol) return false;
+  for (auto it = LowerBound(from); it != mColumns.end(); ++it) (*it)->Renumber((*it)->Col() + n);
+  return true;
+}
+
+bool TSpreadSheetDataCells::ShiftRowsAll(int from, int n) {
+  if (n <= 0) return true;
+  for (auto& c : mColumns)
+    if (c->LastRow() >= std::max(from, 1) && (long long)c->LastRow() + n > SShtMaxRow) return false;
+  for (auto& c : mColumns) c->ShiftRows(from, n);
+  return true;
+}
+
+void TSpreadSheetDataCells::DeleteColumnsShift(int a, int b) {
+  a = std::max(a, 1);
+  if (b < a) return;
+  mColumns.erase(std::remove_if(mColumns.begin() + 1, mColumns.end(),
+                                [&](const auto& c) { return c->Col() >= a && c->Col() <= b; }),
+                 mColumns.end());
+  const int k = b - a + 1;
+  for (auto& c : mColumns)
+    if (c->Col() > b) c->Renumber(c->Col() - k);
+}
+
+void TSpreadSheetDataCells::DeleteRowsShiftAll(int a, int b) {
+  for (auto& c : mColumns) c->DeleteRowsShift(a, b);
+}
+
+namespace {
+void ShiftSizesDown(std::map<int, int>& sizes, int a, int b) {
+  if (b < a) return;
+  const int k = b - a + 1;
+  std::map<int, int> out;
+  for (const auto& [i, w] : sizes) {
+    if (i < a) out[i] = w;
+    else if (i > b) out[i - k] = w;
+  }
+  sizes.swap(out);
+}
+}  // namespace
+
+void TSpreadSheetDataCells::RemoveColumns(int a, int b) {
+  a = std::max(a, 1);
+  if (b < a) return;
+  DeleteColumnsShift(a, b);
+  ShiftSizesDown(mColWidths, a, b);
+}
+
+void TSpreadSheetDataCells::RemoveRows(int a, int b) {
+  a = std::max(a, 1);
+  if (b < a) return;
+  DeleteRowsShiftAll(a, b);
+  ShiftSizesDown(mRowHeights, a, b);
+}
+
+void TSpreadSheetDataCells::Sort(int col, int top, int bottom, bool descending) {
+  if (col == -1) {
+    for (auto& c : mColumns)
+      if (c->Col() > 0) c->Sort(top, bottom, descending);
+    return;
+  }
+  if (TSpreadSheetDataColumn* c = FindColumn(col)) c->Sort(top, bottom, descending);
+}
+
+bool TSpreadSheetDataCells::FindText(const QString& text, int& col, int& row) const {
+  int r = row;
+  for (const auto& c : mColumns) {
+    if (c->Col() < col) continue;
+    if (c->Col() > col) r = 1;
+    if (c->FindText(text, r)) {
+      col = c->Col();
+      row = r;
+      return true;
+    }
+  }
+  return false;
+}
+
+void TSpreadSheetDataCells::RecalcAll() {
+  for (auto& c : mColumns) c->RecalcAll();
+}
+
+int TSpreadSheetDataCells::Recalculate() {
+  static std::uint32_t passCounter = 0;
+  int passes = 0;
+  int formulas = -1;
+  for (;;) {
+    if (++passCounter == 0) ++passCounter;
+    mRecalcPass = passCounter;
+    mForwardRead = false;
+    bool changed = false;
+    int count = 0;
+    for (auto& column : mColumns)
+      for (auto& cell : column->mCells) {
+        if (!cell->IsFormula()) continue;
+        ++count;
+        cell->mRecalcPass = mRecalcPass;
+        if (cell->Recalc()) changed = true;
+      }
+    ++passes;
+    if (formulas < 0) formulas = count;
+    // A pass in which no formula read one still waiting for this pass is
+    // final; otherwise go on until nothing changes. A chain of k formulas
+    // settles within k + 1 passes, so more than that means a cycle.
+    if (!changed || !mForwardRead || passes > formulas || passes >= MaxRecalcPasses) break;
+  }
+  mRecalcPass = 0;
+  mForwardRead = false;
+  return passes;
+}
+
+TGridRect TSpreadSheetDataCells::UsedExtent() const {
+  int maxCol = 1, maxRow = 1;
+  for (const auto& c : mColumns) {
+    maxRow = std::max(maxRow, c->LastRow());
+    if (c->Col() > 0) maxCol = std::max(maxCol, c->Col());
+  }
+  if (!mColWidths.empty()) maxCol = std::max(maxCol, std::min(mColWidths.rbegin()->first, SShtMaxCol));
+  if (!mRowHeights.empty()) maxRow = std::max(maxRow, std::min(mRowHeights.rbegin()->first, SShtMaxRow));
+  return {1, 1, maxCol, maxRow};
+}
+
+TDateTime TSpreadSheetDataCells::NextFormatStamp() const {
+  double latest = 0;
+  for (const auto& c : mColumns) latest = std::max(latest, c->mCells.front()->FormatStamp());
+  for (const auto& c : mColumns.front()->mCells) latest = std::max(latest, c->FormatStamp());
+  const TDateTime now = Now();
+  return now > latest ? now : std::nextafter(latest, HUGE_VAL);
+}
+
+bool TSpreadSheetDataCells::IterMatches(const THeaderSelection& sel, const TSpreadSheetCell* c) const {
+  switch (sel.Kind) {
+    case 1: return c->Col() >= std::min(sel.Col1, sel.Col2) && c->Col() <= std::max(sel.Col1, sel.Col2);
+    case 2: return c->Row() >= std::min(sel.Row1, sel.Row2) && c->Row() <= std::max(sel.Row1, sel.Row2);
+    case 3: return true;
+    default: return false;
+  }
+}
+
+bool TSpreadSheetDataCells::AdvanceIter(THeaderSelection& sel) {
+  // Moves the cursor to the next matching cell at or after its position.
+  while (sel.IterColumn >= 0 && sel.IterColumn < int(mColumns.size())) {
+    const auto& cells = mColumns[size_t(sel.IterColumn)]->mCells;
+    while (sel.IterCell >= 0 && sel.IterCell < int(cells.size())) {
+      if (IterMatches(sel, cells[size_t(sel.IterCell)].get())) return true;
+      ++sel.IterCell;
+    }
+    ++sel.IterColumn;
+    sel.IterCell = 0;
+  }
+  sel.IterColumn = -1;
+  sel.IterCell = -1;
+  return false;
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::FirstCell(THeaderSelection& sel) {
+  sel.IterColumn = -1;
+  sel.IterCell = -1;
+  if (sel.Kind == 1) {
+    const int a = std::max(1, std::min(sel.Col1, sel.Col2)), b = std::min(SShtMaxCol, std::max(sel.Col1, sel.Col2));
+    for (int c = a; c <= b; ++c) {
+      TSpreadSheetCell* h = GetCell(c, 0, true);
+      h->SetFormatStamp(NextFormatStamp());
+    }
+  } else if (sel.Kind == 2) {
+    const int a = std::max(1, std::min(sel.Row1, sel.Row2)), b = std::min(SShtMaxRow, std::max(sel.Row1, sel.Row2));
+    // Whole-row selections come from the grid's visible rows; a runaway
+    // range would only create cells nobody asked for.
+    for (int r = a; r <= b && r - a < 1000000; ++r) {
+      TSpreadSheetCell* h = GetCell(0, r, true);
+      h->SetFormatStamp(NextFormatStamp());
+    }
+  } else if (sel.Kind != 3) {
+    return nullptr;
+  }
+  sel.IterColumn = 0;
+  sel.IterCell = 0;
+  if (!AdvanceIter(sel)) return nullptr;
+  return mColumns[size_t(sel.IterColumn)]->mCells[size_t(sel.IterCell)].get();
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::NextCell(THeaderSelection& sel) {
+  if (sel.IterColumn < 0) return nullptr;
+  ++sel.IterCell;
+  if (!AdvanceIter(sel)) return nullptr;
+  return mColumns[size_t(sel.IterColumn)]->mCells[size_t(sel.IterCell)].get();
+}
+
+void TSpreadSheetDataCells::SetDefaultColWidth(int w) {
+  mDefaultColWidth = w;
+  mColWidths.clear();
+}
+void TSpreadSheetDataCells::SetDefaultRowHeight(int h) {
+  mDefaultRowHeight = h;
+  mRowHeights.clear();
+}
+int TSpreadSheetDataCells::ColWidth(int col) const {
+  auto it = mColWidths.find(col);
+  return it == mColWidths.end() ? mDefaultColWidth : it->second;
+}
+void TSpreadSheetDataCells::SetColWidth(int col, int w) {
+  if (col < 0 || col > SShtMaxCol) return;
+  if (w == mDefaultColWidth) mColWidths.erase(col);
+  else mColWidths[col] = w;
+}
+int TSpreadSheetDataCells::RowHeight(int row) const {
+  auto it = mRowHeights.find(row);
+  return it == mRowHeights.end() ? mDefaultRowHeight : it->second;
+}
+void TSpreadSheetDataCells::SetRowHeight(int row, int h) {
+  if (row < 0 || row > SShtMaxRow) return;
+  if (h == mDefaultRowHeight) mRowHeights.erase(row);
+  else mRowHeights[row] = h;
+}
+void TSpreadSheetDataCells::ResetSizes() {
+  mColWidths.clear();
+  mRowHeights.clear();
+}
+
+void TSpreadSheetDataCells::Swap(TSpreadSheetDataCells& other) {
+  mColumns.swap(other.mColumns);
+  std::swap(mDefaultColWidth, other.mDefaultColWidth);
+  std::swap(mDefaultRowHeight, other.mDefaultRowHeight);
+  mColWidths.swap(other.mColWidths);
+  mRowHeights.swap(other.mRowHeights);
+  for (auto& c : mColumns) c->SetFormuler(mFormuler.get());
+  for (auto& c : other.mColumns) c->SetFormuler(other.mFormuler.get());
+}
+
+std::unique_ptr<TSpreadSheetDataCells> TSpreadSheetDataCells::NewEmptyLike() const {
+  auto s = std::make_unique<TSpreadSheetDataCells>();
+  s->DefaultCell()->mFont = DefaultCell()->Font();
+  s->mDefaultColWidth = mDefaultColWidth;
+  s->mDefaultRowHeight = mDefaultRowHeight;
+  return s;
+}
