@@ -12,7 +12,11 @@
 inline bool WaitUntil(const std::function<bool()>& cond, int ms = 2000) {
   QElapsedTimer t;
   t.start();
-  while (!cond() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  while (!cond() && t.elapsed() < ms) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    // Outside a running event loop deleteLater() waits for this explicitly.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   return cond();
 }
 

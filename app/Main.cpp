@@ -1,0 +1,91 @@
+#include "Main.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStatusBar>
+
+#include "TResources.h"
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("FormMain"));
+  setWindowTitle(QStringLiteral("Tarnwell - Dimostrazione dei componenti"));
+  TFont font;  // "MS Sans Serif", height -11
+  setFont(font.ToQFont());
+
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+
+  Panel1 = new TCustomPanel(central);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setFixedWidth(109);
+  layout->addWidget(Panel1);
+
+  MdiArea = new QMdiArea(central);
+  MdiArea->setObjectName(QStringLiteral("MdiArea"));
+  MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  layout->addWidget(MdiArea, 1);
+  setCentralWidget(central);
+  statusBar()->setSizeGripEnabled(true);
+
+  for (const TLauncher& l : Launchers()) {
+    auto* b = new TShineButton(Panel1);
+    b->setObjectName(QString::fromLatin1(l.ComponentName));
+    b->setGeometry(4, l.Top, 100, 22);
+    b->SetFlat(true);
+    b->SetCaption(QString::fromUtf8(l.ButtonCaption));
+    b->SetShineColor(clRed);
+    b->SetDefColor(clBlack);
+    b->Font().SetColor(clBlack);
+    const QString wcap = QString::fromUtf8(l.WindowCaption);
+    if (l.Create) {
+      b->SetHint(QStringLiteral("%1|Apre una nuova finestra \"%1\"").arg(wcap));
+      const TLauncher* launcher = &l;
+      b->OnClick = [this, launcher](TObject*) { Launch(*launcher); };
+    } else {
+      b->setEnabled(false);
+      b->SetHint(QStringLiteral("Non ancora disponibile|La finestra \"%1\" non è ancora disponibile in questa versione")
+                     .arg(wcap));
+    }
+    mButtons.at(l.Number - 1) = b;
+  }
+
+  PatternHolder1 = new TPatternHolder(this);
+  PatternHolder1->setObjectName(QStringLiteral("PatternHolder1"));
+  PatternHolder1->SetColor(clNone);
+  PatternHolder1->SetSubstColor(clNone);
+  PatternFormPaint1 = new TPatternFormPaint(this);
+  PatternFormPaint1->setObjectName(QStringLiteral("PatternFormPaint1"));
+  PatternFormPaint1->SetPatternHolder(PatternHolder1);
+  PatternFormPaint1->SetImage(LoadResourcePicture(QStringLiteral("MAINPICTURE")));
+  PatternFormPaint1->SetImagePosition(pipBottomRight);
+  PatternFormPaint1->SetImageTransparent(true);
+  PatternFormPaint1->SetOffSetR(120);
+  PatternFormPaint1->SetOffSetB(10);
+  PatternFormPaint1->SetFreeOnClose(false);
+
+  resize(640, 422);
+  if (QScreen* s = QGuiApplication::primaryScreen()) {
+    const QRect avail = s->availableGeometry();
+    move(avail.center() - QPoint(width() / 2, height() / 2));
+  }
+}
+
+TFormMain::~TFormMain() = default;
+
+TForm* TFormMain::Launch(const TLauncher& l) {
+  if (!l.Create) return nullptr;
+  TForm* form = l.Create();
+  QMdiSubWindow* sub = MdiArea->addSubWindow(form);
+  sub->setAttribute(Qt::WA_DeleteOnClose, true);
+  sub->setWindowTitle(form->Caption());
+  if (form->DesignSize().isValid() && !form->DesignSize().isEmpty()) sub->resize(form->DesignSize());
+  mLast.at(l.Number - 1) = form;
+  form->show();
+  sub->show();
+  return form;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The showcase's main window: an MDI frame whose left panel holds the
+// fifteen launchers. Each click opens one more instance of its window.
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPointer>
+#include <array>
+
+#include "Launchers.h"
+#include "PatPanel.h"
+#include "ShineBtn.h"
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+ public:
+  explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  TCustomPanel* Panel1;
+  QMdiArea* MdiArea;
+  TPatternHolder* PatternHolder1;
+  TPatternFormPaint* PatternFormPaint1;
+
+  // ShineButton1 ... ShineButton15 by their component number.
+  TShineButton* ShineButton(int number) const { return mButtons.at(number - 1); }
+  // Opens a new instance of the launcher's window as an MDI child; null when
+  // that window is not built yet.
+  TForm* Launch(const TLauncher& launcher);
+  // The last instance a launcher created, while it is open.
+  TForm* LastWindow(int number) const { return mLast.at(number - 1); }
+
+ private:
+  std::array<TShineButton*, 15> mButtons{};
+  std::array<QPointer<TForm>, 15> mLast{};
+};

@@ -1,0 +1,23 @@
+#pragma once
+// A flat speed button whose caption lights up while the mouse is over it.
+
+#include "TControls.h"
+
+class TShineButton : public TSpeedButton {
+  Q_OBJECT
+ public:
+  explicit TShineButton(QWidget* parent = nullptr);
+
+  TColor ShineColor() const { return mShineColor; }
+  void SetShineColor(TColor c);
+  TColor DefColor() const { return mDefColor; }
+  void SetDefColor(TColor c);
+
+ protected:
+  void MouseEnter() override;
+  void MouseLeave() override;
+
+ private:
+  TColor mShineColor = clRed;
+  TColor mDefColor = clBlack;
+};

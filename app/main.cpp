@@ -1,0 +1,17 @@
+// The showcase: the main frame, the hidden report preview, and the message
+// loop until the frame closes.
+#include <memory>
+
+#include "FPreview.h"
+#include "Main.h"
+#include "TApplication.h"
+
+int main(int argc, char** argv) {
+  TApplication app(argc, argv);
+  InitializeTarnwell();
+  auto formMain = std::make_unique<TFormMain>();
+  auto preview = std::make_unique<TFormReportPreview>();
+  FormReportPreview = preview.get();
+  formMain->show();
+  return app.exec();
+}

@@ -1,0 +1,215 @@
+// Pattern holder, pattern controls and the form painter.
+#include <gtest/gtest.h>
+
+#include <QHBoxLayout>
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include "FPattern.h"
+#include "PatPanel.h"
+#include "TestUtil.h"
+
+namespace {
+
+QImage Checker(TColor a, TColor b) {
+  QImage img(4, 4, QImage::Format_RGB32);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) img.setPixel(x, y, ToQRgb(((x + y) % 2) ? a : b));
+  return img;
+}
+
+// A tile in which every pixel differs, so a wrong anchor shows.
+QImage Gradient(int w, int h) {
+  QImage img(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x * 255 / w, y * 255 / h, 77));
+  return img;
+}
+
+}  // namespace
+
+TEST(PatternHolder, SubstitutesExactlyOneColour) {
+  TPatternHolder h;
+  h.SetPattern(Checker(clRed, RGB(255, 0, 1)));
+  h.SetSubstColor(clRed);
+  EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clRed);  // Color still clNone: unchanged
+  h.SetColor(clBlue);
+  EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clBlue);
+  EXPECT_EQ(FromQRgb(h.Working().pixel(0, 0)), RGB(255, 0, 1));  // a near colour stays
+  h.SetSubstColor(clNone);
+  EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clRed);
+}
+
+TEST(PatternHolder, TilingRepeatsTheTileOverTheScreen) {
+  TPatternHolder h;
+  h.SetPattern(Gradient(7, 5));
+  const QImage& t = h.Tiled();
+  ASSERT_GE(t.width(), 7);
+  for (QPoint p : {QPoint(0, 0), QPoint(6, 4), QPoint(7, 0), QPoint(100, 51), QPoint(t.width() - 1, t.height() - 1)})
+    EXPECT_EQ(t.pixel(p), h.Working().pixel(p.x() % 7, p.y() % 5)) << p.x() << "," << p.y();
+}
+
+TEST(PatternHolder, DisablingStopsPaintingAndEnablingRestoresIt) {
+  TPatternHolder h;
+  int notices = 0;
+  QObject::connect(&h, &TPatternHolder::Changed, [&] { ++notices; });
+  EXPECT_TRUE(h.Active());
+  h.SetEnabled(false);
+  EXPECT_FALSE(h.Active());
+  EXPECT_TRUE(h.SwitchedOff());
+  h.SetPattern(Gradient(3, 3));  // not rebuilt while off
+  h.SetEnabled(true);
+  EXPECT_TRUE(h.Active());
+  EXPECT_EQ(h.Working().size(), QSize(3, 3));
+  EXPECT_EQ(notices, 3);
+}
+
+TEST(PatternPanel, NeighbouringPanelsShowOneContinuousPattern) {
+  TForm form;
+  form.resize(300, 120);
+  TPatternHolder holder(&form);
+  holder.SetPattern(Gradient(13, 11));
+  TPatternPanel left(&form), right(&form);
+  left.SetBevelOuter(bvNone);
+  right.SetBevelOuter(bvNone);
+  left.setGeometry(0, 0, 150, 120);
+  right.setGeometry(150, 0, 150, 120);
+  left.SetPatternHolder(&holder);
+  right.SetPatternHolder(&holder);
+  form.show();
+  const QImage img = form.grab().toImage();
+  for (int x : {140, 149, 150, 151, 299})
+    for (int y : {0, 57, 119}) EXPECT_EQ(img.pixel(x, y), holder.Working().pixel(x % 13, y % 11)) << x << "," << y;
+}
+
+TEST(PatternPanel, WithoutAnActiveHolderItIsAPlainPanel) {
+  TPatternPanel p;
+  p.resize(40, 30);
+  p.SetColor(clLime);
+  p.SetBevelOuter(bvNone);
+  EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clLime);
+  TPatternHolder h;
+  h.SetPattern(Checker(clRed, clRed));
+  p.SetPatternHolder(&h);
+  EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clRed);
+  h.SetEnabled(false);
+  EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clLime);
+  int painted = 0;
+  p.OnPaint = [&](TObject*, TCanvas&) { ++painted; };
+  p.grab();
+  EXPECT_EQ(painted, 1);
+}
+
+TEST(PatternControls, CheckBoxInAGroupBoxTakesThePatternOfTheGrandparentPanel) {
+  TForm form;
+  form.resize(200, 120);
+  TPatternHolder holder(&form);
+  holder.SetPattern(Checker(clRed, clRed));
+  TPatternPanel panel(&form);
+  panel.setGeometry(0, 0, 200, 120);
+  panel.SetPatternHolder(&holder);
+  TPatternGroupBox box(&panel);
+  box.setGeometry(10, 10, 180, 90);
+  box.SetPatternPaint(true);
+  box.SetCaption(QStringLiteral("Gruppo"));
+  TPatternCheckBox check(&box);
+  check.setGeometry(10, 30, 150, 20);
+  check.setText(QStringLiteral("x"));
+  check.SetPatternPaint(true);
+  EXPECT_EQ(FindPatternPanel(&check), &panel);
+  form.show();
+  const QImage img = check.grab().toImage();
+  EXPECT_EQ(PixelAt(img, 140, 10), clRed);  // caption area patterned
+  EXPECT_EQ(PixelAt(box.grab().toImage(), 170, 60), clRed);
+  // Without PatternPaint nothing is patterned.
+  check.SetPatternPaint(false);
+  EXPECT_NE(PixelAt(check.grab().toImage(), 140, 10), clRed);
+}
+
+TEST(PatternControls, GroupBoxOutsideAPatternPanelPaintsPlain) {
+  TForm form;
+  form.resize(200, 120);
+  TCustomPanel plain(&form);
+  plain.setGeometry(0, 0, 200, 120);
+  TPatternGroupBox box(&plain);
+  box.SetPatternPaint(true);
+  box.setGeometry(10, 10, 100, 60);
+  form.show();
+  EXPECT_NE(PixelAt(box.grab().toImage(), 50, 40), clRed);
+  EXPECT_EQ(FindPatternPanel(&box), nullptr);
+}
+
+TEST(FormPaint, ImagePositionsAndOffsets) {
+  QWidget w;
+  w.resize(100, 80);
+  TPatternFormPaint fp(&w);
+  fp.SetImage(QImage(30, 20, QImage::Format_RGB32));
+  const TRect c(0, 0, 100, 80);
+  fp.SetOffSetL(1);
+  fp.SetOffSetT(2);
+  fp.SetOffSetR(3);
+  fp.SetOffSetB(4);
+  fp.SetImagePosition(pipBottomRight);
+  EXPECT_EQ(fp.ImageRect(c), Bounds(100 - 30 - 3, 80 - 20 - 4, 30, 20));
+  fp.SetImagePosition(pipTopRight);
+  EXPECT_EQ(fp.ImageRect(c), Bounds(67, 2, 30, 20));
+  fp.SetImagePosition(pipBottomLeft);
+  EXPECT_EQ(fp.ImageRect(c), Bounds(1, 56, 30, 20));
+  fp.SetImagePosition(pipStretch);
+  EXPECT_EQ(fp.ImageRect(c), Rect(1, 2, 97, 76));
+  fp.SetImage(QImage(300, 200, QImage::Format_RGB32));
+  fp.SetImagePosition(pipCenter);
+  EXPECT_EQ(fp.ImageRect(c), Bounds(-100, -60, 300, 200));  // cut on both sides
+}
+
+TEST(FormPaint, PaintsPatternPictureAndShadowedTextIntoTheMDIClientArea) {
+  QMainWindow frame;
+  auto* mdi = new QMdiArea(&frame);
+  frame.setCentralWidget(mdi);
+  frame.resize(300, 200);
+  TPatternHolder holder(&frame);
+  holder.SetPattern(Checker(clSilver, clSilver));
+  TPatternFormPaint fp(&frame);
+  EXPECT_EQ(fp.Target(), mdi->viewport());
+  fp.SetPatternHolder(&holder);
+  QImage pic(10, 10, QImage::Format_RGB32);
+  pic.fill(ToQColor(clNavy));
+  pic.setPixel(0, 9, ToQRgb(clFuchsia));  // key colour
+  fp.SetImage(pic);
+  fp.SetImageTransparent(true);
+  fp.SetImagePosition(pipTopLeft);
+  fp.SetText({QStringLiteral("Riga")});
+  fp.TextFont().SetColor(clYellow);
+  fp.TextFont().SetHeight(-20);
+  fp.SetTextShadow(2);
+  fp.SetTextLayout(tlBottom);
+  frame.show();
+  const QImage img = mdi->viewport()->grab().toImage();
+  EXPECT_EQ(PixelAt(img, 5, 5), clNavy);
+  EXPECT_EQ(PixelAt(img, 0, 9), clSilver);  // transparent pixel shows the pattern
+  EXPECT_EQ(PixelAt(img, 200, 30), clSilver);
+  bool yellow = false, black = false;
+  for (int y = img.height() - 40; y < img.height(); ++y)
+    for (int x = 0; x < 80; ++x) {
+      yellow |= PixelAt(img, x, y) == clYellow;
+      black |= PixelAt(img, x, y) == clBlack;
+    }
+  EXPECT_TRUE(yellow);
+  EXPECT_TRUE(black);  // the shadow
+}
+
+TEST(PatternWindow, Design) {
+  TFormPattern f;
+  EXPECT_EQ(f.Caption(), QStringLiteral("TPattern...."));
+  EXPECT_EQ(f.DesignSize(), QSize(479, 281));
+  EXPECT_EQ(f.PatternPanel1->PatternHolder(), f.PatternHolder1);
+  EXPECT_EQ(f.PatternPanel2->PatternHolder(), f.PatternHolder1);
+  EXPECT_EQ(f.PatternHolder1->Working().width(), 150);
+  EXPECT_EQ(f.PatternGroupBox1->Caption(), QStringLiteral("TPatternGroupBox"));
+  EXPECT_EQ(f.PatternCheckBox1->parentWidget(), f.PatternGroupBox1);
+  EXPECT_EQ(f.PatternRadioButton3->parentWidget(), f.PatternPanel2);
+  EXPECT_EQ(f.PatternRadioButton2->text(), QStringLiteral("TPatternRadioButton"));
+  f.show();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(f.PatternPanel1->width(), 245);
+}

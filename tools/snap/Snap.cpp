@@ -1,0 +1,109 @@
+// tarnwell-snap: renders the main frame, or one demonstration window opened
+// through its launcher, to a PNG without a display.
+//
+//   tarnwell-snap [--window "CAPTION"] [--size WxH] [--wait MS] OUT.png
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMdiSubWindow>
+#include <QTextStream>
+#include <cstdio>
+#include <memory>
+
+#include "FPreview.h"
+#include "Main.h"
+#include "TApplication.h"
+#include "TDialogs.h"
+
+namespace {
+
+int Fail(int code, const QString& msg) {
+  QTextStream(stderr) << "tarnwell-snap: " << msg << "\n";
+  return code;
+}
+
+void Pump(int ms) {
+  QElapsedTimer t;
+  t.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  } while (t.elapsed() < ms);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  TApplication app(argc, argv);
+  InitializeTarnwell();
+  // A headless run must never wait for a click.
+  TRecordingDialogs dialogs(mrOk);
+
+  QString window, out;
+  QSize size;
+  int wait = 0;
+  const QStringList args = app.arguments();
+  for (int i = 1; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (a == QLatin1String("--window") && i + 1 < args.size()) {
+      window = args[++i];
+    } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
+      const QStringList wh = args[++i].split(QLatin1Char('x'));
+      bool okw = false, okh = false;
+      if (wh.size() == 2) size = QSize(wh[0].toInt(&okw), wh[1].toInt(&okh));
+      if (!okw || !okh || size.width() < 1 || size.height() < 1 || size.width() > 8192 || size.height() > 8192)
+        return Fail(2, QStringLiteral("--size wants WIDTHxHEIGHT between 1 and 8192, e.g. 800x600"));
+    } else if (a == QLatin1String("--wait") && i + 1 < args.size()) {
+      bool ok = false;
+      wait = args[++i].toInt(&ok);
+      if (!ok || wait < 0 || wait > 600000) return Fail(2, QStringLiteral("--wait wants milliseconds (0 to 600000)"));
+    } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+      QTextStream(stdout) << "usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png\n";
+      return 0;
+    } else if (a.startsWith(QLatin1String("--"))) {
+      return Fail(2, QStringLiteral("unknown option %1").arg(a));
+    } else if (out.isEmpty()) {
+      out = a;
+    } else {
+      return Fail(2, QStringLiteral("only one output file, got %1 and %2").arg(out, a));
+    }
+  }
+  if (out.isEmpty()) return Fail(2, QStringLiteral("usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png"));
+
+  auto frame = std::make_unique<TFormMain>();
+  auto preview = std::make_unique<TFormReportPreview>();
+  FormReportPreview = preview.get();
+  frame->show();
+  Pump(50);
+
+  QWidget* target = frame.get();
+  if (!window.isEmpty()) {
+    const QByteArray cap = window.toUtf8();
+    const TLauncher* l = FindLauncher(cap.constData());
+    if (!l) {
+      QStringList known;
+      for (const auto& x : Launchers()) known << QStringLiteral("\"%1\"").arg(QString::fromUtf8(x.ButtonCaption));
+      return Fail(3, QStringLiteral("no launcher is captioned \"%1\"; the launchers are %2").arg(window, known.join(QStringLiteral(", "))));
+    }
+    if (!l->Create)
+      return Fail(4, QStringLiteral("the window of launcher \"%1\" is not built yet").arg(window));
+    TForm* form = frame->Launch(*l);
+    if (!form) return Fail(4, QStringLiteral("the window of launcher \"%1\" could not be opened").arg(window));
+    target = form;
+    if (size.isValid()) {
+      if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
+        const QSize frameExtra = sub->size() - form->size();
+        frame->resize(std::max(frame->width(), size.width() + frameExtra.width() + 140),
+                      std::max(frame->height(), size.height() + frameExtra.height() + 80));
+        sub->resize(size + frameExtra);
+      }
+      form->resize(size);
+    }
+  } else if (size.isValid()) {
+    frame->resize(size);
+  }
+  Pump(std::max(wait, 100));
+  const QImage img = target->grab().toImage();
+  if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
+  if (!img.save(out, "PNG")) return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
+  return 0;
+}
