@@ -29,6 +29,8 @@ TFormBarCodes::TFormBarCodes(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("TBarCodes"));
   setWindowFlag(Qt::Tool);
   SetDesignSize(421, 244);
+  // A tool window of fixed client size: the frame's border goes around it.
+  setFixedSize(421, 244);
 
   TBarCodes** fields[8] = {&BarCodes1, &BarCodes2, &BarCodes3, &BarCodes4,
                            &BarCodes5, &BarCodes6, &BarCodes7, &BarCodes8};
