@@ -1,0 +1,128 @@
+// The tarnwell-barcode command: arguments, messages, and pictures that the
+// independent readers decode.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include "BarcodeTool.h"
+#include "Readers.h"
+
+namespace {
+
+int RunTool(const QStringList& args, QString& out, QString& err) {
+  TBarcodeOptions opt;
+  QString error;
+  if (!ParseBarcodeArgs(args, opt, error)) {
+    err = error;
+    return 2;
+  }
+  return RunBarcode(opt, out, err);
+}
+
+}  // namespace
+
+TEST(BarcodeTool, PrintsModulesAndReadableText) {
+  QString out, err;
+  ASSERT_EQ(RunTool({"--type", "ean13", "--modules", "123456789012"}, out, err), 0);
+  EXPECT_EQ(out.trimmed().size(), 95);
+  EXPECT_TRUE(err.isEmpty());
+  out.clear();
+  ASSERT_EQ(RunTool({"--type", "code128a", "--readable", "12345"}, out, err), 0);
+  EXPECT_EQ(out, "12345\\x19\n");
+  EXPECT_EQ(EscapeReadable(std::string("a\\b\x7F", 4)), "a\\\\b\\x7F");
+}
+
+TEST(BarcodeTool, BadArgumentsExitTwoWithAMessage) {
+  const QList<QStringList> bad = {
+      {},
+      {"--type", "qr", "--modules", "x"},
+      {"--type", "ean13", "123"},  // nothing to do
+      {"--type", "ean13", "--modules"},
+      {"--modules", "123"},
+      {"--type", "ean13", "--modules", "--scale", "0", "1"},
+      {"--type", "ean13", "--modules", "--scale", "x", "1"},
+      {"--type", "ean13", "--modules", "--height", "-5", "1"},
+      {"--type", "ean13", "--modules", "--quiet", "99999", "1"},
+      {"--type", "ean13", "--out", "a.gif", "1"},
+      {"--type", "ean13", "--modules", "--frobnicate", "1"},
+      {"--type", "ean13", "--modules", "1", "2"},
+      {"--type"},
+  };
+  for (const QStringList& args : bad) {
+    QString out, err;
+    EXPECT_EQ(RunTool(args, out, err), 2) << args.join(' ').toStdString();
+    EXPECT_FALSE(err.isEmpty()) << args.join(' ').toStdString();
+  }
+}
+
+TEST(BarcodeTool, NamesReplacedCharactersAndStillWrites) {
+  QString out, err;
+  ASSERT_EQ(RunTool({"--type", "code39", "--readable", "ab*1"}, out, err), 0);
+  EXPECT_TRUE(err.contains("\"a\", \"b\", \"*\"")) << err.toStdString();
+  EXPECT_TRUE(out.startsWith("0001"));
+  err.clear();
+  ASSERT_EQ(RunTool({"--type", "code128c", "--readable", "123"}, out, err), 0);
+  EXPECT_TRUE(err.contains("leading")) << err.toStdString();
+  err.clear();
+  ASSERT_EQ(RunTool({"--type", "code128b", "--modules", QString::fromUtf8("x\u20AC")}, out, err), 0);
+  EXPECT_TRUE(err.contains("Latin-1")) << err.toStdString();
+}
+
+TEST(BarcodeTool, RefusesUnwritableAndHugePictures) {
+  QString out, err;
+  EXPECT_EQ(RunTool({"--type", "ean13", "--out", "/nonexistent-dir/x.png", "1"}, out, err), 1);
+  EXPECT_TRUE(err.contains("cannot write"));
+  err.clear();
+  QTemporaryDir dir;
+  const QString path = dir.filePath("big.png");
+  EXPECT_EQ(RunTool({"--type", "code128b", "--scale", "100", "--height", "10000", "--out", path,
+                     QString(3000, QChar('x'))},
+                    out, err),
+            2);
+  EXPECT_TRUE(err.contains("too large"));
+  EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(BarcodeTool, PicturesOfEveryTypeDecode) {
+  if (!HaveZxing() && !HaveZbar()) GTEST_SKIP() << "neither zbar nor ZXing-C++ is installed";
+  QTemporaryDir dir;
+  struct {
+    const char* Type;
+    TBarCodesType Code;
+    const char* Text;
+    const char* Read;
+  } cases[] = {
+      {"ean13", bcEAN_13, "123456789012", "1234567890128"},
+      {"ean8", bcEAN_8, "1234567", "12345670"},
+      {"upca", bcUPC_A, "03600029145", "036000291452"},
+      {"upce", bcUPC_E, "425261", "04252614"},
+      {"code39", bcCODE39, "CODE-39", "CODE-39"},
+      {"code39x", bcCODE39X, "Code-39x", "Code-39x"},
+      {"code128a", bcCODE128A, "ABC\t1", "ABC\t1"},
+      {"code128b", bcCODE128B, "Bar codes!", "Bar codes!"},
+      {"code128c", bcCODE128C, "2026120", "02026120"},
+      {"code93", bcCODE93, "Code 93", "Code 93"},
+  };
+  for (const auto& c : cases) {
+    const QString path = dir.filePath(QString::fromLatin1(c.Type) + ".png");
+    QString out, err;
+    ASSERT_EQ(RunTool({"--type", c.Type, "--out", path, QString::fromLatin1(c.Text)}, out, err), 0) << c.Type;
+    const QImage img(path);
+    ASSERT_FALSE(img.isNull()) << c.Type;
+    if (HaveZxing()) {
+      const auto got = ZxingDecode(img, c.Code);
+      EXPECT_TRUE(got.size() == 1 && got[0] == c.Read) << c.Type;
+    }
+  }
+  // The SVG holds one path of bars inside a white page.
+  QString out, err;
+  const QString svg = dir.filePath("c.svg");
+  ASSERT_EQ(RunTool({"--type", "code11", "--out", svg, "123-45"}, out, err), 0);
+  QFile f(svg);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray text = f.readAll();
+  EXPECT_TRUE(text.startsWith("<?xml"));
+  EXPECT_TRUE(text.contains("<path fill=\"#000000\" d=\"M20 0h2v100h-2z"));
+}
