@@ -1,0 +1,28 @@
+#pragma once
+// The demo database behind the alias "DBDEMOS": customers, orders with order
+// lines, articles with pictures, categories, notes without a key, and a
+// movements table large enough to measure against. Its content is fixed by
+// the anchor date alone (dates around it and in late September 2000).
+
+#include <QDate>
+#include <QSqlDatabase>
+#include <QString>
+
+// Identifies our file: a file without this mark is never overwritten.
+constexpr int kDemoApplicationId = 0x54524E57;
+constexpr int kDemoSchemaVersion = 1;
+constexpr int kDemoMovementRows = 100000;
+
+// Makes sure `path` holds the current demo database: generated into a
+// temporary file in one transaction and renamed into place. An existing file
+// that is not ours raises EDatabaseError and is left alone.
+void EnsureDemoDatabase(const QString& path, const QDate& anchor = QDate::currentDate());
+// Generates the file unconditionally (same rules about files not ours).
+void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows = kDemoMovementRows);
+// Whether the file carries our mark and version.
+bool IsDemoDatabaseFile(const QString& path, int* version = nullptr);
+// Creates the demo tables and rows in an open connection (SQLite or
+// PostgreSQL), inside one transaction. Existing demo tables are an error.
+void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows = kDemoMovementRows);
+// The demo table names in catalog order.
+QStringList DemoTableNames();

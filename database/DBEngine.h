@@ -1,0 +1,75 @@
+#pragma once
+// The engine behind the datasets: named aliases that map to Qt SQL
+// connections, and the catalog (tables, field and index definitions) read from
+// the engine's own system tables.
+//
+// Where aliases come from:
+//  - "DBDEMOS": the demo database, an SQLite file generated on first use in
+//    the user's application data folder;
+//  - every service of libpq's service file ($PGSERVICEFILE, else
+//    ~/.pg_service.conf) is a PostgreSQL alias of the same name;
+//  - aliases registered by the program (RegisterAlias);
+//  - a database name that is a path is used directly: an SQLite file, or a
+//    directory whose SQLite files (*.db, *.sqlite, *.sqlite3) are attached
+//    each under its own base name, which becomes the owner prefix of its tables.
+
+#include <QSqlDatabase>
+#include <QStringList>
+#include <map>
+
+#include "DBTables.h"
+
+struct TAliasParams {
+  QString Driver = QStringLiteral("QSQLITE");  // or "QPSQL"
+  QString DatabaseName;                        // file path (SQLite) or database
+  QString Host;                                // host name or Unix socket folder
+  int Port = -1;
+  QString UserName;
+  QString Password;
+  QString ConnectOptions;  // e.g. "service=name" for libpq
+};
+
+class TDBSession {
+ public:
+  // Alias names, DBDEMOS first, then the libpq services and registered ones.
+  static QStringList AliasNames();
+  static bool IsAlias(const QString& name);
+  static void RegisterAlias(const QString& name, const TAliasParams& params);
+  static void UnregisterAlias(const QString& name);
+  // The parameters an alias or path stands for; raises EDatabaseError for an
+  // unknown name.
+  static TAliasParams AliasParams(const QString& aliasOrPath);
+  // libpq's service names from $PGSERVICEFILE or ~/.pg_service.conf.
+  static QStringList PgServiceNames();
+
+  // The open connection for an alias or path (one per name, reused); raises
+  // EDatabaseError with the engine's message when it cannot be opened.
+  static QSqlDatabase Connection(const QString& aliasOrPath);
+  // Closes and forgets every connection (tests, and before files are replaced).
+  static void CloseAll();
+  static void CloseConnection(const QString& aliasOrPath);
+
+  // Where DBDEMOS lives; tests point it elsewhere. Empty: the default path.
+  static QString DemoDatabasePath();
+  static void SetDemoDatabasePath(const QString& path);
+};
+
+// The catalog of one connection.
+namespace Catalog {
+// Table names without system tables; tables outside the default schema carry
+// their owner as prefix ("owner.table").
+QStringList TableNames(const QSqlDatabase& db);
+inline QStringList TableNames(const QString& aliasOrPath) {
+  return TableNames(TDBSession::Connection(aliasOrPath));
+}
+// Field definitions with the declared types mapped to field types.
+TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table);
+// Index definitions, including the implicit key of an SQLite INTEGER PRIMARY KEY.
+TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table);
+// A declared SQL type ("VARCHAR(40)", "numeric(10,2)") as a field type and size.
+TFieldType MapDeclaredType(const QString& declared, int& size);
+// "owner.table" or "table" quoted for SQL, each part with the engine's rules.
+QString QuoteTableName(const QSqlDatabase& db, const QString& name);
+QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
+bool IsPostgres(const QSqlDatabase& db);
+}  // namespace Catalog

@@ -1,0 +1,24 @@
+#pragma once
+// Filter expressions evaluated on cached records, never handed to the engine:
+//   NAME = 'Rossi*' AND (TOTALE >= 100 OR NOT PAGATO = 'True') AND NOTE IS NOT NULL
+// Field names may be bracketed ([Ragione sociale]) or double-quoted; text
+// values are single-quoted ('' for a quote); a trailing "*" on a text value
+// compared with = or <> matches a prefix unless partial comparison is off.
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+#include "DBTables.h"
+
+class TFilterExpr {
+ public:
+  // Resolves a field name to its record slot and type; false when unknown.
+  using TResolver = std::function<bool(const QString& name, int& slot, TFieldType& type)>;
+  // Raises EDatabaseError with the position of the fault for an unusable text.
+  static std::shared_ptr<TFilterExpr> Compile(const QString& text, const TResolver& resolver);
+  virtual ~TFilterExpr() = default;
+  virtual bool Evaluate(const QList<QVariant>& values, bool caseInsensitive, bool partial) const = 0;
+};

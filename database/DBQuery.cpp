@@ -1,0 +1,666 @@
+// Datasets over SQL cursors: TDBDataSet, TQuery, TTable.
+#include <sqlite3.h>
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlRecord>
+#include <QSqlResult>
+
+#include "DBEngine.h"
+#include "DBTables.h"
+
+namespace {
+
+EDatabaseError EngineError(const QString& what, const QSqlError& e) {
+  QString msg = e.text().trimmed();
+  return EDatabaseError(msg.isEmpty() ? what : msg);
+}
+
+TFieldType TypeFromMeta(const QSqlField& f, int& size) {
+  size = 0;
+  switch (f.metaType().id()) {
+    case QMetaType::Bool:
+      return ftBoolean;
+    case QMetaType::Short:
+    case QMetaType::UShort:
+      return ftSmallint;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+      return ftInteger;
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+      return ftLargeint;
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return ftFloat;
+    case QMetaType::QDate:
+      return ftDate;
+    case QMetaType::QTime:
+      return ftTime;
+    case QMetaType::QDateTime:
+      return ftDateTime;
+    case QMetaType::QByteArray:
+      return ftBlob;
+    default:
+      size = f.length() > 0 ? f.length() : 0;
+      return ftString;
+  }
+}
+
+// Date and time values travel as ISO text: SQLite keeps them as text and
+// compares them as text, so one spelling must be used everywhere.
+QVariant BindForm(const QVariant& v) {
+  switch (v.metaType().id()) {
+    case QMetaType::QDate:
+      return v.toDate().toString(Qt::ISODate);
+    case QMetaType::QTime: {
+      QTime t = v.toTime();
+      return t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    }
+    case QMetaType::QDateTime: {
+      QDateTime dt = v.toDateTime();
+      return dt.toString(dt.time().msec() ? QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")
+                                          : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    default:
+      return v;
+  }
+}
+
+// A tiny SQL tokenizer: enough to find placeholders and to see whether a
+// select statement reads one plain table.
+struct TSqlTok {
+  enum Kind { Word, QuotedIdent, String, Punct, Param } K;
+  QString Text;
+};
+
+std::vector<TSqlTok> SqlTokens(const QString& s) {
+  std::vector<TSqlTok> out;
+  const int n = s.size();
+  int i = 0;
+  while (i < n) {
+    QChar c = s[i];
+    if (c.isSpace()) {
+      ++i;
+      continue;
+    }
+    if (c == '-' && i + 1 < n && s[i + 1] == '-') {
+      while (i < n && s[i] != '\n') ++i;
+      continue;
+    }
+    if (c == '/' && i + 1 < n && s[i + 1] == '*') {
+      int j = s.indexOf(QLatin1String("*/"), i + 2);
+      i = j < 0 ? n : j + 2;
+      continue;
+    }
+    if (c == '\'' || c == '"') {
+      int j = i + 1;
+      QString v;
+      while (j < n) {
+        if (s[j] == c) {
+          if (j + 1 < n && s[j + 1] == c) {
+            v += c;
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        v += s[j++];
+      }
+      out.push_back({c == '\'' ? TSqlTok::String : TSqlTok::QuotedIdent, v});
+      i = j + 1;
+      continue;
+    }
+    if (c == ':' && i + 1 < n && s[i + 1] == ':') {
+      out.push_back({TSqlTok::Punct, QStringLiteral("::")});
+      i += 2;
+      continue;
+    }
+    if (c == ':' && i + 1 < n && (s[i + 1].isLetter() || s[i + 1] == '_')) {
+      int j = i + 1;
+      while (j < n && (s[j].isLetterOrNumber() || s[j] == '_')) ++j;
+      out.push_back({TSqlTok::Param, s.mid(i + 1, j - i - 1)});
+      i = j;
+      continue;
+    }
+    if (c.isLetterOrNumber() || c == '_' || c == '$') {
+      int j = i + 1;
+      while (j < n && (s[j].isLetterOrNumber() || s[j] == '_' || s[j] == '$')) ++j;
+      out.push_back({TSqlTok::Word, s.mid(i, j - i)});
+      i = j;
+      continue;
+    }
+    out.push_back({TSqlTok::Punct, QString(c)});
+    ++i;
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// TDBDataSet
+
+TDBDataSet::~TDBDataSet() {
+  // Close without events: the owner of the handlers may be gone already.
+  ClearRecords();
+  mQuery.reset();
+}
+
+QSqlDatabase TDBDataSet::Database() const { return TDBSession::Connection(DatabaseName()); }
+
+bool TDBDataSet::CanModify() const { return !mUpdateTable.isEmpty() && !mKeyFields.isEmpty(); }
+
+void TDBDataSet::InternalEdit() {
+  if (!Active()) return;
+  if (mUpdateTable.isEmpty())
+    throw EDatabaseError(QStringLiteral("Impossibile modificare: il dataset è di sola lettura"));
+  if (mKeyFields.isEmpty())
+    throw EDatabaseError(QStringLiteral("Impossibile modificare la tabella '%1': non ha una chiave primaria")
+                             .arg(mUpdateTable));
+}
+
+std::vector<TDBDataSet::TNativeFieldDesc> TDBDataSet::NativeFieldDescs() const {
+  std::vector<TNativeFieldDesc> r;
+  for (size_t i = 0; i < mNative.size(); ++i)
+    r.push_back({int(i) + 1, mNative[i].Name, mNative[i].NativeType, mNative[i].Size});
+  return r;
+}
+
+void TDBDataSet::InternalOpen() {
+  mFieldDefs.Clear();
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QVariantList binds;
+  const QString sql = SelectSQL(binds);
+  if (sql.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Il testo SQL è vuoto"));
+  mQuery = std::make_unique<QSqlQuery>(db);
+  mQuery->setForwardOnly(true);
+  if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+  for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
+  if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+  if (!mQuery->isSelect())
+    throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
+
+  const QSqlRecord rec = mQuery->record();
+  // SQLite reports most declared types as text; its statement knows them.
+  sqlite3_stmt* stmt = nullptr;
+  QVariant h = mQuery->result()->handle();
+  if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
+    stmt = *static_cast<sqlite3_stmt* const*>(h.data());
+  mNative.clear();
+  for (int i = 0; i < rec.count(); ++i) {
+    QSqlField f = rec.field(i);
+    TFieldDef d;
+    d.Name = f.name();
+    int size = 0;
+    if (stmt) {
+      const char* decl = sqlite3_column_decltype(stmt, i);
+      d.NativeType = decl ? QString::fromUtf8(decl) : QString();
+      d.DataType = decl ? Catalog::MapDeclaredType(d.NativeType, size) : TypeFromMeta(f, size);
+    } else {
+      d.DataType = TypeFromMeta(f, size);
+      d.NativeType = QString::fromLatin1(f.metaType().name());
+    }
+    d.Size = size;
+    mNative.push_back(d);
+  }
+  // A live dataset writes to one table through its key.
+  mUpdateTable.clear();
+  mKeyFields.clear();
+  mKeySlots.clear();
+  const QString table = WantLive() ? LiveTableName() : QString();
+  TFieldDefs tableDefs;
+  if (!table.isEmpty()) {
+    try {
+      tableDefs = Catalog::FieldDefs(db, table);
+      TIndexDefs idx = Catalog::IndexDefs(db, table);
+      mUpdateTable = table;
+      if (const TIndexDef* pk = idx.PrimaryKey()) mKeyFields = pk->Fields.split(';');
+    } catch (const EDatabaseError&) {
+      mUpdateTable.clear();
+    }
+  }
+  QStringList seen;
+  for (auto& n : mNative) {
+    TFieldDef d = n;
+    if (const TFieldDef* td = tableDefs.Find(d.Name)) {
+      d.DataType = td->DataType;
+      d.Size = td->Size;
+      d.Required = td->Required;
+      d.NativeType = td->NativeType;
+    }
+    QString name = d.Name;
+    for (int k = 1; seen.contains(name, Qt::CaseInsensitive); ++k)
+      name = QStringLiteral("%1_%2").arg(d.Name).arg(k);
+    seen << name;
+    d.Name = name;
+    mFieldDefs.Add(d.Name, d.DataType, d.Size, d.Required).NativeType = d.NativeType;
+  }
+  for (const QString& k : mKeyFields) {
+    int i = mFieldDefs.IndexOf(k);
+    if (i < 0) {  // the key is not selected: rows cannot be told apart
+      mKeyFields.clear();
+      mKeySlots.clear();
+      break;
+    }
+    mKeySlots.push_back(i);
+  }
+  FetchRows(100);
+}
+
+void TDBDataSet::ReadRow(TRecord& r) {
+  const int n = mFieldDefs.Count();
+  for (int i = 0; i < n; ++i) {
+    QVariant v = mQuery->value(i);
+    if (v.isNull()) {
+      r.Values[i] = QVariant();
+      continue;
+    }
+    const TFieldType t = mFieldDefs[i].DataType;
+    const int id = v.metaType().id();
+    bool direct = false;
+    switch (t) {
+      case ftString:
+      case ftFixedChar:
+      case ftWideString:
+      case ftMemo:
+      case ftFmtMemo:
+        direct = id == QMetaType::QString;
+        break;
+      case ftSmallint:
+      case ftInteger:
+      case ftWord:
+      case ftAutoInc:
+      case ftLargeint:
+        direct = id == QMetaType::LongLong;
+        break;
+      case ftFloat:
+      case ftCurrency:
+      case ftBCD:
+        direct = id == QMetaType::Double;
+        break;
+      case ftDate:
+        direct = id == QMetaType::QDate;
+        break;
+      case ftDateTime:
+        direct = id == QMetaType::QDateTime;
+        break;
+      default:
+        break;
+    }
+    if (direct) {
+      r.Values[i] = std::move(v);
+      continue;
+    }
+    QVariant out;
+    r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
+  }
+}
+
+bool TDBDataSet::FetchRows(int atLeast) {
+  if (!mQuery || mFetchedAll) return false;
+  bool any = false;
+  while (int(mRows.size()) < atLeast) {
+    if (!mQuery->next()) {
+      mFetchedAll = true;
+      QSqlError e = mQuery->lastError();
+      mQuery->finish();
+      if (e.isValid() && e.type() != QSqlError::NoError)
+        throw EngineError(QStringLiteral("Errore di lettura"), e);
+      break;
+    }
+    std::unique_ptr<TRecord> r(NewRecord());
+    ReadRow(*r);
+    AddFetched(std::move(r));
+    any = true;
+  }
+  return any;
+}
+
+void TDBDataSet::InternalClose() {
+  mQuery.reset();
+  mUpdateTable.clear();
+  mKeyFields.clear();
+  mKeySlots.clear();
+}
+
+namespace {
+// Runs a statement that must touch exactly one row, inside a transaction (or a
+// savepoint when one is already open), and rolls it back otherwise.
+class TOneRowWrite {
+ public:
+  explicit TOneRowWrite(QSqlDatabase db) : mDb(db) {
+    mOwn = mDb.transaction();
+    if (!mOwn) mSavepoint = QSqlQuery(mDb).exec(QStringLiteral("SAVEPOINT tarnwell_write"));
+  }
+  void Commit() {
+    if (mOwn) {
+      if (!mDb.commit()) {
+        QSqlError e = mDb.lastError();
+        mDb.rollback();
+        mOwn = false;
+        throw EngineError(QStringLiteral("Errore nel salvataggio"), e);
+      }
+    } else if (mSavepoint) {
+      QSqlQuery(mDb).exec(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+    }
+    mDone = true;
+  }
+  ~TOneRowWrite() {
+    if (mDone) return;
+    if (mOwn)
+      mDb.rollback();
+    else if (mSavepoint) {
+      QSqlQuery(mDb).exec(QStringLiteral("ROLLBACK TO SAVEPOINT tarnwell_write"));
+      QSqlQuery(mDb).exec(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+    }
+  }
+
+ private:
+  QSqlDatabase mDb;
+  bool mOwn = false, mSavepoint = false, mDone = false;
+};
+
+QString RowCountMessage(int n) {
+  if (n == 0)
+    return QStringLiteral("Il record non esiste più: è stato modificato o cancellato da un altro utente");
+  return QStringLiteral("La modifica interesserebbe %1 record invece di uno: annullata").arg(n);
+}
+}  // namespace
+
+void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  const QString table = Catalog::QuoteTableName(db, mUpdateTable);
+  QStringList cols, assigns;
+  QVariantList binds;
+  const int n = mFieldDefs.Count();
+  for (int i = 0; i < n; ++i) {
+    const QVariant& v = rec.Values[i];
+    if (old) {
+      const QVariant& o = old->Values[i];
+      if (v.isNull() == o.isNull() && (v.isNull() || CompareFieldValues(v, o, mFieldDefs[i].DataType) == 0))
+        continue;
+      assigns << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name) + QStringLiteral(" = ?");
+      binds << BindForm(v);
+    } else if (!v.isNull()) {
+      cols << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
+      binds << BindForm(v);
+    }
+  }
+  if (old && assigns.isEmpty()) return;  // nothing changed
+  QString sql;
+  if (old) {
+    QStringList where;
+    for (int slot : mKeySlots) {
+      const QVariant& k = old->Values[slot];
+      if (k.isNull())
+        where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" IS NULL");
+      else {
+        where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" = ?");
+        binds << BindForm(k);
+      }
+    }
+    sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assigns.join(", "), where.join(" AND "));
+  } else if (cols.isEmpty()) {
+    sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
+  } else {
+    QStringList marks;
+    for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+    sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(", "), marks.join(", "));
+  }
+  QStringList ret;
+  for (int i = 0; i < n; ++i) ret << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
+  sql += QStringLiteral(" RETURNING ") + ret.join(", ");
+
+  TOneRowWrite tx(db);
+  QSqlQuery q(db);
+  q.setForwardOnly(true);
+  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
+  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+  if (!q.exec()) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
+  int rows = 0;
+  TRecord fresh = rec;
+  while (q.next()) {
+    if (++rows == 1)
+      for (int i = 0; i < n; ++i) {
+        QVariant v = q.value(i), out;
+        fresh.Values[i] =
+            v.isNull() ? QVariant() : (CoerceToFieldType(v, mFieldDefs[i].DataType, out) ? out : v);
+      }
+  }
+  if (q.lastError().isValid()) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
+  q.finish();
+  if (rows != 1) throw EDatabaseError(RowCountMessage(rows));
+  tx.Commit();
+  rec = std::move(fresh);
+}
+
+void TDBDataSet::InternalDelete(const TRecord& rec) {
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QStringList where;
+  QVariantList binds;
+  for (int slot : mKeySlots) {
+    const QVariant& k = rec.Values[slot];
+    if (k.isNull())
+      where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" IS NULL");
+    else {
+      where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" = ?");
+      binds << BindForm(k);
+    }
+  }
+  const QString sql =
+      QStringLiteral("DELETE FROM %1 WHERE %2")
+          .arg(Catalog::QuoteTableName(db, mUpdateTable), where.join(QStringLiteral(" AND ")));
+  TOneRowWrite tx(db);
+  QSqlQuery q(db);
+  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
+  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+  if (!q.exec()) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
+  int rows = q.numRowsAffected();
+  q.finish();
+  if (rows != 1) throw EDatabaseError(RowCountMessage(rows));
+  tx.Commit();
+}
+
+// ---------------------------------------------------------------------------
+// TQuery
+
+TQuery::TQuery(QObject* owner) : TDBDataSet(owner) {}
+
+QStringList TQuery::ParamNames(const QString& sql) {
+  QStringList r;
+  for (auto& t : SqlTokens(sql))
+    if (t.K == TSqlTok::Param) r << t.Text;
+  return r;
+}
+
+QString TQuery::PositionalSQL(const QString& sql, QStringList& names) {
+  // Rewrites in place so that the text around the placeholders stays as written.
+  names.clear();
+  QString out;
+  const int n = sql.size();
+  int i = 0;
+  while (i < n) {
+    QChar c = sql[i];
+    if (c == '-' && i + 1 < n && sql[i + 1] == '-') {
+      int j = sql.indexOf('\n', i);
+      j = j < 0 ? n : j;
+      out += sql.mid(i, j - i);
+      i = j;
+    } else if (c == '/' && i + 1 < n && sql[i + 1] == '*') {
+      int j = sql.indexOf(QLatin1String("*/"), i + 2);
+      j = j < 0 ? n : j + 2;
+      out += sql.mid(i, j - i);
+      i = j;
+    } else if (c == '\'' || c == '"') {
+      int j = i + 1;
+      while (j < n) {
+        if (sql[j] == c) {
+          if (j + 1 < n && sql[j + 1] == c) {
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        ++j;
+      }
+      j = std::min(j + 1, n);
+      out += sql.mid(i, j - i);
+      i = j;
+    } else if (c == ':' && i + 1 < n && sql[i + 1] == ':') {
+      out += QLatin1String("::");
+      i += 2;
+    } else if (c == ':' && i + 1 < n && (sql[i + 1].isLetter() || sql[i + 1] == '_')) {
+      int j = i + 1;
+      while (j < n && (sql[j].isLetterOrNumber() || sql[j] == '_')) ++j;
+      names << sql.mid(i + 1, j - i - 1);
+      out += '?';
+      i = j;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
+void TQuery::SetSQL(const QStringList& lines) {
+  if (lines == mSQL) return;
+  Close();
+  mSQL = lines;
+  TParams fresh;
+  QStringList seen;
+  for (const QString& name : ParamNames(mSQL.join('\n'))) {
+    if (seen.contains(name, Qt::CaseInsensitive)) continue;
+    seen << name;
+    TParam p;
+    if (TParam* old = mParams.FindParam(name)) p = *old;
+    p.Name = name;
+    fresh.Add(p);
+  }
+  mParams = fresh;
+}
+
+TParam* TParams::FindParam(const QString& name) {
+  for (auto& p : mItems)
+    if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return &p;
+  return nullptr;
+}
+
+TParam& TParams::ParamByName(const QString& name) {
+  TParam* p = FindParam(name);
+  if (!p) throw EDatabaseError(QStringLiteral("Parametro '%1' non trovato").arg(name));
+  return *p;
+}
+
+QString TQuery::SelectSQL(QVariantList& binds) {
+  QStringList names;
+  QString sql = PositionalSQL(mSQL.join('\n'), names);
+  for (const QString& n : names) binds << mParams.ParamByName(n).Value;
+  return sql;
+}
+
+QString TQuery::LiveTableName() const {
+  static const QStringList stop = {"WHERE", "ORDER", "LIMIT", "OFFSET", "FOR"};
+  static const QStringList refuse = {"JOIN",      "UNION",  "GROUP",    "HAVING",
+                                     "INTERSECT", "EXCEPT", "DISTINCT", "WITH"};
+  auto toks = SqlTokens(mSQL.join('\n'));
+  if (toks.empty() || toks[0].K != TSqlTok::Word || toks[0].Text.compare("SELECT", Qt::CaseInsensitive) != 0)
+    return {};
+  size_t i = 1;
+  // Select list: "*" or plain column names.
+  for (;;) {
+    if (i >= toks.size()) return {};
+    const auto& t = toks[i];
+    if (t.K == TSqlTok::Punct && t.Text == "*")
+      ++i;
+    else if ((t.K == TSqlTok::Word || t.K == TSqlTok::QuotedIdent) &&
+             t.Text.compare("FROM", Qt::CaseInsensitive) != 0) {
+      if (refuse.contains(t.Text.toUpper()) && t.K == TSqlTok::Word) return {};
+      ++i;
+    } else
+      return {};
+    if (i < toks.size() && toks[i].K == TSqlTok::Punct && toks[i].Text == ",") {
+      ++i;
+      continue;
+    }
+    break;
+  }
+  if (i >= toks.size() || toks[i].K != TSqlTok::Word ||
+      toks[i].Text.compare("FROM", Qt::CaseInsensitive) != 0)
+    return {};
+  ++i;
+  if (i >= toks.size() || (toks[i].K != TSqlTok::Word && toks[i].K != TSqlTok::QuotedIdent)) return {};
+  QString table = toks[i].Text;
+  ++i;
+  if (i + 1 < toks.size() && toks[i].K == TSqlTok::Punct && toks[i].Text == "." &&
+      (toks[i + 1].K == TSqlTok::Word || toks[i + 1].K == TSqlTok::QuotedIdent)) {
+    table += '.' + toks[i + 1].Text;
+    i += 2;
+  }
+  // Optional alias, then nothing that joins or groups.
+  if (i < toks.size() && toks[i].K == TSqlTok::Word && !stop.contains(toks[i].Text.toUpper()) &&
+      !refuse.contains(toks[i].Text.toUpper()))
+    ++i;
+  for (; i < toks.size(); ++i) {
+    if (toks[i].K == TSqlTok::Punct && toks[i].Text == ",") return {};
+    if (toks[i].K == TSqlTok::Word && refuse.contains(toks[i].Text.toUpper())) return {};
+  }
+  return table;
+}
+
+int TQuery::ExecSQL() {
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QStringList names;
+  QString sql = PositionalSQL(mSQL.join('\n'), names);
+  QSqlQuery q(db);
+  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+  for (int i = 0; i < names.size(); ++i) q.bindValue(i, BindForm(mParams.ParamByName(names[i]).Value));
+  if (!q.exec()) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+  mRowsAffected = q.numRowsAffected();
+  return mRowsAffected;
+}
+
+// ---------------------------------------------------------------------------
+// TTable
+
+void TTable::SetTableName(const QString& v) {
+  if (v == mTableName) return;
+  if (Active()) throw EDatabaseError(QStringLiteral("Impossibile cambiare la tabella di un dataset aperto"));
+  mTableName = v;
+  mIndexDefs.Clear();
+  mIndexDefs.SetUpdated(false);
+}
+
+void TTable::SetIndexFieldNames(const QString& v) {
+  if (v == mIndexFieldNames) return;
+  mIndexFieldNames = v;
+  if (Active()) Refresh();
+}
+
+void TTable::UpdateIndexDefs() {
+  if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
+  mIndexDefs = Catalog::IndexDefs(TDBSession::Connection(DatabaseName()), mTableName);
+}
+
+TIndexDefs& TTable::IndexDefs() {
+  if (!mIndexDefs.Updated()) UpdateIndexDefs();
+  return mIndexDefs;
+}
+
+QString TTable::SelectSQL(QVariantList& /*binds*/) {
+  if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QString sql = QStringLiteral("SELECT * FROM ") + Catalog::QuoteTableName(db, mTableName);
+  QStringList order;
+  if (!mIndexFieldNames.trimmed().isEmpty()) {
+    order = mIndexFieldNames.split(';', Qt::SkipEmptyParts);
+  } else if (const TIndexDef* pk = IndexDefs().PrimaryKey()) {
+    if (!(pk->Options & ixExpression)) order = pk->Fields.split(';', Qt::SkipEmptyParts);
+  }
+  QStringList quoted;
+  for (auto& f : order) quoted << Catalog::QuoteIdentifier(db, f.trimmed());
+  if (!quoted.isEmpty()) sql += QStringLiteral(" ORDER BY ") + quoted.join(", ");
+  return sql;
+}

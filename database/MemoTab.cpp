@@ -1,0 +1,167 @@
+#include "MemoTab.h"
+
+#include <QCollator>
+#include <algorithm>
+
+#include "THourglass.h"
+
+TMemoTable::TMemoTable(QObject* owner) : TDataSet(owner) {}
+
+TMemoTable::~TMemoTable() { ClearRecords(); }
+
+void TMemoTable::InternalOpen() {
+  if (!DefaultFields()) {
+    // Persistent fields define the table.
+    mFieldDefs.Clear();
+    for (int i = 0; i < FieldCount(); ++i) {
+      TField* f = Fields(i);
+      if (f->FieldKind() != fkData) continue;
+      mFieldDefs.Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+    }
+  }
+  if (mFieldDefs.Count() == 0) throw EDatabaseError(QStringLiteral("La tabella in memoria non ha campi"));
+  QStringList seen;
+  for (const TFieldDef& d : mFieldDefs) {
+    if (d.Name.trimmed().isEmpty())
+      throw EDatabaseError(QStringLiteral("Un campo della tabella non ha nome"));
+    if (seen.contains(d.Name, Qt::CaseInsensitive))
+      throw EDatabaseError(QStringLiteral("Campo '%1' definito due volte").arg(d.Name));
+    seen << d.Name;
+  }
+  mFetchedAll = true;
+}
+
+void TMemoTable::RebuildFields() {
+  if (Active()) throw EDatabaseError(QStringLiteral("Chiudere la tabella prima di ricostruirne i campi"));
+  if (mFieldDefs.Count() == 0)
+    for (int i = 0; i < FieldCount(); ++i) {
+      TField* f = Fields(i);
+      if (f->FieldKind() == fkData) mFieldDefs.Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+    }
+  // Default fields are created from the definitions when the table opens.
+  ResetToDefaultFields();
+  ClearSort();
+}
+
+bool TMemoTable::ParseFilter(const QString& text, const TFieldDefs& defs, int& fieldIndex, int& op,
+                             QString& value) {
+  static const char* const ops[] = {"<>", "<=", ">=", "=", "<", ">"};
+  // Quoted stretches do not count: NOME='a<>b' compares with "a<>b".
+  QString masked = text;
+  bool inQuote = false;
+  for (int i = 0; i < masked.size(); ++i) {
+    if (masked[i] == '\'')
+      inQuote = !inQuote;
+    else if (inQuote)
+      masked[i] = ' ';
+  }
+  int pos = -1;
+  op = -1;
+  for (int k = 0; k < 6 && pos < 0; ++k) {
+    pos = masked.indexOf(QLatin1String(ops[k]));
+    if (pos >= 0) op = k;
+  }
+  if (pos < 0) return false;
+  const QString name = text.left(pos).trimmed();
+  fieldIndex = defs.IndexOf(name);
+  if (name.isEmpty() || fieldIndex < 0) return false;
+  value = text.mid(pos + int(qstrlen(ops[op]))).trimmed();
+  if (value.size() >= 2 && value.startsWith('\'') && value.endsWith('\'')) {
+    value = value.mid(1, value.size() - 2);
+    value.replace(QLatin1String("''"), QLatin1String("'"));
+  }
+  return true;
+}
+
+std::function<bool(const TRecord&)> TMemoTable::CompileFilter(const QString& text) {
+  if (text.trimmed().isEmpty()) return nullptr;
+  int index = -1, op = -1;
+  QString value;
+  if (!ParseFilter(text, mFieldDefs, index, op, value))
+    throw EDatabaseError(QStringLiteral("Filtro non valido: %1").arg(text));
+  TField* f = FindField(mFieldDefs[index].Name);
+  if (!f) throw EDatabaseError(QStringLiteral("Filtro non valido: %1").arg(text));
+  const TFieldType type = f->DataType();
+  QVariant key;
+  if (!CoerceToFieldType(value, type, key))
+    throw EDatabaseError(QStringLiteral("Filtro non valido: '%1' non è un valore per il campo '%2'")
+                             .arg(value, f->FieldName()));
+  const int slot = FieldValueSlot(f);
+  return [slot, type, key, op](const TRecord& r) {
+    const QVariant& v = r.Values[slot];
+    if (v.isNull() || key.isNull()) return op == 0 && v.isNull() != key.isNull();
+    const int c = CompareFieldValues(v, key, type);
+    switch (op) {
+      case 0:
+        return c != 0;
+      case 1:
+        return c <= 0;
+      case 2:
+        return c >= 0;
+      case 3:
+        return c == 0;
+      case 4:
+        return c < 0;
+      default:
+        return c > 0;
+    }
+  };
+}
+
+void TMemoTable::ClearSort() {
+  mSortField.clear();
+  mSortDescending = false;
+}
+
+int TMemoTable::SortPosition(const QString& fieldName, bool& descending) const {
+  if (!mSortField.isEmpty() && fieldName.trimmed().toUpper() == mSortField) {
+    descending = mSortDescending;
+    return 0;
+  }
+  return -1;
+}
+
+void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
+  if (!Active() || mRows.empty()) return;
+  TField* f = FieldByName(fieldName);
+  CheckBrowseMode();
+  THourglass wait;
+  const int slot = FieldValueSlot(f);
+  const TFieldType type = f->DataType();
+  const int n = int(mRows.size());
+  // Work on a permutation: the records themselves move only when it is complete.
+  std::vector<int> order(n);
+  for (int i = 0; i < n; ++i) order[i] = i;
+  if (IsTextFieldType(type)) {
+    QCollator coll;
+    coll.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(n);
+    for (int i = 0; i < n; ++i) keys.push_back(coll.sortKey(mRows[i]->Values[slot].toString()));
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      const bool an = mRows[a]->Values[slot].isNull(), bn = mRows[b]->Values[slot].isNull();
+      if (an || bn) return descending ? (!an && bn) : (an && !bn);
+      int c = keys[a].compare(keys[b]);
+      return descending ? c > 0 : c < 0;
+    });
+  } else {
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+      int c = CompareFieldValues(mRows[a]->Values[slot], mRows[b]->Values[slot], type);
+      return descending ? c > 0 : c < 0;
+    });
+  }
+  DisableControls();
+  std::vector<std::unique_ptr<TRecord>> sorted;
+  sorted.reserve(n);
+  for (int i : order) sorted.push_back(std::move(mRows[i]));
+  mRows.swap(sorted);
+  mSortField = f->FieldName().toUpper();
+  mSortDescending = descending;
+  // The cursor keeps its position, which now holds another record.
+  if (mCursor >= 0 && !RecordAccepted(*mRows[mCursor])) {
+    int i = FindAccepted(mCursor, 1);
+    mCursor = i >= 0 ? i : FindAccepted(mCursor, -1);
+  }
+  EnableControls();
+  if (AfterSort) AfterSort(this);
+}

@@ -1,0 +1,47 @@
+#pragma once
+// TMemoTable: a dataset that keeps its records in memory (no engine, no
+// file). Fields come from FieldDefs or from persistent fields; it offers a
+// one-condition filter ("FIELD >= 10", "NOME = 'Rossi'"), locate, bookmarks,
+// record numbers and a stable sort on one field. Closing it discards the records.
+
+#include "DBTables.h"
+
+class TMemoTable : public TDataSet {
+  Q_OBJECT
+ public:
+  explicit TMemoTable(QObject* owner = nullptr);
+  ~TMemoTable() override;
+
+  QString Caption() const { return mCaption; }
+  void SetCaption(const QString& v) { mCaption = v; }
+  TNotifyEvent AfterSort;
+
+  // Sorts the records on one field, nulls first (last when descending); equal
+  // values keep their order. The cursor stays at the same position. On any
+  // failure the previous order and every record are kept.
+  void SortOnField(const QString& fieldName, bool descending);
+  void ClearSort();
+  // 0 with the direction when the table is sorted on that field, else -1.
+  int SortPosition(const QString& fieldName, bool& descending) const;
+  QString SortField() const { return mSortField; }
+  bool SortDescending() const { return mSortDescending; }
+  // Makes the fields default again, built from FieldDefs (which are first
+  // filled from the current fields when empty). The table must be closed.
+  void RebuildFields();
+
+  // The one-condition filter: field, operator ("<>", "<=", ">=", "=", "<",
+  // ">", the first of that sequence found outside quoted text) and value
+  // (single quotes removed). False when the text is not of that form or names
+  // no field definition.
+  static bool ParseFilter(const QString& text, const TFieldDefs& defs, int& fieldIndex, int& op,
+                          QString& value);
+
+ protected:
+  void InternalOpen() override;
+  std::function<bool(const TRecord&)> CompileFilter(const QString& text) override;
+
+ private:
+  QString mCaption;
+  QString mSortField;
+  bool mSortDescending = false;
+};
