@@ -141,7 +141,10 @@ std::string_view ScanOperand(std::string_view s, size_t& pos, std::string_view s
     const char c = s[pos];
     if (c == '(') ++depth;
     else if (c == ')') --depth;
-    if (depth == 0 && stops.find(c) != std::string_view::npos) break;
+    // A sign right after "*", "/" or "^" inside the operand is unary too.
+    const bool unary = (c == '+' || c == '-') && pos > start &&
+                       (s[pos - 1] == '*' || s[pos - 1] == '/' || s[pos - 1] == '^');
+    if (depth == 0 && !unary && stops.find(c) != std::string_view::npos) break;
     ++pos;
   }
   stoppedAt = pos < s.size() ? s[pos] : '\0';

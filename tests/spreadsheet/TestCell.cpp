@@ -1,0 +1,199 @@
+#include <gtest/gtest.h>
+
+#include "SShtStore.h"
+#include "SheetTestUtil.h"
+
+TEST(SheetCell, NamesAndDefaults) {
+  EXPECT_EQ(ColumnName(1), "A");
+  EXPECT_EQ(ColumnName(26), "Z");
+  EXPECT_EQ(ColumnName(27), "AA");
+  EXPECT_EQ(ColumnName(52), "AZ");
+  EXPECT_EQ(ColumnName(53), "BA");
+  EXPECT_EQ(ColumnName(702), "ZZ");
+  EXPECT_EQ(ColumnName(703), "");
+  EXPECT_EQ(ColumnFromName("zz"), 702);
+  EXPECT_EQ(CellRefName(3, 5), "C5");
+  TSpreadSheetCell c(2, 3);
+  EXPECT_EQ(c.Font().Name, "Arial");
+  EXPECT_EQ(c.Font().Size, 8);
+  EXPECT_EQ(c.VAlign(), 1);
+  EXPECT_EQ(c.BackColor(), clWhite);
+  EXPECT_EQ(c.PatternColor(), clGray);
+  EXPECT_EQ(c.Border(cbsLeft).Style, 5);
+  EXPECT_TRUE(c.Value().IsNull());
+}
+
+TEST(SheetCell, EnteringTexts) {
+  TSpreadSheetDataCells cells;
+  TSpreadSheetCell* c = cells.GetCell(1, 1, true);
+  c->SetText("   ");
+  EXPECT_EQ(c->DisplayText(), "   ");
+  EXPECT_FALSE(c->IsFormula());
+  c->SetText(" =1+ ");
+  EXPECT_EQ(c->Text(), "=1+");
+  EXPECT_EQ(c->DisplayText(), "1");
+  EXPECT_TRUE(c->IsFormula());
+  c->SetText("=(1");
+  EXPECT_EQ(c->Text(), "=(1");
+  EXPECT_EQ(c->DisplayText(), "=(1");
+  EXPECT_FALSE(c->IsFormula());
+  c->SetText("=sum(1,2)");
+  EXPECT_EQ(c->Text(), "=SUM(1,2)");
+  c->SetText("=1/0");
+  EXPECT_EQ(c->DisplayText(), "Error!");
+  EXPECT_EQ(c->Value().AsString(), "Error!");
+  EXPECT_TRUE(c->IsFormula());
+  // A formula referring to a non-numeric string shows "Error!".
+  cells.SetCellText(2, 1, "abc");
+  c->SetText("=B1+1");
+  EXPECT_EQ(c->DisplayText(), "Error!");
+  // Without an evaluator a formula stays text.
+  TSpreadSheetCell free(1, 1);
+  free.SetText("=1+2");
+  EXPECT_FALSE(free.IsFormula());
+  EXPECT_EQ(free.DisplayText(), "=1+2");
+}
+
+TEST(SheetCell, DataTypesFollowTheLocale) {
+  TLocaleGuard it(QLocale(QLocale::Italian, QLocale::Italy));
+  TSpreadSheetDataCells cells;
+  TSpreadSheetCell* c = cells.GetCell(1, 1, true);
+  c->SetDataType(cdtNumber);
+  c->SetText("abc");
+  EXPECT_TRUE(c->Value().IsNull());
+  EXPECT_EQ(c->DisplayText(), "");
+  c->SetText("1,5");
+  EXPECT_EQ(c->Value().AsNumber(), 1.5);
+  EXPECT_EQ(c->DisplayText(), "1,5");
+  c->SetText("=10/4");
+  EXPECT_EQ(c->DisplayText(), "2,5");
+  c->SetText("=10^20");
+  EXPECT_EQ(c->DisplayText(), "1E20");
+  c->SetText("=0.00001");
+  EXPECT_EQ(c->DisplayText(), "1E-5");
+  // Text -> Number re-displays but keeps a string value a string.
+  TSpreadSheetCell* t = cells.GetCell(2, 1, true);
+  t->SetDataType(cdtText);
+  t->SetText("007");
+  t->SetDataType(cdtNumber);
+  EXPECT_EQ(t->DisplayText(), "7");
+  EXPECT_EQ(t->Value().Kind(), TCellValue::vkString);
+  c->SetDataType(cdtBoolean);
+  c->SetText("t");
+  EXPECT_EQ(c->DisplayText(), "True");
+  c->SetText("no");
+  EXPECT_EQ(c->DisplayText(), "False");
+  c->SetDataType(cdtDate);
+  EXPECT_EQ(c->EditMask(), "!99/99/0000;1;_");
+  c->SetText("24/12/2023");
+  EXPECT_EQ(c->Value().Kind(), TCellValue::vkDateTime);
+  EXPECT_EQ(c->Value().AsNumber(), DateToSerial(QDate(2023, 12, 24)));
+  EXPECT_EQ(c->DisplayText(), "24/12/2023");
+  c->SetText("31/02/2023");
+  EXPECT_EQ(c->DisplayText(), "");
+  c->SetDataType(cdtTime);
+  EXPECT_EQ(c->EditMask(), "!90.00.00;1;_");
+  c->SetText("13:30:15");
+  EXPECT_NEAR(c->Value().AsNumber(), (13 * 3600 + 30 * 60 + 15) / 86400.0, 1e-9);
+  EXPECT_EQ(c->DisplayText(), "13:30:15");
+  c->SetDataType(cdtDateTime);
+  c->SetText("01/02/2024 06:00:00");
+  EXPECT_DOUBLE_EQ(c->Value().AsNumber(), DateToSerial(QDate(2024, 2, 1)) + 0.25);
+  EXPECT_EQ(c->DisplayText(), "01/02/2024 06:00:00");
+  c->SetDataType(7);  // leave unchanged
+  EXPECT_EQ(c->DataType(), cdtDateTime);
+}
+
+TEST(SheetCell, PartialSettersKeepMarkedItems) {
+  TSpreadSheetCell c(1, 1);
+  c.SetFont({"Courier New", 12, clRed, 1});
+  c.SetFont({"", -1, scKeepColor, 16});
+  EXPECT_EQ(c.Font(), (TCellFont{"Courier New", 12, clRed, 1}));
+  c.SetFont({"", 14, scKeepColor, 16});
+  EXPECT_EQ(c.Font().Size, 14);
+  c.IncludeStyle(2);
+  c.ExcludeStyle(0);
+  EXPECT_EQ(c.Font().Style, 4);
+  c.SetAlignment(3, 3);
+  EXPECT_EQ(c.HAlign(), 3);
+  EXPECT_EQ(c.VAlign(), 1);
+  c.SetAlignment(4, 2);
+  EXPECT_EQ(c.HAlign(), 3);
+  EXPECT_EQ(c.VAlign(), 2);
+  c.SetBackground(clYellow, scKeepColor, 18);
+  EXPECT_EQ(c.BackColor(), clYellow);
+  EXPECT_EQ(c.PatternColor(), clGray);
+  EXPECT_EQ(c.Pattern(), 0);
+  c.SetBackground(scKeepColor, clBlue, 17);
+  EXPECT_EQ(c.Pattern(), 17);
+  c.SetBorders("lr", 0, 2, clBlue);
+  TCellBorder b;
+  ASSERT_TRUE(c.GetBorder('L', b));
+  EXPECT_EQ(b, (TCellBorder{0, 2, clBlue}));
+  ASSERT_TRUE(c.GetBorder('r', b));
+  EXPECT_EQ(b.Width, 2);
+  ASSERT_TRUE(c.GetBorder('T', b));
+  EXPECT_EQ(b.Style, 5);
+  b.Width = 99;
+  EXPECT_FALSE(c.GetBorder('x', b));
+  EXPECT_EQ(b.Width, 99);
+  c.SetBorders("B", 6, -1, scKeepColor);
+  EXPECT_EQ(c.Border(cbsBottom), TCellBorder());
+  c.SetBorders("B", 2, 100000, clRed);
+  EXPECT_EQ(c.Border(cbsBottom).Width, CellBorderMaxWidth);
+  // Assign copies the format and re-enters the text, not the position.
+  c.SetText("hello");
+  TSpreadSheetCell d(5, 6);
+  d.Assign(&c);
+  EXPECT_EQ(d.Col(), 5);
+  EXPECT_TRUE(d.HasSameFormat(c));
+  EXPECT_EQ(d.DisplayText(), "hello");
+}
+
+TEST(SheetCell, RecordRoundTripAndDamage) {
+  TSpreadSheetCell c(12, 345);
+  c.SetFont({QString::fromUtf8("Times New Roman àè€"), 11, 0x123456, 9});
+  c.SetAlignment(2, 0);
+  c.SetBackground(0xABCDEF, 0x010203, 13);
+  c.SetBorders("LTRB", 3, 4, 0x0000FF);
+  c.SetDataType(cdtNumber);
+  c.SetText("42");
+  c.SetFormatStamp(45000.5);
+  QByteArray rec;
+  c.WriteTo(rec);
+  ASSERT_EQ(rec.size(), 162 + 4 + 4 + 2 + 4 + 2);
+  EXPECT_EQ(quint8(rec[8]), 19);  // name length byte
+  EXPECT_EQ(quint8(rec[8 + 96]), 3);
+  TSpreadSheetCell back(0, 0);
+  qsizetype pos = 0;
+  back.ReadFrom(rec.constData(), rec.size(), pos);
+  EXPECT_EQ(pos, rec.size());
+  EXPECT_EQ(back.Col(), 12);
+  EXPECT_EQ(back.Row(), 345);
+  EXPECT_TRUE(back.HasSameFormat(c));
+  EXPECT_EQ(back.Font().Name, QString::fromUtf8("Times New Roman àè€"));
+  EXPECT_EQ(back.Text(), "42");
+  EXPECT_EQ(back.EditMask(), "");
+  EXPECT_EQ(back.FormatStamp(), 45000.5);
+  auto damaged = [&](int offset, quint8 value) {
+    QByteArray r = rec;
+    r[offset] = char(value);
+    TSpreadSheetCell x(0, 0);
+    qsizetype p = 0;
+    EXPECT_THROW(x.ReadFrom(r.constData(), r.size(), p), ECellRecordError) << offset;
+  };
+  damaged(8, 65);          // font name over 64
+  damaged(8 + 92, 18);     // pattern
+  damaged(152, 7);         // data type
+  damaged(8 + 96, 6);      // border style
+  damaged(8 + 100 + 3, 0x40);  // huge border width
+  damaged(8 + 80, 4);      // alignment
+  damaged(1, 0x10);        // column out of range
+  damaged(7, 0x80);        // negative row
+  damaged(166 + 2, 0x10);  // text length past the data
+  for (qsizetype cut = 0; cut < rec.size(); cut += 7) {
+    TSpreadSheetCell x(0, 0);
+    qsizetype p = 0;
+    EXPECT_THROW(x.ReadFrom(rec.constData(), cut, p), ECellRecordError);
+  }
+}
