@@ -1,0 +1,201 @@
+#pragma once
+// Measure monitors: small painters that draw one measured quantity in one of
+// eight pictures onto a canvas they are given. The host control sets the size
+// before every Paint and calls Update to redraw only what a new value changes.
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+#include "TBitmap.h"
+#include "TCanvas.h"
+#include "TGraphics.h"
+
+// A list of owned doubles with the pointer list's interface.
+class TDoubleList {
+ public:
+  int Count() const { return int(mItems.size()); }
+  void Add(double v) { mItems.push_back(std::make_unique<double>(v)); }
+  void Delete(int index);
+  void Clear() { mItems.clear(); }
+  double Item(int index) const { return *mItems.at(size_t(index)); }
+  int Capacity() const { return int(mItems.capacity()); }
+  void SetCapacity(int n) { mItems.reserve(size_t(n)); }
+
+ private:
+  std::vector<std::unique_ptr<double>> mItems;
+};
+
+class TMeasureMonitor {
+ public:
+  explicit TMeasureMonitor(TCanvas* canvas);
+  virtual ~TMeasureMonitor();
+  TMeasureMonitor(const TMeasureMonitor&) = delete;
+  TMeasureMonitor& operator=(const TMeasureMonitor&) = delete;
+
+  // Draws everything.
+  virtual void Paint() = 0;
+  // Redraws only what a new value (or stop state) changes.
+  virtual void Update() = 0;
+
+  TCanvas* Canvas() const { return mCanvas; }
+  // The host's surface may be recreated (on resize); it hands over the new one.
+  void SetCanvas(TCanvas* c) { mCanvas = c; }
+
+  QString ControlName() const { return mControlName; }
+  void SetControlName(const QString& s);
+  QString ControlWhat() const { return mControlWhat; }
+  void SetControlWhat(const QString& s);
+  double ControlValue() const { return mControlValue; }
+  void SetControlValue(double v);
+  double MinValue() const { return mMinValue; }
+  void SetMinValue(double v);
+  double MaxValue() const { return mMaxValue; }
+  void SetMaxValue(double v);
+  int DecimalDigits() const { return mDecimalDigits; }
+  void SetDecimalDigits(int n);
+  bool WithWhat() const { return mWithWhat; }
+  void SetWithWhat(bool b);
+  void SetFont(const TFont& f) { mSavedFont.Assign(f); }
+  const TFont& Font() const { return mSavedFont; }
+
+  // Written directly by the host.
+  bool Stop = false;
+  int Width = 0;
+  int Height = 0;
+
+  QString ValueText() const { return mValueText; }
+  QString MinText() const { return mMinText; }
+  QString MaxText() const { return mMaxText; }
+  int HeaderUnits() const { return mHeaderUnits; }
+
+  // Format("%*.*f") of a value with the locale's decimal separator; exactly 0
+  // gives "0" whatever the digits.
+  static QString FormatValue(double v, int digits);
+
+ protected:
+  void PaintHeader();
+  void PaintValue();
+  // Clears the value line of the kinds that show no number.
+  void ClearValueStrip();
+  void RestorePenFont();
+  // Position of v within the range as 0 .. 1: NaN, infinities, huge values
+  // and an empty range never reach the integer geometry unclamped.
+  double Fraction(double v) const;
+  bool EmptyRange() const;
+  // Canvas font height (h) and header units (k) as the layouts use them.
+  int h() const { return mCanvas->Font().Height(); }
+  int k() const { return mHeaderUnits; }
+  bool Ready() const { return mCanvas != nullptr && Width > 0 && Height > 0; }
+
+  TCanvas* mCanvas;
+  QString mControlName, mControlWhat;
+  double mControlValue = 0, mMinValue = 0, mMaxValue = 0;
+  int mDecimalDigits = 0;
+  bool mWithWhat = false;
+  QString mValueText = "0", mMaxText = "0", mMinText = "0";
+  int mCaptionX = 0, mWhatX = 0, mValueX = 0;
+  int mHeaderUnits = 10;
+  TPen mSavedPen;
+  TBrush mSavedBrush;
+  TFont mSavedFont;
+};
+
+class TMeasureLabel : public TMeasureMonitor {
+ public:
+  explicit TMeasureLabel(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+};
+
+class TMeasureGauge : public TMeasureMonitor {
+ public:
+  explicit TMeasureGauge(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  // The x where the bar ends for the current value.
+  int BarEnd() const;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+class TMeasureMeter : public TMeasureMonitor {
+ public:
+  explicit TMeasureMeter(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  // 160 .. 380 degrees for the current value.
+  int ComputeNeedleAngle() const;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int NeedleAngle = 160, Radius = 0, CenterX = 0, CenterY = 0;
+  TBitmap Snapshot;  // the dial without the needle
+};
+
+class TMeasureOnOff : public TMeasureMonitor {
+ public:
+  explicit TMeasureOnOff(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  bool Alarm() const;
+  // The lamp's colour for the current value.
+  TColor LampColor() const { return Alarm() ? clRed : clLime; }
+};
+
+class TMeasureGraph : public TMeasureMonitor {
+ public:
+  static constexpr int HistoryCapacity = 1024;
+  explicit TMeasureGraph(TCanvas* c);
+  ~TMeasureGraph() override;
+  void Paint() override;
+  void Update() override;
+  int PointY(double v) const;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0, GridStep = 0;
+  TDoubleList History;
+  int LastY = -1;
+};
+
+class TMeasureAnima : public TMeasureMonitor {
+ public:
+  explicit TMeasureAnima(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  // One animation step; a stopped animation keeps its stop picture.
+  void NextFrame();
+  // The host's strip and stop picture (not owned). The monitor prepares its
+  // own copy of the strip, so the host's artwork is never altered.
+  void SetAnimBitmap(const TBitmap* b) { mAnimBitmap = b; }
+  void SetStopBitmap(const TBitmap* b) { mStopBitmap = b; }
+  bool LastStop = false;
+  int ImageLeft = 0, ImageTop = 0, ImageRight = 0, ImageBottom = 0;
+  int FrameSize = 0, FrameCount = 0, FrameIndex = 0;
+  double LastValue = 0;
+  const TBitmap& PreparedStrip() const { return mStrip; }
+
+ private:
+  void DrawStop();
+  const TBitmap* mAnimBitmap = nullptr;
+  const TBitmap* mStopBitmap = nullptr;
+  TBitmap mStrip;
+};
+
+class TMeasureImage : public TMeasureMonitor {
+ public:
+  explicit TMeasureImage(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  void SetStatBitmap(const TBitmap* b) { mStatBitmap = b; }
+  bool LastStop = false;
+
+ private:
+  const TBitmap* mStatBitmap = nullptr;
+};
+
+class TMeasureTermo : public TMeasureMonitor {
+ public:
+  explicit TMeasureTermo(TCanvas* c);
+  void Paint() override;
+  void Update() override;
+  int ComputeLevel() const;
+  bool Alarm() const;
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int Level = 0, BulbRadius = 0, AxisX = 0, BulbY = 0;
+};

@@ -1,0 +1,663 @@
+#include "MoniDisp.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <cmath>
+
+using namespace MoniDisp;
+
+namespace {
+
+using BackRoutine = void (*)(TCanvas&, const TMonitorPaintData&);
+
+BackRoutine BackFor(TMeasureDisplayStyle s) {
+  switch (s) {
+    case mdLevel:
+      return PaintLevelBack;
+    case mdMeter:
+      return PaintMeterBack;
+    case mdOnOff:
+      return PaintOnOffBack;
+    case mdGraph:
+      return PaintGraphBack;
+    case mdTermo:
+      return PaintTermoBack;
+    case mdDigit:
+      return PaintDigitBack;
+    case mdVBarL:
+      return PaintVBarBack;
+    case mdHalfM:
+      return PaintHalfMeterBack;
+    default:
+      return nullptr;
+  }
+}
+
+BackRoutine ValueFor(TMeasureDisplayStyle s) {
+  switch (s) {
+    case mdLevel:
+      return PaintLevelValue;
+    case mdMeter:
+      return PaintMeterValue;
+    case mdOnOff:
+      return PaintOnOffValue;
+    case mdGraph:
+      return PaintGraphValue;
+    case mdTermo:
+      return PaintTermoValue;
+    case mdDigit:
+      return PaintDigitValue;
+    case mdVBarL:
+      return PaintVBarValue;
+    case mdHalfM:
+      return PaintHalfMeterValue;
+    default:
+      return nullptr;
+  }
+}
+
+// Styles whose pictures the display draws itself.
+bool OwnPicture(TMeasureDisplayStyle s) { return s == mdAnima || s == mdValue || s == mdImage; }
+
+}  // namespace
+
+TMonitorDisplay::TMonitorDisplay(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  resize(80, 80);
+  mSignalCaption = objectName();
+  mFont.OnChange = [this](TGraphicsObject*) {
+    if (!Active()) return;
+    BuildBackPicture();
+    ComposeStatic();
+    Invalidate();
+  };
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+}
+
+TMonitorDisplay::~TMonitorDisplay() = default;
+
+// ---- Properties --------------------------------------------------------------
+
+void TMonitorDisplay::SetAspectRatio(int a) {
+  a = std::clamp(a, 0, 10);
+  if (a == mAspectRatio) return;
+  mAspectRatio = a;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetBorderStyle(TMeasDispBorderStyle s) {
+  if (s == mBorderStyle) return;
+  mBorderStyle = s;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetBorderWidth(int w) {
+  w = std::max(0, w);
+  if (w == mBorderWidth) return;
+  mBorderWidth = w;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetDisplayStyle(TMeasureDisplayStyle s) {
+  if (s == mDisplayStyle) return;
+  mDisplayStyle = s;
+  mFrameIndex = -1;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetDisplayCustom(bool b) {
+  if (b == mDisplayCustom) return;
+  mDisplayCustom = b;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetImageAnim(const QImage& img) {
+  mImageAnim = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
+  UpdateFrameCount();
+  PrepareAnimStrip();
+  mFrameIndex = -1;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+  Animate();
+}
+
+void TMonitorDisplay::SetImageStat(const QImage& img) {
+  mImageStat.Assign(img);
+  mImageStat.SetTransparent(true);
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetShowState(bool b) {
+  if (b == mShowState) return;
+  mShowState = b;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetShowValue(bool b) {
+  if (b == mShowValue) return;
+  mShowValue = b;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSelected(bool b) {
+  if (b == mSelected) return;
+  mSelected = b;
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalCaption(const QString& s) {
+  if (s == mSignalCaption) return;
+  mSignalCaption = s;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalDesc(const QString& s) {
+  if (s == mSignalDesc) return;
+  mSignalDesc = s;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalColor(TColor c) {
+  if (c == mSignalColor) return;
+  mSignalColor = c;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalValueMax(int v) {
+  if (v == mSignalValueMax) return;
+  mSignalValueMax = v;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalValueMin(int v) {
+  if (v == mSignalValueMin) return;
+  mSignalValueMin = v;
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetSignalState(const QString& s) {
+  if (s == mSignalState) return;
+  mSignalState = s;
+  if (!Active()) return;
+  ComposeStatic();
+  PaintValueLayer();
+}
+
+void TMonitorDisplay::SetSignalValue(int v) {
+  if (v == mSignalValue) return;
+  mSignalValue = v;
+  // A disabled display keeps the value; re-enabling shows it.
+  if (!Active() || !isEnabled()) return;
+  PaintValueLayer();
+}
+
+void TMonitorDisplay::SetSignalStop(bool b) {
+  if (b == mSignalStop) return;
+  mSignalStop = b;
+  if (!Active() || !isEnabled()) return;
+  switch (mDisplayStyle) {
+    case mdAnima:
+      ComposeStatic();
+      Invalidate();
+      break;
+    case mdLevel:
+    case mdGraph:
+    case mdTermo:
+    case mdVBarL:
+    case mdHalfM:
+      BuildBackPicture();
+      ComposeStatic();
+      Invalidate();
+      break;
+    default:
+      break;
+  }
+  PaintValueLayer();
+}
+
+TColor TMonitorDisplay::Color() const {
+  if (mParentColor && parentWidget())
+    return FromQColor(parentWidget()->palette().color(parentWidget()->backgroundRole()));
+  return mColor;
+}
+
+void TMonitorDisplay::SetColor(TColor c) {
+  if (c == mColor && !mParentColor) return;
+  mColor = c;
+  mParentColor = false;
+  PrepareAnimStrip();
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetParentColor(bool b) {
+  if (b == mParentColor) return;
+  mParentColor = b;
+  PrepareAnimStrip();
+  if (!Active()) return;
+  BuildBackPicture();
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::SetDesigning(bool b) {
+  if (b == mDesigning) return;
+  mDesigning = b;
+  if (!Active()) return;
+  ComposeStatic();
+  Invalidate();
+}
+
+void TMonitorDisplay::Loaded() {
+  mLoading = false;
+  UpdateFrameCount();
+  PrepareAnimStrip();
+  mFrameIndex = -1;
+  Rebuild();
+}
+
+void TMonitorDisplay::Rebuild() {
+  BuildBackPicture();
+  ComposeStatic();
+  PaintValueLayer();
+  Invalidate();
+}
+
+// ---- Notifications ---------------------------------------------------------
+
+void TMonitorDisplay::resizeEvent(QResizeEvent* e) {
+  QWidget::resizeEvent(e);
+  if (!Active()) return;
+  ComposeStatic();
+  mDirty = true;
+}
+
+void TMonitorDisplay::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::EnabledChange && isEnabled() && Active()) {
+    // What arrived while disabled shows now.
+    Rebuild();
+  } else if (e->type() == QEvent::PaletteChange && mParentColor && Active()) {
+    PrepareAnimStrip();
+    BuildBackPicture();
+    ComposeStatic();
+    Invalidate();
+  }
+}
+
+void TMonitorDisplay::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (!Active()) return;
+  PaintValueLayer();
+  Invalidate();
+}
+
+void TMonitorDisplay::Invalidate() {
+  mDirty = true;
+  update();
+}
+
+void TMonitorDisplay::paintEvent(QPaintEvent* e) {
+  if (mDirty || mSurface.Width() != width() || mSurface.Height() != height()) Paint();
+  QPainter p(this);
+  p.drawImage(e->rect(), mSurface.Image(), e->rect());
+}
+
+// ---- Layers ----------------------------------------------------------------
+
+void TMonitorDisplay::SetupPictureSize(TMetafile& mf) {
+  int a = mAspectRatio;
+  if (a == 0) {
+    switch (mDisplayStyle) {
+      case mdLevel:
+        a = 6;
+        break;
+      case mdGraph:
+      case mdDigit:
+      case mdHalfM:
+        a = 2;
+        break;
+      case mdTermo:
+        a = 4;
+        break;
+      case mdVBarL:
+        a = 8;
+        break;
+      default:
+        a = 1;
+        break;
+    }
+  }
+  mEffectiveAspect = a;
+  int w = 200, h = 200;
+  switch (mDisplayStyle) {
+    case mdLevel:
+    case mdGraph:
+    case mdDigit:
+    case mdHalfM:
+      h = 200 / a;
+      break;
+    case mdTermo:
+    case mdVBarL:
+      w = 200 / a;
+      break;
+    default:
+      break;
+  }
+  mf.SetSize(w, h);
+}
+
+TMonitorPaintData TMonitorDisplay::PaintData() {
+  TMonitorPaintData d;
+  d.Size = 200;
+  d.ValueMin = mSignalValueMin;
+  d.ValueMax = mSignalValueMax;
+  d.Value = mSignalValue;
+  d.Stop = mSignalStop;
+  d.SignalColor = mSignalColor;
+  d.BackColor = Color();
+  d.Aspect = mEffectiveAspect;
+  d.History = &mHistory;
+  return d;
+}
+
+void TMonitorDisplay::BuildBackPicture() {
+  mBackPicture = TMetafile();
+  SetupPictureSize(mBackPicture);
+  const TMonitorPaintData d = PaintData();
+  TMetafileCanvas c(mBackPicture);
+  c.Font().Assign(mFont);
+  if (!mDisplayCustom)
+    if (BackRoutine r = BackFor(mDisplayStyle)) r(c, d);
+  c.Finish();
+}
+
+QString TMonitorDisplay::StateText() const {
+  QString t;
+  if (mShowState && !mSignalState.isEmpty()) t = mSignalState + "   ";
+  if (mShowValue) t += QString::number(mSignalValue);
+  return t;
+}
+
+void TMonitorDisplay::StretchKeepAspect(TCanvas& c, int gw, int gh, const TRect& r,
+                                        const std::function<void(const TRect&)>& draw) {
+  if (gh <= 0 || gw <= 0 || r.Width() <= 0 || r.Height() <= 0) return;
+  const double ratio = double(gw) / gh;
+  int w = r.Width();
+  int h = nearest(w / ratio);
+  if (r.Height() < h) {
+    h = r.Height();
+    w = nearest(ratio * h);
+  }
+  const int dx = (r.Width() - w) / 2, dy = (r.Height() - h) / 2;
+  const TRect dest(r.Left + dx, r.Top + dy, r.Right - dx, r.Bottom - dy);
+  if (dest.IsEmpty()) return;
+  (void)c;
+  draw(dest);
+}
+
+void TMonitorDisplay::ComposeStatic() {
+  const int W = width(), H = height();
+  mStatic.SetSize(W, H);
+  if (W <= 0 || H <= 0) {
+    mInnerRect = TRect();
+    return;
+  }
+  TCanvas& c = mStatic.Canvas();
+  c.Font().Assign(mFont);
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(Color());
+  c.FillRect(Rect(0, 0, W, H));
+  int y = 4;
+  const int h = mFont.Height();
+  if (!mSignalCaption.isEmpty()) {
+    c.TextOut((W - c.TextWidth(mSignalCaption)) / 2, y, mSignalCaption);
+    y += 4 - h;
+  }
+  if (!mSignalDesc.isEmpty()) {
+    c.TextOut((W - c.TextWidth(mSignalDesc)) / 2, y, mSignalDesc);
+    y += 4 - h;
+  }
+  const QString text = StateText();
+  if (!text.isEmpty()) {
+    mInnerRect = TRect(4, y, W - 4, H - 8 + h);
+    c.TextOut((W - c.TextWidth(text)) / 2, mInnerRect.Bottom + 4, text);
+  } else {
+    mInnerRect = TRect(4, y, W - 4, H - 4);
+  }
+  StretchKeepAspect(c, mBackPicture.Width(), mBackPicture.Height(), mInnerRect,
+                    [&](const TRect& r) { c.StretchDraw(r, mBackPicture); });
+  if (mDisplayStyle == mdAnima) {
+    if (mFrameIndex == -1) mFrameIndex = 0;
+    DrawAnimFrame(c);
+  } else if (mDisplayStyle == mdValue) {
+    TRect r = mInnerRect;
+    InflateRect(r, -2, 0);
+    if (r.Height() > 4 && r.Width() > 0) {
+      const TColorShade s = ColorShades(mSignalColor);
+      c.Brush().SetColor(mSignalColor);
+      c.FillRect(r);
+      c.Frame3D(r, s.Dark, s.Light, 1);
+    }
+  }
+  if ((mDisplayStyle == mdImage || (mDisplayStyle == mdAnima && mSignalStop) || mDisplayCustom) &&
+      !mImageStat.Empty()) {
+    StretchKeepAspect(c, mImageStat.Width(), mImageStat.Height(), mInnerRect,
+                      [&](const TRect& r) { c.StretchDraw(r, mImageStat); });
+  }
+  DrawBorder(c);
+}
+
+void TMonitorDisplay::PaintValueLayer() {
+  const int W = width(), H = height();
+  const QString text = StateText();
+  SetupPictureSize(mValuePicture);
+  const TMonitorPaintData d = PaintData();
+  {
+    TMetafile mf;
+    mf.SetSize(mValuePicture.Width(), mValuePicture.Height());
+    TMetafileCanvas c(mf);
+    c.Font().Assign(mFont);
+    if (BackRoutine r = ValueFor(mDisplayStyle)) r(c, d);
+    c.Finish();
+    mValuePicture = mf;
+  }
+  if (W <= 0 || H <= 0 || mStatic.Width() != W || mStatic.Height() != H) {
+    mDirty = true;
+    return;
+  }
+  if (OwnPicture(mDisplayStyle)) {
+    if (mSurface.Width() != W || mSurface.Height() != H) {
+      // Nothing composed on the surface yet: the next paint does it all.
+      mDirty = true;
+      return;
+    }
+  } else {
+    mSurface.Assign(mStatic.Image());
+  }
+  TCanvas& c = mSurface.Canvas();
+  if (!text.isEmpty()) {
+    c.Font().Assign(mFont);
+    c.Brush().SetStyle(bsSolid);
+    c.Brush().SetColor(Color());
+    const int ty = mInnerRect.Bottom + 4;
+    c.FillRect(Rect(4, ty, W - 4, H - 4));
+    c.TextOut((W - c.TextWidth(text)) / 2, ty, text);
+    if (OwnPicture(mDisplayStyle)) DrawBorder(c);
+  }
+  if (!OwnPicture(mDisplayStyle))
+    StretchKeepAspect(c, mValuePicture.Width(), mValuePicture.Height(), mInnerRect,
+                      [&](const TRect& r) { c.StretchDraw(r, mValuePicture); });
+  if (mSelected) DrawHandles(c);
+  update();
+}
+
+void TMonitorDisplay::Paint() {
+  mDirty = false;
+  const int W = width(), H = height();
+  if (mStatic.Width() != W || mStatic.Height() != H) ComposeStatic();
+  mSurface.Assign(mStatic.Image());
+  if (W <= 0 || H <= 0) return;
+  TCanvas& c = mSurface.Canvas();
+  StretchKeepAspect(c, mValuePicture.Width(), mValuePicture.Height(), mInnerRect,
+                    [&](const TRect& r) { c.StretchDraw(r, mValuePicture); });
+  if (mSelected) DrawHandles(c);
+}
+
+void TMonitorDisplay::DrawHandles(TCanvas& c) {
+  const int W = width(), H = height();
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(ColorShades(Color()).Contrast);
+  const int xs[3] = {0, W / 2 - 3, W - 6}, ys[3] = {0, H / 2 - 3, H - 6};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j)
+      if (i != 1 || j != 1) c.FillRect(Rect(xs[i], ys[j], xs[i] + 6, ys[j] + 6));
+}
+
+// ---- Animation -------------------------------------------------------------
+
+void TMonitorDisplay::UpdateFrameCount() {
+  mFrameCount =
+      mImageAnim.isNull() || mImageAnim.height() == 0 ? 0 : mImageAnim.width() / mImageAnim.height();
+}
+
+void TMonitorDisplay::PrepareAnimStrip() {
+  // The artwork stays as it was given: each colour change starts again from
+  // it, so pixels that happen to match an earlier background keep their colour.
+  if (mImageAnim.isNull() || mImageAnim.width() == 0 || mImageAnim.height() == 0) {
+    mAnimStrip = TBitmap();
+    return;
+  }
+  const int fs = mImageAnim.height();
+  const TColor key = FromQRgb(mImageAnim.pixel(0, fs - 1));
+  TBitmap src(mImageAnim);
+  TBitmap tmp(mImageAnim.width(), fs);
+  TCanvas& c = tmp.Canvas();
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(Color());
+  c.FillRect(Rect(0, 0, tmp.Width(), fs));
+  c.BrushCopy(Rect(0, 0, tmp.Width(), fs), src, Rect(0, 0, tmp.Width(), fs), key);
+  tmp.Image();
+  mAnimStrip = tmp;
+}
+
+void TMonitorDisplay::DrawAnimFrame(TCanvas& c) {
+  if (mAnimStrip.Empty() || mFrameCount <= 0) return;
+  TRect r = mInnerRect;
+  if (r.Width() <= 0 || r.Height() <= 0) return;
+  const int diff = r.Width() - r.Height();
+  if (diff > 0) {
+    r.Left += diff / 2;
+    r.Right = r.Left + r.Height();
+  } else if (diff < 0) {
+    r.Top += (-diff) / 2;
+    r.Bottom = r.Top + r.Width();
+  }
+  const int fs = mAnimStrip.Height();
+  const int i = std::clamp(mFrameIndex, 0, mFrameCount - 1);
+  c.CopyRect(r, mAnimStrip.Image(), Rect(fs * i, 0, fs * (i + 1), fs));
+}
+
+void TMonitorDisplay::Animate() {
+  // Only an explicitly hidden display skips steps; one whose window is not
+  // shown yet keeps its surface current.
+  if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide) && !mDesigning) return;
+  if (mDisplayStyle != mdAnima || mSignalStop || mAnimStrip.Empty() || mFrameCount <= 0) return;
+  if (mSurface.Width() != width() || mSurface.Height() != height() || mDirty) Paint();
+  mFrameIndex = mFrameIndex + 1 >= mFrameCount ? 0 : mFrameIndex + 1;
+  DrawAnimFrame(mSurface.Canvas());
+  update();
+}
+
+// ---- Border ----------------------------------------------------------------
+
+void TMonitorDisplay::DrawBorder(TCanvas& c) {
+  const int W = width(), H = height(), bw = mBorderWidth;
+  const TColorShade s = ColorShades(Color());
+  c.Brush().SetStyle(bsClear);
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(std::max(1, bw));
+  c.Pen().SetColor(clBlack);
+  TRect r(0, 0, W, H);
+  switch (mBorderStyle) {
+    case mdbNone:
+      if (mDesigning) {
+        c.Pen().SetWidth(1);
+        c.Pen().SetStyle(psDash);
+        c.Rectangle(0, 0, W, H);
+      }
+      break;
+    case mdbSingle:
+      if (bw > 0) {
+        c.Pen().SetColor(s.Contrast);
+        // The pen lies inside the rectangle: the frame covers the outer bw pixels.
+        c.Rectangle(0, 0, W, H);
+      }
+      break;
+    case mdbBoxLowered:
+      c.Frame3D(r, s.Dark, s.Light, bw);
+      break;
+    case mdbBoxRaised:
+      c.Frame3D(r, s.Light, s.Dark, bw);
+      break;
+    case mdbFrameLowered:
+    case mdbFrameRaised:
+      if (bw > 0) {
+        const bool lowered = mBorderStyle == mdbFrameLowered;
+        c.Pen().SetColor(lowered ? s.Light : s.Dark);
+        c.Rectangle(bw, bw, W - bw, H - bw);
+        c.Pen().SetColor(lowered ? s.Dark : s.Light);
+        c.Rectangle(0, 0, W - 2 * bw, H - 2 * bw);
+      }
+      break;
+  }
+  c.Pen().SetStyle(psSolid);
+  c.Pen().SetWidth(1);
+  c.Brush().SetStyle(bsSolid);
+}

@@ -1,0 +1,87 @@
+#pragma once
+// Drawing routines of the monitor display's pictures. Every picture is drawn
+// in a fixed logical space whose long side is 200 units and recorded into a
+// metafile, which the display stretches into its own rectangle: the pictures
+// look the same at any size. Each style has a back routine (what changes only
+// with scale, colours or stop state) and a value routine (what changes with the
+// value).
+
+#include <QChar>
+#include <deque>
+
+#include "TCanvas.h"
+#include "TColor.h"
+#include "TTypes.h"
+
+// Integer samples of the graph style, oldest first; owned by the display.
+using TMonitorHistory = std::deque<int>;
+
+struct TMonitorPaintData {
+  int Size = 200;
+  int ValueMin = 0;
+  int ValueMax = 100;
+  int Value = 0;
+  bool Stop = false;
+  TColor SignalColor = clWhite;
+  TColor BackColor = clBtnFace;
+  int Aspect = 1;  // 1 .. 10
+  TMonitorHistory* History = nullptr;
+};
+
+struct TColorShade {
+  TColor Dark = clBlack;
+  TColor Light = clWhite;
+  TColor Contrast = clWhite;
+};
+
+// Shadow, highlight and text colour for a background colour.
+void ColorShades(TColor c, TColor& dark, TColor& light, TColor& contrast);
+TColorShade ColorShades(TColor c);
+
+// c1 along the top and left, c2 along the bottom and right: (Dark, Light)
+// looks sunken, (Light, Dark) raised.
+void DrawEdge3D(TCanvas& canvas, const TRect& r, TColor c1, TColor c2);
+// Hexagonal segments of a seven-segment digit, filled with the brush.
+void DrawSegmentV(TCanvas& canvas, int x1, int y1, int x2, int y2);
+void DrawSegmentH(TCanvas& canvas, int x1, int y1, int x2, int y2);
+// Which segments a character lights, "1" per lit segment in the order lower
+// left, upper left, top, upper right, lower right, bottom, middle.
+const char* DigitPattern(QChar ch);
+// One seven-segment character in the current pen and brush.
+void DrawDigit(TCanvas& canvas, QChar ch, const TRect& r);
+
+void PaintLevelBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintLevelValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintMeterBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintMeterValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintOnOffBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintOnOffValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d);
+// Appends the clamped value to the history and drops the oldest samples that
+// no longer fit the plot.
+void PaintGraphValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintTermoBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintTermoValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintDigitBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintDigitValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintVBarBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintVBarValue(TCanvas& c, const TMonitorPaintData& d);
+void PaintHalfMeterBack(TCanvas& c, const TMonitorPaintData& d);
+void PaintHalfMeterValue(TCanvas& c, const TMonitorPaintData& d);
+
+// Geometry the routines share, exposed for callers and tests.
+namespace MoniPnt {
+// The needle angle of the dial meter, 160 .. 380 degrees.
+int MeterAngle(int value, int vmin, int vmax);
+// The needle angle of the half meter, 180 .. 360 degrees.
+int HalfMeterAngle(int value, int vmin, int vmax);
+// Value clamped into the range, whichever way round its ends are given.
+int ClampValue(int value, int vmin, int vmax);
+// (value - vmin) * span / (vmax - vmin) in 64 bits, truncated toward zero;
+// 0 when the range is empty. The result is clamped into the int range.
+int ScaleInt(int value, int vmin, int vmax, int span);
+// Number of cells of the digit counter: the longer of the two range texts.
+int DigitCells(int vmin, int vmax);
+// The graph plot's history length for a picture of short side D.
+int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
+}  // namespace MoniPnt
