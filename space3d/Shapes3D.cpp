@@ -90,18 +90,27 @@ TMesh3D MakeBox3D(const QString& name, float hx, float hy, float hz) {
 }
 
 TMesh3D MakeCone3D(const QString& name, float radius, float height, int sides) {
+  // The sides are cut into bands, so that the depth sort sees short faces.
+  constexpr int kBands = 5;
   TMesh3D m;
   m.Name = name;
   m.Vertices.push_back({0, height, 0});
   m.Vertices.push_back({0, 0, 0});
-  for (int s = 0; s < sides; ++s) {
-    const float a = 2 * kPi * float(s) / float(sides);
-    m.Vertices.push_back({radius * std::cos(a), 0, radius * std::sin(a)});
+  for (int b = 1; b <= kBands; ++b) {
+    const float t = float(b) / kBands;
+    for (int s = 0; s < sides; ++s) {
+      const float a = 2 * kPi * float(s) / float(sides);
+      m.Vertices.push_back({radius * t * std::cos(a), height * (1 - t), radius * t * std::sin(a)});
+    }
   }
+  auto ring = [&](int b, int s) { return 2 + (b - 1) * sides + (s % sides); };
   for (int s = 0; s < sides; ++s) {
-    const int p = 2 + s, q = 2 + (s + 1) % sides;
-    m.Faces.push_back(Tri(0, q, p));
-    m.Faces.push_back(Tri(1, p, q));
+    m.Faces.push_back(Tri(0, ring(1, s + 1), ring(1, s)));
+    for (int b = 1; b < kBands; ++b) {
+      m.Faces.push_back(Tri(ring(b, s), ring(b, s + 1), ring(b + 1, s)));
+      m.Faces.push_back(Tri(ring(b, s + 1), ring(b + 1, s + 1), ring(b + 1, s)));
+    }
+    m.Faces.push_back(Tri(1, ring(kBands, s), ring(kBands, s + 1)));
   }
   return m;
 }
@@ -127,5 +136,13 @@ std::vector<TMesh3D> MakeDemoModel3D() {
     }
     meshes.push_back(fin);
   }
+  // Tilted towards the viewer, so that the ring shows its face from the start.
+  const float tilt = 25 * kPi / 180, scale = 1.3f;
+  for (TMesh3D& m : meshes)
+    for (TVertex3D& v : m.Vertices) {
+      const float y = v.Y, z = v.Z;
+      v = {v.X * scale, (y * std::cos(tilt) + z * std::sin(tilt)) * scale,
+           (-y * std::sin(tilt) + z * std::cos(tilt)) * scale};
+    }
   return meshes;
 }

@@ -1,0 +1,218 @@
+#include "FGadget.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QSlider>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "Loader3D.h"
+#include "Polygon.h"
+#include "TDialogs.h"
+#include "View3D.h"
+
+QString FindDemoModel() {
+  const QString name = QStringLiteral("Demo.DDD");
+  const QString beside = QCoreApplication::applicationDirPath() + '/' + name;
+  if (QFileInfo(beside).isFile()) return beside;
+  const QString data = QStandardPaths::locate(QStandardPaths::AppDataLocation, name);
+  if (!data.isEmpty()) return data;
+  const QString shared =
+      QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnwell/") + name;
+  if (QFileInfo(shared).isFile()) return QFileInfo(shared).canonicalFilePath();
+  return QStringLiteral(":/models/") + name;
+}
+
+namespace {
+QSlider* TrackBar(QWidget* parent, int lo, int hi, int pos) {
+  auto* t = new QSlider(Qt::Horizontal, parent);
+  t->setRange(lo, hi);
+  t->setValue(pos);
+  t->setTickPosition(QSlider::TicksBelow);
+  t->setTickInterval(1);
+  t->setPageStep(1);
+  return t;
+}
+
+QScrollBar* ColourBar(QWidget* parent) {
+  auto* s = new QScrollBar(Qt::Horizontal, parent);
+  s->setRange(0, 255);
+  s->setValue(255);
+  return s;
+}
+}  // namespace
+
+TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
+  SetCaption(QStringLiteral("Gadget"));
+  SetDesignSize(473, 332);
+  setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
+
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  PageControl = new QTabWidget(this);
+  outer->addWidget(PageControl);
+  AddComponent(PageControl);
+
+  // Page "Bezier": the polygon above its settings.
+  auto* bezierPage = new QWidget;
+  auto* bezierLayout = new QVBoxLayout(bezierPage);
+  bezierLayout->setContentsMargins(0, 0, 0, 0);
+  bezierLayout->setSpacing(0);
+  Polygon = new TAnimatedPolygon(bezierPage);
+  Polygon->setObjectName("Polygon");
+  bezierLayout->addWidget(Polygon, 1);
+  auto* bezierPanel = new QWidget(bezierPage);
+  auto* bp = new QHBoxLayout(bezierPanel);
+  bp->setContentsMargins(6, 4, 6, 4);
+  TrackBar1 = TrackBar(bezierPanel, 1, 10, 1);
+  TrackBar2 = TrackBar(bezierPanel, 3, 30, 3);
+  UpDown1 = new QSpinBox(bezierPanel);
+  UpDown1->setRange(20, 200);
+  UpDown1->setSingleStep(20);
+  UpDown1->setValue(50);
+  bp->addWidget(TrackBar1);
+  bp->addWidget(TrackBar2);
+  bp->addWidget(UpDown1);
+  bezierLayout->addWidget(bezierPanel);
+  PageControl->addTab(bezierPage, QStringLiteral("Bezier"));
+
+  Polygon->SetLineColor(clRed);
+  Polygon->SetBackColor(clBlack);
+  Polygon->SetLines(6);
+  Polygon->SetLates(8);
+  Polygon->SetBezier(true);
+  connect(TrackBar1, &QSlider::valueChanged, this, [this](int v) { Polygon->SetLines(v); });
+  connect(TrackBar2, &QSlider::valueChanged, this, [this](int v) { Polygon->SetLates(v); });
+  connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Polygon->SetVelocity(v); });
+
+  // Page "3D View": the viewer above its settings.
+  auto* viewPage = new QWidget;
+  auto* viewLayout = new QVBoxLayout(viewPage);
+  viewLayout->setContentsMargins(0, 0, 0, 0);
+  viewLayout->setSpacing(0);
+  Space3DViewer = new TSpace3DViewer(viewPage);
+  Space3DViewer->setObjectName("Space3DViewer");
+  viewLayout->addWidget(Space3DViewer, 1);
+  auto* viewPanel = new QWidget(viewPage);
+  auto* grid = new QGridLayout(viewPanel);
+  grid->setContentsMargins(6, 2, 6, 2);
+  grid->setHorizontalSpacing(8);
+  grid->setVerticalSpacing(0);
+  CheckBoxRealTime = new QCheckBox(QStringLiteral("RealTime Render"), viewPanel);
+  CheckBoxRealTime->setChecked(true);
+  TrackBarRenderLevel = TrackBar(viewPanel, 0, 5, 1);
+  CheckBoxPerspect = new QCheckBox(QStringLiteral("Perspect"), viewPanel);
+  CheckBoxPerspect->setChecked(true);
+  TrackBarPerspect = TrackBar(viewPanel, 1, 20, 2);
+  ScrollBarRed = ColourBar(viewPanel);
+  ScrollBarGreen = ColourBar(viewPanel);
+  ScrollBarBlue = ColourBar(viewPanel);
+  LabelFPS = new QLabel(QStringLiteral("00.0000"), viewPanel);
+  grid->addWidget(CheckBoxRealTime, 0, 0);
+  grid->addWidget(new QLabel(QStringLiteral("Render Level"), viewPanel), 1, 0);
+  grid->addWidget(TrackBarRenderLevel, 2, 0);
+  grid->addWidget(CheckBoxPerspect, 0, 1);
+  grid->addWidget(TrackBarPerspect, 1, 1, 2, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Red"), viewPanel), 0, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Green"), viewPanel), 1, 2);
+  grid->addWidget(new QLabel(QStringLiteral("Blue"), viewPanel), 2, 2);
+  grid->addWidget(ScrollBarRed, 0, 3);
+  grid->addWidget(ScrollBarGreen, 1, 3);
+  grid->addWidget(ScrollBarBlue, 2, 3);
+  grid->addWidget(new QLabel(QStringLiteral("FPS"), viewPanel), 0, 4);
+  grid->addWidget(LabelFPS, 1, 4);
+  grid->setColumnStretch(3, 1);
+  viewLayout->addWidget(viewPanel);
+  PageControl->addTab(viewPage, QStringLiteral("3D View"));
+
+  Space3DViewer->SetDistance(20);
+  Space3DViewer->SetRenderStyle(rsWireFrame);
+  Space3DViewer->SetPerspectRatio(10);
+  Space3DViewer->SetPerspectActive(true);
+  Space3DViewer->SetAmbientLight(clRed);
+  Space3DViewer->SetRealTime(true);
+  Space3DViewer->SetCtrlEnabled(true);
+  Space3DViewer->SetColor(clBlack);
+  // The model is loaded here, once; showing the window only makes it visible.
+  try {
+    Space3DViewer->SetFileName(FindDemoModel());
+  } catch (const ETarnwellError& e) {
+    MessageDlg(e.Message(), mtError, mbOK);
+  }
+  if (!Space3DViewer->LoadError().isEmpty()) MessageDlg(Space3DViewer->LoadError(), mtWarning, mbOK);
+
+  connect(CheckBoxRealTime, &QCheckBox::toggled, this, [this](bool on) { Space3DViewer->SetRealTime(on); });
+  connect(TrackBarRenderLevel, &QSlider::valueChanged, this,
+          [this](int v) { Space3DViewer->SetRenderLevel(v); });
+  connect(CheckBoxPerspect, &QCheckBox::toggled, this,
+          [this](bool on) { Space3DViewer->SetPerspectActive(on); });
+  connect(TrackBarPerspect, &QSlider::valueChanged, this,
+          [this](int v) { Space3DViewer->SetPerspectRatio(5 * v); });
+  for (QScrollBar* s : {ScrollBarRed, ScrollBarGreen, ScrollBarBlue})
+    connect(s, &QScrollBar::valueChanged, this, [this] { AmbientChanged(); });
+  Space3DViewer->OnRenderized = [this](TObject*, float fps) {
+    LabelFPS->setText(QString::number(double(fps), 'f', 4).rightJustified(7, '0'));
+  };
+  Space3DViewer->OnMouseDown = [this](TObject*, Qt::MouseButton, int, int) { SetTimers(false); };
+  Space3DViewer->OnMouseUp = [this](TObject*, Qt::MouseButton, int, int) { SetTimers(true); };
+
+  TimerAniX = new QTimer(this);
+  TimerAniX->setInterval(70);
+  connect(TimerAniX, &QTimer::timeout, this, [this] { Space3DViewer->Rotate(StepX, 0, 0); });
+  TimerAniY = new QTimer(this);
+  TimerAniY->setInterval(70);
+  connect(TimerAniY, &QTimer::timeout, this, [this] { Space3DViewer->Rotate(0, StepY, 0); });
+  TimerRand = new QTimer(this);
+  TimerRand->setInterval(2000);
+  connect(TimerRand, &QTimer::timeout, this, [this] {
+    StepX = QRandomGenerator::global()->bounded(-10, 10);
+    StepY = QRandomGenerator::global()->bounded(-10, 10);
+  });
+  connect(PageControl, &QTabWidget::currentChanged, this, [this] { PageChanged(); });
+
+  for (QObject* c : std::initializer_list<QObject*>{Polygon, TrackBar1, TrackBar2, UpDown1, Space3DViewer,
+                                                    CheckBoxRealTime, TrackBarRenderLevel, CheckBoxPerspect,
+                                                    TrackBarPerspect, ScrollBarRed, ScrollBarGreen,
+                                                    ScrollBarBlue, LabelFPS, TimerAniX, TimerAniY, TimerRand})
+    AddComponent(c);
+}
+
+TFormGadget::~TFormGadget() { SetTimers(false); }
+
+void TFormGadget::showEvent(QShowEvent* e) {
+  TForm::showEvent(e);
+  if (mShown) return;
+  mShown = true;
+  StepX = 0;
+  StepY = 8;
+  Space3DViewer->ShowObject(nullptr);
+  PageChanged();
+}
+
+void TFormGadget::PageChanged() {
+  const bool bezier = PageControl->currentIndex() == 0;
+  Polygon->SetActive(bezier);
+  SetTimers(!bezier);
+}
+
+void TFormGadget::SetTimers(bool on) {
+  if (!TimerAniX) return;
+  for (QTimer* t : {TimerAniX, TimerAniY, TimerRand}) {
+    if (on && !t->isActive())
+      t->start();
+    else if (!on)
+      t->stop();
+  }
+}
+
+void TFormGadget::AmbientChanged() {
+  Space3DViewer->SetAmbientLight(RGB(ScrollBarRed->value(), ScrollBarGreen->value(), ScrollBarBlue->value()));
+}

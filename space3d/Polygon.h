@@ -1,0 +1,129 @@
+#pragma once
+// TAnimatedPolygon: a closed polygon (or a smooth closed curve through its
+// edge midpoints) whose vertices drift across the control and bounce off its
+// edges, leaving a trail of its last positions. A worker thread paces the
+// animation; every step that moves vertices or draws runs on the GUI thread
+// (through Synchronize), so the worker never touches the control itself.
+
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <random>
+
+#include "TColor.h"
+#include "TThread.h"
+#include "TTypes.h"
+
+class TAnimatedPolygon;
+
+struct TPolyPoint {
+  int X = 0, Y = 0;
+};
+
+class TPolyAnimatorThread : public TThread {
+ public:
+  static constexpr int kFrames = 32;
+  static constexpr int kMaxPoints = 18;
+  static constexpr int kMaxCurve = 51;
+
+  explicit TPolyAnimatorThread(TAnimatedPolygon* owner);
+
+  // Takes the settings; a new number of vertices re-places vertices 2 and up
+  // at random inside clip (vertex 1 keeps its place). GUI thread only.
+  void Configure(QImage* canvas, const QSize& clip, TColor lineColor, bool bezier, int lineWidth, int lates,
+                 int lines, int velocity, TColor backColor);
+  // One cycle's two halves, on the GUI thread: move and draw the new frame;
+  // erase the frame that falls off the trail.
+  void StepFrame();
+  void EraseOldFrame();
+
+  int Delay() const { return mDelay; }
+  int N() const { return mN; }
+  int Current() const { return mCurrent; }
+  // Frame f (1..32), point i (1..N+1).
+  TPolyPoint Point(int f, int i) const { return mFrames[f][i]; }
+  TPolyPoint Velocity(int i) const { return mVel[i]; }
+  void SetVelocity(int i, TPolyPoint v) { mVel[i] = v; }
+  void SetPoint(int f, int i, TPolyPoint p) { mFrames[f][i] = p; }
+  int CurveCount(int f) const { return mCurveCount[f]; }
+  // Ends the cycle without calling the owner (the owner is going away).
+  void Detach() { mOwner = nullptr; }
+
+ protected:
+  void Execute() override;
+
+ private:
+  int Random(int lo, int hi);  // inclusive; an empty range gives lo
+  void DrawFrame(int f, TColor color, bool fresh);
+
+  TAnimatedPolygon* mOwner;
+  QImage* mCanvas = nullptr;
+  QSize mClip{50, 50};
+  TColor mLineColor = clRed, mBackColor = clBlack;
+  std::atomic<int> mDelay{100};
+  int mTrail = 1;
+  int mCopies = 1;
+  int mN = 3;
+  bool mBezier = false;
+  int mCurrent = 1, mPrevious = 1;
+  TPolyPoint mFrames[kFrames + 1][kMaxPoints + 1];
+  TPolyPoint mVel[kMaxPoints + 1];
+  TPolyPoint mCurve[kFrames + 1][kMaxCurve];
+  int mCurveCount[kFrames + 1] = {};
+  std::mt19937 mRandom;
+};
+
+class TAnimatedPolygon : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TAnimatedPolygon(QWidget* parent = nullptr);
+  ~TAnimatedPolygon() override;
+
+  TColor LineColor() const { return mLineColor; }
+  void SetLineColor(TColor c);
+  TColor BackColor() const { return mBackColor; }
+  void SetBackColor(TColor c);
+  int LineWidth() const { return mLineWidth; }  // 1..9
+  void SetLineWidth(int w);
+  int Velocity() const { return mVelocity; }  // 1..200
+  void SetVelocity(int v);
+  int Lines() const { return mLines; }  // trail length, 1..31
+  void SetLines(int n);
+  int Lates() const { return mLates; }  // number of vertices, 2..15
+  void SetLates(int n);
+  bool Bezier() const { return mBezier; }
+  void SetBezier(bool b);
+
+  bool Active() const { return mActive; }
+  void SetActive(bool on);
+
+  TPolyAnimatorThread* Animator() const { return mThread.get(); }
+  const QImage& Canvas() const { return mCanvas; }
+  // Frames drawn so far (tests wait on it).
+  int FrameCount() const { return mFrameCount; }
+  QSize sizeHint() const override { return {50, 50}; }
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+
+ private:
+  friend class TPolyAnimatorThread;
+  void Restart();
+  void Configure();
+  void ClearCanvas();
+  void FrameDrawn();
+
+  TColor mLineColor = clRed;
+  TColor mBackColor = clBlack;
+  int mLineWidth = 1;
+  int mVelocity = 100;
+  int mLines = 1;
+  int mLates = 3;
+  bool mBezier = false;
+  bool mActive = false;
+  QImage mCanvas;
+  int mFrameCount = 0;
+  std::unique_ptr<TPolyAnimatorThread> mThread;
+};

@@ -1,0 +1,127 @@
+// The animated polygon: property clamps, the animator's moves and bounces,
+// and a worker that never outlives the control.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "Polygon.h"
+#include "TestUtil.h"
+
+TEST(Polygon, PropertyClampsAndDelay) {
+  TAnimatedPolygon p;
+  EXPECT_EQ(p.LineColor(), clRed);
+  EXPECT_EQ(p.BackColor(), clBlack);
+  p.SetLates(20);
+  EXPECT_EQ(p.Lates(), 15);
+  p.SetLates(0);
+  EXPECT_EQ(p.Lates(), 2);
+  p.SetLines(0);
+  EXPECT_EQ(p.Lines(), 1);
+  p.SetLines(99);
+  EXPECT_EQ(p.Lines(), 31);
+  p.SetLineWidth(12);
+  EXPECT_EQ(p.LineWidth(), 9);
+  p.SetVelocity(200);
+  EXPECT_EQ(p.Animator()->Delay(), 0);
+  p.SetVelocity(1);
+  EXPECT_EQ(p.Animator()->Delay(), 199);
+  p.SetVelocity(-5);
+  EXPECT_EQ(p.Velocity(), 1);
+  // Settings do not start an inactive control.
+  EXPECT_FALSE(p.Active());
+  EXPECT_EQ(p.FrameCount(), 0);
+}
+
+TEST(Polygon, LatesReplacesAllButTheFirstVertex) {
+  TAnimatedPolygon p;
+  p.resize(200, 150);
+  p.SetLates(5);
+  TPolyAnimatorThread* a = p.Animator();
+  EXPECT_EQ(a->N(), 6);
+  const TPolyPoint first = a->Point(2, 1);
+  for (int tries = 0; tries < 5; ++tries) {
+    p.SetLates(tries % 2 ? 5 : 9);
+    EXPECT_EQ(a->Point(2, 1).X, first.X);
+    EXPECT_EQ(a->Point(2, 1).Y, first.Y);
+    for (int i = 2; i < a->N(); ++i) {
+      EXPECT_GE(a->Point(2, i).X, 1);
+      EXPECT_LE(a->Point(2, i).X, 198);
+      EXPECT_LE(a->Point(2, i).Y, 148);
+      EXPECT_LE(std::abs(a->Velocity(i).X), 5);
+    }
+    // The closing point repeats the first.
+    EXPECT_EQ(a->Point(2, a->N()).X, first.X);
+  }
+}
+
+TEST(Polygon, VerticesMoveBounceAndKeepStillAxes) {
+  TAnimatedPolygon p;
+  p.resize(100, 80);
+  p.SetLates(3);
+  TPolyAnimatorThread* a = p.Animator();
+  const int f = a->Current();
+  a->SetPoint(f, 1, {50, 40});
+  a->SetVelocity(1, {0, 3});
+  a->SetPoint(f, 2, {98, 40});
+  a->SetVelocity(2, {5, 0});
+  a->StepFrame();
+  EXPECT_EQ(a->Point(a->Current(), 1).Y, 43);
+  // Past the right edge: back to right - 2 with a leftward velocity within 3N.
+  EXPECT_EQ(a->Point(a->Current(), 2).X, 98);
+  EXPECT_LT(a->Velocity(2).X, 0);
+  EXPECT_GE(a->Velocity(2).X, -3 * a->N());
+  for (int i = 0; i < 500; ++i) {
+    a->StepFrame();
+    a->EraseOldFrame();
+    ASSERT_EQ(a->Point(a->Current(), 1).X, 50);  // no x velocity: never moves along x
+    ASSERT_GE(a->Point(a->Current(), 1).Y, 0);
+    ASSERT_LE(a->Point(a->Current(), 1).Y, 79);
+  }
+}
+
+TEST(Polygon, CurveAndTinyControls) {
+  TAnimatedPolygon p;
+  p.resize(60, 60);
+  p.SetBezier(true);
+  p.SetLates(4);
+  TPolyAnimatorThread* a = p.Animator();
+  a->StepFrame();
+  EXPECT_EQ(a->CurveCount(a->Current()), 3 * a->N() - 2);
+  // Width and height of 2 or less: valid random ranges, no crash.
+  TAnimatedPolygon tiny;
+  tiny.resize(2, 1);
+  tiny.SetLates(12);
+  for (int i = 0; i < 100; ++i) tiny.Animator()->StepFrame();
+  EXPECT_GE(tiny.Animator()->Point(tiny.Animator()->Current(), 3).X, 0);
+}
+
+TEST(Polygon, RunsDrawsAndDiesSafely) {
+  TAnimatedPolygon p;
+  p.resize(120, 90);
+  p.SetVelocity(190);
+  p.SetLines(4);
+  p.SetActive(true);
+  EXPECT_TRUE(WaitUntil([&] { return p.FrameCount() > 10; }, 3000));
+  int red = 0;
+  const QImage img = p.Canvas();
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x) red += PixelAt(img, x, y) == clRed;
+  EXPECT_GT(red, 5);
+  p.SetActive(false);
+  QCoreApplication::processEvents();
+  const int frames = p.FrameCount();
+  WaitUntil([] { return false; }, 100);
+  EXPECT_LE(p.FrameCount(), frames + 1);
+  // Destroyed while running, over and over (run under AddressSanitizer too).
+  QElapsedTimer t;
+  t.start();
+  for (int i = 0; i < 20; ++i) {
+    auto* q = new TAnimatedPolygon;
+    q->resize(50, 50);
+    q->SetVelocity(200);
+    q->SetActive(true);
+    WaitUntil([&] { return q->FrameCount() > i % 3; }, 500);
+    delete q;
+  }
+  EXPECT_LT(t.elapsed(), 10000);
+}
