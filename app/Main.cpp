@@ -30,7 +30,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   layout->addWidget(MdiArea, 1);
   setCentralWidget(central);
-  statusBar()->setSizeGripEnabled(true);
+  statusBar();  // the long parts of hints show here
 
   for (const TLauncher& l : Launchers()) {
     auto* b = new TShineButton(Panel1);

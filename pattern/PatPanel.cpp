@@ -63,11 +63,12 @@ void TPatternHolder::SetSubstColor(TColor c) {
   emit Changed();
 }
 
-bool TPatternHolder::Active() const { return mEnabled && !mSwitchedOff && !mTiled.isNull(); }
+bool TPatternHolder::Active() const { return mEnabled && !mSwitchedOff && !mWorking.isNull(); }
 
 void TPatternHolder::BuildWorking() {
   if (!mEnabled) return;
   mWorking = mPattern.Image().convertToFormat(QImage::Format_RGB32);
+  mTile = QBrush(mWorking);
   if (mColor == clNone || mSubstColor == clNone || mWorking.isNull()) return;
   const unsigned from = ToQRgb(ColorToRGB(mSubstColor)) & 0xFFFFFF;
   const unsigned to = ToQRgb(ColorToRGB(mColor));
@@ -76,12 +77,21 @@ void TPatternHolder::BuildWorking() {
     for (int x = 0; x < mWorking.width(); ++x)
       if ((line[x] & 0xFFFFFF) == from) line[x] = to;
   }
+  mTile = QBrush(mWorking);
 }
 
 void TPatternHolder::BuildTiled(bool force) {
   if (!mEnabled || mWorking.isNull() || mWorking.width() == 0 || mWorking.height() == 0) return;
+  if (force || mTiled.isNull() || mTiled.width() < ScreenSize().width()) {
+    mTiledWanted = true;
+    mTiled = QImage();
+  }
+}
+
+const QImage& TPatternHolder::Tiled() {
+  if (!mTiledWanted || mWorking.isNull()) return mTiled;
+  mTiledWanted = false;
   const QSize screen = ScreenSize();
-  if (!force && !mTiled.isNull() && mTiled.width() >= screen.width()) return;
   const int w = mWorking.width(), h = mWorking.height();
   // At least one whole tile beyond the screen, so that an anchor taken modulo
   // the tile always has a full screen of pattern after it.
@@ -95,6 +105,7 @@ void TPatternHolder::BuildTiled(bool force) {
   for (int y = h; y < th; y *= 2) p.drawImage(QPoint(0, y), tiled, QRect(0, 0, tw, std::min(y, th - y)));
   p.end();
   mTiled = tiled;
+  return mTiled;
 }
 
 QPoint TPatternHolder::AnchorOf(const QWidget* control) const {
@@ -108,28 +119,24 @@ QPoint TPatternHolder::AnchorOf(const QWidget* control) const {
   return control->mapToGlobal(QPoint(0, 0)) - form->mapToGlobal(QPoint(0, 0));
 }
 
-void TPatternHolder::DrawWrapped(TCanvas& canvas, const TRect& dest, int srcX, int srcY) {
+// Fills dest with the tiling as it stands at (srcX, srcY): the same pixels a
+// copy out of the screen-sized tiling gives, with no size limit and no copy.
+void TPatternHolder::FillAnchored(TCanvas& canvas, const TRect& dest, int srcX, int srcY) {
+  QPainter* p = canvas.Painter();
+  if (!p) return;
   const int w = mWorking.width(), h = mWorking.height();
-  // The tiling repeats every tile, so the anchor may be taken modulo the tile.
-  srcX %= w;
-  if (srcX < 0) srcX += w;
-  srcY %= h;
-  if (srcY < 0) srcY += h;
-  const int maxW = mTiled.width() - w, maxH = mTiled.height() - h;  // a whole tiling beyond any anchor
-  for (int y = dest.Top; y < dest.Bottom; y += maxH) {
-    const int ch = std::min(maxH, dest.Bottom - y);
-    for (int x = dest.Left; x < dest.Right; x += maxW) {
-      const int cw = std::min(maxW, dest.Right - x);
-      const int sx = (srcX + (x - dest.Left)) % w, sy = (srcY + (y - dest.Top)) % h;
-      canvas.CopyRect(Bounds(x, y, cw, ch), mTiled, Bounds(sx, sy, cw, ch));
-    }
-  }
+  int ox = (dest.Left - srcX) % w, oy = (dest.Top - srcY) % h;
+  p->save();
+  p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p->setBrushOrigin(ox, oy);
+  p->fillRect(dest.ToQRect(), mTile);
+  p->restore();
 }
 
 void TPatternHolder::PaintControl(const QWidget* control, TCanvas& canvas, const TRect& r) {
   if (!Active() || r.IsEmpty()) return;
   const QPoint a = AnchorOf(control);
-  DrawWrapped(canvas, r, a.x() + r.Left, a.y() + r.Top);
+  FillAnchored(canvas, r, a.x() + r.Left, a.y() + r.Top);
 }
 
 void TPatternHolder::PaintDC(const QWidget* control, TCanvas& canvas, int x, int y, int w, int h) {
@@ -138,7 +145,7 @@ void TPatternHolder::PaintDC(const QWidget* control, TCanvas& canvas, int x, int
 
 void TPatternHolder::PaintClient(TCanvas& canvas, const TRect& r) {
   if (!Active() || r.IsEmpty()) return;
-  DrawWrapped(canvas, r, r.Left, r.Top);
+  FillAnchored(canvas, r, r.Left, r.Top);
 }
 
 // ---- TPatternPanel ---------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QBrush>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -37,11 +38,13 @@ class TPatternHolder : public QObject {
   QString PatternPath() const { return mPatternPath; }
   void SetPatternPath(const QString& p) { mPatternPath = p; }
 
-  // Painting possible: enabled and a tiling exists.
+  // Painting possible: enabled, not switched off, with a pattern.
   bool Active() const;
   bool SwitchedOff() const { return mSwitchedOff; }
   const QImage& Working() const { return mWorking; }
-  const QImage& Tiled() const { return mTiled; }
+  // The screen-sized tiling; made on first use, since painting itself fills
+  // straight from the tile with the same anchor.
+  const QImage& Tiled();
 
   void BuildWorking();
   void BuildTiled(bool force);
@@ -59,7 +62,7 @@ class TPatternHolder : public QObject {
 
  private:
   QPoint AnchorOf(const QWidget* control) const;
-  void DrawWrapped(TCanvas& canvas, const TRect& dest, int srcX, int srcY);
+  void FillAnchored(TCanvas& canvas, const TRect& dest, int srcX, int srcY);
 
   bool mEnabled = true;
   bool mSwitchedOff = false;
@@ -68,7 +71,9 @@ class TPatternHolder : public QObject {
   TColor mSubstColor = clNone;
   QString mPatternPath;
   QImage mWorking;
+  QBrush mTile;  // the working pattern as a texture
   QImage mTiled;
+  bool mTiledWanted = false;
 };
 
 using TPatternPanelPaint = std::function<void(TObject* sender, TCanvas& canvas)>;

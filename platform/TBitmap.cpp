@@ -1,6 +1,7 @@
 #include "TBitmap.h"
 
 #include <QFile>
+#include <QHash>
 #include <QPainter>
 
 #include "TResources.h"
@@ -114,12 +115,22 @@ const QImage& TBitmap::KeyedImage() const {
   if (src.isNull()) {
     mKeyed = QImage();
   } else {
-    mKeyed = src.convertToFormat(QImage::Format_ARGB32);
     const unsigned key = ToQRgb(ColorToRGB(TransparentColor())) & 0xFFFFFF;
-    for (int y = 0; y < mKeyed.height(); ++y) {
-      auto* line = reinterpret_cast<QRgb*>(mKeyed.scanLine(y));
-      for (int x = 0; x < mKeyed.width(); ++x)
-        if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+    // Pictures shared from resources are keyed once for all their users.
+    thread_local QHash<QPair<qint64, unsigned>, QImage> shared;
+    const auto id = qMakePair(src.cacheKey(), key);
+    auto it = shared.constFind(id);
+    if (it != shared.constEnd()) {
+      mKeyed = *it;
+    } else {
+      mKeyed = src.convertToFormat(QImage::Format_ARGB32);
+      for (int y = 0; y < mKeyed.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(mKeyed.scanLine(y));
+        for (int x = 0; x < mKeyed.width(); ++x)
+          if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+      }
+      if (shared.size() > 64) shared.clear();
+      shared.insert(id, mKeyed);
     }
   }
   mKeyedValid = true;

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QHash>
 #include <QPicture>
+#include <QStaticText>
 #include <cmath>
 
 #include "TBitmap.h"
@@ -40,6 +42,44 @@ double AngleOf(double cx, double cy, double px, double py) {
 }
 
 }  // namespace
+
+struct TTextCacheEntry {
+  QStaticText Static;
+  int Width = 0;
+  int Height = 0;
+  int Ascent = 0;
+};
+
+namespace {
+// Bounded: a flood of distinct strings (a spreadsheet scrolling through
+// numbers) must not grow it without end.
+constexpr int kTextCacheLimit = 4096;
+QHash<QString, TTextCacheEntry>& TextCache() {
+  thread_local QHash<QString, TTextCacheEntry> cache;
+  return cache;
+}
+}  // namespace
+
+const TTextCacheEntry& TCanvas::Shaped(const QString& text) {
+  const QFont& f = CachedFont();
+  QString key;
+  key.reserve(mQFontKey.size() + 1 + text.size());
+  key.append(mQFontKey).append(QChar(0x1F)).append(text);
+  auto& cache = TextCache();
+  auto it = cache.find(key);
+  if (it != cache.end()) return *it;
+  if (cache.size() >= kTextCacheLimit) cache.clear();
+  TTextCacheEntry e;
+  QFontMetrics fm(f);
+  e.Width = fm.horizontalAdvance(text);
+  e.Height = fm.height();
+  e.Ascent = fm.ascent();
+  e.Static.setText(text);
+  e.Static.setTextFormat(Qt::PlainText);
+  e.Static.setPerformanceHint(QStaticText::AggressiveCaching);
+  e.Static.prepare(QTransform(), f);
+  return *cache.insert(key, e);
+}
 
 TCanvas::TCanvas(QPaintDevice* device) : mDevice(device) {
   mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; };
@@ -98,6 +138,7 @@ QColor TCanvas::Q(TColor c) const { return mHasPalette ? ToQColor(c, mPalette) :
 const QFont& TCanvas::CachedFont() {
   if (mFontDirty) {
     mQFont = mFont.ToQFont();
+    mQFontKey = mFont.Key();
     mFontDirty = false;
   }
   return mQFont;
@@ -377,25 +418,22 @@ void TCanvas::SetPixel(int x, int y, TColor c) {
 
 // ---- text --------------------------------------------------------------------
 
-int TCanvas::TextWidth(const QString& text) { return QFontMetrics(CachedFont()).horizontalAdvance(text); }
-int TCanvas::TextHeight(const QString& text) {
-  (void)text;
-  return QFontMetrics(CachedFont()).height();
-}
+int TCanvas::TextWidth(const QString& text) { return Shaped(text).Width; }
+int TCanvas::TextHeight(const QString& text) { return Shaped(text).Height; }
 QSize TCanvas::TextExtent(const QString& text) {
-  QFontMetrics fm(CachedFont());
-  return QSize(fm.horizontalAdvance(text), fm.height());
+  const TTextCacheEntry& e = Shaped(text);
+  return QSize(e.Width, e.Height);
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
   QPainter* p = Begin();
-  const QFont& f = CachedFont();
-  QFontMetrics fm(f);
-  const int w = fm.horizontalAdvance(text), h = fm.height();
+  const TTextCacheEntry& shaped = Shaped(text);
+  const int w = shaped.Width, h = shaped.Height;
   if (!p) {
     mPenPos = TPoint(x + w, y);
     return;
   }
+  const QFont& f = CachedFont();
   p->setFont(f);
   const int angle = mFont.Orientation();
   if (angle != 0) {
@@ -404,7 +442,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     p->rotate(-angle / 10.0);
     if (mBrush.Style() != bsClear && mBrush.Color() != clNone) p->fillRect(QRect(0, 0, w, h), Q(mBrush.Color()));
     ApplyPen(*p, true);
-    p->drawText(0, fm.ascent(), text);
+    p->drawText(0, shaped.Ascent, text);
     p->restore();
     const double rad = angle / 10.0 * M_PI / 180.0;
     mPenPos = TPoint(x + int(std::lround(w * std::cos(rad))), y - int(std::lround(w * std::sin(rad))));
@@ -415,7 +453,10 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     p->fillRect(QRect(x, y, w, h), Q(mBrush.Color()));
   }
   ApplyPen(*p, true);
-  p->drawText(x, y + fm.ascent(), text);
+  if (p->transform().type() == QTransform::TxNone)
+    p->drawStaticText(x, y, shaped.Static);
+  else
+    p->drawText(x, y + shaped.Ascent, text);
   mPenPos = TPoint(x + w, y);
 }
 

@@ -134,7 +134,11 @@ class TCanvas {
   // directly (a bitmap drops caches derived from its image).
   std::function<void()> mOnDeviceWrite;
   const QFont& CachedFont();
+  // Laid-out text of the current font, shared by all canvases: captions and
+  // labels are measured and drawn again and again with the same few fonts.
+  const struct TTextCacheEntry& Shaped(const QString& text);
   QFont mQFont;
+  QString mQFontKey;
   bool mFontDirty = true;
   QPaintDevice* mDevice = nullptr;
   QPainter* mPainter = nullptr;

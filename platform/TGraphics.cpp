@@ -214,7 +214,27 @@ bool TFont::operator==(const TFont& o) const {
          mPitch == o.mPitch && mCharset == o.mCharset && mOrientation == o.mOrientation;
 }
 
+QString TFont::Key() const {
+  return QStringLiteral("%1|%2|%3|%4").arg(mName).arg(mHeight).arg(mStyle).arg(int(mPitch));
+}
+
+namespace {
+QFont MakeQFont(const QString& name, int height, TFontStyles style, TFontPitch pitch);
+}
+
 QFont TFont::ToQFont() const {
+  thread_local QHash<QString, QFont> cache;
+  const QString key = Key();
+  auto it = cache.constFind(key);
+  if (it != cache.constEnd()) return *it;
+  if (cache.size() > 256) cache.clear();
+  QFont f = MakeQFont(mName, mHeight, mStyle, mPitch);
+  cache.insert(key, f);
+  return f;
+}
+
+namespace {
+QFont MakeQFont(const QString& mName, int mHeight, TFontStyles mStyle, TFontPitch mPitch) {
   InstallFontSubstitutes();
   QFont f(MapFamily(mName));
   f.setStyleStrategy(QFont::NoAntialias);
@@ -236,6 +256,7 @@ QFont TFont::ToQFont() const {
   }
   return f;
 }
+}  // namespace
 
 void TFont::AssignQFont(const QFont& f) {
   TFont t(*this);

@@ -117,8 +117,11 @@ class TFont : public TGraphicsObject {
   void Assign(const TFont& other);
   bool operator==(const TFont& o) const;
 
-  // Qt font with the name mapped to an installed family and the height in pixels.
+  // Qt font with the name mapped to an installed family and the height in
+  // pixels (conversions are cached: the same few fonts recur everywhere).
   QFont ToQFont() const;
+  // A short text that differs for fonts that draw differently (not colour).
+  QString Key() const;
   // Reads a QFont back (pixel or point size).
   void AssignQFont(const QFont& f);
 

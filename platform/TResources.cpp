@@ -1,6 +1,8 @@
 #include "TResources.h"
 
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QTextStream>
 
 #include "TExceptions.h"
@@ -18,10 +20,17 @@ QString FindPicture(const QString& name) {
 bool HasResourcePicture(const QString& name) { return !FindPicture(name).isEmpty(); }
 
 QImage LoadResourcePicture(const QString& name) {
+  // Resources never change: decode each once (QImage copies share the data).
+  static QHash<QString, QImage> cache;
+  static QMutex mutex;
+  QMutexLocker lock(&mutex);
+  auto it = cache.constFind(name);
+  if (it != cache.constEnd()) return *it;
   const QString path = FindPicture(name);
   QImage img;
   if (path.isEmpty() || !img.load(path) || img.isNull())
     throw EResNotFound(QStringLiteral("Resource picture \"%1\" not found").arg(name));
+  cache.insert(name, img);
   return img;
 }
 
