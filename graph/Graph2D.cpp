@@ -134,7 +134,10 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
   if (own) mPlotRect = p;
   const TColor background = c.Brush().Color();
   c.Brush().SetStyle(bsSolid);
-  c.FillRect(rect);
+  // The margins are filled after the series anyway: the background goes
+  // under the plot only, so no pixel is filled twice.
+  const TRect under = IntersectRect(p, rect);
+  c.FillRect(under.IsEmpty() ? rect : under);
   mGrid->SetLabelFont(&mLabels->Font());
   mDrawer->SetFont(&mFont);
   if (!mGrid->StayOnTop()) guarded([&] { mGrid->Draw(c, mRange, mono, p); });
@@ -143,10 +146,11 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
   // The margins hide whatever the series drew outside the plot.
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(background);
-  const TRect margins[] = {TRect(rect.Left, rect.Top, rect.Right, p.Top),
-                           TRect(rect.Left, rect.Top, p.Left, rect.Bottom),
-                           TRect(p.Right, rect.Top, rect.Right, rect.Bottom),
-                           TRect(rect.Left, p.Bottom, rect.Right, rect.Bottom)};
+  const int midTop = std::max(p.Top, rect.Top), midBottom = std::min(p.Bottom, rect.Bottom);
+  const TRect margins[] = {TRect(rect.Left, rect.Top, rect.Right, std::min(p.Top, rect.Bottom)),
+                           TRect(rect.Left, midTop, std::min(p.Left, rect.Right), midBottom),
+                           TRect(std::max(p.Right, rect.Left), midTop, rect.Right, midBottom),
+                           TRect(rect.Left, std::max(p.Bottom, rect.Top), rect.Right, rect.Bottom)};
   for (const TRect& m : margins)
     if (!m.IsEmpty()) c.FillRect(m);
   guarded([&] { mGrid->DrawBorder(c, mRange, mono, p); });

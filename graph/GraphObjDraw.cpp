@@ -3,10 +3,12 @@
 #include <QDate>
 #include <QFontMetrics>
 #include <QLocale>
+#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
 #include "GraphObj.h"
+#include "GraphRaster.h"
 #include "TDateTime.h"
 
 namespace {
@@ -407,20 +409,32 @@ void TGraphGrid::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, cons
   canvas.Pen().SetMode(pmCopy);
   if (mono) canvas.Pen().SetColor(clBlack);
   canvas.Brush().SetStyle(bsClear);
+  // Thin dotted or solid lines straight into the pixels when the canvas is
+  // an image: the dots of the canvas' pen (one on, two off), end excluded.
+  TRaster raster;
+  const bool fast = mPen.Width() <= 1 && (mPen.Style() == psDot || mPen.Style() == psSolid) &&
+                    raster.Open(canvas.Painter(), ToQColor(ColorToRGB(canvas.Pen().Color())));
+  const int period = mPen.Style() == psDot ? 3 : 1;
+  auto line = [&](int x0, int y0, int x1, int y1) {
+    if (fast && (x0 == x1 || y0 == y1)) {
+      const int n = std::abs(x1 - x0) + std::abs(y1 - y0);
+      const int sx = x1 > x0 ? 1 : (x1 < x0 ? -1 : 0), sy = y1 > y0 ? 1 : (y1 < y0 ? -1 : 0);
+      for (int k = 0; k < n; k += period) raster.Pixel(x0 + k * sx, y0 + k * sy);
+      return;
+    }
+    canvas.MoveTo(x0, y0);
+    canvas.LineTo(x1, y1);
+  };
   if (mAStyle == ggsVertical || mAStyle == ggsBoth) {
     const int y0 = YToPixel(range.YMin), y1 = YToPixel(range.YMax);
-    for (double x : GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, 10)) {
-      canvas.MoveTo(XToPixel(x), y0);
-      canvas.LineTo(XToPixel(x), y1);
-    }
+    for (double x : GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, 10))
+      line(XToPixel(x), y0, XToPixel(x), y1);
   }
   if (mAStyle == ggsHorizontal || mAStyle == ggsBoth) {
     const int fh = mLabelFont ? FontPixelHeight(*mLabelFont) : 10;
     const int x0 = XToPixel(range.XMin), x1 = XToPixel(range.XMax);
-    for (double y : GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh)) {
-      canvas.MoveTo(x0, YToPixel(y));
-      canvas.LineTo(x1, YToPixel(y));
-    }
+    for (double y : GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh))
+      line(x0, YToPixel(y), x1, YToPixel(y));
   }
   Border(canvas, mono, p);
   if (mAxis == ggaVertical || mAxis == ggaBoth) {

@@ -10,15 +10,19 @@
 #include <QFontMetrics>
 #include <QLine>
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <limits>
 
 #include "GraphObj.h"
+#include "GraphRaster.h"
 
 namespace {
 
 constexpr int kBatch = 8192;
 
-// Liang-Barsky: clips the segment to [l, r] x [t, b]; false when nothing is left.
+// Liang-Barsky: clips the segment to [l, r] x [t, b]; false when nothing is
+// left. An end that was inside comes back bit-for-bit unchanged.
 bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, double t, double r, double b) {
   double u0 = 0, u1 = 1;
   const double dx = x1 - x0, dy = y1 - y0;
@@ -35,37 +39,75 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double l, doubl
     return true;
   };
   if (!edge(-dx, x0 - l) || !edge(dx, r - x0) || !edge(-dy, y0 - t) || !edge(dy, b - y0)) return false;
-  const double nx0 = x0 + u0 * dx, ny0 = y0 + u0 * dy;
-  x1 = x0 + u1 * dx;
-  y1 = y0 + u1 * dy;
-  x0 = nx0;
-  y0 = ny0;
+  if (u1 < 1) {
+    x1 = x0 + u1 * dx;
+    y1 = y0 + u1 * dy;
+  }
+  if (u0 > 0) {
+    x0 = x0 + u0 * dx;
+    y0 = y0 + u0 * dy;
+  }
   return true;
+}
+
+inline int Round(double v) { return int(std::lrint(v)); }
+
+struct TColumnRun {
+  double Lo, Hi, Last;
+  int Next;
+};
+
+// The values of the points from i on whose X lies below `limit`: lowest,
+// highest and last finite one. Kept apart so that the running values stay
+// in registers; this loop is where dense lines spend their time.
+__attribute__((noinline)) TColumnRun ReduceColumn(const TGraphPointObj* d, int i, int end, double limit, double y) {
+  double lo = y, hi = y, last = y;
+  for (; i < end; ++i) {
+    if (!(d[i].X < limit)) break;
+    const double v = d[i].Y;
+    if (std::fabs(v) <= std::numeric_limits<double>::max()) {
+      lo = v < lo ? v : lo;
+      hi = v > hi ? v : hi;
+      last = v;
+    }
+  }
+  return TColumnRun{lo, hi, last, i};
 }
 
 // Collects clipped segments into polylines, keeping per pixel column only the
 // first, lowest, highest and last row: the pixels covered stay the same.
 class TColumnPolyline {
  public:
-  explicit TColumnPolyline(QPainter* p) : mPainter(p) { mPts.reserve(kBatch + 8); }
+  TColumnPolyline(QPainter* p, TRaster* raster) : mPainter(p), mRaster(raster) { mPts.reserve(kBatch + 8); }
   ~TColumnPolyline() { Break(); }
 
+  bool IsAt(int x, int y) const { return mOpen && x == mCurX && y == mCurY; }
+  void Start(int x, int y) {
+    Break();
+    mOpen = true;
+    StartColumn(x, y);
+  }
   void Segment(int ax, int ay, int bx, int by) {
-    if (!mOpen || ax != mCurX || ay != mCurY) {
-      Break();
-      mOpen = true;
-      StartColumn(ax, ay);
-    }
+    if (!IsAt(ax, ay)) Start(ax, ay);
     Add(bx, by);
   }
-
+  // Continues the open polyline to (x, y).
+  void Add(int x, int y) {
+    mCurX = x;
+    mCurY = y;
+    if (x == mColX) {
+      if (y < mMin) mMin = y;
+      if (y > mMax) mMax = y;
+      mLast = y;
+      return;
+    }
+    FlushColumn();
+    StartColumn(x, y);
+  }
   void Break() {
     if (!mOpen) return;
     FlushColumn();
-    if (mPts.size() >= 2)
-      mPainter->drawPolyline(mPts.data(), int(mPts.size()));
-    else if (mPts.size() == 1)
-      mPainter->drawPoint(mPts[0]);
+    Emit();
     mPts.clear();
     mOpen = false;
   }
@@ -77,21 +119,19 @@ class TColumnPolyline {
     mCurX = x;
     mCurY = y;
   }
-  void Add(int x, int y) {
-    mCurX = x;
-    mCurY = y;
-    if (x == mColX) {
-      mMin = std::min(mMin, y);
-      mMax = std::max(mMax, y);
-      mLast = y;
-      return;
-    }
-    FlushColumn();
-    StartColumn(x, y);
-  }
   void Push(int x, int y) {
     if (!mPts.empty() && mPts.back().x() == x && mPts.back().y() == y) return;
     mPts.emplace_back(x, y);
+  }
+  void Emit() {
+    const int n = int(mPts.size());
+    if (n == 0) return;
+    if (mRaster)
+      mRaster->Polyline(mPts.data(), n);
+    else if (n >= 2)
+      mPainter->drawPolyline(mPts.data(), n);
+    else
+      mPainter->drawPoint(mPts[0]);
   }
   void FlushColumn() {
     Push(mColX, mFirst);
@@ -99,7 +139,7 @@ class TColumnPolyline {
     Push(mColX, mMax);
     Push(mColX, mLast);
     if (mPts.size() >= size_t(kBatch)) {
-      mPainter->drawPolyline(mPts.data(), int(mPts.size()));
+      Emit();
       const QPoint last = mPts.back();
       mPts.clear();
       mPts.push_back(last);
@@ -107,6 +147,7 @@ class TColumnPolyline {
   }
 
   QPainter* mPainter;
+  TRaster* mRaster;
   std::vector<QPoint> mPts;
   bool mOpen = false;
   int mColX = 0, mFirst = 0, mMin = 0, mMax = 0, mLast = 0, mCurX = 0, mCurY = 0;
@@ -209,8 +250,11 @@ void TGraphDrawer::DrawLines(TCanvas& canvas, TPointSerie& s, bool mono, const T
   if (!p) return;
   TPainterState state(p);
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p->setPen(SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth()));
+  const QPen pen = SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth());
+  p->setPen(pen);
   p->setBrush(Qt::NoBrush);
+  TRaster raster;
+  const bool direct = s.PenWidth() <= 1 && raster.Open(p, pen.color());
 
   double xlo, xhi, dummy;
   PixelToData(r.Left, 0, xlo, dummy);
@@ -221,32 +265,67 @@ void TGraphDrawer::DrawLines(TCanvas& canvas, TPointSerie& s, bool mono, const T
   const double kx = 1.0 / mXScale, ky = 1.0 / mYScale;
   const double ox = mPixLeft - mXMin * kx, oy = mPixBottom - 1 + mYMin * ky;
   const double L = r.Left, R = r.Right, T = r.Top, B = r.Bottom - 1;
+  auto cx = [&](double v) { return std::clamp(Round(v), r.Left, r.Right); };
+  auto cy = [&](double v) { return std::clamp(Round(v), r.Top, r.Bottom - 1); };
   const TGraphPointObj* d = s.PointData().data();
-  TColumnPolyline line(p);
-  bool havePrev = false;
+  TColumnPolyline line(p, direct ? &raster : nullptr);
+  bool havePrev = false, prevIn = false;
   double qx = 0, qy = 0;
-  for (int i = first; i < last; ++i) {
-    const double y = d[i].Y;
-    if (!std::isfinite(y)) continue;  // a pole of a function: left out
-    const double px = d[i].X * kx + ox, py = oy - y * ky;
-    if (!std::isfinite(px) || !std::isfinite(py)) continue;
-    if (havePrev) {
-      if (qx >= L && qx <= R && px >= L && px <= R && qy >= T && qy <= B && py >= T && py <= B) {
-        line.Segment(int(std::lrint(qx)), int(std::lrint(qy)), int(std::lrint(px)), int(std::lrint(py)));
-      } else {
-        double ax = qx, ay = qy, bx = px, by = py;
-        if (ClipSegment(ax, ay, bx, by, L, T, R, B)) {
-          auto cx = [&](double v) { return int(std::clamp(std::lrint(v), long(r.Left), long(r.Right))); };
-          auto cy = [&](double v) { return int(std::clamp(std::lrint(v), long(r.Top), long(r.Bottom - 1))); };
-          line.Segment(cx(ax), cy(ay), cx(bx), cy(by));
-        } else {
-          line.Break();
-        }
-      }
+  // Takes the polyline on to the pixel position (px, py).
+  auto feed = [&](double px, double py) {
+    const bool in = px >= L && px <= R && py >= T && py <= B;
+    if (in && prevIn) {
+      line.Add(Round(px), Round(py));  // the common case: no clipping
+    } else if (!std::isfinite(px) || !std::isfinite(py)) {
+      line.Break();
+      havePrev = prevIn = false;
+      return;
+    } else if (havePrev) {
+      // An end outside the plot: the part inside is kept, with its slope.
+      double ax = qx, ay = qy, bx = px, by = py;
+      if (ClipSegment(ax, ay, bx, by, L, T, R, B))
+        line.Segment(cx(ax), cy(ay), cx(bx), cy(by));
+      else
+        line.Break();
+    } else if (in) {
+      line.Start(Round(px), Round(py));
     }
     qx = px;
     qy = py;
+    prevIn = in;
     havePrev = true;
+  };
+  auto finite = [](double v) { return std::fabs(v) <= std::numeric_limits<double>::max(); };
+  int i = first;
+  while (i < last) {
+    double y = d[i].Y;
+    if (!finite(y)) {  // a pole of a function: left out
+      ++i;
+      continue;
+    }
+    const double px = d[i].X * kx + ox;
+    if (!(kx > 0 && px >= L && px <= R)) {
+      feed(px, oy - y * ky);
+      ++i;
+      continue;
+    }
+    // All the points of one pixel column are reduced in data space first:
+    // a tight pass that keeps only the first, lowest, highest and last value.
+    const int c = Round(px);
+    const double limit = (c + 0.5 - ox) / kx;
+    const double y0 = y;
+    const TColumnRun run = ReduceColumn(d, i + 1, last, limit, y0);
+    i = run.Next;
+    const double lo = run.Lo, hi = run.Hi;
+    y = run.Last;
+    const double colX = c;
+    feed(colX, oy - y0 * ky);
+    if (lo != y0 || hi != y0 || y != y0) {
+      // Pixel rows grow downwards: the highest value is the topmost row.
+      feed(colX, oy - hi * ky);
+      feed(colX, oy - lo * ky);
+      feed(colX, oy - y * ky);
+    }
   }
 }
 
@@ -255,7 +334,10 @@ void TGraphDrawer::DrawPoints(TCanvas& canvas, TPointSerie& s, bool mono, const 
   if (!p) return;
   TPainterState state(p);
   p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p->setPen(SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth()));
+  const QPen pen = SeriePen(mono ? clBlack : ColorToRGB(s.Color()), s.PenWidth());
+  p->setPen(pen);
+  TRaster raster;
+  const bool direct = s.PenWidth() <= 1 && raster.Open(p, pen.color());
 
   double xlo, xhi, dummy;
   PixelToData(r.Left, 0, xlo, dummy);
@@ -282,6 +364,10 @@ void TGraphDrawer::DrawPoints(TCanvas& canvas, TPointSerie& s, bool mono, const 
     const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
     if (word & mask) continue;
     word |= mask;
+    if (direct) {
+      raster.Pixel(ix, iy);
+      continue;
+    }
     pts.emplace_back(ix, iy);
     if (pts.size() >= size_t(kBatch)) {
       p->drawPoints(pts.data(), int(pts.size()));
@@ -330,6 +416,60 @@ void TGraphDrawer::DrawFill(TCanvas& canvas, TPointSerie& s, bool mono, const TR
   if (!lines.empty()) p->drawLines(lines.data(), int(lines.size()));
 }
 
+// Bars crowd one another when there are more of them than pixels: painting
+// them back to front and skipping the rows a later bar already covers
+// writes every pixel once. A bar's rows always reach the base line, so what
+// is covered in a column stays one interval.
+static void DrawBarsDirect(const TGraphDrawObject& m, TRaster& raster, const TPointSerie& s, bool mono,
+                           const TRect& r, int hw, int oy) {
+  int first, last;
+  s.PageBars(first, last);
+  const int w = r.Right - r.Left;
+  std::vector<int> lo(size_t(w), INT_MAX), hi(size_t(w), INT_MIN);
+  const QRgb black = qRgb(0, 0, 0);
+  const auto& bars = s.TaskData();
+  for (int i = last - 1; i >= first; --i) {
+    const auto& b = bars[size_t(i)];
+    if (!std::isfinite(b.X1) || !std::isfinite(b.Y)) continue;
+    const int x = m.XToPixel(b.X1), y = m.YToPixel(b.Y) - 1;
+    const int t = std::min(oy, y), bt = std::max(oy, y) - 1;  // rows t..bt
+    if (bt < t) continue;
+    const int c0 = std::max(x - hw, r.Left), c1 = std::min(x + hw - 1, r.Right - 1);
+    const int rt = std::max(t, r.Top), rb = std::min(bt, r.Bottom - 1);
+    if (c0 > c1 || rt > rb) continue;
+    const QRgb fill = mono ? black : ToQColor(ColorToRGB(b.Color)).rgba();
+    for (int c = c0; c <= c1; ++c) {
+      const size_t k = size_t(c - r.Left);
+      const bool edge = c == x - hw || c == x + hw - 1;
+      auto paint = [&](int a, int z) {
+        if (a > z) return;
+        if (edge) {
+          raster.SetColor(black);
+          raster.VSpan(c, a, z);
+          return;
+        }
+        raster.SetColor(black);
+        if (a == t) raster.Pixel(c, a++);
+        if (z == bt && z >= a) raster.Pixel(c, z--);
+        if (a <= z) {
+          raster.SetColor(fill);
+          raster.VSpan(c, a, z);
+        }
+      };
+      if (lo[k] > hi[k]) {
+        paint(rt, rb);
+        lo[k] = rt;
+        hi[k] = rb;
+        continue;
+      }
+      paint(rt, std::min(rb, lo[k] - 1));
+      paint(std::max(rt, hi[k] + 1), rb);
+      lo[k] = std::min(lo[k], rt);
+      hi[k] = std::max(hi[k], rb);
+    }
+  }
+}
+
 void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
   int first, last;
   s.PageBars(first, last);
@@ -341,7 +481,14 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
   const auto& bars = s.TaskData();
   const int pw = std::max(1, s.PenWidth());
 
-  if (QPainter* p = canvas.Painter()) {
+  QPainter* painter = canvas.Painter();
+  TRaster raster;
+  bool direct = pw <= 1 && raster.Open(painter, QColor(Qt::black));
+  for (int i = first; direct && i < last; ++i)
+    if (!mono && ToQColor(bars[size_t(i)].Color).alpha() != 255) direct = false;
+  if (direct) {
+    DrawBarsDirect(*this, raster, s, mono, r, hw, oy);
+  } else if (QPainter* p = painter) {
     TPainterState state(p);
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
     p->setClipRect(r.ToQRect(), Qt::IntersectClip);
