@@ -1,0 +1,18 @@
+#!/bin/sh
+# Builds the model-reader fuzz target with clang (libFuzzer, ASan, UBSan) and
+# runs it for the given number of seconds (default 60). New inputs go to
+# corpus/; crashes to crashes/, which the test suite replays.
+set -eu
+SECONDS_TO_RUN=${1:-60}
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+OUT=${FUZZ_BUILD_DIR:-$ROOT/build-fuzz-space3d}
+mkdir -p "$OUT" "$HERE/corpus" "$HERE/crashes"
+clang++ -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+  -I"$ROOT/space3d" -I"$ROOT/platform" $(pkg-config --cflags Qt6Core Qt6Gui) \
+  "$HERE/FuzzLoader3D.cpp" "$ROOT/space3d/DtType3D.cpp" "$ROOT/space3d/Engine3D.cpp" "$ROOT/space3d/Loader3D.cpp" \
+  $(pkg-config --libs Qt6Core Qt6Gui) -o "$OUT/fuzz-loader3d"
+EXTRA=""
+[ -d /usr/share/assimp/models/3DS ] && EXTRA=/usr/share/assimp/models/3DS
+"$OUT/fuzz-loader3d" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -timeout=5 -rss_limit_mb=2048 \
+  -artifact_prefix="$HERE/crashes/" -print_final_stats=1 "$HERE/corpus" $EXTRA
