@@ -3,6 +3,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "TControls.h"
+
 using namespace Measdisp;
 
 TMeasureDisplay::TMeasureDisplay(QWidget* parent) : QWidget(parent) {
@@ -158,9 +160,11 @@ void TMeasureDisplay::SetStop(bool b) {
 }
 
 TColor TMeasureDisplay::Color() const {
-  if (mParentColor && parentWidget())
-    return FromQColor(parentWidget()->palette().color(parentWidget()->backgroundRole()));
-  return mColor;
+  if (!mParentColor) return mColor;
+  // The parent's colour as a colour value, system colours included, so that
+  // the shades of the face colour are the ones the pictures are drawn with.
+  if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
+  return clBtnFace;
 }
 
 void TMeasureDisplay::SetColor(TColor c) {

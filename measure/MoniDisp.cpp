@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <cmath>
 
+#include "TControls.h"
+
 using namespace MoniDisp;
 
 namespace {
@@ -258,9 +260,11 @@ void TMonitorDisplay::SetSignalStop(bool b) {
 }
 
 TColor TMonitorDisplay::Color() const {
-  if (mParentColor && parentWidget())
-    return FromQColor(parentWidget()->palette().color(parentWidget()->backgroundRole()));
-  return mColor;
+  if (!mParentColor) return mColor;
+  // The parent's colour as a colour value, system colours included, so that
+  // the shades of the face colour are the ones the pictures are drawn with.
+  if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
+  return clBtnFace;
 }
 
 void TMonitorDisplay::SetColor(TColor c) {

@@ -1,0 +1,168 @@
+#include "FMeasure.h"
+
+#include "TExceptions.h"
+#include "TResources.h"
+
+using namespace MoniDisp;
+
+namespace {
+
+QImage Picture(const char* name) {
+  try {
+    return LoadResourcePicture(name);
+  } catch (const ETarnwellError&) {
+    return QImage();  // a display without its picture still shows its value
+  }
+}
+
+}  // namespace
+
+TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
+  SetCaption("TMeasureDisplay");
+  TFont formFont;
+  formFont.SetName("MS Sans Serif");
+  formFont.SetHeight(-11);
+  setFont(formFont.ToQFont());
+  SetDesignSize(614, 500);
+
+  Label1 = new QLabel("Display Color", this);
+  Label1->setGeometry(4, 0, 145, 13);
+  AddComponent(Label1);
+  ColorComboBox2 = new TColorComboBox(this);
+  ColorComboBox2->setGeometry(4, 12, 145, 22);
+  ColorComboBox2->SetColorValue(clBtnFace);
+  ColorComboBox2->OnChange = [this](TObject*) { ColorComboBox2Change(); };
+  AddComponent(ColorComboBox2);
+  Label2 = new QLabel("Signal Color", this);
+  Label2->setGeometry(160, 0, 145, 13);
+  AddComponent(Label2);
+  ColorComboBox1 = new TColorComboBox(this);
+  ColorComboBox1->setGeometry(160, 12, 145, 22);
+  ColorComboBox1->SetColorValue(clLime);
+  ColorComboBox1->OnChange = [this](TObject*) { ColorComboBox1Change(); };
+  AddComponent(ColorComboBox1);
+  CheckBox1 = new QCheckBox("Stop", this);
+  CheckBox1->setGeometry(324, 16, 70, 17);
+  connect(CheckBox1, &QCheckBox::clicked, this, [this] { CheckBox1Click(); });
+  AddComponent(CheckBox1);
+  CheckBox2 = new QCheckBox("Show Val", this);
+  CheckBox2->setGeometry(400, 16, 80, 17);
+  CheckBox2->setChecked(true);
+  connect(CheckBox2, &QCheckBox::clicked, this, [this] { CheckBox2Click(); });
+  AddComponent(CheckBox2);
+
+  MonitorDisplay3 = AddDisplay("MonitorDisplay3", 148, 44, 305, 141, mdGraph);
+  MonitorDisplay3->SetAspectRatio(3);
+  MonitorDisplay3->SetSignalValue(55);
+  MonitorDisplay1 = AddDisplay("MonitorDisplay1", 4, 340, 293, 129, mdLevel);
+  MonitorDisplay2 = AddDisplay("MonitorDisplay2", 4, 188, 113, 149, mdMeter);
+  MonitorDisplay2->SetDisplayCustom(true);
+  MonitorDisplay2->SetImageStat(Picture("MEASDIAL"));
+  MonitorDisplay2->SetSignalValueMin(4);
+  MonitorDisplay2->SetSignalValueMax(76);
+  MonitorDisplay4 = AddDisplay("MonitorDisplay4", 220, 188, 105, 149, mdOnOff);
+  MonitorDisplay5 = AddDisplay("MonitorDisplay5", 328, 188, 125, 149, mdImage);
+  MonitorDisplay5->SetImageStat(Picture("MEASSTAT"));
+  MDAni = AddDisplay("MDAni", 4, 44, 141, 141, mdAnima);
+  MDAni->SetImageAnim(Picture("MEASANIM"));
+  MDAni->SetImageStat(Picture("MEASSTOP"));
+  MonitorDisplay7 = AddDisplay("MonitorDisplay7", 456, 44, 85, 293, mdTermo);
+  MDLcd = AddDisplay("MDLcd", 300, 340, 141, 129, mdDigit);
+  MonitorDisplay9 = AddDisplay("MonitorDisplay9", 120, 188, 97, 149, mdMeter);
+  MonitorDisplay9->SetSignalValueMin(0);
+  MonitorDisplay9->SetSignalValueMax(150);
+  MonitorDisplay8 = AddDisplay("MonitorDisplay8", 444, 340, 157, 129, mdHalfM);
+  MonitorDisplay10 = AddDisplay("MonitorDisplay10", 544, 44, 57, 293, mdVBarL);
+  MonitorDisplay10->SetSignalCaption("Sign 1");
+  MonitorDisplay10->SetSignalDesc("Desc 1");
+  for (TMonitorDisplay* d : Displays()) d->Loaded();
+
+  TimerVal = new QTimer(this);
+  TimerVal->setInterval(1000);
+  connect(TimerVal, &QTimer::timeout, this, [this] { TimerValTimer(); });
+  AddComponent(TimerVal);
+  TimerAni = new QTimer(this);
+  TimerAni->setInterval(100);
+  connect(TimerAni, &QTimer::timeout, this, [this] { TimerAniTimer(); });
+  AddComponent(TimerAni);
+  TimerVal->start();
+  TimerAni->start();
+
+  FormResizer1 = new TFormResizer(this);
+  FormResizer1->SetMinFormHeight(200);
+  FormResizer1->SetMinFormWidth(300);
+  AddComponent(FormResizer1);
+  // Captures the layout at the design size; later sizes scale from it.
+  FormResizer1->Resize();
+}
+
+TMonitorDisplay* TFormMeasDisp::AddDisplay(const char* name, int x, int y, int w, int h, TMeasureDisplayStyle style) {
+  auto* d = new TMonitorDisplay(this);
+  d->setObjectName(name);
+  d->BeginLoad();
+  d->setGeometry(x, y, w, h);
+  d->SetDisplayStyle(style);
+  d->SetBorderStyle(mdbBoxRaised);
+  d->SetSignalCaption("Segnale 1");
+  d->SetSignalDesc("Descrizione 1");
+  d->SetSignalColor(clLime);
+  d->SignalID = 0;
+  d->SetSignalState("LAV");
+  d->SetSignalValueMin(-50);
+  d->SetSignalValueMax(150);
+  d->Font().SetName("Arial");
+  d->Font().SetHeight(-11);
+  d->Font().SetColor(clNavy);
+  AddComponent(d);
+  return d;
+}
+
+QList<TMonitorDisplay*> TFormMeasDisp::Displays() const {
+  QList<TMonitorDisplay*> list;
+  for (QObject* o : Components())
+    if (auto* d = qobject_cast<TMonitorDisplay*>(o)) list.append(d);
+  return list;
+}
+
+void TFormMeasDisp::TimerValTimer() {
+  for (TMonitorDisplay* d : Displays()) {
+    // At or past the top the ramp starts again, whatever value it was given.
+    if (d->SignalValue() >= 150) d->SetSignalValue(-50);
+    d->SetSignalValue(d->SignalValue() + 5);
+  }
+}
+
+void TFormMeasDisp::TimerAniTimer() { MDAni->Animate(); }
+
+void TFormMeasDisp::ColorComboBox2Change() {
+  const TColor c = ColorComboBox2->ColorValue();
+  for (TMonitorDisplay* d : Displays()) d->SetColor(c);
+}
+
+void TFormMeasDisp::ColorComboBox1Change() {
+  const TColor c = ColorComboBox1->ColorValue();
+  for (TMonitorDisplay* d : Displays()) d->SetSignalColor(c);
+}
+
+void TFormMeasDisp::CheckBox1Click() {
+  const bool stop = CheckBox1->isChecked();
+  for (TMonitorDisplay* d : Displays()) {
+    d->SetSignalStop(stop);
+    d->SetSignalState(stop ? "STOP" : "LAV");
+  }
+}
+
+void TFormMeasDisp::CheckBox2Click() {
+  for (TMonitorDisplay* d : Displays()) d->SetShowValue(CheckBox2->isChecked());
+}
+
+void TFormMeasDisp::showEvent(QShowEvent* e) {
+  TForm::showEvent(e);
+  TimerVal->start();
+  TimerAni->start();
+}
+
+void TFormMeasDisp::resizeEvent(QResizeEvent* e) {
+  TForm::resizeEvent(e);
+  if (FormResizer1) FormResizer1->Resize();
+}
