@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+int RunTool(const QStringList& args, QByteArray& out, QByteArray& err, const QByteArray& lcAll = "C") {
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("LC_ALL", QString::fromLatin1(lcAll));
+  p.setProcessEnvironment(env);
+  p.start(QStringLiteral(SSHT_TOOL_PATH), args);
+  if (!p.waitForFinished(60000)) return -1;
+  out = p.readAllStandardOutput();
+  err = p.readAllStandardError();
+  return p.exitCode();
+}
+
+void Write(const QString& path, const QByteArray& data) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(data);
+}
+
+QByteArray Read(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+TEST(SheetTool, CellsAndConvert) {
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("f.csv");
+  Write(csv, "1;2,5;=A1+B1\r\n=SUM(A1:A1,C1);=MEAN(A1:A3)*2;\r\n;;=C1/0\r\n");
+  QByteArray out, err;
+  ASSERT_EQ(RunTool({"cells", csv}, out, err), 0) << err.constData();
+  // "2,5" is no number in the C locale, so everything that reads it fails.
+  EXPECT_EQ(out.toStdString(), "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\tError!\nA2\t=SUM(A1:A1,C1)\tError!\n"
+                               "B2\t=MEAN(A1:A3)*2\tError!\nC3\t=C1/0\tError!\n");
+  ASSERT_EQ(RunTool({"cells", csv}, out, err, "it_IT.UTF-8"), 0);
+  EXPECT_EQ(out.toStdString(), "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\t3,5\nA2\t=SUM(A1:A1,C1)\t4,5\n"
+                               "B2\t=MEAN(A1:A3)*2\t3,66666666666667\nC3\t=C1/0\tError!\n");
+  // CSV -> sheet -> CSV gives the same bytes.
+  const QString plain = dir.filePath("p.csv");
+  Write(plain, "name;qty;note\r\n\"Rossi; M\";3;\"say \"\"hi\"\"\"\r\n;;x\r\n");
+  ASSERT_EQ(RunTool({"convert", plain, dir.filePath("p.QvS")}, out, err), 0) << err.constData();
+  ASSERT_EQ(RunTool({"convert", dir.filePath("p.QvS"), dir.filePath("back.csv")}, out, err), 0);
+  EXPECT_EQ(Read(dir.filePath("back.csv")), Read(plain));
+  // A damaged sheet: a message naming it, exit 1, the output untouched.
+  const QByteArray sheet = Read(dir.filePath("p.QvS"));
+  Write(dir.filePath("cut.qvs"), sheet.left(sheet.size() - 5));
+  Write(dir.filePath("out.csv"), "previous");
+  EXPECT_EQ(RunTool({"convert", dir.filePath("cut.qvs"), dir.filePath("out.csv")}, out, err), 1);
+  EXPECT_TRUE(err.contains("cut.qvs")) << err.constData();
+  EXPECT_EQ(Read(dir.filePath("out.csv")), "previous");
+  EXPECT_EQ(RunTool({"cells", dir.filePath("none.qvs")}, out, err), 1);
+  EXPECT_TRUE(err.contains("none.qvs"));
+  EXPECT_NE(RunTool({"bogus"}, out, err), 0);
+}
