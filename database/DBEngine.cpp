@@ -259,7 +259,7 @@ QString QuoteTableName(const QSqlDatabase& db, const QString& name) {
 
 static QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {}) {
   QSqlQuery q(db);
-  q.setForwardOnly(true);
+  q.setForwardOnly(!IsPostgres(db));
   if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nel catalogo"), q.lastError());
   for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
   if (!q.exec()) throw EngineError(QStringLiteral("Errore nel catalogo"), q.lastError());

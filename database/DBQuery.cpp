@@ -175,10 +175,17 @@ void TDBDataSet::InternalOpen() {
   const QString sql = SelectSQL(binds);
   if (sql.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Il testo SQL è vuoto"));
   mQuery = std::make_unique<QSqlQuery>(db);
-  mQuery->setForwardOnly(true);
-  if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-  for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
-  if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+  // PostgreSQL streams a forward-only result row by row and loses it when
+  // another statement runs on the connection meanwhile; its results are
+  // therefore taken whole by the client library and read into records lazily.
+  mQuery->setForwardOnly(!Catalog::IsPostgres(db));
+  if (binds.isEmpty()) {
+    if (!mQuery->exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+  } else {
+    if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+    for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
+    if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+  }
   if (!mQuery->isSelect())
     throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
 
@@ -246,7 +253,6 @@ void TDBDataSet::InternalOpen() {
     }
     mKeySlots.push_back(i);
   }
-  FetchRows(100);
 }
 
 void TDBDataSet::ReadRow(TRecord& r) {
@@ -413,9 +419,11 @@ void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
   for (int i = 0; i < n; ++i) ret << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
   sql += QStringLiteral(" RETURNING ") + ret.join(", ");
 
-  TOneRowWrite tx(db);
+  // The statement goes before the transaction guard so that a rollback
+  // happens before the statement is freed.
   QSqlQuery q(db);
-  q.setForwardOnly(true);
+  q.setForwardOnly(!Catalog::IsPostgres(db));
+  TOneRowWrite tx(db);
   if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
   for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
   if (!q.exec()) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
@@ -452,8 +460,8 @@ void TDBDataSet::InternalDelete(const TRecord& rec) {
   const QString sql =
       QStringLiteral("DELETE FROM %1 WHERE %2")
           .arg(Catalog::QuoteTableName(db, mUpdateTable), where.join(QStringLiteral(" AND ")));
-  TOneRowWrite tx(db);
   QSqlQuery q(db);
+  TOneRowWrite tx(db);
   if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
   for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
   if (!q.exec()) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
@@ -615,9 +623,13 @@ int TQuery::ExecSQL() {
   QStringList names;
   QString sql = PositionalSQL(mSQL.join('\n'), names);
   QSqlQuery q(db);
-  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
-  for (int i = 0; i < names.size(); ++i) q.bindValue(i, BindForm(mParams.ParamByName(names[i]).Value));
-  if (!q.exec()) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+  if (names.isEmpty()) {  // statements without parameters need no preparing (PostgreSQL cannot prepare DDL)
+    if (!q.exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+  } else {
+    if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+    for (int i = 0; i < names.size(); ++i) q.bindValue(i, BindForm(mParams.ParamByName(names[i]).Value));
+    if (!q.exec()) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());
+  }
   mRowsAffected = q.numRowsAffected();
   return mRowsAffected;
 }

@@ -1,0 +1,77 @@
+#pragma once
+// The enhanced grid's cell rules, as plain functions over field values:
+// colour conditions ("DELTA | < | 100 | clRed | clWhite") paint a cell when the
+// record's value satisfies a comparison, and value conversions
+// ("Tipo | = | ORG | Sostituisci con | Organiz.") replace its displayed text.
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+#include "DBTables.h"
+#include "TColor.h"
+
+// "Not set" for the two colours of a rule.
+constexpr TColor NoColor = 0x1FFFFFFF;
+
+struct TColorCondObj {
+  QString TargetColumn;  // upper-cased column title
+  int Condition = -1;    // 1 "=", 2 ">", 3 "<", 4 ">=", 5 "<=", 6 "<>"
+  QString CompareValue;
+  TColor CellColor = NoColor;
+  TColor FontColor = NoColor;
+};
+
+struct TConversionObj {
+  QString TargetColumn;
+  int Condition = -1;
+  QString CompareValue;
+  int ConvFunction = -1;  // 1..19, see ConversionFunctionNames()
+  QString Param1;
+  QString Param2;
+};
+
+// The column a rule is tested against: its title caption (not the field
+// name), the bound field (may be null) and the dataset that "@NAME" operands read.
+struct TRuleColumn {
+  QString Title;
+  TField* Field = nullptr;
+  TDataSet* DataSet = nullptr;
+};
+
+// Operator text to number; anything else gives -1.
+int RuleOperator(const QString& text);
+// The 19 function names in number order (index 0 is function 1).
+const QStringList& ConversionFunctionNames();
+int ConversionFunctionNumber(const QString& name);  // -1 when unknown
+
+// A colour part that names no colour raises EConvertError; `out` then keeps
+// its previous content.
+void ParseColorRules(const QStringList& lines, std::vector<TColorCondObj>& out);
+void ParseConversionRules(const QStringList& lines, std::vector<TConversionObj>& out);
+
+// "@NAME" reads the field NAME of the dataset (its text, or its value when
+// asValue); any other text stands for itself. A failed look-up gives "".
+QVariant ResolveOperand(const QString& text, TDataSet* dataSet, bool asValue);
+
+// Whether a rule applies to the field's current value; `def` when there is no
+// field, the operator is not 1..6 or the comparison fails.
+bool TestCondition(const TField* field, int op, bool def, const QString& compareText, TDataSet* dataSet);
+
+// The last holding colour rule of the column wins; NoColor when none holds.
+void GetCellColors(const std::vector<TColorCondObj>& rules, const TRuleColumn& column, TColor& cellColor,
+                   TColor& fontColor);
+// The field's display text transformed by every holding conversion rule.
+QString ConvertCellText(const std::vector<TConversionObj>& rules, const TRuleColumn& column);
+
+// Numeric results of the arithmetic functions, formatted for the column's field.
+QString FormatConverted(double value, int decimals, const TField* field);
+
+// Durations from seconds; a value that is not a number of seconds (negative,
+// not finite, text) raises EConvertError.
+QString SecondsToDayTime(const QVariant& seconds);
+QString SecondsToHours(const QVariant& seconds);
+QString SecondsToDaysHours(const QVariant& seconds);
+// The locale's time format with seconds and without a time-zone name.
+QString LongTimeFormat();

@@ -1,0 +1,55 @@
+#include "DbTestUtil.h"
+
+#include <QDir>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "DBDemos.h"
+#include "DBEngine.h"
+#include "PgServer.h"
+
+namespace {
+QTemporaryDir& Dir() {
+  static QTemporaryDir d;
+  return d;
+}
+bool gSqliteReady = false, gPgReady = false;
+}  // namespace
+
+QString TDemoDb::SqliteFile() { return Dir().filePath("demo.sqlite"); }
+
+QString TDemoDb::Alias(TEngine e) {
+  if (e == TEngine::SQLite) {
+    if (!gSqliteReady) {
+      GenerateDemoDatabase(SqliteFile(), Anchor(), kMovements);
+      TAliasParams p;
+      p.DatabaseName = SqliteFile();
+      TDBSession::RegisterAlias("DEMOLITE", p);
+      gSqliteReady = true;
+    }
+    return "DEMOLITE";
+  }
+  if (!gPgReady && TPgServer::Running()) {
+    FillDemoDatabase(TDBSession::Connection(TPgServer::Alias()), Anchor(), kMovements);
+    gPgReady = true;
+  }
+  return TPgServer::Alias();
+}
+
+QString TDemoDb::Sqlite3(const QString& file, const QString& sql) {
+  QProcess p;
+  p.start("sqlite3", {"-batch", "-noheader", "-list", file, sql});
+  if (!p.waitForFinished(30000)) return "<sqlite3 timed out>";
+  return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+QString TDemoDb::Outside(TEngine e, const QString& sql) {
+  return e == TEngine::SQLite ? Sqlite3(SqliteFile(), sql) : TPgServer::Psql(sql);
+}
+
+void EngineTest::SetUp() {
+  QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+  if (GetParam() == TEngine::PostgreSQL && !TPgServer::Running())
+    GTEST_SKIP() << "PostgreSQL: " << TPgServer::Reason().toStdString();
+}
