@@ -11,8 +11,9 @@ namespace {
 int Random(int n) { return int(QRandomGenerator::global()->bounded(n)); }
 
 TColor RandomColor() {
-  static const TColor colors[16] = {clBlack, clAqua,   clBlue,  clFuchsia, clGray,   clGreen, clLime,  clMaroon,
-                                    clNavy,  clOlive,  clPurple, clRed,    clSilver, clTeal,  clWhite, clYellow};
+  static const TColor colors[16] = {clBlack,  clAqua,   clBlue,  clFuchsia, clGray,   clGreen,
+                                    clLime,   clMaroon, clNavy,  clOlive,   clPurple, clRed,
+                                    clSilver, clTeal,   clWhite, clYellow};
   return colors[Random(16)];
 }
 
@@ -147,7 +148,8 @@ void TFormGraph2D::FormShow() {
   }
   GraphGantt->RefreshGraph();
 
-  for (TGraph2D* g : {GraphPoint, GraphLine, GraphFill, GraphBars, GraphGantt}) g->Layout().SetLegend(true);
+  // The line and bar graphs give their height to the upright labels instead.
+  for (TGraph2D* g : {GraphPoint, GraphFill, GraphGantt}) g->Layout().SetLegend(true);
 }
 
 void TFormGraph2D::FormClose(TCloseAction& action) {

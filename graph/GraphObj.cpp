@@ -1,9 +1,9 @@
 // The graph's data: series, tasks, links, paging, bounds and the zoom history.
+#include "GraphObj.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-
-#include "GraphObj.h"
 
 namespace {
 bool Finite(double v) { return std::isfinite(v); }
@@ -54,7 +54,8 @@ int TPointSerie::AddPoint(double x, double y) {
   return PointCount() - 1;
 }
 
-int TPointSerie::AddTask(const QString& text, TColor color, double x1, double x2, double y, TColor textColor) {
+int TPointSerie::AddTask(const QString& text, TColor color, double x1, double x2, double y,
+                         TColor textColor) {
   mTasks.push_back(TExtGraphPointObj{x1, x2, y, text, color, textColor});
   return TaskCount() - 1;
 }

@@ -270,7 +270,15 @@ class TGraphLayout : public TGraphDrawObject {
 
 enum TGraphLabelStyle { glsNone, glsVertical, glsHorizontal, glsBoth };
 enum TGraphLabelKind {
-  glkNone, glkEngineer, glkFloat, glkInteger, glkDate, glkTime, glkDateTime, glkShortDate, glkText
+  glkNone,
+  glkEngineer,
+  glkFloat,
+  glkInteger,
+  glkDate,
+  glkTime,
+  glkDateTime,
+  glkShortDate,
+  glkText
 };
 
 class TGraphLabels : public TGraphDrawObject {

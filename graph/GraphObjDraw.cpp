@@ -87,7 +87,8 @@ void TGraphDrawObject::SetScale(const TGraphRange& range, const TRect& rect) {
 }
 
 int TGraphDrawObject::XToPixel(double x) const {
-  return int(std::clamp<std::int64_t>(ClampPixel((x - mXMin) / mXScale) + mPixLeft, -kPixelLimit, kPixelLimit));
+  return int(
+      std::clamp<std::int64_t>(ClampPixel((x - mXMin) / mXScale) + mPixLeft, -kPixelLimit, kPixelLimit));
 }
 
 int TGraphDrawObject::YToPixel(double y) const {
@@ -120,11 +121,11 @@ void TGraphLayout::Assign(const TGraphLayout& o) {
   Notify();
 }
 
-#define GRAPH_SETTER(Class, Name, Type)    \
-  void Class::Set##Name(Type v) {          \
-    if (m##Name == v) return;              \
-    m##Name = v;                           \
-    Notify();                              \
+#define GRAPH_SETTER(Class, Name, Type) \
+  void Class::Set##Name(Type v) {       \
+    if (m##Name == v) return;           \
+    m##Name = v;                        \
+    Notify();                           \
   }
 
 GRAPH_SETTER(TGraphLayout, Title, const QString&)
@@ -154,7 +155,8 @@ void TGraphLayout::ComputeLayout(TCanvas& canvas, const TRect& rect, TRect& plot
   const int t = rect.Top + th + 2;
   plotRect.Top = t + d;
   mTitlePos = TPoint(rect.Left + yh + 8 + (rect.Right - rect.Left - yh - tw - 16) / 2, rect.Top + 4);
-  mDescPos = TPoint(plotRect.Left + (plotRect.Right - plotRect.Left - canvas.TextWidth(mDescription)) / 2, t + 4);
+  mDescPos =
+      TPoint(plotRect.Left + (plotRect.Right - plotRect.Left - canvas.TextWidth(mDescription)) / 2, t + 4);
   mAxisXPos = TPoint(plotRect.Left + (plotRect.Right - plotRect.Left - canvas.TextWidth(mAxisXText)) / 2,
                      plotRect.Bottom + 4);
   mAxisYPos = TPoint(rect.Left + 4,

@@ -60,7 +60,8 @@ struct TColumnRun {
 // The values of the points from i on whose X lies below `limit`: lowest,
 // highest and last finite one. Kept apart so that the running values stay
 // in registers; this loop is where dense lines spend their time.
-__attribute__((noinline)) TColumnRun ReduceColumn(const TGraphPointObj* d, int i, int end, double limit, double y) {
+__attribute__((noinline)) TColumnRun ReduceColumn(const TGraphPointObj* d, int i, int end, double limit,
+                                                  double y) {
   double lo = y, hi = y, last = y;
   for (; i < end; ++i) {
     if (!(d[i].X < limit)) break;
@@ -594,7 +595,8 @@ void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const T
     for (int i = 0; i < links->Count(); ++i) {
       const TGanttLink& l = links->Items(i);
       // A link whose task is gone is skipped, the others are still drawn.
-      if (l.FromTask < 0 || l.FromTask >= s.TaskCount() || l.ToTask < 0 || l.ToTask >= s.TaskCount()) continue;
+      if (l.FromTask < 0 || l.FromTask >= s.TaskCount() || l.ToTask < 0 || l.ToTask >= s.TaskCount())
+        continue;
       const auto& ta = tasks[size_t(l.FromTask)];
       const auto& tb = tasks[size_t(l.ToTask)];
       if (!usable(ta) || !usable(tb)) continue;

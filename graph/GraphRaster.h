@@ -79,4 +79,3 @@ class TRaster {
   int mW = 0, mH = 0, mDx = 0, mDy = 0;
   QRgb mColor = 0;
 };
-

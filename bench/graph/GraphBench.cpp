@@ -169,7 +169,8 @@ void BM_RubberBandMove(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Lines)->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Lines)->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(
+    benchmark::kMillisecond);
 BENCHMARK(BM_Points)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bars)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RubberBandMove)->UseManualTime()->Unit(benchmark::kMillisecond);
