@@ -148,8 +148,9 @@ void TFormGraph2D::FormShow() {
   }
   GraphGantt->RefreshGraph();
 
-  // The line and bar graphs give their height to the upright labels instead.
-  for (TGraph2D* g : {GraphPoint, GraphFill, GraphGantt}) g->Layout().SetLegend(true);
+  // The line and bar graphs give their height to the upright labels, the
+  // Gantt chart to its ten rows: the legend goes on the two wave graphs.
+  for (TGraph2D* g : {GraphPoint, GraphFill}) g->Layout().SetLegend(true);
 }
 
 void TFormGraph2D::FormClose(TCloseAction& action) {

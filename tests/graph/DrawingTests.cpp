@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QLocale>
+#include <QPicture>
 #include <cmath>
 #include <limits>
 
@@ -315,4 +316,44 @@ TEST(GraphDrawing, MonoTurnsColoursBlack) {
   c.Release();
   EXPECT_EQ(PixelAt(img, 50, 49), clBlack);
   EXPECT_EQ(CountColor(img, clRed), 0);
+}
+
+// On a recorded picture (a printer takes the same road) nothing can be
+// written into pixels: the painter's own lines, points and rectangles are used.
+TEST(GraphSeriesDrawing, PaintersWithoutPixelsGetTheSamePicture) {
+  TPointSeries list;
+  TPointSerie& line = *list.Add();
+  line.SetColor(clBlue);
+  for (int i = 0; i <= 1000; ++i) line.AddPoint(i / 10.0, 50);
+  TPointSerie& pts = *list.Add();
+  pts.SetKind(skPoints);
+  pts.SetColor(clGreen);
+  pts.AddPoint(20, 80);
+  TPointSerie& bars = *list.Add();
+  bars.SetKind(skBars);
+  bars.AddBar("", clLime, 70, 20, clBlack);
+  TPointSerie& fill = *list.Add();
+  fill.SetKind(skFill);
+  fill.SetColor(clRed);
+  fill.AddPoint(40, 30);
+
+  QPicture picture;
+  {
+    QPainter recorder(&picture);
+    TCanvas canvas(&recorder);
+    TGraphDrawer d;
+    d.SetSeries(&list);
+    d.Draw(canvas, {0, 0, 100, 100}, false, TRect(0, 0, 100, 100));
+  }
+  QImage img = WhiteImage(100, 100);
+  {
+    QPainter p(&img);
+    p.drawPicture(0, 0, picture);
+  }
+  EXPECT_EQ(PixelAt(img, 10, 49), clBlue);
+  EXPECT_EQ(PixelAt(img, 90, 49), clBlue);
+  EXPECT_EQ(PixelAt(img, 20, 19), clGreen);
+  EXPECT_EQ(PixelAt(img, 70, 90), clLime);
+  EXPECT_EQ(PixelAt(img, 40, 85), clRed);
+  EXPECT_EQ(PixelAt(img, 40, 60), clWhite);
 }
