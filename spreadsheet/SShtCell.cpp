@@ -3,7 +3,9 @@
 #include <QIODevice>
 #include <QLocale>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
+#include <string_view>
 #include <cstring>
 
 #include "SShtEval.h"
@@ -52,7 +54,13 @@ QString CellPatternName(int p) {
 
 namespace {
 
-QLocale NumberLocale() {
+struct TScopedLocale {
+  QLocale locale;
+  QString decimalPoint;
+};
+thread_local TScopedLocale* gScoped = nullptr;
+
+QLocale FreshNumberLocale() {
   QLocale loc;
   loc.setNumberOptions(QLocale::RejectGroupSeparator | QLocale::OmitGroupSeparator);
   return loc;
@@ -125,20 +133,71 @@ QString TimeText(TDateTime v) {
 
 }  // namespace
 
+TSheetLocaleScope::TSheetLocaleScope() {
+  if (gScoped) return;
+  mOwner = true;
+  gScoped = new TScopedLocale{FreshNumberLocale(), QString()};
+  gScoped->decimalPoint = gScoped->locale.decimalPoint();
+}
+
+TSheetLocaleScope::~TSheetLocaleScope() {
+  if (!mOwner) return;
+  delete gScoped;
+  gScoped = nullptr;
+}
+
+// The locale's number format is the decimal separator alone: no group
+// separators, an optional sign and exponent. Parsed here rather than through
+// QLocale, whose system-locale lookups cost more than the whole evaluation.
 bool TextToFloat(const QString& s, double& out) {
-  bool ok = false;
-  const double v = NumberLocale().toDouble(s.trimmed(), &ok);
-  if (!ok || !std::isfinite(v)) return false;
+  const QString dp = gScoped ? gScoped->decimalPoint : QLocale().decimalPoint();
+  const QChar sep = dp.size() == 1 ? dp[0] : QLatin1Char('.');
+  char buf[128];
+  size_t n = 0;
+  qsizetype i = 0, end = s.size();
+  while (i < end && s[i].isSpace()) ++i;
+  while (end > i && s[end - 1].isSpace()) --end;
+  if (i < end && s[i] == QLatin1Char('+')) ++i;
+  if (end - i >= qsizetype(sizeof(buf)) || i == end) return false;
+  for (; i < end; ++i) {
+    const QChar c = s[i];
+    if (c == sep) buf[n++] = '.';
+    else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) buf[n++] = char(c.unicode());
+    else if (c == QLatin1Char('-') || c == QChar(0x2212)) buf[n++] = '-';
+    else if (c == QLatin1Char('+')) buf[n++] = '+';
+    else if (c == QLatin1Char('e') || c == QLatin1Char('E')) buf[n++] = 'e';
+    else return false;
+  }
+  // from_chars takes no "+" but after an exponent mark.
+  for (size_t k = 0; k < n; ++k)
+    if (buf[k] == '+' && (k == 0 || buf[k - 1] != 'e')) return false;
+  double v;
+  const auto res = std::from_chars(buf, buf + n, v, std::chars_format::general);
+  if (res.ec != std::errc() || res.ptr != buf + n || !std::isfinite(v)) return false;
   out = v;
   return true;
 }
 
 QString FloatToText(double v) {
   if (v == 0 || !std::isfinite(v)) return QStringLiteral("0");
-  QString s = QString::number(v, 'g', 15);
-  const qsizetype e = s.indexOf(QLatin1Char('e'));
-  if (e >= 0) s = s.left(e) + QLatin1Char('E') + QString::number(s.mid(e + 1).toInt());
-  const QString dp = QLocale().decimalPoint();
+  char buf[64];
+  const auto res = std::to_chars(buf, buf + sizeof(buf), v, std::chars_format::general, 15);
+  std::string_view text(buf, size_t(res.ptr - buf));
+  char out[64];
+  size_t n = 0;
+  const size_t e = text.find('e');
+  const std::string_view mantissa = text.substr(0, e);
+  for (char c : mantissa) out[n++] = c;
+  if (e != std::string_view::npos) {
+    // "1e+20" reads "1E20", "1.5e-07" reads "1.5E-7".
+    out[n++] = 'E';
+    int exp = 0;
+    std::from_chars(text.data() + e + 2, text.data() + text.size(), exp);
+    if (text[e + 1] == '-') exp = -exp;
+    n = size_t(std::to_chars(out + n, out + sizeof(out), exp).ptr - out);
+  }
+  QString s = QString::fromLatin1(out, qsizetype(n));
+  const QString dp = gScoped ? gScoped->decimalPoint : QLocale().decimalPoint();
   if (dp != QLatin1String(".")) s.replace(QLatin1Char('.'), dp);
   return s;
 }

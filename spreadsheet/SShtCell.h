@@ -4,6 +4,7 @@
 // carry whole-column and whole-row formats; (0,0) is the sheet's default.
 
 #include <QByteArray>
+#include <QLocale>
 #include <QString>
 #include <QVariant>
 #include <array>
@@ -107,6 +108,20 @@ class TCellValue {
   TKind mKind = vkNull;
   double mNumber = 0;
   QString mString;
+};
+
+// While one exists, number conversions on this thread use the locale as it
+// stood when the outermost scope began: asking the system locale per cell is
+// the dominant cost of bulk work (recalculation, loading, import).
+class TSheetLocaleScope {
+ public:
+  TSheetLocaleScope();
+  ~TSheetLocaleScope();
+  TSheetLocaleScope(const TSheetLocaleScope&) = delete;
+  TSheetLocaleScope& operator=(const TSheetLocaleScope&) = delete;
+
+ private:
+  bool mOwner = false;
 };
 
 // Locale-aware conversions of one data type; failures give Null or "".

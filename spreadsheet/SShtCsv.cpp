@@ -105,6 +105,7 @@ QList<QStringList> ParseCsv(const QString& text) {
 
 void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int row) {
   THourglass hourglass;
+  TSheetLocaleScope locale;
   const QList<QStringList> lines = ParseCsv(text);
   if (col < 1 || row < 1) throw ECsvError(QStringLiteral("the import starts outside the sheet"));
   qsizetype widest = 0;

@@ -80,6 +80,7 @@ QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells) {
 }
 
 void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells) {
+  TSheetLocaleScope locale;
   const char* d = body.constData();
   const qsizetype size = body.size();
   if (size < 16) Fail(QStringLiteral("the sheet body is cut off before its area (%1 bytes)").arg(size));
@@ -122,12 +123,9 @@ std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file
   if (qint64(s) > file.size() - 12)
     Fail(QStringLiteral("the body size %1 is larger than the file (%2 bytes follow)").arg(s).arg(file.size() - 12));
   const QByteArray packed = file.mid(12, qsizetype(s));
-  // Each block of at least 5 bytes gives at most 8192 bytes.
-  if (qint64(packed.size()) / 5 * TFastCompress::ChunkSize > MaxBodySize)
-    Fail(QStringLiteral("the compressed body is too large"));
   TFastCompress compressor;
   QByteArray body;
-  if (!compressor.Decompress(packed, body))
+  if (!compressor.Decompress(packed, body, MaxBodySize))
     Fail(QStringLiteral("the compressed body is damaged: %1").arg(compressor.LastError()));
   auto cells = like.NewEmptyLike();
   ReadSheetBody(body, *cells);

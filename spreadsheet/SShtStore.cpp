@@ -475,10 +475,12 @@ bool TSpreadSheetDataCells::FindText(const QString& text, int& col, int& row) co
 }
 
 void TSpreadSheetDataCells::RecalcAll() {
+  TSheetLocaleScope locale;
   for (auto& c : mColumns) c->RecalcAll();
 }
 
 int TSpreadSheetDataCells::Recalculate() {
+  TSheetLocaleScope locale;
   static std::uint32_t passCounter = 0;
   int passes = 0;
   int formulas = -1;

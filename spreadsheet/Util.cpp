@@ -1,6 +1,5 @@
 #include "Util.h"
 
-#include <QBuffer>
 #include <QIODevice>
 #include <cstring>
 
@@ -241,12 +240,40 @@ QByteArray TFastCompress::Compress(const QByteArray& data) {
   return result;
 }
 
-bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out) {
+bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out, qint64 maxOut) {
+  mLastError.clear();
   out.clear();
-  QByteArray copy = data;
-  QBuffer src(&copy);
-  QBuffer dst(&out);
-  src.open(QIODevice::ReadOnly);
-  dst.open(QIODevice::WriteOnly);
-  return DecompressStream(src, dst) >= 0;
+  const auto* p = reinterpret_cast<const std::uint8_t*>(data.constData());
+  const qsizetype size = data.size();
+  qsizetype pos = 0;
+  qint64 blockNo = 0;
+  while (pos < size) {
+    ++blockNo;
+    if (size - pos < 2) {
+      mLastError = QStringLiteral("block %1: length cut off").arg(blockNo);
+      return false;
+    }
+    const int len = p[pos] | (p[pos + 1] << 8);
+    pos += 2;
+    if (len == 0 || len > MaxBlockSize) {
+      mLastError = QStringLiteral("block %1: length %2 out of range").arg(blockNo).arg(len);
+      return false;
+    }
+    if (size - pos < len) {
+      mLastError = QStringLiteral("block %1: truncated (%2 bytes announced)").arg(blockNo).arg(len);
+      return false;
+    }
+    const int n = DecompressBlock(p + pos, len, mInput);
+    if (n < 0) {
+      mLastError = QStringLiteral("block %1: %2").arg(blockNo).arg(mLastError);
+      return false;
+    }
+    if (maxOut >= 0 && out.size() + n > maxOut) {
+      mLastError = QStringLiteral("the decoded data pass %1 bytes").arg(maxOut);
+      return false;
+    }
+    out.append(reinterpret_cast<const char*>(mInput), n);
+    pos += len;
+  }
+  return true;
 }

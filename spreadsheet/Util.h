@@ -36,8 +36,9 @@ class TFastCompress {
 
   // Whole-buffer conveniences over the same stream format.
   QByteArray Compress(const QByteArray& data);
-  // Returns false for a damaged stream; out then holds what was decoded.
-  bool Decompress(const QByteArray& data, QByteArray& out);
+  // Returns false for a damaged stream, or when the output would pass
+  // maxOut bytes (when maxOut >= 0); out then holds what was decoded.
+  bool Decompress(const QByteArray& data, QByteArray& out, qint64 maxOut = -1);
 
   const QString& LastError() const { return mLastError; }
 

@@ -1,0 +1,295 @@
+// Spreadsheet engine benchmarks, each next to its baseline in the same run:
+//   recalculation of 100 000 formula cells vs a plain C++ loop of the same numbers;
+//   TFastCompress vs zlib level 1 on sheet bodies, text and random bytes;
+//   saving and loading a 100 000-cell sheet vs writing/reading its raw body.
+// The ratios are printed after the table.
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "SShtEngine.h"
+#include "Util.h"
+
+namespace {
+
+constexpr int kRows = 10000;  // 10 formula columns x 10 000 rows
+
+// Column A holds numbers; B..K hold formulas of every kind.
+std::unique_ptr<TSpreadSheetDataCells> MakeSheet() {
+  auto cells = std::make_unique<TSpreadSheetDataCells>();
+  std::mt19937 g(1);
+  for (int r = 1; r <= kRows + 10; ++r) cells->SetCellText(1, r, QString::number(int(g() % 1000) / 10.0));
+  for (int r = 1; r <= kRows; ++r) {
+    const QString n = QString::number(r), n9 = QString::number(r + 9), p = QString::number(r - 1);
+    cells->SetCellText(2, r, "=A" + n + "*2+1");
+    cells->SetCellText(3, r, "=B" + n + "+A" + n);
+    cells->SetCellText(4, r, "=SUM(A" + n + ":A" + n9 + ")");
+    cells->SetCellText(5, r, "=MEAN(B" + n + ":B" + n9 + ")");
+    cells->SetCellText(6, r, r == 1 ? QString("=C1") : "=F" + p + "+C" + n);
+    cells->SetCellText(7, r, "=(D" + n + "-E" + n + ")/2");
+    cells->SetCellText(8, r, "=B" + n + "*C" + n + "-D" + n);
+    cells->SetCellText(9, r, "=SUM(B" + n + ":H" + n + ")");
+    cells->SetCellText(10, r, "=MAX(A" + n + ":A" + n9 + ")");
+    cells->SetCellText(11, r, "=I" + n + "+J" + n + "*0.5");
+  }
+  return cells;
+}
+
+TSpreadSheetDataCells& Sheet() {
+  static std::unique_ptr<TSpreadSheetDataCells> sheet = MakeSheet();
+  return *sheet;
+}
+
+// Every input changes before each pass, so that every formula value and
+// display text is computed anew.
+void BM_RecalcSheet(benchmark::State& state) {
+  TSpreadSheetDataCells& cells = Sheet();
+  int passes = 0;
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ++round;
+    for (int r = 1; r <= kRows + 10; ++r) cells.SetCellText(1, r, QString::number((r * 37 + round) % 1000 / 10.0));
+    state.ResumeTiming();
+    passes = cells.Recalculate();
+  }
+  // Leave the inputs the plain loop uses.
+  std::mt19937 g(1);
+  for (int r = 1; r <= kRows + 10; ++r) cells.SetCellText(1, r, QString::number(int(g() % 1000) / 10.0));
+  cells.Recalculate();
+  state.counters["passes"] = passes;
+  state.counters["cells/s"] = benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_RecalcSheet)->Unit(benchmark::kMillisecond);
+
+// The floor: the same numbers from plain arrays.
+void BM_RecalcPlainLoop(benchmark::State& state) {
+  std::vector<double> a(kRows + 11);
+  std::mt19937 g(1);
+  for (int r = 1; r <= kRows + 10; ++r) a[size_t(r)] = int(g() % 1000) / 10.0;
+  std::vector<double> b(kRows + 11), c(kRows + 1), d(kRows + 1), e(kRows + 1), f(kRows + 1), gg(kRows + 1),
+      h(kRows + 1), i(kRows + 1), j(kRows + 1), k(kRows + 1);
+  for (auto _ : state) {
+    for (int r = 1; r <= kRows; ++r) b[size_t(r)] = a[size_t(r)] * 2 + 1;
+    for (int r = 1; r <= kRows; ++r) c[size_t(r)] = b[size_t(r)] + a[size_t(r)];
+    for (int r = 1; r <= kRows; ++r) {
+      double s = 0, m = 0, mx = a[size_t(r)];
+      for (int q = r; q <= r + 9; ++q) {
+        s += a[size_t(q)];
+        m += q <= kRows ? b[size_t(q)] : 0;
+        mx = std::max(mx, a[size_t(q)]);
+      }
+      d[size_t(r)] = s;
+      e[size_t(r)] = m / 10;
+      j[size_t(r)] = mx;
+    }
+    for (int r = 1; r <= kRows; ++r) f[size_t(r)] = (r == 1 ? 0 : f[size_t(r - 1)]) + c[size_t(r)];
+    for (int r = 1; r <= kRows; ++r) {
+      gg[size_t(r)] = (d[size_t(r)] - e[size_t(r)]) / 2;
+      h[size_t(r)] = b[size_t(r)] * c[size_t(r)] - d[size_t(r)];
+      i[size_t(r)] = b[size_t(r)] + c[size_t(r)] + d[size_t(r)] + e[size_t(r)] + f[size_t(r)] + gg[size_t(r)] + h[size_t(r)];
+      k[size_t(r)] = i[size_t(r)] + j[size_t(r)] * 0.5;
+    }
+    benchmark::DoNotOptimize(k.data());
+    benchmark::ClobberMemory();
+  }
+  // The engine must agree with the floor.
+  const double engine = Sheet().FindCell(11, kRows)->Value().AsNumber();
+  if (std::fabs(engine - k[kRows]) > 1e-6 * std::fabs(k[kRows])) state.SkipWithError("engine and loop disagree");
+  state.counters["cells/s"] = benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_RecalcPlainLoop)->Unit(benchmark::kMillisecond);
+
+// ------------------------------------------------------------ compression
+
+QByteArray Data(int kind) {
+  static std::map<int, QByteArray> cache;
+  auto it = cache.find(kind);
+  if (it != cache.end()) return it->second;
+  QByteArray d;
+  std::mt19937 g(9);
+  if (kind == 0) {
+    d = SheetBodyBytes(Sheet());
+  } else if (kind == 1) {
+    const char* words[] = {"il", "foglio", "di", "calcolo", "cella", "valore", "formula", "somma", "della",
+                           "colonna", "riga", "e", "che", "per", "un", "una", "numero", "testo", "salva"};
+    while (d.size() < 4 << 20) {
+      d += words[g() % std::size(words)];
+      d += g() % 12 == 0 ? ".\n" : " ";
+    }
+  } else {
+    d.resize(4 << 20);
+    for (auto& c : d) c = char(g());
+  }
+  cache[kind] = d;
+  return d;
+}
+
+const char* kDataNames[] = {"sheet body", "text", "random"};
+
+void SetCompressCounters(benchmark::State& state, qsizetype in, qsizetype out) {
+  state.SetBytesProcessed(int64_t(state.iterations()) * in);
+  state.counters["bytes_in"] = double(in);
+  state.counters["bytes_out"] = double(out);
+  state.SetLabel(kDataNames[state.range(0)]);
+}
+
+void BM_FastCompress(benchmark::State& state) {
+  const QByteArray in = Data(int(state.range(0)));
+  TFastCompress fc;
+  QByteArray out;
+  for (auto _ : state) {
+    out = fc.Compress(in);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetCompressCounters(state, in.size(), out.size());
+}
+
+void BM_ZlibCompress(benchmark::State& state) {
+  const QByteArray in = Data(int(state.range(0)));
+  std::vector<Bytef> out(compressBound(uLong(in.size())));
+  uLongf len = 0;
+  for (auto _ : state) {
+    len = uLongf(out.size());
+    compress2(out.data(), &len, reinterpret_cast<const Bytef*>(in.constData()), uLong(in.size()), 1);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetCompressCounters(state, in.size(), qsizetype(len));
+}
+
+void BM_FastDecompress(benchmark::State& state) {
+  const QByteArray plain = Data(int(state.range(0)));
+  TFastCompress fc;
+  const QByteArray packed = fc.Compress(plain);
+  QByteArray out;
+  for (auto _ : state) {
+    fc.Decompress(packed, out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  if (out != plain) state.SkipWithError("round trip failed");
+  SetCompressCounters(state, plain.size(), packed.size());
+}
+
+void BM_ZlibDecompress(benchmark::State& state) {
+  const QByteArray plain = Data(int(state.range(0)));
+  std::vector<Bytef> packed(compressBound(uLong(plain.size())));
+  uLongf plen = uLongf(packed.size());
+  compress2(packed.data(), &plen, reinterpret_cast<const Bytef*>(plain.constData()), uLong(plain.size()), 1);
+  std::vector<Bytef> out(size_t(plain.size()));
+  for (auto _ : state) {
+    uLongf len = uLongf(out.size());
+    uncompress(out.data(), &len, packed.data(), plen);
+    benchmark::DoNotOptimize(out.data());
+  }
+  SetCompressCounters(state, plain.size(), qsizetype(plen));
+}
+
+BENCHMARK(BM_FastCompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibCompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FastDecompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZlibDecompress)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+
+// ------------------------------------------------------------ files
+
+QTemporaryDir& Dir() {
+  static QTemporaryDir dir;
+  return dir;
+}
+
+void BM_SaveSheet(benchmark::State& state) {
+  const QString path = Dir().filePath("bench.qvs");
+  for (auto _ : state) SaveSheetToFile(Sheet(), sfkSheet, path);
+  state.counters["cells"] = Sheet().CellCount();
+  state.counters["file_bytes"] = double(QFile(path).size());
+}
+
+void BM_LoadSheet(benchmark::State& state) {
+  const QString path = Dir().filePath("bench.qvs");
+  SaveSheetToFile(Sheet(), sfkSheet, path);
+  TSpreadSheetDataCells cells;
+  for (auto _ : state) LoadSheetFromFile(cells, path);
+  if (cells.CellCount() != Sheet().CellCount()) state.SkipWithError("cell count differs");
+  state.counters["cells"] = cells.CellCount();
+}
+
+// Baselines: the uncompressed body written and read as plain bytes.
+void BM_SaveRawBody(benchmark::State& state) {
+  const QString path = Dir().filePath("raw.bin");
+  for (auto _ : state) {
+    const QByteArray body = SheetBodyBytes(Sheet());
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(body);
+  }
+}
+
+void BM_LoadRawBody(benchmark::State& state) {
+  const QString path = Dir().filePath("raw.bin");
+  {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(SheetBodyBytes(Sheet()));
+  }
+  for (auto _ : state) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QByteArray b = f.readAll();
+    benchmark::DoNotOptimize(b.data());
+  }
+}
+
+BENCHMARK(BM_SaveSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveRawBody)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadSheet)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadRawBody)->Unit(benchmark::kMillisecond);
+
+// Collects the time per iteration of every run for the ratio summary.
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> times;  // ns per iteration
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (!r.error_occurred && r.iterations > 0)
+        times[r.benchmark_name()] = r.real_accumulated_time * 1e9 / double(r.iterations);
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+void PrintRatio(const TRatioReporter& rep, const std::string& a, const std::string& b, const char* what) {
+  auto ia = rep.times.find(a), ib = rep.times.find(b);
+  if (ia == rep.times.end() || ib == rep.times.end()) return;
+  std::printf("  %-44s %8.2f ms vs %8.2f ms  ratio %.2f\n", what, ia->second / 1e6, ib->second / 1e6,
+              ia->second / ib->second);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  TRatioReporter rep;
+  benchmark::RunSpecifiedBenchmarks(&rep);
+  std::printf("\nRatios (engine / baseline; below 1 is faster than the baseline):\n");
+  PrintRatio(rep, "BM_RecalcSheet", "BM_RecalcPlainLoop", "recalculation / plain loop");
+  for (int k = 0; k < 3; ++k) {
+    std::string s = "/";
+    s += std::to_string(k);
+    const std::string data = kDataNames[k];
+    PrintRatio(rep, std::string("BM_FastCompress") + s, std::string("BM_ZlibCompress") + s,
+               ("compress " + data + " / zlib-1").c_str());
+    PrintRatio(rep, std::string("BM_FastDecompress") + s, std::string("BM_ZlibDecompress") + s,
+               ("decompress " + data + " / zlib-1").c_str());
+  }
+  PrintRatio(rep, "BM_SaveSheet", "BM_SaveRawBody", "save 100k cells / raw body write");
+  PrintRatio(rep, "BM_LoadSheet", "BM_LoadRawBody", "load 100k cells / raw body read");
+  benchmark::Shutdown();
+  return 0;
+}
