@@ -1,6 +1,7 @@
 #include "Util.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <cstring>
 
 TFastCompress::TFastCompress() {
@@ -137,7 +138,12 @@ int TFastCompress::DecompressBlock(const std::uint8_t* in, int m, std::uint8_t* 
           mLastError = QStringLiteral("block output longer than %1 bytes").arg(ChunkSize);
           return -1;
         }
-        for (int i = 0; i < len; ++i, ++op) out[op] = out[op - d];
+        if (d >= len) {
+          std::memcpy(out + op, out + op - d, size_t(len));
+          op += len;
+        } else {
+          for (int i = 0; i < len; ++i, ++op) out[op] = out[op - d];  // overlapping: byte by byte
+        }
       } else {
         if (ip + 4 > m) {
           mLastError = QStringLiteral("run token cut off by the block end");
@@ -242,7 +248,8 @@ QByteArray TFastCompress::Compress(const QByteArray& data) {
 
 bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out, qint64 maxOut) {
   mLastError.clear();
-  out.clear();
+  out.resize(0);  // keeps the capacity of a reused buffer
+  out.reserve(std::max<qsizetype>(out.capacity(), data.size() * 3));
   const auto* p = reinterpret_cast<const std::uint8_t*>(data.constData());
   const qsizetype size = data.size();
   qsizetype pos = 0;
@@ -263,16 +270,21 @@ bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out, qint64 m
       mLastError = QStringLiteral("block %1: truncated (%2 bytes announced)").arg(blockNo).arg(len);
       return false;
     }
-    const int n = DecompressBlock(p + pos, len, mInput);
+    // Decode straight into the output's tail.
+    const qsizetype had = out.size();
+    if (out.capacity() < had + ChunkSize) out.reserve(std::max<qsizetype>(2 * out.capacity(), had + ChunkSize));
+    out.resize(had + ChunkSize);
+    const int n = DecompressBlock(p + pos, len, reinterpret_cast<std::uint8_t*>(out.data()) + had);
+    out.resize(had + std::max(n, 0));
     if (n < 0) {
       mLastError = QStringLiteral("block %1: %2").arg(blockNo).arg(mLastError);
       return false;
     }
-    if (maxOut >= 0 && out.size() + n > maxOut) {
+    if (maxOut >= 0 && out.size() > maxOut) {
       mLastError = QStringLiteral("the decoded data pass %1 bytes").arg(maxOut);
+      out.truncate(had);
       return false;
     }
-    out.append(reinterpret_cast<const char*>(mInput), n);
     pos += len;
   }
   return true;
