@@ -161,11 +161,88 @@ void TDBDataSet::InternalEdit() {
                              .arg(mUpdateTable));
 }
 
+static int NativeLength(const TFieldDef& d) {
+  switch (d.DataType) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+      return std::max(d.Size, 1) * 4;
+    case ftMemo:
+    case ftFmtMemo:
+      return 1024;
+    case ftBoolean:
+      return 1;
+    case ftDate:
+      return 10;
+    case ftTime:
+      return 12;
+    case ftDateTime:
+      return 23;
+    case ftBlob:
+    case ftGraphic:
+    case ftBytes:
+    case ftVarBytes:
+    case ftTypedBinary:
+    case ftParadoxOle:
+    case ftDBaseOle:
+      return 0;
+    default:
+      return 24;
+  }
+}
+
 std::vector<TDBDataSet::TNativeFieldDesc> TDBDataSet::NativeFieldDescs() const {
   std::vector<TNativeFieldDesc> r;
-  for (size_t i = 0; i < mNative.size(); ++i)
-    r.push_back({int(i) + 1, mNative[i].Name, mNative[i].NativeType, mNative[i].Size});
+  int offset = 0;
+  for (int i = 0; i < mFieldDefs.Count(); ++i) {
+    const TFieldDef& d = mFieldDefs[i];
+    TNativeFieldDesc n;
+    n.FieldNo = i + 1;
+    n.Name = d.Name;
+    n.NativeType = d.NativeType;
+    n.SubType = IsTextFieldType(d.DataType) ? 1 : (NativeLength(d) == 0 ? 2 : 0);
+    n.Units1 = d.DataType == ftBCD ? 0 : d.Size;
+    n.Units2 = d.DataType == ftBCD ? d.Size : 0;
+    n.Offset = offset;
+    n.Length = NativeLength(d);
+    n.ReadOnly = !CanModify();
+    offset += n.Length;
+    r.push_back(n);
+  }
   return r;
+}
+
+QByteArray TDBDataSet::NativeRecord() const {
+  QByteArray out;
+  for (int i = 0; i < mFieldDefs.Count(); ++i) {
+    const int len = NativeLength(mFieldDefs[i]);
+    QByteArray slot(len, '\0');
+    const TField* f = FindField(mFieldDefs[i].Name);
+    const QVariant v = f ? FieldValue(f) : QVariant();
+    if (!v.isNull() && len > 0) {
+      QByteArray text;
+      switch (v.metaType().id()) {
+        case QMetaType::Double:
+          text = QByteArray::number(v.toDouble(), 'g', 17);
+          break;
+        case QMetaType::Bool:
+          text = v.toBool() ? "1" : "0";
+          break;
+        default:
+          text = BindForm(v).toString().toUtf8();
+          break;
+      }
+      memcpy(slot.data(), text.constData(), std::min<qsizetype>(len, text.size()));
+    }
+    out += slot;
+  }
+  return out;
+}
+
+bool TDBDataSet::NativeFieldBlank(int fieldNo) const {
+  if (fieldNo < 1 || fieldNo > mFieldDefs.Count()) return true;
+  const TField* f = FindField(mFieldDefs[fieldNo - 1].Name);
+  return !f || FieldValue(f).isNull();
 }
 
 void TDBDataSet::InternalOpen() {
@@ -244,6 +321,7 @@ void TDBDataSet::InternalOpen() {
     d.Name = name;
     mFieldDefs.Add(d.Name, d.DataType, d.Size, d.Required).NativeType = d.NativeType;
   }
+  mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
     int i = mFieldDefs.IndexOf(k);
     if (i < 0) {  // the key is not selected: rows cannot be told apart
@@ -326,6 +404,7 @@ bool TDBDataSet::FetchRows(int atLeast) {
 
 void TDBDataSet::InternalClose() {
   mQuery.reset();
+  mIntern.clear();
   mUpdateTable.clear();
   mKeyFields.clear();
   mKeySlots.clear();

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "DBFilter.h"
+#include "THourglass.h"
 
 // ---------------------------------------------------------------------------
 // Types and values
@@ -55,7 +56,45 @@ static bool ParseDouble(const QString& s0, double& out) {
   return ok && std::isfinite(out);
 }
 
+// The ISO forms the engines store ("2000-09-25", "2000-09-25 10:30:00.250")
+// are read by hand: they are most of what a large fetch converts.
+static int Digits(const QString& s, int at, int n) {
+  int v = 0;
+  for (int i = at; i < at + n; ++i) {
+    const char16_t c = s[i].unicode();
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+static bool FastIsoDate(const QString& s, QDate& out) {
+  if (s.size() < 10 || s[4] != '-' || s[7] != '-') return false;
+  const int y = Digits(s, 0, 4), m = Digits(s, 5, 2), d = Digits(s, 8, 2);
+  if (y < 0 || m < 0 || d < 0) return false;
+  out = QDate(y, m, d);
+  return out.isValid();
+}
+
+static bool FastIsoTime(const QString& s, int at, QTime& out) {
+  const int n = s.size() - at;
+  if (n != 5 && n != 8 && !(n > 9 && s[at + 8] == '.')) return false;
+  if (s[at + 2] != ':' || (n >= 8 && s[at + 5] != ':')) return false;
+  const int h = Digits(s, at, 2), mi = Digits(s, at + 3, 2), sec = n >= 8 ? Digits(s, at + 6, 2) : 0;
+  int ms = 0;
+  if (n > 9) {
+    const int frac = std::min(n - 9, 3);
+    ms = Digits(s, at + 9, frac);
+    if (ms < 0 || Digits(s, at + 9, n - 9) < 0) return false;
+    for (int k = frac; k < 3; ++k) ms *= 10;
+  }
+  if (h < 0 || mi < 0 || sec < 0) return false;
+  out = QTime(h, mi, sec, ms);
+  return out.isValid();
+}
+
 static bool ParseDate(const QString& s0, QDate& out) {
+  if (s0.size() == 10 && FastIsoDate(s0, out)) return true;
   QString s = s0.trimmed();
   out = QDate::fromString(s.left(10), Qt::ISODate);
   if (out.isValid() && (s.size() == 10 || s.at(10) == 'T' || s.at(10) == ' ')) return true;
@@ -68,6 +107,7 @@ static bool ParseDate(const QString& s0, QDate& out) {
 }
 
 static bool ParseTime(const QString& s0, QTime& out) {
+  if (FastIsoTime(s0, 0, out)) return true;
   QString s = s0.trimmed();
   for (const char* f : {"HH:mm:ss.zzz", "HH:mm:ss", "H:mm:ss", "HH:mm", "H:mm"}) {
     out = QTime::fromString(s, QLatin1String(f));
@@ -78,6 +118,15 @@ static bool ParseTime(const QString& s0, QTime& out) {
 }
 
 static bool ParseDateTime(const QString& s0, QDateTime& out) {
+  {
+    QDate d;
+    QTime t(0, 0);
+    if (FastIsoDate(s0, d) &&
+        (s0.size() == 10 || ((s0[10] == ' ' || s0[10] == 'T') && FastIsoTime(s0, 11, t)))) {
+      out = QDateTime(d, t);
+      return true;
+    }
+  }
   QString s = s0.trimmed();
   if (s.size() >= 10) {
     QDate d;
@@ -664,7 +713,7 @@ TRecord* TDataSet::NewRecord() {
   int slotCount = mDataFieldCount;
   for (auto& f : mFields)
     if (f->mIndex >= slotCount) slotCount = f->mIndex + 1;
-  r->Values.resize(slotCount);
+  r->Values = QList<QVariant>(slotCount);  // exact: resize() would keep spare room in every record
   return r;
 }
 
@@ -711,6 +760,7 @@ void TDataSet::ClearRecords() {
 void TDataSet::Open() {
   if (Active()) return;
   if (BeforeOpen) BeforeOpen(this);
+  THourglass wait;
   ++mGeneration;
   try {
     ClearRecords();
@@ -780,6 +830,8 @@ bool TDataSet::EnsureRow(int i) {
 }
 
 void TDataSet::FetchAll() {
+  if (mFetchedAll) return;
+  THourglass wait;
   while (!mFetchedAll)
     if (!FetchRows(int(mRows.size()) + 4096)) mFetchedAll = true;
 }
@@ -1099,6 +1151,7 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
     fs.push_back(f);
   }
   if (BeforeScroll) BeforeScroll(this);
+  THourglass wait;
   for (int i = 0; EnsureRow(i); ++i) {
     const TRecord& r = *mRows[i];
     bool all = true;

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
@@ -551,14 +552,25 @@ class TDBDataSet : public TDataSet {
   QStringList KeyFields() const { return mKeyFields; }
   bool CanModify() const override;
 
-  // Native access: the engine's declared type of each result column.
+  // Native access: the engine's view of the open cursor's columns, and the
+  // current record as one byte block in which every column has a slot of
+  // fixed length holding its value as UTF-8 text (ISO dates, C-locale
+  // numbers), zero-padded and cut at the slot's length.
   struct TNativeFieldDesc {
-    int FieldNo = 0;
+    int FieldNo = 0;  // 1-based
     QString Name;
-    QString NativeType;
-    int Size = 0;
+    QString NativeType;  // the engine's declared type
+    int SubType = 0;     // 1 text, 2 binary, 0 other
+    int Units1 = 0;      // declared size (characters, digits)
+    int Units2 = 0;      // scale of a decimal type
+    int Offset = 0;      // of the slot in NativeRecord()
+    int Length = 0;      // of the slot, 0 for binary columns
+    bool ReadOnly = false;
+    bool Calculated = false;
   };
   std::vector<TNativeFieldDesc> NativeFieldDescs() const;
+  QByteArray NativeRecord() const;
+  bool NativeFieldBlank(int fieldNo) const;  // 1-based; true without a current record
 
  protected:
   // The select statement and its bound values.
@@ -576,6 +588,8 @@ class TDBDataSet : public TDataSet {
  private:
   void ReadRow(TRecord& r);
   std::unique_ptr<QSqlQuery> mQuery;
+  // Texts that repeat (codes, categories) are kept once and shared.
+  std::vector<QSet<QString>> mIntern;
   QString mUpdateTable;
   QStringList mKeyFields;
   std::vector<int> mKeySlots;

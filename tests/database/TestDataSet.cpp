@@ -407,6 +407,17 @@ TEST_P(DataSetTest, ValuesKeepTheirTypes) {
   EXPECT_EQ(q.FieldByName("PAGATO")->DataType(), ftBoolean);
   EXPECT_EQ(q.FieldByName("DATASPED")->Value().metaType().id(), QMetaType::QDateTime);
   EXPECT_EQ(q.FieldByName("NUMORD")->AsInteger(), 5001);
+  // The native view: one fixed slot per column.
+  auto descs = q.NativeFieldDescs();
+  ASSERT_EQ(int(descs.size()), q.FieldCount());
+  const QByteArray rec = q.NativeRecord();
+  EXPECT_EQ(rec.size(), descs.back().Offset + descs.back().Length);
+  const auto& dd = descs[2];
+  EXPECT_EQ(dd.Name, "DATAORD");
+  EXPECT_EQ(rec.mid(dd.Offset, dd.Length), first.toString(Qt::ISODate).toLatin1());
+  EXPECT_EQ(descs[0].Offset, 0);
+  EXPECT_TRUE(q.NativeFieldDescs()[0].ReadOnly);  // not live
+  EXPECT_FALSE(q.NativeFieldBlank(1));
   EXPECT_THROW(q.FieldByName("NESSUNO"), EDatabaseError);
   EXPECT_EQ(q.FindField("nessuno"), nullptr);
   EXPECT_EQ(q.FieldByName("numord"), q.Fields(0));  // names are case-insensitive
