@@ -5,8 +5,8 @@
 #include <QRegularExpression>
 #include <charconv>
 #include <cmath>
-#include <string_view>
 #include <cstring>
+#include <string_view>
 
 #include "SShtEval.h"
 #include "SShtText.h"
@@ -36,17 +36,21 @@ QString CellDataTypeName(int t) {
 
 QString CellDataTypeEditMask(int t) {
   switch (t) {
-    case cdtDate: return QStringLiteral("!99/99/0000;1;_");
-    case cdtTime: return QStringLiteral("!90.00.00;1;_");
-    case cdtDateTime: return QStringLiteral("!99/99/0000 00.00.00;1;_");
-    default: return QString();
+    case cdtDate:
+      return QStringLiteral("!99/99/0000;1;_");
+    case cdtTime:
+      return QStringLiteral("!90.00.00;1;_");
+    case cdtDateTime:
+      return QStringLiteral("!99/99/0000 00.00.00;1;_");
+    default:
+      return QString();
   }
 }
 
 QString CellPatternName(int p) {
-  static const char* const names[] = {"CLEAR",  "HLINE", "VLINE",  "HLINEB", "VLINEB", "DIAGD",
-                                      "DIAGU",  "DIAGDB", "DIAGUB", "CROSS",  "DCROSS", "CHESS",
-                                      "CHESSB", "ALTERN", "ALTERNL", "NET",   "NETB",   "SOLID"};
+  static const char* const names[] = {"CLEAR",  "HLINE",  "VLINE",   "HLINEB", "VLINEB", "DIAGD",
+                                      "DIAGU",  "DIAGDB", "DIAGUB",  "CROSS",  "DCROSS", "CHESS",
+                                      "CHESSB", "ALTERN", "ALTERNL", "NET",    "NETB",   "SOLID"};
   return p >= 0 && p < CellPatternCount ? QString::fromLatin1(names[p]) : QString();
 }
 
@@ -84,7 +88,8 @@ QString TimeFormat() {
 bool TextToDate(const QString& s, QDate& d) {
   const QLocale loc;
   const QString t = s.trimmed();
-  for (const QString& f : {DateFormat(), loc.dateFormat(QLocale::ShortFormat), QStringLiteral("yyyy-MM-dd")}) {
+  for (const QString& f :
+       {DateFormat(), loc.dateFormat(QLocale::ShortFormat), QStringLiteral("yyyy-MM-dd")}) {
     d = loc.toDate(t, f);
     if (d.isValid()) return true;
   }
@@ -161,12 +166,18 @@ bool TextToFloat(const QString& s, double& out) {
   if (end - i >= qsizetype(sizeof(buf)) || i == end) return false;
   for (; i < end; ++i) {
     const QChar c = s[i];
-    if (c == sep) buf[n++] = '.';
-    else if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) buf[n++] = char(c.unicode());
-    else if (c == QLatin1Char('-') || c == QChar(0x2212)) buf[n++] = '-';
-    else if (c == QLatin1Char('+')) buf[n++] = '+';
-    else if (c == QLatin1Char('e') || c == QLatin1Char('E')) buf[n++] = 'e';
-    else return false;
+    if (c == sep)
+      buf[n++] = '.';
+    else if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+      buf[n++] = char(c.unicode());
+    else if (c == QLatin1Char('-') || c == QChar(0x2212))
+      buf[n++] = '-';
+    else if (c == QLatin1Char('+'))
+      buf[n++] = '+';
+    else if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+      buf[n++] = 'e';
+    else
+      return false;
   }
   // from_chars takes no "+" but after an exponent mark.
   for (size_t k = 0; k < n; ++k)
@@ -205,20 +216,31 @@ QString FloatToText(double v) {
 bool TCellValue::ToNumber(double& out) const {
   switch (mKind) {
     case vkNumber:
-    case vkDateTime: out = mNumber; return true;
-    case vkBoolean: out = mNumber != 0 ? -1 : 0; return true;
-    case vkString: return !mString.isEmpty() && TextToFloat(mString, out);
-    default: return false;
+    case vkDateTime:
+      out = mNumber;
+      return true;
+    case vkBoolean:
+      out = mNumber != 0 ? -1 : 0;
+      return true;
+    case vkString:
+      return !mString.isEmpty() && TextToFloat(mString, out);
+    default:
+      return false;
   }
 }
 
 QVariant TCellValue::ToVariant() const {
   switch (mKind) {
-    case vkString: return mString;
-    case vkNumber: return mNumber;
-    case vkBoolean: return mNumber != 0;
-    case vkDateTime: return SerialToDateTime(mNumber);
-    default: return QVariant();
+    case vkString:
+      return mString;
+    case vkNumber:
+      return mNumber;
+    case vkBoolean:
+      return mNumber != 0;
+    case vkDateTime:
+      return SerialToDateTime(mNumber);
+    default:
+      return QVariant();
   }
 }
 
@@ -228,7 +250,8 @@ TCellValue TextToCellValue(const QString& text, int dataType) {
       double v;
       return TextToFloat(text, v) ? TCellValue::Number(v) : TCellValue();
     }
-    case cdtBoolean: return TCellValue::Boolean(BooleanFromText(text));
+    case cdtBoolean:
+      return TCellValue::Boolean(BooleanFromText(text));
     case cdtDate: {
       QDate d;
       return TextToDate(text, d) ? TCellValue::DateTime(DateToSerial(d)) : TCellValue();
@@ -241,7 +264,8 @@ TCellValue TextToCellValue(const QString& text, int dataType) {
       TDateTime v;
       return TextToDateTime(text, v) ? TCellValue::DateTime(v) : TCellValue();
     }
-    default: return TCellValue::String(text);
+    default:
+      return TCellValue::String(text);
   }
 }
 
@@ -276,16 +300,20 @@ QString CellValueToText(const TCellValue& value, int dataType) {
     }
     default:
       switch (value.Kind()) {
-        case TCellValue::vkString: return value.AsString();
-        case TCellValue::vkNumber: return FloatToText(value.AsNumber());
-        case TCellValue::vkBoolean: return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+        case TCellValue::vkString:
+          return value.AsString();
+        case TCellValue::vkNumber:
+          return FloatToText(value.AsNumber());
+        case TCellValue::vkBoolean:
+          return value.AsBoolean() ? QStringLiteral("True") : QStringLiteral("False");
         case TCellValue::vkDateTime: {
           const double v = value.AsNumber();
           const QString d = DateText(v);
           if (d.isEmpty() || v == std::floor(v)) return d;
           return d + QLatin1Char(' ') + TimeText(v);
         }
-        default: return QString();
+        default:
+          return QString();
       }
   }
 }
@@ -378,8 +406,8 @@ void TSpreadSheetCell::SetDataType(int t) {
   if (t < 0 || t >= CellDataTypeCount) return;
   mDataType = std::uint8_t(t);
   mEditMask = CellDataTypeEditMask(t);
-  mDisplayText = mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString()
-                                                                      : CellValueToText(mValue, t);
+  mDisplayText =
+      mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString() : CellValueToText(mValue, t);
 }
 
 void TSpreadSheetCell::SetFont(const TCellFont& f) {
@@ -421,11 +449,20 @@ void TSpreadSheetCell::SetBorders(const QString& sides, int style, int width, TC
 
 bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
   switch (side.toUpper().unicode()) {
-    case 'L': out = mBorders[cbsLeft]; return true;
-    case 'T': out = mBorders[cbsTop]; return true;
-    case 'R': out = mBorders[cbsRight]; return true;
-    case 'B': out = mBorders[cbsBottom]; return true;
-    default: return false;
+    case 'L':
+      out = mBorders[cbsLeft];
+      return true;
+    case 'T':
+      out = mBorders[cbsTop];
+      return true;
+    case 'R':
+      out = mBorders[cbsRight];
+      return true;
+    case 'B':
+      out = mBorders[cbsBottom];
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -502,7 +539,8 @@ void TSpreadSheetCell::WriteTo(QByteArray& out) const {
 void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
   QByteArray b;
   WriteTo(b);
-  if (dev.write(b) != b.size()) throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
+  if (dev.write(b) != b.size())
+    throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
 }
 
 void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos) {
@@ -517,7 +555,8 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   if (row < 0 || row > SShtMaxRow) fail(QStringLiteral("row %1 out of range").arg(row));
   const char* f = rec + 8;
   const int nameLen = static_cast<unsigned char>(f[0]);
-  if (nameLen > CellFontNameMax) fail(QStringLiteral("font name length %1 over %2").arg(nameLen).arg(CellFontNameMax));
+  if (nameLen > CellFontNameMax)
+    fail(QStringLiteral("font name length %1 over %2").arg(nameLen).arg(CellFontNameMax));
   TCellFont font;
   font.Name = UnicodeFromCp1252(QByteArray(f + 1, nameLen));
   font.Size = std::int32_t(GetU32(f + 68));
@@ -535,7 +574,8 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
     borders[i].Style = static_cast<unsigned char>(b[0]);
     borders[i].Width = std::int32_t(GetU32(b + 4));
     borders[i].Color = GetU32(b + 8);
-    if (borders[i].Style > CellBorderNone) fail(QStringLiteral("border style %1 unknown").arg(borders[i].Style));
+    if (borders[i].Style > CellBorderNone)
+      fail(QStringLiteral("border style %1 unknown").arg(borders[i].Style));
     if (borders[i].Width < 0 || borders[i].Width > CellBorderMaxWidth)
       fail(QStringLiteral("border width %1 out of range").arg(borders[i].Width));
   }

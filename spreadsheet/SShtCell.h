@@ -64,7 +64,7 @@ constexpr int CellFontNameMax = 64;
 
 struct TCellFont {
   QString Name = QStringLiteral("Arial");  // at most 64 characters
-  std::int32_t Size = 8;                    // points; negative = leave unchanged
+  std::int32_t Size = 8;                   // points; negative = leave unchanged
   TColor Color = clBlack;
   std::uint8_t Style = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out; 16 = leave unchanged
   bool operator==(const TCellFont&) const = default;
@@ -85,10 +85,30 @@ class TCellValue {
  public:
   enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
   TCellValue() = default;
-  static TCellValue String(const QString& s) { TCellValue v; v.mKind = vkString; v.mString = s; return v; }
-  static TCellValue Number(double d) { TCellValue v; v.mKind = vkNumber; v.mNumber = d; return v; }
-  static TCellValue Boolean(bool b) { TCellValue v; v.mKind = vkBoolean; v.mNumber = b ? 1 : 0; return v; }
-  static TCellValue DateTime(TDateTime d) { TCellValue v; v.mKind = vkDateTime; v.mNumber = d; return v; }
+  static TCellValue String(const QString& s) {
+    TCellValue v;
+    v.mKind = vkString;
+    v.mString = s;
+    return v;
+  }
+  static TCellValue Number(double d) {
+    TCellValue v;
+    v.mKind = vkNumber;
+    v.mNumber = d;
+    return v;
+  }
+  static TCellValue Boolean(bool b) {
+    TCellValue v;
+    v.mKind = vkBoolean;
+    v.mNumber = b ? 1 : 0;
+    return v;
+  }
+  static TCellValue DateTime(TDateTime d) {
+    TCellValue v;
+    v.mKind = vkDateTime;
+    v.mNumber = d;
+    return v;
+  }
 
   TKind Kind() const { return mKind; }
   bool IsNull() const { return mKind == vkNull; }
@@ -175,7 +195,9 @@ class TSpreadSheetCell {
   void SetBackground(TColor back, TColor patternColor, int pattern);
   // sides: any of "LTRB" in either case.
   void SetBorders(const QString& sides, int style, int width, TColor color);
-  void SetBorders(const QString& sides, const TCellBorder& b) { SetBorders(sides, b.Style, b.Width, b.Color); }
+  void SetBorders(const QString& sides, const TCellBorder& b) {
+    SetBorders(sides, b.Style, b.Width, b.Color);
+  }
   // The border named by "L", "T", "R" or "B" (either case); other letters
   // leave out untouched and return false.
   bool GetBorder(QChar side, TCellBorder& out) const;

@@ -51,7 +51,9 @@ QList<QStringList> ParseCsv(const QString& text) {
   QList<QStringList> lines;
   const qsizetype n = text.size();
   qsizetype i = 0;
-  auto lineEnd = [&](qsizetype k) { return k >= n || text[k] == QLatin1Char('\r') || text[k] == QLatin1Char('\n'); };
+  auto lineEnd = [&](qsizetype k) {
+    return k >= n || text[k] == QLatin1Char('\r') || text[k] == QLatin1Char('\n');
+  };
   while (i < n) {
     QStringList fields;
     // One line: fields until a line break outside quotes.
@@ -111,8 +113,8 @@ void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int r
   qsizetype widest = 0;
   for (const QStringList& l : lines) widest = std::max(widest, l.size());
   if (widest > 0 && col + widest - 1 > SShtMaxCol)
-    throw ECsvError(QStringLiteral("%1 fields from column %2 pass the last column ZZ")
-                        .arg(widest).arg(ColumnName(col)));
+    throw ECsvError(
+        QStringLiteral("%1 fields from column %2 pass the last column ZZ").arg(widest).arg(ColumnName(col)));
   if (!lines.isEmpty() && qint64(row) + lines.size() - 1 > SShtMaxRow)
     throw ECsvError(QStringLiteral("%1 lines from row %2 pass the last row").arg(lines.size()).arg(row));
   int r = row;

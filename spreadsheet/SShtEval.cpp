@@ -33,28 +33,107 @@ struct TDepthGuard {
 };
 
 enum TFunc {
-  fnCOS, fnSIN, fnTAN, fnACOS, fnASIN, fnATAN, fnCOSH, fnSINH, fnTANH, fnACOSH, fnASINH, fnATANH,
-  fnSEC, fnCOSEC, fnCOTAN, fnABS, fnSQRT, fnLN, fnLOG, fnLG2, fnEXP, fnSIGN, fnLOGN, fnHYPOT,
-  fnPOWER, fnTRUNC, fnFRAC, fnROUND, fnROUNDX, fnMEAN, fnMIN, fnMAX, fnSUM, fnSUMSQR, fnSTDDEV,
-  fnSTDDEVPOP, fnVARIANCE, fnVARIANPOP, fnVARIANTOT, fnNORM, fnRANDG, fnPROD, fnGMEAN, fnAMEAN,
-  fnSDMEAN, fnDISTMEAN, fnQUADDEV, fnASYMMET, fnCURTOSI
+  fnCOS,
+  fnSIN,
+  fnTAN,
+  fnACOS,
+  fnASIN,
+  fnATAN,
+  fnCOSH,
+  fnSINH,
+  fnTANH,
+  fnACOSH,
+  fnASINH,
+  fnATANH,
+  fnSEC,
+  fnCOSEC,
+  fnCOTAN,
+  fnABS,
+  fnSQRT,
+  fnLN,
+  fnLOG,
+  fnLG2,
+  fnEXP,
+  fnSIGN,
+  fnLOGN,
+  fnHYPOT,
+  fnPOWER,
+  fnTRUNC,
+  fnFRAC,
+  fnROUND,
+  fnROUNDX,
+  fnMEAN,
+  fnMIN,
+  fnMAX,
+  fnSUM,
+  fnSUMSQR,
+  fnSTDDEV,
+  fnSTDDEVPOP,
+  fnVARIANCE,
+  fnVARIANPOP,
+  fnVARIANTOT,
+  fnNORM,
+  fnRANDG,
+  fnPROD,
+  fnGMEAN,
+  fnAMEAN,
+  fnSDMEAN,
+  fnDISTMEAN,
+  fnQUADDEV,
+  fnASYMMET,
+  fnCURTOSI
 };
 
 const std::unordered_map<std::string_view, TFunc>& FunctionTable() {
-  static const std::unordered_map<std::string_view, TFunc> table = {
-      {"COS", fnCOS},         {"SIN", fnSIN},         {"TAN", fnTAN},           {"ACOS", fnACOS},
-      {"ASIN", fnASIN},       {"ATAN", fnATAN},       {"COSH", fnCOSH},         {"SINH", fnSINH},
-      {"TANH", fnTANH},       {"ACOSH", fnACOSH},     {"ASINH", fnASINH},       {"ATANH", fnATANH},
-      {"SEC", fnSEC},         {"COSEC", fnCOSEC},     {"COTAN", fnCOTAN},       {"ABS", fnABS},
-      {"SQRT", fnSQRT},       {"LN", fnLN},           {"LOG", fnLOG},           {"LG2", fnLG2},
-      {"EXP", fnEXP},         {"SIGN", fnSIGN},       {"LOGN", fnLOGN},         {"HYPOT", fnHYPOT},
-      {"POWER", fnPOWER},     {"TRUNC", fnTRUNC},     {"FRAC", fnFRAC},         {"ROUND", fnROUND},
-      {"ROUNDX", fnROUNDX},   {"MEAN", fnMEAN},       {"MIN", fnMIN},           {"MAX", fnMAX},
-      {"SUM", fnSUM},         {"SUMSQR", fnSUMSQR},   {"STDDEV", fnSTDDEV},     {"STDDEVPOP", fnSTDDEVPOP},
-      {"VARIANCE", fnVARIANCE}, {"VARIANPOP", fnVARIANPOP}, {"VARIANTOT", fnVARIANTOT},
-      {"NORM", fnNORM},       {"RANDG", fnRANDG},     {"PROD", fnPROD},         {"GMEAN", fnGMEAN},
-      {"AMEAN", fnAMEAN},     {"SDMEAN", fnSDMEAN},   {"DISTMEAN", fnDISTMEAN}, {"QUADDEV", fnQUADDEV},
-      {"ASYMMET", fnASYMMET}, {"CURTOSI", fnCURTOSI}};
+  static const std::unordered_map<std::string_view, TFunc> table = {{"COS", fnCOS},
+                                                                    {"SIN", fnSIN},
+                                                                    {"TAN", fnTAN},
+                                                                    {"ACOS", fnACOS},
+                                                                    {"ASIN", fnASIN},
+                                                                    {"ATAN", fnATAN},
+                                                                    {"COSH", fnCOSH},
+                                                                    {"SINH", fnSINH},
+                                                                    {"TANH", fnTANH},
+                                                                    {"ACOSH", fnACOSH},
+                                                                    {"ASINH", fnASINH},
+                                                                    {"ATANH", fnATANH},
+                                                                    {"SEC", fnSEC},
+                                                                    {"COSEC", fnCOSEC},
+                                                                    {"COTAN", fnCOTAN},
+                                                                    {"ABS", fnABS},
+                                                                    {"SQRT", fnSQRT},
+                                                                    {"LN", fnLN},
+                                                                    {"LOG", fnLOG},
+                                                                    {"LG2", fnLG2},
+                                                                    {"EXP", fnEXP},
+                                                                    {"SIGN", fnSIGN},
+                                                                    {"LOGN", fnLOGN},
+                                                                    {"HYPOT", fnHYPOT},
+                                                                    {"POWER", fnPOWER},
+                                                                    {"TRUNC", fnTRUNC},
+                                                                    {"FRAC", fnFRAC},
+                                                                    {"ROUND", fnROUND},
+                                                                    {"ROUNDX", fnROUNDX},
+                                                                    {"MEAN", fnMEAN},
+                                                                    {"MIN", fnMIN},
+                                                                    {"MAX", fnMAX},
+                                                                    {"SUM", fnSUM},
+                                                                    {"SUMSQR", fnSUMSQR},
+                                                                    {"STDDEV", fnSTDDEV},
+                                                                    {"STDDEVPOP", fnSTDDEVPOP},
+                                                                    {"VARIANCE", fnVARIANCE},
+                                                                    {"VARIANPOP", fnVARIANPOP},
+                                                                    {"VARIANTOT", fnVARIANTOT},
+                                                                    {"NORM", fnNORM},
+                                                                    {"RANDG", fnRANDG},
+                                                                    {"PROD", fnPROD},
+                                                                    {"GMEAN", fnGMEAN},
+                                                                    {"AMEAN", fnAMEAN},
+                                                                    {"SDMEAN", fnSDMEAN},
+                                                                    {"DISTMEAN", fnDISTMEAN},
+                                                                    {"QUADDEV", fnQUADDEV},
+                                                                    {"ASYMMET", fnASYMMET},
+                                                                    {"CURTOSI", fnCURTOSI}};
   return table;
 }
 
@@ -139,8 +218,10 @@ std::string_view ScanOperand(std::string_view s, size_t& pos, std::string_view s
   int depth = 0;
   while (pos < s.size()) {
     const char c = s[pos];
-    if (c == '(') ++depth;
-    else if (c == ')') --depth;
+    if (c == '(')
+      ++depth;
+    else if (c == ')')
+      --depth;
     // A sign right after "*", "/" or "^" inside the operand is unary too.
     const bool unary = (c == '+' || c == '-') && pos > start &&
                        (s[pos - 1] == '*' || s[pos - 1] == '/' || s[pos - 1] == '^');
@@ -211,9 +292,13 @@ double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
       const double rest = EvalFrom(s, pos);
       return Check(rest + Check(EvalText(operand) * r));
     }
-    case '/': return Divide(s, pos, r);
-    case '^': return Raise(s, pos, r);
-    default: mSyntaxError = true; return 0;
+    case '/':
+      return Divide(s, pos, r);
+    case '^':
+      return Raise(s, pos, r);
+    default:
+      mSyntaxError = true;
+      return 0;
   }
 }
 
@@ -320,7 +405,8 @@ void TSpreadSheetFormuler::AddRange(std::string_view a, std::string_view b, std:
                                [](const TCellPtr& cell, int row) { return cell->Row() < row; });
     for (; it != cells.end() && (*it)->Row() <= r2; ++it) {
       const TSpreadSheetCell* cell = it->get();
-      if (tracking && cell->IsFormula() && cell->mRecalcPass != mCells->mRecalcPass) mCells->mForwardRead = true;
+      if (tracking && cell->IsFormula() && cell->mRecalcPass != mCells->mRecalcPass)
+        mCells->mForwardRead = true;
       values[base + size_t((c - c1) * height + (cell->Row() - r1))] = CellNumber(cell);
     }
   }
@@ -334,9 +420,12 @@ double TSpreadSheetFormuler::CallFunction(std::string_view name, std::string_vie
   bool hasColon = false;
   for (size_t i = 0; i <= args.size(); ++i) {
     const char c = i < args.size() ? args[i] : ',';
-    if (c == '(') ++depth;
-    else if (c == ')') --depth;
-    else if (c == ':' && depth == 0) hasColon = true;
+    if (c == '(')
+      ++depth;
+    else if (c == ')')
+      --depth;
+    else if (c == ':' && depth == 0)
+      hasColon = true;
     if (c != ',' || depth != 0) continue;
     const std::string_view part = args.substr(start, i - start);
     const bool last = i >= args.size();
@@ -381,34 +470,90 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
   auto sampleSd = [&] { return std::sqrt(quadDev() / double(n - 1)); };
   double r = x;
   switch (it->second) {
-    case fnCOS: r = std::cos(x); break;
-    case fnSIN: r = std::sin(x); break;
-    case fnTAN: r = std::tan(x); break;
-    case fnACOS: r = std::acos(x); break;
-    case fnASIN: r = std::asin(x); break;
-    case fnATAN: r = std::atan(x); break;
-    case fnCOSH: r = std::cosh(x); break;
-    case fnSINH: r = std::sinh(x); break;
-    case fnTANH: r = std::tanh(x); break;
-    case fnACOSH: r = std::acosh(x); break;
-    case fnASINH: r = std::asinh(x); break;
-    case fnATANH: r = std::atanh(x); break;
-    case fnSEC: r = 1.0 / std::cos(x); break;
-    case fnCOSEC: r = 1.0 / std::sin(x); break;
-    case fnCOTAN: r = 1.0 / std::tan(x); break;
-    case fnABS: r = std::fabs(x); break;
-    case fnSQRT: r = std::sqrt(x); break;
-    case fnLN: r = std::log(x); break;
-    case fnLOG: r = std::log10(x); break;
-    case fnLG2: r = std::log2(x); break;
-    case fnEXP: r = std::exp(x); break;
-    case fnSIGN: r = x >= 0 ? 1 : -1; break;
-    case fnLOGN: r = std::log(y) / std::log(x); break;
-    case fnHYPOT: r = std::hypot(x, y); break;
-    case fnPOWER: r = std::pow(x, y); break;
-    case fnTRUNC: r = std::trunc(x); break;
-    case fnFRAC: r = x - std::trunc(x); break;
-    case fnROUND: r = RoundEven(x); break;
+    case fnCOS:
+      r = std::cos(x);
+      break;
+    case fnSIN:
+      r = std::sin(x);
+      break;
+    case fnTAN:
+      r = std::tan(x);
+      break;
+    case fnACOS:
+      r = std::acos(x);
+      break;
+    case fnASIN:
+      r = std::asin(x);
+      break;
+    case fnATAN:
+      r = std::atan(x);
+      break;
+    case fnCOSH:
+      r = std::cosh(x);
+      break;
+    case fnSINH:
+      r = std::sinh(x);
+      break;
+    case fnTANH:
+      r = std::tanh(x);
+      break;
+    case fnACOSH:
+      r = std::acosh(x);
+      break;
+    case fnASINH:
+      r = std::asinh(x);
+      break;
+    case fnATANH:
+      r = std::atanh(x);
+      break;
+    case fnSEC:
+      r = 1.0 / std::cos(x);
+      break;
+    case fnCOSEC:
+      r = 1.0 / std::sin(x);
+      break;
+    case fnCOTAN:
+      r = 1.0 / std::tan(x);
+      break;
+    case fnABS:
+      r = std::fabs(x);
+      break;
+    case fnSQRT:
+      r = std::sqrt(x);
+      break;
+    case fnLN:
+      r = std::log(x);
+      break;
+    case fnLOG:
+      r = std::log10(x);
+      break;
+    case fnLG2:
+      r = std::log2(x);
+      break;
+    case fnEXP:
+      r = std::exp(x);
+      break;
+    case fnSIGN:
+      r = x >= 0 ? 1 : -1;
+      break;
+    case fnLOGN:
+      r = std::log(y) / std::log(x);
+      break;
+    case fnHYPOT:
+      r = std::hypot(x, y);
+      break;
+    case fnPOWER:
+      r = std::pow(x, y);
+      break;
+    case fnTRUNC:
+      r = std::trunc(x);
+      break;
+    case fnFRAC:
+      r = x - std::trunc(x);
+      break;
+    case fnROUND:
+      r = RoundEven(x);
+      break;
     case fnROUNDX: {
       const double p = std::pow(10.0, x);
       const double q = y * p;
@@ -416,7 +561,10 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
       if (!std::isfinite(r)) r = RoundEven(y);
       break;
     }
-    case fnMEAN: needValues(1); r = mean(); break;
+    case fnMEAN:
+      needValues(1);
+      r = mean();
+      break;
     case fnMIN:
       needValues(1);
       for (double d : v) r = std::min(r, d);
@@ -425,20 +573,39 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
       needValues(1);
       for (double d : v) r = std::max(r, d);
       break;
-    case fnSUM: r = sum(); break;
+    case fnSUM:
+      r = sum();
+      break;
     case fnSUMSQR:
     case fnNORM:
       r = 0;
       for (double d : v) r += d * d;
       if (it->second == fnNORM) r = std::sqrt(r);
       break;
-    case fnSTDDEV: needValues(2); r = sampleSd(); break;
-    case fnSTDDEVPOP: needValues(1); r = std::sqrt(quadDev() / double(n)); break;
-    case fnVARIANCE: needValues(2); r = quadDev() / double(n - 1); break;
-    case fnVARIANPOP: needValues(1); r = quadDev() / double(n); break;
+    case fnSTDDEV:
+      needValues(2);
+      r = sampleSd();
+      break;
+    case fnSTDDEVPOP:
+      needValues(1);
+      r = std::sqrt(quadDev() / double(n));
+      break;
+    case fnVARIANCE:
+      needValues(2);
+      r = quadDev() / double(n - 1);
+      break;
+    case fnVARIANPOP:
+      needValues(1);
+      r = quadDev() / double(n);
+      break;
     case fnVARIANTOT:
-    case fnQUADDEV: needValues(1); r = quadDev(); break;
-    case fnRANDG: r = x + y * Gaussian(); break;
+    case fnQUADDEV:
+      needValues(1);
+      r = quadDev();
+      break;
+    case fnRANDG:
+      r = x + y * Gaussian();
+      break;
     case fnPROD:
       for (size_t i = 1; i < n; ++i) r *= v[i];
       break;

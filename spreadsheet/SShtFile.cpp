@@ -117,11 +117,14 @@ void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells) {
 std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file,
                                                           const TSpreadSheetDataCells& like) {
   THourglass hourglass;
-  if (file.size() < 8 || !file.startsWith(SheetSignature)) Fail(QStringLiteral("not a sheet file (no signature)"));
+  if (file.size() < 8 || !file.startsWith(SheetSignature))
+    Fail(QStringLiteral("not a sheet file (no signature)"));
   if (file.size() < 12) Fail(QStringLiteral("the body size is cut off"));
   const auto s = std::uint32_t(GetI32(file.constData() + 8));
   if (qint64(s) > file.size() - 12)
-    Fail(QStringLiteral("the body size %1 is larger than the file (%2 bytes follow)").arg(s).arg(file.size() - 12));
+    Fail(QStringLiteral("the body size %1 is larger than the file (%2 bytes follow)")
+             .arg(s)
+             .arg(file.size() - 12));
   const QByteArray packed = file.mid(12, qsizetype(s));
   TFastCompress compressor;
   QByteArray body;
@@ -135,7 +138,8 @@ std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file
 
 QByteArray ReadWholeFile(const QString& fileName) {
   QFile f(fileName);
-  if (!f.open(QIODevice::ReadOnly)) Fail(QStringLiteral("%1: cannot open: %2").arg(fileName, f.errorString()));
+  if (!f.open(QIODevice::ReadOnly))
+    Fail(QStringLiteral("%1: cannot open: %2").arg(fileName, f.errorString()));
   QByteArray all = f.readAll();
   if (f.error() != QFileDevice::NoError)
     Fail(QStringLiteral("%1: cannot read: %2").arg(fileName, f.errorString()));
@@ -146,7 +150,8 @@ void SaveSheetToFile(const TSpreadSheetDataCells& cells, TSheetFileKind kind, co
   THourglass hourglass;
   const QByteArray bytes = kind == sfkCsv ? CsvBytes(cells) : SheetFileBytes(cells);
   QSaveFile f(fileName);
-  if (!f.open(QIODevice::WriteOnly)) Fail(QStringLiteral("%1: cannot create: %2").arg(fileName, f.errorString()));
+  if (!f.open(QIODevice::WriteOnly))
+    Fail(QStringLiteral("%1: cannot create: %2").arg(fileName, f.errorString()));
   if (f.write(bytes) != bytes.size()) {
     const QString err = f.errorString();
     f.cancelWriting();

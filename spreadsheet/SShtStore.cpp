@@ -168,8 +168,10 @@ void SortCells(std::vector<TCellPtr>& cells, bool descending) {
       default: {
         k.group = 0;
         double d;
-        if (!c->Text().isEmpty() && v.ToNumber(d)) k.num = d;
-        else k.bad = 1;
+        if (!c->Text().isEmpty() && v.ToNumber(d))
+          k.num = d;
+        else
+          k.bad = 1;
       }
     }
     k.cell = std::move(c);
@@ -252,13 +254,15 @@ void TSpreadSheetDataCells::SetDefaultFont(const TFont& font) {
 void TSpreadSheetDataCells::SetDefaultCellFont(const TCellFont& font) { DefaultCell()->mFont = font; }
 
 std::vector<std::unique_ptr<TSpreadSheetDataColumn>>::iterator TSpreadSheetDataCells::LowerBound(int col) {
-  return std::lower_bound(mColumns.begin(), mColumns.end(), col,
-                          [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+  return std::lower_bound(
+      mColumns.begin(), mColumns.end(), col,
+      [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
 }
 
 TSpreadSheetDataColumn* TSpreadSheetDataCells::FindColumn(int col) const {
-  auto it = std::lower_bound(mColumns.begin(), mColumns.end(), col,
-                             [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+  auto it =
+      std::lower_bound(mColumns.begin(), mColumns.end(), col,
+                       [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
   return it != mColumns.end() && (*it)->Col() == col ? it->get() : nullptr;
 }
 
@@ -288,7 +292,8 @@ TSpreadSheetCell* TSpreadSheetDataCells::GetFormatCell(int col, int row) const {
   if (TSpreadSheetCell* c = FindCell(col, row)) return c;
   TSpreadSheetCell* colHeader = FindCell(col, 0);
   TSpreadSheetCell* rowHeader = FindCell(0, row);
-  if (colHeader && rowHeader) return rowHeader->FormatStamp() > colHeader->FormatStamp() ? rowHeader : colHeader;
+  if (colHeader && rowHeader)
+    return rowHeader->FormatStamp() > colHeader->FormatStamp() ? rowHeader : colHeader;
   if (colHeader) return colHeader;
   if (rowHeader) return rowHeader;
   return DefaultCell();
@@ -344,8 +349,11 @@ void TSpreadSheetDataCells::DeleteHeaderSel(const THeaderSelection& sel) {
     case 2:
       for (auto& c : mColumns) c->DeleteRows(std::min(sel.Row1, sel.Row2), std::max(sel.Row1, sel.Row2));
       break;
-    case 3: ClearAll(); break;
-    default: break;
+    case 3:
+      ClearAll();
+      break;
+    default:
+      break;
   }
 }
 
@@ -368,7 +376,8 @@ void TSpreadSheetDataCells::EraseHeaderSel(const THeaderSelection& sel) {
     case 3:
       for (auto& c : mColumns) c->EraseAll();
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -380,8 +389,10 @@ void TSpreadSheetDataCells::MoveColumn(int from, int to) {
     mColumns.erase(it);
   }
   for (auto& c : mColumns) {
-    if (from < to && c->Col() > from && c->Col() <= to) c->Renumber(c->Col() - 1);
-    else if (from > to && c->Col() >= to && c->Col() < from) c->Renumber(c->Col() + 1);
+    if (from < to && c->Col() > from && c->Col() <= to)
+      c->Renumber(c->Col() - 1);
+    else if (from > to && c->Col() >= to && c->Col() < from)
+      c->Renumber(c->Col() + 1);
   }
   if (moved) {
     moved->Renumber(to);
@@ -430,8 +441,10 @@ void ShiftSizesDown(std::map<int, int>& sizes, int a, int b) {
   const int k = b - a + 1;
   std::map<int, int> out;
   for (const auto& [i, w] : sizes) {
-    if (i < a) out[i] = w;
-    else if (i > b) out[i - k] = w;
+    if (i < a)
+      out[i] = w;
+    else if (i > b)
+      out[i - k] = w;
   }
   sizes.swap(out);
 }
@@ -530,10 +543,14 @@ TDateTime TSpreadSheetDataCells::NextFormatStamp() const {
 
 bool TSpreadSheetDataCells::IterMatches(const THeaderSelection& sel, const TSpreadSheetCell* c) const {
   switch (sel.Kind) {
-    case 1: return c->Col() >= std::min(sel.Col1, sel.Col2) && c->Col() <= std::max(sel.Col1, sel.Col2);
-    case 2: return c->Row() >= std::min(sel.Row1, sel.Row2) && c->Row() <= std::max(sel.Row1, sel.Row2);
-    case 3: return true;
-    default: return false;
+    case 1:
+      return c->Col() >= std::min(sel.Col1, sel.Col2) && c->Col() <= std::max(sel.Col1, sel.Col2);
+    case 2:
+      return c->Row() >= std::min(sel.Row1, sel.Row2) && c->Row() <= std::max(sel.Row1, sel.Row2);
+    case 3:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -557,13 +574,15 @@ TSpreadSheetCell* TSpreadSheetDataCells::FirstCell(THeaderSelection& sel) {
   sel.IterColumn = -1;
   sel.IterCell = -1;
   if (sel.Kind == 1) {
-    const int a = std::max(1, std::min(sel.Col1, sel.Col2)), b = std::min(SShtMaxCol, std::max(sel.Col1, sel.Col2));
+    const int a = std::max(1, std::min(sel.Col1, sel.Col2)),
+              b = std::min(SShtMaxCol, std::max(sel.Col1, sel.Col2));
     for (int c = a; c <= b; ++c) {
       TSpreadSheetCell* h = GetCell(c, 0, true);
       h->SetFormatStamp(NextFormatStamp());
     }
   } else if (sel.Kind == 2) {
-    const int a = std::max(1, std::min(sel.Row1, sel.Row2)), b = std::min(SShtMaxRow, std::max(sel.Row1, sel.Row2));
+    const int a = std::max(1, std::min(sel.Row1, sel.Row2)),
+              b = std::min(SShtMaxRow, std::max(sel.Row1, sel.Row2));
     // Whole-row selections come from the grid's visible rows; a runaway
     // range would only create cells nobody asked for.
     for (int r = a; r <= b && r - a < 1000000; ++r) {
@@ -600,8 +619,10 @@ int TSpreadSheetDataCells::ColWidth(int col) const {
 }
 void TSpreadSheetDataCells::SetColWidth(int col, int w) {
   if (col < 0 || col > SShtMaxCol) return;
-  if (w == mDefaultColWidth) mColWidths.erase(col);
-  else mColWidths[col] = w;
+  if (w == mDefaultColWidth)
+    mColWidths.erase(col);
+  else
+    mColWidths[col] = w;
 }
 int TSpreadSheetDataCells::RowHeight(int row) const {
   auto it = mRowHeights.find(row);
@@ -609,8 +630,10 @@ int TSpreadSheetDataCells::RowHeight(int row) const {
 }
 void TSpreadSheetDataCells::SetRowHeight(int row, int h) {
   if (row < 0 || row > SShtMaxRow) return;
-  if (h == mDefaultRowHeight) mRowHeights.erase(row);
-  else mRowHeights[row] = h;
+  if (h == mDefaultRowHeight)
+    mRowHeights.erase(row);
+  else
+    mRowHeights[row] = h;
 }
 void TSpreadSheetDataCells::ResetSizes() {
   mColWidths.clear();

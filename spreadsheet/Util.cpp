@@ -210,7 +210,8 @@ qint64 TFastCompress::DecompressStream(QIODevice& source, QIODevice& dest) {
       return -1;
     }
     if (len > MaxBlockSize) {
-      mLastError = QStringLiteral("block %1: length %2 is more than %3").arg(blockNo).arg(len).arg(MaxBlockSize);
+      mLastError =
+          QStringLiteral("block %1: length %2 is more than %3").arg(blockNo).arg(len).arg(MaxBlockSize);
       return -1;
     }
     // The block is read into mOutput's room and decoded into mInput.
@@ -272,7 +273,8 @@ bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out, qint64 m
     }
     // Decode straight into the output's tail.
     const qsizetype had = out.size();
-    if (out.capacity() < had + ChunkSize) out.reserve(std::max<qsizetype>(2 * out.capacity(), had + ChunkSize));
+    if (out.capacity() < had + ChunkSize)
+      out.reserve(std::max<qsizetype>(2 * out.capacity(), had + ChunkSize));
     out.resize(had + ChunkSize);
     const int n = DecompressBlock(p + pos, len, reinterpret_cast<std::uint8_t*>(out.data()) + had);
     out.resize(had + std::max(n, 0));

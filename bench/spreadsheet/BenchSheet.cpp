@@ -57,7 +57,8 @@ void BM_RecalcSheet(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     ++round;
-    for (int r = 1; r <= kRows + 10; ++r) cells.SetCellText(1, r, QString::number((r * 37 + round) % 1000 / 10.0));
+    for (int r = 1; r <= kRows + 10; ++r)
+      cells.SetCellText(1, r, QString::number((r * 37 + round) % 1000 / 10.0));
     state.ResumeTiming();
     passes = cells.Recalculate();
   }
@@ -66,7 +67,8 @@ void BM_RecalcSheet(benchmark::State& state) {
   for (int r = 1; r <= kRows + 10; ++r) cells.SetCellText(1, r, QString::number(int(g() % 1000) / 10.0));
   cells.Recalculate();
   state.counters["passes"] = passes;
-  state.counters["cells/s"] = benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["cells/s"] =
+      benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_RecalcSheet)->Unit(benchmark::kMillisecond);
 
@@ -95,7 +97,8 @@ void BM_RecalcPlainLoop(benchmark::State& state) {
     for (int r = 1; r <= kRows; ++r) {
       gg[size_t(r)] = (d[size_t(r)] - e[size_t(r)]) / 2;
       h[size_t(r)] = b[size_t(r)] * c[size_t(r)] - d[size_t(r)];
-      i[size_t(r)] = b[size_t(r)] + c[size_t(r)] + d[size_t(r)] + e[size_t(r)] + f[size_t(r)] + gg[size_t(r)] + h[size_t(r)];
+      i[size_t(r)] = b[size_t(r)] + c[size_t(r)] + d[size_t(r)] + e[size_t(r)] + f[size_t(r)] +
+                     gg[size_t(r)] + h[size_t(r)];
       k[size_t(r)] = i[size_t(r)] + j[size_t(r)] * 0.5;
     }
     benchmark::DoNotOptimize(k.data());
@@ -103,8 +106,10 @@ void BM_RecalcPlainLoop(benchmark::State& state) {
   }
   // The engine must agree with the floor.
   const double engine = Sheet().FindCell(11, kRows)->Value().AsNumber();
-  if (std::fabs(engine - k[kRows]) > 1e-6 * std::fabs(k[kRows])) state.SkipWithError("engine and loop disagree");
-  state.counters["cells/s"] = benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
+  if (std::fabs(engine - k[kRows]) > 1e-6 * std::fabs(k[kRows]))
+    state.SkipWithError("engine and loop disagree");
+  state.counters["cells/s"] =
+      benchmark::Counter(double(kRows) * 10, benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_RecalcPlainLoop)->Unit(benchmark::kMillisecond);
 
@@ -119,8 +124,9 @@ QByteArray Data(int kind) {
   if (kind == 0) {
     d = SheetBodyBytes(Sheet());
   } else if (kind == 1) {
-    const char* words[] = {"il", "foglio", "di", "calcolo", "cella", "valore", "formula", "somma", "della",
-                           "colonna", "riga", "e", "che", "per", "un", "una", "numero", "testo", "salva"};
+    const char* words[] = {"il",    "foglio", "di",      "calcolo", "cella", "valore", "formula",
+                           "somma", "della",  "colonna", "riga",    "e",     "che",    "per",
+                           "un",    "una",    "numero",  "testo",   "salva"};
     while (d.size() < 4 << 20) {
       d += words[g() % std::size(words)];
       d += g() % 12 == 0 ? ".\n" : " ";

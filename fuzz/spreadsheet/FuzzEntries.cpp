@@ -48,7 +48,8 @@ int SheetFuzzSheetFile(const std::uint8_t* data, std::size_t size) {
   // matching size, so that the body itself is exercised.
   if (!file.startsWith(SheetSignature) && size > 0 && (data[0] & 1)) {
     const auto n = std::uint32_t(size - 1);
-    file = SheetSignature + QByteArray(1, char(n)) + char(n >> 8) + char(n >> 16) + char(n >> 24) + file.mid(1);
+    file =
+        SheetSignature + QByteArray(1, char(n)) + char(n >> 8) + char(n >> 16) + char(n >> 24) + file.mid(1);
   }
   try {
     auto cells = ReadSheetFileBytes(file, like);

@@ -182,15 +182,15 @@ TEST(SheetCell, RecordRoundTripAndDamage) {
     qsizetype p = 0;
     EXPECT_THROW(x.ReadFrom(r.constData(), r.size(), p), ECellRecordError) << offset;
   };
-  damaged(8, 65);          // font name over 64
-  damaged(8 + 92, 18);     // pattern
-  damaged(152, 7);         // data type
-  damaged(8 + 96, 6);      // border style
+  damaged(8, 65);              // font name over 64
+  damaged(8 + 92, 18);         // pattern
+  damaged(152, 7);             // data type
+  damaged(8 + 96, 6);          // border style
   damaged(8 + 100 + 3, 0x40);  // huge border width
-  damaged(8 + 80, 4);      // alignment
-  damaged(1, 0x10);        // column out of range
-  damaged(7, 0x80);        // negative row
-  damaged(166 + 2, 0x10);  // text length past the data
+  damaged(8 + 80, 4);          // alignment
+  damaged(1, 0x10);            // column out of range
+  damaged(7, 0x80);            // negative row
+  damaged(166 + 2, 0x10);      // text length past the data
   for (qsizetype cut = 0; cut < rec.size(); cut += 7) {
     TSpreadSheetCell x(0, 0);
     qsizetype p = 0;

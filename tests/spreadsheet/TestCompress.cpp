@@ -19,15 +19,16 @@ QByteArray RandomBytes(int n, unsigned seed) {
 QByteArray Block(const QByteArray& chunk) {
   TFastCompress fc;
   std::uint8_t out[TFastCompress::MaxBlockSize + 8];
-  const int n = fc.CompressBlock(reinterpret_cast<const std::uint8_t*>(chunk.constData()), int(chunk.size()), out);
+  const int n =
+      fc.CompressBlock(reinterpret_cast<const std::uint8_t*>(chunk.constData()), int(chunk.size()), out);
   return QByteArray(reinterpret_cast<const char*>(out), n);
 }
 
 int Decode(const QByteArray& block, QByteArray& out, QString* err = nullptr) {
   TFastCompress fc;
   out = QByteArray(TFastCompress::ChunkSize, '\0');
-  const int n = fc.DecompressBlock(reinterpret_cast<const std::uint8_t*>(block.constData()), int(block.size()),
-                                   reinterpret_cast<std::uint8_t*>(out.data()));
+  const int n = fc.DecompressBlock(reinterpret_cast<const std::uint8_t*>(block.constData()),
+                                   int(block.size()), reinterpret_cast<std::uint8_t*>(out.data()));
   if (n >= 0) out.truncate(n);
   if (err) *err = fc.LastError();
   return n;
@@ -49,7 +50,8 @@ TEST(FastCompress, KnownVectors) {
 TEST(FastCompress, StreamRoundTrips) {
   TFastCompress fc;
   QByteArray text;
-  for (int i = 0; i < 3000; ++i) text += "Riga " + QByteArray::number(i % 97) + ";valore=" + QByteArray::number(i * 7) + "\n";
+  for (int i = 0; i < 3000; ++i)
+    text += "Riga " + QByteArray::number(i % 97) + ";valore=" + QByteArray::number(i * 7) + "\n";
   std::mt19937 g(3);
   QByteArray mixed;
   for (int i = 0; i < 40000; ++i) mixed += char(g() % 4 == 0 ? g() : 'a' + i % 3);
@@ -77,23 +79,28 @@ TEST(FastCompress, DamagedBlocksAreRejected) {
   QByteArray out;
   QString err;
   EXPECT_EQ(Decode(QByteArray(), out, &err), -1);
-  EXPECT_EQ(Decode(QByteArray::fromHex("40"), out, &err), -1);                  // too short
-  EXPECT_EQ(Decode(QByteArray::fromHex("12000061"), out, &err), -1);            // unknown flag
+  EXPECT_EQ(Decode(QByteArray::fromHex("40"), out, &err), -1);        // too short
+  EXPECT_EQ(Decode(QByteArray::fromHex("12000061"), out, &err), -1);  // unknown flag
   EXPECT_TRUE(err.contains("flag"));
-  EXPECT_EQ(Decode(QByteArray::fromHex("4080000033"), out, &err), -1);          // token before any output
+  EXPECT_EQ(Decode(QByteArray::fromHex("4080000033"), out, &err), -1);  // token before any output
   EXPECT_TRUE(err.contains("distance"));
-  EXPECT_EQ(Decode(QByteArray::fromHex("40800000"), out, &err), -1);            // token cut off
-  EXPECT_EQ(Decode(QByteArray::fromHex("4080000fef"), out, &err), -1);          // run token cut off
+  EXPECT_EQ(Decode(QByteArray::fromHex("40800000"), out, &err), -1);    // token cut off
+  EXPECT_EQ(Decode(QByteArray::fromHex("4080000fef"), out, &err), -1);  // run token cut off
   // Three runs of 4095 pass the 8192 bytes of one chunk.
   EXPECT_EQ(Decode(QByteArray::fromHex("40e000000fef78000fef78000fef78"), out, &err), -1);
   EXPECT_TRUE(err.contains("8192"));
   // Overlapping copies are allowed: a, then 17 more from distance 1.
-  ASSERT_EQ(Decode(QByteArray::fromHex("4040006100" "1f"), out), 19);
+  ASSERT_EQ(Decode(QByteArray::fromHex("4040006100"
+                                       "1f"),
+                   out),
+            19);
   EXPECT_EQ(out, QByteArray(19, 'a'));
   // A stream whose announced block is longer than the data.
   TFastCompress fc;
   QByteArray back;
-  EXPECT_FALSE(fc.Decompress(QByteArray::fromHex("0a00" "8061"), back));
+  EXPECT_FALSE(fc.Decompress(QByteArray::fromHex("0a00"
+                                                 "8061"),
+                             back));
   EXPECT_TRUE(fc.LastError().contains("truncated"));
   EXPECT_FALSE(fc.Decompress(QByteArray::fromHex("0000"), back));
   EXPECT_FALSE(fc.Decompress(QByteArray::fromHex("05"), back));

@@ -22,14 +22,35 @@ struct TEval {
 
 TEST(Formuler, PrecedenceAndChains) {
   TEval e;
-  const std::pair<const char*, double> cases[] = {
-      {"=2+3*4", 14}, {"=2*3+4*5", 26}, {"=8/2/2", 2}, {"=8/2*3", 12}, {"=2*6/3", 4},
-      {"=2^3^2", 64}, {"=-2^2", -4}, {"=50%200", 25}, {"=10%4+1", 200}, {"=1+", 1},
-      {"=1-2-3", -4}, {"=10-2*3-1", 3}, {"=2^3*4", 32}, {"=2^3/4", 2}, {"=(1+2)*3", 9},
-      {"=((2))", 2}, {"=.5+1.", 1.5}, {"=8/2^2", 2}, {"=2*3^2", 18}, {"=1-(2-3)", 2},
-      // A sign after an operator negates the next operand.
-      {"=2*-3", -6}, {"=2^-1", 0.5}, {"=8/-2", -4}, {"=3--2", 5}, {"=2*-3+4", -2}, {"=3+-2", 1},
-      {"=2*-3*4", -24}, {"=-3*-3", 9}};
+  const std::pair<const char*, double> cases[] = {{"=2+3*4", 14},
+                                                  {"=2*3+4*5", 26},
+                                                  {"=8/2/2", 2},
+                                                  {"=8/2*3", 12},
+                                                  {"=2*6/3", 4},
+                                                  {"=2^3^2", 64},
+                                                  {"=-2^2", -4},
+                                                  {"=50%200", 25},
+                                                  {"=10%4+1", 200},
+                                                  {"=1+", 1},
+                                                  {"=1-2-3", -4},
+                                                  {"=10-2*3-1", 3},
+                                                  {"=2^3*4", 32},
+                                                  {"=2^3/4", 2},
+                                                  {"=(1+2)*3", 9},
+                                                  {"=((2))", 2},
+                                                  {"=.5+1.", 1.5},
+                                                  {"=8/2^2", 2},
+                                                  {"=2*3^2", 18},
+                                                  {"=1-(2-3)", 2},
+                                                  // A sign after an operator negates the next operand.
+                                                  {"=2*-3", -6},
+                                                  {"=2^-1", 0.5},
+                                                  {"=8/-2", -4},
+                                                  {"=3--2", 5},
+                                                  {"=2*-3+4", -2},
+                                                  {"=3+-2", 1},
+                                                  {"=2*-3*4", -24},
+                                                  {"=-3*-3", 9}};
   for (const auto& [f, want] : cases) {
     EXPECT_DOUBLE_EQ(e.Eval(f), want) << f;
     EXPECT_FALSE(e.Syntax() || e.Error()) << f;
@@ -42,10 +63,11 @@ TEST(Formuler, SyntaxAndEvaluationErrors) {
     EXPECT_EQ(e.Eval(f), 0) << f;
     EXPECT_TRUE(e.Syntax()) << f;
   }
-  for (const char* f : {"=1/0", "=0/0", "=SQRT(-1)", "=LN(0)", "=LN(-1)", "=LOG(-2)", "=10^400", "=5%0",
-                        "=MIN()", "=MAX()", "=MEAN()", "=STDDEV(1)", "=VARIANCE(4)", "=COTAN(0)",
-                        "=AMEAN(1,0)", "=EXP(1000)", "=A1:B2", "=SUM(A1:ZZ99999999)", "=A999999999",
-                        "=ASIN(2)", "=1/(1/0)"}) {
+  for (const char* f :
+       {"=1/0",         "=0/0",      "=SQRT(-1)",   "=LN(0)",     "=LN(-1)", "=LOG(-2)",
+        "=10^400",      "=5%0",      "=MIN()",      "=MAX()",     "=MEAN()", "=STDDEV(1)",
+        "=VARIANCE(4)", "=COTAN(0)", "=AMEAN(1,0)", "=EXP(1000)", "=A1:B2",  "=SUM(A1:ZZ99999999)",
+        "=A999999999",  "=ASIN(2)",  "=1/(1/0)"}) {
     EXPECT_EQ(e.Eval(f), 0) << f;
     EXPECT_TRUE(e.Error() || e.Syntax()) << f;
   }
@@ -104,18 +126,47 @@ TEST(Formuler, ReferencesAndRanges) {
 
 TEST(Formuler, FunctionTable) {
   TEval e;
-  const std::pair<const char*, double> cases[] = {
-      {"=ROUNDX(2,3.14159)", 3.14}, {"=ROUND(2.5)", 2}, {"=ROUND(3.5)", 4}, {"=ROUND(-2.5)", -2},
-      {"=SIGN(0)", 1}, {"=SIGN(-3)", -1}, {"=DISTMEAN(1,4,10)", 4.5}, {"=DISTMEAN(7)", 0},
-      {"=AMEAN(1,2,4)", 12.0 / 7}, {"=XYZ(5)", 5}, {"=SUM()", 0}, {"=SUM(1,,2)", 3}, {"=SUM(1,2,)", 3},
-      {"=MIN(3,1,2)", 1}, {"=MAX(3,1,2)", 3}, {"=PROD(2,3,4)", 24}, {"=SUMSQR(1,2,3)", 14},
-      {"=NORM(3,4)", 5}, {"=HYPOT(3,4)", 5}, {"=POWER(2,10)", 1024}, {"=LOGN(2,8)", 3},
-      {"=LG2(1024)", 10}, {"=LOG(1000)", 3}, {"=TRUNC(-2.7)", -2}, {"=FRAC(2.25)", 0.25},
-      {"=ABS(-4)", 4}, {"=SQRT(16)", 4}, {"=STDDEVPOP(2,4,4,4,5,5,7,9)", 2},
-      {"=VARIANPOP(2,4,4,4,5,5,7,9)", 4}, {"=VARIANTOT(1,2,3)", 2}, {"=QUADDEV(1,2,3)", 2},
-      {"=SDMEAN(1,2,3,6)", 1.5}, {"=GMEAN(2,8)", 4}, {"=ASYMMET(1,2)", 0}, {"=CURTOSI(1,2,3)", 0},
-      {"=ROUNDX(400,2.5)", 2}, {"=COS(0)+SIN(0)+TAN(0)", 1}, {"=SEC(0)", 1}, {"=EXP(0)", 1},
-      {"=RANDG(5,0)", 5}, {"=SQRT(SUM(9,7))*2", 8}};
+  const std::pair<const char*, double> cases[] = {{"=ROUNDX(2,3.14159)", 3.14},
+                                                  {"=ROUND(2.5)", 2},
+                                                  {"=ROUND(3.5)", 4},
+                                                  {"=ROUND(-2.5)", -2},
+                                                  {"=SIGN(0)", 1},
+                                                  {"=SIGN(-3)", -1},
+                                                  {"=DISTMEAN(1,4,10)", 4.5},
+                                                  {"=DISTMEAN(7)", 0},
+                                                  {"=AMEAN(1,2,4)", 12.0 / 7},
+                                                  {"=XYZ(5)", 5},
+                                                  {"=SUM()", 0},
+                                                  {"=SUM(1,,2)", 3},
+                                                  {"=SUM(1,2,)", 3},
+                                                  {"=MIN(3,1,2)", 1},
+                                                  {"=MAX(3,1,2)", 3},
+                                                  {"=PROD(2,3,4)", 24},
+                                                  {"=SUMSQR(1,2,3)", 14},
+                                                  {"=NORM(3,4)", 5},
+                                                  {"=HYPOT(3,4)", 5},
+                                                  {"=POWER(2,10)", 1024},
+                                                  {"=LOGN(2,8)", 3},
+                                                  {"=LG2(1024)", 10},
+                                                  {"=LOG(1000)", 3},
+                                                  {"=TRUNC(-2.7)", -2},
+                                                  {"=FRAC(2.25)", 0.25},
+                                                  {"=ABS(-4)", 4},
+                                                  {"=SQRT(16)", 4},
+                                                  {"=STDDEVPOP(2,4,4,4,5,5,7,9)", 2},
+                                                  {"=VARIANPOP(2,4,4,4,5,5,7,9)", 4},
+                                                  {"=VARIANTOT(1,2,3)", 2},
+                                                  {"=QUADDEV(1,2,3)", 2},
+                                                  {"=SDMEAN(1,2,3,6)", 1.5},
+                                                  {"=GMEAN(2,8)", 4},
+                                                  {"=ASYMMET(1,2)", 0},
+                                                  {"=CURTOSI(1,2,3)", 0},
+                                                  {"=ROUNDX(400,2.5)", 2},
+                                                  {"=COS(0)+SIN(0)+TAN(0)", 1},
+                                                  {"=SEC(0)", 1},
+                                                  {"=EXP(0)", 1},
+                                                  {"=RANDG(5,0)", 5},
+                                                  {"=SQRT(SUM(9,7))*2", 8}};
   for (const auto& [f, want] : cases) {
     EXPECT_NEAR(e.Eval(f), want, 1e-12) << f;
     EXPECT_FALSE(e.Syntax() || e.Error()) << f;
@@ -128,9 +179,9 @@ TEST(Formuler, StatisticsAgainstPython) {
   TEval e;
   std::mt19937 g(42);
   QJsonArray sets;
-  const char* funcs[] = {"SUM",       "MEAN",   "STDDEV", "STDDEVPOP", "VARIANCE", "VARIANPOP", "GMEAN",
-                         "AMEAN",     "SUMSQR", "NORM",   "PROD",      "MIN",      "MAX",       "SDMEAN",
-                         "VARIANTOT", "ASYMMET", "CURTOSI", "DISTMEAN"};
+  const char* funcs[] = {"SUM",   "MEAN",   "STDDEV",    "STDDEVPOP", "VARIANCE", "VARIANPOP",
+                         "GMEAN", "AMEAN",  "SUMSQR",    "NORM",      "PROD",     "MIN",
+                         "MAX",   "SDMEAN", "VARIANTOT", "ASYMMET",   "CURTOSI",  "DISTMEAN"};
   std::vector<std::vector<double>> results;
   for (int set = 0; set < 6; ++set) {
     const int n = 4 + set * 5;
@@ -145,7 +196,8 @@ TEST(Formuler, StatisticsAgainstPython) {
     std::vector<double> row;
     const QString col = ColumnName(set + 1);
     for (const char* f : funcs) {
-      row.push_back(e.cells.Formuler()->Evaluate("=" + QString(f) + "(" + col + "1:" + col + QString::number(n) + ")"));
+      row.push_back(
+          e.cells.Formuler()->Evaluate("=" + QString(f) + "(" + col + "1:" + col + QString::number(n) + ")"));
       EXPECT_FALSE(e.Error()) << f;
     }
     results.push_back(row);

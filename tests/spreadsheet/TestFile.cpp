@@ -14,7 +14,8 @@
 namespace {
 
 std::int32_t I32(const QByteArray& b, qsizetype at) {
-  return std::int32_t(quint8(b[at]) | (quint8(b[at + 1]) << 8) | (quint8(b[at + 2]) << 16) | (quint32(quint8(b[at + 3])) << 24));
+  return std::int32_t(quint8(b[at]) | (quint8(b[at + 1]) << 8) | (quint8(b[at + 2]) << 16) |
+                      (quint32(quint8(b[at + 3])) << 24));
 }
 
 // The (col,row) of each record of a body after the sizes.
@@ -84,7 +85,9 @@ TEST(SheetFile, SaveAndLoadKeepEverything) {
   a->SetText("12");
   TSpreadSheetCell* d = cells.GetCell(2, 1, true);
   d->SetDataType(cdtDate);
-  d->SetText(QLocale().toString(QDate(2020, 3, 4), QLocale().dateFormat(QLocale::ShortFormat).replace("yy", "yyyy").replace("yyyyyyyy", "yyyy")));
+  d->SetText(QLocale().toString(
+      QDate(2020, 3, 4),
+      QLocale().dateFormat(QLocale::ShortFormat).replace("yy", "yyyy").replace("yyyyyyyy", "yyyy")));
   // Forward references: values must be right after loading.
   cells.SetCellText(1, 2, "=B3+A1");
   cells.SetCellText(2, 3, "=C4*2");
@@ -93,7 +96,8 @@ TEST(SheetFile, SaveAndLoadKeepEverything) {
   THeaderSelection colD;
   colD.Kind = 1;
   colD.Col1 = colD.Col2 = 4;
-  for (TSpreadSheetCell* c = cells.FirstCell(colD); c; c = cells.NextCell(colD)) c->SetBackground(clAqua, scKeepColor, 17);
+  for (TSpreadSheetCell* c = cells.FirstCell(colD); c; c = cells.NextCell(colD))
+    c->SetBackground(clAqua, scKeepColor, 17);
   cells.SetColWidth(2, 120);
   cells.SetColWidth(9, 10);  // beyond the data
   cells.SetRowHeight(3, 40);
@@ -178,10 +182,18 @@ TEST(SheetFile, CompiledFormulasMatchTheText) {
     for (int t = 0; t < terms; ++t) {
       if (t) f += ops[g() % 6];
       switch (g() % 4) {
-        case 0: f += QString::number(int(g() % 9) + 1); break;
-        case 1: f += QStringLiteral("A%1").arg(1 + g() % 40); break;
-        case 2: f += QStringLiteral("%1(A%2:A%3)").arg(fns[g() % 7]).arg(1 + g() % 40).arg(1 + g() % 40); break;
-        default: f += QStringLiteral("(B%1-%2)").arg(1 + g() % 60).arg(g() % 5); break;
+        case 0:
+          f += QString::number(int(g() % 9) + 1);
+          break;
+        case 1:
+          f += QStringLiteral("A%1").arg(1 + g() % 40);
+          break;
+        case 2:
+          f += QStringLiteral("%1(A%2:A%3)").arg(fns[g() % 7]).arg(1 + g() % 40).arg(1 + g() % 40);
+          break;
+        default:
+          f += QStringLiteral("(B%1-%2)").arg(1 + g() % 60).arg(g() % 5);
+          break;
       }
     }
     cells.SetCellText(2 + i / 60, 1 + i % 60, f);
@@ -211,11 +223,14 @@ TEST(SheetCsv, WriteQuotedAndReadBack) {
   cells.SetCellText(3, 3, QString::fromUtf8("caffè €"));
   cells.SetCellText(2, 3, "=2+3");
   const QByteArray csv = CsvBytes(cells);
-  EXPECT_EQ(csv, QString::fromUtf8("plain;\"a;b\";\"say \"\"hi\"\"\"\r\n\"two\nlines\";;\r\n;5;caffè €\r\n").toUtf8());
+  EXPECT_EQ(
+      csv,
+      QString::fromUtf8("plain;\"a;b\";\"say \"\"hi\"\"\"\r\n\"two\nlines\";;\r\n;5;caffè €\r\n").toUtf8());
   TSpreadSheetDataCells back;
   ImportCsv(back, DecodeCsvBytes(csv), 1, 1);
   for (int c = 1; c <= 3; ++c)
-    for (int r = 1; r <= 3; ++r) EXPECT_EQ(back.CellDisplayText(c, r), cells.CellDisplayText(c, r)) << c << "," << r;
+    for (int r = 1; r <= 3; ++r)
+      EXPECT_EQ(back.CellDisplayText(c, r), cells.CellDisplayText(c, r)) << c << "," << r;
   // Files of the older rule read as they always did.
   const QList<QStringList> old = ParseCsv("\"a;b\";c\r\nsay \"hi\";x\r\n\"open;end\r\n;;z");
   EXPECT_EQ(old, (QList<QStringList>{{"a;b", "c"}, {"say \"hi\"", "x"}, {"open;end"}, {"", "", "z"}}));
@@ -255,19 +270,20 @@ TEST(SheetCsv, ShortCsvFilesOpenAsCsv) {
 TEST(SheetCsv, PythonReadsOursAndWeReadPythons) {
   if (!HavePython()) GTEST_SKIP() << "python3 not found: independent CSV check skipped";
   TSpreadSheetDataCells cells;
-  const QStringList texts = {"a;b", "say \"hi\"", "x\r\ny", "", QString::fromUtf8("perché"), "3,5", " pad ", "\"q\""};
+  const QStringList texts = {"a;b", "say \"hi\"", "x\r\ny", "", QString::fromUtf8("perché"),
+                             "3,5", " pad ",      "\"q\""};
   for (int i = 0; i < texts.size(); ++i) cells.SetCellText(1 + i % 3, 1 + i / 3, texts[i]);
   QByteArray out;
   QString err;
   const QString readScript = QStringLiteral(
       "import csv, io, json, sys\n"
-      "rows = list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, encoding='utf-8', newline=''), delimiter=';'))\n"
+      "rows = list(csv.reader(io.TextIOWrapper(sys.stdin.buffer, encoding='utf-8', newline=''), "
+      "delimiter=';'))\n"
       "print(json.dumps(rows))\n");
   ASSERT_TRUE(RunPython(readScript, CsvBytes(cells), out, err)) << err.toStdString();
   const QJsonArray rows = QJsonDocument::fromJson(out).array();
   ASSERT_EQ(rows.size(), 3);
-  for (int i = 0; i < texts.size(); ++i)
-    EXPECT_EQ(rows[i / 3].toArray()[i % 3].toString(), texts[i]) << i;
+  for (int i = 0; i < texts.size(); ++i) EXPECT_EQ(rows[i / 3].toArray()[i % 3].toString(), texts[i]) << i;
 
   const QString writeScript = QStringLiteral(
       "import csv, sys, io\n"

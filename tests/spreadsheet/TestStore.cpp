@@ -21,7 +21,8 @@ THeaderSelection Sel(int kind, int a, int b) {
 }
 
 void FormatSelection(TSpreadSheetDataCells& cells, THeaderSelection sel, TColor back) {
-  for (TSpreadSheetCell* c = cells.FirstCell(sel); c; c = cells.NextCell(sel)) c->SetBackground(back, scKeepColor, 18);
+  for (TSpreadSheetCell* c = cells.FirstCell(sel); c; c = cells.NextCell(sel))
+    c->SetBackground(back, scKeepColor, 18);
 }
 
 }  // namespace

@@ -38,11 +38,13 @@ TEST(SheetTool, CellsAndConvert) {
   QByteArray out, err;
   ASSERT_EQ(RunTool({"cells", csv}, out, err), 0) << err.constData();
   // "2,5" is no number in the C locale, so everything that reads it fails.
-  EXPECT_EQ(out.toStdString(), "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\tError!\nA2\t=SUM(A1:A1,C1)\tError!\n"
-                               "B2\t=MEAN(A1:A3)*2\tError!\nC3\t=C1/0\tError!\n");
+  EXPECT_EQ(out.toStdString(),
+            "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\tError!\nA2\t=SUM(A1:A1,C1)\tError!\n"
+            "B2\t=MEAN(A1:A3)*2\tError!\nC3\t=C1/0\tError!\n");
   ASSERT_EQ(RunTool({"cells", csv}, out, err, "it_IT.UTF-8"), 0);
-  EXPECT_EQ(out.toStdString(), "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\t3,5\nA2\t=SUM(A1:A1,C1)\t4,5\n"
-                               "B2\t=MEAN(A1:A3)*2\t3,66666666666667\nC3\t=C1/0\tError!\n");
+  EXPECT_EQ(out.toStdString(),
+            "A1\t1\t1\nB1\t2,5\t2,5\nC1\t=A1+B1\t3,5\nA2\t=SUM(A1:A1,C1)\t4,5\n"
+            "B2\t=MEAN(A1:A3)*2\t3,66666666666667\nC3\t=C1/0\tError!\n");
   // CSV -> sheet -> CSV gives the same bytes.
   const QString plain = dir.filePath("p.csv");
   Write(plain, "name;qty;note\r\n\"Rossi; M\";3;\"say \"\"hi\"\"\"\r\n;;x\r\n");
