@@ -1,6 +1,7 @@
 // The graph control: automatic ranging, drawing anywhere, mouse zoom, and the window.
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <cmath>
 
@@ -247,4 +248,46 @@ TEST(GraphWindow, FiveGraphsFilledOnShow) {
   EXPECT_FALSE(img.isNull());
   f->Close();
   QCoreApplication::processEvents();
+}
+
+// Random data and ranges, extremes included: every drawing finishes.
+TEST(GraphControl, HostileDataAndRangesNeverHang) {
+  const double specials[] = {0, -0.0, 1e308, -1e308, 1e-308, std::nan(""), INFINITY, -INFINITY, 1e15, -7};
+  QRandomGenerator rng(2026);
+  auto value = [&]() { return rng.bounded(3) == 0 ? specials[rng.bounded(10)] : rng.bounded(2000.0) - 1000; };
+  TGraph2D g;
+  for (int round = 0; round < 150; ++round) {
+    g.Series().Clear();
+    for (int k = 0; k < 5; ++k) {
+      TPointSerie* s = g.Series().Add();
+      s->SetKind(TSerieKind(rng.bounded(5)));
+      s->SetPointsPerPage(rng.bounded(4) - 1);
+      s->SetPenWidth(rng.bounded(3));
+      if (rng.bounded(6) == 0) {
+        s->SetIsFunction(true);
+        s->OnCalcPoint = [&](TPointSerie*, int, double&, double& y) { y = value(); };
+      }
+      auto links = std::make_shared<TGanttLinkList>();
+      s->SetLinks(links);
+      for (int i = 0; i < 30; ++i) {
+        s->AddPoint(value(), value());
+        s->AddTask("t", clBlue, value(), value(), value(), clBlack);
+        links->AddLink(rng.bounded(40) - 5, rng.bounded(40) - 5);
+      }
+      s->SetPage(rng.bounded(5));
+    }
+    g.Labels().SetAXKind(TGraphLabelKind(rng.bounded(9)));
+    g.Labels().SetAYKind(TGraphLabelKind(rng.bounded(9)));
+    g.Labels().SetDivisionX(rng.bounded(7) - 2);
+    g.Labels().SetUnitaryY(rng.bounded(2));
+    g.Labels().SetXLabVert(rng.bounded(2));
+    g.Grid().SetDivisionY(rng.bounded(7) - 2);
+    g.Grid().SetUnitaryX(rng.bounded(2));
+    g.SetAutoSize(rng.bounded(2));
+    if (!g.AutoSize()) g.SetRange({value(), value(), value(), value()});
+    g.RefreshGraph();
+    const QImage img = Render(g, rng.bounded(120), rng.bounded(90));
+    (void)img;
+  }
+  SUCCEED();
 }
