@@ -20,7 +20,7 @@ QString CsvQuote(const QString& field) {
 }
 
 QByteArray CsvBytes(const TSpreadSheetDataCells& cells) {
-  const TGridRect ext = cells.UsedExtent();
+  const TGridRect ext = cells.CellExtent();
   QString out;
   // Rows of each column are walked once, in step, to keep this linear.
   std::vector<std::pair<const TSpreadSheetDataColumn*, size_t>> cursors;

@@ -17,7 +17,8 @@ class ECsvError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
-// The display texts of rows 1..R and columns 1..C of the used area, UTF-8.
+// The display texts of rows 1..R and columns 1..C of the cells' extent
+// (sizes and row formats add no empty lines), UTF-8.
 QByteArray CsvBytes(const TSpreadSheetDataCells& cells);
 // One field as written ("a;b" -> "\"a;b\"").
 QString CsvQuote(const QString& field);

@@ -533,6 +533,16 @@ TGridRect TSpreadSheetDataCells::UsedExtent() const {
   return {1, 1, maxCol, maxRow};
 }
 
+TGridRect TSpreadSheetDataCells::CellExtent() const {
+  int maxCol = 1, maxRow = 1;
+  for (const auto& c : mColumns) {
+    if (c->Col() == 0) continue;
+    maxRow = std::max(maxRow, c->LastRow());
+    maxCol = std::max(maxCol, c->Col());
+  }
+  return {1, 1, maxCol, maxRow};
+}
+
 TDateTime TSpreadSheetDataCells::NextFormatStamp() const {
   double latest = 0;
   for (const auto& c : mColumns) latest = std::max(latest, c->mCells.front()->FormatStamp());

@@ -136,6 +136,9 @@ class TSpreadSheetDataCells {
   // (1, 1, last used column, last used row), formats, widths and heights
   // included; both at least 1.
   TGridRect UsedExtent() const;
+  // The extent of the cells of columns 1 and up alone (what CSV exports):
+  // row formats, widths and heights do not widen it.
+  TGridRect CellExtent() const;
 
   // Iteration over a header selection; kinds 1 and 2 create and stamp the
   // header cells first. Null when finished.
