@@ -20,6 +20,9 @@
 namespace {
 
 constexpr int kBatch = 8192;
+// Per-pixel bookkeeping is kept for plots up to these sizes.
+constexpr std::int64_t kMaxPlotPixels = std::int64_t(1) << 28;
+constexpr int kMaxPlotColumns = 1 << 24;
 
 // Liang-Barsky: clips the segment to [l, r] x [t, b]; false when nothing is
 // left. An end that was inside comes back bit-for-bit unchanged.
@@ -346,9 +349,11 @@ void TGraphDrawer::DrawPoints(TCanvas& canvas, TPointSerie& s, bool mono, const 
   int first, last;
   VisibleSpan(s, xlo, xhi, first, last);
 
-  // Each pixel is drawn once, however many points fall on it.
+  // Each pixel is drawn once, however many points fall on it (a plot too
+  // large to keep one bit per pixel simply draws every point).
   const int w = r.Right - r.Left + 1, h = r.Bottom - r.Top + 1;
-  std::vector<std::uint64_t> seen((size_t(w) * size_t(h) + 63) / 64, 0);
+  const bool dedupe = std::int64_t(w) * h <= kMaxPlotPixels;
+  std::vector<std::uint64_t> seen(dedupe ? (size_t(w) * size_t(h) + 63) / 64 : 1, 0);
   const double kx = 1.0 / mXScale, ky = 1.0 / mYScale;
   const double ox = mPixLeft - mXMin * kx, oy = mPixBottom - 1 + mYMin * ky;
   const double L = r.Left - 0.5, R = r.Right + 0.5, T = r.Top - 0.5, B = r.Bottom + 0.5;
@@ -360,11 +365,13 @@ void TGraphDrawer::DrawPoints(TCanvas& canvas, TPointSerie& s, bool mono, const 
     if (!(px >= L && px <= R && py >= T && py <= B)) continue;  // NaN fails too
     const int ix = int(std::lrint(px)), iy = int(std::lrint(py));
     if (ix < r.Left || ix > r.Right || iy < r.Top || iy > r.Bottom) continue;
-    const size_t bit = size_t(iy - r.Top) * size_t(w) + size_t(ix - r.Left);
-    std::uint64_t& word = seen[bit >> 6];
-    const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
-    if (word & mask) continue;
-    word |= mask;
+    if (dedupe) {
+      const size_t bit = size_t(iy - r.Top) * size_t(w) + size_t(ix - r.Left);
+      std::uint64_t& word = seen[bit >> 6];
+      const std::uint64_t mask = std::uint64_t(1) << (bit & 63);
+      if (word & mask) continue;
+      word |= mask;
+    }
     if (direct) {
       raster.Pixel(ix, iy);
       continue;
@@ -393,6 +400,7 @@ void TGraphDrawer::DrawFill(TCanvas& canvas, TPointSerie& s, bool mono, const TR
 
   // Every line starts on the axis, so per column only the extremes matter.
   const int w = r.Right - r.Left + 1;
+  if (w > kMaxPlotColumns) return;  // no device is that wide
   const int oy = std::clamp(DataToPixel(0, 0).y(), r.Top, r.Bottom);
   std::vector<int> lo(size_t(w), oy), hi(size_t(w), oy);
   std::vector<char> used(size_t(w), 0);
@@ -484,7 +492,7 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
 
   QPainter* painter = canvas.Painter();
   TRaster raster;
-  bool direct = pw <= 1 && raster.Open(painter, QColor(Qt::black));
+  bool direct = pw <= 1 && r.Right - r.Left <= kMaxPlotColumns && raster.Open(painter, QColor(Qt::black));
   for (int i = first; direct && i < last; ++i)
     if (!mono && ToQColor(bars[size_t(i)].Color).alpha() != 255) direct = false;
   if (direct) {
