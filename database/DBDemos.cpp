@@ -191,7 +191,7 @@ QStringList DemoTableNames() {
   return {"ARTICOLI", "CATEGORIE", "CLIENTI", "MOVIMENTI", "NOTE", "ORDINI", "Righe Ordine"};
 }
 
-void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows) {
+void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows, const TDemoProgress& progress) {
   const bool pg = Catalog::IsPostgres(db);
   const QString dt = pg ? "TIMESTAMP" : "DATETIME";
   const QString fl = pg ? "DOUBLE PRECISION" : "FLOAT";
@@ -241,6 +241,7 @@ void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows) {
     Exec(db, QStringLiteral("CREATE TABLE %1 (%2 DATE, %3 VARCHAR(30), %4 VARCHAR(200))")
                  .arg(q("NOTE"), q("DATA"), q("AUTORE"), q("TESTO")));
 
+    if (progress) progress(2);
     TRand rnd(20000925);
     const QDate sept2000(2000, 9, 24);
     {
@@ -307,6 +308,7 @@ void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows) {
           db, "MOVIMENTI",
           {"ID", "DATAMOV", "CODCLI", "CODART", "CAUSALE", "QTA", "IMPORTO", "DELTA", "Tipo", "DURATA"});
       for (int i = 0; i < movementRows; ++i) {
+        if (progress && i % 5000 == 0) progress(10 + int(85.0 * i / movementRows));
         QDate d = (i % 10 == 0) ? sept2000.addDays(i % 4) : anchor.addDays(-(i % 400));
         int a = rnd.Below(int(std::size(kArticles)));
         int qty = 1 + rnd.Below(50);
@@ -354,7 +356,8 @@ bool IsDemoDatabaseFile(const QString& path, int* version) {
   return ours;
 }
 
-void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows) {
+void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows,
+                          const TDemoProgress& progress) {
   QFileInfo fi(path);
   if (fi.exists() && !IsDemoDatabaseFile(path))
     throw EDatabaseError(
@@ -372,7 +375,7 @@ void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movement
         throw EDatabaseError(QStringLiteral("Impossibile creare %1: %2").arg(tmp, db.lastError().text()));
       Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kDemoApplicationId));
       Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kDemoSchemaVersion));
-      FillDemoDatabase(db, anchor, movementRows);
+      FillDemoDatabase(db, anchor, movementRows, progress);
       db.close();
     }
     QSqlDatabase::removeDatabase(cname);
@@ -394,7 +397,7 @@ void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movement
   }
 }
 
-void EnsureDemoDatabase(const QString& path, const QDate& anchor) {
+void EnsureDemoDatabase(const QString& path, const QDate& anchor, const TDemoProgress& progress) {
   int version = 0;
   if (QFileInfo::exists(path)) {
     if (!IsDemoDatabaseFile(path, &version))
@@ -402,5 +405,5 @@ void EnsureDemoDatabase(const QString& path, const QDate& anchor) {
           QStringLiteral("Il file %1 esiste e non è il database demo: non viene sovrascritto").arg(path));
     if (version == kDemoSchemaVersion) return;
   }
-  GenerateDemoDatabase(path, anchor);
+  GenerateDemoDatabase(path, anchor, kDemoMovementRows, progress);
 }

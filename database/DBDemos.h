@@ -7,6 +7,10 @@
 #include <QDate>
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
+
+// Told the share of the work done so far, 0 to 100.
+using TDemoProgress = std::function<void(int percent)>;
 
 // Identifies our file: a file without this mark is never overwritten.
 constexpr int kDemoApplicationId = 0x54524E57;
@@ -16,13 +20,16 @@ constexpr int kDemoMovementRows = 100000;
 // Makes sure `path` holds the current demo database: generated into a
 // temporary file in one transaction and renamed into place. An existing file
 // that is not ours raises EDatabaseError and is left alone.
-void EnsureDemoDatabase(const QString& path, const QDate& anchor = QDate::currentDate());
+void EnsureDemoDatabase(const QString& path, const QDate& anchor = QDate::currentDate(),
+                        const TDemoProgress& progress = {});
 // Generates the file unconditionally (same rules about files not ours).
-void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows = kDemoMovementRows);
+void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows = kDemoMovementRows,
+                          const TDemoProgress& progress = {});
 // Whether the file carries our mark and version.
 bool IsDemoDatabaseFile(const QString& path, int* version = nullptr);
 // Creates the demo tables and rows in an open connection (SQLite or
 // PostgreSQL), inside one transaction. Existing demo tables are an error.
-void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows = kDemoMovementRows);
+void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows = kDemoMovementRows,
+                      const TDemoProgress& progress = {});
 // The demo table names in catalog order.
 QStringList DemoTableNames();

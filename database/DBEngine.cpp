@@ -1,8 +1,10 @@
 #include "DBEngine.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -141,7 +143,18 @@ QSqlDatabase TDBSession::Connection(const QString& aliasOrPath) {
   TAliasParams p = AliasParams(aliasOrPath);
   if (k == "DBDEMOS" && Data().Registered.find(k) == Data().Registered.end()) {
     THourglass wait;
-    EnsureDemoDatabase(p.DatabaseName);
+    // Generating takes a few seconds: a window program shows how far it got.
+    std::unique_ptr<QProgressDialog> dlg;
+    TDemoProgress progress;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !IsDemoDatabaseFile(p.DatabaseName)) {
+      dlg = std::make_unique<QProgressDialog>(QStringLiteral("Creazione del database dimostrativo..."),
+                                              QString(), 0, 100);
+      dlg->setWindowTitle(QStringLiteral("DBDEMOS"));
+      dlg->setWindowModality(Qt::ApplicationModal);
+      dlg->setMinimumDuration(300);
+      progress = [&dlg](int percent) { dlg->setValue(percent); };
+    }
+    EnsureDemoDatabase(p.DatabaseName, QDate::currentDate(), progress);
   }
   const QString cname = QStringLiteral("tarnwell-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
   QSqlDatabase db;

@@ -495,6 +495,11 @@ class TParam {
   TFieldType DataType = ftUnknown;
   QVariant Value;
   QString AsString() const { return Value.toString(); }
+  qint64 AsInteger() const { return Value.toLongLong(); }
+  double AsFloat() const { return Value.toDouble(); }
+  QDate AsDate() const { return Value.toDate(); }
+  QTime AsTime() const { return Value.toTime(); }
+  QDateTime AsDateTime() const { return Value.toDateTime(); }
   void SetAsString(const QString& v) {
     Value = v;
     if (DataType == ftUnknown) DataType = ftString;
