@@ -109,6 +109,10 @@ void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells) {
     } catch (const ECellRecordError& e) {
       Fail(e.Message());
     }
+    if (scratch.Col() < left || scratch.Col() > right || scratch.Row() < top || scratch.Row() > bottom)
+      Fail(QStringLiteral("the record of %1 lies outside the saved area")
+               .arg(scratch.Col() == 0 ? QStringLiteral("column 0, row %1").arg(scratch.Row())
+                                       : CellRefName(scratch.Col(), scratch.Row())));
     TSpreadSheetCell* target = cells.GetCell(scratch.Col(), scratch.Row(), true);
     target->Assign(&scratch);
   }

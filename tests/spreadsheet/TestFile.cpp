@@ -164,6 +164,14 @@ TEST(SheetFile, DamagedFilesChangeNothing) {
   const quint32 n = quint32(packed.size());
   file.append(char(n)).append(char(n >> 8)).append(char(n >> 16)).append(char(n >> 24)).append(packed);
   expectFailure(file, "column range");
+  // A record outside the saved area.
+  body = SheetBodyBytes(cells);
+  body[8] = char(1);  // the area ends at column A, the records go on to E
+  file = SheetSignature;
+  const QByteArray packed2 = fc.Compress(body.left(16 + 4 * 2) + body.mid(16 + 4 * 6));
+  const quint32 n2 = quint32(packed2.size());
+  file.append(char(n2)).append(char(n2 >> 8)).append(char(n2 >> 16)).append(char(n2 >> 24)).append(packed2);
+  expectFailure(file, "record outside the area");
   EXPECT_THROW(LoadSheetFromFile(target, dir.filePath("missing.qvs")), ESheetFileError);
   // Saving where nothing can be written reports it.
   EXPECT_THROW(SaveSheetToFile(cells, sfkSheet, dir.filePath("no/such/dir/x.qvs")), ESheetFileError);
