@@ -241,4 +241,7 @@ TEST(Gadget, FindsTheModel) {
   TWriter3DFile w;
   for (const TMesh3D& m : MakeDemoModel3D()) w.AddMesh(m.Name, m.Vertices, m.Faces);
   EXPECT_EQ(res.readAll(), w.Data());
+  TSpace3DViewer v;
+  EXPECT_EQ(v.LoadFile(":/models/Demo.DDD"), 8);
+  EXPECT_EQ(v.Objects()[0]->ObjectName, "Demo");
 }
