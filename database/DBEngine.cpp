@@ -339,9 +339,11 @@ TFieldType MapDeclaredType(const QString& declared, int& size) {
   if (base.isEmpty()) return ftString;
   if (base == "SERIAL" || base == "BIGSERIAL" || base == "AUTOINC") return ftAutoInc;
   if (base == "SMALLINT" || base == "INT2" || base == "TINYINT") return ftSmallint;
-  if (base == "BIGINT" || base == "INT8" || base == "LARGEINT") return ftLargeint;
+  if (base == "BIGINT" || base == "INT8" || base == "LARGEINT" || base == "UNSIGNED BIG INT")
+    return ftLargeint;
   if (base == "WORD") return ftWord;
-  if (base.contains("INT")) return ftInteger;
+  if (base.startsWith("INTERVAL") || base == "POINT") return ftString;
+  if (base.contains("INT")) return ftInteger;  // SQLite's own affinity rule
   if (base == "BOOLEAN" || base == "BOOL" || base == "BIT" || base == "LOGICAL") return ftBoolean;
   if (base == "MONEY" || base == "CURRENCY") return ftCurrency;
   if (base == "NUMERIC" || base == "DECIMAL") return ftFloat;

@@ -1,6 +1,7 @@
 #include "MemoTab.h"
 
 #include <QCollator>
+#include <QHash>
 #include <algorithm>
 
 #include "THourglass.h"
@@ -133,17 +134,38 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
   std::vector<int> order(n);
   for (int i = 0; i < n; ++i) order[i] = i;
   if (IsTextFieldType(type)) {
+    // Collate each distinct text once, then sort the records by its rank:
+    // columns repeat their values far more often than not.
+    QHash<QString, int> rankOf;
+    std::vector<QString> distinct;
+    std::vector<int> rank(n, -1);  // -1: null, before every text
+    for (int i = 0; i < n; ++i) {
+      const QVariant& v = mRows[i]->Values[slot];
+      if (v.isNull()) continue;
+      const QString text = v.toString();
+      auto it = rankOf.constFind(text);
+      if (it == rankOf.constEnd()) {
+        it = rankOf.insert(text, int(distinct.size()));
+        distinct.push_back(text);
+      }
+      rank[i] = it.value();
+    }
     QCollator coll;
     coll.setCaseSensitivity(Qt::CaseInsensitive);
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(n);
-    for (int i = 0; i < n; ++i) keys.push_back(coll.sortKey(mRows[i]->Values[slot].toString()));
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      const bool an = mRows[a]->Values[slot].isNull(), bn = mRows[b]->Values[slot].isNull();
-      if (an || bn) return descending ? (!an && bn) : (an && !bn);
-      int c = keys[a].compare(keys[b]);
-      return descending ? c > 0 : c < 0;
-    });
+    std::vector<int> byText(distinct.size());
+    for (size_t k = 0; k < byText.size(); ++k) byText[k] = int(k);
+    std::stable_sort(byText.begin(), byText.end(),
+                     [&](int a, int b) { return coll.compare(distinct[a], distinct[b]) < 0; });
+    // Texts the collator finds equal share a rank, so their records keep their order.
+    std::vector<int> collated(distinct.size());
+    for (size_t k = 0, r = 0; k < byText.size(); ++k) {
+      if (k > 0 && coll.compare(distinct[byText[k - 1]], distinct[byText[k]]) != 0) ++r;
+      collated[byText[k]] = int(r);
+    }
+    for (int& r : rank)
+      if (r >= 0) r = collated[r];
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return descending ? rank[a] > rank[b] : rank[a] < rank[b]; });
   } else {
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
       int c = CompareFieldValues(mRows[a]->Values[slot], mRows[b]->Values[slot], type);

@@ -166,6 +166,8 @@ TEST(SqlText, PlaceholdersAndQuoting) {
   EXPECT_EQ(Catalog::MapDeclaredType("time without time zone", size), ftTime);
   EXPECT_EQ(Catalog::MapDeclaredType("bigint", size), ftLargeint);
   EXPECT_EQ(Catalog::MapDeclaredType("", size), ftString);
+  EXPECT_EQ(Catalog::MapDeclaredType("interval", size), ftString);
+  EXPECT_EQ(Catalog::MapDeclaredType("UNSIGNED BIG INT", size), ftLargeint);
 }
 
 }  // namespace
