@@ -1,0 +1,72 @@
+// The tarnwell-3d command, when it has been built next to the tests.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "Loader3D.h"
+#include "Shapes3D.h"
+
+namespace {
+struct ToolRun {
+  int Code = -1;
+  QString Out, Err;
+};
+
+ToolRun Tool(const QStringList& args) {
+  QProcess p;
+  p.start(QCoreApplication::applicationDirPath() + "/tarnwell-3d", args);
+  ToolRun r;
+  if (!p.waitForFinished(30000)) return r;
+  r.Code = p.exitCode();
+  r.Out = QString::fromUtf8(p.readAllStandardOutput());
+  r.Err = QString::fromUtf8(p.readAllStandardError());
+  return r;
+}
+}  // namespace
+
+TEST(Tool3D, InfoRenderAndDamagedFiles) {
+  if (!QFileInfo::exists(QCoreApplication::applicationDirPath() + "/tarnwell-3d"))
+    GTEST_SKIP() << "tarnwell-3d is not built next to the tests";
+  QTemporaryDir dir;
+  TWriter3DFile w;
+  const TMesh3D a = MakeBox3D("Scatola", 10, 10, 10), b = MakeSphere3D("Palla", 8, 100);
+  w.AddMesh(a.Name, a.Vertices, a.Faces);
+  w.AddMesh(b.Name, b.Vertices, b.Faces);
+  const QString file = dir.filePath("m.3ds");
+  w.SaveToFile(file);
+
+  ToolRun r = Tool({"info", file});
+  EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+  EXPECT_EQ(r.Out, QString("Scatola\t8\t12\nPalla\t%1\t%2\ntotal\t%3\t%4\n")
+                       .arg(b.Vertices.size())
+                       .arg(b.Faces.size())
+                       .arg(8 + b.Vertices.size())
+                       .arg(12 + b.Faces.size()));
+
+  const QString png = dir.filePath("m.png");
+  r = Tool({"render", file, png, "--level", "5", "--size", "160x120", "--rotate", "10,20,30"});
+  EXPECT_EQ(r.Code, 0) << r.Err.toStdString();
+  const QImage img(png);
+  EXPECT_EQ(img.size(), QSize(160, 120));
+  EXPECT_NE(img.pixel(80, 60) & 0xFFFFFF, 0u);
+
+  // Damaged: the complete mesh is listed, the damage reported, exit 1.
+  QByteArray data = w.Data();
+  QFile cut(dir.filePath("cut.3ds"));
+  ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+  cut.write(data.left(data.size() - 20));
+  cut.close();
+  r = Tool({"info", cut.fileName()});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_TRUE(r.Out.startsWith("Scatola\t8\t12\n")) << r.Out.toStdString();
+  EXPECT_FALSE(r.Err.isEmpty());
+  r = Tool({"info", dir.filePath("manca.3ds")});
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_TRUE(r.Err.contains("manca.3ds"));
+  r = Tool({"render", file, png, "--level", "7"});
+  EXPECT_EQ(r.Code, 2);
+}
