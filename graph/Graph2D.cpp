@@ -184,7 +184,7 @@ QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
 
 void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
   if (!mCacheValid || mCache.size() != size()) RenderCache();
-  if (!mCache.isNull()) painter.drawImage(area.topLeft(), mCache, area);
+  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(area.topLeft(), mCache, area);
   if (mZooming) {
     QPen pen(ToQColor(clRed));
     pen.setWidth(2);
@@ -197,6 +197,12 @@ void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
 
 void TCustomGraph2D::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
+  if (mCacheValid && mCache.size() == size() && e->region().rectCount() > 1) {
+    // The band's outlines: copy just their strips from the cache.
+    for (const QRect& r : e->region()) painter.drawImage(r.topLeft(), mCache, r);
+    Paint(painter, QRect());
+    return;
+  }
   Paint(painter, e->rect());
 }
 

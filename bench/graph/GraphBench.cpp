@@ -128,6 +128,12 @@ void SendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button
   QCoreApplication::sendEvent(w, &e);
 }
 
+// Runs the event loop until the work a move queued is done (QCustomPlot
+// queues its replot on a zero timer), so neither side pays for the other.
+void Settle() {
+  for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+}
+
 // One move of the rubber band over a graph of 100 000 line points, with the
 // repaint it causes, against QCustomPlot's zoom rectangle on the same data.
 void BM_RubberBandMove(benchmark::State& state) {
@@ -142,7 +148,7 @@ void BM_RubberBandMove(benchmark::State& state) {
   QCoreApplication::processEvents();
   SendMouse(ours.get(), QEvent::MouseButtonPress, {300, 300}, Qt::LeftButton, Qt::LeftButton);
   SendMouse(theirs.get(), QEvent::MouseButtonPress, {300, 300}, Qt::LeftButton, Qt::LeftButton);
-  QCoreApplication::processEvents();
+  Settle();
   double sumOurs = 0, sumTheirs = 0;
   int64_t n = 0;
   int k = 0;
@@ -152,11 +158,11 @@ void BM_RubberBandMove(benchmark::State& state) {
     QElapsedTimer t;
     t.start();
     SendMouse(ours.get(), QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    QCoreApplication::processEvents();
+    Settle();
     const qint64 a = t.nsecsElapsed();
     t.restart();
     SendMouse(theirs.get(), QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-    QCoreApplication::processEvents();
+    Settle();
     const qint64 b = t.nsecsElapsed();
     state.SetIterationTime(a / 1e9);
     sumOurs += a;
@@ -169,8 +175,7 @@ void BM_RubberBandMove(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_Lines)->Arg(0)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(
-    benchmark::kMillisecond);
+BENCHMARK(BM_Lines)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Points)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bars)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RubberBandMove)->UseManualTime()->Unit(benchmark::kMillisecond);
