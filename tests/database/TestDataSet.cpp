@@ -315,6 +315,34 @@ TEST_P(DataSetTest, RefusedPostKeepsStateAndValues) {
   EXPECT_EQ(t.FieldByName("NOME")->AsString(), "Cambiato");
   t.Cancel();
   EXPECT_EQ(t.FieldByName("NOME")->AsString(), "Nome 1");
+
+  // A unique key admits several blanks: a post that would change two rows is
+  // refused and undone.
+  ExecSql(Alias(), "DROP TABLE IF EXISTS \"DOPPI\"");
+  ExecSql(Alias(), "CREATE TABLE \"DOPPI\" (\"CODICE\" VARCHAR(5) UNIQUE, \"NOME\" VARCHAR(20))");
+  ExecSql(Alias(), "INSERT INTO \"DOPPI\" VALUES (NULL, 'a'), (NULL, 'b'), ('x', 'c')");
+  TTable d;
+  d.SetDatabaseName(Alias());
+  d.SetTableName("DOPPI");
+  d.Open();
+  ASSERT_TRUE(d.CanModify());
+  ASSERT_TRUE(d.Locate("NOME", "a", 0));
+  d.Edit();
+  d.FieldByName("NOME")->SetAsString("z");
+  try {
+    d.Post();
+    FAIL() << "a post over two rows succeeded";
+  } catch (const EDatabaseError& e) {
+    EXPECT_TRUE(e.Message().contains("2 record")) << e.Message().toStdString();
+  }
+  EXPECT_EQ(d.State(), dsEdit);
+  EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT count(*) FROM \"DOPPI\" WHERE \"NOME\" IN ('a', 'b')"), "2");
+  d.Cancel();
+  ASSERT_TRUE(d.Locate("NOME", "c", 0));
+  d.Edit();
+  d.FieldByName("NOME")->SetAsString("zeta");
+  d.Post();
+  EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT \"NOME\" FROM \"DOPPI\" WHERE \"CODICE\" = 'x'"), "zeta");
 }
 
 TEST_P(DataSetTest, ReadOnlyAndKeylessDataSetsRefuseEdits) {
