@@ -503,7 +503,6 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
     p->setClipRect(r.ToQRect(), Qt::IntersectClip);
     p->setPen(SeriePen(clBlack, pw));
     std::vector<QRect> run;
-    std::vector<QRect> thin;
     TColor runColor = clNone;
     auto flush = [&]() {
       if (!run.empty()) {
@@ -521,8 +520,19 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
       const int t = std::min(oy, y), bt = std::max(oy, y);
       if (bt - t < 2 || pw > 1) {
         // Too flat for an outline and a fill, or a wide pen: the canvas'
-        // own rectangle covers exactly the classic pixels.
-        thin.emplace_back(l, t, rt - l, bt - t);
+        // own rectangle covers exactly the classic pixels. Drawn in turn,
+        // so that later bars still cover earlier ones.
+        flush();
+        canvas.Pen().SetStyle(psSolid);
+        canvas.Pen().SetMode(pmCopy);
+        canvas.Pen().SetColor(clBlack);
+        canvas.Pen().SetWidth(pw);
+        canvas.Brush().SetStyle(bsSolid);
+        canvas.Brush().SetColor(mono ? clBlack : b.Color);
+        canvas.Rectangle(l, oy, rt, y);
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->setPen(SeriePen(clBlack, pw));
+        runColor = clNone;
         continue;
       }
       const TColor c = mono ? clBlack : ColorToRGB(b.Color);
@@ -533,24 +543,6 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
       run.emplace_back(l, t, rt - l - 1, bt - t - 1);
     }
     flush();
-    if (!thin.empty()) {
-      p->restore();
-      p->save();
-      canvas.Pen().SetStyle(psSolid);
-      canvas.Pen().SetMode(pmCopy);
-      canvas.Pen().SetColor(clBlack);
-      canvas.Pen().SetWidth(pw);
-      canvas.Brush().SetStyle(bsSolid);
-      for (int i = first; i < last; ++i) {
-        const auto& b = bars[size_t(i)];
-        if (!std::isfinite(b.X1) || !std::isfinite(b.Y)) continue;
-        const int x = XToPixel(b.X1), y = YToPixel(b.Y) - 1;
-        const int t = std::min(oy, y), bt = std::max(oy, y);
-        if (!(bt - t < 2 || pw > 1) || x + hw < r.Left || x - hw > r.Right) continue;
-        canvas.Brush().SetColor(mono ? clBlack : b.Color);
-        canvas.Rectangle(x - hw, oy, x + hw, y);
-      }
-    }
   }
   if (th >= hw) return;
   canvas.Brush().SetStyle(bsClear);
@@ -660,10 +652,11 @@ TGraphRange TGraphDrawer::ZoomOut(const TGraphRange& range) {
 
 TGanttTask TGraphDrawer::TaskAt(int px, int py) const {
   if (!mSeries) return TGanttTask();
-  const int th = TaskHalfHeight();
+  int th = -1;  // measured only when there is a chart to hit
   for (int i = 0; i < mSeries->Count(); ++i) {
     const TPointSerie* s = mSeries->Items(i);
     if (!s->Visible() || s->Kind() != skGantt) continue;
+    if (th < 0) th = TaskHalfHeight();
     for (const auto& t : s->TaskData()) {
       if (!std::isfinite(t.X1) || !std::isfinite(t.X2) || !std::isfinite(t.Y)) continue;
       const TExtParm e = ToExtParm(t);
