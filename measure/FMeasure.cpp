@@ -96,7 +96,8 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   FormResizer1->Resize();
 }
 
-TMonitorDisplay* TFormMeasDisp::AddDisplay(const char* name, int x, int y, int w, int h, TMeasureDisplayStyle style) {
+TMonitorDisplay* TFormMeasDisp::AddDisplay(const char* name, int x, int y, int w, int h,
+                                           TMeasureDisplayStyle style) {
   auto* d = new TMonitorDisplay(this);
   d->setObjectName(name);
   d->BeginLoad();

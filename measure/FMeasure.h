@@ -55,5 +55,6 @@ class TFormMeasDisp : public TForm {
   void resizeEvent(QResizeEvent* e) override;
 
  private:
-  TMonitorDisplay* AddDisplay(const char* name, int x, int y, int w, int h, MoniDisp::TMeasureDisplayStyle style);
+  TMonitorDisplay* AddDisplay(const char* name, int x, int y, int w, int h,
+                              MoniDisp::TMeasureDisplayStyle style);
 };

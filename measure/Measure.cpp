@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace {
@@ -18,11 +19,18 @@ QImage GrabRect(TCanvas& c, const TRect& r) {
   return img->copy(r.ToQRect());
 }
 
-// Copies src onto dest of the same raster canvas (scrolling).
-void SelfCopy(TCanvas& c, const TRect& dest, const TRect& src) {
-  const QImage part = GrabRect(c, src);
-  if (part.isNull()) return;
-  c.CopyRect(dest, part, Rect(0, 0, part.width(), part.height()));
+// Moves src one pixel to the left on the same raster canvas (scrolling the
+// plot), row by row in place.
+void ScrollLeft(TCanvas& c, const TRect& src) {
+  auto* img = dynamic_cast<QImage*>(c.Device());
+  if (!img) return;
+  const TRect r = IntersectRect(src, TRect(1, 0, img->width(), img->height()));
+  if (r.IsEmpty() || img->depth() != 32) return;
+  c.Painter();  // raster painting is immediate: the rows hold everything drawn so far
+  for (int y = r.Top; y < r.Bottom; ++y) {
+    auto* line = reinterpret_cast<quint32*>(img->scanLine(y));
+    std::memmove(line + r.Left - 1, line + r.Left, size_t(r.Width()) * sizeof(quint32));
+  }
 }
 
 void SetFontHeightSafe(TFont& f, int h) { f.SetHeight(h < 0 ? h : -1); }
@@ -189,7 +197,17 @@ void TMeasureGauge::Paint() {
   if (!Ready()) return;
   PaintHeader();
   ClearValueStrip();
+  mDrawnEnd = -1;  // the header cleared the trough
   Update();
+  // The scale ends lie above the trough, where no update draws: they are
+  // drawn once here instead of at every value change.
+  TCanvas& c = *mCanvas;
+  if (c.TextWidth(mMaxText + mMinText + mControlName + "000") < Width) {
+    SetFontSizeSafe(c.Font(), 8);
+    c.TextOut(Left, Top - 14, mMinText);
+    c.TextOut(Right - c.TextWidth(mMaxText), Top - 14, mMaxText);
+    c.Font().Assign(mSavedFont);
+  }
 }
 
 int TMeasureGauge::BarEnd() const {
@@ -205,6 +223,18 @@ void TMeasureGauge::Update() {
   Left = Height - Bottom;
   Right = Width - Left;
   const int x = BarEnd();
+  const TRect geometry(Left, Top, Right, Bottom);
+  if (mDrawnEnd >= 0 && geometry == mDrawnGeometry && Stop == mDrawnStop) {
+    // The trough is on the canvas already: only the strip between the old
+    // and the new end changes colour.
+    if (x != mDrawnEnd) {
+      c.Brush().SetColor(x > mDrawnEnd ? (Stop ? clRed : clBlue) : clWhite);
+      c.FillRect(Rect(std::max(Left + 1, std::min(x, mDrawnEnd)), Top + 1, std::max(x, mDrawnEnd), Bottom));
+      c.Brush().Assign(mSavedBrush);
+    }
+    mDrawnEnd = x;
+    return;
+  }
   c.Brush().SetColor(clWhite);
   c.Rectangle(Left, Top, Right + 1, Bottom + 1);
   c.MoveTo(Left, Bottom);
@@ -216,15 +246,13 @@ void TMeasureGauge::Update() {
   c.LineTo(Left, Bottom);
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(Stop ? clRed : clBlue);
-  c.Rectangle(Left + 1, Top + 1, x, Bottom);
+  // An empty bar draws nothing (not even over the trough's edge).
+  if (x > Left + 1) c.FillRect(Rect(Left + 1, Top + 1, x, Bottom));
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);
-  if (c.TextWidth(mMaxText + mMinText + mControlName + "000") < Width) {
-    SetFontSizeSafe(c.Font(), 8);
-    c.TextOut(Left, Top - 14, mMinText);
-    c.TextOut(Right - c.TextWidth(mMaxText), Top - 14, mMaxText);
-    c.Font().Assign(mSavedFont);
-  }
+  mDrawnGeometry = geometry;
+  mDrawnStop = Stop;
+  mDrawnEnd = std::max(x, Left + 1);
 }
 
 // ---- Meter -------------------------------------------------------------------
@@ -332,6 +360,7 @@ void TMeasureOnOff::Paint() {
   if (!Ready()) return;
   PaintHeader();
   ClearValueStrip();
+  mDrawnKey = -1;  // the header cleared the lamp
   Update();
 }
 
@@ -345,6 +374,10 @@ void TMeasureOnOff::Update() {
   const int Top = t + (Height - t - S) / 2 - 1, Bottom = Top + S;
   const int Left = (Width - S) / 2, Right = Left + S;
   const bool alarm = Alarm();
+  // The lamp shows only on or alarm: a value that keeps the state keeps the picture.
+  const long long key = ((static_cast<long long>(Left) * 65536 + Top) * 65536 + S) * 2 + (alarm ? 1 : 0);
+  if (key == mDrawnKey) return;
+  mDrawnKey = key;
   const TColor lamp = alarm ? clRed : clLime;
   c.Brush().SetColor(clTeal);
   c.Pen().SetColor(clBlack);
@@ -434,8 +467,7 @@ void TMeasureGraph::Update() {
   const int y = PointY(mControlValue);
   while (History.Count() >= HistoryCapacity) History.Delete(0);
   History.Add(mControlValue);
-  if (Right - Left > 3)
-    SelfCopy(c, Rect(Left + 1, Top, Right - 2, Bottom), Rect(Left + 2, Top, Right - 1, Bottom));
+  if (Right - Left > 3) ScrollLeft(c, Rect(Left + 2, Top, Right - 1, Bottom));
   c.Pen().SetColor(clWhite);
   c.MoveTo(Right - 2, Top + 1);
   c.LineTo(Right - 2, Bottom - 1);

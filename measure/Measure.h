@@ -116,6 +116,12 @@ class TMeasureGauge : public TMeasureMonitor {
   // The x where the bar ends for the current value.
   int BarEnd() const;
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
+
+ private:
+  // What the canvas shows of the trough and bar since the last paint.
+  TRect mDrawnGeometry;
+  bool mDrawnStop = false;
+  int mDrawnEnd = -1;
 };
 
 class TMeasureMeter : public TMeasureMonitor {
@@ -138,6 +144,9 @@ class TMeasureOnOff : public TMeasureMonitor {
   bool Alarm() const;
   // The lamp's colour for the current value.
   TColor LampColor() const { return Alarm() ? clRed : clLime; }
+
+ private:
+  long long mDrawnKey = -1;  // geometry and state of the lamp on the canvas
 };
 
 class TMeasureGraph : public TMeasureMonitor {

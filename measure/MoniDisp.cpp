@@ -4,6 +4,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <cmath>
+#include <cstring>
 
 #include "TControls.h"
 
@@ -427,9 +428,8 @@ QString TMonitorDisplay::StateText() const {
   return t;
 }
 
-void TMonitorDisplay::StretchKeepAspect(TCanvas& c, int gw, int gh, const TRect& r,
-                                        const std::function<void(const TRect&)>& draw) {
-  if (gh <= 0 || gw <= 0 || r.Width() <= 0 || r.Height() <= 0) return;
+TRect TMonitorDisplay::KeepAspectRect(int gw, int gh, const TRect& r) {
+  if (gh <= 0 || gw <= 0 || r.Width() <= 0 || r.Height() <= 0) return TRect();
   const double ratio = double(gw) / gh;
   int w = r.Width();
   int h = nearest(w / ratio);
@@ -438,13 +438,34 @@ void TMonitorDisplay::StretchKeepAspect(TCanvas& c, int gw, int gh, const TRect&
     w = nearest(ratio * h);
   }
   const int dx = (r.Width() - w) / 2, dy = (r.Height() - h) / 2;
-  const TRect dest(r.Left + dx, r.Top + dy, r.Right - dx, r.Bottom - dy);
-  if (dest.IsEmpty()) return;
+  return TRect(r.Left + dx, r.Top + dy, r.Right - dx, r.Bottom - dy);
+}
+
+void TMonitorDisplay::StretchKeepAspect(TCanvas& c, int gw, int gh, const TRect& r,
+                                        const std::function<void(const TRect&)>& draw) {
   (void)c;
-  draw(dest);
+  const TRect dest = KeepAspectRect(gw, gh, r);
+  if (!dest.IsEmpty()) draw(dest);
+}
+
+QString TMonitorDisplay::ValueKey() {
+  const TMonitorPaintData d = PaintData();
+  // What the lamp's picture depends on; the value is left out.
+  return QString("%1|%2,%3,%4,%5|%6|%7|%8|%9|%10")
+      .arg(int(mDisplayStyle))
+      .arg(mInnerRect.Left)
+      .arg(mInnerRect.Top)
+      .arg(mInnerRect.Right)
+      .arg(mInnerRect.Bottom)
+      .arg(d.SignalColor)
+      .arg(d.BackColor)
+      .arg(int(d.Stop))
+      .arg(d.Aspect)
+      .arg(mSelected);
 }
 
 void TMonitorDisplay::ComposeStatic() {
+  mDrawnKey.clear();
   const int W = width(), H = height();
   mStatic.SetSize(W, H);
   if (W <= 0 || H <= 0) {
@@ -498,60 +519,135 @@ void TMonitorDisplay::ComposeStatic() {
   DrawBorder(c);
 }
 
+void TMonitorDisplay::DrawValuePicture(TCanvas& target, bool appendHistory) {
+  BackRoutine routine = ValueFor(mDisplayStyle);
+  if (!routine) return;
+  TMonitorPaintData d = PaintData();
+  d.AppendHistory = appendHistory;
+  const int pw = mValueSize.width(), ph = mValueSize.height();
+  StretchKeepAspect(target, pw, ph, mInnerRect, [&](const TRect& r) {
+    // Drawn straight through a scaled painter: the same commands a recorded
+    // picture would replay, without recording and replaying them at every
+    // value change.
+    QPainter* p = target.Painter();
+    if (!p) return;
+    p->save();
+    p->translate(r.Left, r.Top);
+    p->scale(double(r.Width()) / pw, double(r.Height()) / ph);
+    {
+      TCanvas c(p);
+      c.Font().Assign(mFont);
+      routine(c, d);
+    }
+    p->restore();
+  });
+}
+
+const TMetafile& TMonitorDisplay::ValuePicture() const {
+  if (mValuePictureStale) {
+    auto* self = const_cast<TMonitorDisplay*>(this);
+    TMetafile mf;
+    mf.SetSize(mValueSize.width(), mValueSize.height());
+    {
+      TMetafileCanvas c(mf);
+      c.Font().Assign(self->mFont);
+      if (BackRoutine r = ValueFor(mDisplayStyle)) {
+        TMonitorPaintData d = self->PaintData();
+        d.AppendHistory = false;
+        r(c, d);
+      }
+      c.Finish();
+    }
+    self->mValuePicture = mf;
+    self->mValuePictureStale = false;
+  }
+  return mValuePicture;
+}
+
 void TMonitorDisplay::PaintValueLayer() {
   const int W = width(), H = height();
   const QString text = StateText();
-  SetupPictureSize(mValuePicture);
-  const TMonitorPaintData d = PaintData();
-  {
-    TMetafile mf;
-    mf.SetSize(mValuePicture.Width(), mValuePicture.Height());
-    TMetafileCanvas c(mf);
-    c.Font().Assign(mFont);
-    if (BackRoutine r = ValueFor(mDisplayStyle)) r(c, d);
-    c.Finish();
-    mValuePicture = mf;
-  }
-  if (W <= 0 || H <= 0 || mStatic.Width() != W || mStatic.Height() != H) {
+  TMetafile sizing;
+  SetupPictureSize(sizing);
+  mValueSize = QSize(sizing.Width(), sizing.Height());
+  mValuePictureStale = true;
+  const bool composed = W > 0 && H > 0 && mStatic.Width() == W && mStatic.Height() == H;
+  if (!composed || (OwnPicture(mDisplayStyle) && (mSurface.Width() != W || mSurface.Height() != H))) {
+    // Nothing composed yet: the next paint does it all. The graph still
+    // takes its sample now, so that none is lost.
+    if (mDisplayStyle == mdGraph) {
+      TMonitorPaintData d = PaintData();
+      mHistory.push_back(MoniPnt::ClampValue(d.Value, d.ValueMin, d.ValueMax));
+    }
     mDirty = true;
     return;
   }
-  if (OwnPicture(mDisplayStyle)) {
-    if (mSurface.Width() != W || mSurface.Height() != H) {
-      // Nothing composed on the surface yet: the next paint does it all.
-      mDirty = true;
-      return;
-    }
-  } else {
-    mSurface.Assign(mStatic.Image());
-  }
+  // Only the value's area goes back to the static face: where the picture
+  // lies and the text line below the inner rectangle. The lamp's picture
+  // does not depend on the value at all: while what it shows stays the same,
+  // only the text is redrawn.
+  const bool own = OwnPicture(mDisplayStyle);
+  const QString key = mDisplayStyle == mdOnOff ? ValueKey() : QString();
+  const bool keepPicture = !own && !key.isEmpty() && key == mDrawnKey;
+  if (!own && !keepPicture) CopyStatic(KeepAspectRect(mValueSize.width(), mValueSize.height(), mInnerRect));
+  if (!own) CopyStatic(TRect(0, mInnerRect.Bottom, W, H));
   TCanvas& c = mSurface.Canvas();
-  if (!text.isEmpty()) {
-    c.Font().Assign(mFont);
-    c.Brush().SetStyle(bsSolid);
-    c.Brush().SetColor(Color());
-    const int ty = mInnerRect.Bottom + 4;
-    c.FillRect(Rect(4, ty, W - 4, H - 4));
-    c.TextOut((W - c.TextWidth(text)) / 2, ty, text);
-    if (OwnPicture(mDisplayStyle)) DrawBorder(c);
+  DrawStateText(c, text);
+  // The text line lies inside a border up to 4 pixels wide.
+  if (mBorderWidth > 4 || (own && text.isEmpty())) DrawBorder(c);
+  if (!own && !keepPicture) {
+    DrawValuePicture(c, true);
+    mDrawnKey = key;
   }
-  if (!OwnPicture(mDisplayStyle))
-    StretchKeepAspect(c, mValuePicture.Width(), mValuePicture.Height(), mInnerRect,
-                      [&](const TRect& r) { c.StretchDraw(r, mValuePicture); });
   if (mSelected) DrawHandles(c);
   update();
+}
+
+void TMonitorDisplay::DrawStateText(TCanvas& c, const QString& text) {
+  if (text.isEmpty()) return;
+  const int W = width(), H = height();
+  c.Font().Assign(mFont);
+  c.Brush().SetStyle(bsSolid);
+  c.Brush().SetColor(Color());
+  const int ty = mInnerRect.Bottom + 4;
+  c.FillRect(Rect(4, ty, W - 4, H - 4));
+  c.TextOut((W - c.TextWidth(text)) / 2, ty, text);
 }
 
 void TMonitorDisplay::Paint() {
   mDirty = false;
   const int W = width(), H = height();
   if (mStatic.Width() != W || mStatic.Height() != H) ComposeStatic();
-  mSurface.Assign(mStatic.Image());
-  if (W <= 0 || H <= 0) return;
+  if (W <= 0 || H <= 0) {
+    mSurface.Assign(mStatic.Image());
+    return;
+  }
+  CopyStatic(TRect(0, 0, W, H));
   TCanvas& c = mSurface.Canvas();
-  StretchKeepAspect(c, mValuePicture.Width(), mValuePicture.Height(), mInnerRect,
-                    [&](const TRect& r) { c.StretchDraw(r, mValuePicture); });
+  // The static face holds the text of its own time; the value may have
+  // changed since, so the line is written again.
+  const QString text = StateText();
+  DrawStateText(c, text);
+  if (mBorderWidth > 4 && !text.isEmpty()) DrawBorder(c);
+  DrawValuePicture(c, false);
+  mDrawnKey = mDisplayStyle == mdOnOff ? ValueKey() : QString();
   if (mSelected) DrawHandles(c);
+}
+
+void TMonitorDisplay::CopyStatic(const TRect& area) {
+  const QImage& src = mStatic.Image();
+  if (mSurface.Width() != src.width() || mSurface.Height() != src.height() ||
+      mSurface.Image().format() != src.format()) {
+    mSurface.Assign(src.copy());
+    return;
+  }
+  // Row by row into the surface's own buffer: no new image at every update.
+  const TRect r = IntersectRect(area, TRect(0, 0, src.width(), src.height()));
+  if (r.IsEmpty()) return;
+  QImage& dst = mSurface.ImageForWrite();
+  const int bpp = src.depth() / 8;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    std::memcpy(dst.scanLine(y) + r.Left * bpp, src.constScanLine(y) + r.Left * bpp, size_t(r.Width() * bpp));
 }
 
 void TMonitorDisplay::DrawHandles(TCanvas& c) {

@@ -104,7 +104,8 @@ class TMonitorDisplay : public QWidget {
   const QImage& Surface() const { return mSurface.Image(); }
   const QImage& StaticImage() const { return mStatic.Image(); }
   const TMetafile& BackPicture() const { return mBackPicture; }
-  const TMetafile& ValuePicture() const { return mValuePicture; }
+  // The value layer as a scalable picture (recorded when asked for).
+  const TMetafile& ValuePicture() const;
   TRect InnerRect() const { return mInnerRect; }
   int EffectiveAspect() const { return mEffectiveAspect; }
   int FrameCount() const { return mFrameCount; }
@@ -129,6 +130,7 @@ class TMonitorDisplay : public QWidget {
   void BuildBackPicture();
   void ComposeStatic();
   void PaintValueLayer();
+  void DrawValuePicture(TCanvas& target, bool appendHistory);
   QString StateText() const;
   void StretchKeepAspect(TCanvas& c, int gw, int gh, const TRect& r,
                          const std::function<void(const TRect&)>& draw);
@@ -136,6 +138,11 @@ class TMonitorDisplay : public QWidget {
   void PrepareAnimStrip();
   void DrawBorder(TCanvas& c);
   void DrawHandles(TCanvas& c);
+  void DrawStateText(TCanvas& c, const QString& text);
+  static TRect KeepAspectRect(int gw, int gh, const TRect& r);
+  QString ValueKey();
+  // Copies an area of the static layer onto the surface.
+  void CopyStatic(const TRect& area);
   void UpdateFrameCount();
   bool Active() const { return !mLoading; }
 
@@ -160,6 +167,9 @@ class TMonitorDisplay : public QWidget {
   TFont mFont;
 
   TMetafile mBackPicture, mValuePicture;
+  QSize mValueSize{200, 200};
+  bool mValuePictureStale = true;
+  QString mDrawnKey;  // what the surface's value picture was drawn from
   TBitmap mStatic, mSurface;
   TMonitorHistory mHistory;
   int mEffectiveAspect = 1;

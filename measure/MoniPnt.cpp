@@ -1,5 +1,7 @@
 #include "MoniPnt.h"
 
+#include <QPainter>
+#include <QPolygon>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -347,15 +349,18 @@ void PaintGraphValue(TCanvas& c, const TMonitorPaintData& d) {
   };
   if (d.History) {
     TMonitorHistory& h = *d.History;
-    h.push_back(v);
+    if (d.AppendHistory) h.push_back(v);
     while (int(h.size()) > n) h.pop_front();
-    if (!h.empty()) {
+    if (h.size() > 1) {
+      // One polyline rather than a LineTo per sample: the curve is redrawn
+      // at every value change.
+      QPolygon poly;
+      poly.reserve(int(h.size()));
       int x = r.Right - 2;
-      auto it = h.rbegin();
-      c.MoveTo(x, yOf(*it));
-      for (++it; it != h.rend(); ++it) {
-        --x;
-        c.LineTo(x, yOf(*it));
+      for (auto it = h.rbegin(); it != h.rend(); ++it, --x) poly.append(QPoint(x, yOf(*it)));
+      if (QPainter* p = c.Painter()) {
+        p->setBrush(Qt::NoBrush);
+        p->drawPolyline(poly);
       }
     }
   }

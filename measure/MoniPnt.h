@@ -26,6 +26,9 @@ struct TMonitorPaintData {
   TColor BackColor = clBtnFace;
   int Aspect = 1;  // 1 .. 10
   TMonitorHistory* History = nullptr;
+  // The graph's value routine appends Value to History; a repaint of the same
+  // value turns this off so that the sample is not counted twice.
+  bool AppendHistory = true;
 };
 
 struct TColorShade {

@@ -11,6 +11,9 @@
 
 class TColorComboBox : public QComboBox {
   Q_OBJECT
+  // Lets a form resizer scale the font the items are drawn with.
+  Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
+
  public:
   explicit TColorComboBox(QWidget* parent = nullptr);
 
@@ -31,6 +34,8 @@ class TColorComboBox : public QComboBox {
   int ItemHeight() const { return mItemHeight; }
   void SetItemHeight(int h);
   TFont& Font() { return mFont; }
+  int FontSize() const { return mFont.Size(); }
+  void SetFontSize(int points) { mFont.SetSize(std::max(1, points)); }
 
   // Fired when the user picks an entry.
   TNotifyEvent OnChange;

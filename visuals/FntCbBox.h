@@ -13,6 +13,9 @@ enum TFontComboShowMode { smNormal, smFonts, smBoth };
 
 class TFontComboBox : public QComboBox {
   Q_OBJECT
+  // Lets a form resizer scale the font the items are drawn with.
+  Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
+
  public:
   explicit TFontComboBox(QWidget* parent = nullptr);
 
@@ -28,6 +31,8 @@ class TFontComboBox : public QComboBox {
   void SetShowMode(TFontComboShowMode m);
   int ItemHeight() const { return mItemHeight; }
   TFont& Font() { return mFont; }
+  int FontSize() const { return mFont.Size(); }
+  void SetFontSize(int points) { mFont.SetSize(std::max(1, points)); }
   int KindOf(int index) const;
   // Fills the list with the installed fonts when it is empty.
   void LoadFonts();

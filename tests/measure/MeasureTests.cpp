@@ -315,3 +315,23 @@ TEST(MeasureDisplay, BordersAndUpdateOnlyTouchTheValue) {
     for (int x = 1; x < 119; ++x) ASSERT_EQ(before.pixel(x, y), after.pixel(x, y)) << x << "," << y;
   DumpImage(after, "measure-meter");
 }
+
+TEST(MeasureDisplay, IncrementalUpdatesMatchAFullPaint) {
+  // Updates redraw only what changed (the bar's strip, the lamp when its
+  // state changes, the needle): the result must equal painting afresh.
+  for (auto style : {mdLevel, mdOnOff, mdMeter, mdTermo, mdValue}) {
+    TMeasureDisplay d;
+    d.resize(200, 120);
+    d.SetDisplayStyle(style);
+    d.SetMinValue(-50);
+    d.SetMaxValue(150);
+    for (double v : {10.0, 120.0, 30.0, 200.0, 40.0, 35.0}) d.SetControlValue(v);
+    d.SetStop(true);
+    d.SetControlValue(60);
+    d.SetStop(false);
+    d.SetControlValue(55);
+    const QImage incremental = d.Surface();
+    d.Paint();
+    EXPECT_EQ(incremental, d.Surface()) << style;
+  }
+}

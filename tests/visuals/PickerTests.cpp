@@ -90,8 +90,8 @@ TEST(FontComboBox, ListsTheInstalledFonts) {
 namespace {
 
 void Click(QWidget* w, int x, int y, Qt::MouseButton b = Qt::LeftButton) {
-  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
+  QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton,
+                   Qt::NoButton, Qt::NoModifier);
   QCoreApplication::sendEvent(w, &move);
   QMouseEvent up(QEvent::MouseButtonRelease, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), b, Qt::NoButton,
                  Qt::NoModifier);
@@ -107,11 +107,11 @@ TEST(ColorSelector, PalettesAreBuiltAsDescribed) {
   EXPECT_EQ(s.UserPalette().size(), QSize(130, 34));
   EXPECT_EQ(s.RedStrip().size(), QSize(18, 130));
   EXPECT_EQ(s.ColorArea().size(), QSize(130, 130));
-  EXPECT_EQ(PixelAt(s.DefaultPalette(), 0, 5), clBlack);      // frame
-  EXPECT_EQ(PixelAt(s.DefaultPalette(), 33, 5), clWhite);     // frame
-  EXPECT_EQ(PixelAt(s.DefaultPalette(), 5, 5), clBlack);      // first swatch
-  EXPECT_EQ(PixelAt(s.DefaultPalette(), 20, 5), clSilver);    // ninth, second column
-  EXPECT_EQ(PixelAt(s.DefaultPalette(), 20, 120), clWhite);   // sixteenth
+  EXPECT_EQ(PixelAt(s.DefaultPalette(), 0, 5), clBlack);     // frame
+  EXPECT_EQ(PixelAt(s.DefaultPalette(), 33, 5), clWhite);    // frame
+  EXPECT_EQ(PixelAt(s.DefaultPalette(), 5, 5), clBlack);     // first swatch
+  EXPECT_EQ(PixelAt(s.DefaultPalette(), 20, 5), clSilver);   // ninth, second column
+  EXPECT_EQ(PixelAt(s.DefaultPalette(), 20, 120), clWhite);  // sixteenth
   EXPECT_EQ(PixelAt(s.RedStrip(), 5, 128), RGB(254, 0, 0));
   EXPECT_EQ(PixelAt(s.ColorArea(), 128, 1), RGB(0, 254, 0));
   EXPECT_EQ(PixelAt(s.ColorArea(), 1, 128), RGB(0, 0, 254));
@@ -150,7 +150,8 @@ TEST(ColorSelector, ExecutePicksFromThePalettes) {
   EXPECT_EQ(s.UserColors()[0], clRed);
   // The red strip sets the area's red; then a pick in the area.
   EXPECT_TRUE(run([](TFormColorSelector& f) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(5, 65), QPointF(5, 65), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 65), QPointF(5, 65), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QCoreApplication::sendEvent(f.PBRedScroll, &move);
     Click(f.PBColArea, 11, 21);
   }));
