@@ -504,6 +504,7 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
     p->setPen(SeriePen(clBlack, pw));
     std::vector<QRect> run;
     TColor runColor = clNone;
+    p->setBrush(Qt::NoBrush);
     auto flush = [&]() {
       if (!run.empty()) {
         p->setBrush(ToQColor(runColor));
@@ -532,7 +533,7 @@ void TGraphDrawer::DrawBars(TCanvas& canvas, TPointSerie& s, bool mono, const TR
         canvas.Rectangle(l, oy, rt, y);
         p->setCompositionMode(QPainter::CompositionMode_SourceOver);
         p->setPen(SeriePen(clBlack, pw));
-        runColor = clNone;
+        p->setBrush(ToQColor(runColor));
         continue;
       }
       const TColor c = mono ? clBlack : ColorToRGB(b.Color);
