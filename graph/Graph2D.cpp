@@ -219,7 +219,13 @@ void TCustomGraph2D::mouseMoveEvent(QMouseEvent* e) {
   MouseMove(e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
 }
 void TCustomGraph2D::mouseReleaseEvent(QMouseEvent* e) {
-  MouseUp(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+  const QPoint p = e->position().toPoint();
+  MouseUp(e->button(), e->modifiers(), p.x(), p.y());
+  if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick) OnClick(this);
+}
+void TCustomGraph2D::mouseDoubleClickEvent(QMouseEvent* e) {
+  QWidget::mouseDoubleClickEvent(e);  // also delivered as a press
+  if (e->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
 }
 
 void TCustomGraph2D::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {

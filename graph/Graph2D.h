@@ -77,6 +77,8 @@ class TCustomGraph2D : public QWidget {
   TGraphMouseEvent OnMouseUp;
   TGraphMouseMoveEvent OnMouseMove;
   TNotifyEvent OnResize;
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
 
  protected:
   virtual void Paint(QPainter& painter, const QRect& area);
@@ -89,6 +91,7 @@ class TCustomGraph2D : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
   void DrawGraphOn(TCanvas& canvas, const TRect& rect, bool mono, bool own);
