@@ -5,6 +5,7 @@
 
 #include "Measdisp.h"
 #include "MeasureTestUtil.h"
+#include "TResources.h"
 
 using namespace Measdisp;
 
@@ -333,5 +334,34 @@ TEST(MeasureDisplay, IncrementalUpdatesMatchAFullPaint) {
     const QImage incremental = d.Surface();
     d.Paint();
     EXPECT_EQ(incremental, d.Surface()) << style;
+  }
+}
+
+TEST(MeasureDisplay, PicturesLookRight) {
+  // Every kind as a design surface would show it (TARNWELL_DUMP_DIR to look).
+  QImage strip = LoadResourcePicture("MEASANIM");
+  QImage still = LoadResourcePicture("MEASSTAT");
+  int i = 0;
+  for (auto style : {mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo}) {
+    TMeasureDisplay d;
+    d.resize(160, 160);
+    d.SetColor(clBtnFace);
+    d.SetAnimImage(strip);
+    d.SetStatImage(still);
+    d.SetDisplayStyle(style);
+    d.SetControlName("Pressione");
+    d.SetControlWhat("bar");
+    d.SetWithWhat(true);
+    d.SetMinValue(-50);
+    d.SetMaxValue(150);
+    d.SetDecimalDigits(1);
+    for (int v = -45; v <= 60; v += 5) d.SetControlValue(v);
+    d.Animate();
+    d.Paint();
+    DumpImage(d.Surface(), QString("measdisp-%1").arg(i++));
+    // The label, animation and image kinds write the number on the value line.
+    if (style == mdValue || style == mdAnima || style == mdImage) {
+      EXPECT_LT(CountColor(d.Surface(), Rect(40, 145, 120, 159), ColorToRGB(clBtnFace)), 80 * 14) << style;
+    }
   }
 }

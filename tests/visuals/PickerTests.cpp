@@ -168,3 +168,21 @@ TEST(ColorSelector, ExecutePicksFromThePalettes) {
   EXPECT_EQ(s.SelectedColor(), clNone);
   EXPECT_EQ(s.UserColors()[2], clNone);
 }
+
+TEST(Pickers, RowsLookRight) {
+  // Rows of both combos (TARNWELL_DUMP_DIR to look at them).
+  TColorComboBox colors;
+  TFontComboBox fonts;
+  const int h = fonts.ItemHeight();
+  TBitmap sheet(320, 20 * 16 + 3 * 6 * h);
+  for (int i = 0; i < 20; ++i) colors.DrawItem(sheet.Canvas(), Rect(0, i * 16, 320, i * 16 + 16), i, i == 9);
+  int y = 20 * 16;
+  for (auto mode : {smNormal, smFonts, smBoth}) {
+    fonts.SetShowMode(mode);
+    for (int i = 0; i < 6 && i < fonts.count(); ++i, y += h)
+      fonts.DrawItem(sheet.Canvas(), Rect(0, y, 320, y + h), i, i == 1);
+  }
+  const QString dir = qEnvironmentVariable("TARNWELL_DUMP_DIR");
+  if (!dir.isEmpty()) sheet.SaveToFile(dir + "/pickers.png");
+  EXPECT_EQ(PixelAt(sheet.Image(), 15, 9 * 16 + 8), clRed);
+}
