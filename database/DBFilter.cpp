@@ -97,12 +97,13 @@ std::vector<TTok> Tokenize(const QString& s) {
       ++i;
     } else if (c == '<' || c == '>' || c == '=' || c == '!') {
       QString op(c);
-      if (i + 1 < n && (s[i + 1] == '=' || (c == '<' && s[i + 1] == '>'))) op += s[i + 1];
+      const QChar d = i + 1 < n ? s[i + 1] : QChar();
+      if ((c == '<' && (d == '=' || d == '>')) || ((c == '>' || c == '!') && d == '=')) op += d;
       if (op == "!") throw FilterError(s, t.Pos, QStringLiteral("operatore sconosciuto"));
+      i += op.size();
       if (op == "!=") op = "<>";
       t.Kind = tkOp;
       t.Text = op;
-      i += op.size() == 2 || s.mid(i, 2) == "!=" ? 2 : 1;
     } else {
       throw FilterError(s, t.Pos, QStringLiteral("carattere inatteso '%1'").arg(c));
     }
@@ -295,6 +296,8 @@ class TParser {
       n->Type = n->R.Type;
     else
       n->Type = (n->L.IsNumber && n->R.IsNumber) ? ftFloat : ftString;
+    // An integer field against 6.5 compares as numbers, not as a failed conversion.
+    if (IsNumericFieldType(n->Type) && (n->L.IsNumber || n->R.IsNumber)) n->Type = ftFloat;
     if (IsBinaryLike(n->Type))
       throw FilterError(mText, pos, QStringLiteral("un campo binario non si confronta"));
     auto coerce = [&](const TOperand& o, QVariant& out) {
