@@ -582,19 +582,17 @@ void TMonitorDisplay::PaintValueLayer() {
     mDirty = true;
     return;
   }
-  // Only the value's area goes back to the static face: where the picture
-  // lies and the text line below the inner rectangle. The lamp's picture
-  // does not depend on the value at all: while what it shows stays the same,
-  // only the text is redrawn.
+  // Only where the picture lies goes back to the static face; the text line
+  // is filled afresh below. The lamp's picture does not depend on the value
+  // at all: while what it shows stays the same, only the text is redrawn.
   const bool own = OwnPicture(mDisplayStyle);
   const QString key = mDisplayStyle == mdOnOff ? ValueKey() : QString();
   const bool keepPicture = !own && !key.isEmpty() && key == mDrawnKey;
   if (!own && !keepPicture) CopyStatic(KeepAspectRect(mValueSize.width(), mValueSize.height(), mInnerRect));
-  if (!own) CopyStatic(TRect(0, mInnerRect.Bottom, W, H));
   TCanvas& c = mSurface.Canvas();
   DrawStateText(c, text);
   // The text line lies inside a border up to 4 pixels wide.
-  if (mBorderWidth > 4 || (own && text.isEmpty())) DrawBorder(c);
+  if (mBorderWidth > 4 && !text.isEmpty()) DrawBorder(c);
   if (!own && !keepPicture) {
     DrawValuePicture(c, true);
     mDrawnKey = key;
