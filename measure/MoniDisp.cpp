@@ -578,6 +578,8 @@ void TMonitorDisplay::PaintValueLayer() {
     if (mDisplayStyle == mdGraph) {
       TMonitorPaintData d = PaintData();
       mHistory.push_back(MoniPnt::ClampValue(d.Value, d.ValueMin, d.ValueMax));
+      // No plot is wider than its 200-unit picture: never keep more than that.
+      while (mHistory.size() > 200) mHistory.pop_front();
     }
     mDirty = true;
     return;

@@ -249,3 +249,11 @@ TEST(MonitorDisplay, ValueUpdatesMatchAFullPaint) {
     EXPECT_EQ(incremental, d.Surface()) << style;
   }
 }
+
+TEST(MonitorDisplay, UnsizedGraphKeepsABoundedHistory) {
+  TMonitorDisplay d;
+  SetUpDisplay(d, mdGraph, 0, 0);
+  for (int i = 0; i < 5000; ++i) d.SetSignalValue(i % 100);
+  EXPECT_LE(d.History().size(), 200u);
+  EXPECT_EQ(d.History().back(), 4999 % 100);
+}
