@@ -537,6 +537,8 @@ void TDataLink::SetDataSource(TDataSource* ds) {
   }
   mDataSource = ds;
   if (ds) ds->mLinks.push_back(this);
+  mLastActive = Active();
+  mLastEditing = Editing();
   ActiveChanged();
 }
 
@@ -561,14 +563,22 @@ void TDataSource::SetDataSet(TDataSet* ds) {
   }
   mDataSet = ds;
   if (ds) ds->mSources.push_back(this);
-  for (auto* l : std::vector<TDataLink*>(mLinks)) l->ActiveChanged();
+  for (auto* l : std::vector<TDataLink*>(mLinks)) {
+    l->mLastActive = l->Active();
+    l->mLastEditing = l->Editing();
+    l->ActiveChanged();
+  }
   if (OnStateChange) OnStateChange(this);
 }
 
 void TDataSource::SetEnabled(bool v) {
   if (v == mEnabled) return;
   mEnabled = v;
-  for (auto* l : std::vector<TDataLink*>(mLinks)) l->ActiveChanged();
+  for (auto* l : std::vector<TDataLink*>(mLinks)) {
+    l->mLastActive = l->Active();
+    l->mLastEditing = l->Editing();
+    l->ActiveChanged();
+  }
 }
 
 TDataSetState TDataSource::State() const { return mDataSet ? mDataSet->State() : dsInactive; }
@@ -578,9 +588,17 @@ void TDataSource::DataEvent(TDataEvent ev, TField* field, int info) {
   const auto links = mLinks;
   switch (ev) {
     case deUpdateState:
+      // Links hear only about what changed for them.
       for (auto* l : links) {
-        l->ActiveChanged();
-        l->EditingChanged();
+        const bool active = l->Active(), editing = l->Editing();
+        if (active != l->mLastActive) {
+          l->mLastActive = active;
+          l->ActiveChanged();
+        }
+        if (editing != l->mLastEditing) {
+          l->mLastEditing = editing;
+          l->EditingChanged();
+        }
       }
       if (OnStateChange) OnStateChange(this);
       return;
@@ -645,6 +663,8 @@ void TDataSet::EnableControls() {
   if (mDisableCount == 0) return;
   if (--mDisableCount > 0) return;
   mChangedWhileDisabled = false;
+  // A state change missed meanwhile reaches only the links it concerns.
+  for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deUpdateState, nullptr, 0);
   for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deDataSetChange, nullptr, 0);
 }
 

@@ -274,6 +274,7 @@ class TDataLink {
 
  private:
   TDataSource* mDataSource = nullptr;
+  bool mLastActive = false, mLastEditing = false;  // what the link was last told
 };
 
 // Binds grids and data-aware controls to a dataset.
