@@ -1,12 +1,12 @@
 // The series drawer: lines, points, fills, bars and Gantt charts, the zoom
 // arithmetic and the task hit test.
 //
-// Lines, points and fills go straight to the painter: the sorted points that
-// can reach the plot are found by binary search, mapped with one multiply per
-// axis, clipped in floating point, and reduced to what one pixel column can
-// show (first, lowest, highest, last) before being handed over in large
-// polyline batches. Dense data thus costs one pass over the visible points
-// and a few thousand painter vertices.
+// Lines, points and fills skip the canvas: the sorted points that can reach
+// the plot are found by binary search, reduced per pixel column to what the
+// column can show (first, lowest, highest, last), mapped, clipped in floating
+// point, and handed to the painter in large polyline batches, or written
+// straight into the pixels when the canvas is an image. Dense data thus
+// costs one pass over the visible points and a few thousand vertices.
 #include <QFontMetrics>
 #include <QLine>
 #include <algorithm>
