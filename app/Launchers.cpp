@@ -114,7 +114,8 @@ static TForm* (*const NewFormOtherObject)() = nullptr;
 
 const std::vector<TLauncher>& Launchers() {
   static const std::vector<TLauncher> table = {
-      {"ShineButton7", 7, "Simple Visuals", "TFormSimpleVis", "Simple Visual Components", 4, NewFormSimpleVis},
+      {"ShineButton7", 7, "Simple Visuals", "TFormSimpleVis", "Simple Visual Components", 4,
+       NewFormSimpleVis},
       {"ShineButton2", 2, "TPattern....", "TFormPattern", "TPattern....", 28, NewFormPattern},
       {"ShineButton1", 1, "TMeasureDisplay", "TFormMeasDisp", "TMeasureDisplay", 52, NewFormMeasDisp},
       {"ShineButton3", 3, "TFileListView...", "TFormFileView", "TFileListView...", 76, NewFormFileView},
@@ -124,10 +125,12 @@ const std::vector<TLauncher>& Launchers() {
       {"ShineButton8", 8, "Scroll Components", "TFormScroll", "Scroll Components", 172, NewFormScroll},
       {"ShineButton9", 9, "DB Controls", "TFormDBCtrl", "FormDBCtrl", 196, NewFormDBCtrl},
       {"ShineButton10", 10, "Common Controls", "TFormCommCtrls", "Common Controls", 220, NewFormCommCtrls},
-      {"ShineButton15", 15, "Foglio di Calcolo", "TFormVDBChildSpreadSheet", "Foglio di Calcolo", 244, NewFormVDBChildSpreadSheet},
+      {"ShineButton15", 15, "Foglio di Calcolo", "TFormVDBChildSpreadSheet", "Foglio di Calcolo", 244,
+       NewFormVDBChildSpreadSheet},
       {"ShineButton11", 11, "Gadget", "TFormGadget", "Gadget", 268, NewFormGadget},
       {"ShineButton14", 14, "Run Time Design", "TFormRTDesign", "Run Time Designing", 292, NewFormRTDesign},
-      {"ShineButton12", 12, "Other Components", "TFormUtilityComp", "Other Components", 316, NewFormUtilityComp},
+      {"ShineButton12", 12, "Other Components", "TFormUtilityComp", "Other Components", 316,
+       NewFormUtilityComp},
       {"ShineButton13", 13, "Other Objects", "TFormOtherObject", "Other Objects", 340, NewFormOtherObject},
   };
   return table;

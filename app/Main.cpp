@@ -48,7 +48,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
       b->OnClick = [this, launcher](TObject*) { Launch(*launcher); };
     } else {
       b->setEnabled(false);
-      b->SetHint(QStringLiteral("Non ancora disponibile|La finestra \"%1\" non è ancora disponibile in questa versione")
+      b->SetHint(QStringLiteral(
+                     "Non ancora disponibile|La finestra \"%1\" non è ancora disponibile in questa versione")
                      .arg(wcap));
     }
     mButtons.at(l.Number - 1) = b;

@@ -1,9 +1,10 @@
 // The showcase: the main frame, the hidden report preview, and the message
 // loop until the frame closes.
+#include "Main.h"
+
 #include <memory>
 
 #include "FPreview.h"
-#include "Main.h"
 #include "TApplication.h"
 
 int main(int argc, char** argv) {

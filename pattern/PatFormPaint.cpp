@@ -74,10 +74,30 @@ void TPatternFormPaint::SetImageTransparent(bool t) {
   Invalidate();
 }
 
-void TPatternFormPaint::SetOffSetL(int v) { if (v != mOffSetL) { mOffSetL = v; Invalidate(); } }
-void TPatternFormPaint::SetOffSetT(int v) { if (v != mOffSetT) { mOffSetT = v; Invalidate(); } }
-void TPatternFormPaint::SetOffSetR(int v) { if (v != mOffSetR) { mOffSetR = v; Invalidate(); } }
-void TPatternFormPaint::SetOffSetB(int v) { if (v != mOffSetB) { mOffSetB = v; Invalidate(); } }
+void TPatternFormPaint::SetOffSetL(int v) {
+  if (v != mOffSetL) {
+    mOffSetL = v;
+    Invalidate();
+  }
+}
+void TPatternFormPaint::SetOffSetT(int v) {
+  if (v != mOffSetT) {
+    mOffSetT = v;
+    Invalidate();
+  }
+}
+void TPatternFormPaint::SetOffSetR(int v) {
+  if (v != mOffSetR) {
+    mOffSetR = v;
+    Invalidate();
+  }
+}
+void TPatternFormPaint::SetOffSetB(int v) {
+  if (v != mOffSetB) {
+    mOffSetB = v;
+    Invalidate();
+  }
+}
 
 void TPatternFormPaint::SetText(const QStringList& t) {
   if (t == mText) return;
@@ -110,12 +130,18 @@ bool TPatternFormPaint::CanPaint() const {
 TRect TPatternFormPaint::ImageRect(const TRect& c) const {
   const int w = mImage.Width(), h = mImage.Height();
   switch (mImagePosition) {
-    case pipCenter: return Bounds((c.Width() - w) / 2, (c.Height() - h) / 2, w, h);
-    case pipStretch: return TRect(c.Left + mOffSetL, c.Top + mOffSetT, c.Right - mOffSetR, c.Bottom - mOffSetB);
-    case pipTopLeft: return Bounds(mOffSetL, mOffSetT, w, h);
-    case pipTopRight: return Bounds(c.Right - w - mOffSetR, mOffSetT, w, h);
-    case pipBottomLeft: return Bounds(mOffSetL, c.Bottom - h - mOffSetB, w, h);
-    case pipBottomRight: return Bounds(c.Right - w - mOffSetR, c.Bottom - h - mOffSetB, w, h);
+    case pipCenter:
+      return Bounds((c.Width() - w) / 2, (c.Height() - h) / 2, w, h);
+    case pipStretch:
+      return TRect(c.Left + mOffSetL, c.Top + mOffSetT, c.Right - mOffSetR, c.Bottom - mOffSetB);
+    case pipTopLeft:
+      return Bounds(mOffSetL, mOffSetT, w, h);
+    case pipTopRight:
+      return Bounds(c.Right - w - mOffSetR, mOffSetT, w, h);
+    case pipBottomLeft:
+      return Bounds(mOffSetL, c.Bottom - h - mOffSetB, w, h);
+    case pipBottomRight:
+      return Bounds(c.Right - w - mOffSetR, c.Bottom - h - mOffSetB, w, h);
   }
   return TRect();
 }
@@ -124,7 +150,8 @@ void TPatternFormPaint::PaintBackground(TCanvas& canvas, const TRect& client) {
   if (mHolder && mHolder->Active()) {
     mHolder->PaintClient(canvas, client);
   } else {
-    canvas.Brush().SetColor(mTarget ? FromQColor(mTarget->palette().color(mTarget->backgroundRole())) : clBtnFace);
+    canvas.Brush().SetColor(mTarget ? FromQColor(mTarget->palette().color(mTarget->backgroundRole()))
+                                    : clBtnFace);
     canvas.FillRect(client);
   }
   if (!mImage.Empty()) {

@@ -167,7 +167,9 @@ void TPatternPanel::SetPatternHolder(TPatternHolder* h) {
   update();
 }
 
-TPatternHolder* TPatternPanel::ActiveHolder() const { return (mHolder && mHolder->Active()) ? mHolder.data() : nullptr; }
+TPatternHolder* TPatternPanel::ActiveHolder() const {
+  return (mHolder && mHolder->Active()) ? mHolder.data() : nullptr;
+}
 
 void TPatternPanel::Paint(TCanvas& canvas) {
   TPatternHolder* holder = ActiveHolder();
@@ -290,8 +292,9 @@ void TPatternGroupBox::paintEvent(QPaintEvent* e) {
   const QString cap = title();
   if (!cap.isEmpty()) {
     const QSize ts = canvas.TextExtent(cap);
-    TRect cr = layoutDirection() == Qt::RightToLeft ? TRect(width() - 8 - ts.width(), 0, width() - 8, ts.height())
-                                                     : Bounds(8, 0, ts.width(), ts.height());
+    TRect cr = layoutDirection() == Qt::RightToLeft
+                   ? TRect(width() - 8 - ts.width(), 0, width() - 8, ts.height())
+                   : Bounds(8, 0, ts.width(), ts.height());
     holder->PaintControl(this, canvas, cr);
     canvas.Brush().SetStyle(bsClear);
     canvas.TextOut(cr.Left, cr.Top, cap);

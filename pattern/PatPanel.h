@@ -6,9 +6,9 @@
 // next. TPatternFormPaint paints the pattern, a picture and lines of text as a
 // window's own background.
 
+#include <QBrush>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QBrush>
 #include <QImage>
 #include <QObject>
 #include <QPointer>

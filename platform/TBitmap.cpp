@@ -154,7 +154,8 @@ void TBitmap::Clear() {
 
 // ---- TMetafileCanvas -----------------------------------------------------------
 
-TMetafileCanvas::TMetafileCanvas(TMetafile& mf) : TCanvas(static_cast<QPaintDevice*>(nullptr)), mMetafile(mf) {
+TMetafileCanvas::TMetafileCanvas(TMetafile& mf)
+    : TCanvas(static_cast<QPaintDevice*>(nullptr)), mMetafile(mf) {
   mDevice = &mRecording;
 }
 

@@ -35,7 +35,10 @@ class TBitmap {
   void SetTransparent(bool t);
   // tmAuto: the bottom-left pixel is the transparent colour.
   TTransparentMode TransparentMode() const { return mTransparentMode; }
-  void SetTransparentMode(TTransparentMode m) { mTransparentMode = m; mKeyedValid = false; }
+  void SetTransparentMode(TTransparentMode m) {
+    mTransparentMode = m;
+    mKeyedValid = false;
+  }
   TColor TransparentColor() const;
   void SetTransparentColor(TColor c);
 
@@ -76,7 +79,10 @@ class TMetafile {
   TMetafile& operator=(const TMetafile&) = default;
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
-  void SetSize(int w, int h) { mWidth = w; mHeight = h; }
+  void SetSize(int w, int h) {
+    mWidth = w;
+    mHeight = h;
+  }
   bool Empty() const { return mPicture.isNull() || mWidth <= 0 || mHeight <= 0; }
   const QPicture& Picture() const { return mPicture; }
   QPicture& Picture() { return mPicture; }

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QImage>
 #include <QHash>
+#include <QImage>
 #include <QPicture>
 #include <QStaticText>
 #include <cmath>
@@ -14,22 +14,38 @@ namespace {
 
 QPainter::CompositionMode ModeFor(TPenMode m) {
   switch (m) {
-    case pmBlack: return QPainter::RasterOp_ClearDestination;
-    case pmWhite: return QPainter::RasterOp_SetDestination;
-    case pmNop: return QPainter::CompositionMode_Destination;
-    case pmNot: return QPainter::RasterOp_NotDestination;
-    case pmCopy: return QPainter::CompositionMode_SourceOver;
-    case pmNotCopy: return QPainter::RasterOp_NotSource;
-    case pmMergePenNot: return QPainter::RasterOp_SourceOrNotDestination;
-    case pmMaskPenNot: return QPainter::RasterOp_SourceAndNotDestination;
-    case pmMergeNotPen: return QPainter::RasterOp_NotSourceOrDestination;
-    case pmMaskNotPen: return QPainter::RasterOp_NotSourceAndDestination;
-    case pmMerge: return QPainter::RasterOp_SourceOrDestination;
-    case pmNotMerge: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case pmMask: return QPainter::RasterOp_SourceAndDestination;
-    case pmNotMask: return QPainter::RasterOp_NotSourceOrNotDestination;
-    case pmXor: return QPainter::RasterOp_SourceXorDestination;
-    case pmNotXor: return QPainter::RasterOp_NotSourceXorDestination;
+    case pmBlack:
+      return QPainter::RasterOp_ClearDestination;
+    case pmWhite:
+      return QPainter::RasterOp_SetDestination;
+    case pmNop:
+      return QPainter::CompositionMode_Destination;
+    case pmNot:
+      return QPainter::RasterOp_NotDestination;
+    case pmCopy:
+      return QPainter::CompositionMode_SourceOver;
+    case pmNotCopy:
+      return QPainter::RasterOp_NotSource;
+    case pmMergePenNot:
+      return QPainter::RasterOp_SourceOrNotDestination;
+    case pmMaskPenNot:
+      return QPainter::RasterOp_SourceAndNotDestination;
+    case pmMergeNotPen:
+      return QPainter::RasterOp_NotSourceOrDestination;
+    case pmMaskNotPen:
+      return QPainter::RasterOp_NotSourceAndDestination;
+    case pmMerge:
+      return QPainter::RasterOp_SourceOrDestination;
+    case pmNotMerge:
+      return QPainter::RasterOp_NotSourceAndNotDestination;
+    case pmMask:
+      return QPainter::RasterOp_SourceAndDestination;
+    case pmNotMask:
+      return QPainter::RasterOp_NotSourceOrNotDestination;
+    case pmXor:
+      return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+      return QPainter::RasterOp_NotSourceXorDestination;
   }
   return QPainter::CompositionMode_SourceOver;
 }
@@ -94,7 +110,9 @@ TCanvas::TCanvas(QPainter* painter) : mDevice(painter ? painter->device() : null
   }
 }
 
-TCanvas::TCanvas() { mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; }; }
+TCanvas::TCanvas() {
+  mFont.OnChange = [this](TGraphicsObject*) { mFontDirty = true; };
+}
 
 TCanvas::~TCanvas() { Release(); }
 
@@ -209,8 +227,14 @@ void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
   while (!(x == x1 && y == y1)) {
     pts.append(QPoint(x, y));
     const int e2 = 2 * err;
-    if (e2 >= dy) { err += dy; x += sx; }
-    if (e2 <= dx) { err += dx; y += sy; }
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
   }
   p.drawPoints(pts);
 }
@@ -440,7 +464,8 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     p->save();
     p->translate(x, y);
     p->rotate(-angle / 10.0);
-    if (mBrush.Style() != bsClear && mBrush.Color() != clNone) p->fillRect(QRect(0, 0, w, h), Q(mBrush.Color()));
+    if (mBrush.Style() != bsClear && mBrush.Color() != clNone)
+      p->fillRect(QRect(0, 0, w, h), Q(mBrush.Color()));
     ApplyPen(*p, true);
     p->drawText(0, shaped.Ascent, text);
     p->restore();
@@ -591,5 +616,6 @@ TColor BlendColor(TColor a, TColor b, double w) {
   b = ColorToRGB(b);
   w = std::clamp(w, 0.0, 1.0);
   auto mix = [w](int x, int y) { return int(std::lround(x + (y - x) * w)); };
-  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b)));
+  return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
+             mix(GetBValue(a), GetBValue(b)));
 }

@@ -42,7 +42,10 @@ class TCanvas {
   TPoint PenPos() const { return mPenPos; }
   void SetPenPos(TPoint p) { mPenPos = p; }
   // Palette used to resolve system colours (defaults to the application's).
-  void SetPalette(const QPalette& pal) { mPalette = pal; mHasPalette = true; }
+  void SetPalette(const QPalette& pal) {
+    mPalette = pal;
+    mHasPalette = true;
+  }
 
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
@@ -121,8 +124,8 @@ class TCanvas {
   void ApplyBrush(QPainter& p);
   QPainter* Begin();
   void RasterLine(QPainter& p, int x0, int y0, int x1, int y1);
-  void ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4,
-                 QRectF& box, double& startDeg, double& spanDeg) const;
+  void ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,
+                 double& startDeg, double& spanDeg) const;
 
   TPen mPen;
   TBrush mBrush;

@@ -10,32 +10,58 @@ namespace {
 // The palette role that stands for each system colour index.
 QColor SystemColor(unsigned index, const QPalette& pal) {
   switch (index) {
-    case 0x00: return pal.color(QPalette::Button);               // scroll bar
-    case 0x01: return pal.color(QPalette::Dark);                 // desktop
-    case 0x02: return pal.color(QPalette::Active, QPalette::Highlight);
-    case 0x03: return pal.color(QPalette::Inactive, QPalette::Highlight);
-    case 0x04: return pal.color(QPalette::Window);               // menu
-    case 0x05: return pal.color(QPalette::Base);                 // window
-    case 0x06: return pal.color(QPalette::Shadow);               // window frame
-    case 0x07: return pal.color(QPalette::WindowText);           // menu text
-    case 0x08: return pal.color(QPalette::Text);                 // window text
-    case 0x09: return pal.color(QPalette::Active, QPalette::HighlightedText);
-    case 0x0A: return pal.color(QPalette::Button);
-    case 0x0B: return pal.color(QPalette::Button);
-    case 0x0C: return pal.color(QPalette::Mid);                  // MDI workspace
-    case 0x0D: return pal.color(QPalette::Highlight);
-    case 0x0E: return pal.color(QPalette::HighlightedText);
-    case 0x0F: return pal.color(QPalette::Button);               // button face
-    case 0x10: return pal.color(QPalette::Dark);                 // button shadow
-    case 0x11: return pal.color(QPalette::Disabled, QPalette::Text);
-    case 0x12: return pal.color(QPalette::ButtonText);
-    case 0x13: return pal.color(QPalette::Inactive, QPalette::HighlightedText);
-    case 0x14: return pal.color(QPalette::Light);                // button highlight
-    case 0x15: return pal.color(QPalette::Shadow);               // 3D dark shadow
-    case 0x16: return pal.color(QPalette::Midlight);             // 3D light
-    case 0x17: return pal.color(QPalette::ToolTipText);
-    case 0x18: return pal.color(QPalette::ToolTipBase);
-    default: return pal.color(QPalette::Button);
+    case 0x00:
+      return pal.color(QPalette::Button);  // scroll bar
+    case 0x01:
+      return pal.color(QPalette::Dark);  // desktop
+    case 0x02:
+      return pal.color(QPalette::Active, QPalette::Highlight);
+    case 0x03:
+      return pal.color(QPalette::Inactive, QPalette::Highlight);
+    case 0x04:
+      return pal.color(QPalette::Window);  // menu
+    case 0x05:
+      return pal.color(QPalette::Base);  // window
+    case 0x06:
+      return pal.color(QPalette::Shadow);  // window frame
+    case 0x07:
+      return pal.color(QPalette::WindowText);  // menu text
+    case 0x08:
+      return pal.color(QPalette::Text);  // window text
+    case 0x09:
+      return pal.color(QPalette::Active, QPalette::HighlightedText);
+    case 0x0A:
+      return pal.color(QPalette::Button);
+    case 0x0B:
+      return pal.color(QPalette::Button);
+    case 0x0C:
+      return pal.color(QPalette::Mid);  // MDI workspace
+    case 0x0D:
+      return pal.color(QPalette::Highlight);
+    case 0x0E:
+      return pal.color(QPalette::HighlightedText);
+    case 0x0F:
+      return pal.color(QPalette::Button);  // button face
+    case 0x10:
+      return pal.color(QPalette::Dark);  // button shadow
+    case 0x11:
+      return pal.color(QPalette::Disabled, QPalette::Text);
+    case 0x12:
+      return pal.color(QPalette::ButtonText);
+    case 0x13:
+      return pal.color(QPalette::Inactive, QPalette::HighlightedText);
+    case 0x14:
+      return pal.color(QPalette::Light);  // button highlight
+    case 0x15:
+      return pal.color(QPalette::Shadow);  // 3D dark shadow
+    case 0x16:
+      return pal.color(QPalette::Midlight);  // 3D light
+    case 0x17:
+      return pal.color(QPalette::ToolTipText);
+    case 0x18:
+      return pal.color(QPalette::ToolTipBase);
+    default:
+      return pal.color(QPalette::Button);
   }
 }
 
@@ -51,19 +77,47 @@ struct NamedColor {
 };
 
 constexpr std::array<NamedColor, 42> kNames{{
-    {"clBlack", clBlack}, {"clMaroon", clMaroon}, {"clGreen", clGreen}, {"clOlive", clOlive},
-    {"clNavy", clNavy}, {"clPurple", clPurple}, {"clTeal", clTeal}, {"clGray", clGray},
-    {"clSilver", clSilver}, {"clRed", clRed}, {"clLime", clLime}, {"clYellow", clYellow},
-    {"clBlue", clBlue}, {"clFuchsia", clFuchsia}, {"clAqua", clAqua}, {"clWhite", clWhite},
-    {"clNone", clNone}, {"clDefault", clDefault},
-    {"clScrollBar", clScrollBar}, {"clBackground", clBackground}, {"clActiveCaption", clActiveCaption},
-    {"clInactiveCaption", clInactiveCaption}, {"clMenu", clMenu}, {"clWindow", clWindow},
-    {"clWindowFrame", clWindowFrame}, {"clMenuText", clMenuText}, {"clWindowText", clWindowText},
-    {"clCaptionText", clCaptionText}, {"clActiveBorder", clActiveBorder}, {"clInactiveBorder", clInactiveBorder},
-    {"clAppWorkSpace", clAppWorkSpace}, {"clHighlight", clHighlight}, {"clHighlightText", clHighlightText},
-    {"clBtnFace", clBtnFace}, {"clBtnShadow", clBtnShadow}, {"clGrayText", clGrayText},
-    {"clBtnText", clBtnText}, {"clInactiveCaptionText", clInactiveCaptionText},
-    {"clBtnHighlight", clBtnHighlight}, {"cl3DDkShadow", cl3DDkShadow}, {"cl3DLight", cl3DLight},
+    {"clBlack", clBlack},
+    {"clMaroon", clMaroon},
+    {"clGreen", clGreen},
+    {"clOlive", clOlive},
+    {"clNavy", clNavy},
+    {"clPurple", clPurple},
+    {"clTeal", clTeal},
+    {"clGray", clGray},
+    {"clSilver", clSilver},
+    {"clRed", clRed},
+    {"clLime", clLime},
+    {"clYellow", clYellow},
+    {"clBlue", clBlue},
+    {"clFuchsia", clFuchsia},
+    {"clAqua", clAqua},
+    {"clWhite", clWhite},
+    {"clNone", clNone},
+    {"clDefault", clDefault},
+    {"clScrollBar", clScrollBar},
+    {"clBackground", clBackground},
+    {"clActiveCaption", clActiveCaption},
+    {"clInactiveCaption", clInactiveCaption},
+    {"clMenu", clMenu},
+    {"clWindow", clWindow},
+    {"clWindowFrame", clWindowFrame},
+    {"clMenuText", clMenuText},
+    {"clWindowText", clWindowText},
+    {"clCaptionText", clCaptionText},
+    {"clActiveBorder", clActiveBorder},
+    {"clInactiveBorder", clInactiveBorder},
+    {"clAppWorkSpace", clAppWorkSpace},
+    {"clHighlight", clHighlight},
+    {"clHighlightText", clHighlightText},
+    {"clBtnFace", clBtnFace},
+    {"clBtnShadow", clBtnShadow},
+    {"clGrayText", clGrayText},
+    {"clBtnText", clBtnText},
+    {"clInactiveCaptionText", clInactiveCaptionText},
+    {"clBtnHighlight", clBtnHighlight},
+    {"cl3DDkShadow", cl3DDkShadow},
+    {"cl3DLight", cl3DLight},
     {"clInfoBk", clInfoBk},
 }};
 

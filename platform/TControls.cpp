@@ -289,7 +289,9 @@ void TCustomPanel::PaintCaption(TCanvas& canvas) {
   r.Top = (height() - fh) / 2;
   r.Bottom = r.Top + fh;
   int flags = Qt::AlignVCenter | Qt::TextExpandTabs | Qt::TextSingleLine;
-  flags |= mAlignment == taLeftJustify ? Qt::AlignLeft : mAlignment == taRightJustify ? Qt::AlignRight : Qt::AlignHCenter;
+  flags |= mAlignment == taLeftJustify    ? Qt::AlignLeft
+           : mAlignment == taRightJustify ? Qt::AlignRight
+                                          : Qt::AlignHCenter;
   canvas.DrawText(r, mCaption, flags);
 }
 

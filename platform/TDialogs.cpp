@@ -9,19 +9,36 @@ namespace {
 int DefaultMessage(const TMessageRequest& r) {
   QMessageBox box;
   switch (r.Type) {
-    case mtWarning: box.setIcon(QMessageBox::Warning); break;
-    case mtError: box.setIcon(QMessageBox::Critical); break;
-    case mtInformation: box.setIcon(QMessageBox::Information); break;
-    case mtConfirmation: box.setIcon(QMessageBox::Question); break;
-    case mtCustom: break;
+    case mtWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case mtError:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case mtInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case mtConfirmation:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case mtCustom:
+      break;
   }
   box.setWindowTitle(QApplication::applicationDisplayName());
   box.setText(r.Text);
-  struct Map { unsigned btn; QMessageBox::StandardButton q; int result; };
-  const Map map[] = {{mbYes, QMessageBox::Yes, mrYes},       {mbNo, QMessageBox::No, mrNo},
-                     {mbOK, QMessageBox::Ok, mrOk},          {mbCancel, QMessageBox::Cancel, mrCancel},
-                     {mbAbort, QMessageBox::Abort, mrAbort}, {mbRetry, QMessageBox::Retry, mrRetry},
-                     {mbIgnore, QMessageBox::Ignore, mrIgnore}, {mbAll, QMessageBox::YesToAll, mrAll}};
+  struct Map {
+    unsigned btn;
+    QMessageBox::StandardButton q;
+    int result;
+  };
+  const Map map[] = {{mbYes, QMessageBox::Yes, mrYes},
+                     {mbNo, QMessageBox::No, mrNo},
+                     {mbOK, QMessageBox::Ok, mrOk},
+                     {mbCancel, QMessageBox::Cancel, mrCancel},
+                     {mbAbort, QMessageBox::Abort, mrAbort},
+                     {mbRetry, QMessageBox::Retry, mrRetry},
+                     {mbIgnore, QMessageBox::Ignore, mrIgnore},
+                     {mbAll, QMessageBox::YesToAll, mrAll}};
   QMessageBox::StandardButtons buttons;
   for (const auto& m : map)
     if (r.Buttons & m.btn) buttons |= m.q;

@@ -51,11 +51,20 @@ QPen TPen::ToQPen() const {
   // Dashes only apply to thin pens, as on the classic canvas.
   if (mWidth <= 1) {
     switch (mStyle) {
-      case psDash: p.setDashPattern({6, 2}); break;
-      case psDot: p.setDashPattern({1, 1}); break;
-      case psDashDot: p.setDashPattern({3, 1, 1, 1}); break;
-      case psDashDotDot: p.setDashPattern({3, 1, 1, 1, 1, 1}); break;
-      default: break;
+      case psDash:
+        p.setDashPattern({6, 2});
+        break;
+      case psDot:
+        p.setDashPattern({1, 1});
+        break;
+      case psDashDot:
+        p.setDashPattern({3, 1, 1, 1});
+        break;
+      case psDashDotDot:
+        p.setDashPattern({3, 1, 1, 1, 1, 1});
+        break;
+      default:
+        break;
     }
   }
   return p;
@@ -92,14 +101,22 @@ QBrush TBrush::ToQBrush() const {
   if (mStyle == bsClear || mColor == clNone) return QBrush(Qt::NoBrush);
   QColor c = ToQColor(mColor);
   switch (mStyle) {
-    case bsSolid: return QBrush(c, Qt::SolidPattern);
-    case bsHorizontal: return QBrush(c, Qt::HorPattern);
-    case bsVertical: return QBrush(c, Qt::VerPattern);
-    case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
-    case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
-    case bsCross: return QBrush(c, Qt::CrossPattern);
-    case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
-    default: return QBrush(Qt::NoBrush);
+    case bsSolid:
+      return QBrush(c, Qt::SolidPattern);
+    case bsHorizontal:
+      return QBrush(c, Qt::HorPattern);
+    case bsVertical:
+      return QBrush(c, Qt::VerPattern);
+    case bsFDiagonal:
+      return QBrush(c, Qt::FDiagPattern);
+    case bsBDiagonal:
+      return QBrush(c, Qt::BDiagPattern);
+    case bsCross:
+      return QBrush(c, Qt::CrossPattern);
+    case bsDiagCross:
+      return QBrush(c, Qt::DiagCrossPattern);
+    default:
+      return QBrush(Qt::NoBrush);
   }
 }
 
@@ -152,8 +169,14 @@ void InstallFontSubstitutes() {
 
 TFont::TFont() = default;
 TFont::TFont(const TFont& o)
-    : TGraphicsObject(), mName(o.mName), mHeight(o.mHeight), mStyle(o.mStyle), mColor(o.mColor),
-      mPitch(o.mPitch), mCharset(o.mCharset), mOrientation(o.mOrientation) {}
+    : TGraphicsObject(),
+      mName(o.mName),
+      mHeight(o.mHeight),
+      mStyle(o.mStyle),
+      mColor(o.mColor),
+      mPitch(o.mPitch),
+      mCharset(o.mCharset),
+      mOrientation(o.mOrientation) {}
 
 void TFont::SetName(const QString& n) {
   if (n == mName) return;
@@ -170,9 +193,7 @@ int TFont::Size() const {
   const double pts = -double(mHeight) * 72.0 / ScreenPixelsPerInch;
   return int(std::lround(pts));
 }
-void TFont::SetSize(int points) {
-  SetHeight(-int(std::lround(double(points) * ScreenPixelsPerInch / 72.0)));
-}
+void TFont::SetSize(int points) { SetHeight(-int(std::lround(double(points) * ScreenPixelsPerInch / 72.0))); }
 void TFont::SetStyle(TFontStyles s) {
   if (s == mStyle) return;
   mStyle = s;
@@ -266,7 +287,8 @@ void TFont::AssignQFont(const QFont& f) {
   else
     t.mHeight = -int(std::lround(f.pointSizeF() * ScreenPixelsPerInch / 72.0));
   t.mStyle = (f.bold() ? TFontStyles(fsBold) : 0u) | (f.italic() ? TFontStyles(fsItalic) : 0u) |
-             (f.underline() ? TFontStyles(fsUnderline) : 0u) | (f.strikeOut() ? TFontStyles(fsStrikeOut) : 0u);
+             (f.underline() ? TFontStyles(fsUnderline) : 0u) |
+             (f.strikeOut() ? TFontStyles(fsStrikeOut) : 0u);
   Assign(t);
 }
 

@@ -16,10 +16,33 @@
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
-  pmBlack, pmWhite, pmNop, pmNot, pmCopy, pmNotCopy, pmMergePenNot, pmMaskPenNot,
-  pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
+  pmBlack,
+  pmWhite,
+  pmNop,
+  pmNot,
+  pmCopy,
+  pmNotCopy,
+  pmMergePenNot,
+  pmMaskPenNot,
+  pmMergeNotPen,
+  pmMaskNotPen,
+  pmMerge,
+  pmNotMerge,
+  pmMask,
+  pmNotMask,
+  pmXor,
+  pmNotXor
 };
-enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
+enum TBrushStyle {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;  // an OR of TFontStyle flags
@@ -55,12 +78,20 @@ class TPen : public TGraphicsObject {
   TPen() = default;
   TPen(const TPen& o) : TGraphicsObject() { CopyValues(o); }
   // Assignment notifies like Assign.
-  TPen& operator=(const TPen& o) { Assign(o); return *this; }
+  TPen& operator=(const TPen& o) {
+    Assign(o);
+    return *this;
+  }
   // Qt pen with system colours resolved; psClear gives Qt::NoPen.
   QPen ToQPen() const;
 
  private:
-  void CopyValues(const TPen& o) { mColor = o.mColor; mWidth = o.mWidth; mStyle = o.mStyle; mMode = o.mMode; }
+  void CopyValues(const TPen& o) {
+    mColor = o.mColor;
+    mWidth = o.mWidth;
+    mStyle = o.mStyle;
+    mMode = o.mMode;
+  }
   TColor mColor = clBlack;
   int mWidth = 1;
   TPenStyle mStyle = psSolid;
@@ -81,7 +112,10 @@ class TBrush : public TGraphicsObject {
   void Assign(const TBrush& other);
   TBrush() = default;
   TBrush(const TBrush& o) : TGraphicsObject(), mColor(o.mColor), mStyle(o.mStyle), mBitmap(o.mBitmap) {}
-  TBrush& operator=(const TBrush& o) { Assign(o); return *this; }
+  TBrush& operator=(const TBrush& o) {
+    Assign(o);
+    return *this;
+  }
   QBrush ToQBrush() const;
 
  private:
@@ -94,7 +128,10 @@ class TFont : public TGraphicsObject {
  public:
   TFont();
   TFont(const TFont& o);
-  TFont& operator=(const TFont& o) { Assign(o); return *this; }
+  TFont& operator=(const TFont& o) {
+    Assign(o);
+    return *this;
+  }
   QString Name() const { return mName; }
   void SetName(const QString& n);
   // Negative: character height in pixels; positive: cell height; 0: default.

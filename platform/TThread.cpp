@@ -17,13 +17,20 @@ class TThread::Runner : public QThread {
 namespace {
 QThread::Priority ToQt(TThreadPriority p) {
   switch (p) {
-    case tpIdle: return QThread::IdlePriority;
-    case tpLowest: return QThread::LowestPriority;
-    case tpLower: return QThread::LowPriority;
-    case tpNormal: return QThread::NormalPriority;
-    case tpHigher: return QThread::HighPriority;
-    case tpHighest: return QThread::HighestPriority;
-    case tpTimeCritical: return QThread::TimeCriticalPriority;
+    case tpIdle:
+      return QThread::IdlePriority;
+    case tpLowest:
+      return QThread::LowestPriority;
+    case tpLower:
+      return QThread::LowPriority;
+    case tpNormal:
+      return QThread::NormalPriority;
+    case tpHigher:
+      return QThread::HighPriority;
+    case tpHighest:
+      return QThread::HighestPriority;
+    case tpTimeCritical:
+      return QThread::TimeCriticalPriority;
   }
   return QThread::NormalPriority;
 }
@@ -90,7 +97,8 @@ void TThread::Run() {
     // Deleting ourselves from our own thread would join it: hand it to the GUI thread.
     auto* app = QCoreApplication::instance();
     if (app)
-      QMetaObject::invokeMethod(app, [this] { delete this; }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          app, [this] { delete this; }, Qt::QueuedConnection);
   }
 }
 
@@ -102,8 +110,7 @@ bool TThread::CheckPaused() {
 
 bool TThread::Sleep(int ms) {
   std::unique_lock<std::mutex> lock(mMutex);
-  if (ms > 0)
-    mCond.wait_for(lock, std::chrono::milliseconds(ms), [this] { return bool(mTerminated); });
+  if (ms > 0) mCond.wait_for(lock, std::chrono::milliseconds(ms), [this] { return bool(mTerminated); });
   mCond.wait(lock, [this] { return !mSuspended || mTerminated; });
   return !mTerminated;
 }
@@ -143,15 +150,18 @@ bool TThread::Synchronize(const std::function<void()>& fn) {
   // The GUI thread runs the call from its event loop, or from WaitFor when it
   // is waiting for us. The queued call holds the state, not the thread.
   std::weak_ptr<State> weak = mState;
-  QMetaObject::invokeMethod(app, [weak, seq] {
-    auto st = weak.lock();
-    if (!st) return;
-    {
-      std::lock_guard<std::mutex> lock(st->Mutex);
-      if (seq != st->PendingSeq) return;
-    }
-    RunPending(*st);
-  }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      app,
+      [weak, seq] {
+        auto st = weak.lock();
+        if (!st) return;
+        {
+          std::lock_guard<std::mutex> lock(st->Mutex);
+          if (seq != st->PendingSeq) return;
+        }
+        RunPending(*st);
+      },
+      Qt::QueuedConnection);
   std::unique_lock<std::mutex> lock(s.Mutex);
   for (;;) {
     if (s.PendingDone) return true;

@@ -88,7 +88,8 @@ class TThread {
 // A thread whose Execute calls a function (for small pacing threads).
 class TFunctionThread : public TThread {
  public:
-  explicit TFunctionThread(std::function<void(TFunctionThread&)> body) : TThread(true), mBody(std::move(body)) {}
+  explicit TFunctionThread(std::function<void(TFunctionThread&)> body)
+      : TThread(true), mBody(std::move(body)) {}
   ~TFunctionThread() override;
   using TThread::CheckPaused;
   using TThread::Sleep;

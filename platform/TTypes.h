@@ -21,13 +21,16 @@ struct TRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   constexpr TRect() = default;
   constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}
-  explicit TRect(const QRect& q) : Left(q.left()), Top(q.top()), Right(q.left() + q.width()), Bottom(q.top() + q.height()) {}
+  explicit TRect(const QRect& q)
+      : Left(q.left()), Top(q.top()), Right(q.left() + q.width()), Bottom(q.top() + q.height()) {}
   constexpr int Width() const { return Right - Left; }
   constexpr int Height() const { return Bottom - Top; }
   constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
   constexpr TPoint TopLeft() const { return {Left, Top}; }
   constexpr TPoint BottomRight() const { return {Right, Bottom}; }
-  constexpr bool Contains(const TPoint& p) const { return p.x() >= Left && p.x() < Right && p.y() >= Top && p.y() < Bottom; }
+  constexpr bool Contains(const TPoint& p) const {
+    return p.x() >= Left && p.x() < Right && p.y() >= Top && p.y() < Bottom;
+  }
   QRect ToQRect() const { return QRect(Left, Top, Right - Left, Bottom - Top); }
   constexpr bool operator==(const TRect&) const = default;
 };
@@ -35,8 +38,18 @@ struct TRect {
 constexpr TRect Rect(int l, int t, int r, int b) { return TRect(l, t, r, b); }
 constexpr TRect Bounds(int l, int t, int w, int h) { return TRect(l, t, l + w, t + h); }
 constexpr TPoint Point(int x, int y) { return TPoint(x, y); }
-inline void InflateRect(TRect& r, int dx, int dy) { r.Left -= dx; r.Top -= dy; r.Right += dx; r.Bottom += dy; }
-inline void OffsetRect(TRect& r, int dx, int dy) { r.Left += dx; r.Right += dx; r.Top += dy; r.Bottom += dy; }
+inline void InflateRect(TRect& r, int dx, int dy) {
+  r.Left -= dx;
+  r.Top -= dy;
+  r.Right += dx;
+  r.Bottom += dy;
+}
+inline void OffsetRect(TRect& r, int dx, int dy) {
+  r.Left += dx;
+  r.Right += dx;
+  r.Top += dy;
+  r.Bottom += dy;
+}
 // The common part; empty (all zero) when they do not meet.
 TRect IntersectRect(const TRect& a, const TRect& b);
 TRect UnionRect(const TRect& a, const TRect& b);

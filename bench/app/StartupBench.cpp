@@ -7,8 +7,8 @@
 
 #include <QEvent>
 #include <QEventLoop>
-#include <QTimer>
 #include <QMainWindow>
+#include <QTimer>
 #include <QWidget>
 
 #include "Main.h"

@@ -13,7 +13,12 @@
 TEST(Launchers, TableInScreenOrder) {
   const auto& t = Launchers();
   ASSERT_EQ(t.size(), 15u);
-  struct Row { int n; const char* cap; const char* cls; const char* wcap; };
+  struct Row {
+    int n;
+    const char* cap;
+    const char* cls;
+    const char* wcap;
+  };
   const Row expected[] = {
       {7, "Simple Visuals", "TFormSimpleVis", "Simple Visual Components"},
       {2, "TPattern....", "TFormPattern", "TPattern...."},

@@ -45,7 +45,8 @@ TEST(PatternHolder, TilingRepeatsTheTileOverTheScreen) {
   h.SetPattern(Gradient(7, 5));
   const QImage& t = h.Tiled();
   ASSERT_GE(t.width(), 7);
-  for (QPoint p : {QPoint(0, 0), QPoint(6, 4), QPoint(7, 0), QPoint(100, 51), QPoint(t.width() - 1, t.height() - 1)})
+  for (QPoint p :
+       {QPoint(0, 0), QPoint(6, 4), QPoint(7, 0), QPoint(100, 51), QPoint(t.width() - 1, t.height() - 1)})
     EXPECT_EQ(t.pixel(p), h.Working().pixel(p.x() % 7, p.y() % 5)) << p.x() << "," << p.y();
 }
 
@@ -79,7 +80,8 @@ TEST(PatternPanel, NeighbouringPanelsShowOneContinuousPattern) {
   form.show();
   const QImage img = form.grab().toImage();
   for (int x : {140, 149, 150, 151, 299})
-    for (int y : {0, 57, 119}) EXPECT_EQ(img.pixel(x, y), holder.Working().pixel(x % 13, y % 11)) << x << "," << y;
+    for (int y : {0, 57, 119})
+      EXPECT_EQ(img.pixel(x, y), holder.Working().pixel(x % 13, y % 11)) << x << "," << y;
 }
 
 TEST(PatternPanel, WithoutAnActiveHolderItIsAPlainPanel) {

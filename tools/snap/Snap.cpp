@@ -50,12 +50,14 @@ int main(int argc, char** argv) {
       const QStringList wh = args[++i].split(QLatin1Char('x'));
       bool okw = false, okh = false;
       if (wh.size() == 2) size = QSize(wh[0].toInt(&okw), wh[1].toInt(&okh));
-      if (!okw || !okh || size.width() < 1 || size.height() < 1 || size.width() > 8192 || size.height() > 8192)
+      if (!okw || !okh || size.width() < 1 || size.height() < 1 || size.width() > 8192 ||
+          size.height() > 8192)
         return Fail(2, QStringLiteral("--size wants WIDTHxHEIGHT between 1 and 8192, e.g. 800x600"));
     } else if (a == QLatin1String("--wait") && i + 1 < args.size()) {
       bool ok = false;
       wait = args[++i].toInt(&ok);
-      if (!ok || wait < 0 || wait > 600000) return Fail(2, QStringLiteral("--wait wants milliseconds (0 to 600000)"));
+      if (!ok || wait < 0 || wait > 600000)
+        return Fail(2, QStringLiteral("--wait wants milliseconds (0 to 600000)"));
     } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
       QTextStream(stdout) << "usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png\n";
       return 0;
@@ -67,7 +69,9 @@ int main(int argc, char** argv) {
       return Fail(2, QStringLiteral("only one output file, got %1 and %2").arg(out, a));
     }
   }
-  if (out.isEmpty()) return Fail(2, QStringLiteral("usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png"));
+  if (out.isEmpty())
+    return Fail(
+        2, QStringLiteral("usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png"));
 
   auto frame = std::make_unique<TFormMain>();
   auto preview = std::make_unique<TFormReportPreview>();
@@ -81,13 +85,16 @@ int main(int argc, char** argv) {
     const TLauncher* l = FindLauncher(cap.constData());
     if (!l) {
       QStringList known;
-      for (const auto& x : Launchers()) known << QStringLiteral("\"%1\"").arg(QString::fromUtf8(x.ButtonCaption));
-      return Fail(3, QStringLiteral("no launcher is captioned \"%1\"; the launchers are %2").arg(window, known.join(QStringLiteral(", "))));
+      for (const auto& x : Launchers())
+        known << QStringLiteral("\"%1\"").arg(QString::fromUtf8(x.ButtonCaption));
+      return Fail(3, QStringLiteral("no launcher is captioned \"%1\"; the launchers are %2")
+                         .arg(window, known.join(QStringLiteral(", "))));
     }
     if (!l->Create)
       return Fail(4, QStringLiteral("the window of launcher \"%1\" is not built yet").arg(window));
     TForm* form = frame->Launch(*l);
-    if (!form) return Fail(4, QStringLiteral("the window of launcher \"%1\" could not be opened").arg(window));
+    if (!form)
+      return Fail(4, QStringLiteral("the window of launcher \"%1\" could not be opened").arg(window));
     target = form;
     if (size.isValid()) {
       if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
@@ -104,6 +111,7 @@ int main(int argc, char** argv) {
   Pump(std::max(wait, 100));
   const QImage img = target->grab().toImage();
   if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-  if (!img.save(out, "PNG")) return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
+  if (!img.save(out, "PNG"))
+    return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
   return 0;
 }
