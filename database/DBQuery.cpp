@@ -321,6 +321,7 @@ void TDBDataSet::InternalOpen() {
     d.Name = name;
     mFieldDefs.Add(d.Name, d.DataType, d.Size, d.Required).NativeType = d.NativeType;
   }
+  FieldDefsBuilt();
   mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
     int i = mFieldDefs.IndexOf(k);

@@ -585,6 +585,10 @@ class TDBDataSet : public TDataSet {
   virtual bool WantLive() const = 0;
   virtual QString LiveTableName() const = 0;
   void InternalOpen() override;
+  // Called once the field definitions of a new cursor are known and before
+  // fields are made from them: subclasses may adjust mFieldDefs (names,
+  // types, sizes) here; the record slots follow the definitions' order.
+  virtual void FieldDefsBuilt() {}
   bool FetchRows(int atLeast) override;
   void InternalClose() override;
   void InternalPost(TRecord& rec, const TRecord* old) override;

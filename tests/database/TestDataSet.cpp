@@ -266,6 +266,26 @@ TEST_P(DataSetTest, LivePostWritesExactlyOneRow) {
   q.Delete();
   EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT count(*) FROM \"PROVE\""), "5");
   EXPECT_EQ(q.RecordCount(), 5);
+
+  // Writing while the cursor still has rows to read loses none of them.
+  TTable m;
+  m.SetDatabaseName(Alias());
+  m.SetTableName("MOVIMENTI");
+  m.Open();
+  ASSERT_LT(m.CachedCount(), TDemoDb::kMovements);
+  const qint64 qta = m.FieldByName("QTA")->AsInteger();
+  m.Edit();
+  m.FieldByName("QTA")->SetAsInteger(qta + 1000);
+  m.Post();
+  EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT \"QTA\" FROM \"MOVIMENTI\" WHERE \"ID\" = 1").toLongLong(),
+            qta + 1000);
+  EXPECT_EQ(m.RecordCount(), TDemoDb::kMovements);
+  m.First();
+  m.Edit();
+  m.FieldByName("QTA")->SetAsInteger(qta);
+  m.Post();
+  EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT \"QTA\" FROM \"MOVIMENTI\" WHERE \"ID\" = 1").toLongLong(),
+            qta);
 }
 
 TEST_P(DataSetTest, RefusedPostKeepsStateAndValues) {
