@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -201,7 +202,10 @@ class TSpreadSheetCell {
   // The border named by "L", "T", "R" or "B" (either case); other letters
   // leave out untouched and return false.
   bool GetBorder(QChar side, TCellBorder& out) const;
-  void SetFormatStamp(TDateTime v) { mFormatStamp = v; }
+  // Non-finite stamps are ignored: files could not hold them.
+  void SetFormatStamp(TDateTime v) {
+    if (std::isfinite(v)) mFormatStamp = v;
+  }
   // Re-evaluates a formula; returns whether the value changed.
   bool Recalc();
   // True when format and text are those of a new cell.

@@ -17,7 +17,7 @@ namespace {
 // The decompressed body may be at most this large: a damaged size or a
 // crafted stream must not exhaust memory.
 constexpr qsizetype MaxBodySize = qsizetype(1) << 30;
-constexpr int MaxSize = 1 << 20;  // widths and heights beyond are damage
+constexpr int MaxSize = TSpreadSheetDataCells::MaxSize;  // widths and heights beyond are damage
 
 void PutI32(QByteArray& out, std::int32_t v) {
   const auto u = std::uint32_t(v);

@@ -615,12 +615,18 @@ TSpreadSheetCell* TSpreadSheetDataCells::NextCell(THeaderSelection& sel) {
   return mColumns[size_t(sel.IterColumn)]->mCells[size_t(sel.IterCell)].get();
 }
 
+namespace {
+// Sizes stay within what sheet files accept, so that whatever is set can be
+// saved and read back.
+int ClampSize(int v) { return std::clamp(v, 0, TSpreadSheetDataCells::MaxSize); }
+}  // namespace
+
 void TSpreadSheetDataCells::SetDefaultColWidth(int w) {
-  mDefaultColWidth = w;
+  mDefaultColWidth = ClampSize(w);
   mColWidths.clear();
 }
 void TSpreadSheetDataCells::SetDefaultRowHeight(int h) {
-  mDefaultRowHeight = h;
+  mDefaultRowHeight = ClampSize(h);
   mRowHeights.clear();
 }
 int TSpreadSheetDataCells::ColWidth(int col) const {
@@ -629,6 +635,7 @@ int TSpreadSheetDataCells::ColWidth(int col) const {
 }
 void TSpreadSheetDataCells::SetColWidth(int col, int w) {
   if (col < 0 || col > SShtMaxCol) return;
+  w = ClampSize(w);
   if (w == mDefaultColWidth)
     mColWidths.erase(col);
   else
@@ -640,6 +647,7 @@ int TSpreadSheetDataCells::RowHeight(int row) const {
 }
 void TSpreadSheetDataCells::SetRowHeight(int row, int h) {
   if (row < 0 || row > SShtMaxRow) return;
+  h = ClampSize(h);
   if (h == mDefaultRowHeight)
     mRowHeights.erase(row);
   else

@@ -80,6 +80,8 @@ class TSpreadSheetDataCells {
   static constexpr int DefaultRowHeightInit = 16;
   // Upper bound of whole-sheet recalculation passes (ends reference cycles).
   static constexpr int MaxRecalcPasses = 256;
+  // Widths and heights are clamped to 0..MaxSize pixels.
+  static constexpr int MaxSize = 1 << 20;
 
   TSpreadSheetDataCells();
   ~TSpreadSheetDataCells();

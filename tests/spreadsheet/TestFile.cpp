@@ -101,6 +101,7 @@ TEST(SheetFile, SaveAndLoadKeepEverything) {
   cells.SetColWidth(2, 120);
   cells.SetColWidth(9, 10);  // beyond the data
   cells.SetRowHeight(3, 40);
+  cells.SetColWidth(3, -7);  // clamped, so that the file stays readable
   cells.Recalculate();
   SaveSheetToFile(cells, sfkSheet, path);
 
@@ -123,6 +124,7 @@ TEST(SheetFile, SaveAndLoadKeepEverything) {
   EXPECT_EQ(loaded.ColWidth(2), 120);
   EXPECT_EQ(loaded.ColWidth(9), 10);
   EXPECT_EQ(loaded.RowHeight(3), 40);
+  EXPECT_EQ(loaded.ColWidth(3), 0);
   EXPECT_EQ(loaded.CellCount(), cells.CellCount());
   // Saving the loaded sheet gives the same bytes.
   EXPECT_EQ(SheetFileBytes(loaded), ReadFile(path));
