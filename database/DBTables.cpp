@@ -650,10 +650,8 @@ void TDataSet::SetState(TDataSetState s) {
 }
 
 void TDataSet::DataEvent(TDataEvent ev, TField* field, int info) {
-  if (mDisableCount > 0) {
-    if (ev != deCheckBrowseMode) mChangedWhileDisabled = true;
-    return;
-  }
+  // Disabled controls miss the notices, but may still hand over what they hold.
+  if (mDisableCount > 0 && ev != deUpdateRecord && ev != deCheckBrowseMode) return;
   for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(ev, field, info);
 }
 
@@ -662,7 +660,6 @@ void TDataSet::DisableControls() { ++mDisableCount; }
 void TDataSet::EnableControls() {
   if (mDisableCount == 0) return;
   if (--mDisableCount > 0) return;
-  mChangedWhileDisabled = false;
   // A state change missed meanwhile reaches only the links it concerns.
   for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deUpdateState, nullptr, 0);
   for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deDataSetChange, nullptr, 0);

@@ -483,9 +483,7 @@ class TDataSet : public QObject {
   TFilterOptions mFilterOptions = 0;
   std::function<bool(const TRecord&)> mFilterPred;
   int mDisableCount = 0;
-  bool mChangedWhileDisabled = false;
   std::vector<TDataSource*> mSources;
-  TDataSetState mCalcSaveState = dsInactive;
   const TRecord* mCalcRecord = nullptr;
 };
 
