@@ -600,8 +600,7 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
       break;
     case fnVARIANTOT:
     case fnQUADDEV:
-      needValues(1);
-      r = quadDev();
+      r = n ? quadDev() : 0;  // a sum over no values
       break;
     case fnRANDG:
       r = x + y * Gaussian();
