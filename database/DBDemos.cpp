@@ -403,7 +403,31 @@ void EnsureDemoDatabase(const QString& path, const QDate& anchor, const TDemoPro
     if (!IsDemoDatabaseFile(path, &version))
       throw EDatabaseError(
           QStringLiteral("Il file %1 esiste e non è il database demo: non viene sovrascritto").arg(path));
-    if (version == kDemoSchemaVersion) return;
+    if (version == kDemoSchemaVersion) {
+      if (DemoDatabaseIntact(path)) return;
+      // Damaged: keep it aside (it may hold the user's edits) and start afresh.
+      const QString aside = path + QStringLiteral(".danneggiato-") +
+                            QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+      if (!QFile::rename(path, aside))
+        throw EDatabaseError(
+            QStringLiteral("Il database demo %1 è danneggiato e non si può mettere da parte").arg(path));
+    }
   }
   GenerateDemoDatabase(path, anchor, kDemoMovementRows, progress);
+}
+
+bool DemoDatabaseIntact(const QString& path) {
+  sqlite3* h = nullptr;
+  bool ok = false;
+  if (sqlite3_open_v2(QFile::encodeName(path).constData(), &h, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(h, "PRAGMA quick_check", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW) {
+      const unsigned char* text = sqlite3_column_text(st, 0);
+      ok = text && qstrcmp(reinterpret_cast<const char*>(text), "ok") == 0;
+    }
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(h);
+  return ok;
 }

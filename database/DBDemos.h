@@ -19,12 +19,15 @@ constexpr int kDemoMovementRows = 100000;
 
 // Makes sure `path` holds the current demo database: generated into a
 // temporary file in one transaction and renamed into place. An existing file
-// that is not ours raises EDatabaseError and is left alone.
+// that is not ours raises EDatabaseError and is left alone; one of ours that
+// is damaged is renamed aside (".danneggiato-<time>") and made anew.
 void EnsureDemoDatabase(const QString& path, const QDate& anchor = QDate::currentDate(),
                         const TDemoProgress& progress = {});
 // Generates the file unconditionally (same rules about files not ours).
 void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows = kDemoMovementRows,
                           const TDemoProgress& progress = {});
+// Whether the engine's quick check finds the file sound.
+bool DemoDatabaseIntact(const QString& path);
 // Whether the file carries our mark and version.
 bool IsDemoDatabaseFile(const QString& path, int* version = nullptr);
 // Creates the demo tables and rows in an open connection (SQLite or

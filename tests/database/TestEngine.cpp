@@ -79,6 +79,25 @@ TEST(DemoDatabase, AFileNotOursIsNeverOverwritten) {
   TDBSession::SetDemoDatabasePath({});
 }
 
+TEST(DemoDatabase, ADamagedOneIsPutAsideAndMadeAnew) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("DBDEMOS.sqlite");
+  GenerateDemoDatabase(path, QDate(2024, 1, 1), 3000);
+  ASSERT_TRUE(DemoDatabaseIntact(path));
+  {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    f.seek(f.size() / 2);  // the header stays: the file is still recognisably ours
+    f.write(QByteArray(8192, '\x5a'));
+  }
+  EXPECT_FALSE(DemoDatabaseIntact(path));
+  EnsureDemoDatabase(path, QDate(2024, 1, 1));
+  EXPECT_EQ(TDemoDb::Sqlite3(path, "PRAGMA integrity_check"), "ok");
+  const QStringList aside = QDir(dir.path()).entryList({"DBDEMOS.sqlite.danneggiato-*"});
+  ASSERT_EQ(aside.size(), 1);
+  EXPECT_FALSE(DemoDatabaseIntact(dir.filePath(aside[0])));  // kept as it was
+}
+
 TEST(Aliases, FoldersFilesAndUnknownNames) {
   QTemporaryDir dir;
   TDemoDb::Sqlite3(dir.filePath("anagrafe.db"),
