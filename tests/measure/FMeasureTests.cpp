@@ -50,6 +50,7 @@ TEST(MeasureWindow, ControlsReachEveryDisplay) {
   f.CheckBox1Click();
   f.CheckBox2->setChecked(false);
   f.CheckBox2Click();
+  DumpImage(f.grab().toImage(), "measure-window-stopped");
   for (TMonitorDisplay* d : f.Displays()) {
     EXPECT_EQ(d->SignalColor(), clRed);
     EXPECT_EQ(d->Color(), clSilver);
