@@ -221,7 +221,16 @@ TEST(MeasureDisplay, ValueChangesFireOnceAndOnlyOnChange) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(seenOld, 0);
   EXPECT_EQ(seenNew, 12.5);
+  const QImage before = d.Surface();
   d.SetControlValue(12.5);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(d.Surface(), before);  // an equal value draws nothing
+  // Stop redraws through an update: the graph takes a point for it.
+  d.SetDisplayStyle(mdGraph);
+  auto* g = static_cast<TMeasureGraph*>(d.Monitor());
+  const int count = g->History.Count();
+  d.SetStop(true);
+  EXPECT_EQ(g->History.Count(), count + 1);
   EXPECT_EQ(calls, 1);
 }
 
