@@ -183,8 +183,8 @@ static int NativeLength(const TFieldDef& d) {
     case ftBytes:
     case ftVarBytes:
     case ftTypedBinary:
-    case ftParadoxOle:
-    case ftDBaseOle:
+    case ftOleObject:
+    case ftOleLink:
       return 0;
     default:
       return 24;

@@ -12,9 +12,9 @@
 
 QString FieldTypeName(TFieldType t) {
   static const char* const names[] = {
-      "ftUnknown",     "ftString", "ftSmallint",  "ftInteger",    "ftWord",     "ftBoolean",    "ftFloat",
-      "ftCurrency",    "ftBCD",    "ftDate",      "ftTime",       "ftDateTime", "ftBytes",      "ftVarBytes",
-      "ftAutoInc",     "ftBlob",   "ftMemo",      "ftGraphic",    "ftFmtMemo",  "ftParadoxOle", "ftDBaseOle",
+      "ftUnknown",     "ftString", "ftSmallint",  "ftInteger",    "ftWord",     "ftBoolean",   "ftFloat",
+      "ftCurrency",    "ftBCD",    "ftDate",      "ftTime",       "ftDateTime", "ftBytes",     "ftVarBytes",
+      "ftAutoInc",     "ftBlob",   "ftMemo",      "ftGraphic",    "ftFmtMemo",  "ftOleObject", "ftOleLink",
       "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString", "ftLargeint"};
   int i = int(t);
   return (i >= 0 && i < int(std::size(names))) ? QString::fromLatin1(names[i]) : QStringLiteral("ftUnknown");
@@ -35,8 +35,8 @@ bool IsNumericFieldType(TFieldType t) {
 bool IsDateFieldType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime; }
 
 static bool IsBinaryType(TFieldType t) {
-  return t == ftBytes || t == ftVarBytes || t == ftBlob || t == ftGraphic || t == ftParadoxOle ||
-         t == ftDBaseOle || t == ftTypedBinary;
+  return t == ftBytes || t == ftVarBytes || t == ftBlob || t == ftGraphic || t == ftOleObject ||
+         t == ftOleLink || t == ftTypedBinary;
 }
 
 // The locale's short date with a four-digit year: two-digit years make
@@ -393,7 +393,7 @@ TAlignment TField::Alignment() const {
 
 bool TField::IsBlob() const {
   return mDataType == ftBlob || mDataType == ftMemo || mDataType == ftGraphic || mDataType == ftFmtMemo ||
-         mDataType == ftParadoxOle || mDataType == ftDBaseOle || mDataType == ftTypedBinary;
+         mDataType == ftOleObject || mDataType == ftOleLink || mDataType == ftTypedBinary;
 }
 
 QVariant TField::Value() const { return mDataSet->FieldValue(this); }
@@ -497,8 +497,8 @@ QString TField::DisplayText() const {
       return QStringLiteral("(Memo)");
     case ftGraphic:
       return QStringLiteral("(Graphic)");
-    case ftParadoxOle:
-    case ftDBaseOle:
+    case ftOleObject:
+    case ftOleLink:
       return QStringLiteral("(OLE)");
     case ftTypedBinary:
     case ftBytes:
