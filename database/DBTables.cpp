@@ -766,6 +766,7 @@ void TDataSet::CalcRecord(TRecord& r) {
 }
 
 void TDataSet::ClearRecords() {
+  InvalidatePositions();
   mRows.clear();
   mCursor = -1;
   mEof = mBof = true;
@@ -972,9 +973,29 @@ bool TDataSet::IsEmpty() {
   return FindAccepted(0, 1) < 0;
 }
 
+// Positions among the accepted records are kept in a list that grows with
+// the rows read; a filter that consults OnFilterRecord may depend on things
+// outside the records, so it is evaluated afresh instead.
+bool TDataSet::UsePositionCache() const { return mFiltered && !OnFilterRecord; }
+
+void TDataSet::InvalidatePositions() {
+  mAccepted.clear();
+  mAcceptedUpTo = 0;
+}
+
+void TDataSet::ExtendPositions(int upTo) {
+  upTo = std::min(upTo, int(mRows.size()));
+  for (; mAcceptedUpTo < upTo; ++mAcceptedUpTo)
+    if (RecordAccepted(*mRows[mAcceptedUpTo])) mAccepted.push_back(mAcceptedUpTo);
+}
+
 int TDataSet::RecNo() {
   if (!Active() || mState == dsInsert || mCursor < 0) return -1;
   if (!mFiltered) return mCursor + 1;
+  if (UsePositionCache()) {
+    ExtendPositions(mCursor + 1);
+    return int(std::upper_bound(mAccepted.begin(), mAccepted.end(), mCursor) - mAccepted.begin());
+  }
   int n = 0;
   for (int i = 0; i <= mCursor; ++i)
     if (RecordAccepted(*mRows[i])) ++n;
@@ -988,6 +1009,9 @@ void TDataSet::SetRecNo(int n) {
   int target = -1;
   if (!mFiltered) {
     if (EnsureRow(n - 1)) target = n - 1;
+  } else if (UsePositionCache()) {
+    while (int(mAccepted.size()) < n && EnsureRow(mAcceptedUpTo)) ExtendPositions(mAcceptedUpTo + 1024);
+    if (int(mAccepted.size()) >= n) target = mAccepted[n - 1];
   } else {
     int k = 0;
     for (int i = 0; EnsureRow(i); ++i)
@@ -1004,6 +1028,10 @@ int TDataSet::RecordCount() {
   if (!Active()) return 0;
   FetchAll();
   if (!mFiltered) return int(mRows.size());
+  if (UsePositionCache()) {
+    ExtendPositions(int(mRows.size()));
+    return int(mAccepted.size());
+  }
   int n = 0;
   for (auto& r : mRows)
     if (RecordAccepted(*r)) ++n;
@@ -1231,6 +1259,7 @@ std::function<bool(const TRecord&)> TDataSet::CompileFilter(const QString& text)
 }
 
 void TDataSet::RunFilterChange() {
+  InvalidatePositions();
   if (!Active()) return;
   CheckBrowseMode();
   int i = FindAccepted(0, 1);
@@ -1381,6 +1410,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::DoPost() {
+  InvalidatePositions();
   // Work on a copy: a failure must leave the typed values exactly as they were.
   TRecord rec = *mEditBuffer;
   const bool inserting = mState == dsInsert;
@@ -1431,6 +1461,7 @@ void TDataSet::Delete() {
   if (BeforeScroll) BeforeScroll(this);
   HandleError(OnDeleteError, [this] { InternalDelete(*mRows[mCursor]); });
   int at = mCursor;
+  InvalidatePositions();
   mRows.erase(mRows.begin() + at);
   int i = FindAccepted(at, 1);
   if (i < 0) i = FindAccepted(at - 1, -1);

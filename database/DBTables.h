@@ -450,6 +450,8 @@ class TDataSet : public QObject {
   void CalcRecord(TRecord& r);
   void RunFilterChange();
   int FindAccepted(int from, int step);  // next accepted index from `from` on, or -1
+  // To be called whenever records change place or content outside Post and Delete.
+  void InvalidatePositions();
   static int FieldValueSlot(const TField* f) { return f->mIndex; }
   // Drops persistent fields: default fields are made from FieldDefs at open.
   void ResetToDefaultFields() {
@@ -482,6 +484,10 @@ class TDataSet : public QObject {
   bool mFiltered = false;
   TFilterOptions mFilterOptions = 0;
   std::function<bool(const TRecord&)> mFilterPred;
+  bool UsePositionCache() const;
+  void ExtendPositions(int upTo);
+  std::vector<int> mAccepted;  // indexes of accepted rows among the first mAcceptedUpTo
+  int mAcceptedUpTo = 0;
   int mDisableCount = 0;
   std::vector<TDataSource*> mSources;
   const TRecord* mCalcRecord = nullptr;

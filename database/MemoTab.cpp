@@ -177,6 +177,7 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
   sorted.reserve(n);
   for (int i : order) sorted.push_back(std::move(mRows[i]));
   mRows.swap(sorted);
+  InvalidatePositions();
   mSortField = f->FieldName().toUpper();
   mSortDescending = descending;
   // The cursor keeps its position, which now holds another record.

@@ -104,6 +104,46 @@ TEST_F(MemoTab, OneConditionFilter) {
   EXPECT_FALSE(m.Filtered());
 }
 
+TEST_F(MemoTab, FilteredNumbersFollowEdits) {
+  Add("alfa", 5);
+  Add("beta", 10);
+  Add("a<>b", 15);
+  Add("gamma", 20);
+  t.SetFilter("VALORE >= 10");
+  t.SetFiltered(true);
+  EXPECT_EQ(t.RecordCount(), 3);
+  // Posting a value the filter refuses, and deleting, renumber the rest.
+  t.SetRecNo(1);
+  t.Edit();
+  t.FieldByName("VALORE")->SetAsInteger(1);
+  t.Post();
+  EXPECT_EQ(t.RecordCount(), 2);
+  t.SetRecNo(2);
+  EXPECT_EQ(t.FieldByName("NOME")->AsString(), "gamma");
+  EXPECT_EQ(t.RecNo(), 2);
+  t.Delete();
+  EXPECT_EQ(t.RecordCount(), 1);
+  EXPECT_EQ(t.RecNo(), 1);
+  t.Insert();
+  t.FieldByName("NOME")->SetAsString("beta");
+  t.FieldByName("VALORE")->SetAsInteger(10);
+  t.Post();
+  t.Append();
+  t.FieldByName("NOME")->SetAsString("gamma");
+  t.FieldByName("VALORE")->SetAsInteger(20);
+  t.Post();
+  EXPECT_EQ(t.RecNo(), 3);
+  EXPECT_EQ(t.RecordCount(), 3);
+  // A filter consulting OnFilterRecord is evaluated afresh every time.
+  int limit = 15;
+  t.OnFilterRecord = [&](TDataSet* ds, bool& accept) {
+    accept = ds->FieldByName("VALORE")->AsInteger() <= limit;
+  };
+  EXPECT_EQ(t.RecordCount(), 2);
+  limit = 100;
+  EXPECT_EQ(t.RecordCount(), 3);
+}
+
 TEST_F(MemoTab, StableSortWithNulls) {
   Add("c", 2);
   Add("a", QVariant());
