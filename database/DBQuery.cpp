@@ -6,6 +6,7 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <cmath>
 
 #include "DBEngine.h"
 #include "DBTables.h"
@@ -321,6 +322,7 @@ void TDBDataSet::InternalOpen() {
     d.Name = name;
     mFieldDefs.Add(d.Name, d.DataType, d.Size, d.Required).NativeType = d.NativeType;
   }
+  mSqliteNumbersAsTimes = !Catalog::IsPostgres(db);
   FieldDefsBuilt();
   mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
@@ -332,6 +334,20 @@ void TDBDataSet::InternalOpen() {
     }
     mKeySlots.push_back(i);
   }
+}
+
+// SQLite keeps dates also as Julian day numbers or as seconds since 1970;
+// either is read as the moment it names, in the engine's own (UTC) reading,
+// as its date functions do.
+static QVariant SqliteTimeValue(double v) {
+  QDateTime u;
+  if (v >= 1721425.5 && v < 5373484.5)  // Julian days of the years 1 to 9999
+    u = QDateTime::fromMSecsSinceEpoch(qint64(std::llround((v - 2440587.5) * 86400000.0)), Qt::UTC);
+  else if (std::fabs(v) < 253402300800.0)  // seconds, up to the year 9999
+    u = QDateTime::fromSecsSinceEpoch(qint64(v), Qt::UTC);
+  else
+    return v;
+  return QDateTime(u.date(), u.time());
 }
 
 void TDBDataSet::ReadRow(TRecord& r) {
@@ -378,6 +394,8 @@ void TDBDataSet::ReadRow(TRecord& r) {
       r.Values[i] = std::move(v);
       continue;
     }
+    if (mSqliteNumbersAsTimes && IsDateFieldType(t) && (id == QMetaType::LongLong || id == QMetaType::Double))
+      v = SqliteTimeValue(v.toDouble());
     QVariant out;
     r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
   }

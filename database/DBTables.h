@@ -604,6 +604,7 @@ class TDBDataSet : public TDataSet {
   std::unique_ptr<QSqlQuery> mQuery;
   // Texts that repeat (codes, categories) are kept once and shared.
   std::vector<QSet<QString>> mIntern;
+  bool mSqliteNumbersAsTimes = false;
   QString mUpdateTable;
   QStringList mKeyFields;
   std::vector<int> mKeySlots;

@@ -124,6 +124,23 @@ TEST(Aliases, FoldersFilesAndUnknownNames) {
   EXPECT_EQ(TDemoDb::Sqlite3(dir.filePath("anagrafe.db"), "SELECT nome FROM persone"), "Anna Maria");
   EXPECT_EQ(Catalog::IndexDefs(TDBSession::Connection(dir.path()), "magazzino.scorte").PrimaryKey()->Fields,
             "cod");
+  // Dates kept as text, as Julian days or as seconds since 1970 all read as dates.
+  TDemoDb::Sqlite3(dir.filePath("anagrafe.db"),
+                   "CREATE TABLE date (n INTEGER PRIMARY KEY, d DATE, t DATETIME);"
+                   "INSERT INTO date VALUES (1, '2000-09-25', '2000-09-25 10:30:00'),"
+                   "(2, julianday('2000-09-25'), julianday('2000-09-25 10:30:00')),"
+                   "(3, unixepoch('2000-09-25'), unixepoch('2000-09-25 10:30:00'));");
+  TTable d;
+  d.SetDatabaseName(dir.path());
+  d.SetTableName("anagrafe.date");
+  d.Open();
+  EXPECT_EQ(d.RecordCount(), 3);
+  for (d.First(); !d.Eof(); d.Next()) {
+    EXPECT_EQ(d.FieldByName("d")->Value().toDate(), QDate(2000, 9, 25)) << d.RecNo();
+    EXPECT_EQ(d.FieldByName("t")->Value().toDateTime(), QDateTime(QDate(2000, 9, 25), QTime(10, 30)))
+        << d.RecNo();
+  }
+  d.Close();
   // A file directly.
   EXPECT_EQ(Catalog::TableNames(dir.filePath("magazzino.sqlite")), QStringList{"scorte"});
   EXPECT_THROW(TDBSession::Connection(dir.filePath("manca.db")), EDatabaseError);
