@@ -246,6 +246,6 @@ class TSpreadSheetCell {
   // The formula as the evaluator reads it (no "=", no blanks, upper case),
   // prepared once when the text is entered.
   std::string mFormulaBytes;
-  // Recalculation pass in which this formula was last evaluated.
-  std::uint32_t mRecalcPass = 0;
+  // During a recalculation: the value is final, computed from final values.
+  bool mFinal = true;
 };

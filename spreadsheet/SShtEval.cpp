@@ -375,8 +375,7 @@ double TSpreadSheetFormuler::CellValue(int col, int row) {
   if (!mCells) return 0;
   const TSpreadSheetCell* cell = mCells->FindCell(col, row);
   if (!cell) return 0;
-  if (mCells->mRecalcPass && cell->IsFormula() && cell->mRecalcPass != mCells->mRecalcPass)
-    mCells->mForwardRead = true;
+  if (mCells->mTracking && !cell->mFinal) mCells->mReadPending = true;
   return CellNumber(cell);
 }
 
@@ -395,7 +394,7 @@ void TSpreadSheetFormuler::AddRange(std::string_view a, std::string_view b, std:
   const size_t base = values.size();
   values.resize(base + size_t(area), 0.0);
   if (!mCells) return;
-  const bool tracking = mCells->mRecalcPass != 0;
+  const bool tracking = mCells->mTracking;
   for (const auto& column : mCells->Columns()) {
     const int c = column->Col();
     if (c < c1) continue;
@@ -405,8 +404,7 @@ void TSpreadSheetFormuler::AddRange(std::string_view a, std::string_view b, std:
                                [](const TCellPtr& cell, int row) { return cell->Row() < row; });
     for (; it != cells.end() && (*it)->Row() <= r2; ++it) {
       const TSpreadSheetCell* cell = it->get();
-      if (tracking && cell->IsFormula() && cell->mRecalcPass != mCells->mRecalcPass)
-        mCells->mForwardRead = true;
+      if (tracking && !cell->mFinal) mCells->mReadPending = true;
       values[base + size_t((c - c1) * height + (cell->Row() - r1))] = CellNumber(cell);
     }
   }

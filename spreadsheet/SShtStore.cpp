@@ -494,31 +494,43 @@ void TSpreadSheetDataCells::RecalcAll() {
 
 int TSpreadSheetDataCells::Recalculate() {
   TSheetLocaleScope locale;
-  static std::uint32_t passCounter = 0;
-  int passes = 0;
-  int formulas = -1;
-  for (;;) {
-    if (++passCounter == 0) ++passCounter;
-    mRecalcPass = passCounter;
-    mForwardRead = false;
-    bool changed = false;
-    int count = 0;
-    for (auto& column : mColumns)
-      for (auto& cell : column->mCells) {
-        if (!cell->IsFormula()) continue;
-        ++count;
-        cell->mRecalcPass = mRecalcPass;
-        if (cell->Recalc()) changed = true;
+  std::vector<TSpreadSheetCell*> pending;
+  for (auto& column : mColumns)
+    for (auto& cell : column->mCells)
+      if (cell->IsFormula()) {
+        cell->mFinal = false;
+        pending.push_back(cell.get());
       }
+  mTracking = true;
+  // A formula is final when every formula it read was final at the time.
+  auto evaluate = [this](TSpreadSheetCell* c) {
+    mReadPending = false;
+    const bool changed = c->Recalc();
+    c->mFinal = !mReadPending;
+    return changed;
+  };
+  int passes = 0;
+  bool backwards = false;
+  while (!pending.empty() && passes < MaxRecalcPasses) {
+    bool changed = false;
+    if (backwards) {
+      for (auto it = pending.rbegin(); it != pending.rend(); ++it) changed |= evaluate(*it);
+    } else {
+      for (TSpreadSheetCell* c : pending) changed |= evaluate(c);
+    }
     ++passes;
-    if (formulas < 0) formulas = count;
-    // A pass in which no formula read one still waiting for this pass is
-    // final; otherwise go on until nothing changes. A chain of k formulas
-    // settles within k + 1 passes, so more than that means a cycle.
-    if (!changed || !mForwardRead || passes > formulas || passes >= MaxRecalcPasses) break;
+    // References to cells further on settle in the next pass, which runs
+    // the other way; a pass that settles nothing leaves only cycles.
+    const size_t before = pending.size();
+    pending.erase(
+        std::remove_if(pending.begin(), pending.end(), [](TSpreadSheetCell* c) { return c->mFinal; }),
+        pending.end());
+    if (!changed || pending.size() == before) break;
+    backwards = !backwards;
   }
-  mRecalcPass = 0;
-  mForwardRead = false;
+  for (TSpreadSheetCell* c : pending) c->mFinal = true;
+  mTracking = false;
+  mReadPending = false;
   return passes;
 }
 

@@ -132,8 +132,11 @@ class TSpreadSheetDataCells {
   bool FindText(const QString& text, int& col, int& row) const;
   // One pass over every cell, column 0 first, each column from the top.
   void RecalcAll();
-  // Passes until no value changes (or no formula read one not yet
-  // recalculated in the pass), at most MaxRecalcPasses; returns the passes.
+  // Recalculates until every value is computed from final values: after a
+  // first pass in the usual order, only the formulas that read one not yet
+  // final are evaluated again, in alternating direction, until all are final,
+  // nothing changes or a pass settles none of them (a reference cycle);
+  // at most MaxRecalcPasses. Returns the passes.
   int Recalculate();
   // (1, 1, last used column, last used row), formats, widths and heights
   // included; both at least 1.
@@ -183,6 +186,6 @@ class TSpreadSheetDataCells {
   std::map<int, int> mColWidths;
   std::map<int, int> mRowHeights;
   // Recalculation bookkeeping read by the evaluator.
-  std::uint32_t mRecalcPass = 0;
-  bool mForwardRead = false;
+  bool mTracking = false;     // a recalculation is running
+  bool mReadPending = false;  // the current formula read one not yet final
 };

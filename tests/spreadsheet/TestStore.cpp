@@ -183,9 +183,26 @@ TEST(SheetStore, RecalculationSettlesChains) {
   back.SetCellText(1, 1, "2");
   EXPECT_EQ(back.Recalculate(), 1);
   EXPECT_EQ(back.FindCell(1, 50)->Value().AsNumber(), std::pow(2.0, 50));
-  // A cycle ends.
+  // A long chain of references to the row below settles in two passes.
+  TSpreadSheetDataCells down;
+  for (int r = 1; r < 3000; ++r) down.SetCellText(1, r, QStringLiteral("=A%1+1").arg(r + 1));
+  down.SetCellText(1, 3000, "5");
+  EXPECT_EQ(down.Recalculate(), 2);
+  EXPECT_EQ(down.CellDisplayText(1, 1), "3004");
+  // Zigzag between columns: each pass settles part of it.
+  TSpreadSheetDataCells zig;
+  zig.SetCellText(1, 1, "=B2*2");  // reads forward
+  zig.SetCellText(2, 2, "=A3+1");  // reads backward... from a later row
+  zig.SetCellText(1, 3, "=B4+1");
+  zig.SetCellText(2, 4, "7");
+  zig.Recalculate();
+  EXPECT_EQ(zig.CellDisplayText(1, 1), "18");
+  // A cycle ends quickly, however many formulas the sheet has.
   TSpreadSheetDataCells cyc;
+  for (int r = 1; r <= 2000; ++r) cyc.SetCellText(3, r, QStringLiteral("=%1*2").arg(r));
   cyc.SetCellText(1, 1, "=B1+1");
   cyc.SetCellText(2, 1, "=A1+1");
+  cyc.SetCellText(4, 1, "=C1+A1");
   EXPECT_LE(cyc.Recalculate(), 3);
+  EXPECT_EQ(cyc.CellDisplayText(3, 2000), "4000");
 }
