@@ -1361,14 +1361,17 @@ void TDataSet::Edit() {
   if (AfterEdit) AfterEdit(this);
 }
 
-void TDataSet::Append() {
+void TDataSet::Append() { BeginInsert(true); }
+
+// Append and Insert differ only in where the new record will go.
+void TDataSet::BeginInsert(bool append) {
   CheckActiveDS(this);
   CheckBrowseMode();
   InternalEdit();
   if (!CanModify()) throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
   if (BeforeInsert) BeforeInsert(this);
   if (BeforeScroll) BeforeScroll(this);
-  mInsertAt = InsertPosition(true);
+  mInsertAt = InsertPosition(append);
   mEditBuffer.reset(NewRecord());
   mOldBuffer.reset();
   SetState(dsInsert);
@@ -1379,23 +1382,7 @@ void TDataSet::Append() {
   if (AfterScroll) AfterScroll(this);
 }
 
-void TDataSet::Insert() {
-  CheckActiveDS(this);
-  CheckBrowseMode();
-  InternalEdit();
-  if (!CanModify()) throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
-  if (BeforeInsert) BeforeInsert(this);
-  if (BeforeScroll) BeforeScroll(this);
-  mInsertAt = InsertPosition(false);
-  mEditBuffer.reset(NewRecord());
-  mOldBuffer.reset();
-  SetState(dsInsert);
-  if (OnNewRecord) OnNewRecord(this);
-  mModified = false;
-  DataEvent(deDataSetChange);
-  if (AfterInsert) AfterInsert(this);
-  if (AfterScroll) AfterScroll(this);
-}
+void TDataSet::Insert() { BeginInsert(false); }
 
 void TDataSet::Post() {
   if (mState != dsEdit && mState != dsInsert) return;

@@ -429,6 +429,7 @@ class TDataSet : public QObject {
   virtual std::function<bool(const TRecord&)> CompileFilter(const QString& text);
   // Where a new record goes (index into mRows) for Append/Insert.
   virtual int InsertPosition(bool append);
+  void BeginInsert(bool append);
   virtual void DoAfterOpen() {}
 
   TRecord* NewRecord();

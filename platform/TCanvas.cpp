@@ -327,36 +327,34 @@ void TCanvas::ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, 
   if (spanDeg <= 0) spanDeg += 360.0;
 }
 
+// The three arc shapes share their geometry: a box and the two radials.
+void TCanvas::ArcShape(int shape, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  QPainter* p = Begin();
+  if (!p) return;
+  QRectF box;
+  double s, span;
+  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
+  ApplyPen(*p);
+  const int a = int(std::lround(s * 16)), len = int(std::lround(span * 16));
+  if (shape == 0) {
+    p->drawArc(box, a, len);
+    return;
+  }
+  ApplyBrush(*p);
+  if (shape == 1)
+    p->drawPie(box, a, len);
+  else
+    p->drawChord(box, a, len);
+}
+
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  QPainter* p = Begin();
-  if (!p) return;
-  QRectF box;
-  double s, span;
-  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
-  ApplyPen(*p);
-  p->drawArc(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+  ArcShape(0, x1, y1, x2, y2, x3, y3, x4, y4);
 }
-
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  QPainter* p = Begin();
-  if (!p) return;
-  QRectF box;
-  double s, span;
-  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
-  ApplyPen(*p);
-  ApplyBrush(*p);
-  p->drawPie(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+  ArcShape(1, x1, y1, x2, y2, x3, y3, x4, y4);
 }
-
 void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
-  QPainter* p = Begin();
-  if (!p) return;
-  QRectF box;
-  double s, span;
-  ArcPoints(x1, y1, x2, y2, x3, y3, x4, y4, box, s, span);
-  ApplyPen(*p);
-  ApplyBrush(*p);
-  p->drawChord(box, int(std::lround(s * 16)), int(std::lround(span * 16)));
+  ArcShape(2, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TCanvas::FillRect(const TRect& r) {

@@ -124,6 +124,8 @@ class TCanvas {
   void ApplyBrush(QPainter& p);
   QPainter* Begin();
   void RasterLine(QPainter& p, int x0, int y0, int x1, int y1);
+  // 0 arc, 1 pie, 2 chord.
+  void ArcShape(int shape, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   void ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,
                  double& startDeg, double& spanDeg) const;
 
