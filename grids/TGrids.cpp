@@ -1,0 +1,856 @@
+#include "TGrids.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+
+namespace {
+// How near (pixels) to a column or row edge a press starts sizing.
+constexpr int kSizingMargin = 3;
+constexpr int kMaxCells = 1 << 30;
+}  // namespace
+
+TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  mEditor = new QLineEdit(viewport());
+  mEditor->setFrame(false);
+  mEditor->hide();
+  mEditor->installEventFilter(this);
+  UpdateScrollBars();
+}
+
+TCustomGrid::~TCustomGrid() = default;
+
+void TCustomGrid::SetColCount(int n) {
+  n = std::clamp(n, mFixedCols + 1, kMaxCells);
+  if (n == mColCount) return;
+  mColCount = n;
+  ClampCurrent();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetRowCount(int n) {
+  n = std::clamp(n, mFixedRows + 1, kMaxCells);
+  if (n == mRowCount) return;
+  mRowCount = n;
+  ClampCurrent();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetFixedCols(int n) {
+  n = std::clamp(n, 0, mColCount - 1);
+  if (n == mFixedCols) return;
+  mFixedCols = n;
+  ClampCurrent();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetFixedRows(int n) {
+  n = std::clamp(n, 0, mRowCount - 1);
+  if (n == mFixedRows) return;
+  mFixedRows = n;
+  ClampCurrent();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::ClampCurrent() {
+  mCol = std::clamp(mCol, mFixedCols, mColCount - 1);
+  mRow = std::clamp(mRow, mFixedRows, mRowCount - 1);
+  mAnchorCol = std::clamp(mAnchorCol, mFixedCols, mColCount - 1);
+  mAnchorRow = std::clamp(mAnchorRow, mFixedRows, mRowCount - 1);
+  mLeftCol = std::clamp(mLeftCol, mFixedCols, mColCount - 1);
+  mTopRow = std::clamp(mTopRow, mFixedRows, mRowCount - 1);
+}
+
+void TCustomGrid::SetDefaultColWidth(int w) {
+  w = std::max(w, 0);
+  if (w == mDefaultColWidth && mColWidths.empty()) return;
+  mDefaultColWidth = w;
+  mColWidths.clear();
+  ColWidthsChanged();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetDefaultRowHeight(int h) {
+  h = std::max(h, 0);
+  if (h == mDefaultRowHeight && mRowHeights.empty()) return;
+  mDefaultRowHeight = h;
+  mRowHeights.clear();
+  RowHeightsChanged();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+int TCustomGrid::ColWidth(int col) const {
+  auto it = mColWidths.find(col);
+  return it == mColWidths.end() ? mDefaultColWidth : it->second;
+}
+
+void TCustomGrid::SetColWidth(int col, int w) {
+  w = std::max(w, 0);
+  if (col < 0 || col >= mColCount || ColWidth(col) == w) return;
+  mColWidths[col] = w;
+  ColWidthsChanged();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+int TCustomGrid::RowHeight(int row) const {
+  auto it = mRowHeights.find(row);
+  return it == mRowHeights.end() ? mDefaultRowHeight : it->second;
+}
+
+void TCustomGrid::SetRowHeight(int row, int h) {
+  h = std::max(h, 0);
+  if (row < 0 || row >= mRowCount || RowHeight(row) == h) return;
+  mRowHeights[row] = h;
+  RowHeightsChanged();
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetGridLineWidth(int w) {
+  w = std::clamp(w, 0, 16);
+  if (w == mGridLineWidth) return;
+  mGridLineWidth = w;
+  UpdateScrollBars();
+  viewport()->update();
+}
+
+void TCustomGrid::SetOptions(TGridOptions o) {
+  if (o == mOptions) return;
+  mOptions = o;
+  if (!(o & goEditing)) CancelEditor();
+  viewport()->update();
+}
+
+void TCustomGrid::SetColor(TColor c) {
+  if (c == mColor) return;
+  mColor = c;
+  viewport()->update();
+}
+
+void TCustomGrid::SetFixedColor(TColor c) {
+  if (c == mFixedColor) return;
+  mFixedColor = c;
+  viewport()->update();
+}
+
+// ---------------------------------------------------------------- geometry
+
+QRect TCustomGrid::ViewRect() const { return viewport()->rect(); }
+
+int TCustomGrid::FixedWidth() const {
+  int w = 0;
+  for (int c = 0; c < mFixedCols; ++c) w += ColWidth(c) + mGridLineWidth;
+  return w;
+}
+
+int TCustomGrid::FixedHeight() const {
+  int h = 0;
+  for (int r = 0; r < mFixedRows; ++r) h += RowHeight(r) + mGridLineWidth;
+  return h;
+}
+
+int TCustomGrid::ColLeft(int col) const {
+  if (col < 0 || col >= mColCount) return -1;
+  const int limit = ViewRect().width();
+  int x = 0;
+  if (col < mFixedCols) {
+    for (int c = 0; c < col; ++c) x += ColWidth(c) + mGridLineWidth;
+    return x < limit ? x : -1;
+  }
+  if (col < mLeftCol) return -1;
+  x = FixedWidth();
+  for (int c = mLeftCol; c < col; ++c) {
+    x += ColWidth(c) + mGridLineWidth;
+    if (x >= limit) return -1;
+  }
+  return x < limit ? x : -1;
+}
+
+int TCustomGrid::RowTop(int row) const {
+  if (row < 0 || row >= mRowCount) return -1;
+  const int limit = ViewRect().height();
+  int y = 0;
+  if (row < mFixedRows) {
+    for (int r = 0; r < row; ++r) y += RowHeight(r) + mGridLineWidth;
+    return y < limit ? y : -1;
+  }
+  if (row < mTopRow) return -1;
+  y = FixedHeight();
+  for (int r = mTopRow; r < row; ++r) {
+    y += RowHeight(r) + mGridLineWidth;
+    if (y >= limit) return -1;
+  }
+  return y < limit ? y : -1;
+}
+
+TRect TCustomGrid::CellRect(int col, int row) const {
+  const int x = ColLeft(col), y = RowTop(row);
+  if (x < 0 || y < 0) return TRect();
+  return Bounds(x, y, ColWidth(col), RowHeight(row));
+}
+
+void TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const {
+  col = row = -1;
+  if (x >= 0) {
+    int cx = 0;
+    for (int c = 0; c < mFixedCols && col < 0; ++c) {
+      cx += ColWidth(c) + mGridLineWidth;
+      if (x < cx) col = c;
+    }
+    for (int c = mLeftCol; col < 0 && c < mColCount && cx <= x; ++c) {
+      cx += ColWidth(c) + mGridLineWidth;
+      if (x < cx) col = c;
+    }
+  }
+  if (y >= 0) {
+    int cy = 0;
+    for (int r = 0; r < mFixedRows && row < 0; ++r) {
+      cy += RowHeight(r) + mGridLineWidth;
+      if (y < cy) row = r;
+    }
+    for (int r = mTopRow; row < 0 && r < mRowCount && cy <= y; ++r) {
+      cy += RowHeight(r) + mGridLineWidth;
+      if (y < cy) row = r;
+    }
+  }
+}
+
+void TCustomGrid::MouseToCellClamped(int x, int y, int& col, int& row) const {
+  const QRect v = ViewRect();
+  MouseToCell(std::clamp(x, 0, std::max(0, v.width() - 1)), std::clamp(y, 0, std::max(0, v.height() - 1)),
+              col, row);
+  // Beyond the last cell: the last visible one.
+  if (col < 0) col = std::min(mColCount - 1, mLeftCol + VisibleColCount());
+  if (row < 0) row = std::min(mRowCount - 1, mTopRow + VisibleRowCount());
+}
+
+TGridState TCustomGrid::CalcSizingState(int x, int y, int& index) const {
+  index = -1;
+  if ((mOptions & goColSizing) && y >= 0 && y < FixedHeight()) {
+    int cx = 0;
+    auto test = [&](int c) {
+      cx += ColWidth(c) + mGridLineWidth;
+      if (std::abs(x - cx) <= kSizingMargin) index = c;
+    };
+    for (int c = 0; c < mFixedCols && index < 0; ++c) test(c);
+    for (int c = mLeftCol; c < mColCount && index < 0 && cx <= x + kSizingMargin; ++c) test(c);
+    if (index >= 0) return gsColSizing;
+  }
+  if ((mOptions & goRowSizing) && x >= 0 && x < FixedWidth()) {
+    int cy = 0;
+    auto test = [&](int r) {
+      cy += RowHeight(r) + mGridLineWidth;
+      if (std::abs(y - cy) <= kSizingMargin) index = r;
+    };
+    for (int r = 0; r < mFixedRows && index < 0; ++r) test(r);
+    for (int r = mTopRow; r < mRowCount && index < 0 && cy <= y + kSizingMargin; ++r) test(r);
+    if (index >= 0) return gsRowSizing;
+  }
+  return gsNormal;
+}
+
+int TCustomGrid::VisibleColCount() const {
+  const int avail = ViewRect().width() - FixedWidth();
+  int n = 0, w = 0;
+  for (int c = mLeftCol; c < mColCount; ++c) {
+    w += ColWidth(c) + mGridLineWidth;
+    if (w > avail) break;
+    ++n;
+  }
+  return std::max(n, 1);
+}
+
+int TCustomGrid::VisibleRowCount() const {
+  const int avail = ViewRect().height() - FixedHeight();
+  int n = 0, h = 0;
+  for (int r = mTopRow; r < mRowCount; ++r) {
+    h += RowHeight(r) + mGridLineWidth;
+    if (h > avail) break;
+    ++n;
+  }
+  return std::max(n, 1);
+}
+
+// ---------------------------------------------------------------- scrolling
+
+void TCustomGrid::UpdateScrollBars() {
+  // The last top row / left column that still fills the view.
+  const int availH = ViewRect().height() - FixedHeight();
+  int maxTop = mRowCount - 1, h = 0;
+  for (int r = mRowCount - 1; r >= mFixedRows; --r) {
+    h += RowHeight(r) + mGridLineWidth;
+    if (h > availH) break;
+    maxTop = r;
+  }
+  const int availW = ViewRect().width() - FixedWidth();
+  int maxLeft = mColCount - 1, w = 0;
+  for (int c = mColCount - 1; c >= mFixedCols; --c) {
+    w += ColWidth(c) + mGridLineWidth;
+    if (w > availW) break;
+    maxLeft = c;
+  }
+  maxTop = std::max(maxTop, mFixedRows);
+  maxLeft = std::max(maxLeft, mFixedCols);
+  mUpdatingBars = true;
+  verticalScrollBar()->setRange(mFixedRows, maxTop);
+  verticalScrollBar()->setPageStep(VisibleRowCount());
+  verticalScrollBar()->setValue(mTopRow);
+  horizontalScrollBar()->setRange(mFixedCols, maxLeft);
+  horizontalScrollBar()->setPageStep(VisibleColCount());
+  horizontalScrollBar()->setValue(mLeftCol);
+  mUpdatingBars = false;
+}
+
+void TCustomGrid::SetTopLeft(int col, int row) {
+  col = std::clamp(col, mFixedCols, mColCount - 1);
+  row = std::clamp(row, mFixedRows, mRowCount - 1);
+  if (col == mLeftCol && row == mTopRow) return;
+  mLeftCol = col;
+  mTopRow = row;
+  UpdateScrollBars();
+  PlaceEditor();
+  viewport()->update();
+  TopLeftChanged();
+}
+
+void TCustomGrid::scrollContentsBy(int, int) {
+  if (mUpdatingBars) return;
+  const int col = horizontalScrollBar()->value(), row = verticalScrollBar()->value();
+  if (col == mLeftCol && row == mTopRow) return;
+  mLeftCol = std::clamp(col, mFixedCols, mColCount - 1);
+  mTopRow = std::clamp(row, mFixedRows, mRowCount - 1);
+  PlaceEditor();
+  viewport()->update();
+  TopLeftChanged();
+}
+
+void TCustomGrid::ScrollIntoView(int col, int row) {
+  int left = mLeftCol, top = mTopRow;
+  if (col >= mFixedCols) {
+    if (col < left) {
+      left = col;
+    } else {
+      // Scroll right until col is wholly visible.
+      const int avail = ViewRect().width() - FixedWidth();
+      int w = 0;
+      for (int c = col; c >= mFixedCols; --c) {
+        w += ColWidth(c) + mGridLineWidth;
+        if (w > avail) {
+          left = std::max(left, std::min(col, c + 1));
+          break;
+        }
+        if (c == left) break;
+      }
+    }
+  }
+  if (row >= mFixedRows) {
+    if (row < top) {
+      top = row;
+    } else {
+      const int avail = ViewRect().height() - FixedHeight();
+      int h = 0;
+      for (int r = row; r >= mFixedRows; --r) {
+        h += RowHeight(r) + mGridLineWidth;
+        if (h > avail) {
+          top = std::max(top, std::min(row, r + 1));
+          break;
+        }
+        if (r == top) break;
+      }
+    }
+  }
+  SetTopLeft(left, top);
+}
+
+void TCustomGrid::resizeEvent(QResizeEvent* e) {
+  QAbstractScrollArea::resizeEvent(e);
+  UpdateScrollBars();
+  PlaceEditor();
+}
+
+void TCustomGrid::wheelEvent(QWheelEvent* e) {
+  const int steps = e->angleDelta().y() / 40;  // three rows per notch
+  if (steps != 0) SetTopRow(mTopRow - steps);
+  e->accept();
+}
+
+// ---------------------------------------------------------------- selection
+
+TGridCoordRect TCustomGrid::Selection() const {
+  if (mOptions & goRowSelect)
+    return {mFixedCols, std::min(mRow, mAnchorRow), mColCount - 1, std::max(mRow, mAnchorRow)};
+  return {std::min(mCol, mAnchorCol), std::min(mRow, mAnchorRow), std::max(mCol, mAnchorCol),
+          std::max(mRow, mAnchorRow)};
+}
+
+void TCustomGrid::SetSelection(const TGridCoordRect& r) {
+  mAnchorCol = std::clamp(r.Left, mFixedCols, mColCount - 1);
+  mAnchorRow = std::clamp(r.Top, mFixedRows, mRowCount - 1);
+  mCol = std::clamp(r.Right, mFixedCols, mColCount - 1);
+  mRow = std::clamp(r.Bottom, mFixedRows, mRowCount - 1);
+  viewport()->update();
+  SelectionMoved();
+}
+
+bool TCustomGrid::MoveCurrent(int col, int row, bool extend, bool show) {
+  col = std::clamp(col, mFixedCols, mColCount - 1);
+  row = std::clamp(row, mFixedRows, mRowCount - 1);
+  if (EditorMode() && (col != mCol || row != mRow)) HideEditor();
+  if ((col != mCol || row != mRow) && !SelectCell(col, row)) return false;
+  const bool anchorMoves = !extend || !(mOptions & goRangeSelect);
+  const bool changed =
+      col != mCol || row != mRow || (anchorMoves && (mAnchorCol != col || mAnchorRow != row));
+  mCol = col;
+  mRow = row;
+  if (anchorMoves) {
+    mAnchorCol = col;
+    mAnchorRow = row;
+  }
+  if (show) ScrollIntoView(col, row);
+  if (changed) {
+    viewport()->update();
+    SelectionMoved();
+  }
+  return true;
+}
+
+bool TCustomGrid::SelectCell(int, int) { return true; }
+QString TCustomGrid::GetEditText(int, int) { return QString(); }
+QString TCustomGrid::GetEditMask(int, int) { return QString(); }
+void TCustomGrid::SetEditText(int, int, const QString&) {}
+void TCustomGrid::ColumnMoved(int, int) {}
+void TCustomGrid::RowMoved(int, int) {}
+void TCustomGrid::TopLeftChanged() {}
+bool TCustomGrid::CanEditShow() const { return (mOptions & goEditing) && !(mOptions & goRowSelect); }
+
+void TCustomGrid::MoveColumn(int from, int to) {
+  if (from == to || from < mFixedCols || to < mFixedCols || from >= mColCount || to >= mColCount) return;
+  HideEditor();
+  // The width travels with the column.
+  const int w = ColWidth(from);
+  if (from < to)
+    for (int c = from; c < to; ++c) SetColWidth(c, ColWidth(c + 1));
+  else
+    for (int c = from; c > to; --c) SetColWidth(c, ColWidth(c - 1));
+  SetColWidth(to, w);
+  ColumnMoved(from, to);
+  viewport()->update();
+}
+
+void TCustomGrid::MoveRow(int from, int to) {
+  if (from == to || from < mFixedRows || to < mFixedRows || from >= mRowCount || to >= mRowCount) return;
+  HideEditor();
+  const int h = RowHeight(from);
+  if (from < to)
+    for (int r = from; r < to; ++r) SetRowHeight(r, RowHeight(r + 1));
+  else
+    for (int r = from; r > to; --r) SetRowHeight(r, RowHeight(r - 1));
+  SetRowHeight(to, h);
+  RowMoved(from, to);
+  viewport()->update();
+}
+
+// ---------------------------------------------------------------- painting
+
+void TCustomGrid::InvalidateCell(int col, int row) {
+  const TRect r = CellRect(col, row);
+  if (!r.IsEmpty()) viewport()->update(r.ToQRect().adjusted(0, 0, mGridLineWidth, mGridLineWidth));
+}
+
+void TCustomGrid::InvalidateCol(int col) {
+  const int x = ColLeft(col);
+  if (x >= 0) viewport()->update(QRect(x, 0, ColWidth(col) + mGridLineWidth, ViewRect().height()));
+}
+
+void TCustomGrid::InvalidateRow(int row) {
+  const int y = RowTop(row);
+  if (y >= 0) viewport()->update(QRect(0, y, ViewRect().width(), RowHeight(row) + mGridLineWidth));
+}
+
+void TCustomGrid::InvalidateGrid() { viewport()->update(); }
+
+void TCustomGrid::paintEvent(QPaintEvent* e) {
+  QPainter p(viewport());
+  PaintGrid(p, e->rect());
+}
+
+void TCustomGrid::PaintGrid(QPainter& p, const QRect& clip) {
+  const QRect view = ViewRect();
+  const TGridCoordRect sel = Selection();
+  const bool focused = hasFocus() || (mEditor && mEditor->hasFocus());
+  const QColor fixedLine = ToQColor(clBtnShadow);
+  const QColor cellLine = ToQColor(clSilver);
+  const int lw = mGridLineWidth;
+  p.save();
+  p.setClipRect(clip);
+
+  // Rows: the fixed ones, then from the top row on until the view is full.
+  int y = 0;
+  auto paintRow = [&](int row) {
+    const int h = RowHeight(row);
+    if (y + h + lw > clip.top() && y < clip.bottom() + 1) {
+      int x = 0;
+      auto paintCell = [&](int col) {
+        const int w = ColWidth(col);
+        if (x + w + lw > clip.left() && x < clip.right() + 1) {
+          const bool fixed = col < mFixedCols || row < mFixedRows;
+          TGridDrawState s = 0;
+          if (fixed) {
+            s |= gdFixed;
+          } else {
+            if (sel.Contains(col, row)) s |= gdSelected;
+            if (col == mCol && row == mRow && focused) s |= gdFocused;
+          }
+          const TRect r = Bounds(x, y, w, h);
+          if (fixed) p.fillRect(r.ToQRect(), ToQColor(mFixedColor));
+          DrawCell(p, col, row, r, s);
+          if (lw > 0) {
+            const bool vert = fixed ? (mOptions & goFixedVertLine) : (mOptions & goVertLine);
+            const bool horz = fixed ? (mOptions & goFixedHorzLine) : (mOptions & goHorzLine);
+            const QColor lc = fixed ? fixedLine : cellLine;
+            const QColor bg = ToQColor(fixed ? mFixedColor : mColor);
+            p.fillRect(x + w, y, lw, h + lw, vert ? lc : bg);
+            p.fillRect(x, y + h, w, lw, horz ? lc : bg);
+          }
+        }
+        x += w + lw;
+      };
+      for (int c = 0; c < mFixedCols; ++c) paintCell(c);
+      for (int c = mLeftCol; c < mColCount && x < view.width(); ++c) paintCell(c);
+      if (x < view.width()) p.fillRect(x, y, view.width() - x, h + lw, ToQColor(mColor));
+    }
+    y += h + lw;
+  };
+  for (int r = 0; r < mFixedRows; ++r) paintRow(r);
+  for (int r = mTopRow; r < mRowCount && y < view.height(); ++r) paintRow(r);
+  if (y < view.height()) p.fillRect(0, y, view.width(), view.height() - y, ToQColor(mColor));
+
+  // The current cell's frame when the grid has the focus.
+  if (focused && !EditorMode()) {
+    const TRect r = CellRect(mCol, mRow);
+    if (!r.IsEmpty()) {
+      p.setPen(QPen(ToQColor(clWindowText), 1, Qt::DotLine));
+      p.setBrush(Qt::NoBrush);
+      p.drawRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
+    }
+  }
+  p.restore();
+}
+
+// ---------------------------------------------------------------- mouse
+
+void TCustomGrid::mousePressEvent(QMouseEvent* e) {
+  if (e->button() != Qt::LeftButton) return;
+  setFocus();
+  const QPoint pt = e->position().toPoint();
+  int index = -1;
+  const TGridState sizing = CalcSizingState(pt.x(), pt.y(), index);
+  if (sizing != gsNormal) {
+    HideEditor();
+    mState = sizing;
+    mSizingIndex = index;
+    mSizingOrigin = sizing == gsColSizing ? ColLeft(index) : RowTop(index);
+    return;
+  }
+  int col, row;
+  MouseToCell(pt.x(), pt.y(), col, row);
+  if (col < 0 || row < 0) return;
+  if (row < mFixedRows && col >= mFixedCols && (mOptions & goColMoving)) {
+    mState = gsColMoving;
+    mMoveFrom = col;
+    return;
+  }
+  if (col < mFixedCols && row >= mFixedRows && (mOptions & goRowMoving)) {
+    mState = gsRowMoving;
+    mMoveFrom = row;
+    return;
+  }
+  if (col < mFixedCols || row < mFixedRows) return;
+  const bool extend = (e->modifiers() & Qt::ShiftModifier) != 0;
+  if (!extend && col == mCol && row == mRow && (mOptions & goEditing) && !EditorMode()) {
+    // A second click on the current cell opens the editor.
+    MoveCurrent(col, row, false);
+    mState = gsSelecting;
+    return;
+  }
+  MoveCurrent(col, row, extend);
+  mState = gsSelecting;
+}
+
+void TCustomGrid::mouseMoveEvent(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  switch (mState) {
+    case gsColSizing:
+      if (mSizingOrigin >= 0) SetColWidth(mSizingIndex, std::max(0, pt.x() - mSizingOrigin));
+      break;
+    case gsRowSizing:
+      if (mSizingOrigin >= 0) SetRowHeight(mSizingIndex, std::max(0, pt.y() - mSizingOrigin));
+      break;
+    case gsSelecting: {
+      // Past an edge the view follows the pointer.
+      const QRect v = ViewRect();
+      if (pt.x() >= v.width()) SetLeftCol(mLeftCol + 1);
+      if (pt.y() >= v.height()) SetTopRow(mTopRow + 1);
+      if (pt.x() < FixedWidth() && mLeftCol > mFixedCols) SetLeftCol(mLeftCol - 1);
+      if (pt.y() < FixedHeight() && mTopRow > mFixedRows) SetTopRow(mTopRow - 1);
+      int col, row;
+      MouseToCellClamped(pt.x(), pt.y(), col, row);
+      col = std::max(col, mFixedCols);
+      row = std::max(row, mFixedRows);
+      if (mOptions & goRangeSelect) MoveCurrent(col, row, true, false);
+      break;
+    }
+    default: {
+      int index;
+      const TGridState s = CalcSizingState(pt.x(), pt.y(), index);
+      viewport()->setCursor(s == gsColSizing   ? Qt::SplitHCursor
+                            : s == gsRowSizing ? Qt::SplitVCursor
+                                               : Qt::ArrowCursor);
+      break;
+    }
+  }
+}
+
+void TCustomGrid::mouseReleaseEvent(QMouseEvent* e) {
+  const QPoint pt = e->position().toPoint();
+  const TGridState s = mState;
+  mState = gsNormal;
+  if (s == gsColMoving || s == gsRowMoving) {
+    int col, row;
+    MouseToCellClamped(pt.x(), pt.y(), col, row);
+    if (s == gsColMoving) MoveColumn(mMoveFrom, std::max(col, mFixedCols));
+    if (s == gsRowMoving) MoveRow(mMoveFrom, std::max(row, mFixedRows));
+  }
+  mMoveFrom = -1;
+}
+
+void TCustomGrid::mouseDoubleClickEvent(QMouseEvent* e) {
+  int col, row;
+  const QPoint pt = e->position().toPoint();
+  MouseToCell(pt.x(), pt.y(), col, row);
+  if (col == mCol && row == mRow && CanEditShow()) ShowEditor();
+}
+
+// ---------------------------------------------------------------- keys
+
+void TCustomGrid::keyPressEvent(QKeyEvent* e) {
+  const bool shift = e->modifiers() & Qt::ShiftModifier;
+  const bool ctrl = e->modifiers() & Qt::ControlModifier;
+  int col = mCol, row = mRow;
+  switch (e->key()) {
+    case Qt::Key_Left:
+      --col;
+      break;
+    case Qt::Key_Right:
+      ++col;
+      break;
+    case Qt::Key_Up:
+      --row;
+      break;
+    case Qt::Key_Down:
+      ++row;
+      break;
+    case Qt::Key_PageUp:
+      row -= VisibleRowCount();
+      break;
+    case Qt::Key_PageDown:
+      row += VisibleRowCount();
+      break;
+    case Qt::Key_Home:
+      col = mFixedCols;
+      if (ctrl) row = mFixedRows;
+      break;
+    case Qt::Key_End:
+      col = mColCount - 1;
+      if (ctrl) row = mRowCount - 1;
+      break;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      if (!(mOptions & goTabs)) {
+        QAbstractScrollArea::keyPressEvent(e);
+        return;
+      }
+      col += e->key() == Qt::Key_Backtab ? -1 : 1;
+      MoveCurrent(col, row, false);
+      return;
+    case Qt::Key_F2:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (CanEditShow()) ShowEditor();
+      return;
+    default: {
+      const QString t = e->text();
+      if (!ctrl && !t.isEmpty() && t.at(0).isPrint() && CanEditShow()) {
+        StartEditor(&t);
+        return;
+      }
+      QAbstractScrollArea::keyPressEvent(e);
+      return;
+    }
+  }
+  MoveCurrent(col, row, shift);
+}
+
+// ---------------------------------------------------------------- editor
+
+bool TCustomGrid::EditorMode() const { return mEditCol >= 0; }
+
+void TCustomGrid::SetEditorMode(bool on) {
+  if (on)
+    ShowEditor();
+  else
+    HideEditor();
+}
+
+void TCustomGrid::ShowEditor() { StartEditor(nullptr); }
+
+void TCustomGrid::StartEditor(const QString* typed) {
+  if (!CanEditShow() || mCol < mFixedCols || mRow < mFixedRows) return;
+  if (EditorMode()) {
+    if (typed) mEditor->insert(*typed);
+    return;
+  }
+  ScrollIntoView(mCol, mRow);
+  mEditCol = mCol;
+  mEditRow = mRow;
+  GetEditMask(mCol, mRow);
+  const QString text = GetEditText(mCol, mRow);
+  mEditor->setProperty("tarnwellOriginal", text);
+  mEditor->setText(typed ? *typed : text);
+  if (!typed) mEditor->selectAll();
+  PlaceEditor();
+  mEditor->show();
+  mEditor->setFocus();
+}
+
+void TCustomGrid::PlaceEditor() {
+  if (!EditorMode()) return;
+  const TRect r = CellRect(mEditCol, mEditRow);
+  if (r.IsEmpty()) {
+    mEditor->move(-10000, -10000);
+    return;
+  }
+  mEditor->setGeometry(r.ToQRect());
+}
+
+void TCustomGrid::HideEditor() {
+  if (!EditorMode() || mInHide) return;
+  mInHide = true;
+  const int col = mEditCol, row = mEditRow;
+  const QString text = mEditor->text();
+  const QString original = mEditor->property("tarnwellOriginal").toString();
+  mEditCol = mEditRow = -1;
+  const bool hadFocus = mEditor->hasFocus();
+  mEditor->hide();
+  if (hadFocus) setFocus();
+  // An untouched editor changes nothing (no edit to undo, no formula re-entered).
+  if (text != original) SetEditText(col, row, text);
+  mInHide = false;
+  InvalidateCell(col, row);
+}
+
+void TCustomGrid::CancelEditor() {
+  if (!EditorMode()) return;
+  mEditCol = mEditRow = -1;
+  const bool hadFocus = mEditor->hasFocus();
+  mEditor->hide();
+  if (hadFocus) setFocus();
+  viewport()->update();
+}
+
+bool TCustomGrid::eventFilter(QObject* o, QEvent* e) {
+  if (o == mEditor && EditorMode()) {
+    if (e->type() == QEvent::KeyPress) {
+      auto* k = static_cast<QKeyEvent*>(e);
+      switch (k->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+          HideEditor();
+          return true;
+        case Qt::Key_Escape:
+          CancelEditor();
+          return true;
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+          HideEditor();
+          keyPressEvent(k);
+          return true;
+        default:
+          break;
+      }
+    } else if (e->type() == QEvent::FocusOut && !mInHide) {
+      HideEditor();
+    }
+  }
+  return QAbstractScrollArea::eventFilter(o, e);
+}
+
+void TCustomGrid::focusInEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusInEvent(e);
+  InvalidateCell(mCol, mRow);
+}
+
+void TCustomGrid::focusOutEvent(QFocusEvent* e) {
+  QAbstractScrollArea::focusOutEvent(e);
+  InvalidateCell(mCol, mRow);
+}
+
+// ---------------------------------------------------------------- TDrawGrid
+
+void TDrawGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) {
+  if (!(s & gdFixed)) p.fillRect(r.ToQRect(), ToQColor((s & gdSelected) ? clHighlight : Color()));
+  if (OnDrawCell) OnDrawCell(this, p, col, row, r, s);
+}
+
+bool TDrawGrid::SelectCell(int col, int row) {
+  bool can = true;
+  if (OnSelectCell) OnSelectCell(this, col, row, can);
+  return can;
+}
+
+QString TDrawGrid::GetEditText(int col, int row) {
+  QString v;
+  if (OnGetEditText) OnGetEditText(this, col, row, v);
+  return v;
+}
+
+QString TDrawGrid::GetEditMask(int col, int row) {
+  QString v;
+  if (OnGetEditMask) OnGetEditMask(this, col, row, v);
+  return v;
+}
+
+void TDrawGrid::SetEditText(int col, int row, const QString& value) {
+  if (OnSetEditText) OnSetEditText(this, col, row, value);
+}
+
+void TDrawGrid::ColumnMoved(int from, int to) {
+  if (OnColumnMoved) OnColumnMoved(this, from, to);
+}
+
+void TDrawGrid::RowMoved(int from, int to) {
+  if (OnRowMoved) OnRowMoved(this, from, to);
+}
+
+void TDrawGrid::TopLeftChanged() {
+  if (OnTopLeftChanged) OnTopLeftChanged(this);
+}

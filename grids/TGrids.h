@@ -1,0 +1,229 @@
+#pragma once
+// TCustomGrid: a scrolling grid of fixed and scrollable columns and rows with
+// a current cell, a rectangular selection, an in-place editor, column and row
+// sizing and moving. It knows nothing of what the cells hold: subclasses
+// paint cells in DrawCell and supply and take the editor's text through the
+// edit hooks. Scrolling is by whole cells: the scroll bars count the
+// scrollable columns and rows, so a grid of millions of rows costs nothing
+// until they are shown.
+
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <map>
+
+#include "TColor.h"
+#include "TTypes.h"
+
+class QLineEdit;
+class QPainter;
+
+enum TGridOption : unsigned {
+  goFixedVertLine = 1u << 0,
+  goFixedHorzLine = 1u << 1,
+  goVertLine = 1u << 2,
+  goHorzLine = 1u << 3,
+  goRangeSelect = 1u << 4,
+  goDrawFocusSelected = 1u << 5,
+  goRowSizing = 1u << 6,
+  goColSizing = 1u << 7,
+  goRowMoving = 1u << 8,
+  goColMoving = 1u << 9,
+  goEditing = 1u << 10,
+  goTabs = 1u << 11,
+  goRowSelect = 1u << 12,
+  goAlwaysShowEditor = 1u << 13,
+  goThumbTracking = 1u << 14,
+};
+using TGridOptions = unsigned;
+
+enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+using TGridDrawState = unsigned;
+
+enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
+
+// A rectangle of cell positions, all edges inclusive.
+struct TGridCoordRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  bool Contains(int c, int r) const { return c >= Left && c <= Right && r >= Top && r <= Bottom; }
+  bool operator==(const TGridCoordRect&) const = default;
+};
+
+class TCustomGrid : public QAbstractScrollArea {
+  Q_OBJECT
+ public:
+  explicit TCustomGrid(QWidget* parent = nullptr);
+  ~TCustomGrid() override;
+
+  int ColCount() const { return mColCount; }
+  void SetColCount(int n);
+  int RowCount() const { return mRowCount; }
+  void SetRowCount(int n);
+  int FixedCols() const { return mFixedCols; }
+  void SetFixedCols(int n);
+  int FixedRows() const { return mFixedRows; }
+  void SetFixedRows(int n);
+
+  // Sizes are virtual so that a subclass can keep them in its own model.
+  virtual int DefaultColWidth() const { return mDefaultColWidth; }
+  virtual void SetDefaultColWidth(int w);
+  virtual int DefaultRowHeight() const { return mDefaultRowHeight; }
+  virtual void SetDefaultRowHeight(int h);
+  virtual int ColWidth(int col) const;
+  virtual void SetColWidth(int col, int w);
+  virtual int RowHeight(int row) const;
+  virtual void SetRowHeight(int row, int h);
+  int GridLineWidth() const { return mGridLineWidth; }
+  void SetGridLineWidth(int w);
+
+  TGridOptions Options() const { return mOptions; }
+  void SetOptions(TGridOptions o);
+
+  // The current cell; moving it goes through SelectCell.
+  int Col() const { return mCol; }
+  int Row() const { return mRow; }
+  void SetCol(int c) { MoveCurrent(c, mRow, false); }
+  void SetRow(int r) { MoveCurrent(mCol, r, false); }
+  // Moves the current cell (and, unless extending, the selection anchor)
+  // and scrolls it into view. False when SelectCell refused.
+  bool MoveCurrent(int col, int row, bool extend, bool show = true);
+  TGridCoordRect Selection() const;
+  void SetSelection(const TGridCoordRect& r);
+
+  int LeftCol() const { return mLeftCol; }
+  void SetLeftCol(int c) { SetTopLeft(c, mTopRow); }
+  int TopRow() const { return mTopRow; }
+  void SetTopRow(int r) { SetTopLeft(mLeftCol, r); }
+  void SetTopLeft(int col, int row);
+  // Scrollable columns / rows wholly visible in the viewport (at least 1).
+  int VisibleColCount() const;
+  int VisibleRowCount() const;
+  TColor Color() const { return mColor; }
+  void SetColor(TColor c);
+  TColor FixedColor() const { return mFixedColor; }
+  void SetFixedColor(TColor c);
+
+  // Viewport coordinates; an empty rectangle for cells out of view.
+  TRect CellRect(int col, int row) const;
+  // The cell under a viewport point; -1 parts beyond the last cell.
+  void MouseToCell(int x, int y, int& col, int& row) const;
+  // Like MouseToCell but clamped to the cells (for drags past the edges).
+  void MouseToCellClamped(int x, int y, int& col, int& row) const;
+  // What a press at (x, y) would start: gsColSizing or gsRowSizing with the
+  // index of the column or row whose edge is there, else gsNormal.
+  TGridState CalcSizingState(int x, int y, int& index) const;
+  TGridState State() const { return mState; }
+
+  void InvalidateCell(int col, int row);
+  void InvalidateCol(int col);
+  void InvalidateRow(int row);
+  void InvalidateGrid();
+
+  bool EditorMode() const;
+  void SetEditorMode(bool on);
+  void ShowEditor();
+  // Commits the editor's text through SetEditText and closes it.
+  void HideEditor();
+  void CancelEditor();
+  QLineEdit* InplaceEditor() const { return mEditor; }
+
+  // Paints the grid as the viewport shows it into any painter (images,
+  // printers); clip in viewport coordinates.
+  void PaintGrid(QPainter& p, const QRect& clip);
+
+  // Moves a column or row the way a header drag does (hooks included).
+  void MoveColumn(int from, int to);
+  void MoveRow(int from, int to);
+
+ protected:
+  // Hooks.
+  virtual void DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState state) = 0;
+  virtual bool SelectCell(int col, int row);
+  virtual QString GetEditText(int col, int row);
+  virtual QString GetEditMask(int col, int row);
+  virtual void SetEditText(int col, int row, const QString& value);
+  virtual void ColumnMoved(int from, int to);
+  virtual void RowMoved(int from, int to);
+  virtual void TopLeftChanged();
+  virtual void SelectionMoved() {}
+  virtual void ColWidthsChanged() {}
+  virtual void RowHeightsChanged() {}
+  virtual bool CanEditShow() const;
+
+  void paintEvent(QPaintEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
+  bool eventFilter(QObject* o, QEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
+
+  void UpdateScrollBars();
+  // X of the left edge of a column in viewport coordinates, -1 when hidden.
+  int ColLeft(int col) const;
+  int RowTop(int row) const;
+  int FixedWidth() const;
+  int FixedHeight() const;
+  void ScrollIntoView(int col, int row);
+
+ private:
+  void ClampCurrent();
+  void PlaceEditor();
+  void StartEditor(const QString* typed);
+  QRect ViewRect() const;
+
+  int mColCount = 5, mRowCount = 5;
+  int mFixedCols = 1, mFixedRows = 1;
+  int mDefaultColWidth = 64, mDefaultRowHeight = 24;
+  std::map<int, int> mColWidths, mRowHeights;
+  int mGridLineWidth = 1;
+  TGridOptions mOptions = goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
+  int mCol = 1, mRow = 1;
+  int mAnchorCol = 1, mAnchorRow = 1;
+  int mLeftCol = 1, mTopRow = 1;
+  TColor mColor = clWindow;
+  TColor mFixedColor = clBtnFace;
+  TGridState mState = gsNormal;
+  int mSizingIndex = -1, mSizingOrigin = 0, mSizingStart = 0;
+  int mMoveFrom = -1;
+  bool mUpdatingBars = false;
+  QLineEdit* mEditor = nullptr;
+  int mEditCol = -1, mEditRow = -1;
+  bool mInHide = false;
+};
+
+// A grid whose cells are painted by an event.
+class TDrawGrid : public TCustomGrid {
+  Q_OBJECT
+ public:
+  using TDrawCellEvent =
+      std::function<void(TObject* sender, QPainter& p, int col, int row, const TRect& r, TGridDrawState s)>;
+  using TSelectCellEvent = std::function<void(TObject* sender, int col, int row, bool& canSelect)>;
+  using TGetEditEvent = std::function<void(TObject* sender, int col, int row, QString& value)>;
+  using TSetEditEvent = std::function<void(TObject* sender, int col, int row, const QString& value)>;
+  using TMovedEvent = std::function<void(TObject* sender, int from, int to)>;
+
+  explicit TDrawGrid(QWidget* parent = nullptr) : TCustomGrid(parent) {}
+  TDrawCellEvent OnDrawCell;
+  TSelectCellEvent OnSelectCell;
+  TGetEditEvent OnGetEditText;
+  TGetEditEvent OnGetEditMask;
+  TSetEditEvent OnSetEditText;
+  TMovedEvent OnColumnMoved;
+  TMovedEvent OnRowMoved;
+  TNotifyEvent OnTopLeftChanged;
+
+ protected:
+  void DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) override;
+  bool SelectCell(int col, int row) override;
+  QString GetEditText(int col, int row) override;
+  QString GetEditMask(int col, int row) override;
+  void SetEditText(int col, int row, const QString& value) override;
+  void ColumnMoved(int from, int to) override;
+  void RowMoved(int from, int to) override;
+  void TopLeftChanged() override;
+};

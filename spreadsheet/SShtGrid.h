@@ -1,0 +1,239 @@
+#pragma once
+// TSpreadSheetGrid: the visible spreadsheet. A TCustomGrid of 702 columns
+// and rows that grow on demand, drawing every cell from its store's formats
+// (fonts, alignments, borders, eighteen background patterns). Besides the
+// grid's own cell selection it keeps a header selection of whole columns,
+// rows or the sheet. Commands act on the selection; every change of cells,
+// formats or sizes can be undone.
+//
+// Files: SShtGridPaint.cpp (construction, painting, pattern tiles),
+// SShtGridEdit.cpp (header selection, editor hooks, keys, notifications),
+// SShtGridCmds.cpp (commands, undo, files), SShtGridClip.cpp (clipboard).
+
+#include <QByteArray>
+#include <QImage>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "SShtEngine.h"
+#include "TGrids.h"
+
+class QMimeData;
+class QUndoStack;
+class QIODevice;
+class TSpreadSheetGrid;
+
+// One coloured tile of the pattern cache.
+struct TGridPatternBitmap {
+  std::uint8_t Pattern = 0;
+  TColor BackColor = clWhite;
+  TColor InkColor = clBlack;
+  QImage Bitmap;  // 8x8, 24 bits per pixel
+  QBrush Brush;   // the bitmap as a repeating brush
+};
+
+// The private clipboard format (a custom MIME type carrying cell records).
+extern const char* const SShtClipboardFormatName;  // "QV SpreadSheet Cells"
+QString SShtClipboardMimeType();
+
+class TSpreadSheetGrid : public TCustomGrid {
+  Q_OBJECT
+ public:
+  using TSelectionChangedEvent = std::function<void(TObject* sender, bool single, const QString& areaId,
+                                                    int col, int row, TSpreadSheetCell* cell)>;
+  using TMovedEvent = std::function<void(TObject* sender, int from, int to)>;
+  using TGetEditEvent = std::function<void(TObject* sender, int col, int row, QString& value)>;
+  using TSetEditEvent = std::function<void(TObject* sender, int col, int row, const QString& value)>;
+  using TSelectCellEvent = std::function<void(TObject* sender, int col, int row, bool& canSelect)>;
+
+  static constexpr int MaxTileCache = 512;
+
+  explicit TSpreadSheetGrid(QWidget* parent = nullptr);
+  ~TSpreadSheetGrid() override;
+
+  TSpreadSheetDataCells& Cells() { return *mCells; }
+  const TSpreadSheetDataCells& Cells() const { return *mCells; }
+  const THeaderSelection& HeaderSelection() const { return mHeaderSel; }
+  // Selects whole columns (1), rows (2) or the sheet (3) as the headers do;
+  // kind 0 clears the header selection.
+  void SetHeaderSelection(int kind, int a = 0, int b = 0);
+  QUndoStack* UndoStack() const { return mUndo.get(); }
+
+  bool Headers() const { return mHeaders; }
+  void SetHeaders(bool on);
+  bool AutoRecalc() const { return mAutoRecalc; }
+  void SetAutoRecalc(bool on);
+  bool EditEnabled() const { return Options() & goEditing; }
+  void SetEditEnabled(bool on);
+
+  TSelectionChangedEvent OnSelectionChanged;
+  TMovedEvent OnColumnMoved;
+  TMovedEvent OnRowMoved;
+  TGetEditEvent OnGetEditMask;
+  TGetEditEvent OnGetEditText;
+  TSelectCellEvent OnSelectCell;
+  TSetEditEvent OnSetEditText;
+  TNotifyEvent OnTopLeftChanged;
+
+  // While the counter is above 0 data cells are not painted; the step back
+  // to 0 repaints the control.
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return mUpdateCount; }
+
+  TSpreadSheetCell* GetCellAt(int col, int row);
+  TSpreadSheetCell* GetCurrentCell();
+  // Grows RowCount so that row and a page below it exist; never shrinks.
+  void EnsureRows(int row);
+
+  // Painting steps. PaintCell is the one routine that draws a cell on
+  // screen, in a preview and on paper.
+  virtual void DrawColHeader(QPainter& p, int col, const TRect& r, TGridDrawState s);
+  virtual void DrawRowHeader(QPainter& p, int row, const TRect& r, TGridDrawState s);
+  virtual void PaintCell(int col, int row, TGridDrawState s, const TRect& r, QPainter& p,
+                         const TSpreadSheetCell* cell);
+  virtual void DrawDataCell(QPainter& p, int col, int row, TGridDrawState s, const TRect& r);
+  void PaintCellPreview(const TSpreadSheetCell* cell, QPainter& p, const TRect& r);
+  // One image per pattern 0..17 of the given size, tiled with the raw picture.
+  std::vector<QImage> FillPatternImages(QSize size) const;
+  // The whole control as it would appear (headless rendering).
+  QImage RenderImage();
+
+  // The coloured tile cache.
+  const TGridPatternBitmap& GetPatternTile(int pattern, TColor back, TColor ink);
+  int TileCacheCount() const { return int(mTiles.size()); }
+  bool TileCached(int pattern, TColor back, TColor ink) const;
+  void ClearTileCache();
+
+  QString SelectionText() const;
+  qint64 SelectedCount() const;
+
+  // ---- commands
+  QString GetSelectedText() const;
+  TCellFont GetSelectionFont() const;
+  int GetSelectionAlignment() const;
+  void GetSelectionBackground(TColor& back, TColor& ink, int& pattern) const;
+  void SetSelectionDataType(int t);
+  void SetSelectionFont(const TCellFont& f);
+  void SetSelectionAlignment(int word);
+  void SetSelectionBackground(TColor back, TColor ink, int pattern);
+  void SetSelectionBorders(const QString& sides, const TCellBorder& b);
+  void IncludeSelectionStyle(int s);
+  void ExcludeSelectionStyle(int s);
+  int GetSelColWidth() const;
+  void SetSelColWidth(int w);
+  int GetSelRowHeight() const;
+  void SetSelRowHeight(int h);
+  void MakeBox(int style, int width, TColor color);
+  void EraseSelection();
+  void DeleteSelection();
+  void RemoveSelection();
+  // False (and a message) when cells would leave the sheet.
+  bool InsertAtSelection(int n);
+  void SortSelection(bool descending);
+  bool FindFirst(const QString& text);
+  bool FindNext();
+  void Recalculate();
+  void ClearSheet();
+  QString GetCellText(int col, int row);
+  void SetCellText(int col, int row, const QString& text);
+  void InvalidateSelection();
+
+  // ---- clipboard
+  // The private block and the tab-separated text of the current selection.
+  QByteArray CopyBlock() const;
+  QString CopyText() const;
+  QMimeData* CreateMimeData() const;
+  // False when nothing was copied (then a cut deletes nothing).
+  bool CopyToClipboard();
+  bool CutToClipboard();
+  bool PasteFromClipboard();
+  // Pastes data in either format; false (nothing changed) on malformed
+  // data or when the cells would pass the sheet's bounds, with a message.
+  bool PasteMimeData(const QMimeData* data);
+  bool PasteBlock(const QByteArray& block);
+  bool PasteText(const QString& text);
+
+  // ---- files (errors are ESheetFileError / ECsvError; the sheet stays)
+  void SaveToFile(int kind, const QString& fileName);
+  void LoadFromFile(const QString& fileName);
+  void ImportCSVFile(const QString& fileName);
+  static int CheckSignature(QIODevice& dev);
+
+  // ---- undo
+  void Undo();
+  void Redo();
+
+  // Sizes live in the store.
+  int DefaultColWidth() const override { return mCells->DefaultColWidth(); }
+  void SetDefaultColWidth(int w) override;
+  int DefaultRowHeight() const override { return mCells->DefaultRowHeight(); }
+  void SetDefaultRowHeight(int h) override;
+  int ColWidth(int col) const override { return mCells->ColWidth(col); }
+  void SetColWidth(int col, int w) override;
+  int RowHeight(int row) const override { return mCells->RowHeight(row); }
+  void SetRowHeight(int row, int h) override;
+
+  // One auto-scroll step of a header drag with the pointer at pos
+  // (viewport coordinates); the 100 ms ticker calls it with the cursor.
+  void TickAt(const QPoint& pos);
+
+ protected:
+  void DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) override;
+  bool SelectCell(int col, int row) override;
+  QString GetEditText(int col, int row) override;
+  QString GetEditMask(int col, int row) override;
+  void SetEditText(int col, int row, const QString& value) override;
+  void ColumnMoved(int from, int to) override;
+  void RowMoved(int from, int to) override;
+  void TopLeftChanged() override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  friend class TSheetUndoCommand;
+  friend class TCellUndoCommand;
+  struct TSnapshot {
+    QByteArray Body;
+    int DefColWidth = 0, DefRowHeight = 0;
+  };
+  struct TFontEntry;
+
+  bool InHeaderSelection(int col, int row) const;
+  void NotifyRange();
+  void NotifySingle(int col, int row);
+  void StartHeaderDrag();
+  void Tick();
+  TGridRect SelRect() const;
+  // Visits every cell of the selection (created when missing).
+  void VisitSelection(const std::function<void(TSpreadSheetCell*)>& f);
+  // Runs f as one undoable step named text (whole-sheet snapshots).
+  void Undoable(const QString& text, const std::function<void()>& f);
+  TSnapshot TakeSnapshot() const;
+  void RestoreSnapshot(const TSnapshot& s);
+  // Enters text into one cell as an undoable step.
+  void SetCellTextUndoable(int col, int row, const QString& text);
+  void RestoreCellRecord(int col, int row, const QByteArray& record);
+  void AfterStructureChange();
+  const TFontEntry& FontFor(const TCellFont& f);
+  bool RefuseBeyondSheet(const QString& what);
+
+  std::unique_ptr<TSpreadSheetDataCells> mCells;
+  THeaderSelection mHeaderSel;
+  int mUpdateCount = 0;
+  bool mHeaders = true;
+  bool mAutoRecalc = false;
+  std::vector<std::unique_ptr<TGridPatternBitmap>> mTiles;
+  TGridPatternBitmap* mLastTile = nullptr;
+  std::vector<std::unique_ptr<TFontEntry>> mFonts;
+  TFontEntry* mLastFont = nullptr;
+  QTimer mTicker;
+  QString mSearchText;
+  std::unique_ptr<QUndoStack> mUndo;
+  bool mInUndo = false;
+};

@@ -1,0 +1,421 @@
+// TSpreadSheetGrid: construction, painting and the pattern tile cache.
+#include <QFontMetrics>
+#include <QPainter>
+#include <QUndoStack>
+#include <algorithm>
+
+#include "SShtGrid.h"
+#include "TGraphics.h"
+#include "TResources.h"
+
+struct TSpreadSheetGrid::TFontEntry {
+  TCellFont Key;
+  QFont Font;
+  QFontMetrics Metrics;
+};
+
+const char* const SShtClipboardFormatName = "QV SpreadSheet Cells";
+
+TSpreadSheetGrid::TSpreadSheetGrid(QWidget* parent)
+    : TCustomGrid(parent),
+      mCells(std::make_unique<TSpreadSheetDataCells>()),
+      mUndo(std::make_unique<QUndoStack>()) {
+  mUndo->setUndoLimit(100);
+  // The header drag's auto-scroll cadence; a GUI timer, so every tick runs
+  // on the GUI thread and none can outlive the grid.
+  mTicker.setInterval(100);
+  connect(&mTicker, &QTimer::timeout, this, [this] { Tick(); });
+  SetColor(clWindow);
+  SetColCount(SShtMaxCol + 1);
+  SetRowCount(1001);
+  SetFixedCols(1);
+  SetFixedRows(1);
+  SetDefaultRowHeight(TSpreadSheetDataCells::DefaultRowHeightInit);
+  SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+             goDrawFocusSelected | goRowSizing | goColSizing | goRowMoving | goColMoving | goEditing);
+  mCells->SetDefaultFont(TFont());
+  UpdateScrollBars();
+}
+
+TSpreadSheetGrid::~TSpreadSheetGrid() { mTicker.stop(); }
+
+void TSpreadSheetGrid::SetHeaders(bool on) {
+  if (on == mHeaders) return;
+  mHeaders = on;
+  InvalidateGrid();
+}
+
+void TSpreadSheetGrid::SetAutoRecalc(bool on) {
+  if (on == mAutoRecalc) return;
+  mAutoRecalc = on;
+  Recalculate();
+}
+
+void TSpreadSheetGrid::SetEditEnabled(bool on) {
+  if (on == EditEnabled()) return;
+  SetOptions(on ? Options() | goEditing : Options() & ~unsigned(goEditing));
+}
+
+void TSpreadSheetGrid::BeginUpdate() { ++mUpdateCount; }
+
+void TSpreadSheetGrid::EndUpdate() {
+  if (mUpdateCount == 0) return;
+  if (--mUpdateCount == 0) InvalidateGrid();
+}
+
+void TSpreadSheetGrid::EnsureRows(int row) {
+  if (row < RowCount() - 1) return;
+  // Far-away rows grow the grid to reach them, plus a page to scroll into.
+  const qint64 grown =
+      std::max<qint64>(qint64(RowCount()) + VisibleRowCount(), qint64(row) + 1 + VisibleRowCount());
+  SetRowCount(int(std::min<qint64>(grown, qint64(SShtMaxRow) + 1)));
+}
+
+TSpreadSheetCell* TSpreadSheetGrid::GetCellAt(int col, int row) {
+  EnsureRows(row);
+  return mCells->FindCell(col, row);
+}
+
+TSpreadSheetCell* TSpreadSheetGrid::GetCurrentCell() { return mCells->FindCell(Col(), Row()); }
+
+void TSpreadSheetGrid::SetDefaultColWidth(int w) {
+  mCells->SetDefaultColWidth(w);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TSpreadSheetGrid::SetDefaultRowHeight(int h) {
+  mCells->SetDefaultRowHeight(h);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TSpreadSheetGrid::SetColWidth(int col, int w) {
+  if (mCells->ColWidth(col) == w) return;
+  mCells->SetColWidth(col, w);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TSpreadSheetGrid::SetRowHeight(int row, int h) {
+  if (mCells->RowHeight(row) == h) return;
+  mCells->SetRowHeight(row, h);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+// ---------------------------------------------------------------- tiles
+
+void TSpreadSheetGrid::ClearTileCache() {
+  mLastTile = nullptr;
+  mTiles.clear();
+}
+
+bool TSpreadSheetGrid::TileCached(int pattern, TColor back, TColor ink) const {
+  if (back == scKeepColor) back = Color();
+  if (ink == scKeepColor) ink = Color();
+  return std::any_of(mTiles.begin(), mTiles.end(), [&](const auto& t) {
+    return t->Pattern == pattern && t->BackColor == back && t->InkColor == ink;
+  });
+}
+
+const TGridPatternBitmap& TSpreadSheetGrid::GetPatternTile(int pattern, TColor back, TColor ink) {
+  pattern = std::clamp(pattern, 0, CellPatternCount - 1);
+  if (back == scKeepColor) back = Color();
+  if (ink == scKeepColor) ink = Color();
+  auto matches = [&](const TGridPatternBitmap* t) {
+    return t->Pattern == pattern && t->BackColor == back && t->InkColor == ink;
+  };
+  if (mLastTile && matches(mLastTile)) return *mLastTile;
+  for (const auto& t : mTiles)
+    if (matches(t.get())) {
+      mLastTile = t.get();
+      return *mLastTile;
+    }
+  auto entry = std::make_unique<TGridPatternBitmap>();
+  entry->Pattern = std::uint8_t(pattern);
+  entry->BackColor = back;
+  entry->InkColor = ink;
+  QImage raw;
+  try {
+    raw = LoadResourcePicture(CellPatternName(pattern));
+  } catch (const ETarnwellError&) {
+    // Without its picture a pattern paints as its background.
+  }
+  QImage tile =
+      raw.isNull() ? QImage(8, 8, QImage::Format_RGB888) : raw.convertToFormat(QImage::Format_RGB888);
+  if (raw.isNull()) tile.fill(Qt::white);
+  if (tile.size() != QSize(8, 8)) tile = tile.copy(0, 0, 8, 8);
+  const QRgb b = ToQColor(back, palette()).rgb(), k = ToQColor(ink, palette()).rgb();
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const QRgb px = tile.pixel(x, y);
+      tile.setPixel(x, y, qRed(px) + qGreen(px) + qBlue(px) > 0 ? b : k);
+    }
+  entry->Bitmap = tile;
+  entry->Brush = QBrush(tile);
+  mTiles.push_back(std::move(entry));
+  mLastTile = mTiles.back().get();
+  if (int(mTiles.size()) > MaxTileCache) mTiles.erase(mTiles.begin());
+  return *mLastTile;
+}
+
+std::vector<QImage> TSpreadSheetGrid::FillPatternImages(QSize size) const {
+  std::vector<QImage> out;
+  for (int p = 0; p < CellPatternCount; ++p) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter painter(&img);
+    try {
+      painter.fillRect(img.rect(), QBrush(LoadResourcePicture(CellPatternName(p))));
+    } catch (const ETarnwellError&) {
+    }
+    painter.end();
+    out.push_back(img);
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- painting
+
+const TSpreadSheetGrid::TFontEntry& TSpreadSheetGrid::FontFor(const TCellFont& f) {
+  if (mLastFont && mLastFont->Key == f) return *mLastFont;
+  for (const auto& e : mFonts)
+    if (e->Key == f) {
+      mLastFont = e.get();
+      return *mLastFont;
+    }
+  TFont tf;
+  tf.SetName(f.Name.isEmpty() ? QStringLiteral("Arial") : f.Name);
+  tf.SetSize(std::clamp(int(f.Size), 1, 400));
+  tf.SetStyle(f.Style & 15u);
+  QFont q = tf.ToQFont();
+  if (mFonts.size() >= 64) {
+    mFonts.clear();
+  }
+  mFonts.push_back(std::unique_ptr<TFontEntry>(new TFontEntry{f, q, QFontMetrics(q)}));
+  mLastFont = mFonts.back().get();
+  return *mLastFont;
+}
+
+void TSpreadSheetGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) {
+  if (col == 0 && row == 0) {
+    if (mHeaderSel.Kind == 3) {
+      TRect in = r;
+      InflateRect(in, -1, -1);
+      p.fillRect(in.Left, in.Top, in.Width(), 1, ToQColor(clBtnShadow));
+      p.fillRect(in.Left, in.Top, 1, in.Height(), ToQColor(clBtnShadow));
+      p.fillRect(in.Left, in.Bottom - 1, in.Width(), 1, ToQColor(clBtnHighlight));
+      p.fillRect(in.Right - 1, in.Top, 1, in.Height(), ToQColor(clBtnHighlight));
+    }
+    return;
+  }
+  if (col > 0 && row > 0) {
+    if (mUpdateCount == 0)
+      DrawDataCell(p, col, row, s, r);
+    else
+      p.fillRect(r.ToQRect(), ToQColor(Color()));
+    return;
+  }
+  if (row == 0)
+    DrawColHeader(p, col, r, s);
+  else
+    DrawRowHeader(p, row, r, s);
+}
+
+namespace {
+
+void DrawHeaderText(QPainter& p, const TRect& r, const QString& text) {
+  const QFontMetrics fm = p.fontMetrics();
+  const int tw = fm.horizontalAdvance(text), th = fm.height();
+  p.setPen(ToQColor(clBtnText));
+  p.save();
+  p.setClipRect(r.ToQRect(), Qt::IntersectClip);
+  p.drawText(r.Left + (r.Width() - tw) / 2, r.Top + (r.Height() - th) / 2 + fm.ascent(), text);
+  p.restore();
+}
+
+void DrawSunken(QPainter& p, const TRect& r) {
+  TRect in = r;
+  InflateRect(in, -1, -1);
+  if (in.IsEmpty()) return;
+  p.fillRect(in.Left, in.Top, in.Width(), 1, ToQColor(clBtnShadow));
+  p.fillRect(in.Left, in.Top, 1, in.Height(), ToQColor(clBtnShadow));
+  p.fillRect(in.Left, in.Bottom - 1, in.Width(), 1, ToQColor(clBtnHighlight));
+  p.fillRect(in.Right - 1, in.Top, 1, in.Height(), ToQColor(clBtnHighlight));
+}
+
+}  // namespace
+
+void TSpreadSheetGrid::DrawColHeader(QPainter& p, int col, const TRect& r, TGridDrawState) {
+  p.setFont(font());
+  if (mHeaders) DrawHeaderText(p, r, ColumnName(col));
+  const bool inSel = (mHeaderSel.Kind == 1 && col >= std::min(mHeaderSel.Col1, mHeaderSel.Col2) &&
+                      col <= std::max(mHeaderSel.Col1, mHeaderSel.Col2));
+  if (inSel) DrawSunken(p, r);
+}
+
+void TSpreadSheetGrid::DrawRowHeader(QPainter& p, int row, const TRect& r, TGridDrawState) {
+  if (row == 0) return;
+  p.setFont(font());
+  if (mHeaders) DrawHeaderText(p, r, QString::number(row));
+  const bool inSel = (mHeaderSel.Kind == 2 && row >= std::min(mHeaderSel.Row1, mHeaderSel.Row2) &&
+                      row <= std::max(mHeaderSel.Row1, mHeaderSel.Row2));
+  if (inSel) DrawSunken(p, r);
+}
+
+void TSpreadSheetGrid::DrawDataCell(QPainter& p, int col, int row, TGridDrawState s, const TRect& r) {
+  const TSpreadSheetCell* cell = mCells->FindCell(col, row);
+  if (!cell) cell = mCells->GetFormatCell(col, row);
+  PaintCell(col, row, s, r, p, cell);
+}
+
+bool TSpreadSheetGrid::InHeaderSelection(int col, int row) const {
+  // Header positions and the preview's (-1, -1) are never part of it.
+  if (col < 1 || row < 1) return false;
+  switch (mHeaderSel.Kind) {
+    case 1:
+      return col >= std::min(mHeaderSel.Col1, mHeaderSel.Col2) &&
+             col <= std::max(mHeaderSel.Col1, mHeaderSel.Col2);
+    case 2:
+      return row >= std::min(mHeaderSel.Row1, mHeaderSel.Row2) &&
+             row <= std::max(mHeaderSel.Row1, mHeaderSel.Row2);
+    case 3:
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+Qt::PenStyle BorderPenStyle(int style) {
+  switch (style) {
+    case 1:
+      return Qt::DashLine;
+    case 2:
+      return Qt::DotLine;
+    case 3:
+      return Qt::DashDotLine;
+    case 4:
+      return Qt::DashDotDotLine;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+}  // namespace
+
+void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect& r, QPainter& p,
+                                 const TSpreadSheetCell* cell) {
+  if (!cell || r.IsEmpty()) return;
+  const QPalette& pal = palette();
+  bool selected = (s & gdSelected) && (!(s & gdFocused) || (Options() & (goDrawFocusSelected | goRowSelect)));
+  TColor brush = selected ? clHighlight : Color();
+  bool brushClear = false;
+  const int pattern = cell->Pattern();
+  const QRect qr = r.ToQRect();
+  auto fillTile = [&](TColor back) {
+    // Patterns 0 and 17 are one colour: a plain fill gives the same pixels.
+    if (pattern == 0)
+      p.fillRect(qr, ToQColor(back == scKeepColor ? Color() : back, pal));
+    else if (pattern == CellPatternCount - 1)
+      p.fillRect(qr, ToQColor(cell->PatternColor() == scKeepColor ? Color() : cell->PatternColor(), pal));
+    else
+      p.fillRect(qr, GetPatternTile(pattern, back, cell->PatternColor()).Brush);
+    brushClear = true;
+  };
+  if (!selected && InHeaderSelection(col, row)) {
+    selected = true;
+    brush = clHighlight;
+    if (pattern != 0) fillTile(clHighlight);
+  } else if (!selected) {
+    if (cell->BackColor() != scKeepColor || pattern != 0) fillTile(cell->BackColor());
+  } else if (pattern != 0) {
+    fillTile(brush);
+  }
+  if (!brushClear) p.fillRect(qr, ToQColor(brush, pal));
+
+  const QString& text = cell->DisplayText();
+  if (!text.isEmpty()) {
+    const TFontEntry& fe = FontFor(cell->Font());
+    p.setFont(fe.Font);
+    p.setPen(ToQColor(selected ? clHighlightText : cell->Font().Color, pal));
+    const int tw = fe.Metrics.horizontalAdvance(text), th = fe.Metrics.height();
+    const int w = r.Width(), h = r.Height();
+    int dx;
+    switch (cell->HAlign()) {
+      case 1:
+        dx = 2;
+        break;
+      case 2:
+        dx = (w - tw) / 2;
+        break;
+      case 3:
+        dx = w - tw - 2;
+        break;
+      default:
+        dx = cell->DataType() == cdtNumber ? w - tw - 2 : 2;
+        break;
+    }
+    int dy;
+    switch (cell->VAlign()) {
+      case 0:
+        dy = 2;
+        break;
+      case 2:
+        dy = h - th - 2;
+        break;
+      default:
+        dy = (h - th) / 2;
+        break;
+    }
+    const bool clip = dx < 0 || dy < 0 || dx + tw > w || dy + th > h;
+    if (clip) {
+      p.save();
+      p.setClipRect(qr, Qt::IntersectClip);
+    }
+    p.drawText(r.Left + dx, r.Top + dy + fe.Metrics.ascent(), text);
+    if (clip) p.restore();
+  }
+
+  // Borders: Width parallel one-pixel lines inside the cell.
+  for (int side = 0; side < 4; ++side) {
+    const TCellBorder& b = cell->Borders()[side];
+    if (!b.Visible()) continue;
+    const int n = std::min<int>(b.Width, CellBorderMaxWidth);
+    QPen pen(ToQColor(b.Color, pal), 0, BorderPenStyle(b.Style));
+    pen.setCosmetic(true);
+    p.setPen(pen);
+    for (int i = 0; i < n; ++i) {
+      switch (side) {
+        case cbsLeft:
+          p.drawLine(r.Left + i, r.Top, r.Left + i, r.Bottom - 1);
+          break;
+        case cbsTop:
+          p.drawLine(r.Left, r.Top + i, r.Right - 1, r.Top + i);
+          break;
+        case cbsRight:
+          p.drawLine(r.Right - 1 - i, r.Top, r.Right - 1 - i, r.Bottom - 1);
+          break;
+        default:
+          p.drawLine(r.Left, r.Bottom - 1 - i, r.Right - 1, r.Bottom - 1 - i);
+          break;
+      }
+    }
+  }
+}
+
+void TSpreadSheetGrid::PaintCellPreview(const TSpreadSheetCell* cell, QPainter& p, const TRect& r) {
+  p.fillRect(r.ToQRect(), ToQColor(Color(), palette()));
+  PaintCell(-1, -1, 0, r, p, cell);
+}
+
+QImage TSpreadSheetGrid::RenderImage() {
+  QImage img(viewport()->size(), QImage::Format_RGB32);
+  img.fill(Qt::white);
+  QPainter p(&img);
+  PaintGrid(p, img.rect());
+  p.end();
+  return img;
+}
