@@ -4,7 +4,8 @@
 #include <QHBoxLayout>
 #include <QMdiSubWindow>
 #include <QScreen>
-#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
 
 #include "TResources.h"
 
@@ -15,9 +16,13 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   setFont(font.ToQFont());
 
   auto* central = new QWidget(this);
-  auto* layout = new QHBoxLayout(central);
+  auto* rows = new QVBoxLayout(central);
+  rows->setContentsMargins(0, 0, 0, 0);
+  rows->setSpacing(0);
+  auto* layout = new QHBoxLayout();
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  rows->addLayout(layout, 1);
 
   Panel1 = new TCustomPanel(central);
   Panel1->setObjectName(QStringLiteral("Panel1"));
@@ -29,8 +34,15 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   layout->addWidget(MdiArea, 1);
+  // A plain panel rather than a status bar with a size grip: it is all the
+  // long hints need, and it keeps start-up light.
+  StatusLine = new TCustomPanel(central);
+  StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  StatusLine->SetBevelOuter(bvLowered);
+  StatusLine->SetAlignment(taLeftJustify);
+  StatusLine->setFixedHeight(19);
+  rows->addWidget(StatusLine);
   setCentralWidget(central);
-  statusBar();  // the long parts of hints show here
 
   for (const TLauncher& l : Launchers()) {
     auto* b = new TShineButton(Panel1);
@@ -77,6 +89,14 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() = default;
+
+bool TFormMain::event(QEvent* e) {
+  if (e->type() == QEvent::StatusTip) {
+    StatusLine->SetCaption(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(e)->tip());
+    return true;
+  }
+  return QMainWindow::event(e);
+}
 
 TForm* TFormMain::Launch(const TLauncher& l) {
   if (!l.Create) return nullptr;

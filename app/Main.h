@@ -19,6 +19,8 @@ class TFormMain : public QMainWindow {
 
   TCustomPanel* Panel1;
   QMdiArea* MdiArea;
+  // The status line: the long part of the hint under the mouse.
+  TCustomPanel* StatusLine;
   TPatternHolder* PatternHolder1;
   TPatternFormPaint* PatternFormPaint1;
 
@@ -29,6 +31,9 @@ class TFormMain : public QMainWindow {
   TForm* Launch(const TLauncher& launcher);
   // The last instance a launcher created, while it is open.
   TForm* LastWindow(int number) const { return mLast.at(number - 1); }
+
+ protected:
+  bool event(QEvent* e) override;
 
  private:
   std::array<TShineButton*, 15> mButtons{};

@@ -107,12 +107,11 @@ void TForm::Close() {
 
 // ---- TSpeedButton ---------------------------------------------------------------
 
-TSpeedButton::TSpeedButton(QWidget* parent) : QToolButton(parent) {
+TSpeedButton::TSpeedButton(QWidget* parent) : QAbstractButton(parent) {
   mFont.SetColor(clBtnText);
   mFont.OnChange = [this](TGraphicsObject*) { update(); };
-  setAutoRaise(true);
   setFocusPolicy(Qt::NoFocus);
-  connect(this, &QToolButton::clicked, this, [this] {
+  connect(this, &QAbstractButton::clicked, this, [this] {
     if (OnClick) OnClick(this);
   });
 }
@@ -172,6 +171,14 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   }
 }
 
+QSize TSpeedButton::sizeHint() const {
+  TCanvas measure;
+  measure.Font().Assign(mFont);
+  const QSize t = text().isEmpty() ? QSize(0, 0) : measure.TextExtent(text());
+  const int gw = mGlyph.isNull() ? 0 : mGlyph.width() + (text().isEmpty() ? 0 : 4);
+  return QSize(std::max(23, t.width() + gw + 8), std::max(22, t.height() + 6));
+}
+
 void TSpeedButton::paintEvent(QPaintEvent*) {
   ++mPaintCount;
   TCanvas canvas(this);
@@ -182,21 +189,21 @@ void TSpeedButton::MouseEnter() {}
 void TSpeedButton::MouseLeave() {}
 
 void TSpeedButton::enterEvent(QEnterEvent* e) {
-  QToolButton::enterEvent(e);
+  QAbstractButton::enterEvent(e);
   mMouseIn = true;
   update();
   MouseEnter();
 }
 
 void TSpeedButton::leaveEvent(QEvent* e) {
-  QToolButton::leaveEvent(e);
+  QAbstractButton::leaveEvent(e);
   mMouseIn = false;
   update();
   MouseLeave();
 }
 
 void TSpeedButton::changeEvent(QEvent* e) {
-  QToolButton::changeEvent(e);
+  QAbstractButton::changeEvent(e);
   if (e->type() == QEvent::EnabledChange) update();
 }
 

@@ -5,9 +5,9 @@
 // TCustomPanel (bevels, caption, colour). Hints are "short|long": the tooltip
 // shows the short part, the status line the long part.
 
+#include <QAbstractButton>
 #include <QList>
 #include <QPointer>
-#include <QToolButton>
 #include <QWidget>
 
 #include "TCanvas.h"
@@ -57,7 +57,7 @@ class TForm : public QWidget {
   TCloseAction mDefaultCloseAction = caFree;
 };
 
-class TSpeedButton : public QToolButton {
+class TSpeedButton : public QAbstractButton {
   Q_OBJECT
  public:
   explicit TSpeedButton(QWidget* parent = nullptr);
@@ -75,6 +75,7 @@ class TSpeedButton : public QToolButton {
   TNotifyEvent OnClick;
   // How many times Paint ran (tests count repaints with it).
   int PaintCount() const { return mPaintCount; }
+  QSize sizeHint() const override;
 
  protected:
   // Draws face, frame, glyph and caption in the font's colour.

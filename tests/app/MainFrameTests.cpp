@@ -4,6 +4,7 @@
 
 #include <QMdiSubWindow>
 #include <QSet>
+#include <QStatusTipEvent>
 #include <QTest>
 
 #include "FPreview.h"
@@ -142,4 +143,13 @@ TEST(MainFrame, BackgroundIsPatternedWithThePictureAtTheBottomRight) {
   // The picture's key colour is transparent: its corner shows the pattern.
   EXPECT_EQ(img.pixel(pic.Left, pic.Top) & 0xFFFFFF,
             tile.pixel(pic.Left % tile.width(), pic.Top % tile.height()) & 0xFFFFFF);
+}
+
+TEST(MainFrame, TheStatusLineShowsTheLongHintOfTheLauncherUnderTheMouse) {
+  TFormMain f;
+  f.show();
+  TShineButton* b = f.ShineButton(2);
+  QStatusTipEvent tip(b->statusTip());
+  QApplication::sendEvent(b, &tip);  // what hovering sends; it travels up to the frame
+  EXPECT_TRUE(f.StatusLine->Caption().contains(QStringLiteral("Apre una nuova finestra \"TPattern....\"")));
 }
