@@ -15,6 +15,7 @@ struct TSheetCommand {
 
 int SheetConvertCommand(const QStringList& args);
 int SheetCellsCommand(const QStringList& args);
+int SheetRenderCommand(const QStringList& args);
 
 // "tarnwell-sheet: <message>" on stderr.
 void SheetToolError(const QString& message);

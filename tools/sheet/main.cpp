@@ -1,6 +1,8 @@
 // tarnwell-sheet: sheet files and CSV from the command line.
 //   tarnwell-sheet convert IN OUT   IN by its signature; OUT .qvs or .csv
 //   tarnwell-sheet cells IN         REF<TAB>TEXT<TAB>DISPLAY per non-empty cell
+//   tarnwell-sheet render IN OUT.png [--size WxH] [--cell REF]
+//                                   the sheet as the grid paints it, REF top-left
 #include <QApplication>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@ namespace {
 const TSheetCommand kCommands[] = {
     {"convert", "IN OUT", SheetConvertCommand, false},
     {"cells", "IN", SheetCellsCommand, false},
+    {"render", "IN OUT.png [--size WxH] [--cell REF]", SheetRenderCommand, true},
 };
 
 void Usage() {
