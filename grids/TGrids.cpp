@@ -732,7 +732,7 @@ void TCustomGrid::StartEditor(const QString* typed) {
   const QString text = GetEditText(mCol, mRow);
   mEditor->setProperty("tarnwellOriginal", text);
   mEditor->setText(typed ? *typed : text);
-  if (!typed) mEditor->selectAll();
+  mEditor->end(false);
   PlaceEditor();
   mEditor->show();
   mEditor->setFocus();

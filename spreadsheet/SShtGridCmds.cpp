@@ -115,6 +115,12 @@ void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>
 
 void TSpreadSheetGrid::SetCellTextUndoable(int col, int row, const QString& text) {
   EnsureRows(row);
+  if (!mCells->FindColumn(col) && !mInUndo) {
+    // A new column brings its header cell: only a snapshot undoes that.
+    Undoable(tr("Modifica %1").arg(CellRefName(col, row)), [&] { mCells->SetCellText(col, row, text); });
+    InvalidateCell(col, row);
+    return;
+  }
   QByteArray before;
   if (const TSpreadSheetCell* c = mCells->FindCell(col, row)) c->WriteTo(before);
   if (!mCells->SetCellText(col, row, text)) return;

@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QtEndian>
+
+#include "SheetGridTestUtil.h"
+#include "TDialogs.h"
+#include "TestUtil.h"
+
+namespace {
+
+QByteArray Body(const TSpreadSheetGrid& g) { return SheetBodyBytes(g.Cells()); }
+
+// What a sheet holds, apart from computed values and empty columns: texts,
+// formats and sizes.
+std::string Canon(const TSpreadSheetGrid& g) {
+  QString out;
+  const TSpreadSheetDataCells& c = g.Cells();
+  for (const auto& col : c.Columns())
+    for (const auto& cell : col->Cells()) {
+      const TCellFont& f = cell->Font();
+      out += QStringLiteral("%1,%2:%3|%4 %5 %6 %7|%8 %9|%10 %11 %12|%13\n")
+                 .arg(cell->Col())
+                 .arg(cell->Row())
+                 .arg(cell->Text())
+                 .arg(f.Name)
+                 .arg(f.Size)
+                 .arg(f.Color)
+                 .arg(f.Style)
+                 .arg(cell->HAlign())
+                 .arg(cell->VAlign())
+                 .arg(cell->BackColor())
+                 .arg(cell->PatternColor())
+                 .arg(cell->Pattern())
+                 .arg(cell->DataType());
+      for (const TCellBorder& b : cell->Borders())
+        out += QStringLiteral("[%1 %2 %3]").arg(b.Style).arg(b.Width).arg(b.Color);
+    }
+  out += QStringLiteral("W%1 H%2").arg(c.DefaultColWidth()).arg(c.DefaultRowHeight());
+  for (auto [k, v] : c.ColWidths()) out += QStringLiteral(" c%1=%2").arg(k).arg(v);
+  for (auto [k, v] : c.RowHeights()) out += QStringLiteral(" r%1=%2").arg(k).arg(v);
+  return out.toStdString();
+}
+
+void Select(TSpreadSheetGrid& g, int l, int t, int r, int b) {
+  g.SetHeaderSelection(0);
+  g.SetSelection({l, t, r, b});
+}
+
+void Fill(TSpreadSheetGrid& g) {
+  g.SetCellText(2, 2, "1");
+  g.SetCellText(3, 2, "=B2*2");
+  g.SetCellText(2, 3, "testo");
+  g.SetCellText(3, 3, "4");
+  g.Cells().GetCell(3, 3, true)->SetBackground(clYellow, clRed, 5);
+  g.Cells().GetCell(2, 3, true)->SetBorders("LT", 0, 2, clBlue);
+}
+
+}  // namespace
+
+TEST(SheetGridCmds, CopyB2C3AndPasteAtE5) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  Select(*g, 2, 2, 3, 3);
+  const QByteArray block = g->CopyBlock();
+  EXPECT_EQ(g->CopyText(), "1\t2\r\ntesto\t4\r\n");
+  Select(*g, 5, 5, 5, 5);
+  ASSERT_TRUE(g->PasteBlock(block));
+  EXPECT_EQ(g->GetCellText(5, 5), "1");
+  EXPECT_EQ(g->Cells().FindCell(6, 5)->Text(), "=B2*2");  // references unchanged
+  EXPECT_EQ(g->GetCellText(5, 6), "testo");
+  EXPECT_EQ(g->Cells().FindCell(6, 6)->Pattern(), 5);
+  EXPECT_EQ(g->Cells().FindCell(5, 6)->Border(cbsLeft).Width, 2);
+  g->Undo();
+  EXPECT_EQ(g->Cells().FindCell(5, 5), nullptr);
+}
+
+TEST(SheetGridCmds, TabSeparatedTextInAndOut) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Select(*g, 2, 2, 2, 2);
+  ASSERT_TRUE(g->PasteText("1\t2\t3\r\n\tx\t\r\n"));
+  EXPECT_EQ(g->GetCellText(2, 2), "1");
+  EXPECT_EQ(g->GetCellText(4, 2), "3");
+  EXPECT_EQ(g->Cells().FindCell(2, 3), nullptr);  // empty field, no cell: skipped
+  EXPECT_EQ(g->GetCellText(3, 3), "x");
+  EXPECT_EQ(g->Cells().FindCell(4, 3), nullptr);
+  Select(*g, 2, 2, 4, 3);
+  EXPECT_EQ(g->CopyText(), "1\t2\t3\r\n\tx\t\r\n");
+  // Through mime data as any program would hand it over.
+  QMimeData text;
+  text.setText("a\tb");
+  Select(*g, 10, 10, 10, 10);
+  ASSERT_TRUE(g->PasteMimeData(&text));
+  EXPECT_EQ(g->GetCellText(11, 10), "b");
+  std::unique_ptr<QMimeData> ours(g->CreateMimeData());
+  EXPECT_TRUE(ours->hasFormat(SShtClipboardMimeType()));
+  EXPECT_TRUE(SShtClipboardMimeType().contains("QV SpreadSheet Cells"));
+}
+
+TEST(SheetGridCmds, MalformedBlocksChangeNothing) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  Select(*g, 2, 2, 3, 3);
+  const QByteArray good = g->CopyBlock();
+  Select(*g, 8, 8, 8, 8);
+  const QByteArray before = Body(*g);
+  const int undoCount = g->UndoStack()->count();
+  TRecordingDialogs dialogs;
+  std::vector<QByteArray> bad = {QByteArray(), good.left(10), good.left(good.size() - 3)};
+  QByteArray kind = good;
+  kind[0] = 9;
+  bad.push_back(kind);
+  QByteArray area = good;
+  qToLittleEndian<std::int32_t>(-5, area.data() + 1);
+  bad.push_back(area);
+  QByteArray huge = good;
+  qToLittleEndian<std::int32_t>(2000000000, huge.data() + 13);
+  bad.push_back(huge);
+  QByteArray outside = good;  // a record outside the stated area
+  qToLittleEndian<std::int32_t>(2, outside.data() + 9);
+  bad.push_back(outside);
+  for (const QByteArray& b : bad) {
+    EXPECT_FALSE(g->PasteBlock(b));
+    EXPECT_EQ(Body(*g), before);
+  }
+  EXPECT_EQ(g->UndoStack()->count(), undoCount);
+  EXPECT_EQ(dialogs.Messages.size(), bad.size());
+}
+
+TEST(SheetGridCmds, PastesNeverPassColumnZZ) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  Select(*g, 2, 2, 3, 3);
+  const QByteArray block = g->CopyBlock();
+  Select(*g, SShtMaxCol, 5, SShtMaxCol, 5);
+  const QByteArray before = Body(*g);
+  TRecordingDialogs dialogs;
+  EXPECT_FALSE(g->PasteBlock(block));
+  EXPECT_FALSE(g->PasteText("a\tb"));
+  EXPECT_EQ(Body(*g), before);
+  EXPECT_EQ(dialogs.Messages.size(), 2u);
+  EXPECT_TRUE(g->PasteText("a"));  // one column still fits
+
+  g->SetCellText(SShtMaxCol, 1, "last");
+  g->SetHeaderSelection(1, 4, 4);
+  const QByteArray before2 = Body(*g);
+  EXPECT_FALSE(g->InsertAtSelection(2));
+  EXPECT_EQ(Body(*g), before2);
+}
+
+TEST(SheetGridCmds, WholeColumnsAndWholeSheetPastesKeepSizes) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->SetCellText(3, 2, "c2");
+  g->SetCellText(4, 3, "d3");
+  g->Cells().GetCell(3, 0, true)->SetBackground(clAqua, clBlack, 3);
+  g->SetColWidth(3, 90);
+  g->SetColWidth(4, 30);
+  g->SetHeaderSelection(1, 3, 4);
+  const QByteArray cols = g->CopyBlock();
+  g->SetHeaderSelection(1, 6, 6);
+  ASSERT_TRUE(g->PasteBlock(cols));
+  EXPECT_EQ(g->ColWidth(6), 90);
+  EXPECT_EQ(g->ColWidth(7), 30);
+  EXPECT_EQ(g->GetCellText(6, 2), "c2");
+  EXPECT_EQ(g->GetCellText(7, 3), "d3");
+  ASSERT_NE(g->Cells().FindCell(6, 0), nullptr);
+  EXPECT_EQ(g->Cells().FindCell(6, 0)->Pattern(), 3);
+
+  g->SetHeaderSelection(3);
+  const QByteArray sheet = g->CopyBlock();
+  g->ClearSheet();
+  EXPECT_EQ(g->ColWidth(3), g->DefaultColWidth());
+  g->SetHeaderSelection(3);
+  ASSERT_TRUE(g->PasteBlock(sheet));
+  EXPECT_EQ(g->ColWidth(3), 90);  // set after the sheet was cleared
+  EXPECT_EQ(g->ColWidth(7), 30);
+  EXPECT_EQ(g->GetCellText(7, 3), "d3");
+}
+
+TEST(SheetGridCmds, RemovingRowsShiftsHeightsAndCells) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->SetRowHeight(5, 40);
+  g->SetCellText(1, 5, "five");
+  g->SetHeaderSelection(2, 3, 4);
+  g->RemoveSelection();
+  EXPECT_EQ(g->RowHeight(3), 40);
+  EXPECT_EQ(g->RowHeight(5), g->DefaultRowHeight());
+  EXPECT_EQ(g->GetCellText(1, 3), "five");
+  g->Undo();
+  EXPECT_EQ(g->RowHeight(5), 40);
+  EXPECT_EQ(g->GetCellText(1, 5), "five");
+}
+
+TEST(SheetGridCmds, EveryChangingCommandUndoesAndRedoes) {
+  TCLocale c;
+  struct TStep {
+    const char* Name;
+    std::function<void(TSpreadSheetGrid&)> Run;
+  };
+  const std::vector<TStep> steps = {
+      {"data type", [](auto& g) { g.SetSelectionDataType(cdtNumber); }},
+      {"font",
+       [](auto& g) {
+         g.SetSelectionFont(TCellFont{"Courier", 12, clRed, 1});
+       }},
+      {"alignment", [](auto& g) { g.SetSelectionAlignment(2 | (2 << 8)); }},
+      {"background", [](auto& g) { g.SetSelectionBackground(clYellow, clRed, 9); }},
+      {"borders",
+       [](auto& g) {
+         g.SetSelectionBorders("LTRB", TCellBorder{1, 2, clGreen});
+       }},
+      {"include style", [](auto& g) { g.IncludeSelectionStyle(2); }},
+      {"exclude style", [](auto& g) { g.ExcludeSelectionStyle(0); }},
+      {"box", [](auto& g) { g.MakeBox(0, 2, clBlack); }},
+      {"erase", [](auto& g) { g.EraseSelection(); }},
+      {"delete", [](auto& g) { g.DeleteSelection(); }},
+      {"sort", [](auto& g) { g.SortSelection(true); }},
+      {"cell text", [](auto& g) { g.SetCellText(9, 9, "nove"); }},
+      {"column width",
+       [](auto& g) {
+         g.SetHeaderSelection(1, 2, 3);
+         g.SetSelColWidth(120);
+       }},
+      {"row height",
+       [](auto& g) {
+         g.SetHeaderSelection(2, 2, 2);
+         g.SetSelRowHeight(30);
+       }},
+      {"default width",
+       [](auto& g) {
+         g.SetHeaderSelection(3);
+         g.SetSelColWidth(40);
+       }},
+      {"remove columns",
+       [](auto& g) {
+         g.SetHeaderSelection(1, 2, 2);
+         g.RemoveSelection();
+       }},
+      {"insert rows",
+       [](auto& g) {
+         g.SetHeaderSelection(2, 2, 2);
+         g.InsertAtSelection(3);
+       }},
+      {"clear", [](auto& g) { g.ClearSheet(); }},
+      {"move row", [](auto& g) { g.MoveRow(2, 6); }},
+  };
+  for (const TStep& s : steps) {
+    auto g = MakeGrid();
+    Fill(*g);
+    g->SetCellText(2, 4, "0");
+    Select(*g, 2, 2, 3, 4);
+    const std::string before = Canon(*g);
+    s.Run(*g);
+    const std::string after = Canon(*g);
+    EXPECT_NE(after, before) << s.Name;
+    g->Undo();
+    EXPECT_EQ(Canon(*g), before) << s.Name;
+    g->Redo();
+    EXPECT_EQ(Canon(*g), after) << s.Name;
+  }
+}
+
+TEST(SheetGridCmds, QueriesAndSizesFollowTheSelection) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  Select(*g, 3, 3, 3, 3);
+  TColor back, ink;
+  int pat;
+  g->GetSelectionBackground(back, ink, pat);
+  EXPECT_EQ(pat, 5);
+  EXPECT_EQ(g->GetSelectedText(), "4");
+  Select(*g, 2, 2, 3, 3);
+  EXPECT_EQ(g->GetSelectedText(), "");
+  EXPECT_EQ(g->GetSelectionAlignment(), 0x0304);
+  EXPECT_EQ(g->GetSelectionFont().Size, -1);
+  g->GetSelectionBackground(back, ink, pat);
+  EXPECT_EQ(pat, 18);
+  EXPECT_EQ(g->GetSelColWidth(), -1);
+  g->SetHeaderSelection(1, 4, 5);
+  g->SetSelColWidth(1);
+  EXPECT_EQ(g->ColWidth(4), 64);
+  g->SetSelColWidth(2);
+  EXPECT_EQ(g->ColWidth(5), 2);
+  EXPECT_EQ(g->GetSelColWidth(), 2);
+  // Sorting a row selection changes nothing.
+  g->SetHeaderSelection(2, 2, 3);
+  const QByteArray before = Body(*g);
+  g->SortSelection(false);
+  EXPECT_EQ(Body(*g), before);
+}
+
+TEST(SheetGridCmds, FindWalksDownColumnsCaseInsensitively) {
+  auto g = MakeGrid();
+  g->SetCellText(2, 5, "Alfa uno");
+  g->SetCellText(2, 9, "ALFA due");
+  g->SetCellText(4, 1, "alfa tre");
+  EXPECT_TRUE(g->FindFirst("alfa"));
+  EXPECT_EQ(g->Row(), 5);
+  EXPECT_TRUE(g->FindNext());
+  EXPECT_EQ(g->Row(), 9);
+  EXPECT_TRUE(g->FindNext());
+  EXPECT_EQ(g->Col(), 4);
+  EXPECT_FALSE(g->FindNext());
+  EXPECT_FALSE(g->FindFirst(""));
+}
+
+TEST(SheetGridCmds, FilesRoundTripAndDamagedFilesKeepTheSheet) {
+  TCLocale c;
+  QTemporaryDir dir;
+  auto g = MakeGrid();
+  Fill(*g);
+  g->SetColWidth(3, 77);
+  const QString qvs = dir.filePath("a.qvs"), csv = dir.filePath("a.csv");
+  g->SaveToFile(0, qvs);
+  g->SaveToFile(1, csv);
+  QFile f(qvs);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(TSpreadSheetGrid::CheckSignature(f), 0);
+  f.close();
+
+  auto h = MakeGrid();
+  h->LoadFromFile(qvs);
+  EXPECT_EQ(Body(*h), Body(*g));
+  EXPECT_EQ(h->ColWidth(3), 77);
+  const QByteArray loaded = Body(*h);
+  QFile bad(dir.filePath("bad.qvs"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write(SheetSignature + QByteArray("\x50\0\0\0garbage", 11));
+  bad.close();
+  EXPECT_THROW(h->LoadFromFile(bad.fileName()), ETarnwellError);
+  EXPECT_EQ(Body(*h), loaded);
+
+  auto k = MakeGrid();
+  k->MoveCurrent(3, 4, false);
+  k->ImportCSVFile(csv);
+  // Exported from A1 on: B2 lands one right of and below the current cell.
+  EXPECT_EQ(k->GetCellText(4, 5), "1");
+  EXPECT_EQ(k->GetCellText(5, 6), "4");
+  k->Undo();
+  EXPECT_EQ(k->Cells().CellCount(), TSpreadSheetGrid().Cells().CellCount());
+}
+
+TEST(SheetGridCmds, CutDeletesOnlyAfterACopy) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->SetCellText(1, 1, "keep");
+  Select(*g, 1, 1, 1, 1);
+  ASSERT_TRUE(g->CutToClipboard());
+  EXPECT_EQ(g->Cells().FindCell(1, 1), nullptr);
+  Select(*g, 3, 3, 3, 3);
+  ASSERT_TRUE(g->PasteFromClipboard());
+  EXPECT_EQ(g->GetCellText(3, 3), "keep");
+}

@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QUndoStack>
+
+#include "SheetGridTestUtil.h"
+#include "TestUtil.h"
+
+TEST(SheetGridEdit, ConstructionGivesTheSheetShape) {
+  auto g = MakeGrid();
+  EXPECT_EQ(g->ColCount(), 703);
+  EXPECT_EQ(g->RowCount(), 1001);
+  EXPECT_EQ(g->DefaultRowHeight(), 16);
+  EXPECT_TRUE(g->EditEnabled());
+  EXPECT_TRUE(g->Headers());
+  EXPECT_FALSE(g->AutoRecalc());
+  g->SetEditEnabled(false);
+  EXPECT_FALSE(g->Options() & goEditing);
+}
+
+TEST(SheetGridEdit, ColumnHeaderDragGivesOrderedRanges) {
+  auto g = MakeGrid();
+  std::vector<QString> areas;
+  g->OnSelectionChanged = [&](TObject*, bool single, const QString& id, int, int, TSpreadSheetCell* cell) {
+    EXPECT_NE(cell, nullptr);
+    if (!single) areas.push_back(id);
+  };
+  QWidget* vp = g->viewport();
+  QTest::mousePress(vp, Qt::LeftButton, {}, Centre(*g, 3, 0));
+  EXPECT_EQ(g->HeaderSelection().Kind, 1);
+  EXPECT_EQ(g->Col(), 3);
+  DragTo(vp, Centre(*g, 6, 4));
+  EXPECT_EQ(g->HeaderSelection().Col1, 3);
+  EXPECT_EQ(g->HeaderSelection().Col2, 6);
+  DragTo(vp, Centre(*g, 1, 4));
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, Centre(*g, 1, 4));
+  EXPECT_EQ(g->HeaderSelection().Col1, 1);
+  EXPECT_EQ(g->HeaderSelection().Col2, 3);
+  EXPECT_FALSE(g->HeaderSelection().Dragging);
+  EXPECT_EQ(g->SelectionText(), "A1:C1001");
+  EXPECT_EQ(g->SelectedCount(), 3 * 1001);
+  ASSERT_FALSE(areas.empty());
+  EXPECT_EQ(areas.front(), "C1:C1001");
+
+  // Rows: past the right edge the end is clamped, never column A / row 0.
+  QTest::mousePress(vp, Qt::LeftButton, {}, Centre(*g, 0, 5));
+  DragTo(vp, QPoint(5000, Centre(*g, 1, 2).y()));
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(5000, Centre(*g, 1, 2).y()));
+  EXPECT_EQ(g->HeaderSelection().Kind, 2);
+  EXPECT_EQ(g->HeaderSelection().Row1, 2);
+  EXPECT_EQ(g->HeaderSelection().Row2, 5);
+  EXPECT_EQ(g->SelectionText(), "A2:ZZ5");
+
+  QTest::mouseClick(vp, Qt::LeftButton, {}, Centre(*g, 0, 0));
+  EXPECT_EQ(g->HeaderSelection().Kind, 3);
+  EXPECT_EQ(g->SelectionText(), "A1:ZZ1001");
+  // A click on a cell ends the header selection.
+  QTest::mouseClick(vp, Qt::LeftButton, {}, Centre(*g, 2, 2));
+  EXPECT_EQ(g->HeaderSelection().Kind, 0);
+  EXPECT_EQ(g->SelectionText(), "B2");
+}
+
+TEST(SheetGridEdit, TickScrollsAHeaderDragAlong) {
+  auto g = MakeGrid();
+  QWidget* vp = g->viewport();
+  QTest::mousePress(vp, Qt::LeftButton, {}, Centre(*g, 0, 3));
+  const int bottom = g->viewport()->height() + 10;
+  g->TickAt(QPoint(10, bottom));
+  g->TickAt(QPoint(10, bottom));
+  EXPECT_EQ(g->TopRow(), 3);
+  EXPECT_GT(g->HeaderSelection().Row2, 3);
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, QPoint(10, bottom));
+  g->TickAt(QPoint(10, bottom));  // no drag: nothing moves
+  EXPECT_EQ(g->TopRow(), 3);
+}
+
+TEST(SheetGridEdit, TypingEntersTextAndFormulasOpenAsFormulas) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->setFocus();
+  g->SetCellText(1, 1, "4");
+  g->MoveCurrent(2, 1, false);
+  QTest::keyClicks(g.get(), "=");
+  ASSERT_TRUE(g->EditorMode());
+  QTest::keyClicks(g->InplaceEditor(), "A1*3");
+  QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+  EXPECT_EQ(g->GetCellText(2, 1), "12");
+  // Opening and committing the formula cell keeps the formula.
+  QTest::keyClick(g.get(), Qt::Key_F2);
+  ASSERT_TRUE(g->EditorMode());
+  EXPECT_EQ(g->InplaceEditor()->text(), "=A1*3");
+  QTest::keyClicks(g->InplaceEditor(), "+1");
+  QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+  const TSpreadSheetCell* cell = g->Cells().FindCell(2, 1);
+  EXPECT_TRUE(cell->IsFormula());
+  EXPECT_EQ(cell->Text(), "=A1*3+1");
+  EXPECT_EQ(cell->DisplayText(), "13");
+  g->Undo();
+  EXPECT_EQ(g->Cells().FindCell(2, 1)->Text(), "=A1*3");
+  g->Undo();
+  EXPECT_EQ(g->Cells().FindCell(2, 1), nullptr);
+  g->Redo();
+  g->Redo();
+  EXPECT_EQ(g->Cells().FindCell(2, 1)->Text(), "=A1*3+1");
+}
+
+TEST(SheetGridEdit, AutoRecalcOnLeavingAnEditedCell) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->setFocus();
+  g->SetCellText(1, 1, "1");
+  g->SetCellText(1, 2, "=A1+1");
+  g->SetAutoRecalc(true);
+  g->MoveCurrent(1, 1, false);
+  QTest::keyClicks(g.get(), "5");
+  QTest::keyClick(g->InplaceEditor(), Qt::Key_Down);
+  EXPECT_EQ(g->GetCellText(1, 2), "6");
+}
+
+TEST(SheetGridEdit, RowsGrowToReachFarCellsAndOnScroll) {
+  auto g = MakeGrid();
+  g->SetCellText(3, 50000, "far");
+  EXPECT_GT(g->RowCount(), 50001);
+  const int before = g->RowCount();
+  g->GetCellText(1, 10);
+  EXPECT_EQ(g->RowCount(), before);  // never shrinks, no needless growth
+  g->SetTopRow(g->RowCount() - 1);
+  EXPECT_GT(g->RowCount(), before);
+  EXPECT_TRUE(g->FindFirst("FAR"));
+  EXPECT_EQ(g->Row(), 50000);
+  EXPECT_EQ(g->Col(), 3);
+}
+
+TEST(SheetGridEdit, EventsFireAfterTheGridsOwnHandling) {
+  auto g = MakeGrid();
+  int selects = 0, moved = 0, topLeft = 0;
+  g->OnSelectCell = [&](TObject*, int c, int, bool& can) {
+    ++selects;
+    can = c != 4;
+  };
+  g->OnColumnMoved = [&](TObject*, int, int) { ++moved; };
+  g->OnTopLeftChanged = [&](TObject*) { ++topLeft; };
+  g->MoveCurrent(3, 1, false);
+  EXPECT_FALSE(g->MoveCurrent(4, 1, false));
+  EXPECT_EQ(g->Col(), 3);
+  EXPECT_EQ(selects, 2);
+  g->SetCellText(2, 1, "moved");
+  g->MoveColumn(2, 5);
+  EXPECT_EQ(moved, 1);
+  EXPECT_EQ(g->GetCellText(5, 1), "moved");
+  g->SetTopRow(40);
+  EXPECT_EQ(topLeft, 1);
+}
+
+TEST(SheetGridEdit, KeysCopyPasteDeleteUndo) {
+  TCLocale c;
+  auto g = MakeGrid();
+  g->setFocus();
+  g->SetCellText(1, 1, "k");
+  g->MoveCurrent(1, 1, false);
+  QTest::keyClick(g.get(), Qt::Key_C, Qt::ControlModifier);
+  g->MoveCurrent(2, 2, false);
+  QTest::keyClick(g.get(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(g->GetCellText(2, 2), "k");
+  QTest::keyClick(g.get(), Qt::Key_Delete);
+  EXPECT_EQ(g->Cells().FindCell(2, 2), nullptr);
+  QTest::keyClick(g.get(), Qt::Key_Z, Qt::ControlModifier);  // undo, never a delete
+  EXPECT_EQ(g->GetCellText(2, 2), "k");
+  QTest::keyClick(g.get(), Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(g->Cells().FindCell(2, 2), nullptr);
+  QTest::keyClick(g.get(), Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(g.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(g->Cells().FindCell(2, 2), nullptr);
+}
