@@ -172,3 +172,39 @@ TEST(SheetGridPaint, FillPatternImagesTilesTheRawPictures) {
   EXPECT_EQ(PixelAt(images[5], 8, 8), clBlack);  // DIAGD repeats every 4
   EXPECT_EQ(PixelAt(images[5], 9, 8), clWhite);
 }
+
+#ifdef SSHT_TOOL_PATH
+#include <QProcess>
+#include <QTemporaryDir>
+
+TEST(SheetGridPaint, RenderCommandDrawsASheetFile) {
+  TCLocale c;
+  auto g = MakeGrid();
+  BuildShowcase(*g);
+  QTemporaryDir dir;
+  // SSHT_SHOWCASE names a place to keep the sheet for looking at it.
+  const QString keep = qEnvironmentVariable("SSHT_SHOWCASE");
+  const QString qvs = keep.isEmpty() ? dir.filePath("show.qvs") : keep;
+  g->SaveToFile(0, qvs);
+  const QString png = dir.filePath("show.png");
+  QProcess p;
+  p.start(QStringLiteral(SSHT_TOOL_PATH), {"render", qvs, png, "--size", "800x400", "--cell", "A1"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  const QImage img(png);
+  ASSERT_EQ(img.size(), QSize(800, 400));
+  // The SOLID pattern cell (C19) is all ink; the tool scrolls on request.
+  const TRect r = g->CellRect(3, 19);
+  ASSERT_FALSE(r.IsEmpty());
+  EXPECT_EQ(PixelAt(img, r.Left + 5, r.Top + 5), clMaroon);
+  p.start(QStringLiteral(SSHT_TOOL_PATH), {"render", qvs, png, "--cell", "Q7"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 0);
+  p.start(QStringLiteral(SSHT_TOOL_PATH), {"render", qvs, png, "--cell", "ZZZ1"});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 2);
+  p.start(QStringLiteral(SSHT_TOOL_PATH), {"render", dir.filePath("missing.qvs"), png});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitCode(), 1);
+}
+#endif

@@ -58,9 +58,8 @@ int SheetRenderCommand(const QStringList& args) {
   grid.setAttribute(Qt::WA_DontShowOnScreen);
   grid.show();
   grid.EnsureRows(row);
+  grid.MoveCurrent(col, row, false, false);
   grid.SetTopLeft(col, row);
-  grid.SetCol(col);
-  grid.SetRow(row);
   const QImage img = grid.RenderImage();
   if (!img.save(out, "PNG")) {
     SheetToolError(QStringLiteral("%1: cannot write the picture").arg(out));
