@@ -1,0 +1,177 @@
+// Spreadsheet grid benchmarks, each next to its baseline in the same run:
+//   painting a 1920x1080 view of formatted cells (fonts, borders, patterns)
+//     vs the same view painted with plain fillRect + drawText;
+//   scrolling one page at row 100 000 (move and repaint) vs the plain paint;
+//   copying and pasting a 100 x 100 block through the private format, with
+//     undo, vs the bare records written and assigned by the engine alone.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QUndoStack>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "SShtGrid.h"
+
+namespace {
+
+constexpr int kW = 1920, kH = 1080;
+
+std::unique_ptr<TSpreadSheetGrid> MakeGrid() {
+  auto g = std::make_unique<TSpreadSheetGrid>();
+  g->setAttribute(Qt::WA_DontShowOnScreen);
+  g->setFrameShape(QFrame::NoFrame);
+  g->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  g->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  g->resize(kW, kH);
+  g->show();
+  return g;
+}
+
+// Every visible cell formatted: a text or number, one of four fonts, a
+// pattern of its own colours, borders on every third cell.
+void FormatView(TSpreadSheetGrid& g, int top) {
+  TSpreadSheetDataCells& c = g.Cells();
+  const TColor colours[] = {clYellow, clAqua, clSilver, clLime, clWhite, clFuchsia};
+  const char* fonts[] = {"Arial", "Times New Roman", "Courier New", "Arial"};
+  for (int col = 1; col <= 31; ++col)
+    for (int row = top; row < top + 70; ++row) {
+      const int k = col * 7 + row;
+      TSpreadSheetCell* cell = c.GetCell(col, row, true);
+      cell->SetText(k % 3 ? QString::number(k * 1.25) : QStringLiteral("Voce %1").arg(k));
+      cell->SetFont(TCellFont{fonts[k % 4], 8 + k % 3, TColor(k * 2654435761u & 0x7F7F7F), std::uint8_t(k % 4)});
+      cell->SetBackground(colours[k % 6], colours[(k + 3) % 6], k % 18);
+      if (k % 3 == 0) cell->SetBorders("LTRB", k % 5, 1 + k % 2, clBlack);
+      cell->SetAlignment(k % 4, k % 3);
+    }
+}
+
+QImage& Target() {
+  static QImage img(kW, kH, QImage::Format_RGB32);
+  return img;
+}
+
+void BM_GridPaintFormatted(benchmark::State& state) {
+  auto g = MakeGrid();
+  FormatView(*g, 1);
+  QImage& img = Target();
+  for (auto _ : state) {
+    QPainter p(&img);
+    g->PaintGrid(p, img.rect());
+  }
+  state.counters["tiles"] = g->TileCacheCount();
+}
+
+// The same cells, one fill and one text each, nothing else.
+void BM_PlainPaint(benchmark::State& state) {
+  auto g = MakeGrid();
+  FormatView(*g, 1);
+  QImage& img = Target();
+  const QFont font("Arial", 8);
+  for (auto _ : state) {
+    QPainter p(&img);
+    p.setFont(font);
+    int y = 0;
+    for (int row = 0; y < kH; ++row) {
+      int x = 0;
+      for (int col = 0; x < kW; ++col) {
+        p.fillRect(x, y, 64, 16, row % 2 ? Qt::white : Qt::yellow);
+        p.drawText(x + 2, y + 12, g->Cells().CellDisplayText(col, row));
+        x += 65;
+      }
+      y += 17;
+    }
+  }
+}
+
+void BM_GridScrollPage(benchmark::State& state) {
+  auto g = MakeGrid();
+  FormatView(*g, 100000);
+  FormatView(*g, 100000 + 70);
+  g->EnsureRows(100200);
+  g->SetTopRow(100000);
+  QImage& img = Target();
+  bool down = true;
+  for (auto _ : state) {
+    g->SetTopRow(down ? g->TopRow() + g->VisibleRowCount() : 100000);
+    down = !down;
+    QPainter p(&img);
+    g->PaintGrid(p, img.rect());
+  }
+}
+
+void BM_CopyPaste100(benchmark::State& state) {
+  auto g = MakeGrid();
+  for (int col = 1; col <= 100; ++col)
+    for (int row = 1; row <= 100; ++row) g->Cells().SetCellText(col, row, QString::number(col * row));
+  for (auto _ : state) {
+    g->SetSelection({1, 1, 100, 100});
+    const QByteArray block = g->CopyBlock();
+    g->SetSelection({120, 1, 120, 1});
+    g->PasteBlock(block);
+  }
+  state.counters["undo_steps"] = g->UndoStack()->count();
+}
+
+// The engine's part alone: write the records, read and assign them.
+void BM_RawRecordCopy100(benchmark::State& state) {
+  TSpreadSheetDataCells cells;
+  for (int col = 1; col <= 100; ++col)
+    for (int row = 1; row <= 100; ++row) cells.SetCellText(col, row, QString::number(col * row));
+  for (auto _ : state) {
+    QByteArray out;
+    for (int col = 1; col <= 100; ++col)
+      for (int row = 1; row <= 100; ++row) cells.FindCell(col, row)->WriteTo(out);
+    qsizetype pos = 0;
+    TSpreadSheetCell scratch(0, 0);
+    while (pos < out.size()) {
+      scratch.ReadFrom(out.constData(), out.size(), pos);
+      cells.GetCell(scratch.Col() + 119, scratch.Row(), true)->Assign(&scratch);
+    }
+    benchmark::DoNotOptimize(out.size());
+  }
+}
+
+BENCHMARK(BM_GridPaintFormatted)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainPaint)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridScrollPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CopyPaste100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RawRecordCopy100)->Unit(benchmark::kMillisecond);
+
+class TRatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> times;  // ns per iteration
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (!r.error_occurred && r.iterations > 0)
+        times[r.benchmark_name()] = r.real_accumulated_time * 1e9 / double(r.iterations);
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+void PrintRatio(const TRatioReporter& rep, const std::string& a, const std::string& b, const char* what,
+                double goalMs) {
+  auto ia = rep.times.find(a), ib = rep.times.find(b);
+  if (ia == rep.times.end() || ib == rep.times.end()) return;
+  std::printf("  %-40s %8.2f ms vs %8.2f ms  ratio %5.2f  (goal < %.0f ms)\n", what, ia->second / 1e6,
+              ib->second / 1e6, ia->second / ib->second, goalMs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  TRatioReporter rep;
+  benchmark::RunSpecifiedBenchmarks(&rep);
+  std::printf("\nRatios (grid / baseline):\n");
+  PrintRatio(rep, "BM_GridPaintFormatted", "BM_PlainPaint", "paint 1920x1080 formatted / plain", 16);
+  PrintRatio(rep, "BM_GridScrollPage", "BM_PlainPaint", "page scroll at row 100000 / plain", 16);
+  PrintRatio(rep, "BM_CopyPaste100", "BM_RawRecordCopy100", "copy+paste 100x100 / raw records", 100);
+  benchmark::Shutdown();
+  return 0;
+}
