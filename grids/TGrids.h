@@ -128,7 +128,7 @@ class TCustomGrid : public QAbstractScrollArea {
 
   // Paints the grid as the viewport shows it into any painter (images,
   // printers); clip in viewport coordinates.
-  void PaintGrid(QPainter& p, const QRect& clip);
+  virtual void PaintGrid(QPainter& p, const QRect& clip);
 
   // Moves a column or row the way a header drag does (hooks included).
   void MoveColumn(int from, int to);

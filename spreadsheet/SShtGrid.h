@@ -11,6 +11,8 @@
 // SShtGridCmds.cpp (commands, undo, files), SShtGridClip.cpp (clipboard).
 
 #include <QByteArray>
+#include <QGlyphRun>
+#include <QHash>
 #include <QImage>
 #include <QTimer>
 #include <functional>
@@ -100,6 +102,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   std::vector<QImage> FillPatternImages(QSize size) const;
   // The whole control as it would appear (headless rendering).
   QImage RenderImage();
+
+  void PaintGrid(QPainter& p, const QRect& clip) override;
 
   // The coloured tile cache.
   const TGridPatternBitmap& GetPatternTile(int pattern, TColor back, TColor ink);
@@ -203,6 +207,13 @@ class TSpreadSheetGrid : public TCustomGrid {
     int DefColWidth = 0, DefRowHeight = 0;
   };
   struct TFontEntry;
+  // A text shaped once in one font: drawn again without shaping.
+  struct TTextRun {
+    QList<QGlyphRun> Runs;
+    int Width = 0;
+  };
+  const TTextRun& Shaped(const TFontEntry& fe, const QString& text);
+  void DrawHeaderText(QPainter& p, const TRect& r, const QString& text);
 
   bool InHeaderSelection(int col, int row) const;
   void NotifyRange();
@@ -232,6 +243,11 @@ class TSpreadSheetGrid : public TCustomGrid {
   TGridPatternBitmap* mLastTile = nullptr;
   std::vector<std::unique_ptr<TFontEntry>> mFonts;
   TFontEntry* mLastFont = nullptr;
+  // The font last set on a painter by PaintCell (identity only).
+  const TFontEntry* mFontOnPainter = nullptr;
+  bool mInGridPaint = false;
+  std::unique_ptr<TFontEntry> mHeaderFont;
+  QHash<QPair<quintptr, QString>, TTextRun> mRuns;
   QTimer mTicker;
   QString mSearchText;
   std::unique_ptr<QUndoStack> mUndo;

@@ -99,6 +99,7 @@ void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>
     return;
   }
   mInUndo = true;
+  THourglass busy;  // snapshots of a large sheet take a moment
   TSnapshot before = TakeSnapshot();
   try {
     f();

@@ -1,8 +1,10 @@
 // TSpreadSheetGrid: construction, painting and the pattern tile cache.
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 #include <QUndoStack>
 #include <algorithm>
+#include <cmath>
 
 #include "SShtGrid.h"
 #include "TGraphics.h"
@@ -33,6 +35,9 @@ TSpreadSheetGrid::TSpreadSheetGrid(QWidget* parent)
   SetDefaultRowHeight(TSpreadSheetDataCells::DefaultRowHeightInit);
   SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
              goDrawFocusSelected | goRowSizing | goColSizing | goRowMoving | goColMoving | goEditing);
+  // Headers and the default cell format share the control's font; a later
+  // font change reaches the store through changeEvent.
+  setFont(TFont().ToQFont());
   mCells->SetDefaultFont(TFont());
   UpdateScrollBars();
 }
@@ -153,7 +158,9 @@ const TGridPatternBitmap& TSpreadSheetGrid::GetPatternTile(int pattern, TColor b
       tile.setPixel(x, y, qRed(px) + qGreen(px) + qBlue(px) > 0 ? b : k);
     }
   entry->Bitmap = tile;
-  entry->Brush = QBrush(tile);
+  // The brush holds the tile in the raster engine's own format: filling with
+  // a 24-bit texture would convert it on every cell.
+  entry->Brush = QBrush(tile.convertToFormat(QImage::Format_RGB32));
   mTiles.push_back(std::move(entry));
   mLastTile = mTiles.back().get();
   if (int(mTiles.size()) > MaxTileCache) mTiles.erase(mTiles.begin());
@@ -179,9 +186,11 @@ std::vector<QImage> TSpreadSheetGrid::FillPatternImages(QSize size) const {
 // ---------------------------------------------------------------- painting
 
 const TSpreadSheetGrid::TFontEntry& TSpreadSheetGrid::FontFor(const TCellFont& f) {
-  if (mLastFont && mLastFont->Key == f) return *mLastFont;
+  // The colour is the pen's: fonts differing only in colour share an entry.
+  auto same = [&f](const TCellFont& k) { return k.Size == f.Size && k.Style == f.Style && k.Name == f.Name; };
+  if (mLastFont && same(mLastFont->Key)) return *mLastFont;
   for (const auto& e : mFonts)
-    if (e->Key == f) {
+    if (same(e->Key)) {
       mLastFont = e.get();
       return *mLastFont;
     }
@@ -191,11 +200,34 @@ const TSpreadSheetGrid::TFontEntry& TSpreadSheetGrid::FontFor(const TCellFont& f
   tf.SetStyle(f.Style & 15u);
   QFont q = tf.ToQFont();
   if (mFonts.size() >= 64) {
+    mRuns.clear();
     mFonts.clear();
+    mFontOnPainter = nullptr;
   }
   mFonts.push_back(std::unique_ptr<TFontEntry>(new TFontEntry{f, q, QFontMetrics(q)}));
   mLastFont = mFonts.back().get();
   return *mLastFont;
+}
+
+const TSpreadSheetGrid::TTextRun& TSpreadSheetGrid::Shaped(const TFontEntry& fe, const QString& text) {
+  const QPair<quintptr, QString> key(quintptr(&fe), text);
+  auto it = mRuns.constFind(key);
+  if (it != mRuns.constEnd()) return *it;
+  // Bounded: a sheet scrolled far shows ever new texts.
+  if (mRuns.size() >= 20000) mRuns.clear();
+  QTextLayout layout(text, fe.Font);
+  QTextOption opt;
+  opt.setWrapMode(QTextOption::NoWrap);
+  layout.setTextOption(opt);
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  layout.endLayout();
+  TTextRun run;
+  if (line.isValid()) {
+    run.Runs = layout.glyphRuns();
+    run.Width = int(std::ceil(line.naturalTextWidth()));
+  }
+  return *mRuns.insert(key, run);
 }
 
 void TSpreadSheetGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) {
@@ -225,16 +257,6 @@ void TSpreadSheetGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, T
 
 namespace {
 
-void DrawHeaderText(QPainter& p, const TRect& r, const QString& text) {
-  const QFontMetrics fm = p.fontMetrics();
-  const int tw = fm.horizontalAdvance(text), th = fm.height();
-  p.setPen(ToQColor(clBtnText));
-  p.save();
-  p.setClipRect(r.ToQRect(), Qt::IntersectClip);
-  p.drawText(r.Left + (r.Width() - tw) / 2, r.Top + (r.Height() - th) / 2 + fm.ascent(), text);
-  p.restore();
-}
-
 void DrawSunken(QPainter& p, const TRect& r) {
   TRect in = r;
   InflateRect(in, -1, -1);
@@ -247,8 +269,25 @@ void DrawSunken(QPainter& p, const TRect& r) {
 
 }  // namespace
 
+void TSpreadSheetGrid::DrawHeaderText(QPainter& p, const TRect& r, const QString& text) {
+  if (!mHeaderFont || mHeaderFont->Font != font()) {
+    mRuns.clear();
+    mHeaderFont.reset(new TFontEntry{TCellFont(), font(), QFontMetrics(font())});
+  }
+  const TTextRun& shaped = Shaped(*mHeaderFont, text);
+  const int tw = shaped.Width, th = mHeaderFont->Metrics.height();
+  const int dx = (r.Width() - tw) / 2, dy = (r.Height() - th) / 2;
+  p.setPen(ToQColor(clBtnText, palette()));
+  const bool clip = dx < 0 || dy < 0;
+  if (clip) {
+    p.save();
+    p.setClipRect(r.ToQRect(), Qt::IntersectClip);
+  }
+  for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
+  if (clip) p.restore();
+}
+
 void TSpreadSheetGrid::DrawColHeader(QPainter& p, int col, const TRect& r, TGridDrawState) {
-  p.setFont(font());
   if (mHeaders) DrawHeaderText(p, r, ColumnName(col));
   const bool inSel = (mHeaderSel.Kind == 1 && col >= std::min(mHeaderSel.Col1, mHeaderSel.Col2) &&
                       col <= std::max(mHeaderSel.Col1, mHeaderSel.Col2));
@@ -257,7 +296,6 @@ void TSpreadSheetGrid::DrawColHeader(QPainter& p, int col, const TRect& r, TGrid
 
 void TSpreadSheetGrid::DrawRowHeader(QPainter& p, int row, const TRect& r, TGridDrawState) {
   if (row == 0) return;
-  p.setFont(font());
   if (mHeaders) DrawHeaderText(p, r, QString::number(row));
   const bool inSel = (mHeaderSel.Kind == 2 && row >= std::min(mHeaderSel.Row1, mHeaderSel.Row2) &&
                       row <= std::max(mHeaderSel.Row1, mHeaderSel.Row2));
@@ -339,9 +377,15 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
   const QString& text = cell->DisplayText();
   if (!text.isEmpty()) {
     const TFontEntry& fe = FontFor(cell->Font());
-    p.setFont(fe.Font);
+    // Setting the same font again copies it into the painter's state: on a
+    // full view that costs more than the text.
+    if (!mInGridPaint || mFontOnPainter != &fe) {
+      p.setFont(fe.Font);
+      mFontOnPainter = &fe;
+    }
     p.setPen(ToQColor(selected ? clHighlightText : cell->Font().Color, pal));
-    const int tw = fe.Metrics.horizontalAdvance(text), th = fe.Metrics.height();
+    const TTextRun& shaped = Shaped(fe, text);
+    const int tw = shaped.Width, th = fe.Metrics.height();
     const int w = r.Width(), h = r.Height();
     int dx;
     switch (cell->HAlign()) {
@@ -375,7 +419,7 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
       p.save();
       p.setClipRect(qr, Qt::IntersectClip);
     }
-    p.drawText(r.Left + dx, r.Top + dy + fe.Metrics.ascent(), text);
+    for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
     if (clip) p.restore();
   }
 
@@ -409,6 +453,13 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
 void TSpreadSheetGrid::PaintCellPreview(const TSpreadSheetCell* cell, QPainter& p, const TRect& r) {
   p.fillRect(r.ToQRect(), ToQColor(Color(), palette()));
   PaintCell(-1, -1, 0, r, p, cell);
+}
+
+void TSpreadSheetGrid::PaintGrid(QPainter& p, const QRect& clip) {
+  mInGridPaint = true;
+  mFontOnPainter = nullptr;
+  TCustomGrid::PaintGrid(p, clip);
+  mInGridPaint = false;
 }
 
 QImage TSpreadSheetGrid::RenderImage() {

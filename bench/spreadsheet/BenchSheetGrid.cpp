@@ -42,7 +42,8 @@ void FormatView(TSpreadSheetGrid& g, int top) {
       const int k = col * 7 + row;
       TSpreadSheetCell* cell = c.GetCell(col, row, true);
       cell->SetText(k % 3 ? QString::number(k * 1.25) : QStringLiteral("Voce %1").arg(k));
-      cell->SetFont(TCellFont{fonts[k % 4], 8 + k % 3, TColor(k * 2654435761u & 0x7F7F7F), std::uint8_t(k % 4)});
+      cell->SetFont(
+          TCellFont{fonts[k % 4], 8 + k % 3, TColor(k * 2654435761u & 0x7F7F7F), std::uint8_t(k % 4)});
       cell->SetBackground(colours[k % 6], colours[(k + 3) % 6], k % 18);
       if (k % 3 == 0) cell->SetBorders("LTRB", k % 5, 1 + k % 2, clBlack);
       cell->SetAlignment(k % 4, k % 3);
