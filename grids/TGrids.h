@@ -131,8 +131,8 @@ class TCustomGrid : public QAbstractScrollArea {
   virtual void PaintGrid(QPainter& p, const QRect& clip);
 
   // Moves a column or row the way a header drag does (hooks included).
-  void MoveColumn(int from, int to);
-  void MoveRow(int from, int to);
+  virtual void MoveColumn(int from, int to);
+  virtual void MoveRow(int from, int to);
 
  protected:
   // Hooks.

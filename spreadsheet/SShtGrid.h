@@ -104,6 +104,9 @@ class TSpreadSheetGrid : public TCustomGrid {
   QImage RenderImage();
 
   void PaintGrid(QPainter& p, const QRect& clip) override;
+  // One undoable step each: cells, formats and the size move together.
+  void MoveColumn(int from, int to) override;
+  void MoveRow(int from, int to) override;
 
   // The coloured tile cache.
   const TGridPatternBitmap& GetPatternTile(int pattern, TColor back, TColor ink);

@@ -253,6 +253,14 @@ void TSpreadSheetGrid::SetEditText(int col, int row, const QString& value) {
   if (OnSetEditText) OnSetEditText(this, col, row, value);
 }
 
+void TSpreadSheetGrid::MoveColumn(int from, int to) {
+  Undoable(tr("Sposta colonna"), [&] { TCustomGrid::MoveColumn(from, to); });
+}
+
+void TSpreadSheetGrid::MoveRow(int from, int to) {
+  Undoable(tr("Sposta riga"), [&] { TCustomGrid::MoveRow(from, to); });
+}
+
 void TSpreadSheetGrid::ColumnMoved(int from, int to) {
   Undoable(tr("Sposta colonna"), [&] { mCells->MoveColumn(from, to); });
   InvalidateGrid();

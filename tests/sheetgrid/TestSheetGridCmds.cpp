@@ -252,11 +252,14 @@ TEST(SheetGridCmds, EveryChangingCommandUndoesAndRedoes) {
        }},
       {"clear", [](auto& g) { g.ClearSheet(); }},
       {"move row", [](auto& g) { g.MoveRow(2, 6); }},
+      {"move column", [](auto& g) { g.MoveColumn(3, 1); }},
   };
   for (const TStep& s : steps) {
     auto g = MakeGrid();
     Fill(*g);
     g->SetCellText(2, 4, "0");
+    g->SetRowHeight(2, 33);  // sizes travel with moved rows and columns
+    g->SetColWidth(3, 99);
     Select(*g, 2, 2, 3, 4);
     const std::string before = Canon(*g);
     s.Run(*g);
