@@ -279,7 +279,7 @@ bool TSpreadSheetGrid::PasteText(const QString& text) {
   for (const QString& l : lines) {
     QStringList f = l.split(QLatin1Char('\t'));
     // An empty remainder after the last tab writes nothing.
-    while (!f.isEmpty() && f.back().isEmpty()) f.removeLast();
+    if (f.size() > 1 && f.back().isEmpty()) f.removeLast();
     if (!f.isEmpty() && qint64(col0) + f.size() - 1 > SShtMaxCol) {
       MessageDlg(kPastTheSheet, mtError, mbOK);
       return false;

@@ -91,6 +91,12 @@ TEST(SheetGridCmds, TabSeparatedTextInAndOut) {
   EXPECT_EQ(g->Cells().FindCell(4, 3), nullptr);
   Select(*g, 2, 2, 4, 3);
   EXPECT_EQ(g->CopyText(), "1\t2\t3\r\n\tx\t\r\n");
+  // Empty fields clear existing cells; only the remainder after the last tab is nothing.
+  Select(*g, 2, 2, 2, 2);
+  ASSERT_TRUE(g->PasteText("\t\t"));
+  EXPECT_EQ(g->GetCellText(2, 2), "");
+  EXPECT_EQ(g->GetCellText(3, 2), "");
+  EXPECT_EQ(g->GetCellText(4, 2), "3");
   // Through mime data as any program would hand it over.
   QMimeData text;
   text.setText("a\tb");
