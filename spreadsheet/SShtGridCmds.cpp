@@ -352,7 +352,10 @@ bool TSpreadSheetGrid::RefuseBeyondSheet(const QString& what) {
 bool TSpreadSheetGrid::InsertAtSelection(int n) {
   if (n <= 0) return true;
   bool ok = true;
-  if (mHeaderSel.Kind == 1)
+  // Counts past the sheet's size can only fail (and would overflow the shift).
+  if ((mHeaderSel.Kind == 1 && n > SShtMaxCol) || (mHeaderSel.Kind == 2 && n > SShtMaxRow))
+    ok = false;
+  else if (mHeaderSel.Kind == 1)
     Undoable(tr("Inserisci colonne"), [&] { ok = mCells->ShiftColumns(mHeaderSel.Col1, n); });
   else if (mHeaderSel.Kind == 2)
     Undoable(tr("Inserisci righe"), [&] { ok = mCells->ShiftRowsAll(mHeaderSel.Row1, n); });

@@ -159,6 +159,9 @@ TEST(SheetGridCmds, PastesNeverPassColumnZZ) {
   const QByteArray before2 = Body(*g);
   EXPECT_FALSE(g->InsertAtSelection(2));
   EXPECT_EQ(Body(*g), before2);
+  g->SetHeaderSelection(2, 4, 4);
+  EXPECT_FALSE(g->InsertAtSelection(2147483647));
+  EXPECT_EQ(Body(*g), before2);
 }
 
 TEST(SheetGridCmds, WholeColumnsAndWholeSheetPastesKeepSizes) {

@@ -208,3 +208,32 @@ TEST(SheetGridPaint, RenderCommandDrawsASheetFile) {
   EXPECT_EQ(p.exitCode(), 1);
 }
 #endif
+
+TEST(SheetGridPaint, HeaderSelectionIsSunkenAndHighlighted) {
+  TCLocale c;
+  auto g = MakeGrid(500, 200);
+  BuildShowcase(*g);
+  g->SetHeaderSelection(1, 3, 4);
+  const QImage cols = g->RenderImage();
+  const TRect h = g->CellRect(3, 0);
+  EXPECT_EQ(PixelAt(cols, h.Left + 1, h.Top + 5), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(PixelAt(cols, h.Right - 2, h.Top + 5), ColorToRGB(clBtnHighlight));
+  const TRect plain = g->CellRect(6, 8);
+  EXPECT_EQ(PixelAt(cols, plain.Left + 3, plain.Top + 3), clWhite);
+  // CLEAR over a header selection is the highlight; patterned cells keep their ink.
+  const TRect clear = g->CellRect(4, 2);
+  EXPECT_EQ(PixelAt(cols, clear.Left + 3, clear.Top + 3), ColorToRGB(clHighlight));
+  g->SetHeaderSelection(2, 2, 3);
+  const QImage rows = g->RenderImage();
+  const TRect rh = g->CellRect(0, 2);
+  EXPECT_EQ(PixelAt(rows, rh.Left + 1, rh.Top + 5), ColorToRGB(clBtnShadow));
+  g->SetHeaderSelection(3);
+  const QImage all = g->RenderImage();
+  const TRect corner = g->CellRect(0, 0);
+  EXPECT_EQ(PixelAt(all, corner.Left + 1, corner.Top + 1), ColorToRGB(clBtnShadow));
+  if (const QString dump = qEnvironmentVariable("SSHT_DUMP"); !dump.isEmpty()) {
+    cols.save(dump + "/cols.png");
+    rows.save(dump + "/rows.png");
+    all.save(dump + "/all.png");
+  }
+}
