@@ -565,6 +565,7 @@ void TCustomGrid::mousePressEvent(QMouseEvent* e) {
     mState = sizing;
     mSizingIndex = index;
     mSizingOrigin = sizing == gsColSizing ? ColLeft(index) : RowTop(index);
+    SizingBegun();
     return;
   }
   int col, row;
@@ -630,6 +631,7 @@ void TCustomGrid::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint pt = e->position().toPoint();
   const TGridState s = mState;
   mState = gsNormal;
+  if (s == gsColSizing || s == gsRowSizing) SizingEnded();
   if (s == gsColMoving || s == gsRowMoving) {
     int col, row;
     MouseToCellClamped(pt.x(), pt.y(), col, row);

@@ -146,6 +146,9 @@ class TCustomGrid : public QAbstractScrollArea {
   virtual void TopLeftChanged();
   virtual void SelectionMoved() {}
   virtual void ColWidthsChanged() {}
+  // A mouse drag that sizes a column or row begins and ends.
+  virtual void SizingBegun() {}
+  virtual void SizingEnded() {}
   virtual void RowHeightsChanged() {}
   virtual bool CanEditShow() const;
 

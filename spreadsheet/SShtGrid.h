@@ -201,6 +201,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void SizingBegun() override;
+  void SizingEnded() override;
 
  private:
   friend class TSheetUndoCommand;
@@ -255,4 +257,5 @@ class TSpreadSheetGrid : public TCustomGrid {
   QString mSearchText;
   std::unique_ptr<QUndoStack> mUndo;
   bool mInUndo = false;
+  std::unique_ptr<TSnapshot> mSizingBefore;  // during a mouse sizing drag
 };

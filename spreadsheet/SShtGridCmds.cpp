@@ -114,6 +114,18 @@ void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>
     mUndo->push(new TSheetUndoCommand(this, text, std::move(before), std::move(after)));
 }
 
+// Sizing with the mouse is one step from press to release.
+void TSpreadSheetGrid::SizingBegun() { mSizingBefore = std::make_unique<TSnapshot>(TakeSnapshot()); }
+
+void TSpreadSheetGrid::SizingEnded() {
+  if (!mSizingBefore) return;
+  TSnapshot before = std::move(*mSizingBefore);
+  mSizingBefore.reset();
+  TSnapshot after = TakeSnapshot();
+  if (before.Body != after.Body)
+    mUndo->push(new TSheetUndoCommand(this, tr("Dimensione"), std::move(before), std::move(after)));
+}
+
 void TSpreadSheetGrid::SetCellTextUndoable(int col, int row, const QString& text) {
   EnsureRows(row);
   if (!mCells->FindColumn(col) && !mInUndo) {

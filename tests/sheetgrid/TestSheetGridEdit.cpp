@@ -172,3 +172,19 @@ TEST(SheetGridEdit, KeysCopyPasteDeleteUndo) {
   QTest::keyClick(g.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(g->Cells().FindCell(2, 2), nullptr);
 }
+
+TEST(SheetGridEdit, SizingWithTheMouseIsOneUndoStep) {
+  auto g = MakeGrid();
+  QWidget* vp = g->viewport();
+  const TRect h = g->CellRect(2, 0);
+  const QPoint edge(h.Right, h.Top + 5);
+  QTest::mousePress(vp, Qt::LeftButton, {}, edge);
+  EXPECT_EQ(g->HeaderSelection().Kind, 0);  // a sizing press selects nothing
+  DragTo(vp, edge + QPoint(20, 0));
+  DragTo(vp, edge + QPoint(40, 0));
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, edge + QPoint(40, 0));
+  EXPECT_EQ(g->ColWidth(2), 64 + 40);
+  EXPECT_EQ(g->UndoStack()->count(), 1);
+  g->Undo();
+  EXPECT_EQ(g->ColWidth(2), 64);
+}
