@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtEndian>
+#include <random>
 
 #include "SheetGridTestUtil.h"
 #include "TDialogs.h"
@@ -372,4 +373,40 @@ TEST(SheetGridCmds, CutDeletesOnlyAfterACopy) {
   Select(*g, 3, 3, 3, 3);
   ASSERT_TRUE(g->PasteFromClipboard());
   EXPECT_EQ(g->GetCellText(3, 3), "keep");
+}
+
+TEST(SheetGridCmds, MutatedBlocksNeverCrashAndFailWhole) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  Select(*g, 2, 2, 3, 3);
+  const QByteArray good = g->CopyBlock();
+  TRecordingDialogs dialogs;
+  std::mt19937 rng(7);
+  for (int i = 0; i < 400; ++i) {
+    QByteArray b = good;
+    const int edits = 1 + int(rng() % 4);
+    for (int e = 0; e < edits; ++e) {
+      switch (rng() % 3) {
+        case 0:
+          b[int(rng() % b.size())] = char(rng());
+          break;
+        case 1:
+          b.truncate(int(rng() % b.size()));
+          break;
+        default:
+          b.insert(int(rng() % (b.size() + 1)), char(rng()));
+          break;
+      }
+      if (b.isEmpty()) break;
+    }
+    const int col = 1 + int(rng() % 702), row = 1 + int(rng() % 50);
+    Select(*g, col, row, col, row);
+    const std::string before = Canon(*g);
+    const int steps = g->UndoStack()->count();
+    if (!g->PasteBlock(b)) {
+      EXPECT_EQ(Canon(*g), before) << i;
+      EXPECT_EQ(g->UndoStack()->count(), steps) << i;
+    }
+  }
 }
