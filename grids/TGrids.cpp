@@ -436,6 +436,8 @@ void TCustomGrid::SetEditText(int, int, const QString&) {}
 void TCustomGrid::ColumnMoved(int, int) {}
 void TCustomGrid::RowMoved(int, int) {}
 void TCustomGrid::TopLeftChanged() {}
+void TCustomGrid::PrepareEditor(QLineEdit*, int, int) {}
+
 bool TCustomGrid::CanEditShow() const { return (mOptions & goEditing) && !(mOptions & goRowSelect); }
 
 void TCustomGrid::MoveColumn(int from, int to) {
@@ -731,6 +733,7 @@ void TCustomGrid::StartEditor(const QString* typed) {
   mEditCol = mCol;
   mEditRow = mRow;
   GetEditMask(mCol, mRow);
+  PrepareEditor(mEditor, mCol, mRow);
   const QString text = GetEditText(mCol, mRow);
   mEditor->setProperty("tarnwellOriginal", text);
   mEditor->setText(typed ? *typed : text);

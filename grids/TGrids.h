@@ -151,6 +151,8 @@ class TCustomGrid : public QAbstractScrollArea {
   virtual void SizingEnded() {}
   virtual void RowHeightsChanged() {}
   virtual bool CanEditShow() const;
+  // Lets a subclass dress the editor (font, alignment) for a cell.
+  virtual void PrepareEditor(QLineEdit* editor, int col, int row);
 
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;

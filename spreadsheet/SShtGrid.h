@@ -201,6 +201,7 @@ class TSpreadSheetGrid : public TCustomGrid {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void PrepareEditor(QLineEdit* editor, int col, int row) override;
   void SizingBegun() override;
   void SizingEnded() override;
 

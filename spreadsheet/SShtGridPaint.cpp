@@ -1,5 +1,6 @@
 // TSpreadSheetGrid: construction, painting and the pattern tile cache.
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTextLayout>
 #include <QUndoStack>
@@ -228,6 +229,16 @@ const TSpreadSheetGrid::TTextRun& TSpreadSheetGrid::Shaped(const TFontEntry& fe,
     run.Width = int(std::ceil(line.naturalTextWidth()));
   }
   return *mRuns.insert(key, run);
+}
+
+void TSpreadSheetGrid::PrepareEditor(QLineEdit* editor, int col, int row) {
+  // The editor shows the text as the cell does: its font and alignment.
+  const TSpreadSheetCell* c = mCells->GetFormatCell(col, row);
+  editor->setFont(FontFor(c->Font()).Font);
+  const int h = c->HAlign();
+  editor->setAlignment(h == 2                                             ? Qt::AlignHCenter
+                       : h == 3 || (h == 0 && c->DataType() == cdtNumber) ? Qt::AlignRight
+                                                                          : Qt::AlignLeft);
 }
 
 void TSpreadSheetGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) {
