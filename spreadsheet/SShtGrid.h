@@ -208,9 +208,14 @@ class TSpreadSheetGrid : public TCustomGrid {
  private:
   friend class TSheetUndoCommand;
   friend class TCellUndoCommand;
+  // The sheet, or only the cells of one area, at one moment. Whole sheets
+  // are kept compressed: a step of a large sheet must not cost its size.
   struct TSnapshot {
-    QByteArray Body;
+    bool IsRegion = false;
+    TGridRect Area;
+    QByteArray Data;  // compressed body, or the area's cell records
     int DefColWidth = 0, DefRowHeight = 0;
+    bool operator==(const TSnapshot&) const = default;
   };
   struct TFontEntry;
   // A text shaped once in one font: drawn again without shaping.
@@ -227,11 +232,15 @@ class TSpreadSheetGrid : public TCustomGrid {
   void StartHeaderDrag();
   void Tick();
   TGridRect SelRect() const;
+  // The selection rectangle as an undo area; null with a header selection.
+  const TGridRect* SelArea();
   // Visits every cell of the selection (created when missing).
   void VisitSelection(const std::function<void(TSpreadSheetCell*)>& f);
   // Runs f as one undoable step named text (whole-sheet snapshots).
-  void Undoable(const QString& text, const std::function<void()>& f);
-  TSnapshot TakeSnapshot() const;
+  // With an area of data cells whose columns all exist, only that area is
+  // kept; otherwise the whole sheet.
+  void Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area = nullptr);
+  TSnapshot TakeSnapshot(const TGridRect* area = nullptr) const;
   void RestoreSnapshot(const TSnapshot& s);
   // Enters text into one cell as an undoable step.
   void SetCellTextUndoable(int col, int row, const QString& text);
@@ -258,5 +267,6 @@ class TSpreadSheetGrid : public TCustomGrid {
   QString mSearchText;
   std::unique_ptr<QUndoStack> mUndo;
   bool mInUndo = false;
+  TGridRect mAreaScratch;
   std::unique_ptr<TSnapshot> mSizingBefore;  // during a mouse sizing drag
 };

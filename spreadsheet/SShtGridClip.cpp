@@ -237,29 +237,43 @@ bool TSpreadSheetGrid::PasteBlock(const QByteArray& block) {
         return false;
       }
 
+  // Cells pasted into cells touch only their target area; sizes and
+  // header formats need the whole sheet kept.
+  TGridRect target{SShtMaxCol, SShtMaxRow, 0, 0};
+  for (const TPlace& p : places)
+    if (p.Col >= 0) {
+      target.Left = std::min(target.Left, int(p.Col));
+      target.Top = std::min(target.Top, int(p.Row));
+      target.Right = std::max(target.Right, int(p.Col));
+      target.Bottom = std::max(target.Bottom, int(p.Row));
+    }
+  const bool cellsOnly = k == 0 && dk == 0 && target.Left <= target.Right;
   qint64 lastRow = 0;
-  Undoable(tr("Incolla"), [&] {
-    // A whole-sheet destination is cleared first, so that the widths and
-    // heights set next stay.
-    if (dk == 3) {
-      mCells->ClearAll();
-      mCells->ResetSizes();
-    }
-    for (int i = 0; i < int(widths.size()); ++i)
-      if (const qint64 t = widthTarget(L + i); t >= 0) mCells->SetColWidth(int(t), widths[i]);
-    for (int i = 0; i < int(heights.size()); ++i)
-      if (const qint64 t = heightTarget(T + i); t >= 0 && t <= SShtMaxRow)
-        mCells->SetRowHeight(int(t), heights[i]);
-    TSheetLocaleScope locale;
-    for (size_t i = 0; i < records.size(); ++i) {
-      if (places[i].Col < 0) continue;
-      if (TSpreadSheetCell* c = mCells->GetCell(int(places[i].Col), int(places[i].Row), true)) {
-        c->Assign(records[i].get());
-        lastRow = std::max(lastRow, places[i].Row);
-      }
-    }
-    mCells->Recalculate();
-  });
+  Undoable(
+      tr("Incolla"),
+      [&] {
+        // A whole-sheet destination is cleared first, so that the widths and
+        // heights set next stay.
+        if (dk == 3) {
+          mCells->ClearAll();
+          mCells->ResetSizes();
+        }
+        for (int i = 0; i < int(widths.size()); ++i)
+          if (const qint64 t = widthTarget(L + i); t >= 0) mCells->SetColWidth(int(t), widths[i]);
+        for (int i = 0; i < int(heights.size()); ++i)
+          if (const qint64 t = heightTarget(T + i); t >= 0 && t <= SShtMaxRow)
+            mCells->SetRowHeight(int(t), heights[i]);
+        TSheetLocaleScope locale;
+        for (size_t i = 0; i < records.size(); ++i) {
+          if (places[i].Col < 0) continue;
+          if (TSpreadSheetCell* c = mCells->GetCell(int(places[i].Col), int(places[i].Row), true)) {
+            c->Assign(records[i].get());
+            lastRow = std::max(lastRow, places[i].Row);
+          }
+        }
+        mCells->Recalculate();
+      },
+      cellsOnly ? &target : nullptr);
   EnsureRows(int(lastRow));
   UpdateScrollBars();
   InvalidateGrid();
@@ -290,18 +304,24 @@ bool TSpreadSheetGrid::PasteText(const QString& text) {
     MessageDlg(kPastTheSheet, mtError, mbOK);
     return false;
   }
-  Undoable(tr("Incolla"), [&] {
-    TSheetLocaleScope locale;
-    for (size_t i = 0; i < fields.size(); ++i) {
-      const int row = row0 + int(i);
-      for (int j = 0; j < fields[i].size(); ++j) {
-        const int col = col0 + j;
-        if (fields[i][j].isEmpty() && !mCells->FindCell(col, row)) continue;
-        mCells->SetCellText(col, row, fields[i][j]);
-      }
-    }
-    mCells->Recalculate();
-  });
+  int widest = 1;
+  for (const QStringList& f : fields) widest = std::max(widest, int(f.size()));
+  const TGridRect target{col0, row0, col0 + widest - 1, row0 + int(fields.size()) - 1};
+  Undoable(
+      tr("Incolla"),
+      [&] {
+        TSheetLocaleScope locale;
+        for (size_t i = 0; i < fields.size(); ++i) {
+          const int row = row0 + int(i);
+          for (int j = 0; j < fields[i].size(); ++j) {
+            const int col = col0 + j;
+            if (fields[i][j].isEmpty() && !mCells->FindCell(col, row)) continue;
+            mCells->SetCellText(col, row, fields[i][j]);
+          }
+        }
+        mCells->Recalculate();
+      },
+      &target);
   EnsureRows(row0 + int(fields.size()));
   InvalidateGrid();
   return true;

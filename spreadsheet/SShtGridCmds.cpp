@@ -6,6 +6,7 @@
 #include "SShtGrid.h"
 #include "TDialogs.h"
 #include "THourglass.h"
+#include "Util.h"
 
 // ---------------------------------------------------------------- undo
 
@@ -57,16 +58,50 @@ class TCellUndoCommand : public QUndoCommand {
   bool mFirst = true;
 };
 
-TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot() const {
-  return {SheetBodyBytes(*mCells), mCells->DefaultColWidth(), mCells->DefaultRowHeight()};
+TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area) const {
+  TSnapshot s;
+  s.DefColWidth = mCells->DefaultColWidth();
+  s.DefRowHeight = mCells->DefaultRowHeight();
+  if (area) {
+    s.IsRegion = true;
+    s.Area = *area;
+    for (const auto& col : mCells->Columns()) {
+      if (col->Col() < area->Left || col->Col() > area->Right) continue;
+      for (const auto& c : col->Cells())
+        if (c->Row() >= area->Top && c->Row() <= area->Bottom) c->WriteTo(s.Data);
+    }
+    return s;
+  }
+  TFastCompress z;
+  s.Data = z.Compress(SheetBodyBytes(*mCells));
+  return s;
 }
 
 void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
+  if (s.IsRegion) {
+    mCells->DeleteRect(s.Area);
+    TSpreadSheetCell scratch(0, 0);
+    qsizetype pos = 0;
+    try {
+      while (pos < s.Data.size()) {
+        scratch.ReadFrom(s.Data.constData(), s.Data.size(), pos);
+        if (TSpreadSheetCell* c = mCells->GetCell(scratch.Col(), scratch.Row(), true)) c->Assign(&scratch);
+      }
+    } catch (const ETarnwellError&) {
+      // our own records: cannot happen
+    }
+    mCells->Recalculate();
+    AfterStructureChange();
+    return;
+  }
+  QByteArray body;
+  TFastCompress z;
+  if (!z.Decompress(s.Data, body)) return;
   auto fresh = mCells->NewEmptyLike();
   fresh->SetDefaultColWidth(s.DefColWidth);
   fresh->SetDefaultRowHeight(s.DefRowHeight);
   try {
-    ReadSheetBody(s.Body, *fresh);
+    ReadSheetBody(body, *fresh);
   } catch (const ETarnwellError&) {
     return;  // our own bytes: cannot happen, but never leave half a sheet
   }
@@ -93,25 +128,27 @@ void TSpreadSheetGrid::RestoreCellRecord(int col, int row, const QByteArray& rec
   InvalidateGrid();
 }
 
-void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f) {
+void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area) {
   if (mInUndo) {
     f();
     return;
   }
+  // An area serves only when restoring it cannot leave new columns behind.
+  if (area && (area->Left < 1 || area->Top < 1)) area = nullptr;
+  for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
+    if (!mCells->FindColumn(c)) area = nullptr;
   mInUndo = true;
   THourglass busy;  // snapshots of a large sheet take a moment
-  TSnapshot before = TakeSnapshot();
+  TSnapshot before = TakeSnapshot(area);
   try {
     f();
   } catch (...) {
     mInUndo = false;
     throw;
   }
-  TSnapshot after = TakeSnapshot();
+  TSnapshot after = TakeSnapshot(area);
   mInUndo = false;
-  if (before.Body != after.Body || before.DefColWidth != after.DefColWidth ||
-      before.DefRowHeight != after.DefRowHeight)
-    mUndo->push(new TSheetUndoCommand(this, text, std::move(before), std::move(after)));
+  if (!(before == after)) mUndo->push(new TSheetUndoCommand(this, text, std::move(before), std::move(after)));
 }
 
 // Sizing with the mouse is one step from press to release.
@@ -122,7 +159,7 @@ void TSpreadSheetGrid::SizingEnded() {
   TSnapshot before = std::move(*mSizingBefore);
   mSizingBefore.reset();
   TSnapshot after = TakeSnapshot();
-  if (before.Body != after.Body)
+  if (!(before == after))
     mUndo->push(new TSheetUndoCommand(this, tr("Dimensione"), std::move(before), std::move(after)));
 }
 
@@ -189,6 +226,11 @@ void TSpreadSheetGrid::GetSelectionBackground(TColor& back, TColor& ink, int& pa
 
 // ---------------------------------------------------------------- formats
 
+const TGridRect* TSpreadSheetGrid::SelArea() {
+  mAreaScratch = SelRect();
+  return mHeaderSel.Kind == 0 ? &mAreaScratch : nullptr;
+}
+
 void TSpreadSheetGrid::VisitSelection(const std::function<void(TSpreadSheetCell*)>& f) {
   if (mHeaderSel.Kind != 0) {
     THeaderSelection it = mHeaderSel;
@@ -213,40 +255,47 @@ void TSpreadSheetGrid::InvalidateSelection() {
 }
 
 void TSpreadSheetGrid::SetSelectionDataType(int t) {
-  Undoable(tr("Tipo dati"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetDataType(t); }); });
+  Undoable(
+      tr("Tipo dati"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetDataType(t); }); }, SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionFont(const TCellFont& f) {
-  Undoable(tr("Carattere"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetFont(f); }); });
+  Undoable(
+      tr("Carattere"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetFont(f); }); }, SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionAlignment(int word) {
-  Undoable(tr("Allineamento"), [&] {
-    VisitSelection([&](TSpreadSheetCell* c) { c->SetAlignment(word & 0xFF, (word >> 8) & 0xFF); });
-  });
+  Undoable(
+      tr("Allineamento"),
+      [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetAlignment(word & 0xFF, (word >> 8) & 0xFF); }); },
+      SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionBackground(TColor back, TColor ink, int pattern) {
-  Undoable(tr("Sfondo"),
-           [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBackground(back, ink, pattern); }); });
+  Undoable(
+      tr("Sfondo"),
+      [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBackground(back, ink, pattern); }); }, SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionBorders(const QString& sides, const TCellBorder& b) {
-  Undoable(tr("Bordi"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBorders(sides, b); }); });
+  Undoable(
+      tr("Bordi"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBorders(sides, b); }); }, SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::IncludeSelectionStyle(int s) {
-  Undoable(tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->IncludeStyle(s); }); });
+  Undoable(
+      tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->IncludeStyle(s); }); }, SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::ExcludeSelectionStyle(int s) {
-  Undoable(tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->ExcludeStyle(s); }); });
+  Undoable(
+      tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->ExcludeStyle(s); }); }, SelArea());
   InvalidateSelection();
 }
 
@@ -296,40 +345,49 @@ void TSpreadSheetGrid::SetSelRowHeight(int h) {
 
 void TSpreadSheetGrid::MakeBox(int style, int width, TColor color) {
   const TGridRect r = SelRect();
-  Undoable(tr("Riquadro"), [&] {
-    for (int col = r.Left; col <= r.Right; ++col) {
-      if (TSpreadSheetCell* c = mCells->GetCell(col, r.Top, true))
-        c->SetBorders(QStringLiteral("T"), style, width, color);
-      if (TSpreadSheetCell* c = mCells->GetCell(col, r.Bottom, true))
-        c->SetBorders(QStringLiteral("B"), style, width, color);
-    }
-    for (int row = r.Top; row <= r.Bottom; ++row) {
-      if (TSpreadSheetCell* c = mCells->GetCell(r.Left, row, true))
-        c->SetBorders(QStringLiteral("L"), style, width, color);
-      if (TSpreadSheetCell* c = mCells->GetCell(r.Right, row, true))
-        c->SetBorders(QStringLiteral("R"), style, width, color);
-    }
-  });
+  Undoable(
+      tr("Riquadro"),
+      [&] {
+        for (int col = r.Left; col <= r.Right; ++col) {
+          if (TSpreadSheetCell* c = mCells->GetCell(col, r.Top, true))
+            c->SetBorders(QStringLiteral("T"), style, width, color);
+          if (TSpreadSheetCell* c = mCells->GetCell(col, r.Bottom, true))
+            c->SetBorders(QStringLiteral("B"), style, width, color);
+        }
+        for (int row = r.Top; row <= r.Bottom; ++row) {
+          if (TSpreadSheetCell* c = mCells->GetCell(r.Left, row, true))
+            c->SetBorders(QStringLiteral("L"), style, width, color);
+          if (TSpreadSheetCell* c = mCells->GetCell(r.Right, row, true))
+            c->SetBorders(QStringLiteral("R"), style, width, color);
+        }
+      },
+      SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::EraseSelection() {
-  Undoable(tr("Cancella contenuto"), [&] {
-    if (mHeaderSel.Kind != 0)
-      mCells->EraseHeaderSel(mHeaderSel);
-    else
-      mCells->EraseRect(SelRect());
-  });
+  Undoable(
+      tr("Cancella contenuto"),
+      [&] {
+        if (mHeaderSel.Kind != 0)
+          mCells->EraseHeaderSel(mHeaderSel);
+        else
+          mCells->EraseRect(SelRect());
+      },
+      SelArea());
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::DeleteSelection() {
-  Undoable(tr("Elimina"), [&] {
-    if (mHeaderSel.Kind != 0)
-      mCells->DeleteHeaderSel(mHeaderSel);
-    else
-      mCells->DeleteRect(SelRect());
-  });
+  Undoable(
+      tr("Elimina"),
+      [&] {
+        if (mHeaderSel.Kind != 0)
+          mCells->DeleteHeaderSel(mHeaderSel);
+        else
+          mCells->DeleteRect(SelRect());
+      },
+      SelArea());
   InvalidateSelection();
 }
 
@@ -384,16 +442,19 @@ bool TSpreadSheetGrid::InsertAtSelection(int n) {
 
 void TSpreadSheetGrid::SortSelection(bool descending) {
   if (mHeaderSel.Kind == 2) return;
-  Undoable(tr("Ordina"), [&] {
-    if (mHeaderSel.Kind == 1) {
-      for (int c = mHeaderSel.Col1; c <= mHeaderSel.Col2; ++c) mCells->Sort(c, -1, -1, descending);
-    } else if (mHeaderSel.Kind == 3) {
-      mCells->Sort(-1, -1, -1, descending);
-    } else {
-      const TGridRect r = SelRect();
-      for (int c = r.Left; c <= r.Right; ++c) mCells->Sort(c, r.Top, r.Bottom, descending);
-    }
-  });
+  Undoable(
+      tr("Ordina"),
+      [&] {
+        if (mHeaderSel.Kind == 1) {
+          for (int c = mHeaderSel.Col1; c <= mHeaderSel.Col2; ++c) mCells->Sort(c, -1, -1, descending);
+        } else if (mHeaderSel.Kind == 3) {
+          mCells->Sort(-1, -1, -1, descending);
+        } else {
+          const TGridRect r = SelRect();
+          for (int c = r.Left; c <= r.Right; ++c) mCells->Sort(c, r.Top, r.Bottom, descending);
+        }
+      },
+      SelArea());
   InvalidateGrid();
 }
 

@@ -136,6 +136,23 @@ void BM_RawRecordCopy100(benchmark::State& state) {
   }
 }
 
+// A format command on a sheet of 100 000 cells: the undo step's cost.
+void BM_FormatCellLargeSheet(benchmark::State& state) {
+  auto g = MakeGrid();
+  for (int col = 1; col <= 10; ++col)
+    for (int row = 1; row <= 10000; ++row) g->Cells().SetCellText(col, row, QString::number(col * row));
+  bool bold = false;
+  for (auto _ : state) {
+    g->SetSelection({2, 2, 2, 2});
+    bold = !bold;
+    if (bold)
+      g->IncludeSelectionStyle(0);
+    else
+      g->ExcludeSelectionStyle(0);
+  }
+}
+
+BENCHMARK(BM_FormatCellLargeSheet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridPaintFormatted)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridScrollPage)->Unit(benchmark::kMillisecond);

@@ -78,6 +78,18 @@ TEST(SheetGridCmds, CopyB2C3AndPasteAtE5) {
   EXPECT_EQ(g->Cells().FindCell(5, 6)->Border(cbsLeft).Width, 2);
   g->Undo();
   EXPECT_EQ(g->Cells().FindCell(5, 5), nullptr);
+  // Into columns that exist only the target area is kept for undo.
+  g->SetCellText(3, 7, "old");
+  Select(*g, 2, 6, 2, 6);
+  const std::string before = Canon(*g);
+  ASSERT_TRUE(g->PasteBlock(block));
+  EXPECT_EQ(g->GetCellText(3, 7), "4");
+  const std::string after = Canon(*g);
+  g->Undo();
+  EXPECT_EQ(Canon(*g), before);
+  EXPECT_EQ(g->GetCellText(3, 7), "old");
+  g->Redo();
+  EXPECT_EQ(Canon(*g), after);
 }
 
 TEST(SheetGridCmds, TabSeparatedTextInAndOut) {
