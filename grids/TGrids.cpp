@@ -723,6 +723,63 @@ void TCustomGrid::SetEditorMode(bool on) {
 
 void TCustomGrid::ShowEditor() { StartEditor(nullptr); }
 
+// Edit masks are written in the classic mask syntax ("!99/99/0000;1;_": the
+// mask, whether literals stay in the text, the blank character). Qt's input
+// masks differ in the meaning of most letters, so translate them.
+QString ToQtInputMask(const QString& mask) {
+  if (mask.isEmpty()) return QString();
+  const QStringList parts = mask.split(QLatin1Char(';'));
+  const QString body = parts.value(0);
+  const QString blank = parts.size() > 2 && !parts[2].isEmpty() ? parts[2].left(1) : QStringLiteral("_");
+  QString out;
+  for (int i = 0; i < body.size(); ++i) {
+    const QChar c = body[i];
+    switch (c.unicode()) {
+      case '!':
+        break;  // blank trimming: Qt keeps blanks out of text() anyway
+      case '0':
+        out += QLatin1Char('9');
+        break;  // digit required
+      case '9':
+        out += QLatin1Char('0');
+        break;  // digit optional
+      case '#':
+        out += QLatin1Char('#');
+        break;
+      case 'L':
+        out += QLatin1Char('A');
+        break;
+      case 'l':
+        out += QLatin1Char('a');
+        break;
+      case 'A':
+        out += QLatin1Char('N');
+        break;
+      case 'a':
+        out += QLatin1Char('n');
+        break;
+      case 'C':
+        out += QLatin1Char('X');
+        break;
+      case 'c':
+        out += QLatin1Char('x');
+        break;
+      case '>':
+      case '<':
+        out += c;
+        break;
+      case '\\':
+        if (i + 1 < body.size()) out += QLatin1Char('\\') + body[++i];
+        break;
+      default:
+        // Everything else is a literal; escape the ones Qt would read as codes.
+        if (QStringLiteral("AaNnXx90Dd#HhBb><!{}[]\\").contains(c)) out += QLatin1Char('\\');
+        out += c;
+    }
+  }
+  return out + QLatin1Char(';') + blank;
+}
+
 void TCustomGrid::StartEditor(const QString* typed) {
   if (!CanEditShow() || mCol < mFixedCols || mRow < mFixedRows) return;
   if (EditorMode()) {
@@ -732,11 +789,14 @@ void TCustomGrid::StartEditor(const QString* typed) {
   ScrollIntoView(mCol, mRow);
   mEditCol = mCol;
   mEditRow = mRow;
-  GetEditMask(mCol, mRow);
+  mEditor->setInputMask(ToQtInputMask(GetEditMask(mCol, mRow)));
   PrepareEditor(mEditor, mCol, mRow);
   const QString text = GetEditText(mCol, mRow);
-  mEditor->setProperty("tarnwellOriginal", text);
-  mEditor->setText(typed ? *typed : text);
+  // The baseline is the text as the editor holds it (through its mask), so an
+  // untouched masked editor commits nothing.
+  mEditor->setText(text);
+  mEditor->setProperty("tarnwellOriginal", mEditor->text());
+  if (typed) mEditor->setText(*typed);
   mEditor->end(false);
   PlaceEditor();
   mEditor->show();
@@ -757,14 +817,19 @@ void TCustomGrid::HideEditor() {
   if (!EditorMode() || mInHide) return;
   mInHide = true;
   const int col = mEditCol, row = mEditRow;
-  const QString text = mEditor->text();
+  QString text = mEditor->text();
   const QString original = mEditor->property("tarnwellOriginal").toString();
+  // An untouched editor changes nothing (no edit to undo, no formula re-entered).
+  const bool changed = text != original;
+  // A masked editor emptied by the user holds only the mask's literals.
+  if (!mEditor->inputMask().isEmpty() &&
+      std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }))
+    text.clear();
   mEditCol = mEditRow = -1;
   const bool hadFocus = mEditor->hasFocus();
   mEditor->hide();
   if (hadFocus) setFocus();
-  // An untouched editor changes nothing (no edit to undo, no formula re-entered).
-  if (text != original) SetEditText(col, row, text);
+  if (changed) SetEditText(col, row, text);
   mInHide = false;
   InvalidateCell(col, row);
 }

@@ -48,6 +48,9 @@ struct TGridCoordRect {
   bool operator==(const TGridCoordRect&) const = default;
 };
 
+// Translates an edit mask in the classic syntax into a Qt input mask.
+QString ToQtInputMask(const QString& mask);
+
 class TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
  public:

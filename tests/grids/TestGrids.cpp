@@ -156,3 +156,27 @@ TEST_F(TGridFixture, PaintsCellsThroughTheHookWithStates) {
   EXPECT_EQ(PixelAt(img, 51 * 3 - 1, 5), ColorToRGB(clBtnShadow));  // fixed line
   EXPECT_EQ(PixelAt(img, 51 * 3 - 1, 21 * 5 + 5), ColorToRGB(clSilver));
 }
+
+TEST(GridMask, ClassicMasksBecomeQtInputMasks) {
+  EXPECT_EQ(ToQtInputMask(QString()), QString());
+  EXPECT_EQ(ToQtInputMask(QStringLiteral("!99/99/0000;1;_")), QStringLiteral("00/00/9999;_"));
+  EXPECT_EQ(ToQtInputMask(QStringLiteral("!90.00.00;1;_")), QStringLiteral("09.99.99;_"));
+  EXPECT_EQ(ToQtInputMask(QStringLiteral("LlAaCc")), QStringLiteral("AaNnXx;_"));
+  EXPECT_EQ(ToQtInputMask(QStringLiteral("\\0 H")), QStringLiteral("\\0 \\H;_"));
+}
+
+TEST_F(TGridFixture, MaskedEditorCommitsOnlyWhatWasTypedAndEmptiesCleanly) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.OnGetEditMask = [](TObject*, int, int, QString& m) { m = QStringLiteral("!99/99/0000;1;_"); };
+  grid.OnGetEditText = [](TObject*, int, int, QString& v) { v.clear(); };
+  grid.setFocus();
+  QTest::keyClick(&grid, Qt::Key_F2);
+  ASSERT_TRUE(grid.EditorMode());
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Return);
+  EXPECT_TRUE(edits.isEmpty());  // an untouched empty date commits no "  /  /    "
+  QTest::keyClick(&grid, Qt::Key_F2);
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Home);
+  QTest::keyClicks(grid.InplaceEditor(), "24092000");
+  QTest::keyClick(grid.InplaceEditor(), Qt::Key_Return);
+  EXPECT_EQ(edits, QStringList{"1,1=24/09/2000"});
+}
