@@ -161,9 +161,7 @@ void TMeasureMonitor::PaintHeader() {
 
 void TMeasureMonitor::PaintValue() {
   TCanvas& c = *mCanvas;
-  c.Pen().SetStyle(psClear);
-  c.Rectangle(0, Height - 2 + h(), Width, Height);
-  c.Pen().SetStyle(psSolid);
+  ClearValueStrip();
   mValueX = (Width - c.TextWidth(mValueText)) / 2;
   if (Stop) c.Font().SetColor(clRed);
   c.TextOut(mValueX, Height - 2 + (h() * 10 / 8), mValueText);
