@@ -9,6 +9,10 @@
 #include <QWidget>
 #include <atomic>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 #include "TApplication.h"
 #include "TControls.h"
 #include "TDialogs.h"
@@ -100,6 +104,13 @@ class Throwing : public QWidget {
 }  // namespace
 
 TEST(Application, AnExceptionFromAnEventHandlerBecomesAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+  // Qt's own frames are built without exception cleanup: unwinding through
+  // them drops a few bytes (a guard made for the widget), which is why
+  // components catch their failures themselves and this handler is only the
+  // last line of defence.
+  __lsan::ScopedDisabler qtFramesLeak;
+#endif
   TRecordingDialogs dialogs;
   Throwing w;
   w.resize(10, 10);
