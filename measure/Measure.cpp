@@ -8,6 +8,18 @@
 
 namespace {
 
+// A one-pixel frame drawn with the pen: left and top edges in one colour,
+// right and bottom in the other (sunken or raised by the order).
+void EdgeFrame(TCanvas& c, int left, int top, int right, int bottom, TColor topLeft, TColor bottomRight) {
+  c.MoveTo(left, bottom);
+  c.Pen().SetColor(topLeft);
+  c.LineTo(left, top);
+  c.LineTo(right, top);
+  c.Pen().SetColor(bottomRight);
+  c.LineTo(right, bottom);
+  c.LineTo(left, bottom);
+}
+
 constexpr double kDegToRad = std::numbers::pi / 180.0;
 
 // Reads back a rectangle of a raster canvas (the host's surface); null when
@@ -235,13 +247,7 @@ void TMeasureGauge::Update() {
   }
   c.Brush().SetColor(clWhite);
   c.Rectangle(Left, Top, Right + 1, Bottom + 1);
-  c.MoveTo(Left, Bottom);
-  c.Pen().SetColor(clBlack);
-  c.LineTo(Left, Top);
-  c.LineTo(Right, Top);
-  c.Pen().SetColor(clWhite);
-  c.LineTo(Right, Bottom);
-  c.LineTo(Left, Bottom);
+  EdgeFrame(c, Left, Top, Right, Bottom, clBlack, clWhite);  // sunken trough
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(Stop ? clRed : clBlue);
   // An empty bar draws nothing (not even over the trough's edge).
@@ -617,13 +623,7 @@ void TMeasureTermo::Paint() {
   const int cy = BulbY = Bottom - 2 * r;
   if (Right <= Left || Bottom <= Top) return;
   c.Rectangle(Left, Top, Right + 1, Bottom + 1);
-  c.MoveTo(Left, Bottom);
-  c.Pen().SetColor(clWhite);
-  c.LineTo(Left, Top);
-  c.LineTo(Right, Top);
-  c.Pen().SetColor(clBlack);
-  c.LineTo(Right, Bottom);
-  c.LineTo(Left, Bottom);
+  EdgeFrame(c, Left, Top, Right, Bottom, clWhite, clBlack);  // raised tube
   c.Brush().SetColor(clWhite);
   c.Rectangle(cx - r / 2, Top + r, cx + r / 2, cy);
   c.Brush().SetColor(Alarm() ? clRed : clLime);
