@@ -197,10 +197,6 @@ TPatternPanel* FindPatternPanel(const QWidget* control) {
   return nullptr;
 }
 
-namespace {
-
-// Shared by check box and radio button: pattern over the caption area (the
-// box stays as the platform drew it) and the caption written over it.
 void PaintButtonPattern(QAbstractButton* button) {
   TPatternPanel* panel = FindPatternPanel(button);
   TPatternHolder* holder = panel ? panel->ActiveHolder() : nullptr;
@@ -220,46 +216,6 @@ void PaintButtonPattern(QAbstractButton* button) {
   canvas.Brush().SetStyle(bsClear);
   const int y = std::max(1, (button->height() - canvas.TextHeight(button->text())) / 2);
   canvas.TextOut(textX, y, button->text());
-}
-
-}  // namespace
-
-// ---- check box and radio button ---------------------------------------------------
-
-TPatternCheckBox::TPatternCheckBox(QWidget* parent) : QCheckBox(parent) {}
-
-void TPatternCheckBox::SetPatternPaint(bool p) {
-  if (p == mPatternPaint) return;
-  mPatternPaint = p;
-  update();
-}
-
-void TPatternCheckBox::paintEvent(QPaintEvent* e) {
-  QCheckBox::paintEvent(e);
-  if (mPatternPaint) PaintButtonPattern(this);
-}
-
-void TPatternCheckBox::changeEvent(QEvent* e) {
-  QCheckBox::changeEvent(e);
-  if (e->type() == QEvent::EnabledChange) update();
-}
-
-TPatternRadioButton::TPatternRadioButton(QWidget* parent) : QRadioButton(parent) {}
-
-void TPatternRadioButton::SetPatternPaint(bool p) {
-  if (p == mPatternPaint) return;
-  mPatternPaint = p;
-  update();
-}
-
-void TPatternRadioButton::paintEvent(QPaintEvent* e) {
-  QRadioButton::paintEvent(e);
-  if (mPatternPaint) PaintButtonPattern(this);
-}
-
-void TPatternRadioButton::changeEvent(QEvent* e) {
-  QRadioButton::changeEvent(e);
-  if (e->type() == QEvent::EnabledChange) update();
 }
 
 // ---- group box --------------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QBrush>
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QObject>
@@ -100,34 +101,46 @@ class TPatternPanel : public TCustomPanel {
 // failing that the parent's parent.
 TPatternPanel* FindPatternPanel(const QWidget* control);
 
-class TPatternCheckBox : public QCheckBox {
-  Q_OBJECT
+// Paints the pattern over a check box's or radio button's caption area (the
+// box stays as the platform drew it) and writes the caption over it.
+void PaintButtonPattern(QAbstractButton* button);
+
+// What check box and radio button add to their platform bases.
+template <class Base>
+class TPatternButton : public Base {
  public:
-  explicit TPatternCheckBox(QWidget* parent = nullptr);
+  explicit TPatternButton(QWidget* parent = nullptr) : Base(parent) {}
   bool PatternPaint() const { return mPatternPaint; }
-  void SetPatternPaint(bool p);
+  void SetPatternPaint(bool p) {
+    if (p == mPatternPaint) return;
+    mPatternPaint = p;
+    this->update();
+  }
 
  protected:
-  void paintEvent(QPaintEvent* e) override;
-  void changeEvent(QEvent* e) override;
+  void paintEvent(QPaintEvent* e) override {
+    Base::paintEvent(e);
+    if (mPatternPaint) PaintButtonPattern(this);
+  }
+  void changeEvent(QEvent* e) override {
+    Base::changeEvent(e);
+    if (e->type() == QEvent::EnabledChange) this->update();
+  }
 
  private:
   bool mPatternPaint = false;
 };
 
-class TPatternRadioButton : public QRadioButton {
+class TPatternCheckBox : public TPatternButton<QCheckBox> {
   Q_OBJECT
  public:
-  explicit TPatternRadioButton(QWidget* parent = nullptr);
-  bool PatternPaint() const { return mPatternPaint; }
-  void SetPatternPaint(bool p);
+  using TPatternButton<QCheckBox>::TPatternButton;
+};
 
- protected:
-  void paintEvent(QPaintEvent* e) override;
-  void changeEvent(QEvent* e) override;
-
- private:
-  bool mPatternPaint = false;
+class TPatternRadioButton : public TPatternButton<QRadioButton> {
+  Q_OBJECT
+ public:
+  using TPatternButton<QRadioButton>::TPatternButton;
 };
 
 class TPatternGroupBox : public QGroupBox {
