@@ -1,5 +1,7 @@
 #include "FPreview.h"
 
+namespace Tarnwell {
+
 QPointer<TFormReportPreview> FormReportPreview;
 
 TFormReportPreview::TFormReportPreview(QWidget* parent) : TForm(parent) {
@@ -8,3 +10,5 @@ TFormReportPreview::TFormReportPreview(QWidget* parent) : TForm(parent) {
   // It lives as long as the program; closing only hides it.
   SetDefaultCloseAction(caHide);
 }
+
+}  // namespace Tarnwell

@@ -4,7 +4,9 @@
 
 #include <QPointer>
 
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TFormReportPreview : public TForm {
   Q_OBJECT
@@ -14,3 +16,5 @@ class TFormReportPreview : public TForm {
 
 // The one preview window of the program (read by the windows that print).
 extern QPointer<TFormReportPreview> FormReportPreview;
+
+}  // namespace Tarnwell

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace Tarnwell {
+
 class TForm;
 
 struct TLauncher {
@@ -20,3 +22,5 @@ struct TLauncher {
 const std::vector<TLauncher>& Launchers();
 // The launcher whose button caption is `caption`, or null.
 const TLauncher* FindLauncher(const char* caption);
+
+}  // namespace Tarnwell

@@ -7,7 +7,9 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
-#include "TResources.h"
+#include <Tarnwell/platform/TResources.h>
+
+namespace Tarnwell {
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("FormMain"));
@@ -110,3 +112,7 @@ TForm* TFormMain::Launch(const TLauncher& l) {
   sub->show();
   return form;
 }
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_main)

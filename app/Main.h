@@ -8,8 +8,10 @@
 #include <array>
 
 #include "Launchers.h"
-#include "PatPanel.h"
+#include <Tarnwell/pattern/PatPanel.h>
 #include "ShineBtn.h"
+
+namespace Tarnwell {
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -39,3 +41,5 @@ class TFormMain : public QMainWindow {
   std::array<TShineButton*, 15> mButtons{};
   std::array<QPointer<TForm>, 15> mLast{};
 };
+
+}  // namespace Tarnwell

@@ -1,5 +1,7 @@
 #include "ShineBtn.h"
 
+namespace Tarnwell {
+
 TShineButton::TShineButton(QWidget* parent) : TSpeedButton(parent) {
   mShineColor = clRed;
   mDefColor = clBlack;
@@ -22,3 +24,5 @@ void TShineButton::SetDefColor(TColor c) {
 void TShineButton::MouseEnter() { Font().SetColor(mShineColor); }
 
 void TShineButton::MouseLeave() { Font().SetColor(mDefColor); }
+
+}  // namespace Tarnwell

@@ -1,7 +1,9 @@
 #pragma once
 // A flat speed button whose caption lights up while the mouse is over it.
 
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TShineButton : public TSpeedButton {
   Q_OBJECT
@@ -21,3 +23,5 @@ class TShineButton : public TSpeedButton {
   TColor mShineColor = clRed;
   TColor mDefColor = clBlack;
 };
+
+}  // namespace Tarnwell

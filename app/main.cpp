@@ -5,7 +5,9 @@
 #include <memory>
 
 #include "FPreview.h"
-#include "TApplication.h"
+#include <Tarnwell/platform/TApplication.h>
+
+using namespace Tarnwell;
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);

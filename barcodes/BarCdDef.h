@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace Tarnwell {
+
 // The code types, in the order their ordinals are passed to the encoders.
 enum TBarCodesType : std::uint8_t {
   bcEAN_13,
@@ -79,3 +81,5 @@ constexpr const char* Code93Stop = "1010111101";
 // Code 11: bar/space patterns of "0".."9" and "-".
 extern const char* const Code11Table[11];
 constexpr const char* Code11Start = "1011001";
+
+}  // namespace Tarnwell

@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace Tarnwell {
+
 namespace {
 
 inline int Digit(char c) { return c - '0'; }
@@ -409,3 +411,5 @@ bool BarCodesTypeFromName(std::string_view name, TBarCodesType& type) {
     }
   return false;
 }
+
+}  // namespace Tarnwell

@@ -14,6 +14,8 @@
 
 #include "BarCdDef.h"
 
+namespace Tarnwell {
+
 // EAN-13, EAN-8, UPC-A, UPC-E.
 class TBarCdEAN_UPC {
  public:
@@ -74,3 +76,5 @@ QString BarCodeQString(std::string_view bytes);
 const char* BarCodesTypeName(TBarCodesType type);
 // False for an unknown name.
 bool BarCodesTypeFromName(std::string_view name, TBarCodesType& type);
+
+}  // namespace Tarnwell

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "TTypes.h"
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 namespace {
 // The module width actually drawn: at least 1, at most MaxBarPixels.
@@ -212,3 +214,5 @@ void TBarCodes::paintEvent(QPaintEvent*) {
   TCanvas canvas(this);
   DrawBarCode(canvas, 0, 0, height(), width(), mA_BarPixels, mColor);
 }
+
+}  // namespace Tarnwell

@@ -12,8 +12,10 @@
 #include <string>
 
 #include "BarCdObj.h"
-#include "TCanvas.h"
-#include "TColor.h"
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TColor.h>
+
+namespace Tarnwell {
 
 class TCustomBarCodes : public QWidget {
   Q_OBJECT
@@ -101,3 +103,5 @@ class TBarCodes : public TCustomBarCodes {
   int mTextMargin = 0;
   int mTextHeight = 0;  // of the last DrawBarCode's font
 };
+
+}  // namespace Tarnwell

@@ -1,5 +1,9 @@
 #include "FBarCodes.h"
 
+#include <Tarnwell/app/DemoRegistry.h>
+
+namespace Tarnwell {
+
 namespace {
 struct TDesign {
   const char* Name;
@@ -52,3 +56,9 @@ TFormBarCodes::TFormBarCodes(QWidget* parent) : TForm(parent) {
     *fields[i] = b;
   }
 }
+
+void RegisterDemo_barcodes() {
+  RegisterDemoWindow("TFormBarCodes", []() -> TForm* { return new TFormBarCodes(); });
+}
+
+}  // namespace Tarnwell

@@ -3,7 +3,9 @@
 // family of symbologies, with their design-time settings.
 
 #include "BarCodes.h"
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TFormBarCodes : public TForm {
   Q_OBJECT
@@ -19,3 +21,5 @@ class TFormBarCodes : public TForm {
   TBarCodes* BarCodes7;
   TBarCodes* BarCodes8;
 };
+
+}  // namespace Tarnwell

@@ -16,6 +16,8 @@
 
 #include "DBEngine.h"
 
+namespace Tarnwell {
+
 namespace {
 
 // A small deterministic generator: the same anchor gives the same file.
@@ -431,3 +433,5 @@ bool DemoDatabaseIntact(const QString& path) {
   sqlite3_close(h);
   return ok;
 }
+
+}  // namespace Tarnwell

@@ -9,6 +9,8 @@
 #include <QString>
 #include <functional>
 
+namespace Tarnwell {
+
 // Told the share of the work done so far, 0 to 100.
 using TDemoProgress = std::function<void(int percent)>;
 
@@ -36,3 +38,5 @@ void FillDemoDatabase(QSqlDatabase db, const QDate& anchor, int movementRows = k
                       const TDemoProgress& progress = {});
 // The demo table names in catalog order.
 QStringList DemoTableNames();
+
+}  // namespace Tarnwell

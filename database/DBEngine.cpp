@@ -14,7 +14,9 @@
 #include <QUuid>
 
 #include "DBDemos.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -503,3 +505,5 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
 }
 
 }  // namespace Catalog
+
+}  // namespace Tarnwell

@@ -19,6 +19,8 @@
 
 #include "DBTables.h"
 
+namespace Tarnwell {
+
 struct TAliasParams {
   QString Driver = QStringLiteral("QSQLITE");  // or "QPSQL"
   QString DatabaseName;                        // file path (SQLite) or database
@@ -73,3 +75,5 @@ QString QuoteTableName(const QSqlDatabase& db, const QString& name);
 QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
 bool IsPostgres(const QSqlDatabase& db);
 }  // namespace Catalog
+
+}  // namespace Tarnwell

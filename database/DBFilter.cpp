@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace Tarnwell {
+
 namespace {
 
 enum TTokKind {
@@ -330,3 +332,5 @@ std::shared_ptr<TFilterExpr> TFilterExpr::Compile(const QString& text, const TRe
   TParser p(text, resolver);
   return p.Parse();
 }
+
+}  // namespace Tarnwell

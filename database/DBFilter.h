@@ -13,6 +13,8 @@
 
 #include "DBTables.h"
 
+namespace Tarnwell {
+
 class TFilterExpr {
  public:
   // Resolves a field name to its record slot and type; false when unknown.
@@ -22,3 +24,5 @@ class TFilterExpr {
   virtual ~TFilterExpr() = default;
   virtual bool Evaluate(const QList<QVariant>& values, bool caseInsensitive, bool partial) const = 0;
 };
+
+}  // namespace Tarnwell

@@ -11,6 +11,8 @@
 #include "DBEngine.h"
 #include "DBTables.h"
 
+namespace Tarnwell {
+
 namespace {
 
 EDatabaseError EngineError(const QString& what, const QSqlError& e) {
@@ -774,3 +776,5 @@ QString TTable::SelectSQL(QVariantList& /*binds*/) {
   if (!quoted.isEmpty()) sql += QStringLiteral(" ORDER BY ") + quoted.join(", ");
   return sql;
 }
+
+}  // namespace Tarnwell

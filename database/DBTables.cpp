@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "DBFilter.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 // ---------------------------------------------------------------------------
 // Types and values
@@ -1459,3 +1461,5 @@ void TDataSet::Delete() {
   if (AfterScroll) AfterScroll(this);
   DataEvent(deDataSetChange);
 }
+
+}  // namespace Tarnwell

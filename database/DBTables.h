@@ -23,9 +23,11 @@
 #include <memory>
 #include <vector>
 
-#include "TDateTime.h"
-#include "TExceptions.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TDateTime.h>
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 class TDataSet;
 class TDataSource;
@@ -674,3 +676,5 @@ class TTable : public TDBDataSet {
   TIndexDefs mIndexDefs;
   QString mIndexFieldNames;
 };
+
+}  // namespace Tarnwell

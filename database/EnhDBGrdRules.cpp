@@ -3,8 +3,10 @@
 #include <QLocale>
 #include <cmath>
 
-#include "TExceptions.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -320,3 +322,5 @@ QString ConvertCellText(const std::vector<TConversionObj>& rules, const TRuleCol
   }
   return text;
 }
+
+}  // namespace Tarnwell

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "DBTables.h"
-#include "TColor.h"
+#include <Tarnwell/platform/TColor.h>
+
+namespace Tarnwell {
 
 // "Not set" for the two colours of a rule.
 constexpr TColor NoColor = 0x1FFFFFFF;
@@ -75,3 +77,5 @@ QString SecondsToHours(const QVariant& seconds);
 QString SecondsToDaysHours(const QVariant& seconds);
 // The locale's time format with seconds and without a time-zone name.
 QString LongTimeFormat();
+
+}  // namespace Tarnwell

@@ -4,7 +4,9 @@
 #include <QHash>
 #include <algorithm>
 
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 TMemoTable::TMemoTable(QObject* owner) : TDataSet(owner) {}
 
@@ -188,3 +190,5 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
   EnableControls();
   if (AfterSort) AfterSort(this);
 }
+
+}  // namespace Tarnwell

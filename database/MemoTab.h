@@ -6,6 +6,8 @@
 
 #include "DBTables.h"
 
+namespace Tarnwell {
+
 class TMemoTable : public TDataSet {
   Q_OBJECT
  public:
@@ -45,3 +47,5 @@ class TMemoTable : public TDataSet {
   QString mSortField;
   bool mSortDescending = false;
 };
+
+}  // namespace Tarnwell

@@ -6,6 +6,10 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include <Tarnwell/app/DemoRegistry.h>
+
+namespace Tarnwell {
+
 namespace {
 
 int Random(int n) { return int(QRandomGenerator::global()->bounded(n)); }
@@ -159,3 +163,9 @@ void TFormGraph2D::FormClose(TCloseAction& action) {
   GraphBars->Series().Clear();
   TForm::FormClose(action);
 }
+
+void RegisterDemo_graph() {
+  RegisterDemoWindow("TFormGraph2D", []() -> TForm* { return new TFormGraph2D(); });
+}
+
+}  // namespace Tarnwell

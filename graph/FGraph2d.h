@@ -5,9 +5,11 @@
 #include <memory>
 
 #include "Graph2D.h"
-#include "TControls.h"
-
+#include <Tarnwell/platform/TControls.h>
 class QSplitter;
+
+namespace Tarnwell {
+
 
 class TFormGraph2D : public TForm {
   Q_OBJECT
@@ -32,3 +34,5 @@ class TFormGraph2D : public TForm {
   std::shared_ptr<TGanttLinkList> mLinks;
   bool mFilled = false;
 };
+
+}  // namespace Tarnwell

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 
+namespace Tarnwell {
+
 TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {
   resize(80, 50);
   setMouseTracking(true);
@@ -277,3 +279,5 @@ void TCustomGraph2D::ApplyChange() {
   update();
   if (OnZoomChange) OnZoomChange(this, mDrawer->IsZoomed());
 }
+
+}  // namespace Tarnwell

@@ -14,6 +14,8 @@
 
 #include "GraphObj.h"
 
+namespace Tarnwell {
+
 using TGraph2DZoomChangeEvent = std::function<void(TObject* sender, bool zoomed)>;
 using TGraphMouseEvent =
     std::function<void(TObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
@@ -125,3 +127,5 @@ class TGraph2D : public TCustomGraph2D {
  public:
   explicit TGraph2D(QWidget* parent = nullptr) : TCustomGraph2D(parent) {}
 };
+
+}  // namespace Tarnwell

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+namespace Tarnwell {
+
 namespace {
 bool Finite(double v) { return std::isfinite(v); }
 }  // namespace
@@ -271,3 +273,5 @@ void TZoomList::Delete(int index) {
   if (index < 0 || index >= Count()) return;
   mItems.erase(mItems.begin() + index);
 }
+
+}  // namespace Tarnwell

@@ -11,10 +11,12 @@
 #include <memory>
 #include <vector>
 
-#include "TCanvas.h"
-#include "TColor.h"
-#include "TGraphics.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 // A data-space rectangle: the visible range, a serie's bounds, a zoom entry.
 struct TGraphRange {
@@ -440,3 +442,5 @@ class TGraphDrawer : public TGraphDrawObject {
   const TFont* mFont = nullptr;
   TGraphRange mRange;
 };
+
+}  // namespace Tarnwell

@@ -9,7 +9,9 @@
 
 #include "GraphObj.h"
 #include "GraphRaster.h"
-#include "TDateTime.h"
+#include <Tarnwell/platform/TDateTime.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -453,3 +455,5 @@ void TGraphGrid::DrawBorder(TCanvas& canvas, const TGraphRange& range, bool mono
   SetScale(range, p);
   Border(canvas, mono, p);
 }
+
+}  // namespace Tarnwell

@@ -17,6 +17,8 @@
 #include "GraphObj.h"
 #include "GraphRaster.h"
 
+namespace Tarnwell {
+
 namespace {
 
 constexpr int kBatch = 8192;
@@ -667,3 +669,5 @@ TGanttTask TGraphDrawer::TaskAt(int px, int py) const {
   }
   return TGanttTask();
 }
+
+}  // namespace Tarnwell

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace Tarnwell {
+
 // Direct access to the pixels of an image the painter draws on, when nothing
 // stands between (no clip, no transform beyond a shift, 32-bit pixels): thin
 // opaque lines and bars are then written straight into memory.
@@ -79,3 +81,5 @@ class TRaster {
   int mW = 0, mH = 0, mDx = 0, mDy = 0;
   QRgb mColor = 0;
 };
+
+}  // namespace Tarnwell

@@ -9,6 +9,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+namespace Tarnwell {
+
 namespace {
 // How near (pixels) to a column or row edge a press starts sizing.
 constexpr int kSizingMargin = 3;
@@ -924,3 +926,5 @@ void TDrawGrid::RowMoved(int from, int to) {
 void TDrawGrid::TopLeftChanged() {
   if (OnTopLeftChanged) OnTopLeftChanged(this);
 }
+
+}  // namespace Tarnwell

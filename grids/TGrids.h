@@ -11,11 +11,13 @@
 #include <QPointer>
 #include <map>
 
-#include "TColor.h"
-#include "TTypes.h"
-
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TTypes.h>
 class QLineEdit;
 class QPainter;
+
+namespace Tarnwell {
+
 
 enum TGridOption : unsigned {
   goFixedVertLine = 1u << 0,
@@ -235,3 +237,5 @@ class TDrawGrid : public TCustomGrid {
   void RowMoved(int from, int to) override;
   void TopLeftChanged() override;
 };
+
+}  // namespace Tarnwell

@@ -1,7 +1,11 @@
 #include "FMeasure.h"
 
-#include "TExceptions.h"
-#include "TResources.h"
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TResources.h>
+
+#include <Tarnwell/app/DemoRegistry.h>
+
+namespace Tarnwell {
 
 using namespace MoniDisp;
 
@@ -167,3 +171,11 @@ void TFormMeasDisp::resizeEvent(QResizeEvent* e) {
   TForm::resizeEvent(e);
   if (FormResizer1) FormResizer1->Resize();
 }
+
+void RegisterDemo_measure() {
+  RegisterDemoWindow("TFormMeasDisp", []() -> TForm* { return new TFormMeasDisp(); });
+}
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_demo_measure)

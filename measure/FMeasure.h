@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QTimer>
 
-#include "ColCbBox.h"
-#include "Fresizer.h"
+#include <Tarnwell/visuals/ColCbBox.h>
+#include <Tarnwell/utility/Fresizer.h>
 #include "MoniDisp.h"
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TFormMeasDisp : public TForm {
   Q_OBJECT
@@ -58,3 +60,5 @@ class TFormMeasDisp : public TForm {
   TMonitorDisplay* AddDisplay(const char* name, int x, int y, int w, int h,
                               MoniDisp::TMeasureDisplayStyle style);
 };
+
+}  // namespace Tarnwell

@@ -3,7 +3,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 using namespace Measdisp;
 
@@ -281,3 +283,5 @@ void TMeasureDisplay::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   Paint();
 }
+
+}  // namespace Tarnwell

@@ -8,7 +8,9 @@
 #include <memory>
 
 #include "Measure.h"
-#include "TBitmap.h"
+#include <Tarnwell/platform/TBitmap.h>
+
+namespace Tarnwell {
 
 namespace Measdisp {
 enum TMeasureDisplayStyle { mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo };
@@ -105,3 +107,5 @@ class TMeasureDisplay : public QWidget {
   TBitmap mSurface;
   std::unique_ptr<TMeasureMonitor> mMonitor;
 };
+
+}  // namespace Tarnwell

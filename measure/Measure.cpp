@@ -6,6 +6,8 @@
 #include <cstring>
 #include <numbers>
 
+namespace Tarnwell {
+
 namespace {
 
 // A one-pixel frame drawn with the pen: left and top edges in one colour,
@@ -669,3 +671,5 @@ void TMeasureTermo::Update() {
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);
 }
+
+}  // namespace Tarnwell

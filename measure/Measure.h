@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "TBitmap.h"
-#include "TCanvas.h"
-#include "TGraphics.h"
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TGraphics.h>
+
+namespace Tarnwell {
 
 // A list of owned doubles with the pointer list's interface.
 class TDoubleList {
@@ -208,3 +210,5 @@ class TMeasureTermo : public TMeasureMonitor {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   int Level = 0, BulbRadius = 0, AxisX = 0, BulbY = 0;
 };
+
+}  // namespace Tarnwell

@@ -6,7 +6,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 using namespace MoniDisp;
 
@@ -761,3 +763,5 @@ void TMonitorDisplay::DrawBorder(TCanvas& c) {
   c.Pen().SetWidth(1);
   c.Brush().SetStyle(bsSolid);
 }
+
+}  // namespace Tarnwell

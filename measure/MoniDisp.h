@@ -11,7 +11,9 @@
 #include <QWidget>
 
 #include "MoniPnt.h"
-#include "TBitmap.h"
+#include <Tarnwell/platform/TBitmap.h>
+
+namespace Tarnwell {
 
 namespace MoniDisp {
 enum TMeasureDisplayStyle {
@@ -176,3 +178,5 @@ class TMonitorDisplay : public QWidget {
   int mFrameCount = 0, mFrameIndex = -1;
   TRect mInnerRect;
 };
+
+}  // namespace Tarnwell

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <numbers>
 
+namespace Tarnwell {
+
 namespace {
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
@@ -604,3 +606,5 @@ void PaintHalfMeterValue(TCanvas& c, const TMonitorPaintData& d) {
   c.Brush().SetColor(ss.Dark == clBlack ? clWhite : clBlack);
   c.Ellipse(100 - g.lw - 1, g.base - g.lw - 1, 100 + g.lw + 1, g.base + g.lw + 1);
 }
+
+}  // namespace Tarnwell

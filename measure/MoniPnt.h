@@ -9,9 +9,11 @@
 #include <QChar>
 #include <deque>
 
-#include "TCanvas.h"
-#include "TColor.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 // Integer samples of the graph style, oldest first; owned by the display.
 using TMonitorHistory = std::deque<int>;
@@ -88,3 +90,5 @@ int DigitCells(int vmin, int vmax);
 // The graph plot's history length for a picture of short side D.
 int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
 }  // namespace MoniPnt
+
+}  // namespace Tarnwell

@@ -2,7 +2,11 @@
 
 #include <QVBoxLayout>
 
-#include "TResources.h"
+#include <Tarnwell/platform/TResources.h>
+
+#include <Tarnwell/app/DemoRegistry.h>
+
+namespace Tarnwell {
 
 TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("TPattern...."));
@@ -67,3 +71,11 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
 
   SetDesignSize(479, 281);
 }
+
+void RegisterDemo_pattern() {
+  RegisterDemoWindow("TFormPattern", []() -> TForm* { return new TFormPattern(); });
+}
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_demo_pattern)

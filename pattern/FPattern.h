@@ -6,7 +6,9 @@
 #include <QSplitter>
 
 #include "PatPanel.h"
-#include "TControls.h"
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TFormPattern : public TForm {
   Q_OBJECT
@@ -24,3 +26,5 @@ class TFormPattern : public TForm {
   TPatternRadioButton* PatternRadioButton2;
   TPatternRadioButton* PatternRadioButton3;
 };
+
+}  // namespace Tarnwell

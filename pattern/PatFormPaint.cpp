@@ -6,6 +6,8 @@
 
 #include "PatPanel.h"
 
+namespace Tarnwell {
+
 TPatternFormPaint::TPatternFormPaint(QWidget* ownerForm) : QObject(ownerForm), mForm(ownerForm) {
   if (!ownerForm) return;
   mTarget = ownerForm;
@@ -217,3 +219,5 @@ bool TPatternFormPaint::eventFilter(QObject* watched, QEvent* e) {
       return false;
   }
 }
+
+}  // namespace Tarnwell

@@ -5,7 +5,9 @@
 #include <QPaintEvent>
 #include <QScreen>
 
-#include "TResources.h"
+#include <Tarnwell/platform/TResources.h>
+
+namespace Tarnwell {
 
 namespace {
 QSize ScreenSize() {
@@ -256,3 +258,7 @@ void TPatternGroupBox::paintEvent(QPaintEvent* e) {
     canvas.TextOut(cr.Left, cr.Top, cap);
   }
 }
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_pattern)

@@ -17,8 +17,10 @@
 #include <QStringList>
 #include <functional>
 
-#include "TBitmap.h"
-#include "TControls.h"
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TControls.h>
+
+namespace Tarnwell {
 
 class TPatternHolder : public QObject {
   Q_OBJECT
@@ -236,3 +238,5 @@ class TPatternFormPaint : public QObject {
   TFont mTextFont;
   int mTextShadow = 0;
 };
+
+}  // namespace Tarnwell

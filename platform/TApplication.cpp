@@ -7,6 +7,8 @@
 #include "TDialogs.h"
 #include "TGraphics.h"
 
+namespace Tarnwell {
+
 std::function<void(const QString&)> TApplication::OnException;
 
 namespace {
@@ -50,3 +52,5 @@ void InitializeTarnwell() {
   TFont def;
   QApplication::setFont(def.ToQFont());
 }
+
+}  // namespace Tarnwell

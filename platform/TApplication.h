@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <functional>
 
+namespace Tarnwell {
+
 class TApplication : public QApplication {
   Q_OBJECT
  public:
@@ -22,3 +24,5 @@ class TApplication : public QApplication {
 
 // Shared start-up for programs and tests: fonts, palette, style.
 void InitializeTarnwell();
+
+}  // namespace Tarnwell

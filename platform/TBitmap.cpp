@@ -6,6 +6,8 @@
 
 #include "TResources.h"
 
+namespace Tarnwell {
+
 TBitmap::TBitmap() = default;
 
 TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
@@ -172,3 +174,5 @@ void TMetafileCanvas::Finish() {
     mMetafile.SetSize(b.right() + 1, b.bottom() + 1);
   }
 }
+
+}  // namespace Tarnwell

@@ -9,6 +9,8 @@
 
 #include "TCanvas.h"
 
+namespace Tarnwell {
+
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 enum TTransparentMode { tmAuto, tmFixed };
 
@@ -107,3 +109,5 @@ class TMetafileCanvas : public TCanvas {
   QPicture mRecording;
   bool mFinished = false;
 };
+
+}  // namespace Tarnwell

@@ -1,6 +1,6 @@
 #include "TCanvas.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QFontMetrics>
 #include <QHash>
 #include <QImage>
@@ -9,6 +9,8 @@
 #include <cmath>
 
 #include "TBitmap.h"
+
+namespace Tarnwell {
 
 namespace {
 
@@ -617,3 +619,5 @@ TColor BlendColor(TColor a, TColor b, double w) {
   return RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)),
              mix(GetBValue(a), GetBValue(b)));
 }
+
+}  // namespace Tarnwell

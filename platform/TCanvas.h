@@ -15,11 +15,13 @@
 
 #include "TGraphics.h"
 #include "TTypes.h"
+class QPicture;
+
+namespace Tarnwell {
 
 class TBitmap;
 class TMetafile;
 class TMetafileCanvas;
-class QPicture;
 
 class TCanvas {
  public:
@@ -154,3 +156,5 @@ class TCanvas {
 
 // Blends two colours (weight 0..1 of b): used for shading.
 TColor BlendColor(TColor a, TColor b, double weight);
+
+}  // namespace Tarnwell

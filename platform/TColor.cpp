@@ -1,9 +1,11 @@
 #include "TColor.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QGuiApplication>
 #include <QString>
 #include <array>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -66,7 +68,6 @@ QColor SystemColor(unsigned index, const QPalette& pal) {
 }
 
 QPalette AppPalette() {
-  if (qobject_cast<QApplication*>(QCoreApplication::instance())) return QApplication::palette();
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return QGuiApplication::palette();
   return QPalette();
 }
@@ -176,3 +177,5 @@ bool StringToColor(const QString& s, TColor& out) {
   out = v;
   return true;
 }
+
+}  // namespace Tarnwell

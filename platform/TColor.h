@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <cstdint>
 
+namespace Tarnwell {
+
 using TColor = std::uint32_t;
 
 constexpr TColor clBlack = 0x000000;
@@ -89,3 +91,5 @@ constexpr unsigned ToQRgb(TColor c) {
 QString ColorToString(TColor c);
 // Returns false and leaves `out` alone for an unknown name.
 bool StringToColor(const QString& s, TColor& out);
+
+}  // namespace Tarnwell

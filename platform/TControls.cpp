@@ -6,6 +6,8 @@
 #include <QMdiSubWindow>
 #include <QPaintEvent>
 
+namespace Tarnwell {
+
 // ---- hints -------------------------------------------------------------------
 
 QString GetShortHint(const QString& hint) {
@@ -130,7 +132,7 @@ void TSpeedButton::SetFlat(bool f) {
 
 void TSpeedButton::SetHint(const QString& h) {
   mHint = h;
-  ::SetHint(this, h);
+  Tarnwell::SetHint(this, h);
 }
 
 void TSpeedButton::SetGlyph(const QImage& g) {
@@ -315,3 +317,5 @@ void TCustomPanel::paintEvent(QPaintEvent*) {
   TCanvas canvas(this);
   Paint(canvas);
 }
+
+}  // namespace Tarnwell

@@ -13,6 +13,8 @@
 #include "TCanvas.h"
 #include "TTypes.h"
 
+namespace Tarnwell {
+
 // Splits "short|long"; with no "|" both parts are the whole text.
 QString GetShortHint(const QString& hint);
 QString GetLongHint(const QString& hint);
@@ -139,3 +141,5 @@ class TCustomPanel : public QWidget {
   TColor mColor = clBtnFace;
   TFont mFont;
 };
+
+}  // namespace Tarnwell

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace Tarnwell {
+
 namespace {
 const QDate kEpoch(1899, 12, 30);
 }
@@ -50,3 +52,5 @@ QDateTime SerialToDateTime(TDateTime v) {
 
 TDateTime Now() { return DateTimeToSerial(QDateTime::currentDateTime()); }
 TDateTime Date() { return DateToSerial(QDate::currentDate()); }
+
+}  // namespace Tarnwell

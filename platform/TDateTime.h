@@ -7,6 +7,8 @@
 #include <QDateTime>
 #include <QTime>
 
+namespace Tarnwell {
+
 using TDateTime = double;
 
 constexpr TDateTime DateDelta = 693594;  // days from 1 Jan 0001 to 30 Dec 1899
@@ -23,3 +25,5 @@ QDateTime SerialToDateTime(TDateTime v);
 bool IsValidSerial(TDateTime v);
 TDateTime Now();
 TDateTime Date();
+
+}  // namespace Tarnwell

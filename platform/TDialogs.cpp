@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QMessageBox>
 
+namespace Tarnwell {
+
 namespace {
 
 int DefaultMessage(const TMessageRequest& r) {
@@ -98,3 +100,5 @@ TRecordingDialogs::~TRecordingDialogs() {
   SetMessageHook(mOldMsg);
   SetModalHook(mOldModal);
 }
+
+}  // namespace Tarnwell

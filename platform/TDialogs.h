@@ -6,8 +6,10 @@
 #include <QString>
 #include <functional>
 #include <vector>
-
 class QDialog;
+
+namespace Tarnwell {
+
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 enum TMsgDlgBtn : unsigned {
@@ -66,3 +68,5 @@ class TRecordingDialogs {
   TMessageHook mOldMsg;
   TModalHook mOldModal;
 };
+
+}  // namespace Tarnwell

@@ -5,6 +5,8 @@
 #include <QString>
 #include <stdexcept>
 
+namespace Tarnwell {
+
 class ETarnwellError : public std::runtime_error {
  public:
   explicit ETarnwellError(const QString& msg) : std::runtime_error(msg.toStdString()), mMessage(msg) {}
@@ -35,3 +37,5 @@ class EStreamError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
+
+}  // namespace Tarnwell

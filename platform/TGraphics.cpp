@@ -6,6 +6,8 @@
 #include <cmath>
 #include <mutex>
 
+namespace Tarnwell {
+
 void TGraphicsObject::Changed() {
   if (OnChange) OnChange(this);
 }
@@ -303,3 +305,5 @@ TFont RotatedFont(const TFont& font, int tenths) {
   f.SetOrientation(tenths);
   return f;
 }
+
+}  // namespace Tarnwell

@@ -14,6 +14,8 @@
 
 #include "TColor.h"
 
+namespace Tarnwell {
+
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
 enum TPenMode {
   pmBlack,
@@ -181,3 +183,5 @@ void InstallFontSubstitutes();
 
 // A copy of `font` turned by `tenths` of a degree: text at an angle.
 TFont RotatedFont(const TFont& font, int tenths);
+
+}  // namespace Tarnwell

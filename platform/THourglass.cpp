@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 
+namespace Tarnwell {
+
 namespace {
 int gDepth = 0;
 }
@@ -19,3 +21,5 @@ THourglass::~THourglass() {
 }
 
 int THourglass::Depth() { return gDepth; }
+
+}  // namespace Tarnwell

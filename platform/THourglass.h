@@ -1,4 +1,6 @@
 #pragma once
+
+namespace Tarnwell {
 // Shows the busy cursor for its lifetime and restores the previous cursor on
 // every way out, exceptions included. Nested guards stack.
 
@@ -11,3 +13,5 @@ class THourglass {
   // How many guards are active now (tests use it).
   static int Depth();
 };
+
+}  // namespace Tarnwell

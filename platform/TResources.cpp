@@ -7,6 +7,8 @@
 
 #include "TExceptions.h"
 
+namespace Tarnwell {
+
 namespace {
 QString FindPicture(const QString& name) {
   for (const char* ext : {".png", ".bmp", ".PNG", ".BMP"}) {
@@ -44,3 +46,5 @@ QStringList LoadResourceStrings(const QString& name) {
   while (!in.atEnd()) lines << in.readLine();
   return lines;
 }
+
+}  // namespace Tarnwell

@@ -1,13 +1,33 @@
 #pragma once
 // Pictures and strings loaded by name from the program's resources
 // (":/pictures/NAME.png" or ".bmp", ":/strings/NAME.txt").
+//
+// Each library carries the pictures its components use, compiled into the
+// library itself. A static library's resource data would be dropped by the
+// linker (nothing refers to it), so one source of the library that uses the
+// pictures names them at file scope, outside any namespace:
+//
+//   TARNWELL_LIBRARY_RESOURCES(tarnwell_pattern)
+//
+// which registers them when that source is linked in, before main() runs.
 
 #include <QImage>
 #include <QString>
 #include <QStringList>
+
+namespace Tarnwell {
 
 // Throws EResNotFound naming the picture when there is none of that name.
 QImage LoadResourcePicture(const QString& name);
 bool HasResourcePicture(const QString& name);
 // A string table: one string per line. Throws EResNotFound when missing.
 QStringList LoadResourceStrings(const QString& name);
+
+}  // namespace Tarnwell
+
+// Registers the resources compiled into library `lib` (see above).
+#define TARNWELL_LIBRARY_RESOURCES(lib)                                      \
+  int qInitResources_##lib();                                                \
+  namespace {                                                                \
+  [[maybe_unused]] const int tarnwellResourcesOf_##lib = qInitResources_##lib(); \
+  }

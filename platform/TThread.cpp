@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <chrono>
 
+namespace Tarnwell {
+
 class TThread::Runner : public QThread {
  public:
   explicit Runner(TThread* owner) : mOwner(owner) {}
@@ -199,3 +201,5 @@ TFunctionThread::~TFunctionThread() {
   Terminate();
   WaitFor();
 }
+
+}  // namespace Tarnwell

@@ -16,6 +16,8 @@
 #include <memory>
 #include <mutex>
 
+namespace Tarnwell {
+
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 class TThread {
@@ -101,3 +103,5 @@ class TFunctionThread : public TThread {
  private:
   std::function<void(TFunctionThread&)> mBody;
 };
+
+}  // namespace Tarnwell

@@ -3,6 +3,8 @@
 #include <cfenv>
 #include <limits>
 
+namespace Tarnwell {
+
 TRect IntersectRect(const TRect& a, const TRect& b) {
   TRect r(std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right),
           std::min(a.Bottom, b.Bottom));
@@ -50,3 +52,5 @@ int ClampToInt(double v) {
   if (v >= double(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
   return int(v);
 }
+
+}  // namespace Tarnwell

@@ -9,8 +9,10 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
-
 class QObject;
+
+namespace Tarnwell {
+
 using TObject = QObject;
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
@@ -71,3 +73,5 @@ constexpr int idiv(int a, int b) { return b == 0 ? 0 : a / b; }
 // Clamp a 64-bit or floating value into int range (NaN gives 0).
 int ClampToInt(double v);
 int ClampToInt(std::int64_t v);
+
+}  // namespace Tarnwell

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <new>
 
+namespace Tarnwell {
+
 void TGeneric3DList::SetData(const void* source, int count, int itemSize) {
   mCount = 0;
   if (count <= 0 || itemSize <= 0) {
@@ -56,3 +58,5 @@ TFaceVert3D TFaceVert3DList::GetItem(int index) const {
   if (p) std::memcpy(&f, p, sizeof f);
   return f;
 }
+
+}  // namespace Tarnwell

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 
+namespace Tarnwell {
+
 struct TVertex3D {
   float X = 0, Y = 0, Z = 0;
 };
@@ -63,3 +65,5 @@ class TFaceVert3DList : public TGeneric3DList {
 
 // Face parameters: declared for the object layout, never filled.
 class TFacePara3DList : public TGeneric3DList {};
+
+}  // namespace Tarnwell

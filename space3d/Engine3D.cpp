@@ -7,6 +7,8 @@
 #include <cstring>
 #include <new>
 
+namespace Tarnwell {
+
 // ---------------------------------------------------------------- TObject3D
 
 void TObject3D::SetVertices(const TVertex3D* source, int count) {
@@ -565,3 +567,5 @@ void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor 
     }
   }
 }
+
+}  // namespace Tarnwell

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "DtType3D.h"
-#include "TColor.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 class TObject3D {
  public:
@@ -175,3 +177,5 @@ class TEngine3D {
   std::vector<std::uint64_t> mSortKeys, mSortTmp;
   TRenderTimes3D mTimes;
 };
+
+}  // namespace Tarnwell

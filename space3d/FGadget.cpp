@@ -16,8 +16,14 @@
 
 #include "Loader3D.h"
 #include "Polygon.h"
-#include "TDialogs.h"
+#include <Tarnwell/platform/TDialogs.h>
 #include "View3D.h"
+
+#include <Tarnwell/platform/TResources.h>
+
+#include <Tarnwell/app/DemoRegistry.h>
+
+namespace Tarnwell {
 
 QString FindDemoModel() {
   const QString name = QStringLiteral("Demo.DDD");
@@ -216,3 +222,11 @@ void TFormGadget::SetTimers(bool on) {
 void TFormGadget::AmbientChanged() {
   Space3DViewer->SetAmbientLight(RGB(ScrollBarRed->value(), ScrollBarGreen->value(), ScrollBarBlue->value()));
 }
+
+void RegisterDemo_space3d() {
+  RegisterDemoWindow("TFormGadget", []() -> TForm* { return new TFormGadget(); });
+}
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_demo_space3d)

@@ -4,8 +4,7 @@
 
 #include <QString>
 
-#include "TControls.h"
-
+#include <Tarnwell/platform/TControls.h>
 class QTabWidget;
 class QTimer;
 class QSlider;
@@ -13,6 +12,9 @@ class QSpinBox;
 class QCheckBox;
 class QScrollBar;
 class QLabel;
+
+namespace Tarnwell {
+
 class TAnimatedPolygon;
 class TSpace3DViewer;
 
@@ -54,3 +56,5 @@ class TFormGadget : public TForm {
   void AmbientChanged();
   bool mShown = false;
 };
+
+}  // namespace Tarnwell

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace Tarnwell {
+
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "vertex and face blocks are copied as they are in the file");
 
 namespace {
@@ -305,3 +307,5 @@ void TWriter3DFile::SaveToFile(const QString& fileName) const {
     throw E3DFileError(
         QStringLiteral("Impossibile scrivere il file %1: %2").arg(fileName, file.errorString()));
 }
+
+}  // namespace Tarnwell

@@ -11,7 +11,9 @@
 #include <cstdint>
 
 #include "Engine3D.h"
-#include "TExceptions.h"
+#include <Tarnwell/platform/TExceptions.h>
+
+namespace Tarnwell {
 
 // A model file that cannot be read at all (missing, not a regular file, too large).
 class E3DFileError : public ETarnwellError {
@@ -105,3 +107,5 @@ class TWriter3DFile {
  private:
   QByteArray mObjects;
 };
+
+}  // namespace Tarnwell

@@ -5,7 +5,9 @@
 #include <QPainterPath>
 #include <chrono>
 
-#include "TCanvas.h"
+#include <Tarnwell/platform/TCanvas.h>
+
+namespace Tarnwell {
 
 // ------------------------------------------------------------ the animator
 
@@ -261,3 +263,5 @@ void TAnimatedPolygon::paintEvent(QPaintEvent*) {
   else
     p.fillRect(rect(), ToQColor(mBackColor));
 }
+
+}  // namespace Tarnwell

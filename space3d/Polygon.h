@@ -11,9 +11,11 @@
 #include <memory>
 #include <random>
 
-#include "TColor.h"
-#include "TThread.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TThread.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 class TAnimatedPolygon;
 
@@ -127,3 +129,5 @@ class TAnimatedPolygon : public QWidget {
   int mFrameCount = 0;
   std::unique_ptr<TPolyAnimatorThread> mThread;
 };
+
+}  // namespace Tarnwell

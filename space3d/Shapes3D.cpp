@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+namespace Tarnwell {
+
 namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 TFaceVert3D Tri(int a, int b, int c) { return {std::uint16_t(a), std::uint16_t(b), std::uint16_t(c), 7}; }
@@ -146,3 +148,5 @@ std::vector<TMesh3D> MakeDemoModel3D() {
     }
   return meshes;
 }
+
+}  // namespace Tarnwell

@@ -7,6 +7,8 @@
 
 #include "Engine3D.h"
 
+namespace Tarnwell {
+
 struct TMesh3D {
   QString Name;
   std::vector<TVertex3D> Vertices;
@@ -26,3 +28,5 @@ TMesh3D MakeBox3D(const QString& name, float hx, float hy, float hz);
 TMesh3D MakeCone3D(const QString& name, float radius, float height, int sides);
 // The meshes of the demonstration model "Demo.DDD".
 std::vector<TMesh3D> MakeDemoModel3D();
+
+}  // namespace Tarnwell

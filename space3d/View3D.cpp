@@ -7,7 +7,9 @@
 #include <numbers>
 
 #include "Loader3D.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 TSpace3DViewer::TSpace3DViewer(QWidget* parent) : QWidget(parent) {
   for (int i = 0; i < 360; ++i) {
@@ -227,3 +229,5 @@ void TSpace3DViewer::mouseReleaseEvent(QMouseEvent* e) {
   mDragZone = 0;
   if (OnMouseUp) OnMouseUp(this, e->button(), int(e->position().x()), int(e->position().y()));
 }
+
+}  // namespace Tarnwell

@@ -9,8 +9,10 @@
 #include <functional>
 
 #include "Engine3D.h"
-#include "TColor.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 class TSpace3DViewer : public QWidget {
   Q_OBJECT
@@ -95,3 +97,5 @@ class TSpace3DViewer : public QWidget {
   float mFramePerSecond = 0;
   int mFrameCount = 0;
 };
+
+}  // namespace Tarnwell

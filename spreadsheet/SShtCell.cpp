@@ -11,6 +11,8 @@
 #include "SShtEval.h"
 #include "SShtText.h"
 
+namespace Tarnwell {
+
 // ---------------------------------------------------------------- names
 
 QString ColumnName(int col) {
@@ -634,3 +636,5 @@ void TSpreadSheetCell::ReadFrom(QIODevice& dev) {
   qsizetype pos = 0;
   ReadFrom(buf.constData(), buf.size(), pos);
 }
+
+}  // namespace Tarnwell

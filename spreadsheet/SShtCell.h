@@ -12,12 +12,14 @@
 #include <cstdint>
 #include <string>
 
-#include "TColor.h"
-#include "TDateTime.h"
-#include "TExceptions.h"
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TDateTime.h>
+#include <Tarnwell/platform/TExceptions.h>
+class QIODevice;
+
+namespace Tarnwell {
 
 class TSpreadSheetFormuler;
-class QIODevice;
 
 // Sheet bounds: columns A..ZZ, rows as far as an eight-digit reference reaches.
 constexpr int SShtMaxCol = 702;
@@ -249,3 +251,5 @@ class TSpreadSheetCell {
   // During a recalculation: the value is final, computed from final values.
   bool mFinal = true;
 };
+
+}  // namespace Tarnwell

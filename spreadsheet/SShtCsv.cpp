@@ -4,7 +4,9 @@
 
 #include "SShtStore.h"
 #include "SShtText.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 QString CsvQuote(const QString& field) {
   bool needs = false;
@@ -142,3 +144,5 @@ void ImportCsvFile(TSpreadSheetDataCells& cells, const QString& fileName, int co
     throw ECsvError(QStringLiteral("%1: %2").arg(fileName, e.Message()));
   }
 }
+
+}  // namespace Tarnwell

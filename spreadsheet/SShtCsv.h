@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "TExceptions.h"
+#include <Tarnwell/platform/TExceptions.h>
+
+namespace Tarnwell {
 
 class TSpreadSheetDataCells;
 
@@ -32,3 +34,5 @@ QString DecodeCsvBytes(const QByteArray& bytes);
 void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int row);
 // Reads fileName and imports it at (col, row); ECsvError names the file.
 void ImportCsvFile(TSpreadSheetDataCells& cells, const QString& fileName, int col, int row);
+
+}  // namespace Tarnwell

@@ -22,3 +22,7 @@
 #include "SShtEval.h"
 #include "SShtFile.h"
 #include "SShtStore.h"
+
+namespace Tarnwell {
+
+}  // namespace Tarnwell

@@ -8,6 +8,8 @@
 
 #include "SShtStore.h"
 
+namespace Tarnwell {
+
 namespace {
 
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -665,3 +667,5 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
   }
   return Check(r);
 }
+
+}  // namespace Tarnwell

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace Tarnwell {
+
 class TSpreadSheetDataCells;
 
 class TSpreadSheetFormuler {
@@ -58,3 +60,5 @@ class TSpreadSheetFormuler {
   bool mEvalError = false;
   int mDepth = 0;
 };
+
+}  // namespace Tarnwell

@@ -7,8 +7,10 @@
 #include <cstring>
 
 #include "SShtCsv.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/THourglass.h>
 #include "Util.h"
+
+namespace Tarnwell {
 
 const QByteArray SheetSignature = QByteArray("\x07QVSS100", 8);
 
@@ -182,3 +184,5 @@ void LoadSheetFromFile(TSpreadSheetDataCells& cells, const QString& fileName) {
   }
   cells.Swap(*fresh);
 }
+
+}  // namespace Tarnwell

@@ -10,9 +10,11 @@
 #include <memory>
 
 #include "SShtStore.h"
-#include "TExceptions.h"
-
+#include <Tarnwell/platform/TExceptions.h>
 class QIODevice;
+
+namespace Tarnwell {
+
 
 class ESheetFileError : public EStreamError {
  public:
@@ -48,3 +50,5 @@ void SaveSheetToFile(const TSpreadSheetDataCells& cells, TSheetFileKind kind, co
 void LoadSheetFromFile(TSpreadSheetDataCells& cells, const QString& fileName);
 // The file's bytes, or ESheetFileError naming the file.
 QByteArray ReadWholeFile(const QString& fileName);
+
+}  // namespace Tarnwell

@@ -20,11 +20,13 @@
 #include <vector>
 
 #include "SShtEngine.h"
-#include "TGrids.h"
-
+#include <Tarnwell/grids/TGrids.h>
 class QMimeData;
 class QUndoStack;
 class QIODevice;
+
+namespace Tarnwell {
+
 class TSpreadSheetGrid;
 
 // One coloured tile of the pattern cache.
@@ -270,3 +272,5 @@ class TSpreadSheetGrid : public TCustomGrid {
   TGridRect mAreaScratch;
   std::unique_ptr<TSnapshot> mSizingBefore;  // during a mouse sizing drag
 };
+
+}  // namespace Tarnwell

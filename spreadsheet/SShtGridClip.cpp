@@ -10,8 +10,10 @@
 #include <algorithm>
 
 #include "SShtGrid.h"
-#include "TDialogs.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/THourglass.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -326,3 +328,5 @@ bool TSpreadSheetGrid::PasteText(const QString& text) {
   InvalidateGrid();
   return true;
 }
+
+}  // namespace Tarnwell

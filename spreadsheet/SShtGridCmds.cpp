@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "SShtGrid.h"
-#include "TDialogs.h"
-#include "THourglass.h"
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/THourglass.h>
 #include "Util.h"
+
+namespace Tarnwell {
 
 // ---------------------------------------------------------------- undo
 
@@ -513,7 +515,7 @@ void TSpreadSheetGrid::SaveToFile(int kind, const QString& fileName) {
   SaveSheetToFile(*mCells, kind == sfkCsv ? sfkCsv : sfkSheet, fileName);
 }
 
-int TSpreadSheetGrid::CheckSignature(QIODevice& dev) { return ::CheckSignature(dev); }
+int TSpreadSheetGrid::CheckSignature(QIODevice& dev) { return Tarnwell::CheckSignature(dev); }
 
 void TSpreadSheetGrid::LoadFromFile(const QString& fileName) {
   // The engine replaces the content only when the whole file was read: a
@@ -534,6 +536,8 @@ void TSpreadSheetGrid::LoadFromFile(const QString& fileName) {
 
 void TSpreadSheetGrid::ImportCSVFile(const QString& fileName) {
   THourglass busy;
-  Undoable(tr("Importa"), [&] { ::ImportCsvFile(*mCells, fileName, Col(), Row()); });
+  Undoable(tr("Importa"), [&] { Tarnwell::ImportCsvFile(*mCells, fileName, Col(), Row()); });
   AfterStructureChange();
 }
+
+}  // namespace Tarnwell

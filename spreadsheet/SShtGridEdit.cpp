@@ -7,7 +7,9 @@
 #include <algorithm>
 
 #include "SShtGrid.h"
-#include "TGraphics.h"
+#include <Tarnwell/platform/TGraphics.h>
+
+namespace Tarnwell {
 
 // ---------------------------------------------------------------- selection texts
 
@@ -322,3 +324,5 @@ void TSpreadSheetGrid::keyPressEvent(QKeyEvent* e) {
         Selection().Top == Selection().Bottom))
     NotifyRange();
 }
+
+}  // namespace Tarnwell

@@ -8,8 +8,10 @@
 #include <cmath>
 
 #include "SShtGrid.h"
-#include "TGraphics.h"
-#include "TResources.h"
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TResources.h>
+
+namespace Tarnwell {
 
 struct TSpreadSheetGrid::TFontEntry {
   TCellFont Key;
@@ -481,3 +483,7 @@ QImage TSpreadSheetGrid::RenderImage() {
   p.end();
   return img;
 }
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_sheetgrid)

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <optional>
 
-#include "TGraphics.h"
+#include <Tarnwell/platform/TGraphics.h>
+
+namespace Tarnwell {
 
 // ================================================================ column
 
@@ -687,3 +689,5 @@ std::unique_ptr<TSpreadSheetDataCells> TSpreadSheetDataCells::NewEmptyLike() con
   s->mDefaultRowHeight = mDefaultRowHeight;
   return s;
 }
+
+}  // namespace Tarnwell

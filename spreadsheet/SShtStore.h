@@ -13,6 +13,8 @@
 #include "SShtCell.h"
 #include "SShtEval.h"
 
+namespace Tarnwell {
+
 class TFont;
 
 // A rectangle of grid positions, all four edges inclusive.
@@ -189,3 +191,5 @@ class TSpreadSheetDataCells {
   bool mTracking = false;     // a recalculation is running
   bool mReadPending = false;  // the current formula read one not yet final
 };
+
+}  // namespace Tarnwell

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+namespace Tarnwell {
+
 namespace {
 // 0x80..0x9F; 0 marks the five bytes the code page leaves undefined, which
 // map to the control characters of the same number.
@@ -52,3 +54,5 @@ QString DecodeTextFile(const QByteArray& b) {
   if (!utf8.hasError()) return s;
   return UnicodeFromCp1252(b);
 }
+
+}  // namespace Tarnwell

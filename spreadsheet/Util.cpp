@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace Tarnwell {
+
 TFastCompress::TFastCompress() {
   std::memset(mHash, 0xFF, sizeof(mHash));
   std::memset(mInput, 0, sizeof(mInput));
@@ -291,3 +293,5 @@ bool TFastCompress::Decompress(const QByteArray& data, QByteArray& out, qint64 m
   }
   return true;
 }
+
+}  // namespace Tarnwell

@@ -7,8 +7,10 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-
 class QIODevice;
+
+namespace Tarnwell {
+
 
 class TFastCompress {
  public:
@@ -48,3 +50,5 @@ class TFastCompress {
   std::uint8_t mOutput[MaxBlockSize + 8];
   QString mLastError;
 };
+
+}  // namespace Tarnwell

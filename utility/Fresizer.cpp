@@ -4,8 +4,10 @@
 #include <QVariant>
 #include <algorithm>
 
-#include "TControls.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 TFormResizer::TFormResizer(TForm* owner) : QObject(owner), mForm(owner) {
   if (owner) {
@@ -114,3 +116,5 @@ bool TFormResizer::Resize() {
   }
   return true;
 }
+
+}  // namespace Tarnwell

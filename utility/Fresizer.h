@@ -10,6 +10,8 @@
 #include <QWidget>
 #include <vector>
 
+namespace Tarnwell {
+
 class TForm;
 
 class TFormResizer : public QObject {
@@ -67,3 +69,5 @@ class TFormResizer : public QObject {
   double mRy = 1, mRx = 1;
   std::vector<CapturedBounds> mBounds;
 };
+
+}  // namespace Tarnwell

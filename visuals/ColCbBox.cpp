@@ -5,6 +5,8 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
+namespace Tarnwell {
+
 namespace {
 
 struct Entry {
@@ -160,3 +162,5 @@ void TColorComboBox::paintEvent(QPaintEvent*) {
   c.SetClipRect(TRect(field));
   DrawItem(c, TRect(field), currentIndex(), false);
 }
+
+}  // namespace Tarnwell

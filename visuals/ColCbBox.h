@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QStyledItemDelegate>
 
-#include "TCanvas.h"
-#include "TColor.h"
-#include "TGraphics.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 class TColorComboBox : public QComboBox {
   Q_OBJECT
@@ -52,3 +54,5 @@ class TColorComboBox : public QComboBox {
   TColor mFreeValue = clBlack;
   TFont mFont;
 };
+
+}  // namespace Tarnwell

@@ -4,7 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "TDialogs.h"
+#include <Tarnwell/platform/TDialogs.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -195,3 +197,5 @@ bool TColorSelector::Execute() {
   Accept(form.CurrentColor());
   return true;
 }
+
+}  // namespace Tarnwell

@@ -8,7 +8,9 @@
 #include <array>
 #include <functional>
 
-#include "TColor.h"
+#include <Tarnwell/platform/TColor.h>
+
+namespace Tarnwell {
 
 // A plain painting surface with mouse callbacks.
 class TPaintBox : public QWidget {
@@ -81,3 +83,5 @@ class TColorSelector : public QObject {
   int mInsert = 0;
   QImage mDefCols, mUserCols, mRedScroll, mColArea;
 };
+
+}  // namespace Tarnwell

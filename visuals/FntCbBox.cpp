@@ -6,8 +6,10 @@
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
-#include "TExceptions.h"
-#include "TResources.h"
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TResources.h>
+
+namespace Tarnwell {
 
 namespace {
 
@@ -144,3 +146,7 @@ void TFontComboBox::paintEvent(QPaintEvent*) {
   c.SetClipRect(TRect(field));
   DrawItem(c, TRect(field), currentIndex(), false);
 }
+
+}  // namespace Tarnwell
+
+TARNWELL_LIBRARY_RESOURCES(tarnwell_visuals)

@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QImage>
 
-#include "TCanvas.h"
-#include "TGraphics.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
 
 enum TFontComboShowMode { smNormal, smFonts, smBoth };
 
@@ -51,3 +53,5 @@ class TFontComboBox : public QComboBox {
   TFont mFont;
   QImage mTrueType, mDevice;
 };
+
+}  // namespace Tarnwell

@@ -11,8 +11,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "Main.h"
-#include "TApplication.h"
+#include <Tarnwell/app/Main.h>
+#include <Tarnwell/platform/TApplication.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -9,11 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "BarCdObj.h"
+#include <Tarnwell/barcodes/BarCdObj.h>
 
 #ifdef TARNWELL_HAVE_ZINT
 #include <zint.h>
 #endif
+
+using namespace Tarnwell;
 
 namespace {
 

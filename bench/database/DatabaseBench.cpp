@@ -12,9 +12,11 @@
 #include <fstream>
 #include <map>
 
-#include "DBDemos.h"
-#include "DBEngine.h"
-#include "MemoTab.h"
+#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/DBEngine.h>
+#include <Tarnwell/database/MemoTab.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -10,7 +10,9 @@
 #include <QRandomGenerator>
 #include <cmath>
 
-#include "Graph2D.h"
+#include <Tarnwell/graph/Graph2D.h>
+
+using namespace Tarnwell;
 
 namespace {
 

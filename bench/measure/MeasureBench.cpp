@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <ctime>
 
-#include "Measdisp.h"
-#include "MoniDisp.h"
-#include "TApplication.h"
+#include <Tarnwell/measure/Measdisp.h>
+#include <Tarnwell/measure/MoniDisp.h>
+#include <Tarnwell/platform/TApplication.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -15,12 +15,14 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "Loader3D.h"
-#include "Shapes3D.h"
+#include <Tarnwell/space3d/Loader3D.h>
+#include <Tarnwell/space3d/Shapes3D.h>
 
 #ifdef HAVE_LIB3DS
 #include <lib3ds/file.h>
 #endif
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -15,8 +15,10 @@
 #include <random>
 #include <string>
 
-#include "SShtEngine.h"
-#include "Util.h"
+#include <Tarnwell/spreadsheet/SShtEngine.h>
+#include <Tarnwell/spreadsheet/Util.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -14,7 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "SShtGrid.h"
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+
+using namespace Tarnwell;
 
 namespace {
 

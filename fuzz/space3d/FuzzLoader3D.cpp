@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Engine3D.h"
-#include "Loader3D.h"
+#include <Tarnwell/space3d/Engine3D.h>
+#include <Tarnwell/space3d/Loader3D.h>
+
+using namespace Tarnwell;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));

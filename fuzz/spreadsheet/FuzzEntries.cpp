@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "SShtEngine.h"
-#include "Util.h"
+#include <Tarnwell/spreadsheet/SShtEngine.h>
+#include <Tarnwell/spreadsheet/Util.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -1,6 +1,8 @@
 // libFuzzer target: cellrecord.
 #include "FuzzEntries.h"
 
+using namespace Tarnwell;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return SheetFuzzCellRecord(data, size);
 }

@@ -7,9 +7,11 @@
 #include <QStatusTipEvent>
 #include <QTest>
 
-#include "FPreview.h"
-#include "Main.h"
+#include <Tarnwell/app/FPreview.h>
+#include <Tarnwell/app/Main.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 TEST(Launchers, TableInScreenOrder) {
   const auto& t = Launchers();

@@ -4,8 +4,10 @@
 #include <QEnterEvent>
 #include <QTest>
 
-#include "ShineBtn.h"
+#include <Tarnwell/app/ShineBtn.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -4,10 +4,12 @@
 #include <QImage>
 #include <climits>
 
-#include "BarCodes.h"
-#include "FBarCodes.h"
-#include "TCanvas.h"
+#include <Tarnwell/barcodes/BarCodes.h>
+#include <Tarnwell/barcodes/FBarCodes.h>
+#include <Tarnwell/platform/TCanvas.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "BarCdObj.h"
-#include "BarCodes.h"
+#include <Tarnwell/barcodes/BarCdObj.h>
+#include <Tarnwell/barcodes/BarCodes.h>
 #include "Readers.h"
-#include "TCanvas.h"
+#include <Tarnwell/platform/TCanvas.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -4,8 +4,10 @@
 #include <set>
 #include <string>
 
-#include "BarCdDef.h"
-#include "BarCdObj.h"
+#include <Tarnwell/barcodes/BarCdDef.h>
+#include <Tarnwell/barcodes/BarCdObj.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -20,6 +20,8 @@ bool HaveZbar() {
 #else
   return false;
 #endif
+
+using namespace Tarnwell;
 }
 
 bool HaveZxing() {

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "BarCdDef.h"
+#include <Tarnwell/barcodes/BarCdDef.h>
+
+using namespace Tarnwell;
 
 bool HaveZbar();
 bool HaveZxing();

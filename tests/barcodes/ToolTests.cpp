@@ -9,6 +9,8 @@
 #include "BarcodeTool.h"
 #include "Readers.h"
 
+using namespace Tarnwell;
+
 namespace {
 
 int RunTool(const QStringList& args, QString& out, QString& err) {

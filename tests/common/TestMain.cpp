@@ -2,8 +2,10 @@
 // modal dialogs are answered by a recording hook instead of blocking.
 #include <gtest/gtest.h>
 
-#include "TApplication.h"
-#include "TDialogs.h"
+#include <Tarnwell/platform/TApplication.h>
+#include <Tarnwell/platform/TDialogs.h>
+
+using namespace Tarnwell;
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",

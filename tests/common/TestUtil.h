@@ -6,7 +6,9 @@
 #include <QString>
 #include <functional>
 
-#include "TColor.h"
+#include <Tarnwell/platform/TColor.h>
+
+using namespace Tarnwell;
 
 // Runs the event loop until cond() holds or ms pass; returns cond().
 inline bool WaitUntil(const std::function<bool()>& cond, int ms = 2000) {

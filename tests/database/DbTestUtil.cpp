@@ -5,9 +5,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "DBDemos.h"
-#include "DBEngine.h"
+#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/DBEngine.h>
 #include "PgServer.h"
+
+using namespace Tarnwell;
 
 namespace {
 QTemporaryDir& Dir() {

@@ -8,7 +8,9 @@
 #include <QDate>
 #include <QString>
 
-#include "DBTables.h"
+#include <Tarnwell/database/DBTables.h>
+
+using namespace Tarnwell;
 
 enum class TEngine { SQLite, PostgreSQL };
 

@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "DBEngine.h"
+#include <Tarnwell/database/DBEngine.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -3,9 +3,11 @@
 
 #include <QImage>
 
-#include "DBDemos.h"
-#include "DBEngine.h"
+#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -6,10 +6,12 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "DBDemos.h"
-#include "DBEngine.h"
+#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
 #include "PgServer.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -3,7 +3,9 @@
 
 #include <QLocale>
 
-#include "MemoTab.h"
+#include <Tarnwell/database/MemoTab.h>
+
+using namespace Tarnwell;
 
 namespace {
 

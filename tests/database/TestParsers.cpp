@@ -4,9 +4,11 @@
 
 #include <QRandomGenerator>
 
-#include "DBFilter.h"
-#include "EnhDBGrdRules.h"
-#include "MemoTab.h"
+#include <Tarnwell/database/DBFilter.h>
+#include <Tarnwell/database/EnhDBGrdRules.h>
+#include <Tarnwell/database/MemoTab.h>
+
+using namespace Tarnwell;
 
 namespace {
 

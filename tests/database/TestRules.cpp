@@ -3,8 +3,10 @@
 
 #include <QLocale>
 
-#include "EnhDBGrdRules.h"
-#include "MemoTab.h"
+#include <Tarnwell/database/EnhDBGrdRules.h>
+#include <Tarnwell/database/MemoTab.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -5,9 +5,11 @@
 #include <QTest>
 #include <cmath>
 
-#include "FGraph2d.h"
-#include "Graph2D.h"
+#include <Tarnwell/graph/FGraph2d.h>
+#include <Tarnwell/graph/Graph2D.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "GraphObj.h"
+#include <Tarnwell/graph/GraphObj.h>
+
+using namespace Tarnwell;
 
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -8,9 +8,11 @@
 #include <cmath>
 #include <limits>
 
-#include "GraphObj.h"
-#include "TDateTime.h"
+#include <Tarnwell/graph/GraphObj.h>
+#include <Tarnwell/platform/TDateTime.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -5,8 +5,10 @@
 #include <QScrollBar>
 #include <QTest>
 
-#include "TGrids.h"
+#include <Tarnwell/grids/TGrids.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

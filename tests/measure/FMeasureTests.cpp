@@ -2,8 +2,10 @@
 
 #include <QTest>
 
-#include "FMeasure.h"
+#include <Tarnwell/measure/FMeasure.h>
 #include "MeasureTestUtil.h"
+
+using namespace Tarnwell;
 
 using namespace MoniDisp;
 

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QImage>
 
-#include "TBitmap.h"
+#include <Tarnwell/platform/TBitmap.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 inline void DumpImage(const QImage& img, const QString& name) {
   const QString dir = qEnvironmentVariable("TARNWELL_DUMP_DIR");

@@ -3,9 +3,11 @@
 #include <cmath>
 #include <limits>
 
-#include "Measdisp.h"
+#include <Tarnwell/measure/Measdisp.h>
 #include "MeasureTestUtil.h"
-#include "TResources.h"
+#include <Tarnwell/platform/TResources.h>
+
+using namespace Tarnwell;
 
 using namespace Measdisp;
 

@@ -5,7 +5,9 @@
 #include <QTemporaryDir>
 
 #include "MeasureTestUtil.h"
-#include "MoniDisp.h"
+#include <Tarnwell/measure/MoniDisp.h>
+
+using namespace Tarnwell;
 
 using namespace MoniDisp;
 

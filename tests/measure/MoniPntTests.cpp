@@ -3,7 +3,9 @@
 #include <climits>
 
 #include "MeasureTestUtil.h"
-#include "MoniPnt.h"
+#include <Tarnwell/measure/MoniPnt.h>
+
+using namespace Tarnwell;
 
 namespace {
 

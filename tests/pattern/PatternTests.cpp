@@ -5,9 +5,11 @@
 #include <QMainWindow>
 #include <QMdiArea>
 
-#include "FPattern.h"
-#include "PatPanel.h"
+#include <Tarnwell/pattern/FPattern.h>
+#include <Tarnwell/pattern/PatPanel.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

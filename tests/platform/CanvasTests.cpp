@@ -2,9 +2,11 @@
 // pixels at its edges are checked against the classic conventions.
 #include <gtest/gtest.h>
 
-#include "TBitmap.h"
-#include "TCanvas.h"
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TCanvas.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

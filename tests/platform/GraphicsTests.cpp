@@ -6,11 +6,13 @@
 #include <cmath>
 #include <limits>
 
-#include "TBitmap.h"
-#include "TDateTime.h"
-#include "TGraphics.h"
-#include "TTypes.h"
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TDateTime.h>
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TTypes.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 TEST(Color, NamedColoursAreBGR) {
   EXPECT_EQ(clRed, 0x0000FFu);

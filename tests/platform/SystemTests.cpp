@@ -13,13 +13,13 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
-#include "TApplication.h"
-#include "TControls.h"
-#include "TDialogs.h"
-#include "TExceptions.h"
-#include "THourglass.h"
-#include "TResources.h"
-#include "TThread.h"
+#include <Tarnwell/platform/TApplication.h>
+#include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/platform/TResources.h>
+#include <Tarnwell/platform/TThread.h>
 #include "TestUtil.h"
 
 TEST(Thread, CreatedSuspendedRunsAfterResume) {
@@ -111,6 +111,8 @@ TEST(Application, AnExceptionFromAnEventHandlerBecomesAMessage) {
   // last line of defence.
   __lsan::ScopedDisabler qtFramesLeak;
 #endif
+
+using namespace Tarnwell;
   TRecordingDialogs dialogs;
   Throwing w;
   w.resize(10, 10);
@@ -156,3 +158,7 @@ TEST(Hints, ShortAndLongParts) {
   EXPECT_EQ(w.toolTip(), QStringLiteral("a"));
   EXPECT_EQ(w.statusTip(), QStringLiteral("b"));
 }
+
+// The test program carries one picture of its own, registered the way a
+// library registers its pictures.
+TARNWELL_LIBRARY_RESOURCES(tests_platform_pictures)

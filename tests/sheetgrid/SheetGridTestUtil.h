@@ -7,7 +7,9 @@
 #include <QTest>
 #include <memory>
 
-#include "SShtGrid.h"
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+
+using namespace Tarnwell;
 
 inline std::unique_ptr<TSpreadSheetGrid> MakeGrid(int w = 800, int h = 400) {
   auto g = std::make_unique<TSpreadSheetGrid>();

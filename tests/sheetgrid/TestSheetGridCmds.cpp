@@ -8,8 +8,10 @@
 #include <random>
 
 #include "SheetGridTestUtil.h"
-#include "TDialogs.h"
+#include <Tarnwell/platform/TDialogs.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

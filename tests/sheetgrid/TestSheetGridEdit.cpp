@@ -6,6 +6,8 @@
 #include "SheetGridTestUtil.h"
 #include "TestUtil.h"
 
+using namespace Tarnwell;
+
 TEST(SheetGridEdit, ConstructionGivesTheSheetShape) {
   auto g = MakeGrid();
   EXPECT_EQ(g->ColCount(), 703);

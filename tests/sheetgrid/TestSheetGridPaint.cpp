@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "SheetGridTestUtil.h"
-#include "TResources.h"
+#include <Tarnwell/platform/TResources.h>
 #include "TestUtil.h"
 
 namespace {
@@ -208,6 +208,8 @@ TEST(SheetGridPaint, RenderCommandDrawsASheetFile) {
   EXPECT_EQ(p.exitCode(), 1);
 }
 #endif
+
+using namespace Tarnwell;
 
 TEST(SheetGridPaint, HeaderSelectionIsSunkenAndHighlighted) {
   TCLocale c;

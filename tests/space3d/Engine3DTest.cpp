@@ -5,9 +5,11 @@
 #include <QElapsedTimer>
 #include <cmath>
 
-#include "Engine3D.h"
-#include "Shapes3D.h"
+#include <Tarnwell/space3d/Engine3D.h>
+#include <Tarnwell/space3d/Shapes3D.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -15,8 +15,10 @@
 #include <cmath>
 #include <limits>
 
-#include "Loader3D.h"
-#include "Shapes3D.h"
+#include <Tarnwell/space3d/Loader3D.h>
+#include <Tarnwell/space3d/Shapes3D.h>
+
+using namespace Tarnwell;
 
 namespace {
 

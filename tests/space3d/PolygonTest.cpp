@@ -4,8 +4,10 @@
 
 #include <QElapsedTimer>
 
-#include "Polygon.h"
+#include <Tarnwell/space3d/Polygon.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 TEST(Polygon, PropertyClampsAndDelay) {
   TAnimatedPolygon p;

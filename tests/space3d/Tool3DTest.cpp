@@ -7,8 +7,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "Loader3D.h"
-#include "Shapes3D.h"
+#include <Tarnwell/space3d/Loader3D.h>
+#include <Tarnwell/space3d/Shapes3D.h>
+
+using namespace Tarnwell;
 
 namespace {
 struct ToolRun {

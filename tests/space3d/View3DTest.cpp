@@ -12,13 +12,15 @@
 #include <cmath>
 #include <numbers>
 
-#include "FGadget.h"
-#include "Loader3D.h"
-#include "Polygon.h"
-#include "Shapes3D.h"
-#include "TDialogs.h"
+#include <Tarnwell/space3d/FGadget.h>
+#include <Tarnwell/space3d/Loader3D.h>
+#include <Tarnwell/space3d/Polygon.h>
+#include <Tarnwell/space3d/Shapes3D.h>
+#include <Tarnwell/platform/TDialogs.h>
 #include "TestUtil.h"
-#include "View3D.h"
+#include <Tarnwell/space3d/View3D.h>
+
+using namespace Tarnwell;
 
 namespace {
 

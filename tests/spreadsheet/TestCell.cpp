@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "SShtStore.h"
+#include <Tarnwell/spreadsheet/SShtStore.h>
 #include "SheetTestUtil.h"
+
+using namespace Tarnwell;
 
 TEST(SheetCell, NamesAndDefaults) {
   EXPECT_EQ(ColumnName(1), "A");

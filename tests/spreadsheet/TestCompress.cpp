@@ -3,7 +3,9 @@
 #include <QBuffer>
 #include <random>
 
-#include "Util.h"
+#include <Tarnwell/spreadsheet/Util.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <random>
 
-#include "SShtStore.h"
+#include <Tarnwell/spreadsheet/SShtStore.h>
 #include "SheetTestUtil.h"
+
+using namespace Tarnwell;
 
 namespace {
 

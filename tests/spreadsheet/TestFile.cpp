@@ -7,9 +7,11 @@
 #include <QTemporaryDir>
 #include <random>
 
-#include "SShtEngine.h"
+#include <Tarnwell/spreadsheet/SShtEngine.h>
 #include "SheetTestUtil.h"
-#include "Util.h"
+#include <Tarnwell/spreadsheet/Util.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "FuzzEntries.h"
 
+
 // The fuzz targets' seed corpus and every crash input found so far must run
 // through the readers without a fault.
 TEST(SheetFuzzReplay, CorpusAndCrashes) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "SShtStore.h"
+#include <Tarnwell/spreadsheet/SShtStore.h>
+
+using namespace Tarnwell;
 
 namespace {
 

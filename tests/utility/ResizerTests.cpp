@@ -2,9 +2,11 @@
 
 #include <QLabel>
 
-#include "Fresizer.h"
-#include "TControls.h"
-#include "TTypes.h"
+#include <Tarnwell/utility/Fresizer.h>
+#include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/platform/TTypes.h>
+
+using namespace Tarnwell;
 
 namespace {
 

@@ -4,12 +4,14 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "ColCbBox.h"
-#include "ColSelec.h"
-#include "FntCbBox.h"
-#include "TBitmap.h"
-#include "TDialogs.h"
+#include <Tarnwell/visuals/ColCbBox.h>
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TDialogs.h>
 #include "TestUtil.h"
+
+using namespace Tarnwell;
 
 TEST(ColorComboBox, ReadsBackWhatWasWritten) {
   TColorComboBox box;

@@ -16,8 +16,10 @@
 #include <limits>
 #include <numbers>
 
-#include "Loader3D.h"
-#include "Shapes3D.h"
+#include <Tarnwell/space3d/Loader3D.h>
+#include <Tarnwell/space3d/Shapes3D.h>
+
+using namespace Tarnwell;
 
 namespace {
 

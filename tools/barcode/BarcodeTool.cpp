@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QSaveFile>
 
-#include "BarCdObj.h"
+#include <Tarnwell/barcodes/BarCdObj.h>
+
+using namespace Tarnwell;
 
 namespace {
 constexpr int kMaxScale = 100;

@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <string>
 
-#include "BarCdDef.h"
+#include <Tarnwell/barcodes/BarCdDef.h>
+
+using namespace Tarnwell;
 
 struct TBarcodeOptions {
   TBarCodesType Type = bcEAN_13;

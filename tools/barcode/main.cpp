@@ -4,6 +4,8 @@
 
 #include "BarcodeTool.h"
 
+using namespace Tarnwell;
+
 int main(int argc, char** argv) {
   // No windows are opened: a core application suffices to write pictures.
   QCoreApplication app(argc, argv);

@@ -7,8 +7,10 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include "DBDemos.h"
-#include "DBEngine.h"
+#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/DBEngine.h>
+
+using namespace Tarnwell;
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

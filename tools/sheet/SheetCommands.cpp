@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "SShtEngine.h"
+#include <Tarnwell/spreadsheet/SShtEngine.h>
 #include "SheetTool.h"
+
+using namespace Tarnwell;
 
 void SheetToolError(const QString& message) {
   std::fprintf(stderr, "tarnwell-sheet: %s\n", message.toLocal8Bit().constData());

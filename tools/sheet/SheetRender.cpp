@@ -2,8 +2,10 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "SShtGrid.h"
+#include <Tarnwell/spreadsheet/SShtGrid.h>
 #include "SheetTool.h"
+
+using namespace Tarnwell;
 
 int SheetRenderCommand(const QStringList& args) {
   QString in, out, ref;

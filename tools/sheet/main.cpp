@@ -10,6 +10,7 @@
 
 #include "SheetTool.h"
 
+
 namespace {
 
 const TSheetCommand kCommands[] = {

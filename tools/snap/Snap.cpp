@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "FPreview.h"
-#include "Main.h"
-#include "TApplication.h"
-#include "TDialogs.h"
+#include <Tarnwell/app/FPreview.h>
+#include <Tarnwell/app/Main.h>
+#include <Tarnwell/platform/TApplication.h>
+#include <Tarnwell/platform/TDialogs.h>
+
+using namespace Tarnwell;
 
 namespace {
 

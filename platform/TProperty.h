@@ -1,0 +1,139 @@
+#pragma once
+// Published properties and events of the components, written once.
+//
+// A published property is a Q_PROPERTY under its contract name, so that
+// setProperty()/property(), Designer, uic-generated forms and QML bindings all
+// reach it. Its setter is spelled set<Name> (what uic calls), is a public slot,
+// compares with the stored value and returns on equal, stores into m<Name>,
+// runs the class's reaction (repaint, re-layout, re-encode ...) and then emits
+// <Name>Changed(value). The macros below write all of that in one line; the
+// field m<Name> is declared by the class itself (or a base class), with its
+// default as initialiser.
+//
+//   class TGauge : public QWidget {
+//     Q_OBJECT
+//     TW_PROPERTY(int, Value, update())
+//     TW_PROPERTY_DEFAULT(int, Max, 100, update())
+//     TW_PROPERTY_FIXED(int, Step, std::max(value, 1), update())
+//    private:
+//     int mValue = 0, mMax = 100, mStep = 1;
+//   };
+//
+// Each macro leaves the class in the "public:" section.
+//
+// Enumerations used as property types must be registered (Q_ENUM in the
+// class, or Q_ENUM_NS in a namespace with Q_NAMESPACE) and spelled with their
+// scope in the macro (Tarnwell::BarCodeTypes::TBarCodesType), so that the
+// property knows its enumerator names.
+//
+// Events: every notification is a Qt signal (any number of listeners, queued
+// delivery, QSignalSpy). Where the contract names an assignable OnFoo event,
+// the member of that name stays for callers that assign it, and it is called
+// only when assigned, after the signal:
+//
+//   TW_FIRE(OnChange, Change, this);   // emit Change(this); OnChange(this) if set
+//
+// Events with reference out-parameters (a veto, a query) stay callbacks or
+// virtual hooks: a signal cannot return a value to its emitter.
+
+#include <QObject>
+#include <utility>
+
+// Full property: generated getter and setter. `after` is a statement run
+// after the value is stored and before the signal (may be empty).
+#define TW_PROPERTY(Type, Name, after)                                  \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
+ public:                                                                \
+  Type Name() const { return m##Name; }                                 \
+ public Q_SLOTS:                                                        \
+  void set##Name(Type value) {                                          \
+    if (m##Name == value) return;                                       \
+    m##Name = std::move(value);                                         \
+    after;                                                              \
+    Q_EMIT Name##Changed(m##Name);                                      \
+  }                                                                     \
+ Q_SIGNALS:                                                             \
+  void Name##Changed(Type value);                                       \
+                                                                        \
+ public:
+
+// As TW_PROPERTY, with the declared default: reset<Name>() restores it
+// (Designer's "reset" button; RESET in the meta-object).
+#define TW_PROPERTY_DEFAULT(Type, Name, Default, after)                                 \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
+ public:                                                                                \
+  Type Name() const { return m##Name; }                                                 \
+  static Type Name##Default() { return Default; }                                       \
+ public Q_SLOTS:                                                                        \
+  void set##Name(Type value) {                                                          \
+    if (m##Name == value) return;                                                       \
+    m##Name = std::move(value);                                                         \
+    after;                                                                              \
+    Q_EMIT Name##Changed(m##Name);                                                      \
+  }                                                                                     \
+  void reset##Name() { set##Name(Default); }                                            \
+ Q_SIGNALS:                                                                             \
+  void Name##Changed(Type value);                                                       \
+                                                                                        \
+ public:
+
+// As TW_PROPERTY, but the incoming `value` is first brought into range by
+// `fix` (an expression of `value`), then compared: clamping setters.
+#define TW_PROPERTY_FIXED(Type, Name, fix, after)                       \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
+ public:                                                                \
+  Type Name() const { return m##Name; }                                 \
+ public Q_SLOTS:                                                        \
+  void set##Name(Type value) {                                          \
+    value = (fix);                                                      \
+    if (m##Name == value) return;                                       \
+    m##Name = std::move(value);                                         \
+    after;                                                              \
+    Q_EMIT Name##Changed(m##Name);                                      \
+  }                                                                     \
+ Q_SIGNALS:                                                             \
+  void Name##Changed(Type value);                                       \
+                                                                        \
+ public:
+
+// The property, the generated getter and the signal; the setter set<Name>
+// is written by hand (it must emit <Name>Changed when the value changes).
+#define TW_PROPERTY_SETTER(Type, Name)                                  \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
+ public:                                                                \
+  Type Name() const { return m##Name; }                                 \
+ public Q_SLOTS:                                                        \
+  void set##Name(Type value);                                           \
+ Q_SIGNALS:                                                             \
+  void Name##Changed(Type value);                                       \
+                                                                        \
+ public:
+
+// The property and the signal; getter and setter are both written by hand
+// (values kept elsewhere: in an encoder, a painter, the widget itself).
+#define TW_PROPERTY_CUSTOM(Type, Name)                                  \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
+ public:                                                                \
+  Type Name() const;                                                    \
+ public Q_SLOTS:                                                        \
+  void set##Name(Type value);                                           \
+ Q_SIGNALS:                                                             \
+  void Name##Changed(Type value);                                       \
+                                                                        \
+ public:
+
+// A read-only published value with a generated getter.
+#define TW_PROPERTY_READONLY(Type, Name)       \
+  Q_PROPERTY(Type Name READ Name)              \
+ public:                                       \
+  Type Name() const { return m##Name; }        \
+                                               \
+ public:
+
+// Emits `signal(args...)`, then calls the assignable event `event` when it
+// is assigned.
+#define TW_FIRE(event, signal, ...)         \
+  do {                                      \
+    Q_EMIT signal(__VA_ARGS__);             \
+    if (event) event(__VA_ARGS__);          \
+  } while (0)
