@@ -59,11 +59,11 @@
 
 // As TW_PROPERTY, with the declared default: reset<Name>() restores it
 // (Designer's "reset" button; RESET in the meta-object).
-#define TW_PROPERTY_DEFAULT(Type, Name, Default, after)                                 \
+#define TW_PROPERTY_DEFAULT(Type, Name, def, after)                                 \
   Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
  public:                                                                                \
   Type Name() const { return m##Name; }                                                 \
-  static Type Name##Default() { return Default; }                                       \
+  static Type Name##Default() { return def; }                                           \
  public Q_SLOTS:                                                                        \
   void set##Name(Type value) {                                                          \
     if (m##Name == value) return;                                                       \
@@ -71,7 +71,7 @@
     after;                                                                              \
     Q_EMIT Name##Changed(m##Name);                                                      \
   }                                                                                     \
-  void reset##Name() { set##Name(Default); }                                            \
+  void reset##Name() { set##Name(def); }                                                \
  Q_SIGNALS:                                                                             \
   void Name##Changed(Type value);                                                       \
                                                                                         \
