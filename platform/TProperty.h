@@ -137,3 +137,56 @@
     Q_EMIT signal(__VA_ARGS__);             \
     if (event) event(__VA_ARGS__);          \
   } while (0)
+
+// Colours are QColor at the Qt boundary and TColor (0x00BBGGRR, system
+// colours by name) in the drawing code. The property is a QColor (Designer's
+// colour editor, setProperty with a QColor); the C++ getter Name() returns
+// the TColor the drawing code uses, Name##QColor() the resolved QColor, and
+// set<Name> takes either. Needs TColor.h.
+#define TW_COLOR_PROPERTY(Name, after)                                                        \
+  Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name NOTIFY Name##Changed)              \
+ public:                                                                                      \
+  Tarnwell::TColor Name() const { return m##Name; }                                           \
+  QColor Name##QColor() const { return Tarnwell::ToQColor(m##Name); }                         \
+ public Q_SLOTS:                                                                              \
+  void set##Name(Tarnwell::TColor value) {                                                    \
+    if (m##Name == value) return;                                                             \
+    m##Name = value;                                                                          \
+    after;                                                                                    \
+    Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
+  }                                                                                           \
+  void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+ Q_SIGNALS:                                                                                   \
+  void Name##Changed(const QColor& value);                                                    \
+                                                                                              \
+ public:
+
+// As TW_COLOR_PROPERTY with `TColor Name() const` and `void set<Name>(TColor)`
+// written by hand (a TControlColor view, a colour kept by a painter); the
+// hand-written setter emits Name##Changed(Tarnwell::ToQColor(...)).
+#define TW_COLOR_PROPERTY_CUSTOM(Name)                                                        \
+  Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name NOTIFY Name##Changed)              \
+ public:                                                                                      \
+  Tarnwell::TColor Name() const;                                                              \
+  QColor Name##QColor() const { return Tarnwell::ToQColor(Name(), palette()); }               \
+ public Q_SLOTS:                                                                              \
+  void set##Name(Tarnwell::TColor value);                                                     \
+  void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+ Q_SIGNALS:                                                                                   \
+  void Name##Changed(const QColor& value);                                                    \
+                                                                                              \
+ public:
+
+// The Font property of a control is its QWidget font (so uic, setProperty,
+// style sheets and application fonts reach it); Font() gives the TFont view
+// kept by the TControlFont member `view` (see TWidgetLook.h). The class
+// emits FontChanged from view.changed.
+#define TW_FONT_PROPERTY(view)                                          \
+  Q_PROPERTY(QFont Font READ font WRITE setFont NOTIFY FontChanged)     \
+ public:                                                                \
+  Tarnwell::TFont& Font() { return view.Font(); }                       \
+  const Tarnwell::TFont& Font() const { return view.Font(); }           \
+ Q_SIGNALS:                                                             \
+  void FontChanged(const QFont& value);                                 \
+                                                                        \
+ public:

@@ -89,10 +89,45 @@ TEST(Properties, EventsReachEverySignalListenerAndTheAssignedHandler) {
 }
 
 class TLookWidget : public QWidget {
+  Q_OBJECT
+  TW_FONT_PROPERTY(mFont)
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_COLOR_PROPERTY(Ink, update())
+
  public:
+  TLookWidget() {
+    mFont.changed = [this] { Q_EMIT FontChanged(font()); };
+  }
   TControlFont mFont{this};
   TControlColor mColor{this, clBtnFace};
+
+ private:
+  TColor mInk = clBlack;
 };
+
+TColor TLookWidget::Color() const { return mColor.Color(); }
+void TLookWidget::setColor(TColor c) {
+  const TColor before = Color();
+  mColor.SetColor(c);
+  if (Color() != before) Q_EMIT ColorChanged(ColorQColor());
+}
+
+TEST(WidgetLook, ColourAndFontPropertiesAreQtTypesAtTheBoundary) {
+  TLookWidget w;
+  QSignalSpy colour(&w, &TLookWidget::ColorChanged);
+  QSignalSpy font(&w, &TLookWidget::FontChanged);
+  EXPECT_TRUE(w.setProperty("Color", QColor(255, 0, 0)));
+  EXPECT_EQ(w.Color(), clRed);
+  EXPECT_EQ(w.property("Color").value<QColor>(), QColor(255, 0, 0));
+  EXPECT_EQ(colour.count(), 1);
+  w.setInk(clBlue);
+  EXPECT_EQ(w.property("Ink").value<QColor>(), QColor(0, 0, 255));
+  QFont f = w.font();
+  f.setPixelSize(19);
+  EXPECT_TRUE(w.setProperty("Font", f));
+  EXPECT_EQ(w.Font().Height(), -19);
+  EXPECT_GE(font.count(), 1);
+}
 
 TEST(WidgetLook, FontIsAViewOfTheWidgetFontBothWays) {
   QWidget parent;
