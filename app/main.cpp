@@ -11,7 +11,11 @@ using namespace Tarnwell;
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
+  // The program's own identity and look; the component libraries leave them
+  // to the host program.
+  QApplication::setApplicationName(QStringLiteral("Tarnwell"));
   InitializeTarnwell();
+  ApplyClassicLook();
   auto formMain = std::make_unique<TFormMain>();
   auto preview = std::make_unique<TFormReportPreview>();
   FormReportPreview = preview.get();

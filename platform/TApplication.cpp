@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "TDialogs.h"
+#include "TExceptions.h"
 #include "TGraphics.h"
 
 namespace Tarnwell {
@@ -16,7 +17,9 @@ int gHandled = 0;
 bool gInHandler = false;
 }  // namespace
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  if (!HasExceptionHandler()) SetExceptionHandler(&TApplication::HandleException);
+}
 
 void TApplication::HandleException(const QString& message) {
   ++gHandled;
@@ -36,17 +39,19 @@ int TApplication::HandledCount() { return gHandled; }
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
     return QApplication::notify(receiver, event);
-  } catch (const std::exception& e) {
-    HandleException(QString::fromUtf8(e.what()));
   } catch (...) {
-    HandleException(QStringLiteral("Unknown error"));
+    HandleCurrentException();
   }
   return true;
 }
 
 void InitializeTarnwell() {
   InstallFontSubstitutes();
-  QApplication::setApplicationName(QStringLiteral("Tarnwell"));
+  if (!HasExceptionHandler()) SetExceptionHandler(&TApplication::HandleException);
+}
+
+void ApplyClassicLook() {
+  InstallFontSubstitutes();
   // One look on every machine: the drawing code assumes square, flat widgets.
   if (auto* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
   TFont def;

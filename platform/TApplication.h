@@ -1,7 +1,9 @@
 #pragma once
 // The application object. An exception that escapes an event handler is
-// caught here and its message shown in a message box (through the dialog
-// hook): Qt never sees an exception cross its event loop.
+// caught here and passed to the exception handler (TExceptions.h; by default
+// a message box through the dialog hook): Qt never sees an exception cross
+// its event loop. Programs need not use it: components contain the
+// exceptions of their own event handlers (see TExceptions.h).
 
 #include <QApplication>
 #include <functional>
@@ -14,15 +16,26 @@ class TApplication : public QApplication {
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
 
-  // Called with the message of every exception caught in notify(); the
-  // default shows it with MessageDlg(mtError).
+  // The message-box exception handler: calls OnException when assigned,
+  // otherwise shows the message with MessageDlg(mtError). Installed by
+  // InitializeTarnwell() and by this class when no handler is set.
   static void HandleException(const QString& message);
   static std::function<void(const QString&)> OnException;
   // How many exceptions were handled so far.
   static int HandledCount();
 };
 
-// Shared start-up for programs and tests: fonts, palette, style.
+// What the components need, for any Qt program that uses them (call once,
+// after the QApplication exists): the substitutes of the classic font names
+// used by stored designs, and the message-box exception handler if the
+// program has set none. It changes nothing else of the host program: not
+// its name, style, palette or font. (The components' pictures register
+// themselves with the libraries that carry them.)
 void InitializeTarnwell();
+
+// The look the components were drawn for: the Fusion style and the classic
+// 8-point sans-serif font as application font. The showcase and the tests use
+// it; a host program calls it only if it wants that look.
+void ApplyClassicLook();
 
 }  // namespace Tarnwell

@@ -1,8 +1,16 @@
 #pragma once
-// Failures are exceptions that carry a message; the application shows an
-// unhandled one in a message box (see TApplication).
+// Failures are exceptions that carry a message.
+//
+// An exception thrown by a handler of a component's event (a connected slot
+// or an assigned OnFoo) never crosses Qt's event loop: the component catches
+// it where it fires the event and passes it to the exception handler below.
+// A program chooses the handler with SetExceptionHandler; InitializeTarnwell()
+// installs one that shows the message in a message box when none is set, and
+// without either the message goes to the Qt log (qCritical). TApplication
+// additionally catches what escapes any other event handler.
 
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 namespace Tarnwell {
@@ -37,5 +45,16 @@ class EStreamError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
+
+using TExceptionHandler = std::function<void(const QString& message)>;
+// Replaces the handler; returns the previous one (empty: the Qt log).
+TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
+bool HasExceptionHandler();
+// The message of the exception being handled; call inside a catch block.
+QString CurrentExceptionMessage();
+// Passes the exception being handled to the handler; call inside a catch
+// block. Never throws: an exception from the handler itself is logged.
+void HandleCurrentException() noexcept;
+void HandleExceptionMessage(const QString& message) noexcept;
 
 }  // namespace Tarnwell

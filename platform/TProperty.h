@@ -39,6 +39,9 @@
 #include <QObject>
 #include <utility>
 
+#include "TColor.h"
+#include "TExceptions.h"
+
 // Full property: generated getter and setter. `after` is a statement run
 // after the value is stored and before the signal (may be empty).
 #define TW_PROPERTY(Type, Name, after)                                  \
@@ -131,11 +134,16 @@
  public:
 
 // Emits `signal(args...)`, then calls the assignable event `event` when it
-// is assigned.
-#define TW_FIRE(event, signal, ...)         \
-  do {                                      \
-    Q_EMIT signal(__VA_ARGS__);             \
-    if (event) event(__VA_ARGS__);          \
+// is assigned. An exception from any handler stops there and goes to the
+// program's exception handler (TExceptions.h), never into Qt's event loop.
+#define TW_FIRE(event, signal, ...)            \
+  do {                                         \
+    try {                                      \
+      Q_EMIT signal(__VA_ARGS__);              \
+      if (event) event(__VA_ARGS__);           \
+    } catch (...) {                            \
+      Tarnwell::HandleCurrentException();      \
+    }                                          \
   } while (0)
 
 // Colours are QColor at the Qt boundary and TColor (0x00BBGGRR, system

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
   InitializeTarnwell();
+  ApplyClassicLook();
   TRecordingDialogs dialogs(mrOk);  // nothing may block a headless run
   return RUN_ALL_TESTS();
 }

@@ -36,7 +36,9 @@ void Pump(int ms) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   TApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tarnwell"));
   InitializeTarnwell();
+  ApplyClassicLook();
   // A headless run must never wait for a click.
   TRecordingDialogs dialogs(mrOk);
 
