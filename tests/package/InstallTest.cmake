@@ -1,0 +1,42 @@
+# Installs the build into WORK_DIR/prefix, then builds examples/ against that
+# prefix only (find_package(Tarnwell REQUIRED COMPONENTS ...)) and runs each
+# example's self-check. Any failure fails the test.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(run_output "${out}${err}" PARENT_SCOPE)
+endfunction()
+
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+run(${CMAKE_COMMAND} --install ${TARNWELL_BUILD_DIR} --prefix ${prefix})
+foreach(f include/Tarnwell/barcodes/BarCodes.h include/Tarnwell/platform/TProperty.h
+          lib/cmake/Tarnwell/TarnwellConfig.cmake lib/libtarnwell_barcodes.a)
+  if(NOT EXISTS ${prefix}/${f})
+    message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+# Internal headers stay out of the package.
+file(GLOB_RECURSE internal ${prefix}/include/*_p.h)
+if(internal)
+  message(FATAL_ERROR "internal headers installed: ${internal}")
+endif()
+
+set(launcher)
+if(COMPILER_LAUNCHER)
+  set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${COMPILER_LAUNCHER})
+endif()
+# Only the temporary prefix may provide Tarnwell: never the source or build tree.
+run(${CMAKE_COMMAND} -S ${TARNWELL_SOURCE_DIR}/examples -B ${WORK_DIR}/build -G ${GENERATOR}
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+file(GLOB examples LIST_DIRECTORIES false ${WORK_DIR}/build/bin/*)
+if(NOT examples)
+  message(FATAL_ERROR "no example was built")
+endif()
+foreach(e IN LISTS examples)
+  run(${e} --check)
+  message(STATUS "${e}: ${run_output}")
+endforeach()
