@@ -2,8 +2,12 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QIcon>
+#include <QPainter>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
@@ -11,9 +15,34 @@
 
 namespace Tarnwell {
 
+QIcon ProgramIcon() {
+  // Our own mark: a white "T" on a slate tile with a light edge, drawn at
+  // the sizes title bars and task bars ask for.
+  QIcon icon;
+  for (int px : {16, 24, 32, 48, 64}) {
+    QImage img(px, px, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal r = px / 6.0;
+    p.setPen(QPen(QColor(0xC8, 0xD4, 0xE4), std::max(1.0, px / 16.0)));
+    p.setBrush(QColor(0x3A, 0x4E, 0x6E));
+    p.drawRoundedRect(QRectF(0.5, 0.5, px - 1.0, px - 1.0), r, r);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    const qreal u = px / 8.0;
+    p.drawRect(QRectF(1.5 * u, 1.6 * u, 5 * u, 1.2 * u));   // the bar
+    p.drawRect(QRectF(3.4 * u, 2.6 * u, 1.2 * u, 4.0 * u));  // the stem
+    p.end();
+    icon.addPixmap(QPixmap::fromImage(img));
+  }
+  return icon;
+}
+
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(QStringLiteral("Tarnwell - Dimostrazione dei componenti"));
+  setWindowIcon(ProgramIcon());
   TFont font;  // "MS Sans Serif", height -11
   setFont(font.ToQFont());
 
@@ -35,6 +64,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   MdiArea->setObjectName(QStringLiteral("MdiArea"));
   MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  // Closing the top window brings forward the one that was active before
+  // it, not the oldest.
+  MdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
   layout->addWidget(MdiArea, 1);
   // A plain panel rather than a status bar with a size grip: it is all the
   // long hints need, and it keeps start-up light.
@@ -106,11 +138,46 @@ TForm* TFormMain::Launch(const TLauncher& l) {
   QMdiSubWindow* sub = MdiArea->addSubWindow(form);
   sub->setAttribute(Qt::WA_DeleteOnClose, true);
   sub->setWindowTitle(form->Caption());
-  if (form->DesignSize().isValid() && !form->DesignSize().isEmpty()) sub->resize(form->DesignSize());
+  sub->setWindowIcon(windowIcon());
+  // The design gives the client area: the frame window grows around it by
+  // its borders and title bar, so nothing of the form is cut off.
+  QSize client = form->DesignSize();
+  if (!client.isValid() || client.isEmpty()) client = form->sizeHint();
+  client = client.expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize()).boundedTo(form->maximumSize());
+  sub->ensurePolished();
+  const QMargins m = sub->contentsMargins();
+  const QSize outer = client + QSize(m.left() + m.right(), m.top() + m.bottom());
+  sub->resize(outer);
+  sub->move(NextWindowPosition(outer));
   mLast.at(l.Number - 1) = form;
+  mLastOpened = sub;
   form->show();
   sub->show();
+  MdiArea->setActiveSubWindow(sub);
   return form;
+}
+
+QPoint TFormMain::NextWindowPosition(const QSize& outer) {
+  const QSize area = MdiArea->viewport()->size();
+  // One title bar further down and right than the window opened last, so
+  // each new window shows its own title bar; the cascade starts again at the
+  // top, shifted right, when the next window would leave the client area.
+  const int step = std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+  if (!mLastOpened || !mLastOpened->isVisible()) {
+    mWraps = 0;
+    for (QMdiSubWindow* w : MdiArea->subWindowList())
+      if (w != mLastOpened && w->isVisible() && w->pos() == QPoint(0, 0)) return QPoint(step, step);
+    return QPoint(0, 0);
+  }
+  QPoint next = mLastOpened->pos() + QPoint(step, step);
+  // Windows larger than the area still cascade over a third of it.
+  const int rangeX = std::max(area.width() - outer.width(), area.width() / 3);
+  const int rangeY = std::max(area.height() - outer.height(), area.height() / 3);
+  if (next.x() > rangeX || next.y() > rangeY) {
+    ++mWraps;
+    next = QPoint((mWraps * step) % std::max(1, rangeX + 1), 0);
+  }
+  return next;
 }
 
 }  // namespace Tarnwell

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <array>
 
@@ -12,6 +13,9 @@
 #include "ShineBtn.h"
 
 namespace Tarnwell {
+
+// The program's own icon, for the frame and every window it opens.
+QIcon ProgramIcon();
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
@@ -39,7 +43,11 @@ class TFormMain : public QMainWindow {
 
  private:
   std::array<TShineButton*, 15> mButtons{};
+  // Where the next window opens: cascaded from the one opened last.
+  QPoint NextWindowPosition(const QSize& outer);
   std::array<QPointer<TForm>, 15> mLast{};
+  QPointer<QMdiSubWindow> mLastOpened;
+  int mWraps = 0;
 };
 
 }  // namespace Tarnwell

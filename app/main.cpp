@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Tarnwell"));
   InitializeTarnwell();
   ApplyClassicLook();
+  QApplication::setWindowIcon(ProgramIcon());
   auto formMain = std::make_unique<TFormMain>();
   auto preview = std::make_unique<TFormReportPreview>();
   FormReportPreview = preview.get();

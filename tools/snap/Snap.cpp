@@ -1,8 +1,15 @@
 // tarnwell-snap: renders the main frame, or one demonstration window opened
-// through its launcher, to a PNG without a display.
+// through its launcher, to a picture without a display.
 //
-//   tarnwell-snap [--window "CAPTION"] [--size WxH] [--wait MS] OUT.png
+//   tarnwell-snap [--window "CAPTION" [--bare]] [--size WxH] [--wait MS] OUT.png
+//
+// A window is rendered as it stands in the main frame: its frame window with
+// the title bar, cut to the part the frame's client area shows. --bare
+// renders the form alone at its full size instead. The format follows the
+// output file's extension (png, jpg, bmp, ppm ...); others are refused.
 #include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QTextStream>
@@ -42,14 +49,21 @@ int main(int argc, char** argv) {
   // A headless run must never wait for a click.
   TRecordingDialogs dialogs(mrOk);
 
+  const char* usage =
+      "usage: tarnwell-snap [--window \"CAPTION\" [--bare]] [--size WxH] [--wait MS] OUT.png";
   QString window, out;
   QSize size;
   int wait = 0;
+  bool bare = false;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
-    if (a == QLatin1String("--window") && i + 1 < args.size()) {
+    if (a == QLatin1String("--window")) {
+      if (i + 1 >= args.size() || args[i + 1].isEmpty())
+        return Fail(2, QStringLiteral("--window needs the CAPTION of a launcher, e.g. --window \"TBarCodes\""));
       window = args[++i];
+    } else if (a == QLatin1String("--bare")) {
+      bare = true;
     } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
       const QStringList wh = args[++i].split(QLatin1Char('x'));
       bool okw = false, okh = false;
@@ -63,7 +77,7 @@ int main(int argc, char** argv) {
       if (!ok || wait < 0 || wait > 600000)
         return Fail(2, QStringLiteral("--wait wants milliseconds (0 to 600000)"));
     } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
-      QTextStream(stdout) << "usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png\n";
+      QTextStream(stdout) << usage << "\n";
       return 0;
     } else if (a.startsWith(QLatin1String("--"))) {
       return Fail(2, QStringLiteral("unknown option %1").arg(a));
@@ -73,9 +87,15 @@ int main(int argc, char** argv) {
       return Fail(2, QStringLiteral("only one output file, got %1 and %2").arg(out, a));
     }
   }
-  if (out.isEmpty())
-    return Fail(
-        2, QStringLiteral("usage: tarnwell-snap [--window \"CAPTION\"] [--size WxH] [--wait MS] OUT.png"));
+  if (out.isEmpty()) return Fail(2, QString::fromUtf8(usage));
+  if (bare && window.isEmpty()) return Fail(2, QStringLiteral("--bare renders a window: give --window \"CAPTION\""));
+  const QByteArray format = QFileInfo(out).suffix().toLower().toLatin1();
+  if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format)) {
+    QStringList known;
+    for (const QByteArray& f : QImageWriter::supportedImageFormats()) known << QString::fromLatin1(f);
+    return Fail(2, QStringLiteral("cannot tell the picture format from \"%1\"; use one of the extensions %2")
+                       .arg(out, known.join(QStringLiteral(", "))));
+  }
 
   auto frame = std::make_unique<TFormMain>();
   auto preview = std::make_unique<TFormReportPreview>();
@@ -113,9 +133,19 @@ int main(int argc, char** argv) {
     frame->resize(size);
   }
   Pump(std::max(wait, 100));
-  const QImage img = target->grab().toImage();
+  QImage img;
+  auto* sub = target == frame.get() ? nullptr : qobject_cast<QMdiSubWindow*>(target->parentWidget());
+  if (bare || !sub) {
+    img = target->grab().toImage();
+  } else {
+    // What the user sees: the frame window, cut to the visible client area.
+    QWidget* viewport = frame->MdiArea->viewport();
+    const QRect visible = sub->geometry().intersected(viewport->rect());
+    const QRect inFrame(viewport->mapTo(frame.get(), visible.topLeft()), visible.size());
+    img = frame->grab(inFrame).toImage();
+  }
   if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-  if (!img.save(out, "PNG"))
+  if (!img.save(out, format.constData()))
     return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
   return 0;
 }

@@ -1,0 +1,119 @@
+// Windows as users see them in the frame: whole, each new one visible,
+// the right one forward after a close, our icon; and the snapshot tool.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <Tarnwell/app/Main.h>
+#include "TestUtil.h"
+
+using namespace Tarnwell;
+
+namespace {
+QMdiSubWindow* FrameOf(TForm* form) { return qobject_cast<QMdiSubWindow*>(form->parentWidget()); }
+}  // namespace
+
+TEST(FrameWindows, EveryWindowShowsWholeInsideItsFrameWindow) {
+  for (const TLauncher& l : Launchers()) {
+    if (!l.Create) continue;
+    SCOPED_TRACE(l.ButtonCaption);
+    TFormMain frame;
+    frame.show();
+    TForm* form = frame.Launch(l);
+    ASSERT_NE(form, nullptr);
+    QMdiSubWindow* sub = FrameOf(form);
+    ASSERT_NE(sub, nullptr);
+    QCoreApplication::processEvents();
+    // The design is the client area; the frame window grows around it.
+    if (form->DesignSize().isValid() && !form->DesignSize().isEmpty()) {
+      EXPECT_EQ(form->size(), form->DesignSize());
+    }
+    EXPECT_TRUE(sub->contentsRect().contains(form->geometry()))
+        << "form " << form->geometry().width() << "x" << form->geometry().height();
+    for (QWidget* child : form->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+      if (!child->isVisible()) continue;
+      EXPECT_TRUE(form->rect().contains(child->geometry()))
+          << child->metaObject()->className() << " " << qPrintable(child->objectName());
+    }
+    EXPECT_EQ(sub->windowIcon().pixmap(16).toImage(), ProgramIcon().pixmap(16).toImage());
+  }
+}
+
+TEST(FrameWindows, EachNewWindowOpensWhereItCanBeSeen) {
+  TFormMain frame;
+  frame.show();
+  const TLauncher* l = FindLauncher("TMeasureDisplay");
+  ASSERT_TRUE(l && l->Create);
+  QList<QPoint> seen;
+  QImage before = frame.grab().toImage();
+  for (int i = 0; i < 12; ++i) {
+    TForm* form = frame.Launch(*l);
+    QCoreApplication::processEvents();
+    QMdiSubWindow* sub = FrameOf(form);
+    EXPECT_FALSE(seen.contains(sub->pos())) << i << ": " << sub->pos().x() << "," << sub->pos().y();
+    seen << sub->pos();
+    EXPECT_EQ(frame.MdiArea->activeSubWindow(), sub);
+    // The new window's title bar lies inside the client area.
+    EXPECT_TRUE(frame.MdiArea->viewport()->rect().contains(sub->geometry().topLeft() + QPoint(8, 8)));
+    const QImage after = frame.grab().toImage();
+    EXPECT_NE(after, before) << "click " << i << " changed nothing the user can see";
+    before = after;
+  }
+}
+
+TEST(FrameWindows, ClosingTheTopWindowBringsForwardTheOneBelowIt) {
+  TFormMain frame;
+  frame.show();
+  TForm* a = frame.Launch(*FindLauncher("TBarCodes"));
+  TForm* b = frame.Launch(*FindLauncher("TGraph2D"));
+  TForm* c = frame.Launch(*FindLauncher("TPattern...."));
+  ASSERT_TRUE(a && b && c);
+  frame.MdiArea->setActiveSubWindow(FrameOf(a));
+  frame.MdiArea->setActiveSubWindow(FrameOf(c));
+  // Activation history: b, a, c. Closing c brings a back, not the oldest.
+  QMdiSubWindow* top = FrameOf(c);
+  top->close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(frame.MdiArea->activeSubWindow(), FrameOf(a));
+}
+
+class SnapTool : public ::testing::Test {
+ protected:
+  int Run(const QStringList& args, QString* err = nullptr) {
+    QProcess p;
+    p.start(QCoreApplication::applicationDirPath() + QStringLiteral("/tarnwell-snap"), args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    if (err) *err = QString::fromUtf8(p.readAllStandardError());
+    return p.exitCode();
+  }
+  QTemporaryDir dir;
+};
+
+TEST_F(SnapTool, RendersTheWindowAsItStandsInTheFrameOrBare) {
+  const QString framed = dir.filePath(QStringLiteral("framed.png"));
+  const QString bare = dir.filePath(QStringLiteral("bare.png"));
+  ASSERT_EQ(Run({QStringLiteral("--window"), QStringLiteral("TBarCodes"), framed}), 0);
+  ASSERT_EQ(Run({QStringLiteral("--window"), QStringLiteral("TBarCodes"), QStringLiteral("--bare"), bare}), 0);
+  const QImage f(framed), b(bare);
+  ASSERT_FALSE(f.isNull());
+  ASSERT_FALSE(b.isNull());
+  // The framed picture holds the whole form plus borders and a title bar.
+  EXPECT_GT(f.width(), b.width());
+  EXPECT_GT(f.height(), b.height() + 10);
+  EXPECT_EQ(b.size(), QSize(421, 244));
+}
+
+TEST_F(SnapTool, RefusesAMissingCaptionAndAnUnknownFormat) {
+  QString err;
+  EXPECT_EQ(Run({QStringLiteral("--window")}, &err), 2);
+  EXPECT_TRUE(err.contains(QStringLiteral("--window needs"))) << qPrintable(err);
+  EXPECT_EQ(Run({dir.filePath(QStringLiteral("out.xyz"))}, &err), 2);
+  EXPECT_TRUE(err.contains(QStringLiteral("format"))) << qPrintable(err);
+  EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("out.xyz"))));
+  const QString jpg = dir.filePath(QStringLiteral("main.jpg"));
+  EXPECT_EQ(Run({jpg}), 0);
+  EXPECT_FALSE(QImage(jpg).isNull());
+}
