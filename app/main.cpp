@@ -10,6 +10,7 @@
 using namespace Tarnwell;
 
 int main(int argc, char** argv) {
+  PrepareProgramEnvironment();
   TApplication app(argc, argv);
   // The program's own identity and look; the component libraries leave them
   // to the host program.

@@ -33,6 +33,13 @@ class TApplication : public QApplication {
 // themselves with the libraries that carry them.)
 void InitializeTarnwell();
 
+// For the programs of this project (showcase, tools, tests), called before
+// the application object exists: gives a session without one a private
+// runtime folder (XDG_RUNTIME_DIR) instead of Qt's warning about it, and
+// keeps the headless platform's notes about window hints it cannot honour
+// out of the output. Host programs need not call it.
+void PrepareProgramEnvironment();
+
 // The look the components were drawn for: the Fusion style and the classic
 // 8-point sans-serif font as application font. The showcase and the tests use
 // it; a host program calls it only if it wants that look.

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPicture>
 #include <QStaticText>
+#include <vector>
 #include <cmath>
 
 #include "TBitmap.h"
@@ -150,7 +151,9 @@ QPainter* TCanvas::Begin() {
 bool TCanvas::IsRaster() const {
   if (!mDevice) return false;
   const int t = mDevice->devType();
-  return t == QInternal::Image || t == QInternal::Widget || t == QInternal::Pixmap;
+  // A metafile records the raster operation; it applies when the picture is
+  // played onto a raster device.
+  return t == QInternal::Image || t == QInternal::Widget || t == QInternal::Pixmap || t == QInternal::Picture;
 }
 
 QColor TCanvas::Q(TColor c) const { return mHasPalette ? ToQColor(c, mPalette) : ToQColor(c); }
@@ -315,8 +318,60 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
   if (!p || r == l || b == t) return;
   ApplyPen(*p);
   ApplyBrush(*p);
-  // Through the pixel centres, so the outline covers l..r-1 and t..b-1.
-  p->drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+  const bool thinSolid = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
+  if (!thinSolid && mPen.Style() != psClear) {
+    // Wide and dashed outlines: the painter's stroker, through the pixel
+    // centres so the shape stays inside its box.
+    const double inset = mPen.Width() > 1 ? mPen.Width() / 2.0 : 0.5;
+    p->drawEllipse(QRectF(l + inset, t + inset, r - l - 2 * inset, b - t - 2 * inset));
+    return;
+  }
+  RasterEllipse(*p, l, t, r, b, mPen.Style() != psClear);
+}
+
+// The ellipse inscribed in the pixels l..r-1, t..b-1, as spans: each row's
+// half width is computed once for the upper half and mirrored both ways, so
+// the shape is exactly symmetric and touches all four sides of its box. The
+// outline of a row runs from its span's end to where the next row outwards
+// begins, so it is closed; outline and interior never share a pixel, which
+// keeps XOR pens and brushes apart.
+void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outline) {
+  const int w = r - l, h = b - t;
+  const double a = w / 2.0, bb = h / 2.0;
+  const double cx2 = l + r - 1;  // twice the centre, in pixel coordinates
+  const int rows = (h + 1) / 2;  // the upper half, middle row included
+  std::vector<int> left(rows);
+  for (int i = 0; i < rows; ++i) {
+    const double dy = (t + i) - (t + b - 1) / 2.0;
+    const double q = 1.0 - (dy * dy) / (bb * bb);
+    const double hw = q > 0 ? a * std::sqrt(q) : 0.0;
+    int x = int(std::floor(cx2 / 2.0 - hw + 0.5));
+    const int mid = int(std::floor(cx2 / 2.0));
+    left[i] = std::clamp(x, l, mid);
+  }
+  const QBrush brush = p.brush();
+  const QColor penColor = p.pen().color();
+  auto rowSpans = [&](int i, int y) {
+    const int lx = left[i];
+    const int rx = int(cx2) - lx;  // mirrored
+    int lo = lx, ro = rx;          // outline ends on each side
+    if (outline) {
+      const int outer = i > 0 ? left[i - 1] : rx + 1;  // the row towards the edge
+      lo = std::min(std::max(lx, outer - 1), (int(cx2)) / 2);
+      ro = int(cx2) - lo;
+      p.fillRect(QRect(lx, y, lo - lx + 1, 1), penColor);
+      const int from = std::max(ro, lo + 1);  // the middle pixel only once
+      if (rx >= from) p.fillRect(QRect(from, y, rx - from + 1, 1), penColor);
+      if (brush.style() != Qt::NoBrush && ro - lo > 1) p.fillRect(QRect(lo + 1, y, ro - lo - 1, 1), brush);
+    } else if (brush.style() != Qt::NoBrush) {
+      p.fillRect(QRect(lx, y, rx - lx + 1, 1), brush);
+    }
+  };
+  for (int i = 0; i < rows; ++i) {
+    const int y = t + i, mirror = b - 1 - i;
+    rowSpans(i, y);
+    if (mirror != y) rowSpans(i, mirror);
+  }
 }
 
 void TCanvas::ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,

@@ -126,6 +126,7 @@ class TCanvas {
   void ApplyBrush(QPainter& p);
   QPainter* Begin();
   void RasterLine(QPainter& p, int x0, int y0, int x1, int y1);
+  void RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outline);
   // 0 arc, 1 pie, 2 chord.
   void ArcShape(int shape, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   void ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,

@@ -39,13 +39,14 @@ QTime SerialToTime(TDateTime v) {
 
 QDateTime SerialToDateTime(TDateTime v) {
   if (!IsValidSerial(v)) return QDateTime();
-  // Rounding the time may carry into the next day.
+  // Rounding the time may carry into the next day; time runs forward on
+  // both sides of the epoch, so the carry is always to the following day.
   double frac = std::fabs(v - std::trunc(v));
   qint64 ms = qint64(std::llround(frac * MSecsPerDay));
   QDate d = SerialToDate(v);
   if (ms >= qint64(MSecsPerDay)) {
     ms -= qint64(MSecsPerDay);
-    d = d.addDays(v >= 0 ? 1 : -1);
+    d = d.addDays(1);
   }
   return QDateTime(d, QTime::fromMSecsSinceStartOfDay(int(ms)));
 }

@@ -276,9 +276,19 @@ QFont MakeQFont(const QString& mName, int mHeight, TFontStyles mStyle, TFontPitc
     f.setPixelSize(std::max(1, -mHeight));
   } else if (mHeight > 0) {
     // A cell height: find the em size whose line height is that many pixels.
+    // Line heights grow by uneven steps with the em size, so start from the
+    // proportional guess and walk to the largest em size whose line height
+    // does not exceed the cell (exactly the cell whenever one has it).
     f.setPixelSize(mHeight);
-    const int h = QFontMetrics(f).height();
-    if (h > 0 && h != mHeight) f.setPixelSize(std::max(1, int(std::lround(double(mHeight) * mHeight / h))));
+    const int h0 = QFontMetrics(f).height();
+    int px = h0 > 0 ? std::max(1, int(std::lround(double(mHeight) * mHeight / h0))) : mHeight;
+    auto lineHeight = [&f](int size) {
+      f.setPixelSize(size);
+      return QFontMetrics(f).height();
+    };
+    for (int i = 0; i < 16 && px > 1 && lineHeight(px) > mHeight; ++i) --px;
+    for (int i = 0; i < 16 && lineHeight(px + 1) <= mHeight; ++i) ++px;
+    f.setPixelSize(px);
   } else {
     f.setPixelSize(13);
   }

@@ -10,6 +10,7 @@ using namespace Tarnwell;
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM",
           qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+  PrepareProgramEnvironment();
   ::testing::InitGoogleTest(&argc, argv);
   TApplication app(argc, argv);
   InitializeTarnwell();

@@ -180,6 +180,88 @@ TEST(Canvas, EllipseStaysInsideItsBox) {
   EXPECT_EQ(s.at(14, 9), clRed);
 }
 
+TEST(Canvas, EllipsesAreSymmetricClosedAndTouchTheirBox) {
+  for (int w = 3; w <= 24; ++w) {
+    for (int h = 3; h <= 24; ++h) {
+      SCOPED_TRACE(testing::Message() << w << "x" << h);
+      QImage img = WhiteImage(32, 32);
+      {
+        TCanvas c(&img);
+        c.Brush().SetStyle(bsClear);
+        c.Ellipse(2, 3, 2 + w, 3 + h);
+      }
+      bool inside = true, symmetric = true, rowsFilled = true;
+      int minX = 99, maxX = -1, minY = 99, maxY = -1;
+      for (int y = 0; y < 32; ++y) {
+        bool any = false;
+        for (int x = 0; x < 32; ++x) {
+          const bool ink = PixelAt(img, x, y) != clWhite;
+          if (!ink) continue;
+          any = true;
+          if (x < 2 || x >= 2 + w || y < 3 || y >= 3 + h) inside = false;
+          minX = std::min(minX, x), maxX = std::max(maxX, x);
+          minY = std::min(minY, y), maxY = std::max(maxY, y);
+          // Mirror images across both axes of the box.
+          const int mx = 2 + (2 + w - 1) - x, my = 3 + (3 + h - 1) - y;
+          if (PixelAt(img, mx, y) == clWhite || PixelAt(img, x, my) == clWhite) symmetric = false;
+        }
+        if (y >= 3 && y < 3 + h && !any) rowsFilled = false;
+      }
+      EXPECT_TRUE(inside);
+      EXPECT_TRUE(symmetric);
+      EXPECT_TRUE(rowsFilled);
+      EXPECT_EQ(QRect(QPoint(minX, minY), QPoint(maxX, maxY)), QRect(2, 3, w, h));
+    }
+  }
+}
+
+TEST(Canvas, XorEllipseWithABrushUndoesItself) {
+  // Outline and interior never share a pixel, so drawing twice in XOR mode
+  // gives back the picture that was there.
+  QImage img = WhiteImage(40, 40);
+  {
+    TCanvas c(&img);
+    c.Brush().SetColor(clRed);
+    c.FillRect(Rect(0, 0, 20, 40));
+  }
+  const QImage before = img.copy();
+  {
+    TCanvas c(&img);
+    c.Pen().SetMode(pmXor);
+    c.Pen().SetColor(clBlue);
+    c.Brush().SetColor(clYellow);
+    c.Ellipse(3, 5, 31, 27);
+    c.Release();
+    EXPECT_NE(img, before);
+    c.Ellipse(3, 5, 31, 27);
+  }
+  EXPECT_EQ(img, before);
+}
+
+TEST(Canvas, MetafilesKeepXorAndNotPenModesOnPlayback) {
+  TMetafile mf;
+  mf.SetSize(20, 20);
+  {
+    TMetafileCanvas mc(mf);
+    mc.Pen().SetMode(pmXor);
+    mc.Pen().SetColor(clBlue);
+    mc.MoveTo(0, 5);
+    mc.LineTo(20, 5);
+    mc.Pen().SetMode(pmNot);
+    mc.MoveTo(0, 9);
+    mc.LineTo(20, 9);
+  }
+  Surface s;
+  s.c.Brush().SetColor(clBlack);
+  s.c.FillRect(Rect(0, 0, 40, 40));
+  s.c.Draw(0, 0, mf);
+  EXPECT_EQ(s.at(3, 5), clBlue);   // black XOR blue
+  EXPECT_EQ(s.at(3, 9), clWhite);  // NOT black
+  s.c.Draw(0, 0, mf);
+  EXPECT_EQ(s.at(3, 5), clBlack);  // played twice: undone
+  EXPECT_EQ(s.at(3, 9), clBlack);
+}
+
 TEST(Canvas, PieTakesTheCounterClockwiseSweep) {
   Surface s;
   s.c.Brush().SetColor(clRed);

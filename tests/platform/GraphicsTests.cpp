@@ -153,7 +153,29 @@ TEST(DateSerial, RoundTripsAndRejectsNonsense) {
   }
   // Rounding to the millisecond never yields 24:00.
   EXPECT_EQ(SerialToDateTime(1.9999999999).date(), QDate(1900, 1, 1));
+  // Before the epoch the time still runs forward: 29 Dec 23:59:59.99999
+  // rounds to midnight of the 30th, not back to the 28th.
+  EXPECT_EQ(SerialToDateTime(-1.9999999999), QDateTime(QDate(1899, 12, 30), QTime(0, 0)));
+  EXPECT_EQ(SerialToDateTime(-0.9999999999), QDateTime(QDate(1899, 12, 31), QTime(0, 0)));
   EXPECT_FALSE(SerialToDateTime(std::nan("")).isValid());
   EXPECT_FALSE(SerialToDateTime(1e12).isValid());
   EXPECT_FALSE(IsValidSerial(std::numeric_limits<double>::infinity()));
 }
+
+TEST(Fonts, PositiveHeightsGiveThatCellHeight) {
+  // A positive height is the whole cell (ascent + descent). Where a face has
+  // no em size with exactly that line height, the largest that fits is used.
+  for (const char* face : {"MS Sans Serif", "Times New Roman", "Courier New", "Arial"}) {
+    for (int h = 8; h <= 48; ++h) {
+      TFont f;
+      f.SetName(QString::fromLatin1(face));
+      f.SetHeight(h);
+      QFont q = f.ToQFont();
+      const int got = QFontMetrics(q).height();
+      q.setPixelSize(q.pixelSize() + 1);
+      const int next = QFontMetrics(q).height();
+      EXPECT_TRUE(got == h || (got < h && next > h)) << face << " " << h << ": " << got;
+    }
+  }
+}
+

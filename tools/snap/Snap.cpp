@@ -42,6 +42,7 @@ void Pump(int ms) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  PrepareProgramEnvironment();
   TApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tarnwell"));
   InitializeTarnwell();
