@@ -202,10 +202,21 @@ void TCanvas::MoveTo(int x, int y) { mPenPos = TPoint(x, y); }
 // segments then meet without drawing their joint twice, which matters for
 // XOR pens.
 void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
+  if (mPen.Width() > 1) {
+    // Wide pens include the end point and have round ends: a trace of short
+    // or zero-length steps stays continuous, and a zero-length line is a dot
+    // of the pen's width. Centred on the pixel centres.
+    const QPointF a(x0 + 0.5, y0 + 0.5), b(x1 + 0.5, y1 + 0.5);
+    if (a == b)
+      p.drawPoint(a);
+    else
+      p.drawLine(a, b);
+    return;
+  }
   if (x0 == x1 && y0 == y1) return;
-  const bool solidThin = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
+  const bool solidThin = mPen.Style() == psSolid || mPen.Style() == psInsideFrame;
   if (!solidThin) {
-    // Wide or dashed pens: stop one step short of the end point.
+    // Dashed thin pens: stop one step short of the end point.
     const double dx = x1 - x0, dy = y1 - y0;
     const double len = std::max(std::abs(dx), std::abs(dy));
     QPointF end(x1 - dx / len, y1 - dy / len);

@@ -48,8 +48,10 @@ QPen TPen::ToQPen() const {
   if (mStyle == psClear || mColor == clNone) return QPen(Qt::NoPen);
   QPen p(ToQColor(mColor));
   p.setWidth(std::max(1, mWidth));
-  p.setCapStyle(Qt::FlatCap);
-  p.setJoinStyle(Qt::MiterJoin);
+  // Wide pens end and join round, as the classic canvas draws them, so that
+  // short steps of a wide trace still meet and a zero-length line is a dot.
+  p.setCapStyle(mWidth > 1 ? Qt::RoundCap : Qt::FlatCap);
+  p.setJoinStyle(mWidth > 1 ? Qt::RoundJoin : Qt::MiterJoin);
   // Dashes only apply to thin pens, as on the classic canvas.
   if (mWidth <= 1) {
     switch (mStyle) {

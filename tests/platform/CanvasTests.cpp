@@ -262,6 +262,41 @@ TEST(Canvas, MetafilesKeepXorAndNotPenModesOnPlayback) {
   EXPECT_EQ(s.at(3, 9), clBlack);
 }
 
+TEST(Canvas, WidePensIncludeTheEndAndDrawDotsForZeroLengthSteps) {
+  Surface s;
+  s.c.Pen().SetWidth(3);
+  s.c.MoveTo(5, 10);
+  s.c.LineTo(15, 10);
+  const QRect ink = s.ink();
+  EXPECT_EQ(ink.top(), 9);
+  EXPECT_EQ(ink.bottom(), 11);
+  EXPECT_LE(ink.left(), 5);    // round start
+  EXPECT_GE(ink.right(), 15);  // the end point is drawn, round end beyond it
+  EXPECT_LE(ink.right(), 17);
+
+  Surface dot;
+  dot.c.Pen().SetWidth(5);
+  dot.c.MoveTo(20, 20);
+  dot.c.LineTo(20, 20);
+  const QRect d = dot.ink();
+  EXPECT_TRUE(d.contains(QPoint(20, 20)));
+  EXPECT_GE(d.width(), 4);
+  EXPECT_LE(d.width(), 6);
+  EXPECT_EQ(d.width(), d.height());
+
+  // A steady trace of one-pixel steps with a wide pen has no holes.
+  Surface trace;
+  trace.c.Pen().SetWidth(2);
+  trace.c.MoveTo(2, 30);
+  for (int x = 3; x < 38; ++x) trace.c.LineTo(x, 30);
+  for (int x = 2; x < 38; ++x) EXPECT_NE(trace.at(x, 30), clWhite) << x;
+  // Thin pens still leave out their last pixel.
+  Surface thin;
+  thin.c.MoveTo(2, 2);
+  thin.c.LineTo(2, 2);
+  EXPECT_TRUE(thin.ink().isEmpty());
+}
+
 TEST(Canvas, PieTakesTheCounterClockwiseSweep) {
   Surface s;
   s.c.Brush().SetColor(clRed);
