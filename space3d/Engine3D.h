@@ -6,6 +6,7 @@
 // from dots to Gouraud-shaded faces.
 
 #include <QImage>
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -50,7 +51,15 @@ class TObject3D {
 
 using TObject3DList = std::vector<std::unique_ptr<TObject3D>>;
 
+// The levels with a name; registered so that a property of this type takes
+// "rsWireFrame" as well as 1.
+namespace Space3DTypes {
+Q_NAMESPACE
 enum TRenderStyle { rsPoint, rsWireFrame, rsFlatSolid, rsDepthSolid, rsDepthShade };
+Q_ENUM_NS(TRenderStyle)
+}  // namespace Space3DTypes
+using namespace Space3DTypes;
+
 // The sixth level: faces shaded by how squarely they face the viewer.
 constexpr int rlFacingShade = 5;
 

@@ -90,14 +90,14 @@ TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   bezierLayout->addWidget(bezierPanel);
   PageControl->addTab(bezierPage, QStringLiteral("Bezier"));
 
-  Polygon->SetLineColor(clRed);
-  Polygon->SetBackColor(clBlack);
-  Polygon->SetLines(6);
-  Polygon->SetLates(8);
-  Polygon->SetBezier(true);
-  connect(TrackBar1, &QSlider::valueChanged, this, [this](int v) { Polygon->SetLines(v); });
-  connect(TrackBar2, &QSlider::valueChanged, this, [this](int v) { Polygon->SetLates(v); });
-  connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Polygon->SetVelocity(v); });
+  Polygon->setLineColor(clRed);
+  Polygon->setBackColor(clBlack);
+  Polygon->setLines(6);
+  Polygon->setLates(8);
+  Polygon->setBezier(true);
+  connect(TrackBar1, &QSlider::valueChanged, Polygon, &TAnimatedPolygon::setLines);
+  connect(TrackBar2, &QSlider::valueChanged, Polygon, &TAnimatedPolygon::setLates);
+  connect(UpDown1, &QSpinBox::valueChanged, Polygon, &TAnimatedPolygon::setVelocity);
 
   // Page "3D View": the viewer above its settings.
   auto* viewPage = new QWidget;
@@ -139,36 +139,34 @@ TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   viewLayout->addWidget(viewPanel);
   PageControl->addTab(viewPage, QStringLiteral("3D View"));
 
-  Space3DViewer->SetDistance(20);
-  Space3DViewer->SetRenderStyle(rsWireFrame);
-  Space3DViewer->SetPerspectRatio(10);
-  Space3DViewer->SetPerspectActive(true);
-  Space3DViewer->SetAmbientLight(clRed);
-  Space3DViewer->SetRealTime(true);
-  Space3DViewer->SetCtrlEnabled(true);
-  Space3DViewer->SetColor(clBlack);
+  Space3DViewer->setDistance(20);
+  Space3DViewer->setRenderStyle(rsWireFrame);
+  Space3DViewer->setPerspectRatio(10);
+  Space3DViewer->setPerspectActive(true);
+  Space3DViewer->setAmbientLight(clRed);
+  Space3DViewer->setRealTime(true);
+  Space3DViewer->setCtrlEnabled(true);
+  Space3DViewer->setColor(clBlack);
   // The model is loaded here, once; showing the window only makes it visible.
   try {
-    Space3DViewer->SetFileName(FindDemoModel());
+    Space3DViewer->setFileName(FindDemoModel());
   } catch (const ETarnwellError& e) {
     MessageDlg(e.Message(), mtError, mbOK);
   }
   if (!Space3DViewer->LoadError().isEmpty()) MessageDlg(Space3DViewer->LoadError(), mtWarning, mbOK);
 
-  connect(CheckBoxRealTime, &QCheckBox::toggled, this, [this](bool on) { Space3DViewer->SetRealTime(on); });
-  connect(TrackBarRenderLevel, &QSlider::valueChanged, this,
-          [this](int v) { Space3DViewer->SetRenderLevel(v); });
-  connect(CheckBoxPerspect, &QCheckBox::toggled, this,
-          [this](bool on) { Space3DViewer->SetPerspectActive(on); });
+  connect(CheckBoxRealTime, &QCheckBox::toggled, Space3DViewer, &TSpace3DViewer::setRealTime);
+  connect(TrackBarRenderLevel, &QSlider::valueChanged, Space3DViewer, &TSpace3DViewer::setRenderLevel);
+  connect(CheckBoxPerspect, &QCheckBox::toggled, Space3DViewer, &TSpace3DViewer::setPerspectActive);
   connect(TrackBarPerspect, &QSlider::valueChanged, this,
-          [this](int v) { Space3DViewer->SetPerspectRatio(5 * v); });
+          [this](int v) { Space3DViewer->setPerspectRatio(5 * v); });
   for (QScrollBar* s : {ScrollBarRed, ScrollBarGreen, ScrollBarBlue})
     connect(s, &QScrollBar::valueChanged, this, [this] { AmbientChanged(); });
-  Space3DViewer->OnRenderized = [this](TObject*, float fps) {
+  connect(Space3DViewer, &TSpace3DViewer::Renderized, this, [this](QObject*, float fps) {
     LabelFPS->setText(QString::number(double(fps), 'f', 4).rightJustified(7, '0'));
-  };
-  Space3DViewer->OnMouseDown = [this](TObject*, Qt::MouseButton, int, int) { SetTimers(false); };
-  Space3DViewer->OnMouseUp = [this](TObject*, Qt::MouseButton, int, int) { SetTimers(true); };
+  });
+  connect(Space3DViewer, &TSpace3DViewer::MouseDown, this, [this] { SetTimers(false); });
+  connect(Space3DViewer, &TSpace3DViewer::MouseUp, this, [this] { SetTimers(true); });
 
   TimerAniX = new QTimer(this);
   TimerAniX->setInterval(70);
@@ -205,7 +203,7 @@ void TFormGadget::showEvent(QShowEvent* e) {
 
 void TFormGadget::PageChanged() {
   const bool bezier = PageControl->currentIndex() == 0;
-  Polygon->SetActive(bezier);
+  Polygon->setActive(bezier);
   SetTimers(!bezier);
 }
 
@@ -220,7 +218,7 @@ void TFormGadget::SetTimers(bool on) {
 }
 
 void TFormGadget::AmbientChanged() {
-  Space3DViewer->SetAmbientLight(RGB(ScrollBarRed->value(), ScrollBarGreen->value(), ScrollBarBlue->value()));
+  Space3DViewer->setAmbientLight(RGB(ScrollBarRed->value(), ScrollBarGreen->value(), ScrollBarBlue->value()));
 }
 
 void RegisterDemo_space3d() {

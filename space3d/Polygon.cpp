@@ -157,6 +157,7 @@ void TPolyAnimatorThread::Execute() {
 
 TAnimatedPolygon::TAnimatedPolygon(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   resize(50, 50);
   mThread = std::make_unique<TPolyAnimatorThread>(this);
   mThread->SetPriority(tpIdle);
@@ -183,7 +184,7 @@ void TAnimatedPolygon::Configure() {
                      mBackColor);
 }
 
-void TAnimatedPolygon::SetActive(bool on) {
+void TAnimatedPolygon::setActive(bool on) {
   if (on == mActive) return;
   ClearCanvas();
   mActive = on;
@@ -206,48 +207,6 @@ void TAnimatedPolygon::Restart() {
 void TAnimatedPolygon::FrameDrawn() {
   ++mFrameCount;
   update();
-}
-
-void TAnimatedPolygon::SetLineColor(TColor c) {
-  if (c == mLineColor) return;
-  mLineColor = c;
-  Restart();
-}
-
-void TAnimatedPolygon::SetBackColor(TColor c) {
-  if (c == mBackColor) return;
-  mBackColor = c;
-  Restart();
-}
-
-void TAnimatedPolygon::SetLineWidth(int w) {
-  if (w == mLineWidth) return;
-  mLineWidth = std::clamp(w, 1, 9);
-  Restart();
-}
-
-void TAnimatedPolygon::SetVelocity(int v) {
-  if (v == mVelocity) return;
-  mVelocity = std::clamp(v, 1, 200);
-  Restart();
-}
-
-void TAnimatedPolygon::SetLines(int n) {
-  if (n == mLines) return;
-  mLines = std::clamp(n, 1, 31);
-  Restart();
-}
-
-void TAnimatedPolygon::SetLates(int n) {
-  if (n == mLates) return;
-  mLates = std::clamp(n, 2, 15);
-  Restart();
-}
-
-void TAnimatedPolygon::SetBezier(bool b) {
-  if (b == mBezier) return;
-  mBezier = b;
-  Restart();
 }
 
 void TAnimatedPolygon::resizeEvent(QResizeEvent*) {

@@ -5,13 +5,16 @@
 // animation; every step that moves vertices or draws runs on the GUI thread
 // (through Synchronize), so the worker never touches the control itself.
 
+#include <QColor>
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <random>
 
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TThread.h>
 #include <Tarnwell/platform/TTypes.h>
 
@@ -78,33 +81,35 @@ class TPolyAnimatorThread : public TThread {
 
 class TAnimatedPolygon : public QWidget {
   Q_OBJECT
+  // Every change restarts the animation with the new settings. The declared
+  // defaults (RESET) are the values a new control starts with, so that a
+  // stored design holding one of them reads back what was designed.
+  TW_COLOR_PROPERTY_DEFAULT(LineColor, clRed, Restart())
+  TW_COLOR_PROPERTY_DEFAULT(BackColor, clBlack, Restart())
+  TW_PROPERTY_FIXED_DEFAULT(int, LineWidth, 1, std::clamp(value, 1, 9), Restart())
+  TW_PROPERTY_FIXED_DEFAULT(int, Velocity, 100, std::clamp(value, 1, 200), Restart())
+  // Trail length.
+  TW_PROPERTY_FIXED_DEFAULT(int, Lines, 1, std::clamp(value, 1, 31), Restart())
+  // Number of vertices.
+  TW_PROPERTY_FIXED_DEFAULT(int, Lates, 3, std::clamp(value, 2, 15), Restart())
+  TW_PROPERTY_DEFAULT(bool, Bezier, false, Restart())
+
  public:
   explicit TAnimatedPolygon(QWidget* parent = nullptr);
   ~TAnimatedPolygon() override;
 
-  TColor LineColor() const { return mLineColor; }
-  void SetLineColor(TColor c);
-  TColor BackColor() const { return mBackColor; }
-  void SetBackColor(TColor c);
-  int LineWidth() const { return mLineWidth; }  // 1..9
-  void SetLineWidth(int w);
-  int Velocity() const { return mVelocity; }  // 1..200
-  void SetVelocity(int v);
-  int Lines() const { return mLines; }  // trail length, 1..31
-  void SetLines(int n);
-  int Lates() const { return mLates; }  // number of vertices, 2..15
-  void SetLates(int n);
-  bool Bezier() const { return mBezier; }
-  void SetBezier(bool b);
-
   bool Active() const { return mActive; }
-  void SetActive(bool on);
 
   TPolyAnimatorThread* Animator() const { return mThread.get(); }
   const QImage& Canvas() const { return mCanvas; }
   // Frames drawn so far (tests wait on it).
   int FrameCount() const { return mFrameCount; }
   QSize sizeHint() const override { return {50, 50}; }
+  QSize minimumSizeHint() const override { return {10, 10}; }
+
+ public Q_SLOTS:
+  // Starts (on) or stops the animation; the control is cleared either way.
+  void setActive(bool on);
 
  protected:
   void paintEvent(QPaintEvent*) override;

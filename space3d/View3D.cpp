@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -19,7 +20,17 @@ TSpace3DViewer::TSpace3DViewer(QWidget* parent) : QWidget(parent) {
   }
   mEngine.SetCamera(mCamera.X, mCamera.Y, mCamera.Z);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   resize(30, 30);
+  mFont.changed = [this] { Q_EMIT FontChanged(font()); };
+  // Palette changes from outside (setPalette, a style sheet, a theme) may
+  // change the background; only a real change is announced.
+  mColor.changed = [this, last = mColor.Color()]() mutable {
+    if (mColor.Color() == last) return;
+    last = mColor.Color();
+    update();
+    Q_EMIT ColorChanged(ColorQColor());
+  };
 }
 
 TSpace3DViewer::~TSpace3DViewer() {
@@ -27,11 +38,19 @@ TSpace3DViewer::~TSpace3DViewer() {
   mEngine.ReleaseScene();
 }
 
-void TSpace3DViewer::SetFileName(const QString& name) {
+void TSpace3DViewer::setFileName(QString name) {
   if (name == mFileName) return;
   mFileName = name;
   ClearObjects();
-  if (!name.isEmpty() && QFileInfo::exists(name)) LoadFile(name);
+  // The name is taken even when its file cannot be read: the change is
+  // announced before the error goes on to the caller.
+  try {
+    if (!name.isEmpty() && QFileInfo::exists(name)) LoadFile(name);
+  } catch (...) {
+    Q_EMIT FileNameChanged(mFileName);
+    throw;
+  }
+  Q_EMIT FileNameChanged(mFileName);
 }
 
 int TSpace3DViewer::LoadFile(const QString& fileName) {
@@ -78,7 +97,7 @@ void TSpace3DViewer::ShowObject(TObject3D* obj) {
       const double rate = RenderNow();
       mFramePerSecond = float(rate);
       update();
-      if (OnRenderized) OnRenderized(this, float(rate));
+      TW_FIRE(OnRenderized, Renderized, this, float(rate));
     }
   }
 }
@@ -108,49 +127,67 @@ void TSpace3DViewer::Translate(float dx, float dy, float dz) {
   RenderFrame();
 }
 
-void TSpace3DViewer::SetDistance(float d) {
+float TSpace3DViewer::Distance() const { return -mCamera.Z; }
+
+void TSpace3DViewer::setDistance(float d) {
+  const bool changed = d != Distance();
   mCamera.Z = -d;
   mEngine.SetCamera(mCamera.X, mCamera.Y, mCamera.Z);
   RenderFrame();
+  if (changed) Q_EMIT DistanceChanged(d);
 }
 
-void TSpace3DViewer::SetRenderLevel(int level) {
+TRenderStyle TSpace3DViewer::RenderStyle() const {
+  return TRenderStyle(std::min(mRenderLevel, int(rsDepthShade)));
+}
+
+void TSpace3DViewer::setRenderStyle(TRenderStyle s) { setRenderLevel(int(s)); }
+
+void TSpace3DViewer::setRenderLevel(int level) {
   level = std::clamp(level, 0, int(rlFacingShade));
   if (level == mRenderLevel) return;
+  const TRenderStyle before = RenderStyle();
   mRenderLevel = level;
   RenderFrame();
+  if (RenderStyle() != before) Q_EMIT RenderStyleChanged(RenderStyle());
 }
 
-void TSpace3DViewer::SetPerspectRatio(int n) {
+int TSpace3DViewer::PerspectRatio() const { return mEngine.PerspectRatio(); }
+
+void TSpace3DViewer::setPerspectRatio(int n) {
   if (n == mEngine.PerspectRatio()) return;
+  const int before = mEngine.PerspectRatio();
   mEngine.SetPerspectRatio(n);
   RenderFrame();
+  // Clamped by the engine: a value past the range may leave it as it was.
+  if (mEngine.PerspectRatio() != before) Q_EMIT PerspectRatioChanged(mEngine.PerspectRatio());
 }
 
-void TSpace3DViewer::SetPerspectActive(bool on) {
+bool TSpace3DViewer::PerspectActive() const { return mEngine.PerspectActive(); }
+
+void TSpace3DViewer::setPerspectActive(bool on) {
   if (on == mEngine.PerspectActive()) return;
   mEngine.SetPerspectActive(on);
   RenderFrame();
+  Q_EMIT PerspectActiveChanged(on);
 }
 
-void TSpace3DViewer::SetAmbientLight(TColor c) {
-  if ((c & 0xFFFFFF) == mEngine.GetAmbient()) return;
+TColor TSpace3DViewer::AmbientLight() const { return mEngine.GetAmbient(); }
+
+void TSpace3DViewer::setAmbientLight(TColor c) {
+  // The engine takes the colour's channel bytes: a system colour must be
+  // resolved first, or its index would be taken for a red value.
+  c = ColorToRGB(c, palette()) & 0xFFFFFF;
+  if (c == mEngine.GetAmbient()) return;
   mEngine.SetAmbient(c);
   RenderFrame();
+  Q_EMIT AmbientLightChanged(AmbientLightQColor());
 }
 
-void TSpace3DViewer::SetRealTime(bool on) {
-  if (on == mRealTime) return;
-  mRealTime = on;
-  RenderFrame();
-  update();  // off: back to the background colour
-}
+TColor TSpace3DViewer::Color() const { return mColor.Color(); }
 
-void TSpace3DViewer::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
-  update();
-}
+// The announcement comes from mColor.changed.
+void TSpace3DViewer::setColor(TColor c) { mColor.SetColor(c); }
 
 double TSpace3DViewer::RenderNow() { return mEngine.Render(width(), height(), mRenderLevel); }
 
@@ -159,7 +196,7 @@ void TSpace3DViewer::RenderFrame() {
   mFramePerSecond += float(RenderNow());
   update();
   if (++mFrameCount >= 20) {
-    if (OnRenderized) OnRenderized(this, mFramePerSecond / 20);
+    TW_FIRE(OnRenderized, Renderized, this, mFramePerSecond / 20);
     mFramePerSecond = 0;
     mFrameCount = 0;
   }
@@ -175,13 +212,13 @@ void TSpace3DViewer::paintEvent(QPaintEvent*) {
       return;
     }
   }
-  p.fillRect(rect(), ToQColor(mColor));
+  p.fillRect(rect(), mColor.ToQColor());
 }
 
 void TSpace3DViewer::mousePressEvent(QMouseEvent* e) {
   const int x = int(e->position().x()), y = int(e->position().y());
   if (e->button() != Qt::LeftButton) {
-    if (mCtrlEnabled) SetDistance(5);
+    if (mCtrlEnabled) setDistance(5);
   } else {
     const int w = width(), h = height();
     if (y < 30 && x > 30 && x < w - 30)
@@ -197,7 +234,7 @@ void TSpace3DViewer::mousePressEvent(QMouseEvent* e) {
     mLastX = x;
     mLastY = y;
   }
-  if (OnMouseDown) OnMouseDown(this, e->button(), x, y);
+  TW_FIRE(OnMouseDown, MouseDown, this, e->button(), x, y);
 }
 
 void TSpace3DViewer::mouseMoveEvent(QMouseEvent* e) {
@@ -209,7 +246,7 @@ void TSpace3DViewer::mouseMoveEvent(QMouseEvent* e) {
       Rotate(0, 0, x - mLastX);
       break;
     case 2:
-      SetDistance(Distance() + float(y - mLastY) / 4);
+      setDistance(Distance() + float(y - mLastY) / 4);
       break;
     case 3:
       Translate(0, float(y - mLastY), 0);
@@ -227,7 +264,7 @@ void TSpace3DViewer::mouseMoveEvent(QMouseEvent* e) {
 
 void TSpace3DViewer::mouseReleaseEvent(QMouseEvent* e) {
   mDragZone = 0;
-  if (OnMouseUp) OnMouseUp(this, e->button(), int(e->position().x()), int(e->position().y()));
+  TW_FIRE(OnMouseUp, MouseUp, this, e->button(), int(e->position().x()), int(e->position().y()));
 }
 
 }  // namespace Tarnwell

@@ -4,50 +4,55 @@
 // mouse; where a drag starts decides what it does (top band: roll, right
 // band: distance, left band: up/down, bottom band: sideways, centre: turn).
 
+#include <QColor>
+#include <QFont>
 #include <QString>
 #include <QWidget>
 #include <functional>
 
 #include "Engine3D.h"
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 
 namespace Tarnwell {
 
 class TSpace3DViewer : public QWidget {
   Q_OBJECT
+  // Setting a name that differs clears the scene and, when the file
+  // exists, loads it (which may throw E3DFileError; see LoadFile).
+  TW_PROPERTY_SETTER(QString, FileName)
+  // The camera's distance: the engine's camera sits at Z = -Distance. Every
+  // write renders a frame, even an equal one.
+  TW_PROPERTY_CUSTOM(float, Distance)
+  // The render level read as a style (levels 4 and 5 both read as
+  // rsDepthShade); writing a style sets the level.
+  TW_PROPERTY_CUSTOM(Tarnwell::Space3DTypes::TRenderStyle, RenderStyle)
+  // The engine's ratio, clamped there to 1..100.
+  TW_PROPERTY_CUSTOM(int, PerspectRatio)
+  TW_PROPERTY_CUSTOM(bool, PerspectActive)
+  // The engine keeps 24 bits; a system colour is resolved when it is set.
+  TW_COLOR_PROPERTY_CUSTOM(AmbientLight)
+  // Nothing is rendered while it is off (the control shows its Color).
+  TW_PROPERTY(bool, RealTime, RenderFrame(); update())
+  TW_PROPERTY(bool, CtrlEnabled, )
+  // The background, a view of the palette's background role.
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_FONT_PROPERTY(mFont)
+  // Between reports: the running sum of the frame rates since the last one.
+  TW_PROPERTY_READONLY(float, FramePerSecond)
+
  public:
   explicit TSpace3DViewer(QWidget* parent = nullptr);
   ~TSpace3DViewer() override;
 
-  // Setting a name that differs clears the scene and, when the file
-  // exists, loads it.
-  QString FileName() const { return mFileName; }
-  void SetFileName(const QString& name);
-  // The camera's distance: the engine's camera sits at Z = -Distance.
-  float Distance() const { return -mCamera.Z; }
-  void SetDistance(float d);
-  TRenderStyle RenderStyle() const { return TRenderStyle(std::min(mRenderLevel, int(rsDepthShade))); }
-  void SetRenderStyle(TRenderStyle s) { SetRenderLevel(int(s)); }
   // The level byte: 0..5 (5 shades faces by how squarely they face the viewer).
   int RenderLevel() const { return mRenderLevel; }
-  void SetRenderLevel(int level);
-  int PerspectRatio() const { return mEngine.PerspectRatio(); }
-  void SetPerspectRatio(int n);
-  bool PerspectActive() const { return mEngine.PerspectActive(); }
-  void SetPerspectActive(bool on);
-  TColor AmbientLight() const { return mEngine.GetAmbient(); }
-  void SetAmbientLight(TColor c);
-  bool RealTime() const { return mRealTime; }
-  void SetRealTime(bool on);
-  bool CtrlEnabled() const { return mCtrlEnabled; }
-  void SetCtrlEnabled(bool on) { mCtrlEnabled = on; }
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
-  // Between reports: the running sum of the frame rates since the last one.
-  float FramePerSecond() const { return mFramePerSecond; }
 
-  // Frame-rate report: every 20 frames the mean rate of those frames.
+  // Frame-rate report: every 20 frames the mean rate of those frames (and
+  // after ShowObject, that frame's rate). Assigned events run after the
+  // signals.
   std::function<void(TObject* sender, float fps)> OnRenderized;
   std::function<void(TObject* sender, Qt::MouseButton button, int x, int y)> OnMouseDown;
   std::function<void(TObject* sender, Qt::MouseButton button, int x, int y)> OnMouseUp;
@@ -69,7 +74,17 @@ class TSpace3DViewer : public QWidget {
   const TObject3DList& Objects() const { return mObjects; }
   TEngine3D& Engine() { return mEngine; }
   int DragZone() const { return mDragZone; }
-  QSize sizeHint() const override { return {30, 30}; }
+  QSize sizeHint() const override { return {160, 120}; }
+  // Room for the four 30-pixel drag bands around a centre.
+  QSize minimumSizeHint() const override { return {90, 90}; }
+
+ public Q_SLOTS:
+  void setRenderLevel(int level);
+
+ Q_SIGNALS:
+  void Renderized(QObject* sender, float fps);
+  void MouseDown(QObject* sender, Qt::MouseButton button, int x, int y);
+  void MouseUp(QObject* sender, Qt::MouseButton button, int x, int y);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -82,6 +97,8 @@ class TSpace3DViewer : public QWidget {
   double RenderNow();
   bool CanRender() const { return mRealTime && !mObjects.empty() && width() > 0 && height() > 0; }
 
+  TControlFont mFont{this};
+  TControlColor mColor{this, clBlack};
   TEngine3D mEngine;
   float mSin[360], mCos[360];
   TObject3DList mObjects;
@@ -93,7 +110,6 @@ class TSpace3DViewer : public QWidget {
   int mRenderLevel = rsPoint;
   bool mRealTime = false;
   bool mCtrlEnabled = false;
-  TColor mColor = clBlack;
   float mFramePerSecond = 0;
   int mFrameCount = 0;
 };

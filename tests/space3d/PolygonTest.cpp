@@ -13,21 +13,21 @@ TEST(Polygon, PropertyClampsAndDelay) {
   TAnimatedPolygon p;
   EXPECT_EQ(p.LineColor(), clRed);
   EXPECT_EQ(p.BackColor(), clBlack);
-  p.SetLates(20);
+  p.setLates(20);
   EXPECT_EQ(p.Lates(), 15);
-  p.SetLates(0);
+  p.setLates(0);
   EXPECT_EQ(p.Lates(), 2);
-  p.SetLines(0);
+  p.setLines(0);
   EXPECT_EQ(p.Lines(), 1);
-  p.SetLines(99);
+  p.setLines(99);
   EXPECT_EQ(p.Lines(), 31);
-  p.SetLineWidth(12);
+  p.setLineWidth(12);
   EXPECT_EQ(p.LineWidth(), 9);
-  p.SetVelocity(200);
+  p.setVelocity(200);
   EXPECT_EQ(p.Animator()->Delay(), 0);
-  p.SetVelocity(1);
+  p.setVelocity(1);
   EXPECT_EQ(p.Animator()->Delay(), 199);
-  p.SetVelocity(-5);
+  p.setVelocity(-5);
   EXPECT_EQ(p.Velocity(), 1);
   // Settings do not start an inactive control.
   EXPECT_FALSE(p.Active());
@@ -37,12 +37,12 @@ TEST(Polygon, PropertyClampsAndDelay) {
 TEST(Polygon, LatesReplacesAllButTheFirstVertex) {
   TAnimatedPolygon p;
   p.resize(200, 150);
-  p.SetLates(5);
+  p.setLates(5);
   TPolyAnimatorThread* a = p.Animator();
   EXPECT_EQ(a->N(), 6);
   const TPolyPoint first = a->Point(2, 1);
   for (int tries = 0; tries < 5; ++tries) {
-    p.SetLates(tries % 2 ? 5 : 9);
+    p.setLates(tries % 2 ? 5 : 9);
     EXPECT_EQ(a->Point(2, 1).X, first.X);
     EXPECT_EQ(a->Point(2, 1).Y, first.Y);
     for (int i = 2; i < a->N(); ++i) {
@@ -59,7 +59,7 @@ TEST(Polygon, LatesReplacesAllButTheFirstVertex) {
 TEST(Polygon, VerticesMoveBounceAndKeepStillAxes) {
   TAnimatedPolygon p;
   p.resize(100, 80);
-  p.SetLates(3);
+  p.setLates(3);
   TPolyAnimatorThread* a = p.Animator();
   const int f = a->Current();
   a->SetPoint(f, 1, {50, 40});
@@ -84,15 +84,15 @@ TEST(Polygon, VerticesMoveBounceAndKeepStillAxes) {
 TEST(Polygon, CurveAndTinyControls) {
   TAnimatedPolygon p;
   p.resize(60, 60);
-  p.SetBezier(true);
-  p.SetLates(4);
+  p.setBezier(true);
+  p.setLates(4);
   TPolyAnimatorThread* a = p.Animator();
   a->StepFrame();
   EXPECT_EQ(a->CurveCount(a->Current()), 3 * a->N() - 2);
   // Width and height of 2 or less: valid random ranges, no crash.
   TAnimatedPolygon tiny;
   tiny.resize(2, 1);
-  tiny.SetLates(12);
+  tiny.setLates(12);
   for (int i = 0; i < 100; ++i) tiny.Animator()->StepFrame();
   EXPECT_GE(tiny.Animator()->Point(tiny.Animator()->Current(), 3).X, 0);
 }
@@ -100,16 +100,16 @@ TEST(Polygon, CurveAndTinyControls) {
 TEST(Polygon, RunsDrawsAndDiesSafely) {
   TAnimatedPolygon p;
   p.resize(120, 90);
-  p.SetVelocity(190);
-  p.SetLines(4);
-  p.SetActive(true);
+  p.setVelocity(190);
+  p.setLines(4);
+  p.setActive(true);
   EXPECT_TRUE(WaitUntil([&] { return p.FrameCount() > 10; }, 3000));
   int red = 0;
   const QImage img = p.Canvas();
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) red += PixelAt(img, x, y) == clRed;
   EXPECT_GT(red, 5);
-  p.SetActive(false);
+  p.setActive(false);
   QCoreApplication::processEvents();
   const int frames = p.FrameCount();
   WaitUntil([] { return false; }, 100);
@@ -120,8 +120,8 @@ TEST(Polygon, RunsDrawsAndDiesSafely) {
   for (int i = 0; i < 20; ++i) {
     auto* q = new TAnimatedPolygon;
     q->resize(50, 50);
-    q->SetVelocity(200);
-    q->SetActive(true);
+    q->setVelocity(200);
+    q->setActive(true);
     WaitUntil([&] { return q->FrameCount() > i % 3; }, 500);
     delete q;
   }

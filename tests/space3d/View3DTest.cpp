@@ -49,7 +49,7 @@ TEST(View3D, LoadingClearingAndShowingObjects) {
   v.resize(300, 200);
   EXPECT_EQ(v.Distance(), -20.0f);
   const QString file = WriteTwoMeshFile(dir);
-  v.SetFileName(file);
+  v.setFileName(file);
   ASSERT_EQ(v.Objects().size(), 3u);  // root and two meshes
   EXPECT_EQ(v.Objects()[0]->ObjectName, "due");
   EXPECT_EQ(v.Objects()[2]->ParentObject, v.Objects()[0].get());
@@ -60,7 +60,7 @@ TEST(View3D, LoadingClearingAndShowingObjects) {
   v.ShowObject(v.Objects()[0].get());
   EXPECT_TRUE(v.Objects()[2]->Visible);
   // A name that does not exist clears the scene.
-  v.SetFileName(dir.filePath("manca.3ds"));
+  v.setFileName(dir.filePath("manca.3ds"));
   EXPECT_TRUE(v.Objects().empty());
   EXPECT_EQ(v.Engine().FaceCount(), 0);
   // A damaged file keeps its complete meshes and says what was wrong.
@@ -85,7 +85,7 @@ TEST(View3D, RotationReducesAnglesModulo360) {
   o->SetVertices(p, 1);
   ref.SetVertices(p, 1);
   QTemporaryDir dir;
-  v.SetFileName(WriteTwoMeshFile(dir));
+  v.setFileName(WriteTwoMeshFile(dir));
   const TObject3D* mesh = v.Objects()[1].get();
   const TVertex3D before = mesh->LocalVertices.GetItem(3);
   v.Rotate(-10, 0, 0);  // the table entry for 350
@@ -105,9 +105,9 @@ TEST(View3D, MouseZonesAndRightClick) {
   QTemporaryDir dir;
   TSpace3DViewer v;
   v.resize(300, 200);
-  v.SetFileName(WriteTwoMeshFile(dir));
-  v.SetCtrlEnabled(true);
-  v.SetRealTime(true);
+  v.setFileName(WriteTwoMeshFile(dir));
+  v.setCtrlEnabled(true);
+  v.setRealTime(true);
   v.ShowObject(nullptr);
   // Left band: a drag moves the scene along Y.
   QTest::mousePress(&v, Qt::LeftButton, {}, QPoint(10, 100));
@@ -134,8 +134,8 @@ TEST(View3D, MouseZonesAndRightClick) {
   QTest::mouseRelease(&v, Qt::LeftButton, {}, QPoint(290, 140));
   QTest::mousePress(&v, Qt::RightButton, {}, QPoint(150, 100));
   EXPECT_EQ(v.Distance(), 5.0f);
-  v.SetCtrlEnabled(false);
-  v.SetDistance(20);
+  v.setCtrlEnabled(false);
+  v.setDistance(20);
   QTest::mousePress(&v, Qt::RightButton, {}, QPoint(150, 100));
   EXPECT_EQ(v.Distance(), 20.0f);
 }
@@ -144,8 +144,8 @@ TEST(View3D, FrameRateReportsAndBackground) {
   QTemporaryDir dir;
   TSpace3DViewer v;
   v.resize(120, 90);
-  v.SetDistance(20);
-  v.SetFileName(WriteTwoMeshFile(dir));
+  v.setDistance(20);
+  v.setFileName(WriteTwoMeshFile(dir));
   v.ShowObject(nullptr);
   int reports = 0;
   float last = 0;
@@ -157,21 +157,21 @@ TEST(View3D, FrameRateReportsAndBackground) {
   for (int i = 0; i < 40; ++i) v.RenderFrame();
   EXPECT_EQ(reports, 0);  // RealTime off: nothing is rendered
   EXPECT_EQ(PixelAt(v.grab().toImage(), 60, 45), clBlack);
-  v.SetRealTime(true);
-  v.SetRenderStyle(rsFlatSolid);
+  v.setRealTime(true);
+  v.setRenderStyle(rsFlatSolid);
   reports = 0;
   for (int i = 0; i < 40; ++i) v.RenderFrame();
   EXPECT_GE(reports, 1);
   EXPECT_GT(last, 0);
   EXPECT_GT(NonBlack(v.grab().toImage()), 500);
-  v.SetRealTime(false);
-  v.SetColor(clNavy);
+  v.setRealTime(false);
+  v.setColor(clNavy);
   EXPECT_EQ(PixelAt(v.grab().toImage(), 60, 45), clNavy);
-  v.SetRenderLevel(9);
+  v.setRenderLevel(9);
   EXPECT_EQ(v.RenderLevel(), 5);
-  v.SetPerspectRatio(1000);
+  v.setPerspectRatio(1000);
   EXPECT_EQ(v.PerspectRatio(), 100);
-  v.SetAmbientLight(RGB(1, 2, 3));
+  v.setAmbientLight(RGB(1, 2, 3));
   EXPECT_EQ(v.AmbientLight(), RGB(1, 2, 3));
 }
 
