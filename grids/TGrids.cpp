@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -14,7 +15,6 @@ namespace Tarnwell {
 namespace {
 // How near (pixels) to a column or row edge a press starts sizing.
 constexpr int kSizingMargin = 3;
-constexpr int kMaxCells = 1 << 30;
 }  // namespace
 
 TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -25,42 +25,18 @@ TCustomGrid::TCustomGrid(QWidget* parent) : QAbstractScrollArea(parent) {
   mEditor->setFrame(false);
   mEditor->hide();
   mEditor->installEventFilter(this);
+  mFont.changed = [this] { FontViewChanged(); };
   UpdateScrollBars();
+}
+
+void TCustomGrid::FontViewChanged() {
+  viewport()->update();
+  Q_EMIT FontChanged(font());
 }
 
 TCustomGrid::~TCustomGrid() = default;
 
-void TCustomGrid::SetColCount(int n) {
-  n = std::clamp(n, mFixedCols + 1, kMaxCells);
-  if (n == mColCount) return;
-  mColCount = n;
-  ClampCurrent();
-  UpdateScrollBars();
-  viewport()->update();
-}
-
-void TCustomGrid::SetRowCount(int n) {
-  n = std::clamp(n, mFixedRows + 1, kMaxCells);
-  if (n == mRowCount) return;
-  mRowCount = n;
-  ClampCurrent();
-  UpdateScrollBars();
-  viewport()->update();
-}
-
-void TCustomGrid::SetFixedCols(int n) {
-  n = std::clamp(n, 0, mColCount - 1);
-  if (n == mFixedCols) return;
-  mFixedCols = n;
-  ClampCurrent();
-  UpdateScrollBars();
-  viewport()->update();
-}
-
-void TCustomGrid::SetFixedRows(int n) {
-  n = std::clamp(n, 0, mRowCount - 1);
-  if (n == mFixedRows) return;
-  mFixedRows = n;
+void TCustomGrid::CountsChanged() {
   ClampCurrent();
   UpdateScrollBars();
   viewport()->update();
@@ -75,24 +51,28 @@ void TCustomGrid::ClampCurrent() {
   mTopRow = std::clamp(mTopRow, mFixedRows, mRowCount - 1);
 }
 
-void TCustomGrid::SetDefaultColWidth(int w) {
+void TCustomGrid::setDefaultColWidth(int w) {
   w = std::max(w, 0);
   if (w == mDefaultColWidth && mColWidths.empty()) return;
+  const bool changed = w != mDefaultColWidth;
   mDefaultColWidth = w;
   mColWidths.clear();
   ColWidthsChanged();
   UpdateScrollBars();
   viewport()->update();
+  if (changed) Q_EMIT DefaultColWidthChanged(w);
 }
 
-void TCustomGrid::SetDefaultRowHeight(int h) {
+void TCustomGrid::setDefaultRowHeight(int h) {
   h = std::max(h, 0);
   if (h == mDefaultRowHeight && mRowHeights.empty()) return;
+  const bool changed = h != mDefaultRowHeight;
   mDefaultRowHeight = h;
   mRowHeights.clear();
   RowHeightsChanged();
   UpdateScrollBars();
   viewport()->update();
+  if (changed) Q_EMIT DefaultRowHeightChanged(h);
 }
 
 int TCustomGrid::ColWidth(int col) const {
@@ -123,31 +103,44 @@ void TCustomGrid::SetRowHeight(int row, int h) {
   viewport()->update();
 }
 
-void TCustomGrid::SetGridLineWidth(int w) {
-  w = std::clamp(w, 0, 16);
-  if (w == mGridLineWidth) return;
-  mGridLineWidth = w;
-  UpdateScrollBars();
-  viewport()->update();
-}
-
-void TCustomGrid::SetOptions(TGridOptions o) {
+void TCustomGrid::setOptions(TGridOptions o) {
   if (o == mOptions) return;
   mOptions = o;
   if (!(o & goEditing)) CancelEditor();
   viewport()->update();
+  OptionsApplied();
+  Q_EMIT OptionsChanged(o);
 }
 
-void TCustomGrid::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
-  viewport()->update();
+TColor TCustomGrid::Color() const { return mColor.Color(); }
+
+void TCustomGrid::setColor(TColor c) {
+  const TColor before = Color();
+  mColor.SetColor(c);
+  if (Color() != before) Q_EMIT ColorChanged(ColorQColor());
 }
 
-void TCustomGrid::SetFixedColor(TColor c) {
-  if (c == mFixedColor) return;
-  mFixedColor = c;
-  viewport()->update();
+// Grids show many cells: as many as fit a comfortable window, never more than
+// there are. The minimum keeps the fixed cells and one scrollable cell.
+QSize TCustomGrid::sizeHint() const {
+  ensurePolished();
+  int w = 0, h = 0;
+  for (int c = 0; c < std::min(mColCount, 8); ++c) w += ColWidth(c) + mGridLineWidth;
+  for (int r = 0; r < std::min(mRowCount, 12); ++r) h += RowHeight(r) + mGridLineWidth;
+  const int frame = 2 * frameWidth();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  if (mColCount > 8) h += bar;
+  if (mRowCount > 12) w += bar;
+  return QSize(std::min(w, 800) + frame, std::min(h, 600) + frame);
+}
+
+QSize TCustomGrid::minimumSizeHint() const {
+  ensurePolished();
+  const int frame = 2 * frameWidth();
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  const int w = FixedWidth() + (mFixedCols < mColCount ? ColWidth(mFixedCols) + mGridLineWidth : 0);
+  const int h = FixedHeight() + (mFixedRows < mRowCount ? RowHeight(mFixedRows) + mGridLineWidth : 0);
+  return QSize(std::min(w, 400) + frame + bar, std::min(h, 300) + frame + bar);
 }
 
 // ---------------------------------------------------------------- geometry
@@ -387,7 +380,7 @@ void TCustomGrid::resizeEvent(QResizeEvent* e) {
 
 void TCustomGrid::wheelEvent(QWheelEvent* e) {
   const int steps = e->angleDelta().y() / 40;  // three rows per notch
-  if (steps != 0) SetTopRow(mTopRow - steps);
+  if (steps != 0) setTopRow(mTopRow - steps);
   e->accept();
 }
 
@@ -497,8 +490,8 @@ void TCustomGrid::PaintGrid(QPainter& p, const QRect& clip) {
   const QRect view = ViewRect();
   const TGridCoordRect sel = Selection();
   const bool focused = hasFocus() || (mEditor && mEditor->hasFocus());
-  const QColor fixedLine = ToQColor(clBtnShadow);
-  const QColor cellLine = ToQColor(clSilver);
+  const QColor fixedLine = ToQColor(clBtnShadow, palette());
+  const QColor cellLine = ToQColor(clSilver, palette());
   const int lw = mGridLineWidth;
   p.save();
   p.setClipRect(clip);
@@ -521,13 +514,13 @@ void TCustomGrid::PaintGrid(QPainter& p, const QRect& clip) {
             if (col == mCol && row == mRow && focused) s |= gdFocused;
           }
           const TRect r = Bounds(x, y, w, h);
-          if (fixed) p.fillRect(r.ToQRect(), ToQColor(mFixedColor));
+          if (fixed) p.fillRect(r.ToQRect(), ToQColor(mFixedColor, palette()));
           DrawCell(p, col, row, r, s);
           if (lw > 0) {
             const bool vert = fixed ? (mOptions & goFixedVertLine) : (mOptions & goVertLine);
             const bool horz = fixed ? (mOptions & goFixedHorzLine) : (mOptions & goHorzLine);
             const QColor lc = fixed ? fixedLine : cellLine;
-            const QColor bg = ToQColor(fixed ? mFixedColor : mColor);
+            const QColor bg = ToQColor(fixed ? mFixedColor : Color(), palette());
             p.fillRect(x + w, y, lw, h + lw, vert ? lc : bg);
             p.fillRect(x, y + h, w, lw, horz ? lc : bg);
           }
@@ -536,19 +529,19 @@ void TCustomGrid::PaintGrid(QPainter& p, const QRect& clip) {
       };
       for (int c = 0; c < mFixedCols; ++c) paintCell(c);
       for (int c = mLeftCol; c < mColCount && x < view.width(); ++c) paintCell(c);
-      if (x < view.width()) p.fillRect(x, y, view.width() - x, h + lw, ToQColor(mColor));
+      if (x < view.width()) p.fillRect(x, y, view.width() - x, h + lw, ToQColor(Color(), palette()));
     }
     y += h + lw;
   };
   for (int r = 0; r < mFixedRows; ++r) paintRow(r);
   for (int r = mTopRow; r < mRowCount && y < view.height(); ++r) paintRow(r);
-  if (y < view.height()) p.fillRect(0, y, view.width(), view.height() - y, ToQColor(mColor));
+  if (y < view.height()) p.fillRect(0, y, view.width(), view.height() - y, ToQColor(Color(), palette()));
 
   // The current cell's frame when the grid has the focus.
   if (focused && !EditorMode()) {
     const TRect r = CellRect(mCol, mRow);
     if (!r.IsEmpty()) {
-      p.setPen(QPen(ToQColor(clWindowText), 1, Qt::DotLine));
+      p.setPen(QPen(ToQColor(clWindowText, palette()), 1, Qt::DotLine));
       p.setBrush(Qt::NoBrush);
       p.drawRect(r.Left, r.Top, r.Width() - 1, r.Height() - 1);
     }
@@ -609,10 +602,10 @@ void TCustomGrid::mouseMoveEvent(QMouseEvent* e) {
     case gsSelecting: {
       // Past an edge the view follows the pointer.
       const QRect v = ViewRect();
-      if (pt.x() >= v.width()) SetLeftCol(mLeftCol + 1);
-      if (pt.y() >= v.height()) SetTopRow(mTopRow + 1);
-      if (pt.x() < FixedWidth() && mLeftCol > mFixedCols) SetLeftCol(mLeftCol - 1);
-      if (pt.y() < FixedHeight() && mTopRow > mFixedRows) SetTopRow(mTopRow - 1);
+      if (pt.x() >= v.width()) setLeftCol(mLeftCol + 1);
+      if (pt.y() >= v.height()) setTopRow(mTopRow + 1);
+      if (pt.x() < FixedWidth() && mLeftCol > mFixedCols) setLeftCol(mLeftCol - 1);
+      if (pt.y() < FixedHeight() && mTopRow > mFixedRows) setTopRow(mTopRow - 1);
       int col, row;
       MouseToCellClamped(pt.x(), pt.y(), col, row);
       col = std::max(col, mFixedCols);
@@ -889,7 +882,8 @@ void TCustomGrid::focusOutEvent(QFocusEvent* e) {
 // ---------------------------------------------------------------- TDrawGrid
 
 void TDrawGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) {
-  if (!(s & gdFixed)) p.fillRect(r.ToQRect(), ToQColor((s & gdSelected) ? clHighlight : Color()));
+  if (!(s & gdFixed)) p.fillRect(r.ToQRect(), ToQColor((s & gdSelected) ? clHighlight : Color(), palette()));
+  Q_EMIT drawCell(this, p, col, row, r.ToQRect(), s);
   if (OnDrawCell) OnDrawCell(this, p, col, row, r, s);
 }
 
@@ -912,19 +906,13 @@ QString TDrawGrid::GetEditMask(int col, int row) {
 }
 
 void TDrawGrid::SetEditText(int col, int row, const QString& value) {
-  if (OnSetEditText) OnSetEditText(this, col, row, value);
+  TW_FIRE(OnSetEditText, editTextSet, this, col, row, value);
 }
 
-void TDrawGrid::ColumnMoved(int from, int to) {
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
-}
+void TDrawGrid::ColumnMoved(int from, int to) { TW_FIRE(OnColumnMoved, columnMoved, this, from, to); }
 
-void TDrawGrid::RowMoved(int from, int to) {
-  if (OnRowMoved) OnRowMoved(this, from, to);
-}
+void TDrawGrid::RowMoved(int from, int to) { TW_FIRE(OnRowMoved, rowMoved, this, from, to); }
 
-void TDrawGrid::TopLeftChanged() {
-  if (OnTopLeftChanged) OnTopLeftChanged(this);
-}
+void TDrawGrid::TopLeftChanged() { TW_FIRE(OnTopLeftChanged, topLeftChanged, this); }
 
 }  // namespace Tarnwell

@@ -9,15 +9,23 @@
 
 #include <QAbstractScrollArea>
 #include <QPointer>
+#include <algorithm>
+#include <functional>
 #include <map>
 
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 class QLineEdit;
 class QPainter;
 
 namespace Tarnwell {
 
+// The option flags, registered so that the Options property takes and shows
+// their names (setProperty("Options", "goEditing|goTabs")).
+namespace GridTypes {
+Q_NAMESPACE
 
 enum TGridOption : unsigned {
   goFixedVertLine = 1u << 0,
@@ -36,7 +44,12 @@ enum TGridOption : unsigned {
   goAlwaysShowEditor = 1u << 13,
   goThumbTracking = 1u << 14,
 };
-using TGridOptions = unsigned;
+Q_DECLARE_FLAGS(TGridOptions, TGridOption)
+Q_FLAG_NS(TGridOptions)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
+
+}  // namespace GridTypes
+using namespace GridTypes;
 
 enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = unsigned;
@@ -55,39 +68,64 @@ QString ToQtInputMask(const QString& mask);
 
 class TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
+  TW_PROPERTY_FIXED(int, ColCount, std::clamp(value, mFixedCols + 1, MaxCells), CountsChanged())
+  TW_PROPERTY_FIXED(int, RowCount, std::clamp(value, mFixedRows + 1, MaxCells), CountsChanged())
+  TW_PROPERTY_FIXED(int, FixedCols, std::clamp(value, 0, mColCount - 1), CountsChanged())
+  TW_PROPERTY_FIXED(int, FixedRows, std::clamp(value, 0, mRowCount - 1), CountsChanged())
+  // Written out: the default sizes are virtual, a subclass may keep them in
+  // its own model.
+  Q_PROPERTY(int DefaultColWidth READ DefaultColWidth WRITE setDefaultColWidth NOTIFY DefaultColWidthChanged)
+  Q_PROPERTY(int DefaultRowHeight READ DefaultRowHeight WRITE setDefaultRowHeight NOTIFY DefaultRowHeightChanged)
+  TW_PROPERTY_FIXED(int, GridLineWidth, std::clamp(value, 0, 16), UpdateScrollBars(); viewport()->update())
+  TW_PROPERTY_SETTER(Tarnwell::GridTypes::TGridOptions, Options)
+  // Color is the palette's Base role (what the viewport is filled with), the
+  // font the widget's: setPalette, setFont and style sheets reach the cells.
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_COLOR_PROPERTY(FixedColor, viewport()->update())
+  TW_FONT_PROPERTY(mFont)
+
  public:
+  static constexpr int MaxCells = 1 << 30;
+
   explicit TCustomGrid(QWidget* parent = nullptr);
   ~TCustomGrid() override;
 
-  int ColCount() const { return mColCount; }
-  void SetColCount(int n);
-  int RowCount() const { return mRowCount; }
-  void SetRowCount(int n);
-  int FixedCols() const { return mFixedCols; }
-  void SetFixedCols(int n);
-  int FixedRows() const { return mFixedRows; }
-  void SetFixedRows(int n);
-
   // Sizes are virtual so that a subclass can keep them in its own model.
   virtual int DefaultColWidth() const { return mDefaultColWidth; }
-  virtual void SetDefaultColWidth(int w);
   virtual int DefaultRowHeight() const { return mDefaultRowHeight; }
-  virtual void SetDefaultRowHeight(int h);
   virtual int ColWidth(int col) const;
   virtual void SetColWidth(int col, int w);
   virtual int RowHeight(int row) const;
   virtual void SetRowHeight(int row, int h);
-  int GridLineWidth() const { return mGridLineWidth; }
-  void SetGridLineWidth(int w);
 
-  TGridOptions Options() const { return mOptions; }
-  void SetOptions(TGridOptions o);
+ public Q_SLOTS:
+  // Also resets every individual width / height.
+  virtual void setDefaultColWidth(int w);
+  virtual void setDefaultRowHeight(int h);
+  void setCol(int c) { MoveCurrent(c, mRow, false); }
+  void setRow(int r) { MoveCurrent(mCol, r, false); }
+  void setLeftCol(int c) { SetTopLeft(c, mTopRow); }
+  void setTopRow(int r) { SetTopLeft(mLeftCol, r); }
+
+ Q_SIGNALS:
+  void DefaultColWidthChanged(int value);
+  void DefaultRowHeightChanged(int value);
+  // The grid's notifications. Their names are the contract's events in Qt's
+  // spelling: the contract's own spelling is taken by the overridable hooks
+  // (ColumnMoved, RowMoved, TopLeftChanged, SetEditText, DrawCell) that a
+  // subclass implements and that fire them.
+  void columnMoved(QObject* sender, int from, int to);
+  void rowMoved(QObject* sender, int from, int to);
+  void topLeftChanged(QObject* sender);
+  void editTextSet(QObject* sender, int col, int row, const QString& value);
+
+ public:
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
   // The current cell; moving it goes through SelectCell.
   int Col() const { return mCol; }
   int Row() const { return mRow; }
-  void SetCol(int c) { MoveCurrent(c, mRow, false); }
-  void SetRow(int r) { MoveCurrent(mCol, r, false); }
   // Moves the current cell (and, unless extending, the selection anchor)
   // and scrolls it into view. False when SelectCell refused.
   bool MoveCurrent(int col, int row, bool extend, bool show = true);
@@ -95,17 +133,11 @@ class TCustomGrid : public QAbstractScrollArea {
   void SetSelection(const TGridCoordRect& r);
 
   int LeftCol() const { return mLeftCol; }
-  void SetLeftCol(int c) { SetTopLeft(c, mTopRow); }
   int TopRow() const { return mTopRow; }
-  void SetTopRow(int r) { SetTopLeft(mLeftCol, r); }
   void SetTopLeft(int col, int row);
   // Scrollable columns / rows wholly visible in the viewport (at least 1).
   int VisibleColCount() const;
   int VisibleRowCount() const;
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
-  TColor FixedColor() const { return mFixedColor; }
-  void SetFixedColor(TColor c);
 
   // Viewport coordinates; an empty rectangle for cells out of view.
   TRect CellRect(int col, int row) const;
@@ -156,6 +188,11 @@ class TCustomGrid : public QAbstractScrollArea {
   virtual void SizingEnded() {}
   virtual void RowHeightsChanged() {}
   virtual bool CanEditShow() const;
+  // The font or its text colour changed, from either side (setFont,
+  // setPalette, a style sheet, or Font() in code).
+  virtual void FontViewChanged();
+  // Options were set (the editor is already closed when editing went off).
+  virtual void OptionsApplied() {}
   // Lets a subclass dress the editor (font, alignment) for a cell.
   virtual void PrepareEditor(QLineEdit* editor, int col, int row);
 
@@ -181,11 +218,14 @@ class TCustomGrid : public QAbstractScrollArea {
   void ScrollIntoView(int col, int row);
 
  private:
+  void CountsChanged();
   void ClampCurrent();
   void PlaceEditor();
   void StartEditor(const QString* typed);
   QRect ViewRect() const;
 
+  TControlFont mFont{this, QPalette::Text};
+  TControlColor mColor{this, clWindow, QPalette::Base};
   int mColCount = 5, mRowCount = 5;
   int mFixedCols = 1, mFixedRows = 1;
   int mDefaultColWidth = 64, mDefaultRowHeight = 24;
@@ -195,7 +235,6 @@ class TCustomGrid : public QAbstractScrollArea {
   int mCol = 1, mRow = 1;
   int mAnchorCol = 1, mAnchorRow = 1;
   int mLeftCol = 1, mTopRow = 1;
-  TColor mColor = clWindow;
   TColor mFixedColor = clBtnFace;
   TGridState mState = gsNormal;
   int mSizingIndex = -1, mSizingOrigin = 0, mSizingStart = 0;
@@ -218,6 +257,8 @@ class TDrawGrid : public TCustomGrid {
   using TMovedEvent = std::function<void(TObject* sender, int from, int to)>;
 
   explicit TDrawGrid(QWidget* parent = nullptr) : TCustomGrid(parent) {}
+  // Assignable events, called after the signals. OnSelectCell, OnGetEditText
+  // and OnGetEditMask answer a question and stay callbacks only.
   TDrawCellEvent OnDrawCell;
   TSelectCellEvent OnSelectCell;
   TGetEditEvent OnGetEditText;
@@ -226,6 +267,10 @@ class TDrawGrid : public TCustomGrid {
   TMovedEvent OnColumnMoved;
   TMovedEvent OnRowMoved;
   TNotifyEvent OnTopLeftChanged;
+
+ Q_SIGNALS:
+  // Emitted while the cell is painted, with the painter: connect directly.
+  void drawCell(QObject* sender, QPainter& p, int col, int row, const QRect& r, unsigned state);
 
  protected:
   void DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDrawState s) override;

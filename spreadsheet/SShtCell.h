@@ -15,15 +15,13 @@
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/TExceptions.h>
+
+#include "SShtCellAccess.h"
 class QIODevice;
 
 namespace Tarnwell {
 
 class TSpreadSheetFormuler;
-
-// Sheet bounds: columns A..ZZ, rows as far as an eight-digit reference reaches.
-constexpr int SShtMaxCol = 702;
-constexpr int SShtMaxRow = 99999999;
 
 // "A".."Z", "AA".."ZZ"; empty for numbers outside 1..702.
 QString ColumnName(int col);
@@ -224,7 +222,6 @@ class TSpreadSheetCell {
  private:
   friend class TSpreadSheetDataColumn;
   friend class TSpreadSheetDataCells;
-  friend class TSpreadSheetFormuler;
   void EnterPlain(const QString& s);
   void ApplyFormulaResult(double r);
 

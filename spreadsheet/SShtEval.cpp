@@ -1,12 +1,11 @@
 #include "SShtEval.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <random>
 #include <stdexcept>
 #include <unordered_map>
-
-#include "SShtStore.h"
 
 namespace Tarnwell {
 
@@ -357,28 +356,11 @@ bool TSpreadSheetFormuler::ParseCellRef(std::string_view id, int& col, int& row)
   return true;
 }
 
-namespace {
-
-// The number a formula reads from a cell; the store's recalculation learns
-// whether a formula read another one not yet recalculated in this pass.
-inline double CellNumber(const TSpreadSheetCell* cell) {
-  if (cell->Text().isEmpty()) return 0;  // an erased cell reads like a missing one
-  const TCellValue& v = cell->Value();
-  if (v.Kind() == TCellValue::vkNumber) return v.AsNumber();
-  double d;
-  if (!v.ToNumber(d)) throw std::domain_error("cell value is not a number");
-  return d;
-}
-
-}  // namespace
-
 double TSpreadSheetFormuler::CellValue(int col, int row) {
   if (col > SShtMaxCol || row > SShtMaxRow) throw TEvalFault();
-  if (!mCells) return 0;
-  const TSpreadSheetCell* cell = mCells->FindCell(col, row);
-  if (!cell) return 0;
-  if (mCells->mTracking && !cell->mFinal) mCells->mReadPending = true;
-  return CellNumber(cell);
+  double d = 0;
+  if (mSource && !mSource->ReadNumber(col, row, d)) throw TEvalFault();
+  return d;
 }
 
 void TSpreadSheetFormuler::AddRange(std::string_view a, std::string_view b, std::vector<double>& values) {
@@ -390,26 +372,11 @@ void TSpreadSheetFormuler::AddRange(std::string_view a, std::string_view b, std:
   if (c1 > c2) std::swap(c1, c2);
   if (r1 > r2) std::swap(r1, r2);
   if (c2 > SShtMaxCol || r2 > SShtMaxRow) throw TEvalFault();
-  const long long height = r2 - r1 + 1;
-  const long long area = (long long)(c2 - c1 + 1) * height;
+  const long long area = (long long)(c2 - c1 + 1) * (r2 - r1 + 1);
   if (area + (long long)values.size() > MaxRangeCells) throw TEvalFault();
   const size_t base = values.size();
   values.resize(base + size_t(area), 0.0);
-  if (!mCells) return;
-  const bool tracking = mCells->mTracking;
-  for (const auto& column : mCells->Columns()) {
-    const int c = column->Col();
-    if (c < c1) continue;
-    if (c > c2) break;
-    const auto& cells = column->Cells();
-    auto it = std::lower_bound(cells.begin(), cells.end(), r1,
-                               [](const TCellPtr& cell, int row) { return cell->Row() < row; });
-    for (; it != cells.end() && (*it)->Row() <= r2; ++it) {
-      const TSpreadSheetCell* cell = it->get();
-      if (tracking && !cell->mFinal) mCells->mReadPending = true;
-      values[base + size_t((c - c1) * height + (cell->Row() - r1))] = CellNumber(cell);
-    }
-  }
+  if (mSource && !mSource->ReadRange(c1, r1, c2, r2, values.data() + base)) throw TEvalFault();
 }
 
 double TSpreadSheetFormuler::CallFunction(std::string_view name, std::string_view args) {

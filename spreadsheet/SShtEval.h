@@ -2,16 +2,17 @@
 // TSpreadSheetFormuler: evaluates a cell formula such as =SUM(A1:A10)/2+B3
 // directly on its text by splitting it at operators. "^" binds tighter than
 // "*" and "/", which bind tighter than "+" and "-"; "+" and "%" take all the
-// text to their right as one operand. Referenced cells are read as they stand.
+// text to their right as one operand. Referenced cells are read as they stand,
+// through the sheet's TSheetCellAccess.
 
 #include <QString>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace Tarnwell {
+#include "SShtCellAccess.h"
 
-class TSpreadSheetDataCells;
+namespace Tarnwell {
 
 class TSpreadSheetFormuler {
  public:
@@ -20,7 +21,7 @@ class TSpreadSheetFormuler {
   static constexpr int MaxDepth = 1000;
   static constexpr long long MaxRangeCells = 1 << 20;
 
-  explicit TSpreadSheetFormuler(TSpreadSheetDataCells* cells = nullptr) : mCells(cells) {}
+  explicit TSpreadSheetFormuler(TSheetCellAccess* source = nullptr) : mSource(source) {}
 
   // formula includes its leading "=". Returns 0 on any error; the flags
   // tell the caller how to treat the result.
@@ -32,8 +33,9 @@ class TSpreadSheetFormuler {
 
   bool SyntaxError() const { return mSyntaxError; }
   bool EvalError() const { return mEvalError; }
-  TSpreadSheetDataCells* Cells() const { return mCells; }
-  void SetCells(TSpreadSheetDataCells* cells) { mCells = cells; }
+  // Where references are read; none: every reference reads 0.
+  TSheetCellAccess* Source() const { return mSource; }
+  void SetSource(TSheetCellAccess* source) { mSource = source; }
 
   // Applies the function table to a value list (exposed for tests).
   // Throws on domain errors.
@@ -55,7 +57,7 @@ class TSpreadSheetFormuler {
   void AddRange(std::string_view a, std::string_view b, std::vector<double>& values);
   bool ReadParenthesised(std::string_view s, size_t& pos, std::string_view& inner);
 
-  TSpreadSheetDataCells* mCells;
+  TSheetCellAccess* mSource;
   bool mSyntaxError = false;
   bool mEvalError = false;
   int mDepth = 0;

@@ -8,7 +8,7 @@
 
 #include "SShtCsv.h"
 #include <Tarnwell/platform/THourglass.h>
-#include "Util.h"
+#include "FastCompress.h"
 
 namespace Tarnwell {
 

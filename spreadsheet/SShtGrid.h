@@ -44,6 +44,12 @@ QString SShtClipboardMimeType();
 
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
+  TW_PROPERTY_DEFAULT(bool, Headers, true, InvalidateGrid())
+  // Switching it on or off recalculates at once.
+  TW_PROPERTY_DEFAULT(bool, AutoRecalc, false, Recalculate())
+  // The editing option of the base grid, under a name of its own.
+  Q_PROPERTY(bool EditEnabled READ EditEnabled WRITE setEditEnabled RESET resetEditEnabled NOTIFY EditEnabledChanged)
+
  public:
   using TSelectionChangedEvent = std::function<void(TObject* sender, bool single, const QString& areaId,
                                                     int col, int row, TSpreadSheetCell* cell)>;
@@ -65,13 +71,21 @@ class TSpreadSheetGrid : public TCustomGrid {
   void SetHeaderSelection(int kind, int a = 0, int b = 0);
   QUndoStack* UndoStack() const { return mUndo.get(); }
 
-  bool Headers() const { return mHeaders; }
-  void SetHeaders(bool on);
-  bool AutoRecalc() const { return mAutoRecalc; }
-  void SetAutoRecalc(bool on);
   bool EditEnabled() const { return Options() & goEditing; }
-  void SetEditEnabled(bool on);
+ public Q_SLOTS:
+  void setEditEnabled(bool on);
+  void resetEditEnabled() { setEditEnabled(true); }
+ Q_SIGNALS:
+  void EditEnabledChanged(bool value);
+  // The selection moved or grew: Single for one cell (AreaId "C5"), else a
+  // range or a header selection; the format cell of the position.
+  void SelectionChanged(QObject* sender, bool single, const QString& areaId, int col, int row,
+                        Tarnwell::TSpreadSheetCell* cell);
 
+ public:
+  // Assignable events, called after the signals (columnMoved, rowMoved,
+  // topLeftChanged, editTextSet, SelectionChanged). OnGetEditMask,
+  // OnGetEditText and OnSelectCell answer a question and stay callbacks.
   TSelectionChangedEvent OnSelectionChanged;
   TMovedEvent OnColumnMoved;
   TMovedEvent OnRowMoved;
@@ -177,9 +191,9 @@ class TSpreadSheetGrid : public TCustomGrid {
 
   // Sizes live in the store.
   int DefaultColWidth() const override { return mCells->DefaultColWidth(); }
-  void SetDefaultColWidth(int w) override;
+  void setDefaultColWidth(int w) override;
   int DefaultRowHeight() const override { return mCells->DefaultRowHeight(); }
-  void SetDefaultRowHeight(int h) override;
+  void setDefaultRowHeight(int h) override;
   int ColWidth(int col) const override { return mCells->ColWidth(col); }
   void SetColWidth(int col, int w) override;
   int RowHeight(int row) const override { return mCells->RowHeight(row); }
@@ -202,7 +216,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
-  void changeEvent(QEvent* e) override;
+  void FontViewChanged() override;
+  void OptionsApplied() override;
   void PrepareEditor(QLineEdit* editor, int col, int row) override;
   void SizingBegun() override;
   void SizingEnded() override;
@@ -229,6 +244,7 @@ class TSpreadSheetGrid : public TCustomGrid {
   void DrawHeaderText(QPainter& p, const TRect& r, const QString& text);
 
   bool InHeaderSelection(int col, int row) const;
+  bool SelectionListened() const;
   void NotifyRange();
   void NotifySingle(int col, int row);
   void StartHeaderDrag();
@@ -256,6 +272,7 @@ class TSpreadSheetGrid : public TCustomGrid {
   int mUpdateCount = 0;
   bool mHeaders = true;
   bool mAutoRecalc = false;
+  bool mEditEnabledSeen = true;  // last EditEnabled announced
   std::vector<std::unique_ptr<TGridPatternBitmap>> mTiles;
   TGridPatternBitmap* mLastTile = nullptr;
   std::vector<std::unique_ptr<TFontEntry>> mFonts;

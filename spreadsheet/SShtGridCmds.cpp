@@ -6,7 +6,7 @@
 #include "SShtGrid.h"
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/platform/THourglass.h>
-#include "Util.h"
+#include "FastCompress.h"
 
 namespace Tarnwell {
 

@@ -2,6 +2,7 @@
 // the selection notifications.
 #include <QCursor>
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QUndoStack>
 #include <algorithm>
@@ -52,14 +53,23 @@ qint64 TSpreadSheetGrid::SelectedCount() const {
   }
 }
 
+// The selection text costs a string per mouse move: built only when somebody
+// listens.
+bool TSpreadSheetGrid::SelectionListened() const {
+  static const QMetaMethod signal = QMetaMethod::fromSignal(&TSpreadSheetGrid::SelectionChanged);
+  return OnSelectionChanged || isSignalConnected(signal);
+}
+
 void TSpreadSheetGrid::NotifyRange() {
-  if (!OnSelectionChanged) return;
-  OnSelectionChanged(this, false, SelectionText(), Col(), Row(), mCells->GetFormatCell(Col(), Row()));
+  if (!SelectionListened()) return;
+  TW_FIRE(OnSelectionChanged, SelectionChanged, this, false, SelectionText(), Col(), Row(),
+          mCells->GetFormatCell(Col(), Row()));
 }
 
 void TSpreadSheetGrid::NotifySingle(int col, int row) {
-  if (!OnSelectionChanged) return;
-  OnSelectionChanged(this, true, CellRefName(col, row), col, row, mCells->GetFormatCell(col, row));
+  if (!SelectionListened()) return;
+  TW_FIRE(OnSelectionChanged, SelectionChanged, this, true, CellRefName(col, row), col, row,
+          mCells->GetFormatCell(col, row));
 }
 
 void TSpreadSheetGrid::SetHeaderSelection(int kind, int a, int b) {
@@ -196,9 +206,9 @@ void TSpreadSheetGrid::TickAt(const QPoint& pos) {
   MouseToCellClamped(pos.x(), pos.y(), col, row);
   if (mHeaderSel.Kind == 1) {
     if (pos.x() < FixedWidth() || col <= LeftCol()) {
-      if (LeftCol() >= 2) SetLeftCol(LeftCol() - 1);
+      if (LeftCol() >= 2) setLeftCol(LeftCol() - 1);
     } else if (col >= LeftCol() + VisibleColCount()) {
-      SetLeftCol(LeftCol() + 1);
+      setLeftCol(LeftCol() + 1);
     }
     col = std::max(col, 1);
     if (col != mHeaderSel.Col2) {
@@ -207,9 +217,9 @@ void TSpreadSheetGrid::TickAt(const QPoint& pos) {
     }
   } else {
     if (pos.y() < FixedHeight() || row <= TopRow()) {
-      if (TopRow() >= 2) SetTopRow(TopRow() - 1);
+      if (TopRow() >= 2) setTopRow(TopRow() - 1);
     } else if (row >= TopRow() + VisibleRowCount()) {
-      SetTopRow(TopRow() + 1);
+      setTopRow(TopRow() + 1);
     }
     row = std::max(row, 1);
     if (row != mHeaderSel.Row2) {
@@ -252,7 +262,7 @@ void TSpreadSheetGrid::SetEditText(int col, int row, const QString& value) {
   SetCellTextUndoable(col, row, value);
   // Leaving an edited cell recalculates the sheet when asked to.
   if (mAutoRecalc) Recalculate();
-  if (OnSetEditText) OnSetEditText(this, col, row, value);
+  TW_FIRE(OnSetEditText, editTextSet, this, col, row, value);
 }
 
 void TSpreadSheetGrid::MoveColumn(int from, int to) {
@@ -266,29 +276,33 @@ void TSpreadSheetGrid::MoveRow(int from, int to) {
 void TSpreadSheetGrid::ColumnMoved(int from, int to) {
   Undoable(tr("Sposta colonna"), [&] { mCells->MoveColumn(from, to); });
   InvalidateGrid();
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
+  TW_FIRE(OnColumnMoved, columnMoved, this, from, to);
 }
 
 void TSpreadSheetGrid::RowMoved(int from, int to) {
   Undoable(tr("Sposta riga"), [&] { mCells->MoveRowAll(from, to); });
   InvalidateGrid();
-  if (OnRowMoved) OnRowMoved(this, from, to);
+  TW_FIRE(OnRowMoved, rowMoved, this, from, to);
 }
 
 void TSpreadSheetGrid::TopLeftChanged() {
   // Rows grow as the view nears the end, never while painting.
   if (TopRow() + VisibleRowCount() >= RowCount() - 1) EnsureRows(TopRow() + VisibleRowCount());
-  if (OnTopLeftChanged) OnTopLeftChanged(this);
+  TW_FIRE(OnTopLeftChanged, topLeftChanged, this);
 }
 
-void TSpreadSheetGrid::changeEvent(QEvent* e) {
-  if (e->type() == QEvent::FontChange) {
-    TFont f;
-    f.AssignQFont(font());
-    mCells->SetDefaultFont(f);
-    InvalidateGrid();
-  }
-  TCustomGrid::changeEvent(e);
+// Cells without a font of their own take the control's font and text colour
+// (setFont, setPalette, a style sheet, a parent's font).
+void TSpreadSheetGrid::FontViewChanged() {
+  mCells->SetDefaultFont(Font());
+  TCustomGrid::FontViewChanged();
+}
+
+void TSpreadSheetGrid::OptionsApplied() {
+  TCustomGrid::OptionsApplied();
+  if (EditEnabled() == mEditEnabledSeen) return;
+  mEditEnabledSeen = EditEnabled();
+  Q_EMIT EditEnabledChanged(mEditEnabledSeen);
 }
 
 void TSpreadSheetGrid::keyPressEvent(QKeyEvent* e) {

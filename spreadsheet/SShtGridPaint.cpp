@@ -30,38 +30,26 @@ TSpreadSheetGrid::TSpreadSheetGrid(QWidget* parent)
   // on the GUI thread and none can outlive the grid.
   mTicker.setInterval(100);
   connect(&mTicker, &QTimer::timeout, this, [this] { Tick(); });
-  SetColor(clWindow);
-  SetColCount(SShtMaxCol + 1);
-  SetRowCount(1001);
-  SetFixedCols(1);
-  SetFixedRows(1);
-  SetDefaultRowHeight(TSpreadSheetDataCells::DefaultRowHeightInit);
-  SetOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
+  setColor(clWindow);
+  setColCount(SShtMaxCol + 1);
+  setRowCount(1001);
+  setFixedCols(1);
+  setFixedRows(1);
+  setDefaultRowHeight(TSpreadSheetDataCells::DefaultRowHeightInit);
+  setOptions(goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect |
              goDrawFocusSelected | goRowSizing | goColSizing | goRowMoving | goColMoving | goEditing);
   // Headers and the default cell format share the control's font; a later
-  // font change reaches the store through changeEvent.
-  setFont(TFont().ToQFont());
-  mCells->SetDefaultFont(TFont());
+  // change of font or text colour reaches the store (FontViewChanged).
+  Font().Assign(TFont());
+  mCells->SetDefaultFont(Font());
   UpdateScrollBars();
 }
 
 TSpreadSheetGrid::~TSpreadSheetGrid() { mTicker.stop(); }
 
-void TSpreadSheetGrid::SetHeaders(bool on) {
-  if (on == mHeaders) return;
-  mHeaders = on;
-  InvalidateGrid();
-}
-
-void TSpreadSheetGrid::SetAutoRecalc(bool on) {
-  if (on == mAutoRecalc) return;
-  mAutoRecalc = on;
-  Recalculate();
-}
-
-void TSpreadSheetGrid::SetEditEnabled(bool on) {
+void TSpreadSheetGrid::setEditEnabled(bool on) {
   if (on == EditEnabled()) return;
-  SetOptions(on ? Options() | goEditing : Options() & ~unsigned(goEditing));
+  setOptions(on ? Options() | goEditing : Options() & ~TGridOptions(goEditing));
 }
 
 void TSpreadSheetGrid::BeginUpdate() { ++mUpdateCount; }
@@ -76,7 +64,7 @@ void TSpreadSheetGrid::EnsureRows(int row) {
   // Far-away rows grow the grid to reach them, plus a page to scroll into.
   const qint64 grown =
       std::max<qint64>(qint64(RowCount()) + VisibleRowCount(), qint64(row) + 1 + VisibleRowCount());
-  SetRowCount(int(std::min<qint64>(grown, qint64(SShtMaxRow) + 1)));
+  setRowCount(int(std::min<qint64>(grown, qint64(SShtMaxRow) + 1)));
 }
 
 TSpreadSheetCell* TSpreadSheetGrid::GetCellAt(int col, int row) {
@@ -86,16 +74,20 @@ TSpreadSheetCell* TSpreadSheetGrid::GetCellAt(int col, int row) {
 
 TSpreadSheetCell* TSpreadSheetGrid::GetCurrentCell() { return mCells->FindCell(Col(), Row()); }
 
-void TSpreadSheetGrid::SetDefaultColWidth(int w) {
+void TSpreadSheetGrid::setDefaultColWidth(int w) {
+  const int before = mCells->DefaultColWidth();
   mCells->SetDefaultColWidth(w);
   UpdateScrollBars();
   InvalidateGrid();
+  if (mCells->DefaultColWidth() != before) Q_EMIT DefaultColWidthChanged(mCells->DefaultColWidth());
 }
 
-void TSpreadSheetGrid::SetDefaultRowHeight(int h) {
+void TSpreadSheetGrid::setDefaultRowHeight(int h) {
+  const int before = mCells->DefaultRowHeight();
   mCells->SetDefaultRowHeight(h);
   UpdateScrollBars();
   InvalidateGrid();
+  if (mCells->DefaultRowHeight() != before) Q_EMIT DefaultRowHeightChanged(mCells->DefaultRowHeight());
 }
 
 void TSpreadSheetGrid::SetColWidth(int col, int w) {

@@ -489,6 +489,50 @@ bool TSpreadSheetDataCells::FindText(const QString& text, int& col, int& row) co
   return false;
 }
 
+namespace {
+
+// The number a formula reads from a cell.
+inline bool CellNumber(const TSpreadSheetCell* cell, double& out) {
+  if (cell->Text().isEmpty()) {  // an erased cell reads like a missing one
+    out = 0;
+    return true;
+  }
+  const TCellValue& v = cell->Value();
+  if (v.Kind() == TCellValue::vkNumber) {
+    out = v.AsNumber();
+    return true;
+  }
+  return v.ToNumber(out);
+}
+
+}  // namespace
+
+bool TSpreadSheetDataCells::ReadNumber(int col, int row, double& out) {
+  const TSpreadSheetCell* cell = FindCell(col, row);
+  if (!cell) {
+    out = 0;
+    return true;
+  }
+  if (mTracking && !cell->mFinal) mReadPending = true;
+  return CellNumber(cell, out);
+}
+
+bool TSpreadSheetDataCells::ReadRange(int c1, int r1, int c2, int r2, double* out) {
+  const long long height = (long long)r2 - r1 + 1;
+  for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
+    const int c = (*it)->Col();
+    const auto& cells = (*it)->mCells;
+    auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
+                               [](const TCellPtr& cell, int row) { return cell->Row() < row; });
+    for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct) {
+      const TSpreadSheetCell* cell = ct->get();
+      if (mTracking && !cell->mFinal) mReadPending = true;
+      if (!CellNumber(cell, out[(c - c1) * height + (cell->Row() - r1)])) return false;
+    }
+  }
+  return true;
+}
+
 void TSpreadSheetDataCells::RecalcAll() {
   TSheetLocaleScope locale;
   for (auto& c : mColumns) c->RecalcAll();

@@ -76,7 +76,10 @@ class TSpreadSheetDataColumn {
   TSpreadSheetFormuler* mFormuler;
 };
 
-class TSpreadSheetDataCells {
+// The store is the evaluator's source of numbers (TSheetCellAccess); during
+// Recalculate it also learns from those reads which formulas read one not
+// yet final.
+class TSpreadSheetDataCells : public TSheetCellAccess {
  public:
   static constexpr int DefaultColWidthInit = 64;
   static constexpr int DefaultRowHeightInit = 16;
@@ -86,7 +89,7 @@ class TSpreadSheetDataCells {
   static constexpr int MaxSize = 1 << 20;
 
   TSpreadSheetDataCells();
-  ~TSpreadSheetDataCells();
+  virtual ~TSpreadSheetDataCells();
   TSpreadSheetDataCells(const TSpreadSheetDataCells&) = delete;
   TSpreadSheetDataCells& operator=(const TSpreadSheetDataCells&) = delete;
 
@@ -173,8 +176,11 @@ class TSpreadSheetDataCells {
   // An empty store with this one's default format and default sizes.
   std::unique_ptr<TSpreadSheetDataCells> NewEmptyLike() const;
 
+  // What formulas read (TSheetCellAccess).
+  bool ReadNumber(int col, int row, double& out) override;
+  bool ReadRange(int c1, int r1, int c2, int r2, double* out) override;
+
  private:
-  friend class TSpreadSheetFormuler;
   std::vector<std::unique_ptr<TSpreadSheetDataColumn>>::iterator LowerBound(int col);
   TSpreadSheetDataColumn* GetColumn(int col);
   void ResetColumn0();
@@ -187,7 +193,7 @@ class TSpreadSheetDataCells {
   int mDefaultRowHeight = DefaultRowHeightInit;
   std::map<int, int> mColWidths;
   std::map<int, int> mRowHeights;
-  // Recalculation bookkeeping read by the evaluator.
+  // Recalculation bookkeeping, kept up by ReadNumber / ReadRange.
   bool mTracking = false;     // a recalculation is running
   bool mReadPending = false;  // the current formula read one not yet final
 };

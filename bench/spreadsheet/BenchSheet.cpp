@@ -16,7 +16,7 @@
 #include <string>
 
 #include <Tarnwell/spreadsheet/SShtEngine.h>
-#include <Tarnwell/spreadsheet/Util.h>
+#include <Tarnwell/spreadsheet/FastCompress.h>
 
 using namespace Tarnwell;
 

@@ -95,11 +95,11 @@ void BM_GridScrollPage(benchmark::State& state) {
   FormatView(*g, 100000);
   FormatView(*g, 100000 + 70);
   g->EnsureRows(100200);
-  g->SetTopRow(100000);
+  g->setTopRow(100000);
   QImage& img = Target();
   bool down = true;
   for (auto _ : state) {
-    g->SetTopRow(down ? g->TopRow() + g->VisibleRowCount() : 100000);
+    g->setTopRow(down ? g->TopRow() + g->VisibleRowCount() : 100000);
     down = !down;
     QPainter p(&img);
     g->PaintGrid(p, img.rect());

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include <Tarnwell/spreadsheet/SShtEngine.h>
-#include <Tarnwell/spreadsheet/Util.h>
+#include <Tarnwell/spreadsheet/FastCompress.h>
 
 using namespace Tarnwell;
 

@@ -19,7 +19,7 @@ qtlibs=$(pkg-config --libs Qt6Core Qt6Gui Qt6Widgets)
 flags="-std=c++20 -O1 -g -fPIC -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
 inc="-I$root/spreadsheet -I$root/platform -I$here"
 objs=""
-for src in "$root"/spreadsheet/SSht*.cpp "$root"/spreadsheet/Util.cpp "$here/FuzzEntries.cpp" \
+for src in "$root"/spreadsheet/SSht*.cpp "$root"/spreadsheet/FastCompress.cpp "$here/FuzzEntries.cpp" \
            "$root"/platform/TDateTime.cpp "$root"/platform/THourglass.cpp "$root"/platform/TGraphics.cpp \
            "$root"/platform/TColor.cpp; do
   obj="$build/$(basename "$src" .cpp).o"

@@ -22,10 +22,10 @@ struct TGridFixture : ::testing::Test {
     grid.setFrameShape(QFrame::NoFrame);
     grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid.SetColCount(20);
-    grid.SetRowCount(200);
-    grid.SetDefaultColWidth(50);
-    grid.SetDefaultRowHeight(20);
+    grid.setColCount(20);
+    grid.setRowCount(200);
+    grid.setDefaultColWidth(50);
+    grid.setDefaultRowHeight(20);
     grid.resize(306, 211);  // 6 columns and 10 rows of 51 / 21 pixels, plus one
     grid.show();
     grid.OnGetEditText = [](TObject*, int c, int r, QString& v) {
@@ -98,7 +98,7 @@ TEST_F(TGridFixture, MouseDragSelectsARange) {
 }
 
 TEST_F(TGridFixture, EditorCommitsOnlyChangesAndCancelsOnEscape) {
-  grid.SetOptions(grid.Options() | goEditing);
+  grid.setOptions(grid.Options() | goEditing);
   grid.setFocus();
   QTest::keyClick(&grid, Qt::Key_F2);
   ASSERT_TRUE(grid.EditorMode());
@@ -121,7 +121,7 @@ TEST_F(TGridFixture, EditorCommitsOnlyChangesAndCancelsOnEscape) {
 }
 
 TEST_F(TGridFixture, SizingAndMovingByMouse) {
-  grid.SetOptions(grid.Options() | goColSizing | goColMoving | goRowMoving);
+  grid.setOptions(grid.Options() | goColSizing | goColMoving | goRowMoving);
   int index = -1;
   EXPECT_EQ(grid.CalcSizingState(101, 5, index), gsColSizing);
   EXPECT_EQ(index, 1);
@@ -168,7 +168,7 @@ TEST(GridMask, ClassicMasksBecomeQtInputMasks) {
 }
 
 TEST_F(TGridFixture, MaskedEditorCommitsOnlyWhatWasTypedAndEmptiesCleanly) {
-  grid.SetOptions(grid.Options() | goEditing);
+  grid.setOptions(grid.Options() | goEditing);
   grid.OnGetEditMask = [](TObject*, int, int, QString& m) { m = QStringLiteral("!99/99/0000;1;_"); };
   grid.OnGetEditText = [](TObject*, int, int, QString& v) { v.clear(); };
   grid.setFocus();

@@ -16,7 +16,7 @@ TEST(SheetGridEdit, ConstructionGivesTheSheetShape) {
   EXPECT_TRUE(g->EditEnabled());
   EXPECT_TRUE(g->Headers());
   EXPECT_FALSE(g->AutoRecalc());
-  g->SetEditEnabled(false);
+  g->setEditEnabled(false);
   EXPECT_FALSE(g->Options() & goEditing);
 }
 
@@ -112,7 +112,7 @@ TEST(SheetGridEdit, AutoRecalcOnLeavingAnEditedCell) {
   g->setFocus();
   g->SetCellText(1, 1, "1");
   g->SetCellText(1, 2, "=A1+1");
-  g->SetAutoRecalc(true);
+  g->setAutoRecalc(true);
   g->MoveCurrent(1, 1, false);
   QTest::keyClicks(g.get(), "5");
   QTest::keyClick(g->InplaceEditor(), Qt::Key_Down);
@@ -126,7 +126,7 @@ TEST(SheetGridEdit, RowsGrowToReachFarCellsAndOnScroll) {
   const int before = g->RowCount();
   g->GetCellText(1, 10);
   EXPECT_EQ(g->RowCount(), before);  // never shrinks, no needless growth
-  g->SetTopRow(g->RowCount() - 1);
+  g->setTopRow(g->RowCount() - 1);
   EXPECT_GT(g->RowCount(), before);
   EXPECT_TRUE(g->FindFirst("FAR"));
   EXPECT_EQ(g->Row(), 50000);
@@ -150,7 +150,7 @@ TEST(SheetGridEdit, EventsFireAfterTheGridsOwnHandling) {
   g->MoveColumn(2, 5);
   EXPECT_EQ(moved, 1);
   EXPECT_EQ(g->GetCellText(5, 1), "moved");
-  g->SetTopRow(40);
+  g->setTopRow(40);
   EXPECT_EQ(topLeft, 1);
 }
 

@@ -75,7 +75,7 @@ TEST(SheetGridPaint, BackgroundsPatternsAndTheGridColour) {
   EXPECT_EQ(PixelAt(PaintOne(*g, &cell), 10, 3), clYellow);  // pattern 0: background
   cell.SetBackground(clYellow, clBlue, 17);
   EXPECT_EQ(PixelAt(PaintOne(*g, &cell), 10, 3), clBlue);  // pattern 17: ink
-  g->SetColor(clLime);
+  g->setColor(clLime);
   const TGridPatternBitmap& t = g->GetPatternTile(3, scKeepColor, clRed);
   EXPECT_EQ(PixelAt(t.Bitmap, 0, 3), clLime);  // no colour: the grid's
   // Selected: the highlight, with the pattern ink over it.
@@ -153,7 +153,7 @@ TEST(SheetGridPaint, HeadersOffLeavesHeaderCellsBlankWhileUpdatesHideData) {
     return false;
   };
   EXPECT_TRUE(inkIn(g->RenderImage(), g->CellRect(1, 0)));
-  g->SetHeaders(false);
+  g->setHeaders(false);
   EXPECT_FALSE(inkIn(g->RenderImage(), g->CellRect(1, 0)));
   g->SetCellText(2, 2, "XXXX");
   EXPECT_TRUE(inkIn(g->RenderImage(), g->CellRect(2, 2)));

@@ -3,7 +3,7 @@
 #include <QBuffer>
 #include <random>
 
-#include <Tarnwell/spreadsheet/Util.h>
+#include <Tarnwell/spreadsheet/FastCompress.h>
 
 using namespace Tarnwell;
 

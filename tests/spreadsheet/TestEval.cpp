@@ -4,7 +4,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
+#include <map>
 #include <random>
+#include <set>
 
 #include <Tarnwell/spreadsheet/SShtStore.h>
 #include "SheetTestUtil.h"
@@ -230,4 +232,54 @@ print(json.dumps(out))
       EXPECT_NEAR(results[size_t(s)][size_t(f)], want, 1e-9 * std::max(1.0, std::fabs(want)))
           << funcs[f] << " set " << s;
     }
+}
+
+namespace {
+
+// A source of numbers that is not a cell store: a formula must evaluate over
+// it with nothing but the access interface.
+class TTableSource : public TSheetCellAccess {
+ public:
+  std::map<std::pair<int, int>, double> numbers;
+  std::set<std::pair<int, int>> texts;  // cells that hold a non-number
+  int rangeCalls = 0;
+  bool ReadNumber(int col, int row, double& out) override {
+    if (texts.count({col, row})) return false;
+    const auto it = numbers.find({col, row});
+    out = it == numbers.end() ? 0 : it->second;
+    return true;
+  }
+  bool ReadRange(int c1, int r1, int c2, int r2, double* out) override {
+    ++rangeCalls;
+    for (const auto& [pos, v] : numbers)
+      if (pos.first >= c1 && pos.first <= c2 && pos.second >= r1 && pos.second <= r2)
+        out[(pos.first - c1) * (r2 - r1 + 1) + (pos.second - r1)] = v;
+    for (const auto& pos : texts)
+      if (pos.first >= c1 && pos.first <= c2 && pos.second >= r1 && pos.second <= r2) return false;
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST(Formuler, ReadsAnySourceThroughTheAccessInterface) {
+  TTableSource t;
+  t.numbers = {{{1, 1}, 1}, {{1, 2}, 2}, {{2, 1}, 10}, {{2, 3}, 30}};
+  TSpreadSheetFormuler f(&t);
+  EXPECT_EQ(f.Evaluate("=A1+B3"), 31);
+  // Values come in column by column: DISTMEAN depends on the order.
+  EXPECT_EQ(f.Evaluate("=SUM(A1:B3)"), 43);
+  EXPECT_EQ(f.Evaluate("=DISTMEAN(A1:B3)"), (30.0 - 1.0) / 5);
+  EXPECT_EQ(f.Evaluate("=SUM(B3:A1)"), 43);
+  EXPECT_EQ(t.rangeCalls, 3);  // one call per range, not per cell
+  t.texts.insert({2, 2});
+  EXPECT_EQ(f.Evaluate("=SUM(A1:B3)"), 0);
+  EXPECT_TRUE(f.EvalError());
+  EXPECT_EQ(f.Evaluate("=B2+1"), 0);
+  EXPECT_TRUE(f.EvalError());
+  EXPECT_EQ(f.Evaluate("=A2+1"), 3);
+  EXPECT_FALSE(f.EvalError());
+  // Without a source every reference reads 0.
+  f.SetSource(nullptr);
+  EXPECT_EQ(f.Evaluate("=A1+SUM(A1:B3)+5"), 5);
 }

@@ -9,7 +9,7 @@
 
 #include <Tarnwell/spreadsheet/SShtEngine.h>
 #include "SheetTestUtil.h"
-#include <Tarnwell/spreadsheet/Util.h>
+#include <Tarnwell/spreadsheet/FastCompress.h>
 
 using namespace Tarnwell;
 

@@ -1,4 +1,4 @@
-#include "Util.h"
+#include "FastCompress.h"
 
 #include <QIODevice>
 #include <algorithm>
