@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 
 using namespace Tarnwell;
