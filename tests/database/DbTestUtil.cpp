@@ -34,7 +34,7 @@ QString TDemoDb::Alias(TEngine e) {
     }
     return "DEMOLITE";
   }
-  if (!gPgReady && TPgServer::Running()) {
+  if (!gPgReady && TPgServer::Running() && !TPgServer::DemoFilled()) {
     FillDemoDatabase(TDBSession::Connection(TPgServer::Alias()), Anchor(), kMovements);
     gPgReady = true;
   }
