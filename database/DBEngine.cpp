@@ -1,29 +1,32 @@
 #include "DBEngine.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProgressDialog>
 #include <QSettings>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStandardPaths>
+#include <map>
 #include <QTextStream>
 #include <QUuid>
 
-#include "DBDemos.h"
-#include <Tarnwell/platform/THourglass.h>
+#include "DBSql_p.h"
 
 namespace Tarnwell {
 
 namespace {
 
+struct TRegisteredAlias {
+  QString Name;  // as registered
+  TAliasParams Params;
+  TAliasPrepare Prepare;
+};
+
 struct TSessionData {
-  std::map<QString, TAliasParams> Registered;  // upper-cased name -> params
-  std::map<QString, QString> Connections;      // key -> Qt connection name
-  QString DemoPath;
+  std::map<QString, TRegisteredAlias> Registered;  // upper-cased name -> alias
+  QStringList Order;                               // upper-cased names, in registration order
+  std::map<QString, QString> Connections;          // key -> Qt connection name
 };
 
 TSessionData& Data() {
@@ -42,12 +45,12 @@ QString PgServiceFile() {
   return QDir::homePath() + QStringLiteral("/.pg_service.conf");
 }
 
+}  // namespace
+
 EDatabaseError EngineError(const QString& what, const QSqlError& e) {
   QString msg = e.text().trimmed();
   return EDatabaseError(msg.isEmpty() ? what : what + QStringLiteral(": ") + msg);
 }
-
-}  // namespace
 
 QStringList TDBSession::PgServiceNames() {
   QStringList names;
@@ -65,15 +68,10 @@ QStringList TDBSession::PgServiceNames() {
 }
 
 QStringList TDBSession::AliasNames() {
-  QStringList r{QStringLiteral("DBDEMOS")};
+  QStringList r;
+  for (const QString& k : Data().Order) r << Data().Registered.at(k).Name;
   for (const QString& s : PgServiceNames())
     if (!r.contains(s, Qt::CaseInsensitive)) r << s;
-  for (auto& [k, p] : Data().Registered) {
-    Q_UNUSED(p);
-    bool present = false;
-    for (auto& n : r) present = present || Key(n) == k;
-    if (!present) r << k;
-  }
   return r;
 }
 
@@ -85,38 +83,26 @@ bool TDBSession::IsAlias(const QString& name) {
   return false;
 }
 
-void TDBSession::RegisterAlias(const QString& name, const TAliasParams& params) {
+void TDBSession::RegisterAlias(const QString& name, const TAliasParams& params, TAliasPrepare prepare) {
+  const QString k = Key(name);
+  if (k.isEmpty()) throw EDatabaseError(QStringLiteral("Nome di alias vuoto"));
   CloseConnection(name);
-  Data().Registered[Key(name)] = params;
+  if (!Data().Order.contains(k)) Data().Order << k;
+  Data().Registered[k] = TRegisteredAlias{name.trimmed(), params, std::move(prepare)};
 }
 
 void TDBSession::UnregisterAlias(const QString& name) {
   CloseConnection(name);
   Data().Registered.erase(Key(name));
-}
-
-QString TDBSession::DemoDatabasePath() {
-  if (!Data().DemoPath.isEmpty()) return Data().DemoPath;
-  QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-  if (dir.isEmpty()) dir = QDir::homePath() + QStringLiteral("/.local/share");
-  return dir + QStringLiteral("/Tarnwell/DBDEMOS.sqlite");
-}
-
-void TDBSession::SetDemoDatabasePath(const QString& path) {
-  CloseConnection(QStringLiteral("DBDEMOS"));
-  Data().DemoPath = path;
+  Data().Order.removeAll(Key(name));
 }
 
 TAliasParams TDBSession::AliasParams(const QString& aliasOrPath) {
   const QString k = Key(aliasOrPath);
   if (k.isEmpty()) throw EDatabaseError(QStringLiteral("Nessun database indicato"));
   auto it = Data().Registered.find(k);
-  if (it != Data().Registered.end()) return it->second;
+  if (it != Data().Registered.end()) return it->second.Params;
   TAliasParams p;
-  if (k == "DBDEMOS") {
-    p.DatabaseName = DemoDatabasePath();
-    return p;
-  }
   for (const QString& s : PgServiceNames()) {
     if (Key(s) == k) {
       p.Driver = QStringLiteral("QPSQL");
@@ -143,20 +129,10 @@ QSqlDatabase TDBSession::Connection(const QString& aliasOrPath) {
     conns.erase(it);
   }
   TAliasParams p = AliasParams(aliasOrPath);
-  if (k == "DBDEMOS" && Data().Registered.find(k) == Data().Registered.end()) {
-    THourglass wait;
-    // Generating takes a few seconds: a window program shows how far it got.
-    std::unique_ptr<QProgressDialog> dlg;
-    TDemoProgress progress;
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) && !IsDemoDatabaseFile(p.DatabaseName)) {
-      dlg = std::make_unique<QProgressDialog>(QStringLiteral("Creazione del database dimostrativo..."),
-                                              QString(), 0, 100);
-      dlg->setWindowTitle(QStringLiteral("DBDEMOS"));
-      dlg->setWindowModality(Qt::ApplicationModal);
-      dlg->setMinimumDuration(300);
-      progress = [&dlg](int percent) { dlg->setValue(percent); };
-    }
-    EnsureDemoDatabase(p.DatabaseName, QDate::currentDate(), progress);
+  auto reg = Data().Registered.find(k);
+  if (reg != Data().Registered.end() && reg->second.Prepare) {
+    const TAliasPrepare prepare = reg->second.Prepare;  // it may re-register the alias
+    prepare(p);
   }
   const QString cname = QStringLiteral("tarnwell-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
   QSqlDatabase db;

@@ -4,20 +4,20 @@
 // the engine's own system tables.
 //
 // Where aliases come from:
-//  - "DBDEMOS": the demo database, an SQLite file generated on first use in
-//    the user's application data folder;
+//  - aliases registered by the program (RegisterAlias), optionally with a
+//    preparation step run before each new connection (a program's sample
+//    database can be generated there on first use);
 //  - every service of libpq's service file ($PGSERVICEFILE, else
 //    ~/.pg_service.conf) is a PostgreSQL alias of the same name;
-//  - aliases registered by the program (RegisterAlias);
 //  - a database name that is a path is used directly: an SQLite file, or a
 //    directory whose SQLite files (*.db, *.sqlite, *.sqlite3) are attached
 //    each under its own base name, which becomes the owner prefix of its tables.
 
 #include <QSqlDatabase>
 #include <QStringList>
-#include <map>
+#include <functional>
 
-#include "DBTables.h"
+#include "DBTypes.h"
 
 namespace Tarnwell {
 
@@ -31,12 +31,17 @@ struct TAliasParams {
   QString ConnectOptions;  // e.g. "service=name" for libpq
 };
 
+// Runs before a new connection of an alias is opened, e.g. to create its
+// database file; raises EDatabaseError to refuse the connection.
+using TAliasPrepare = std::function<void(const TAliasParams& params)>;
+
 class TDBSession {
  public:
-  // Alias names, DBDEMOS first, then the libpq services and registered ones.
+  // Alias names: the registered ones in registration order, then the libpq services.
   static QStringList AliasNames();
   static bool IsAlias(const QString& name);
-  static void RegisterAlias(const QString& name, const TAliasParams& params);
+  // Registering a name again replaces it (and closes its open connection).
+  static void RegisterAlias(const QString& name, const TAliasParams& params, TAliasPrepare prepare = {});
   static void UnregisterAlias(const QString& name);
   // The parameters an alias or path stands for; raises EDatabaseError for an
   // unknown name.
@@ -50,10 +55,6 @@ class TDBSession {
   // Closes and forgets every connection (tests, and before files are replaced).
   static void CloseAll();
   static void CloseConnection(const QString& aliasOrPath);
-
-  // Where DBDEMOS lives; tests point it elsewhere. Empty: the default path.
-  static QString DemoDatabasePath();
-  static void SetDemoDatabasePath(const QString& path);
 };
 
 // The catalog of one connection.

@@ -11,7 +11,7 @@
 #include <functional>
 #include <memory>
 
-#include "DBTables.h"
+#include "DBTypes.h"
 
 namespace Tarnwell {
 

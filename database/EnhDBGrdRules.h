@@ -9,7 +9,7 @@
 #include <QVariant>
 #include <vector>
 
-#include "DBTables.h"
+#include "DBDataSet.h"
 #include <Tarnwell/platform/TColor.h>
 
 namespace Tarnwell {

@@ -188,7 +188,7 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
     mCursor = i >= 0 ? i : FindAccepted(mCursor, -1);
   }
   EnableControls();
-  if (AfterSort) AfterSort(this);
+  TW_FIRE(AfterSort, afterSort, this);
 }
 
 }  // namespace Tarnwell

@@ -4,18 +4,21 @@
 // one-condition filter ("FIELD >= 10", "NOME = 'Rossi'"), locate, bookmarks,
 // record numbers and a stable sort on one field. Closing it discards the records.
 
-#include "DBTables.h"
+#include "DBDataSet.h"
+#include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
 
 class TMemoTable : public TDataSet {
   Q_OBJECT
+  // Free text for the user's eyes; the table itself does not read it.
+  TW_PROPERTY(QString, Caption, (void)0)
+
  public:
   explicit TMemoTable(QObject* owner = nullptr);
   ~TMemoTable() override;
 
-  QString Caption() const { return mCaption; }
-  void SetCaption(const QString& v) { mCaption = v; }
+  // Assignable; called after the signal afterSort.
   TNotifyEvent AfterSort;
 
   // Sorts the records on one field, nulls first (last when descending); equal
@@ -37,6 +40,9 @@ class TMemoTable : public TDataSet {
   // no field definition.
   static bool ParseFilter(const QString& text, const TFieldDefs& defs, int& fieldIndex, int& op,
                           QString& value);
+
+ Q_SIGNALS:
+  void afterSort(QObject* sender);
 
  protected:
   void InternalOpen() override;

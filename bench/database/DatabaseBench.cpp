@@ -12,8 +12,9 @@
 #include <fstream>
 #include <map>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
+#include <Tarnwell/database/DBTable.h>
 #include <Tarnwell/database/MemoTab.h>
 
 using namespace Tarnwell;
@@ -61,8 +62,8 @@ void ReadRaw(sqlite3_stmt* st, TRawRow& r) {
 void BM_OpenFirst60_Dataset(benchmark::State& state) {
   for (auto _ : state) {
     TTable t;
-    t.SetDatabaseName(kAlias);
-    t.SetTableName("MOVIMENTI");
+    t.setDatabaseName(kAlias);
+    t.setTableName("MOVIMENTI");
     t.Open();
     for (int i = 0; i < 60 && !t.Eof(); ++i, t.Next())
       for (int f = 0; f < t.FieldCount(); ++f) benchmark::DoNotOptimize(t.Fields(f)->Value());
@@ -90,8 +91,8 @@ BENCHMARK(BM_OpenFirst60_Sqlite3)->Unit(benchmark::kMillisecond);
 void BM_FullFetch_Dataset(benchmark::State& state) {
   for (auto _ : state) {
     TTable t;
-    t.SetDatabaseName(kAlias);
-    t.SetTableName("MOVIMENTI");
+    t.setDatabaseName(kAlias);
+    t.setTableName("MOVIMENTI");
     t.Open();
     benchmark::DoNotOptimize(t.RecordCount());
     t.Close();
@@ -105,8 +106,8 @@ double FullFetchMB() {
   const double before = RssMB();
   const double heapBefore = double(mallinfo2().uordblks);
   TTable t;
-  t.SetDatabaseName(kAlias);
-  t.SetTableName("MOVIMENTI");
+  t.setDatabaseName(kAlias);
+  t.setTableName("MOVIMENTI");
   t.Open();
   t.FetchAll();
   const double after = RssMB();
@@ -139,8 +140,8 @@ BENCHMARK(BM_FullFetch_Sqlite3)->Unit(benchmark::kMillisecond);
 struct TOpenTable {
   TTable T;
   TOpenTable() {
-    T.SetDatabaseName(kAlias);
-    T.SetTableName("MOVIMENTI");
+    T.setDatabaseName(kAlias);
+    T.setTableName("MOVIMENTI");
     T.Open();
     T.FetchAll();
   }
@@ -171,9 +172,9 @@ BENCHMARK(BM_LocateMiss_Sqlite3)->Unit(benchmark::kMillisecond);
 void BM_Filter_Dataset(benchmark::State& state) {
   TOpenTable t;
   for (auto _ : state) {
-    t.T.SetFiltered(false);
-    t.T.SetFilter("Tipo = 'ORG' AND DELTA < 100");
-    t.T.SetFiltered(true);
+    t.T.setFiltered(false);
+    t.T.setFilter("Tipo = 'ORG' AND DELTA < 100");
+    t.T.setFiltered(true);
     benchmark::DoNotOptimize(t.T.RecordCount());
   }
 }

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 #include "PgServer.h"
 
@@ -17,6 +17,8 @@ QTemporaryDir& Dir() {
   return d;
 }
 bool gSqliteReady = false, gPgReady = false;
+// As the showcase does at start-up; before any other alias, so it comes first.
+[[maybe_unused]] const bool gDemoAliasRegistered = (RegisterDemoAlias(), true);
 }  // namespace
 
 QString TDemoDb::SqliteFile() { return Dir().filePath("demo.sqlite"); }
@@ -32,7 +34,7 @@ QString TDemoDb::Alias(TEngine e) {
     }
     return "DEMOLITE";
   }
-  if (!gPgReady && TPgServer::Running()) {
+  if (!gPgReady && TPgServer::Running() && !TPgServer::DemoFilled()) {
     FillDemoDatabase(TDBSession::Connection(TPgServer::Alias()), Anchor(), kMovements);
     gPgReady = true;
   }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <Tarnwell/database/DBTables.h>
+#include "PgCluster.h"
 
 using namespace Tarnwell;
 
@@ -17,8 +18,8 @@ enum class TEngine { SQLite, PostgreSQL };
 struct TDemoDb {
   // The alias of the demo data on that engine (filled on first use).
   static QString Alias(TEngine e);
-  static QDate Anchor() { return QDate(2024, 3, 15); }
-  static constexpr int kMovements = 2000;
+  static QDate Anchor() { return PgDemoAnchor(); }
+  static constexpr int kMovements = kPgDemoMovements;
   // The SQLite file behind Alias(TEngine::SQLite).
   static QString SqliteFile();
   // Runs the sqlite3 command-line tool on a file.

@@ -1,15 +1,17 @@
 #include "PgServer.h"
 
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QSettings>
+#include <QSqlError>
+#include <QSqlQuery>
 
 #include <Tarnwell/database/DBEngine.h>
+#include "PgCluster.h"
 
 using namespace Tarnwell;
 
@@ -17,10 +19,11 @@ namespace {
 
 struct TState {
   bool Running = false;
+  bool Shared = false;      // the suite's server (CTest fixture), not our own
+  bool DemoFilled = false;  // our database is a copy of the filled template
   QString Reason = QStringLiteral("not started");
-  QString Bin, Root, Data, Socket;
-  int Port = 0;
-  bool AsNobody = false;
+  QString Database = QStringLiteral("postgres");
+  TPgCluster Cluster;
 };
 
 TState& S() {
@@ -28,102 +31,83 @@ TState& S() {
   return s;
 }
 
-QString FindBin() {
-  QDir base(QStringLiteral("/usr/lib/postgresql"));
-  QStringList versions = base.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-  // Prefer 15, then the newest installed.
-  if (versions.contains("15"))
-    versions.prepend("15");
-  else
-    std::reverse(versions.begin(), versions.end());
-  for (const QString& v : versions) {
-    QString bin = base.filePath(v + "/bin");
-    if (QFile::exists(bin + "/initdb") && QFile::exists(bin + "/pg_ctl")) return bin;
-  }
-  return {};
+TAliasParams Params(const QString& database) {
+  TAliasParams p;
+  p.Driver = QStringLiteral("QPSQL");
+  p.Host = S().Cluster.Socket;
+  p.Port = S().Cluster.Port;
+  p.UserName = TPgCluster::User();
+  p.DatabaseName = database;
+  return p;
 }
 
-// Runs a server program, as "nobody" when we are root (initdb refuses root).
-bool Run(const QString& program, const QStringList& args, QString& output, int timeoutMs = 60000) {
-  QProcess p;
-  p.setWorkingDirectory(S().Root);
-  p.setProcessChannelMode(QProcess::MergedChannels);
-  if (S().AsNobody)
-    p.start(QStringLiteral("setpriv"),
-            QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", "--", program} + args);
-  else
-    p.start(program, args);
-  if (!p.waitForStarted(10000)) {
-    output = program + QStringLiteral(": cannot start");
-    return false;
+// Runs one statement on the server's maintenance database.
+bool Admin(const QString& sql, QString& error) {
+  TDBSession::RegisterAlias("PGADMIN", Params("postgres"));
+  bool ok = false;
+  try {
+    QSqlQuery q(TDBSession::Connection("PGADMIN"));
+    ok = q.exec(sql);
+    if (!ok) error = q.lastError().text();
+  } catch (const EDatabaseError& e) {
+    error = e.Message();
   }
-  if (!p.waitForFinished(timeoutMs)) {
-    p.kill();
-    p.waitForFinished(2000);
-    output = program + QStringLiteral(": timed out");
-    return false;
+  TDBSession::UnregisterAlias("PGADMIN");
+  return ok;
+}
+
+// The suite's server, when the CTest fixture started one: this process works
+// in a copy of the template database that the fixture filled.
+bool UseSharedServer() {
+#ifdef TARNWELL_PG_FIXTURE_DIR
+  const QString dir = QStringLiteral(TARNWELL_PG_FIXTURE_DIR);
+  if (!QFile::exists(dir + "/cluster.ini")) return false;
+  QSettings st(dir + "/cluster.ini", QSettings::IniFormat);
+  TState& s = S();
+  if (st.contains("Unavailable")) {
+    s.Reason = st.value("Unavailable").toString();
+    return true;
   }
-  output = QString::fromLocal8Bit(p.readAll());
-  return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+  s.Cluster.Root = s.Cluster.Socket = dir;
+  s.Cluster.Port = st.value("Port").toInt();
+  const QString db = QStringLiteral("tarnwell_p%1").arg(::getpid());
+  QString error;
+  Admin("DROP DATABASE IF EXISTS " + db, error);
+  if (!Admin(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(db, st.value("Template").toString()),
+             error))
+    return false;  // a stale state file: make a server of our own
+  s.Shared = s.DemoFilled = true;
+  s.Database = db;
+  return true;
+#else
+  return false;
+#endif
+}
+
+void StartOwnServer() {
+  TState& s = S();
+  char tmpl[] = "/tmp/tarnwell-pg-XXXXXX";
+  if (!::mkdtemp(tmpl)) {
+    s.Reason = QStringLiteral("cannot make a temporary folder");
+    return;
+  }
+  QString reason;
+  if (!s.Cluster.Start(QString::fromLocal8Bit(tmpl), reason)) {
+    s.Reason = reason;
+    s.Cluster.Stop();
+    return;
+  }
+  s.Running = true;
 }
 
 class TPgEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     TState& s = S();
-    s.Bin = FindBin();
-    if (s.Bin.isEmpty()) {
-      s.Reason =
-          QStringLiteral("no PostgreSQL server binaries in /usr/lib/postgresql (Debian package postgresql)");
-      return;
-    }
-    s.AsNobody = ::geteuid() == 0;
-    char tmpl[] = "/tmp/tarnwell-pg-XXXXXX";
-    if (!::mkdtemp(tmpl)) {
-      s.Reason = QStringLiteral("cannot make a temporary folder");
-      return;
-    }
-    s.Root = QString::fromLocal8Bit(tmpl);
-    s.Data = s.Root + "/data";
-    s.Socket = s.Root;
-    if (s.AsNobody) {
-      struct passwd* pw = ::getpwnam("nobody");
-      if (!pw || ::chown(tmpl, pw->pw_uid, pw->pw_gid) != 0) {
-        s.Reason = QStringLiteral("cannot hand the temporary folder to the user nobody");
-        return;
-      }
-    }
-    // The socket lives in our private folder, so any port number is free there.
-    s.Port = 50000 + int(::getpid() % 10000);
-    QString out;
-    if (!Run(s.Bin + "/initdb",
-             {"-D", s.Data, "-U", TPgServer::User(), "-A", "trust", "-E", "UTF8", "--no-locale", "--no-sync",
-              "--no-instructions"},
-             out)) {
-      s.Reason = QStringLiteral("initdb failed: ") + out.trimmed().left(400);
-      return;
-    }
-    const QString opts = QStringLiteral(
-                             "-k %1 -p %2 -c listen_addresses= -c fsync=off -c synchronous_commit=off "
-                             "-c full_page_writes=off -c max_connections=20 -c shared_buffers=16MB")
-                             .arg(s.Socket)
-                             .arg(s.Port);
-    if (!Run(s.Bin + "/pg_ctl",
-             {"-D", s.Data, "-o", opts, "-l", s.Root + "/server.log", "-w", "-t", "60", "start"}, out)) {
-      QFile log(s.Root + "/server.log");
-      log.open(QIODevice::ReadOnly);
-      s.Reason = QStringLiteral("pg_ctl start failed: ") + out.trimmed().left(300) + " " +
-                 QString::fromLocal8Bit(log.readAll()).trimmed().right(300);
-      return;
-    }
-    s.Running = true;
-    TAliasParams p;
-    p.Driver = QStringLiteral("QPSQL");
-    p.Host = s.Socket;
-    p.Port = s.Port;
-    p.UserName = TPgServer::User();
-    p.DatabaseName = TPgServer::Database();
-    TDBSession::RegisterAlias(TPgServer::Alias(), p);
+    if (!UseSharedServer()) StartOwnServer();
+    else s.Running = s.Shared;
+    if (!s.Running) return;
+    TDBSession::RegisterAlias(TPgServer::Alias(), Params(s.Database));
     try {
       TDBSession::Connection(TPgServer::Alias());
     } catch (const EDatabaseError& e) {
@@ -135,12 +119,13 @@ class TPgEnvironment : public ::testing::Environment {
   void TearDown() override {
     TState& s = S();
     TDBSession::CloseAll();
-    if (s.Running) {
-      QString out;
-      Run(s.Bin + "/pg_ctl", {"-D", s.Data, "-m", "fast", "-w", "-t", "30", "stop"}, out);
-      s.Running = false;
+    if (s.Shared) {
+      QString error;
+      Admin("DROP DATABASE IF EXISTS " + s.Database, error);
+    } else if (!s.Cluster.Root.isEmpty()) {
+      s.Cluster.Stop();
     }
-    if (!s.Root.isEmpty()) QDir(s.Root).removeRecursively();
+    s.Running = false;
   }
 };
 
@@ -151,8 +136,10 @@ class TPgEnvironment : public ::testing::Environment {
 
 bool TPgServer::Running() { return S().Running; }
 QString TPgServer::Reason() { return S().Reason; }
-QString TPgServer::SocketDir() { return S().Socket; }
-int TPgServer::Port() { return S().Port; }
+QString TPgServer::SocketDir() { return S().Cluster.Socket; }
+int TPgServer::Port() { return S().Cluster.Port; }
+QString TPgServer::Database() { return S().Database; }
+bool TPgServer::DemoFilled() { return S().DemoFilled; }
 
 QString TPgServer::Psql(const QString& sql) {
   QProcess p;

@@ -1,7 +1,8 @@
 #pragma once
-// A private PostgreSQL server for the suite: initdb in a temporary folder, a
-// Unix socket in that folder, started before the first test and stopped after
-// the last. As root the server runs as the unprivileged user "nobody".
+// The PostgreSQL server of the suite. Under CTest one server serves every
+// test process (a fixture starts it, see PgFixture.cpp) and each process works
+// in a database of its own copied from the filled demo template; a test
+// program run by hand makes a private server for its run instead.
 
 #include <QString>
 
@@ -12,7 +13,10 @@ struct TPgServer {
   static QString SocketDir();
   static int Port();
   static QString User() { return QStringLiteral("tarnwell"); }
-  static QString Database() { return QStringLiteral("postgres"); }
+  // The database this process works in.
+  static QString Database();
+  // Whether it already holds the demo data (a copy of the fixture's template).
+  static bool DemoFilled();
   // The alias the suite registers for it.
   static QString Alias() { return QStringLiteral("PGTEST"); }
   // Runs psql with a command; the output (unaligned, tuples only).

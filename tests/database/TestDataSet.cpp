@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
 
@@ -25,7 +25,7 @@ class TCountingLink : public TDataLink {
 
 void ExecSql(const QString& alias, const QString& sql) {
   TQuery q;
-  q.SetDatabaseName(alias);
+  q.setDatabaseName(alias);
   q.SetSQLText(sql);
   q.ExecSQL();
 }
@@ -96,8 +96,8 @@ TEST_P(DataSetTest, CatalogListsTablesFieldsAndIndexes) {
     ExecSql(Alias(), "INSERT INTO magazzino.\"Scorte Attuali\" VALUES ('A001', 7)");
     EXPECT_TRUE(Catalog::TableNames(Alias()).contains("magazzino.Scorte Attuali"));
     TTable s;
-    s.SetDatabaseName(Alias());
-    s.SetTableName("magazzino.Scorte Attuali");
+    s.setDatabaseName(Alias());
+    s.setTableName("magazzino.Scorte Attuali");
     EXPECT_EQ(s.IndexDefs().PrimaryKey()->Fields, "cod");
     s.Open();
     EXPECT_EQ(s.FieldByName("qta")->AsInteger(), 7);
@@ -116,8 +116,8 @@ TEST_P(DataSetTest, CatalogListsTablesFieldsAndIndexes) {
 
 TEST_P(DataSetTest, NavigationRecordNumbersAndBookmarks) {
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("ORDINI");
+  t.setDatabaseName(Alias());
+  t.setTableName("ORDINI");
   t.Open();
   EXPECT_LT(t.CachedCount(), 300);  // opening reads only the first rows
   EXPECT_EQ(t.RecordCount(), 300);
@@ -142,8 +142,8 @@ TEST_P(DataSetTest, NavigationRecordNumbersAndBookmarks) {
   EXPECT_EQ(t.RecNo(), 6);
 
   // Filtered: numbers and count run over the accepted records only.
-  t.SetFilter("TOTALE > 500 AND PAGATO = 'True'");
-  t.SetFiltered(true);
+  t.setFilter("TOTALE > 500 AND PAGATO = 'True'");
+  t.setFiltered(true);
   const int expected =
       TDemoDb::Outside(GetParam(),
                        Pg() ? "SELECT count(*) FROM \"ORDINI\" WHERE \"TOTALE\" > 500 AND \"PAGATO\""
@@ -164,7 +164,7 @@ TEST_P(DataSetTest, NavigationRecordNumbersAndBookmarks) {
   }
   t.SetRecNo(2);
   EXPECT_EQ(t.RecNo(), 2);
-  t.SetFiltered(false);
+  t.setFiltered(false);
 
   // Closing makes every bookmark stale.
   t.Close();
@@ -177,8 +177,8 @@ TEST_P(DataSetTest, NavigationRecordNumbersAndBookmarks) {
 
 TEST_P(DataSetTest, LocateOptionsDatesAndSeveralKeys) {
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("CLIENTI");
+  t.setDatabaseName(Alias());
+  t.setTableName("CLIENTI");
   t.Open();
   t.SetRecNo(10);
   EXPECT_FALSE(t.Locate("RAGSOCIALE", "dell'orto forniture s.r.l.", 0));
@@ -197,8 +197,8 @@ TEST_P(DataSetTest, LocateOptionsDatesAndSeveralKeys) {
   EXPECT_THROW(t.Locate("NESSUNO", 1, 0), EDatabaseError);
 
   TTable o;
-  o.SetDatabaseName(Alias());
-  o.SetTableName("ORDINI");
+  o.setDatabaseName(Alias());
+  o.setTableName("ORDINI");
   o.Open();
   ASSERT_TRUE(o.Locate("DATAORD", QDate(2000, 9, 25), 0));
   EXPECT_EQ(o.FieldByName("DATAORD")->Value().toDate(), QDate(2000, 9, 25));
@@ -207,8 +207,8 @@ TEST_P(DataSetTest, LocateOptionsDatesAndSeveralKeys) {
   EXPECT_EQ(o.RecNo(), first);
 
   TTable r;
-  r.SetDatabaseName(Alias());
-  r.SetTableName("Righe Ordine");
+  r.setDatabaseName(Alias());
+  r.setTableName("Righe Ordine");
   r.Open();
   r.Last();
   const qint64 num = r.FieldByName("NUMORD")->AsInteger(), riga = r.FieldByName("RIGA")->AsInteger();
@@ -220,50 +220,50 @@ TEST_P(DataSetTest, LocateOptionsDatesAndSeveralKeys) {
 
 TEST_P(DataSetTest, FilterNeverReachesTheEngine) {
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("CLIENTI");
+  t.setDatabaseName(Alias());
+  t.setTableName("CLIENTI");
   t.Open();
-  t.SetFilter("RAGSOCIALE = 'Sconti 100% S.p.A.' OR RAGSOCIALE = 'Rossi_Bianchi & C.'");
-  t.SetFiltered(true);
+  t.setFilter("RAGSOCIALE = 'Sconti 100% S.p.A.' OR RAGSOCIALE = 'Rossi_Bianchi & C.'");
+  t.setFiltered(true);
   EXPECT_EQ(t.RecordCount(), 2);
-  t.SetFilter("RAGSOCIALE = 'Dell''Orto*'");  // a quote inside, a prefix
+  t.setFilter("RAGSOCIALE = 'Dell''Orto*'");  // a quote inside, a prefix
   EXPECT_EQ(t.RecordCount(), 1);
-  t.SetFilter("RAGSOCIALE = 'x'' OR ''1''=''1'");
+  t.setFilter("RAGSOCIALE = 'x'' OR ''1''=''1'");
   EXPECT_EQ(t.RecordCount(), 0);
   // A bad text raises and keeps the filter in force.
-  EXPECT_THROW(t.SetFilter("RAGSOCIALE = 'aperto"), EDatabaseError);
-  EXPECT_THROW(t.SetFilter("NESSUNO = 1"), EDatabaseError);
-  EXPECT_THROW(t.SetFilter("CODCLI = 'abc'"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("RAGSOCIALE = 'aperto"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("NESSUNO = 1"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("CODCLI = 'abc'"), EDatabaseError);
   EXPECT_EQ(t.Filter(), "RAGSOCIALE = 'x'' OR ''1''=''1'");
   EXPECT_EQ(t.RecordCount(), 0);
-  t.SetFilter("FIDO IS NULL");
+  t.setFilter("FIDO IS NULL");
   EXPECT_EQ(t.RecordCount(), 9);  // every seventh customer
-  t.SetFilter("NOT (Tipo = 'ORG') AND DELTA < 100");
+  t.setFilter("NOT (Tipo = 'ORG') AND DELTA < 100");
   const QString q = Pg() ? "SELECT count(*) FROM \"CLIENTI\" WHERE \"Tipo\" <> 'ORG' AND \"DELTA\" < 100"
                          : "SELECT count(*) FROM CLIENTI WHERE Tipo <> 'ORG' AND DELTA < 100";
   EXPECT_EQ(t.RecordCount(), TDemoDb::Outside(GetParam(), q).toInt());
 
   TTable o;
-  o.SetDatabaseName(Alias());
-  o.SetTableName("ORDINI");
+  o.setDatabaseName(Alias());
+  o.setTableName("ORDINI");
   o.Open();
   // Dates compare as dates: 60 orders fall in late September 2000.
-  o.SetFilter("DATAORD >= '24/09/2000' AND DATAORD <= '2000-09-27'");
-  o.SetFiltered(true);
+  o.setFilter("DATAORD >= '24/09/2000' AND DATAORD <= '2000-09-27'");
+  o.setFiltered(true);
   EXPECT_EQ(o.RecordCount(), 60);
-  o.SetFilterOptions(foCaseInsensitive);
-  o.SetFilter("NOTE = 'consegna*'");
+  o.setFilterOptions(foCaseInsensitive);
+  o.setFilter("NOTE = 'consegna*'");
   EXPECT_EQ(o.RecordCount(), 28);
 }
 
 TEST_P(DataSetTest, LivePostWritesExactlyOneRow) {
   MakeScratch(Alias(), true);
   TQuery q;
-  q.SetDatabaseName(Alias());
-  q.SetSQL({"SELECT * FROM \"PROVE\"", "WHERE \"NOME\" <> :nome -- :commento", "ORDER BY \"ID\""});
+  q.setDatabaseName(Alias());
+  q.setSQL({"SELECT * FROM \"PROVE\"", "WHERE \"NOME\" <> :nome -- :commento", "ORDER BY \"ID\""});
   ASSERT_EQ(q.Params().Count(), 1);
   q.ParamByName("nome").SetAsString("x' OR '1'='1");
-  q.SetRequestLive(true);
+  q.setRequestLive(true);
   q.Open();
   EXPECT_EQ(q.RecordCount(), 5);
   ASSERT_TRUE(q.CanModify());
@@ -290,8 +290,8 @@ TEST_P(DataSetTest, LivePostWritesExactlyOneRow) {
 
   // Writing while the cursor still has rows to read loses none of them.
   TTable m;
-  m.SetDatabaseName(Alias());
-  m.SetTableName("MOVIMENTI");
+  m.setDatabaseName(Alias());
+  m.setTableName("MOVIMENTI");
   m.Open();
   ASSERT_LT(m.CachedCount(), TDemoDb::kMovements);
   const qint64 qta = m.FieldByName("QTA")->AsInteger();
@@ -312,8 +312,8 @@ TEST_P(DataSetTest, LivePostWritesExactlyOneRow) {
 TEST_P(DataSetTest, RefusedPostKeepsStateAndValues) {
   MakeScratch(Alias(), true);
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("PROVE");
+  t.setDatabaseName(Alias());
+  t.setTableName("PROVE");
   t.Open();
   int afterPost = 0;
   t.AfterPost = [&](TDataSet*) { ++afterPost; };
@@ -364,8 +364,8 @@ TEST_P(DataSetTest, RefusedPostKeepsStateAndValues) {
   ExecSql(Alias(), "CREATE TABLE \"DOPPI\" (\"CODICE\" VARCHAR(5) UNIQUE, \"NOME\" VARCHAR(20))");
   ExecSql(Alias(), "INSERT INTO \"DOPPI\" VALUES (NULL, 'a'), (NULL, 'b'), ('x', 'c')");
   TTable d;
-  d.SetDatabaseName(Alias());
-  d.SetTableName("DOPPI");
+  d.setDatabaseName(Alias());
+  d.setTableName("DOPPI");
   d.Open();
   ASSERT_TRUE(d.CanModify());
   ASSERT_TRUE(d.Locate("NOME", "a", 0));
@@ -390,8 +390,8 @@ TEST_P(DataSetTest, RefusedPostKeepsStateAndValues) {
 TEST_P(DataSetTest, ReadOnlyAndKeylessDataSetsRefuseEdits) {
   MakeScratch(Alias(), false);
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("PROVE");
+  t.setDatabaseName(Alias());
+  t.setTableName("PROVE");
   t.Open();
   EXPECT_FALSE(t.CanModify());
   try {
@@ -405,12 +405,12 @@ TEST_P(DataSetTest, ReadOnlyAndKeylessDataSetsRefuseEdits) {
   EXPECT_EQ(t.State(), dsBrowse);
 
   TQuery q;  // not live, and a join is never live
-  q.SetDatabaseName(Alias());
+  q.setDatabaseName(Alias());
   q.SetSQLText("SELECT * FROM \"CLIENTI\"");
   q.Open();
   EXPECT_THROW(q.Edit(), EDatabaseError);
   q.Close();
-  q.SetRequestLive(true);
+  q.setRequestLive(true);
   q.SetSQLText("SELECT c.* FROM \"CLIENTI\" c JOIN \"ORDINI\" o ON o.\"CODCLI\" = c.\"CODCLI\"");
   q.Open();
   EXPECT_FALSE(q.CanModify());
@@ -419,10 +419,10 @@ TEST_P(DataSetTest, ReadOnlyAndKeylessDataSetsRefuseEdits) {
 
 TEST_P(DataSetTest, EventsAndOneChangeNoticeWhenControlsComeBack) {
   TTable t;
-  t.SetDatabaseName(Alias());
-  t.SetTableName("CLIENTI");
+  t.setDatabaseName(Alias());
+  t.setTableName("CLIENTI");
   TDataSource src;
-  src.SetDataSet(&t);
+  src.setDataSet(&t);
   TCountingLink link;
   link.SetDataSource(&src);
   QStringList log;
@@ -467,8 +467,8 @@ TEST_P(DataSetTest, EventsAndOneChangeNoticeWhenControlsComeBack) {
 
 TEST_P(DataSetTest, ValuesKeepTheirTypes) {
   TQuery q;
-  q.SetDatabaseName(Alias());
-  q.SetSQL({"SELECT * FROM \"ORDINI\" WHERE \"DATAORD\" >= :dDa AND \"DATAORD\" <= :dA ORDER BY \"NUMORD\""});
+  q.setDatabaseName(Alias());
+  q.setSQL({"SELECT * FROM \"ORDINI\" WHERE \"DATAORD\" >= :dDa AND \"DATAORD\" <= :dA ORDER BY \"NUMORD\""});
   q.ParamByName("dDa").SetAsDate(QDate(2000, 9, 24));
   q.ParamByName("dA").SetAsDate(QDate(2000, 9, 27));
   q.Open();
@@ -503,8 +503,8 @@ TEST_P(DataSetTest, ValuesKeepTheirTypes) {
   EXPECT_THROW(q.Fields(99), EDatabaseError);
 
   TTable a;
-  a.SetDatabaseName(Alias());
-  a.SetTableName("ARTICOLI");
+  a.setDatabaseName(Alias());
+  a.setTableName("ARTICOLI");
   a.Open();
   QImage img;
   EXPECT_TRUE(img.loadFromData(a.FieldByName("FOTO")->AsBytes(), "PNG"));
@@ -512,7 +512,7 @@ TEST_P(DataSetTest, ValuesKeepTheirTypes) {
   EXPECT_EQ(a.FieldByName("FOTO")->DisplayText(), Pg() ? "(Blob)" : "(Graphic)");
 
   TQuery bad;
-  bad.SetDatabaseName(Alias());
+  bad.setDatabaseName(Alias());
   bad.SetSQLText("SELECT * FROM \"NON_ESISTE\"");
   EXPECT_THROW(bad.Open(), EDatabaseError);
   EXPECT_FALSE(bad.Active());

@@ -6,7 +6,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
 #include "PgServer.h"
@@ -24,7 +24,7 @@ QByteArray ReadAll(const QString& path) {
 TEST(DemoDatabase, GeneratedOnFirstUseWholeAndDeterministic) {
   QTemporaryDir dir;
   const QString path = dir.filePath("sub/DBDEMOS.sqlite");
-  TDBSession::SetDemoDatabasePath(path);
+  SetDemoDatabasePath(path);
   ASSERT_FALSE(QFile::exists(path));
   QStringList tables = Catalog::TableNames("DBDEMOS");  // first use generates it
   EXPECT_EQ(tables, DemoTableNames());
@@ -43,7 +43,7 @@ TEST(DemoDatabase, GeneratedOnFirstUseWholeAndDeterministic) {
   EXPECT_EQ(TDemoDb::Sqlite3(path, "SELECT count(*) FROM \"Righe Ordine\" r JOIN ORDINI o USING (NUMORD)"),
             TDemoDb::Sqlite3(path, "SELECT count(*) FROM \"Righe Ordine\""));
   const QByteArray first = ReadAll(path);
-  TDBSession::SetDemoDatabasePath({});
+  SetDemoDatabasePath({});
 
   // The same anchor gives the same database.
   const QString a = dir.filePath("a.sqlite"), b = dir.filePath("b.sqlite");
@@ -65,7 +65,7 @@ TEST(DemoDatabase, AFileNotOursIsNeverOverwritten) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("i miei appunti\n");
   }
-  TDBSession::SetDemoDatabasePath(path);
+  SetDemoDatabasePath(path);
   try {
     TDBSession::Connection("DBDEMOS");
     FAIL() << "opened over a foreign file";
@@ -78,7 +78,7 @@ TEST(DemoDatabase, AFileNotOursIsNeverOverwritten) {
   TDemoDb::Sqlite3(path, "CREATE TABLE mia (x); INSERT INTO mia VALUES (42);");
   EXPECT_THROW(GenerateDemoDatabase(path, QDate(2024, 1, 1), 10), EDatabaseError);
   EXPECT_EQ(TDemoDb::Sqlite3(path, "SELECT x FROM mia"), "42");
-  TDBSession::SetDemoDatabasePath({});
+  SetDemoDatabasePath({});
 }
 
 TEST(DemoDatabase, ADamagedOneIsPutAsideAndMadeAnew) {
@@ -114,8 +114,8 @@ TEST(Aliases, FoldersFilesAndUnknownNames) {
   // A folder: each SQLite file is an owner.
   EXPECT_EQ(Catalog::TableNames(dir.path()), QStringList({"anagrafe.persone", "magazzino.scorte"}));
   TTable t;
-  t.SetDatabaseName(dir.path());
-  t.SetTableName("anagrafe.persone");
+  t.setDatabaseName(dir.path());
+  t.setTableName("anagrafe.persone");
   t.Open();
   EXPECT_EQ(t.FieldByName("nome")->AsString(), "Anna");
   EXPECT_EQ(t.FieldByName("nome")->DataType(), ftMemo);
@@ -133,8 +133,8 @@ TEST(Aliases, FoldersFilesAndUnknownNames) {
                    "(2, julianday('2000-09-25'), julianday('2000-09-25 10:30:00')),"
                    "(3, unixepoch('2000-09-25'), unixepoch('2000-09-25 10:30:00'));");
   TTable d;
-  d.SetDatabaseName(dir.path());
-  d.SetTableName("anagrafe.date");
+  d.setDatabaseName(dir.path());
+  d.setTableName("anagrafe.date");
   d.Open();
   EXPECT_EQ(d.RecordCount(), 3);
   for (d.First(); !d.Eof(); d.Next()) {

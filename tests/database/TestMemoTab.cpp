@@ -76,33 +76,33 @@ TEST_F(MemoTab, OneConditionFilter) {
   Add("a<>b", 15);
   Add("gamma", 20);
   Add("vuoto", QVariant());
-  t.SetFilter("VALORE >= 10");
-  t.SetFiltered(true);
+  t.setFilter("VALORE >= 10");
+  t.setFiltered(true);
   EXPECT_EQ(Names(), QStringList({"beta", "a<>b", "gamma"}));
   EXPECT_EQ(t.RecordCount(), 3);
   t.Last();
   EXPECT_EQ(t.RecNo(), 3);  // numbers count accepted records only
-  t.SetFilter("NOME = 'beta'");
+  t.setFilter("NOME = 'beta'");
   EXPECT_EQ(Names(), QStringList{"beta"});
-  t.SetFilter("NOME='a<>b'");  // the operator inside the quotes is part of the value
+  t.setFilter("NOME='a<>b'");  // the operator inside the quotes is part of the value
   EXPECT_EQ(Names(), QStringList{"a<>b"});
-  t.SetFilter("NOME <> alfa");  // "<>" wins over "="
+  t.setFilter("NOME <> alfa");  // "<>" wins over "="
   EXPECT_EQ(Names(), QStringList({"beta", "a<>b", "gamma", "vuoto"}));
   // A bad text raises and keeps the previous condition.
-  EXPECT_THROW(t.SetFilter("COGNOME = 'x'"), EDatabaseError);
-  EXPECT_THROW(t.SetFilter("VALORE > dieci"), EDatabaseError);
-  EXPECT_THROW(t.SetFilter("VALORE"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("COGNOME = 'x'"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("VALORE > dieci"), EDatabaseError);
+  EXPECT_THROW(t.setFilter("VALORE"), EDatabaseError);
   EXPECT_EQ(t.Filter(), "NOME <> alfa");
   EXPECT_EQ(t.RecordCount(), 4);
-  t.SetFiltered(false);
+  t.setFiltered(false);
   EXPECT_EQ(t.RecordCount(), 5);
 
   // A text naming no field cannot switch filtering on.
   TMemoTable m;
   m.FieldDefs().Add("A", ftInteger);
-  m.SetFilter("B = 1");  // closed: only stored
+  m.setFilter("B = 1");  // closed: only stored
   m.Open();
-  EXPECT_THROW(m.SetFiltered(true), EDatabaseError);
+  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
   EXPECT_FALSE(m.Filtered());
 }
 
@@ -111,8 +111,8 @@ TEST_F(MemoTab, FilteredNumbersFollowEdits) {
   Add("beta", 10);
   Add("a<>b", 15);
   Add("gamma", 20);
-  t.SetFilter("VALORE >= 10");
-  t.SetFiltered(true);
+  t.setFilter("VALORE >= 10");
+  t.setFiltered(true);
   EXPECT_EQ(t.RecordCount(), 3);
   // Posting a value the filter refuses, and deleting, renumber the rest.
   t.SetRecNo(1);
@@ -194,10 +194,10 @@ TEST_F(MemoTab, LocateBookmarksAndDates) {
   EXPECT_TRUE(t.Locate("DATA", "25/09/2000", 0));
   EXPECT_EQ(t.RecNo(), 2);
   // Dates order as dates, not as their text.
-  t.SetFilter("DATA < '15/03/2024'");
-  t.SetFiltered(true);
+  t.setFilter("DATA < '15/03/2024'");
+  t.setFiltered(true);
   EXPECT_EQ(t.RecordCount(), 2);
-  t.SetFiltered(false);
+  t.setFiltered(false);
 
   t.SetRecNo(2);
   TBookmark bm = t.GetBookmark();
@@ -216,7 +216,7 @@ TEST_F(MemoTab, LocateBookmarksAndDates) {
 TEST_F(MemoTab, FieldsGuardTheirValues) {
   Add("a", 1);
   t.Edit();
-  t.FieldByName("VALORE")->SetReadOnly(true);
+  t.FieldByName("VALORE")->setReadOnly(true);
   EXPECT_THROW(t.FieldByName("VALORE")->SetAsInteger(5), EDatabaseError);
   EXPECT_THROW(t.FieldByName("NOME")->SetAsString(QString(21, 'x')), EDatabaseError);
   EXPECT_THROW(t.FieldByName("DATA")->SetAsString("31/02/2000"), EDatabaseError);

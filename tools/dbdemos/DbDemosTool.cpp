@@ -7,7 +7,7 @@
 #include <QGuiApplication>
 #include <cstdio>
 
-#include <Tarnwell/database/DBDemos.h>
+#include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 
 using namespace Tarnwell;
@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  RegisterDemoAlias();  // so that "--alias DBDEMOS" names the showcase's file
   try {
     if (p.isSet("alias")) {
       FillDemoDatabase(TDBSession::Connection(p.value("alias")), anchor, rows);

@@ -1,7 +1,9 @@
-#include "DBTables.h"
+#include "DBDataSet.h"
 
 #include <QLocale>
+#include <QMetaMethod>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 
 #include "DBFilter.h"
@@ -9,625 +11,6 @@
 
 namespace Tarnwell {
 
-// ---------------------------------------------------------------------------
-// Types and values
-
-QString FieldTypeName(TFieldType t) {
-  static const char* const names[] = {
-      "ftUnknown",     "ftString", "ftSmallint",  "ftInteger",    "ftWord",     "ftBoolean",   "ftFloat",
-      "ftCurrency",    "ftBCD",    "ftDate",      "ftTime",       "ftDateTime", "ftBytes",     "ftVarBytes",
-      "ftAutoInc",     "ftBlob",   "ftMemo",      "ftGraphic",    "ftFmtMemo",  "ftOleObject", "ftOleLink",
-      "ftTypedBinary", "ftCursor", "ftFixedChar", "ftWideString", "ftLargeint"};
-  int i = int(t);
-  return (i >= 0 && i < int(std::size(names))) ? QString::fromLatin1(names[i]) : QStringLiteral("ftUnknown");
-}
-
-bool IsTextFieldType(TFieldType t) {
-  return t == ftString || t == ftFixedChar || t == ftWideString || t == ftMemo || t == ftFmtMemo;
-}
-
-static bool IsIntegerType(TFieldType t) {
-  return t == ftSmallint || t == ftInteger || t == ftWord || t == ftAutoInc || t == ftLargeint;
-}
-
-bool IsNumericFieldType(TFieldType t) {
-  return IsIntegerType(t) || t == ftFloat || t == ftCurrency || t == ftBCD;
-}
-
-bool IsDateFieldType(TFieldType t) { return t == ftDate || t == ftTime || t == ftDateTime; }
-
-static bool IsBinaryType(TFieldType t) {
-  return t == ftBytes || t == ftVarBytes || t == ftBlob || t == ftGraphic || t == ftOleObject ||
-         t == ftOleLink || t == ftTypedBinary;
-}
-
-// The locale's short date with a four-digit year: two-digit years make
-// dates of different centuries read alike.
-static QString ShortDateFormat() {
-  QString f = QLocale().dateFormat(QLocale::ShortFormat);
-  if (!f.contains(QLatin1String("yyyy"))) f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-  return f;
-}
-
-static bool ParseDouble(const QString& s0, double& out) {
-  QString s = s0.trimmed();
-  if (s.isEmpty()) return false;
-  bool ok = false;
-  out = s.toDouble(&ok);
-  if (!ok) out = QLocale().toDouble(s, &ok);
-  return ok && std::isfinite(out);
-}
-
-// The ISO forms the engines store ("2000-09-25", "2000-09-25 10:30:00.250")
-// are read by hand: they are most of what a large fetch converts.
-static int Digits(const QString& s, int at, int n) {
-  int v = 0;
-  for (int i = at; i < at + n; ++i) {
-    const char16_t c = s[i].unicode();
-    if (c < '0' || c > '9') return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
-
-static bool FastIsoDate(const QString& s, QDate& out) {
-  if (s.size() < 10 || s[4] != '-' || s[7] != '-') return false;
-  const int y = Digits(s, 0, 4), m = Digits(s, 5, 2), d = Digits(s, 8, 2);
-  if (y < 0 || m < 0 || d < 0) return false;
-  out = QDate(y, m, d);
-  return out.isValid();
-}
-
-static bool FastIsoTime(const QString& s, int at, QTime& out) {
-  const int n = s.size() - at;
-  if (n != 5 && n != 8 && !(n > 9 && s[at + 8] == '.')) return false;
-  if (s[at + 2] != ':' || (n >= 8 && s[at + 5] != ':')) return false;
-  const int h = Digits(s, at, 2), mi = Digits(s, at + 3, 2), sec = n >= 8 ? Digits(s, at + 6, 2) : 0;
-  int ms = 0;
-  if (n > 9) {
-    const int frac = std::min(n - 9, 3);
-    ms = Digits(s, at + 9, frac);
-    if (ms < 0 || Digits(s, at + 9, n - 9) < 0) return false;
-    for (int k = frac; k < 3; ++k) ms *= 10;
-  }
-  if (h < 0 || mi < 0 || sec < 0) return false;
-  out = QTime(h, mi, sec, ms);
-  return out.isValid();
-}
-
-static bool ParseDate(const QString& s0, QDate& out) {
-  if (s0.size() == 10 && FastIsoDate(s0, out)) return true;
-  QString s = s0.trimmed();
-  out = QDate::fromString(s.left(10), Qt::ISODate);
-  if (out.isValid() && (s.size() == 10 || s.at(10) == 'T' || s.at(10) == ' ')) return true;
-  out = QDate::fromString(s, ShortDateFormat());
-  if (out.isValid()) return true;
-  out = QLocale().toDate(s, QLocale::ShortFormat);
-  if (out.isValid()) return true;
-  out = QDate::fromString(s, QStringLiteral("d/M/yyyy"));
-  return out.isValid();
-}
-
-static bool ParseTime(const QString& s0, QTime& out) {
-  if (FastIsoTime(s0, 0, out)) return true;
-  QString s = s0.trimmed();
-  for (const char* f : {"HH:mm:ss.zzz", "HH:mm:ss", "H:mm:ss", "HH:mm", "H:mm"}) {
-    out = QTime::fromString(s, QLatin1String(f));
-    if (out.isValid()) return true;
-  }
-  out = QLocale().toTime(s, QLocale::ShortFormat);
-  return out.isValid();
-}
-
-static bool ParseDateTime(const QString& s0, QDateTime& out) {
-  {
-    QDate d;
-    QTime t(0, 0);
-    if (FastIsoDate(s0, d) &&
-        (s0.size() == 10 || ((s0[10] == ' ' || s0[10] == 'T') && FastIsoTime(s0, 11, t)))) {
-      out = QDateTime(d, t);
-      return true;
-    }
-  }
-  QString s = s0.trimmed();
-  if (s.size() >= 10) {
-    QDate d;
-    if (ParseDate(s.left(10), d)) {
-      QString rest = s.mid(10).trimmed();
-      if (rest.startsWith('T')) rest = rest.mid(1);
-      QTime t(0, 0);
-      if (!rest.isEmpty() && !ParseTime(rest, t)) goto locale;
-      out = QDateTime(d, t);
-      return true;
-    }
-  }
-locale:
-  int sp = s.indexOf(' ');
-  QDate d;
-  if (ParseDate(sp < 0 ? s : s.left(sp), d)) {
-    QTime t(0, 0);
-    if (sp >= 0 && !ParseTime(s.mid(sp + 1), t)) return false;
-    out = QDateTime(d, t);
-    return true;
-  }
-  return false;
-}
-
-bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out) {
-  if (in.isNull() || !in.isValid()) {
-    out = QVariant();
-    return true;
-  }
-  const int id = in.metaType().id();
-  const bool isString = id == QMetaType::QString;
-  if (IsTextFieldType(t)) {
-    if (id == QMetaType::QDate)
-      out = in.toDate().toString(ShortDateFormat());
-    else
-      out = in.toString();
-    return true;
-  }
-  if (IsIntegerType(t)) {
-    switch (id) {
-      case QMetaType::Int:
-      case QMetaType::UInt:
-      case QMetaType::LongLong:
-      case QMetaType::Short:
-      case QMetaType::UShort:
-      case QMetaType::Long:
-      case QMetaType::Char:
-        out = in.toLongLong();
-        return true;
-      case QMetaType::ULongLong:
-        if (in.toULongLong() > quint64(std::numeric_limits<qint64>::max())) return false;
-        out = in.toLongLong();
-        return true;
-      case QMetaType::Bool:
-        out = qint64(in.toBool());
-        return true;
-      case QMetaType::Double:
-      case QMetaType::Float: {
-        double d = in.toDouble();
-        if (!std::isfinite(d) || d != std::floor(d) || std::fabs(d) > 9.2e18) return false;
-        out = qint64(d);
-        return true;
-      }
-      default: {
-        bool ok = false;
-        qint64 v = in.toString().trimmed().toLongLong(&ok);
-        if (!ok) v = QLocale().toLongLong(in.toString().trimmed(), &ok);
-        if (!ok) {
-          double d;
-          if (!ParseDouble(in.toString(), d) || d != std::floor(d) || std::fabs(d) > 9.2e18) return false;
-          v = qint64(d);
-        }
-        out = v;
-        return true;
-      }
-    }
-  }
-  if (t == ftFloat || t == ftCurrency || t == ftBCD) {
-    if (isString || id == QMetaType::QByteArray) {
-      double d;
-      if (!ParseDouble(in.toString(), d)) return false;
-      out = d;
-      return true;
-    }
-    bool ok = false;
-    double d = in.toDouble(&ok);
-    if (!ok || !std::isfinite(d)) return false;
-    out = d;
-    return true;
-  }
-  if (t == ftBoolean) {
-    if (id == QMetaType::Bool) {
-      out = in;
-      return true;
-    }
-    if (isString) {
-      QString s = in.toString().trimmed().toUpper();
-      if (s == "TRUE" || s == "T" || s == "1" || s == "VERO" || s == "SI" || s == "SÌ" || s == "Y") {
-        out = true;
-        return true;
-      }
-      if (s == "FALSE" || s == "F" || s == "0" || s == "FALSO" || s == "NO" || s == "N") {
-        out = false;
-        return true;
-      }
-      return false;
-    }
-    bool ok = false;
-    double d = in.toDouble(&ok);
-    if (!ok) return false;
-    out = d != 0;
-    return true;
-  }
-  if (t == ftDate) {
-    if (id == QMetaType::QDate) {
-      out = in;
-      return in.toDate().isValid();
-    }
-    if (id == QMetaType::QDateTime) {
-      out = in.toDateTime().date();
-      return true;
-    }
-    if (id == QMetaType::Double || id == QMetaType::Int || id == QMetaType::LongLong) {
-      if (!IsValidSerial(in.toDouble())) return false;
-      out = SerialToDate(in.toDouble());
-      return true;
-    }
-    QDate d;
-    if (!ParseDate(in.toString(), d)) return false;
-    out = d;
-    return true;
-  }
-  if (t == ftTime) {
-    if (id == QMetaType::QTime) {
-      out = in;
-      return in.toTime().isValid();
-    }
-    if (id == QMetaType::QDateTime) {
-      out = in.toDateTime().time();
-      return true;
-    }
-    if (id == QMetaType::Double) {
-      out = SerialToTime(in.toDouble());
-      return true;
-    }
-    QTime tm;
-    if (!ParseTime(in.toString(), tm)) return false;
-    out = tm;
-    return true;
-  }
-  if (t == ftDateTime) {
-    if (id == QMetaType::QDateTime) {
-      out = in;
-      return in.toDateTime().isValid();
-    }
-    if (id == QMetaType::QDate) {
-      out = QDateTime(in.toDate(), QTime(0, 0));
-      return true;
-    }
-    if (id == QMetaType::Double || id == QMetaType::Int || id == QMetaType::LongLong) {
-      if (!IsValidSerial(in.toDouble())) return false;
-      out = SerialToDateTime(in.toDouble());
-      return true;
-    }
-    QDateTime dt;
-    if (!ParseDateTime(in.toString(), dt)) return false;
-    out = dt;
-    return true;
-  }
-  if (IsBinaryType(t)) {
-    out = in.toByteArray();
-    return true;
-  }
-  out = in;
-  return true;
-}
-
-template <typename T>
-static int Cmp(const T& a, const T& b) {
-  return a < b ? -1 : (b < a ? 1 : 0);
-}
-
-int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool ci) {
-  const bool an = a.isNull(), bn = b.isNull();
-  if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-  if (IsTextFieldType(t))
-    return Cmp(QString::compare(a.toString(), b.toString(), ci ? Qt::CaseInsensitive : Qt::CaseSensitive), 0);
-  if (IsIntegerType(t)) return Cmp(a.toLongLong(), b.toLongLong());
-  if (t == ftFloat || t == ftCurrency || t == ftBCD) return Cmp(a.toDouble(), b.toDouble());
-  if (t == ftBoolean) return Cmp(a.toBool(), b.toBool());
-  if (t == ftDate) return Cmp(a.toDate(), b.toDate());
-  if (t == ftTime) return Cmp(a.toTime(), b.toTime());
-  if (t == ftDateTime) return Cmp(a.toDateTime(), b.toDateTime());
-  if (IsBinaryType(t)) return Cmp(a.toByteArray(), b.toByteArray());
-  QPartialOrdering o = QVariant::compare(a, b);
-  if (o == QPartialOrdering::Less) return -1;
-  if (o == QPartialOrdering::Greater) return 1;
-  return 0;
-}
-
-// ---------------------------------------------------------------------------
-// Definitions
-
-TFieldDef& TFieldDefs::Add(const QString& name, TFieldType type, int size, bool required) {
-  TFieldDef d;
-  d.Name = name;
-  d.DataType = type;
-  d.Size = size;
-  d.Required = required;
-  mItems.push_back(d);
-  return mItems.back();
-}
-
-int TFieldDefs::IndexOf(const QString& name) const {
-  for (int i = 0; i < Count(); ++i)
-    if (mItems[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
-  return -1;
-}
-
-const TFieldDef* TFieldDefs::Find(const QString& name) const {
-  int i = IndexOf(name);
-  return i < 0 ? nullptr : &mItems[i];
-}
-
-QStringList TFieldDefs::Names() const {
-  QStringList r;
-  for (auto& d : mItems) r << d.Name;
-  return r;
-}
-
-const TIndexDef* TIndexDefs::Find(const QString& name) const {
-  for (auto& d : mItems)
-    if (d.Name.compare(name, Qt::CaseInsensitive) == 0) return &d;
-  return nullptr;
-}
-
-const TIndexDef* TIndexDefs::PrimaryKey() const {
-  for (auto& d : mItems)
-    if (d.Options & ixPrimary) return &d;
-  for (auto& d : mItems)
-    if ((d.Options & ixUnique) && !(d.Options & ixExpression)) return &d;
-  return nullptr;
-}
-
-// ---------------------------------------------------------------------------
-// TField
-
-TField::TField(TDataSet* dataSet, const QString& name, TFieldType type, int size, TFieldKind kind)
-    : QObject(dataSet), mDataSet(dataSet), mFieldName(name), mDataType(type), mSize(size), mFieldKind(kind) {
-  setObjectName(name);
-}
-
-int TField::DisplayWidth() const {
-  if (mDisplayWidth > 0) return mDisplayWidth;
-  if (IsTextFieldType(mDataType) && mDataType != ftMemo && mDataType != ftFmtMemo && mSize > 0)
-    return std::min(mSize, 60);
-  if (IsDateFieldType(mDataType)) return mDataType == ftDateTime ? 19 : 10;
-  return 10;
-}
-
-TAlignment TField::Alignment() const {
-  return IsNumericFieldType(mDataType) ? taRightJustify : taLeftJustify;
-}
-
-bool TField::IsBlob() const {
-  return mDataType == ftBlob || mDataType == ftMemo || mDataType == ftGraphic || mDataType == ftFmtMemo ||
-         mDataType == ftOleObject || mDataType == ftOleLink || mDataType == ftTypedBinary;
-}
-
-QVariant TField::Value() const { return mDataSet->FieldValue(this); }
-void TField::SetValue(const QVariant& v) { mDataSet->SetFieldValue(this, v); }
-QVariant TField::OldValue() const { return mDataSet->OldFieldValue(this); }
-
-QString TField::AsString() const {
-  QVariant v = Value();
-  if (v.isNull()) return QString();
-  switch (mDataType) {
-    case ftDate:
-      return v.toDate().toString(ShortDateFormat());
-    case ftTime:
-      return v.toTime().toString(QStringLiteral("HH:mm:ss"));
-    case ftDateTime: {
-      QDateTime dt = v.toDateTime();
-      QString s = dt.date().toString(ShortDateFormat());
-      if (dt.time() != QTime(0, 0)) s += ' ' + dt.time().toString(QStringLiteral("HH:mm:ss"));
-      return s;
-    }
-    case ftFloat:
-    case ftCurrency:
-    case ftBCD: {
-      QLocale loc;
-      loc.setNumberOptions(QLocale::OmitGroupSeparator);
-      return loc.toString(v.toDouble(), 'g', 15);
-    }
-    case ftBoolean:
-      return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    default:
-      return v.toString();
-  }
-}
-
-void TField::SetAsString(const QString& s) {
-  if (s.isEmpty() && !IsTextFieldType(mDataType))
-    SetValue(QVariant());
-  else
-    SetValue(s);
-}
-
-qint64 TField::AsInteger() const {
-  QVariant v = Value(), out;
-  if (v.isNull()) return 0;
-  if (!CoerceToFieldType(v, ftLargeint, out))
-    throw EDatabaseError(QStringLiteral("'%1' non è un valore intero valido").arg(v.toString()));
-  return out.toLongLong();
-}
-
-double TField::AsFloat() const {
-  QVariant v = Value(), out;
-  if (v.isNull()) return 0;
-  if (IsDateFieldType(mDataType)) return AsDateTime();
-  if (!CoerceToFieldType(v, ftFloat, out))
-    throw EDatabaseError(QStringLiteral("'%1' non è un valore numerico valido").arg(v.toString()));
-  return out.toDouble();
-}
-
-bool TField::AsBoolean() const {
-  QVariant v = Value(), out;
-  if (v.isNull()) return false;
-  if (!CoerceToFieldType(v, ftBoolean, out))
-    throw EDatabaseError(QStringLiteral("'%1' non è un valore logico valido").arg(v.toString()));
-  return out.toBool();
-}
-
-TDateTime TField::AsDateTime() const {
-  QVariant v = Value();
-  if (v.isNull()) return 0;
-  switch (v.metaType().id()) {
-    case QMetaType::QDate:
-      return DateToSerial(v.toDate());
-    case QMetaType::QTime:
-      return TimeToSerial(v.toTime());
-    case QMetaType::QDateTime:
-      return DateTimeToSerial(v.toDateTime());
-    default: {
-      QVariant out;
-      if (!CoerceToFieldType(v, ftDateTime, out))
-        throw EDatabaseError(QStringLiteral("'%1' non è una data valida").arg(v.toString()));
-      return DateTimeToSerial(out.toDateTime());
-    }
-  }
-}
-
-void TField::SetAsDateTime(TDateTime v) {
-  if (mDataType == ftTime)
-    SetValue(SerialToTime(v));
-  else if (mDataType == ftDate)
-    SetValue(SerialToDate(v));
-  else
-    SetValue(SerialToDateTime(v));
-}
-
-QString TField::DisplayText() const {
-  switch (mDataType) {
-    case ftBlob:
-      return QStringLiteral("(Blob)");
-    case ftMemo:
-    case ftFmtMemo:
-      return QStringLiteral("(Memo)");
-    case ftGraphic:
-      return QStringLiteral("(Graphic)");
-    case ftOleObject:
-    case ftOleLink:
-      return QStringLiteral("(OLE)");
-    case ftTypedBinary:
-    case ftBytes:
-    case ftVarBytes:
-      return QStringLiteral("(Bytes)");
-    default:
-      break;
-  }
-  QVariant v = Value();
-  if (v.isNull()) return QString();
-  QLocale loc;
-  loc.setNumberOptions(QLocale::OmitGroupSeparator);
-  switch (mDataType) {
-    case ftFloat:
-    case ftBCD:
-      return loc.toString(v.toDouble(), 'g', 15);
-    case ftCurrency:
-      return QLocale().toCurrencyString(v.toDouble());
-    case ftBoolean:
-      return v.toBool() ? QStringLiteral("Vero") : QStringLiteral("Falso");
-    default:
-      return AsString();
-  }
-}
-
-// ---------------------------------------------------------------------------
-// Data links and sources
-
-TDataLink::~TDataLink() { SetDataSource(nullptr); }
-
-void TDataLink::SetDataSource(TDataSource* ds) {
-  if (ds == mDataSource) return;
-  if (mDataSource) {
-    auto& v = mDataSource->mLinks;
-    v.erase(std::remove(v.begin(), v.end(), this), v.end());
-  }
-  mDataSource = ds;
-  if (ds) ds->mLinks.push_back(this);
-  mLastActive = Active();
-  mLastEditing = Editing();
-  ActiveChanged();
-}
-
-TDataSet* TDataLink::DataSet() const { return mDataSource ? mDataSource->DataSet() : nullptr; }
-bool TDataLink::Active() const { return DataSet() && DataSet()->Active() && mDataSource->Enabled(); }
-bool TDataLink::Editing() const {
-  return Active() && (DataSet()->State() == dsEdit || DataSet()->State() == dsInsert);
-}
-
-TDataSource::TDataSource(QObject* owner) : QObject(owner) {}
-
-TDataSource::~TDataSource() {
-  SetDataSet(nullptr);
-  for (auto* l : std::vector<TDataLink*>(mLinks)) l->SetDataSource(nullptr);
-}
-
-void TDataSource::SetDataSet(TDataSet* ds) {
-  if (ds == mDataSet) return;
-  if (mDataSet) {
-    auto& v = mDataSet->mSources;
-    v.erase(std::remove(v.begin(), v.end(), this), v.end());
-  }
-  mDataSet = ds;
-  if (ds) ds->mSources.push_back(this);
-  for (auto* l : std::vector<TDataLink*>(mLinks)) {
-    l->mLastActive = l->Active();
-    l->mLastEditing = l->Editing();
-    l->ActiveChanged();
-  }
-  if (OnStateChange) OnStateChange(this);
-}
-
-void TDataSource::SetEnabled(bool v) {
-  if (v == mEnabled) return;
-  mEnabled = v;
-  for (auto* l : std::vector<TDataLink*>(mLinks)) {
-    l->mLastActive = l->Active();
-    l->mLastEditing = l->Editing();
-    l->ActiveChanged();
-  }
-}
-
-TDataSetState TDataSource::State() const { return mDataSet ? mDataSet->State() : dsInactive; }
-
-void TDataSource::DataEvent(TDataEvent ev, TField* field, int info) {
-  if (!mEnabled) return;
-  const auto links = mLinks;
-  switch (ev) {
-    case deUpdateState:
-      // Links hear only about what changed for them.
-      for (auto* l : links) {
-        const bool active = l->Active(), editing = l->Editing();
-        if (active != l->mLastActive) {
-          l->mLastActive = active;
-          l->ActiveChanged();
-        }
-        if (editing != l->mLastEditing) {
-          l->mLastEditing = editing;
-          l->EditingChanged();
-        }
-      }
-      if (OnStateChange) OnStateChange(this);
-      return;
-    case deFieldChange:
-      for (auto* l : links) l->RecordChanged(field);
-      break;
-    case deRecordChange:
-      for (auto* l : links) l->RecordChanged(nullptr);
-      break;
-    case deDataSetChange:
-      for (auto* l : links) l->DataSetChanged();
-      break;
-    case deDataSetScroll:
-      for (auto* l : links) l->DataSetScrolled(info);
-      break;
-    case deLayoutChange:
-      for (auto* l : links) l->LayoutChanged();
-      break;
-    case deUpdateRecord:
-      for (auto* l : links) l->UpdateData();
-      if (OnUpdateData) OnUpdateData(this);
-      return;
-    case deCheckBrowseMode:
-      return;
-  }
-  if (OnDataChange) OnDataChange(this, field);
-}
 
 // ---------------------------------------------------------------------------
 // TDataSet
@@ -635,14 +18,36 @@ void TDataSource::DataEvent(TDataEvent ev, TField* field, int info) {
 TDataSet::TDataSet(QObject* owner) : QObject(owner) {}
 
 TDataSet::~TDataSet() {
-  for (auto* s : std::vector<TDataSource*>(mSources)) s->SetDataSet(nullptr);
+  for (auto* s : std::vector<TDataSetObserver*>(mSources)) s->DataSetDestroyed(this);
   mFields.clear();
 }
 
-void TDataSet::SetDatabaseName(const QString& v) {
+void TDataSet::setDatabaseName(QString v) {
   if (v == mDatabaseName) return;
   if (Active()) throw EDatabaseError(QStringLiteral("Impossibile cambiare il database di un dataset aperto"));
-  mDatabaseName = v;
+  mDatabaseName = std::move(v);
+  Q_EMIT DatabaseNameChanged(mDatabaseName);
+}
+
+void TDataSet::AttachObserver(TDataSetObserver* o) {
+  if (std::find(mSources.begin(), mSources.end(), o) == mSources.end()) mSources.push_back(o);
+}
+
+void TDataSet::DetachObserver(TDataSetObserver* o) {
+  mSources.erase(std::remove(mSources.begin(), mSources.end(), o), mSources.end());
+}
+
+bool TDataSet::HasCalcFieldsHandler() const {
+  static const QMetaMethod signal = QMetaMethod::fromSignal(&TDataSet::CalcFields);
+  return OnCalcFields || isSignalConnected(signal);
+}
+
+void TDataSet::FireBeforeScroll() {
+  if (mQuietScroll == 0) TW_FIRE(BeforeScroll, beforeScroll, this);
+}
+
+void TDataSet::FireAfterScroll() {
+  if (mQuietScroll == 0) TW_FIRE(AfterScroll, afterScroll, this);
 }
 
 void TDataSet::SetState(TDataSetState s) {
@@ -652,9 +57,17 @@ void TDataSet::SetState(TDataSetState s) {
 }
 
 void TDataSet::DataEvent(TDataEvent ev, TField* field, int info) {
+  if (ev == deUpdateState) {
+    // Property listeners hear every change, even with the controls disabled.
+    Q_EMIT StateChanged(mState);
+    if (Active() != mLastActive) {
+      mLastActive = Active();
+      Q_EMIT ActiveChanged(mLastActive);
+    }
+  }
   // Disabled controls miss the notices, but may still hand over what they hold.
   if (mDisableCount > 0 && ev != deUpdateRecord && ev != deCheckBrowseMode) return;
-  for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(ev, field, info);
+  for (auto* s : std::vector<TDataSetObserver*>(mSources)) s->DataSetEvent(ev, field, info);
 }
 
 void TDataSet::DisableControls() { ++mDisableCount; }
@@ -663,8 +76,8 @@ void TDataSet::EnableControls() {
   if (mDisableCount == 0) return;
   if (--mDisableCount > 0) return;
   // A state change missed meanwhile reaches only the links it concerns.
-  for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deUpdateState, nullptr, 0);
-  for (auto* s : std::vector<TDataSource*>(mSources)) s->DataEvent(deDataSetChange, nullptr, 0);
+  for (auto* s : std::vector<TDataSetObserver*>(mSources)) s->DataSetEvent(deUpdateState, nullptr, 0);
+  for (auto* s : std::vector<TDataSetObserver*>(mSources)) s->DataSetEvent(deDataSetChange, nullptr, 0);
 }
 
 TField* TDataSet::Fields(int i) const {
@@ -727,7 +140,7 @@ void TDataSet::BindFields() {
     if (f->Calculated() || f->FieldKind() == fkLookup) f->mIndex = mDataFieldCount + calc++;
 }
 
-TRecord* TDataSet::NewRecord() {
+TRecord* TDataSet::MakeRecord() {
   auto* r = new TRecord;
   int slotCount = mDataFieldCount;
   for (auto& f : mFields)
@@ -738,13 +151,13 @@ TRecord* TDataSet::NewRecord() {
 
 void TDataSet::AddFetched(std::unique_ptr<TRecord> rec) {
   rec->Serial = mNextSerial++;
-  if (mAutoCalcFields && OnCalcFields && int(mFields.size()) > 0 && rec->Values.size() > mDataFieldCount)
+  if (mAutoCalcFields && int(mFields.size()) > 0 && rec->Values.size() > mDataFieldCount && HasCalcFieldsHandler())
     CalcRecord(*rec);
   mRows.push_back(std::move(rec));
 }
 
 void TDataSet::CalcRecord(TRecord& r) {
-  if (!OnCalcFields) return;
+  if (!HasCalcFieldsHandler()) return;
   bool any = false;
   for (auto& f : mFields)
     if (f->Calculated()) {
@@ -757,7 +170,7 @@ void TDataSet::CalcRecord(TRecord& r) {
   mState = dsCalcFields;
   mCalcRecord = &r;
   try {
-    OnCalcFields(this);
+    TW_FIRE(OnCalcFields, CalcFields, this);
   } catch (...) {
     mState = saved;
     mCalcRecord = savedRec;
@@ -779,7 +192,7 @@ void TDataSet::ClearRecords() {
 
 void TDataSet::Open() {
   if (Active()) return;
-  if (BeforeOpen) BeforeOpen(this);
+  TW_FIRE(BeforeOpen, beforeOpen, this);
   THourglass wait;
   ++mGeneration;
   try {
@@ -804,13 +217,13 @@ void TDataSet::Open() {
   mEof = first < 0;
   DataEvent(deUpdateState);
   DoAfterOpen();
-  if (AfterOpen) AfterOpen(this);
-  if (first >= 0 && AfterScroll) AfterScroll(this);
+  TW_FIRE(AfterOpen, afterOpen, this);
+  if (first >= 0) FireAfterScroll();
 }
 
 void TDataSet::Close() {
   if (!Active()) return;
-  if (BeforeClose) BeforeClose(this);
+  TW_FIRE(BeforeClose, beforeClose, this);
   mState = dsBrowse;
   try {
     InternalClose();
@@ -821,13 +234,13 @@ void TDataSet::Close() {
   ++mGeneration;
   mState = dsInactive;
   DataEvent(deUpdateState);
-  if (AfterClose) AfterClose(this);
+  TW_FIRE(AfterClose, afterClose, this);
 }
 
 void TDataSet::Refresh() {
   CheckBrowseMode();
   if (!Active()) return;
-  if (BeforeRefresh) BeforeRefresh(this);
+  TW_FIRE(BeforeRefresh, beforeRefresh, this);
   int rec = RecNo();
   DisableControls();
   try {
@@ -839,7 +252,7 @@ void TDataSet::Refresh() {
     throw;
   }
   EnableControls();
-  if (AfterRefresh) AfterRefresh(this);
+  TW_FIRE(AfterRefresh, afterRefresh, this);
 }
 
 bool TDataSet::EnsureRow(int i) {
@@ -896,35 +309,35 @@ static void CheckActiveDS(const TDataSet* ds) {
 }
 
 void TDataSet::MoveCursorTo(int i, bool events) {
-  if (events && BeforeScroll) BeforeScroll(this);
+  if (events) FireBeforeScroll();
   mCursor = i;
   mEof = mBof = false;
-  if (events && AfterScroll) AfterScroll(this);
+  if (events) FireAfterScroll();
   DataEvent(deDataSetChange);
 }
 
 void TDataSet::First() {
   CheckActiveDS(this);
   CheckBrowseMode();
-  if (BeforeScroll) BeforeScroll(this);
+  FireBeforeScroll();
   int i = FindAccepted(0, 1);
   mCursor = i;
   mBof = true;
   mEof = i < 0;
-  if (AfterScroll) AfterScroll(this);
+  FireAfterScroll();
   DataEvent(deDataSetChange);
 }
 
 void TDataSet::Last() {
   CheckActiveDS(this);
   CheckBrowseMode();
-  if (BeforeScroll) BeforeScroll(this);
+  FireBeforeScroll();
   FetchAll();
   int i = FindAccepted(int(mRows.size()) - 1, -1);
   mCursor = i;
   mEof = true;
   mBof = i < 0;
-  if (AfterScroll) AfterScroll(this);
+  FireAfterScroll();
   DataEvent(deDataSetChange);
 }
 
@@ -932,7 +345,7 @@ int TDataSet::MoveBy(int distance) {
   CheckActiveDS(this);
   CheckBrowseMode();
   if (distance == 0) return 0;
-  if (BeforeScroll) BeforeScroll(this);
+  FireBeforeScroll();
   int moved = 0;
   if (distance > 0) {
     mBof = false;
@@ -957,7 +370,7 @@ int TDataSet::MoveBy(int distance) {
       --moved;
     }
   }
-  if (AfterScroll) AfterScroll(this);
+  FireAfterScroll();
   DataEvent(deDataSetScroll, nullptr, moved);
   return moved;
 }
@@ -1197,7 +610,7 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
     ms.push_back(m);
     fs.push_back(f);
   }
-  if (BeforeScroll) BeforeScroll(this);
+  FireBeforeScroll();
   THourglass wait;
   for (int i = 0; EnsureRow(i); ++i) {
     const TRecord& r = *mRows[i];
@@ -1206,7 +619,7 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
     if (all && RecordAccepted(r)) {
       mCursor = i;
       mEof = mBof = false;
-      if (AfterScroll) AfterScroll(this);
+      FireAfterScroll();
       DataEvent(deDataSetChange);
       return true;
     }
@@ -1218,9 +631,7 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, c
   TBookmark bm = GetBookmark();
   QVariant result;
   DisableControls();
-  auto saveBefore = BeforeScroll, saveAfter = AfterScroll;
-  BeforeScroll = nullptr;
-  AfterScroll = nullptr;
+  ++mQuietScroll;
   try {
     if (Locate(keyFields, keyValues, 0)) {
       QStringList rf = resultFields.split(';', Qt::SkipEmptyParts);
@@ -1234,13 +645,11 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, c
     }
     if (!bm.isEmpty() && BookmarkValid(bm)) mCursor = FindSerial(mRows, bm, mGeneration);
   } catch (...) {
-    BeforeScroll = saveBefore;
-    AfterScroll = saveAfter;
+    --mQuietScroll;
     EnableControls();
     throw;
   }
-  BeforeScroll = saveBefore;
-  AfterScroll = saveAfter;
+  --mQuietScroll;
   EnableControls();
   return result;
 }
@@ -1271,38 +680,49 @@ void TDataSet::RunFilterChange() {
   DataEvent(deDataSetChange);
 }
 
-void TDataSet::SetFilter(const QString& v) {
+void TDataSet::setFilter(QString v) {
   if (v == mFilter) return;
   if (Active() && mFiltered) {
     auto pred = CompileFilter(v);  // raises: the previous filter stays
-    mFilter = v;
+    mFilter = std::move(v);
     mFilterPred = pred;
     RunFilterChange();
-    return;
+  } else {
+    if (Active()) CompileFilter(v);  // a bad text is refused now rather than when filtering starts
+    mFilter = std::move(v);
   }
-  if (Active()) CompileFilter(v);  // a bad text is refused now rather than when filtering starts
-  mFilter = v;
+  Q_EMIT FilterChanged(mFilter);
 }
 
-void TDataSet::SetFiltered(bool v) {
+void TDataSet::setFiltered(bool v) {
   if (v == mFiltered) return;
   if (Active()) {
     CheckBrowseMode();
     if (v) mFilterPred = CompileFilter(mFilter);
     mFiltered = v;
     RunFilterChange();
-    return;
+  } else {
+    mFiltered = v;
   }
-  mFiltered = v;
+  Q_EMIT FilteredChanged(v);
 }
 
-void TDataSet::SetFilterOptions(TFilterOptions v) {
+void TDataSet::setFilterOptions(int v) {
   if (v == mFilterOptions) return;
-  mFilterOptions = v;
   if (Active() && mFiltered) {
-    mFilterPred = CompileFilter(mFilter);
+    const TFilterOptions before = mFilterOptions;
+    mFilterOptions = v;
+    try {
+      mFilterPred = CompileFilter(mFilter);
+    } catch (...) {
+      mFilterOptions = before;
+      throw;
+    }
     RunFilterChange();
+  } else {
+    mFilterOptions = v;
   }
+  Q_EMIT FilterOptionsChanged(v);
 }
 
 // --- editing
@@ -1354,13 +774,13 @@ void TDataSet::Edit() {
     if (!CanModify())
       throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
   });
-  if (BeforeEdit) BeforeEdit(this);
+  TW_FIRE(BeforeEdit, beforeEdit, this);
   mOldBuffer = std::make_unique<TRecord>(*mRows[mCursor]);
   mEditBuffer = std::make_unique<TRecord>(*mRows[mCursor]);
   mModified = false;
   SetState(dsEdit);
   DataEvent(deRecordChange);
-  if (AfterEdit) AfterEdit(this);
+  TW_FIRE(AfterEdit, afterEdit, this);
 }
 
 void TDataSet::Append() { BeginInsert(true); }
@@ -1371,17 +791,17 @@ void TDataSet::BeginInsert(bool append) {
   CheckBrowseMode();
   InternalEdit();
   if (!CanModify()) throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
-  if (BeforeInsert) BeforeInsert(this);
-  if (BeforeScroll) BeforeScroll(this);
+  TW_FIRE(BeforeInsert, beforeInsert, this);
+  FireBeforeScroll();
   mInsertAt = InsertPosition(append);
-  mEditBuffer.reset(NewRecord());
+  mEditBuffer.reset(MakeRecord());
   mOldBuffer.reset();
   SetState(dsInsert);
-  if (OnNewRecord) OnNewRecord(this);
+  TW_FIRE(OnNewRecord, NewRecord, this);
   mModified = false;
   DataEvent(deDataSetChange);
-  if (AfterInsert) AfterInsert(this);
-  if (AfterScroll) AfterScroll(this);
+  TW_FIRE(AfterInsert, afterInsert, this);
+  FireAfterScroll();
 }
 
 void TDataSet::Insert() { BeginInsert(false); }
@@ -1393,9 +813,9 @@ void TDataSet::Post() {
     if (f->Required() && !f->ReadOnly() && !f->Calculated() && f->Value().isNull())
       throw EDatabaseError(QStringLiteral("Il campo '%1' deve avere un valore").arg(f->FieldName()));
   }
-  if (BeforePost) BeforePost(this);
+  TW_FIRE(BeforePost, beforePost, this);
   HandleError(OnPostError, [this] { DoPost(); });
-  if (AfterPost) AfterPost(this);
+  TW_FIRE(AfterPost, afterPost, this);
 }
 
 void TDataSet::DoPost() {
@@ -1426,13 +846,13 @@ void TDataSet::DoPost() {
 
 void TDataSet::Cancel() {
   if (mState != dsEdit && mState != dsInsert) return;
-  if (BeforeCancel) BeforeCancel(this);
+  TW_FIRE(BeforeCancel, beforeCancel, this);
   mEditBuffer.reset();
   mOldBuffer.reset();
   mModified = false;
   SetState(dsBrowse);
   DataEvent(deDataSetChange);
-  if (AfterCancel) AfterCancel(this);
+  TW_FIRE(AfterCancel, afterCancel, this);
 }
 
 void TDataSet::Delete() {
@@ -1446,8 +866,8 @@ void TDataSet::Delete() {
     throw EDatabaseError(QStringLiteral("Impossibile cancellare: il dataset è vuoto"));
   InternalEdit();
   if (!CanModify()) throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
-  if (BeforeDelete) BeforeDelete(this);
-  if (BeforeScroll) BeforeScroll(this);
+  TW_FIRE(BeforeDelete, beforeDelete, this);
+  FireBeforeScroll();
   HandleError(OnDeleteError, [this] { InternalDelete(*mRows[mCursor]); });
   int at = mCursor;
   InvalidatePositions();
@@ -1457,8 +877,8 @@ void TDataSet::Delete() {
   mCursor = i;
   mEof = i < 0;
   mBof = i < 0;
-  if (AfterDelete) AfterDelete(this);
-  if (AfterScroll) AfterScroll(this);
+  TW_FIRE(AfterDelete, afterDelete, this);
+  FireAfterScroll();
   DataEvent(deDataSetChange);
 }
 

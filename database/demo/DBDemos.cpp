@@ -9,12 +9,14 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QUuid>
 #include <cstdio>
 
-#include "DBEngine.h"
+#include <Tarnwell/database/DBEngine.h>
 
 namespace Tarnwell {
 
@@ -360,6 +362,7 @@ bool IsDemoDatabaseFile(const QString& path, int* version) {
 
 void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows,
                           const TDemoProgress& progress) {
+  if (progress) progress(0);
   QFileInfo fi(path);
   if (fi.exists() && !IsDemoDatabaseFile(path))
     throw EDatabaseError(
@@ -397,6 +400,7 @@ void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movement
     QFile::remove(tmp);
     throw EDatabaseError(QStringLiteral("Impossibile scrivere %1").arg(path));
   }
+  if (progress) progress(100);
 }
 
 void EnsureDemoDatabase(const QString& path, const QDate& anchor, const TDemoProgress& progress) {
@@ -432,6 +436,50 @@ bool DemoDatabaseIntact(const QString& path) {
   }
   sqlite3_close(h);
   return ok;
+}
+
+namespace {
+QString& DemoPathSetting() {
+  static QString path;
+  return path;
+}
+TDemoGenerationHooks& Hooks() {
+  static TDemoGenerationHooks hooks;
+  return hooks;
+}
+
+void PrepareDemoFile(const TAliasParams& params) {
+  bool started = false;
+  auto finish = qScopeGuard([&] {
+    if (started && Hooks().Finished) Hooks().Finished();
+  });
+  EnsureDemoDatabase(params.DatabaseName, QDate::currentDate(), [&started](int percent) {
+    if (!started) {
+      started = true;
+      if (Hooks().Started) Hooks().Started();
+    }
+    if (Hooks().Progress) Hooks().Progress(percent);
+  });
+}
+}  // namespace
+
+QString DemoDatabasePath() {
+  if (!DemoPathSetting().isEmpty()) return DemoPathSetting();
+  QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (dir.isEmpty()) dir = QDir::homePath() + QStringLiteral("/.local/share");
+  return dir + QStringLiteral("/Tarnwell/DBDEMOS.sqlite");
+}
+
+void SetDemoDatabasePath(const QString& path) {
+  DemoPathSetting() = path;
+  if (TDBSession::IsAlias(DemoAliasName())) RegisterDemoAlias(Hooks());
+}
+
+void RegisterDemoAlias(TDemoGenerationHooks hooks) {
+  Hooks() = std::move(hooks);
+  TAliasParams p;
+  p.DatabaseName = DemoDatabasePath();
+  TDBSession::RegisterAlias(DemoAliasName(), p, PrepareDemoFile);
 }
 
 }  // namespace Tarnwell

@@ -1,8 +1,12 @@
 #pragma once
-// The demo database behind the alias "DBDEMOS": customers, orders with order
-// lines, articles with pictures, categories, notes without a key, and a
-// movements table large enough to measure against. Its content is fixed by
-// the anchor date alone (dates around it and in late September 2000).
+// The showcase's demo database behind the alias "DBDEMOS": customers, orders
+// with order lines, articles with pictures, categories, notes without a key,
+// and a movements table large enough to measure against. Its content is fixed
+// by the anchor date alone (dates around it and in late September 2000).
+//
+// The component library knows nothing of it: the showcase, the tools and the
+// tests register the alias (RegisterDemoAlias), and the file is generated the
+// first time a connection to it is asked for.
 
 #include <QDate>
 #include <QSqlDatabase>
@@ -13,6 +17,25 @@ namespace Tarnwell {
 
 // Told the share of the work done so far, 0 to 100.
 using TDemoProgress = std::function<void(int percent)>;
+
+// What a program is told while the alias generates its file (seconds of
+// work); nothing is told when the file is already there and sound.
+struct TDemoGenerationHooks {
+  std::function<void()> Started;
+  TDemoProgress Progress;
+  std::function<void()> Finished;  // also when the generation fails
+};
+
+// The alias name.
+inline QString DemoAliasName() { return QStringLiteral("DBDEMOS"); }
+// Registers "DBDEMOS" with the session: an SQLite file at DemoDatabasePath(),
+// made (or made anew when damaged) before the first connection to it.
+void RegisterDemoAlias(TDemoGenerationHooks hooks = {});
+// Where the alias keeps its file: the platform's generic data folder unless
+// set otherwise (tests). Setting it (empty: back to the default) takes effect
+// for the next connection.
+QString DemoDatabasePath();
+void SetDemoDatabasePath(const QString& path);
 
 // Identifies our file: a file without this mark is never overwritten.
 constexpr int kDemoApplicationId = 0x54524E57;

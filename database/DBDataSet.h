@@ -1,0 +1,277 @@
+#pragma once
+// TDataSet: the abstract dataset the queries, tables and the memory table
+// derive from: states, navigation, bookmarks, locate and filter, editing
+// and the events around each step.
+//
+// Records are kept in a client-side cache that is filled on demand by the
+// engine hooks, so opening a large table costs only the first rows. The
+// dataset knows its data sources only as observers (TDataSetObserver).
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "DBFields.h"
+#include <Tarnwell/platform/TProperty.h>
+
+namespace Tarnwell {
+
+class TDataSet;
+
+using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
+using TFilterRecordEvent = std::function<void(TDataSet* DataSet, bool& Accept)>;
+using TDataSetErrorEvent =
+    std::function<void(TDataSet* DataSet, const EDatabaseError& E, TDataAction& Action)>;
+
+// What a dataset tells those listening to it (the data sources).
+class TDataSetObserver {
+ public:
+  virtual void DataSetEvent(TDataEvent ev, TField* field, int info) = 0;
+  // The dataset is being destroyed: forget it.
+  virtual void DataSetDestroyed(TDataSet* dataSet) = 0;
+
+ protected:
+  ~TDataSetObserver() = default;
+};
+
+class TDataSet : public QObject, public TFieldStore {
+  Q_OBJECT
+  // Setting Active opens or closes the dataset.
+  Q_PROPERTY(bool Active READ Active WRITE setActive NOTIFY ActiveChanged)
+  Q_PROPERTY(Tarnwell::DBTypes::TDataSetState State READ State NOTIFY StateChanged)
+  // An alias or a path; refused while the dataset is open.
+  TW_PROPERTY_SETTER(QString, DatabaseName)
+  // An unusable text raises and leaves the previous filter in force.
+  TW_PROPERTY_SETTER(QString, Filter)
+  Q_PROPERTY(bool Filtered READ Filtered WRITE setFiltered RESET resetFiltered NOTIFY FilteredChanged)
+  Q_PROPERTY(int FilterOptions READ FilterOptions WRITE setFilterOptions RESET resetFilterOptions NOTIFY
+                 FilterOptionsChanged)
+  TW_PROPERTY_DEFAULT(bool, AutoCalcFields, true, (void)0)
+
+ public:
+  explicit TDataSet(QObject* owner = nullptr);
+  ~TDataSet() override;
+
+  // --- connection and life cycle
+  void Open();
+  void Close();
+  bool Active() const { return mState != dsInactive; }
+  TDataSetState State() const { return mState; }
+  // Closes and opens again, keeping the position by record number.
+  void Refresh();
+
+  // --- fields
+  TFieldDefs& FieldDefs() { return mFieldDefs; }
+  const TFieldDefs& FieldDefs() const { return mFieldDefs; }
+  int FieldCount() const { return int(mFields.size()); }
+  TField* Fields(int i) const;
+  TField* FindField(const QString& name) const;
+  TField* FieldByName(const QString& name) const;  // raises when missing
+  // Persistent fields: created before opening, kept across open and close.
+  TField* CreateField(const QString& name, TFieldType type, int size = 0, TFieldKind kind = fkData);
+  bool DefaultFields() const { return mDefaultFields; }
+  QStringList FieldNames() const;
+
+  // --- navigation
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  int MoveBy(int distance);
+  bool Eof() const { return mEof; }
+  bool Bof() const { return mBof; }
+  bool IsEmpty();
+  // 1-based position among the accepted records; -1 without a current record.
+  virtual int RecNo();
+  // Moves to the given 1-based position; positions outside 1..count are ignored.
+  virtual void SetRecNo(int n);
+  // Records accepted by the filter (all records when unfiltered).
+  virtual int RecordCount();
+
+  // --- bookmarks: opaque byte strings; a bookmark of a closed-and-reopened
+  // dataset or of a deleted record is refused, it never lands elsewhere.
+  TBookmark GetBookmark() const;
+  bool BookmarkValid(const TBookmark& bm) const;
+  void GotoBookmark(const TBookmark& bm);  // raises on a stale bookmark
+  void FreeBookmark(TBookmark& bm) { bm.clear(); }
+  int CompareBookmarks(const TBookmark& a, const TBookmark& b) const;
+
+  // --- search and filter
+  // keyFields: names separated by ";"; values: one value, or a list with one
+  // element per key field. Dates compare as dates, numbers as numbers.
+  virtual bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options);
+  QVariant Lookup(const QString& keyFields, const QVariant& keyValues, const QString& resultFields);
+  bool Filtered() const { return mFiltered; }
+  TFilterOptions FilterOptions() const { return mFilterOptions; }
+
+  // --- data controls
+  void DisableControls();
+  // Re-enabling sends one change notice to the data links.
+  void EnableControls();
+  bool ControlsDisabled() const { return mDisableCount > 0; }
+
+  // --- editing
+  virtual bool CanModify() const { return true; }
+  void Append();
+  void Insert();
+  void Edit();
+  // A failed post raises the engine's message and keeps the edit state and values.
+  void Post();
+  void Cancel();
+  void Delete();
+  void CheckBrowseMode();
+  bool Modified() const { return mModified; }
+
+  // --- events: each is a signal (below) and, for callers that assign it, the
+  // member of the same contract name, called after the signal.
+  TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
+  TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
+  TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
+  TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
+  TDataSetNotifyEvent BeforeRefresh, AfterRefresh;
+  TDataSetNotifyEvent OnNewRecord, OnCalcFields;
+  // These answer through their reference argument, so they stay callbacks.
+  TFilterRecordEvent OnFilterRecord;
+  TDataSetErrorEvent OnPostError, OnEditError, OnDeleteError;
+
+  // The data sources listening to this dataset (DBDataSource.h).
+  void AttachObserver(TDataSetObserver* o);
+  void DetachObserver(TDataSetObserver* o);
+
+ public Q_SLOTS:
+  void setActive(bool v) { v ? Open() : Close(); }
+  void setFiltered(bool v);
+  void resetFiltered() { setFiltered(false); }
+  void setFilterOptions(int v);
+  void resetFilterOptions() { setFilterOptions(0); }
+
+ Q_SIGNALS:
+  void ActiveChanged(bool value);
+  void StateChanged(Tarnwell::DBTypes::TDataSetState value);
+  void FilteredChanged(bool value);
+  void FilterOptionsChanged(int value);
+  void beforeOpen(Tarnwell::TDataSet* dataSet);
+  void afterOpen(Tarnwell::TDataSet* dataSet);
+  void beforeClose(Tarnwell::TDataSet* dataSet);
+  void afterClose(Tarnwell::TDataSet* dataSet);
+  void beforeInsert(Tarnwell::TDataSet* dataSet);
+  void afterInsert(Tarnwell::TDataSet* dataSet);
+  void beforeEdit(Tarnwell::TDataSet* dataSet);
+  void afterEdit(Tarnwell::TDataSet* dataSet);
+  void beforePost(Tarnwell::TDataSet* dataSet);
+  void afterPost(Tarnwell::TDataSet* dataSet);
+  void beforeCancel(Tarnwell::TDataSet* dataSet);
+  void afterCancel(Tarnwell::TDataSet* dataSet);
+  void beforeDelete(Tarnwell::TDataSet* dataSet);
+  void afterDelete(Tarnwell::TDataSet* dataSet);
+  void beforeScroll(Tarnwell::TDataSet* dataSet);
+  void afterScroll(Tarnwell::TDataSet* dataSet);
+  void beforeRefresh(Tarnwell::TDataSet* dataSet);
+  void afterRefresh(Tarnwell::TDataSet* dataSet);
+  void NewRecord(Tarnwell::TDataSet* dataSet);
+  // Connected or assigned, it runs for every record read and every change.
+  void CalcFields(Tarnwell::TDataSet* dataSet);
+
+ public:
+
+  // --- internals shared with fields and sources
+  TDataSet* FieldDataSet() override { return this; }
+  QObject* FieldOwner() override { return this; }
+  QVariant FieldValue(const TField* f) const override;
+  void SetFieldValue(TField* f, const QVariant& v) override;
+  QVariant OldFieldValue(const TField* f) const override;
+  // How many records the cache holds now (tests and benchmarks).
+  int CachedCount() const { return int(mRows.size()); }
+  // Fetches every remaining record of the engine.
+  void FetchAll();
+
+ protected:
+  // Engine hooks.
+  virtual void InternalOpen() = 0;                           // fills mFieldDefs, starts the cursor
+  virtual bool FetchRows(int /*atLeast*/) { return false; }  // appends to mRows; false at the end
+  virtual void InternalClose() {}
+  // Writes the record; `old` is null when inserting. May update rec (keys
+  // assigned by the engine). Raises EDatabaseError on failure.
+  virtual void InternalPost(TRecord& /*rec*/, const TRecord* /*old*/) {}
+  virtual void InternalDelete(const TRecord& /*rec*/) {}
+  virtual void InternalEdit() {}  // refuse editing by raising
+  // The predicate for a filter text; raises EDatabaseError when unusable.
+  virtual std::function<bool(const TRecord&)> CompileFilter(const QString& text);
+  // Where a new record goes (index into mRows) for Append/Insert.
+  virtual int InsertPosition(bool append);
+  void BeginInsert(bool append);
+  virtual void DoAfterOpen() {}
+
+  TRecord* MakeRecord();
+  void AddFetched(std::unique_ptr<TRecord> rec);
+  int DataFieldCount() const { return mDataFieldCount; }
+  // Maps a field def to a field slot after InternalOpen (-1 when absent).
+  std::vector<std::unique_ptr<TRecord>> mRows;
+  TFieldDefs mFieldDefs;
+  bool mFetchedAll = false;
+
+  void DataEvent(TDataEvent ev, TField* field = nullptr, int info = 0);
+  void SetState(TDataSetState s);
+  bool RecordAccepted(const TRecord& r);
+  bool EnsureRow(int i);  // fetches until row i exists
+  int mCursor = -1;       // index into mRows of the current record
+  // Moves the cursor to row i (which must be accepted) with scroll events.
+  void MoveCursorTo(int i, bool events = true);
+  void ClearRecords();
+  void CalcRecord(TRecord& r);
+  void RunFilterChange();
+  int FindAccepted(int from, int step);  // next accepted index from `from` on, or -1
+  // To be called whenever records change place or content outside Post and Delete.
+  void InvalidatePositions();
+  static int FieldValueSlot(const TField* f) { return f->mIndex; }
+  // Drops persistent fields: default fields are made from FieldDefs at open.
+  void ResetToDefaultFields() {
+    mFields.clear();
+    mDefaultFields = true;
+  }
+
+ private:
+  friend class TField;
+  bool HasCalcFieldsHandler() const;
+  // Scroll events of the dataset's own internal moves (Lookup) stay quiet.
+  void FireBeforeScroll();
+  void FireAfterScroll();
+  int mQuietScroll = 0;
+  bool mLastActive = false;  // what ActiveChanged last told
+  TRecord* ActiveRecord() const;
+  void BindFields();
+  void DoPost();
+  void HandleError(const TDataSetErrorEvent& handler, const std::function<void()>& action);
+
+  QString mDatabaseName;
+  TDataSetState mState = dsInactive;
+  std::vector<std::unique_ptr<TField>> mFields;
+  bool mDefaultFields = true;
+  int mDataFieldCount = 0;
+  bool mAutoCalcFields = true;
+  bool mEof = true, mBof = true;
+  quint64 mNextSerial = 1;
+  quint32 mGeneration = 0;
+  std::unique_ptr<TRecord> mEditBuffer;
+  std::unique_ptr<TRecord> mOldBuffer;
+  bool mModified = false;
+  int mInsertAt = -1;
+  QString mFilter;
+  bool mFiltered = false;
+  TFilterOptions mFilterOptions = 0;
+  std::function<bool(const TRecord&)> mFilterPred;
+  bool UsePositionCache() const;
+  void ExtendPositions(int upTo);
+  std::vector<int> mAccepted;  // indexes of accepted rows among the first mAcceptedUpTo
+  int mAcceptedUpTo = 0;
+  int mDisableCount = 0;
+  std::vector<TDataSetObserver*> mSources;
+  const TRecord* mCalcRecord = nullptr;
+};
+
+}  // namespace Tarnwell

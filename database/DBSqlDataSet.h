@@ -1,0 +1,81 @@
+#pragma once
+// TDBDataSet: the base of queries and tables, a dataset over an SQL cursor
+// of a connection named by DatabaseName (an alias or a path, see DBEngine.h).
+// Values never travel inside SQL text: they are bound, and identifiers are quoted.
+
+#include <QByteArray>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "DBDataSet.h"
+
+namespace Tarnwell {
+
+// Base of TQuery and TTable: a dataset over an SQL cursor of a connection.
+class TDBDataSet : public TDataSet {
+  Q_OBJECT
+ public:
+  using TDataSet::TDataSet;
+  ~TDBDataSet() override;
+  // The connection this dataset uses (opened on demand from DatabaseName).
+  QSqlDatabase Database() const;
+  // The table that live edits write to, and its key fields (empty when none).
+  QString UpdateTable() const { return mUpdateTable; }
+  QStringList KeyFields() const { return mKeyFields; }
+  bool CanModify() const override;
+
+  // Native access: the engine's view of the open cursor's columns, and the
+  // current record as one byte block in which every column has a slot of
+  // fixed length holding its value as UTF-8 text (ISO dates, C-locale
+  // numbers), zero-padded and cut at the slot's length.
+  struct TNativeFieldDesc {
+    int FieldNo = 0;  // 1-based
+    QString Name;
+    QString NativeType;  // the engine's declared type
+    int SubType = 0;     // 1 text, 2 binary, 0 other
+    int Units1 = 0;      // declared size (characters, digits)
+    int Units2 = 0;      // scale of a decimal type
+    int Offset = 0;      // of the slot in NativeRecord()
+    int Length = 0;      // of the slot, 0 for binary columns
+    bool ReadOnly = false;
+    bool Calculated = false;
+  };
+  std::vector<TNativeFieldDesc> NativeFieldDescs() const;
+  QByteArray NativeRecord() const;
+  bool NativeFieldBlank(int fieldNo) const;  // 1-based; true without a current record
+
+ protected:
+  // The select statement and its bound values.
+  virtual QString SelectSQL(QVariantList& binds) = 0;
+  // Whether this dataset may write back, and to which table.
+  virtual bool WantLive() const = 0;
+  virtual QString LiveTableName() const = 0;
+  void InternalOpen() override;
+  // Called once the field definitions of a new cursor are known and before
+  // fields are made from them: subclasses may adjust mFieldDefs (names,
+  // types, sizes) here; the record slots follow the definitions' order.
+  virtual void FieldDefsBuilt() {}
+  bool FetchRows(int atLeast) override;
+  void InternalClose() override;
+  void InternalPost(TRecord& rec, const TRecord* old) override;
+  void InternalDelete(const TRecord& rec) override;
+  void InternalEdit() override;
+
+ private:
+  void ReadRow(TRecord& r);
+  std::unique_ptr<QSqlQuery> mQuery;
+  // Texts that repeat (codes, categories) are kept once and shared.
+  std::vector<QSet<QString>> mIntern;
+  bool mSqliteNumbersAsTimes = false;
+  QString mUpdateTable;
+  QStringList mKeyFields;
+  std::vector<int> mKeySlots;
+  std::vector<TFieldDef> mNative;
+  QString mConnection;
+};
+
+}  // namespace Tarnwell

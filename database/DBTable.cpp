@@ -1,0 +1,52 @@
+#include "DBTable.h"
+
+#include "DBEngine.h"
+
+namespace Tarnwell {
+
+// ---------------------------------------------------------------------------
+// TTable
+
+void TTable::setTableName(QString v) {
+  if (v == mTableName) return;
+  if (Active()) throw EDatabaseError(QStringLiteral("Impossibile cambiare la tabella di un dataset aperto"));
+  mTableName = std::move(v);
+  mIndexDefs.Clear();
+  mIndexDefs.SetUpdated(false);
+  Q_EMIT TableNameChanged(mTableName);
+}
+
+void TTable::setIndexFieldNames(QString v) {
+  if (v == mIndexFieldNames) return;
+  mIndexFieldNames = std::move(v);
+  if (Active()) Refresh();
+  Q_EMIT IndexFieldNamesChanged(mIndexFieldNames);
+}
+
+void TTable::UpdateIndexDefs() {
+  if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
+  mIndexDefs = Catalog::IndexDefs(TDBSession::Connection(DatabaseName()), mTableName);
+}
+
+TIndexDefs& TTable::IndexDefs() {
+  if (!mIndexDefs.Updated()) UpdateIndexDefs();
+  return mIndexDefs;
+}
+
+QString TTable::SelectSQL(QVariantList& /*binds*/) {
+  if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QString sql = QStringLiteral("SELECT * FROM ") + Catalog::QuoteTableName(db, mTableName);
+  QStringList order;
+  if (!mIndexFieldNames.trimmed().isEmpty()) {
+    order = mIndexFieldNames.split(';', Qt::SkipEmptyParts);
+  } else if (const TIndexDef* pk = IndexDefs().PrimaryKey()) {
+    if (!(pk->Options & ixExpression)) order = pk->Fields.split(';', Qt::SkipEmptyParts);
+  }
+  QStringList quoted;
+  for (auto& f : order) quoted << Catalog::QuoteIdentifier(db, f.trimmed());
+  if (!quoted.isEmpty()) sql += QStringLiteral(" ORDER BY ") + quoted.join(", ");
+  return sql;
+}
+
+}  // namespace Tarnwell

@@ -1,0 +1,37 @@
+#pragma once
+// TTable: a dataset over one table of a connection, ordered by its primary
+// key or by the fields asked for.
+
+#include "DBSqlDataSet.h"
+#include <Tarnwell/platform/TProperty.h>
+
+namespace Tarnwell {
+
+class TTable : public TDBDataSet {
+  Q_OBJECT
+  // Refused while the table is open.
+  TW_PROPERTY_SETTER(QString, TableName)
+  TW_PROPERTY_DEFAULT(bool, ReadOnly, false, (void)0)
+  // Orders by these fields (names separated by ";"); empty: by the primary key.
+  // Changing it on an open table reads the records again in the new order.
+  TW_PROPERTY_SETTER(QString, IndexFieldNames)
+
+ public:
+  using TDBDataSet::TDBDataSet;
+  // Read from the engine's catalog on first use and after Update().
+  TIndexDefs& IndexDefs();
+  void UpdateIndexDefs();
+
+ protected:
+  QString SelectSQL(QVariantList& binds) override;
+  bool WantLive() const override { return !mReadOnly; }
+  QString LiveTableName() const override { return mTableName; }
+
+ private:
+  QString mTableName;
+  bool mReadOnly = false;
+  TIndexDefs mIndexDefs;
+  QString mIndexFieldNames;
+};
+
+}  // namespace Tarnwell

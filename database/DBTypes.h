@@ -1,0 +1,190 @@
+#pragma once
+// The vocabulary of the dataset layer: its error, states, field types and
+// options, value conversions between them, field and index definitions and
+// the cached record. Everything above (fields, datasets, queries, the engine)
+// builds on this header; it depends on nothing of the layer itself.
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
+
+// Every failure of the dataset layer, with the engine's message where there is one.
+class EDatabaseError : public ETarnwellError {
+ public:
+  using ETarnwellError::ETarnwellError;
+};
+
+// The enumerations live in a namespace of their own so that they can be
+// registered with the meta-object system (read-only properties of datasets
+// and fields show them by name).
+namespace DBTypes {
+Q_NAMESPACE
+
+enum TDataSetState {
+  dsInactive,
+  dsBrowse,
+  dsEdit,
+  dsInsert,
+  dsSetKey,
+  dsCalcFields,
+  dsFilter,
+  dsNewValue,
+  dsOldValue,
+  dsCurValue,
+  dsBlockRead,
+  dsInternalCalc,
+  dsOpening
+};
+Q_ENUM_NS(TDataSetState)
+
+enum TFieldType {
+  ftUnknown,
+  ftString,
+  ftSmallint,
+  ftInteger,
+  ftWord,
+  ftBoolean,
+  ftFloat,
+  ftCurrency,
+  ftBCD,
+  ftDate,
+  ftTime,
+  ftDateTime,
+  ftBytes,
+  ftVarBytes,
+  ftAutoInc,
+  ftBlob,
+  ftMemo,
+  ftGraphic,
+  ftFmtMemo,
+  ftOleObject,
+  ftOleLink,
+  ftTypedBinary,
+  ftCursor,
+  ftFixedChar,
+  ftWideString,
+  ftLargeint
+};
+Q_ENUM_NS(TFieldType)
+
+enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
+Q_ENUM_NS(TFieldKind)
+
+enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
+using TLocateOptions = int;
+
+enum TIndexOption { ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8, ixExpression = 16 };
+using TIndexOptions = int;
+
+enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
+using TFilterOptions = int;
+
+enum TDataAction { daFail, daAbort, daRetry };
+Q_ENUM_NS(TDataAction)
+
+enum TDataEvent {
+  deFieldChange,
+  deRecordChange,
+  deDataSetChange,
+  deDataSetScroll,
+  deLayoutChange,
+  deUpdateRecord,
+  deUpdateState,
+  deCheckBrowseMode
+};
+
+}  // namespace DBTypes
+using namespace DBTypes;
+
+using TBookmark = QByteArray;
+
+// Type names for messages and catalog dumps ("ftInteger").
+QString FieldTypeName(TFieldType t);
+bool IsTextFieldType(TFieldType t);     // string, fixed-char, wide-string, memo
+bool IsNumericFieldType(TFieldType t);  // integers, floats, currency, BCD, auto-increment
+bool IsDateFieldType(TFieldType t);     // date, time, date-time
+// Converts a value to what a field of type t holds (QDate for ftDate, qint64
+// for integers, ...). Strings are read in ISO form first, then in the locale's
+// short form. Returns false when it cannot be converted; a null stays null.
+bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out);
+// Compares two values of the same field type: -1, 0, 1. Nulls order first.
+int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool caseInsensitive = false);
+
+// The locale's short date with a four-digit year, as fields show and read dates.
+QString ShortDateFormat();
+
+// ---------------------------------------------------------------------------
+class TFieldDef {
+ public:
+  QString Name;
+  TFieldType DataType = ftUnknown;
+  int Size = 0;
+  bool Required = false;
+  int Precision = 0;
+  // The engine's declared type ("VARCHAR(40)", "integer"), for the catalog.
+  QString NativeType;
+  bool operator==(const TFieldDef&) const = default;
+};
+
+class TFieldDefs {
+ public:
+  int Count() const { return int(mItems.size()); }
+  const TFieldDef& operator[](int i) const { return mItems.at(i); }
+  TFieldDef& operator[](int i) { return mItems[i]; }
+  TFieldDef& Add(const QString& name, TFieldType type, int size = 0, bool required = false);
+  void Clear() { mItems.clear(); }
+  // -1 when absent; names compare case-insensitively.
+  int IndexOf(const QString& name) const;
+  const TFieldDef* Find(const QString& name) const;
+  QStringList Names() const;
+  auto begin() const { return mItems.begin(); }
+  auto end() const { return mItems.end(); }
+
+ private:
+  std::vector<TFieldDef> mItems;
+};
+
+class TIndexDef {
+ public:
+  QString Name;
+  QString Fields;  // key field names joined by ";"
+  TIndexOptions Options = 0;
+  bool operator==(const TIndexDef&) const = default;
+};
+
+class TIndexDefs {
+ public:
+  int Count() const { return int(mItems.size()); }
+  const TIndexDef& operator[](int i) const { return mItems.at(i); }
+  void Add(const TIndexDef& d) { mItems.push_back(d); }
+  void Clear() { mItems.clear(); }
+  const TIndexDef* Find(const QString& name) const;
+  // The primary index, or else the first unique one; null when none.
+  const TIndexDef* PrimaryKey() const;
+  bool Updated() const { return mUpdated; }
+  void SetUpdated(bool v) { mUpdated = v; }
+  auto begin() const { return mItems.begin(); }
+  auto end() const { return mItems.end(); }
+
+ private:
+  std::vector<TIndexDef> mItems;
+  bool mUpdated = false;
+};
+
+// ---------------------------------------------------------------------------
+// One cached record.
+struct TRecord {
+  quint64 Serial = 0;      // never reused within a dataset
+  QList<QVariant> Values;  // data fields, then calculated fields
+};
+
+}  // namespace Tarnwell

@@ -1,0 +1,46 @@
+// The showcase's side of the demo database: the alias is registered at
+// start-up, and while its file is generated (a few seconds, once) the user
+// sees the busy cursor and how far it got.
+#include <QApplication>
+#include <QProgressDialog>
+#include <memory>
+
+#include <Tarnwell/platform/THourglass.h>
+#include "DBDemos.h"
+
+namespace Tarnwell {
+
+namespace {
+struct TGenerationUi {
+  std::unique_ptr<THourglass> Wait;
+  std::unique_ptr<QProgressDialog> Dialog;
+};
+TGenerationUi& Ui() {
+  static TGenerationUi ui;
+  return ui;
+}
+}  // namespace
+
+void RegisterDemo_database() {
+  TDemoGenerationHooks hooks;
+  hooks.Started = [] {
+    Ui().Wait = std::make_unique<THourglass>();
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) return;
+    auto dlg = std::make_unique<QProgressDialog>(QStringLiteral("Creazione del database dimostrativo..."),
+                                                 QString(), 0, 100);
+    dlg->setWindowTitle(DemoAliasName());
+    dlg->setWindowModality(Qt::ApplicationModal);
+    dlg->setMinimumDuration(300);
+    Ui().Dialog = std::move(dlg);
+  };
+  hooks.Progress = [](int percent) {
+    if (Ui().Dialog) Ui().Dialog->setValue(percent);
+  };
+  hooks.Finished = [] {
+    Ui().Dialog.reset();
+    Ui().Wait.reset();
+  };
+  RegisterDemoAlias(std::move(hooks));
+}
+
+}  // namespace Tarnwell
