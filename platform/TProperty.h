@@ -96,6 +96,26 @@
                                                                         \
  public:
 
+// TW_PROPERTY_FIXED with the declared default (reset<Name>()).
+#define TW_PROPERTY_FIXED_DEFAULT(Type, Name, def, fix, after)                                  \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
+ public:                                                                                \
+  Type Name() const { return m##Name; }                                                 \
+  static Type Name##Default() { return def; }                                           \
+ public Q_SLOTS:                                                                        \
+  void set##Name(Type value) {                                                          \
+    value = (fix);                                                                      \
+    if (m##Name == value) return;                                                       \
+    m##Name = std::move(value);                                                         \
+    after;                                                                              \
+    Q_EMIT Name##Changed(m##Name);                                                      \
+  }                                                                                     \
+  void reset##Name() { set##Name(def); }                                                \
+ Q_SIGNALS:                                                                             \
+  void Name##Changed(Type value);                                                       \
+                                                                                        \
+ public:
+
 // The property, the generated getter and the signal; the setter set<Name>
 // is written by hand (it must emit <Name>Changed when the value changes).
 #define TW_PROPERTY_SETTER(Type, Name)                                  \
@@ -156,6 +176,27 @@
     Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
   }                                                                                           \
   void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+ Q_SIGNALS:                                                                                   \
+  void Name##Changed(const QColor& value);                                                    \
+                                                                                              \
+ public:
+
+// TW_COLOR_PROPERTY with the declared default (reset<Name>()).
+#define TW_COLOR_PROPERTY_DEFAULT(Name, def, after)                                           \
+  Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
+ public:                                                                                      \
+  Tarnwell::TColor Name() const { return m##Name; }                                           \
+  QColor Name##QColor() const { return Tarnwell::ToQColor(m##Name); }                         \
+  static Tarnwell::TColor Name##Default() { return def; }                                     \
+ public Q_SLOTS:                                                                              \
+  void set##Name(Tarnwell::TColor value) {                                                    \
+    if (m##Name == value) return;                                                             \
+    m##Name = value;                                                                          \
+    after;                                                                                    \
+    Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
+  }                                                                                           \
+  void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+  void reset##Name() { set##Name(Tarnwell::TColor(def)); }                                    \
  Q_SIGNALS:                                                                                   \
   void Name##Changed(const QColor& value);                                                    \
                                                                                               \
