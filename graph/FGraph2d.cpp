@@ -27,17 +27,17 @@ void DesignUnitGraph(TGraph2D* g) {
   g->setCursor(Qt::CrossCursor);
   g->Font().SetName("Arial");
   TGraphLabels& l = g->Labels();
-  l.SetDivisionX(1);
-  l.SetDivisionY(10);
-  l.SetUnitaryX(true);
-  l.SetUnitaryY(true);
-  l.SetXLabVert(true);
-  l.SetDigit(12);
+  l.setDivisionX(1);
+  l.setDivisionY(10);
+  l.setUnitaryX(true);
+  l.setUnitaryY(true);
+  l.setXLabVert(true);
+  l.setDigit(12);
   TGraphGrid& grid = g->Grid();
-  grid.SetAStyle(ggsHorizontal);
-  grid.SetDivisionY(1000);
-  grid.SetUnitaryY(true);
-  grid.SetAxis(ggaNone);
+  grid.setAStyle(ggsHorizontal);
+  grid.setDivisionY(1000);
+  grid.setUnitaryY(true);
+  grid.setAxis(ggaNone);
 }
 
 }  // namespace
@@ -81,8 +81,8 @@ TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   vertical->setSizes({153, 442 - 153 - 145 - 6, 145});
 
   for (TGraph2D* g : {GraphPoint, GraphLine, GraphFill, GraphBars, GraphGantt}) {
-    g->SetAutoSize(true);
-    g->SetZoomEnabled(false);
+    g->setAutoSize(true);
+    g->setZoomEnabled(false);
     g->setMinimumSize(40, 40);
   }
   DesignUnitGraph(GraphLine);
@@ -154,7 +154,7 @@ void TFormGraph2D::FormShow() {
 
   // The line and bar graphs give their height to the upright labels, the
   // Gantt chart to its ten rows: the legend goes on the two wave graphs.
-  for (TGraph2D* g : {GraphPoint, GraphFill}) g->Layout().SetLegend(true);
+  for (TGraph2D* g : {GraphPoint, GraphFill}) g->Layout().setLegend(true);
 }
 
 void TFormGraph2D::FormClose(TCloseAction& action) {

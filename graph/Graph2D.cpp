@@ -9,6 +9,7 @@ namespace Tarnwell {
 
 TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {
   resize(80, 50);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   setMouseTracking(true);
   setAttribute(Qt::WA_OpaquePaintEvent);
   mDrawer = std::make_unique<TGraphDrawer>();
@@ -21,10 +22,19 @@ TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {
   mLayout->OnChange = invalidate;
   mLabels->OnChange = invalidate;
   mGrid->OnChange = invalidate;
-  mFont.OnChange = invalidate;
+  mFont.changed = [this] {
+    Invalidate();
+    Q_EMIT FontChanged(font());
+  };
+  mColor.changed = [this] {
+    // Only what the graph is drawn with: other palette roles leave the cache.
+    if (Color() == mDrawnColor) return;
+    Invalidate();
+    Q_EMIT ColorChanged(ColorQColor());
+  };
   mLayout->SetSeries(mSeries.get());
   mDrawer->SetSeries(mSeries.get());
-  mDrawer->SetFont(&mFont);
+  mDrawer->SetFont(&mFont.Font());
   mGrid->SetLabelFont(&mLabels->Font());
   RefreshGraph();
 }
@@ -36,45 +46,35 @@ TCustomGraph2D::~TCustomGraph2D() {
   mSeries->Clear();
 }
 
-void TCustomGraph2D::SetLayout(const TGraphLayout& v) {
+void TCustomGraph2D::setLayout(const TGraphLayout& v) {
   mLayout->Assign(v);
   Invalidate();
 }
-void TCustomGraph2D::SetLabels(const TGraphLabels& v) {
+void TCustomGraph2D::setLabels(const TGraphLabels& v) {
   mLabels->Assign(v);
   Invalidate();
 }
-void TCustomGraph2D::SetGrid(const TGraphGrid& v) {
+void TCustomGraph2D::setGrid(const TGraphGrid& v) {
   mGrid->Assign(v);
   Invalidate();
 }
 
-void TCustomGraph2D::SetRange(const TGraphRange& r) {
+void TCustomGraph2D::setRange(const TGraphRange& r) {
   if (r == mRange) return;
   mRange = r;
   Invalidate();
 }
 
-void TCustomGraph2D::SetAutoSize(bool v) {
-  if (v == mAutoSize) return;
-  mAutoSize = v;
-  RefreshGraph();
-}
-
-void TCustomGraph2D::SetZoomEnabled(bool v) {
-  if (v == mZoomEnabled) return;
-  mZoomEnabled = v;
-  if (!v && mZooming) {
+void TCustomGraph2D::AfterZoomEnabled() {
+  if (!mZoomEnabled && mZooming) {
     mZooming = false;
     update();
   }
 }
 
-void TCustomGraph2D::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
-  Invalidate();
-}
+TColor TCustomGraph2D::Color() const { return mColor.Color(); }
+
+void TCustomGraph2D::setColor(TColor c) { mColor.SetColor(c); }
 
 void TCustomGraph2D::Invalidate() {
   mCacheValid = false;
@@ -141,7 +141,7 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
   const TRect under = IntersectRect(p, rect);
   c.FillRect(under.IsEmpty() ? rect : under);
   mGrid->SetLabelFont(&mLabels->Font());
-  mDrawer->SetFont(&mFont);
+  mDrawer->SetFont(&mFont.Font());
   if (!mGrid->StayOnTop()) guarded([&] { mGrid->Draw(c, mRange, mono, p); });
   guarded([&] { mDrawer->Draw(c, mRange, mono, p); });
   if (mGrid->StayOnTop()) guarded([&] { mGrid->Draw(c, mRange, mono, p); });
@@ -168,8 +168,9 @@ void TCustomGraph2D::RenderCache() {
   ++mRenderCount;
   TCanvas canvas(&mCache);
   canvas.SetPalette(palette());
-  canvas.Font().Assign(mFont);
-  canvas.Brush().SetColor(mColor);
+  canvas.Font().Assign(mFont.Font());
+  mDrawnColor = Color();
+  canvas.Brush().SetColor(mDrawnColor);
   DrawGraphOn(canvas, TRect(0, 0, sz.width(), sz.height()), false, true);
   canvas.Release();
 }
@@ -211,27 +212,27 @@ void TCustomGraph2D::paintEvent(QPaintEvent* e) {
 void TCustomGraph2D::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   mCacheValid = false;
-  if (OnResize) OnResize(this);
+  TW_FIRE(OnResize, Resize, this);
 }
 
 void TCustomGraph2D::mousePressEvent(QMouseEvent* e) {
-  MouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+  DoMouseDown(e->button(), e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
 }
 void TCustomGraph2D::mouseMoveEvent(QMouseEvent* e) {
-  MouseMove(e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
+  DoMouseMove(e->modifiers(), e->position().toPoint().x(), e->position().toPoint().y());
 }
 void TCustomGraph2D::mouseReleaseEvent(QMouseEvent* e) {
   const QPoint p = e->position().toPoint();
-  MouseUp(e->button(), e->modifiers(), p.x(), p.y());
-  if (e->button() == Qt::LeftButton && rect().contains(p) && OnClick) OnClick(this);
+  DoMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+  if (e->button() == Qt::LeftButton && rect().contains(p)) TW_FIRE(OnClick, Click, this);
 }
 void TCustomGraph2D::mouseDoubleClickEvent(QMouseEvent* e) {
   QWidget::mouseDoubleClickEvent(e);  // also delivered as a press
-  if (e->button() == Qt::LeftButton && OnDblClick) OnDblClick(this);
+  if (e->button() == Qt::LeftButton) TW_FIRE(OnDblClick, DblClick, this);
 }
 
-void TCustomGraph2D::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-  if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+void TCustomGraph2D::DoMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+  TW_FIRE(OnMouseDown, MouseDown, this, button, shift, x, y);
   if (mZoomEnabled && button == Qt::LeftButton) {
     mZooming = true;
     mDrag = TRect(x, y, x, y);
@@ -239,11 +240,11 @@ void TCustomGraph2D::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
   }
 }
 
-void TCustomGraph2D::MouseMove(Qt::KeyboardModifiers shift, int x, int y) {
+void TCustomGraph2D::DoMouseMove(Qt::KeyboardModifiers shift, int x, int y) {
   mDrawer->PixelToData(x, y, mMouseX, mMouseY);
   mLabels->FormatPoint(mMouseX, mMouseY, mMouseXText, mMouseYText);
   mMouseTask = mDrawer->TaskAt(x, y);
-  if (OnMouseMove) OnMouseMove(this, shift, x, y);
+  TW_FIRE(OnMouseMove, MouseMove, this, shift, x, y);
   if (mZooming) {
     // Only the band's old and new outline are repainted, from the cache.
     QRegion dirty = BandRegion(mDrag);
@@ -254,8 +255,8 @@ void TCustomGraph2D::MouseMove(Qt::KeyboardModifiers shift, int x, int y) {
   }
 }
 
-void TCustomGraph2D::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-  if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+void TCustomGraph2D::DoMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+  TW_FIRE(OnMouseUp, MouseUp, this, button, shift, x, y);
   if (button == Qt::LeftButton && mZooming) {
     mZooming = false;
     QRegion dirty = BandRegion(mDrag);
@@ -277,7 +278,7 @@ void TCustomGraph2D::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift
 void TCustomGraph2D::ApplyChange() {
   RenderCache();
   update();
-  if (OnZoomChange) OnZoomChange(this, mDrawer->IsZoomed());
+  TW_FIRE(OnZoomChange, ZoomChange, this, mDrawer->IsZoomed());
 }
 
 }  // namespace Tarnwell

@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "GraphObj.h"
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 
 namespace Tarnwell {
 
@@ -23,6 +25,17 @@ using TGraphMouseMoveEvent = std::function<void(TObject* sender, Qt::KeyboardMod
 
 class TCustomGraph2D : public QWidget {
   Q_OBJECT
+  // The drawing objects, edited in place through their own properties.
+  Q_PROPERTY(Tarnwell::TGraphLayout* Layout READ LayoutObject CONSTANT)
+  Q_PROPERTY(Tarnwell::TGraphLabels* Labels READ LabelsObject CONSTANT)
+  Q_PROPERTY(Tarnwell::TGraphGrid* Grid READ GridObject CONSTANT)
+  // RefreshGraph fits the range to the data.
+  TW_PROPERTY(bool, AutoSize, RefreshGraph())
+  // A left-button drag zooms.
+  TW_PROPERTY(bool, ZoomEnabled, AfterZoomEnabled())
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_FONT_PROPERTY(mFont)
+
  public:
   explicit TCustomGraph2D(QWidget* parent = nullptr);
   ~TCustomGraph2D() override;
@@ -30,33 +43,31 @@ class TCustomGraph2D : public QWidget {
   TGraphLayout& Layout() { return *mLayout; }
   TGraphLabels& Labels() { return *mLabels; }
   TGraphGrid& Grid() { return *mGrid; }
+  TGraphLayout* LayoutObject() const { return mLayout.get(); }
+  TGraphLabels* LabelsObject() const { return mLabels.get(); }
+  TGraphGrid* GridObject() const { return mGrid.get(); }
   // Copy the published values of `v` into the owned object.
-  void SetLayout(const TGraphLayout& v);
-  void SetLabels(const TGraphLabels& v);
-  void SetGrid(const TGraphGrid& v);
+  void setLayout(const TGraphLayout& v);
+  void setLabels(const TGraphLabels& v);
+  void setGrid(const TGraphGrid& v);
   TPointSeries& Series() { return *mSeries; }
   TGraphDrawer& Drawer() { return *mDrawer; }
 
   TGraphRange Range() const { return mRange; }
-  void SetRange(const TGraphRange& r);
-  bool AutoSize() const { return mAutoSize; }
-  void SetAutoSize(bool v);
-  bool ZoomEnabled() const { return mZoomEnabled; }
-  void SetZoomEnabled(bool v);
+  void setRange(const TGraphRange& r);
   bool Zooming() const { return mZooming; }
   bool IsZoomed() const { return mDrawer->IsZoomed(); }
 
-  TFont& Font() { return mFont; }
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
 
   double MousePointX() const { return mMouseX; }
   double MousePointY() const { return mMouseY; }
   QString MouseXText() const { return mMouseXText; }
   QString MouseYText() const { return mMouseYText; }
   TGanttTask MouseTask() const { return mMouseTask; }
-  // Plot rectangle of the last drawing on the control itself.
+  // Plot rectangle of the last drawing on the control itself (right and
+  // bottom edges exclusive, as the drawing code keeps them).
   TRect PlotRect() const { return mPlotRect; }
+  QRect PlotQRect() const { return mPlotRect.ToQRect(); }
   // Start and current corner of the rubber band.
   TRect DragRect() const { return mDrag; }
 
@@ -74,6 +85,7 @@ class TCustomGraph2D : public QWidget {
   // How many times the graph itself was rendered (the rubber band never does).
   int RenderCount() const { return mRenderCount; }
 
+  // Assigned handlers, each called after the signal of the same name.
   TGraph2DZoomChangeEvent OnZoomChange;
   TGraphMouseEvent OnMouseDown;
   TGraphMouseEvent OnMouseUp;
@@ -82,11 +94,27 @@ class TCustomGraph2D : public QWidget {
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
 
+  QSize sizeHint() const override { return QSize(80, 50); }
+  QSize minimumSizeHint() const override { return QSize(40, 30); }
+
+ Q_SIGNALS:
+  // After every zoom step (in or out).
+  void ZoomChange(QObject* sender, bool zoomed);
+  // Mouse positions in control pixels; MouseMove comes after MousePoint,
+  // MouseXText, MouseYText and MouseTask are fresh.
+  void MouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void MouseUp(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void MouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
+  void Resize(QObject* sender);
+  void Click(QObject* sender);
+  void DblClick(QObject* sender);
+
  protected:
   virtual void Paint(QPainter& painter, const QRect& area);
-  virtual void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-  virtual void MouseMove(Qt::KeyboardModifiers shift, int x, int y);
-  virtual void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  // What a press, a move and a release do (the signals come first).
+  virtual void DoMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  virtual void DoMouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  virtual void DoMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
   void paintEvent(QPaintEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
@@ -99,6 +127,7 @@ class TCustomGraph2D : public QWidget {
   void DrawGraphOn(TCanvas& canvas, const TRect& rect, bool mono, bool own);
   void RenderCache();
   void ApplyChange();
+  void AfterZoomEnabled();
   QRegion BandRegion(const TRect& r) const;
 
   std::unique_ptr<TGraphDrawer> mDrawer;
@@ -115,8 +144,9 @@ class TCustomGraph2D : public QWidget {
   bool mZooming = false;
   TRect mPlotRect;
   TRect mDrag;
-  TFont mFont;
-  TColor mColor = clWindow;
+  TControlFont mFont{this};
+  TControlColor mColor{this, clWindow};
+  TColor mDrawnColor = clNone;  // the background the cache was drawn with
   QImage mCache;
   bool mCacheValid = false;
   int mRenderCount = 0;

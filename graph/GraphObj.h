@@ -4,6 +4,8 @@
 // layout, labels, grid and the series drawer. Everything draws through a
 // TCanvas, so the same code paints a widget, an image or a printer page.
 
+#include <QFont>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -14,9 +16,56 @@
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
 
 namespace Tarnwell {
+
+// The graph's enumerations, registered so that properties of their types
+// take enumerator names.
+namespace GraphTypes {
+Q_NAMESPACE
+enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
+Q_ENUM_NS(TSerieKind)
+enum TGraphLabelStyle { glsNone, glsVertical, glsHorizontal, glsBoth };
+Q_ENUM_NS(TGraphLabelStyle)
+enum TGraphLabelKind {
+  glkNone,
+  glkEngineer,
+  glkFloat,
+  glkInteger,
+  glkDate,
+  glkTime,
+  glkDateTime,
+  glkShortDate,
+  glkText
+};
+Q_ENUM_NS(TGraphLabelKind)
+enum TGraphGridStyle { ggsNone, ggsVertical, ggsHorizontal, ggsBoth };
+Q_ENUM_NS(TGraphGridStyle)
+enum TGraphGridBorder { ggbNone, ggbSingle };
+Q_ENUM_NS(TGraphGridBorder)
+enum TGraphGridAxis { ggaNone, ggaVertical, ggaHorizontal, ggaBoth };
+Q_ENUM_NS(TGraphGridAxis)
+}  // namespace GraphTypes
+using namespace GraphTypes;
+
+// A font of a drawing object as a QFont property (the drawing code keeps the
+// TFont m<Name>; changing it notifies through Name##Changed).
+#define TW_GRAPH_FONT_PROPERTY(Name)                                            \
+  Q_PROPERTY(QFont Name READ Name##QFont WRITE set##Name NOTIFY Name##Changed)  \
+ public:                                                                        \
+  QFont Name##QFont() const { return m##Name.ToQFont(); }                       \
+ public Q_SLOTS:                                                                \
+  void set##Name(const QFont& value) {                                          \
+    Tarnwell::TFont f;                                                          \
+    f.AssignQFont(value);                                                       \
+    m##Name.Assign(f);                                                          \
+  }                                                                             \
+ Q_SIGNALS:                                                                     \
+  void Name##Changed(const QFont& value);                                       \
+                                                                                \
+ public:
 
 // A data-space rectangle: the visible range, a serie's bounds, a zoom entry.
 struct TGraphRange {
@@ -61,7 +110,6 @@ class TGanttLinkList {
   std::vector<TGanttLink> mItems;
 };
 
-enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
 
 class TPointSerie;
 using TCalcPointEvent = std::function<void(TPointSerie* sender, int functionTag, double& x, double& y)>;
@@ -204,7 +252,8 @@ std::vector<double> GraphTicks(double min, double max, int division, bool unitar
                                double minPixels);
 
 // Base of the drawing objects: the data-to-pixel mapping of the last drawing.
-class TGraphDrawObject : public TGraphicsObject {
+class TGraphDrawObject : public QObject, public TGraphicsObject {
+  Q_OBJECT
  public:
   void SetScale(const TGraphRange& range, const TRect& rect);
   // Pixel coordinates are worked out in 64 bits and clamped to +-kPixelLimit.
@@ -225,22 +274,21 @@ class TGraphDrawObject : public TGraphicsObject {
 };
 
 class TGraphLayout : public TGraphDrawObject {
+  Q_OBJECT
+  TW_PROPERTY(QString, Title, Notify())
+  TW_PROPERTY(QString, Description, Notify())
+  TW_PROPERTY(QString, AxisXText, Notify())
+  TW_PROPERTY(QString, AxisYText, Notify())
+  TW_PROPERTY(bool, Legend, Notify())
+  TW_GRAPH_FONT_PROPERTY(Font)
+  TW_GRAPH_FONT_PROPERTY(LegendFont)
+
  public:
   TGraphLayout();
   TGraphLayout(const TGraphLayout&) = delete;
   TGraphLayout& operator=(const TGraphLayout&) = delete;
   void Assign(const TGraphLayout& other);
 
-  QString Title() const { return mTitle; }
-  void SetTitle(const QString& s);
-  QString Description() const { return mDescription; }
-  void SetDescription(const QString& s);
-  QString AxisXText() const { return mAxisXText; }
-  void SetAxisXText(const QString& s);
-  QString AxisYText() const { return mAxisYText; }
-  void SetAxisYText(const QString& s);
-  bool Legend() const { return mLegend; }
-  void SetLegend(bool v);
   TBrush& Brush() { return mBrush; }
   TFont& Font() { return mFont; }
   TFont& LegendFont() { return mLegendFont; }
@@ -270,51 +318,32 @@ class TGraphLayout : public TGraphDrawObject {
   int mDescHeight = 0;
 };
 
-enum TGraphLabelStyle { glsNone, glsVertical, glsHorizontal, glsBoth };
-enum TGraphLabelKind {
-  glkNone,
-  glkEngineer,
-  glkFloat,
-  glkInteger,
-  glkDate,
-  glkTime,
-  glkDateTime,
-  glkShortDate,
-  glkText
-};
 
 class TGraphLabels : public TGraphDrawObject {
+  Q_OBJECT
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelStyle, AStyle, glsBoth, Notify())
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelKind, AXKind, glkInteger, Notify())
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelKind, AYKind, glkInteger, Notify())
+  TW_PROPERTY_DEFAULT(int, DivisionX, 5, Notify())
+  TW_PROPERTY_DEFAULT(int, DivisionY, 5, Notify())
+  TW_PROPERTY_DEFAULT(bool, UnitaryX, false, Notify())
+  TW_PROPERTY_DEFAULT(bool, UnitaryY, false, Notify())
+  TW_PROPERTY_DEFAULT(bool, XLabVert, false, Notify())
+  TW_PROPERTY_DEFAULT(int, Digit, 6, Notify())
+  TW_GRAPH_FONT_PROPERTY(Font)
+  // Copies the strings; the graph is not redrawn for it.
+  TW_PROPERTY(QStringList, TextLab, (void)0)
+
  public:
   TGraphLabels();
   TGraphLabels(const TGraphLabels&) = delete;
   TGraphLabels& operator=(const TGraphLabels&) = delete;
   void Assign(const TGraphLabels& other);
 
-  TGraphLabelStyle AStyle() const { return mAStyle; }
-  void SetAStyle(TGraphLabelStyle s);
-  TGraphLabelKind AXKind() const { return mAXKind; }
-  void SetAXKind(TGraphLabelKind k);
-  TGraphLabelKind AYKind() const { return mAYKind; }
-  void SetAYKind(TGraphLabelKind k);
-  int DivisionX() const { return mDivisionX; }
-  void SetDivisionX(int d);
-  int DivisionY() const { return mDivisionY; }
-  void SetDivisionY(int d);
-  bool UnitaryX() const { return mUnitaryX; }
-  void SetUnitaryX(bool u);
-  bool UnitaryY() const { return mUnitaryY; }
-  void SetUnitaryY(bool u);
-  bool XLabVert() const { return mXLabVert; }
-  void SetXLabVert(bool v);
-  int Digit() const { return mDigit; }
-  void SetDigit(int d);
   TBrush& Brush() { return mBrush; }
   TFont& Font() { return mFont; }
   const TBrush& Brush() const { return mBrush; }
   const TFont& Font() const { return mFont; }
-  const QStringList& TextLab() const { return mTextLab; }
-  // Copies the strings; nobody is notified.
-  void SetTextLab(const QStringList& l) { mTextLab = l; }
 
   void ComputeLabelSpace(TCanvas& canvas, const TRect& rect, TRect& plotRect);
   void Draw(TCanvas& canvas, const TGraphRange& range, bool mono, const TRect& rect);
@@ -339,37 +368,26 @@ class TGraphLabels : public TGraphDrawObject {
   std::vector<double> mXTicks, mYTicks;
 };
 
-enum TGraphGridStyle { ggsNone, ggsVertical, ggsHorizontal, ggsBoth };
-enum TGraphGridBorder { ggbNone, ggbSingle };
-enum TGraphGridAxis { ggaNone, ggaVertical, ggaHorizontal, ggaBoth };
 
 class TGraphGrid : public TGraphDrawObject {
+  Q_OBJECT
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridStyle, AStyle, ggsBoth, Notify())
+  TW_PROPERTY_DEFAULT(int, DivisionX, 5, Notify())
+  TW_PROPERTY_DEFAULT(int, DivisionY, 5, Notify())
+  TW_PROPERTY_DEFAULT(bool, UnitaryX, false, Notify())
+  TW_PROPERTY_DEFAULT(bool, UnitaryY, false, Notify())
+  TW_PROPERTY_DEFAULT(bool, StayOnTop, false, Notify())
+  TW_COLOR_PROPERTY_DEFAULT(Color, clBlack, Notify())
+  TW_PROPERTY_DEFAULT(int, Width, 1, Notify())
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridBorder, ABorder, ggbSingle, Notify())
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridAxis, Axis, ggaBoth, Notify())
+
  public:
   TGraphGrid();
   TGraphGrid(const TGraphGrid&) = delete;
   TGraphGrid& operator=(const TGraphGrid&) = delete;
   void Assign(const TGraphGrid& other);
 
-  TGraphGridStyle AStyle() const { return mAStyle; }
-  void SetAStyle(TGraphGridStyle s);
-  int DivisionX() const { return mDivisionX; }
-  void SetDivisionX(int d);
-  int DivisionY() const { return mDivisionY; }
-  void SetDivisionY(int d);
-  bool UnitaryX() const { return mUnitaryX; }
-  void SetUnitaryX(bool u);
-  bool UnitaryY() const { return mUnitaryY; }
-  void SetUnitaryY(bool u);
-  bool StayOnTop() const { return mStayOnTop; }
-  void SetStayOnTop(bool s);
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
-  int Width() const { return mWidth; }
-  void SetWidth(int w);
-  TGraphGridBorder ABorder() const { return mABorder; }
-  void SetABorder(TGraphGridBorder b);
-  TGraphGridAxis Axis() const { return mAxis; }
-  void SetAxis(TGraphGridAxis a);
   TPen& Pen() { return mPen; }
   const TPen& Pen() const { return mPen; }
   // The labels' font, whose height spaces the horizontal lines.
@@ -406,6 +424,7 @@ struct TGanttTask {
 };
 
 class TGraphDrawer : public TGraphDrawObject {
+  Q_OBJECT
  public:
   TGraphDrawer() = default;
   void SetSeries(TPointSeries* s) { mSeries = s; }

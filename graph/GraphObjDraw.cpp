@@ -106,8 +106,14 @@ TGraphLayout::TGraphLayout() {
   mFont.SetName("Arial");
   mLegendFont.SetName("Arial");
   mBrush.OnChange = [this](TGraphicsObject*) { Notify(); };
-  mFont.OnChange = [this](TGraphicsObject*) { Notify(); };
-  mLegendFont.OnChange = [this](TGraphicsObject*) { Notify(); };
+  mFont.OnChange = [this](TGraphicsObject*) {
+    Notify();
+    Q_EMIT FontChanged(mFont.ToQFont());
+  };
+  mLegendFont.OnChange = [this](TGraphicsObject*) {
+    Notify();
+    Q_EMIT LegendFontChanged(mLegendFont.ToQFont());
+  };
 }
 
 void TGraphLayout::Assign(const TGraphLayout& o) {
@@ -123,18 +129,6 @@ void TGraphLayout::Assign(const TGraphLayout& o) {
   Notify();
 }
 
-#define GRAPH_SETTER(Class, Name, Type) \
-  void Class::Set##Name(Type v) {       \
-    if (m##Name == v) return;           \
-    m##Name = v;                        \
-    Notify();                           \
-  }
-
-GRAPH_SETTER(TGraphLayout, Title, const QString&)
-GRAPH_SETTER(TGraphLayout, Description, const QString&)
-GRAPH_SETTER(TGraphLayout, AxisXText, const QString&)
-GRAPH_SETTER(TGraphLayout, AxisYText, const QString&)
-GRAPH_SETTER(TGraphLayout, Legend, bool)
 
 void TGraphLayout::ComputeLayout(TCanvas& canvas, const TRect& rect, TRect& plotRect) {
   TFontKeeper keep(canvas);
@@ -211,7 +205,10 @@ TGraphLabels::TGraphLabels() {
   mBrush.SetColor(clWhite);
   mBrush.SetStyle(bsClear);
   mBrush.OnChange = [this](TGraphicsObject*) { Notify(); };
-  mFont.OnChange = [this](TGraphicsObject*) { Notify(); };
+  mFont.OnChange = [this](TGraphicsObject*) {
+    Notify();
+    Q_EMIT FontChanged(mFont.ToQFont());
+  };
 }
 
 void TGraphLabels::Assign(const TGraphLabels& o) {
@@ -231,15 +228,6 @@ void TGraphLabels::Assign(const TGraphLabels& o) {
   Notify();
 }
 
-GRAPH_SETTER(TGraphLabels, AStyle, TGraphLabelStyle)
-GRAPH_SETTER(TGraphLabels, AXKind, TGraphLabelKind)
-GRAPH_SETTER(TGraphLabels, AYKind, TGraphLabelKind)
-GRAPH_SETTER(TGraphLabels, DivisionX, int)
-GRAPH_SETTER(TGraphLabels, DivisionY, int)
-GRAPH_SETTER(TGraphLabels, UnitaryX, bool)
-GRAPH_SETTER(TGraphLabels, UnitaryY, bool)
-GRAPH_SETTER(TGraphLabels, XLabVert, bool)
-GRAPH_SETTER(TGraphLabels, Digit, int)
 
 QString TGraphLabels::FormatValue(TGraphLabelKind kind, double v) const {
   const QLocale loc;
@@ -383,16 +371,6 @@ void TGraphGrid::Assign(const TGraphGrid& o) {
   Notify();
 }
 
-GRAPH_SETTER(TGraphGrid, AStyle, TGraphGridStyle)
-GRAPH_SETTER(TGraphGrid, DivisionX, int)
-GRAPH_SETTER(TGraphGrid, DivisionY, int)
-GRAPH_SETTER(TGraphGrid, UnitaryX, bool)
-GRAPH_SETTER(TGraphGrid, UnitaryY, bool)
-GRAPH_SETTER(TGraphGrid, StayOnTop, bool)
-GRAPH_SETTER(TGraphGrid, Color, TColor)
-GRAPH_SETTER(TGraphGrid, Width, int)
-GRAPH_SETTER(TGraphGrid, ABorder, TGraphGridBorder)
-GRAPH_SETTER(TGraphGrid, Axis, TGraphGridAxis)
 
 void TGraphGrid::Border(TCanvas& canvas, bool mono, const TRect& p) {
   canvas.Pen().SetStyle(psSolid);

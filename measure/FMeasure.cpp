@@ -34,16 +34,16 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   AddComponent(Label1);
   ColorComboBox2 = new TColorComboBox(this);
   ColorComboBox2->setGeometry(4, 12, 145, 22);
-  ColorComboBox2->SetColorValue(clBtnFace);
-  ColorComboBox2->OnChange = [this](TObject*) { ColorComboBox2Change(); };
+  ColorComboBox2->setColorValue(clBtnFace);
+  connect(ColorComboBox2, &TColorComboBox::Change, this, [this] { ColorComboBox2Change(); });
   AddComponent(ColorComboBox2);
   Label2 = new QLabel("Signal Color", this);
   Label2->setGeometry(160, 0, 145, 13);
   AddComponent(Label2);
   ColorComboBox1 = new TColorComboBox(this);
   ColorComboBox1->setGeometry(160, 12, 145, 22);
-  ColorComboBox1->SetColorValue(clLime);
-  ColorComboBox1->OnChange = [this](TObject*) { ColorComboBox1Change(); };
+  ColorComboBox1->setColorValue(clLime);
+  connect(ColorComboBox1, &TColorComboBox::Change, this, [this] { ColorComboBox1Change(); });
   AddComponent(ColorComboBox1);
   CheckBox1 = new QCheckBox("Stop", this);
   CheckBox1->setGeometry(324, 16, 70, 17);
@@ -56,29 +56,29 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   AddComponent(CheckBox2);
 
   MonitorDisplay3 = AddDisplay("MonitorDisplay3", 148, 44, 305, 141, mdGraph);
-  MonitorDisplay3->SetAspectRatio(3);
-  MonitorDisplay3->SetSignalValue(55);
+  MonitorDisplay3->setAspectRatio(3);
+  MonitorDisplay3->setSignalValue(55);
   MonitorDisplay1 = AddDisplay("MonitorDisplay1", 4, 340, 293, 129, mdLevel);
   MonitorDisplay2 = AddDisplay("MonitorDisplay2", 4, 188, 113, 149, mdMeter);
-  MonitorDisplay2->SetDisplayCustom(true);
-  MonitorDisplay2->SetImageStat(Picture("MEASDIAL"));
-  MonitorDisplay2->SetSignalValueMin(4);
-  MonitorDisplay2->SetSignalValueMax(76);
+  MonitorDisplay2->setDisplayCustom(true);
+  MonitorDisplay2->setImageStat(Picture("MEASDIAL"));
+  MonitorDisplay2->setSignalValueMin(4);
+  MonitorDisplay2->setSignalValueMax(76);
   MonitorDisplay4 = AddDisplay("MonitorDisplay4", 220, 188, 105, 149, mdOnOff);
   MonitorDisplay5 = AddDisplay("MonitorDisplay5", 328, 188, 125, 149, mdImage);
-  MonitorDisplay5->SetImageStat(Picture("MEASSTAT"));
+  MonitorDisplay5->setImageStat(Picture("MEASSTAT"));
   MDAni = AddDisplay("MDAni", 4, 44, 141, 141, mdAnima);
-  MDAni->SetImageAnim(Picture("MEASANIM"));
-  MDAni->SetImageStat(Picture("MEASSTOP"));
+  MDAni->setImageAnim(Picture("MEASANIM"));
+  MDAni->setImageStat(Picture("MEASSTOP"));
   MonitorDisplay7 = AddDisplay("MonitorDisplay7", 456, 44, 85, 293, mdTermo);
   MDLcd = AddDisplay("MDLcd", 300, 340, 141, 129, mdDigit);
   MonitorDisplay9 = AddDisplay("MonitorDisplay9", 120, 188, 97, 149, mdMeter);
-  MonitorDisplay9->SetSignalValueMin(0);
-  MonitorDisplay9->SetSignalValueMax(150);
+  MonitorDisplay9->setSignalValueMin(0);
+  MonitorDisplay9->setSignalValueMax(150);
   MonitorDisplay8 = AddDisplay("MonitorDisplay8", 444, 340, 157, 129, mdHalfM);
   MonitorDisplay10 = AddDisplay("MonitorDisplay10", 544, 44, 57, 293, mdVBarL);
-  MonitorDisplay10->SetSignalCaption("Sign 1");
-  MonitorDisplay10->SetSignalDesc("Desc 1");
+  MonitorDisplay10->setSignalCaption("Sign 1");
+  MonitorDisplay10->setSignalDesc("Desc 1");
   for (TMonitorDisplay* d : Displays()) d->Loaded();
 
   TimerVal = new QTimer(this);
@@ -93,8 +93,8 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   TimerAni->start();
 
   FormResizer1 = new TFormResizer(this);
-  FormResizer1->SetMinFormHeight(200);
-  FormResizer1->SetMinFormWidth(300);
+  FormResizer1->setMinFormHeight(200);
+  FormResizer1->setMinFormWidth(300);
   AddComponent(FormResizer1);
   // Captures the layout at the design size; later sizes scale from it.
   FormResizer1->Resize();
@@ -106,15 +106,15 @@ TMonitorDisplay* TFormMeasDisp::AddDisplay(const char* name, int x, int y, int w
   d->setObjectName(name);
   d->BeginLoad();
   d->setGeometry(x, y, w, h);
-  d->SetDisplayStyle(style);
-  d->SetBorderStyle(mdbBoxRaised);
-  d->SetSignalCaption("Segnale 1");
-  d->SetSignalDesc("Descrizione 1");
-  d->SetSignalColor(clLime);
+  d->setDisplayStyle(style);
+  d->setBorderStyle(mdbBoxRaised);
+  d->setSignalCaption("Segnale 1");
+  d->setSignalDesc("Descrizione 1");
+  d->setSignalColor(clLime);
   d->SignalID = 0;
-  d->SetSignalState("LAV");
-  d->SetSignalValueMin(-50);
-  d->SetSignalValueMax(150);
+  d->setSignalState("LAV");
+  d->setSignalValueMin(-50);
+  d->setSignalValueMax(150);
   d->Font().SetName("Arial");
   d->Font().SetHeight(-11);
   d->Font().SetColor(clNavy);
@@ -132,8 +132,8 @@ QList<TMonitorDisplay*> TFormMeasDisp::Displays() const {
 void TFormMeasDisp::TimerValTimer() {
   for (TMonitorDisplay* d : Displays()) {
     // At or past the top the ramp starts again, whatever value it was given.
-    if (d->SignalValue() >= 150) d->SetSignalValue(-50);
-    d->SetSignalValue(d->SignalValue() + 5);
+    if (d->SignalValue() >= 150) d->setSignalValue(-50);
+    d->setSignalValue(d->SignalValue() + 5);
   }
 }
 
@@ -141,24 +141,24 @@ void TFormMeasDisp::TimerAniTimer() { MDAni->Animate(); }
 
 void TFormMeasDisp::ColorComboBox2Change() {
   const TColor c = ColorComboBox2->ColorValue();
-  for (TMonitorDisplay* d : Displays()) d->SetColor(c);
+  for (TMonitorDisplay* d : Displays()) d->setColor(c);
 }
 
 void TFormMeasDisp::ColorComboBox1Change() {
   const TColor c = ColorComboBox1->ColorValue();
-  for (TMonitorDisplay* d : Displays()) d->SetSignalColor(c);
+  for (TMonitorDisplay* d : Displays()) d->setSignalColor(c);
 }
 
 void TFormMeasDisp::CheckBox1Click() {
   const bool stop = CheckBox1->isChecked();
   for (TMonitorDisplay* d : Displays()) {
-    d->SetSignalStop(stop);
-    d->SetSignalState(stop ? "STOP" : "LAV");
+    d->setSignalStop(stop);
+    d->setSignalState(stop ? "STOP" : "LAV");
   }
 }
 
 void TFormMeasDisp::CheckBox2Click() {
-  for (TMonitorDisplay* d : Displays()) d->SetShowValue(CheckBox2->isChecked());
+  for (TMonitorDisplay* d : Displays()) d->setShowValue(CheckBox2->isChecked());
 }
 
 void TFormMeasDisp::showEvent(QShowEvent* e) {

@@ -1,6 +1,7 @@
 #include "Measdisp.h"
 
 #include <QPaintEvent>
+#include <QEvent>
 #include <QPainter>
 
 #include <Tarnwell/platform/TControls.h>
@@ -14,7 +15,14 @@ TMeasureDisplay::TMeasureDisplay(QWidget* parent) : QWidget(parent) {
   resize(80, 80);
   mSurface.SetSize(80, 80);
   mStatImage.SetTransparent(true);
-  mFont.OnChange = [this](TGraphicsObject*) { FontChanged(); };
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+  mFont.changed = [this] {
+    Q_EMIT FontChanged(font());
+    if (mMonitor) LookChanged();
+  };
+  mColor.changed = [this] {
+    if (mMonitor) LookChanged();
+  };
   PrepareCanvas();
   CreateMonitor();
   mMonitor->SetControlName(QString());
@@ -26,7 +34,7 @@ void TMeasureDisplay::PrepareCanvas() {
   TCanvas& c = mSurface.Canvas();
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
 }
 
 void TMeasureDisplay::CreateMonitor() {
@@ -66,7 +74,7 @@ void TMeasureDisplay::CreateMonitor() {
   }
   // The whole state goes over, digits first so that the texts take them: a
   // new picture must agree with what the display says it shows.
-  mMonitor->SetFont(mFont);
+  mMonitor->SetFont(mFont.Font());
   mMonitor->SetControlName(mControlName);
   mMonitor->SetControlWhat(mControlWhat);
   mMonitor->SetDecimalDigits(mDecimalDigits);
@@ -77,121 +85,79 @@ void TMeasureDisplay::CreateMonitor() {
   mMonitor->Stop = mStop;
 }
 
-void TMeasureDisplay::SetDisplayStyle(TMeasureDisplayStyle s) {
-  if (s == mDisplayStyle) return;
-  mDisplayStyle = s;
+void TMeasureDisplay::AfterDisplayStyle() {
   mMonitor.reset();
   CreateMonitor();
   Paint();
 }
 
-void TMeasureDisplay::SetBorderStyle(TMeasDispBorderStyle s) {
-  if (s == mBorderStyle) return;
-  mBorderStyle = s;
-  Paint();
-}
-
-void TMeasureDisplay::SetControlName(const QString& s) {
-  if (s == mControlName) return;
-  mControlName = s;
-  mMonitor->SetControlName(s);
-  Paint();
-}
-
-void TMeasureDisplay::SetControlWhat(const QString& s) {
-  if (s == mControlWhat) return;
-  mControlWhat = s;
-  mMonitor->SetControlWhat(s);
-  Paint();
-}
-
-void TMeasureDisplay::SetControlValue(double v) {
+void TMeasureDisplay::setControlValue(double v) {
   if (v == mControlValue) return;
   const double old = mControlValue;
   mControlValue = v;
   mMonitor->SetControlValue(v);
   Update();
-  if (OnChangeValue) OnChangeValue(this, mControlID, old, v);
+  Q_EMIT ControlValueChanged(v);
+  TW_FIRE(OnChangeValue, ChangeValue, this, mControlID, old, v);
 }
 
-void TMeasureDisplay::SetMaxValue(double v) {
-  if (v == mMaxValue) return;
-  mMaxValue = v;
-  mMonitor->SetMaxValue(v);
-  Paint();
-}
+QImage TMeasureDisplay::AnimImage() const { return mAnimImage.Image(); }
 
-void TMeasureDisplay::SetMinValue(double v) {
-  if (v == mMinValue) return;
-  mMinValue = v;
-  mMonitor->SetMinValue(v);
-  Paint();
-}
-
-void TMeasureDisplay::SetDecimalDigits(int n) {
-  if (n == mDecimalDigits) return;
-  mDecimalDigits = n;
-  mMonitor->SetDecimalDigits(n);
-  Paint();
-}
-
-void TMeasureDisplay::SetAnimImage(const QImage& img) {
+void TMeasureDisplay::setAnimImage(QImage img) {
   mAnimImage.Assign(img);
   Paint();
+  Q_EMIT AnimImageChanged(mAnimImage.Image());
 }
 
-void TMeasureDisplay::SetStatImage(const QImage& img) {
+QImage TMeasureDisplay::StatImage() const { return mStatImage.Image(); }
+
+void TMeasureDisplay::setStatImage(QImage img) {
   mStatImage.Clear();
   mStatImage.Assign(img);
   mStatImage.SetTransparent(true);
   Paint();
-}
-
-void TMeasureDisplay::SetWithWhat(bool b) {
-  if (b == mWithWhat) return;
-  mWithWhat = b;
-  mMonitor->SetWithWhat(b);
-  Paint();
-}
-
-void TMeasureDisplay::SetStop(bool b) {
-  if (b == mStop) return;
-  mStop = b;
-  mMonitor->Stop = b;
-  Update();
+  Q_EMIT StatImageChanged(mStatImage.Image());
 }
 
 TColor TMeasureDisplay::Color() const {
-  if (!mParentColor) return mColor;
+  // A palette of its own (setColor, setPalette, a style sheet) wins.
+  if (!mParentColor || testAttribute(Qt::WA_SetPalette) || testAttribute(Qt::WA_StyleSheet))
+    return mColor.Color();
   // The parent's colour as a colour value, system colours included, so that
   // the shades of the face colour are the ones the pictures are drawn with.
   if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
   return clBtnFace;
 }
 
-void TMeasureDisplay::SetColor(TColor c) {
-  if (c == mColor && !mParentColor) return;
-  mColor = c;
-  mParentColor = false;
-  Paint();
+void TMeasureDisplay::setColor(TColor c) {
+  if (c == Color() && !mParentColor) return;
+  if (mParentColor) {
+    mParentColor = false;
+    Q_EMIT ParentColorChanged(false);
+  }
+  mColor.SetColor(c);
+  LookChanged();
 }
 
-void TMeasureDisplay::SetParentColor(bool b) {
-  if (b == mParentColor) return;
-  mParentColor = b;
-  Paint();
+void TMeasureDisplay::AfterParentColor() {
+  if (mParentColor && testAttribute(Qt::WA_SetPalette)) setPalette(QPalette());
+  LookChanged();
 }
 
-void TMeasureDisplay::SetDesigning(bool b) {
-  if (b == mDesigning) return;
-  mDesigning = b;
+void TMeasureDisplay::LookChanged() {
+  // Setters paint at once, so the surface shows the new look before the
+  // next paint event.
+  mMonitor->SetFont(mFont.Font());
   Paint();
+  if (Color() != mLastColor) {
+    mLastColor = Color();
+    Q_EMIT ColorChanged(ColorQColor());
+  }
 }
 
-void TMeasureDisplay::FontChanged() {
-  mSurface.Canvas().Font().Assign(mFont);
-  mMonitor->SetFont(mFont);
-  Paint();
+void TMeasureDisplay::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() == QEvent::ParentChange && mParentColor) LookChanged();
 }
 
 void TMeasureDisplay::Paint() {
@@ -200,7 +166,7 @@ void TMeasureDisplay::Paint() {
   TCanvas& c = mSurface.Canvas();
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
   mMonitor->SetCanvas(&c);
   mMonitor->Width = width();
   mMonitor->Height = height();
@@ -242,7 +208,7 @@ void TMeasureDisplay::DrawBorder() {
       }
       break;
     case mdbSingle:
-      c.Pen().SetColor(mFont.Color());
+      c.Pen().SetColor(mFont.Font().Color());
       c.Rectangle(0, 0, W, H);
       break;
     case mdbBoxLowered:
@@ -268,7 +234,7 @@ void TMeasureDisplay::DrawBorder() {
     }
   }
   c.Pen().SetStyle(psSolid);
-  c.Pen().SetColor(mFont.Color());
+  c.Pen().SetColor(mFont.Font().Color());
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
 }

@@ -8,12 +8,16 @@
 #include <memory>
 
 #include "Measure.h"
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TBitmap.h>
 
 namespace Tarnwell {
 
 namespace Measdisp {
+Q_NAMESPACE
 enum TMeasureDisplayStyle { mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo };
+Q_ENUM_NS(TMeasureDisplayStyle)
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,
@@ -22,6 +26,7 @@ enum TMeasDispBorderStyle {
   mdbFrameLowered,
   mdbFrameRaised
 };
+Q_ENUM_NS(TMeasDispBorderStyle)
 }  // namespace Measdisp
 
 using TMeasureDisplayValueChangeEvent =
@@ -29,47 +34,45 @@ using TMeasureDisplayValueChangeEvent =
 
 class TMeasureDisplay : public QWidget {
   Q_OBJECT
+  TW_PROPERTY_DEFAULT(Tarnwell::Measdisp::TMeasureDisplayStyle, DisplayStyle, Measdisp::mdValue,
+                      AfterDisplayStyle())
+  TW_PROPERTY_DEFAULT(Tarnwell::Measdisp::TMeasDispBorderStyle, BorderStyle, Measdisp::mdbSingle, Paint())
+  // Stored only: passed as the id of ChangeValue.
+  TW_PROPERTY_DEFAULT(int, ControlID, 0, (void)0)
+  TW_PROPERTY(QString, ControlName, (mMonitor->SetControlName(mControlName), Paint()))
+  TW_PROPERTY(QString, ControlWhat, (mMonitor->SetControlWhat(mControlWhat), Paint()))
+  TW_PROPERTY_SETTER(double, ControlValue)
+  TW_PROPERTY_DEFAULT(double, MaxValue, 100.0, (mMonitor->SetMaxValue(mMaxValue), Paint()))
+  TW_PROPERTY_DEFAULT(double, MinValue, 0.0, (mMonitor->SetMinValue(mMinValue), Paint()))
+  TW_PROPERTY_DEFAULT(int, DecimalDigits, 0, (mMonitor->SetDecimalDigits(mDecimalDigits), Paint()))
+  TW_PROPERTY_CUSTOM(QImage, AnimImage)
+  TW_PROPERTY_CUSTOM(QImage, StatImage)
+  TW_PROPERTY_DEFAULT(bool, WithWhat, false, (mMonitor->SetWithWhat(mWithWhat), Paint()))
+  TW_PROPERTY_DEFAULT(bool, Stop, false, (mMonitor->Stop = mStop, Update()))
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_PROPERTY_DEFAULT(bool, ParentColor, true, AfterParentColor())
+  TW_FONT_PROPERTY(mFont)
+  // Design surfaces show a dashed outline for the borderless style.
+  TW_PROPERTY(bool, Designing, Paint())
+
  public:
   explicit TMeasureDisplay(QWidget* parent = nullptr);
   ~TMeasureDisplay() override;
 
-  Measdisp::TMeasureDisplayStyle DisplayStyle() const { return mDisplayStyle; }
-  void SetDisplayStyle(Measdisp::TMeasureDisplayStyle s);
-  Measdisp::TMeasDispBorderStyle BorderStyle() const { return mBorderStyle; }
-  void SetBorderStyle(Measdisp::TMeasDispBorderStyle s);
-  int ControlID() const { return mControlID; }
-  void SetControlID(int id) { mControlID = id; }
-  QString ControlName() const { return mControlName; }
-  void SetControlName(const QString& s);
-  QString ControlWhat() const { return mControlWhat; }
-  void SetControlWhat(const QString& s);
-  double ControlValue() const { return mControlValue; }
-  void SetControlValue(double v);
-  double MaxValue() const { return mMaxValue; }
-  void SetMaxValue(double v);
-  double MinValue() const { return mMinValue; }
-  void SetMinValue(double v);
-  int DecimalDigits() const { return mDecimalDigits; }
-  void SetDecimalDigits(int n);
-  const TBitmap& AnimImage() const { return mAnimImage; }
-  void SetAnimImage(const QImage& img);
-  const TBitmap& StatImage() const { return mStatImage; }
-  void SetStatImage(const QImage& img);
-  bool WithWhat() const { return mWithWhat; }
-  void SetWithWhat(bool b);
-  bool Stop() const { return mStop; }
-  void SetStop(bool b);
+  // The pictures as the monitors draw them.
+  const TBitmap& AnimBitmap() const { return mAnimImage; }
+  const TBitmap& StatBitmap() const { return mStatImage; }
+  // Assigned handler, called after the ChangeValue signal.
   TMeasureDisplayValueChangeEvent OnChangeValue;
 
-  TColor Color() const;
-  void SetColor(TColor c);
-  bool ParentColor() const { return mParentColor; }
-  void SetParentColor(bool b);
-  TFont& Font() { return mFont; }
-  // Design surfaces show a dashed outline for the borderless style.
-  bool Designing() const { return mDesigning; }
-  void SetDesigning(bool b);
+  QSize sizeHint() const override { return QSize(80, 80); }
+  QSize minimumSizeHint() const override { return QSize(16, 16); }
 
+ Q_SIGNALS:
+  // After every change of ControlValue.
+  void ChangeValue(QObject* sender, int id, double oldValue, double newValue);
+
+ public:
   // Draws everything (monitor and border) into the surface.
   void Paint();
   // Redraws what the value changes (monitor update and border).
@@ -83,13 +86,17 @@ class TMeasureDisplay : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override;
+  void changeEvent(QEvent*) override;
   void resizeEvent(QResizeEvent*) override;
 
  private:
   void CreateMonitor();
   void PrepareCanvas();
   void DrawBorder();
-  void FontChanged();
+  void AfterDisplayStyle();
+  void AfterParentColor();
+  // The font or the face colour changed, from either side.
+  void LookChanged();
   void Flush();
 
   Measdisp::TMeasureDisplayStyle mDisplayStyle = Measdisp::mdValue;
@@ -100,10 +107,11 @@ class TMeasureDisplay : public QWidget {
   int mDecimalDigits = 0;
   TBitmap mAnimImage, mStatImage;
   bool mWithWhat = false, mStop = false;
-  TColor mColor = clBtnFace;
+  TControlColor mColor{this, clBtnFace};
+  TColor mLastColor = clBtnFace;
   bool mParentColor = true;
   bool mDesigning = false;
-  TFont mFont;
+  TControlFont mFont{this};
   TBitmap mSurface;
   std::unique_ptr<TMeasureMonitor> mMonitor;
 };

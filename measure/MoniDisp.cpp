@@ -69,14 +69,19 @@ bool OwnPicture(TMeasureDisplayStyle s) { return s == mdAnima || s == mdValue ||
 
 TMonitorDisplay::TMonitorDisplay(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   resize(80, 80);
+  mSignalValue = 50;
   mSignalCaption = objectName();
-  mFont.OnChange = [this](TGraphicsObject*) {
+  mFont.changed = [this] {
+    Q_EMIT FontChanged(font());
     if (!Active()) return;
     BuildBackPicture();
     ComposeStatic();
     Invalidate();
   };
+  mColor.changed = [this] { LookChanged(); };
+  mDrawnColor = Color();
   BuildBackPicture();
   ComposeStatic();
   PaintValueLayer();
@@ -86,161 +91,47 @@ TMonitorDisplay::~TMonitorDisplay() = default;
 
 // ---- Properties --------------------------------------------------------------
 
-void TMonitorDisplay::SetAspectRatio(int a) {
-  a = std::clamp(a, 0, 10);
-  if (a == mAspectRatio) return;
-  mAspectRatio = a;
+void TMonitorDisplay::Refresh(unsigned what) {
   if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
+  if (what & kBack) BuildBackPicture();
+  if (what & kStatic) ComposeStatic();
+  if (what & kValue) PaintValueLayer();
+  if (what & kInvalidate) Invalidate();
 }
 
-void TMonitorDisplay::SetBorderStyle(TMeasDispBorderStyle s) {
-  if (s == mBorderStyle) return;
-  mBorderStyle = s;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
+QImage TMonitorDisplay::ImageAnim() const { return mImageAnim; }
 
-void TMonitorDisplay::SetBorderWidth(int w) {
-  w = std::max(0, w);
-  if (w == mBorderWidth) return;
-  mBorderWidth = w;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetDisplayStyle(TMeasureDisplayStyle s) {
-  if (s == mDisplayStyle) return;
-  mDisplayStyle = s;
-  mFrameIndex = -1;
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetDisplayCustom(bool b) {
-  if (b == mDisplayCustom) return;
-  mDisplayCustom = b;
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetImageAnim(const QImage& img) {
+void TMonitorDisplay::setImageAnim(QImage img) {
+  // Always taken, even when equal: the host may have changed the pixels of a
+  // picture it handed over before.
   mImageAnim = img.isNull() ? QImage() : img.convertToFormat(QImage::Format_RGB32);
   UpdateFrameCount();
   PrepareAnimStrip();
   mFrameIndex = -1;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-  Animate();
+  if (Active()) {
+    ComposeStatic();
+    Invalidate();
+    Animate();
+  }
+  Q_EMIT ImageAnimChanged(mImageAnim);
 }
 
-void TMonitorDisplay::SetImageStat(const QImage& img) {
+QImage TMonitorDisplay::ImageStat() const { return mImageStat.Image(); }
+
+void TMonitorDisplay::setImageStat(QImage img) {
   mImageStat.Assign(img);
   mImageStat.SetTransparent(true);
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
+  Refresh(kStatic | kInvalidate);
+  Q_EMIT ImageStatChanged(mImageStat.Image());
 }
 
-void TMonitorDisplay::SetShowState(bool b) {
-  if (b == mShowState) return;
-  mShowState = b;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetShowValue(bool b) {
-  if (b == mShowValue) return;
-  mShowValue = b;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSelected(bool b) {
-  if (b == mSelected) return;
-  mSelected = b;
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalCaption(const QString& s) {
-  if (s == mSignalCaption) return;
-  mSignalCaption = s;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalDesc(const QString& s) {
-  if (s == mSignalDesc) return;
-  mSignalDesc = s;
-  if (!Active()) return;
-  ComposeStatic();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalColor(TColor c) {
-  if (c == mSignalColor) return;
-  mSignalColor = c;
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalValueMax(int v) {
-  if (v == mSignalValueMax) return;
-  mSignalValueMax = v;
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalValueMin(int v) {
-  if (v == mSignalValueMin) return;
-  mSignalValueMin = v;
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  PaintValueLayer();
-  Invalidate();
-}
-
-void TMonitorDisplay::SetSignalState(const QString& s) {
-  if (s == mSignalState) return;
-  mSignalState = s;
-  if (!Active()) return;
-  ComposeStatic();
-  PaintValueLayer();
-}
-
-void TMonitorDisplay::SetSignalValue(int v) {
-  if (v == mSignalValue) return;
-  mSignalValue = v;
+void TMonitorDisplay::AfterSignalValue() {
   // A disabled display keeps the value; re-enabling shows it.
   if (!Active() || !isEnabled()) return;
   PaintValueLayer();
 }
 
-void TMonitorDisplay::SetSignalStop(bool b) {
-  if (b == mSignalStop) return;
-  mSignalStop = b;
+void TMonitorDisplay::AfterSignalStop() {
   if (!Active() || !isEnabled()) return;
   switch (mDisplayStyle) {
     case mdAnima:
@@ -263,38 +154,39 @@ void TMonitorDisplay::SetSignalStop(bool b) {
 }
 
 TColor TMonitorDisplay::Color() const {
-  if (!mParentColor) return mColor;
+  // A palette of its own (setColor, setPalette, a style sheet) wins.
+  if (!mParentColor || testAttribute(Qt::WA_SetPalette) || testAttribute(Qt::WA_StyleSheet))
+    return mColor.Color();
   // The parent's colour as a colour value, system colours included, so that
   // the shades of the face colour are the ones the pictures are drawn with.
   if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
   return clBtnFace;
 }
 
-void TMonitorDisplay::SetColor(TColor c) {
-  if (c == mColor && !mParentColor) return;
-  mColor = c;
-  mParentColor = false;
-  PrepareAnimStrip();
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  Invalidate();
+void TMonitorDisplay::setColor(TColor c) {
+  if (c == Color() && !mParentColor) return;
+  if (mParentColor) {
+    mParentColor = false;
+    Q_EMIT ParentColorChanged(false);
+  }
+  mColor.SetColor(c);
+  LookChanged();
 }
 
-void TMonitorDisplay::SetParentColor(bool b) {
-  if (b == mParentColor) return;
-  mParentColor = b;
-  PrepareAnimStrip();
-  if (!Active()) return;
-  BuildBackPicture();
-  ComposeStatic();
-  Invalidate();
+void TMonitorDisplay::AfterParentColor() {
+  // Back to the parent's colour: the palette of our own goes.
+  if (mParentColor && testAttribute(Qt::WA_SetPalette)) setPalette(QPalette());
+  LookChanged();
 }
 
-void TMonitorDisplay::SetDesigning(bool b) {
-  if (b == mDesigning) return;
-  mDesigning = b;
+void TMonitorDisplay::LookChanged() {
+  const TColor c = Color();
+  if (c == mDrawnColor) return;
+  mDrawnColor = c;
+  PrepareAnimStrip();
+  Q_EMIT ColorChanged(ColorQColor());
   if (!Active()) return;
+  BuildBackPicture();
   ComposeStatic();
   Invalidate();
 }
@@ -328,11 +220,8 @@ void TMonitorDisplay::changeEvent(QEvent* e) {
   if (e->type() == QEvent::EnabledChange && isEnabled() && Active()) {
     // What arrived while disabled shows now.
     Rebuild();
-  } else if (e->type() == QEvent::PaletteChange && mParentColor && Active()) {
-    PrepareAnimStrip();
-    BuildBackPicture();
-    ComposeStatic();
-    Invalidate();
+  } else if (e->type() == QEvent::PaletteChange || e->type() == QEvent::ParentChange) {
+    LookChanged();  // a parent's colour or a palette of our own
   }
 }
 
@@ -417,7 +306,7 @@ void TMonitorDisplay::BuildBackPicture() {
   SetupPictureSize(mBackPicture);
   const TMonitorPaintData d = PaintData();
   TMetafileCanvas c(mBackPicture);
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
   if (!mDisplayCustom)
     if (BackRoutine r = BackFor(mDisplayStyle)) r(c, d);
   c.Finish();
@@ -475,14 +364,14 @@ void TMonitorDisplay::ComposeStatic() {
     return;
   }
   TCanvas& c = mStatic.Canvas();
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
   c.Pen().SetStyle(psSolid);
   c.Pen().SetWidth(1);
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
   c.FillRect(Rect(0, 0, W, H));
   int y = 4;
-  const int h = mFont.Height();
+  const int h = mFont.Font().Height();
   if (!mSignalCaption.isEmpty()) {
     c.TextOut((W - c.TextWidth(mSignalCaption)) / 2, y, mSignalCaption);
     y += 4 - h;
@@ -538,7 +427,7 @@ void TMonitorDisplay::DrawValuePicture(TCanvas& target, bool appendHistory) {
     p->scale(double(r.Width()) / pw, double(r.Height()) / ph);
     {
       TCanvas c(p);
-      c.Font().Assign(mFont);
+      c.Font().Assign(mFont.Font());
       routine(c, d);
     }
     p->restore();
@@ -552,7 +441,7 @@ const TMetafile& TMonitorDisplay::ValuePicture() const {
     mf.SetSize(mValueSize.width(), mValueSize.height());
     {
       TMetafileCanvas c(mf);
-      c.Font().Assign(self->mFont);
+      c.Font().Assign(self->mFont.Font());
       if (BackRoutine r = ValueFor(mDisplayStyle)) {
         TMonitorPaintData d = self->PaintData();
         d.AppendHistory = false;
@@ -608,7 +497,7 @@ void TMonitorDisplay::PaintValueLayer() {
 void TMonitorDisplay::DrawStateText(TCanvas& c, const QString& text) {
   if (text.isEmpty()) return;
   const int W = width(), H = height();
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
   const int ty = mInnerRect.Bottom + 4;

@@ -9,13 +9,17 @@
 
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 
 #include "MoniPnt.h"
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TBitmap.h>
 
 namespace Tarnwell {
 
 namespace MoniDisp {
+Q_NAMESPACE
 enum TMeasureDisplayStyle {
   mdAnima,
   mdLevel,
@@ -29,6 +33,7 @@ enum TMeasureDisplayStyle {
   mdVBarL,
   mdHalfM
 };
+Q_ENUM_NS(TMeasureDisplayStyle)
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,
@@ -37,64 +42,52 @@ enum TMeasDispBorderStyle {
   mdbFrameLowered,
   mdbFrameRaised
 };
+Q_ENUM_NS(TMeasDispBorderStyle)
 }  // namespace MoniDisp
 
 class TMonitorDisplay : public QWidget {
   Q_OBJECT
-  // Lets the form resizer scale the display's own font.
-  Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
+  // What each change rebuilds: the back picture, the static layer, the value
+  // layer, and whether the control is invalidated.
+  enum : unsigned { kBack = 1, kStatic = 2, kValue = 4, kInvalidate = 8, kAll = 15 };
+
+  TW_PROPERTY_FIXED_DEFAULT(int, AspectRatio, 0, std::clamp(value, 0, 10), Refresh(kAll))
+  TW_PROPERTY_DEFAULT(Tarnwell::MoniDisp::TMeasDispBorderStyle, BorderStyle, MoniDisp::mdbSingle,
+                      Refresh(kStatic | kInvalidate))
+  TW_PROPERTY_FIXED_DEFAULT(int, BorderWidth, 1, std::max(0, value), Refresh(kStatic | kInvalidate))
+  TW_PROPERTY_DEFAULT(Tarnwell::MoniDisp::TMeasureDisplayStyle, DisplayStyle, MoniDisp::mdValue,
+                      (mFrameIndex = -1, Refresh(kAll)))
+  TW_PROPERTY_DEFAULT(bool, DisplayCustom, false, Refresh(kAll))
+  TW_PROPERTY_CUSTOM(QImage, ImageAnim)
+  TW_PROPERTY_CUSTOM(QImage, ImageStat)
+  TW_PROPERTY_DEFAULT(bool, ShowState, true, Refresh(kStatic | kInvalidate))
+  TW_PROPERTY_DEFAULT(bool, ShowValue, true, Refresh(kStatic | kInvalidate))
+  TW_PROPERTY_DEFAULT(bool, Selected, false, Invalidate())
+  TW_PROPERTY(QString, SignalCaption, Refresh(kStatic | kInvalidate))
+  TW_COLOR_PROPERTY_DEFAULT(SignalColor, clWhite, Refresh(kAll))
+  TW_PROPERTY(QString, SignalDesc, Refresh(kStatic | kInvalidate))
+  TW_PROPERTY(QString, SignalState, Refresh(kStatic | kValue))
+  TW_PROPERTY_DEFAULT(bool, SignalStop, false, AfterSignalStop())
+  TW_PROPERTY_DEFAULT(int, SignalValue, 0, AfterSignalValue())
+  TW_PROPERTY_DEFAULT(int, SignalValueMax, 100, Refresh(kAll))
+  TW_PROPERTY_DEFAULT(int, SignalValueMin, 0, Refresh(kAll))
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_PROPERTY_DEFAULT(bool, ParentColor, true, AfterParentColor())
+  TW_FONT_PROPERTY(mFont)
+  // Design surfaces show a dashed outline for the borderless style.
+  TW_PROPERTY(bool, Designing, Refresh(kStatic | kInvalidate))
+
  public:
   explicit TMonitorDisplay(QWidget* parent = nullptr);
   ~TMonitorDisplay() override;
 
-  int AspectRatio() const { return mAspectRatio; }
-  void SetAspectRatio(int a);
-  MoniDisp::TMeasDispBorderStyle BorderStyle() const { return mBorderStyle; }
-  void SetBorderStyle(MoniDisp::TMeasDispBorderStyle s);
-  int BorderWidth() const { return mBorderWidth; }
-  void SetBorderWidth(int w);
-  MoniDisp::TMeasureDisplayStyle DisplayStyle() const { return mDisplayStyle; }
-  void SetDisplayStyle(MoniDisp::TMeasureDisplayStyle s);
-  bool DisplayCustom() const { return mDisplayCustom; }
-  void SetDisplayCustom(bool b);
-  const QImage& ImageAnim() const { return mImageAnim; }
-  void SetImageAnim(const QImage& img);
-  const TBitmap& ImageStat() const { return mImageStat; }
-  void SetImageStat(const QImage& img);
-  bool ShowState() const { return mShowState; }
-  void SetShowState(bool b);
-  bool ShowValue() const { return mShowValue; }
-  void SetShowValue(bool b);
-  bool Selected() const { return mSelected; }
-  void SetSelected(bool b);
-  QString SignalCaption() const { return mSignalCaption; }
-  void SetSignalCaption(const QString& s);
-  TColor SignalColor() const { return mSignalColor; }
-  void SetSignalColor(TColor c);
-  QString SignalDesc() const { return mSignalDesc; }
-  void SetSignalDesc(const QString& s);
+  // The still image as the layers draw it (transparent).
+  const TBitmap& ImageStatBitmap() const { return mImageStat; }
   QString SignalKey;
   int SignalID = 0;
-  QString SignalState() const { return mSignalState; }
-  void SetSignalState(const QString& s);
-  bool SignalStop() const { return mSignalStop; }
-  void SetSignalStop(bool b);
-  int SignalValue() const { return mSignalValue; }
-  void SetSignalValue(int v);
-  int SignalValueMax() const { return mSignalValueMax; }
-  void SetSignalValueMax(int v);
-  int SignalValueMin() const { return mSignalValueMin; }
-  void SetSignalValueMin(int v);
 
-  TColor Color() const;
-  void SetColor(TColor c);
-  bool ParentColor() const { return mParentColor; }
-  void SetParentColor(bool b);
-  TFont& Font() { return mFont; }
-  int FontSize() const { return mFont.Size(); }
-  void SetFontSize(int points) { mFont.SetSize(std::max(1, points)); }
-  bool Designing() const { return mDesigning; }
-  void SetDesigning(bool b);
+  QSize sizeHint() const override { return QSize(80, 80); }
+  QSize minimumSizeHint() const override { return QSize(16, 16); }
 
   // One animation step (the host calls it from a timer).
   void Animate();
@@ -148,6 +141,13 @@ class TMonitorDisplay : public QWidget {
   void UpdateFrameCount();
   bool Active() const { return !mLoading; }
 
+  void Refresh(unsigned what);
+  void AfterSignalStop();
+  void AfterSignalValue();
+  void AfterParentColor();
+  // A font or colour arrived from outside (setFont, setPalette, a style sheet).
+  void LookChanged();
+
   int mAspectRatio = 0;
   MoniDisp::TMeasDispBorderStyle mBorderStyle = MoniDisp::mdbSingle;
   int mBorderWidth = 1;
@@ -161,12 +161,13 @@ class TMonitorDisplay : public QWidget {
   TColor mSignalColor = clWhite;
   bool mSignalStop = false;
   int mSignalValue = 50, mSignalValueMax = 100, mSignalValueMin = 0;
-  TColor mColor = clBtnFace;
+  TControlColor mColor{this, clBtnFace};
+  TColor mDrawnColor = clNone;  // the face colour the layers were built with
   bool mParentColor = true;
   bool mDesigning = false;
   bool mLoading = false;
   bool mDirty = true;
-  TFont mFont;
+  TControlFont mFont{this};
 
   TMetafile mBackPicture, mValuePicture;
   QSize mValueSize{200, 200};

@@ -24,8 +24,6 @@ int TFormResizer::TagOf(const QObject* o) {
 }
 
 int TFormResizer::FontSizeOf(const QWidget* w) {
-  const QVariant v = w->property("FontSize");
-  if (v.isValid()) return v.toInt();
   const QFont f = w->font();
   if (f.pointSize() > 0) return f.pointSize();
   if (f.pixelSize() > 0) return nearest(f.pixelSize() * 72.0 / 96.0);
@@ -34,10 +32,6 @@ int TFormResizer::FontSizeOf(const QWidget* w) {
 
 void TFormResizer::SetFontSizeOf(QWidget* w, int points) {
   points = std::max(1, points);
-  if (w->property("FontSize").isValid()) {
-    w->setProperty("FontSize", points);
-    return;
-  }
   QFont f = w->font();
   if (f.pointSize() <= 0 && f.pixelSize() > 0)
     f.setPixelSize(std::max(1, nearest(points * 96.0 / 72.0)));
@@ -100,15 +94,15 @@ bool TFormResizer::Resize() {
     QWidget* w = c.Control;
     if (!w || w != comps[i]) continue;  // added after the capture, or gone
     const int t = TagOf(w);
-    if (t == ZNoThing) continue;
+    if (t == mZNoThing) continue;
     QRect g = w->geometry();
-    if (t != ZNoMove && t != ZNoReDimV) g.moveTop(nearest(c.Top / mRy));
-    if (t != ZNoMove && t != ZNoReDimO) g.moveLeft(nearest(c.Left / mRx));
-    if (t != ZNoReDim && t != ZNoReDimV) g.setHeight(nearest(c.Height / mRy));
-    if (t != ZNoReDim && t != ZNoReDimO) g.setWidth(nearest(c.Width / mRx));
+    if (t != mZNoMove && t != mZNoReDimV) g.moveTop(nearest(c.Top / mRy));
+    if (t != mZNoMove && t != mZNoReDimO) g.moveLeft(nearest(c.Left / mRx));
+    if (t != mZNoReDim && t != mZNoReDimV) g.setHeight(nearest(c.Height / mRy));
+    if (t != mZNoReDim && t != mZNoReDimO) g.setWidth(nearest(c.Width / mRx));
     w->setGeometry(g);
-    if (mFontResizer && c.FontSize > 0 && t != ZNoChFont && t != ZNoReDim && t != ZNoReDimV &&
-        t != ZNoReDimO) {
+    if (mFontResizer && c.FontSize > 0 && t != mZNoChFont && t != mZNoReDim && t != mZNoReDimV &&
+        t != mZNoReDimO) {
       int size = std::max(1, nearest(c.FontSize / fontRatio));
       if (mMaxFontSize > 0 && size > mMaxFontSize) size = mMaxFontSize;
       if (size != FontSizeOf(w)) SetFontSizeOf(w, size);

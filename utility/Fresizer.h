@@ -10,32 +10,33 @@
 #include <QWidget>
 #include <vector>
 
+#include <Tarnwell/platform/TProperty.h>
+
 namespace Tarnwell {
 
 class TForm;
 
 class TFormResizer : public QObject {
   Q_OBJECT
+  TW_PROPERTY_DEFAULT(bool, Active, true, (void)0)
+  // Font sizes are scaled too.
+  TW_PROPERTY_DEFAULT(bool, FontResizer, true, (void)0)
+  // Upper limit of the scaled font sizes; 0 for none.
+  TW_PROPERTY_DEFAULT(int, MaxFontSize, 0, (void)0)
+  TW_PROPERTY(int, MinFormHeight, (void)0)
+  TW_PROPERTY(int, MinFormWidth, (void)0)
+  // The opt-out tag values.
+  TW_PROPERTY_DEFAULT(int, ZNoChFont, -1, (void)0)
+  TW_PROPERTY_DEFAULT(int, ZNoMove, -2, (void)0)
+  TW_PROPERTY_DEFAULT(int, ZNoReDim, -3, (void)0)
+  TW_PROPERTY_DEFAULT(int, ZNoReDimO, -4, (void)0)
+  TW_PROPERTY_DEFAULT(int, ZNoReDimV, -5, (void)0)
+  TW_PROPERTY_DEFAULT(int, ZNoThing, -6, (void)0)
+
  public:
   // The owner is the form to scale; the minimum sizes start at its design size.
   explicit TFormResizer(TForm* owner);
 
-  bool Active() const { return mActive; }
-  void SetActive(bool b) { mActive = b; }
-  bool FontResizer() const { return mFontResizer; }
-  void SetFontResizer(bool b) { mFontResizer = b; }
-  int MaxFontSize() const { return mMaxFontSize; }
-  void SetMaxFontSize(int n) { mMaxFontSize = n; }
-  int MinFormHeight() const { return mMinFormHeight; }
-  void SetMinFormHeight(int n) { mMinFormHeight = n; }
-  int MinFormWidth() const { return mMinFormWidth; }
-  void SetMinFormWidth(int n) { mMinFormWidth = n; }
-  int ZNoChFont = -1;
-  int ZNoMove = -2;
-  int ZNoReDim = -3;
-  int ZNoReDimO = -4;
-  int ZNoReDimV = -5;
-  int ZNoThing = -6;
 
   // Called from the form's resize event; false when inactive (or when the
   // form has no size yet and nothing could be captured).
@@ -45,8 +46,8 @@ class TFormResizer : public QObject {
   static constexpr int MaxComponents = 99;
   // The opt-out tag of a control (0 when it has none).
   static int TagOf(const QObject* o);
-  // Font size in points as the resizer reads and writes it: the control's
-  // "FontSize" property when it has one, else its Qt font.
+  // Font size in points as the resizer reads and writes it: the control's Qt
+  // font (components show their Font through it), pixel sizes at 96 dpi.
   static int FontSizeOf(const QWidget* w);
   static void SetFontSizeOf(QWidget* w, int points);
 
@@ -64,6 +65,7 @@ class TFormResizer : public QObject {
   QPointer<TForm> mForm;
   bool mActive = true, mFontResizer = true;
   int mMaxFontSize = 0, mMinFormHeight = 0, mMinFormWidth = 0;
+  int mZNoChFont = -1, mZNoMove = -2, mZNoReDim = -3, mZNoReDimO = -4, mZNoReDimV = -5, mZNoThing = -6;
   bool mCaptured = false, mValid = false, mInResize = false;
   int mH0 = 0, mW0 = 0;
   double mRy = 1, mRx = 1;

@@ -57,22 +57,47 @@ class ColorItemDelegate : public QStyledItemDelegate {
 
 TColorComboBox::TColorComboBox(QWidget* parent) : QComboBox(parent) {
   setItemDelegate(new ColorItemDelegate(this));
-  mFont.OnChange = [this](TGraphicsObject*) {
-    setFont(mFont.ToQFont());
-    TCanvas measure;
-    measure.Font().Assign(mFont);
-    SetItemHeight(std::max(8, measure.TextHeight("Wg")));
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  mFont.changed = [this] { AfterFont(); };
+  mColor.changed = [this] {
+    update();
+    Q_EMIT ColorChanged(ColorQColor());
   };
-  setFont(mFont.ToQFont());
   {
     TCanvas measure;
-    measure.Font().Assign(mFont);
+    measure.Font().Assign(mFont.Font());
     mItemHeight = std::max(8, measure.TextHeight("Wg"));
   }
   Rebuild();
-  connect(this, &QComboBox::activated, this, [this](int) {
-    if (OnChange) OnChange(this);
+  mLastValue = ColorValue();
+  connect(this, &QComboBox::activated, this, [this](int) { TW_FIRE(OnChange, Change, this); });
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
+    if (ColorValue() == mLastValue) return;
+    mLastValue = ColorValue();
+    Q_EMIT ColorValueChanged(ColorValueQColor());
   });
+}
+
+void TColorComboBox::AfterFont() {
+  Q_EMIT FontChanged(font());
+  TCanvas measure;
+  measure.Font().Assign(mFont.Font());
+  setItemHeight(std::max(8, measure.TextHeight("Wg")));
+}
+
+TColor TColorComboBox::Color() const { return mColor.Color(); }
+
+void TColorComboBox::setColor(TColor c) { mColor.SetColor(c); }
+
+QSize TColorComboBox::sizeHint() const {
+  // The swatch comes before the name, and a row is as high as ItemHeight.
+  QSize s = QComboBox::sizeHint();
+  return QSize(s.width() + 2 * mItemHeight + 10, std::max(s.height(), mItemHeight + 6));
+}
+
+QSize TColorComboBox::minimumSizeHint() const {
+  QSize s = QComboBox::minimumSizeHint();
+  return QSize(s.width() + 2 * mItemHeight + 10, std::max(s.height(), mItemHeight + 6));
 }
 
 QString TColorComboBox::ColorName(int index) {
@@ -106,21 +131,23 @@ TColor TColorComboBox::ColorValue() const {
   return i >= 0 && i < ColorCount ? kColors[i].Color : mFreeValue;
 }
 
-void TColorComboBox::SetColorValue(TColor c) {
-  for (int i = 0; i < ColorCount; ++i) {
-    if (kColors[i].Color == c) {
-      setCurrentIndex(i);
-      return;
-    }
+void TColorComboBox::setColorValue(TColor c) {
+  int index = -1;
+  for (int i = 0; i < ColorCount && index < 0; ++i)
+    if (kColors[i].Color == c) index = i;
+  if (index < 0) mFreeValue = c;
+  setCurrentIndex(index);
+  if (ColorValue() != mLastValue) {
+    mLastValue = ColorValue();
+    Q_EMIT ColorValueChanged(ColorValueQColor());
   }
-  mFreeValue = c;
-  setCurrentIndex(-1);
 }
 
-void TColorComboBox::SetItemHeight(int h) {
+void TColorComboBox::setItemHeight(int h) {
   h = std::max(1, h);
   if (h == mItemHeight) return;
   mItemHeight = h;
+  Q_EMIT ItemHeightChanged(h);
   // The list's rows take their height from the delegate: make the view ask again.
   if (view()) view()->reset();
   updateGeometry();
@@ -129,10 +156,10 @@ void TColorComboBox::SetItemHeight(int h) {
 
 void TColorComboBox::DrawItem(TCanvas& c, const TRect& r, int index, bool selected) const {
   const int h = r.Height(), S = 2 * h;
-  c.Font().Assign(mFont);
+  c.Font().Assign(mFont.Font());
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(selected ? clHighlight : clWindow);
-  c.Font().SetColor(selected ? clHighlightText : clWindowText);
+  c.Brush().SetColor(selected ? clHighlight : Color());
+  if (selected) c.Font().SetColor(clHighlightText);
   c.FillRect(r);
   const TPen prev = [&] {
     TPen p;

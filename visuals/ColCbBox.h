@@ -7,14 +7,21 @@
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TTypes.h>
 
 namespace Tarnwell {
 
 class TColorComboBox : public QComboBox {
   Q_OBJECT
-  // Lets a form resizer scale the font the items are drawn with.
-  Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
+  // The selected entry's colour. A colour that is not in the table is kept
+  // as it was written and no entry is selected.
+  TW_COLOR_PROPERTY_CUSTOM(ColorValue)
+  TW_PROPERTY_SETTER(int, ItemHeight)
+  // The face of the entries that are not selected.
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_FONT_PROPERTY(mFont)
 
  public:
   explicit TColorComboBox(QWidget* parent = nullptr);
@@ -29,19 +36,17 @@ class TColorComboBox : public QComboBox {
   // name the table does not have.
   static TColor NameToColor(const QString& name);
 
-  // The selected entry's colour. A colour that is not in the table is kept
-  // as it was written and no entry is selected.
-  TColor ColorValue() const;
-  void SetColorValue(TColor c);
-  int ItemHeight() const { return mItemHeight; }
-  void SetItemHeight(int h);
-  TFont& Font() { return mFont; }
-  int FontSize() const { return mFont.Size(); }
-  void SetFontSize(int points) { mFont.SetSize(std::max(1, points)); }
-
-  // Fired when the user picks an entry.
+  // Assigned handler, called after the Change signal.
   TNotifyEvent OnChange;
 
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ Q_SIGNALS:
+  // The user picked an entry.
+  void Change(QObject* sender);
+
+ public:
   // Paints one entry into r (the list and the closed box share it).
   void DrawItem(TCanvas& c, const TRect& r, int index, bool selected) const;
 
@@ -50,9 +55,12 @@ class TColorComboBox : public QComboBox {
 
  private:
   void Rebuild();
+  void AfterFont();
   int mItemHeight = 16;
   TColor mFreeValue = clBlack;
-  TFont mFont;
+  TColor mLastValue = clBlack;  // what ColorValueChanged last told
+  TControlFont mFont{this, QPalette::Text};
+  TControlColor mColor{this, clWindow, QPalette::Base};
 };
 
 }  // namespace Tarnwell

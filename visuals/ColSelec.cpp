@@ -179,7 +179,7 @@ void TColorSelector::BuildUserPalette() {
 }
 
 void TColorSelector::Accept(TColor c) {
-  mSelectedColor = c;
+  setSelectedColor(c);
   if (c == clNone) return;
   for (TColor u : mUserColors)
     if (u == c) return;

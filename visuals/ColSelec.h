@@ -9,6 +9,7 @@
 #include <functional>
 
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
 
@@ -59,11 +60,13 @@ class TFormColorSelector : public QDialog {
 
 class TColorSelector : public QObject {
   Q_OBJECT
+  // The colour last chosen; clNone ("none", or nothing chosen yet) is an
+  // invalid QColor at the Qt boundary.
+  TW_COLOR_PROPERTY(SelectedColor, (void)0)
+
  public:
   explicit TColorSelector(QObject* owner = nullptr);
 
-  TColor SelectedColor() const { return mSelectedColor; }
-  void SetSelectedColor(TColor c) { mSelectedColor = c; }
   // Shows the palette under the mouse; true when a colour (or "none") was chosen.
   bool Execute();
 

@@ -42,15 +42,39 @@ QImage LoadMark(const char* name) {
 
 TFontComboBox::TFontComboBox(QWidget* parent) : QComboBox(parent) {
   setItemDelegate(new FontItemDelegate(this));
-  mFont.SetSize(10);
-  mFont.OnChange = [this](TGraphicsObject*) { FontChanged(); };
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+  mFont.Font().SetSize(10);
+  mFont.changed = [this] { AfterFont(); };
+  mColor.changed = [this] {
+    update();
+    Q_EMIT ColorChanged(ColorQColor());
+  };
   mTrueType = LoadMark("TRUETYPE");
   mDevice = LoadMark("DEVICEFN");
-  FontChanged();
+  AfterFont();
   LoadFonts();
-  connect(this, &QComboBox::activated, this, [this](int) {
-    if (OnChange) OnChange(this);
+  mLastName = FontName();
+  connect(this, &QComboBox::activated, this, [this](int) { TW_FIRE(OnChange, Change, this); });
+  connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
+    if (FontName() == mLastName) return;
+    mLastName = FontName();
+    Q_EMIT FontNameChanged(mLastName);
   });
+}
+
+TColor TFontComboBox::Color() const { return mColor.Color(); }
+
+void TFontComboBox::setColor(TColor c) { mColor.SetColor(c); }
+
+QSize TFontComboBox::sizeHint() const {
+  // Room for the kind mark before the name; rows as high as ItemHeight.
+  QSize s = QComboBox::sizeHint();
+  return QSize(s.width() + mItemHeight, std::max(s.height(), mItemHeight + 6));
+}
+
+QSize TFontComboBox::minimumSizeHint() const {
+  QSize s = QComboBox::minimumSizeHint();
+  return QSize(s.width() + mItemHeight, std::max(s.height(), mItemHeight + 6));
 }
 
 void TFontComboBox::LoadFonts() {
@@ -74,21 +98,19 @@ int TFontComboBox::KindOf(int index) const {
 
 QString TFontComboBox::FontName() const { return currentIndex() >= 0 ? currentText() : QString(); }
 
-void TFontComboBox::SetFontName(const QString& name) {
+void TFontComboBox::setFontName(QString name) {
   setCurrentIndex(findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive));
 }
 
-void TFontComboBox::SetShowMode(TFontComboShowMode m) {
-  if (m == mShowMode) return;
-  mShowMode = m;
+void TFontComboBox::AfterShowMode() {
   if (view()) view()->reset();
   update();
 }
 
-void TFontComboBox::FontChanged() {
-  setFont(mFont.ToQFont());
+void TFontComboBox::AfterFont() {
+  Q_EMIT FontChanged(font());
   TCanvas measure;
-  measure.Font().Assign(mFont);
+  measure.Font().Assign(mFont.Font());
   mItemHeight = std::max(16, measure.TextHeight("Wg"));
   if (view()) view()->reset();
   updateGeometry();
@@ -98,10 +120,10 @@ void TFontComboBox::FontChanged() {
 void TFontComboBox::DrawItem(TCanvas& c, const TRect& rect, int index, bool selected) const {
   TRect r = rect;
   const int h = r.Height();
-  c.Font().Assign(mFont);
-  c.Font().SetColor(selected ? clHighlightText : clWindowText);
+  c.Font().Assign(mFont.Font());
+  if (selected) c.Font().SetColor(clHighlightText);
   c.Brush().SetStyle(bsSolid);
-  c.Brush().SetColor(selected ? clHighlight : clWindow);
+  c.Brush().SetColor(selected ? clHighlight : Color());
   c.FillRect(r);
   if (index < 0 || index >= count()) return;
   const QString name = itemText(index);

@@ -7,16 +7,28 @@
 
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TTypes.h>
 
 namespace Tarnwell {
 
+namespace FontComboTypes {
+Q_NAMESPACE
 enum TFontComboShowMode { smNormal, smFonts, smBoth };
+Q_ENUM_NS(TFontComboShowMode)
+}  // namespace FontComboTypes
+using namespace FontComboTypes;
 
 class TFontComboBox : public QComboBox {
   Q_OBJECT
-  // Lets a form resizer scale the font the items are drawn with.
-  Q_PROPERTY(int FontSize READ FontSize WRITE SetFontSize)
+  // The selected entry's name ("" when none); writing selects the equal
+  // entry, or none when the list does not have it.
+  TW_PROPERTY_CUSTOM(QString, FontName)
+  TW_PROPERTY(Tarnwell::FontComboTypes::TFontComboShowMode, ShowMode, AfterShowMode())
+  // The face of the entries that are not selected.
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_FONT_PROPERTY(mFont)
 
  public:
   explicit TFontComboBox(QWidget* parent = nullptr);
@@ -25,21 +37,22 @@ class TFontComboBox : public QComboBox {
   static constexpr int KindOther = 0, KindTrueType = 1, KindDevice = 2;
   static constexpr const char* SampleText = "AbCdeFgHiLmNoPqRsTuVz";
 
-  // The selected entry's name ("" when none); writing selects the equal
-  // entry, or none when the list does not have it.
-  QString FontName() const;
-  void SetFontName(const QString& name);
-  TFontComboShowMode ShowMode() const { return mShowMode; }
-  void SetShowMode(TFontComboShowMode m);
   int ItemHeight() const { return mItemHeight; }
-  TFont& Font() { return mFont; }
-  int FontSize() const { return mFont.Size(); }
-  void SetFontSize(int points) { mFont.SetSize(std::max(1, points)); }
   int KindOf(int index) const;
   // Fills the list with the installed fonts when it is empty.
   void LoadFonts();
 
+  // Assigned handler, called after the Change signal.
   TNotifyEvent OnChange;
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+ Q_SIGNALS:
+  // The user picked an entry.
+  void Change(QObject* sender);
+
+ public:
 
   void DrawItem(TCanvas& c, const TRect& r, int index, bool selected) const;
 
@@ -47,10 +60,13 @@ class TFontComboBox : public QComboBox {
   void paintEvent(QPaintEvent*) override;
 
  private:
-  void FontChanged();
+  void AfterFont();
+  void AfterShowMode();
   TFontComboShowMode mShowMode = smFonts;
   int mItemHeight = 16;
-  TFont mFont;
+  QString mLastName;  // what FontNameChanged last told
+  TControlFont mFont{this, QPalette::Text};
+  TControlColor mColor{this, clWindow, QPalette::Base};
   QImage mTrueType, mDevice;
 };
 

@@ -37,7 +37,7 @@ TData MakeData(int n, bool noisy) {
 TGraph2D* MakeOurs(TSerieKind kind, const TData& d) {
   auto* g = new TGraph2D();
   g->resize(kW, kH);
-  g->SetColor(clWhite);
+  g->setColor(clWhite);
   TPointSerie* s = g->Series().Add();
   s->SetKind(kind);
   s->SetColor(clBlue);
@@ -48,7 +48,7 @@ TGraph2D* MakeOurs(TSerieKind kind, const TData& d) {
     else
       s->AddPoint(d.X[i], d.Y[i]);
   }
-  g->SetAutoSize(true);
+  g->setAutoSize(true);
   g->RefreshGraph();
   return g;
 }
@@ -142,7 +142,7 @@ void BM_RubberBandMove(benchmark::State& state) {
   const TData d = MakeData(100000, false);
   std::unique_ptr<TGraph2D> ours(MakeOurs(skLines, d));
   std::unique_ptr<QCustomPlot> theirs(MakeTheirs(skLines, d));
-  ours->SetZoomEnabled(true);
+  ours->setZoomEnabled(true);
   theirs->setSelectionRectMode(QCP::srmZoom);
   ours->show();
   theirs->show();

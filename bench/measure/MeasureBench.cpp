@@ -41,19 +41,19 @@ void BM_MonitorDisplay(benchmark::State& state) {
   TMonitorDisplay d;
   d.BeginLoad();
   d.resize(200, 200);
-  d.SetDisplayStyle(style);
-  d.SetSignalCaption("Segnale 1");
-  d.SetSignalDesc("Descrizione 1");
-  d.SetSignalState("LAV");
-  d.SetSignalColor(clLime);
-  d.SetSignalValueMin(-50);
-  d.SetSignalValueMax(150);
-  d.SetBorderStyle(mdbBoxRaised);
+  d.setDisplayStyle(style);
+  d.setSignalCaption("Segnale 1");
+  d.setSignalDesc("Descrizione 1");
+  d.setSignalState("LAV");
+  d.setSignalColor(clLime);
+  d.setSignalValueMin(-50);
+  d.setSignalValueMax(150);
+  d.setBorderStyle(mdbBoxRaised);
   d.Loaded();
   int v = 0;
   auto update = [&](int) {
     v = v >= 150 ? -50 : v + 5;
-    d.SetSignalValue(v);
+    d.setSignalValue(v);
     d.Surface();  // flushed: the surface holds the new picture, ready to show
   };
   auto full = [&](int) {
@@ -79,16 +79,16 @@ void BM_MeasureDisplay(benchmark::State& state) {
   d.resize(200, 200);
   QImage strip(120, 30, QImage::Format_RGB32);
   strip.fill(Qt::blue);
-  d.SetAnimImage(strip);
-  d.SetStatImage(strip);
-  d.SetDisplayStyle(style);
-  d.SetControlName("Segnale 1");
-  d.SetMinValue(-50);
-  d.SetMaxValue(150);
+  d.setAnimImage(strip);
+  d.setStatImage(strip);
+  d.setDisplayStyle(style);
+  d.setControlName("Segnale 1");
+  d.setMinValue(-50);
+  d.setMaxValue(150);
   double v = 0;
   auto update = [&](int) {
     v = v >= 150 ? -50 : v + 5;
-    d.SetControlValue(v);
+    d.setControlValue(v);
     d.Surface();  // flushed: ready to show
   };
   auto full = [&](int) {

@@ -33,8 +33,8 @@ struct ZoomFixture {
     TPointSerie* s = g.Series().Add();
     s->AddPoint(0, 0);
     s->AddPoint(100, 100);
-    g.SetRange({0, 0, 100, 100});
-    g.SetZoomEnabled(true);
+    g.setRange({0, 0, 100, 100});
+    g.setZoomEnabled(true);
     g.OnZoomChange = [this](TObject*, bool zoomed) { events.push_back(zoomed); };
     g.show();
     g.grab();  // paints once: the plot rectangle is known
@@ -83,11 +83,11 @@ TEST(GraphAutoRange, UnionOfSeriesAndFunctionsDoNotGrowIt) {
   EXPECT_DOUBLE_EQ(r.YMax, 100 + 3);
 
   TGraph2D f;
-  f.SetRange({-1, -2, 3, 4});
+  f.setRange({-1, -2, 3, 4});
   TPointSerie* fn = f.Series().Add();
   fn->SetIsFunction(true);
   fn->OnCalcPoint = [](TPointSerie*, int, double& x, double& y) { y = x * x; };
-  f.SetAutoSize(true);
+  f.setAutoSize(true);
   for (int i = 0; i < 5; ++i) {
     f.RefreshGraph();
     Render(f, 200, 150);
@@ -97,8 +97,8 @@ TEST(GraphAutoRange, UnionOfSeriesAndFunctionsDoNotGrowIt) {
 
 TEST(GraphControl, DrawsIntoEmptyAndTinyImages) {
   TGraph2D g;
-  g.Layout().SetTitle("Titolo");
-  g.Layout().SetLegend(true);
+  g.Layout().setTitle("Titolo");
+  g.Layout().setLegend(true);
   TPointSerie* s = g.Series().Add();
   s->SetName("serie");
   for (int i = 0; i < 100; ++i) s->AddPoint(i, std::sin(i));
@@ -108,17 +108,17 @@ TEST(GraphControl, DrawsIntoEmptyAndTinyImages) {
   TPointSerie* gantt = g.Series().Add();
   gantt->SetKind(skGantt);
   gantt->AddTask("t", clBlue, 1, 2, 1, clBlack);
-  g.SetAutoSize(true);
+  g.setAutoSize(true);
   g.RefreshGraph();
   for (QSize sz : {QSize(0, 0), QSize(1, 1), QSize(3, 2), QSize(12, 9), QSize(40, 30)}) {
     const QImage img = Render(g, sz.width(), sz.height());
     EXPECT_EQ(img.size(), sz);
   }
   // A zero division count abandons only its own step.
-  g.Labels().SetDivisionX(0);
-  g.Grid().SetDivisionY(0);
-  g.Grid().SetUnitaryX(true);
-  g.Grid().SetDivisionX(-3);
+  g.Labels().setDivisionX(0);
+  g.Grid().setDivisionY(0);
+  g.Grid().setUnitaryX(true);
+  g.Grid().setDivisionX(-3);
   const QImage img = Render(g, 300, 200);
   EXPECT_EQ(img.size(), QSize(300, 200));
 }
@@ -126,13 +126,13 @@ TEST(GraphControl, DrawsIntoEmptyAndTinyImages) {
 TEST(GraphControl, DrawsLegendGridAndSeries) {
   TGraph2D g;
   g.resize(300, 200);
-  g.SetColor(clWhite);
-  g.Layout().SetLegend(true);
+  g.setColor(clWhite);
+  g.Layout().setLegend(true);
   TPointSerie* s = g.Series().Add();
   s->SetName("Seno");
   s->SetColor(clBlue);
   for (int i = 0; i <= 100; ++i) s->AddPoint(i, 50);
-  g.SetRange({0, 0, 100, 100});
+  g.setRange({0, 0, 100, 100});
   const QImage img = g.grab().toImage();
   const TRect p = g.PlotRect();
   ASSERT_FALSE(p.IsEmpty());
@@ -186,7 +186,7 @@ TEST(GraphControl, ZoomWithRubberBandAndHistory) {
 
 TEST(GraphControl, ThinBandAndDisabledZoom) {
   ZoomFixture f;
-  f.g.SetRange({0, 0, 1e-7, 1e-7});
+  f.g.setRange({0, 0, 1e-7, 1e-7});
   f.g.grab();
   f.Drag(f.Inside(0.2, 0.2), f.Inside(0.6, 0.6));
   // Under the minimum span: the event still fires, the range stays.
@@ -194,12 +194,12 @@ TEST(GraphControl, ThinBandAndDisabledZoom) {
   EXPECT_FALSE(f.events[0]);
   EXPECT_EQ(f.g.Range(), (TGraphRange{0, 0, 1e-7, 1e-7}));
 
-  f.g.SetRange({0, 0, 100, 100});
+  f.g.setRange({0, 0, 100, 100});
   f.g.grab();
   f.Drag(f.Inside(0.2, 0.2), f.Inside(0.6, 0.6));
   EXPECT_TRUE(f.g.IsZoomed());
   // With zoom off a left click unzooms while there is a history.
-  f.g.SetZoomEnabled(false);
+  f.g.setZoomEnabled(false);
   QTest::mouseClick(&f.g, Qt::LeftButton, Qt::NoModifier, f.Inside(0.5, 0.5));
   EXPECT_FALSE(f.g.IsZoomed());
   EXPECT_EQ(f.g.Range(), (TGraphRange{0, 0, 100, 100}));
@@ -211,7 +211,7 @@ TEST(GraphControl, MouseMoveReportsPointAndTask) {
   TPointSerie* s = g.Series().Add();
   s->SetKind(skGantt);
   s->AddTask("Lavoro", clLime, 20, 80, 50, clBlack);
-  g.SetRange({0, 0, 100, 100});
+  g.setRange({0, 0, 100, 100});
   g.show();
   g.grab();
   int moves = 0;
@@ -279,15 +279,15 @@ TEST(GraphControl, HostileDataAndRangesNeverHang) {
       }
       s->SetPage(rng.bounded(5));
     }
-    g.Labels().SetAXKind(TGraphLabelKind(rng.bounded(9)));
-    g.Labels().SetAYKind(TGraphLabelKind(rng.bounded(9)));
-    g.Labels().SetDivisionX(rng.bounded(7) - 2);
-    g.Labels().SetUnitaryY(rng.bounded(2));
-    g.Labels().SetXLabVert(rng.bounded(2));
-    g.Grid().SetDivisionY(rng.bounded(7) - 2);
-    g.Grid().SetUnitaryX(rng.bounded(2));
-    g.SetAutoSize(rng.bounded(2));
-    if (!g.AutoSize()) g.SetRange({value(), value(), value(), value()});
+    g.Labels().setAXKind(TGraphLabelKind(rng.bounded(9)));
+    g.Labels().setAYKind(TGraphLabelKind(rng.bounded(9)));
+    g.Labels().setDivisionX(rng.bounded(7) - 2);
+    g.Labels().setUnitaryY(rng.bounded(2));
+    g.Labels().setXLabVert(rng.bounded(2));
+    g.Grid().setDivisionY(rng.bounded(7) - 2);
+    g.Grid().setUnitaryX(rng.bounded(2));
+    g.setAutoSize(rng.bounded(2));
+    if (!g.AutoSize()) g.setRange({value(), value(), value(), value()});
     g.RefreshGraph();
     const QImage img = Render(g, rng.bounded(120), rng.bounded(90));
     (void)img;

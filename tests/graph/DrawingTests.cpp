@@ -95,9 +95,9 @@ TEST(GraphLabels, ValueFormats) {
   EXPECT_EQ(l.FormatValue(glkFloat, 123456789), "123456789");
   EXPECT_EQ(l.FormatValue(glkFloat, -0.0000001), "0" + dp + "00000");
   EXPECT_EQ(l.FormatValue(glkEngineer, 1234.5), "1" + dp + "234500E+03");
-  l.SetDigit(2);
+  l.setDigit(2);
   EXPECT_EQ(l.FormatValue(glkInteger, 7), " 7");
-  l.SetDigit(1000000);  // an absurd field width is capped
+  l.setDigit(1000000);  // an absurd field width is capped
   EXPECT_LE(l.FormatValue(glkInteger, 7).size(), 64);
   EXPECT_FALSE(l.FormatValue(glkInteger, 1e300).isEmpty());
 
@@ -110,18 +110,18 @@ TEST(GraphLabels, ValueFormats) {
   EXPECT_EQ(l.FormatValue(glkDate, 1e12), "");  // no such date
   EXPECT_EQ(l.FormatValue(glkDate, kNaN), "");
 
-  l.SetTextLab({"uno", "due", "tre"});
+  l.setTextLab({"uno", "due", "tre"});
   EXPECT_EQ(l.FormatValue(glkText, 1.5), "tre");  // 1.5 rounds to 2
   EXPECT_EQ(l.FormatValue(glkText, 2.5), "tre");  // 2.5 rounds to 2
   EXPECT_EQ(l.FormatValue(glkText, 2.6), "");
   EXPECT_EQ(l.FormatValue(glkText, -1), "uno");  // the longest (first of equals)
-  l.SetTextLab({"a", "lungo", "bb"});
+  l.setTextLab({"a", "lungo", "bb"});
   EXPECT_EQ(l.FormatValue(glkText, -0.7), "lungo");
   EXPECT_EQ(l.FormatValue(glkText, -0.2), "a");  // rounds to 0
 
   QString x, y;
-  l.SetAXKind(glkText);
-  l.SetAYKind(glkNone);
+  l.setAXKind(glkText);
+  l.setAYKind(glkNone);
   l.FormatPoint(0, 5, x, y);
   EXPECT_EQ(x, "a");
   EXPECT_EQ(y, "");
@@ -131,12 +131,12 @@ TEST(GraphLabels, SettersNotifyButTextLabDoesNot) {
   TGraphLabels l;
   int changes = 0;
   l.OnChange = [&](TGraphicsObject*) { ++changes; };
-  l.SetDivisionX(5);  // unchanged
+  l.setDivisionX(5);  // unchanged
   EXPECT_EQ(changes, 0);
-  l.SetDivisionX(3);
+  l.setDivisionX(3);
   l.Font().SetHeight(-20);
   EXPECT_EQ(changes, 2);
-  l.SetTextLab({"x"});
+  l.setTextLab({"x"});
   EXPECT_EQ(changes, 2);
 }
 

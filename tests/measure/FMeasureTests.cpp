@@ -32,8 +32,8 @@ TEST(MeasureWindow, PlacesElevenDisplaysAsDesigned) {
 
 TEST(MeasureWindow, RampRestartsAtOrPastTheTop) {
   TFormMeasDisp f;
-  f.MDLcd->SetSignalValue(145);
-  f.MonitorDisplay1->SetSignalValue(152);  // set past the top by hand
+  f.MDLcd->setSignalValue(145);
+  f.MonitorDisplay1->setSignalValue(152);  // set past the top by hand
   f.TimerValTimer();
   EXPECT_EQ(f.MDLcd->SignalValue(), 150);
   EXPECT_EQ(f.MonitorDisplay1->SignalValue(), -45);
@@ -44,9 +44,9 @@ TEST(MeasureWindow, RampRestartsAtOrPastTheTop) {
 
 TEST(MeasureWindow, ControlsReachEveryDisplay) {
   TFormMeasDisp f;
-  f.ColorComboBox1->SetColorValue(clRed);
+  f.ColorComboBox1->setColorValue(clRed);
   f.ColorComboBox1Change();
-  f.ColorComboBox2->SetColorValue(clSilver);
+  f.ColorComboBox2->setColorValue(clSilver);
   f.ColorComboBox2Change();
   f.CheckBox1->setChecked(true);
   f.CheckBox1Click();
@@ -71,7 +71,7 @@ TEST(MeasureWindow, ResizerScalesTheWindow) {
   f.resize(1228, 1000);
   QCoreApplication::processEvents();
   EXPECT_EQ(f.MonitorDisplay3->geometry(), QRect(296, 88, 610, 282));
-  EXPECT_EQ(f.MDLcd->FontSize(), 16);
+  EXPECT_EQ(f.MDLcd->Font().Size(), 16);
   f.resize(100, 50);  // below the minimum: snaps back
   QCoreApplication::processEvents();
   EXPECT_GE(f.height(), 200);
@@ -79,7 +79,7 @@ TEST(MeasureWindow, ResizerScalesTheWindow) {
   f.resize(614, 500);
   QCoreApplication::processEvents();
   EXPECT_EQ(f.MonitorDisplay3->geometry(), QRect(148, 44, 305, 141));
-  EXPECT_EQ(f.MDLcd->FontSize(), 8);
+  EXPECT_EQ(f.MDLcd->Font().Size(), 8);
   f.TimerValTimer();
   DumpImage(f.grab().toImage(), "measure-window");
 }

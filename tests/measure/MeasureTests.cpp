@@ -189,18 +189,18 @@ TEST(MeasureMonitor, EveryKindPaintsAtAnySize) {
     d.resize(s);
     QImage strip(30, 10, QImage::Format_RGB32);
     strip.fill(Qt::red);
-    d.SetAnimImage(strip);
-    d.SetStatImage(strip);
+    d.setAnimImage(strip);
+    d.setStatImage(strip);
     for (auto style : {mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo}) {
-      d.SetDisplayStyle(style);
-      d.SetWithWhat(!d.WithWhat());
-      d.SetControlValue(d.ControlValue() + 1);
-      d.SetStop(!d.Stop());
+      d.setDisplayStyle(style);
+      d.setWithWhat(!d.WithWhat());
+      d.setControlValue(d.ControlValue() + 1);
+      d.setStop(!d.Stop());
       d.Animate();
       d.Paint();
-      d.SetMaxValue(d.MinValue());
+      d.setMaxValue(d.MinValue());
       d.Paint();
-      d.SetMaxValue(100);
+      d.setMaxValue(100);
     }
     EXPECT_EQ(d.Surface().width(), s.width());
   }
@@ -209,7 +209,7 @@ TEST(MeasureMonitor, EveryKindPaintsAtAnySize) {
 TEST(MeasureDisplay, ValueChangesFireOnceAndOnlyOnChange) {
   TMeasureDisplay d;
   d.resize(120, 100);
-  d.SetControlID(7);
+  d.setControlID(7);
   int calls = 0;
   double seenOld = -1, seenNew = -1;
   d.OnChangeValue = [&](TObject* sender, int id, double o, double n) {
@@ -219,19 +219,19 @@ TEST(MeasureDisplay, ValueChangesFireOnceAndOnlyOnChange) {
     seenNew = n;
     ++calls;
   };
-  d.SetControlValue(12.5);
+  d.setControlValue(12.5);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(seenOld, 0);
   EXPECT_EQ(seenNew, 12.5);
   const QImage before = d.Surface();
-  d.SetControlValue(12.5);
+  d.setControlValue(12.5);
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(d.Surface(), before);  // an equal value draws nothing
   // Stop redraws through an update: the graph takes a point for it.
-  d.SetDisplayStyle(mdGraph);
+  d.setDisplayStyle(mdGraph);
   auto* g = static_cast<TMeasureGraph*>(d.Monitor());
   const int count = g->History.Count();
-  d.SetStop(true);
+  d.setStop(true);
   EXPECT_EQ(g->History.Count(), count + 1);
   EXPECT_EQ(calls, 1);
 }
@@ -239,11 +239,11 @@ TEST(MeasureDisplay, ValueChangesFireOnceAndOnlyOnChange) {
 TEST(MeasureDisplay, StyleChangeKeepsTheState) {
   TMeasureDisplay d;
   d.resize(150, 120);
-  d.SetDecimalDigits(2);
-  d.SetControlValue(3.25);
-  d.SetStop(true);
-  d.SetWithWhat(true);
-  d.SetDisplayStyle(mdLevel);
+  d.setDecimalDigits(2);
+  d.setControlValue(3.25);
+  d.setStop(true);
+  d.setWithWhat(true);
+  d.setDisplayStyle(mdLevel);
   TMeasureMonitor* m = d.Monitor();
   ASSERT_NE(dynamic_cast<TMeasureGauge*>(m), nullptr);
   EXPECT_EQ(m->ValueText(), "3.25");
@@ -266,13 +266,13 @@ TEST(MeasureDisplay, AnimationCyclesAndKeepsTheArtwork) {
   for (int k = 0; k < 4; ++k)
     for (int y = 2; y < 6; ++y)
       for (int x = 0; x < 4; ++x) strip.setPixel(k * 10 + k * 2 + x, y, qRgb(0, 0, 128));
-  d.SetAnimImage(strip);
-  d.SetDisplayStyle(mdAnima);
+  d.setAnimImage(strip);
+  d.setDisplayStyle(mdAnima);
   auto* a = static_cast<TMeasureAnima*>(d.Monitor());
   EXPECT_EQ(a->FrameCount, 4);
   // Repeated colour changes: one of them navy, the colour of the artwork.
-  for (TColor c : {clNavy, clRed, clSilver}) d.SetColor(c);
-  EXPECT_EQ(d.AnimImage().Image(), strip.convertToFormat(d.AnimImage().Image().format()));
+  for (TColor c : {clNavy, clRed, clSilver}) d.setColor(c);
+  EXPECT_EQ(d.AnimBitmap().Image(), strip.convertToFormat(d.AnimBitmap().Image().format()));
   const QImage& prepared = a->PreparedStrip().Image();
   EXPECT_EQ(PixelAt(prepared, 0, 9), clSilver);
   EXPECT_EQ(PixelAt(prepared, 12, 3), clNavy);  // artwork unchanged by the navy round
@@ -283,14 +283,14 @@ TEST(MeasureDisplay, AnimationCyclesAndKeepsTheArtwork) {
   }
   EXPECT_EQ(seen, 0b1111);
   // Stopped: the animation stands still on its stop picture.
-  d.SetStop(true);
+  d.setStop(true);
   const int frozen = a->FrameIndex;
   const QImage before = d.Surface();
   d.Animate();
   EXPECT_EQ(a->FrameIndex, frozen);
   EXPECT_EQ(d.Surface(), before);
   // Other styles ignore Animate.
-  d.SetDisplayStyle(mdLevel);
+  d.setDisplayStyle(mdLevel);
   const QImage level = d.Surface();
   d.Animate();
   EXPECT_EQ(d.Surface(), level);
@@ -299,7 +299,7 @@ TEST(MeasureDisplay, AnimationCyclesAndKeepsTheArtwork) {
 TEST(MeasureDisplay, EmptyStripGivesNoFrames) {
   TMeasureDisplay d;
   d.resize(100, 100);
-  d.SetDisplayStyle(mdAnima);
+  d.setDisplayStyle(mdAnima);
   auto* a = static_cast<TMeasureAnima*>(d.Monitor());
   EXPECT_EQ(a->FrameCount, 0);
   const QImage before = d.Surface();
@@ -310,17 +310,17 @@ TEST(MeasureDisplay, EmptyStripGivesNoFrames) {
 TEST(MeasureDisplay, BordersAndUpdateOnlyTouchTheValue) {
   TMeasureDisplay d;
   d.resize(120, 100);
-  d.SetColor(clSilver);
-  d.SetBorderStyle(mdbBoxRaised);
+  d.setColor(clSilver);
+  d.setBorderStyle(mdbBoxRaised);
   EXPECT_EQ(PixelAt(d.Surface(), 0, 50), clWhite);
   EXPECT_EQ(PixelAt(d.Surface(), 119, 50), clGray);
-  d.SetBorderStyle(mdbBoxLowered);
+  d.setBorderStyle(mdbBoxLowered);
   EXPECT_EQ(PixelAt(d.Surface(), 0, 50), clGray);
   EXPECT_EQ(PixelAt(d.Surface(), 119, 50), clWhite);
-  d.SetDisplayStyle(mdMeter);
-  d.SetControlName("Dial");
+  d.setDisplayStyle(mdMeter);
+  d.setControlName("Dial");
   const QImage before = d.Surface();
-  d.SetControlValue(60);
+  d.setControlValue(60);
   const QImage after = d.Surface();
   // The caption line is untouched by a value update.
   for (int y = 1; y < 12; ++y)
@@ -334,14 +334,14 @@ TEST(MeasureDisplay, IncrementalUpdatesMatchAFullPaint) {
   for (auto style : {mdLevel, mdOnOff, mdMeter, mdTermo, mdValue}) {
     TMeasureDisplay d;
     d.resize(200, 120);
-    d.SetDisplayStyle(style);
-    d.SetMinValue(-50);
-    d.SetMaxValue(150);
-    for (double v : {10.0, 120.0, 30.0, 200.0, 40.0, 35.0}) d.SetControlValue(v);
-    d.SetStop(true);
-    d.SetControlValue(60);
-    d.SetStop(false);
-    d.SetControlValue(55);
+    d.setDisplayStyle(style);
+    d.setMinValue(-50);
+    d.setMaxValue(150);
+    for (double v : {10.0, 120.0, 30.0, 200.0, 40.0, 35.0}) d.setControlValue(v);
+    d.setStop(true);
+    d.setControlValue(60);
+    d.setStop(false);
+    d.setControlValue(55);
     const QImage incremental = d.Surface();
     d.Paint();
     EXPECT_EQ(incremental, d.Surface()) << style;
@@ -356,17 +356,17 @@ TEST(MeasureDisplay, PicturesLookRight) {
   for (auto style : {mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo}) {
     TMeasureDisplay d;
     d.resize(160, 160);
-    d.SetColor(clBtnFace);
-    d.SetAnimImage(strip);
-    d.SetStatImage(still);
-    d.SetDisplayStyle(style);
-    d.SetControlName("Pressione");
-    d.SetControlWhat("bar");
-    d.SetWithWhat(true);
-    d.SetMinValue(-50);
-    d.SetMaxValue(150);
-    d.SetDecimalDigits(1);
-    for (int v = -45; v <= 60; v += 5) d.SetControlValue(v);
+    d.setColor(clBtnFace);
+    d.setAnimImage(strip);
+    d.setStatImage(still);
+    d.setDisplayStyle(style);
+    d.setControlName("Pressione");
+    d.setControlWhat("bar");
+    d.setWithWhat(true);
+    d.setMinValue(-50);
+    d.setMaxValue(150);
+    d.setDecimalDigits(1);
+    for (int v = -45; v <= 60; v += 5) d.setControlValue(v);
     d.Animate();
     d.Paint();
     DumpImage(d.Surface(), QString("measdisp-%1").arg(i++));

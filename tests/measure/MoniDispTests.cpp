@@ -16,16 +16,16 @@ namespace {
 void SetUpDisplay(TMonitorDisplay& d, TMeasureDisplayStyle style, int w, int h) {
   d.BeginLoad();
   d.resize(w, h);
-  d.SetDisplayStyle(style);
-  d.SetBorderStyle(mdbBoxRaised);
-  d.SetSignalCaption("Segnale 1");
-  d.SetSignalDesc("Descrizione 1");
-  d.SetSignalColor(clLime);
-  d.SetSignalState("LAV");
-  d.SetSignalValueMin(-50);
-  d.SetSignalValueMax(150);
-  d.SetSignalValue(55);
-  d.SetColor(clBtnFace);
+  d.setDisplayStyle(style);
+  d.setBorderStyle(mdbBoxRaised);
+  d.setSignalCaption("Segnale 1");
+  d.setSignalDesc("Descrizione 1");
+  d.setSignalColor(clLime);
+  d.setSignalState("LAV");
+  d.setSignalValueMin(-50);
+  d.setSignalValueMax(150);
+  d.setSignalValue(55);
+  d.setColor(clBtnFace);
   d.Font().SetName("Arial");
   d.Font().SetHeight(-11);
   d.Font().SetColor(clNavy);
@@ -46,22 +46,22 @@ QImage StripOf(int frames, int size) {
 
 TEST(MonitorDisplay, AspectRatioIsClampedAndStylesHaveDefaults) {
   TMonitorDisplay d;
-  d.SetAspectRatio(-3);
+  d.setAspectRatio(-3);
   EXPECT_EQ(d.AspectRatio(), 0);
-  d.SetAspectRatio(25);
+  d.setAspectRatio(25);
   EXPECT_EQ(d.AspectRatio(), 10);
-  d.SetAspectRatio(0);
+  d.setAspectRatio(0);
   const std::pair<TMeasureDisplayStyle, QSize> sizes[] = {
       {mdLevel, {200, 33}}, {mdGraph, {200, 100}}, {mdDigit, {200, 100}}, {mdHalfM, {200, 100}},
       {mdTermo, {50, 200}}, {mdVBarL, {25, 200}},  {mdMeter, {200, 200}}, {mdOnOff, {200, 200}},
   };
   for (const auto& [style, size] : sizes) {
-    d.SetDisplayStyle(style);
+    d.setDisplayStyle(style);
     EXPECT_EQ(QSize(d.BackPicture().Width(), d.BackPicture().Height()), size) << style;
     EXPECT_EQ(QSize(d.ValuePicture().Width(), d.ValuePicture().Height()), size) << style;
   }
-  d.SetDisplayStyle(mdVBarL);
-  d.SetAspectRatio(4);
+  d.setDisplayStyle(mdVBarL);
+  d.setAspectRatio(4);
   EXPECT_EQ(d.EffectiveAspect(), 4);
   EXPECT_EQ(d.BackPicture().Width(), 50);  // still the vertical bar
 }
@@ -69,19 +69,19 @@ TEST(MonitorDisplay, AspectRatioIsClampedAndStylesHaveDefaults) {
 TEST(MonitorDisplay, InnerRectFollowsTheTexts) {
   TMonitorDisplay d;
   d.resize(120, 100);
-  d.SetShowState(false);
-  d.SetShowValue(false);
-  d.SetSignalCaption("");
+  d.setShowState(false);
+  d.setShowValue(false);
+  d.setSignalCaption("");
   EXPECT_EQ(d.InnerRect(), TRect(4, 4, 116, 96));
-  d.SetSignalCaption("A");
-  d.SetShowValue(true);
+  d.setSignalCaption("A");
+  d.setShowValue(true);
   EXPECT_EQ(d.InnerRect(), TRect(4, 4 + 4 + 11, 116, 100 - 8 - 11));
 }
 
 TEST(MonitorDisplay, AnimationCyclesTwelveFramesAndStops) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdAnima, 141, 141);
-  d.SetImageAnim(StripOf(12, 78));  // 936 x 78
+  d.setImageAnim(StripOf(12, 78));  // 936 x 78
   EXPECT_EQ(d.FrameCount(), 12);
   std::vector<int> seen;
   for (int i = 0; i < 13; ++i) {
@@ -95,8 +95,8 @@ TEST(MonitorDisplay, AnimationCyclesTwelveFramesAndStops) {
   QImage stop(64, 64, QImage::Format_RGB32);
   stop.fill(Qt::red);
   stop.setPixel(0, 63, qRgb(255, 255, 255));  // the key colour: white is see-through
-  d.SetImageStat(stop);
-  d.SetSignalStop(true);
+  d.setImageStat(stop);
+  d.setSignalStop(true);
   const int frozen = d.FrameIndex();
   d.Animate();
   EXPECT_EQ(d.FrameIndex(), frozen);
@@ -110,8 +110,8 @@ TEST(MonitorDisplay, ColourChangesNeverRecolourTheArtwork) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdAnima, 100, 100);
   const QImage strip = StripOf(4, 40);
-  d.SetImageAnim(strip);
-  for (TColor c : {clNavy, clRed, clNavy, clSilver}) d.SetColor(c);
+  d.setImageAnim(strip);
+  for (TColor c : {clNavy, clRed, clNavy, clSilver}) d.setColor(c);
   EXPECT_EQ(d.ImageAnim(), strip);
   d.Paint();
   // The artwork's navy survives a round with a navy background.
@@ -125,13 +125,13 @@ TEST(MonitorDisplay, ColourChangesNeverRecolourTheArtwork) {
 TEST(MonitorDisplay, DisabledDisplayKeepsItsValues) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdVBarL, 60, 200);
-  d.SetShowValue(false);
-  d.SetShowState(false);
+  d.setShowValue(false);
+  d.setShowState(false);
   d.Paint();
   const QImage before = d.Surface();
   d.setEnabled(false);
-  d.SetSignalValue(150);
-  d.SetSignalStop(true);
+  d.setSignalValue(150);
+  d.setSignalStop(true);
   EXPECT_EQ(d.SignalValue(), 150);
   EXPECT_TRUE(d.SignalStop());
   EXPECT_EQ(d.Surface(), before);  // nothing drawn while disabled
@@ -140,10 +140,10 @@ TEST(MonitorDisplay, DisabledDisplayKeepsItsValues) {
   EXPECT_NE(d.Surface(), before);  // shown once enabled again
   TMonitorDisplay fresh;
   SetUpDisplay(fresh, mdVBarL, 60, 200);
-  fresh.SetShowValue(false);
-  fresh.SetShowState(false);
-  fresh.SetSignalValue(150);
-  fresh.SetSignalStop(true);
+  fresh.setShowValue(false);
+  fresh.setShowState(false);
+  fresh.setSignalValue(150);
+  fresh.setSignalStop(true);
   fresh.Paint();
   EXPECT_EQ(d.Surface(), fresh.Surface());
 }
@@ -151,7 +151,7 @@ TEST(MonitorDisplay, DisabledDisplayKeepsItsValues) {
 TEST(MonitorDisplay, GraphHistoryIsTrimmedToThePlot) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdGraph, 305, 141);
-  for (int i = 0; i < 500; ++i) d.SetSignalValue(i % 200 - 50);
+  for (int i = 0; i < 500; ++i) d.setSignalValue(i % 200 - 50);
   EXPECT_LT(d.History().size(), 200u);
   EXPECT_GT(d.History().size(), 100u);
   EXPECT_EQ(d.History().back(), 499 % 200 - 50);
@@ -164,14 +164,14 @@ TEST(MonitorDisplay, EveryStyleAtAnySize) {
     for (auto style : styles) {
       TMonitorDisplay d;
       SetUpDisplay(d, style, s.width(), s.height());
-      d.SetImageAnim(StripOf(3, 10));
-      d.SetImageStat(StripOf(1, 10));
-      d.SetSignalValue(9999);
-      d.SetSignalStop(true);
-      d.SetSelected(true);
+      d.setImageAnim(StripOf(3, 10));
+      d.setImageStat(StripOf(1, 10));
+      d.setSignalValue(9999);
+      d.setSignalStop(true);
+      d.setSelected(true);
       d.Animate();
       d.Paint();
-      d.SetSignalValueMax(-50);
+      d.setSignalValueMax(-50);
       d.Paint();
       EXPECT_EQ(d.Surface().size(), s) << style;
     }
@@ -181,14 +181,14 @@ TEST(MonitorDisplay, EveryStyleAtAnySize) {
 TEST(MonitorDisplay, BordersAndHandles) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdValue, 100, 80);
-  d.SetColor(clSilver);
+  d.setColor(clSilver);
   d.Paint();
   EXPECT_EQ(PixelAt(d.Surface(), 0, 40), clWhite);  // raised: light left
   EXPECT_EQ(PixelAt(d.Surface(), 99, 40), clGray);  // dark right
-  d.SetBorderStyle(mdbSingle);
+  d.setBorderStyle(mdbSingle);
   d.Paint();
   EXPECT_EQ(PixelAt(d.Surface(), 0, 40), clBlack);  // contrast of silver
-  d.SetSelected(true);
+  d.setSelected(true);
   d.Paint();
   EXPECT_EQ(PixelAt(d.Surface(), 50, 2), clBlack);  // top-middle handle
   EXPECT_EQ(PixelAt(d.Surface(), 97, 77), clBlack);
@@ -201,7 +201,7 @@ TEST(MonitorDisplay, PicturesLookRight) {
   for (auto style : styles) {
     TMonitorDisplay d;
     SetUpDisplay(d, style, 200, 200);
-    for (int v = -45; v <= 55; v += 5) d.SetSignalValue(v);
+    for (int v = -45; v <= 55; v += 5) d.setSignalValue(v);
     d.Paint();
     DumpImage(d.Surface(), QString("monitor-%1").arg(int(style)));
     // Something of the signal colour is drawn for every style but the lamp's
@@ -219,8 +219,8 @@ TEST(MonitorDisplay, SevenSegmentValuesReadBackWithSsocr) {
   for (int value : {-45, -50, 0, 7, 89, 123, 150}) {
     TMonitorDisplay d;
     SetUpDisplay(d, mdDigit, 400, 220);
-    d.SetSignalColor(clBlack);
-    d.SetSignalValue(value);
+    d.setSignalColor(clBlack);
+    d.setSignalValue(value);
     // The value picture alone, three times the logical size, dark on white.
     const QImage img = RenderMetafile(d.ValuePicture(), 600, 300, clWhite);
     const QString path = dir.filePath(QString("digits%1.png").arg(value));
@@ -240,11 +240,11 @@ TEST(MonitorDisplay, ValueUpdatesMatchAFullPaint) {
   for (auto style : {mdLevel, mdMeter, mdOnOff, mdTermo, mdDigit, mdVBarL, mdHalfM, mdValue}) {
     TMonitorDisplay d;
     SetUpDisplay(d, style, 160, 200);
-    for (int v : {10, 120, 30, -100, 40}) d.SetSignalValue(v);
-    d.SetSignalStop(true);
-    d.SetSignalValue(60);
-    d.SetSignalColor(clYellow);
-    d.SetSignalValue(65);
+    for (int v : {10, 120, 30, -100, 40}) d.setSignalValue(v);
+    d.setSignalStop(true);
+    d.setSignalValue(60);
+    d.setSignalColor(clYellow);
+    d.setSignalValue(65);
     d.grab();  // what the screen gets: pending repaints included
     const QImage incremental = d.Surface();
     d.Paint();
@@ -255,7 +255,7 @@ TEST(MonitorDisplay, ValueUpdatesMatchAFullPaint) {
 TEST(MonitorDisplay, UnsizedGraphKeepsABoundedHistory) {
   TMonitorDisplay d;
   SetUpDisplay(d, mdGraph, 0, 0);
-  for (int i = 0; i < 5000; ++i) d.SetSignalValue(i % 100);
+  for (int i = 0; i < 5000; ++i) d.setSignalValue(i % 100);
   EXPECT_LE(d.History().size(), 200u);
   EXPECT_EQ(d.History().back(), 4999 % 100);
 }

@@ -27,8 +27,8 @@ struct Form {
     }
     resizer = new TFormResizer(&form);
     form.AddComponent(resizer);
-    resizer->SetMinFormHeight(100);
-    resizer->SetMinFormWidth(100);
+    resizer->setMinFormHeight(100);
+    resizer->setMinFormWidth(100);
   }
   void ResizeTo(int w, int h) {
     form.resize(w, h);
@@ -69,7 +69,7 @@ TEST(FormResizer, TagsExemptControls) {
 
 TEST(FormResizer, LimitsAndGuards) {
   Form f(105);
-  f.resizer->SetMaxFontSize(12);
+  f.resizer->setMaxFontSize(12);
   f.resizer->Resize();
   f.ResizeTo(800, 600);
   EXPECT_EQ(f.labels[0]->font().pointSize(), 12);
@@ -78,12 +78,12 @@ TEST(FormResizer, LimitsAndGuards) {
   f.ResizeTo(50, 30);                     // below the minimum: snapped back
   EXPECT_EQ(f.form.size(), QSize(100, 100));
   // Tiny sizes never give a zero font.
-  f.resizer->SetMinFormHeight(0);
-  f.resizer->SetMinFormWidth(0);
+  f.resizer->setMinFormHeight(0);
+  f.resizer->setMinFormWidth(0);
   f.ResizeTo(5, 5);
   EXPECT_EQ(f.form.size(), QSize(10, 10));
   EXPECT_GE(f.labels[0]->font().pointSize(), 1);
-  f.resizer->SetActive(false);
+  f.resizer->setActive(false);
   EXPECT_FALSE(f.resizer->Resize());
 }
 
@@ -94,8 +94,8 @@ TEST(FormResizer, WaitsForALaidOutForm) {
   auto* l = new QLabel(&form);
   l->setGeometry(10, 10, 50, 20);
   form.AddComponent(l);
-  r.SetMinFormHeight(0);
-  r.SetMinFormWidth(0);
+  r.setMinFormHeight(0);
+  r.setMinFormWidth(0);
   EXPECT_FALSE(r.Resize());  // nothing to scale from yet
   EXPECT_FALSE(r.Captured());
   form.resize(100, 100);

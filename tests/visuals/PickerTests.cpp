@@ -19,17 +19,17 @@ TEST(ColorComboBox, ReadsBackWhatWasWritten) {
   EXPECT_EQ(box.currentIndex(), 0);
   EXPECT_EQ(box.ColorValue(), clBlack);
   for (int i = 0; i < TColorComboBox::ColorCount; ++i) {
-    box.SetColorValue(TColorComboBox::ColorAt(i));
+    box.setColorValue(TColorComboBox::ColorAt(i));
     EXPECT_EQ(box.currentIndex(), i);
     EXPECT_EQ(box.ColorValue(), TColorComboBox::ColorAt(i));
   }
   EXPECT_EQ(box.itemText(9), "Rosso");
   EXPECT_EQ(box.itemText(16), "Sfondo Finestra");
   // A colour the table lacks is kept as written, with no entry selected.
-  box.SetColorValue(RGB(1, 2, 3));
+  box.setColorValue(RGB(1, 2, 3));
   EXPECT_EQ(box.currentIndex(), -1);
   EXPECT_EQ(box.ColorValue(), RGB(1, 2, 3));
-  box.SetColorValue(clAqua);
+  box.setColorValue(clAqua);
   EXPECT_EQ(box.currentText(), "Celeste");
 }
 
@@ -48,7 +48,7 @@ TEST(ColorComboBox, FiresOnUserChoiceAndDrawsSwatches) {
     EXPECT_EQ(s, &box);
     ++changes;
   };
-  box.SetColorValue(clRed);  // programmatic: no event
+  box.setColorValue(clRed);  // programmatic: no event
   EXPECT_EQ(changes, 0);
   box.show();
   QTest::keyClick(&box, Qt::Key_Down);
@@ -71,9 +71,9 @@ TEST(FontComboBox, ListsTheInstalledFonts) {
   EXPECT_EQ(box.Font().Size(), 10);
   EXPECT_GE(box.ItemHeight(), 16);
   const QString name = box.itemText(box.count() - 1);
-  box.SetFontName(name);
+  box.setFontName(name);
   EXPECT_EQ(box.FontName(), name);
-  box.SetFontName("No Such Font 123");
+  box.setFontName("No Such Font 123");
   EXPECT_EQ(box.FontName(), "");
   EXPECT_EQ(box.currentIndex(), -1);
   for (int i = 0; i < box.count(); ++i) {
@@ -82,7 +82,7 @@ TEST(FontComboBox, ListsTheInstalledFonts) {
   }
   // Every mode draws without touching anything outside the row.
   for (auto mode : {smNormal, smFonts, smBoth}) {
-    box.SetShowMode(mode);
+    box.setShowMode(mode);
     TBitmap bmp(300, 20);
     box.DrawItem(bmp.Canvas(), Rect(0, 0, 300, 20), 0, true);
     EXPECT_EQ(PixelAt(bmp.Image(), 299, 10), ColorToRGB(clHighlight));
@@ -180,7 +180,7 @@ TEST(Pickers, RowsLookRight) {
   for (int i = 0; i < 20; ++i) colors.DrawItem(sheet.Canvas(), Rect(0, i * 16, 320, i * 16 + 16), i, i == 9);
   int y = 20 * 16;
   for (auto mode : {smNormal, smFonts, smBoth}) {
-    fonts.SetShowMode(mode);
+    fonts.setShowMode(mode);
     for (int i = 0; i < 6 && i < fonts.count(); ++i, y += h)
       fonts.DrawItem(sheet.Canvas(), Rect(0, y, 320, y + h), i, i == 1);
   }
