@@ -35,7 +35,7 @@ TEST(ShineButton, DefaultsAndColoursOnEnterAndLeave) {
   TShineButton b;
   EXPECT_EQ(b.ShineColor(), clRed);
   EXPECT_EQ(b.DefColor(), clBlack);
-  b.SetCaption(QStringLiteral("TBarCodes"));
+  b.setCaption(QStringLiteral("TBarCodes"));
   b.resize(100, 22);
   Enter(b);
   EXPECT_EQ(b.Font().Color(), clRed);
@@ -49,12 +49,12 @@ TEST(ShineButton, DefaultsAndColoursOnEnterAndLeave) {
 TEST(ShineButton, StoredFontColourStaysUntilTheMouseHasBeenOver) {
   TShineButton b;
   b.Font().SetColor(clBlue);
-  b.SetDefColor(clGreen);
+  b.setDefColor(clGreen);
   EXPECT_EQ(b.Font().Color(), clBlue);  // setting DefColor does not recolour
   Enter(b);
   Leave(b);
   EXPECT_EQ(b.Font().Color(), clGreen);
-  b.SetDefColor(clMaroon);  // outside the button: shows from the next leave on
+  b.setDefColor(clMaroon);  // outside the button: shows from the next leave on
   EXPECT_EQ(b.Font().Color(), clGreen);
 }
 
@@ -69,13 +69,13 @@ TEST(ShineButton, AnEqualValueCausesNoRepaintAndANewOneRepaintsAtOnce) {
     WaitUntil([] { return false; }, 50);
   }
   const int before = b.PaintCount();
-  b.SetShineColor(clRed);
-  b.SetDefColor(clBlack);
+  b.setShineColor(clRed);
+  b.setDefColor(clBlack);
   QCoreApplication::processEvents();
   EXPECT_EQ(b.PaintCount(), before);
-  b.SetShineColor(clYellow);  // painted synchronously, no event loop needed
+  b.setShineColor(clYellow);  // painted synchronously, no event loop needed
   EXPECT_EQ(b.PaintCount(), before + 1);
-  b.SetDefColor(clWhite);
+  b.setDefColor(clWhite);
   EXPECT_EQ(b.PaintCount(), before + 2);
 }
 
