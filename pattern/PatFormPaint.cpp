@@ -59,10 +59,11 @@ void TPatternFormPaint::setPatternHolder(TPatternHolder* h) {
 QImage TPatternFormPaint::Image() const { return mImage.Image(); }
 
 void TPatternFormPaint::setImage(QImage img) {
+  const bool differs = img != mImage.Image();
   mImage.Assign(img);
   mImage.SetTransparent(mImageTransparent);
   Invalidate();
-  Q_EMIT ImageChanged(mImage.Image());
+  if (differs) Q_EMIT ImageChanged(mImage.Image());
 }
 
 void TPatternFormPaint::setTextFont(const QFont& f) {

@@ -51,10 +51,13 @@ QImage TPatternHolder::Pattern() const { return mPattern.Image(); }
 void TPatternHolder::setPattern(const TBitmap& b) { setPattern(b.Image()); }
 
 void TPatternHolder::setPattern(QImage img) {
+  // Always rebuilt (the same picture may come back to undo a recolouring
+  // done elsewhere); announced as a property change only when it differs.
+  const bool differs = img != mPattern.Image();
   mPattern.Assign(img);
   BuildWorking();
   BuildTiled(true);
-  Q_EMIT PatternChanged(mPattern.Image());
+  if (differs) Q_EMIT PatternChanged(mPattern.Image());
   Q_EMIT Changed();
 }
 
