@@ -72,8 +72,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   // long hints need, and it keeps start-up light.
   StatusLine = new TCustomPanel(central);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
-  StatusLine->SetBevelOuter(bvLowered);
-  StatusLine->SetAlignment(taLeftJustify);
+  StatusLine->setBevelOuter(bvLowered);
+  StatusLine->setAlignment(taLeftJustify);
   StatusLine->setFixedHeight(19);
   rows->addWidget(StatusLine);
   setCentralWidget(central);
@@ -82,19 +82,19 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     auto* b = new TShineButton(Panel1);
     b->setObjectName(QString::fromLatin1(l.ComponentName));
     b->setGeometry(4, l.Top, 100, 22);
-    b->SetFlat(true);
-    b->SetCaption(QString::fromUtf8(l.ButtonCaption));
-    b->SetShineColor(clRed);
-    b->SetDefColor(clBlack);
+    b->setFlat(true);
+    b->setCaption(QString::fromUtf8(l.ButtonCaption));
+    b->setShineColor(clRed);
+    b->setDefColor(clBlack);
     b->Font().SetColor(clBlack);
     const QString wcap = QString::fromUtf8(l.WindowCaption);
     if (l.Create) {
-      b->SetHint(QStringLiteral("%1|Apre una nuova finestra \"%1\"").arg(wcap));
+      b->setHint(QStringLiteral("%1|Apre una nuova finestra \"%1\"").arg(wcap));
       const TLauncher* launcher = &l;
-      b->OnClick = [this, launcher](TObject*) { Launch(*launcher); };
+      connect(b, &QAbstractButton::clicked, this, [this, launcher] { Launch(*launcher); });
     } else {
       b->setEnabled(false);
-      b->SetHint(QStringLiteral(
+      b->setHint(QStringLiteral(
                      "Non ancora disponibile|La finestra \"%1\" non è ancora disponibile in questa versione")
                      .arg(wcap));
     }
@@ -103,17 +103,17 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 
   PatternHolder1 = new TPatternHolder(this);
   PatternHolder1->setObjectName(QStringLiteral("PatternHolder1"));
-  PatternHolder1->SetColor(clNone);
-  PatternHolder1->SetSubstColor(clNone);
+  PatternHolder1->setColor(clNone);
+  PatternHolder1->setSubstColor(clNone);
   PatternFormPaint1 = new TPatternFormPaint(this);
   PatternFormPaint1->setObjectName(QStringLiteral("PatternFormPaint1"));
-  PatternFormPaint1->SetPatternHolder(PatternHolder1);
-  PatternFormPaint1->SetImage(LoadResourcePicture(QStringLiteral("MAINPICTURE")));
-  PatternFormPaint1->SetImagePosition(pipBottomRight);
-  PatternFormPaint1->SetImageTransparent(true);
-  PatternFormPaint1->SetOffSetR(120);
-  PatternFormPaint1->SetOffSetB(10);
-  PatternFormPaint1->SetFreeOnClose(false);
+  PatternFormPaint1->setPatternHolder(PatternHolder1);
+  PatternFormPaint1->setImage(LoadResourcePicture(QStringLiteral("MAINPICTURE")));
+  PatternFormPaint1->setImagePosition(pipBottomRight);
+  PatternFormPaint1->setImageTransparent(true);
+  PatternFormPaint1->setOffSetR(120);
+  PatternFormPaint1->setOffSetB(10);
+  PatternFormPaint1->setFreeOnClose(false);
 
   resize(640, 422);
   if (QScreen* s = QGuiApplication::primaryScreen()) {
@@ -126,7 +126,7 @@ TFormMain::~TFormMain() = default;
 
 bool TFormMain::event(QEvent* e) {
   if (e->type() == QEvent::StatusTip) {
-    StatusLine->SetCaption(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(e)->tip());
+    StatusLine->setCaption(QLatin1Char(' ') + static_cast<QStatusTipEvent*>(e)->tip());
     return true;
   }
   return QMainWindow::event(e);

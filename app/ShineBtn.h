@@ -7,13 +7,15 @@ namespace Tarnwell {
 
 class TShineButton : public TSpeedButton {
   Q_OBJECT
+  // Caption colour while the mouse is over the button; a change repaints at
+  // once.
+  TW_COLOR_PROPERTY(ShineColor, repaint())
+  // Caption colour when the mouse is elsewhere (shown from the next leave
+  // on: only entering and leaving write the caption colour).
+  TW_COLOR_PROPERTY(DefColor, repaint())
+
  public:
   explicit TShineButton(QWidget* parent = nullptr);
-
-  TColor ShineColor() const { return mShineColor; }
-  void SetShineColor(TColor c);
-  TColor DefColor() const { return mDefColor; }
-  void SetDefColor(TColor c);
 
  protected:
   void MouseEnter() override;

@@ -4,11 +4,16 @@
 // 128 and the shift symbols of Code 93, which have no ASCII form, stand as
 // single Latin-1 characters (see the constants below).
 
+#include <QObject>
 #include <cstdint>
 
 namespace Tarnwell {
 
 // The code types, in the order their ordinals are passed to the encoders.
+// Registered so that A_CodeType takes the names ("bcCODE39") as well as the
+// numbers.
+namespace BarCodeTypes {
+Q_NAMESPACE
 enum TBarCodesType : std::uint8_t {
   bcEAN_13,
   bcEAN_8,
@@ -22,6 +27,9 @@ enum TBarCodesType : std::uint8_t {
   bcCODE93,
   bcCODE11
 };
+Q_ENUM_NS(TBarCodesType)
+}  // namespace BarCodeTypes
+using namespace BarCodeTypes;
 constexpr int BarCodesTypeCount = 11;
 
 // Stand-ins for symbols that have no character of their own.

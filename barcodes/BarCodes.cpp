@@ -17,21 +17,23 @@ TCustomBarCodes::TCustomBarCodes(QWidget* parent)
     : QWidget(parent),
       mEncEAN(std::make_unique<TBarCdEAN_UPC>()),
       mEnc39(std::make_unique<TBarCd39_128_93>()),
-      mEnc11(std::make_unique<TBarCdNUMERIC>()) {}
+      mEnc11(std::make_unique<TBarCdNUMERIC>()) {
+  // The colour may change from either side (setColor, setPalette, a style
+  // sheet); the control repaints at once and says so only on a real change.
+  mColorView.changed = [this] {
+    const TColor now = Color();
+    if (now == mShownColor) return;
+    mShownColor = now;
+    repaint();
+    Q_EMIT ColorChanged(ColorQColor());
+  };
+}
 
 TCustomBarCodes::~TCustomBarCodes() = default;
 
-void TCustomBarCodes::SetCaption(const QString& c) {
-  if (c == mCaption) return;
-  mCaption = c;
-  BarCodeChanged();
-}
+TColor TCustomBarCodes::Color() const { return mColorView.Color(); }
 
-void TCustomBarCodes::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
-  repaint();
-}
+void TCustomBarCodes::setColor(TColor c) { mColorView.SetColor(c); }
 
 void TCustomBarCodes::Encode() {
   const std::string text = BarCodeBytes(mCaption);
@@ -54,56 +56,29 @@ TBarCodes::TBarCodes(QWidget* parent) : TCustomBarCodes(parent) {
   BarCodeChanged();
 }
 
-void TBarCodes::SetA_CodeType(TBarCodesType t) {
-  if (t == mA_CodeType || static_cast<int>(t) >= BarCodesTypeCount) return;
-  mA_CodeType = t;
-  BarCodeChanged();
-}
+QString TBarCodes::A_BarCode() const { return mA_BarCode; }
 
-void TBarCodes::SetA_BarCode(const QString& text) {
-  SetCaption(text);
-  repaint();
-}
-
-void TBarCodes::SetA_BarPixels(int px) {
-  if (px == mA_BarPixels) return;
-  mA_BarPixels = px;
-  BarCodeChanged();
-}
-
-void TBarCodes::SetA_Readable(bool r) {
-  if (r == mA_Readable) return;
-  mA_Readable = r;
+void TBarCodes::setA_BarCode(QString text) {
+  setCaption(text);
   repaint();
 }
 
 bool TBarCodes::A_C39CheckChar() const { return mEnc39 ? mEnc39->C39CheckChar : true; }
 
-void TBarCodes::SetA_C39CheckChar(bool c) {
+void TBarCodes::setA_C39CheckChar(bool c) {
   if (!mEnc39 || c == mEnc39->C39CheckChar) return;
   mEnc39->C39CheckChar = c;
   BarCodeChanged();
+  Q_EMIT A_C39CheckCharChanged(c);
 }
 
 int TBarCodes::A_WideRatio() const { return mEnc39 ? mEnc39->WideRatio : 3; }
 
-void TBarCodes::SetA_WideRatio(int r) {
+void TBarCodes::setA_WideRatio(int r) {
   if ((r != 2 && r != 3) || !mEnc39 || r == mEnc39->WideRatio) return;
   mEnc39->WideRatio = r;
   BarCodeChanged();
-}
-
-void TBarCodes::SetA_HeightAuto(bool a) {
-  if (a == mA_HeightAuto) return;
-  mA_HeightAuto = a;
-  BarCodeChanged();
-}
-
-void TBarCodes::SetA_HeightMult(int m) {
-  m = std::max(m, 10);
-  if (m == mA_HeightMult) return;
-  mA_HeightMult = m;
-  BarCodeChanged();
+  Q_EMIT A_WideRatioChanged(r);
 }
 
 int TBarCodes::BarCodeWidth(int BarPixels) {
@@ -119,17 +94,33 @@ int TBarCodes::BarCodeWidth(int BarPixels) {
 }
 
 void TBarCodes::BarCodeChanged() {
+  const QString readableBefore = mA_BarCode;
   Encode();
   const int w = BarCodeWidth(mA_BarPixels);
-  int h = height();
-  if (mA_HeightAuto) {
-    // The module width as drawn: a stored width of 0 or less must not give an
-    // empty or negative control.
-    const std::int64_t hh = static_cast<std::int64_t>(ModulePixels(mA_BarPixels)) * mA_HeightMult;
-    h = static_cast<int>(std::min<std::int64_t>(hh, MaxExtent));
+  // The module width as drawn: a stored width of 0 or less must not give an
+  // empty or negative control.
+  const std::int64_t autoHeight = static_cast<std::int64_t>(ModulePixels(mA_BarPixels)) * mA_HeightMult;
+  const QSize symbol(w, static_cast<int>(std::min<std::int64_t>(autoHeight, MaxExtent)));
+  const int h = mA_HeightAuto ? symbol.height() : height();
+  const QSizePolicy policy(QSizePolicy::Fixed, mA_HeightAuto ? QSizePolicy::Fixed : QSizePolicy::Preferred);
+  if (policy != sizePolicy()) setSizePolicy(policy);
+  if (symbol != mSymbolSize) {
+    mSymbolSize = symbol;
+    updateGeometry();  // a layout that holds the control gives it the new size
   }
   if (w != width() || h != height()) resize(w, h);
   repaint();
+  if (mA_BarCode != readableBefore) Q_EMIT A_BarCodeChanged(mA_BarCode);
+}
+
+QSize TBarCodes::sizeHint() const { return mSymbolSize; }
+
+QSize TBarCodes::minimumSizeHint() const {
+  if (mA_HeightAuto) return mSymbolSize;
+  // Bars shorter than the shortest automatic height leave no room for them
+  // above the text boxes.
+  const int q = ModulePixels(mA_BarPixels);
+  return QSize(mSymbolSize.width(), std::min(mSymbolSize.height(), 10 * q));
 }
 
 void TBarCodes::DrawBarCode(TCanvas& Canvas, int X, int Y, int Height, int Width, int BarPixels,
@@ -212,7 +203,7 @@ void TBarCodes::DrawTextBox(TCanvas& Canvas, int Left, int Right, int Bottom, co
 
 void TBarCodes::paintEvent(QPaintEvent*) {
   TCanvas canvas(this);
-  DrawBarCode(canvas, 0, 0, height(), width(), mA_BarPixels, mColor);
+  DrawBarCode(canvas, 0, 0, height(), width(), mA_BarPixels, Color());
 }
 
 }  // namespace Tarnwell

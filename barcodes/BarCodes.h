@@ -14,21 +14,23 @@
 #include "BarCdObj.h"
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
 
 namespace Tarnwell {
 
 class TCustomBarCodes : public QWidget {
   Q_OBJECT
+  // The control's text, shown as the bar code; a change re-encodes at once.
+  TW_PROPERTY(QString, Caption, BarCodeChanged())
+  // Background of the blank strip and the text boxes (the bars are black):
+  // the background role of the palette, so setPalette and style sheets
+  // reach it.
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+
  public:
   explicit TCustomBarCodes(QWidget* parent = nullptr);
   ~TCustomBarCodes() override;
-
-  // The control's text, shown as the bar code.
-  QString Caption() const { return mCaption; }
-  void SetCaption(const QString& c);
-  // Background of the blank strip and the text boxes (the bars are black).
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
 
   // The module string and readable text of the current caption.
   const std::string& Modules() const { return mModules; }
@@ -50,34 +52,29 @@ class TCustomBarCodes : public QWidget {
   int mA_HeightMult = 66;
   std::string mModules;
   QString mCaption;
-  TColor mColor = clBtnFace;
+  TControlColor mColorView{this, clBtnFace};
+  TColor mShownColor = clBtnFace;  // what ColorChanged last announced
 };
 
 class TBarCodes : public TCustomBarCodes {
   Q_OBJECT
+  // Code types beyond the last are ignored.
+  TW_PROPERTY_FIXED(Tarnwell::BarCodeTypes::TBarCodesType, A_CodeType,
+                    static_cast<int>(value) < BarCodesTypeCount ? value : mA_CodeType, BarCodeChanged())
+  // The readable text (check characters included); setting it sets Caption.
+  TW_PROPERTY_CUSTOM(QString, A_BarCode)
+  // Pixels per module; any value is stored, values below 1 draw as 1.
+  TW_PROPERTY(int, A_BarPixels, BarCodeChanged())
+  TW_PROPERTY(bool, A_Readable, repaint())
+  TW_PROPERTY_CUSTOM(bool, A_C39CheckChar)
+  // Only 2 and 3 are accepted; other values are ignored.
+  TW_PROPERTY_CUSTOM(int, A_WideRatio)
+  TW_PROPERTY(bool, A_HeightAuto, BarCodeChanged())
+  // Values below 10 become 10.
+  TW_PROPERTY_FIXED(int, A_HeightMult, std::max(value, 10), BarCodeChanged())
+
  public:
   explicit TBarCodes(QWidget* parent = nullptr);
-
-  TBarCodesType A_CodeType() const { return mA_CodeType; }
-  void SetA_CodeType(TBarCodesType t);
-  // The readable text (check characters included); setting it sets Caption.
-  QString A_BarCode() const { return mA_BarCode; }
-  void SetA_BarCode(const QString& text);
-  // Pixels per module; any value is stored, values below 1 draw as 1.
-  int A_BarPixels() const { return mA_BarPixels; }
-  void SetA_BarPixels(int px);
-  bool A_Readable() const { return mA_Readable; }
-  void SetA_Readable(bool r);
-  bool A_C39CheckChar() const;
-  void SetA_C39CheckChar(bool c);
-  // Only 2 and 3 are accepted; other values are ignored.
-  int A_WideRatio() const;
-  void SetA_WideRatio(int r);
-  bool A_HeightAuto() const { return mA_HeightAuto; }
-  void SetA_HeightAuto(bool a);
-  // Values below 10 become 10.
-  int A_HeightMult() const { return mA_HeightMult; }
-  void SetA_HeightMult(int m);
 
   // Blank margin left of the first module (EAN-13, UPC-A; also right of the
   // last for UPC-A), as computed by the last BarCodeWidth.
@@ -89,6 +86,12 @@ class TBarCodes : public TCustomBarCodes {
   void DrawBarCode(TCanvas& Canvas, int X, int Y, int Height, int Width, int BarPixels, TColor Color);
   // Blanks a box under the bars and centres Text in it (when A_Readable).
   void DrawTextBox(TCanvas& Canvas, int Left, int Right, int Bottom, const QString& Text);
+
+  // The whole symbol: its width, and the height A_HeightAuto gives. In a
+  // layout the control keeps that size (with A_HeightAuto off the height
+  // may follow the layout).
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
   // Largest module width honoured, and the size limit of the control, so that
   // huge values cannot overflow the geometry.
@@ -102,6 +105,7 @@ class TBarCodes : public TCustomBarCodes {
  private:
   int mTextMargin = 0;
   int mTextHeight = 0;  // of the last DrawBarCode's font
+  QSize mSymbolSize;    // width and automatic height of the current symbol
 };
 
 }  // namespace Tarnwell

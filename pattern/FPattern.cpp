@@ -13,7 +13,7 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   setObjectName(QStringLiteral("FormPattern"));
 
   PatternHolder1 = new TPatternHolder(this);
-  PatternHolder1->SetPattern(LoadResourcePicture(QStringLiteral("PATTERNPAPER")));
+  PatternHolder1->setPattern(LoadResourcePicture(QStringLiteral("PATTERNPAPER")));
   AddComponent(PatternHolder1);
 
   auto* layout = new QVBoxLayout(this);
@@ -24,12 +24,12 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   layout->addWidget(Splitter1);
 
   PatternPanel1 = new TPatternPanel(Splitter1);
-  PatternPanel1->SetCaption(QStringLiteral("TPatternPanel"));
-  PatternPanel1->SetPatternHolder(PatternHolder1);
+  PatternPanel1->setCaption(QStringLiteral("TPatternPanel"));
+  PatternPanel1->setPatternHolder(PatternHolder1);
   PatternPanel1->setMinimumWidth(120);
   PatternPanel2 = new TPatternPanel(Splitter1);
-  PatternPanel2->SetCaption(QStringLiteral("TPatternPanel"));
-  PatternPanel2->SetPatternHolder(PatternHolder1);
+  PatternPanel2->setCaption(QStringLiteral("TPatternPanel"));
+  PatternPanel2->setPatternHolder(PatternHolder1);
   PatternPanel2->setMinimumWidth(120);
   Splitter1->addWidget(PatternPanel1);
   Splitter1->addWidget(PatternPanel2);
@@ -38,18 +38,18 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   Splitter1->setSizes({245, 479 - 245 - 3});
 
   PatternGroupBox1 = new TPatternGroupBox(PatternPanel1);
-  PatternGroupBox1->SetCaption(QStringLiteral("TPatternGroupBox"));
-  PatternGroupBox1->SetPatternPaint(true);
+  PatternGroupBox1->setCaption(QStringLiteral("TPatternGroupBox"));
+  PatternGroupBox1->setPatternPaint(true);
   PatternGroupBox1->setGeometry(12, 10, 217, 84);
 
   PatternCheckBox1 = new TPatternCheckBox(PatternGroupBox1);
   PatternCheckBox1->setText(QStringLiteral("TPatternCheckBox"));
-  PatternCheckBox1->SetPatternPaint(true);
+  PatternCheckBox1->setPatternPaint(true);
   PatternCheckBox1->setGeometry(14, 24, 180, 20);
   PatternCheckBox1->setChecked(true);
   PatternCheckBox2 = new TPatternCheckBox(PatternGroupBox1);
   PatternCheckBox2->setText(QStringLiteral("TPatternCheckBox"));
-  PatternCheckBox2->SetPatternPaint(true);
+  PatternCheckBox2->setPatternPaint(true);
   PatternCheckBox2->setGeometry(14, 52, 180, 20);
 
   PatternRadioButton1 = new TPatternRadioButton(PatternPanel2);
@@ -58,7 +58,7 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   int top = 16;
   for (auto* rb : {PatternRadioButton1, PatternRadioButton2, PatternRadioButton3}) {
     rb->setText(QStringLiteral("TPatternRadioButton"));
-    rb->SetPatternPaint(true);
+    rb->setPatternPaint(true);
     rb->setGeometry(20, top, 190, 20);
     top += 28;
   }

@@ -9,6 +9,10 @@
 namespace Tarnwell {
 
 TPatternFormPaint::TPatternFormPaint(QWidget* ownerForm) : QObject(ownerForm), mForm(ownerForm) {
+  mTextFont.OnChange = [this](TGraphicsObject*) {
+    Invalidate();
+    Q_EMIT TextFontChanged(TextQFont());
+  };
   if (!ownerForm) return;
   mTarget = ownerForm;
   if (auto* mw = qobject_cast<QMainWindow*>(ownerForm)) {
@@ -40,93 +44,35 @@ void TPatternFormPaint::Invalidate() {
   if (mTarget) mTarget->update();
 }
 
-void TPatternFormPaint::SetPatternHolder(TPatternHolder* h) {
-  if (h == mHolder) return;
+void TPatternFormPaint::setPatternHolder(TPatternHolder* h) {
+  if (h == mPatternHolder) return;
   QObject::disconnect(mConn);
-  mHolder = h;
+  mPatternHolder = h;
   if (h) {
     h->BuildTiled(false);
     mConn = connect(h, &TPatternHolder::Changed, this, [this] { Invalidate(); });
   }
   Invalidate();
+  Q_EMIT PatternHolderChanged(h);
 }
 
-void TPatternFormPaint::SetEnabled(bool e) {
-  if (e == mEnabled) return;
-  mEnabled = e;
-  Invalidate();
-}
+QImage TPatternFormPaint::Image() const { return mImage.Image(); }
 
-void TPatternFormPaint::SetImage(const QImage& img) {
+void TPatternFormPaint::setImage(QImage img) {
+  const bool differs = img != mImage.Image();
   mImage.Assign(img);
   mImage.SetTransparent(mImageTransparent);
   Invalidate();
+  if (differs) Q_EMIT ImageChanged(mImage.Image());
 }
 
-void TPatternFormPaint::SetImagePosition(TFormPaintImagePos p) {
-  if (p == mImagePosition) return;
-  mImagePosition = p;
-  Invalidate();
-}
-
-void TPatternFormPaint::SetImageTransparent(bool t) {
-  if (t == mImageTransparent) return;
-  mImageTransparent = t;
-  mImage.SetTransparent(t);
-  Invalidate();
-}
-
-void TPatternFormPaint::SetOffSetL(int v) {
-  if (v != mOffSetL) {
-    mOffSetL = v;
-    Invalidate();
-  }
-}
-void TPatternFormPaint::SetOffSetT(int v) {
-  if (v != mOffSetT) {
-    mOffSetT = v;
-    Invalidate();
-  }
-}
-void TPatternFormPaint::SetOffSetR(int v) {
-  if (v != mOffSetR) {
-    mOffSetR = v;
-    Invalidate();
-  }
-}
-void TPatternFormPaint::SetOffSetB(int v) {
-  if (v != mOffSetB) {
-    mOffSetB = v;
-    Invalidate();
-  }
-}
-
-void TPatternFormPaint::SetText(const QStringList& t) {
-  if (t == mText) return;
-  mText = t;
-  Invalidate();
-}
-
-void TPatternFormPaint::SetTextAlignment(TAlignment a) {
-  if (a == mTextAlignment) return;
-  mTextAlignment = a;
-  Invalidate();
-}
-
-void TPatternFormPaint::SetTextLayout(TTextLayout l) {
-  if (l == mTextLayout) return;
-  mTextLayout = l;
-  Invalidate();
-}
-
-void TPatternFormPaint::SetTextShadow(int s) {
-  if (s == mTextShadow) return;
-  mTextShadow = s;
-  Invalidate();
+void TPatternFormPaint::setTextFont(const QFont& f) {
+  if (f == TextQFont()) return;
+  mTextFont.AssignQFont(f);  // its change notice repaints and signals
 }
 
 bool TPatternFormPaint::CanPaint() const {
-  return mEnabled && ((mHolder && mHolder->Active()) || !mImage.Empty());
+  return mEnabled && ((mPatternHolder && mPatternHolder->Active()) || !mImage.Empty());
 }
 
 TRect TPatternFormPaint::ImageRect(const TRect& c) const {
@@ -149,21 +95,21 @@ TRect TPatternFormPaint::ImageRect(const TRect& c) const {
 }
 
 void TPatternFormPaint::PaintBackground(TCanvas& canvas, const TRect& client) {
-  if (mHolder && mHolder->Active()) {
-    mHolder->PaintClient(canvas, client);
+  if (mPatternHolder && mPatternHolder->Active()) {
+    mPatternHolder->PaintClient(canvas, client);
   } else {
     canvas.Brush().SetColor(mTarget ? FromQColor(mTarget->palette().color(mTarget->backgroundRole()))
                                     : clBtnFace);
     canvas.FillRect(client);
   }
   if (!mImage.Empty()) {
-    if (OnBeforePaintImage) OnBeforePaintImage(this, canvas);
+    TW_FIRE(OnBeforePaintImage, BeforePaintImage, this, canvas);
     const TRect r = ImageRect(client);
     if (mImagePosition == pipStretch)
       canvas.StretchDraw(r, mImage);
     else
       canvas.Draw(r.Left, r.Top, mImage);
-    if (OnAfterPaintImage) OnAfterPaintImage(this, canvas);
+    TW_FIRE(OnAfterPaintImage, AfterPaintImage, this, canvas);
   }
   if (mText.isEmpty()) return;
   canvas.Font().Assign(mTextFont);

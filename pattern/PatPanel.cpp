@@ -10,6 +10,14 @@
 namespace Tarnwell {
 
 namespace {
+// Captions written over the pattern take the text colour of the control's
+// palette, so setPalette and style sheets reach them as they reach the
+// platform's own painting.
+TColor CaptionColor(const QWidget* w) {
+  return FromQColor(w->palette().color(w->isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       w->foregroundRole()));
+}
+
 QSize ScreenSize() {
   if (auto* s = QGuiApplication::primaryScreen()) return s->size();
   return QSize(1024, 768);
@@ -26,10 +34,8 @@ TPatternHolder::TPatternHolder(QObject* owner) : QObject(owner) {
 
 TPatternHolder::~TPatternHolder() = default;
 
-void TPatternHolder::SetEnabled(bool e) {
-  if (e == mEnabled) return;
-  mEnabled = e;
-  if (!e) {
+void TPatternHolder::ApplyEnabled() {
+  if (!mEnabled) {
     mSwitchedOff = true;
   } else {
     // Switching back on restores the pattern; nothing was rebuilt meanwhile.
@@ -37,32 +43,28 @@ void TPatternHolder::SetEnabled(bool e) {
     BuildWorking();
     BuildTiled(true);
   }
-  emit Changed();
+  Q_EMIT Changed();
 }
 
-void TPatternHolder::SetPattern(const TBitmap& b) { SetPattern(b.Image()); }
+QImage TPatternHolder::Pattern() const { return mPattern.Image(); }
 
-void TPatternHolder::SetPattern(const QImage& img) {
+void TPatternHolder::setPattern(const TBitmap& b) { setPattern(b.Image()); }
+
+void TPatternHolder::setPattern(QImage img) {
+  // Always rebuilt (the same picture may come back to undo a recolouring
+  // done elsewhere); announced as a property change only when it differs.
+  const bool differs = img != mPattern.Image();
   mPattern.Assign(img);
   BuildWorking();
   BuildTiled(true);
-  emit Changed();
+  if (differs) Q_EMIT PatternChanged(mPattern.Image());
+  Q_EMIT Changed();
 }
 
-void TPatternHolder::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
+void TPatternHolder::Rebuild() {
   BuildWorking();
   BuildTiled(true);
-  emit Changed();
-}
-
-void TPatternHolder::SetSubstColor(TColor c) {
-  if (c == mSubstColor) return;
-  mSubstColor = c;
-  BuildWorking();
-  BuildTiled(true);
-  emit Changed();
+  Q_EMIT Changed();
 }
 
 bool TPatternHolder::Active() const { return mEnabled && !mSwitchedOff && !mWorking.isNull(); }
@@ -154,10 +156,10 @@ void TPatternHolder::PaintClient(TCanvas& canvas, const TRect& r) {
 
 TPatternPanel::TPatternPanel(QWidget* parent) : TCustomPanel(parent) {}
 
-void TPatternPanel::SetPatternHolder(TPatternHolder* h) {
-  if (h == mHolder) return;
+void TPatternPanel::setPatternHolder(TPatternHolder* h) {
+  if (h == mPatternHolder) return;
   QObject::disconnect(mConn);
-  mHolder = h;
+  mPatternHolder = h;
   if (h) {
     h->BuildTiled(false);
     mConn = connect(h, &TPatternHolder::Changed, this, [this] {
@@ -167,10 +169,11 @@ void TPatternPanel::SetPatternHolder(TPatternHolder* h) {
     });
   }
   update();
+  Q_EMIT PatternHolderChanged(h);
 }
 
 TPatternHolder* TPatternPanel::ActiveHolder() const {
-  return (mHolder && mHolder->Active()) ? mHolder.data() : nullptr;
+  return (mPatternHolder && mPatternHolder->Active()) ? mPatternHolder.data() : nullptr;
 }
 
 void TPatternPanel::Paint(TCanvas& canvas) {
@@ -188,7 +191,7 @@ void TPatternPanel::Paint(TCanvas& canvas) {
     PaintBevels(canvas, r);
     PaintCaption(canvas);
   }
-  if (OnPaint) OnPaint(this, canvas);
+  TW_FIRE(OnPaint, Painted, this, canvas);
 }
 
 TPatternPanel* FindPatternPanel(const QWidget* control) {
@@ -214,20 +217,31 @@ void PaintButtonPattern(QAbstractButton* button) {
     textX = 2;
   }
   canvas.Font().AssignQFont(button->font());
-  canvas.Font().SetColor(button->isEnabled() ? clWindowText : clGrayText);
+  canvas.Font().SetColor(CaptionColor(button));
   canvas.Brush().SetStyle(bsClear);
   const int y = std::max(1, (button->height() - canvas.TextHeight(button->text())) / 2);
   canvas.TextOut(textX, y, button->text());
+}
+
+QSize PatternButtonSize(const QAbstractButton* button, QSize platform) {
+  // The caption is written at x = 18 in the button's own font, which may be
+  // wider than what the platform measured for its own layout.
+  const QFontMetrics fm(button->font());
+  const int w = 18 + fm.horizontalAdvance(button->text()) + 2;
+  const int h = fm.height() + 2;
+  return platform.expandedTo(QSize(w, h));
 }
 
 // ---- group box --------------------------------------------------------------------
 
 TPatternGroupBox::TPatternGroupBox(QWidget* parent) : QGroupBox(parent) {}
 
-void TPatternGroupBox::SetPatternPaint(bool p) {
-  if (p == mPatternPaint) return;
-  mPatternPaint = p;
-  update();
+QString TPatternGroupBox::Caption() const { return title(); }
+
+void TPatternGroupBox::setCaption(QString c) {
+  if (c == title()) return;
+  setTitle(c);
+  Q_EMIT CaptionChanged(c);
 }
 
 void TPatternGroupBox::paintEvent(QPaintEvent* e) {
@@ -240,7 +254,7 @@ void TPatternGroupBox::paintEvent(QPaintEvent* e) {
   TCanvas canvas(this);
   holder->PaintControl(this, canvas, TRect(0, 0, width(), height()));
   canvas.Font().AssignQFont(font());
-  canvas.Font().SetColor(isEnabled() ? clWindowText : clGrayText);
+  canvas.Font().SetColor(CaptionColor(this));
   const int top = canvas.TextHeight(QStringLiteral("0")) / 2 - 1;
   // The 3D group frame: highlight offset by one, shadow over it.
   canvas.Brush().SetColor(clBtnHighlight);

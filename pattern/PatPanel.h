@@ -19,27 +19,37 @@
 
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
 
+namespace PatternTypes {
+Q_NAMESPACE
+enum TFormPaintImagePos { pipCenter, pipStretch, pipTopLeft, pipTopRight, pipBottomLeft, pipBottomRight };
+Q_ENUM_NS(TFormPaintImagePos)
+}  // namespace PatternTypes
+using namespace PatternTypes;
+
 class TPatternHolder : public QObject {
   Q_OBJECT
+  // Pattern in use. Switching it off stops painting at once; switching it
+  // back on rebuilds the pattern from the tile.
+  TW_PROPERTY(bool, Enabled, ApplyEnabled())
+  // The tile; setting it always rebuilds (no comparison of pictures).
+  TW_PROPERTY_CUSTOM(QImage, Pattern)
+  // Every pixel of exactly SubstColor becomes Color (both set, not clNone).
+  TW_COLOR_PROPERTY(Color, Rebuild())
+  TW_COLOR_PROPERTY(SubstColor, Rebuild())
+  // Stored with a design; nothing reads it.
+  TW_PROPERTY(QString, PatternPath, )
+
  public:
   // The owner is the window whose client origin anchors the tiling.
   explicit TPatternHolder(QObject* owner = nullptr);
   ~TPatternHolder() override;
 
-  bool Enabled() const { return mEnabled; }
-  void SetEnabled(bool e);
-  const TBitmap& Pattern() const { return mPattern; }
-  void SetPattern(const TBitmap& b);
-  void SetPattern(const QImage& img);
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
-  TColor SubstColor() const { return mSubstColor; }
-  void SetSubstColor(TColor c);
-  QString PatternPath() const { return mPatternPath; }
-  void SetPatternPath(const QString& p) { mPatternPath = p; }
+  const TBitmap& PatternBitmap() const { return mPattern; }
+  void setPattern(const TBitmap& b);
 
   // Painting possible: enabled, not switched off, with a pattern.
   bool Active() const;
@@ -59,11 +69,13 @@ class TPatternHolder : public QObject {
   // Copies the tiling anchored at the canvas origin into r.
   void PaintClient(TCanvas& canvas, const TRect& r);
 
- signals:
+ Q_SIGNALS:
   // The pattern, its colours or the enabled state changed: users repaint.
   void Changed();
 
  private:
+  void ApplyEnabled();
+  void Rebuild();
   QPoint AnchorOf(const QWidget* control) const;
   void FillAnchored(TCanvas& canvas, const TRect& dest, int srcX, int srcY);
 
@@ -83,19 +95,25 @@ using TPatternPanelPaint = std::function<void(TObject* sender, TCanvas& canvas)>
 
 class TPatternPanel : public TCustomPanel {
   Q_OBJECT
+  // The holder whose pattern the panel and its pattern-painted children show.
+  TW_PROPERTY_SETTER(Tarnwell::TPatternHolder*, PatternHolder)
+
  public:
   explicit TPatternPanel(QWidget* parent = nullptr);
-  TPatternHolder* PatternHolder() const { return mHolder; }
-  void SetPatternHolder(TPatternHolder* h);
   // A holder that paints now (set, enabled, with a tiling).
   TPatternHolder* ActiveHolder() const;
+  // Called after every paint, after the Painted signal.
   TPatternPanelPaint OnPaint;
+
+ Q_SIGNALS:
+  // After every paint, with the canvas still open (direct connections only).
+  void Painted(QObject* sender, Tarnwell::TCanvas& canvas);
 
  protected:
   void Paint(TCanvas& canvas) override;
 
  private:
-  QPointer<TPatternHolder> mHolder;
+  QPointer<TPatternHolder> mPatternHolder;
   QMetaObject::Connection mConn;
 };
 
@@ -106,18 +124,17 @@ TPatternPanel* FindPatternPanel(const QWidget* control);
 // Paints the pattern over a check box's or radio button's caption area (the
 // box stays as the platform drew it) and writes the caption over it.
 void PaintButtonPattern(QAbstractButton* button);
+// The size a pattern-painted button needs for its own caption.
+QSize PatternButtonSize(const QAbstractButton* button, QSize platform);
 
-// What check box and radio button add to their platform bases.
+// What check box and radio button add to their platform bases (the property
+// itself is declared by each of them: a template cannot carry Q_OBJECT).
 template <class Base>
 class TPatternButton : public Base {
  public:
   explicit TPatternButton(QWidget* parent = nullptr) : Base(parent) {}
-  bool PatternPaint() const { return mPatternPaint; }
-  void SetPatternPaint(bool p) {
-    if (p == mPatternPaint) return;
-    mPatternPaint = p;
-    this->update();
-  }
+  QSize sizeHint() const override { return PatternButtonSize(this, Base::sizeHint()); }
+  QSize minimumSizeHint() const override { return PatternButtonSize(this, Base::minimumSizeHint()); }
 
  protected:
   void paintEvent(QPaintEvent* e) override {
@@ -129,30 +146,33 @@ class TPatternButton : public Base {
     if (e->type() == QEvent::EnabledChange) this->update();
   }
 
- private:
   bool mPatternPaint = false;
 };
 
 class TPatternCheckBox : public TPatternButton<QCheckBox> {
   Q_OBJECT
+  TW_PROPERTY(bool, PatternPaint, update())
+
  public:
   using TPatternButton<QCheckBox>::TPatternButton;
 };
 
 class TPatternRadioButton : public TPatternButton<QRadioButton> {
   Q_OBJECT
+  TW_PROPERTY(bool, PatternPaint, update())
+
  public:
   using TPatternButton<QRadioButton>::TPatternButton;
 };
 
 class TPatternGroupBox : public QGroupBox {
   Q_OBJECT
+  TW_PROPERTY(bool, PatternPaint, update())
+  // The group box's title.
+  TW_PROPERTY_CUSTOM(QString, Caption)
+
  public:
   explicit TPatternGroupBox(QWidget* parent = nullptr);
-  bool PatternPaint() const { return mPatternPaint; }
-  void SetPatternPaint(bool p);
-  QString Caption() const { return title(); }
-  void SetCaption(const QString& c) { setTitle(c); }
 
  protected:
   void paintEvent(QPaintEvent* e) override;
@@ -161,46 +181,45 @@ class TPatternGroupBox : public QGroupBox {
   bool mPatternPaint = false;
 };
 
-enum TFormPaintImagePos { pipCenter, pipStretch, pipTopLeft, pipTopRight, pipBottomLeft, pipBottomRight };
 using TFormPaintImageEvent = std::function<void(TObject* sender, TCanvas& canvas)>;
 
 class TPatternFormPaint : public QObject {
   Q_OBJECT
+  // Setting a holder only tiles it; its changes repaint the window.
+  TW_PROPERTY_SETTER(Tarnwell::TPatternHolder*, PatternHolder)
+  TW_PROPERTY(bool, Enabled, Invalidate())
+  // Remove the window hook when the window is asked to close.
+  TW_PROPERTY(bool, FreeOnClose, )
+  // The picture drawn over the pattern.
+  TW_PROPERTY_CUSTOM(QImage, Image)
+  TW_PROPERTY(Tarnwell::PatternTypes::TFormPaintImagePos, ImagePosition, Invalidate())
+  // Also sets the picture's own transparency.
+  TW_PROPERTY(bool, ImageTransparent, (mImage.SetTransparent(mImageTransparent), Invalidate()))
+  // Margins for the picture and the text.
+  TW_PROPERTY(int, OffSetL, Invalidate())
+  TW_PROPERTY(int, OffSetT, Invalidate())
+  TW_PROPERTY(int, OffSetR, Invalidate())
+  TW_PROPERTY(int, OffSetB, Invalidate())
+  // Lines written over the background.
+  TW_PROPERTY(QStringList, Text, Invalidate())
+  TW_PROPERTY(Tarnwell::PlatformTypes::TAlignment, TextAlignment, Invalidate())
+  TW_PROPERTY(Tarnwell::PlatformTypes::TTextLayout, TextLayout, Invalidate())
+  // The font of the text as a QFont; TextFont() gives the whole TFont
+  // (colour included), whose changes repaint too.
+  Q_PROPERTY(QFont TextFont READ TextQFont WRITE setTextFont NOTIFY TextFontChanged)
+  // Shadow offset in pixels; 0 = none.
+  TW_PROPERTY(int, TextShadow, Invalidate())
+
  public:
   // Hooks the owner window's painting (for a main window with an MDI area,
   // the area's client window).
   explicit TPatternFormPaint(QWidget* ownerForm);
   ~TPatternFormPaint() override;
 
-  TPatternHolder* PatternHolder() const { return mHolder; }
-  void SetPatternHolder(TPatternHolder* h);
-  bool Enabled() const { return mEnabled; }
-  void SetEnabled(bool e);
-  bool FreeOnClose() const { return mFreeOnClose; }
-  void SetFreeOnClose(bool f) { mFreeOnClose = f; }
-  TBitmap& Image() { return mImage; }
-  void SetImage(const QImage& img);
-  TFormPaintImagePos ImagePosition() const { return mImagePosition; }
-  void SetImagePosition(TFormPaintImagePos p);
-  bool ImageTransparent() const { return mImageTransparent; }
-  void SetImageTransparent(bool t);
-  int OffSetL() const { return mOffSetL; }
-  int OffSetT() const { return mOffSetT; }
-  int OffSetR() const { return mOffSetR; }
-  int OffSetB() const { return mOffSetB; }
-  void SetOffSetL(int v);
-  void SetOffSetT(int v);
-  void SetOffSetR(int v);
-  void SetOffSetB(int v);
-  QStringList Text() const { return mText; }
-  void SetText(const QStringList& t);
-  TAlignment TextAlignment() const { return mTextAlignment; }
-  void SetTextAlignment(TAlignment a);
-  TTextLayout TextLayout() const { return mTextLayout; }
-  void SetTextLayout(TTextLayout l);
+  TBitmap& ImageBitmap() { return mImage; }
   TFont& TextFont() { return mTextFont; }
-  int TextShadow() const { return mTextShadow; }
-  void SetTextShadow(int s);
+  QFont TextQFont() const { return mTextFont.ToQFont(); }
+  // Called around the picture, after the signals.
   TFormPaintImageEvent OnBeforePaintImage;
   TFormPaintImageEvent OnAfterPaintImage;
 
@@ -211,6 +230,15 @@ class TPatternFormPaint : public QObject {
   void PaintBackground(TCanvas& canvas, const TRect& client);
   // Where the image goes in a client area of that size.
   TRect ImageRect(const TRect& client) const;
+
+ public Q_SLOTS:
+  void setTextFont(const QFont& f);
+
+ Q_SIGNALS:
+  void TextFontChanged(const QFont& value);
+  // Around the picture, with the canvas open (direct connections only).
+  void BeforePaintImage(QObject* sender, Tarnwell::TCanvas& canvas);
+  void AfterPaintImage(QObject* sender, Tarnwell::TCanvas& canvas);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;
@@ -224,7 +252,7 @@ class TPatternFormPaint : public QObject {
   QPointer<QWidget> mTarget;
   bool mIsMDI = false;
   bool mHooked = false;
-  QPointer<TPatternHolder> mHolder;
+  QPointer<TPatternHolder> mPatternHolder;
   QMetaObject::Connection mConn;
   bool mEnabled = true;
   bool mFreeOnClose = false;

@@ -147,7 +147,12 @@ QColor ToQColor(TColor c) {
   return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+TColor FromQColor(const QColor& c) {
+  // The way back of ToQColor(clNone): a colour that paints nothing (or none
+  // at all) stays "no colour" instead of turning black.
+  if (!c.isValid() || c.alpha() == 0) return clNone;
+  return RGB(c.red(), c.green(), c.blue());
+}
 
 QString ColorToString(TColor c) {
   for (const auto& n : kNames)

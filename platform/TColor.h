@@ -76,7 +76,7 @@ TColor ColorToRGB(TColor c, const QPalette& palette);
 // clNone converts to a fully transparent QColor.
 QColor ToQColor(TColor c);
 QColor ToQColor(TColor c, const QPalette& palette);
-// The alpha channel is dropped.
+// An invalid or fully transparent QColor gives clNone; alpha is dropped otherwise.
 TColor FromQColor(const QColor& c);
 // QImage pixel (0xAARRGGBB) to and from TColor.
 constexpr TColor FromQRgb(unsigned rgb) {

@@ -31,6 +31,7 @@ void SetHint(QWidget* w, const QString& hint) {
 TForm::TForm(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
   setBackgroundRole(QPalette::Window);
+  connect(this, &QWidget::windowTitleChanged, this, &TForm::CaptionChanged);
 }
 
 TForm::~TForm() = default;
@@ -110,46 +111,36 @@ void TForm::Close() {
 // ---- TSpeedButton ---------------------------------------------------------------
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QAbstractButton(parent) {
-  mFont.SetColor(clBtnText);
-  mFont.OnChange = [this](TGraphicsObject*) { update(); };
+  mFont.changed = [this] {
+    update();
+    updateGeometry();
+    Q_EMIT FontChanged(font());
+  };
   setFocusPolicy(Qt::NoFocus);
+  setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   connect(this, &QAbstractButton::clicked, this, [this] {
     if (OnClick) OnClick(this);
   });
 }
 
-void TSpeedButton::SetCaption(const QString& c) {
+QString TSpeedButton::Caption() const { return text(); }
+
+void TSpeedButton::setCaption(QString c) {
   if (c == text()) return;
-  setText(c);
-  update();
-}
-
-void TSpeedButton::SetFlat(bool f) {
-  if (f == mFlat) return;
-  mFlat = f;
-  update();
-}
-
-void TSpeedButton::SetHint(const QString& h) {
-  mHint = h;
-  Tarnwell::SetHint(this, h);
-}
-
-void TSpeedButton::SetGlyph(const QImage& g) {
-  mGlyph = g;
-  update();
+  setText(c);  // repaints and asks the layout again
+  Q_EMIT CaptionChanged(c);
 }
 
 void TSpeedButton::Paint(TCanvas& canvas) {
   TRect r(0, 0, width(), height());
-  canvas.Brush().SetColor(clBtnFace);
+  canvas.Brush().SetColor(FromQColor(palette().color(QPalette::Button)));
   canvas.FillRect(r);
   const bool down = isDown() || isChecked();
   if (down)
     canvas.Frame3D(r, clBtnShadow, clBtnHighlight, 1);
   else if (!mFlat || (mMouseIn && isEnabled()))
     canvas.Frame3D(r, clBtnHighlight, clBtnShadow, 1);
-  canvas.Font().Assign(mFont);
+  canvas.Font().Assign(mFont.Font());
   const QString cap = text();
   const QSize ts = cap.isEmpty() ? QSize(0, 0) : canvas.TextExtent(cap);
   const int gw = mGlyph.isNull() ? 0 : mGlyph.width();
@@ -175,11 +166,13 @@ void TSpeedButton::Paint(TCanvas& canvas) {
 
 QSize TSpeedButton::sizeHint() const {
   TCanvas measure;
-  measure.Font().Assign(mFont);
+  measure.Font().Assign(mFont.Font());
   const QSize t = text().isEmpty() ? QSize(0, 0) : measure.TextExtent(text());
   const int gw = mGlyph.isNull() ? 0 : mGlyph.width() + (text().isEmpty() ? 0 : 4);
   return QSize(std::max(23, t.width() + gw + 8), std::max(22, t.height() + 6));
 }
+
+QSize TSpeedButton::minimumSizeHint() const { return sizeHint(); }
 
 void TSpeedButton::paintEvent(QPaintEvent*) {
   ++mPaintCount;
@@ -212,51 +205,25 @@ void TSpeedButton::changeEvent(QEvent* e) {
 // ---- TCustomPanel ---------------------------------------------------------------
 
 TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent) {
-  mFont.SetColor(clBtnText);
-  mFont.OnChange = [this](TGraphicsObject*) { update(); };
+  mFont.changed = [this] {
+    update();
+    Q_EMIT FontChanged(font());
+  };
+  mColorView.changed = [this] {
+    const TColor now = Color();
+    if (now == mShownColor) return;
+    mShownColor = now;
+    update();
+    Q_EMIT ColorChanged(ColorQColor());
+  };
 }
 
-void TCustomPanel::SetCaption(const QString& c) {
-  if (c == mCaption) return;
-  mCaption = c;
-  update();
-}
-void TCustomPanel::SetAlignment(TAlignment a) {
-  if (a == mAlignment) return;
-  mAlignment = a;
-  update();
-}
-void TCustomPanel::SetBevelInner(TBevelCut b) {
-  if (b == mBevelInner) return;
-  mBevelInner = b;
-  update();
-}
-void TCustomPanel::SetBevelOuter(TBevelCut b) {
-  if (b == mBevelOuter) return;
-  mBevelOuter = b;
-  update();
-}
-void TCustomPanel::SetBevelWidth(int w) {
+void TCustomPanel::setBevelWidth(int w) {
   w = std::max(1, w);
   if (w == mBevelWidth) return;
   mBevelWidth = w;
   update();
-}
-void TCustomPanel::SetBorderWidth(int w) {
-  w = std::max(0, w);
-  if (w == mBorderWidth) return;
-  mBorderWidth = w;
-  update();
-}
-void TCustomPanel::SetBorderStyle(TBorderStyle s) {
-  if (s == mBorderStyle) return;
-  mBorderStyle = s;
-  update();
-}
-void TCustomPanel::SetColor(TColor c) {
-  if (c == mColor) return;
-  mColor = c;
-  update();
+  Q_EMIT BevelWidthChanged(w);
 }
 
 TRect TCustomPanel::InnerRect() const {
@@ -282,7 +249,7 @@ void TCustomPanel::PaintBevels(TCanvas& canvas, TRect& r) {
     BevelColors(mBevelOuter, top, bottom);
     canvas.Frame3D(r, top, bottom, mBevelWidth);
   }
-  if (mBorderWidth > 0) canvas.Frame3D(r, mColor, mColor, mBorderWidth);
+  if (mBorderWidth > 0) canvas.Frame3D(r, Color(), Color(), mBorderWidth);
   if (mBevelInner != bvNone) {
     BevelColors(mBevelInner, top, bottom);
     canvas.Frame3D(r, top, bottom, mBevelWidth);
@@ -292,7 +259,7 @@ void TCustomPanel::PaintBevels(TCanvas& canvas, TRect& r) {
 void TCustomPanel::PaintCaption(TCanvas& canvas) {
   if (mCaption.isEmpty()) return;
   canvas.Brush().SetStyle(bsClear);
-  canvas.Font().Assign(mFont);
+  canvas.Font().Assign(mFont.Font());
   const int fh = canvas.TextHeight(QStringLiteral("W"));
   TRect r = InnerRect();
   r.Top = (height() - fh) / 2;
@@ -307,7 +274,7 @@ void TCustomPanel::PaintCaption(TCanvas& canvas) {
 void TCustomPanel::Paint(TCanvas& canvas) {
   TRect r(0, 0, width(), height());
   PaintBevels(canvas, r);
-  canvas.Brush().SetColor(mColor);
+  canvas.Brush().SetColor(Color());
   canvas.Brush().SetStyle(bsSolid);
   canvas.FillRect(r);
   PaintCaption(canvas);

@@ -11,7 +11,9 @@
 #include <QWidget>
 
 #include "TCanvas.h"
+#include "TProperty.h"
 #include "TTypes.h"
+#include "TWidgetLook.h"
 
 namespace Tarnwell {
 
@@ -23,12 +25,21 @@ void SetHint(QWidget* w, const QString& hint);
 
 class TForm : public QWidget {
   Q_OBJECT
+  // The window title.
+  Q_PROPERTY(QString Caption READ Caption WRITE setCaption NOTIFY CaptionChanged)
+
  public:
   explicit TForm(QWidget* parent = nullptr);
   ~TForm() override;
 
   QString Caption() const { return windowTitle(); }
   void SetCaption(const QString& c) { setWindowTitle(c); }
+ public Q_SLOTS:
+  void setCaption(const QString& c) { setWindowTitle(c); }
+ Q_SIGNALS:
+  void CaptionChanged(const QString& value);
+
+ public:
   // Outer size the design gives; the MDI frame adds its border around it.
   void SetDesignSize(int width, int height);
   QSize DesignSize() const { return mDesignSize; }
@@ -61,23 +72,26 @@ class TForm : public QWidget {
 
 class TSpeedButton : public QAbstractButton {
   Q_OBJECT
+  // The caption is the button's text.
+  TW_PROPERTY_CUSTOM(QString, Caption)
+  TW_PROPERTY(bool, Flat, update())
+  // "short|long": tooltip and status line.
+  TW_PROPERTY(QString, Hint, Tarnwell::SetHint(this, mHint))
+  TW_PROPERTY(QImage, Glyph, (update(), updateGeometry()))
+  // The widget's font; its colour is the ButtonText role of the palette.
+  TW_FONT_PROPERTY(mFont)
+
  public:
   explicit TSpeedButton(QWidget* parent = nullptr);
 
-  QString Caption() const { return text(); }
-  void SetCaption(const QString& c);
-  TFont& Font() { return mFont; }
-  bool Flat() const { return mFlat; }
-  void SetFlat(bool f);
-  void SetHint(const QString& h);
-  QString Hint() const { return mHint; }
   bool MouseInControl() const { return mMouseIn; }
-  const QImage& Glyph() const { return mGlyph; }
-  void SetGlyph(const QImage& g);
+  // Also announced by the clicked signal.
   TNotifyEvent OnClick;
   // How many times Paint ran (tests count repaints with it).
   int PaintCount() const { return mPaintCount; }
+  // Glyph and caption in the button's font with a small frame around them.
   QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  protected:
   // Draws face, frame, glyph and caption in the font's colour.
@@ -90,7 +104,7 @@ class TSpeedButton : public QAbstractButton {
   void changeEvent(QEvent*) override;
 
  private:
-  TFont mFont;
+  TControlFont mFont{this, QPalette::ButtonText};
   bool mFlat = false;
   bool mMouseIn = false;
   QString mHint;
@@ -100,28 +114,40 @@ class TSpeedButton : public QAbstractButton {
 
 class TCustomPanel : public QWidget {
   Q_OBJECT
+  TW_PROPERTY(QString, Caption, update())
+  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TAlignment, Alignment, taCenter, update())
+  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBevelCut, BevelInner, bvNone, update())
+  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBevelCut, BevelOuter, bvRaised, update())
+  // At least 1 (a clamping setter with a declared default).
+  Q_PROPERTY(int BevelWidth READ BevelWidth WRITE setBevelWidth RESET resetBevelWidth NOTIFY BevelWidthChanged)
+  // At least 0.
+  TW_PROPERTY_FIXED(int, BorderWidth, std::max(0, value), update())
+  TW_PROPERTY(Tarnwell::PlatformTypes::TBorderStyle, BorderStyle, update())
+  // The face colour: the background role of the palette (default clBtnFace).
+  Q_PROPERTY(QColor Color READ ColorQColor WRITE setColor RESET resetColor NOTIFY ColorChanged)
+  // The widget's font; its colour is the WindowText role of the palette.
+  TW_FONT_PROPERTY(mFont)
+
  public:
   explicit TCustomPanel(QWidget* parent = nullptr);
 
-  QString Caption() const { return mCaption; }
-  void SetCaption(const QString& c);
-  TAlignment Alignment() const { return mAlignment; }
-  void SetAlignment(TAlignment a);
-  TBevelCut BevelInner() const { return mBevelInner; }
-  void SetBevelInner(TBevelCut b);
-  TBevelCut BevelOuter() const { return mBevelOuter; }
-  void SetBevelOuter(TBevelCut b);
   int BevelWidth() const { return mBevelWidth; }
-  void SetBevelWidth(int w);
-  int BorderWidth() const { return mBorderWidth; }
-  void SetBorderWidth(int w);
-  TBorderStyle BorderStyle() const { return mBorderStyle; }
-  void SetBorderStyle(TBorderStyle s);
-  TColor Color() const { return mColor; }
-  void SetColor(TColor c);
-  TFont& Font() { return mFont; }
+  TColor Color() const { return mColorView.Color(); }
+  QColor ColorQColor() const { return Tarnwell::ToQColor(Color(), palette()); }
   // The client area inside border and bevels.
   TRect InnerRect() const;
+
+ public Q_SLOTS:
+  void setBevelWidth(int w);
+  void resetBevelWidth() { setBevelWidth(1); }
+  void setColor(TColor c) { mColorView.SetColor(c); }
+  void setColor(const QColor& c) { setColor(FromQColor(c)); }
+  void setColor(Qt::GlobalColor c) { setColor(QColor(c)); }
+  void resetColor() { setColor(clBtnFace); }
+
+ Q_SIGNALS:
+  void BevelWidthChanged(int value);
+  void ColorChanged(const QColor& value);
 
  protected:
   // The platform panel paint: face, bevels, caption.
@@ -138,8 +164,9 @@ class TCustomPanel : public QWidget {
   int mBevelWidth = 1;
   int mBorderWidth = 0;
   TBorderStyle mBorderStyle = bsNone;
-  TColor mColor = clBtnFace;
-  TFont mFont;
+  TControlColor mColorView{this, clBtnFace};
+  TColor mShownColor = clBtnFace;  // what ColorChanged last announced
+  TControlFont mFont{this};
 };
 
 }  // namespace Tarnwell

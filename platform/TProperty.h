@@ -170,7 +170,8 @@
 // colours by name) in the drawing code. The property is a QColor (Designer's
 // colour editor, setProperty with a QColor); the C++ getter Name() returns
 // the TColor the drawing code uses, Name##QColor() the resolved QColor, and
-// set<Name> takes either. Needs TColor.h.
+// set<Name> takes either (and Qt::red & co., which would otherwise convert to
+// a small TColor number silently). Needs TColor.h.
 #define TW_COLOR_PROPERTY(Name, after)                                                        \
   Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name NOTIFY Name##Changed)              \
  public:                                                                                      \
@@ -184,6 +185,7 @@
     Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
   }                                                                                           \
   void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+  void set##Name(Qt::GlobalColor value) { set##Name(QColor(value)); }                        \
  Q_SIGNALS:                                                                                   \
   void Name##Changed(const QColor& value);                                                    \
                                                                                               \
@@ -221,6 +223,7 @@
  public Q_SLOTS:                                                                              \
   void set##Name(Tarnwell::TColor value);                                                     \
   void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+  void set##Name(Qt::GlobalColor value) { set##Name(QColor(value)); }                        \
  Q_SIGNALS:                                                                                   \
   void Name##Changed(const QColor& value);                                                    \
                                                                                               \

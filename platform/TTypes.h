@@ -2,6 +2,7 @@
 // Small value types shared by all components: rectangles with exclusive right
 // and bottom edges, points, alignments and the event signature convention.
 
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
-class QObject;
 
 namespace Tarnwell {
 
@@ -56,11 +56,22 @@ inline void OffsetRect(TRect& r, int dx, int dy) {
 TRect IntersectRect(const TRect& a, const TRect& b);
 TRect UnionRect(const TRect& a, const TRect& b);
 
+// Registered with the meta-object system so that properties of these types
+// take their enumerator names (setProperty("Alignment", "taCenter"), uic).
+namespace PlatformTypes {
+Q_NAMESPACE
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+Q_ENUM_NS(TAlignment)
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+Q_ENUM_NS(TTextLayout)
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+Q_ENUM_NS(TBevelCut)
 enum TBorderStyle { bsNone, bsSingle };
+Q_ENUM_NS(TBorderStyle)
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+Q_ENUM_NS(TCloseAction)
+}  // namespace PlatformTypes
+using namespace PlatformTypes;
 
 // The integer nearest to x, halves going to the even one (nearest(2.5) == 2).
 // Values beyond the int range are clamped; NaN gives 0.

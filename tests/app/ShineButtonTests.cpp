@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QEnterEvent>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <Tarnwell/app/ShineBtn.h>
+#include "PropertyRoundTrip.h"
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -35,7 +37,7 @@ TEST(ShineButton, DefaultsAndColoursOnEnterAndLeave) {
   TShineButton b;
   EXPECT_EQ(b.ShineColor(), clRed);
   EXPECT_EQ(b.DefColor(), clBlack);
-  b.SetCaption(QStringLiteral("TBarCodes"));
+  b.setCaption(QStringLiteral("TBarCodes"));
   b.resize(100, 22);
   Enter(b);
   EXPECT_EQ(b.Font().Color(), clRed);
@@ -49,12 +51,12 @@ TEST(ShineButton, DefaultsAndColoursOnEnterAndLeave) {
 TEST(ShineButton, StoredFontColourStaysUntilTheMouseHasBeenOver) {
   TShineButton b;
   b.Font().SetColor(clBlue);
-  b.SetDefColor(clGreen);
+  b.setDefColor(clGreen);
   EXPECT_EQ(b.Font().Color(), clBlue);  // setting DefColor does not recolour
   Enter(b);
   Leave(b);
   EXPECT_EQ(b.Font().Color(), clGreen);
-  b.SetDefColor(clMaroon);  // outside the button: shows from the next leave on
+  b.setDefColor(clMaroon);  // outside the button: shows from the next leave on
   EXPECT_EQ(b.Font().Color(), clGreen);
 }
 
@@ -69,13 +71,13 @@ TEST(ShineButton, AnEqualValueCausesNoRepaintAndANewOneRepaintsAtOnce) {
     WaitUntil([] { return false; }, 50);
   }
   const int before = b.PaintCount();
-  b.SetShineColor(clRed);
-  b.SetDefColor(clBlack);
+  b.setShineColor(clRed);
+  b.setDefColor(clBlack);
   QCoreApplication::processEvents();
   EXPECT_EQ(b.PaintCount(), before);
-  b.SetShineColor(clYellow);  // painted synchronously, no event loop needed
+  b.setShineColor(clYellow);  // painted synchronously, no event loop needed
   EXPECT_EQ(b.PaintCount(), before + 1);
-  b.SetDefColor(clWhite);
+  b.setDefColor(clWhite);
   EXPECT_EQ(b.PaintCount(), before + 2);
 }
 
@@ -89,4 +91,55 @@ TEST(ShineButton, ClickRunsTheHandler) {
   };
   QTest::mouseClick(&b, Qt::LeftButton);
   EXPECT_EQ(clicks, 1);
+}
+
+TEST(ShineButton, ClickedReachesEveryListenerAndTheAssignedHandler) {
+  TShineButton b;
+  b.resize(100, 22);
+  QSignalSpy spy(&b, &QAbstractButton::clicked);
+  int assigned = 0;
+  b.OnClick = [&](TObject*) { ++assigned; };
+  QTest::mouseClick(&b, Qt::LeftButton);
+  EXPECT_EQ(spy.count(), 1);
+  EXPECT_EQ(assigned, 1);
+}
+
+TEST(ShineButton, EveryPropertyRoundTripsAndTheFormCaptionToo) {
+  TShineButton b;
+  // Caption, Flat, Hint, Glyph, Font of the speed button; the two colours.
+  EXPECT_EQ(ExpectPropertyRoundTrips(&b, &TSpeedButton::staticMetaObject), 7);
+  TCustomPanel panel;
+  EXPECT_EQ(ExpectPropertyRoundTrips(&panel, &TCustomPanel::staticMetaObject), 9);
+  TForm form;
+  EXPECT_EQ(ExpectPropertyRoundTrips(&form, &TForm::staticMetaObject), 1);
+  form.SetCaption(QStringLiteral("Anteprima"));
+  EXPECT_EQ(form.property("Caption").toString(), QStringLiteral("Anteprima"));
+}
+
+TEST(ShineButton, FontAndPaletteReachTheCaptionAndTheSizeHint) {
+  TShineButton b;
+  b.setCaption(QStringLiteral("TBarCodes"));
+  const QSize small = b.sizeHint();
+  QFont f = b.font();
+  f.setPixelSize(26);
+  b.setFont(f);
+  EXPECT_EQ(b.Font().Height(), -26);
+  const QSize big = b.sizeHint();
+  EXPECT_GT(big.width(), small.width() + 20);
+  EXPECT_GE(big.height(), QFontMetrics(f).height());
+  EXPECT_EQ(b.sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+
+  // The caption colour is the ButtonText role: a palette set from outside
+  // shows, and the mouse-over colour still replaces it.
+  b.resize(big);
+  QPalette pal = b.palette();
+  pal.setColor(QPalette::ButtonText, QColor(0, 0, 255));
+  pal.setColor(QPalette::Button, QColor(255, 255, 255));
+  b.setPalette(pal);
+  EXPECT_EQ(b.Font().Color(), clBlue);
+  EXPECT_TRUE(CaptionHas(b, clBlue));
+  EXPECT_EQ(PixelAt(b.grab().toImage(), 3, 3), clWhite);  // the face
+  Enter(b);
+  EXPECT_TRUE(CaptionHas(b, clRed));
+  EXPECT_FALSE(CaptionHas(b, clBlue));
 }

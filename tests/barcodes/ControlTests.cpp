@@ -14,9 +14,9 @@ using namespace Tarnwell;
 namespace {
 
 TBarCodes* Make(TBarCodes& bc, TBarCodesType type, const char* caption, int px) {
-  bc.SetA_BarPixels(px);
-  bc.SetA_CodeType(type);
-  bc.SetCaption(QString::fromLatin1(caption));
+  bc.setA_BarPixels(px);
+  bc.setA_CodeType(type);
+  bc.setCaption(QString::fromLatin1(caption));
   return &bc;
 }
 
@@ -53,7 +53,7 @@ TEST(BarCodesControl, SizesItselfBeforeBeingShown) {
   TBarCodes bc;
   EXPECT_EQ(bc.height(), 132);
   EXPECT_EQ(bc.A_BarCode(), "0000000000000");
-  bc.SetA_BarCode("1234567890");
+  bc.setA_BarCode("1234567890");
   EXPECT_EQ(bc.Caption(), "1234567890");
   EXPECT_EQ(bc.A_BarCode(), "1234567890005");
   EXPECT_EQ(bc.TextMargin(), 14);
@@ -61,23 +61,23 @@ TEST(BarCodesControl, SizesItselfBeforeBeingShown) {
 
 TEST(BarCodesControl, PropertyRules) {
   TBarCodes bc;
-  bc.SetA_HeightMult(5);
+  bc.setA_HeightMult(5);
   EXPECT_EQ(bc.A_HeightMult(), 10);
   EXPECT_EQ(bc.height(), 20);
-  bc.SetA_WideRatio(4);
+  bc.setA_WideRatio(4);
   EXPECT_EQ(bc.A_WideRatio(), 3);
-  bc.SetA_CodeType(bcCODE39);
-  bc.SetCaption("12345");
+  bc.setA_CodeType(bcCODE39);
+  bc.setCaption("12345");
   const int wide = bc.width();
-  bc.SetA_WideRatio(2);
+  bc.setA_WideRatio(2);
   EXPECT_EQ(bc.A_WideRatio(), 2);
   EXPECT_EQ(bc.width(), 2 * (13 * 8 - 1 + 1));
   EXPECT_LT(bc.width(), wide);
-  bc.SetA_C39CheckChar(false);
+  bc.setA_C39CheckChar(false);
   EXPECT_EQ(bc.A_BarCode(), "12345");
-  bc.SetA_HeightAuto(false);
+  bc.setA_HeightAuto(false);
   bc.resize(bc.width(), 49);
-  bc.SetA_BarPixels(3);
+  bc.setA_BarPixels(3);
   EXPECT_EQ(bc.height(), 49);
 }
 
@@ -87,23 +87,23 @@ TEST(BarCodesControl, BadSizesStayPositiveAndBounded) {
   EXPECT_EQ(bc.A_BarPixels(), 0);
   EXPECT_EQ(bc.width(), 103);
   EXPECT_EQ(bc.height(), 66);
-  bc.SetA_BarPixels(-7);
+  bc.setA_BarPixels(-7);
   EXPECT_EQ(bc.width(), 103);
   EXPECT_EQ(bc.height(), 66);
   EXPECT_FALSE(Paint(bc).isNull());
 
-  bc.SetA_BarPixels(INT_MAX);
+  bc.setA_BarPixels(INT_MAX);
   EXPECT_GT(bc.width(), 0);
   EXPECT_LE(bc.width(), TBarCodes::MaxExtent);
   EXPECT_GT(bc.height(), 0);
-  bc.SetA_BarPixels(1);
-  bc.SetA_HeightMult(INT_MAX);
+  bc.setA_BarPixels(1);
+  bc.setA_HeightMult(INT_MAX);
   EXPECT_GT(bc.height(), 0);
   EXPECT_LE(bc.height(), TBarCodes::MaxExtent);
 
   TBarCodes big;
   Make(big, bcCODE128B, "", 1000);
-  big.SetCaption(QString(20000, QChar('x')));
+  big.setCaption(QString(20000, QChar('x')));
   EXPECT_GT(big.width(), 0);
   EXPECT_LE(big.width(), TBarCodes::MaxExtent);
 }
@@ -113,7 +113,7 @@ TEST(BarCodesControl, GuardBarsStandLongerThanDataBars) {
     for (bool readable : {true, false}) {
       TBarCodes bc;
       Make(bc, bcEAN_13, "1234567890", q);
-      bc.SetA_Readable(readable);
+      bc.setA_Readable(readable);
       const QImage img = Paint(bc);
       const int M = bc.TextMargin();
       const int B = bc.height();
@@ -165,7 +165,7 @@ TEST(BarCodesControl, OtherSymbologiesPrintTheCaptionUnderFullBars) {
 TEST(BarCodesControl, PaintsAsAWidgetToo) {
   TBarCodes bc;
   Make(bc, bcEAN_8, "12345678", 2);
-  bc.SetColor(clWhite);
+  bc.setColor(clWhite);
   const QImage img = bc.grab().toImage();
   ASSERT_EQ(img.width(), bc.width());
   EXPECT_TRUE(Black(img, 2, 10));   // first guard bar at module 1

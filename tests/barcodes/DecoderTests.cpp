@@ -139,10 +139,10 @@ std::string Show(const std::vector<std::string>& got) {
 // A TBarCodes painted through TCanvas into a white image, with a quiet zone.
 QImage PaintControl(TBarCodesType type, const QString& caption, int barPixels, bool readable = true) {
   TBarCodes bc;
-  bc.SetA_BarPixels(barPixels);
-  bc.SetA_CodeType(type);
-  bc.SetA_Readable(readable);
-  bc.SetCaption(caption);
+  bc.setA_BarPixels(barPixels);
+  bc.setA_CodeType(type);
+  bc.setA_Readable(readable);
+  bc.setCaption(caption);
   const int q = std::max(1, barPixels);
   QImage img = WhiteImage(bc.width() + 20 * q, bc.height() + 20);
   {

@@ -32,19 +32,19 @@ QImage Gradient(int w, int h) {
 
 TEST(PatternHolder, SubstitutesExactlyOneColour) {
   TPatternHolder h;
-  h.SetPattern(Checker(clRed, RGB(255, 0, 1)));
-  h.SetSubstColor(clRed);
+  h.setPattern(Checker(clRed, RGB(255, 0, 1)));
+  h.setSubstColor(clRed);
   EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clRed);  // Color still clNone: unchanged
-  h.SetColor(clBlue);
+  h.setColor(clBlue);
   EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clBlue);
   EXPECT_EQ(FromQRgb(h.Working().pixel(0, 0)), RGB(255, 0, 1));  // a near colour stays
-  h.SetSubstColor(clNone);
+  h.setSubstColor(clNone);
   EXPECT_EQ(FromQRgb(h.Working().pixel(1, 0)), clRed);
 }
 
 TEST(PatternHolder, TilingRepeatsTheTileOverTheScreen) {
   TPatternHolder h;
-  h.SetPattern(Gradient(7, 5));
+  h.setPattern(Gradient(7, 5));
   const QImage& t = h.Tiled();
   ASSERT_GE(t.width(), 7);
   for (QPoint p :
@@ -57,11 +57,11 @@ TEST(PatternHolder, DisablingStopsPaintingAndEnablingRestoresIt) {
   int notices = 0;
   QObject::connect(&h, &TPatternHolder::Changed, [&] { ++notices; });
   EXPECT_TRUE(h.Active());
-  h.SetEnabled(false);
+  h.setEnabled(false);
   EXPECT_FALSE(h.Active());
   EXPECT_TRUE(h.SwitchedOff());
-  h.SetPattern(Gradient(3, 3));  // not rebuilt while off
-  h.SetEnabled(true);
+  h.setPattern(Gradient(3, 3));  // not rebuilt while off
+  h.setEnabled(true);
   EXPECT_TRUE(h.Active());
   EXPECT_EQ(h.Working().size(), QSize(3, 3));
   EXPECT_EQ(notices, 3);
@@ -71,14 +71,14 @@ TEST(PatternPanel, NeighbouringPanelsShowOneContinuousPattern) {
   TForm form;
   form.resize(300, 120);
   TPatternHolder holder(&form);
-  holder.SetPattern(Gradient(13, 11));
+  holder.setPattern(Gradient(13, 11));
   TPatternPanel left(&form), right(&form);
-  left.SetBevelOuter(bvNone);
-  right.SetBevelOuter(bvNone);
+  left.setBevelOuter(bvNone);
+  right.setBevelOuter(bvNone);
   left.setGeometry(0, 0, 150, 120);
   right.setGeometry(150, 0, 150, 120);
-  left.SetPatternHolder(&holder);
-  right.SetPatternHolder(&holder);
+  left.setPatternHolder(&holder);
+  right.setPatternHolder(&holder);
   form.show();
   const QImage img = form.grab().toImage();
   for (int x : {140, 149, 150, 151, 299})
@@ -89,14 +89,14 @@ TEST(PatternPanel, NeighbouringPanelsShowOneContinuousPattern) {
 TEST(PatternPanel, WithoutAnActiveHolderItIsAPlainPanel) {
   TPatternPanel p;
   p.resize(40, 30);
-  p.SetColor(clLime);
-  p.SetBevelOuter(bvNone);
+  p.setColor(clLime);
+  p.setBevelOuter(bvNone);
   EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clLime);
   TPatternHolder h;
-  h.SetPattern(Checker(clRed, clRed));
-  p.SetPatternHolder(&h);
+  h.setPattern(Checker(clRed, clRed));
+  p.setPatternHolder(&h);
   EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clRed);
-  h.SetEnabled(false);
+  h.setEnabled(false);
   EXPECT_EQ(PixelAt(p.grab().toImage(), 20, 5), clLime);
   int painted = 0;
   p.OnPaint = [&](TObject*, TCanvas&) { ++painted; };
@@ -108,25 +108,25 @@ TEST(PatternControls, CheckBoxInAGroupBoxTakesThePatternOfTheGrandparentPanel) {
   TForm form;
   form.resize(200, 120);
   TPatternHolder holder(&form);
-  holder.SetPattern(Checker(clRed, clRed));
+  holder.setPattern(Checker(clRed, clRed));
   TPatternPanel panel(&form);
   panel.setGeometry(0, 0, 200, 120);
-  panel.SetPatternHolder(&holder);
+  panel.setPatternHolder(&holder);
   TPatternGroupBox box(&panel);
   box.setGeometry(10, 10, 180, 90);
-  box.SetPatternPaint(true);
-  box.SetCaption(QStringLiteral("Gruppo"));
+  box.setPatternPaint(true);
+  box.setCaption(QStringLiteral("Gruppo"));
   TPatternCheckBox check(&box);
   check.setGeometry(10, 30, 150, 20);
   check.setText(QStringLiteral("x"));
-  check.SetPatternPaint(true);
+  check.setPatternPaint(true);
   EXPECT_EQ(FindPatternPanel(&check), &panel);
   form.show();
   const QImage img = check.grab().toImage();
   EXPECT_EQ(PixelAt(img, 140, 10), clRed);  // caption area patterned
   EXPECT_EQ(PixelAt(box.grab().toImage(), 170, 60), clRed);
   // Without PatternPaint nothing is patterned.
-  check.SetPatternPaint(false);
+  check.setPatternPaint(false);
   EXPECT_NE(PixelAt(check.grab().toImage(), 140, 10), clRed);
 }
 
@@ -136,7 +136,7 @@ TEST(PatternControls, GroupBoxOutsideAPatternPanelPaintsPlain) {
   TCustomPanel plain(&form);
   plain.setGeometry(0, 0, 200, 120);
   TPatternGroupBox box(&plain);
-  box.SetPatternPaint(true);
+  box.setPatternPaint(true);
   box.setGeometry(10, 10, 100, 60);
   form.show();
   EXPECT_NE(PixelAt(box.grab().toImage(), 50, 40), clRed);
@@ -147,22 +147,22 @@ TEST(FormPaint, ImagePositionsAndOffsets) {
   QWidget w;
   w.resize(100, 80);
   TPatternFormPaint fp(&w);
-  fp.SetImage(QImage(30, 20, QImage::Format_RGB32));
+  fp.setImage(QImage(30, 20, QImage::Format_RGB32));
   const TRect c(0, 0, 100, 80);
-  fp.SetOffSetL(1);
-  fp.SetOffSetT(2);
-  fp.SetOffSetR(3);
-  fp.SetOffSetB(4);
-  fp.SetImagePosition(pipBottomRight);
+  fp.setOffSetL(1);
+  fp.setOffSetT(2);
+  fp.setOffSetR(3);
+  fp.setOffSetB(4);
+  fp.setImagePosition(pipBottomRight);
   EXPECT_EQ(fp.ImageRect(c), Bounds(100 - 30 - 3, 80 - 20 - 4, 30, 20));
-  fp.SetImagePosition(pipTopRight);
+  fp.setImagePosition(pipTopRight);
   EXPECT_EQ(fp.ImageRect(c), Bounds(67, 2, 30, 20));
-  fp.SetImagePosition(pipBottomLeft);
+  fp.setImagePosition(pipBottomLeft);
   EXPECT_EQ(fp.ImageRect(c), Bounds(1, 56, 30, 20));
-  fp.SetImagePosition(pipStretch);
+  fp.setImagePosition(pipStretch);
   EXPECT_EQ(fp.ImageRect(c), Rect(1, 2, 97, 76));
-  fp.SetImage(QImage(300, 200, QImage::Format_RGB32));
-  fp.SetImagePosition(pipCenter);
+  fp.setImage(QImage(300, 200, QImage::Format_RGB32));
+  fp.setImagePosition(pipCenter);
   EXPECT_EQ(fp.ImageRect(c), Bounds(-100, -60, 300, 200));  // cut on both sides
 }
 
@@ -172,21 +172,21 @@ TEST(FormPaint, PaintsPatternPictureAndShadowedTextIntoTheMDIClientArea) {
   frame.setCentralWidget(mdi);
   frame.resize(300, 200);
   TPatternHolder holder(&frame);
-  holder.SetPattern(Checker(clSilver, clSilver));
+  holder.setPattern(Checker(clSilver, clSilver));
   TPatternFormPaint fp(&frame);
   EXPECT_EQ(fp.Target(), mdi->viewport());
-  fp.SetPatternHolder(&holder);
+  fp.setPatternHolder(&holder);
   QImage pic(10, 10, QImage::Format_RGB32);
   pic.fill(ToQColor(clNavy));
   pic.setPixel(0, 9, ToQRgb(clFuchsia));  // key colour
-  fp.SetImage(pic);
-  fp.SetImageTransparent(true);
-  fp.SetImagePosition(pipTopLeft);
-  fp.SetText({QStringLiteral("Riga")});
+  fp.setImage(pic);
+  fp.setImageTransparent(true);
+  fp.setImagePosition(pipTopLeft);
+  fp.setText({QStringLiteral("Riga")});
   fp.TextFont().SetColor(clYellow);
   fp.TextFont().SetHeight(-20);
-  fp.SetTextShadow(2);
-  fp.SetTextLayout(tlBottom);
+  fp.setTextShadow(2);
+  fp.setTextLayout(tlBottom);
   frame.show();
   const QImage img = mdi->viewport()->grab().toImage();
   EXPECT_EQ(PixelAt(img, 5, 5), clNavy);
