@@ -221,6 +221,18 @@ void PaintButtonPattern(QAbstractButton* button) {
   canvas.Brush().SetStyle(bsClear);
   const int y = std::max(1, (button->height() - canvas.TextHeight(button->text())) / 2);
   canvas.TextOut(textX, y, button->text());
+  // The pattern covers the platform's own focus frame: frame the caption in
+  // the highlight colour instead, so the keyboard focus stays visible on any
+  // pattern.
+  if (button->hasFocus()) {
+    const int tw = canvas.TextWidth(button->text()), th = canvas.TextHeight(button->text());
+    canvas.Pen().SetColor(FromQColor(button->palette().color(QPalette::Highlight)));
+    canvas.Pen().SetWidth(1);
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Brush().SetStyle(bsClear);
+    canvas.Rectangle(textX - 2, std::max(0, y - 1), std::min(button->width(), textX + tw + 2),
+                     std::min(button->height(), y + th + 1));
+  }
 }
 
 QSize PatternButtonSize(const QAbstractButton* button, QSize platform) {

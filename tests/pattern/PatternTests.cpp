@@ -1,6 +1,8 @@
 // Pattern holder, pattern controls and the form painter.
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QHBoxLayout>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -128,6 +130,40 @@ TEST(PatternControls, CheckBoxInAGroupBoxTakesThePatternOfTheGrandparentPanel) {
   // Without PatternPaint nothing is patterned.
   check.setPatternPaint(false);
   EXPECT_NE(PixelAt(check.grab().toImage(), 140, 10), clRed);
+}
+
+TEST(PatternControls, KeyboardFocusIsVisibleOnPatternedButtons) {
+  TForm form;
+  form.resize(200, 80);
+  TPatternHolder holder(&form);
+  holder.setPattern(Checker(clSilver, clWhite));
+  TPatternPanel panel(&form);
+  panel.setGeometry(0, 0, 200, 80);
+  panel.setPatternHolder(&holder);
+  TPatternCheckBox check(&panel);
+  check.setGeometry(10, 10, 170, 20);
+  check.setText(QStringLiteral("TPatternCheckBox"));
+  check.setPatternPaint(true);
+  TPatternRadioButton radio(&panel);
+  radio.setGeometry(10, 40, 170, 20);
+  radio.setText(QStringLiteral("TPatternRadioButton"));
+  radio.setPatternPaint(true);
+  form.show();
+  form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+  for (QAbstractButton* b : {static_cast<QAbstractButton*>(&check), static_cast<QAbstractButton*>(&radio)}) {
+    SCOPED_TRACE(qPrintable(b->text()));
+    b->clearFocus();
+    const QImage without = b->grab().toImage();
+    b->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(b->hasFocus());
+    const QImage with = b->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < with.height(); ++y)
+      for (int x = 16; x < with.width(); ++x) changed += with.pixel(x, y) != without.pixel(x, y);
+    // A frame round the whole caption, not a handful of pixels.
+    EXPECT_GT(changed, 200);
+  }
 }
 
 TEST(PatternControls, GroupBoxOutsideAPatternPanelPaintsPlain) {
