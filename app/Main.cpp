@@ -144,10 +144,12 @@ TForm* TFormMain::Launch(const TLauncher& l) {
   QSize client = form->DesignSize();
   if (!client.isValid() || client.isEmpty()) client = form->sizeHint();
   client = client.expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize()).boundedTo(form->maximumSize());
+  form->ApplyBorder();  // title bar and border first: they decide the margins
   sub->ensurePolished();
   const QMargins m = sub->contentsMargins();
   const QSize outer = client + QSize(m.left() + m.right(), m.top() + m.bottom());
   sub->resize(outer);
+  if (form->FixedBorder()) sub->setFixedSize(outer);
   sub->move(NextWindowPosition(outer));
   mLast.at(l.Number - 1) = form;
   mLastOpened = sub;

@@ -33,6 +33,7 @@ TFormBarCodes::TFormBarCodes(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("TBarCodes"));
   setWindowFlag(Qt::Tool);
   SetDesignSize(421, 244);
+  setBorderStyle(bsToolWindow);
   // A tool window of fixed client size: the frame's border goes around it.
   setFixedSize(421, 244);
 

@@ -46,6 +46,7 @@ TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   setObjectName("FormGraph2D");
   SetCaption("TGraph2D");
   SetDesignSize(486, 469);
+  setBorderIcons(biSystemMenu | biMinimize);
   setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
 
   auto* layout = new QVBoxLayout(this);

@@ -28,6 +28,7 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   formFont.SetHeight(-11);
   setFont(formFont.ToQFont());
   SetDesignSize(614, 500);
+  setBorderStyle(bsSizeToolWin);
 
   Label1 = new QLabel("Display Color", this);
   Label1->setGeometry(4, 0, 145, 13);

@@ -10,6 +10,7 @@ namespace Tarnwell {
 
 TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("TPattern...."));
+  setBorderIcons(biSystemMenu | biMinimize);
   setObjectName(QStringLiteral("FormPattern"));
 
   PatternHolder1 = new TPatternHolder(this);

@@ -3,7 +3,12 @@
 #include <QCloseEvent>
 #include <QEnterEvent>
 #include <QEvent>
+#include <QApplication>
+#include <QFontInfo>
 #include <QMdiSubWindow>
+#include <QProxyStyle>
+#include <QStyle>
+#include <algorithm>
 #include <QPaintEvent>
 
 namespace Tarnwell {
@@ -35,6 +40,66 @@ TForm::TForm(QWidget* parent) : QWidget(parent) {
 }
 
 TForm::~TForm() = default;
+
+namespace {
+// Tool windows have a small caption: the title bar of the frame window is
+// measured by this style, the rest is the application's.
+class TToolWindowStyle : public QProxyStyle {
+ public:
+  TToolWindowStyle() : QProxyStyle(QApplication::style()->name()) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_TitleBarHeight) return std::max(12, QProxyStyle::pixelMetric(metric, option, widget) * 2 / 3);
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+QStyle* ToolWindowStyle() {
+  static QPointer<QStyle> style;
+  if (!style) {
+    style = new TToolWindowStyle;
+    style->setParent(qApp);  // lives as long as the application
+  }
+  return style;
+}
+}  // namespace
+
+bool TForm::FixedBorder() const {
+  return mBorderStyle == bsSingle || mBorderStyle == bsDialog || mBorderStyle == bsToolWindow;
+}
+
+void TForm::ApplyBorder() {
+  auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+  if (!sub) return;
+  const bool tool = mBorderStyle == bsToolWindow || mBorderStyle == bsSizeToolWin;
+  const bool fixed = FixedBorder();
+  Qt::WindowFlags flags = Qt::SubWindow | Qt::CustomizeWindowHint;
+  if (mBorderStyle != bsNone) flags |= Qt::WindowTitleHint;
+  if (mBorderIcons & biSystemMenu) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  // Tool windows and dialogs have no minimise or maximise button; a window
+  // that cannot be sized cannot be maximised either.
+  if (!tool && mBorderStyle != bsDialog && (mBorderIcons & biMinimize)) flags |= Qt::WindowMinimizeButtonHint;
+  if (!tool && !fixed && (mBorderIcons & biMaximize)) flags |= Qt::WindowMaximizeButtonHint;
+  if (mBorderIcons & biHelp) flags |= Qt::WindowContextHelpButtonHint;
+  const bool visible = sub->isVisible();
+  sub->setWindowFlags(flags);
+  if (tool && sub->style() != ToolWindowStyle()) {
+    QFont own = font();  // the form keeps its font; only the caption shrinks
+    own.setResolveMask(QFont::AllPropertiesResolved);
+    sub->setStyle(ToolWindowStyle());
+    QFont small = sub->font();
+    small.setPixelSize(std::max(9, QFontInfo(small).pixelSize() - 2));
+    sub->setFont(small);
+    setFont(own);
+  }
+  // A window that cannot be sized keeps the size it was given (the main
+  // frame fixes it once it has sized the frame window round the design).
+  if (fixed) {
+    if (sub->isVisible()) sub->setFixedSize(sub->size());
+  } else {
+    sub->setMinimumSize(0, 0);
+    sub->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  if (visible) sub->show();
+}
 
 void TForm::SetDesignSize(int width, int height) {
   mDesignSize = QSize(width, height);

@@ -40,7 +40,19 @@ class TForm : public QWidget {
   void CaptionChanged(const QString& value);
 
  public:
-  // Outer size the design gives; the MDI frame adds its border around it.
+  // How the window's frame looks: its border (sizeable, single, dialog, tool
+  // window with a small caption ...) and the buttons of its title bar.
+  // Applied to the frame window the form stands in (an MDI child's).
+  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBorderStyle, BorderStyle, bsSizeable, ApplyBorder())
+  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBorderIcons, BorderIcons,
+                      TBorderIcons(biSystemMenu | biMinimize | biMaximize), ApplyBorder())
+  // Gives the frame window the border style and title-bar buttons; the main
+  // frame calls it when it takes the form in.
+  void ApplyBorder();
+  // Single, dialog and fixed tool-window borders cannot be sized.
+  bool FixedBorder() const;
+
+  // The client size the design gives; the frame window grows around it.
   void SetDesignSize(int width, int height);
   QSize DesignSize() const { return mDesignSize; }
 
@@ -68,6 +80,8 @@ class TForm : public QWidget {
   QList<QPointer<QObject>> mComponents;
   QSize mDesignSize{0, 0};
   TCloseAction mDefaultCloseAction = caFree;
+  TBorderStyle mBorderStyle = bsSizeable;
+  TBorderIcons mBorderIcons = TBorderIcons(biSystemMenu | biMinimize | biMaximize);
 };
 
 class TSpeedButton : public QAbstractButton {

@@ -66,12 +66,18 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 Q_ENUM_NS(TTextLayout)
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 Q_ENUM_NS(TBevelCut)
-enum TBorderStyle { bsNone, bsSingle };
+// Panels use bsNone and bsSingle; windows use all of them.
+enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 Q_ENUM_NS(TBorderStyle)
+// The buttons of a window's title bar (the system menu brings the close button).
+enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+Q_DECLARE_FLAGS(TBorderIcons, TBorderIcon)
+Q_FLAG_NS(TBorderIcons)
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 Q_ENUM_NS(TCloseAction)
 }  // namespace PlatformTypes
 using namespace PlatformTypes;
+Q_DECLARE_OPERATORS_FOR_FLAGS(PlatformTypes::TBorderIcons)
 
 // The integer nearest to x, halves going to the even one (nearest(2.5) == 2).
 // Values beyond the int range are clamped; NaN gives 0.

@@ -59,6 +59,7 @@ QScrollBar* ColourBar(QWidget* parent) {
 TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("Gadget"));
   SetDesignSize(473, 332);
+  setBorderIcons(biSystemMenu | biMinimize);
   setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
 
   auto* outer = new QVBoxLayout(this);

@@ -117,3 +117,37 @@ TEST_F(SnapTool, RefusesAMissingCaptionAndAnUnknownFormat) {
   EXPECT_EQ(Run({jpg}), 0);
   EXPECT_FALSE(QImage(jpg).isNull());
 }
+
+TEST(FrameWindows, TitleBarsAsDesigned) {
+  TFormMain frame;
+  frame.show();
+  struct Row {
+    const char* launcher;
+    bool minimise, maximise, fixed, tool;
+  };
+  const Row rows[] = {
+      {"TBarCodes", false, false, true, true},       // fixed tool window
+      {"TMeasureDisplay", false, false, false, true},  // sizeable tool window
+      {"TGraph2D", true, false, false, false},       // system menu and minimise box
+      {"Gadget", true, false, false, false},
+      {"TPattern....", true, false, false, false},
+  };
+  int normalCaption = 0, toolCaption = 0;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.launcher);
+    const TLauncher* l = FindLauncher(r.launcher);
+    ASSERT_TRUE(l && l->Create);
+    TForm* form = frame.Launch(*l);
+    QMdiSubWindow* sub = FrameOf(form);
+    const Qt::WindowFlags f = sub->windowFlags();
+    EXPECT_EQ(bool(f & Qt::WindowMinimizeButtonHint), r.minimise);
+    EXPECT_EQ(bool(f & Qt::WindowMaximizeButtonHint), r.maximise);
+    EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
+    EXPECT_EQ(sub->minimumSize() == sub->maximumSize(), r.fixed);
+    (r.tool ? toolCaption : normalCaption) = sub->contentsMargins().top();
+    // The form itself is still its design size and keeps its own font.
+    EXPECT_EQ(form->size(), form->DesignSize());
+    EXPECT_EQ(form->font().pixelSize(), frame.font().pixelSize());
+  }
+  EXPECT_LT(toolCaption, normalCaption);  // tool windows have a small caption
+}
