@@ -54,34 +54,6 @@ void InitializeTarnwell() {
   if (!HasExceptionHandler()) SetExceptionHandler(&TApplication::HandleException);
 }
 
-namespace {
-QtMessageHandler gPreviousHandler = nullptr;
-bool gQuietInstalled = false;
-void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  // The offscreen platform says this for every window with a minimum size.
-  if (message.startsWith(QLatin1String("This plugin does not support propagateSizeHints"))) return;
-  if (gPreviousHandler) {
-    gPreviousHandler(type, context, message);
-  } else {
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-    std::fflush(stderr);
-  }
-}
-}  // namespace
-
-void PrepareProgramEnvironment() {
-  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-    const QString dir = QDir::tempPath() + QStringLiteral("/tarnwell-runtime-") + QString::number(getuid());
-    QDir().mkpath(dir);
-    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
-  }
-  if (!gQuietInstalled) {
-    gQuietInstalled = true;
-    gPreviousHandler = qInstallMessageHandler(QuietHandler);
-  }
-}
-
 void ApplyClassicLook() {
   InstallFontSubstitutes();
   // One look on every machine: the drawing code assumes square, flat widgets.

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <functional>
 
+#include "TEnvironment.h"
+
 namespace Tarnwell {
 
 class TApplication : public QApplication {
@@ -33,12 +35,6 @@ class TApplication : public QApplication {
 // themselves with the libraries that carry them.)
 void InitializeTarnwell();
 
-// For the programs of this project (showcase, tools, tests), called before
-// the application object exists: gives a session without one a private
-// runtime folder (XDG_RUNTIME_DIR) instead of Qt's warning about it, and
-// keeps the headless platform's notes about window hints it cannot honour
-// out of the output. Host programs need not call it.
-void PrepareProgramEnvironment();
 
 // The look the components were drawn for: the Fusion style and the classic
 // 8-point sans-serif font as application font. The showcase and the tests use

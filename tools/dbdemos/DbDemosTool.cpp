@@ -5,6 +5,8 @@
 //   tarnwell-dbdemos [--anchor YYYY-MM-DD] [--rows N] --alias NAME
 #include <QCommandLineParser>
 #include <QGuiApplication>
+
+#include <Tarnwell/platform/TEnvironment.h>
 #include <cstdio>
 
 #include <Tarnwell/database/demo/DBDemos.h>
@@ -14,6 +16,7 @@ using namespace Tarnwell;
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  Tarnwell::PrepareProgramEnvironment();
   QGuiApplication app(argc, argv);
   QCommandLineParser p;
   p.setApplicationDescription("Generates the DBDEMOS demo database.");

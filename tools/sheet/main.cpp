@@ -4,6 +4,8 @@
 //   tarnwell-sheet render IN OUT.png [--size WxH] [--cell REF]
 //                                   the sheet as the grid paints it, REF top-left
 #include <QApplication>
+
+#include <Tarnwell/platform/TEnvironment.h>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   const TSheetCommand* command = nullptr;
   for (const TSheetCommand& c : kCommands)
     if (argc > 1 && std::strcmp(argv[1], c.Name) == 0) command = &c;
+  Tarnwell::PrepareProgramEnvironment();
   std::unique_ptr<QCoreApplication> app;
   if (command && command->NeedsGui) {
     // Drawing commands need no display.
