@@ -42,95 +42,77 @@
 #include "TColor.h"
 #include "TExceptions.h"
 
+// Pieces the macros below are made of.
+#define TW_DETAIL_GETTER(Type, Name) \
+ public:                             \
+  Type Name() const { return m##Name; }
+#define TW_DETAIL_STORE(Name, after) \
+  if (m##Name == value) return;      \
+  m##Name = std::move(value);        \
+  after;                             \
+  Q_EMIT Name##Changed(m##Name);
+#define TW_DETAIL_SIGNAL(Type, Name) \
+ Q_SIGNALS:                          \
+  void Name##Changed(Type value);    \
+                                     \
+ public:
+#define TW_DETAIL_DEFAULT(Type, Name, def)            \
+ public:                                              \
+  static Type Name##Default() { return def; }         \
+ public Q_SLOTS:                                      \
+  void reset##Name() { set##Name(def); }
+
 // Full property: generated getter and setter. `after` is a statement run
 // after the value is stored and before the signal (may be empty).
 #define TW_PROPERTY(Type, Name, after)                                  \
   Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
- public:                                                                \
-  Type Name() const { return m##Name; }                                 \
+  TW_DETAIL_GETTER(Type, Name)                                          \
  public Q_SLOTS:                                                        \
-  void set##Name(Type value) {                                          \
-    if (m##Name == value) return;                                       \
-    m##Name = std::move(value);                                         \
-    after;                                                              \
-    Q_EMIT Name##Changed(m##Name);                                      \
-  }                                                                     \
- Q_SIGNALS:                                                             \
-  void Name##Changed(Type value);                                       \
-                                                                        \
- public:
+  void set##Name(Type value) { TW_DETAIL_STORE(Name, after) }           \
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // As TW_PROPERTY, with the declared default: reset<Name>() restores it
 // (Designer's "reset" button; RESET in the meta-object).
-#define TW_PROPERTY_DEFAULT(Type, Name, def, after)                                 \
+#define TW_PROPERTY_DEFAULT(Type, Name, def, after)                                     \
   Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
- public:                                                                                \
-  Type Name() const { return m##Name; }                                                 \
-  static Type Name##Default() { return def; }                                           \
+  TW_DETAIL_GETTER(Type, Name)                                                          \
  public Q_SLOTS:                                                                        \
-  void set##Name(Type value) {                                                          \
-    if (m##Name == value) return;                                                       \
-    m##Name = std::move(value);                                                         \
-    after;                                                                              \
-    Q_EMIT Name##Changed(m##Name);                                                      \
-  }                                                                                     \
-  void reset##Name() { set##Name(def); }                                                \
- Q_SIGNALS:                                                                             \
-  void Name##Changed(Type value);                                                       \
-                                                                                        \
- public:
+  void set##Name(Type value) { TW_DETAIL_STORE(Name, after) }                           \
+  TW_DETAIL_DEFAULT(Type, Name, def)                                                    \
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // As TW_PROPERTY, but the incoming `value` is first brought into range by
 // `fix` (an expression of `value`), then compared: clamping setters.
-#define TW_PROPERTY_FIXED(Type, Name, fix, after)                       \
-  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
- public:                                                                \
-  Type Name() const { return m##Name; }                                 \
- public Q_SLOTS:                                                        \
-  void set##Name(Type value) {                                          \
-    value = (fix);                                                      \
-    if (m##Name == value) return;                                       \
-    m##Name = std::move(value);                                         \
-    after;                                                              \
-    Q_EMIT Name##Changed(m##Name);                                      \
-  }                                                                     \
- Q_SIGNALS:                                                             \
-  void Name##Changed(Type value);                                       \
-                                                                        \
- public:
+#define TW_PROPERTY_FIXED(Type, Name, fix, after)                         \
+  Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)    \
+  TW_DETAIL_GETTER(Type, Name)                                            \
+ public Q_SLOTS:                                                          \
+  void set##Name(Type value) {                                            \
+    value = (fix);                                                        \
+    TW_DETAIL_STORE(Name, after)                                          \
+  }                                                                       \
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // TW_PROPERTY_FIXED with the declared default and reset<Name>().
-#define TW_PROPERTY_FIXED_DEFAULT(Type, Name, def, fix, after)                              \
+#define TW_PROPERTY_FIXED_DEFAULT(Type, Name, def, fix, after)                          \
   Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
- public:                                                                                \
-  Type Name() const { return m##Name; }                                                 \
-  static Type Name##Default() { return def; }                                           \
+  TW_DETAIL_GETTER(Type, Name)                                                          \
  public Q_SLOTS:                                                                        \
   void set##Name(Type value) {                                                          \
     value = (fix);                                                                      \
-    if (m##Name == value) return;                                                       \
-    m##Name = std::move(value);                                                         \
-    after;                                                                              \
-    Q_EMIT Name##Changed(m##Name);                                                      \
+    TW_DETAIL_STORE(Name, after)                                                        \
   }                                                                                     \
-  void reset##Name() { set##Name(def); }                                                \
- Q_SIGNALS:                                                                             \
-  void Name##Changed(Type value);                                                       \
-                                                                                        \
- public:
+  TW_DETAIL_DEFAULT(Type, Name, def)                                                    \
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // The property, the generated getter and the signal; the setter set<Name>
 // is written by hand (it must emit <Name>Changed when the value changes).
 #define TW_PROPERTY_SETTER(Type, Name)                                  \
   Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)  \
- public:                                                                \
-  Type Name() const { return m##Name; }                                 \
+  TW_DETAIL_GETTER(Type, Name)                                          \
  public Q_SLOTS:                                                        \
   void set##Name(Type value);                                           \
- Q_SIGNALS:                                                             \
-  void Name##Changed(Type value);                                       \
-                                                                        \
- public:
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // The property and the signal; getter and setter are both written by hand
 // (values kept elsewhere: in an encoder, a painter, the widget itself).
@@ -140,17 +122,13 @@
   Type Name() const;                                                    \
  public Q_SLOTS:                                                        \
   void set##Name(Type value);                                           \
- Q_SIGNALS:                                                             \
-  void Name##Changed(Type value);                                       \
-                                                                        \
- public:
+  TW_DETAIL_SIGNAL(Type, Name)
 
 // A read-only published value with a generated getter.
-#define TW_PROPERTY_READONLY(Type, Name)       \
-  Q_PROPERTY(Type Name READ Name)              \
- public:                                       \
-  Type Name() const { return m##Name; }        \
-                                               \
+#define TW_PROPERTY_READONLY(Type, Name) \
+  Q_PROPERTY(Type Name READ Name)        \
+  TW_DETAIL_GETTER(Type, Name)           \
+                                         \
  public:
 
 // Emits `signal(args...)`, then calls the assignable event `event` when it
@@ -172,11 +150,7 @@
 // the TColor the drawing code uses, Name##QColor() the resolved QColor, and
 // set<Name> takes either (and Qt::red & co., which would otherwise convert to
 // a small TColor number silently). Needs TColor.h.
-#define TW_COLOR_PROPERTY(Name, after)                                                        \
-  Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name NOTIFY Name##Changed)              \
- public:                                                                                      \
-  Tarnwell::TColor Name() const { return m##Name; }                                           \
-  QColor Name##QColor() const { return Tarnwell::ToQColor(m##Name); }                         \
+#define TW_DETAIL_COLOR_SETTERS(Name, after)                                                \
  public Q_SLOTS:                                                                              \
   void set##Name(Tarnwell::TColor value) {                                                    \
     if (m##Name == value) return;                                                             \
@@ -185,32 +159,26 @@
     Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
   }                                                                                           \
   void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
-  void set##Name(Qt::GlobalColor value) { set##Name(QColor(value)); }                        \
- Q_SIGNALS:                                                                                   \
-  void Name##Changed(const QColor& value);                                                    \
-                                                                                              \
- public:
+  void set##Name(Qt::GlobalColor value) { set##Name(QColor(value)); }
+#define TW_DETAIL_COLOR_GETTERS(Name)                                                         \
+ public:                                                                                      \
+  Tarnwell::TColor Name() const { return m##Name; }                                           \
+  QColor Name##QColor() const { return Tarnwell::ToQColor(m##Name); }
+
+#define TW_COLOR_PROPERTY(Name, after)                                                        \
+  Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name NOTIFY Name##Changed)              \
+  TW_DETAIL_COLOR_GETTERS(Name)                                                               \
+  TW_DETAIL_COLOR_SETTERS(Name, after)                                                        \
+  TW_DETAIL_SIGNAL(const QColor&, Name)
 
 // TW_COLOR_PROPERTY with the declared default (a TColor) and reset<Name>().
 #define TW_COLOR_PROPERTY_DEFAULT(Name, def, after)                                           \
   Q_PROPERTY(QColor Name READ Name##QColor WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
- public:                                                                                      \
-  Tarnwell::TColor Name() const { return m##Name; }                                           \
-  QColor Name##QColor() const { return Tarnwell::ToQColor(m##Name); }                         \
+  TW_DETAIL_COLOR_GETTERS(Name)                                                               \
   static Tarnwell::TColor Name##Default() { return def; }                                     \
- public Q_SLOTS:                                                                              \
-  void set##Name(Tarnwell::TColor value) {                                                    \
-    if (m##Name == value) return;                                                             \
-    m##Name = value;                                                                          \
-    after;                                                                                    \
-    Q_EMIT Name##Changed(Tarnwell::ToQColor(m##Name));                                        \
-  }                                                                                           \
-  void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
+  TW_DETAIL_COLOR_SETTERS(Name, after)                                                        \
   void reset##Name() { set##Name(Tarnwell::TColor(def)); }                                    \
- Q_SIGNALS:                                                                                   \
-  void Name##Changed(const QColor& value);                                                    \
-                                                                                              \
- public:
+  TW_DETAIL_SIGNAL(const QColor&, Name)
 
 // As TW_COLOR_PROPERTY with `TColor Name() const` and `void set<Name>(TColor)`
 // written by hand (a TControlColor view, a colour kept by a painter); the
@@ -224,10 +192,7 @@
   void set##Name(Tarnwell::TColor value);                                                     \
   void set##Name(const QColor& value) { set##Name(Tarnwell::FromQColor(value)); }             \
   void set##Name(Qt::GlobalColor value) { set##Name(QColor(value)); }                        \
- Q_SIGNALS:                                                                                   \
-  void Name##Changed(const QColor& value);                                                    \
-                                                                                              \
- public:
+  TW_DETAIL_SIGNAL(const QColor&, Name)
 
 // The Font property of a control is its QWidget font (so uic, setProperty,
 // style sheets and application fonts reach it); Font() gives the TFont view
