@@ -58,9 +58,10 @@ class TCustomBarCodes : public QWidget {
 
 class TBarCodes : public TCustomBarCodes {
   Q_OBJECT
-  // Code types beyond the last are ignored.
+  // Values that name no code type are ignored.
   TW_PROPERTY_FIXED(Tarnwell::BarCodeTypes::TBarCodesType, A_CodeType,
-                    static_cast<int>(value) < BarCodesTypeCount ? value : mA_CodeType, BarCodeChanged())
+                    static_cast<int>(value) >= 0 && static_cast<int>(value) < BarCodesTypeCount ? value : mA_CodeType,
+                    BarCodeChanged())
   // The readable text (check characters included); setting it sets Caption.
   TW_PROPERTY_CUSTOM(QString, A_BarCode)
   // Pixels per module; any value is stored, values below 1 draw as 1.

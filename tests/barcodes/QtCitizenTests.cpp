@@ -125,3 +125,13 @@ TEST(BarCodesLayout, HeightFollowsTheLayoutOnlyWithoutAutomaticHeight) {
   EXPECT_GT(bc->height(), 132);  // stretched by the layout
   EXPECT_EQ(bc->width(), 206);   // the symbol's width stays
 }
+
+TEST(BarCodesBoundary, OutOfRangeCodeTypesAreIgnored) {
+  TBarCodes bc;
+  bc.setA_CodeType(bcCODE39);
+  QSignalSpy spy(&bc, &TBarCodes::A_CodeTypeChanged);
+  bc.setProperty("A_CodeType", -1);
+  bc.setProperty("A_CodeType", 999);
+  EXPECT_EQ(bc.A_CodeType(), bcCODE39);
+  EXPECT_EQ(spy.count(), 0);
+}
