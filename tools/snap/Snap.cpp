@@ -2,7 +2,10 @@
 // through its launcher, to a picture without a display.
 //
 //   tarnwell-snap [--window "CAPTION" [--bare]] [--size WxH] [--wait MS] OUT.png
+//   tarnwell-snap --open "CAPTION" [--open "CAPTION" ...] OUT.png
 //
+// --open clicks the launcher CAPTION (as often as it is given) and renders
+// the whole main frame with the windows it opened.
 // A window is rendered as it stands in the main frame: its frame window with
 // the title bar, cut to the part the frame's client area shows. --bare
 // renders the form alone at its full size instead. The format follows the
@@ -51,11 +54,12 @@ int main(int argc, char** argv) {
   TRecordingDialogs dialogs(mrOk);
 
   const char* usage =
-      "usage: tarnwell-snap [--window \"CAPTION\" [--bare]] [--size WxH] [--wait MS] OUT.png";
+      "usage: tarnwell-snap [--window \"CAPTION\" [--bare] | --open \"CAPTION\" ...] [--size WxH] [--wait MS] OUT.png";
   QString window, out;
   QSize size;
   int wait = 0;
   bool bare = false;
+  QStringList opens;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -63,6 +67,10 @@ int main(int argc, char** argv) {
       if (i + 1 >= args.size() || args[i + 1].isEmpty())
         return Fail(2, QStringLiteral("--window needs the CAPTION of a launcher, e.g. --window \"TBarCodes\""));
       window = args[++i];
+    } else if (a == QLatin1String("--open")) {
+      if (i + 1 >= args.size() || args[i + 1].isEmpty())
+        return Fail(2, QStringLiteral("--open needs the CAPTION of a launcher, e.g. --open \"TBarCodes\""));
+      opens << args[++i];
     } else if (a == QLatin1String("--bare")) {
       bare = true;
     } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
@@ -89,6 +97,8 @@ int main(int argc, char** argv) {
     }
   }
   if (out.isEmpty()) return Fail(2, QString::fromUtf8(usage));
+  if (!opens.isEmpty() && !window.isEmpty())
+    return Fail(2, QStringLiteral("--open renders the main frame; it does not go with --window"));
   if (bare && window.isEmpty()) return Fail(2, QStringLiteral("--bare renders a window: give --window \"CAPTION\""));
   const QByteArray format = QFileInfo(out).suffix().toLower().toLatin1();
   if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format)) {
@@ -105,6 +115,14 @@ int main(int argc, char** argv) {
   Pump(50);
 
   QWidget* target = frame.get();
+  for (const QString& caption : opens) {
+    const QByteArray cap = caption.toUtf8();
+    const TLauncher* l = FindLauncher(cap.constData());
+    if (!l) return Fail(3, QStringLiteral("no launcher is captioned \"%1\"").arg(caption));
+    if (!l->Create) return Fail(4, QStringLiteral("the window of launcher \"%1\" is not built yet").arg(caption));
+    frame->Launch(*l);
+    Pump(20);
+  }
   if (!window.isEmpty()) {
     const QByteArray cap = window.toUtf8();
     const TLauncher* l = FindLauncher(cap.constData());
