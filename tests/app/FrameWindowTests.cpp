@@ -106,6 +106,25 @@ TEST_F(SnapTool, RendersTheWindowAsItStandsInTheFrameOrBare) {
   EXPECT_EQ(b.size(), QSize(421, 244));
 }
 
+TEST_F(SnapTool, OpensLaunchersAndRendersTheWholeFrame) {
+  const QString once = dir.filePath(QStringLiteral("once.png"));
+  const QString thrice = dir.filePath(QStringLiteral("thrice.png"));
+  ASSERT_EQ(Run({QStringLiteral("--open"), QStringLiteral("TMeasureDisplay"), once}), 0);
+  ASSERT_EQ(Run({QStringLiteral("--open"), QStringLiteral("TMeasureDisplay"), QStringLiteral("--open"),
+                 QStringLiteral("TMeasureDisplay"), QStringLiteral("--open"), QStringLiteral("TMeasureDisplay"),
+                 thrice}),
+            0);
+  const QImage a(once), b(thrice);
+  EXPECT_EQ(a.size(), QSize(640, 422));
+  EXPECT_EQ(b.size(), a.size());
+  EXPECT_NE(a, b);  // the later windows stand where they can be seen
+  QString err;
+  EXPECT_EQ(Run({QStringLiteral("--open"), QStringLiteral("TBarCodes"), QStringLiteral("--window"),
+                 QStringLiteral("TBarCodes"), dir.filePath(QStringLiteral("x.png"))},
+                &err),
+            2);
+}
+
 TEST_F(SnapTool, RefusesAMissingCaptionAndAnUnknownFormat) {
   QString err;
   EXPECT_EQ(Run({QStringLiteral("--window")}, &err), 2);
