@@ -67,7 +67,7 @@ int TSpace3DViewer::LoadFile(const QString& fileName) {
   const int count = loader.Load3DFile(fileName, loaded, rootPtr);  // throws before anything is added
   if (loader.Damaged()) mLoadError = loader.Problems().join('\n');
   for (auto& o : loaded) mObjects.push_back(std::move(o));
-  if (mAutoFit) FitToView();
+  if (mAutoFit) FitModel();  // the scene is prepared just below
   if (mObjects.size() > 1) {
     mEngine.PrepareScene(mObjects);
     RenderFrame();
@@ -130,9 +130,14 @@ void TSpace3DViewer::Translate(float dx, float dy, float dz) {
 }
 
 void TSpace3DViewer::FitToView() {
+  Refit();
+  RenderFrame();
+}
+
+void TSpace3DViewer::Refit() {
+  if (mObjects.empty()) return;
   FitModel();
   mEngine.UpdateScene(mObjects);
-  RenderFrame();
 }
 
 void TSpace3DViewer::FitModel() {
@@ -188,9 +193,7 @@ void TSpace3DViewer::FitModel() {
 }
 
 void TSpace3DViewer::RefitIfResized() {
-  if (!mAutoFit || mObjects.empty() || size() == mFittedSize) return;
-  FitModel();
-  mEngine.UpdateScene(mObjects);
+  if (mAutoFit && size() != mFittedSize) Refit();
 }
 
 float TSpace3DViewer::Distance() const { return -mCamera.Z; }
@@ -225,7 +228,7 @@ void TSpace3DViewer::setPerspectRatio(int n) {
   if (n == mEngine.PerspectRatio()) return;
   const int before = mEngine.PerspectRatio();
   mEngine.SetPerspectRatio(n);
-  if (mAutoFit) FitToView();
+  if (mAutoFit) Refit();
   RenderFrame();
   // Clamped by the engine: a value past the range may leave it as it was.
   if (mEngine.PerspectRatio() != before) Q_EMIT PerspectRatioChanged(mEngine.PerspectRatio());
@@ -236,7 +239,7 @@ bool TSpace3DViewer::PerspectActive() const { return mEngine.PerspectActive(); }
 void TSpace3DViewer::setPerspectActive(bool on) {
   if (on == mEngine.PerspectActive()) return;
   mEngine.SetPerspectActive(on);
-  if (mAutoFit) FitToView();
+  if (mAutoFit) Refit();
   RenderFrame();
   Q_EMIT PerspectActiveChanged(on);
 }

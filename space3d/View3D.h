@@ -111,7 +111,9 @@ class TSpace3DViewer : public QWidget {
   // the screen when the control is visible; returns the rate of the whole.
   double RenderNow();
   void CountFrame(double rate);
+  // FitToView without the frame; Refit also brings the scene up to date.
   void FitModel();
+  void Refit();
   // With AutoFit, a frame at a size other than the last fit's fits again.
   void RefitIfResized();
   bool CanRender() const { return mRealTime && !mObjects.empty() && width() > 0 && height() > 0; }

@@ -7,6 +7,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QCheckBox>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -248,6 +249,37 @@ TEST(FitToView, FramesFarTinyAndHugeModels) {
   // Turning it on frames what is loaded.
   plain.setAutoFit(true);
   EXPECT_GT(Measure(plain.Engine().Image()).Share, 0.15);
+}
+
+// The real models installed on the machine, when there are any: each one
+// with faces, set only by its name, covers a good part of the view, centred.
+TEST(FitToView, RealModelsFillTheView) {
+  const QDir real("/usr/share/assimp/models/3DS");
+  const QFileInfoList files = real.entryInfoList({"*.3ds", "*.3DS", "testFormatDetection"}, QDir::Files);
+  if (files.isEmpty()) GTEST_SKIP() << "no real models installed";
+  int tried = 0;
+  for (const QFileInfo& fi : files) {
+    SCOPED_TRACE(fi.fileName().toStdString());
+    TSpace3DViewer v;
+    v.resize(320, 240);
+    v.setRealTime(true);
+    v.setRenderStyle(rsZBuffered);
+    try {
+      v.setFileName(fi.filePath());
+    } catch (const ETarnwellError&) {
+      continue;
+    }
+    v.ShowObject(nullptr);
+    if (v.Engine().FaceCount() == 0) continue;
+    ++tried;
+    const InkStats s = Measure(v.Engine().Image());
+    // The bounding sphere is framed, so that the model stays inside however
+    // it is turned: a flat model covers less of the view than a round one.
+    EXPECT_GT(s.Share, 0.05);
+    EXPECT_NEAR(s.CX, 0.5, 0.15);
+    EXPECT_NEAR(s.CY, 0.5, 0.15);
+  }
+  EXPECT_GT(tried, 0);
 }
 
 TEST(FitToView, KeepsTheModelInFrontAtAnyPerspective) {
