@@ -331,6 +331,7 @@ double TEngine3D::Render(int width, int height, int level) {
     ProjectAll();
     mTimes.ProjectMs = double(step.nsecsElapsed()) / 1e6;
     if (!mVertices.empty() && !mFaces.empty()) {
+      // The depth buffer needs no order.
       if (level >= rsFlatSolid && level <= rlFacingShade) {
         step.restart();
         SortFaces();
@@ -350,14 +351,54 @@ double TEngine3D::VertexFactor(float z) const {
   return f < 0 ? 0.5 : f;
 }
 
+float TEngine3D::InverseDepth(const TVertex3D& v) const {
+  const float zp = mPerspectActive ? v.Z * float(mPerspectRatio) / 500.0f : v.Z / 10000.0f;
+  return 1.0f / (zp - mCamera.Z);  // in front: the distance is at least 1
+}
+
+// Seen from the camera (looking along +Z, Y up, screen Y down) a face wound
+// counter-clockwise from outside comes out with a positive cross product;
+// one with no area is seen edge-on and goes too.
+bool TEngine3D::FacesAway(TPoint a, TPoint b, TPoint c) const {
+  const std::int64_t cross = std::int64_t(b.x() - a.x()) * (c.y() - a.y()) -
+                             std::int64_t(b.y() - a.y()) * (c.x() - a.x());
+  return cross <= 0;
+}
+
+TColor TEngine3D::LitColor(const TFaceRecord3D& face) const {
+  const TVertex3D& a = mVertices[face.A];
+  const TVertex3D& b = mVertices[face.B];
+  const TVertex3D& c = mVertices[face.C];
+  const double ux = b.X - a.X, uy = b.Y - a.Y, uz = b.Z - a.Z;
+  const double vx = c.X - a.X, vy = c.Y - a.Y, vz = c.Z - a.Z;
+  const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
+  const double len = std::sqrt(nx * nx + ny * ny + nz * nz);
+  // From above left, behind the viewer (the camera looks along +Z).
+  constexpr double lx = -0.37139068, ly = 0.55708601, lz = -0.74278135;
+  // Both sides are lit, so that meshes wound either way look alike.
+  const double diffuse = len > 0 && std::isfinite(len) ? std::fabs(nx * lx + ny * ly + nz * lz) / len : 0;
+  // Ambient and directional shares add up to less than one: a face turned
+  // squarely to the light stays below full brightness.
+  const double k = 0.25 + 0.70 * diffuse;
+  return RGB(ClampChannel(mAmbient[0] * k), ClampChannel(mAmbient[1] * k), ClampChannel(mAmbient[2] * k));
+}
+
+void TEngine3D::ClearDepth() {
+  const std::size_t n = std::size_t(mBuffer.Width()) * std::size_t(mBuffer.Height());
+  if (mDepth.size() != n) mDepth.assign(n, 0.0f);
+  else std::fill(mDepth.begin(), mDepth.end(), 0.0f);
+}
+
 void TEngine3D::DrawLevel(int level) {
   const std::size_t nv = mProjected.size();
   const int w = mBuffer.Width(), h = mBuffer.Height();
-  auto usable = [&](const TFaceRecord3D& f) {
-    return f.A < nv && f.B < nv && f.C < nv && mProjected[f.A].InFront && mProjected[f.B].InFront &&
-           mProjected[f.C].InFront;
-  };
   auto pt = [&](std::uint32_t i) { return TPoint(mProjected[i].X, mProjected[i].Y); };
+  auto usable = [&](const TFaceRecord3D& f) {
+    if (!(f.A < nv && f.B < nv && f.C < nv && mProjected[f.A].InFront && mProjected[f.B].InFront &&
+          mProjected[f.C].InFront))
+      return false;
+    return !mCullBackFaces || !FacesAway(pt(f.A), pt(f.B), pt(f.C));
+  };
 
   if (level == rsPoint) {
     std::uint32_t* bits = mBuffer.Bits();
@@ -373,6 +414,16 @@ void TEngine3D::DrawLevel(int level) {
       const TPoint a = pt(f.A), b = pt(f.B), c = pt(f.C);
       Line(a.x(), a.y(), b.x(), b.y(), clWhite);
       Line(b.x(), b.y(), c.x(), c.y(), clWhite);
+    }
+    return;
+  }
+  if (level == rlZBuffered) {
+    ClearDepth();
+    for (const TFaceRecord3D& f : mFaces) {
+      if (!usable(f)) continue;
+      const TColor c = LitColor(f);
+      FillTriangleDepth(pt(f.A), pt(f.B), pt(f.C), c, c, c, InverseDepth(mVertices[f.A]),
+                        InverseDepth(mVertices[f.B]), InverseDepth(mVertices[f.C]));
     }
     return;
   }
@@ -564,6 +615,63 @@ void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor 
       v[0] += dv[0];
       v[1] += dv[1];
       v[2] += dv[2];
+    }
+  }
+}
+
+void TEngine3D::FillTriangleDepth(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2, float d0,
+                                  float d1, float d2) {
+  int lo, hi;
+  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
+  const int w = mBuffer.Width();
+  if (mDepth.size() != std::size_t(w) * std::size_t(mBuffer.Height())) ClearDepth();
+  std::uint32_t* bits = mBuffer.Bits();
+  const double x0 = p0.x(), y0 = p0.y();
+  const double ux = p1.x() - x0, uy = p1.y() - y0, vx = p2.x() - x0, vy = p2.y() - y0;
+  const double det = ux * vy - vx * uy;
+  // Planes through the corners for the depth and the three channels (blue,
+  // green, red); a face with no area gets its corners' means.
+  const double val[4][3] = {{d0, d1, d2},
+                            {double(GetBValue(c0)), double(GetBValue(c1)), double(GetBValue(c2))},
+                            {double(GetGValue(c0)), double(GetGValue(c1)), double(GetGValue(c2))},
+                            {double(GetRValue(c0)), double(GetRValue(c1)), double(GetRValue(c2))}};
+  double A[4], B[4], C[4];
+  for (int k = 0; k < 4; ++k) {
+    if (det == 0) {
+      A[k] = B[k] = 0;
+      C[k] = (val[k][0] + val[k][1] + val[k][2]) / 3;
+      continue;
+    }
+    const double e1 = val[k][1] - val[k][0], e2 = val[k][2] - val[k][0];
+    A[k] = (e1 * vy - e2 * uy) / det;
+    B[k] = (ux * e2 - vx * e1) / det;
+    C[k] = val[k][0] - A[k] * x0 - B[k] * y0;
+  }
+  // Spans reach a little past the exact edges: the depth is kept within the
+  // corners' range, so that an edge pixel never pokes through a nearer face.
+  const float dMin = std::min({d0, d1, d2}), dMax = std::max({d0, d1, d2});
+  const bool flat = c0 == c1 && c1 == c2;
+  const std::uint32_t flatPx = ToPixel(c0);
+  for (int y = lo; y <= hi; ++y) {
+    int xl, xh;
+    if (!RowSpan(mBuffer, y, xl, xh)) continue;
+    std::uint32_t* row = bits + std::size_t(y) * w;
+    float* zrow = mDepth.data() + std::size_t(y) * w;
+    double z = A[0] * xl + B[0] * y + C[0];
+    double v[3] = {A[1] * xl + B[1] * y + C[1], A[2] * xl + B[2] * y + C[2], A[3] * xl + B[3] * y + C[3]};
+    for (int x = xl; x <= xh; ++x, z += A[0]) {
+      const float zf = std::clamp(float(z), dMin, dMax);
+      if (zf > zrow[x]) {
+        zrow[x] = zf;
+        if (flat) {
+          row[x] = flatPx;
+        } else {
+          const double t = x - xl;
+          const int b = ClampChannel(v[0] + A[1] * t), g = ClampChannel(v[1] + A[2] * t),
+                    r = ClampChannel(v[2] + A[3] * t);
+          row[x] = 0xFF000000u | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
+        }
+      }
     }
   }
 }

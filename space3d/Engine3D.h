@@ -55,13 +55,18 @@ using TObject3DList = std::vector<std::unique_ptr<TObject3D>>;
 // "rsWireFrame" as well as 1.
 namespace Space3DTypes {
 Q_NAMESPACE
-enum TRenderStyle { rsPoint, rsWireFrame, rsFlatSolid, rsDepthSolid, rsDepthShade };
+// rsZBuffered (level 6) follows the five classic levels and the unnamed
+// sixth: per-pixel depth instead of the painter's order, lit by an ambient
+// share and a directional light.
+enum TRenderStyle { rsPoint, rsWireFrame, rsFlatSolid, rsDepthSolid, rsDepthShade, rsZBuffered = 6 };
 Q_ENUM_NS(TRenderStyle)
 }  // namespace Space3DTypes
 using namespace Space3DTypes;
 
 // The sixth level: faces shaded by how squarely they face the viewer.
 constexpr int rlFacingShade = 5;
+constexpr int rlZBuffered = rsZBuffered;
+constexpr int rlLastLevel = rlZBuffered;
 
 struct TProjVertex3D {
   int X = 0, Y = 0;
@@ -119,6 +124,10 @@ class TEngine3D {
   void SetAmbient(TColor c);
   TColor GetAmbient() const;
   bool Busy() const { return mBusy; }
+  // Faces turned away from the camera (clockwise on the screen, for meshes
+  // wound counter-clockwise seen from outside) are left out of levels 1..6.
+  void SetCullBackFaces(bool on) { mCullBackFaces = on; }
+  bool CullBackFaces() const { return mCullBackFaces; }
 
   // Gathers the visible objects of the list into the scene buffers. The
   // engine keeps a reference to the list until ReleaseScene.
@@ -128,7 +137,7 @@ class TEngine3D {
   void UpdateScene(const TObject3DList& objects);
   void ReleaseScene();
 
-  // Renders one frame of width x height at the level (0..5) into the buffer
+  // Renders one frame of width x height at the level (0..6) into the buffer
   // and returns the frame rate that frame allows.
   double Render(int width, int height, int level);
   const QImage& Image() const { return mBuffer.Image(); }
@@ -151,6 +160,16 @@ class TEngine3D {
   // Drawing into the buffer (public for the tests; Render uses them).
   void FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2);
   void FillFlat(TPoint p0, TPoint p1, TPoint p2, TColor c);
+  // As FillTriangle, but each pixel is written only when it is nearer than
+  // what the depth buffer holds there; d0..d2 are the corners' inverse
+  // camera distances, which are linear on the screen.
+  void FillTriangleDepth(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2, float d0, float d1,
+                         float d2);
+  // The level-6 colour of a face: the light colour (the ambient setting)
+  // times an ambient share plus a directional share, never saturating.
+  TColor LitColor(const TFaceRecord3D& face) const;
+  // Clears the depth buffer for a frame of the bitmap's size.
+  void ClearDepth();
   // A line without its last pixel.
   void Line(int x0, int y0, int x1, int y1, TColor c);
 
@@ -168,6 +187,8 @@ class TEngine3D {
   bool ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi);
   void ScanEdge(TPoint a, TPoint b);
   double VertexFactor(float z) const;
+  float InverseDepth(const TVertex3D& v) const;
+  bool FacesAway(TPoint a, TPoint b, TPoint c) const;
 
   TBitmapBuffer3D mBuffer;
   TVertex3D mCamera{0, 0, -20};
@@ -175,6 +196,8 @@ class TEngine3D {
   int mPerspectRatio = 10;
   std::uint8_t mAmbient[3] = {255, 255, 255};  // red, green, blue
   bool mBusy = false;
+  bool mCullBackFaces = false;
+  std::vector<float> mDepth;  // per pixel: inverse camera distance, 0 = empty
   int mCentreX = 0, mCentreY = 0;
   const TObject3DList* mObjects = nullptr;
   std::vector<TSceneEntry> mScene;

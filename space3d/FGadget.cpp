@@ -140,6 +140,8 @@ TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   viewLayout->addWidget(viewPanel);
   PageControl->addTab(viewPage, QStringLiteral("3D View"));
 
+  // The window frames the model itself, by its distance.
+  Space3DViewer->setAutoFit(false);
   Space3DViewer->setDistance(20);
   Space3DViewer->setRenderStyle(rsWireFrame);
   Space3DViewer->setPerspectRatio(10);
@@ -156,6 +158,7 @@ TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   }
   if (!Space3DViewer->LoadError().isEmpty()) MessageDlg(Space3DViewer->LoadError(), mtWarning, mbOK);
 
+  SyncControls();
   connect(CheckBoxRealTime, &QCheckBox::toggled, Space3DViewer, &TSpace3DViewer::setRealTime);
   connect(TrackBarRenderLevel, &QSlider::valueChanged, Space3DViewer, &TSpace3DViewer::setRenderLevel);
   connect(CheckBoxPerspect, &QCheckBox::toggled, Space3DViewer, &TSpace3DViewer::setPerspectActive);
@@ -216,6 +219,25 @@ void TFormGadget::SetTimers(bool on) {
     else if (!on)
       t->stop();
   }
+}
+
+// The designed positions of the settings do not all match the designed
+// values of what they set (the polygon's lines and lates, the ambient
+// light's green and blue): the controls show the values in force.
+void TFormGadget::SyncControls() {
+  const QSignalBlocker b1(TrackBar1), b2(TrackBar2), b3(UpDown1), b4(CheckBoxRealTime), b5(TrackBarRenderLevel),
+      b6(CheckBoxPerspect), b7(TrackBarPerspect), b8(ScrollBarRed), b9(ScrollBarGreen), b10(ScrollBarBlue);
+  TrackBar1->setValue(Polygon->Lines());
+  TrackBar2->setValue(Polygon->Lates());
+  UpDown1->setValue(Polygon->Velocity());
+  CheckBoxRealTime->setChecked(Space3DViewer->RealTime());
+  TrackBarRenderLevel->setValue(Space3DViewer->RenderLevel());
+  CheckBoxPerspect->setChecked(Space3DViewer->PerspectActive());
+  TrackBarPerspect->setValue((Space3DViewer->PerspectRatio() + 2) / 5);
+  const TColor light = Space3DViewer->AmbientLight();
+  ScrollBarRed->setValue(GetRValue(light));
+  ScrollBarGreen->setValue(GetGValue(light));
+  ScrollBarBlue->setValue(GetBValue(light));
 }
 
 void TFormGadget::AmbientChanged() {

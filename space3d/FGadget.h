@@ -54,6 +54,7 @@ class TFormGadget : public TForm {
   void PageChanged();
   void SetTimers(bool on);
   void AmbientChanged();
+  void SyncControls();
   bool mShown = false;
 };
 

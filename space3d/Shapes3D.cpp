@@ -71,8 +71,9 @@ TMesh3D MakeTorus3D(const QString& name, float major, float minor, int rings, in
   auto at = [&](int r, int s) { return (r % rings) * sides + (s % sides); };
   for (int r = 0; r < rings; ++r)
     for (int s = 0; s < sides; ++s) {
-      m.Faces.push_back(Tri(at(r, s), at(r + 1, s), at(r, s + 1)));
-      m.Faces.push_back(Tri(at(r + 1, s), at(r + 1, s + 1), at(r, s + 1)));
+      // Counter-clockwise seen from outside, as the other shapes.
+      m.Faces.push_back(Tri(at(r, s), at(r, s + 1), at(r + 1, s)));
+      m.Faces.push_back(Tri(at(r + 1, s), at(r, s + 1), at(r + 1, s + 1)));
     }
   return m;
 }
@@ -84,9 +85,12 @@ TMesh3D MakeBox3D(const QString& name, float hx, float hy, float hz) {
     m.Vertices.push_back({(i & 1) ? hx : -hx, (i & 2) ? hy : -hy, (i & 4) ? hz : -hz});
   const int quads[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1},
                            {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+  // The quads above run clockwise seen from outside; the faces are wound
+  // the other way, as in the other shapes and in the files we read, so that
+  // back-face culling keeps the outside.
   for (const auto& q : quads) {
-    m.Faces.push_back(Tri(q[0], q[1], q[2]));
-    m.Faces.push_back(Tri(q[0], q[2], q[3]));
+    m.Faces.push_back(Tri(q[0], q[2], q[1]));
+    m.Faces.push_back(Tri(q[0], q[3], q[2]));
   }
   return m;
 }

@@ -1,8 +1,10 @@
 #include "View3D.h"
 
 #include <QFileInfo>
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -65,6 +67,7 @@ int TSpace3DViewer::LoadFile(const QString& fileName) {
   const int count = loader.Load3DFile(fileName, loaded, rootPtr);  // throws before anything is added
   if (loader.Damaged()) mLoadError = loader.Problems().join('\n');
   for (auto& o : loaded) mObjects.push_back(std::move(o));
+  if (mAutoFit) FitModel();  // the scene is prepared just below
   if (mObjects.size() > 1) {
     mEngine.PrepareScene(mObjects);
     RenderFrame();
@@ -96,7 +99,6 @@ void TSpace3DViewer::ShowObject(TObject3D* obj) {
     if (CanRender()) {
       const double rate = RenderNow();
       mFramePerSecond = float(rate);
-      update();
       TW_FIRE(OnRenderized, Renderized, this, float(rate));
     }
   }
@@ -127,6 +129,73 @@ void TSpace3DViewer::Translate(float dx, float dy, float dz) {
   RenderFrame();
 }
 
+void TSpace3DViewer::FitToView() {
+  Refit();
+  RenderFrame();
+}
+
+void TSpace3DViewer::Refit() {
+  if (mObjects.empty()) return;
+  FitModel();
+  mEngine.UpdateScene(mObjects);
+}
+
+void TSpace3DViewer::FitModel() {
+  mFittedSize = size();
+  double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi[3] = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  // Hidden meshes count too: showing another part keeps the same framing.
+  for (const auto& o : mObjects) {
+    const TVertex3D* v = o->LocalVertices.Data();
+    for (int i = 0, n = o->LocalVertices.Count(); i < n; ++i) {
+      const double c[3] = {double(v[i].X) + o->Position.X, double(v[i].Y) + o->Position.Y,
+                           double(v[i].Z) + o->Position.Z};
+      for (int k = 0; k < 3; ++k) {
+        if (!std::isfinite(c[k])) continue;
+        lo[k] = std::min(lo[k], c[k]);
+        hi[k] = std::max(hi[k], c[k]);
+      }
+    }
+  }
+  if (!(lo[0] <= hi[0] && lo[1] <= hi[1] && lo[2] <= hi[2])) return;
+  // The model is framed at the camera's distance from the origin; a camera
+  // at the origin or beyond it (the constructor's -20) cannot see it there
+  // and moves to the usual 20 first.
+  if (Distance() < 2) {
+    mCamera.Z = -20;
+    mEngine.SetCamera(mCamera.X, mCamera.Y, mCamera.Z);
+    Q_EMIT DistanceChanged(Distance());
+  }
+  const double centre[3] = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
+  // The bounding sphere: whichever way the model is turned it stays inside.
+  const double radius = std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]) / 2;
+  // At the camera's distance D the engine shows a length L as 10 L / D
+  // pixels: the sphere gets a radius of 0.45 of the smaller side. Depth is
+  // spread by k per unit, and the sphere is kept within half of D, so that
+  // its near side is magnified at most twice and never reaches the camera
+  // (at strong perspective this, not the control's size, bounds the model).
+  const double d = Distance();
+  const double k = mEngine.PerspectActive() ? mEngine.PerspectRatio() / 500.0 : 1 / 10000.0;
+  const double side = std::max(1, std::min(width(), height()));
+  const double target = std::min(0.045 * side * d, d / 2 / k);
+  const double scale = radius > 0 ? target / radius : 1;
+  // All meshes share the origin as their position, so that they turn
+  // together about the model's centre.
+  for (auto& o : mObjects) {
+    TVertex3D* v = o->LocalVertices.Data();
+    for (int i = 0, n = o->LocalVertices.Count(); i < n; ++i) {
+      v[i] = {float((v[i].X + o->Position.X - centre[0]) * scale),
+              float((v[i].Y + o->Position.Y - centre[1]) * scale),
+              float((v[i].Z + o->Position.Z - centre[2]) * scale)};
+    }
+    o->ResetPosition();
+    o->UpdateWorld();
+  }
+}
+
+void TSpace3DViewer::RefitIfResized() {
+  if (mAutoFit && size() != mFittedSize) Refit();
+}
+
 float TSpace3DViewer::Distance() const { return -mCamera.Z; }
 
 void TSpace3DViewer::setDistance(float d) {
@@ -138,13 +207,14 @@ void TSpace3DViewer::setDistance(float d) {
 }
 
 TRenderStyle TSpace3DViewer::RenderStyle() const {
+  if (mRenderLevel == rlZBuffered) return rsZBuffered;
   return TRenderStyle(std::min(mRenderLevel, int(rsDepthShade)));
 }
 
 void TSpace3DViewer::setRenderStyle(TRenderStyle s) { setRenderLevel(int(s)); }
 
 void TSpace3DViewer::setRenderLevel(int level) {
-  level = std::clamp(level, 0, int(rlFacingShade));
+  level = std::clamp(level, 0, rlLastLevel);
   if (level == mRenderLevel) return;
   const TRenderStyle before = RenderStyle();
   mRenderLevel = level;
@@ -158,6 +228,7 @@ void TSpace3DViewer::setPerspectRatio(int n) {
   if (n == mEngine.PerspectRatio()) return;
   const int before = mEngine.PerspectRatio();
   mEngine.SetPerspectRatio(n);
+  if (mAutoFit) Refit();
   RenderFrame();
   // Clamped by the engine: a value past the range may leave it as it was.
   if (mEngine.PerspectRatio() != before) Q_EMIT PerspectRatioChanged(mEngine.PerspectRatio());
@@ -168,6 +239,7 @@ bool TSpace3DViewer::PerspectActive() const { return mEngine.PerspectActive(); }
 void TSpace3DViewer::setPerspectActive(bool on) {
   if (on == mEngine.PerspectActive()) return;
   mEngine.SetPerspectActive(on);
+  if (mAutoFit) Refit();
   RenderFrame();
   Q_EMIT PerspectActiveChanged(on);
 }
@@ -189,12 +261,27 @@ TColor TSpace3DViewer::Color() const { return mColor.Color(); }
 // The announcement comes from mColor.changed.
 void TSpace3DViewer::setColor(TColor c) { mColor.SetColor(c); }
 
-double TSpace3DViewer::RenderNow() { return mEngine.Render(width(), height(), mRenderLevel); }
+double TSpace3DViewer::RenderNow() {
+  QElapsedTimer clock;
+  clock.start();
+  RefitIfResized();
+  mEngine.Render(width(), height(), mRenderLevel);
+  // The copy belongs to the frame: painted now when it can be (inside a
+  // paint the caller copies it itself).
+  if (isVisible() && !mInPaint)
+    repaint();
+  else
+    update();
+  return TEngine3D::FramesPerSecond(clock.nsecsElapsed());
+}
 
 void TSpace3DViewer::RenderFrame() {
   if (!CanRender()) return;
-  mFramePerSecond += float(RenderNow());
-  update();
+  CountFrame(RenderNow());
+}
+
+void TSpace3DViewer::CountFrame(double rate) {
+  mFramePerSecond += float(rate);
   if (++mFrameCount >= 20) {
     TW_FIRE(OnRenderized, Renderized, this, mFramePerSecond / 20);
     mFramePerSecond = 0;
@@ -203,11 +290,20 @@ void TSpace3DViewer::RenderFrame() {
 }
 
 void TSpace3DViewer::paintEvent(QPaintEvent*) {
+  const QScopedValueRollback<bool> inPaint(mInPaint, true);
   QPainter p(this);
   if (CanRender()) {
-    // A resize (or a first show) leaves the last frame at the wrong size.
-    if (mEngine.Image().size() != size()) RenderFrame();
-    if (mEngine.Image().size() == size()) {
+    // A resize (or a first show) leaves the last frame at the wrong size:
+    // render it here and count it with its copy.
+    if (mEngine.Image().size() != size()) {
+      QElapsedTimer clock;
+      clock.start();
+      RefitIfResized();
+      mEngine.Render(width(), height(), mRenderLevel);
+      if (mEngine.Image().size() == size()) p.drawImage(0, 0, mEngine.Image());
+      CountFrame(TEngine3D::FramesPerSecond(clock.nsecsElapsed()));
+      if (mEngine.Image().size() == size()) return;
+    } else {
       p.drawImage(0, 0, mEngine.Image());
       return;
     }

@@ -41,13 +41,22 @@ class TSpace3DViewer : public QWidget {
   TW_COLOR_PROPERTY_CUSTOM(Color)
   TW_FONT_PROPERTY(mFont)
   // Between reports: the running sum of the frame rates since the last one.
+  // A frame counts from the start of its render to the end of its copy to
+  // the screen.
   TW_PROPERTY_READONLY(float, FramePerSecond)
+  // Frames each loaded model (FitToView) and keeps it framed when the
+  // control is resized or the perspective changes. Turning it on frames the
+  // model at once.
+  TW_PROPERTY_DEFAULT(bool, AutoFit, true, if (mAutoFit) FitToView())
+  // Leaves out the faces turned away from the camera (levels 1 to 6).
+  TW_PROPERTY_DEFAULT(bool, BackFaceCulling, false, mEngine.SetCullBackFaces(mBackFaceCulling); RenderFrame())
 
  public:
   explicit TSpace3DViewer(QWidget* parent = nullptr);
   ~TSpace3DViewer() override;
 
-  // The level byte: 0..5 (5 shades faces by how squarely they face the viewer).
+  // The level byte: 0..6 (5 shades faces by how squarely they face the
+  // viewer, 6 draws with a depth buffer).
   int RenderLevel() const { return mRenderLevel; }
 
   // Frame-rate report: every 20 frames the mean rate of those frames (and
@@ -70,6 +79,11 @@ class TSpace3DViewer : public QWidget {
   void Rotate(int ax, int ay, int az);
   void Translate(float dx, float dy, float dz);
   void RenderFrame();
+  // Centres the model's bounds on the origin, so that it turns about its own
+  // centre, and scales it to fill most of the control at the current
+  // distance and perspective (a Distance below 2, where nothing at the
+  // origin is in front, becomes 20). Turns made so far are kept.
+  void FitToView();
 
   const TObject3DList& Objects() const { return mObjects; }
   TEngine3D& Engine() { return mEngine; }
@@ -93,8 +107,15 @@ class TSpace3DViewer : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
 
  private:
-  // Renders into the engine's buffer at the control's size; returns the rate.
+  // Renders into the engine's buffer at the control's size and copies it to
+  // the screen when the control is visible; returns the rate of the whole.
   double RenderNow();
+  void CountFrame(double rate);
+  // FitToView without the frame; Refit also brings the scene up to date.
+  void FitModel();
+  void Refit();
+  // With AutoFit, a frame at a size other than the last fit's fits again.
+  void RefitIfResized();
   bool CanRender() const { return mRealTime && !mObjects.empty() && width() > 0 && height() > 0; }
 
   TControlFont mFont{this};
@@ -112,6 +133,10 @@ class TSpace3DViewer : public QWidget {
   bool mCtrlEnabled = false;
   float mFramePerSecond = 0;
   int mFrameCount = 0;
+  bool mAutoFit = true;
+  bool mBackFaceCulling = false;
+  bool mInPaint = false;
+  QSize mFittedSize;
 };
 
 }  // namespace Tarnwell

@@ -2,7 +2,10 @@
 //
 // Render: generated spheres of 1 000, 20 000 and 100 000 faces at 640x480
 // and 1280x1024 on every level, rotating between frames; counters give
-// frames/s, faces/s and the split project/sort/draw per frame. Baseline: the
+// frames/s, faces/s, the split project/sort/draw per frame and the share of
+// the frame the model covers. At 1280x1024 the sphere is large enough to
+// cover most of the frame, so that those rows measure filling that many
+// pixels. BM_RenderCulled: the same with back-face culling. Baseline: the
 // same depth-sorted flat triangles filled by Qt's raster painter.
 //
 // Load: our reader against lib3ds on the same files in the same run.
@@ -26,11 +29,17 @@ using namespace Tarnwell;
 
 namespace {
 
+constexpr float kLargeRadius = 700;
+
+// 200 fills about a tenth of 640x480. At 1280x1024 the sphere's near side
+// comes to about half the camera's distance and it covers most of the frame.
+float RadiusFor(int width) { return width > 640 ? kLargeRadius : 200; }
+
 struct Scene {
   TObject3DList Objects;
   TEngine3D Engine;
-  explicit Scene(int faces) {
-    Objects.push_back(MakeSphere3D("sfera", 200, faces).ToObject());
+  explicit Scene(int faces, float radius = 200) {
+    Objects.push_back(MakeSphere3D("sfera", radius, faces).ToObject());
     Engine.SetCamera(0, 0, -20);
     Engine.SetAmbient(RGB(40, 40, 40));
     Engine.PrepareScene(Objects);
@@ -46,10 +55,20 @@ struct Scene {
   }
 };
 
-void BM_Render(benchmark::State& state) {
+double Coverage(const QImage& img) {
+  std::int64_t n = 0;
+  for (int y = 0; y < img.height(); ++y) {
+    const QRgb* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+    for (int x = 0; x < img.width(); ++x) n += (row[x] & 0xFFFFFF) != 0;
+  }
+  return double(n) / (double(img.width()) * img.height());
+}
+
+void RenderLoop(benchmark::State& state, bool cull) {
   const int faces = int(state.range(0)), w = int(state.range(1)), h = int(state.range(2)),
             level = int(state.range(3));
-  Scene scene(faces);
+  Scene scene(faces, RadiusFor(w));
+  scene.Engine.SetCullBackFaces(cull);
   double project = 0, sort = 0, draw = 0;
   for (auto _ : state) {
     scene.Turn();
@@ -65,20 +84,30 @@ void BM_Render(benchmark::State& state) {
   state.counters["project_ms"] = project / n;
   state.counters["sort_ms"] = sort / n;
   state.counters["draw_ms"] = draw / n;
+  // For the filled levels: the share of the frame the model covers.
+  state.counters["cover"] = level >= rsFlatSolid ? Coverage(scene.Engine.Image()) : 0;
 }
+
+void BM_Render(benchmark::State& state) { RenderLoop(state, false); }
+void BM_RenderCulled(benchmark::State& state) { RenderLoop(state, true); }
 
 void RenderArgs(benchmark::internal::Benchmark* b) {
   for (int faces : {1000, 20000, 100000})
     for (auto [w, h] : {std::pair{640, 480}, std::pair{1280, 1024}})
-      for (int level = 0; level <= 5; ++level) b->Args({faces, w, h, level});
+      for (int level = 0; level <= rlLastLevel; ++level) b->Args({faces, w, h, level});
 }
 BENCHMARK(BM_Render)->Apply(RenderArgs)->Unit(benchmark::kMillisecond)->MinTime(0.2);
+BENCHMARK(BM_RenderCulled)
+    ->Args({100000, 1280, 1024, rsDepthShade})
+    ->Args({100000, 1280, 1024, rlZBuffered})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.2);
 
 // Baseline: the engine's own projection and sort, then every triangle
 // filled flat by QPainter (no antialiasing), as level 3 does it.
 void BM_QPainterBaseline(benchmark::State& state) {
   const int faces = int(state.range(0)), w = int(state.range(1)), h = int(state.range(2));
-  Scene scene(faces);
+  Scene scene(faces, RadiusFor(w));
   QImage img(w, h, QImage::Format_RGB32);
   for (auto _ : state) {
     scene.Turn();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <Tarnwell/space3d/Loader3D.h>
@@ -71,4 +72,43 @@ TEST(Tool3D, InfoRenderAndDamagedFiles) {
   EXPECT_TRUE(r.Err.contains("manca.3ds"));
   r = Tool({"render", file, png, "--level", "7"});
   EXPECT_EQ(r.Code, 2);
+}
+
+// The default rendering lights the model with an ambient share and a
+// directional light that stay below saturation: no face comes out as a
+// white patch, yet the lit side is bright and the faces are told apart.
+TEST(Tool3D, DefaultLightingKeepsNearFacesBelowWhite) {
+  if (!QFileInfo::exists(QCoreApplication::applicationDirPath() + "/tarnwell-3d"))
+    GTEST_SKIP() << "tarnwell-3d is not built next to the tests";
+  QTemporaryDir dir;
+  const QString model = dir.filePath("Demo.DDD"), png = dir.filePath("d.png");
+  ASSERT_EQ(Tool({"demo", model}).Code, 0);
+  auto stats = [](const QImage& img, int& white, int& ink, int& levels) {
+    white = ink = 0;
+    QSet<int> seen;
+    for (int y = 0; y < img.height(); ++y)
+      for (int x = 0; x < img.width(); ++x) {
+        const QRgb p = img.pixel(x, y) & 0xFFFFFF;
+        white += p == 0xFFFFFF;
+        ink += p != 0;
+        if (p) seen.insert(qRed(p));
+      }
+    levels = int(seen.size());
+  };
+  for (const QStringList& view : {QStringList{}, QStringList{"--rotate", "-30,40,0"}, QStringList{"--cull"}}) {
+    const ToolRun r = Tool(QStringList{"render", model, png} + view);
+    ASSERT_EQ(r.Code, 0) << r.Err.toStdString();
+    const QImage img(png);
+    int white, ink, levels;
+    stats(img, white, ink, levels);
+    EXPECT_GT(ink, img.width() * img.height() / 20);
+    EXPECT_EQ(white, 0);
+    EXPECT_GT(levels, 20);
+  }
+  // The depth shading of level 4 with a white light, for contrast, burns
+  // the near side of the ring.
+  ASSERT_EQ(Tool({"render", model, png, "--level", "4", "--ambient", "255,255,255"}).Code, 0);
+  int white, ink, levels;
+  stats(QImage(png), white, ink, levels);
+  EXPECT_GT(white, ink / 10);
 }

@@ -2,8 +2,11 @@
 // the software engine, or writes the demonstration model.
 //
 //   tarnwell-3d info FILE.3ds
-//   tarnwell-3d render FILE.3ds OUT.png [--level 0..5] [--size WxH] [--rotate X,Y,Z] [--ambient R,G,B]
-//     (the ambient light defaults to black here, so that depth shading shows)
+//   tarnwell-3d render FILE.3ds OUT.png [--level 0..6] [--size WxH] [--rotate X,Y,Z] [--ambient R,G,B]
+//                      [--cull]
+//     (level 6, the depth buffer lit by an ambient share and a directional
+//     light, is the default, and its light is white; for the levels 3 to 5
+//     the ambient light defaults to black, so that their depth shading shows)
 //   tarnwell-3d demo OUT.DDD
 
 #include <QCoreApplication>
@@ -34,8 +37,8 @@ QTextStream& Err() {
 
 int Usage() {
   Err() << "uso: tarnwell-3d info FILE.3ds\n"
-           "     tarnwell-3d render FILE.3ds OUT.png [--level 0..5] [--size WxH] [--rotate X,Y,Z]"
-           " [--ambient R,G,B]\n"
+           "     tarnwell-3d render FILE.3ds OUT.png [--level 0..6] [--size WxH] [--rotate X,Y,Z]"
+           " [--ambient R,G,B] [--cull]\n"
            "     tarnwell-3d demo OUT.DDD\n";
   Err().flush();
   return 2;
@@ -106,18 +109,23 @@ void FitToView(TObject3DList& list, int width, int height) {
 int Render(const QStringList& args) {
   if (args.size() < 2) return Usage();
   const QString file = args[0], out = args[1];
-  int level = rsDepthShade, width = 640, height = 480;
+  int level = rlZBuffered, width = 640, height = 480;
   double angle[3] = {0, 0, 0};
   TColor ambient = clBlack;
+  bool ambientGiven = false, cull = false;
   for (int i = 2; i < args.size(); ++i) {
     const QString& a = args[i];
+    if (a == "--cull") {
+      cull = true;
+      continue;
+    }
     if (i + 1 >= args.size()) return Usage();
     const QString value = args[++i];
     bool ok = false;
     if (a == "--level") {
       level = value.toInt(&ok);
-      if (!ok || level < 0 || level > 5) {
-        Err() << "livello non valido: " << value << " (0..5)\n";
+      if (!ok || level < 0 || level > rlLastLevel) {
+        Err() << "livello non valido: " << value << " (0..6)\n";
         return 2;
       }
     } else if (a == "--size") {
@@ -152,6 +160,7 @@ int Render(const QStringList& args) {
         return 2;
       }
       ambient = RGB(c[0], c[1], c[2]);
+      ambientGiven = true;
     } else {
       return Usage();
     }
@@ -171,7 +180,10 @@ int Render(const QStringList& args) {
   }
   TEngine3D engine;
   engine.SetCamera(0, 0, -20);
+  // The lit level takes the ambient setting as its light's colour.
+  if (level == rlZBuffered && !ambientGiven) ambient = clWhite;
   engine.SetAmbient(ambient);
+  engine.SetCullBackFaces(cull);
   engine.PrepareScene(list);
   engine.Render(width, height, level);
   if (!engine.Image().save(out, "PNG")) {
