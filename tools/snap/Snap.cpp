@@ -71,6 +71,16 @@ int main(int argc, char** argv) {
       if (i + 1 >= args.size() || args[i + 1].isEmpty())
         return Fail(2, QStringLiteral("--open needs the CAPTION of a launcher, e.g. --open \"TBarCodes\""));
       opens << args[++i];
+    } else if (a == QLatin1String("--icon")) {
+      // The program's icon as a picture, for the desktop entry.
+      bool ok = false;
+      const int px = i + 2 < args.size() ? args[i + 1].toInt(&ok) : 0;
+      if (!ok || px < 16 || px > 512)
+        return Fail(2, QStringLiteral("--icon needs SIZE (16 to 512) and an output file, e.g. --icon 64 tarnwell.png"));
+      ++i;
+      const QString file = args[++i];
+      return ProgramIcon().pixmap(px).toImage().scaled(px, px).save(file) ? 0
+             : Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(file)));
     } else if (a == QLatin1String("--bare")) {
       bare = true;
     } else if (a == QLatin1String("--size") && i + 1 < args.size()) {

@@ -1,0 +1,97 @@
+// The Designer plugin as Designer meets it: loaded with QPluginLoader, every
+// widget created through the collection interface and one of its own
+// properties set, as the property editor would.
+#include <gtest/gtest.h>
+
+#include <QMetaProperty>
+#include <QPluginLoader>
+#include <QSet>
+#include <QWidget>
+#include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
+#include <QtUiPlugin/QDesignerCustomWidgetInterface>
+
+namespace {
+
+QDesignerCustomWidgetCollectionInterface* Collection() {
+  static QPluginLoader loader(QStringLiteral(TARNWELL_DESIGNER_PLUGIN));
+  QObject* plugin = loader.instance();
+  EXPECT_NE(plugin, nullptr) << qPrintable(loader.errorString());
+  return plugin ? qobject_cast<QDesignerCustomWidgetCollectionInterface*>(plugin) : nullptr;
+}
+
+// A value different from `now` for the common property types.
+QVariant Changed(const QMetaProperty& p, const QVariant& now) {
+  if (p.isEnumType()) {
+    const QMetaEnum e = p.enumerator();
+    for (int i = 0; i < e.keyCount(); ++i)
+      if (e.value(i) != now.toInt()) return QString::fromLatin1(e.key(i));
+    return {};
+  }
+  switch (p.metaType().id()) {
+    case QMetaType::Bool:
+      return !now.toBool();
+    case QMetaType::Int:
+      return now.toInt() + 3;
+    case QMetaType::Double:
+      return now.toDouble() + 1.5;
+    case QMetaType::QString:
+      return now.toString() + QStringLiteral("12345");
+    case QMetaType::QColor:
+      return QColor(10, 120, 200);
+    default:
+      return {};
+  }
+}
+
+}  // namespace
+
+TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
+  QDesignerCustomWidgetCollectionInterface* c = Collection();
+  ASSERT_NE(c, nullptr);
+  const QList<QDesignerCustomWidgetInterface*> widgets = c->customWidgets();
+  QSet<QString> names;
+  for (QDesignerCustomWidgetInterface* w : widgets) {
+    names << w->name();
+    SCOPED_TRACE(qPrintable(w->name()));
+    EXPECT_EQ(w->group(), QStringLiteral("Tarnwell"));
+    EXPECT_FALSE(w->toolTip().isEmpty());
+    EXPECT_FALSE(w->icon().isNull());
+    EXPECT_TRUE(w->includeFile().startsWith(QStringLiteral("Tarnwell/")));
+    EXPECT_TRUE(w->domXml().contains(w->name()));
+  }
+  for (const char* expected :
+       {"Tarnwell::TBarCodes", "Tarnwell::TPatternPanel", "Tarnwell::TPatternGroupBox", "Tarnwell::TPatternCheckBox",
+        "Tarnwell::TPatternRadioButton", "Tarnwell::TShineButton", "Tarnwell::TMonitorDisplay",
+        "Tarnwell::TMeasureDisplay", "Tarnwell::TGraph2D", "Tarnwell::TSpace3DViewer", "Tarnwell::TAnimatedPolygon",
+        "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid"})
+    EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected;
+}
+
+TEST(DesignerPlugin, CreatesEachWidgetAndItsPropertiesCanBeSet) {
+  QDesignerCustomWidgetCollectionInterface* c = Collection();
+  ASSERT_NE(c, nullptr);
+  QWidget form;
+  for (QDesignerCustomWidgetInterface* w : c->customWidgets()) {
+    SCOPED_TRACE(qPrintable(w->name()));
+    w->initialize(nullptr);
+    QWidget* widget = w->createWidget(&form);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(QString::fromLatin1(widget->metaObject()->className()), w->name());
+    // Set one of the component's own properties, as the property editor does.
+    const QMetaObject* mo = widget->metaObject();
+    bool set = false;
+    for (int i = QWidget::staticMetaObject.propertyCount(); i < mo->propertyCount() && !set; ++i) {
+      const QMetaProperty p = mo->property(i);
+      if (!p.isWritable() || !p.isDesignable()) continue;
+      const QVariant before = p.read(widget);
+      const QVariant v = Changed(p, before);
+      if (!v.isValid()) continue;
+      if (!widget->setProperty(p.name(), v)) continue;
+      const QVariant after = p.read(widget);
+      if (after == before) continue;  // a clamp or an ignored value: try the next one
+      set = true;
+    }
+    EXPECT_TRUE(set) << "no property of its own could be set";
+    delete widget;
+  }
+}
