@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Pictures of the main frame and of every demonstration window as it stands
+# in the frame, for the README's gallery: docs/gallery/<name>.png.
+# Run after a build (./run.sh or ./test.sh); needs no display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+snap=build/bin/tarnwell-snap
+out=docs/gallery
+mkdir -p "$out"
+export QT_QPA_PLATFORM=offscreen
+"$snap" "$out/main-frame.png"
+"$snap" --open "TMeasureDisplay" --open "TBarCodes" --open "TGraph2D" "$out/main-frame-windows.png"
+# Every launcher whose window is built.
+while IFS= read -r caption; do
+  name=$(echo "$caption" | tr -c 'A-Za-z0-9\n' '-' | sed 's/-*$//; s/^-*//' | tr 'A-Z' 'a-z')
+  if "$snap" --window "$caption" "$out/$name.png" 2>/dev/null; then
+    echo "$out/$name.png"
+  fi
+done < <("$snap" --window "?" /dev/null.png 2>&1 | sed -n 's/.*the launchers are //p' | tr ',' '\n' | sed 's/^ *"//; s/"$//')
