@@ -95,3 +95,41 @@ TEST(DesignerPlugin, CreatesEachWidgetAndItsPropertiesCanBeSet) {
     delete widget;
   }
 }
+
+#include "ui_AllComponents.h"
+
+#include <Tarnwell/app/ShineBtn.h>
+#include <Tarnwell/barcodes/BarCodes.h>
+#include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/grids/TGrids.h>
+#include <Tarnwell/measure/Measdisp.h>
+#include <Tarnwell/measure/MoniDisp.h>
+#include <Tarnwell/pattern/PatPanel.h>
+#include <Tarnwell/space3d/Polygon.h>
+#include <Tarnwell/space3d/View3D.h>
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+#include <Tarnwell/visuals/ColCbBox.h>
+#include <Tarnwell/visuals/FntCbBox.h>
+
+TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
+  QWidget form;
+  Ui::AllComponentsForm ui;
+  ui.setupUi(&form);
+  EXPECT_EQ(ui.barCodes->Caption(), QStringLiteral("ABC123"));
+  EXPECT_EQ(ui.patternPanel->Caption(), QStringLiteral("Pannello"));
+  EXPECT_EQ(ui.patternGroupBox->Caption(), QStringLiteral("Gruppo"));
+  EXPECT_TRUE(ui.patternCheckBox->PatternPaint());
+  EXPECT_TRUE(ui.patternRadioButton->PatternPaint());
+  EXPECT_EQ(ui.shineButton->Caption(), QStringLiteral("Apri"));
+  EXPECT_EQ(ui.monitorDisplay->SignalCaption(), QStringLiteral("Pressione"));
+  EXPECT_EQ(ui.measureDisplay->ControlID(), 7);
+  EXPECT_TRUE(ui.graph2D->AutoSize());
+  EXPECT_TRUE(ui.space3DViewer->CtrlEnabled());
+  EXPECT_EQ(ui.animatedPolygon->LineWidth(), 4);
+  EXPECT_EQ(ui.colorComboBox->ItemHeight(), 20);
+  EXPECT_FALSE(ui.fontComboBox->isEnabled());
+  EXPECT_EQ(ui.drawGrid->ColCount(), 9);
+  EXPECT_TRUE(ui.spreadSheetGrid->AutoRecalc());
+  form.show();
+  EXPECT_FALSE(form.grab().isNull());
+}
