@@ -1,5 +1,6 @@
 // An instrument panel: a meter, a thermometer, a level bar and a digit
-// counter fed by one value that a timer moves. `gauges --check` sets a few
+// counter fed by one value that a timer moves, with a colour combo box that
+// sets the signal colour of all four. `gauges --check` sets a few
 // values off screen, checks that each display repaints what it shows, and exits.
 #include <QApplication>
 #include <QGridLayout>
@@ -9,6 +10,7 @@
 
 #include <Tarnwell/measure/MoniDisp.h>
 #include <Tarnwell/platform/TApplication.h>
+#include <Tarnwell/visuals/ColCbBox.h>
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -29,6 +31,11 @@ int main(int argc, char** argv) {
     grid->addWidget(d, 0, i);
     displays << d;
   }
+  auto* colour = new Tarnwell::TColorComboBox;
+  grid->addWidget(colour, 1, 0, 1, 2);
+  QObject::connect(colour, &Tarnwell::TColorComboBox::ColorValueChanged, [&](const QColor& c) {
+    for (auto* d : displays) d->setSignalColor(c);
+  });
   QTimer ramp;
   int value = 0;
   QObject::connect(&ramp, &QTimer::timeout, [&] {
@@ -49,8 +56,11 @@ int main(int argc, char** argv) {
       const QImage high = d->grab().toImage();
       changed += low != high;
     }
-    std::printf("%d of %d displays show the new value\n", changed, int(displays.size()));
-    return changed == int(displays.size()) ? 0 : 1;
+    colour->setColorValue(QColor(255, 0, 0));
+    const bool recoloured = displays.front()->SignalColorQColor() == QColor(255, 0, 0);
+    std::printf("%d of %d displays show the new value; colour %s\n", changed, int(displays.size()),
+                recoloured ? "follows the combo" : "did not change");
+    return changed == int(displays.size()) && recoloured ? 0 : 1;
   }
   return app.exec();
 }
