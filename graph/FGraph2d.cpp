@@ -74,6 +74,14 @@ TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   GraphBars->setObjectName("GraphBars");
   GraphGantt->setObjectName("GraphGantt");
 
+  // The left graphs keep their designed widths; the right ones take what the
+  // window gives or takes.
+  top->setStretchFactor(0, 0);
+  top->setStretchFactor(1, 1);
+  middle->setStretchFactor(0, 0);
+  middle->setStretchFactor(1, 1);
+  mTop = top;
+  mMiddle = middle;
   top->setSizes({229, 486 - 229 - 3});
   middle->setSizes({205, 486 - 205 - 3});
   vertical->setStretchFactor(0, 0);
@@ -103,6 +111,10 @@ void TFormGraph2D::showEvent(QShowEvent* e) {
   if (mFilled) return;
   mFilled = true;
   if (this->layout()) this->layout()->activate();
+  // Sizes given before the first layout are rescaled by the splitter to the
+  // width it then had; set them again now that the window has its own.
+  mTop->setSizes({229, std::max(1, mTop->width() - 229 - mTop->handleWidth())});
+  mMiddle->setSizes({205, std::max(1, mMiddle->width() - 205 - mMiddle->handleWidth())});
   FormShow();
 }
 
@@ -153,9 +165,6 @@ void TFormGraph2D::FormShow() {
   }
   GraphGantt->RefreshGraph();
 
-  // The line and bar graphs give their height to the upright labels, the
-  // Gantt chart to its ten rows: the legend goes on the two wave graphs.
-  for (TGraph2D* g : {GraphPoint, GraphFill}) g->Layout().setLegend(true);
 }
 
 void TFormGraph2D::FormClose(TCloseAction& action) {

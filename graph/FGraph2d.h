@@ -33,6 +33,8 @@ class TFormGraph2D : public TForm {
  private:
   std::shared_ptr<TGanttLinkList> mLinks;
   bool mFilled = false;
+  QSplitter* mTop = nullptr;
+  QSplitter* mMiddle = nullptr;
 };
 
 }  // namespace Tarnwell

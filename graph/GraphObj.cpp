@@ -92,8 +92,9 @@ void TPointSerie::Reserve(int n) {
 
 int TPointSerie::PageCount() const {
   if (mPointsPerPage <= 0) return 1;
-  const int n = Count();
-  return std::max(1, n / mPointsPerPage + (n % mPointsPerPage ? 1 : 0));
+  // Always one page more than the full ones: after an exact multiple the
+  // last page is empty, room for the bars still to come.
+  return Count() / mPointsPerPage + 1;
 }
 
 void TPointSerie::SetPage(int n) {
@@ -109,8 +110,7 @@ int TPointSerie::BarsPerPage() const {
 
 void TPointSerie::PageBars(int& first, int& last) const {
   const int a = BarsPerPage();
-  const int page = std::clamp(mPage, 1, std::max(1, a > 0 ? (TaskCount() + a - 1) / a : 1));
-  const std::int64_t f = std::int64_t(page - 1) * a;
+  const std::int64_t f = std::int64_t(EffectivePage() - 1) * a;
   first = int(std::min<std::int64_t>(f, TaskCount()));
   last = int(std::min<std::int64_t>(f + a, TaskCount()));
 }
@@ -206,15 +206,26 @@ TGraphRange TPointSerie::GetBounds() const {
     case skBars: {
       int first = 0, last = 0;
       PageBars(first, last);
-      if (last <= first) break;
       const int a = BarsPerPage();
+      const int n = TaskCount();
+      if (a <= 0 || (last <= first && first < a)) break;
       // X: the bars of the shown page; later pages take the width of a page
-      // measured on the one before.
-      const double x0 = mTasks[size_t(first)].X1;
-      double x1 = mTasks[size_t(last - 1)].X1;
+      // measured on the one before. The empty page after the last full one
+      // starts one bar spacing after the last bar, so it continues the axis
+      // instead of reading past the data.
+      double x0;
+      if (first < n) {
+        x0 = mTasks[size_t(first)].X1;
+      } else {
+        const double lastX = mTasks[size_t(n - 1)].X1;
+        const double step = a > 1 ? (lastX - mTasks[size_t(n - a)].X1) / (a - 1)
+                                  : (n > 1 ? lastX - mTasks[size_t(n - 2)].X1 : 1.0);
+        x0 = lastX + (step > 0 ? step : 1.0);
+      }
+      double x1 = last > first ? mTasks[size_t(last - 1)].X1 : x0;
       if (first > 0) {
         const int prev = std::max(0, first - a + 1);
-        x1 = x0 + (x0 - mTasks[size_t(prev)].X1);
+        x1 = x0 + (x0 - (prev < n ? mTasks[size_t(prev)].X1 : x0));
       }
       if (!Finite(x0) || !Finite(x1)) break;
       r.XMin = x0;

@@ -146,7 +146,8 @@ class TPointSerie {
   const std::vector<TExtGraphPointObj>& TaskData() const { return mTasks; }
   bool IsTaskKind() const { return mKind == skBars || mKind == skGantt; }
 
-  // Pages of a bar serie: ceil(Count / PointsPerPage), at least 1.
+  // Pages of a bar serie: Count / PointsPerPage + 1 (after an exact multiple
+  // the last page is empty), 1 without paging.
   int PageCount() const;
   int Page() const { return mPage; }
   // Accepted for 1..PageCount, otherwise ignored.

@@ -1,5 +1,7 @@
 #include "Measure.h"
 
+#include "ScaleText_p.h"
+
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
@@ -429,7 +431,8 @@ void TMeasureGraph::Paint() {
   if (c.Font().Size() > 14) c.Font().SetSize(14);
   Right = Width - Left - c.TextWidth("999,999");
   GridStep = (Bottom - Top) / 5;
-  const double vs = (mMaxValue - mMinValue) / 5;
+  // Enough decimals that no grid label is a rounded neighbour of its value.
+  const int digits = ScaleText::Decimals(mMinValue, mMaxValue, 5, mDecimalDigits);
   c.Brush().SetColor(clWhite);
   c.Rectangle(Left, Top, Right, Bottom);
   c.Pen().SetColor(clGray);
@@ -439,11 +442,12 @@ void TMeasureGraph::Paint() {
     if (y >= Bottom - 4) break;
     c.MoveTo(Left + 1, y);
     c.LineTo(Right - 1, y);
-    const double v = mMaxValue - i * vs;
-    c.TextOut(Right + 3, y - 9, (v > 0 ? " " : "") + FormatValue(v, mDecimalDigits));
+    const double v = ScaleText::Tick(mMaxValue, mMinValue, i, 5);
+    c.TextOut(Right + 3, y - 9, (v > 0 ? " " : "") + FormatValue(v, digits));
     if (GridStep <= 0) break;  // a flat plot has a single grid line
   }
-  c.TextOut(Right + 3, Bottom - 12, (mMinValue > 0 ? " " : "") + mMinText);
+  c.TextOut(Right + 3, Bottom - 12, (mMinValue > 0 ? " " : "") +
+                                        (digits == mDecimalDigits ? mMinText : FormatValue(mMinValue, digits)));
   c.Font().Assign(mSavedFont);
   // The history, newest at the right. Each column joins the point to its newer
   // neighbour; the first column starts at its own point, so no stale y leaks in.
@@ -640,14 +644,14 @@ void TMeasureTermo::Paint() {
   SetFontSizeSafe(c.Font(), (Right - cx - r) / 4);
   if (p - 1 < -c.Font().Height()) SetFontHeightSafe(c.Font(), 1 - p);
   const int fontSize = c.Font().Size();
-  const double vs = (mMaxValue - mMinValue) / 10;
+  const int digits = ScaleText::Decimals(mMinValue, mMaxValue, 10, mDecimalDigits);
   for (int q = 0;; ++q) {
     const int y = Top + r + q * p;
     if (y > cy - 2 * r) break;
     c.MoveTo(cx + r / 2, y);
     c.LineTo(cx + r, y);
-    const double v = mMaxValue - q * vs;
-    c.TextOut(cx + r + fontSize / 2, y - fontSize, (v > 0 ? " " : "") + FormatValue(v, mDecimalDigits));
+    const double v = ScaleText::Tick(mMaxValue, mMinValue, q, 10);
+    c.TextOut(cx + r + fontSize / 2, y - fontSize, (v > 0 ? " " : "") + FormatValue(v, digits));
     if (p <= 0) break;
   }
   c.Font().Assign(mSavedFont);

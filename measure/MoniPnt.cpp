@@ -1,5 +1,8 @@
 #include "MoniPnt.h"
 
+#include "ScaleText_p.h"
+
+#include <QLocale>
 #include <QPainter>
 #include <QPolygon>
 #include <algorithm>
@@ -32,10 +35,33 @@ int SinR(double deg, double r) { return nearest(std::sin(deg * kDegToRad) * r); 
 
 QString Num(std::int64_t v) { return QString::number(v); }
 
-// i * step + base in 64 bits, clamped into int range.
-int StepValue(int i, std::int64_t step, int base) {
-  return ClampToInt(std::int64_t(i) * step + std::int64_t(base));
-}
+// Labels of a scale of n equal steps from ValueMin to ValueMax. A range the
+// steps do not divide gets fractional labels, so every tick shows where it
+// really stands; the ends stay the range's own integers.
+struct TScaleLabels {
+  int lo, hi, n, decimals;
+  TScaleLabels(const TMonitorPaintData& d, int steps)
+      : lo(d.ValueMin), hi(d.ValueMax), n(steps), decimals(ScaleText::Decimals(lo, hi, steps, 0)) {}
+  QString Label(int i) const {
+    if (i <= 0) return Num(lo);  // the ends are the range's own integers
+    if (i >= n) return Num(hi);
+    if (decimals == 0) {
+      const std::int64_t v = std::int64_t(lo) + (std::int64_t(hi) - lo) * i / n;
+      return Num(v);
+    }
+    QLocale loc;
+    loc.setNumberOptions(QLocale::OmitGroupSeparator);
+    return loc.toString(ScaleText::Tick(lo, hi, i, n), 'f', decimals);
+  }
+  // Room the labels take to the right of a plot: the maximum's width for
+  // whole-number labels (as always), the widest label otherwise.
+  int Width(TCanvas& c) const {
+    int w = c.TextWidth(Num(hi));
+    if (decimals > 0)
+      for (int i = 0; i <= n; ++i) w = std::max(w, c.TextWidth(Label(i)));
+    return w;
+  }
+};
 
 }  // namespace
 
@@ -70,11 +96,21 @@ int DigitCells(int vmin, int vmax) {
   return std::max<int>({1, int(Num(vmax).size()), int(Num(vmin).size())});
 }
 
+QStringList ScaleLabels(int vmin, int vmax, int steps) {
+  TMonitorPaintData d;
+  d.ValueMin = vmin;
+  d.ValueMax = vmax;
+  const TScaleLabels labels(d, std::max(1, steps));
+  QStringList out;
+  for (int i = 0; i <= labels.n; ++i) out << labels.Label(i);
+  return out;
+}
+
 int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c) {
   const int D = ShortSide(d);
   const int old = c.Font().Height();
   SetFontHeightSafe(c, D / -8);
-  const int w = c.TextWidth(Num(d.ValueMax));
+  const int w = TScaleLabels(d, 5).Width(c);
   c.Font().SetHeight(old);
   return (200 - w - 4) - 4;
 }
@@ -306,7 +342,8 @@ void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d) {
   const int oldHeight = c.Font().Height();
   SetFontHeightSafe(c, D / -8);
   const int hh = c.Font().Height() / 2;
-  const int w = c.TextWidth(Num(d.ValueMax));
+  const TScaleLabels labels(d, 5);
+  const int w = labels.Width(c);
   TRect r = Rect(0, -hh, 200 - w - 4, D + hh);
   c.Font().SetColor(LabelColor(d));
   c.Pen().SetStyle(psSolid);
@@ -318,7 +355,6 @@ void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d) {
   c.Rectangle(r);
   c.Brush().SetStyle(bsClear);
   const int gs = (r.Bottom - r.Top) / 5;
-  const std::int64_t vs = (std::int64_t(d.ValueMax) - d.ValueMin) / 5;
   int y = r.Bottom - 1;
   for (int i = 0; i <= 5; ++i) {
     if (i > 0 && i < 5) {
@@ -327,7 +363,7 @@ void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d) {
         c.LineTo(x + 1, y);
       }
     }
-    c.TextOut(r.Right, y + hh, " " + Num(StepValue(i, vs, d.ValueMin)));
+    c.TextOut(r.Right, y + hh, " " + labels.Label(i));
     y -= gs;
   }
   c.Font().SetHeight(oldHeight);
@@ -338,7 +374,7 @@ void PaintGraphValue(TCanvas& c, const TMonitorPaintData& d) {
   const TColorShade bs = ColorShades(d.BackColor), ss = ColorShades(d.SignalColor);
   SetFontHeightSafe(c, D / -8);
   const int q = D / 16;
-  const int w = c.TextWidth(Num(d.ValueMax));
+  const int w = TScaleLabels(d, 5).Width(c);
   const TRect r = Rect(0, q, 200 - w - 4, D - q);
   const int n = std::max(0, r.Right - r.Left - 4);
   c.Pen().SetStyle(psSolid);
@@ -424,12 +460,12 @@ void PaintTermoBack(TCanvas& c, const TMonitorPaintData& d) {
   const int o = (by - 2 * R) / 10;
   SetFontHeightSafe(c, o * -2 / 3);
   const int fh = c.Font().Height();
-  const std::int64_t vs = (std::int64_t(d.ValueMax) - d.ValueMin) / 10;
+  const TScaleLabels labels(d, 10);
   int y = s0;
   for (int i = 0; i <= 10; ++i) {
     c.MoveTo(cx + t, y);
     c.LineTo(cx + R, y);
-    c.TextOut(cx + R, y + fh / 2, " " + Num(StepValue(i, vs, d.ValueMin)));
+    c.TextOut(cx + R, y + fh / 2, " " + labels.Label(i));
     y -= o;
   }
 }

@@ -7,6 +7,7 @@
 // value).
 
 #include <QChar>
+#include <QStringList>
 #include <deque>
 
 #include <Tarnwell/platform/TCanvas.h>
@@ -89,6 +90,9 @@ int ScaleInt(int value, int vmin, int vmax, int span);
 int DigitCells(int vmin, int vmax);
 // The graph plot's history length for a picture of short side D.
 int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
+// The labels of a scale of `steps` equal steps from vmin (first) to vmax
+// (last), as the graph (5 steps) and thermometer (10 steps) pictures print them.
+QStringList ScaleLabels(int vmin, int vmax, int steps);
 }  // namespace MoniPnt
 
 }  // namespace Tarnwell

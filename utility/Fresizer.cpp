@@ -1,6 +1,7 @@
 #include "Fresizer.h"
 
 #include <QFont>
+#include <QMdiSubWindow>
 #include <QVariant>
 #include <algorithm>
 
@@ -79,7 +80,13 @@ bool TFormResizer::Resize() {
   int H = mForm->height(), W = mForm->width();
   const int fixedH = std::max({H, 10, mMinFormHeight}), fixedW = std::max({W, 10, mMinFormWidth});
   if (fixedH != H || fixedW != W) {
-    mForm->resize(fixedW, fixedH);
+    // Inside a frame window (an MDI child) the frame is what the user drags:
+    // growing the form alone would leave it cut off by the frame, so the
+    // frame snaps back around the corrected client size.
+    QWidget* frame = mForm->parentWidget();
+    if (frame && qobject_cast<QMdiSubWindow*>(frame))
+      frame->resize(frame->size() + QSize(fixedW - W, fixedH - H));
+    if (mForm->size() != QSize(fixedW, fixedH)) mForm->resize(fixedW, fixedH);
     H = fixedH;
     W = fixedW;
   }

@@ -246,6 +246,11 @@ TEST(GraphWindow, FiveGraphsFilledOnShow) {
   EXPECT_EQ(f->GraphGantt->Series()[0]->TaskCount(), 10);
   EXPECT_EQ(f->GraphGantt->Series()[0]->Links()->Count(), 8);  // tasks 2..9 link back
   EXPECT_EQ(f->GraphBars->Series()[0]->TaskCount(), 10);
+  // The left graphs stand at their designed widths; no legend was asked for.
+  EXPECT_EQ(f->GraphPoint->width(), 229);
+  EXPECT_EQ(f->GraphFill->width(), 205);
+  for (TGraph2D* g : {f->GraphPoint, f->GraphLine, f->GraphFill, f->GraphBars, f->GraphGantt})
+    EXPECT_FALSE(g->Layout().Legend()) << g->objectName().toStdString();
   const QImage img = f->grab().toImage();
   EXPECT_FALSE(img.isNull());
   f->Close();

@@ -56,14 +56,12 @@ TEST(GraphSerie, DefaultsAndKindsOfItems) {
   EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(GraphSerie, PagesAreCeilingAndPageIsClamped) {
+TEST(GraphSerie, PagesEndWithARoomyPageAndPageIsClamped) {
   TPointSeries list;
   TPointSerie& s = Bars(list, {}, 10);
   EXPECT_EQ(s.PageCount(), 1);  // empty: still one page
   for (int i = 0; i < 20; ++i) s.AddBar("", clRed, i, i + 1, clBlack);
-  EXPECT_EQ(s.PageCount(), 2);  // an exact multiple has no extra empty page
-  s.AddBar("", clRed, 20, 1, clBlack);
-  EXPECT_EQ(s.PageCount(), 3);
+  EXPECT_EQ(s.PageCount(), 3);  // an exact multiple: the third page is empty
   s.SetPage(3);
   EXPECT_EQ(s.Page(), 3);
   s.SetPage(4);
@@ -73,7 +71,30 @@ TEST(GraphSerie, PagesAreCeilingAndPageIsClamped) {
   int first = 0, last = 0;
   s.PageBars(first, last);
   EXPECT_EQ(first, 20);
+  EXPECT_EQ(last, 20);
+  // The empty page continues the axis by one page width, past the last bar.
+  TGraphRange b = s.GetBounds();
+  EXPECT_EQ(b.XMin, 20);
+  EXPECT_EQ(b.XMax, 29);
+  EXPECT_EQ(b.YMax, 20);
+  s.SetPage(2);
+  b = s.GetBounds();
+  EXPECT_EQ(b.XMin, 10);
+  EXPECT_EQ(b.XMax, 19);
+  s.AddBar("", clRed, 20, 1, clBlack);
+  EXPECT_EQ(s.PageCount(), 3);
+  s.SetPage(3);
+  s.PageBars(first, last);
+  EXPECT_EQ(first, 20);
   EXPECT_EQ(last, 21);
+  // One bar per page: the empty page after the last bar reads nothing past it.
+  s.SetPointsPerPage(1);
+  EXPECT_EQ(s.PageCount(), 22);
+  s.SetPage(22);
+  b = s.GetBounds();
+  EXPECT_EQ(b.XMin, 21);
+  EXPECT_EQ(b.XMax, 21);
+  s.SetPointsPerPage(10);
 
   // The data shrinks under the chosen page: bounds and bars stay in range.
   s.Clear();
@@ -82,7 +103,7 @@ TEST(GraphSerie, PagesAreCeilingAndPageIsClamped) {
   s.PageBars(first, last);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(last, 5);
-  const TGraphRange b = s.GetBounds();
+  b = s.GetBounds();
   EXPECT_EQ(b.XMin, 0);
   EXPECT_EQ(b.XMax, 4);
 

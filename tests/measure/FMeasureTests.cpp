@@ -83,3 +83,25 @@ TEST(MeasureWindow, ResizerScalesTheWindow) {
   f.TimerValTimer();
   DumpImage(f.grab().toImage(), "measure-window");
 }
+
+// Shown at its design size, every control stands where the layout puts it
+// (the resizer must capture the client size, not shrink the layout).
+TEST(MeasureWindow, ShownAtItsDesignSizeKeepsTheLayout) {
+  TFormMeasDisp f;
+  f.show();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(f.size(), QSize(614, 500));
+  const std::pair<QWidget*, QRect> table[] = {
+      {f.MonitorDisplay3, {148, 44, 305, 141}}, {f.MonitorDisplay1, {4, 340, 293, 129}},
+      {f.MonitorDisplay2, {4, 188, 113, 149}},  {f.MonitorDisplay4, {220, 188, 105, 149}},
+      {f.MonitorDisplay5, {328, 188, 125, 149}}, {f.MDAni, {4, 44, 141, 141}},
+      {f.MonitorDisplay7, {456, 44, 85, 293}},  {f.MDLcd, {300, 340, 141, 129}},
+      {f.MonitorDisplay9, {120, 188, 97, 149}}, {f.MonitorDisplay8, {444, 340, 157, 129}},
+      {f.MonitorDisplay10, {544, 44, 57, 293}}};
+  for (const auto& [w, r] : table) EXPECT_EQ(w->geometry(), r) << w->objectName().toStdString();
+  EXPECT_EQ(f.ColorComboBox2->geometry().topLeft(), QPoint(4, 12));
+  EXPECT_EQ(f.ColorComboBox2->width(), 145);
+  EXPECT_EQ(f.ColorComboBox1->geometry().topLeft(), QPoint(160, 12));
+  EXPECT_EQ(f.CheckBox1->geometry().topLeft(), QPoint(324, 16));
+  EXPECT_EQ(f.CheckBox2->geometry().topLeft(), QPoint(400, 16));
+}

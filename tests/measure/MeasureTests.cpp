@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <Tarnwell/measure/Measdisp.h>
+#include <Tarnwell/measure/ScaleText_p.h>
 #include "MeasureTestUtil.h"
 #include <Tarnwell/platform/TResources.h>
 
@@ -375,4 +376,45 @@ TEST(MeasureDisplay, PicturesLookRight) {
       EXPECT_LT(CountColor(d.Surface(), Rect(40, 145, 120, 159), ColorToRGB(clBtnFace)), 80 * 14) << style;
     }
   }
+}
+
+// The strip chart draws its trace with a 2-pixel pen: every column of the
+// plot that holds history must show it, for a steady signal (zero-length
+// steps) as for a moving one, after updates and after a full repaint.
+TEST(MeasureMonitor, GraphTraceHasNoHoles) {
+  for (bool steady : {true, false}) {
+    Rig<TMeasureGraph> r(200, 120);
+    r.m.SetMinValue(-50);
+    r.m.SetMaxValue(150);
+    r.m.Paint();
+    constexpr int kUpdates = 80;
+    for (int i = 0; i < kUpdates; ++i) {
+      r.m.SetControlValue(steady ? 50 : 50 + 90 * std::sin(i / 5.0));
+      r.m.Update();
+    }
+    auto holes = [&](const QImage& img) {
+      int n = 0;
+      for (int x = r.m.Right - kUpdates + 2; x <= r.m.Right - 2; ++x) {
+        bool ink = false;
+        for (int y = r.m.Top + 1; y < r.m.Bottom - 1 && !ink; ++y) ink = PixelAt(img, x, y) == clBlack;
+        if (!ink) ++n;
+      }
+      return n;
+    };
+    ASSERT_GT(r.m.Right - r.m.Left, kUpdates + 4);
+    EXPECT_EQ(holes(r.Image()), 0) << (steady ? "steady" : "sine") << " after updates";
+    r.m.Paint();
+    EXPECT_EQ(holes(r.Image()), 0) << (steady ? "steady" : "sine") << " after a repaint";
+  }
+}
+
+TEST(MeasureMonitor, ScaleDecimalsShowEveryTick) {
+  EXPECT_EQ(ScaleText::Decimals(-50, 150, 5, 0), 0);
+  EXPECT_EQ(ScaleText::Decimals(0, 7, 10, 0), 1);
+  EXPECT_EQ(ScaleText::Decimals(4, 76, 5, 0), 1);
+  EXPECT_EQ(ScaleText::Decimals(0, 100, 5, 2), 2);  // never fewer than asked
+  EXPECT_EQ(ScaleText::Decimals(0, 1, 3, 0), 3);    // thirds: as close as it gets
+  EXPECT_EQ(ScaleText::Decimals(0, kNaN, 5, 1), 1);
+  EXPECT_EQ(ScaleText::Tick(4, 76, 5, 5), 76);
+  EXPECT_EQ(ScaleText::Tick(4, 76, 0, 5), 4);
 }

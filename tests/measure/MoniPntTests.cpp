@@ -241,3 +241,32 @@ TEST(MonitorPainter, DigitCounterRightAlignsItsDigits) {
   EXPECT_EQ(middles(8), "001");
   EXPECT_EQ(middles(-8), "101");
 }
+
+// Scale labels must show the values their ticks stand at, also when the
+// steps do not divide the range (integer steps used to print 0 for every
+// tick of 0..7 and top 4..76 at 74).
+TEST(MonitorPainter, ScaleLabelsFollowTheRealRange) {
+  EXPECT_EQ(MoniPnt::ScaleLabels(-50, 150, 5), QStringList({"-50", "-10", "30", "70", "110", "150"}));
+  QStringList termo = MoniPnt::ScaleLabels(0, 7, 10);
+  ASSERT_EQ(termo.size(), 11);
+  EXPECT_EQ(termo.front(), "0");
+  EXPECT_EQ(termo.back(), "7");
+  EXPECT_EQ(QStringList(termo).removeDuplicates(), 0);
+  EXPECT_EQ(QLocale().toDouble(termo[1]), 0.7);
+  EXPECT_EQ(MoniPnt::ScaleLabels(4, 76, 5).back(), "76");
+  EXPECT_EQ(MoniPnt::ScaleLabels(4, 76, 10).back(), "76");
+  EXPECT_EQ(MoniPnt::ScaleLabels(0, 5, 5), QStringList({"0", "1", "2", "3", "4", "5"}));
+  // Extreme ranges neither overflow nor lose their ends.
+  const QStringList wide = MoniPnt::ScaleLabels(INT_MIN, INT_MAX, 5);
+  EXPECT_EQ(wide.front(), QString::number(INT_MIN));
+  EXPECT_EQ(wide.back(), QString::number(INT_MAX));
+
+  // The strip chart of 0..7 is no longer the picture of 0..5.
+  TMonitorPaintData a, b;
+  a.Aspect = b.Aspect = 2;
+  a.ValueMax = 7;
+  b.ValueMax = 5;
+  EXPECT_NE(Draw(PaintGraphBack, a, 200, 100), Draw(PaintGraphBack, b, 200, 100));
+  a.Aspect = b.Aspect = 4;
+  EXPECT_NE(Draw(PaintTermoBack, a, 50, 200), Draw(PaintTermoBack, b, 50, 200));
+}

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 #include <Tarnwell/utility/Fresizer.h>
 #include <Tarnwell/platform/TControls.h>
@@ -103,4 +106,37 @@ TEST(FormResizer, WaitsForALaidOutForm) {
   form.resize(200, 200);
   r.Resize();
   EXPECT_EQ(l->geometry(), QRect(20, 20, 100, 40));
+}
+
+// In a frame window the user drags the frame: below the minimum the frame
+// snaps back around the minimum client size, so no part of the form is cut.
+TEST(FormResizer, FrameWindowSnapsBackBelowTheMinimum) {
+  QMdiArea area;
+  area.resize(900, 700);
+  auto* form = new TForm();
+  form->SetDesignSize(400, 300);
+  auto* label = new QLabel("x", form);
+  label->setGeometry(300, 200, 90, 90);
+  form->AddComponent(label);
+  auto* resizer = new TFormResizer(form);
+  form->AddComponent(resizer);
+  resizer->setMinFormWidth(300);
+  resizer->setMinFormHeight(200);
+  QMdiSubWindow* sub = area.addSubWindow(form);
+  area.show();
+  sub->show();
+  const QMargins m = sub->contentsMargins();
+  const QSize extra(m.left() + m.right(), m.top() + m.bottom());
+  sub->resize(QSize(400, 300) + extra);
+  QCoreApplication::processEvents();
+  resizer->Resize();
+  sub->resize(QSize(142, 72) + extra);  // the user drags it small
+  QCoreApplication::processEvents();
+  resizer->Resize();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(form->size(), QSize(300, 200));
+  EXPECT_EQ(sub->size(), QSize(300, 200) + extra);
+  // The control scaled with the form stays inside what the frame shows.
+  EXPECT_LE(label->geometry().right(), sub->contentsRect().width());
+  EXPECT_LE(label->geometry().bottom(), sub->contentsRect().height());
 }
