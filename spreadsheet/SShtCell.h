@@ -245,8 +245,8 @@ class TSpreadSheetCell {
   // The formula as the evaluator reads it (no "=", no blanks, upper case),
   // prepared once when the text is entered.
   std::string mFormulaBytes;
-  // During a recalculation: the value is final, computed from final values.
-  bool mFinal = true;
+  // During a recalculation: this formula's number in the dependency graph.
+  std::int32_t mRecalcIndex = -1;
 };
 
 }  // namespace Tarnwell

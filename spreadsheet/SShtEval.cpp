@@ -235,10 +235,7 @@ std::string_view ScanOperand(std::string_view s, size_t& pos, std::string_view s
 
 }  // namespace
 
-double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
-  if (mSyntaxError || pos >= s.size()) return 0;
-  TDepthGuard guard(mDepth);
-  if (mDepth > MaxDepth) throw TEvalFault();
+double TSpreadSheetFormuler::EvalPrimary(std::string_view s, size_t& pos) {
   double r = 0;
   const char c = s[pos];
   if (c == '(') {
@@ -270,39 +267,103 @@ double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
       r = CallFunction(id, args);
     }
   }
-  if (mSyntaxError) return 0;
-  if (pos >= s.size()) return r;
+  return r;
+}
+
+// The text is a chain of terms, each added to the sum of the terms to its
+// right. The terms are collected in a loop and summed from the right, so a
+// chain of any length costs one level of nesting and the sums round as they
+// always have.
+double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
+  if (mSyntaxError || pos >= s.size()) return 0;
+  TDepthGuard guard(mDepth);
+  if (mDepth > MaxDepth) throw TEvalFault();
+  double inlineTerms[16];
+  std::vector<double> moreTerms;
+  size_t count = 0;
+  auto push = [&](double t) {
+    if (count < 16)
+      inlineTerms[count] = t;
+    else
+      moreTerms.push_back(t);
+    ++count;
+  };
+  auto term = [&](size_t i) { return i < 16 ? inlineTerms[i] : moreTerms[i - 16]; };
+  auto total = [&]() {
+    double acc = term(count - 1);
+    for (size_t i = count - 1; i-- > 0;) acc = Check(term(i) + acc);
+    return acc;
+  };
   char stop;
-  switch (s[pos]) {
-    case '+': {
-      size_t p = pos + 1;
-      return Check(r + EvalFrom(s, p));
+  for (;;) {
+    const double r = pos < s.size() ? EvalPrimary(s, pos) : 0;
+    if (mSyntaxError) return 0;
+    if (pos >= s.size()) {
+      push(r);
+      return total();
     }
-    case '%': {
-      size_t p = pos + 1;
-      const double d = EvalFrom(s, p);
-      return Check(r * 100 / d);
+    switch (s[pos]) {
+      case '+':
+        push(r);
+        ++pos;
+        if (pos >= s.size()) {  // "1+" adds nothing
+          push(0);
+          return total();
+        }
+        break;
+      case '%': {
+        size_t p = pos + 1;
+        const double d = EvalFrom(s, p);
+        pos = p;
+        push(Check(r * 100 / d));
+        return total();
+      }
+      case '-': {
+        const std::string_view operand = ScanOperand(s, pos, "+-", stop);
+        push(r - EvalText(operand));
+        if (pos >= s.size()) return total();
+        break;
+      }
+      case '*': {
+        // The factors up to the next "+" or "-", multiplied from the right.
+        double inlineFactors[16];
+        std::vector<double> moreFactors;
+        size_t n = 0;
+        auto factor = [&](double f) {
+          if (n < 16)
+            inlineFactors[n] = f;
+          else
+            moreFactors.push_back(f);
+          ++n;
+        };
+        factor(r);
+        do {
+          factor(EvalText(ScanOperand(s, pos, "+-*", stop)));
+          if (mSyntaxError) return 0;
+        } while (stop == '*');
+        double p = n - 1 < 16 ? inlineFactors[n - 1] : moreFactors[n - 17];
+        for (size_t i = n - 1; i-- > 0;) p = Check((i < 16 ? inlineFactors[i] : moreFactors[i - 16]) * p);
+        push(p);
+        if (pos >= s.size()) return total();
+        break;
+      }
+      case '/':
+        push(Divide(s, pos, r));
+        if (pos >= s.size()) return total();
+        break;
+      case '^':
+        push(Raise(s, pos, r));
+        if (pos >= s.size()) return total();
+        break;
+      default:
+        mSyntaxError = true;
+        return 0;
     }
-    case '-': {
-      const std::string_view operand = ScanOperand(s, pos, "+-", stop);
-      const double rest = EvalFrom(s, pos);
-      return Check(rest + (r - EvalText(operand)));
-    }
-    case '*': {
-      const std::string_view operand = ScanOperand(s, pos, "+-", stop);
-      const double rest = EvalFrom(s, pos);
-      return Check(rest + Check(EvalText(operand) * r));
-    }
-    case '/':
-      return Divide(s, pos, r);
-    case '^':
-      return Raise(s, pos, r);
-    default:
-      mSyntaxError = true;
-      return 0;
+    if (mSyntaxError) return 0;
   }
 }
 
+// Divide and Raise return their term; the caller goes on from pos.
 double TSpreadSheetFormuler::Divide(std::string_view s, size_t& pos, double v) {
   char stop;
   std::string_view operand = ScanOperand(s, pos, "+-*/", stop);
@@ -310,15 +371,12 @@ double TSpreadSheetFormuler::Divide(std::string_view s, size_t& pos, double v) {
     v = Check(v / EvalText(operand));
     operand = ScanOperand(s, pos, "+-*/", stop);
   }
-  double t;
   if (stop == '*') {
     v = Check(v / EvalText(operand));
     operand = ScanOperand(s, pos, "+-", stop);
-    t = Check(EvalText(operand) * v);
-  } else {
-    t = Check(v / EvalText(operand));
+    return Check(EvalText(operand) * v);
   }
-  return Check(EvalFrom(s, pos) + t);
+  return Check(v / EvalText(operand));
 }
 
 double TSpreadSheetFormuler::Raise(std::string_view s, size_t& pos, double v) {
@@ -329,15 +387,12 @@ double TSpreadSheetFormuler::Raise(std::string_view s, size_t& pos, double v) {
     operand = ScanOperand(s, pos, "+-*/^", stop);
   }
   if (stop == '/') return Divide(s, pos, Check(std::pow(v, EvalText(operand))));
-  double t;
   if (stop == '*') {
     v = Check(std::pow(v, EvalText(operand)));
     operand = ScanOperand(s, pos, "+-", stop);
-    t = Check(EvalText(operand) * v);
-  } else {
-    t = Check(std::pow(v, EvalText(operand)));
+    return Check(EvalText(operand) * v);
   }
-  return Check(EvalFrom(s, pos) + t);
+  return Check(std::pow(v, EvalText(operand)));
 }
 
 bool TSpreadSheetFormuler::ParseCellRef(std::string_view id, int& col, int& row) {
@@ -418,7 +473,7 @@ double TSpreadSheetFormuler::ApplyFunction(std::string_view name, const std::vec
   const double y = n > 1 ? v[1] : 0.0;
   const auto& table = FunctionTable();
   const auto it = table.find(name);
-  if (it == table.end()) return x;
+  if (it == table.end()) throw std::domain_error("unknown function");
   auto needValues = [n](size_t min) {
     if (n < min) throw std::domain_error("too few values");
   };

@@ -49,6 +49,7 @@ class TSpreadSheetFormuler {
   struct TEvalFault {};  // evaluation error, unwinds to Evaluate
 
   double EvalFrom(std::string_view s, size_t& pos);
+  double EvalPrimary(std::string_view s, size_t& pos);
   double EvalText(std::string_view s);
   double Divide(std::string_view s, size_t& pos, double v);
   double Raise(std::string_view s, size_t& pos, double v);

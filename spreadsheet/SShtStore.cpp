@@ -513,7 +513,6 @@ bool TSpreadSheetDataCells::ReadNumber(int col, int row, double& out) {
     out = 0;
     return true;
   }
-  if (mTracking && !cell->mFinal) mReadPending = true;
   return CellNumber(cell, out);
 }
 
@@ -526,7 +525,6 @@ bool TSpreadSheetDataCells::ReadRange(int c1, int r1, int c2, int r2, double* ou
                                [](const TCellPtr& cell, int row) { return cell->Row() < row; });
     for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct) {
       const TSpreadSheetCell* cell = ct->get();
-      if (mTracking && !cell->mFinal) mReadPending = true;
       if (!CellNumber(cell, out[(c - c1) * height + (cell->Row() - r1)])) return false;
     }
   }
@@ -538,46 +536,131 @@ void TSpreadSheetDataCells::RecalcAll() {
   for (auto& c : mColumns) c->RecalcAll();
 }
 
+namespace {
+
+// Every reference and range bound of a prepared formula, as the evaluator
+// would read them: a cell name not followed by "(", and "X:Y" pairs.
+template <class F>
+void ForEachReference(std::string_view s, F&& visit) {
+  auto isLetter = [](char c) { return c >= 'A' && c <= 'Z'; };
+  auto isIdent = [&](char c) { return isLetter(c) || (c >= '0' && c <= '9') || c == '_'; };
+  size_t i = 0;
+  while (i < s.size()) {
+    if (!isLetter(s[i]) && s[i] != '_') {
+      // Digits of a number never start a reference ("2A1" is not one).
+      if (s[i] >= '0' && s[i] <= '9')
+        while (i < s.size() && isIdent(s[i])) ++i;
+      else
+        ++i;
+      continue;
+    }
+    size_t j = i;
+    while (j < s.size() && isIdent(s[j])) ++j;
+    int c1, r1;
+    const bool ref = (j >= s.size() || s[j] != '(') &&
+                     TSpreadSheetFormuler::ParseCellRef(s.substr(i, j - i), c1, r1);
+    i = j;
+    if (!ref) continue;
+    int c2 = c1, r2 = r1;
+    if (i < s.size() && s[i] == ':') {
+      size_t k = i + 1;
+      while (k < s.size() && isIdent(s[k])) ++k;
+      if (TSpreadSheetFormuler::ParseCellRef(s.substr(i + 1, k - i - 1), c2, r2)) i = k;
+    }
+    if (c1 > c2) std::swap(c1, c2);
+    if (r1 > r2) std::swap(r1, r2);
+    visit(c1, r1, std::min(c2, SShtMaxCol), std::min(r2, SShtMaxRow));
+  }
+}
+
+}  // namespace
+
 int TSpreadSheetDataCells::Recalculate() {
   TSheetLocaleScope locale;
-  std::vector<TSpreadSheetCell*> pending;
+  // Number the formulas; only formulas can be stale, so only they are nodes.
+  std::vector<TSpreadSheetCell*> nodes;
   for (auto& column : mColumns)
-    for (auto& cell : column->mCells)
+    for (auto& cell : column->mCells) {
+      cell->mRecalcIndex = -1;
       if (cell->IsFormula()) {
-        cell->mFinal = false;
-        pending.push_back(cell.get());
+        cell->mRecalcIndex = int(nodes.size());
+        nodes.push_back(cell.get());
       }
-  mTracking = true;
-  // A formula is final when every formula it read was final at the time.
-  auto evaluate = [this](TSpreadSheetCell* c) {
-    mReadPending = false;
-    const bool changed = c->Recalc();
-    c->mFinal = !mReadPending;
-    return changed;
-  };
-  int passes = 0;
-  bool backwards = false;
-  while (!pending.empty() && passes < MaxRecalcPasses) {
-    bool changed = false;
-    if (backwards) {
-      for (auto it = pending.rbegin(); it != pending.rend(); ++it) changed |= evaluate(*it);
-    } else {
-      for (TSpreadSheetCell* c : pending) changed |= evaluate(c);
     }
-    ++passes;
-    // References to cells further on settle in the next pass, which runs
-    // the other way; a pass that settles nothing leaves only cycles.
-    const size_t before = pending.size();
-    pending.erase(
-        std::remove_if(pending.begin(), pending.end(), [](TSpreadSheetCell* c) { return c->mFinal; }),
-        pending.end());
-    if (!changed || pending.size() == before) break;
-    backwards = !backwards;
+  if (nodes.empty()) return 0;
+  // The formulas each formula reads (compressed rows).
+  std::vector<int> first(nodes.size() + 1), edges;
+  for (size_t n = 0; n < nodes.size(); ++n) {
+    first[n] = int(edges.size());
+    ForEachReference(nodes[n]->mFormulaBytes, [&](int c1, int r1, int c2, int r2) {
+      for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
+        const auto& cells = (*it)->mCells;
+        auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
+                                   [](const TCellPtr& cell, int row) { return cell->Row() < row; });
+        for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct)
+          if ((*ct)->mRecalcIndex >= 0) edges.push_back((*ct)->mRecalcIndex);
+      }
+    });
   }
-  for (TSpreadSheetCell* c : pending) c->mFinal = true;
-  mTracking = false;
-  mReadPending = false;
-  return passes;
+  first[nodes.size()] = int(edges.size());
+  // Strongly connected components, iteratively (chains can be as long as
+  // the sheet). A component is complete only after every component it reads,
+  // so evaluating them as they complete is a dependency order; a component
+  // of more than one formula, or one reading itself, is a circular reference.
+  const int count = int(nodes.size());
+  std::vector<int> index(size_t(count), -1), low(size_t(count), 0), stack, component;
+  std::vector<char> onStack(size_t(count), 0);
+  std::vector<std::pair<int, int>> frames;  // node, next edge
+  int counter = 0;
+  const TCellValue error = TCellValue::String(QStringLiteral("Error!"));
+  for (int root = 0; root < count; ++root) {
+    if (index[size_t(root)] >= 0) continue;
+    frames.push_back({root, first[size_t(root)]});
+    index[size_t(root)] = low[size_t(root)] = counter++;
+    stack.push_back(root);
+    onStack[size_t(root)] = 1;
+    while (!frames.empty()) {
+      auto& [v, e] = frames.back();
+      if (e < first[size_t(v) + 1]) {
+        const int w = edges[size_t(e++)];
+        if (index[size_t(w)] < 0) {
+          index[size_t(w)] = low[size_t(w)] = counter++;
+          stack.push_back(w);
+          onStack[size_t(w)] = 1;
+          frames.push_back({w, first[size_t(w)]});
+        } else if (onStack[size_t(w)]) {
+          low[size_t(v)] = std::min(low[size_t(v)], index[size_t(w)]);
+        }
+        continue;
+      }
+      const int done = v;
+      frames.pop_back();
+      if (!frames.empty()) low[size_t(frames.back().first)] = std::min(low[size_t(frames.back().first)], low[size_t(done)]);
+      if (low[size_t(done)] != index[size_t(done)]) continue;
+      component.clear();
+      int w;
+      do {
+        w = stack.back();
+        stack.pop_back();
+        onStack[size_t(w)] = 0;
+        component.push_back(w);
+      } while (w != done);
+      bool cycle = component.size() > 1;
+      if (!cycle)
+        for (int k = first[size_t(done)]; k < first[size_t(done) + 1]; ++k) cycle |= edges[size_t(k)] == done;
+      for (int m : component) {
+        TSpreadSheetCell* c = nodes[size_t(m)];
+        if (cycle) {
+          c->mValue = error;
+          c->mDisplayText = error.AsString();
+        } else {
+          c->Recalc();
+        }
+      }
+    }
+  }
+  for (TSpreadSheetCell* c : nodes) c->mRecalcIndex = -1;
+  return 1;
 }
 
 TGridRect TSpreadSheetDataCells::UsedExtent() const {

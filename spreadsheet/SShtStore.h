@@ -76,15 +76,11 @@ class TSpreadSheetDataColumn {
   TSpreadSheetFormuler* mFormuler;
 };
 
-// The store is the evaluator's source of numbers (TSheetCellAccess); during
-// Recalculate it also learns from those reads which formulas read one not
-// yet final.
+// The store is the evaluator's source of numbers (TSheetCellAccess).
 class TSpreadSheetDataCells : public TSheetCellAccess {
  public:
   static constexpr int DefaultColWidthInit = 64;
   static constexpr int DefaultRowHeightInit = 16;
-  // Upper bound of whole-sheet recalculation passes (ends reference cycles).
-  static constexpr int MaxRecalcPasses = 256;
   // Widths and heights are clamped to 0..MaxSize pixels.
   static constexpr int MaxSize = 1 << 20;
 
@@ -137,11 +133,10 @@ class TSpreadSheetDataCells : public TSheetCellAccess {
   bool FindText(const QString& text, int& col, int& row) const;
   // One pass over every cell, column 0 first, each column from the top.
   void RecalcAll();
-  // Recalculates until every value is computed from final values: after a
-  // first pass in the usual order, only the formulas that read one not yet
-  // final are evaluated again, in alternating direction, until all are final,
-  // nothing changes or a pass settles none of them (a reference cycle);
-  // at most MaxRecalcPasses. Returns the passes.
+  // Evaluates every formula once, each after the formulas it reads, so a
+  // chain of any length and direction settles in one call. The formulas of
+  // a circular reference show "Error!" (and so do the ones reading them).
+  // Returns 1, or 0 for a sheet without formulas.
   int Recalculate();
   // (1, 1, last used column, last used row), formats, widths and heights
   // included; both at least 1.
@@ -193,9 +188,6 @@ class TSpreadSheetDataCells : public TSheetCellAccess {
   int mDefaultRowHeight = DefaultRowHeightInit;
   std::map<int, int> mColWidths;
   std::map<int, int> mRowHeights;
-  // Recalculation bookkeeping, kept up by ReadNumber / ReadRange.
-  bool mTracking = false;     // a recalculation is running
-  bool mReadPending = false;  // the current formula read one not yet final
 };
 
 }  // namespace Tarnwell
