@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "BarcodeTool.h"
+#include <Tarnwell/barcodes/BarCdMore.h>
 #include "Readers.h"
 
 using namespace Tarnwell;
@@ -180,4 +181,33 @@ TEST(BarcodeTool, PicturesOfEveryTypeDecode) {
   const QByteArray text = f.readAll();
   EXPECT_TRUE(text.startsWith("<?xml"));
   EXPECT_TRUE(text.contains("<path fill=\"#000000\" d=\"M20 0h2v100h-2z"));
+}
+
+TEST(BarcodeEncoders, AutomaticCode128AndGS1DecodeToTheirData) {
+  if (!HaveZxing()) GTEST_SKIP() << "ZXing-C++ is not installed";
+  const std::string texts[] = {"abc123456XY\t", "1234567890", "A", "x\x01y", "Hello 2026-12-09 0042"};
+  for (const std::string& t : texts) {
+    std::string modules;
+    ASSERT_TRUE(EncodeCode128Auto(t, modules)) << t;
+    const auto got = ZxingDecode(RenderModules(modules), bcCODE128B);
+    EXPECT_TRUE(got.size() == 1 && got[0] == t) << t;
+  }
+  std::string modules;
+  EXPECT_FALSE(EncodeCode128Auto("", modules));
+  // Digits in set C take half the room of set B.
+  std::string digits, letters;
+  EncodeCode128Auto("12345678", digits);
+  EncodeCode128Auto("abcdefgh", letters);
+  EXPECT_LT(digits.size(), letters.size());
+
+  std::string elements, readable, error;
+  ASSERT_TRUE(ParseGS1("(01)09501101530003(10)AB12(17)261231", elements, readable, error)) << error;
+  EXPECT_EQ(readable, "(01)09501101530003(10)AB12(17)261231");
+  ASSERT_TRUE(EncodeCode128Auto(elements, modules));
+  const auto got = ZxingDecode(RenderModules(modules), bcCODE128B);
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0], "010950110153000310AB12\x1D" "17261231");
+  EXPECT_FALSE(ParseGS1("(01)09501101530004", elements, readable, error));  // check digit
+  EXPECT_FALSE(ParseGS1("01)1", elements, readable, error));
+  EXPECT_FALSE(ParseGS1("(10)", elements, readable, error));
 }
