@@ -173,6 +173,16 @@ bool GS1Char(char c) {
   return std::string_view("!\"%&'()*+,-./:;<=>?_").find(c) != std::string_view::npos;
 }
 
+// "(ai)"; built by appending, which also spares GCC 12 a false -Wrestrict.
+std::string Tag(std::string_view ai) {
+  std::string t;
+  t.reserve(ai.size() + 2);
+  t.push_back('(');
+  t.append(ai);
+  t.push_back(')');
+  return t;
+}
+
 }  // namespace
 
 char GS1CheckDigit(std::string_view digits) {
@@ -216,12 +226,12 @@ bool ParseGS1(std::string_view text, std::string& elements, std::string& readabl
     if (end == std::string_view::npos) end = text.size();
     const std::string_view data = text.substr(close + 1, end - close - 1);
     if (data.empty()) {
-      error = "(" + std::string(ai) + ") has no data";
+      error = Tag(ai) + " has no data";
       return false;
     }
     for (const char c : data)
       if (!GS1Char(c)) {
-        error = "(" + std::string(ai) + ") data holds a character GS1 does not allow";
+        error = Tag(ai) + " data holds a character GS1 does not allow";
         return false;
       }
     const int fixed = PredefinedLength(ai);
@@ -231,25 +241,25 @@ bool ParseGS1(std::string_view text, std::string& elements, std::string& readabl
       for (const char c : data) allDigits = allDigits && IsDigit(c);
       // Identifiers of four digits (31xx ...) carry the rest of the fixed length.
       if (static_cast<int>(ai.size() + data.size()) != fixed || !allDigits) {
-        error = "(" + std::string(ai) + ") takes " + std::to_string(want) + " digits, not \"" + std::string(data) + "\"";
+        error = Tag(ai) + " takes " + std::to_string(want) + " digits, not \"" + std::string(data) + "\"";
         return false;
       }
       if (ai == "00" || ai == "01" || ai == "02") {
         const char check = GS1CheckDigit(data.substr(0, data.size() - 1));
         if (data.back() != check) {
-          error = "(" + std::string(ai) + ") " + std::string(data) + " has a wrong check digit; it should end in " +
+          error = Tag(ai) + " " + std::string(data) + " has a wrong check digit; it should end in " +
                   std::string(1, check);
           return false;
         }
       }
     } else if (data.size() > 90) {
-      error = "(" + std::string(ai) + ") data is longer than 90 characters";
+      error = Tag(ai) + " data is longer than 90 characters";
       return false;
     }
     if (lastVariable) elements.push_back(chFNC1);
     elements.append(ai);
     elements.append(data);
-    readable += "(" + std::string(ai) + ")" + std::string(data);
+    readable += Tag(ai) + std::string(data);
     lastVariable = fixed == 0;
     i = end;
   }
