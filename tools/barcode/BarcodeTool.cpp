@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QSaveFile>
 
+#include <Tarnwell/barcodes/BarCdMore.h>
 #include <Tarnwell/barcodes/BarCdObj.h>
 
 using namespace Tarnwell;
@@ -48,7 +49,13 @@ QString BarcodeUsage() {
       "  --scale N   pixels per module, 1..100 (default 2)\n"
       "  --height PX bar height in pixels, 1..10000 (default 50 modules)\n"
       "  --quiet N   modules of quiet zone on each side, 0..1000 (default 10)\n"
-      "  --out FILE  write a PNG or SVG picture of the symbol\n");
+      "  --out FILE  write a PNG or SVG picture of the symbol\n"
+      "  --force     encode data the symbol cannot carry as given, naming each change\n"
+      "  Data the symbol would not carry as given is refused (exit 3): characters the\n"
+      "  symbology lacks, a wrong EAN/UPC check digit, too many or too few digits, an\n"
+      "  odd number of Code 128 C digits, no data. upce takes 6 digits (number system 0),\n"
+      "  7 (number system 0 or 1 first) or 8 (and the check digit last).\n"
+      "  Exit: 0 done, 1 output not written, 2 bad arguments, 3 data refused.\n");
 }
 
 bool ParseBarcodeArgs(const QStringList& args, TBarcodeOptions& opt, QString& error) {
@@ -73,6 +80,8 @@ bool ParseBarcodeArgs(const QStringList& args, TBarcodeOptions& opt, QString& er
       haveType = true;
     } else if (a == QLatin1String("--modules")) {
       opt.PrintModules = true;
+    } else if (a == QLatin1String("--force")) {
+      opt.Force = true;
     } else if (a == QLatin1String("--readable")) {
       opt.PrintReadable = true;
     } else if (a == QLatin1String("--scale")) {
@@ -176,19 +185,79 @@ QString ModulesToSvg(const std::string& modules, int scale, int quiet, int heigh
   return svg;
 }
 
+namespace {
+bool AllDigits(const std::string& s) {
+  for (const char c : s)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+}  // namespace
+
 int RunBarcode(const TBarcodeOptions& opt, QString& out, QString& err) {
   std::string modules, readable;
-  EncodeBarCodeText(opt.Type, opt.Text, modules, readable);
+  const QString name = QString::fromLatin1(BarCodesTypeName(opt.Type));
+  QStringList refusals;  // each a way the symbol would differ from the data
+  bool encoded = false;
+  const std::string& text = opt.Text;
 
-  const std::string rejected = RejectedBarCodeChars(opt.Type, opt.Text);
+  if (text.empty()) {
+    err += QStringLiteral("tarnwell-barcode: no data to encode\n");
+    return 3;
+  }
+  const std::string rejected = RejectedBarCodeChars(opt.Type, text);
   if (!rejected.empty())
-    err += QStringLiteral("tarnwell-barcode: %1 cannot carry %2; replaced by \"0\"\n")
-               .arg(QString::fromLatin1(BarCodesTypeName(opt.Type)), Describe(rejected));
-  const bool retail = opt.Type <= bcUPC_E;
-  if (retail && opt.Text.size() > 13)
-    err += QStringLiteral("tarnwell-barcode: only the first 13 characters are used\n");
-  if (opt.Type == bcCODE128C && FilterBarCodeText(opt.Type, opt.Text).size() % 2 != 0)
-    err += QStringLiteral("tarnwell-barcode: odd number of digits; a leading \"0\" was added\n");
+    refusals << QStringLiteral("%1 cannot carry %2 (replaced by \"0\")").arg(name, Describe(rejected));
+
+  if (opt.Type == bcUPC_E && (text.size() == 7 || text.size() == 8) && AllDigits(text)) {
+    // The printed forms: number system first, then the six digits, then
+    // (8 digits) the check digit.
+    int ns = text[0] - '0';
+    if (ns > 1) {
+      refusals << QStringLiteral("the UPC-E number system must be 0 or 1, not %1 (0 used)").arg(ns);
+      ns = 0;
+    }
+    EncodeUPCE(std::string_view(text).substr(1, 6), ns, modules, readable);
+    if (text.size() == 8 && text[7] != readable[7])
+      refusals << QStringLiteral("wrong check digit %1; %2 is right for %3")
+                      .arg(QChar(text[7]))
+                      .arg(QChar(readable[7]))
+                      .arg(QString::fromLatin1(text.substr(0, 7).c_str()));
+    encoded = true;
+  } else if (opt.Type <= bcUPC_E) {
+    const std::size_t full = opt.Type == bcEAN_13 ? 13 : opt.Type == bcEAN_8 ? 8 : opt.Type == bcUPC_A ? 12 : 6;
+    const std::size_t data = opt.Type == bcUPC_E ? 6 : full - 1;
+    if (text.size() > full)
+      refusals << QStringLiteral("%1 holds %2 digits; \"%3\" would be dropped")
+                      .arg(name)
+                      .arg(full)
+                      .arg(QString::fromLatin1(text.substr(full).c_str()));
+    else if (text.size() < data)
+      refusals << QStringLiteral("%1 takes %2 digits%3, not %4 (padded with \"0\" on the right)")
+                      .arg(name)
+                      .arg(data)
+                      .arg(full != data ? QStringLiteral(" (%1 with the check digit)").arg(full) : QString())
+                      .arg(text.size());
+    else if (text.size() == full && full != data && AllDigits(text)) {
+      const char check = GS1CheckDigit(std::string_view(text).substr(0, data));
+      if (text[data] != check)
+        refusals << QStringLiteral("wrong check digit %1; %2 is right for %3")
+                        .arg(QChar(text[data]))
+                        .arg(QChar(check))
+                        .arg(QString::fromLatin1(text.substr(0, data).c_str()));
+    }
+  } else if (opt.Type == bcCODE128C && FilterBarCodeText(opt.Type, text).size() % 2 != 0) {
+    refusals << QStringLiteral("odd number of digits (a leading \"0\" added)");
+  }
+
+  for (const QString& r : refusals) err += QStringLiteral("tarnwell-barcode: %1\n").arg(r);
+  if (!refusals.isEmpty()) {
+    if (!opt.Force) {
+      err += QStringLiteral("tarnwell-barcode: refused, nothing written; --force encodes it with the changes above\n");
+      return 3;
+    }
+    err += QStringLiteral("tarnwell-barcode: --force: encoded with the changes above\n");
+  }
+  if (!encoded) EncodeBarCodeText(static_cast<TBarCodesType>(opt.Type), text, modules, readable);
 
   if (opt.PrintModules)
     out += QString::fromLatin1(modules.data(), static_cast<qsizetype>(modules.size())) + '\n';

@@ -13,6 +13,7 @@ struct TBarcodeOptions {
   TBarCodesType Type = bcEAN_13;
   bool PrintModules = false;
   bool PrintReadable = false;
+  bool Force = false;  // encode data that would change, naming each change
   int Scale = 2;
   int Height = 0;  // 0: 50 modules' worth
   int Quiet = 10;
@@ -20,8 +21,9 @@ struct TBarcodeOptions {
   std::string Text;  // Latin-1 bytes
 };
 
-// Exit codes: 0 done (maybe with a warning), 1 the output could not be
-// written, 2 bad arguments.
+// Exit codes: 0 done (with --force maybe with the changes named), 1 the
+// output could not be written, 2 bad arguments, 3 data refused: the symbol
+// would carry other data than given.
 // Parses argv[1..]; on failure returns false with a message in `error`.
 bool ParseBarcodeArgs(const QStringList& args, TBarcodeOptions& opt, QString& error);
 // Runs the command; `out` and `err` collect what goes to stdout and stderr.
