@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QImage>
+#include <QPainterPath>
 #include <QPicture>
 #include <QStaticText>
 #include <vector>
@@ -337,6 +338,13 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
     p->drawEllipse(QRectF(l + inset, t + inset, r - l - 2 * inset, b - t - 2 * inset));
     return;
   }
+  // Pixel conventions matter on pixels; a metafile is played back scaled, so
+  // there one painter ellipse records (and plays) far cheaper than spans.
+  const int type = mDevice ? mDevice->devType() : QInternal::Image;
+  if (type != QInternal::Image && type != QInternal::Widget && type != QInternal::Pixmap) {
+    p->drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+    return;
+  }
   RasterEllipse(*p, l, t, r, b, mPen.Style() != psClear);
 }
 
@@ -360,29 +368,58 @@ void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outlin
     const int mid = int(std::floor(cx2 / 2.0));
     left[i] = std::clamp(x, l, mid);
   }
-  const QBrush brush = p.brush();
-  const QColor penColor = p.pen().color();
+  // Each row has its whole span and its interior span (the outline is the
+  // difference); both are filled as rectangles of whole pixels.
+  std::vector<std::pair<int, int>> whole(static_cast<size_t>(h)),
+      inner(static_cast<size_t>(h), std::pair<int, int>(1, 0));  // empty when first > second
   auto rowSpans = [&](int i, int y) {
     const int lx = left[i];
     const int rx = int(cx2) - lx;  // mirrored
-    int lo = lx, ro = rx;          // outline ends on each side
-    if (outline) {
-      const int outer = i > 0 ? left[i - 1] : rx + 1;  // the row towards the edge
-      lo = std::min(std::max(lx, outer - 1), (int(cx2)) / 2);
-      ro = int(cx2) - lo;
-      p.fillRect(QRect(lx, y, lo - lx + 1, 1), penColor);
-      const int from = std::max(ro, lo + 1);  // the middle pixel only once
-      if (rx >= from) p.fillRect(QRect(from, y, rx - from + 1, 1), penColor);
-      if (brush.style() != Qt::NoBrush && ro - lo > 1) p.fillRect(QRect(lo + 1, y, ro - lo - 1, 1), brush);
-    } else if (brush.style() != Qt::NoBrush) {
-      p.fillRect(QRect(lx, y, rx - lx + 1, 1), brush);
+    whole[size_t(y - t)] = {lx, rx};
+    if (!outline) {
+      inner[size_t(y - t)] = {lx, rx};
+      return;
     }
+    const int outer = i > 0 ? left[i - 1] : rx + 1;  // the row towards the edge
+    const int lo = std::min(std::max(lx, outer - 1), (int(cx2)) / 2);
+    const int ro = int(cx2) - lo;
+    if (ro - lo > 1) inner[size_t(y - t)] = {lo + 1, ro - 1};
   };
   for (int i = 0; i < rows; ++i) {
     const int y = t + i, mirror = b - 1 - i;
     rowSpans(i, y);
     if (mirror != y) rowSpans(i, mirror);
   }
+  // Outline and interior as two batches of rectangles, a row each.
+  const QBrush brush = p.brush();
+  const QColor penColor = p.pen().color();
+  std::vector<QRect> ink, fill;
+  ink.reserve(size_t(2 * h));
+  fill.reserve(size_t(h));
+  for (int r = 0; r < h; ++r) {
+    const auto [wl, wr] = whole[size_t(r)];
+    const auto [il, ir] = inner[size_t(r)];
+    if (outline) {
+      if (il > ir) {
+        ink.emplace_back(wl, t + r, wr - wl + 1, 1);
+      } else {
+        if (il > wl) ink.emplace_back(wl, t + r, il - wl, 1);
+        if (wr > ir) ink.emplace_back(ir + 1, t + r, wr - ir, 1);
+      }
+    }
+    if (il <= ir) fill.emplace_back(il, t + r, ir - il + 1, 1);
+  }
+  p.save();
+  p.setPen(Qt::NoPen);
+  if (!ink.empty()) {
+    p.setBrush(penColor);
+    p.drawRects(ink.data(), int(ink.size()));
+  }
+  if (brush.style() != Qt::NoBrush && !fill.empty()) {
+    p.setBrush(brush);
+    p.drawRects(fill.data(), int(fill.size()));
+  }
+  p.restore();
 }
 
 void TCanvas::ArcPoints(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, QRectF& box,
