@@ -1,6 +1,7 @@
 #include "DBDataSet.h"
 
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <QMetaMethod>
 #include <QtEndian>
 #include <algorithm>
@@ -165,19 +166,11 @@ void TDataSet::CalcRecord(TRecord& r) {
       if (f->mIndex < r.Values.size()) r.Values[f->mIndex] = QVariant();
     }
   if (!any) return;
-  TDataSetState saved = mState;
-  const TRecord* savedRec = mCalcRecord;
-  mState = dsCalcFields;
-  mCalcRecord = &r;
-  try {
-    TW_FIRE(OnCalcFields, CalcFields, this);
-  } catch (...) {
-    mState = saved;
-    mCalcRecord = savedRec;
-    throw;
-  }
-  mState = saved;
-  mCalcRecord = savedRec;
+  // The handlers see the record being computed; state and record come back
+  // on every way out.
+  const QScopedValueRollback<TDataSetState> state(mState, dsCalcFields);
+  const QScopedValueRollback<const TRecord*> record(mCalcRecord, &r);
+  TW_FIRE(OnCalcFields, CalcFields, this);
 }
 
 void TDataSet::ClearRecords() {
@@ -274,19 +267,9 @@ bool TDataSet::RecordAccepted(const TRecord& r) {
   if (mFilterPred && !mFilterPred(r)) return false;
   if (OnFilterRecord) {
     bool accept = true;
-    TDataSetState saved = mState;
-    const TRecord* savedRec = mCalcRecord;
-    mState = dsFilter;
-    mCalcRecord = &r;
-    try {
-      OnFilterRecord(this, accept);
-    } catch (...) {
-      mState = saved;
-      mCalcRecord = savedRec;
-      throw;
-    }
-    mState = saved;
-    mCalcRecord = savedRec;
+    const QScopedValueRollback<TDataSetState> state(mState, dsFilter);
+    const QScopedValueRollback<const TRecord*> record(mCalcRecord, &r);
+    OnFilterRecord(this, accept);
     return accept;
   }
   return true;

@@ -51,6 +51,12 @@
   m##Name = std::move(value);        \
   after;                             \
   Q_EMIT Name##Changed(m##Name);
+#define TW_DETAIL_FIXED_SETTER(Type, Name, fix, after) \
+ public Q_SLOTS:                                       \
+  void set##Name(Type value) {                         \
+    value = (fix);                                     \
+    TW_DETAIL_STORE(Name, after)                       \
+  }
 #define TW_DETAIL_SIGNAL(Type, Name) \
  Q_SIGNALS:                          \
   void Name##Changed(Type value);    \
@@ -86,22 +92,14 @@
 #define TW_PROPERTY_FIXED(Type, Name, fix, after)                         \
   Q_PROPERTY(Type Name READ Name WRITE set##Name NOTIFY Name##Changed)    \
   TW_DETAIL_GETTER(Type, Name)                                            \
- public Q_SLOTS:                                                          \
-  void set##Name(Type value) {                                            \
-    value = (fix);                                                        \
-    TW_DETAIL_STORE(Name, after)                                          \
-  }                                                                       \
+  TW_DETAIL_FIXED_SETTER(Type, Name, fix, after)                          \
   TW_DETAIL_SIGNAL(Type, Name)
 
 // TW_PROPERTY_FIXED with the declared default and reset<Name>().
 #define TW_PROPERTY_FIXED_DEFAULT(Type, Name, def, fix, after)                          \
   Q_PROPERTY(Type Name READ Name WRITE set##Name RESET reset##Name NOTIFY Name##Changed) \
   TW_DETAIL_GETTER(Type, Name)                                                          \
- public Q_SLOTS:                                                                        \
-  void set##Name(Type value) {                                                          \
-    value = (fix);                                                                      \
-    TW_DETAIL_STORE(Name, after)                                                        \
-  }                                                                                     \
+  TW_DETAIL_FIXED_SETTER(Type, Name, fix, after)                                        \
   TW_DETAIL_DEFAULT(Type, Name, def)                                                    \
   TW_DETAIL_SIGNAL(Type, Name)
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <unordered_map>
@@ -20,6 +21,34 @@ inline double Check(double v) {
   if (!std::isfinite(v)) throw std::domain_error("not a finite number");
   return v;
 }
+
+// The operands of a flat chain ("1+2+3", "2*3*4"), in order: the first
+// sixteen without a heap allocation, which covers nearly every formula.
+class TOperands {
+ public:
+  void Push(double v) {
+    if (mCount < kInline)
+      mInline[mCount] = v;
+    else
+      mMore.push_back(v);
+    ++mCount;
+  }
+  // Combined from the right, each step checked: a+(b+(c+d)), as nested
+  // evaluation did, so results round as they always have.
+  template <class Op>
+  double FoldRight(Op op) const {
+    double acc = At(mCount - 1);
+    for (size_t i = mCount - 1; i-- > 0;) acc = Check(op(At(i), acc));
+    return acc;
+  }
+
+ private:
+  static constexpr size_t kInline = 16;
+  double At(size_t i) const { return i < kInline ? mInline[i] : mMore[i - kInline]; }
+  double mInline[kInline];
+  std::vector<double> mMore;
+  size_t mCount = 0;
+};
 
 double RoundEven(double x) {
   const double r = std::round(x);
@@ -278,22 +307,9 @@ double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
   if (mSyntaxError || pos >= s.size()) return 0;
   TDepthGuard guard(mDepth);
   if (mDepth > MaxDepth) throw TEvalFault();
-  double inlineTerms[16];
-  std::vector<double> moreTerms;
-  size_t count = 0;
-  auto push = [&](double t) {
-    if (count < 16)
-      inlineTerms[count] = t;
-    else
-      moreTerms.push_back(t);
-    ++count;
-  };
-  auto term = [&](size_t i) { return i < 16 ? inlineTerms[i] : moreTerms[i - 16]; };
-  auto total = [&]() {
-    double acc = term(count - 1);
-    for (size_t i = count - 1; i-- > 0;) acc = Check(term(i) + acc);
-    return acc;
-  };
+  TOperands terms;
+  auto push = [&](double t) { terms.Push(t); };
+  auto total = [&]() { return terms.FoldRight(std::plus<double>()); };
   char stop;
   for (;;) {
     const double r = pos < s.size() ? EvalPrimary(s, pos) : 0;
@@ -326,24 +342,13 @@ double TSpreadSheetFormuler::EvalFrom(std::string_view s, size_t& pos) {
       }
       case '*': {
         // The factors up to the next "+" or "-", multiplied from the right.
-        double inlineFactors[16];
-        std::vector<double> moreFactors;
-        size_t n = 0;
-        auto factor = [&](double f) {
-          if (n < 16)
-            inlineFactors[n] = f;
-          else
-            moreFactors.push_back(f);
-          ++n;
-        };
-        factor(r);
+        TOperands factors;
+        factors.Push(r);
         do {
-          factor(EvalText(ScanOperand(s, pos, "+-*", stop)));
+          factors.Push(EvalText(ScanOperand(s, pos, "+-*", stop)));
           if (mSyntaxError) return 0;
         } while (stop == '*');
-        double p = n - 1 < 16 ? inlineFactors[n - 1] : moreFactors[n - 17];
-        for (size_t i = n - 1; i-- > 0;) p = Check((i < 16 ? inlineFactors[i] : moreFactors[i - 16]) * p);
-        push(p);
+        push(factors.FoldRight(std::multiplies<double>()));
         if (pos >= s.size()) return total();
         break;
       }

@@ -1,13 +1,7 @@
 # Installs the build into WORK_DIR/prefix, then builds examples/ against that
 # prefix only (find_package(Tarnwell REQUIRED COMPONENTS ...)) and runs each
 # example's self-check. Any failure fails the test.
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "failed (${rc}): ${ARGN}\n${out}\n${err}")
-  endif()
-  set(run_output "${out}${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/Run.cmake)
 
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
@@ -38,7 +32,7 @@ if(NOT examples)
 endif()
 foreach(e IN LISTS examples)
   run(${e} --check)
-  message(STATUS "${e}: ${run_output}")
+  message(STATUS "${e}: ${run_log}")
 endforeach()
 
 # Every installed header compiles on its own against the installed package
