@@ -1,0 +1,172 @@
+#pragma once
+// A row of bars ("buttons") of their own widths, colours, hatches, captions
+// and images that can be pressed like buttons, and a row built from time
+// periods placed on a scroll rule's time axis: one line of a schedule.
+
+#include <QImage>
+#include <QList>
+#include <QPointer>
+#include <QVariant>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "EnhScrol.h"
+
+namespace Tarnwell {
+
+// One bar. X -1 places it right after the previous bar.
+struct TBtnQueObject {
+  QString Caption;
+  int X = -1;
+  int Width = 0;
+  TColor Color = clBtnFace;
+  int Style = 0;
+  int ImageIndex = -1;
+  QVariant Data;
+};
+
+// Dark shade (hatch lines, lower-right bevel), light shade (upper-left
+// bevel) and text colour of a bar colour.
+struct TBtnQueShades {
+  TColor Dark, Light, Text;
+};
+TBtnQueShades BtnQueShades(TColor barColor);
+
+using TBtnQueMouseEvent =
+    std::function<void(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
+                       Qt::KeyboardModifiers shift, int x, int y)>;
+using TBtnQueMoveEvent =
+    std::function<void(TObject* sender, int btnIndex, const QVariant& data, Qt::KeyboardModifiers shift, int x, int y)>;
+using TBtnQueClickEvent = std::function<void(TObject* sender, int btnIndex, const QVariant& data)>;
+
+class TBtnQueDisplay : public QWidget {
+  Q_OBJECT
+  // Images drawn on bars whose ImageIndex is 0 or more.
+  TW_PROPERTY(QList<QImage>, ImageList, update())
+  // Repaint after every change of the bar list.
+  TW_PROPERTY_DEFAULT(bool, AutoRepaint, false, (void)0)
+  // Width of each bar's 3D border, kept within 1..4.
+  TW_PROPERTY_FIXED_DEFAULT(int, BevelWidth, 1, std::clamp(value, 1, 4), update())
+  TW_PROPERTY_DEFAULT(bool, ClickEnabled, true, (void)0)
+  // While designed, every assignment refills the preview bars.
+  TW_PROPERTY_SETTER(bool, ZRandomize)
+  // The control's width follows the end of the last bar.
+  TW_PROPERTY_DEFAULT(bool, AutoWidth, true, ApplyAutoWidth())
+  // Set by a form designer; shows preview bars.
+  TW_PROPERTY_SETTER(bool, Designing)
+  TW_FONT_PROPERTY(mFont)
+
+ public:
+  explicit TBtnQueDisplay(QWidget* parent = nullptr);
+  ~TBtnQueDisplay() override;
+
+  // Appends a bar (a black filler first when it starts right of the last
+  // bar's end), places the bars and returns the new bar's index.
+  int AddButton(const QString& caption, int x, const QVariant& data, int imageIndex, int style, TColor color,
+                int width);
+  void ClearButtons();
+  // Width := the right end of the last bar (1 when there is none).
+  void FitWidth();
+
+  int ButtonCount() const { return int(mButtons.size()); }
+  const TBtnQueObject& Button(int i) const { return mButtons.at(size_t(i)); }
+  // Right end of the last bar, 0 without bars.
+  int ButtonsEnd() const;
+  // The bar a press at x would press, -1 without bars.
+  int ButtonAt(int x) const;
+  int PressedButton() const { return mPressed; }
+  // How many bars the last paint drew (painting skips bars out of sight).
+  int LastPaintedCount() const { return mLastPainted; }
+
+  TBtnQueMouseEvent OnButtonDown, OnButtonUp;
+  TBtnQueMoveEvent OnButtonMove;
+  TBtnQueClickEvent OnButtonClick;
+
+  QSize sizeHint() const override { return QSize(50, 24); }
+
+ Q_SIGNALS:
+  void ButtonDown(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
+                  Qt::KeyboardModifiers shift, int x, int y);
+  void ButtonUp(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
+                Qt::KeyboardModifiers shift, int x, int y);
+  void ButtonMove(TObject* sender, int btnIndex, const QVariant& data, Qt::KeyboardModifiers shift, int x, int y);
+  void ButtonClick(TObject* sender, int btnIndex, const QVariant& data);
+
+ protected:
+  // Appends without the placement walk and without repainting: bars built
+  // in order know their place already.
+  int AppendButton(TBtnQueObject bar);
+  void DrawButton(TCanvas& canvas, const TBtnQueObject& bar, bool pressed);
+  void paintEvent(QPaintEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  void ApplyAutoWidth();
+  void FillPreview();
+  const QImage& HatchTile(TColor color, int style, int offset);
+  TRect ButtonRect(int i) const;
+  void RepaintButton(int i, bool pressed);
+
+  std::vector<TBtnQueObject> mButtons;
+  int mRunningEnd = 0;
+  QList<QImage> mImageList;
+  bool mAutoRepaint = false;
+  int mBevelWidth = 1;
+  bool mClickEnabled = true;
+  bool mZRandomize = false;
+  bool mAutoWidth = true;
+  bool mDesigning = false;
+  int mPressed = -1;
+  bool mPressedShown = false;
+  int mLastPainted = 0;
+  QImage mTile;
+  TColor mTileColor = clNone;
+  int mTileStyle = -1, mTileOffset = -1, mTileHeight = -1;
+  TControlFont mFont{this};
+};
+
+// One period of a schedule line.
+struct TPeriodObject {
+  QString Caption;
+  TDateTime Start = 0;
+  TDateTime Stop = 0;
+  TColor Color = clBtnFace;
+  int Style = 0;
+  int ImageIndex = -1;
+  QVariant Data;
+};
+
+class TBtnQuePeriodDisplay : public TBtnQueDisplay {
+  Q_OBJECT
+  // The time axis the periods are placed on (not owned).
+  Q_PROPERTY(Tarnwell::TScrollRule* Rule READ Rule WRITE setRule)
+
+ public:
+  explicit TBtnQuePeriodDisplay(QWidget* parent = nullptr);
+
+  TScrollRule* Rule() const { return mRule; }
+  void setRule(TScrollRule* r) { mRule = r; }
+
+  // A period with exactly the same start is updated (its stop only raised);
+  // otherwise the new one goes before the first later start. Gives its index.
+  int AddPeriod(const QString& caption, TColor color, TDateTime start, TDateTime stop, int style, int imageIndex,
+                const QVariant& data);
+  int FindPeriod(TDateTime start) const;
+  int PeriodCount() const { return int(mPeriods.size()); }
+  const TPeriodObject& Period(int i) const { return mPeriods.at(size_t(i)); }
+  void ClearPeriods() { mPeriods.clear(); }
+  // Bars from the periods, placed on the rule; periods that cannot be placed
+  // (no rule, a step under one hour) are left out.
+  void RebuildButtons();
+  // X and width of a period on the rule; false when it cannot be placed.
+  bool PeriodToPixels(const TPeriodObject& period, int& x, int& width) const;
+
+ private:
+  QPointer<TScrollRule> mRule;
+  std::vector<TPeriodObject> mPeriods;
+};
+
+}  // namespace Tarnwell

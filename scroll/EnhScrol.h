@@ -1,0 +1,155 @@
+#pragma once
+// A ruler of labelled cells (integers, dates, times, date-times or texts)
+// that scrolls together with some content, and a scroll box that keeps up to
+// two such rulers in step with its scroll bars and reports its scrolling.
+
+#include <QPointer>
+#include <QScrollArea>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TDateTime.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
+
+namespace Tarnwell {
+
+namespace ScrollTypes {
+Q_NAMESPACE
+enum TScrollRuleDirection { srdHorizontal, srdVertical };
+Q_ENUM_NS(TScrollRuleDirection)
+enum TScrollRuleValueType { srvInteger, srvDate, srvTime, srvDateTime, srvDatePTime, srvLabels };
+Q_ENUM_NS(TScrollRuleValueType)
+enum TScrollRuleLabelType { srlNone, srlSingle, srlRaised, srlLowered };
+Q_ENUM_NS(TScrollRuleLabelType)
+// What moved a scroll bar: a line or page step, the thumb being dragged
+// (scTrack), the thumb let go (scPosition), a jump to an end.
+enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+Q_ENUM_NS(TScrollCode)
+}  // namespace ScrollTypes
+using namespace ScrollTypes;
+
+class TScrollRule : public QWidget {
+  Q_OBJECT
+  TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleDirection, Direction, srdHorizontal, update())
+  // Changing the type resets start and step to that type's defaults.
+  TW_PROPERTY_SETTER(Tarnwell::ScrollTypes::TScrollRuleValueType, ValueType)
+  TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleLabelType, LabelType, srlRaised, update())
+  // The content's scroll offsets (0 or negative).
+  TW_PROPERTY_DEFAULT(int, TopPosition, 0, update())
+  TW_PROPERTY_DEFAULT(int, LeftPosition, 0, update())
+  // Where cell 0 begins, and the last position a cell may begin at (0: the
+  // control's length).
+  TW_PROPERTY_DEFAULT(int, StartPos, 0, update())
+  TW_PROPERTY_DEFAULT(int, StopPos, 0, update())
+  TW_PROPERTY_DEFAULT(int, StepSize, 24, update())
+  TW_PROPERTY_DEFAULT(int, JumpSize, 0, update())
+  // Value of cell 0 and the increment per cell, as locale texts of the value
+  // type (see the .cpp for the forms and what an unreadable text gives).
+  TW_PROPERTY_CUSTOM(QString, StartValue)
+  TW_PROPERTY_CUSTOM(QString, StepValue)
+  TW_PROPERTY(QStringList, Labels, update())
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+  TW_FONT_PROPERTY(mFont)
+
+ public:
+  explicit TScrollRule(QWidget* parent = nullptr);
+
+  // The values as numbers: integers, or date serials (days since 30 Dec 1899,
+  // the time of day as the fraction).
+  double StartNumber() const { return mStart; }
+  double StepNumber() const { return mStep; }
+  void SetStartNumber(double v);
+  void SetStepNumber(double v);
+
+  // Pixel position (along the direction) where cell n begins, scrolled.
+  int CellStart(int n) const;
+  // The label of cell n: a text of Labels, or the value formatted.
+  QString CellLabel(int n) const;
+  // The distance from one cell to the next (at least 1).
+  int Pitch() const;
+
+  QSize sizeHint() const override { return QSize(96, 24); }
+
+ protected:
+  virtual void Paint(TCanvas& canvas);
+  void paintEvent(QPaintEvent*) override;
+
+ private:
+  QString FormatValue(double v, bool asStep) const;
+  void DrawLabel(TCanvas& canvas, const TRect& cell, double value, int n);
+
+  TScrollRuleDirection mDirection = srdHorizontal;
+  TScrollRuleValueType mValueType = srvInteger;
+  TScrollRuleLabelType mLabelType = srlRaised;
+  int mTopPosition = 0;
+  int mLeftPosition = 0;
+  int mStartPos = 0;
+  int mStopPos = 0;
+  int mStepSize = 24;
+  int mJumpSize = 0;
+  QStringList mLabels;
+  double mStart = 0;
+  double mStep = 1;
+  TControlColor mColorView{this, clBtnFace};
+  TColor mShownColor = clBtnFace;
+  TControlFont mFont{this};
+};
+
+// Locale texts of dates and times as the rule reads and writes them; exposed
+// for callers that build start values (the schedule demonstration).
+QString RuleDateText(double serial);
+QString RuleTimeText(double serial);
+QString RuleDateTimeText(double serial);
+
+using TEnhScrollEvent = std::function<void(TObject* sender, int code, int pos)>;
+
+// A scrolling container. Its content is a plain widget (Content()) that
+// grows to hold the controls placed on it; the rules attached as HorzRule and
+// VertRule follow the scroll positions.
+class TEnhScrollBox : public QScrollArea {
+  Q_OBJECT
+  TW_PROPERTY_CUSTOM(int, TopPosition)
+  TW_PROPERTY_CUSTOM(int, LeftPosition)
+  Q_PROPERTY(Tarnwell::TScrollRule* HorzRule READ HorzRule WRITE setHorzRule)
+  Q_PROPERTY(Tarnwell::TScrollRule* VertRule READ VertRule WRITE setVertRule)
+
+ public:
+  explicit TEnhScrollBox(QWidget* parent = nullptr);
+
+  // The widget the box scrolls: place controls on it.
+  QWidget* Content() const { return mContent; }
+
+  TScrollRule* HorzRule() const { return mHorzRule; }
+  TScrollRule* VertRule() const { return mVertRule; }
+  void setHorzRule(TScrollRule* r);
+  void setVertRule(TScrollRule* r);
+
+  // While the thumb is dragged (code scTrack, minus the tracking position)
+  // and after every other scroll action (its code, minus the new position).
+  TEnhScrollEvent OnHTrack, OnVTrack, OnHScroll, OnVScroll;
+
+ Q_SIGNALS:
+  void HTrack(TObject* sender, int code, int pos);
+  void VTrack(TObject* sender, int code, int pos);
+  void HScroll(TObject* sender, int code, int pos);
+  void VScroll(TObject* sender, int code, int pos);
+
+ protected:
+  void resizeEvent(QResizeEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void ScrollBarMoved(Qt::Orientation o, int value);
+  void FitContent();
+  void SyncRules();
+
+  QWidget* mContent;
+  QPointer<TScrollRule> mHorzRule, mVertRule;
+  int mLastHAction = -1, mLastVAction = -1;
+  bool mFitting = false;
+};
+
+}  // namespace Tarnwell
