@@ -1,0 +1,82 @@
+#pragma once
+// A round, glossy button drawn from a strip of four pictures (normal, hot,
+// pressed, disabled), optionally tinted and stamped with a glyph.
+
+#include <QImage>
+#include <QWidget>
+
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TTypes.h>
+
+namespace Tarnwell {
+
+namespace SphericalTypes {
+Q_NAMESPACE
+enum TSphericalButtonFrameType { ftDefault4Bit, ftDefault8Bit, ftDefault24Bit, ftCustom };
+Q_ENUM_NS(TSphericalButtonFrameType)
+enum TSphericalButtonColor { bclNone, bclRed, bclGreen, bclBlue, bclYellow, bclAqua, bclFuchsia };
+Q_ENUM_NS(TSphericalButtonColor)
+}  // namespace SphericalTypes
+using namespace SphericalTypes;
+
+// What BuildFrames makes of a strip: the background (the colour of its
+// bottom-left pixel) replaced by `background`, the discs of the first three
+// frames tinted (unless `tint` is false), the glyph stamped on every frame.
+QImage PrepareSphericalStrip(const QImage& strip, QRgb background, TSphericalButtonColor color, bool tint,
+                             const QImage& glyph);
+// The amounts a tint adds to red, green and blue.
+void SphericalTint(TSphericalButtonColor color, int& r, int& g, int& b);
+
+class TSphericalButton : public QWidget {
+  Q_OBJECT
+  TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonFrameType, FrameType, ftDefault8Bit, BuildFrames())
+  // Custom strip: four equal frames side by side (used with ftCustom).
+  TW_PROPERTY(QImage, ButtonFace, BuildFrames())
+  // Stamped on the button; twice as wide as high holds a normal and a
+  // disabled picture.
+  TW_PROPERTY(QImage, Glyph, BuildFrames())
+  TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonColor, ButtonColor, bclNone, BuildFrames())
+  Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled)
+
+ public:
+  explicit TSphericalButton(QWidget* parent = nullptr);
+
+  // 0 normal, 1 hot, 2 pressed inside, 3 pressed outside.
+  int MouseState() const { return mState; }
+  const QImage& Strip() const { return mStrip; }
+  // The frame painted now: 3 disabled, 1 hot, 2 pressed inside, else 0.
+  int ShownFrame() const;
+
+  TNotifyEvent OnClick;
+
+  QSize sizeHint() const override;
+
+ Q_SIGNALS:
+  void Click(TObject* sender);
+
+ protected:
+  void BuildFrames();
+  void paintEvent(QPaintEvent*) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseMoveEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  bool Inside(const QPoint& p) const;
+  void SetState(int s);
+
+  TSphericalButtonFrameType mFrameType = ftDefault8Bit;
+  QImage mButtonFace;
+  QImage mGlyph;
+  TSphericalButtonColor mButtonColor = bclNone;
+  QImage mSource;  // the strip before preparation
+  QImage mStrip;
+  int mState = 0;
+  QRgb mBuiltBackground = 0;
+};
+
+}  // namespace Tarnwell
