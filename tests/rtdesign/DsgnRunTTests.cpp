@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QStatusTipEvent>
+#include <QWindow>
 
 #include "DesignTestUtil.h"
 #include "TestUtil.h"
@@ -314,4 +316,39 @@ TEST(DesignAtRunTime, RemovedWhileOnGivesTheControlsBack) {
   auto* f = new TDesignForm;
   f->D->setActive(true);
   delete f;
+}
+
+TEST(DesignAtRunTime, WindowSystemEventsReachTheDesigner) {
+  // Through the window, as the platform delivers them: the widget under the
+  // pointer is picked by Qt itself. A disabled push button would swallow a
+  // press, and a hover over a disabled control would never reach the form.
+  TDesignForm t;
+  t.D->setChangeEnabled(true);
+  t.D->setActive(true);
+  QWindow* win = t.Form.windowHandle();
+  ASSERT_TRUE(win);
+  std::vector<QString> tips;
+  struct TTips : QObject {
+    std::vector<QString>* Out;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::StatusTip) Out->push_back(static_cast<QStatusTipEvent*>(e)->tip());
+      return false;
+    }
+  } watch;
+  watch.Out = &tips;
+  t.Form.installEventFilter(&watch);
+  QTest::mouseMove(win, QPoint(210, 105));
+  EXPECT_EQ(t.D->SelectedControl(), t.B);
+  ASSERT_FALSE(tips.empty());  // the status line hears of the new hint
+  EXPECT_EQ(tips.back(), QStringLiteral("B -  L: 200, T: 100, W: 80, H: 20"));
+  QTest::mousePress(win, Qt::LeftButton, {}, QPoint(70, 52));
+  QTest::mouseMove(win, QPoint(76, 56));
+  QTest::mouseMove(win, QPoint(83, 59));
+  QTest::mouseRelease(win, Qt::LeftButton, {}, QPoint(83, 59));
+  EXPECT_EQ(t.A->geometry(), QRect(53, 47, 75, 25));
+  EXPECT_EQ(t.Form.Presses, 0);
+  t.D->setActive(false);
+  QSignalSpy clicked(t.A, &QPushButton::clicked);
+  QTest::mouseClick(win, Qt::LeftButton, {}, QPoint(70, 52));
+  EXPECT_EQ(clicked.count(), 1);
 }
