@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   TRecordingDialogs dialogs(mrOk);
 
   const char* usage =
-      "usage: tarnwell-snap [--window \"CAPTION\" [--bare] | --open \"CAPTION\" ...] [--size WxH] [--wait MS] OUT.png";
+      "usage: tarnwell-snap [--window \"CAPTION\" [--bare] [--click NAME ...] | --open \"CAPTION\" ...] [--size WxH] [--wait MS] OUT.png";
   QString window, out;
   QSize size;
   int wait = 0;
