@@ -93,8 +93,8 @@ TDesignAtRunTime::TDesignAtRunTime(QObject* owner) : QObject(owner) {
 }
 
 TDesignAtRunTime::~TDesignAtRunTime() {
-  // The owner's destruction takes its children first; only a component
-  // removed from a living form still has controls to give back.
+  // Deleted while on, alone or along with its form: whatever still lives
+  // gets its own state back.
   if (mActive) SwitchOff();
 }
 
