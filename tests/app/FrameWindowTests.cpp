@@ -125,6 +125,31 @@ TEST_F(SnapTool, OpensLaunchersAndRendersTheWholeFrame) {
             2);
 }
 
+TEST_F(SnapTool, ClicksNamedControlsBeforeTheShot) {
+  const QString plain = dir.filePath(QStringLiteral("plain.png"));
+  const QString clicked = dir.filePath(QStringLiteral("clicked.png"));
+  const QString caption = QStringLiteral("Run Time Design");
+  ASSERT_EQ(Run({QStringLiteral("--window"), caption, QStringLiteral("--bare"), plain}), 0);
+  // Design mode on, then Button1 (192, 112, 75 x 25) selected: red handles around it.
+  ASSERT_EQ(Run({QStringLiteral("--window"), caption, QStringLiteral("--bare"), QStringLiteral("--click"),
+                 QStringLiteral("CheckBox1"), QStringLiteral("--click"), QStringLiteral("Button1"), clicked}),
+            0);
+  const QImage a(plain), b(clicked);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_NE(a.pixelColor(188, 108), QColor(Qt::red));
+  EXPECT_EQ(b.pixelColor(188, 108), QColor(Qt::red));
+  EXPECT_EQ(b.pixelColor(270, 140), QColor(Qt::red));
+  QString err;
+  EXPECT_EQ(Run({QStringLiteral("--window"), caption, QStringLiteral("--click"), QStringLiteral("NoSuchControl"),
+                 dir.filePath(QStringLiteral("x.png"))},
+                &err),
+            3);
+  EXPECT_TRUE(err.contains(QStringLiteral("NoSuchControl"))) << qPrintable(err);
+  EXPECT_EQ(Run({QStringLiteral("--click"), QStringLiteral("Button1"), dir.filePath(QStringLiteral("x.png"))}, &err),
+            2);
+  EXPECT_TRUE(err.contains(QStringLiteral("--window"))) << qPrintable(err);
+}
+
 TEST_F(SnapTool, RefusesAMissingCaptionAndAnUnknownFormat) {
   QString err;
   EXPECT_EQ(Run({QStringLiteral("--window")}, &err), 2);

@@ -1,11 +1,14 @@
 // tarnwell-snap: renders the main frame, or one demonstration window opened
 // through its launcher, to a picture without a display.
 //
-//   tarnwell-snap [--window "CAPTION" [--bare]] [--size WxH] [--wait MS] OUT.png
+//   tarnwell-snap [--window "CAPTION" [--bare] [--click NAME ...]] [--size WxH] [--wait MS] OUT.png
 //   tarnwell-snap --open "CAPTION" [--open "CAPTION" ...] OUT.png
 //
 // --open clicks the launcher CAPTION (as often as it is given) and renders
 // the whole main frame with the windows it opened.
+// --click NAME clicks the middle of the window's control named NAME (its
+// object name) with the left button before the picture is taken, in the
+// order given: "--click CheckBox1 --click Button1" puts a window in a state.
 // A window is rendered as it stands in the main frame: its frame window with
 // the title bar, cut to the part the frame's client area shows. --bare
 // renders the form alone at its full size instead. The format follows the
@@ -15,6 +18,7 @@
 #include <QImageWriter>
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
 #include <QTextStream>
 #include <cstdio>
 #include <memory>
@@ -54,12 +58,12 @@ int main(int argc, char** argv) {
   TRecordingDialogs dialogs(mrOk);
 
   const char* usage =
-      "usage: tarnwell-snap [--window \"CAPTION\" [--bare] | --open \"CAPTION\" ...] [--size WxH] [--wait MS] OUT.png";
+      "usage: tarnwell-snap [--window \"CAPTION\" [--bare] [--click NAME ...] | --open \"CAPTION\" ...] [--size WxH] [--wait MS] OUT.png";
   QString window, out;
   QSize size;
   int wait = 0;
   bool bare = false;
-  QStringList opens;
+  QStringList opens, clicks;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -81,6 +85,10 @@ int main(int argc, char** argv) {
       const QString file = args[++i];
       return ProgramIcon().pixmap(px).toImage().scaled(px, px).save(file) ? 0
              : Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(file)));
+    } else if (a == QLatin1String("--click")) {
+      if (i + 1 >= args.size() || args[i + 1].isEmpty())
+        return Fail(2, QStringLiteral("--click needs the NAME of a control of the window, e.g. --click CheckBox1"));
+      clicks << args[++i];
     } else if (a == QLatin1String("--bare")) {
       bare = true;
     } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
@@ -109,6 +117,8 @@ int main(int argc, char** argv) {
   if (out.isEmpty()) return Fail(2, QString::fromUtf8(usage));
   if (!opens.isEmpty() && !window.isEmpty())
     return Fail(2, QStringLiteral("--open renders the main frame; it does not go with --window"));
+  if (!clicks.isEmpty() && window.isEmpty())
+    return Fail(2, QStringLiteral("--click clicks a control of a window: give --window \"CAPTION\""));
   if (bare && window.isEmpty()) return Fail(2, QStringLiteral("--bare renders a window: give --window \"CAPTION\""));
   const QByteArray format = QFileInfo(out).suffix().toLower().toLatin1();
   if (format.isEmpty() || !QImageWriter::supportedImageFormats().contains(format)) {
@@ -160,6 +170,23 @@ int main(int argc, char** argv) {
     }
   } else if (size.isValid()) {
     frame->resize(size);
+  }
+  for (const QString& name : clicks) {
+    Pump(50);
+    auto* w = target->findChild<QWidget*>(name);
+    if (!w || !w->isVisible())
+      return Fail(3, QStringLiteral("the window \"%1\" has no visible control named \"%2\"").arg(window, name));
+    // To the widget a real click there reaches (one that lets the mouse
+    // through is passed over), through the application.
+    const QPoint at = w->mapTo(target, w->rect().center());
+    QWidget* receiver = target->childAt(at);
+    if (!receiver) receiver = target;
+    const QPointF local = QPointF(receiver->mapFrom(target, at));
+    const QPointF global = QPointF(target->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(receiver, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(receiver, &release);
   }
   Pump(std::max(wait, 100));
   QImage img;
