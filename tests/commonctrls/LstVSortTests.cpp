@@ -129,6 +129,34 @@ TEST(ColSortListView, ReadsTheLocaleFormatsItWrites) {
   EXPECT_EQ(a, QDate(2026, 12, 9).toJulianDay());
 }
 
+// What each locale writes, the list reads back: dates, times and both.
+TEST(ColSortListView, ReadsBackEveryLocalesFormats) {
+  const QLocale before;
+  QRandomGenerator rng(3);
+  for (const char* name : {"C", "it_IT", "en_US", "de_DE", "fr_FR", "en_GB", "ja_JP", "es_ES"}) {
+    SCOPED_TRACE(name);
+    QLocale::setDefault(QLocale(QLatin1String(name)));
+    const QLocale loc;
+    for (int i = 0; i < 200; ++i) {
+      const QDate d = QDate(2000, 1, 1).addDays(rng.bounded(49 * 365));
+      const QTime t(rng.bounded(24), rng.bounded(60), rng.bounded(60));
+      qint64 v = 0;
+      for (auto f : {QLocale::ShortFormat, QLocale::LongFormat}) {
+        const QString ds = loc.toString(d, f);
+        ASSERT_TRUE(TColSortListView::ParseDate(ds, v)) << ds.toStdString();
+        ASSERT_EQ(v, d.toJulianDay()) << ds.toStdString();
+      }
+      const QString ts = loc.toString(t, QLocale::LongFormat);
+      ASSERT_TRUE(TColSortListView::ParseTime(ts, v)) << ts.toStdString();
+      ASSERT_EQ(v, t.msecsSinceStartOfDay()) << ts.toStdString();
+      const QString both = loc.toString(d, QLocale::ShortFormat) + " " + ts;
+      ASSERT_TRUE(TColSortListView::ParseDateTime(both, v)) << both.toStdString();
+      ASSERT_EQ(v, d.toJulianDay() * 86400000LL + t.msecsSinceStartOfDay());
+    }
+  }
+  QLocale::setDefault(before);
+}
+
 // Thousands of random rows with many ties and empty or unreadable values:
 // the comparison must be antisymmetric and transitive for every type, and
 // the sort must leave every neighbouring pair in order.
