@@ -54,6 +54,20 @@ TEST(CommonControlsWindow, TheLauncherOpensIt) {
   ASSERT_NE(f, nullptr);
   EXPECT_EQ(f->Caption(), "Common Controls");
   EXPECT_EQ(f->ListView->topLevelItemCount(), 16);
+  // System menu and minimise box; sizeable; the form at its design size.
+  auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+  ASSERT_NE(sub, nullptr);
+  const Qt::WindowFlags flags = sub->windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_NE(sub->minimumSize(), sub->maximumSize());
+  EXPECT_EQ(form->size(), form->DesignSize());
+  EXPECT_TRUE(sub->isVisible());
+  // Each click opens a new one.
+  TForm* second = frame.Launch(*l);
+  EXPECT_NE(second, form);
+  second->Close();
   // Closing frees it.
   QPointer<TForm> alive(form);
   form->Close();
