@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDesktopServices>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUrl>
@@ -329,6 +330,25 @@ TEST(LabelProperties, EveryPropertyRoundTripsAndNotifies) {
   EXPECT_GE(TestUtil::CheckRoundTrips(led, QWidget::staticMetaObject), 4);
   EXPECT_TRUE(led.setProperty("Layout", "glLedBottom"));
   EXPECT_EQ(led.Layout(), glLedBottom);
+}
+
+TEST(Label3D, AcceleratorFocusesItsControl) {
+  QWidget window;
+  auto* label = new TLabel3D(&window);
+  auto* other = new QLineEdit(&window);
+  auto* edit = new QLineEdit(&window);
+  label->setCaption(QStringLiteral("&Nome"));
+  label->setFocusControl(edit);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  other->setFocus();
+  QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
+  EXPECT_TRUE(WaitUntil([&] { return edit->hasFocus(); }, 1000));
+  // The control gone, the label forgets it.
+  delete edit;
+  EXPECT_EQ(label->FocusControl(), nullptr);
+  QTest::keyClick(&window, Qt::Key_N, Qt::AltModifier);
 }
 
 TEST(LabelProperties, AllFourKindsTogether) {
