@@ -94,6 +94,13 @@ void TExtRichEdit::insertFromMimeData(const QMimeData* source) {
   setTextCursor(ins);
 }
 
+bool TExtRichEdit::RoomFor(int chars) const {
+  if (mMaxLength <= 0) return true;
+  const QTextCursor c = textCursor();
+  const qint64 after = qint64(document()->characterCount() - 1) - (c.selectionEnd() - c.selectionStart()) + chars;
+  return after <= mMaxLength;
+}
+
 bool TExtRichEdit::HandleKey(QKeyEvent* e) {
   if (KeyDown(e)) return true;
   return KeyPress(e);
@@ -103,7 +110,10 @@ bool TExtRichEdit::KeyPress(QKeyEvent* e) {
   const auto mods = e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
   if (e->key() == Qt::Key_Tab && mods == Qt::NoModifier && !(e->modifiers() & Qt::ShiftModifier) &&
       mTabSpaces > 0) {
-    textCursor().insertText(TabString());
+    if (RoomFor(mTabSpaces)) {
+      textCursor().insertText(TabString());
+      ensureCursorVisible();
+    }
     return true;
   }
   if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && mods == Qt::NoModifier && mAutoIndent) {
@@ -111,9 +121,10 @@ bool TExtRichEdit::KeyPress(QKeyEvent* e) {
     const QString s = Line(caret.y());
     const int indent = IndentOf(s);
     const int n = caret.x() < indent ? caret.x() : int(s.size());
-    QTextCursor c = textCursor();
-    c.insertText(QStringLiteral("\n") + s.left(std::min(n, indent)));
-    setTextCursor(c);
+    const QString insert = QStringLiteral("\n") + s.left(std::min(n, indent));
+    if (!RoomFor(insert.size())) return true;
+    textCursor().insertText(insert);
+    ensureCursorVisible();
     return true;
   }
   return false;

@@ -72,6 +72,8 @@ class TExtRichEdit : public QPlainTextEdit {
   bool KeyDown(QKeyEvent* e);
   bool KeyPress(QKeyEvent* e);
   static int IndentOf(const QString& s);
+  // Whether `chars` more characters (in place of the selection) fit MaxLength.
+  bool RoomFor(int chars) const;
   QPointer<TStatusBar> mCaretPosDisplay;
   int mTabSpaces = 0;
   bool mAutoIndent = false;

@@ -193,6 +193,12 @@ TEST(ExtRichEdit, MaxLengthLimitsTypingAndPasting) {
   e.ed.SetCaretPosition(4, 0);
   QTest::keyClicks(&e.ed, "xyz");
   EXPECT_EQ(e.ed.toPlainText(), "abcdx");
+  e.Key(Qt::Key_Tab);  // two blanks would not fit
+  e.Key(Qt::Key_Return);
+  EXPECT_EQ(e.ed.toPlainText(), "abcdx");
+  e.ed.setMaxLength(0);
+  e.Key(Qt::Key_Tab);
+  EXPECT_EQ(e.ed.toPlainText(), "abcdx  ");
 }
 
 TEST(ExtRichEdit, PrintsBlackOnWhiteAndRestoresTheEditor) {
