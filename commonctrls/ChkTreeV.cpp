@@ -69,8 +69,6 @@ TCheckTreeView::TCheckTreeView(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
   setColumnCount(1);
   setItemDelegate(new TCheckTreeDelegate(this));
-  // Clicks on the box must not start editing or expand the node.
-  setExpandsOnDoubleClick(true);
 }
 
 template <class F>
@@ -186,13 +184,29 @@ int TCheckTreeView::NextState(int state) const {
   return state == stChecked ? stUnchecked : stChecked;
 }
 
+bool TCheckTreeView::InBox(const QPoint& pos, QTreeWidgetItem** node) const {
+  QTreeWidgetItem* n = itemAt(pos);
+  if (node) *node = n;
+  if (!n || StateIndex(n) <= 0) return false;
+  const QRect box = StateRect(n);
+  return pos.x() >= box.left() && pos.x() <= box.right();
+}
+
 bool TCheckTreeView::ClickAt(const QPoint& pos) {
-  QTreeWidgetItem* node = itemAt(pos);
-  if (!node || StateIndex(node) <= 0) return false;
-  const QRect box = StateRect(node);
-  if (pos.x() < box.left() || pos.x() > box.right()) return false;
+  QTreeWidgetItem* node = nullptr;
+  if (!InBox(pos, &node)) return false;
   ToggleNode(node);
   return true;
+}
+
+void TCheckTreeView::mouseDoubleClickEvent(QMouseEvent* e) {
+  // Each click of a double click on the box toggles it (the second on its
+  // release); the node does not expand or collapse for it.
+  if (e->button() == Qt::LeftButton && InBox(e->position().toPoint(), nullptr)) {
+    e->accept();
+    return;
+  }
+  QTreeWidget::mouseDoubleClickEvent(e);
 }
 
 void TCheckTreeView::ToggleNode(QTreeWidgetItem* node) {

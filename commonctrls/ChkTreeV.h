@@ -78,10 +78,13 @@ class TCheckTreeView : public QTreeWidget {
 
  protected:
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
 
  private:
   template <class F>
   void ForEachNode(F f);
+  // Whether pos is on the box of the node there (returned in node).
+  bool InBox(const QPoint& pos, QTreeWidgetItem** node) const;
   bool mAllowGrayed = false;
   bool mAutoCheckChild = false;
   bool mAutoUnCheckChild = false;

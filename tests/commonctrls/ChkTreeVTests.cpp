@@ -75,6 +75,12 @@ TEST(CheckTreeView, ClicksBesideTheBoxChangeNothing) {
   EXPECT_EQ(d.S(d.sub[0]), 3);
   QTest::mouseClick(d.tree.viewport(), Qt::RightButton, {}, box.center());
   EXPECT_EQ(d.S(d.sub[0]), 3);
+  // A double click on Root's box toggles twice and leaves it expanded.
+  const QRect rootBox = d.tree.StateRect(d.root);
+  QTest::mouseClick(d.tree.viewport(), Qt::LeftButton, {}, rootBox.center());
+  QTest::mouseDClick(d.tree.viewport(), Qt::LeftButton, {}, rootBox.center());
+  EXPECT_TRUE(d.root->isExpanded());
+  EXPECT_EQ(d.S(d.root), 3);
 }
 
 TEST(CheckTreeView, PropagationReachesOneLevelOnly) {
