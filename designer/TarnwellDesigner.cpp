@@ -7,6 +7,10 @@
 
 #include <Tarnwell/app/ShineBtn.h>
 #include <Tarnwell/barcodes/BarCodes.h>
+#include <Tarnwell/commonctrls/ChkTreeV.h>
+#include <Tarnwell/commonctrls/ExtRich.h>
+#include <Tarnwell/commonctrls/LstVSort.h>
+#include <Tarnwell/commonctrls/MyTreeV.h>
 #include <Tarnwell/graph/Graph2D.h>
 #include <Tarnwell/grids/TGrids.h>
 #include <Tarnwell/measure/Measdisp.h>
@@ -18,6 +22,10 @@
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include <Tarnwell/visuals/ColCbBox.h>
 #include <Tarnwell/visuals/FntCbBox.h>
+#include <Tarnwell/visuals/GraphLed.h>
+#include <Tarnwell/visuals/Label3D.h>
+#include <Tarnwell/visuals/LabelAng.h>
+#include <Tarnwell/visuals/URLLabel.h>
 
 namespace Tarnwell {
 
@@ -120,6 +128,20 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
   add("TColorComboBox", "Tarnwell/visuals/ColCbBox.h", "Combo box of named colours", false, Maker<TColorComboBox>());
   add("TFontComboBox", "Tarnwell/visuals/FntCbBox.h", "Combo box of the installed fonts", false,
       Maker<TFontComboBox>());
+  add("TGraphicLed", "Tarnwell/visuals/GraphLed.h", "Caption beside a lamp that is lit or dark", false,
+      Maker<TGraphicLed>());
+  add("TLabel3D", "Tarnwell/visuals/Label3D.h", "Label with a raised or engraved look", false, Maker<TLabel3D>());
+  add("TLabelAngle", "Tarnwell/visuals/LabelAng.h", "Label written at any angle", false, Maker<TLabelAngle>());
+  add("TURLLabel", "Tarnwell/visuals/URLLabel.h", "Label that opens a web page or a new mail", false,
+      Maker<TURLLabel>());
+  add("TColSortListView", "Tarnwell/commonctrls/LstVSort.h", "List whose header clicks sort by text, number or date",
+      false, Maker<TColSortListView>());
+  add("TCheckTreeView", "Tarnwell/commonctrls/ChkTreeV.h", "Tree with three-state check boxes", false,
+      Maker<TCheckTreeView>());
+  add("TExtRichEdit", "Tarnwell/commonctrls/ExtRich.h", "Source editor with indentation keys and a caret panel",
+      false, Maker<TExtRichEdit>());
+  add("TMyTreeView", "Tarnwell/commonctrls/MyTreeV.h", "Tree whose item tooltips can be switched off", false,
+      Maker<TMyTreeView>());
   add("TDrawGrid", "Tarnwell/grids/TGrids.h", "Grid whose cells the program draws", false, Maker<TDrawGrid>());
   add("TSpreadSheetGrid", "Tarnwell/spreadsheet/SShtGrid.h", "Spreadsheet grid with formulas", false,
       Maker<TSpreadSheetGrid>());

@@ -63,7 +63,9 @@ TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
        {"Tarnwell::TBarCodes", "Tarnwell::TPatternPanel", "Tarnwell::TPatternGroupBox", "Tarnwell::TPatternCheckBox",
         "Tarnwell::TPatternRadioButton", "Tarnwell::TShineButton", "Tarnwell::TMonitorDisplay",
         "Tarnwell::TMeasureDisplay", "Tarnwell::TGraph2D", "Tarnwell::TSpace3DViewer", "Tarnwell::TAnimatedPolygon",
-        "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid"})
+        "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid",
+        "Tarnwell::TGraphicLed", "Tarnwell::TLabel3D", "Tarnwell::TLabelAngle", "Tarnwell::TURLLabel",
+        "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView"})
     EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected;
 }
 
@@ -110,6 +112,14 @@ TEST(DesignerPlugin, CreatesEachWidgetAndItsPropertiesCanBeSet) {
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include <Tarnwell/visuals/ColCbBox.h>
 #include <Tarnwell/visuals/FntCbBox.h>
+#include <Tarnwell/visuals/GraphLed.h>
+#include <Tarnwell/visuals/Label3D.h>
+#include <Tarnwell/visuals/LabelAng.h>
+#include <Tarnwell/visuals/URLLabel.h>
+#include <Tarnwell/commonctrls/ChkTreeV.h>
+#include <Tarnwell/commonctrls/ExtRich.h>
+#include <Tarnwell/commonctrls/LstVSort.h>
+#include <Tarnwell/commonctrls/MyTreeV.h>
 
 TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   QWidget form;
@@ -130,6 +140,14 @@ TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   EXPECT_FALSE(ui.fontComboBox->isEnabled());
   EXPECT_EQ(ui.drawGrid->ColCount(), 9);
   EXPECT_TRUE(ui.spreadSheetGrid->AutoRecalc());
+  EXPECT_TRUE(ui.graphicLed->Checked());
+  EXPECT_EQ(ui.label3D->Displacement(), 2);
+  EXPECT_EQ(ui.labelAngle->Angle(), 45);
+  EXPECT_EQ(ui.urlLabel->URL(), QStringLiteral("www.example.org"));
+  EXPECT_EQ(ui.colSortListView->SortDirection, 1);
+  EXPECT_TRUE(ui.checkTreeView->AllowGrayed());
+  EXPECT_EQ(ui.extRichEdit->TabSpaces(), 2);
+  EXPECT_TRUE(ui.myTreeView->ShowToolTip());
   form.show();
   EXPECT_FALSE(form.grab().isNull());
 }
