@@ -442,6 +442,10 @@ class TGraphDrawer : public TGraphDrawObject {
   bool IsZoomed() const { return mZoomList.Count() > 0; }
   TZoomList& ZoomList() { return mZoomList; }
   TGanttTask TaskAt(int px, int py) const;
+  // Half height of a task bar: the font's, or less where the rows of the
+  // current mapping lie closer than a bar of that height (so bars of
+  // neighbouring rows never cover each other); at least 0.
+  int TaskHalfHeightAtPitch() const;
 
   // Connector with a detour when the target starts left of the source end.
   static void DrawConnector(TCanvas& canvas, int ax, int ay, int bx, int by);
