@@ -87,9 +87,25 @@ int TBarCodes::BarCodeWidth(int BarPixels) {
   if (mA_CodeType == bcEAN_13) margin = 7 * q;
   if (mA_CodeType == bcUPC_A) margin = 8 * q;
   mTextMargin = static_cast<int>(margin);
+  mQuietLeft = mQuietRight = 0;
+  if (mA_QuietZone) {
+    // Modules of quiet zone each symbology asks for; the blank the symbol
+    // has anyway (the margin, the module before the first bar) counts.
+    int left = 10, right = 10;
+    switch (mA_CodeType) {
+      case bcEAN_13: left = 11, right = 7; break;
+      case bcEAN_8: left = 7, right = 7; break;
+      case bcUPC_A: left = 9, right = 9; break;
+      case bcUPC_E: left = 9, right = 7; break;
+      default: break;
+    }
+    const std::int64_t haveLeft = margin + q, haveRight = mA_CodeType == bcUPC_A ? margin : 0;
+    mQuietLeft = static_cast<int>(std::clamp<std::int64_t>(left * q - haveLeft, 0, MaxExtent));
+    mQuietRight = static_cast<int>(std::clamp<std::int64_t>(right * q - haveRight, 0, MaxExtent));
+  }
   // UPC-A has the margin on both sides (its check digit stands right of the bars).
-  const std::int64_t w =
-      q * (static_cast<std::int64_t>(mModules.size()) + 1) + (mA_CodeType == bcUPC_A ? 2 * margin : margin);
+  const std::int64_t w = q * (static_cast<std::int64_t>(mModules.size()) + 1) +
+                         (mA_CodeType == bcUPC_A ? 2 * margin : margin) + mQuietLeft + mQuietRight;
   return static_cast<int>(std::min<std::int64_t>(w, MaxExtent));
 }
 
@@ -126,6 +142,16 @@ QSize TBarCodes::minimumSizeHint() const {
 void TBarCodes::DrawBarCode(TCanvas& Canvas, int X, int Y, int Height, int Width, int BarPixels,
                             TColor Color) {
   const int q = ModulePixels(BarPixels);
+  if (mQuietLeft > 0 || mQuietRight > 0) {
+    // The quiet zones are blank in the background colour; the symbol is
+    // drawn between them as it would be without.
+    Canvas.Brush().SetStyle(bsSolid);
+    Canvas.Brush().SetColor(Color);
+    Canvas.FillRect(TRect(X, Y, X + mQuietLeft, Y + Height));
+    Canvas.FillRect(TRect(X + Width - mQuietRight, Y, X + Width, Y + Height));
+    X += mQuietLeft;
+    Width -= mQuietLeft + mQuietRight;
+  }
   const int M = mTextMargin;
   const int B = Y + Height;
 

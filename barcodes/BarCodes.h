@@ -73,6 +73,11 @@ class TBarCodes : public TCustomBarCodes {
   TW_PROPERTY(bool, A_HeightAuto, BarCodeChanged())
   // Values below 10 become 10.
   TW_PROPERTY_FIXED(int, A_HeightMult, std::max(value, 10), BarCodeChanged())
+  // Blank margins on both sides, so that the bars have the quiet zone their
+  // symbology asks of a reader (EAN-13 11 modules left and 7 right, EAN-8 7
+  // and 7, UPC-A 9 and 9, UPC-E 9 and 7, the others 10 and 10); the margin
+  // that holds the outer digits counts. Off: the symbol as wide as it needs.
+  TW_PROPERTY_DEFAULT(bool, A_QuietZone, false, BarCodeChanged())
 
  public:
   explicit TBarCodes(QWidget* parent = nullptr);
@@ -80,6 +85,10 @@ class TBarCodes : public TCustomBarCodes {
   // Blank margin left of the first module (EAN-13, UPC-A; also right of the
   // last for UPC-A), as computed by the last BarCodeWidth.
   int TextMargin() const { return mTextMargin; }
+  // The quiet zones added by A_QuietZone, in pixels, as computed by the last
+  // BarCodeWidth (0 with A_QuietZone off).
+  int QuietLeft() const { return mQuietLeft; }
+  int QuietRight() const { return mQuietRight; }
   // The width the symbol needs at `BarPixels` per module; sets TextMargin.
   int BarCodeWidth(int BarPixels);
   // Paints the bars and the text boxes with the top-left corner at (X, Y);
@@ -105,6 +114,8 @@ class TBarCodes : public TCustomBarCodes {
 
  private:
   int mTextMargin = 0;
+  int mQuietLeft = 0, mQuietRight = 0;
+  bool mA_QuietZone = false;
   int mTextHeight = 0;  // of the last DrawBarCode's font
   QSize mSymbolSize;    // width and automatic height of the current symbol
 };

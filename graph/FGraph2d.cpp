@@ -164,6 +164,11 @@ void TFormGraph2D::FormShow() {
     if (k > 1) mLinks->AddLink(k, k - 1);
   }
   GraphGantt->RefreshGraph();
+  // The fitted range keeps a spare row under the first task only: one more
+  // above the top row keeps that row's bar inside the plot.
+  TGraphRange r = GraphGantt->Range();
+  r.YMax += 1;
+  GraphGantt->setRange(r);
 
 }
 

@@ -1,9 +1,15 @@
 #include "Graph2D.h"
 
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace Tarnwell {
 
@@ -70,6 +76,7 @@ void TCustomGraph2D::AfterZoomEnabled() {
     mZooming = false;
     update();
   }
+  if (!mZoomEnabled) mPanning = false;
 }
 
 TColor TCustomGraph2D::Color() const { return mColor.Color(); }
@@ -171,8 +178,64 @@ void TCustomGraph2D::RenderCache() {
   canvas.Font().Assign(mFont.Font());
   mDrawnColor = Color();
   canvas.Brush().SetColor(mDrawnColor);
+  if (mAntialiased) canvas.Painter()->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
   DrawGraphOn(canvas, TRect(0, 0, sz.width(), sz.height()), false, true);
   canvas.Release();
+}
+
+void TCustomGraph2D::PaintGraph(QPaintDevice* device, const QRect& rect, bool mono) {
+  if (!device) return;
+  TCanvas canvas(device);
+  canvas.SetPalette(palette());
+  canvas.Font().Assign(mFont.Font());
+  canvas.Brush().SetColor(Color());
+  if (mAntialiased) canvas.Painter()->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+  DrawGraphOn(canvas, TRect(rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1), mono, false);
+  canvas.Release();
+}
+
+bool TCustomGraph2D::ExportGraph(const QString& fileName, QSize size, QString* error) {
+  auto fail = [&](const QString& why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (!size.isValid()) size = this->size();
+  if (size.isEmpty() || size.width() > 20000 || size.height() > 20000)
+    return fail(QStringLiteral("the picture size %1 x %2 is out of range (1 to 20000)")
+                    .arg(size.width())
+                    .arg(size.height()));
+  const QString suffix = QFileInfo(fileName).suffix().toLower();
+  const QRect rect(QPoint(0, 0), size);
+  if (suffix == QLatin1String("svg")) {
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(size);
+    svg.setViewBox(rect);
+    svg.setTitle(Layout().Title());
+    PaintGraph(&svg, rect);
+    // The generator reports no failure of its own: check the file is there.
+    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
+      return fail(QStringLiteral("cannot write %1").arg(fileName));
+    return true;
+  }
+  if (suffix == QLatin1String("pdf")) {
+    QPdfWriter pdf(fileName);
+    pdf.setResolution(72);
+    pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setTitle(Layout().Title());
+    PaintGraph(&pdf, rect);
+    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
+      return fail(QStringLiteral("cannot write %1").arg(fileName));
+    return true;
+  }
+  if (!QImageWriter::supportedImageFormats().contains(suffix.toLatin1()))
+    return fail(QStringLiteral("unknown picture type \"%1\": use .png, .svg or .pdf").arg(suffix));
+  QImage img(size, QImage::Format_RGB32);
+  PaintGraph(&img, rect);
+  QImageWriter writer(fileName, suffix.toLatin1());
+  if (!writer.write(img)) return fail(QStringLiteral("cannot write %1: %2").arg(fileName, writer.errorString()));
+  return true;
 }
 
 QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
@@ -231,8 +294,55 @@ void TCustomGraph2D::mouseDoubleClickEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) TW_FIRE(OnDblClick, DblClick, this);
 }
 
+void TCustomGraph2D::wheelEvent(QWheelEvent* e) {
+  const int notches = e->angleDelta().y();
+  if (!mZoomEnabled || notches == 0 || mZooming || mPanning) {
+    e->ignore();
+    return;
+  }
+  e->accept();
+  // One notch (120) zooms in by a fifth; turning back zooms out as much.
+  const QPoint p = e->position().toPoint();
+  WheelZoom(std::pow(0.8, notches / 120.0), p.x(), p.y());
+}
+
+void TCustomGraph2D::WheelZoom(double factor, int x, int y) {
+  if (!mCacheValid) RenderCache();  // the mapping of the current layout
+  double cx = 0, cy = 0;
+  if (!mPlotRect.Contains(TPoint(x, y))) {
+    x = (mPlotRect.Left + mPlotRect.Right) / 2;
+    y = (mPlotRect.Top + mPlotRect.Bottom) / 2;
+  }
+  mDrawer->PixelToData(x, y, cx, cy);
+  TGraphRange n;
+  n.XMin = cx - (cx - mRange.XMin) * factor;
+  n.XMax = cx + (mRange.XMax - cx) * factor;
+  n.YMin = cy - (cy - mRange.YMin) * factor;
+  n.YMax = cy + (mRange.YMax - cy) * factor;
+  const bool finite = std::isfinite(n.XMin) && std::isfinite(n.XMax) && std::isfinite(n.YMin) &&
+                      std::isfinite(n.YMax) && std::fabs(n.XMax - n.XMin) < 1e300 &&
+                      std::fabs(n.YMax - n.YMin) < 1e300;
+  // The same limit as the rubber band: no span below 1e-6.
+  if (!finite || n.XMax - n.XMin < 1e-6 || n.YMax - n.YMin < 1e-6) return;
+  mDrawer->ZoomList().Push(mRange);
+  mRange = n;
+  ApplyChange();
+}
+
 void TCustomGraph2D::DoMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   TW_FIRE(OnMouseDown, MouseDown, this, button, shift, x, y);
+  const bool panButton =
+      button == Qt::MiddleButton || (button == Qt::LeftButton && (shift & Qt::ControlModifier));
+  if (mZoomEnabled && panButton && !mZooming) {
+    if (!mCacheValid) RenderCache();
+    mPanning = true;
+    mPanMoved = false;
+    mPanButton = button;
+    mPanX = x;
+    mPanY = y;
+    mPanStart = mRange;
+    return;
+  }
   if (mZoomEnabled && button == Qt::LeftButton) {
     mZooming = true;
     mDrag = TRect(x, y, x, y);
@@ -245,6 +355,26 @@ void TCustomGraph2D::DoMouseMove(Qt::KeyboardModifiers shift, int x, int y) {
   mLabels->FormatPoint(mMouseX, mMouseY, mMouseXText, mMouseYText);
   mMouseTask = mDrawer->TaskAt(x, y);
   TW_FIRE(OnMouseMove, MouseMove, this, shift, x, y);
+  if (mPanning && (x != mPanX || y != mPanY)) {
+    // The data under the press follows the mouse: the span stays, the
+    // range moves by the pixels dragged at the current scale.
+    const double dx = (x - mPanX) * mDrawer->XScale(), dy = (y - mPanY) * mDrawer->YScale();
+    TGraphRange n = mPanStart;
+    n.XMin -= dx;
+    n.XMax -= dx;
+    n.YMin += dy;
+    n.YMax += dy;
+    if (std::isfinite(n.XMin) && std::isfinite(n.XMax) && std::isfinite(n.YMin) && std::isfinite(n.YMax)) {
+      if (!mPanMoved) mDrawer->ZoomList().Push(mPanStart);
+      mPanMoved = true;
+      mRange = n;
+      RenderCache();
+      // The mapping now follows the new range; the next step starts from
+      // the press again, so the scale is the same for every step.
+      update();
+    }
+    return;
+  }
   if (mZooming) {
     // Only the band's old and new outline are repainted, from the cache.
     QRegion dirty = BandRegion(mDrag);
@@ -257,6 +387,16 @@ void TCustomGraph2D::DoMouseMove(Qt::KeyboardModifiers shift, int x, int y) {
 
 void TCustomGraph2D::DoMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
   TW_FIRE(OnMouseUp, MouseUp, this, button, shift, x, y);
+  if (mPanning && button == mPanButton) {
+    mPanning = false;
+    if (mPanMoved) {
+      ApplyChange();
+      return;
+    }
+    // A press without a drag: a Ctrl + left click does nothing, a middle
+    // click steps back as any other click does.
+    if (button == Qt::LeftButton) return;
+  }
   if (button == Qt::LeftButton && mZooming) {
     mZooming = false;
     QRegion dirty = BandRegion(mDrag);

@@ -31,8 +31,11 @@ class TCustomGraph2D : public QWidget {
   Q_PROPERTY(Tarnwell::TGraphGrid* Grid READ GridObject CONSTANT)
   // RefreshGraph fits the range to the data.
   TW_PROPERTY(bool, AutoSize, RefreshGraph())
-  // A left-button drag zooms.
+  // A left-button drag zooms; with it the wheel zooms about the mouse and a
+  // middle-button (or Ctrl + left) drag pans, each step going on the history.
   TW_PROPERTY(bool, ZoomEnabled, AfterZoomEnabled())
+  // Smooth (antialiased) lines and text; off draws the classic hard pixels.
+  TW_PROPERTY_DEFAULT(bool, Antialiased, false, Invalidate())
   TW_COLOR_PROPERTY_CUSTOM(Color)
   TW_FONT_PROPERTY(mFont)
 
@@ -80,6 +83,15 @@ class TCustomGraph2D : public QWidget {
   TGraphRange AutoRange() const;
   // Draws the whole graph on any canvas: the control's cache, an image, a printer.
   void DrawGraph(TCanvas& canvas, const TRect& rect, bool mono);
+  // Draws the whole graph on any paint device (an image, an SVG generator, a
+  // PDF writer, a printer) into `rect`, with the control's font, colour and
+  // antialiasing.
+  void PaintGraph(QPaintDevice* device, const QRect& rect, bool mono = false);
+  // Writes the graph to a PNG (or another image format Qt writes), SVG or
+  // PDF file chosen by the suffix, at `size` (the control's size when not given).
+  // False with a message in `error` for an unknown suffix or a failed write.
+  bool ExportGraph(const QString& fileName, QSize size = QSize(), QString* error = nullptr);
+  bool Panning() const { return mPanning; }
   // Drops the cached picture and schedules a repaint.
   void Invalidate();
   // How many times the graph itself was rendered (the rubber band never does).
@@ -122,11 +134,14 @@ class TCustomGraph2D : public QWidget {
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void wheelEvent(QWheelEvent* e) override;
 
  private:
   void DrawGraphOn(TCanvas& canvas, const TRect& rect, bool mono, bool own);
   void RenderCache();
   void ApplyChange();
+  // Zooms by `factor` (below 1 in, above 1 out) about pixel (x, y).
+  void WheelZoom(double factor, int x, int y);
   void AfterZoomEnabled();
   QRegion BandRegion(const TRect& r) const;
 
@@ -142,6 +157,13 @@ class TCustomGraph2D : public QWidget {
   bool mAutoSize = false;
   bool mZoomEnabled = false;
   bool mZooming = false;
+  bool mAntialiased = false;
+  // Panning: from a middle or Ctrl + left press; moved once it has shifted
+  // the range (its start range is then on the history).
+  bool mPanning = false, mPanMoved = false;
+  Qt::MouseButton mPanButton = Qt::NoButton;
+  int mPanX = 0, mPanY = 0;
+  TGraphRange mPanStart;
   TRect mPlotRect;
   TRect mDrag;
   TControlFont mFont{this};

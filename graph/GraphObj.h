@@ -249,8 +249,14 @@ void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle)
 // (or at, for Min <= 0) Min; Max is never a tick. Refuses (no ticks) a
 // non-positive or non-finite step, an empty or inverted range, and a step too
 // small to move a tick.
+//
+// With `nice`, the step is the smallest of 1, 2 and 5 times a power of ten
+// that is not below the plain one, and it grows to the next such number
+// instead of doubling; the first tick is the first multiple at or above Min.
 std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
-                               double minPixels);
+                               double minPixels, bool nice = false);
+// The smallest of 1, 2, 5 x 10^k that is at least `step` (positive, finite).
+double NiceStep(double step);
 
 // Base of the drawing objects: the data-to-pixel mapping of the last drawing.
 class TGraphDrawObject : public QObject, public TGraphicsObject {
@@ -331,6 +337,9 @@ class TGraphLabels : public TGraphDrawObject {
   TW_PROPERTY_DEFAULT(bool, UnitaryY, false, Notify())
   TW_PROPERTY_DEFAULT(bool, XLabVert, false, Notify())
   TW_PROPERTY_DEFAULT(int, Digit, 6, Notify())
+  // Ticks at round steps (1, 2 or 5 times a power of ten) instead of the
+  // span's plain division; off keeps the classic ticks.
+  TW_PROPERTY_DEFAULT(bool, NiceSteps, false, Notify())
   TW_GRAPH_FONT_PROPERTY(Font)
   // Copies the strings; the graph is not redrawn for it.
   TW_PROPERTY(QStringList, TextLab, (void)0)
@@ -362,6 +371,7 @@ class TGraphLabels : public TGraphDrawObject {
   int mDivisionX = 5, mDivisionY = 5;
   bool mUnitaryX = false, mUnitaryY = false, mXLabVert = false;
   int mDigit = 6;
+  bool mNiceSteps = false;
   TBrush mBrush;
   TFont mFont;
   QStringList mTextLab;
@@ -382,6 +392,8 @@ class TGraphGrid : public TGraphDrawObject {
   TW_PROPERTY_DEFAULT(int, Width, 1, Notify())
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridBorder, ABorder, ggbSingle, Notify())
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridAxis, Axis, ggaBoth, Notify())
+  // Grid lines at round steps, as the labels' NiceSteps.
+  TW_PROPERTY_DEFAULT(bool, NiceSteps, false, Notify())
 
  public:
   TGraphGrid();
@@ -406,6 +418,7 @@ class TGraphGrid : public TGraphDrawObject {
   int mWidth = 1;
   TGraphGridBorder mABorder = ggbSingle;
   TGraphGridAxis mAxis = ggaBoth;
+  bool mNiceSteps = false;
   TPen mPen;
   const TFont* mLabelFont = nullptr;
 };
@@ -442,6 +455,10 @@ class TGraphDrawer : public TGraphDrawObject {
   bool IsZoomed() const { return mZoomList.Count() > 0; }
   TZoomList& ZoomList() { return mZoomList; }
   TGanttTask TaskAt(int px, int py) const;
+  // Half height of a task bar: the font's, or less where the rows of the
+  // current mapping lie closer than a bar of that height (so bars of
+  // neighbouring rows never cover each other); at least 0.
+  int TaskHalfHeightAtPitch() const;
 
   // Connector with a detour when the target starts left of the source end.
   static void DrawConnector(TCanvas& canvas, int ax, int ay, int bx, int by);

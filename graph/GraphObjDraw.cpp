@@ -44,8 +44,16 @@ void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle)
   canvas.Font().Assign(saved);
 }
 
+double NiceStep(double step) {
+  if (!std::isfinite(step) || !(step > 0)) return step;
+  const double p = std::pow(10.0, std::floor(std::log10(step)));
+  for (double m : {1.0, 2.0, 5.0, 10.0})
+    if (m * p >= step * (1 - 1e-12)) return m * p;
+  return 10 * p;
+}
+
 std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
-                               double minPixels) {
+                               double minPixels, bool nice) {
   std::vector<double> ticks;
   if (!std::isfinite(min) || !std::isfinite(max) || !(max > min)) return ticks;
   if (!unitary && division == 0) return ticks;  // the span cannot be divided by zero
@@ -55,8 +63,24 @@ std::vector<double> GraphTicks(double min, double max, int division, bool unitar
   // Never closer than one pixel, or a huge span in small unitary steps would
   // ask for billions of ticks.
   minPixels = std::max(minPixels, 1.0);
-  while (std::isfinite(step) && step * pixelsPerUnit < minPixels) step *= 2;
-  if (!std::isfinite(step)) return ticks;
+  if (nice) {
+    step = NiceStep(step);
+    while (std::isfinite(step) && step * pixelsPerUnit < minPixels) step = NiceStep(step * 1.5);
+  } else {
+    while (std::isfinite(step) && step * pixelsPerUnit < minPixels) step *= 2;
+  }
+  if (!std::isfinite(step) || !(step > 0)) return ticks;
+  if (nice) {
+    // Multiples of the step counted from zero, so that no rounding error
+    // piles up along the axis (0.1 x 3 stays 0.3).
+    const double e = std::floor(std::log10(step) + 1e-9);
+    const double m = std::round(step / std::pow(10.0, e));
+    auto value = [&](double k) { return e < 0 ? k * m / std::pow(10.0, -e) : k * m * std::pow(10.0, e); };
+    const double k0 = std::ceil(min / step);
+    if (!std::isfinite(k0) || !((max - k0 * step) / step < 1e6)) return ticks;
+    for (double k = k0; value(k) < max; ++k) ticks.push_back(value(k) + 0.0);
+    return ticks;
+  }
   double t = std::trunc(min / step) * step;
   if (!std::isfinite(t)) t = min;
   if (min > 0) t += step;
@@ -222,6 +246,7 @@ void TGraphLabels::Assign(const TGraphLabels& o) {
   mUnitaryY = o.mUnitaryY;
   mXLabVert = o.mXLabVert;
   mDigit = o.mDigit;
+  mNiceSteps = o.mNiceSteps;
   mBrush.Assign(o.mBrush);
   mFont.Assign(o.mFont);
   mTextLab = o.mTextLab;
@@ -327,7 +352,7 @@ void TGraphLabels::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, co
   if (plot.IsEmpty()) return;
   if (mAStyle == glsVertical || mAStyle == glsBoth) {
     const double minPix = mXLabVert ? mLabelHeight : mSampleXWidth;
-    mXTicks = GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, minPix);
+    mXTicks = GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, minPix, mNiceSteps);
     for (double x : mXTicks) {
       const QString s = FormatValue(mAXKind, x);
       if (mXLabVert)
@@ -338,7 +363,7 @@ void TGraphLabels::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, co
   }
   if (mAStyle == glsHorizontal || mAStyle == glsBoth) {
     const int fh = canvas.TextHeight(QStringLiteral("0"));
-    mYTicks = GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh);
+    mYTicks = GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh, mNiceSteps);
     for (double y : mYTicks) {
       const QString s = FormatValue(mAYKind, y);
       canvas.TextOut(plot.Left - canvas.TextWidth(s) - 4, YToPixel(y) - canvas.TextHeight(s) / 2, s);
@@ -367,6 +392,7 @@ void TGraphGrid::Assign(const TGraphGrid& o) {
   mWidth = o.mWidth;
   mABorder = o.mABorder;
   mAxis = o.mAxis;
+  mNiceSteps = o.mNiceSteps;
   mPen.Assign(o.mPen);
   Notify();
 }
@@ -409,13 +435,13 @@ void TGraphGrid::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, cons
   };
   if (mAStyle == ggsVertical || mAStyle == ggsBoth) {
     const int y0 = YToPixel(range.YMin), y1 = YToPixel(range.YMax);
-    for (double x : GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, 10))
+    for (double x : GraphTicks(range.XMin, range.XMax, mDivisionX, mUnitaryX, 1.0 / mXScale, 10, mNiceSteps))
       line(XToPixel(x), y0, XToPixel(x), y1);
   }
   if (mAStyle == ggsHorizontal || mAStyle == ggsBoth) {
     const int fh = mLabelFont ? FontPixelHeight(*mLabelFont) : 10;
     const int x0 = XToPixel(range.XMin), x1 = XToPixel(range.XMax);
-    for (double y : GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh))
+    for (double y : GraphTicks(range.YMin, range.YMax, mDivisionY, mUnitaryY, 1.0 / mYScale, fh, mNiceSteps))
       line(x0, YToPixel(y), x1, YToPixel(y));
   }
   Border(canvas, mono, p);

@@ -206,6 +206,15 @@ int TGraphDrawer::TaskHalfHeight() const {
   return QFontMetrics((mFont ? *mFont : def).ToQFont()).height() / 2 + 1;
 }
 
+int TGraphDrawer::TaskHalfHeightAtPitch() const {
+  const int th = TaskHalfHeight();
+  // A bar covers rows Y - th .. Y + th + 1; one free row is left between
+  // bars of rows one data unit apart, so the links between them stay visible.
+  const double pitch = std::abs(1.0 / mYScale);
+  if (!std::isfinite(pitch) || pitch >= 2.0 * th + 3) return th;
+  return std::max(0, (int(pitch) - 3) / 2);
+}
+
 void TGraphDrawer::VisibleSpan(const TPointSerie& s, double x0, double x1, int& first, int& last) const {
   const auto& d = s.PointData();
   const auto begin = d.begin(), end = d.begin() + s.SortedCount();
@@ -583,7 +592,8 @@ void TGraphDrawer::DrawConnector(TCanvas& canvas, int ax, int ay, int bx, int by
 
 void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
   if (r.IsEmpty()) return;
-  const int th = TaskHalfHeight();
+  const int fullTh = TaskHalfHeight();
+  const int th = TaskHalfHeightAtPitch();
   canvas.Pen().SetStyle(psSolid);
   canvas.Pen().SetMode(pmCopy);
   canvas.Pen().SetColor(clBlack);
@@ -615,7 +625,8 @@ void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const T
     canvas.Brush().SetColor(mono ? clBlack : t.Color);
     canvas.Rectangle(e.X1 - 1, e.Y - th, e.X2 + 1, e.Y + th + 2);
     const int w = canvas.TextWidth(t.Text);
-    if (!t.Text.isEmpty() && w < e.X2 - e.X1) {
+    // A bar thinned to fit its row has no room for the text.
+    if (!t.Text.isEmpty() && w < e.X2 - e.X1 && th == fullTh) {
       const TColor saved = canvas.Font().Color();
       canvas.Font().SetColor(mono ? clWhite : t.TextColor);
       canvas.Brush().SetStyle(bsClear);
@@ -659,7 +670,7 @@ TGanttTask TGraphDrawer::TaskAt(int px, int py) const {
   for (int i = 0; i < mSeries->Count(); ++i) {
     const TPointSerie* s = mSeries->Items(i);
     if (!s->Visible() || s->Kind() != skGantt) continue;
-    if (th < 0) th = TaskHalfHeight();
+    if (th < 0) th = TaskHalfHeightAtPitch();
     for (const auto& t : s->TaskData()) {
       if (!std::isfinite(t.X1) || !std::isfinite(t.X2) || !std::isfinite(t.Y)) continue;
       const TExtParm e = ToExtParm(t);

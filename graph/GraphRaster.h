@@ -15,6 +15,8 @@ class TRaster {
  public:
   bool Open(QPainter* p, QColor c) {
     if (!p || !p->device() || p->device()->devType() != QInternal::Image || p->hasClipping()) return false;
+    // Smooth drawing is the painter's: hard pixels written here would undo it.
+    if (p->renderHints() & QPainter::Antialiasing) return false;
     const QTransform& tr = p->worldTransform();
     if (tr.type() > QTransform::TxTranslate || c.alpha() != 255) return false;
     auto* img = static_cast<QImage*>(p->device());

@@ -83,6 +83,9 @@ void TMeasureDisplay::CreateMonitor() {
   mMonitor->SetMinValue(mMinValue);
   mMonitor->SetControlValue(mControlValue);
   mMonitor->Stop = mStop;
+  mMonitor->AlarmEnabled = mAlarmEnabled;
+  mMonitor->AlarmLevel = mAlarmLevel;
+  mMonitor->AlarmColor = mAlarmColor;
 }
 
 void TMeasureDisplay::AfterDisplayStyle() {

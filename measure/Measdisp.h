@@ -49,6 +49,11 @@ class TMeasureDisplay : public QWidget {
   TW_PROPERTY_CUSTOM(QImage, StatImage)
   TW_PROPERTY_DEFAULT(bool, WithWhat, false, (mMonitor->SetWithWhat(mWithWhat), Paint()))
   TW_PROPERTY_DEFAULT(bool, Stop, false, (mMonitor->Stop = mStop, Update()))
+  // The alarm of the thermometer and level bar styles: at or past AlarmLevel
+  // the value shows in AlarmColor, and the level is marked.
+  TW_PROPERTY_DEFAULT(bool, AlarmEnabled, false, (mMonitor->AlarmEnabled = mAlarmEnabled, Paint()))
+  TW_PROPERTY_DEFAULT(double, AlarmLevel, 0.0, (mMonitor->AlarmLevel = mAlarmLevel, Paint()))
+  TW_COLOR_PROPERTY_DEFAULT(AlarmColor, clRed, (mMonitor->AlarmColor = mAlarmColor, Paint()))
   TW_COLOR_PROPERTY_CUSTOM(Color)
   TW_PROPERTY_DEFAULT(bool, ParentColor, true, AfterParentColor())
   TW_FONT_PROPERTY(mFont)
@@ -107,6 +112,9 @@ class TMeasureDisplay : public QWidget {
   int mDecimalDigits = 0;
   TBitmap mAnimImage, mStatImage;
   bool mWithWhat = false, mStop = false;
+  bool mAlarmEnabled = false;
+  double mAlarmLevel = 0;
+  TColor mAlarmColor = clRed;
   TControlColor mColor{this, clBtnFace};
   TColor mLastColor = clBtnFace;
   bool mParentColor = true;

@@ -203,6 +203,11 @@ void TMeasureLabel::Update() {
   if (Ready()) PaintValue();
 }
 
+bool TMeasureMonitor::AtAlarmLevel() const {
+  if (!AlarmEnabled || std::isnan(mControlValue) || std::isnan(AlarmLevel)) return false;
+  return mMaxValue >= mMinValue ? mControlValue >= AlarmLevel : mControlValue <= AlarmLevel;
+}
+
 // ---- Gauge -------------------------------------------------------------------
 
 TMeasureGauge::TMeasureGauge(TCanvas* c) : TMeasureMonitor(c) { mControlName = "MeasureGauge"; }
@@ -222,7 +227,16 @@ void TMeasureGauge::Paint() {
     c.TextOut(Right - c.TextWidth(mMaxText), Top - 14, mMaxText);
     c.Font().Assign(mSavedFont);
   }
+  if (AlarmEnabled && !EmptyRange() && !std::isnan(AlarmLevel)) {
+    // The level as a notch over the trough, where no update draws.
+    const int lx = RaiseLower(Left + nearest(Fraction(AlarmLevel) * (Right - Left)), Left, Right);
+    c.Brush().SetColor(AlarmColor);
+    c.FillRect(Rect(lx - 1, std::max(0, Top - 4), lx + 1, Top));
+    c.Brush().Assign(mSavedBrush);
+  }
 }
+
+TColor TMeasureGauge::BarColor() const { return Stop ? clRed : AtAlarmLevel() ? AlarmColor : clBlue; }
 
 int TMeasureGauge::BarEnd() const {
   const int x = EmptyRange() ? Left : Left + nearest(Fraction(mControlValue) * (Right - Left));
@@ -238,11 +252,12 @@ void TMeasureGauge::Update() {
   Right = Width - Left;
   const int x = BarEnd();
   const TRect geometry(Left, Top, Right, Bottom);
-  if (mDrawnEnd >= 0 && geometry == mDrawnGeometry && Stop == mDrawnStop) {
+  const TColor bar = BarColor();
+  if (mDrawnEnd >= 0 && geometry == mDrawnGeometry && Stop == mDrawnStop && bar == mDrawnColor) {
     // The trough is on the canvas already: only the strip between the old
     // and the new end changes colour.
     if (x != mDrawnEnd) {
-      c.Brush().SetColor(x > mDrawnEnd ? (Stop ? clRed : clBlue) : clWhite);
+      c.Brush().SetColor(x > mDrawnEnd ? bar : clWhite);
       c.FillRect(Rect(std::max(Left + 1, std::min(x, mDrawnEnd)), Top + 1, std::max(x, mDrawnEnd), Bottom));
       c.Brush().Assign(mSavedBrush);
     }
@@ -253,13 +268,14 @@ void TMeasureGauge::Update() {
   c.Rectangle(Left, Top, Right + 1, Bottom + 1);
   EdgeFrame(c, Left, Top, Right, Bottom, clBlack, clWhite);  // sunken trough
   c.Pen().SetStyle(psClear);
-  c.Brush().SetColor(Stop ? clRed : clBlue);
+  c.Brush().SetColor(bar);
   // An empty bar draws nothing (not even over the trough's edge).
   if (x > Left + 1) c.FillRect(Rect(Left + 1, Top + 1, x, Bottom));
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);
   mDrawnGeometry = geometry;
   mDrawnStop = Stop;
+  mDrawnColor = bar;
   mDrawnEnd = std::max(x, Left + 1);
 }
 
@@ -608,12 +624,15 @@ bool TMeasureTermo::Alarm() const {
   return mControlValue < mMinValue || mControlValue > mMaxValue || Stop || std::isnan(mControlValue);
 }
 
-int TMeasureTermo::ComputeLevel() const {
+int TMeasureTermo::ComputeLevel() const { return LevelFor(mControlValue); }
+
+int TMeasureTermo::LevelFor(double v) const {
   const int r = BulbRadius, cy = BulbY;
-  int level =
-      EmptyRange() ? Top + r + 1 : (cy - 2 * r) + nearest(Fraction(mControlValue) * (Top + 3 * r + 1 - cy));
+  int level = EmptyRange() ? Top + r + 1 : (cy - 2 * r) + nearest(Fraction(v) * (Top + 3 * r + 1 - cy));
   return RaiseLower(level, Top + r + 1, cy - 2 * r);
 }
+
+TColor TMeasureTermo::ColumnColor() const { return Alarm() ? clRed : AtAlarmLevel() ? AlarmColor : clLime; }
 
 void TMeasureTermo::Paint() {
   if (!Ready()) return;
@@ -632,7 +651,7 @@ void TMeasureTermo::Paint() {
   EdgeFrame(c, Left, Top, Right, Bottom, clWhite, clBlack);  // raised tube
   c.Brush().SetColor(clWhite);
   c.Rectangle(cx - r / 2, Top + r, cx + r / 2, cy);
-  c.Brush().SetColor(Alarm() ? clRed : clLime);
+  c.Brush().SetColor(ColumnColor());
   c.Ellipse(cx - r, cy - r, cx + r, cy + r);
   c.Rectangle(cx - r / 2, cy - 2 * r, cx + r / 2, cy);
   c.Pen().SetStyle(psClear);
@@ -655,6 +674,15 @@ void TMeasureTermo::Paint() {
     if (p <= 0) break;
   }
   c.Font().Assign(mSavedFont);
+  if (AlarmEnabled && !std::isnan(AlarmLevel)) {
+    // The level as a mark left of the tube, where no update draws.
+    const int ly = LevelFor(AlarmLevel);
+    c.Pen().SetStyle(psClear);
+    c.Brush().SetColor(AlarmColor);
+    c.Rectangle(cx - r, ly - 1, cx - r / 2, ly + 2);
+    c.Brush().Assign(mSavedBrush);
+    c.Pen().Assign(mSavedPen);
+  }
   Update();
 }
 
@@ -669,7 +697,7 @@ void TMeasureTermo::Update() {
   c.Rectangle(cx - r / 2 + 1, cy, cx + r / 2 - 1, Top + r + 1);
   // Same alarm as the paint (stop or out of range): otherwise every paint's
   // own update would turn a red bulb green again.
-  c.Brush().SetColor(Alarm() ? clRed : clLime);
+  c.Brush().SetColor(ColumnColor());
   c.Ellipse(cx - r + 1, cy - r + 1, cx + r, cy + r);
   c.Rectangle(cx - r / 2 + 1, cy, cx + r / 2 - 1, Level);
   c.Brush().Assign(mSavedBrush);

@@ -63,6 +63,12 @@ class TMeasureMonitor {
 
   // Written directly by the host.
   bool Stop = false;
+  // The alarm of the thermometer and the level bar: at or past AlarmLevel
+  // (towards MaxValue) the value shows in AlarmColor and the level is marked.
+  bool AlarmEnabled = false;
+  double AlarmLevel = 0;
+  TColor AlarmColor = clRed;
+  bool AtAlarmLevel() const;
   int Width = 0;
   int Height = 0;
 
@@ -117,12 +123,16 @@ class TMeasureGauge : public TMeasureMonitor {
   void Update() override;
   // The x where the bar ends for the current value.
   int BarEnd() const;
+  // The bar's colour: red when stopped, AlarmColor at the alarm level,
+  // otherwise blue.
+  TColor BarColor() const;
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
 
  private:
   // What the canvas shows of the trough and bar since the last paint.
   TRect mDrawnGeometry;
   bool mDrawnStop = false;
+  TColor mDrawnColor = clNone;
   int mDrawnEnd = -1;
 };
 
@@ -206,7 +216,12 @@ class TMeasureTermo : public TMeasureMonitor {
   void Paint() override;
   void Update() override;
   int ComputeLevel() const;
+  // The column's top for a value.
+  int LevelFor(double v) const;
   bool Alarm() const;
+  // The column's colour: red for the classic alarm (stop, out of range),
+  // AlarmColor at the alarm level, otherwise lime.
+  TColor ColumnColor() const;
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   int Level = 0, BulbRadius = 0, AxisX = 0, BulbY = 0;
 };

@@ -298,6 +298,9 @@ TMonitorPaintData TMonitorDisplay::PaintData() {
   d.BackColor = Color();
   d.Aspect = mEffectiveAspect;
   d.History = &mHistory;
+  d.AlarmEnabled = mAlarmEnabled;
+  d.AlarmLevel = mAlarmLevel;
+  d.AlarmColor = mAlarmColor;
   return d;
 }
 

@@ -71,6 +71,11 @@ class TMonitorDisplay : public QWidget {
   TW_PROPERTY_DEFAULT(int, SignalValue, 0, AfterSignalValue())
   TW_PROPERTY_DEFAULT(int, SignalValueMax, 100, Refresh(kAll))
   TW_PROPERTY_DEFAULT(int, SignalValueMin, 0, Refresh(kAll))
+  // The alarm of the thermometer, vertical bar and level styles: at or past
+  // AlarmLevel the value shows in AlarmColor, and the level is marked.
+  TW_PROPERTY_DEFAULT(bool, AlarmEnabled, false, Refresh(kValue | kInvalidate))
+  TW_PROPERTY_DEFAULT(int, AlarmLevel, 0, Refresh(kValue | kInvalidate))
+  TW_COLOR_PROPERTY_DEFAULT(AlarmColor, clRed, Refresh(kValue | kInvalidate))
   TW_COLOR_PROPERTY_CUSTOM(Color)
   TW_PROPERTY_DEFAULT(bool, ParentColor, true, AfterParentColor())
   TW_FONT_PROPERTY(mFont)
@@ -161,6 +166,9 @@ class TMonitorDisplay : public QWidget {
   TColor mSignalColor = clWhite;
   bool mSignalStop = false;
   int mSignalValue = 50, mSignalValueMax = 100, mSignalValueMin = 0;
+  bool mAlarmEnabled = false;
+  int mAlarmLevel = 0;
+  TColor mAlarmColor = clRed;
   TControlColor mColor{this, clBtnFace};
   TColor mDrawnColor = clNone;  // the face colour the layers were built with
   bool mParentColor = true;

@@ -66,6 +66,11 @@ struct TScaleLabels {
 }  // namespace
 
 namespace MoniPnt {
+bool InAlarm(const TMonitorPaintData& d) {
+  if (!d.AlarmEnabled) return false;
+  return d.ValueMax >= d.ValueMin ? d.Value >= d.AlarmLevel : d.Value <= d.AlarmLevel;
+}
+
 
 int ClampValue(int value, int vmin, int vmax) {
   const int lo = std::min(vmin, vmax), hi = std::max(vmin, vmax);
@@ -238,10 +243,11 @@ void PaintLevelBack(TCanvas& c, const TMonitorPaintData& d) {
 
 void PaintLevelValue(TCanvas& c, const TMonitorPaintData& d) {
   const int D = ShortSide(d);
-  const TColorShade ss = ColorShades(d.SignalColor);
+  const TColor fill = MoniPnt::InAlarm(d) ? d.AlarmColor : d.SignalColor;
+  const TColorShade ss = ColorShades(fill);
   TRect r = Rect(0, D / 3 + 2, 200, D);
   InflateRect(r, -1, -1);
-  c.Brush().SetColor(d.SignalColor);
+  c.Brush().SetColor(fill);
   c.Brush().SetStyle(bsSolid);
   // Only the top is clamped: a value below the minimum lights no segment.
   const int b = std::min(MoniPnt::ScaleInt(d.Value, d.ValueMin, d.ValueMax, 200), 200);
@@ -250,6 +256,14 @@ void PaintLevelValue(TCanvas& c, const TMonitorPaintData& d) {
     r.Right = x + 8;
     c.FillRect(r);
     DrawEdge3D(c, r, ss.Light, ss.Dark);
+  }
+  if (d.AlarmEnabled) {
+    // The level as a notch over the segments.
+    const int lx = std::clamp(MoniPnt::ScaleInt(MoniPnt::ClampValue(d.AlarmLevel, d.ValueMin, d.ValueMax),
+                                                d.ValueMin, d.ValueMax, 200),
+                              1, 198);
+    c.Brush().SetColor(d.AlarmColor);
+    c.FillRect(Rect(lx - 1, D / 3 + 1, lx + 1, D / 3 + 1 + std::max(2, (D - D / 3) / 4)));
   }
 }
 
@@ -476,14 +490,24 @@ void PaintTermoValue(TCanvas& c, const TMonitorPaintData& d) {
   const TColorShade ss = ColorShades(d.SignalColor);
   const int v = MoniPnt::ClampValue(d.Value, d.ValueMin, d.ValueMax);
   const int top = s0 - MoniPnt::ScaleInt(v, d.ValueMin, d.ValueMax, by - 2 * R);
-  c.Brush().SetColor(d.SignalColor);
+  const bool alarm = MoniPnt::InAlarm(d);
+  const TColorShade as = alarm ? ColorShades(d.AlarmColor) : ss;
+  c.Brush().SetColor(alarm ? d.AlarmColor : d.SignalColor);
   c.Rectangle(cx - t + 1, top, cx + t - 1, s0);
-  c.Brush().SetColor(ss.Light);
-  c.Pen().SetColor(ss.Light);
+  c.Brush().SetColor(as.Light);
+  c.Pen().SetColor(as.Light);
   c.Rectangle(cx - t + 1, top, cx - t / 2, s0 - 1);
-  c.Brush().SetColor(ss.Dark);
-  c.Pen().SetColor(ss.Dark);
+  c.Brush().SetColor(as.Dark);
+  c.Pen().SetColor(as.Dark);
   c.Rectangle(cx + t / 2, top, cx + t - 1, s0 - 1);
+  if (d.AlarmEnabled) {
+    // The level as a mark right of the tube.
+    const int ly = s0 - MoniPnt::ScaleInt(MoniPnt::ClampValue(d.AlarmLevel, d.ValueMin, d.ValueMax), d.ValueMin,
+                                          d.ValueMax, by - 2 * R);
+    c.Brush().SetColor(d.AlarmColor);
+    c.Pen().SetColor(d.AlarmColor);
+    c.Rectangle(cx + t + 1, ly - 1, cx + t + 1 + std::max(3, t), ly + 2);
+  }
 }
 
 // ---- Seven-segment counter -----------------------------------------------
@@ -571,12 +595,23 @@ void PaintVBarValue(TCanvas& c, const TMonitorPaintData& d) {
   TColor pen = d.SignalColor;
   if (d.SignalColor == clWhite) pen = clBlack;
   if (d.SignalColor == clBlack) pen = clWhite;
+  if (MoniPnt::InAlarm(d)) pen = d.AlarmColor;
   c.Pen().SetColor(pen);
   const int v = MoniPnt::ClampValue(d.Value, d.ValueMin, d.ValueMax);
   const int top = d.ValueMax == d.ValueMin ? 188 : 188 - MoniPnt::ScaleInt(v, d.ValueMin, d.ValueMax, 176);
   for (int y = 186; y > top; y -= 2) {
     c.MoveTo(4, y);
     c.LineTo(D - 4, y);
+  }
+  if (d.AlarmEnabled) {
+    // The level as a double line across the bar.
+    const int lv = MoniPnt::ClampValue(d.AlarmLevel, d.ValueMin, d.ValueMax);
+    const int ly = d.ValueMax == d.ValueMin ? 188 : 188 - MoniPnt::ScaleInt(lv, d.ValueMin, d.ValueMax, 176);
+    c.Pen().SetColor(d.AlarmColor);
+    for (int y : {ly - 1, ly}) {
+      c.MoveTo(4, y);
+      c.LineTo(D - 4, y);
+    }
   }
 }
 

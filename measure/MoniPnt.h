@@ -32,6 +32,12 @@ struct TMonitorPaintData {
   // The graph's value routine appends Value to History; a repaint of the same
   // value turns this off so that the sample is not counted twice.
   bool AppendHistory = true;
+  // The alarm of the thermometer, the vertical bar and the level: at or
+  // past AlarmLevel (towards ValueMax) the value is drawn in AlarmColor, and
+  // a mark in that colour shows the level on the scale. Off: no trace of it.
+  bool AlarmEnabled = false;
+  int AlarmLevel = 0;
+  TColor AlarmColor = clRed;
 };
 
 struct TColorShade {
@@ -88,6 +94,9 @@ int ClampValue(int value, int vmin, int vmax);
 int ScaleInt(int value, int vmin, int vmax, int span);
 // Number of cells of the digit counter: the longer of the two range texts.
 int DigitCells(int vmin, int vmax);
+// Whether the alarm is on and the value has reached its level, counting
+// towards ValueMax (a range given upside down counts downwards).
+bool InAlarm(const TMonitorPaintData& d);
 // The graph plot's history length for a picture of short side D.
 int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
 // The labels of a scale of `steps` equal steps from vmin (first) to vmax

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QRandomGenerator>
+#include <QWheelEvent>
 #include <cmath>
 
 #include <Tarnwell/graph/Graph2D.h>
@@ -122,6 +123,88 @@ void Compare(benchmark::State& state, TSerieKind kind, bool noisy) {
 }
 
 void BM_Lines(benchmark::State& state) { Compare(state, skLines, false); }
+
+// The options beyond the classic graph, on 100 000 line points: range(1) is
+// 0 all off, 1 round tick steps, 2 antialiasing (QCustomPlot antialiased
+// too, so that like is timed against like). Each iteration draws the graph
+// with the options, the same graph without them, and QCustomPlot: "cost" is
+// ours with the options over ours without (1 when they cost nothing).
+void BM_LinesOptions(benchmark::State& state) {
+  const TData d = MakeData(int(state.range(0)), false);
+  const int mode = int(state.range(1));
+  std::unique_ptr<TGraph2D> plain(MakeOurs(skLines, d));
+  std::unique_ptr<TGraph2D> ours(MakeOurs(skLines, d));
+  std::unique_ptr<QCustomPlot> theirs(MakeTheirs(skLines, d));
+  if (mode == 1) {
+    ours->Labels().setNiceSteps(true);
+    ours->Grid().setNiceSteps(true);
+  }
+  if (mode == 2) {
+    ours->setAntialiased(true);
+    theirs->setNotAntialiasedElements(QCP::aeNone);
+    theirs->setAntialiasedElements(QCP::aeAll);
+  }
+  QImage img(kW, kH, QImage::Format_RGB32);
+  auto drawOurs = [&](TGraph2D* g) {
+    QElapsedTimer t;
+    t.start();
+    g->PaintGraph(&img, QRect(0, 0, kW, kH));
+    return t.nsecsElapsed();
+  };
+  drawOurs(plain.get());
+  drawOurs(ours.get());
+  DrawTheirs(theirs.get(), img);
+  double sumOurs = 0, sumPlain = 0, sumTheirs = 0;
+  int64_t n = 0;
+  for (auto _ : state) {
+    const qint64 a = drawOurs(ours.get());
+    const qint64 p = drawOurs(plain.get());
+    const qint64 b = DrawTheirs(theirs.get(), img);
+    state.SetIterationTime(a / 1e9);
+    sumOurs += a;
+    sumPlain += p;
+    sumTheirs += b;
+    ++n;
+  }
+  Report(state, sumOurs, sumTheirs, n);
+  state.counters["plain_ms"] = sumPlain / n / 1e6;
+  state.counters["cost"] = sumPlain > 0 ? sumOurs / sumPlain : 0;
+}
+
+// One wheel notch in and one out over 100 000 line points (each redraws the
+// graph), against one full drawing of the same graph: "ratio" is a notch's
+// time over a drawing's.
+void BM_WheelZoom(benchmark::State& state) {
+  const TData d = MakeData(100000, false);
+  std::unique_ptr<TGraph2D> ours(MakeOurs(skLines, d));
+  ours->setZoomEnabled(true);
+  ours->show();
+  QCoreApplication::processEvents();
+  QImage img(kW, kH, QImage::Format_RGB32);
+  auto wheel = [&](int delta) {
+    const QPointF at(900, 500);
+    QWheelEvent e(at, ours->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                  Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(ours.get(), &e);
+  };
+  double sumWheel = 0, sumDraw = 0;
+  int64_t n = 0;
+  for (auto _ : state) {
+    QElapsedTimer t;
+    t.start();
+    wheel(120);
+    wheel(-120);
+    const qint64 a = t.nsecsElapsed() / 2;
+    const qint64 b = DrawOurs(ours.get(), img);
+    state.SetIterationTime(a / 1e9);
+    sumWheel += a;
+    sumDraw += b;
+    ++n;
+  }
+  state.counters["notch_ms"] = sumWheel / n / 1e6;
+  state.counters["draw_ms"] = sumDraw / n / 1e6;
+  state.counters["ratio"] = sumDraw > 0 ? sumWheel / sumDraw : 0;
+}
 void BM_Points(benchmark::State& state) { Compare(state, skPoints, true); }
 void BM_Bars(benchmark::State& state) { Compare(state, skBars, true); }
 
@@ -180,6 +263,8 @@ void BM_RubberBandMove(benchmark::State& state) {
 BENCHMARK(BM_Lines)->Arg(10000)->Arg(100000)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Points)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Bars)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LinesOptions)->Args({100000, 0})->Args({100000, 1})->Args({100000, 2})->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WheelZoom)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RubberBandMove)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {

@@ -38,6 +38,8 @@ void Report(benchmark::State& state, double update, double full) {
 void BM_MonitorDisplay(benchmark::State& state) {
   using namespace MoniDisp;
   const auto style = TMeasureDisplayStyle(state.range(0));
+  // range(1), where given: the alarm at level 50 off (0) or on (1).
+  const bool alarm = state.range(1) != 0;
   TMonitorDisplay d;
   d.BeginLoad();
   d.resize(200, 200);
@@ -49,6 +51,8 @@ void BM_MonitorDisplay(benchmark::State& state) {
   d.setSignalValueMin(-50);
   d.setSignalValueMax(150);
   d.setBorderStyle(mdbBoxRaised);
+  d.setAlarmEnabled(alarm);
+  d.setAlarmLevel(50);
   d.Loaded();
   int v = 0;
   auto update = [&](int) {
@@ -75,6 +79,7 @@ void BM_MonitorDisplay(benchmark::State& state) {
 void BM_MeasureDisplay(benchmark::State& state) {
   using namespace Measdisp;
   const auto style = TMeasureDisplayStyle(state.range(0));
+  const bool alarm = state.range(1) != 0;  // the alarm at level 50 off or on
   TMeasureDisplay d;
   d.resize(200, 200);
   QImage strip(120, 30, QImage::Format_RGB32);
@@ -85,6 +90,8 @@ void BM_MeasureDisplay(benchmark::State& state) {
   d.setControlName("Segnale 1");
   d.setMinValue(-50);
   d.setMaxValue(150);
+  d.setAlarmLevel(50);
+  d.setAlarmEnabled(alarm);
   double v = 0;
   auto update = [&](int) {
     v = v >= 150 ? -50 : v + 5;
@@ -109,8 +116,15 @@ void BM_MeasureDisplay(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_MonitorDisplay)->DenseRange(0, 10)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_MeasureDisplay)->DenseRange(0, 7)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MonitorDisplay)->ArgsProduct({benchmark::CreateDenseRange(0, 10, 1), {0}})->Unit(benchmark::kMicrosecond);
+// The alarm off and on for the styles that draw it: level, thermometer, bar.
+BENCHMARK(BM_MonitorDisplay)
+    ->ArgsProduct({{int(MoniDisp::mdLevel), int(MoniDisp::mdTermo), int(MoniDisp::mdVBarL)}, {1}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeasureDisplay)->ArgsProduct({benchmark::CreateDenseRange(0, 7, 1), {0}})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MeasureDisplay)
+    ->ArgsProduct({{int(Measdisp::mdLevel), int(Measdisp::mdTermo)}, {1}})
+    ->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

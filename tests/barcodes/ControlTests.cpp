@@ -7,6 +7,7 @@
 #include <Tarnwell/barcodes/BarCodes.h>
 #include <Tarnwell/barcodes/FBarCodes.h>
 #include <Tarnwell/platform/TCanvas.h>
+#include "Readers.h"
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -170,6 +171,47 @@ TEST(BarCodesControl, PaintsAsAWidgetToo) {
   ASSERT_EQ(img.width(), bc.width());
   EXPECT_TRUE(Black(img, 2, 10));   // first guard bar at module 1
   EXPECT_FALSE(Black(img, 0, 10));  // the empty module before it
+}
+
+// The quiet zone is off by default (the widths stay as they were); on, each
+// symbology gets its zone as blank background on both sides, and the
+// control's own picture then decodes without any margin added around it.
+TEST(BarCodesControl, QuietZoneWidensByTheSymbologysZoneOnly) {
+  struct {
+    TBarCodesType Type;
+    const char* Caption;
+    int Left, Right;  // modules of zone added at 2 pixels per module
+    const char* Read;
+  } cases[] = {
+      {bcEAN_13, "590123412345", 11 - 8, 7, "5901234123457"},
+      {bcEAN_8, "9638507", 7 - 1, 7, "96385074"},
+      {bcUPC_A, "03600029145", 9 - 9, 9 - 8, "036000291452"},
+      {bcUPC_E, "042526", 9 - 1, 7, nullptr},
+      {bcCODE39, "TARN-1", 10 - 1, 10, "TARN-1"},
+      {bcCODE128B, "Quiet", 10 - 1, 10, "Quiet"},
+  };
+  for (const auto& c : cases) {
+    TBarCodes bc;
+    Make(bc, c.Type, c.Caption, 2);
+    EXPECT_FALSE(bc.A_QuietZone());
+    const int plain = bc.width();
+    EXPECT_EQ(bc.QuietLeft(), 0);
+    bc.setA_QuietZone(true);
+    EXPECT_EQ(bc.QuietLeft(), 2 * c.Left) << c.Caption;
+    EXPECT_EQ(bc.QuietRight(), 2 * c.Right) << c.Caption;
+    EXPECT_EQ(bc.width(), plain + 2 * (c.Left + c.Right)) << c.Caption;
+    const QImage img = Paint(bc);
+    // The zones are background only.
+    for (int x = 0; x < bc.QuietLeft(); ++x) EXPECT_FALSE(Black(img, x, 10)) << c.Caption << " x " << x;
+    for (int x = bc.width() - bc.QuietRight(); x < bc.width(); ++x)
+      EXPECT_FALSE(Black(img, x, 10)) << c.Caption << " x " << x;
+    if (c.Read && HaveZxing()) {
+      const auto got = ZxingDecode(img, c.Type);
+      EXPECT_TRUE(got.size() == 1 && got[0] == c.Read) << c.Caption;
+    }
+    bc.setA_QuietZone(false);
+    EXPECT_EQ(bc.width(), plain);
+  }
 }
 
 TEST(FormBarCodes, HoldsItsEightCodes) {

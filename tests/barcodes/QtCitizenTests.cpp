@@ -21,7 +21,7 @@ TEST(BarCodesProperties, EveryPropertyRoundTripsAndNotifies) {
   const int n = ExpectPropertyRoundTrips(
       &bc, &TCustomBarCodes::staticMetaObject,
       {{"A_CodeType", QStringLiteral("bcEAN_8")}, {"A_BarCode", QStringLiteral("96385074")}});
-  EXPECT_EQ(n, 10);  // Caption, Color and the eight A_ properties
+  EXPECT_EQ(n, 11);  // Caption, Color and the nine A_ properties
 }
 
 TEST(BarCodesProperties, CodeTypeByNameOrNumberAndTheSettersRules) {

@@ -251,6 +251,22 @@ TEST(GraphWindow, FiveGraphsFilledOnShow) {
   EXPECT_EQ(f->GraphFill->width(), 205);
   for (TGraph2D* g : {f->GraphPoint, f->GraphLine, f->GraphFill, f->GraphBars, f->GraphGantt})
     EXPECT_FALSE(g->Layout().Legend()) << g->objectName().toStdString();
+  // The Gantt stays readable: every bar inside the plot, bars of neighbouring
+  // rows apart.
+  {
+    TGraph2D* gg = f->GraphGantt;
+    gg->grab();
+    const TRect plot = gg->PlotRect();
+    TGraphDrawer& d = gg->Drawer();
+    const int th = d.TaskHalfHeightAtPitch();
+    const int pitch = std::abs(d.YToPixel(1) - d.YToPixel(2));
+    EXPECT_LT(2 * th + 2, pitch);
+    for (const auto& t : gg->Series()[0]->TaskData()) {
+      const TExtParm e = d.ToExtParm(t);
+      EXPECT_GE(e.Y - th, plot.Top) << "row " << t.Y;
+      EXPECT_LT(e.Y + th + 1, plot.Bottom) << "row " << t.Y;
+    }
+  }
   const QImage img = f->grab().toImage();
   EXPECT_FALSE(img.isNull());
   f->Close();

@@ -284,6 +284,36 @@ TEST(GraphGantt, MissingLinkTaskSkipsOnlyThatLinkAndHitTest) {
   EXPECT_EQ(d.TaskAt(150, by + 40), TGanttTask());
 }
 
+// Rows closer than a font-high bar: bars thin down so neighbouring rows keep
+// a free pixel row between them (the links show through), and drop their text;
+// roomy rows keep the full bar with its text.
+TEST(GraphGantt, BarsThinToTheirRowsAndKeepFullHeightWhenRoomy) {
+  TPointSeries list;
+  TPointSerie& g = *list.Add();
+  g.SetKind(skGantt);
+  for (int row = 1; row <= 10; ++row) g.AddTask("WW", clLime, 0, 100, row, clRed);
+  TGraphDrawer dense;
+  const QImage tight = DrawSeries(list, {0, 0, 100, 11}, TRect(0, 0, 200, 66), 220, 80, &dense);
+  const int th = dense.TaskHalfHeightAtPitch();
+  for (int row = 1; row < 10; ++row) {
+    const int y = dense.YToPixel(row) - 1, above = dense.YToPixel(row + 1) - 1;
+    EXPECT_EQ(PixelAt(tight, 100, y), clLime) << row;
+    bool gap = false;
+    for (int py = above + th + 2; py < y - th; ++py) gap = gap || PixelAt(tight, 100, py) == clWhite;
+    EXPECT_TRUE(gap) << "rows " << row << " and " << row + 1 << " touch";
+    EXPECT_EQ(dense.TaskAt(100, y).Y, row);
+  }
+  EXPECT_EQ(CountColor(tight, clRed), 0);  // no text in thinned bars
+
+  TGraphDrawer roomy;
+  const QImage wide = DrawSeries(list, {0, 0, 100, 11}, TRect(0, 0, 200, 440), 220, 460, &roomy);
+  EXPECT_GT(roomy.TaskHalfHeightAtPitch(), th);
+  const int y = roomy.YToPixel(5) - 1, h = roomy.TaskHalfHeightAtPitch();
+  EXPECT_EQ(PixelAt(wide, 100, y - h + 1), clLime);
+  EXPECT_EQ(PixelAt(wide, 100, y + h + 1), clBlack);  // the bar's bottom edge
+  EXPECT_GT(CountColor(wide, clRed), 0);
+}
+
 TEST(GraphZoom, InOutAndMinimumSpan) {
   TGraphDrawer d;
   const TRect plot(0, 0, 100, 100);

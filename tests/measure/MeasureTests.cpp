@@ -418,3 +418,49 @@ TEST(MeasureMonitor, ScaleDecimalsShowEveryTick) {
   EXPECT_EQ(ScaleText::Tick(4, 76, 5, 5), 76);
   EXPECT_EQ(ScaleText::Tick(4, 76, 0, 5), 4);
 }
+
+namespace {
+int CountOf(const QImage& img, TColor c) {
+  const QRgb want = ToQColor(c).rgb();
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) == want) ++n;
+  return n;
+}
+}  // namespace
+
+// The measure display's thermometer and level bar with an alarm level: off
+// by default and then the classic picture; on, the level is marked and the
+// value turns to the alarm colour at the level, also through the updates
+// that only redraw what the value changed.
+TEST(MeasureDisplay, AlarmLevelOnTheThermometerAndTheLevelBar) {
+  for (TMeasureDisplayStyle style : {mdTermo, mdLevel}) {
+    SCOPED_TRACE(int(style));
+    TMeasureDisplay d;
+    d.resize(160, 200);
+    d.setDisplayStyle(style);
+    d.setMinValue(0);
+    d.setMaxValue(100);
+    d.setControlValue(40);
+    EXPECT_FALSE(d.AlarmEnabled());
+    EXPECT_EQ(d.AlarmColor(), clRed);
+    d.setAlarmColor(clFuchsia);
+    d.setAlarmLevel(70);
+    const QImage classic = d.Surface().copy();
+    EXPECT_EQ(CountOf(classic, clFuchsia), 0);
+
+    d.setAlarmEnabled(true);
+    const int mark = CountOf(d.Surface(), clFuchsia);
+    EXPECT_GT(mark, 0);  // the level's mark only
+    d.setControlValue(80);  // an update past the level
+    EXPECT_GT(CountOf(d.Surface(), clFuchsia), mark + 50);
+    d.setControlValue(90);  // and a further one keeps the colour
+    const int high = CountOf(d.Surface(), clFuchsia);
+    EXPECT_GT(high, mark + 50);
+    d.setControlValue(40);  // back under: the value's colour again
+    EXPECT_EQ(CountOf(d.Surface(), clFuchsia), mark);
+    d.setAlarmEnabled(false);
+    EXPECT_EQ(d.Surface(), classic);
+  }
+}

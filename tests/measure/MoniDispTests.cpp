@@ -259,3 +259,84 @@ TEST(MonitorDisplay, UnsizedGraphKeepsABoundedHistory) {
   EXPECT_LE(d.History().size(), 200u);
   EXPECT_EQ(d.History().back(), 4999 % 100);
 }
+
+namespace {
+int CountColour(const QImage& img, TColor c) {
+  const QRgb want = ToQColor(c).rgb();
+  int n = 0;
+  for (int y = 0; y < img.height(); ++y)
+    for (int x = 0; x < img.width(); ++x)
+      if (img.pixel(x, y) == want) ++n;
+  return n;
+}
+
+QImage Shown(TMonitorDisplay& d) {
+  d.Paint();
+  return d.Surface().copy();
+}
+}  // namespace
+
+// The alarm of the thermometer, the vertical bar and the level: off by
+// default and then pixel for pixel the classic picture; on, a mark at the
+// level, and the value in the alarm colour once it reaches the level.
+TEST(MonitorDisplay, AlarmLevelColoursTheValueAndMarksTheLevel) {
+  for (TMeasureDisplayStyle style : {mdTermo, mdVBarL, mdLevel}) {
+    SCOPED_TRACE(int(style));
+    TMonitorDisplay d;
+    SetUpDisplay(d, style, 120, 160);
+    d.setSignalValue(80);
+    EXPECT_FALSE(d.AlarmEnabled());
+    EXPECT_EQ(d.AlarmColor(), clRed);
+    d.setAlarmColor(clFuchsia);
+    d.setAlarmLevel(120);
+    const QImage classic = Shown(d);
+    EXPECT_EQ(CountColour(classic, clFuchsia), 0);
+
+    d.setAlarmEnabled(true);  // below the level: only the mark
+    const QImage marked = Shown(d);
+    const int mark = CountColour(marked, clFuchsia);
+    EXPECT_GT(mark, 0);
+    EXPECT_GT(CountColour(marked, clLime), 0);
+
+    d.setAlarmLevel(60);  // reached: the value turns
+    const QImage alarm = Shown(d);
+    EXPECT_GT(CountColour(alarm, clFuchsia), mark + 10);
+    d.setSignalValue(60);  // exactly at the level counts
+    EXPECT_GT(CountColour(Shown(d), clFuchsia), mark + 10);
+    d.setSignalValue(59);
+    EXPECT_LT(CountColour(Shown(d), clFuchsia), mark + 10);
+
+    d.setSignalValue(80);
+    d.setAlarmEnabled(false);
+    d.setAlarmLevel(120);
+    EXPECT_EQ(Shown(d), classic);
+  }
+  // Other styles ignore it.
+  TMonitorDisplay meter;
+  SetUpDisplay(meter, mdMeter, 120, 160);
+  const QImage before = Shown(meter);
+  meter.setAlarmColor(clFuchsia);
+  meter.setAlarmEnabled(true);
+  EXPECT_EQ(Shown(meter), before);
+}
+
+TEST(MonitorPainter, AlarmCountsTowardsTheRangesMaximum) {
+  TMonitorPaintData d;
+  d.ValueMin = 0;
+  d.ValueMax = 100;
+  d.Value = 70;
+  d.AlarmLevel = 70;
+  EXPECT_FALSE(MoniPnt::InAlarm(d));  // not enabled
+  d.AlarmEnabled = true;
+  EXPECT_TRUE(MoniPnt::InAlarm(d));
+  d.Value = 69;
+  EXPECT_FALSE(MoniPnt::InAlarm(d));
+  // A range given upside down counts downwards.
+  d.ValueMin = 100;
+  d.ValueMax = 0;
+  d.AlarmLevel = 30;
+  d.Value = 20;
+  EXPECT_TRUE(MoniPnt::InAlarm(d));
+  d.Value = 40;
+  EXPECT_FALSE(MoniPnt::InAlarm(d));
+}

@@ -1,14 +1,26 @@
 // tarnwell-barcode: a bar code without writing code.
-#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
 #include <cstdio>
 
 #include "BarcodeTool.h"
 
 using namespace Tarnwell;
 
+namespace {
+// The platform's own notes (runtime folders, session bus) are not the
+// command's business: only fatal messages get through.
+void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+  if (type == QtFatalMsg || type == QtCriticalMsg) std::fprintf(stderr, "%s\n", msg.toLocal8Bit().constData());
+}
+}  // namespace
+
 int main(int argc, char** argv) {
-  // No windows are opened: a core application suffices to write pictures.
-  QCoreApplication app(argc, argv);
+  qInstallMessageHandler(QuietMessages);
+  // No windows are opened, but the digits under the bars need fonts, which
+  // need a GUI application; the offscreen platform needs no display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
   QStringList args = app.arguments();
   args.removeFirst();
   if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
@@ -21,6 +33,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tarnwell-barcode: %s\n%s", error.toLocal8Bit().constData(),
                  BarcodeUsage().toLocal8Bit().constData());
     return 2;
+  }
+  if (opt.Stdin || opt.Batch) {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+      std::fputs("tarnwell-barcode: cannot read standard input\n", stderr);
+      return 2;
+    }
+    opt.Input = in.readAll();
   }
   QString out, err;
   const int rc = RunBarcode(opt, out, err);
