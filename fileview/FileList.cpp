@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QUrl>
-#include <QVBoxLayout>
+#include <QStackedLayout>
 
 #include "ChangeNotify.h"
 #include "DirCombo.h"
@@ -181,10 +181,11 @@ TFileListViewLite::TFileListViewLite(QWidget* parent) : QWidget(parent) {
   connect(mSelection, &QItemSelectionModel::selectionChanged, this, &TFileListViewLite::SelectionChanged);
   connect(mSelection, &QItemSelectionModel::currentChanged, this, &TFileListViewLite::SelectionChanged);
 
-  auto* lay = new QVBoxLayout(this);
-  lay->setContentsMargins(0, 0, 0, 0);
-  lay->addWidget(mList);
-  lay->addWidget(mTree);
+  // One of the two views shows at a time; switching is immediate.
+  mStack = new QStackedLayout(this);
+  mStack->setContentsMargins(0, 0, 0, 0);
+  mStack->addWidget(mList);
+  mStack->addWidget(mTree);
   setFocusProxy(mList);
 
   mBatchTimer = new QTimer(this);
@@ -309,8 +310,7 @@ void TFileListViewLite::setHideSelection(bool value) {
 
 void TFileListViewLite::ApplyViewStyle() {
   const bool report = mViewIconStyle == visReport;
-  mTree->setVisible(report);
-  mList->setVisible(!report);
+  mStack->setCurrentWidget(report ? static_cast<QWidget*>(mTree) : mList);
   setFocusProxy(report ? static_cast<QWidget*>(mTree) : mList);
   switch (mViewIconStyle) {
     case visIcon:

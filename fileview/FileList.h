@@ -30,6 +30,7 @@ class QAbstractItemView;
 class QModelIndex;
 class QThread;
 class QTimer;
+class QStackedLayout;
 
 namespace Tarnwell {
 
@@ -209,6 +210,7 @@ class TFileListViewLite : public QWidget {
   TFileListModel* mModel;
   QListView* mList;
   QTreeView* mTree;
+  QStackedLayout* mStack;
   QItemSelectionModel* mSelection;
   QPointer<TDirectoryComboLite> mDirCombo;
   QPointer<TFileNameEditLite> mFileEdit;
