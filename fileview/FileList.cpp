@@ -101,10 +101,11 @@ Qt::ItemFlags TFileListModel::flags(const QModelIndex& index) const {
 bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (role != Qt::EditRole || index.column() != 0) return false;
   // The view renames on disk and updates the row itself.
-  const int row = index.row();
+  // By name, not by row: the rows may have changed by the time it runs.
+  const QString name = Items[size_t(index.row())].Name;
   const QString text = value.toString();
-  QTimer::singleShot(0, mView, [v = QPointer<TFileListViewLite>(mView), row, text] {
-    if (v) v->RenameItem(row, text);
+  QTimer::singleShot(0, mView, [v = QPointer<TFileListViewLite>(mView), name, text] {
+    if (v) v->RenameEntryNamed(name, text);
   });
   return false;
 }
@@ -243,7 +244,7 @@ void TFileListViewLite::setFileEdit(TFileNameEditLite* edit) {
 void TFileListViewLite::setFileViewType(TFileListViewType value) {
   if (value == mFileViewType) return;
   mFileViewType = value;
-  Refresh();
+  Restart();
   Q_EMIT FileViewTypeChanged(value);
 }
 
@@ -261,7 +262,7 @@ void TFileListViewLite::setMask(QString value) {
   if (value == mMask) return;
   if (!TFileMask::Validate(value)) return;  // a mask naming a folder is refused
   mMask = value;
-  Refresh();
+  Restart();
   Q_EMIT MaskChanged(mMask);
 }
 
@@ -460,10 +461,8 @@ int TFileListViewLite::SelectedFiles(QStringList& list, bool includeFolders) con
 void TFileListViewLite::Refresh() {
   if (!mReadEnabled) return;
   if (mReading) {
-    // Never a listing inside a listing: the current one stops early and
-    // this one runs after it.
+    // Never a listing inside a listing: this one runs after the current.
     mRefreshPending = true;
-    if (mCancel) mCancel->store(true);
     return;
   }
   mKeepSelection.clear();
@@ -474,6 +473,12 @@ void TFileListViewLite::Refresh() {
     return;
   }
   ReadDirectory();
+}
+
+void TFileListViewLite::Restart() {
+  // The listing under way is of no use any more: it stops early.
+  if (mReading && mCancel) mCancel->store(true);
+  Refresh();
 }
 
 void TFileListViewLite::ListPlace() {
@@ -509,6 +514,7 @@ void TFileListViewLite::ReadDirectory() {
   q.Mask = mMask;
   q.Types = mFileViewType;
   const TSortedBy by = mSortedBy;
+  mListedBy = by;
   mCancel = std::make_shared<std::atomic<bool>>(false);
   auto cancel = mCancel;
   QPointer<TFileListViewLite> self(this);
@@ -573,6 +579,7 @@ void TFileListViewLite::FinishRead() {
   const bool wasReading = mReading;
   mReading = false;
   if (wasReading) QApplication::restoreOverrideCursor();
+  if (wasReading && mListedBy != mSortedBy) SortBy(mSortedBy);  // changed during the listing
   RestoreSelection(mKeepSelection);
   mKeepSelection.clear();
   if (!Special()) {
@@ -637,10 +644,10 @@ void TFileListViewLite::ChangeDir(const QString& path) {
   QString p = path == QLatin1String("\\\\") ? QString::fromLatin1(kPlaceNetwork) : path;
   if (IsSpecialPlace(p)) {
     mDirectory = NormalisePlace(p);
-    Refresh();
+    Restart();
   } else if (QDir::isAbsolutePath(p) && IsDirectoryPath(p)) {
     mDirectory = QDir::cleanPath(p);
-    Refresh();
+    Restart();
   }
   TW_FIRE(OnDirectoryChange, DirectoryChange, this, mOldDirectory, mDirectory,
           mDirectory.compare(QLatin1String(kPlaceDesktop), Qt::CaseInsensitive) != 0);
@@ -862,22 +869,30 @@ void TFileListViewLite::RenameSelected() {
 }
 
 bool TFileListViewLite::RenameItem(int row, const QString& caption) {
-  if (row < 0 || row >= ItemCount() || Special() || mReading) return false;
-  const TFileItem old = Item(row);
-  if (caption.isEmpty() || caption == old.Name) return false;  // the old caption stays
+  if (row < 0 || row >= ItemCount()) return false;
+  return RenameEntryNamed(Item(row).Name, caption);
+}
+
+bool TFileListViewLite::RenameEntryNamed(const QString& name, const QString& caption) {
+  if (Special() || name.isEmpty()) return false;
+  if (caption.isEmpty() || caption == name) return false;  // the old caption stays
   QString error;
   if (!ValidateEntryName(caption, &error)) {
     ShowError(error);
     return false;
   }
   DetachWatcher();
-  const TOpResult r = RenameEntry(JoinPath(mDirectory, old.Name), caption);
+  const TOpResult r = RenameEntry(JoinPath(mDirectory, name), caption);
   if (r.Ok) {
-    // The renamed entry itself, by its exact new path.
-    if (auto it = ReadOneEntry(r.Path)) mModel->Replace(row, std::move(*it));
-    else mModel->Replace(row, [&] { TFileItem t = old; t.Name = t.Caption = caption; t.NameKey.reset(); return t; }());
-    SortBy(mSortedBy);
-    SelectRow(RowOfName(caption));
+    const int row = RowOfName(name);
+    if (mReading || row < 0) {
+      Refresh();  // the listing under way may have missed it
+    } else {
+      // The renamed entry itself, by its exact new path.
+      if (auto it = ReadOneEntry(r.Path)) mModel->Replace(row, std::move(*it));
+      SortBy(mSortedBy);
+      SelectRow(RowOfName(caption));
+    }
   }
   AttachWatcher();
   if (!r.Ok) ShowError(r.Error);

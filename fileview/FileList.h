@@ -145,6 +145,8 @@ class TFileListViewLite : public QWidget {
   // Renames the item at `row` to `caption` (what an accepted edit does);
   // false when nothing was renamed (the caption stays the old one).
   bool RenameItem(int row, const QString& caption);
+  // The same for the entry named `name` (sub-item 4) in the listed folder.
+  bool RenameEntryNamed(const QString& name, const QString& caption);
   // What a drop of `files` at `pos` (view coordinates) does.
   void DropFiles(const QStringList& files, const QPoint& pos);
   // The double-click action on the selected item.
@@ -192,6 +194,7 @@ class TFileListViewLite : public QWidget {
   void ListPlace();
   void FinishRead();
   void AbortRead();
+  void Restart();
   void AppendBatch();
   void ApplyViewStyle();
   void SelectionChanged();
@@ -243,6 +246,7 @@ class TFileListViewLite : public QWidget {
   QStringList mKeepSelection;
   QTimer* mBatchTimer;
   int mReadCount = 0;
+  TSortedBy mListedBy = sbName;
 
   // Dragging out.
   QPoint mDown{-1, -1};

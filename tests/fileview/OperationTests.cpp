@@ -360,6 +360,64 @@ TEST(Watch, ARefreshNeverStartsInsideARefresh) {
   v.Refresh();
   ASSERT_TRUE(v.WaitForRead());
   EXPECT_EQ(overlapping, 0);
-  EXPECT_EQ(v.ReadCount() - reads, 1);
+  EXPECT_EQ(v.ReadCount() - reads, 2);
   EXPECT_EQ(v.ItemCount(), 3000);
+  // Going elsewhere during a listing gives that one up: one AfterRead, of the new place.
+  const QString other = FreshDir("reentry-other");
+  WriteFile(other + "/only", "o");
+  v.ChangeDir(d + "/..");
+  ASSERT_TRUE(v.Reading());
+  const int reads2 = v.ReadCount();
+  v.ChangeDir(other);
+  ASSERT_TRUE(v.WaitForRead());
+  EXPECT_EQ(v.ReadCount() - reads2, 1);
+  ASSERT_EQ(v.ItemCount(), 1);
+  EXPECT_EQ(v.Caption(0), "only");
+}
+
+TEST(Rename, AnAcceptedEditRenamesTheEditedEntryEvenAfterTheRowsMoved) {
+  const QString d = FreshDir("editrename");
+  WriteFile(d + "/m.txt", "m");
+  ListedView l(d);
+  QAbstractItemModel* model = l.View.ReportView()->model();
+  const int row = l.View.RowOfName("m.txt");
+  EXPECT_TRUE(model->flags(model->index(row, 0)) & Qt::ItemIsEditable);
+  model->setData(model->index(row, 0), "z.txt", Qt::EditRole);
+  WriteFile(d + "/a.txt", "a");  // a new first row before the rename runs
+  l.View.Refresh();
+  l.View.WaitForRead();
+  QTest::qWait(50);
+  l.View.WaitForRead();
+  EXPECT_EQ(ReadAll(d + "/z.txt"), "m");
+  EXPECT_EQ(ReadAll(d + "/a.txt"), "a");
+  EXPECT_GE(l.View.RowOfName("z.txt"), 0);
+  // Read-only views and places edit nothing.
+  l.View.setReadOnly(true);
+  EXPECT_FALSE(model->flags(model->index(0, 0)) & Qt::ItemIsEditable);
+}
+
+TEST(Keys, BackspaceEnterF5AndDelete) {
+  const QString d = FreshDir("keys");
+  QDir(d).mkdir("inner");
+  WriteFile(d + "/k.txt", "k");
+  ListedView l(d);
+  l.View.resize(300, 200);
+  l.View.show();
+  QWidget* v = l.View.IconView();
+  l.View.SelectRow(l.View.RowOfName("inner"));
+  QTest::keyClick(v, Qt::Key_Return);
+  l.View.WaitForRead();
+  EXPECT_EQ(l.View.Directory(), d + "/inner");
+  QTest::keyClick(v, Qt::Key_Backspace);
+  l.View.WaitForRead();
+  EXPECT_EQ(l.View.Directory(), d);
+  const int reads = l.View.ReadCount();
+  QTest::keyClick(v, Qt::Key_F5);
+  l.View.WaitForRead();
+  EXPECT_EQ(l.View.ReadCount(), reads + 1);
+  Answers answers([](const TMessageRequest&) { return int(mrNo); });
+  l.View.SelectRow(l.View.RowOfName("k.txt"));
+  QTest::keyClick(v, Qt::Key_Delete);
+  EXPECT_EQ(answers.Asked.size(), 1u);
+  EXPECT_TRUE(Exists(d + "/k.txt"));  // "no" keeps it
 }
