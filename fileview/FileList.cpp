@@ -341,6 +341,9 @@ void TFileListViewLite::ApplyViewStyle() {
       break;
   }
   mList->setMovement(QListView::Static);
+  // The list view turns drops off for items that cannot be moved; files
+  // dropped from outside are still welcome.
+  mList->viewport()->setAcceptDrops(true);
   mModel->LargeIcons = mViewIconStyle == visIcon;
 }
 

@@ -1,10 +1,15 @@
 // The directory combo, the file-name edit and the context menu.
 #include <gtest/gtest.h>
 
+#include <QDragEnterEvent>
+#include <QListView>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QUrl>
 #include <QTest>
 
 #include "FileViewEnv.h"
+#include "PropertyRoundTrip.h"
 #include "TestUtil.h"
 #include <Tarnwell/fileview/DirCombo.h>
 #include <Tarnwell/fileview/FileList.h>
@@ -160,4 +165,58 @@ TEST(Popup, ItemsFollowTheSelectionAndSendToCopies) {
   v.setLanguage(lnGerman);
   EXPECT_EQ(v.PopupMenu()->Item("ItemOpDelete")->text(), QString::fromUtf8("&Löschen"));
   QDir(sendTo).removeRecursively();
+}
+
+TEST(Published, PropertiesRoundTripUnderTheirNames) {
+  TFileListViewLite v;
+  TDirectoryComboLite c;
+  TFileNameEditLite e;
+  EXPECT_GE(ExpectPropertyRoundTrips(&v, &TFileListViewLite::staticMetaObject,
+                                     {{"DirCombo", QVariant::fromValue(&c)}, {"FileEdit", QVariant::fromValue(&e)},
+                                      {"Mask", QStringLiteral("*.txt")}}),
+            18);
+  EXPECT_EQ(v.property("Mask").toString(), "*.txt");
+  TFileListViewLite other;
+  EXPECT_GE(ExpectPropertyRoundTrips(&c, &TDirectoryComboLite::staticMetaObject,
+                                     {{"FileListView", QVariant::fromValue(&other)}}),
+            3);
+  EXPECT_EQ(ExpectPropertyRoundTrips(&e, &TFileNameEditLite::staticMetaObject,
+                                     {{"FileListView", QVariant::fromValue(&other)}}),
+            1);
+  // Defaults as constructed.
+  TFileListViewLite fresh;
+  EXPECT_EQ(fresh.FileViewType(), TFileListViewType(flvReadOnly | flvHidden | flvSystem));
+  EXPECT_EQ(fresh.Language(), lnUserDefault);
+  EXPECT_EQ(fresh.ViewIconStyle(), visList);
+  EXPECT_FALSE(fresh.ReadEnabled());
+  EXPECT_TRUE(fresh.PoPupMenuEnabled());
+  EXPECT_TRUE(fresh.AutoUpdate());
+  EXPECT_FALSE(fresh.MultiSelect());
+}
+
+TEST(Published, ARealDropEventCopiesIntoTheListedFolder) {
+  const QString src = FreshDir("realdropsrc");
+  const QString dst = FreshDir("realdropdst");
+  WriteFile(src + "/given.txt", "given");
+  TFileListViewLite v;
+  v.setReadEnabled(true);
+  v.ChangeDir(dst);
+  v.WaitForRead();
+  v.resize(300, 200);
+  v.show();
+  QSignalSpy dropped(&v, &TFileListViewLite::FileDrop);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(src + "/given.txt")});
+  QWidget* vp = v.IconView()->viewport();
+  QDragEnterEvent enter(QPoint(250, 150), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(vp, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_EQ(enter.dropAction(), Qt::CopyAction);
+  QDropEvent drop(QPointF(250, 150), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(vp, &drop);
+  EXPECT_TRUE(WaitUntil([&] { return dropped.count() == 1; }));
+  v.WaitForRead();
+  EXPECT_EQ(ReadAll(dst + "/given.txt"), "given");
+  EXPECT_EQ(ReadAll(src + "/given.txt"), "given");  // a copy: the source stays
+  EXPECT_GE(v.RowOfName("given.txt"), 0);
 }
