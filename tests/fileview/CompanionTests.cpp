@@ -68,6 +68,23 @@ TEST(DirCombo, PathPartsIndentedUnderTheRootAndRemovedAgain) {
   EXPECT_EQ(p.Combo.count(), withPath - 1);
 }
 
+TEST(DirCombo, AFolderOnAVolumeLeftOutHangsUnderTheRootAndLeavesNothingBehind) {
+  if (!QFileInfo("/proc/sys").isDir()) GTEST_SKIP() << "no /proc/sys";
+  const QString d = FreshDir("stale");
+  Pair p;
+  p.Combo.SetDirectory(d);
+  const int before = p.Combo.count();
+  p.Combo.SetDirectory("/proc/sys");  // a pseudo file system: not a listed volume
+  const int root = p.Combo.IndexOfPath("/");
+  ASSERT_GE(root, 0);
+  EXPECT_EQ(p.Combo.ItemPlace(root + 1), "/proc");
+  EXPECT_EQ(p.Combo.ItemPlace(root + 2), "/proc/sys");
+  EXPECT_EQ(p.Combo.ItemIndent(root + 2), 40);
+  p.Combo.SetDirectory(d);
+  EXPECT_EQ(p.Combo.count(), before);
+  EXPECT_EQ(p.Combo.IndexOfPath("/proc"), -1);
+}
+
 TEST(DirCombo, AFolderNamedWithSemicolonsAndDigits) {
   const QString d = FreshDir("semi");
   QDir(d).mkdir("0001002;odd;name");

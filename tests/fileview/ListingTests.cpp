@@ -120,6 +120,11 @@ TEST(Listing, LinksAndDesktopFilesAreShortcutsAndNothingRuns) {
   ASSERT_GE(link, 0);
   EXPECT_EQ(l.View.SubItem(link, 3), "L");
   EXPECT_EQ(l.View.SubItem(link, 5), d + "/target");
+  l.View.SelectRow(link);
+  EXPECT_EQ(l.View.SelectedPath(), d + "/tolink");
+  l.View.setResolveLink(true);
+  EXPECT_EQ(l.View.SelectedPath(), d + "/target");
+  l.View.setResolveLink(false);
   const int go = l.View.RowOfName("go.desktop");
   EXPECT_EQ(l.View.SubItem(go, 3), "L");
   EXPECT_EQ(l.View.SubItem(go, 5), d + "/target");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <QAbstractItemView>
 #include <QTest>
 
 #include "FileViewEnv.h"
@@ -43,6 +44,12 @@ TEST(Window, StatusBarCountsAndSizesWithLocaleSeparators) {
   EXPECT_EQ(form.StatusText(0), "Selected Objects: 2");
   EXPECT_EQ(form.StatusText(1), "1.235.767 bytes");
   EXPECT_EQ(form.FileNameEditLite1->text(), "archivio.zip");
+  if (qEnvironmentVariableIsSet("FILEVIEW_SNAP_COMBO")) {
+    form.DirectoryComboLite1->showPopup();
+    QTest::qWait(100);
+    form.DirectoryComboLite1->view()->window()->grab().save(qEnvironmentVariable("FILEVIEW_SNAP_COMBO"));
+    form.DirectoryComboLite1->hidePopup();
+  }
   // The style buttons and the up button.
   QTest::mouseClick(form.BtnReport, Qt::LeftButton);
   EXPECT_EQ(form.FileListView->ViewIconStyle(), visReport);
