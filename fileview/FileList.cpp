@@ -198,6 +198,7 @@ TFileListViewLite::TFileListViewLite(QWidget* parent) : QWidget(parent) {
   mPopup = new TFileListLitePopup(this);
   mPopup->BuildMenu(mTextBase);
   ApplyViewStyle();
+  ApplySelectionLook();
 }
 
 TFileListViewLite::~TFileListViewLite() {
@@ -306,7 +307,22 @@ void TFileListViewLite::setMultiSelect(bool value) {
 void TFileListViewLite::setHideSelection(bool value) {
   if (value == mHideSelection) return;
   mHideSelection = value;
+  ApplySelectionLook();
   Q_EMIT HideSelectionChanged(value);
+}
+
+void TFileListViewLite::ApplySelectionLook() {
+  // Without the focus the selection is drawn as plain rows when hidden.
+  for (QAbstractItemView* v : {static_cast<QAbstractItemView*>(mList), static_cast<QAbstractItemView*>(mTree)}) {
+    QPalette p = v->palette();
+    const QPalette app = QApplication::palette(v);
+    p.setBrush(QPalette::Inactive, QPalette::Highlight,
+               mHideSelection ? p.brush(QPalette::Inactive, QPalette::Base) : app.brush(QPalette::Inactive, QPalette::Highlight));
+    p.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+               mHideSelection ? p.brush(QPalette::Inactive, QPalette::Text)
+                              : app.brush(QPalette::Inactive, QPalette::HighlightedText));
+    v->setPalette(p);
+  }
 }
 
 void TFileListViewLite::ApplyViewStyle() {
@@ -537,6 +553,10 @@ void TFileListViewLite::ReadDirectory() {
             AbortRead();
             return;
           }
+          if (!result->Ok) {
+            ReadFailed(result->Error);
+            return;
+          }
           mIncoming = result;
           mIncomingPos = 0;
           mTotal = result->Total;
@@ -566,6 +586,19 @@ void TFileListViewLite::AppendBatch() {
   mBatchTimer->stop();
   mIncoming.reset();
   FinishRead();
+}
+
+void TFileListViewLite::ReadFailed(const QString& error) {
+  FinishRead();
+  if (!IsDirectoryPath(mDirectory)) {
+    // The folder went away (deleted or unmounted): its nearest ancestor
+    // that is still there.
+    QString up = mDirectory;
+    while (up != QLatin1String("/") && !IsDirectoryPath(up)) up = ParentPath(up);
+    QTimer::singleShot(0, this, [this, up] { ChangeDir(up); });
+  } else {
+    ShowError(QStringLiteral("Impossibile leggere la cartella \"%1\": %2").arg(mDirectory, error));
+  }
 }
 
 void TFileListViewLite::AbortRead() {

@@ -66,6 +66,7 @@ class TFileListViewLite : public QWidget {
   // Captions cannot be edited (no rename in place).
   TW_PROPERTY(bool, ReadOnly, )
   TW_PROPERTY_SETTER(bool, MultiSelect)
+  // Without the focus the selection is not shown.
   TW_PROPERTY_SETTER(bool, HideSelection)
   TW_FONT_PROPERTY(mFont)
   TW_COLOR_PROPERTY_CUSTOM(Color)
@@ -194,6 +195,8 @@ class TFileListViewLite : public QWidget {
   void ListPlace();
   void FinishRead();
   void AbortRead();
+  void ReadFailed(const QString& error);
+  void ApplySelectionLook();
   void Restart();
   void AppendBatch();
   void ApplyViewStyle();

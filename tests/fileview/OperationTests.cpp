@@ -421,3 +421,11 @@ TEST(Keys, BackspaceEnterF5AndDelete) {
   EXPECT_EQ(answers.Asked.size(), 1u);
   EXPECT_TRUE(Exists(d + "/k.txt"));  // "no" keeps it
 }
+
+TEST(Watch, AListedFolderThatGoesAwayLeavesForItsParent) {
+  const QString d = FreshDir("vanish");
+  QDir(d).mkpath("gone/deeper");
+  ListedView l(d + "/gone/deeper");
+  QDir(d + "/gone").removeRecursively();
+  EXPECT_TRUE(WaitUntil([&] { return l.View.Directory() == d && !l.View.Reading(); }, 4000));
+}
