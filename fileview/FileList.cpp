@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QProcess>
+#include <QSet>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -640,13 +641,27 @@ bool TFileListViewLite::WaitForRead(int ms) {
 
 void TFileListViewLite::RestoreSelection(const QStringList& names) {
   if (names.isEmpty()) return;
-  bool first = true;
-  for (const QString& n : names) {
-    const int r = RowOfName(n);
-    if (r < 0) continue;
-    SelectRow(r, !first);
-    first = false;
+  // One pass over the rows and one selection change, whatever the count.
+  QSet<QString> wanted(names.begin(), names.end());
+  QItemSelection sel;
+  int first = -1, runStart = -1, runEnd = -2;
+  auto flush = [&] {
+    if (runStart >= 0) sel.select(mModel->index(runStart, 0), mModel->index(runEnd, 0));
+  };
+  for (int r = 0; r < ItemCount(); ++r) {
+    if (!wanted.contains(Item(r).Name)) continue;
+    if (first < 0) first = r;
+    if (r != runEnd + 1) {
+      flush();
+      runStart = r;
+    }
+    runEnd = r;
+    if (!mMultiSelect) break;
   }
+  flush();
+  if (first < 0) return;
+  mSelection->setCurrentIndex(mModel->index(first, 0), QItemSelectionModel::NoUpdate);
+  mSelection->select(sel, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TFileListViewLite::SortBy(TSortedBy key) {

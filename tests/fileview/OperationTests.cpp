@@ -373,6 +373,19 @@ TEST(Watch, ARefreshNeverStartsInsideARefresh) {
   EXPECT_EQ(v.ReadCount() - reads2, 1);
   ASSERT_EQ(v.ItemCount(), 1);
   EXPECT_EQ(v.Caption(0), "only");
+  // A refresh keeps a large selection, in one go.
+  v.setMultiSelect(true);
+  v.ChangeDir(d);
+  ASSERT_TRUE(v.WaitForRead());
+  v.CurrentView()->selectAll();
+  QSignalSpy changes(&v, &TFileListViewLite::Change);
+  QElapsedTimer t;
+  t.start();
+  v.Refresh();
+  ASSERT_TRUE(v.WaitForRead());
+  EXPECT_EQ(v.SelectedRows().size(), 3000);
+  EXPECT_LE(changes.count(), 3);
+  EXPECT_LT(t.elapsed(), 3000);
 }
 
 TEST(Rename, AnAcceptedEditRenamesTheEditedEntryEvenAfterTheRowsMoved) {
