@@ -532,8 +532,25 @@ TFileItems ListTrash(int textBase) {
   ReadTrashDir(HomeTrashDir(), QString(), textBase, out);
   const QString uid = QString::number(::getuid());
   const QString homeTrash = QFileInfo(HomeTrashDir()).canonicalFilePath();
-  for (const QStorageInfo& s : FileVolumes()) {
-    const QString top = s.rootPath();
+  // Every mount point may hold a trash, also those the volume list leaves
+  // out (the mount table itself: the platform's list skips some).
+  QStringList tops;
+  QFile mounts(QStringLiteral("/proc/self/mounts"));
+  if (mounts.open(QIODevice::ReadOnly)) {
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+      const QList<QByteArray> f = line.split(' ');
+      if (f.size() < 3) continue;
+      static const QByteArrayList skip = {"proc", "sysfs", "devpts", "cgroup", "cgroup2", "mqueue", "devtmpfs"};
+      if (skip.contains(f[2])) continue;
+      QByteArray mp = f[1];
+      mp.replace("\\040", " ").replace("\\011", "\t").replace("\\012", "\n").replace("\\134", "\\");
+      const QString top = QFile::decodeName(mp);
+      if (!tops.contains(top)) tops << top;
+    }
+  }
+  for (const QStorageInfo& s : FileVolumes())
+    if (!tops.contains(s.rootPath())) tops << s.rootPath();
+  for (const QString& top : tops) {
     // $topdir/.Trash/$uid only under a sticky, real (not linked) .Trash.
     const QString shared = JoinPath(top, QStringLiteral(".Trash"));
     struct stat st;

@@ -627,8 +627,11 @@ void TFileListViewLite::FinishRead() {
   ++mReadCount;
   TW_FIRE(OnAfterRead, AfterRead, this);
   if (mRefreshPending) {
-    mRefreshPending = false;
-    QTimer::singleShot(0, this, [this] { Refresh(); });
+    // Still pending until it starts (WaitForRead waits for it too).
+    QTimer::singleShot(0, this, [this] {
+      mRefreshPending = false;
+      Refresh();
+    });
   }
 }
 

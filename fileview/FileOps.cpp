@@ -10,6 +10,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
@@ -148,7 +149,10 @@ bool ChooseTrash(const QString& path, dev_t dev, QString* trash, QString* infoPa
     *infoPath = path;
     return true;
   }
-  const QString top = MountRootOf(QFileInfo(path).absolutePath());
+  // The real mount point, whatever its file system: a volume's trash is
+  // made only on the volume itself.
+  const QString top = QStorageInfo(QFileInfo(path).absolutePath()).rootPath();
+  if (top.isEmpty() || DeviceOf(top) != dev) return false;
   const QString uid = QString::number(::geteuid());
   const QString rel = path.mid(top == QLatin1String("/") ? 1 : top.size() + 1);
   const QString shared = JoinPath(top, QStringLiteral(".Trash"));

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -126,6 +127,35 @@ TEST(Trash, DeleteWritesATrashinfoTheOtherToolSees) {
   EXPECT_EQ(l.View.SubItem(tool, 3), l.View.Text(32));
   EXPECT_FALSE(l.View.SubItem(tool, 2).isEmpty());  // the deletion date
   EXPECT_EQ(ReadAll(l.View.SubItem(ours, 4)), "bye");
+}
+
+TEST(Trash, AFileOnAnotherVolumeGoesToThatVolumesTrash) {
+  struct stat shm, home;
+  if (::stat("/dev/shm", &shm) != 0 || ::stat(QFile::encodeName(TestHome()).constData(), &home) != 0 ||
+      shm.st_dev == home.st_dev || ::access("/dev/shm", W_OK) != 0)
+    GTEST_SKIP() << "no second writable volume";
+  const bool hadTrash = QFileInfo::exists("/dev/shm/.Trash-" + QString::number(::geteuid()));
+  QTemporaryDir dir("/dev/shm/tarnwell-fileview-XXXXXX");
+  ASSERT_TRUE(dir.isValid());
+  const QString f = dir.path() + "/far away.txt";
+  WriteFile(f, "far");
+  const TOpResult r = TrashEntries({f});
+  ASSERT_TRUE(r.Ok) << r.Error.toStdString();
+  EXPECT_FALSE(Exists(f));
+  const QString trash = "/dev/shm/.Trash-" + QString::number(::geteuid());
+  const QString name = QFileInfo(f).fileName();
+  EXPECT_EQ(ReadAll(trash + "/files/" + name), "far");
+  const QByteArray info = ReadAll(trash + "/info/" + name + ".trashinfo");
+  EXPECT_TRUE(info.startsWith("[Trash Info]\nPath=" + QUrl::toPercentEncoding(f.mid(QString("/dev/shm/").size()), "/")))
+      << info.toStdString();
+  EXPECT_FALSE(QFileInfo::exists("/.Trash-" + QString::number(::geteuid())));  // nothing made elsewhere
+  int found = 0;
+  for (const TFileItem& it : ListTrash(900))
+    if (it.Target == f) ++found;
+  EXPECT_EQ(found, 1);
+  QFile::remove(trash + "/files/" + name);
+  QFile::remove(trash + "/info/" + name + ".trashinfo");
+  if (!hadTrash) QDir(trash).removeRecursively();
 }
 
 TEST(Trash, DeletingALinkKeepsItsTarget) {
