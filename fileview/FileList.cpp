@@ -1,5 +1,7 @@
 #include "FileList.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -36,6 +38,11 @@ namespace {
 
 // Rows handed to the view per turn of the event loop.
 constexpr size_t kBatchRows = 2000;
+
+bool Exists(const QString& p) {
+  struct stat st;
+  return ::lstat(QFile::encodeName(p).constData(), &st) == 0;
+}
 
 bool SamePlace(const QString& a, const QString& b) {
   if (IsSpecialPlace(a) || IsSpecialPlace(b)) return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -123,6 +130,15 @@ void TFileListModel::Append(TFileItems::iterator from, TFileItems::iterator to) 
   beginInsertRows(QModelIndex(), first, first + int(to - from) - 1);
   Items.insert(Items.end(), std::make_move_iterator(from), std::make_move_iterator(to));
   endInsertRows();
+}
+
+void TFileListModel::RemoveNames(const QSet<QString>& names) {
+  for (int r = int(Items.size()) - 1; r >= 0; --r) {
+    if (!names.contains(Items[size_t(r)].Name)) continue;
+    beginRemoveRows(QModelIndex(), r, r);
+    Items.erase(Items.begin() + r);
+    endRemoveRows();
+  }
 }
 
 void TFileListModel::Replace(int row, TFileItem item) {
@@ -885,9 +901,14 @@ void TFileListViewLite::DeleteSelected() {
       if (!gone.Ok) ShowError(gone.Error);
     }
   }
-  Refresh();
-  WaitForRead();
+  // What went is taken out at once; the listing after it shows the rest as
+  // it is now (no nested event loop here: the view may be closed meanwhile).
+  QSet<QString> gone;
+  for (const QString& p : paths)
+    if (!Exists(p)) gone.insert(QFileInfo(p).fileName());
+  mModel->RemoveNames(gone);
   AttachWatcher();
+  Refresh();
 }
 
 void TFileListViewLite::NewFolder() {

@@ -3,6 +3,7 @@
 // made on demand (only the rows on screen pay for it).
 
 #include <QAbstractTableModel>
+#include <QSet>
 
 #include "FileEntries.h"
 
@@ -29,6 +30,7 @@ class TFileListModel : public QAbstractTableModel {
   void Reset(TFileItems items);
   void Append(TFileItems::iterator from, TFileItems::iterator to);
   void Replace(int row, TFileItem item);
+  void RemoveNames(const QSet<QString>& names);
   void HeaderTextsChanged() { Q_EMIT headerDataChanged(Qt::Horizontal, 0, 4); }
 
  private:

@@ -116,6 +116,7 @@ TEST(Trash, DeleteWritesATrashinfoTheOtherToolSees) {
   RunTool("trash-put", {d + "/by-tool.txt"}, &rc);
   EXPECT_EQ(rc, 0);
   l.View.ChangeDir("Recycled");
+  l.View.WaitForRead();
   int tool = -1, ours = -1;
   for (int i = 0; i < l.View.ItemCount(); ++i) {
     if (l.View.SubItem(i, 5) == d + "/by-tool.txt") tool = i;
@@ -189,6 +190,7 @@ TEST(Trash, AFailedTrashRemovesNothingAndAsksAgainDefaultNo) {
   EXPECT_EQ(answers.Asked[1].DefaultButton, unsigned(mbNo));
   EXPECT_TRUE(answers.Asked[1].Text.contains("keep.txt"));
   EXPECT_EQ(ReadAll(d + "/keep.txt"), "still here");
+  l.View.WaitForRead();
   EXPECT_GE(l.View.RowOfName("keep.txt"), 0);
 }
 
