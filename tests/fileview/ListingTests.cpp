@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QStandardPaths>
 #include <QTreeView>
+#include <QTest>
 #include <random>
 
 #include "FileViewEnv.h"
@@ -301,4 +302,27 @@ TEST(Listing, SizesWithTheLocaleSeparators) {
   QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
   EXPECT_EQ(FormatThousands(1234567), "1,234,567");
   QLocale::setDefault(saved);
+}
+
+TEST(Listing, AViewDestroyedDuringAListingAndVolumesByRoot) {
+  const QString d = FreshDir("destroy");
+  for (int i = 0; i < 2000; ++i) WriteFile(d + QStringLiteral("/g%1").arg(i), "");
+  for (int round = 0; round < 3; ++round) {
+    auto* v = new TFileListViewLite;
+    v->setReadEnabled(true);
+    v->ChangeDir(d);
+    if (round > 0) QTest::qWait(round * 5);
+    delete v;  // the worker stops and nothing reaches the gone view
+  }
+  QTest::qWait(50);
+  TFileListViewLite v;
+  v.setReadEnabled(true);
+  EXPECT_TRUE(v.ChangeDrive("/"));
+  EXPECT_EQ(v.Directory(), "/");
+  EXPECT_FALSE(v.ChangeDrive("/no/such/volume"));
+  EXPECT_EQ(v.Directory(), "/");
+  v.ChangeDir(d);
+  v.WaitForRead();
+  EXPECT_EQ(v.DriveRoot(), MountRootOf(d));
+  EXPECT_EQ(v.ItemCount(), 2000);
 }
