@@ -391,7 +391,7 @@ TCopyPlan PlanCopy(const QStringList& sources, const QString& targetDir) {
     struct stat dstst;
     if (::lstat(Enc(dst).constData(), &dstst) == 0) {
       if (dstst.st_dev == sst.st_dev && dstst.st_ino == sst.st_ino)
-        plan.Skipped << QStringLiteral("%1: è già in questa cartella").arg(fi.fileName());
+        plan.Same << s;
       else
         plan.Skipped << QStringLiteral("%1: esiste già nella destinazione (non sovrascritto)").arg(fi.fileName());
       continue;

@@ -45,6 +45,7 @@ struct TCopyStep {
 struct TCopyPlan {
   std::vector<TCopyStep> Steps;
   QStringList Skipped;  // with the reason, one line each
+  QStringList Same;     // dropped where they already are: nothing to do, nothing to say
   qint64 Bytes = 0;     // to copy
 };
 // Checks every dropped entry: an entry dropped onto itself is skipped, a

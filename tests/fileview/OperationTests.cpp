@@ -256,6 +256,7 @@ TEST(Drop, FromTheListedFolderCopiesNothingButAnnounces) {
   QSignalSpy dropped(&l.View, &TFileListViewLite::FileDrop);
   l.View.DropFiles({d + "/same.txt"}, QPoint(-5, -5));
   EXPECT_EQ(dropped.count(), 1);
+  EXPECT_TRUE(answers.Asked.empty());  // nothing to copy, nothing to complain about
   EXPECT_EQ(QDir(d).entryList(QDir::Files), QStringList{"same.txt"});
   // Dropped onto the folder item: into that folder.
   const int box = l.View.RowOfName("box");
