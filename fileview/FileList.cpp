@@ -1,6 +1,7 @@
 #include "FileList.h"
 
 #include <sys/stat.h>
+#include <time.h>
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -36,8 +37,10 @@ namespace Tarnwell {
 
 namespace {
 
-// Rows handed to the view per turn of the event loop.
-constexpr size_t kBatchRows = 2000;
+// Rows are handed to the view in small steps, as many as fit in a time
+// slice per turn of the event loop, so that the loop never waits long.
+constexpr size_t kStepRows = 250;
+constexpr qint64 kSliceMs = 12;
 
 bool Exists(const QString& p) {
   struct stat st;
@@ -130,6 +133,14 @@ void TFileListModel::Append(TFileItems::iterator from, TFileItems::iterator to) 
   beginInsertRows(QModelIndex(), first, first + int(to - from) - 1);
   Items.insert(Items.end(), std::make_move_iterator(from), std::make_move_iterator(to));
   endInsertRows();
+}
+
+TFileItems TFileListModel::Take() {
+  beginResetModel();
+  TFileItems out = std::move(Items);
+  Items.clear();
+  endResetModel();
+  return out;
 }
 
 void TFileListModel::RemoveNames(const QSet<QString>& names) {
@@ -543,7 +554,10 @@ void TFileListViewLite::SetItems(TFileItems items, qint64 total) {
 
 void TFileListViewLite::ReadDirectory() {
   mReading = true;
-  mModel->Reset({});
+  // The old rows are freed by the worker: 100 000 of them would hold the
+  // event loop up.
+  mLongestStepMs = 0;
+  auto old = std::make_shared<TFileItems>(mModel->Take());
   QApplication::setOverrideCursor(Qt::BusyCursor);
   TFolderQuery q;
   q.Directory = mDirectory;
@@ -558,7 +572,8 @@ void TFileListViewLite::ReadDirectory() {
     mWorker->wait();
     delete mWorker;
   }
-  mWorker = QThread::create([q, by, cancel, self, this] {
+  mWorker = QThread::create([q, by, cancel, self, this, old]() mutable {
+    old.reset();
     auto result = std::make_shared<TFolderResult>(ReadFolder(q, cancel.get()));
     if (!cancel->load()) SortItems(result->Items, by);
     if (cancel->load()) result->Items.clear();
@@ -576,6 +591,7 @@ void TFileListViewLite::ReadDirectory() {
           }
           mIncoming = result;
           mIncomingPos = 0;
+          mModel->Items.reserve(result->Items.size());
           mTotal = result->Total;
           mBatchTimer->start();
         },
@@ -596,9 +612,25 @@ void TFileListViewLite::AppendBatch() {
     return;
   }
   TFileItems& items = mIncoming->Items;
-  const size_t end = std::min(items.size(), mIncomingPos + kBatchRows);
-  mModel->Append(items.begin() + ptrdiff_t(mIncomingPos), items.begin() + ptrdiff_t(end));
-  mIncomingPos = end;
+  QElapsedTimer slice;
+  slice.start();
+  // The step's own work: processor time of this thread (on a busy machine
+  // the wall clock also counts the other processes' turns).
+  struct TStepClock {
+    double& Longest;
+    double Start = Now();
+    static double Now() {
+      timespec ts{};
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+      return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
+    }
+    ~TStepClock() { Longest = std::max(Longest, Now() - Start); }
+  } clock{mLongestStepMs};
+  do {
+    const size_t end = std::min(items.size(), mIncomingPos + kStepRows);
+    mModel->Append(items.begin() + ptrdiff_t(mIncomingPos), items.begin() + ptrdiff_t(end));
+    mIncomingPos = end;
+  } while (mIncomingPos < items.size() && slice.elapsed() < kSliceMs);
   if (mIncomingPos < items.size()) return;
   mBatchTimer->stop();
   mIncoming.reset();

@@ -161,6 +161,9 @@ class TFileListViewLite : public QWidget {
   QListView* IconView() const { return mList; }
   // How many listings finished (tests and diagnostics).
   int ReadCount() const { return mReadCount; }
+  // The longest single step the last folder listing took on the GUI thread
+  // (handing rows to the view), in milliseconds of processor time.
+  double LongestStepMs() const { return mLongestStepMs; }
   // Opens a file or runs a program with arguments; tests replace it.
   using TOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
   static TOpenHook SetOpenHook(TOpenHook hook);
@@ -249,6 +252,7 @@ class TFileListViewLite : public QWidget {
   QStringList mKeepSelection;
   QTimer* mBatchTimer;
   int mReadCount = 0;
+  double mLongestStepMs = 0;
   TSortedBy mListedBy = sbName;
 
   // Dragging out.

@@ -28,6 +28,8 @@ class TFileListModel : public QAbstractTableModel {
   bool LargeIcons = false;
 
   void Reset(TFileItems items);
+  // Empties the model and hands its rows over.
+  TFileItems Take();
   void Append(TFileItems::iterator from, TFileItems::iterator to);
   void Replace(int row, TFileItem item);
   void RemoveNames(const QSet<QString>& names);
