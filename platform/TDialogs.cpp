@@ -46,6 +46,8 @@ int DefaultMessage(const TMessageRequest& r) {
     if (r.Buttons & m.btn) buttons |= m.q;
   if (!buttons) buttons = QMessageBox::Ok;
   box.setStandardButtons(buttons);
+  for (const auto& m : map)
+    if (r.DefaultButton == m.btn && (r.Buttons & m.btn)) box.setDefaultButton(m.q);
   const int q = box.exec();
   for (const auto& m : map)
     if (q == m.q) return m.result;
@@ -77,6 +79,12 @@ TModalHook SetModalHook(TModalHook hook) {
 
 int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons) {
   TMessageRequest r{text, type, buttons};
+  if (MessageHook()) return MessageHook()(r);
+  return DefaultMessage(r);
+}
+
+int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton) {
+  TMessageRequest r{text, type, buttons, defaultButton};
   if (MessageHook()) return MessageHook()(r);
   return DefaultMessage(r);
 }

@@ -39,6 +39,9 @@ struct TMessageRequest {
   QString Text;
   TMsgDlgType Type = mtInformation;
   TMsgDlgButtons Buttons = mbOK;
+  // The button Enter presses; 0 leaves the box's own choice. A question whose
+  // "yes" cannot be undone makes "no" the default.
+  unsigned DefaultButton = 0;
 };
 
 using TMessageHook = std::function<int(const TMessageRequest&)>;
@@ -50,6 +53,7 @@ TMessageHook SetMessageHook(TMessageHook hook);
 TModalHook SetModalHook(TModalHook hook);
 
 int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
+int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton);
 void ShowMessage(const QString& text);
 // Runs a modal dialog through the hook.
 int ExecModal(QDialog& dlg);

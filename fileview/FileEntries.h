@@ -1,0 +1,144 @@
+#pragma once
+// The entries the file list view shows, and how each kind of place is read:
+// a folder (through the system's directory calls, fit for a worker thread),
+// the mounted volumes, the desktop, the trash and the network. Nothing here
+// needs widgets; what is shown is built from typed fields (sizes are 64-bit,
+// dates are instants), so sorting never reads display text back.
+
+#include <QCollatorSortKey>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "FileViewTypes.h"
+
+namespace Tarnwell {
+
+// What an item is; the first letter of its Attr text tells the same.
+enum class TItemKind : char {
+  File,     // a plain file (or anything else listed in a folder)
+  Folder,   // "d"
+  Special,  // "X": Computer, Network, Trash on the desktop
+  Drive,    // "U": a mounted volume
+  Link,     // "L": a symbolic link or a link .desktop file
+  Network,  // "N": a network container
+};
+
+constexpr qint64 kNoSize = -1;
+constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
+
+struct TFileItem {
+  TItemKind Kind = TItemKind::File;
+  QString Caption;
+  // Sub-item 4: the name within the listed folder; for the items of the
+  // desktop, the drives and the network the full path or place keyword.
+  QString Name;
+  // Sub-item 5: where a link points (an absolute path), or, for an entry of
+  // the trash, the path it had before it was deleted.
+  QString Target;
+  QString TypeName;
+  QString AttrText;      // "d", "rhs ", "L", "U", "X", "N" ...
+  qint64 Size = kNoSize; // bytes; kNoSize for folders and places
+  qint64 MTime = kNoDate;  // ms since the epoch (UTC); kNoDate when unknown
+  QString SizeText;      // set only where the size is not shown in bytes (volumes)
+  QString MimeName;      // the type the icon is chosen by
+  bool LinkToFolder = false;
+  // The locale's collation key of the caption (filled by PrepareSortKeys).
+  std::optional<QCollatorSortKey> NameKey;
+};
+
+using TFileItems = std::vector<TFileItem>;
+
+// "###,###,###,###" with the locale's group separator; empty for 0.
+QString FormatThousands(qint64 v);
+// The Size column: the byte count, or " " for an empty file or a folder.
+QString SizeColumnText(const TFileItem& it);
+// The Modified column: local date and time in the locale's short format.
+QString DateColumnText(qint64 msecs);
+
+// File masks: patterns separated by ";". "*.*" matches every name (also one
+// without a dot); matching ignores case. A pattern may not name a folder.
+class TFileMask {
+ public:
+  // Returns false (and the reason) for a mask that cannot be used.
+  static bool Validate(const QString& mask, QString* error = nullptr);
+  explicit TFileMask(const QString& mask);
+  bool Matches(const QString& name) const;
+  bool MatchesAll() const { return mMatchAll; }
+
+ private:
+  bool mMatchAll = false;
+  std::vector<QRegularExpression> mPatterns;
+};
+
+// The locale's collation keys of every caption (thread-safe: one collator
+// per call).
+void PrepareSortKeys(TFileItems& items);
+// A strict weak ordering for every key: places, then folders, then the
+// rest; within a class by the key, ties by caption and name. The inverse
+// orders reverse the whole comparison (folders come last).
+int CompareItems(const TFileItem& a, const TFileItem& b, TSortedBy by);
+void SortItems(TFileItems& items, TSortedBy by);
+
+// How a folder is read. Attribute kinds not in `types` are left out.
+struct TFolderQuery {
+  QString Directory;  // absolute
+  QString Mask = QStringLiteral("*.*");
+  TFileListViewType Types = TFileListViewType(flvReadOnly | flvHidden | flvSystem);
+};
+struct TFolderResult {
+  TFileItems Items;
+  qint64 Total = 0;    // the sum of the listed files' sizes
+  bool Ok = true;
+  QString Error;
+};
+// Reads the folder: each entry once, folders always, files when the mask
+// matches. `cancel` (may be null) stops the reading early. Safe on any thread.
+TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel = nullptr);
+// One entry, as ReadFolder would list it (for re-adding a renamed or created
+// entry by its exact path); nullopt when it does not exist.
+std::optional<TFileItem> ReadOneEntry(const QString& path);
+
+// The MIME type comment and name for a file name (by name, not content);
+// process-wide cached, thread-safe.
+QString TypeNameForFile(const QString& fileName, QString* mimeName = nullptr, bool folder = false);
+
+// A link .desktop file's target (Type=Link, URL=file:...); empty otherwise.
+// Nothing of the file is ever run.
+QString DesktopLinkTarget(const QString& path);
+
+// The mounted volumes that hold files (pseudo file systems left out), "/" first.
+TFileItems ListDrives(int textBase);
+// The mount root holding `path` (the deepest mounted volume), "/" at least.
+QString MountRootOf(const QString& path);
+// The desktop: Computer, Network, Trash, then the desktop folder's folders
+// and links.
+TFileItems ListDesktop(int textBase);
+// The entries of the trash: the home trash ($XDG_DATA_HOME/Trash) and the
+// per-volume .Trash-$uid and .Trash/$uid, with the original path and the
+// deletion date of their .trashinfo files.
+TFileItems ListTrash(int textBase);
+// The home trash folder.
+QString HomeTrashDir();
+// The network: only "All the network" unless enabled; enabled, what the
+// platform's network browsing lists (run with a time limit).
+TFileItems ListNetwork(int textBase, bool enabled, const QString& container = QString());
+
+// Absolute paths: "dir/name" with one separator; empty when dir is empty.
+QString JoinPath(const QString& dir, const QString& name);
+// True for an existing folder (links followed).
+bool IsDirectoryPath(const QString& path);
+// The parent folder; "/" for "/" itself.
+QString ParentPath(const QString& path);
+// True for the four place keywords (any case).
+bool IsSpecialPlace(const QString& place);
+// The keyword as spelled by the view ("DeskTop", ...) or the path unchanged.
+QString NormalisePlace(const QString& place);
+
+}  // namespace Tarnwell

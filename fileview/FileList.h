@@ -1,0 +1,263 @@
+#pragma once
+// TFileListViewLite: a list view that browses the file system like a small
+// file manager window. It lists a folder (folders first, then the entries
+// matching the mask), the mounted volumes, the desktop, the network or the
+// trash, in four view styles and five sort orders (each also inverted),
+// with its texts in five languages. It renames in place, deletes to the
+// trash, makes folders, copies files dropped onto it, lets files be dragged
+// out, and follows changes on disk.
+//
+// A folder is read on a worker thread and its rows reach the view in
+// batches, so a folder of 100 000 entries never stalls the event loop; the
+// listing ends with AfterRead. Reading() tells whether one is under way.
+
+#include <QPointer>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "FileEntries.h"
+#include "FileViewTypes.h"
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/platform/TWidgetLook.h>
+
+class QListView;
+class QTreeView;
+class QItemSelectionModel;
+class QAbstractItemView;
+class QModelIndex;
+class QThread;
+class QTimer;
+class QStackedLayout;
+
+namespace Tarnwell {
+
+class TDirectoryComboLite;
+class TFileNameEditLite;
+class TFileListLitePopup;
+class TFileListModel;
+class TShellChangeNotifyThread;
+class TDropFileSource;
+
+class TFileListViewLite : public QWidget {
+  Q_OBJECT
+  Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)
+  Q_PROPERTY(Tarnwell::TDirectoryComboLite* DirCombo READ DirCombo WRITE setDirCombo NOTIFY DirComboChanged)
+  Q_PROPERTY(Tarnwell::TFileNameEditLite* FileEdit READ FileEdit WRITE setFileEdit NOTIFY FileEditChanged)
+  TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TFileListViewType, FileViewType)
+  TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TFileViewLanguage, Language)
+  // Patterns separated by ";"; a mask naming a folder is refused (kept unchanged).
+  TW_PROPERTY_SETTER(QString, Mask)
+  TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TSortedBy, SortedBy)
+  TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TViewIconStyle, ViewIconStyle)
+  TW_PROPERTY(bool, NetWorkEnabled, )
+  // Nothing is listed while False.
+  TW_PROPERTY(bool, ReadEnabled, )
+  // A link's selected path is its target.
+  TW_PROPERTY(bool, ResolveLink, )
+  // Double-click (or Enter) opens files with the desktop's program for them.
+  TW_PROPERTY(bool, ExecuteOpen, )
+  TW_PROPERTY_SETTER(bool, PoPupMenuEnabled)
+  TW_PROPERTY(bool, DragFileEnabled, )
+  // Follow changes on disk.
+  TW_PROPERTY_SETTER(bool, AutoUpdate)
+  // Captions cannot be edited (no rename in place).
+  TW_PROPERTY(bool, ReadOnly, )
+  TW_PROPERTY_SETTER(bool, MultiSelect)
+  // Without the focus the selection is not shown.
+  TW_PROPERTY_SETTER(bool, HideSelection)
+  TW_FONT_PROPERTY(mFont)
+  TW_COLOR_PROPERTY_CUSTOM(Color)
+
+ public:
+  explicit TFileListViewLite(QWidget* parent = nullptr);
+  ~TFileListViewLite() override;
+
+  TDirectoryComboLite* DirCombo() const;
+  TFileNameEditLite* FileEdit() const;
+ public Q_SLOTS:
+  void setDirCombo(Tarnwell::TDirectoryComboLite* combo);
+  void setFileEdit(Tarnwell::TFileNameEditLite* edit);
+ Q_SIGNALS:
+  void DirComboChanged(Tarnwell::TDirectoryComboLite* value);
+  void FileEditChanged(Tarnwell::TFileNameEditLite* value);
+
+ public:
+  // The current place: an absolute folder path or one of the keywords
+  // "DeskTop", "Drives", "NetWork", "Recycled" (any case on input).
+  QString Directory() const { return mDirectory; }
+  QString OldDirectory() const { return mOldDirectory; }
+  // The first identifier of the language's string block.
+  int TextBase() const { return mTextBase; }
+  QString Text(int offset) const;
+
+  // Navigation. ChangeDir refuses a relative or missing path (the place
+  // stays) but still announces DirectoryChange.
+  void ChangeDir(const QString& path);
+  // Switches to a mounted volume's root; false when `root` is none.
+  bool ChangeDrive(const QString& root);
+  // Up one level: a folder to its parent, "/" to the volumes, the volumes,
+  // the network and the trash to the desktop. False when the new place is
+  // the desktop.
+  bool GoUp();
+  // Lists the place again (only when ReadEnabled). During a listing the
+  // request waits for its end: a refresh never starts inside a refresh.
+  void Refresh();
+  void SortBy(Tarnwell::FileViewTypes::TSortedBy key);
+  // The mount root of the current folder ("/" at least; empty for places).
+  QString DriveRoot() const;
+
+  // A listing is under way; WaitForRead runs the event loop until it ends.
+  bool Reading() const { return mReading; }
+  bool WaitForRead(int ms = 30000);
+
+  // The items, in display order.
+  int ItemCount() const;
+  const TFileItem& Item(int row) const;
+  // Sub-items of the contract: 0 size, 1 type, 2 date, 3 attributes, 4 name
+  // within the folder (or the place), 5 link target.
+  QString SubItem(int row, int index) const;
+  QString Caption(int row) const;
+  // The row whose name (sub-item 4) is exactly `name`; -1 when none.
+  int RowOfName(const QString& name) const;
+  QList<int> SelectedRows() const;
+  void SelectRow(int row, bool keepOthers = false);
+  void ClearSelection();
+  int SelectionCount() const;
+  qint64 SelectedSize() const;
+  qint64 Total() const { return mTotal; }
+
+  virtual QString SelectedPath() const;
+  QString SelectedName() const;
+  // Absolute paths of the selected files (and folders when asked); never
+  // places, volumes or network items.
+  int SelectedFiles(QStringList& list, bool includeFolders) const;
+
+  // File operations.
+  void OpenSelected();
+  void CopySelectedTo(const QString& dir);
+  void SendTo(const QString& entry);
+  void DeleteSelected();
+  void NewFolder();
+  // Starts editing the selected caption.
+  void RenameSelected();
+  // Renames the item at `row` to `caption` (what an accepted edit does);
+  // false when nothing was renamed (the caption stays the old one).
+  bool RenameItem(int row, const QString& caption);
+  // The same for the entry named `name` (sub-item 4) in the listed folder.
+  bool RenameEntryNamed(const QString& name, const QString& caption);
+  // What a drop of `files` at `pos` (view coordinates) does.
+  void DropFiles(const QStringList& files, const QPoint& pos);
+  // The double-click action on the selected item.
+  void ActivateSelected();
+
+  TShellChangeNotifyThread* Watcher() const { return mWatcher; }
+  TDropFileSource* DragSource() const { return mDragSource; }
+  TFileListLitePopup* PopupMenu() const { return mPopup; }
+  QAbstractItemView* CurrentView() const;
+  QTreeView* ReportView() const { return mTree; }
+  QListView* IconView() const { return mList; }
+  // How many listings finished (tests and diagnostics).
+  int ReadCount() const { return mReadCount; }
+  // The longest single step the last folder listing took on the GUI thread
+  // (handing rows to the view), in milliseconds of processor time.
+  double LongestStepMs() const { return mLongestStepMs; }
+  // Opens a file or runs a program with arguments; tests replace it.
+  using TOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
+  static TOpenHook SetOpenHook(TOpenHook hook);
+
+  // Assignable events (each also a signal).
+  TNotifyEvent OnAfterRead;
+  std::function<void(TObject*, Tarnwell::FileViewTypes::TViewIconStyle)> OnViewChange;
+  std::function<void(TObject*, const QString&)> OnFileSelect;
+  std::function<void(TObject*, const QString&, const QString&, bool)> OnDirectoryChange;
+  std::function<void(const QStringList&, int, int)> OnFileDrop;
+  TNotifyEvent OnChange;
+
+ Q_SIGNALS:
+  void AfterRead(QObject* sender);
+  void ViewChange(QObject* sender, Tarnwell::FileViewTypes::TViewIconStyle style);
+  void FileSelect(QObject* sender, const QString& fileName);
+  void DirectoryChange(QObject* sender, const QString& oldDir, const QString& directory, bool canPrev);
+  void FileDrop(const QStringList& files, int x, int y);
+  // The selection changed.
+  void Change(QObject* sender);
+  void MouseUp();
+  void KeyUp();
+
+ protected:
+  virtual void ReadDirectory();
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* e) override;
+
+ private:
+  friend class TFileListModel;
+  void SetItems(TFileItems items, qint64 total);
+  void ListPlace();
+  void FinishRead();
+  void AbortRead();
+  void ReadFailed(const QString& error);
+  void ApplySelectionLook();
+  void Restart();
+  void AppendBatch();
+  void ApplyViewStyle();
+  void SelectionChanged();
+  void HeaderClicked(int column);
+  void StartDrag();
+  bool Special() const;
+  QString PathOfRow(int row) const;
+  void DetachWatcher();
+  void AttachWatcher();
+  void ShowError(const QString& text);
+  void Open(const QString& file, const QStringList& args = {});
+  void RestoreSelection(const QStringList& names);
+
+  TControlFont mFont{this};
+  TControlColor mColorView{this, clWindow, QPalette::Base};
+  TFileListModel* mModel;
+  QListView* mList;
+  QTreeView* mTree;
+  QStackedLayout* mStack;
+  QItemSelectionModel* mSelection;
+  QPointer<TDirectoryComboLite> mDirCombo;
+  QPointer<TFileNameEditLite> mFileEdit;
+  TFileListLitePopup* mPopup = nullptr;
+  TShellChangeNotifyThread* mWatcher;
+  TDropFileSource* mDragSource;
+
+  TFileListViewType mFileViewType = TFileListViewType(flvReadOnly | flvHidden | flvSystem);
+  TFileViewLanguage mLanguage = lnUserDefault;
+  QString mMask = QStringLiteral("*.*");
+  TSortedBy mSortedBy = sbName;
+  TViewIconStyle mViewIconStyle = visList;
+  bool mNetWorkEnabled = false, mReadEnabled = false, mResolveLink = false, mExecuteOpen = false;
+  bool mPoPupMenuEnabled = true, mDragFileEnabled = false, mAutoUpdate = true, mReadOnly = false;
+  bool mMultiSelect = false, mHideSelection = true;
+
+  QString mDirectory, mOldDirectory;
+  int mTextBase = 900;
+  qint64 mTotal = 0;
+  int mLastSortColumn = -1;
+  bool mSortInverse = false;
+
+  // The listing under way.
+  bool mReading = false;
+  bool mRefreshPending = false;
+  QThread* mWorker = nullptr;
+  std::shared_ptr<std::atomic<bool>> mCancel;
+  std::shared_ptr<TFolderResult> mIncoming;
+  size_t mIncomingPos = 0;
+  QStringList mKeepSelection;
+  QTimer* mBatchTimer;
+  int mReadCount = 0;
+  double mLongestStepMs = 0;
+  TSortedBy mListedBy = sbName;
+
+  // Dragging out.
+  QPoint mDown{-1, -1};
+  bool mDragging = false;
+};
+
+}  // namespace Tarnwell

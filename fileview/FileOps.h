@@ -1,0 +1,60 @@
+#pragma once
+// The file operations of the file list view, written so that no user file
+// is ever lost or overwritten: renames and copies never replace an existing
+// entry, deletion goes to the trash, and a failure is reported, never taken
+// for success. Absolute paths only; the process's current directory is
+// never used nor changed.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace Tarnwell {
+
+struct TOpResult {
+  bool Ok = true;
+  QString Error;     // why it failed (Italian, for the user)
+  QString Path;      // the path made (rename, new folder)
+  QStringList Done;  // the entries handled
+  QStringList Failed;
+};
+
+// A name an entry can take: not empty, no "/", not "." or "..", and at most
+// 255 bytes in the file system's encoding.
+bool ValidateEntryName(const QString& name, QString* error = nullptr);
+// Renames `oldPath` to `newName` in the same folder; never replaces an
+// existing entry (a change of case alone is a real rename).
+TOpResult RenameEntry(const QString& oldPath, const QString& newName);
+// Makes "<base>", else "<base> 2", "<base> 3" ... in `dir`, whichever is the
+// first name no entry (file, folder or link) has.
+TOpResult CreateNewFolder(const QString& dir, const QString& baseName);
+// Moves the entries to the freedesktop.org trash: the home trash for the
+// home's volume, else the volume's own .Trash/$uid or .Trash-$uid (a link
+// goes, not what it points to). There is no fallback: what cannot be
+// trashed stays where it is and is listed in Failed.
+TOpResult TrashEntries(const QStringList& paths);
+// Deletes for good (folders with their contents; links are removed, never
+// followed). Only after the user confirmed it a second time.
+TOpResult RemovePermanently(const QStringList& paths);
+
+// Copying dropped entries into a folder.
+struct TCopyStep {
+  QString Source, Target;
+};
+struct TCopyPlan {
+  std::vector<TCopyStep> Steps;
+  QStringList Skipped;  // with the reason, one line each
+  QStringList Same;     // dropped where they already are: nothing to do, nothing to say
+  qint64 Bytes = 0;     // to copy
+};
+// Checks every dropped entry: an entry dropped onto itself is skipped, a
+// folder dropped into itself or below is refused, an existing target is
+// never overwritten (skipped and reported).
+TCopyPlan PlanCopy(const QStringList& sources, const QString& targetDir);
+// Copies (links as links, folders with their contents). `progress(done,
+// total)` returns false to cancel; nothing already copied is removed, only
+// the part-written file of the moment.
+TOpResult ExecuteCopy(const TCopyPlan& plan, const std::function<bool(qint64, qint64)>& progress = {});
+
+}  // namespace Tarnwell
