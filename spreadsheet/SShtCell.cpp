@@ -125,8 +125,42 @@ bool TextToDateTime(const QString& s, TDateTime& v) {
   return false;
 }
 
+// The words for true and false in the languages people type them in; the
+// program's own Italian words count in every locale.
+struct TBoolWords {
+  QLocale::Language Language;
+  const char16_t* True;
+  const char16_t* False;
+};
+constexpr TBoolWords kBoolWords[] = {
+    {QLocale::Italian, u"vero", u"falso"},          {QLocale::English, u"true", u"false"},
+    {QLocale::German, u"wahr", u"falsch"},          {QLocale::French, u"vrai", u"faux"},
+    {QLocale::Spanish, u"verdadero", u"falso"},     {QLocale::Portuguese, u"verdadeiro", u"falso"},
+    {QLocale::Dutch, u"waar", u"onwaar"},           {QLocale::Swedish, u"sant", u"falskt"},
+    {QLocale::Danish, u"sand", u"falsk"},           {QLocale::NorwegianBokmal, u"sann", u"usann"},
+    {QLocale::Finnish, u"tosi", u"epätosi"},        {QLocale::Polish, u"prawda", u"fałsz"},
+    {QLocale::Czech, u"pravda", u"nepravda"},       {QLocale::Hungarian, u"igaz", u"hamis"},
+    {QLocale::Russian, u"истина", u"ложь"},         {QLocale::Turkish, u"doğru", u"yanlış"},
+    {QLocale::Greek, u"αληθές", u"ψευδές"},         {QLocale::Japanese, u"真", u"偽"},
+    {QLocale::Chinese, u"真", u"假"},
+};
+
+bool SameWord(const QString& t, const char16_t* w) {
+  return t.compare(QString::fromUtf16(w), Qt::CaseInsensitive) == 0;
+}
+
+// A word of Italian or of the locale's language decides; any other text is
+// true exactly when it begins with "1", "T" or "t".
 bool BooleanFromText(const QString& s) {
-  return !s.isEmpty() && (s[0] == QLatin1Char('1') || s[0] == QLatin1Char('T') || s[0] == QLatin1Char('t'));
+  const QString t = s.trimmed();
+  if (t.isEmpty()) return false;
+  const QLocale::Language lang = gScoped ? gScoped->locale.language() : QLocale().language();
+  for (const TBoolWords& w : kBoolWords) {
+    if (w.Language != QLocale::Italian && w.Language != lang) continue;
+    if (SameWord(t, w.False)) return false;
+    if (SameWord(t, w.True)) return true;
+  }
+  return s[0] == QLatin1Char('1') || s[0] == QLatin1Char('T') || s[0] == QLatin1Char('t');
 }
 
 QString DateText(TDateTime v) {

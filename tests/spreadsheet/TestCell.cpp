@@ -199,3 +199,43 @@ TEST(SheetCell, RecordRoundTripAndDamage) {
     EXPECT_THROW(x.ReadFrom(rec.constData(), cut, p), ECellRecordError);
   }
 }
+
+// The program's Italian words read in every locale, the locale's own words
+// in that locale; other texts keep the first-character rule.
+TEST(SheetCell, BooleanWords) {
+  struct TCase {
+    QLocale locale;
+    const char* text;
+    bool value;
+  };
+  const TCase cases[] = {
+      {QLocale(QLocale::Italian, QLocale::Italy), "Vero", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "  VERO ", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "Falso", false},
+      {QLocale(QLocale::Italian, QLocale::Italy), "True", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "1", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "Verona", false},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "vero", true},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "FALSE", false},
+      {QLocale(QLocale::German, QLocale::Germany), "Wahr", true},
+      {QLocale(QLocale::German, QLocale::Germany), "falsch", false},
+      {QLocale(QLocale::French, QLocale::France), "Vrai", true},
+      {QLocale(QLocale::Finnish, QLocale::Finland), "epätosi", false},
+      {QLocale(QLocale::Russian, QLocale::Russia), "Истина", true},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "Wahr", false},
+  };
+  for (const TCase& k : cases) {
+    TLocaleGuard g(k.locale);
+    TSpreadSheetDataCells cells;
+    TSpreadSheetCell* c = cells.GetCell(1, 1, true);
+    c->SetDataType(cdtBoolean);
+    c->SetText(QString::fromUtf8(k.text));
+    EXPECT_EQ(c->Value().AsBoolean(), k.value) << k.text << " in " << k.locale.name().toStdString();
+    EXPECT_EQ(c->DisplayText(), k.value ? "True" : "False") << k.text;
+    // A General cell holding the word shows it as Boolean once retyped.
+    TSpreadSheetCell* g2 = cells.GetCell(2, 1, true);
+    g2->SetText(QString::fromUtf8(k.text));
+    g2->SetDataType(cdtBoolean);
+    EXPECT_EQ(g2->DisplayText(), k.value ? "True" : "False") << k.text;
+  }
+}
