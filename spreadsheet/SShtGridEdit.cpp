@@ -332,7 +332,16 @@ void TSpreadSheetGrid::keyPressEvent(QKeyEvent* e) {
     return;
   }
   const TGridCoordRect before = Selection();
-  TCustomGrid::keyPressEvent(e);
+  if (e->key() == Qt::Key_End && (e->modifiers() & Qt::ControlModifier)) {
+    // The last used cell, not the last of the sheet's 702 columns and
+    // thousand-odd rows that hold nothing.
+    const TGridRect used = mCells->CellExtent();
+    EnsureRows(used.Bottom);
+    MoveCurrent(std::min(used.Right, ColCount() - 1), std::min(used.Bottom, RowCount() - 1),
+                e->modifiers() & Qt::ShiftModifier);
+  } else {
+    TCustomGrid::keyPressEvent(e);
+  }
   if (!(Selection() == before) &&
       !(before.Left == before.Right && before.Top == before.Bottom && Selection().Left == Selection().Right &&
         Selection().Top == Selection().Bottom))

@@ -190,3 +190,28 @@ TEST(SheetGridEdit, SizingWithTheMouseIsOneUndoStep) {
   g->Undo();
   EXPECT_EQ(g->ColWidth(2), 64);
 }
+
+// Ctrl+End goes to the last used cell (column and row of the farthest
+// cells, which need not be one cell); Ctrl+Shift+End selects up to it.
+TEST(SheetGridEdit, CtrlEndGoesToTheLastUsedCell) {
+  auto g = MakeGrid();
+  g->setFocus();
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Col(), 1);
+  EXPECT_EQ(g->Row(), 1);
+  g->SetCellText(4, 7, "x");
+  g->SetCellText(2, 30, "y");
+  g->Cells().SetColWidth(40, 90);  // sizes are not use
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Col(), 4);
+  EXPECT_EQ(g->Row(), 30);
+  QTest::keyClick(g.get(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(g->Row(), 1);
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(g->Selection(), (TGridCoordRect{1, 1, 4, 30}));
+  // Beyond the rows the grid has so far: it grows to reach the cell.
+  g->Cells().SetCellText(3, 250000, "far");
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Row(), 250000);
+  EXPECT_EQ(g->Col(), 4);
+}
