@@ -87,9 +87,52 @@ QString TimeFormat() {
   return f.trimmed();
 }
 
+// Two-digit years fall in 1950..2049.
+int WindowYear(int y, int digits) {
+  if (digits > 2) return y;
+  return y < 50 ? 2000 + y : 1900 + y;
+}
+
+// Whether the locale writes the month before the day.
+bool MonthFirst(const QLocale& loc) {
+  const QString f = loc.dateFormat(QLocale::ShortFormat);
+  const qsizetype m = f.indexOf(QLatin1Char('M')), d = f.indexOf(QLatin1Char('d'));
+  return m >= 0 && d >= 0 && m < d;
+}
+
+// Three numbers: year first when the first has three or four digits (ISO,
+// the East Asian orders), else day and month in the locale's order and the
+// year last (the order of the Date mask in every locale).
+bool NumericDate(const QString& t, const QLocale& loc, QDate& d) {
+  static const QRegularExpression re(QStringLiteral(
+      "^(\\d{1,4})\\s*([./\\-]|[^\\d\\s.\\-/])\\s*(\\d{1,2})\\s*\\2\\s*(\\d{1,4})\\s*\\.?$"));
+  const QRegularExpressionMatch m = re.match(t);
+  if (!m.hasMatch()) return false;
+  const QString sep = m.captured(2);
+  if (sep != QLatin1String("/") && sep != QLatin1String(".") && sep != QLatin1String("-") &&
+      sep != LocaleDateSeparator(loc))
+    return false;
+  const QString a = m.captured(1), b = m.captured(3), c = m.captured(4);
+  int y, mo, day;
+  if (a.size() > 2) {
+    if (c.size() > 2) return false;
+    y = a.toInt();
+    mo = b.toInt();
+    day = c.toInt();
+  } else {
+    y = WindowYear(c.toInt(), int(c.size()));
+    const bool mf = MonthFirst(loc);
+    mo = mf ? a.toInt() : b.toInt();
+    day = mf ? b.toInt() : a.toInt();
+  }
+  d = QDate(y, mo, day);
+  return d.isValid();
+}
+
 bool TextToDate(const QString& s, QDate& d) {
   const QLocale loc;
   const QString t = s.trimmed();
+  if (NumericDate(t, loc, d)) return true;
   for (const QString& f :
        {DateFormat(), loc.dateFormat(QLocale::ShortFormat), QStringLiteral("yyyy-MM-dd")}) {
     d = loc.toDate(t, f);
@@ -173,6 +216,40 @@ QString TimeText(TDateTime v) {
 }
 
 }  // namespace
+
+QString LocaleDateSeparator(const QLocale& locale) {
+  const QString f = locale.dateFormat(QLocale::ShortFormat);
+  for (QChar c : f)
+    if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
+  return QStringLiteral("/");
+}
+
+QString CellEditText(const TCellValue& value, int dataType) {
+  if (value.IsNull() || value.Kind() == TCellValue::vkString) return QString();
+  const TDateTime v = value.AsNumber();
+  if (!IsValidSerial(v)) return QString();
+  const QLocale loc;
+  QString date;
+  if (dataType == cdtDate || dataType == cdtDateTime) {
+    const QDate d = SerialToDate(v);
+    const QString sep = LocaleDateSeparator(loc);
+    const QString dd = QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
+    const QString mm = QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
+    date = (MonthFirst(loc) ? mm + sep + dd : dd + sep + mm) + sep +
+           QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
+  }
+  const QString time = SerialToTime(v).toString(QStringLiteral("hh.mm.ss"));
+  switch (dataType) {
+    case cdtDate:
+      return date;
+    case cdtTime:
+      return time;
+    case cdtDateTime:
+      return date + QLatin1Char(' ') + time;
+    default:
+      return QString();
+  }
+}
 
 TSheetLocaleScope::TSheetLocaleScope() {
   if (gScoped) return;

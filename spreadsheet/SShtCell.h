@@ -148,6 +148,13 @@ class TSheetLocaleScope {
 // Locale-aware conversions of one data type; failures give Null or "".
 TCellValue TextToCellValue(const QString& text, int dataType);
 QString CellValueToText(const TCellValue& value, int dataType);
+// The locale's date separator, the character "/" stands for in edit masks
+// ("." in de_DE, "-" in nl_NL; "/" when the short date has none).
+QString LocaleDateSeparator(const QLocale& locale);
+// A date, time or date-time value as the data type's edit mask holds it:
+// day and month in the locale's order with two digits each, the year with
+// four, the locale's separator; the time as "hh.mm.ss". "" for other values.
+QString CellEditText(const TCellValue& value, int dataType);
 // The general floating-point format of the locale ("1,5", "1E20", "-0.25").
 QString FloatToText(double v);
 // Locale number parsing with the locale's decimal separator; rejects

@@ -254,6 +254,12 @@ QString TSpreadSheetGrid::GetEditText(int col, int row) {
   // the constant it shows.
   const TSpreadSheetCell* own = mCells->FindCell(col, row);
   QString text = !own ? QString() : own->IsFormula() ? own->Text() : own->DisplayText();
+  // A date or time opens in the shape of its type's mask (a long or
+  // East Asian display text would not fit it); another mask gets the text.
+  if (own && !own->IsFormula() && own->DataType() >= cdtDate &&
+      own->EditMask() == CellDataTypeEditMask(own->DataType()) && !own->Value().IsNull() &&
+      own->Value().Kind() != TCellValue::vkString)
+    text = CellEditText(own->Value(), own->DataType());
   if (OnGetEditText) OnGetEditText(this, col, row, text);
   return text;
 }
