@@ -601,9 +601,22 @@ std::uint32_t GetU32(const char* p) {
          (std::uint32_t(u[3]) << 24);
 }
 
-void PutString(QByteArray& out, const QString& s) {
-  const QByteArray b = Cp1252FromUnicode(s);
+void PutString(QByteArray& out, const QString& s, bool wide) {
   char len[4];
+  if (wide) {
+    // UTF-16 code units, little-endian: the text exactly as held.
+    PutU32(len, std::uint32_t(s.size()));
+    out.append(len, 4);
+    const qsizetype at = out.size();
+    out.resize(at + 2 * s.size());
+    char* p = out.data() + at;
+    for (QChar c : s) {
+      *p++ = char(c.unicode());
+      *p++ = char(c.unicode() >> 8);
+    }
+    return;
+  }
+  const QByteArray b = Cp1252FromUnicode(s);
   PutU32(len, std::uint32_t(b.size()));
   out.append(len, 4);
   out.append(b);
@@ -613,7 +626,12 @@ constexpr int FixedRecordSize = 162;
 
 }  // namespace
 
-void TSpreadSheetCell::WriteTo(QByteArray& out) const {
+bool TSpreadSheetCell::StoresExactly() const {
+  auto exact = [](const QString& t) { return UnicodeFromCp1252(Cp1252FromUnicode(t)) == t; };
+  return exact(mText) && exact(mDisplayText) && exact(mEditMask) && exact(mFont.Name.left(CellFontNameMax));
+}
+
+void TSpreadSheetCell::WriteTo(QByteArray& out, bool wide) const {
   char rec[FixedRecordSize];
   std::memset(rec, 0, sizeof(rec));
   PutU32(rec + 0, std::uint32_t(mCol));
@@ -644,9 +662,10 @@ void TSpreadSheetCell::WriteTo(QByteArray& out) const {
   PutU32(rec + 157, std::uint32_t(bits >> 32));
   rec[161] = mIsFormula ? 1 : 0;
   out.append(rec, FixedRecordSize);
-  PutString(out, mEditMask);
-  PutString(out, mText);
-  PutString(out, mDisplayText);
+  PutString(out, mEditMask, wide);
+  PutString(out, mText, wide);
+  PutString(out, mDisplayText, wide);
+  if (wide) PutString(out, mFont.Name.left(CellFontNameMax), true);
 }
 
 void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
@@ -656,7 +675,7 @@ void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
     throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
 }
 
-void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos) {
+void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide) {
   auto fail = [&](const QString& what) {
     throw ECellRecordError(QStringLiteral("cell record at byte %1: %2").arg(pos).arg(what));
   };
@@ -701,16 +720,27 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   const int isFormula = static_cast<unsigned char>(rec[161]);
   if (isFormula > 1) fail(QStringLiteral("formula flag %1 unknown").arg(isFormula));
   qsizetype p = pos + FixedRecordSize;
-  QString strings[3];
-  static const char* const what[3] = {"edit mask", "text", "display text"};
-  for (int i = 0; i < 3; ++i) {
+  QString strings[4];
+  static const char* const what[4] = {"edit mask", "text", "display text", "font name"};
+  const int unit = wide ? 2 : 1;
+  for (int i = 0; i < (wide ? 4 : 3); ++i) {
     if (size - p < 4) fail(QStringLiteral("%1 length cut off").arg(QLatin1String(what[i])));
     const std::uint32_t n = GetU32(data + p);
     p += 4;
-    if (n > std::uint64_t(size - p))
+    if (std::uint64_t(n) * unit > std::uint64_t(size - p))
       fail(QStringLiteral("%1 length %2 runs past the data").arg(QLatin1String(what[i])).arg(n));
-    strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
-    p += qsizetype(n);
+    if (wide) {
+      strings[i].resize(qsizetype(n));
+      const auto* u = reinterpret_cast<const unsigned char*>(data + p);
+      for (qsizetype k = 0; k < qsizetype(n); ++k) strings[i][k] = QChar(char16_t(u[2 * k] | (u[2 * k + 1] << 8)));
+    } else {
+      strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
+    }
+    p += qsizetype(n) * unit;
+  }
+  if (wide) {
+    if (strings[3].size() > CellFontNameMax) fail(QStringLiteral("font name too long"));
+    font.Name = strings[3];
   }
   mCol = col;
   mRow = row;

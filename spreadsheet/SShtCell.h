@@ -218,12 +218,17 @@ class TSpreadSheetCell {
   // True when format and text are those of a new cell.
   bool HasSameFormat(const TSpreadSheetCell& o) const;
 
-  // The cell record of sheet files and the clipboard (little-endian).
-  void WriteTo(QByteArray& out) const;
+  // The cell record of sheet files and the clipboard (little-endian). Its
+  // strings are 8-bit (code page 1252); the wide form, kept inside the
+  // program (undo, the program's own clipboard data), holds them as UTF-16
+  // and adds the font name, so that no character is ever lost.
+  void WriteTo(QByteArray& out, bool wide = false) const;
   void WriteTo(QIODevice& dev) const;
+  // Whether the 8-bit record holds every character of the cell's texts.
+  bool StoresExactly() const;
   // Reads one record at pos, advancing it; the text is entered again.
   // Throws ECellRecordError for a truncated or damaged record.
-  void ReadFrom(const char* data, qsizetype size, qsizetype& pos);
+  void ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide = false);
   void ReadFrom(QIODevice& dev);
 
  private:

@@ -41,6 +41,9 @@ struct TGridPatternBitmap {
 // The private clipboard format (a custom MIME type carrying cell records).
 extern const char* const SShtClipboardFormatName;  // "QV SpreadSheet Cells"
 QString SShtClipboardMimeType();
+// The same block with wide cell records (UTF-16 texts): the format our own
+// sheets prefer, which loses no character.
+QString SShtWideClipboardMimeType();
 
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
@@ -166,7 +169,7 @@ class TSpreadSheetGrid : public TCustomGrid {
 
   // ---- clipboard
   // The private block and the tab-separated text of the current selection.
-  QByteArray CopyBlock() const;
+  QByteArray CopyBlock(bool wide = false) const;
   QString CopyText() const;
   QMimeData* CreateMimeData() const;
   // False when nothing was copied (then a cut deletes nothing).
@@ -176,11 +179,13 @@ class TSpreadSheetGrid : public TCustomGrid {
   // Pastes data in either format; false (nothing changed) on malformed
   // data or when the cells would pass the sheet's bounds, with a message.
   bool PasteMimeData(const QMimeData* data);
-  bool PasteBlock(const QByteArray& block);
+  bool PasteBlock(const QByteArray& block, bool wide = false);
   bool PasteText(const QString& text);
 
   // ---- files (errors are ESheetFileError / ECsvError; the sheet stays)
-  void SaveToFile(int kind, const QString& fileName);
+  // A sheet file whose 8-bit texts would change characters is saved only
+  // when the user agrees (the cells are named); false when not saved.
+  bool SaveToFile(int kind, const QString& fileName);
   void LoadFromFile(const QString& fileName);
   void ImportCSVFile(const QString& fileName);
   static int CheckSignature(QIODevice& dev);

@@ -70,12 +70,12 @@ TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area
     for (const auto& col : mCells->Columns()) {
       if (col->Col() < area->Left || col->Col() > area->Right) continue;
       for (const auto& c : col->Cells())
-        if (c->Row() >= area->Top && c->Row() <= area->Bottom) c->WriteTo(s.Data);
+        if (c->Row() >= area->Top && c->Row() <= area->Bottom) c->WriteTo(s.Data, true);
     }
     return s;
   }
   TFastCompress z;
-  s.Data = z.Compress(SheetBodyBytes(*mCells));
+  s.Data = z.Compress(SheetBodyBytes(*mCells, true));
   return s;
 }
 
@@ -86,7 +86,7 @@ void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
     qsizetype pos = 0;
     try {
       while (pos < s.Data.size()) {
-        scratch.ReadFrom(s.Data.constData(), s.Data.size(), pos);
+        scratch.ReadFrom(s.Data.constData(), s.Data.size(), pos, true);
         if (TSpreadSheetCell* c = mCells->GetCell(scratch.Col(), scratch.Row(), true)) c->Assign(&scratch);
       }
     } catch (const ETarnwellError&) {
@@ -103,7 +103,7 @@ void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
   fresh->SetDefaultColWidth(s.DefColWidth);
   fresh->SetDefaultRowHeight(s.DefRowHeight);
   try {
-    ReadSheetBody(body, *fresh);
+    ReadSheetBody(body, *fresh, true);
   } catch (const ETarnwellError&) {
     return;  // our own bytes: cannot happen, but never leave half a sheet
   }
@@ -119,7 +119,7 @@ void TSpreadSheetGrid::RestoreCellRecord(int col, int row, const QByteArray& rec
     TSpreadSheetCell scratch(col, row);
     qsizetype pos = 0;
     try {
-      scratch.ReadFrom(record.constData(), record.size(), pos);
+      scratch.ReadFrom(record.constData(), record.size(), pos, true);
     } catch (const ETarnwellError&) {
       return;
     }
@@ -174,10 +174,10 @@ void TSpreadSheetGrid::SetCellTextUndoable(int col, int row, const QString& text
     return;
   }
   QByteArray before;
-  if (const TSpreadSheetCell* c = mCells->FindCell(col, row)) c->WriteTo(before);
+  if (const TSpreadSheetCell* c = mCells->FindCell(col, row)) c->WriteTo(before, true);
   if (!mCells->SetCellText(col, row, text)) return;
   QByteArray after;
-  mCells->FindCell(col, row)->WriteTo(after);
+  mCells->FindCell(col, row)->WriteTo(after, true);
   if (before != after && !mInUndo) mUndo->push(new TCellUndoCommand(this, col, row, before, after));
   InvalidateCell(col, row);
 }
@@ -510,9 +510,26 @@ void TSpreadSheetGrid::SetCellText(int col, int row, const QString& text) {
 
 // ---------------------------------------------------------------- files
 
-void TSpreadSheetGrid::SaveToFile(int kind, const QString& fileName) {
+bool TSpreadSheetGrid::SaveToFile(int kind, const QString& fileName) {
   THourglass busy;
+  if (kind != sfkCsv) {
+    // The sheet file holds 8-bit texts: say which cells would change, and
+    // save only when the user agrees.
+    constexpr int shown = 10;
+    const QStringList lossy = CellsNotStoredExactly(*mCells, shown + 1);
+    if (!lossy.isEmpty()) {
+      QString list = lossy.mid(0, shown).join(QStringLiteral(", "));
+      if (lossy.size() > shown) list += QStringLiteral(", ...");
+      const int answer = MessageDlg(
+          QStringLiteral("Alcune celle contengono caratteri che il file .qvs non può conservare e che "
+                         "verrebbero salvati come \"?\": %1.\nSalvare comunque?")
+              .arg(list),
+          mtWarning, mbYes | mbNo);
+      if (answer != mrYes) return false;
+    }
+  }
   SaveSheetToFile(*mCells, kind == sfkCsv ? sfkCsv : sfkSheet, fileName);
+  return true;
 }
 
 int TSpreadSheetGrid::CheckSignature(QIODevice& dev) { return Tarnwell::CheckSignature(dev); }
