@@ -444,6 +444,9 @@ void TSpreadSheetCell::EnterPlain(const QString& s) {
   mFormulaBytes.clear();
   mValue = TextToCellValue(s, mDataType);
   mDisplayText = CellValueToText(mValue, mDataType);
+  // Most numbers show as typed: one string then serves both (a sheet of a
+  // million cells holds a million such pairs).
+  if (mDisplayText.size() == mText.size() && mDisplayText == mText) mDisplayText = mText;
 }
 
 void TSpreadSheetCell::ApplyFormulaResult(double r) {
@@ -577,6 +580,34 @@ bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
     default:
       return false;
   }
+}
+
+TCellFormat TSpreadSheetCell::Format() const {
+  TCellFormat f;
+  f.Font = mFont;
+  f.HAlign = mHAlign;
+  f.VAlign = mVAlign;
+  f.Pattern = mPattern;
+  f.DataType = mDataType;
+  f.BackColor = mBackColor;
+  f.PatternColor = mPatternColor;
+  f.Borders = mBorders;
+  f.EditMask = mEditMask;
+  f.FormatStamp = mFormatStamp;
+  return f;
+}
+
+void TSpreadSheetCell::SetFormat(const TCellFormat& f) {
+  mFont = f.Font;
+  mHAlign = f.HAlign;
+  mVAlign = f.VAlign;
+  mPattern = f.Pattern;
+  mBackColor = f.BackColor;
+  mPatternColor = f.PatternColor;
+  mBorders = f.Borders;
+  mFormatStamp = f.FormatStamp;
+  if (f.DataType != mDataType && f.DataType < CellDataTypeCount) SetDataType(f.DataType);
+  mEditMask = f.EditMask;
 }
 
 bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {

@@ -81,6 +81,18 @@ struct TCellBorder {
 
 enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
 
+// Everything of a cell but its position and content: what a format command
+// changes, and so what its undo step keeps.
+struct TCellFormat {
+  TCellFont Font;
+  std::uint8_t HAlign = 0, VAlign = 1, Pattern = 0, DataType = 0;
+  TColor BackColor = clWhite, PatternColor = clGray;
+  std::array<TCellBorder, 4> Borders{};
+  QString EditMask;
+  double FormatStamp = 0;
+  bool operator==(const TCellFormat&) const = default;
+};
+
 // The typed value of a cell.
 class TCellValue {
  public:
@@ -215,6 +227,9 @@ class TSpreadSheetCell {
   }
   // Re-evaluates a formula; returns whether the value changed.
   bool Recalc();
+  TCellFormat Format() const;
+  // Sets every item (no markers); a new data type re-displays the value.
+  void SetFormat(const TCellFormat& f);
   // True when format and text are those of a new cell.
   bool HasSameFormat(const TSpreadSheetCell& o) const;
 

@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,7 @@ class QIODevice;
 namespace Tarnwell {
 
 class TSpreadSheetGrid;
+class TSheetStep;
 
 // One coloured tile of the pattern cache.
 struct TGridPatternBitmap {
@@ -193,6 +195,13 @@ class TSpreadSheetGrid : public TCustomGrid {
   // ---- undo
   void Undo();
   void Redo();
+  // The memory the undo history may hold (256 MB unless set); past it the
+  // oldest steps go, the newest always stays.
+  static constexpr qint64 DefaultUndoMemoryLimit = qint64(256) << 20;
+  void SetUndoMemoryLimit(qint64 bytes);
+  qint64 UndoMemoryLimit() const { return mUndoMemoryLimit; }
+  // What the steps of the history hold now.
+  qint64 UndoMemory() const;
 
   // Sizes live in the store.
   int DefaultColWidth() const override { return mCells->DefaultColWidth(); }
@@ -230,6 +239,22 @@ class TSpreadSheetGrid : public TCustomGrid {
  private:
   friend class TSheetUndoCommand;
   friend class TCellUndoCommand;
+  friend class TFormatUndoCommand;
+  friend class TSizesUndoCommand;
+  struct TSizes {
+    int DefColWidth = 0, DefRowHeight = 0;
+    std::map<int, int> Cols, Rows;
+    bool operator==(const TSizes&) const = default;
+  };
+  TSizes TakeSizes() const;
+  void RestoreSizes(const TSizes& s);
+  // Adds a step and drops the oldest ones past the memory limit.
+  void PushStep(TSheetStep* step);
+  // Runs f on every cell of the selection as one undoable step that keeps
+  // only the formats it changed.
+  void FormatSelection(const QString& text, const std::function<void(TSpreadSheetCell*)>& f);
+  // f changes widths or heights only.
+  void SizesUndoable(const QString& text, const std::function<void()>& f);
   // The sheet, or only the cells of one area, at one moment. Whole sheets
   // are kept compressed: a step of a large sheet must not cost its size.
   struct TSnapshot {
@@ -292,7 +317,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   std::unique_ptr<QUndoStack> mUndo;
   bool mInUndo = false;
   TGridRect mAreaScratch;
-  std::unique_ptr<TSnapshot> mSizingBefore;  // during a mouse sizing drag
+  std::unique_ptr<TSizes> mSizingBefore;  // during a mouse sizing drag
+  qint64 mUndoMemoryLimit = DefaultUndoMemoryLimit;
 };
 
 }  // namespace Tarnwell

@@ -343,6 +343,12 @@ void TSpreadSheetDataCells::ClearAll() {
   DefaultCell()->mFont = font;
 }
 
+void TSpreadSheetDataCells::DropColumn(int col) {
+  if (col < 1) return;
+  auto it = LowerBound(col);
+  if (it != mColumns.end() && (*it)->Col() == col) mColumns.erase(it);
+}
+
 void TSpreadSheetDataCells::DeleteRect(const TGridRect& r) {
   for (auto it = mColumns.begin(); it != mColumns.end();) {
     TSpreadSheetDataColumn* c = it->get();

@@ -516,3 +516,53 @@ TEST(SheetGridCmds, SavingTextsASheetFileCannotHoldAsksFirst) {
   EXPECT_TRUE(g->SaveToFile(1, dir.filePath("t.csv")));
   EXPECT_TRUE(dialogs.Messages.empty());
 }
+
+// Format commands keep only the formats they change; past the memory
+// limit the oldest steps go and undo ends there, the sheet intact.
+TEST(SheetGridCmds, UndoKeepsWhatChangedWithinAMemoryLimit) {
+  TCLocale c;
+  auto g = MakeGrid();
+  for (int col = 1; col <= 5; ++col)
+    for (int row = 1; row <= 2000; ++row) g->Cells().SetCellText(col, row, QString::number(col * row));
+  g->UndoStack()->clear();
+  const std::string start = Canon(*g);
+  // Whole columns (one of them new), whole rows (new header cells), the sheet.
+  g->SetHeaderSelection(1, 2, 7);
+  g->IncludeSelectionStyle(0);
+  g->SetHeaderSelection(2, 10, 12);
+  g->SetSelectionBackground(clYellow, clRed, 4);
+  g->SetHeaderSelection(3);
+  g->SetSelectionDataType(cdtNumber);
+  g->SetHeaderSelection(0);
+  Select(*g, 1, 1, 2, 3);
+  g->SetSelectionBorders("LT", TCellBorder{0, 2, clBlue});
+  const std::string done = Canon(*g);
+  ASSERT_EQ(g->UndoStack()->count(), 4);
+  // 10 000 cells of one format each way: far below a record per cell.
+  EXPECT_LT(g->UndoMemory(), 4 * 10000 * 16 + 64 * 1024);
+  for (int k = 0; k < 4; ++k) g->Undo();
+  EXPECT_TRUE(Canon(*g) == start);
+  EXPECT_EQ(g->Cells().FindColumn(7), nullptr);  // the new column went again
+  EXPECT_EQ(g->Cells().FindCell(0, 11), nullptr);
+  for (int k = 0; k < 4; ++k) g->Redo();
+  EXPECT_TRUE(Canon(*g) == done);
+  // A small limit: the oldest steps are dropped, the newest stays.
+  g->SetUndoMemoryLimit(60 * 1024);
+  g->SetHeaderSelection(1, 1, 5);
+  g->IncludeSelectionStyle(1);
+  g->ExcludeSelectionStyle(1);
+  g->IncludeSelectionStyle(2);
+  EXPECT_LE(g->UndoMemory(), 60 * 1024 + 200 * 1024);
+  const std::string last = Canon(*g);
+  int undone = 0;
+  while (g->UndoStack()->canUndo() && undone < 20) {
+    const int before = g->UndoStack()->index();
+    g->Undo();
+    if (g->UndoStack()->index() == before) break;  // the history ends here
+    ++undone;
+  }
+  EXPECT_GE(undone, 1);
+  EXPECT_LT(undone, 7);
+  for (int k = 0; k < undone; ++k) g->Redo();
+  EXPECT_TRUE(Canon(*g) == last);
+}
