@@ -433,6 +433,53 @@ QString CellValueToText(const TCellValue& value, int dataType) {
 
 // ---------------------------------------------------------------- the cell
 
+const QString& TSpreadSheetCell::EditMask() const {
+  static const QString none;
+  static const QString standard[3] = {CellDataTypeEditMask(cdtDate), CellDataTypeEditMask(cdtTime),
+                                      CellDataTypeEditMask(cdtDateTime)};
+  if (mMaskKind >= cdtDate && mMaskKind <= cdtDateTime) return standard[mMaskKind - cdtDate];
+  if (mMaskKind == kCustomMask && mExtra) return mExtra->EditMask;
+  return none;
+}
+
+void TSpreadSheetCell::SetEditMaskText(const QString& mask) {
+  if (mask.isEmpty()) {
+    mMaskKind = 0;
+  } else {
+    mMaskKind = kCustomMask;
+    for (int t = cdtDate; t <= cdtDateTime; ++t)
+      if (mask == CellDataTypeEditMask(t)) mMaskKind = std::uint8_t(t);
+  }
+  if (mMaskKind == kCustomMask) {
+    if (!mExtra) mExtra = std::make_unique<TExtra>();
+    mExtra->EditMask = mask;
+  } else if (mExtra) {
+    mExtra->EditMask.clear();
+    TrimExtra();
+  }
+}
+
+const std::string& TSpreadSheetCell::FormulaBytes() const {
+  static const std::string none;
+  return mExtra ? mExtra->FormulaBytes : none;
+}
+
+void TSpreadSheetCell::SetFormulaBytes(std::string bytes) {
+  if (!mExtra) mExtra = std::make_unique<TExtra>();
+  mExtra->FormulaBytes = std::move(bytes);
+}
+
+// Frees the extra part when it holds nothing.
+void TSpreadSheetCell::TrimExtra() {
+  if (mExtra && mExtra->FormulaBytes.empty() && mMaskKind != kCustomMask) mExtra.reset();
+}
+
+void TSpreadSheetCell::DropFormulaBytes() {
+  if (!mExtra) return;
+  mExtra->FormulaBytes.clear();
+  TrimExtra();
+}
+
 TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler,
                                    const TSpreadSheetCell* templ)
     : mCol(col), mRow(row), mFormuler(formuler) {
@@ -441,7 +488,7 @@ TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formu
 
 void TSpreadSheetCell::EnterPlain(const QString& s) {
   mText = s;
-  mFormulaBytes.clear();
+  DropFormulaBytes();
   mValue = TextToCellValue(s, mDataType);
   mDisplayText = CellValueToText(mValue, mDataType);
   // Most numbers show as typed: one string then serves both (a sheet of a
@@ -459,7 +506,7 @@ void TSpreadSheetCell::SetText(const QString& s) {
   const QString t = s.trimmed();
   if (s.isEmpty() || t.isEmpty()) {
     mText = s;
-    mFormulaBytes.clear();
+    DropFormulaBytes();
     mValue = TCellValue::String(s);
     mDisplayText = s;
     return;
@@ -469,8 +516,8 @@ void TSpreadSheetCell::SetText(const QString& s) {
     return;
   }
   mText = t.toUpper();
-  mFormulaBytes = TSpreadSheetFormuler::Prepare(mText);
-  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  SetFormulaBytes(TSpreadSheetFormuler::Prepare(mText));
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
   if (mFormuler->SyntaxError()) {
     EnterPlain(s);
     return;
@@ -487,7 +534,7 @@ void TSpreadSheetCell::SetText(const QString& s) {
 bool TSpreadSheetCell::Recalc() {
   if (!mIsFormula || !mFormuler) return false;
   const TCellValue old = mValue;
-  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
   // A syntax fault can surface only now when an earlier evaluation error
   // stopped the reading before it: the formula still cannot be computed.
   if (mFormuler->EvalError() || mFormuler->SyntaxError()) {
@@ -511,7 +558,7 @@ void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
   mDataType = source->mDataType;
   mFormatStamp = source->mFormatStamp;
   mIsFormula = source->mIsFormula;
-  mEditMask = source->mEditMask;
+  SetEditMaskText(source->EditMask());
   try {
     SetText(source->mText);
   } catch (...) {
@@ -521,7 +568,9 @@ void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
 void TSpreadSheetCell::SetDataType(int t) {
   if (t < 0 || t >= CellDataTypeCount) return;
   mDataType = std::uint8_t(t);
-  mEditMask = CellDataTypeEditMask(t);
+  mMaskKind = t >= cdtDate ? std::uint8_t(t) : 0;
+  if (mExtra) mExtra->EditMask.clear();
+  TrimExtra();
   mDisplayText =
       mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString() : CellValueToText(mValue, t);
 }
@@ -592,7 +641,7 @@ TCellFormat TSpreadSheetCell::Format() const {
   f.BackColor = mBackColor;
   f.PatternColor = mPatternColor;
   f.Borders = mBorders;
-  f.EditMask = mEditMask;
+  f.EditMask = EditMask();
   f.FormatStamp = mFormatStamp;
   return f;
 }
@@ -607,7 +656,7 @@ void TSpreadSheetCell::SetFormat(const TCellFormat& f) {
   mBorders = f.Borders;
   mFormatStamp = f.FormatStamp;
   if (f.DataType != mDataType && f.DataType < CellDataTypeCount) SetDataType(f.DataType);
-  mEditMask = f.EditMask;
+  SetEditMaskText(f.EditMask);
 }
 
 bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {
@@ -659,7 +708,7 @@ constexpr int FixedRecordSize = 162;
 
 bool TSpreadSheetCell::StoresExactly() const {
   auto exact = [](const QString& t) { return UnicodeFromCp1252(Cp1252FromUnicode(t)) == t; };
-  return exact(mText) && exact(mDisplayText) && exact(mEditMask) && exact(mFont.Name.left(CellFontNameMax));
+  return exact(mText) && exact(mDisplayText) && exact(EditMask()) && exact(mFont.Name.left(CellFontNameMax));
 }
 
 void TSpreadSheetCell::WriteTo(QByteArray& out, bool wide) const {
@@ -693,7 +742,7 @@ void TSpreadSheetCell::WriteTo(QByteArray& out, bool wide) const {
   PutU32(rec + 157, std::uint32_t(bits >> 32));
   rec[161] = mIsFormula ? 1 : 0;
   out.append(rec, FixedRecordSize);
-  PutString(out, mEditMask, wide);
+  PutString(out, EditMask(), wide);
   PutString(out, mText, wide);
   PutString(out, mDisplayText, wide);
   if (wide) PutString(out, mFont.Name.left(CellFontNameMax), true);
@@ -785,10 +834,10 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   mDataType = std::uint8_t(dataType);
   mFormatStamp = stamp;
   mIsFormula = isFormula != 0;
-  mEditMask = strings[0];
+  SetEditMaskText(strings[0]);
   mText = strings[1];
   mDisplayText = strings[2];
-  mFormulaBytes.clear();
+  DropFormulaBytes();
   mValue = mIsFormula ? TCellValue::String(mDisplayText) : TextToCellValue(mText, mDataType);
   pos = p;
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <Tarnwell/platform/TColor.h>
@@ -196,7 +197,7 @@ class TSpreadSheetCell {
   const TCellBorder& Border(TCellBorderSide side) const { return mBorders[side]; }
   int DataType() const { return mDataType; }
   const QString& Text() const { return mText; }
-  const QString& EditMask() const { return mEditMask; }
+  const QString& EditMask() const;
   const QString& DisplayText() const { return mDisplayText; }
   const TCellValue& Value() const { return mValue; }
   TDateTime FormatStamp() const { return mFormatStamp; }
@@ -252,28 +253,43 @@ class TSpreadSheetCell {
   void EnterPlain(const QString& s);
   void ApplyFormulaResult(double r);
 
+  // What few cells have: a formula, a mask of their own. Kept apart so
+  // that a sheet of a million plain cells does not pay for them.
+  struct TExtra {
+    // The formula as the evaluator reads it (no "=", no blanks, upper case),
+    // prepared once when the text is entered.
+    std::string FormulaBytes;
+    QString EditMask;  // when mMaskKind is kCustomMask
+  };
+  static constexpr std::uint8_t kCustomMask = 255;
+  const std::string& FormulaBytes() const;
+  void SetFormulaBytes(std::string bytes);
+  void SetEditMaskText(const QString& mask);
+  void TrimExtra();
+  void DropFormulaBytes();
+
   std::int32_t mCol;
   std::int32_t mRow;
   TCellFont mFont;
-  std::uint8_t mHAlign = 0;
-  std::uint8_t mVAlign = 1;
   TColor mBackColor = clWhite;
   TColor mPatternColor = clGray;
-  std::uint8_t mPattern = 0;
   std::array<TCellBorder, 4> mBorders{};
-  std::uint8_t mDataType = 0;
   QString mText;
-  QString mEditMask;
   QString mDisplayText;
   TCellValue mValue;
   TDateTime mFormatStamp = 0;
-  bool mIsFormula = false;
   TSpreadSheetFormuler* mFormuler = nullptr;
-  // The formula as the evaluator reads it (no "=", no blanks, upper case),
-  // prepared once when the text is entered.
-  std::string mFormulaBytes;
+  std::unique_ptr<TExtra> mExtra;
   // During a recalculation: this formula's number in the dependency graph.
   std::int32_t mRecalcIndex = -1;
+  std::uint8_t mHAlign = 0;
+  std::uint8_t mVAlign = 1;
+  std::uint8_t mPattern = 0;
+  std::uint8_t mDataType = 0;
+  // The edit mask: 0 none, 4..6 that of the data type of this number, else
+  // kCustomMask (in mExtra).
+  std::uint8_t mMaskKind = 0;
+  bool mIsFormula = false;
 };
 
 }  // namespace Tarnwell

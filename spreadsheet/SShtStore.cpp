@@ -616,7 +616,7 @@ int TSpreadSheetDataCells::Recalculate() {
   std::vector<int> first(nodes.size() + 1), edges;
   for (size_t n = 0; n < nodes.size(); ++n) {
     first[n] = int(edges.size());
-    ForEachReference(nodes[n]->mFormulaBytes, [&](int c1, int r1, int c2, int r2) {
+    ForEachReference(nodes[n]->FormulaBytes(), [&](int c1, int r1, int c2, int r2) {
       for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
         const auto& cells = (*it)->mCells;
         auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
