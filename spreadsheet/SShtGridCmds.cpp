@@ -323,7 +323,12 @@ TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area
 
 void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
   if (s.IsRegion) {
-    mCells->DeleteRect(s.Area);
+    if (s.Area.Top == 0) {
+      // Whole columns: the records hold every cell of them, headers too.
+      for (int c = s.Area.Left; c <= s.Area.Right; ++c) mCells->DropColumn(c);
+    } else {
+      mCells->DeleteRect(s.Area);
+    }
     TSpreadSheetCell scratch(0, 0);
     qsizetype pos = 0;
     try {
@@ -377,8 +382,9 @@ void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>
     f();
     return;
   }
-  // An area serves only when restoring it cannot leave new columns behind.
-  if (area && (area->Left < 1 || area->Top < 1)) area = nullptr;
+  // An area serves only when restoring it cannot leave new columns behind;
+  // row 0 (the header cells of whole columns) may be part of it.
+  if (area && (area->Left < 1 || area->Top < 0)) area = nullptr;
   for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
     if (!mCells->FindColumn(c)) area = nullptr;
   mInUndo = true;
@@ -486,6 +492,12 @@ void TSpreadSheetGrid::GetSelectionBackground(TColor& back, TColor& ink, int& pa
 // ---------------------------------------------------------------- formats
 
 const TGridRect* TSpreadSheetGrid::SelArea() {
+  if (mHeaderSel.Kind == 1) {
+    // Whole columns: those columns alone, header cells included.
+    mAreaScratch = {std::min(mHeaderSel.Col1, mHeaderSel.Col2), 0, std::max(mHeaderSel.Col1, mHeaderSel.Col2),
+                    SShtMaxRow};
+    return &mAreaScratch;
+  }
   mAreaScratch = SelRect();
   return mHeaderSel.Kind == 0 ? &mAreaScratch : nullptr;
 }

@@ -160,6 +160,13 @@ TEST_F(TGridFixture, PaintsCellsThroughTheHookWithStates) {
 }
 
 TEST(GridMask, ClassicMasksBecomeQtInputMasks) {
+  // "/" is the locale's date separator: read these in the C locale.
+  const QLocale old;
+  QLocale::setDefault(QLocale::c());
+  struct TRestore {
+    QLocale l;
+    ~TRestore() { QLocale::setDefault(l); }
+  } restore{old};
   EXPECT_EQ(ToQtInputMask(QString()), QString());
   EXPECT_EQ(ToQtInputMask(QStringLiteral("!99/99/0000;1;_")), QStringLiteral("00/00/9999;_"));
   EXPECT_EQ(ToQtInputMask(QStringLiteral("!90.00.00;1;_")), QStringLiteral("09.99.99;_"));

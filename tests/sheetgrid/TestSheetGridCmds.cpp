@@ -566,3 +566,30 @@ TEST(SheetGridCmds, UndoKeepsWhatChangedWithinAMemoryLimit) {
   for (int k = 0; k < undone; ++k) g->Redo();
   EXPECT_TRUE(Canon(*g) == last);
 }
+
+// Erasing, deleting and sorting whole columns keep those columns alone for
+// undo; undo and redo give back exactly the sheet before and after.
+TEST(SheetGridCmds, WholeColumnCommandsUndoThoseColumns) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  for (int row = 1; row <= 50; ++row) g->SetCellText(4, row, QString::number(51 - row));
+  g->SetCellText(6, 2, QString::fromUtf8("fuori ✓"));
+  g->SetHeaderSelection(1, 3, 4);
+  g->SetSelectionBackground(clAqua, clRed, 2);  // header cells of C and D
+  for (int k = 0; k < 3; ++k) {
+    const std::string before = Canon(*g);
+    g->SetHeaderSelection(1, 3, 4);
+    if (k == 0) g->EraseSelection();
+    if (k == 1) g->SortSelection(true);
+    if (k == 2) g->DeleteSelection();
+    const std::string after = Canon(*g);
+    EXPECT_FALSE(after == before) << k;
+    g->Undo();
+    EXPECT_TRUE(Canon(*g) == before) << k;
+    g->Redo();
+    EXPECT_TRUE(Canon(*g) == after) << k;
+    g->Undo();
+  }
+  EXPECT_EQ(g->Cells().FindCell(6, 2)->Text(), QString::fromUtf8("fuori ✓"));
+}
