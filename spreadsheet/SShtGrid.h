@@ -287,7 +287,12 @@ class TSpreadSheetGrid : public TCustomGrid {
   // Runs f as one undoable step named text (whole-sheet snapshots).
   // With an area of data cells whose columns all exist, only that area is
   // kept; otherwise the whole sheet.
-  void Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area = nullptr);
+  // wholeRows: the area is whole rows (columns 0..ZZ) of a command that
+  // creates no column.
+  void Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area = nullptr,
+                bool wholeRows = false);
+  // The rows of a whole-row selection across every column.
+  const TGridRect* RowsArea();
   TSnapshot TakeSnapshot(const TGridRect* area = nullptr) const;
   void RestoreSnapshot(const TSnapshot& s);
   // Enters text into one cell as an undoable step.

@@ -377,16 +377,23 @@ void TSpreadSheetGrid::RestoreCellRecord(int col, int row, const QByteArray& rec
   InvalidateGrid();
 }
 
-void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area) {
+void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area,
+                                bool wholeRows) {
   if (mInUndo) {
     f();
     return;
   }
-  // An area serves only when restoring it cannot leave new columns behind;
-  // row 0 (the header cells of whole columns) may be part of it.
-  if (area && (area->Left < 1 || area->Top < 0)) area = nullptr;
-  for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
-    if (!mCells->FindColumn(c)) area = nullptr;
+  if (wholeRows) {
+    // Erasing or deleting whole rows creates no column: every column and
+    // column 0 over those rows serve.
+    if (area && (area->Left != 0 || area->Top < 1)) area = nullptr;
+  } else {
+    // An area serves only when restoring it cannot leave new columns behind;
+    // row 0 (the header cells of whole columns) may be part of it.
+    if (area && (area->Left < 1 || area->Top < 0)) area = nullptr;
+    for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
+      if (!mCells->FindColumn(c)) area = nullptr;
+  }
   mInUndo = true;
   THourglass busy;  // snapshots of a large sheet take a moment
   TSnapshot before = TakeSnapshot(area);
@@ -490,6 +497,11 @@ void TSpreadSheetGrid::GetSelectionBackground(TColor& back, TColor& ink, int& pa
 }
 
 // ---------------------------------------------------------------- formats
+
+const TGridRect* TSpreadSheetGrid::RowsArea() {
+  mAreaScratch = {0, std::min(mHeaderSel.Row1, mHeaderSel.Row2), SShtMaxCol, std::max(mHeaderSel.Row1, mHeaderSel.Row2)};
+  return &mAreaScratch;
+}
 
 const TGridRect* TSpreadSheetGrid::SelArea() {
   if (mHeaderSel.Kind == 1) {
@@ -635,7 +647,7 @@ void TSpreadSheetGrid::EraseSelection() {
         else
           mCells->EraseRect(SelRect());
       },
-      SelArea());
+      mHeaderSel.Kind == 2 ? RowsArea() : SelArea(), mHeaderSel.Kind == 2);
   InvalidateSelection();
 }
 
@@ -648,7 +660,7 @@ void TSpreadSheetGrid::DeleteSelection() {
         else
           mCells->DeleteRect(SelRect());
       },
-      SelArea());
+      mHeaderSel.Kind == 2 ? RowsArea() : SelArea(), mHeaderSel.Kind == 2);
   InvalidateSelection();
 }
 

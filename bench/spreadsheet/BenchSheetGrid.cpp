@@ -233,7 +233,21 @@ void BM_WholeColumnEraseUndo(benchmark::State& state) {
   if (g.Cells().CellDisplayText(5, 100000) != "500000") state.SkipWithError("undo lost the column");
 }
 
+// Erasing 100 whole rows and undoing it: those rows alone are kept.
+void BM_WholeRowsEraseUndo(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  g.UndoStack()->clear();
+  for (auto _ : state) {
+    g.SetHeaderSelection(2, 50001, 50100);
+    g.EraseSelection();
+    g.Undo();
+  }
+  g.SetHeaderSelection(0);
+  if (g.Cells().CellDisplayText(3, 50050) != "150150") state.SkipWithError("undo lost the rows");
+}
+
 BENCHMARK(BM_WholeColumnEraseUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeRowsEraseUndo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeFormatCommand)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WholeFormatDirect)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ThreeUndos)->Unit(benchmark::kMillisecond)->Iterations(3);

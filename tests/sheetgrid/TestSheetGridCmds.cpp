@@ -593,3 +593,28 @@ TEST(SheetGridCmds, WholeColumnCommandsUndoThoseColumns) {
   }
   EXPECT_EQ(g->Cells().FindCell(6, 2)->Text(), QString::fromUtf8("fuori ✓"));
 }
+
+// The same for whole rows: every column over those rows, row headers too.
+TEST(SheetGridCmds, WholeRowCommandsUndoThoseRows) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  for (int col = 1; col <= 8; ++col) g->SetCellText(col, 3, QString::number(col));
+  g->SetCellText(9, 30, QString::fromUtf8("sotto ✓"));
+  g->SetHeaderSelection(2, 2, 4);
+  g->SetSelectionFont(TCellFont{QString(), 12, clRed, 16});  // row header cells of 2..4
+  for (int k = 0; k < 2; ++k) {
+    const std::string before = Canon(*g);
+    g->SetHeaderSelection(2, 2, 4);
+    if (k == 0) g->EraseSelection();
+    if (k == 1) g->DeleteSelection();
+    const std::string after = Canon(*g);
+    EXPECT_FALSE(after == before) << k;
+    g->Undo();
+    EXPECT_TRUE(Canon(*g) == before) << k;
+    g->Redo();
+    EXPECT_TRUE(Canon(*g) == after) << k;
+    g->Undo();
+  }
+  EXPECT_EQ(g->Cells().FindCell(9, 30)->Text(), QString::fromUtf8("sotto ✓"));
+}
