@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -720,12 +721,21 @@ void TCustomGrid::ShowEditor() { StartEditor(nullptr); }
 
 // Edit masks are written in the classic mask syntax ("!99/99/0000;1;_": the
 // mask, whether literals stay in the text, the blank character). Qt's input
-// masks differ in the meaning of most letters, so translate them.
+// masks differ in the meaning of most letters, so translate them; "/" and
+// ":" stand for the locale's date and time separators.
 QString ToQtInputMask(const QString& mask) {
   if (mask.isEmpty()) return QString();
   const QStringList parts = mask.split(QLatin1Char(';'));
   const QString body = parts.value(0);
   const QString blank = parts.size() > 2 && !parts[2].isEmpty() ? parts[2].left(1) : QStringLiteral("_");
+  const QLocale loc;
+  auto separator = [](const QString& format, const char* fallback) {
+    for (QChar c : format)
+      if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
+    return QString::fromLatin1(fallback);
+  };
+  const QString dateSep = separator(loc.dateFormat(QLocale::ShortFormat), "/");
+  const QString timeSep = separator(loc.timeFormat(QLocale::ShortFormat), ":");
   QString out;
   for (int i = 0; i < body.size(); ++i) {
     const QChar c = body[i];
@@ -766,6 +776,14 @@ QString ToQtInputMask(const QString& mask) {
       case '\\':
         if (i + 1 < body.size()) out += QLatin1Char('\\') + body[++i];
         break;
+      case '/':
+      case ':':
+        // The locale's date and time separators, as the classic syntax has it.
+        for (QChar sc : c == QLatin1Char('/') ? dateSep : timeSep) {
+          if (QStringLiteral("AaNnXx90Dd#HhBb><!{}[]\\").contains(sc)) out += QLatin1Char('\\');
+          out += sc;
+        }
+        break;
       default:
         // Everything else is a literal; escape the ones Qt would read as codes.
         if (QStringLiteral("AaNnXx90Dd#HhBb><!{}[]\\").contains(c)) out += QLatin1Char('\\');
@@ -791,8 +809,19 @@ void TCustomGrid::StartEditor(const QString* typed) {
   // untouched masked editor commits nothing.
   mEditor->setText(text);
   mEditor->setProperty("tarnwellOriginal", mEditor->text());
-  if (typed) mEditor->setText(*typed);
-  mEditor->end(false);
+  if (mEditor->inputMask().isEmpty()) {
+    if (typed) mEditor->setText(*typed);
+    mEditor->end(false);
+  } else {
+    // A masked editor's end is past its last position, where nothing can be
+    // typed: start at the first position, a typed key filling it.
+    mEditor->home(false);
+    if (typed) {
+      mEditor->clear();
+      mEditor->home(false);
+      mEditor->insert(*typed);
+    }
+  }
   PlaceEditor();
   mEditor->show();
   mEditor->setFocus();

@@ -87,9 +87,52 @@ QString TimeFormat() {
   return f.trimmed();
 }
 
+// Two-digit years fall in 1950..2049.
+int WindowYear(int y, int digits) {
+  if (digits > 2) return y;
+  return y < 50 ? 2000 + y : 1900 + y;
+}
+
+// Whether the locale writes the month before the day.
+bool MonthFirst(const QLocale& loc) {
+  const QString f = loc.dateFormat(QLocale::ShortFormat);
+  const qsizetype m = f.indexOf(QLatin1Char('M')), d = f.indexOf(QLatin1Char('d'));
+  return m >= 0 && d >= 0 && m < d;
+}
+
+// Three numbers: year first when the first has three or four digits (ISO,
+// the East Asian orders), else day and month in the locale's order and the
+// year last (the order of the Date mask in every locale).
+bool NumericDate(const QString& t, const QLocale& loc, QDate& d) {
+  static const QRegularExpression re(QStringLiteral(
+      "^(\\d{1,4})\\s*([./\\-]|[^\\d\\s.\\-/])\\s*(\\d{1,2})\\s*\\2\\s*(\\d{1,4})\\s*\\.?$"));
+  const QRegularExpressionMatch m = re.match(t);
+  if (!m.hasMatch()) return false;
+  const QString sep = m.captured(2);
+  if (sep != QLatin1String("/") && sep != QLatin1String(".") && sep != QLatin1String("-") &&
+      sep != LocaleDateSeparator(loc))
+    return false;
+  const QString a = m.captured(1), b = m.captured(3), c = m.captured(4);
+  int y, mo, day;
+  if (a.size() > 2) {
+    if (c.size() > 2) return false;
+    y = a.toInt();
+    mo = b.toInt();
+    day = c.toInt();
+  } else {
+    y = WindowYear(c.toInt(), int(c.size()));
+    const bool mf = MonthFirst(loc);
+    mo = mf ? a.toInt() : b.toInt();
+    day = mf ? b.toInt() : a.toInt();
+  }
+  d = QDate(y, mo, day);
+  return d.isValid();
+}
+
 bool TextToDate(const QString& s, QDate& d) {
   const QLocale loc;
   const QString t = s.trimmed();
+  if (NumericDate(t, loc, d)) return true;
   for (const QString& f :
        {DateFormat(), loc.dateFormat(QLocale::ShortFormat), QStringLiteral("yyyy-MM-dd")}) {
     d = loc.toDate(t, f);
@@ -125,8 +168,42 @@ bool TextToDateTime(const QString& s, TDateTime& v) {
   return false;
 }
 
+// The words for true and false in the languages people type them in; the
+// program's own Italian words count in every locale.
+struct TBoolWords {
+  QLocale::Language Language;
+  const char16_t* True;
+  const char16_t* False;
+};
+constexpr TBoolWords kBoolWords[] = {
+    {QLocale::Italian, u"vero", u"falso"},          {QLocale::English, u"true", u"false"},
+    {QLocale::German, u"wahr", u"falsch"},          {QLocale::French, u"vrai", u"faux"},
+    {QLocale::Spanish, u"verdadero", u"falso"},     {QLocale::Portuguese, u"verdadeiro", u"falso"},
+    {QLocale::Dutch, u"waar", u"onwaar"},           {QLocale::Swedish, u"sant", u"falskt"},
+    {QLocale::Danish, u"sand", u"falsk"},           {QLocale::NorwegianBokmal, u"sann", u"usann"},
+    {QLocale::Finnish, u"tosi", u"epätosi"},        {QLocale::Polish, u"prawda", u"fałsz"},
+    {QLocale::Czech, u"pravda", u"nepravda"},       {QLocale::Hungarian, u"igaz", u"hamis"},
+    {QLocale::Russian, u"истина", u"ложь"},         {QLocale::Turkish, u"doğru", u"yanlış"},
+    {QLocale::Greek, u"αληθές", u"ψευδές"},         {QLocale::Japanese, u"真", u"偽"},
+    {QLocale::Chinese, u"真", u"假"},
+};
+
+bool SameWord(const QString& t, const char16_t* w) {
+  return t.compare(QString::fromUtf16(w), Qt::CaseInsensitive) == 0;
+}
+
+// A word of Italian or of the locale's language decides; any other text is
+// true exactly when it begins with "1", "T" or "t".
 bool BooleanFromText(const QString& s) {
-  return !s.isEmpty() && (s[0] == QLatin1Char('1') || s[0] == QLatin1Char('T') || s[0] == QLatin1Char('t'));
+  const QString t = s.trimmed();
+  if (t.isEmpty()) return false;
+  const QLocale::Language lang = gScoped ? gScoped->locale.language() : QLocale().language();
+  for (const TBoolWords& w : kBoolWords) {
+    if (w.Language != QLocale::Italian && w.Language != lang) continue;
+    if (SameWord(t, w.False)) return false;
+    if (SameWord(t, w.True)) return true;
+  }
+  return s[0] == QLatin1Char('1') || s[0] == QLatin1Char('T') || s[0] == QLatin1Char('t');
 }
 
 QString DateText(TDateTime v) {
@@ -139,6 +216,40 @@ QString TimeText(TDateTime v) {
 }
 
 }  // namespace
+
+QString LocaleDateSeparator(const QLocale& locale) {
+  const QString f = locale.dateFormat(QLocale::ShortFormat);
+  for (QChar c : f)
+    if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
+  return QStringLiteral("/");
+}
+
+QString CellEditText(const TCellValue& value, int dataType) {
+  if (value.IsNull() || value.Kind() == TCellValue::vkString) return QString();
+  const TDateTime v = value.AsNumber();
+  if (!IsValidSerial(v)) return QString();
+  const QLocale loc;
+  QString date;
+  if (dataType == cdtDate || dataType == cdtDateTime) {
+    const QDate d = SerialToDate(v);
+    const QString sep = LocaleDateSeparator(loc);
+    const QString dd = QStringLiteral("%1").arg(d.day(), 2, 10, QLatin1Char('0'));
+    const QString mm = QStringLiteral("%1").arg(d.month(), 2, 10, QLatin1Char('0'));
+    date = (MonthFirst(loc) ? mm + sep + dd : dd + sep + mm) + sep +
+           QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
+  }
+  const QString time = SerialToTime(v).toString(QStringLiteral("hh.mm.ss"));
+  switch (dataType) {
+    case cdtDate:
+      return date;
+    case cdtTime:
+      return time;
+    case cdtDateTime:
+      return date + QLatin1Char(' ') + time;
+    default:
+      return QString();
+  }
+}
 
 TSheetLocaleScope::TSheetLocaleScope() {
   if (gScoped) return;
@@ -322,6 +433,53 @@ QString CellValueToText(const TCellValue& value, int dataType) {
 
 // ---------------------------------------------------------------- the cell
 
+const QString& TSpreadSheetCell::EditMask() const {
+  static const QString none;
+  static const QString standard[3] = {CellDataTypeEditMask(cdtDate), CellDataTypeEditMask(cdtTime),
+                                      CellDataTypeEditMask(cdtDateTime)};
+  if (mMaskKind >= cdtDate && mMaskKind <= cdtDateTime) return standard[mMaskKind - cdtDate];
+  if (mMaskKind == kCustomMask && mExtra) return mExtra->EditMask;
+  return none;
+}
+
+void TSpreadSheetCell::SetEditMaskText(const QString& mask) {
+  if (mask.isEmpty()) {
+    mMaskKind = 0;
+  } else {
+    mMaskKind = kCustomMask;
+    for (int t = cdtDate; t <= cdtDateTime; ++t)
+      if (mask == CellDataTypeEditMask(t)) mMaskKind = std::uint8_t(t);
+  }
+  if (mMaskKind == kCustomMask) {
+    if (!mExtra) mExtra = std::make_unique<TExtra>();
+    mExtra->EditMask = mask;
+  } else if (mExtra) {
+    mExtra->EditMask.clear();
+    TrimExtra();
+  }
+}
+
+const std::string& TSpreadSheetCell::FormulaBytes() const {
+  static const std::string none;
+  return mExtra ? mExtra->FormulaBytes : none;
+}
+
+void TSpreadSheetCell::SetFormulaBytes(std::string bytes) {
+  if (!mExtra) mExtra = std::make_unique<TExtra>();
+  mExtra->FormulaBytes = std::move(bytes);
+}
+
+// Frees the extra part when it holds nothing.
+void TSpreadSheetCell::TrimExtra() {
+  if (mExtra && mExtra->FormulaBytes.empty() && mMaskKind != kCustomMask) mExtra.reset();
+}
+
+void TSpreadSheetCell::DropFormulaBytes() {
+  if (!mExtra) return;
+  mExtra->FormulaBytes.clear();
+  TrimExtra();
+}
+
 TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler,
                                    const TSpreadSheetCell* templ)
     : mCol(col), mRow(row), mFormuler(formuler) {
@@ -330,9 +488,12 @@ TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formu
 
 void TSpreadSheetCell::EnterPlain(const QString& s) {
   mText = s;
-  mFormulaBytes.clear();
+  DropFormulaBytes();
   mValue = TextToCellValue(s, mDataType);
   mDisplayText = CellValueToText(mValue, mDataType);
+  // Most numbers show as typed: one string then serves both (a sheet of a
+  // million cells holds a million such pairs).
+  if (mDisplayText.size() == mText.size() && mDisplayText == mText) mDisplayText = mText;
 }
 
 void TSpreadSheetCell::ApplyFormulaResult(double r) {
@@ -345,7 +506,7 @@ void TSpreadSheetCell::SetText(const QString& s) {
   const QString t = s.trimmed();
   if (s.isEmpty() || t.isEmpty()) {
     mText = s;
-    mFormulaBytes.clear();
+    DropFormulaBytes();
     mValue = TCellValue::String(s);
     mDisplayText = s;
     return;
@@ -355,8 +516,8 @@ void TSpreadSheetCell::SetText(const QString& s) {
     return;
   }
   mText = t.toUpper();
-  mFormulaBytes = TSpreadSheetFormuler::Prepare(mText);
-  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  SetFormulaBytes(TSpreadSheetFormuler::Prepare(mText));
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
   if (mFormuler->SyntaxError()) {
     EnterPlain(s);
     return;
@@ -373,7 +534,7 @@ void TSpreadSheetCell::SetText(const QString& s) {
 bool TSpreadSheetCell::Recalc() {
   if (!mIsFormula || !mFormuler) return false;
   const TCellValue old = mValue;
-  const double r = mFormuler->EvaluatePrepared(mFormulaBytes);
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
   // A syntax fault can surface only now when an earlier evaluation error
   // stopped the reading before it: the formula still cannot be computed.
   if (mFormuler->EvalError() || mFormuler->SyntaxError()) {
@@ -397,7 +558,7 @@ void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
   mDataType = source->mDataType;
   mFormatStamp = source->mFormatStamp;
   mIsFormula = source->mIsFormula;
-  mEditMask = source->mEditMask;
+  SetEditMaskText(source->EditMask());
   try {
     SetText(source->mText);
   } catch (...) {
@@ -407,7 +568,9 @@ void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
 void TSpreadSheetCell::SetDataType(int t) {
   if (t < 0 || t >= CellDataTypeCount) return;
   mDataType = std::uint8_t(t);
-  mEditMask = CellDataTypeEditMask(t);
+  mMaskKind = t >= cdtDate ? std::uint8_t(t) : 0;
+  if (mExtra) mExtra->EditMask.clear();
+  TrimExtra();
   mDisplayText =
       mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString() : CellValueToText(mValue, t);
 }
@@ -468,6 +631,34 @@ bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
   }
 }
 
+TCellFormat TSpreadSheetCell::Format() const {
+  TCellFormat f;
+  f.Font = mFont;
+  f.HAlign = mHAlign;
+  f.VAlign = mVAlign;
+  f.Pattern = mPattern;
+  f.DataType = mDataType;
+  f.BackColor = mBackColor;
+  f.PatternColor = mPatternColor;
+  f.Borders = mBorders;
+  f.EditMask = EditMask();
+  f.FormatStamp = mFormatStamp;
+  return f;
+}
+
+void TSpreadSheetCell::SetFormat(const TCellFormat& f) {
+  mFont = f.Font;
+  mHAlign = f.HAlign;
+  mVAlign = f.VAlign;
+  mPattern = f.Pattern;
+  mBackColor = f.BackColor;
+  mPatternColor = f.PatternColor;
+  mBorders = f.Borders;
+  mFormatStamp = f.FormatStamp;
+  if (f.DataType != mDataType && f.DataType < CellDataTypeCount) SetDataType(f.DataType);
+  SetEditMaskText(f.EditMask);
+}
+
 bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {
   return mFont == o.mFont && mHAlign == o.mHAlign && mVAlign == o.mVAlign && mBackColor == o.mBackColor &&
          mPatternColor == o.mPatternColor && mPattern == o.mPattern && mBorders == o.mBorders &&
@@ -490,9 +681,22 @@ std::uint32_t GetU32(const char* p) {
          (std::uint32_t(u[3]) << 24);
 }
 
-void PutString(QByteArray& out, const QString& s) {
-  const QByteArray b = Cp1252FromUnicode(s);
+void PutString(QByteArray& out, const QString& s, bool wide) {
   char len[4];
+  if (wide) {
+    // UTF-16 code units, little-endian: the text exactly as held.
+    PutU32(len, std::uint32_t(s.size()));
+    out.append(len, 4);
+    const qsizetype at = out.size();
+    out.resize(at + 2 * s.size());
+    char* p = out.data() + at;
+    for (QChar c : s) {
+      *p++ = char(c.unicode());
+      *p++ = char(c.unicode() >> 8);
+    }
+    return;
+  }
+  const QByteArray b = Cp1252FromUnicode(s);
   PutU32(len, std::uint32_t(b.size()));
   out.append(len, 4);
   out.append(b);
@@ -502,7 +706,12 @@ constexpr int FixedRecordSize = 162;
 
 }  // namespace
 
-void TSpreadSheetCell::WriteTo(QByteArray& out) const {
+bool TSpreadSheetCell::StoresExactly() const {
+  auto exact = [](const QString& t) { return UnicodeFromCp1252(Cp1252FromUnicode(t)) == t; };
+  return exact(mText) && exact(mDisplayText) && exact(EditMask()) && exact(mFont.Name.left(CellFontNameMax));
+}
+
+void TSpreadSheetCell::WriteTo(QByteArray& out, bool wide) const {
   char rec[FixedRecordSize];
   std::memset(rec, 0, sizeof(rec));
   PutU32(rec + 0, std::uint32_t(mCol));
@@ -533,9 +742,10 @@ void TSpreadSheetCell::WriteTo(QByteArray& out) const {
   PutU32(rec + 157, std::uint32_t(bits >> 32));
   rec[161] = mIsFormula ? 1 : 0;
   out.append(rec, FixedRecordSize);
-  PutString(out, mEditMask);
-  PutString(out, mText);
-  PutString(out, mDisplayText);
+  PutString(out, EditMask(), wide);
+  PutString(out, mText, wide);
+  PutString(out, mDisplayText, wide);
+  if (wide) PutString(out, mFont.Name.left(CellFontNameMax), true);
 }
 
 void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
@@ -545,7 +755,7 @@ void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
     throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
 }
 
-void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos) {
+void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide) {
   auto fail = [&](const QString& what) {
     throw ECellRecordError(QStringLiteral("cell record at byte %1: %2").arg(pos).arg(what));
   };
@@ -590,16 +800,27 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   const int isFormula = static_cast<unsigned char>(rec[161]);
   if (isFormula > 1) fail(QStringLiteral("formula flag %1 unknown").arg(isFormula));
   qsizetype p = pos + FixedRecordSize;
-  QString strings[3];
-  static const char* const what[3] = {"edit mask", "text", "display text"};
-  for (int i = 0; i < 3; ++i) {
+  QString strings[4];
+  static const char* const what[4] = {"edit mask", "text", "display text", "font name"};
+  const int unit = wide ? 2 : 1;
+  for (int i = 0; i < (wide ? 4 : 3); ++i) {
     if (size - p < 4) fail(QStringLiteral("%1 length cut off").arg(QLatin1String(what[i])));
     const std::uint32_t n = GetU32(data + p);
     p += 4;
-    if (n > std::uint64_t(size - p))
+    if (std::uint64_t(n) * unit > std::uint64_t(size - p))
       fail(QStringLiteral("%1 length %2 runs past the data").arg(QLatin1String(what[i])).arg(n));
-    strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
-    p += qsizetype(n);
+    if (wide) {
+      strings[i].resize(qsizetype(n));
+      const auto* u = reinterpret_cast<const unsigned char*>(data + p);
+      for (qsizetype k = 0; k < qsizetype(n); ++k) strings[i][k] = QChar(char16_t(u[2 * k] | (u[2 * k + 1] << 8)));
+    } else {
+      strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
+    }
+    p += qsizetype(n) * unit;
+  }
+  if (wide) {
+    if (strings[3].size() > CellFontNameMax) fail(QStringLiteral("font name too long"));
+    font.Name = strings[3];
   }
   mCol = col;
   mRow = row;
@@ -613,10 +834,10 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   mDataType = std::uint8_t(dataType);
   mFormatStamp = stamp;
   mIsFormula = isFormula != 0;
-  mEditMask = strings[0];
+  SetEditMaskText(strings[0]);
   mText = strings[1];
   mDisplayText = strings[2];
-  mFormulaBytes.clear();
+  DropFormulaBytes();
   mValue = mIsFormula ? TCellValue::String(mDisplayText) : TextToCellValue(mText, mDataType);
   pos = p;
 }

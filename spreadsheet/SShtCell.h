@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <Tarnwell/platform/TColor.h>
@@ -81,6 +82,18 @@ struct TCellBorder {
 
 enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
 
+// Everything of a cell but its position and content: what a format command
+// changes, and so what its undo step keeps.
+struct TCellFormat {
+  TCellFont Font;
+  std::uint8_t HAlign = 0, VAlign = 1, Pattern = 0, DataType = 0;
+  TColor BackColor = clWhite, PatternColor = clGray;
+  std::array<TCellBorder, 4> Borders{};
+  QString EditMask;
+  double FormatStamp = 0;
+  bool operator==(const TCellFormat&) const = default;
+};
+
 // The typed value of a cell.
 class TCellValue {
  public:
@@ -148,6 +161,13 @@ class TSheetLocaleScope {
 // Locale-aware conversions of one data type; failures give Null or "".
 TCellValue TextToCellValue(const QString& text, int dataType);
 QString CellValueToText(const TCellValue& value, int dataType);
+// The locale's date separator, the character "/" stands for in edit masks
+// ("." in de_DE, "-" in nl_NL; "/" when the short date has none).
+QString LocaleDateSeparator(const QLocale& locale);
+// A date, time or date-time value as the data type's edit mask holds it:
+// day and month in the locale's order with two digits each, the year with
+// four, the locale's separator; the time as "hh.mm.ss". "" for other values.
+QString CellEditText(const TCellValue& value, int dataType);
 // The general floating-point format of the locale ("1,5", "1E20", "-0.25").
 QString FloatToText(double v);
 // Locale number parsing with the locale's decimal separator; rejects
@@ -177,7 +197,7 @@ class TSpreadSheetCell {
   const TCellBorder& Border(TCellBorderSide side) const { return mBorders[side]; }
   int DataType() const { return mDataType; }
   const QString& Text() const { return mText; }
-  const QString& EditMask() const { return mEditMask; }
+  const QString& EditMask() const;
   const QString& DisplayText() const { return mDisplayText; }
   const TCellValue& Value() const { return mValue; }
   TDateTime FormatStamp() const { return mFormatStamp; }
@@ -208,15 +228,23 @@ class TSpreadSheetCell {
   }
   // Re-evaluates a formula; returns whether the value changed.
   bool Recalc();
+  TCellFormat Format() const;
+  // Sets every item (no markers); a new data type re-displays the value.
+  void SetFormat(const TCellFormat& f);
   // True when format and text are those of a new cell.
   bool HasSameFormat(const TSpreadSheetCell& o) const;
 
-  // The cell record of sheet files and the clipboard (little-endian).
-  void WriteTo(QByteArray& out) const;
+  // The cell record of sheet files and the clipboard (little-endian). Its
+  // strings are 8-bit (code page 1252); the wide form, kept inside the
+  // program (undo, the program's own clipboard data), holds them as UTF-16
+  // and adds the font name, so that no character is ever lost.
+  void WriteTo(QByteArray& out, bool wide = false) const;
   void WriteTo(QIODevice& dev) const;
+  // Whether the 8-bit record holds every character of the cell's texts.
+  bool StoresExactly() const;
   // Reads one record at pos, advancing it; the text is entered again.
   // Throws ECellRecordError for a truncated or damaged record.
-  void ReadFrom(const char* data, qsizetype size, qsizetype& pos);
+  void ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide = false);
   void ReadFrom(QIODevice& dev);
 
  private:
@@ -225,28 +253,43 @@ class TSpreadSheetCell {
   void EnterPlain(const QString& s);
   void ApplyFormulaResult(double r);
 
+  // What few cells have: a formula, a mask of their own. Kept apart so
+  // that a sheet of a million plain cells does not pay for them.
+  struct TExtra {
+    // The formula as the evaluator reads it (no "=", no blanks, upper case),
+    // prepared once when the text is entered.
+    std::string FormulaBytes;
+    QString EditMask;  // when mMaskKind is kCustomMask
+  };
+  static constexpr std::uint8_t kCustomMask = 255;
+  const std::string& FormulaBytes() const;
+  void SetFormulaBytes(std::string bytes);
+  void SetEditMaskText(const QString& mask);
+  void TrimExtra();
+  void DropFormulaBytes();
+
   std::int32_t mCol;
   std::int32_t mRow;
   TCellFont mFont;
-  std::uint8_t mHAlign = 0;
-  std::uint8_t mVAlign = 1;
   TColor mBackColor = clWhite;
   TColor mPatternColor = clGray;
-  std::uint8_t mPattern = 0;
   std::array<TCellBorder, 4> mBorders{};
-  std::uint8_t mDataType = 0;
   QString mText;
-  QString mEditMask;
   QString mDisplayText;
   TCellValue mValue;
   TDateTime mFormatStamp = 0;
-  bool mIsFormula = false;
   TSpreadSheetFormuler* mFormuler = nullptr;
-  // The formula as the evaluator reads it (no "=", no blanks, upper case),
-  // prepared once when the text is entered.
-  std::string mFormulaBytes;
+  std::unique_ptr<TExtra> mExtra;
   // During a recalculation: this formula's number in the dependency graph.
   std::int32_t mRecalcIndex = -1;
+  std::uint8_t mHAlign = 0;
+  std::uint8_t mVAlign = 1;
+  std::uint8_t mPattern = 0;
+  std::uint8_t mDataType = 0;
+  // The edit mask: 0 none, 4..6 that of the data type of this number, else
+  // kCustomMask (in mExtra).
+  std::uint8_t mMaskKind = 0;
+  bool mIsFormula = false;
 };
 
 }  // namespace Tarnwell

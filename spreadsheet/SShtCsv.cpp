@@ -47,7 +47,12 @@ QByteArray CsvBytes(const TSpreadSheetDataCells& cells) {
   return out.toUtf8();
 }
 
-QString DecodeCsvBytes(const QByteArray& bytes) { return DecodeTextFile(bytes); }
+QString DecodeCsvBytes(const QByteArray& bytes) {
+  QString error;
+  QString text = DecodeTextFile(bytes, &error);
+  if (!error.isEmpty()) throw ECsvError(error);
+  return text;
+}
 
 QList<QStringList> ParseCsv(const QString& text) {
   QList<QStringList> lines;

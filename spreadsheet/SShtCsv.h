@@ -26,7 +26,9 @@ QByteArray CsvBytes(const TSpreadSheetDataCells& cells);
 QString CsvQuote(const QString& field);
 // Lines of fields.
 QList<QStringList> ParseCsv(const QString& text);
-// UTF-8 when valid (BOM skipped), else the 8-bit code page.
+// The encoding of a byte-order mark (UTF-8, UTF-16, UTF-32), else UTF-8
+// when valid, else the 8-bit code page. ECsvError when the bytes break the
+// encoding their mark names.
 QString DecodeCsvBytes(const QByteArray& bytes);
 // Places the fields from (col, row) on through the cells' text, skipping
 // empty fields where no cell exists; then recalculates. Throws ECsvError

@@ -45,7 +45,7 @@ int CheckSignature(QIODevice& dev) {
   return head == SheetSignature ? 0 : 1;
 }
 
-QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells) {
+QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells, bool wide) {
   const TGridRect ext = cells.UsedExtent();
   const int c = ext.Right, r = ext.Bottom;
   QByteArray body;
@@ -68,8 +68,31 @@ QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells) {
   PutI32(body, r);
   for (int i = 0; i <= c; ++i) PutI32(body, cells.ColWidth(i));
   for (int i = 0; i <= r; ++i) PutI32(body, cells.RowHeight(i));
-  for (const TSpreadSheetCell* cell : list) cell->WriteTo(body);
+  for (const TSpreadSheetCell* cell : list) cell->WriteTo(body, wide);
   return body;
+}
+
+QStringList CellsNotStoredExactly(const TSpreadSheetDataCells& cells, int limit) {
+  std::vector<const TSpreadSheetCell*> bad;
+  for (const auto& column : cells.Columns())
+    for (const auto& cell : column->Cells())
+      if (!cell->StoresExactly()) bad.push_back(cell.get());
+  std::stable_sort(bad.begin(), bad.end(), [](const TSpreadSheetCell* a, const TSpreadSheetCell* b) {
+    return a->Row() != b->Row() ? a->Row() < b->Row() : a->Col() < b->Col();
+  });
+  QStringList out;
+  for (const TSpreadSheetCell* c : bad) {
+    if (out.size() >= limit) break;
+    if (c->Col() == 0 && c->Row() == 0)
+      out << QStringLiteral("default format");
+    else if (c->Row() == 0)
+      out << QStringLiteral("column %1").arg(ColumnName(c->Col()));
+    else if (c->Col() == 0)
+      out << QStringLiteral("row %1").arg(c->Row());
+    else
+      out << CellRefName(c->Col(), c->Row());
+  }
+  return out;
 }
 
 QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells) {
@@ -81,7 +104,7 @@ QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells) {
   return file;
 }
 
-void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells) {
+void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells, bool wide) {
   TSheetLocaleScope locale;
   const char* d = body.constData();
   const qsizetype size = body.size();
@@ -107,7 +130,7 @@ void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells) {
   TSpreadSheetCell scratch(0, 0);
   while (pos < size) {
     try {
-      scratch.ReadFrom(d, size, pos);
+      scratch.ReadFrom(d, size, pos, wide);
     } catch (const ECellRecordError& e) {
       Fail(e.Message());
     }

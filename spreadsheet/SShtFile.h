@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "SShtStore.h"
@@ -30,8 +31,9 @@ extern const QByteArray SheetSignature;
 // fewer than 8 can be read; the position is restored.
 int CheckSignature(QIODevice& dev);
 
-// The uncompressed body and the whole file image of a sheet.
-QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells);
+// The uncompressed body and the whole file image of a sheet. A wide body
+// (the program's own copies: undo) has wide cell records.
+QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells, bool wide = false);
 QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells);
 
 // Parses a whole file image (signature included) into a new store made
@@ -39,7 +41,10 @@ QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells);
 std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file,
                                                           const TSpreadSheetDataCells& like);
 // Parses an uncompressed body into `cells` (which should be empty).
-void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells);
+void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells, bool wide = false);
+// The cells whose texts or font name the 8-bit records of a sheet file
+// cannot hold exactly ("C5", ...), at most limit of them, in file order.
+QStringList CellsNotStoredExactly(const TSpreadSheetDataCells& cells, int limit = 1 << 30);
 
 // Writes the sheet (kind 0) or CSV (kind 1) through a temporary file that
 // replaces fileName only when everything was written. Throws ESheetFileError.

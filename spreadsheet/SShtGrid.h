@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QTimer>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,7 @@ class QIODevice;
 namespace Tarnwell {
 
 class TSpreadSheetGrid;
+class TSheetStep;
 
 // One coloured tile of the pattern cache.
 struct TGridPatternBitmap {
@@ -41,6 +43,9 @@ struct TGridPatternBitmap {
 // The private clipboard format (a custom MIME type carrying cell records).
 extern const char* const SShtClipboardFormatName;  // "QV SpreadSheet Cells"
 QString SShtClipboardMimeType();
+// The same block with wide cell records (UTF-16 texts): the format our own
+// sheets prefer, which loses no character.
+QString SShtWideClipboardMimeType();
 
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
@@ -166,7 +171,7 @@ class TSpreadSheetGrid : public TCustomGrid {
 
   // ---- clipboard
   // The private block and the tab-separated text of the current selection.
-  QByteArray CopyBlock() const;
+  QByteArray CopyBlock(bool wide = false) const;
   QString CopyText() const;
   QMimeData* CreateMimeData() const;
   // False when nothing was copied (then a cut deletes nothing).
@@ -176,11 +181,13 @@ class TSpreadSheetGrid : public TCustomGrid {
   // Pastes data in either format; false (nothing changed) on malformed
   // data or when the cells would pass the sheet's bounds, with a message.
   bool PasteMimeData(const QMimeData* data);
-  bool PasteBlock(const QByteArray& block);
+  bool PasteBlock(const QByteArray& block, bool wide = false);
   bool PasteText(const QString& text);
 
   // ---- files (errors are ESheetFileError / ECsvError; the sheet stays)
-  void SaveToFile(int kind, const QString& fileName);
+  // A sheet file whose 8-bit texts would change characters is saved only
+  // when the user agrees (the cells are named); false when not saved.
+  bool SaveToFile(int kind, const QString& fileName);
   void LoadFromFile(const QString& fileName);
   void ImportCSVFile(const QString& fileName);
   static int CheckSignature(QIODevice& dev);
@@ -188,6 +195,13 @@ class TSpreadSheetGrid : public TCustomGrid {
   // ---- undo
   void Undo();
   void Redo();
+  // The memory the undo history may hold (256 MB unless set); past it the
+  // oldest steps go, the newest always stays.
+  static constexpr qint64 DefaultUndoMemoryLimit = qint64(256) << 20;
+  void SetUndoMemoryLimit(qint64 bytes);
+  qint64 UndoMemoryLimit() const { return mUndoMemoryLimit; }
+  // What the steps of the history hold now.
+  qint64 UndoMemory() const;
 
   // Sizes live in the store.
   int DefaultColWidth() const override { return mCells->DefaultColWidth(); }
@@ -225,6 +239,22 @@ class TSpreadSheetGrid : public TCustomGrid {
  private:
   friend class TSheetUndoCommand;
   friend class TCellUndoCommand;
+  friend class TFormatUndoCommand;
+  friend class TSizesUndoCommand;
+  struct TSizes {
+    int DefColWidth = 0, DefRowHeight = 0;
+    std::map<int, int> Cols, Rows;
+    bool operator==(const TSizes&) const = default;
+  };
+  TSizes TakeSizes() const;
+  void RestoreSizes(const TSizes& s);
+  // Adds a step and drops the oldest ones past the memory limit.
+  void PushStep(TSheetStep* step);
+  // Runs f on every cell of the selection as one undoable step that keeps
+  // only the formats it changed.
+  void FormatSelection(const QString& text, const std::function<void(TSpreadSheetCell*)>& f);
+  // f changes widths or heights only.
+  void SizesUndoable(const QString& text, const std::function<void()>& f);
   // The sheet, or only the cells of one area, at one moment. Whole sheets
   // are kept compressed: a step of a large sheet must not cost its size.
   struct TSnapshot {
@@ -257,7 +287,12 @@ class TSpreadSheetGrid : public TCustomGrid {
   // Runs f as one undoable step named text (whole-sheet snapshots).
   // With an area of data cells whose columns all exist, only that area is
   // kept; otherwise the whole sheet.
-  void Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area = nullptr);
+  // wholeRows: the area is whole rows (columns 0..ZZ) of a command that
+  // creates no column.
+  void Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area = nullptr,
+                bool wholeRows = false);
+  // The rows of a whole-row selection across every column.
+  const TGridRect* RowsArea();
   TSnapshot TakeSnapshot(const TGridRect* area = nullptr) const;
   void RestoreSnapshot(const TSnapshot& s);
   // Enters text into one cell as an undoable step.
@@ -287,7 +322,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   std::unique_ptr<QUndoStack> mUndo;
   bool mInUndo = false;
   TGridRect mAreaScratch;
-  std::unique_ptr<TSnapshot> mSizingBefore;  // during a mouse sizing drag
+  std::unique_ptr<TSizes> mSizingBefore;  // during a mouse sizing drag
+  qint64 mUndoMemoryLimit = DefaultUndoMemoryLimit;
 };
 
 }  // namespace Tarnwell

@@ -38,9 +38,11 @@ QString SShtClipboardMimeType() {
   return QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(SShtClipboardFormatName);
 }
 
+QString SShtWideClipboardMimeType() { return QStringLiteral("application/x-tarnwell-sheet-cells-utf16"); }
+
 // ---------------------------------------------------------------- copy
 
-QByteArray TSpreadSheetGrid::CopyBlock() const {
+QByteArray TSpreadSheetGrid::CopyBlock(bool wide) const {
   THourglass busy;
   const TGridRect used = mCells->UsedExtent();
   const int kind = mHeaderSel.Kind;
@@ -79,7 +81,7 @@ QByteArray TSpreadSheetGrid::CopyBlock() const {
   std::stable_sort(cells.begin(), cells.end(), [](const TSpreadSheetCell* x, const TSpreadSheetCell* y) {
     return x->Row() != y->Row() ? x->Row() < y->Row() : x->Col() < y->Col();
   });
-  for (const TSpreadSheetCell* c : cells) c->WriteTo(out);
+  for (const TSpreadSheetCell* c : cells) c->WriteTo(out, wide);
   return out;
 }
 
@@ -114,6 +116,8 @@ QString TSpreadSheetGrid::CopyText() const {
 QMimeData* TSpreadSheetGrid::CreateMimeData() const {
   auto* data = new QMimeData;
   data->setData(SShtClipboardMimeType(), CopyBlock());
+  // The same block with wide records: what our own sheets paste.
+  data->setData(SShtWideClipboardMimeType(), CopyBlock(true));
   data->setText(CopyText());
   return data;
 }
@@ -149,12 +153,14 @@ bool TSpreadSheetGrid::PasteFromClipboard() {
 }
 
 bool TSpreadSheetGrid::PasteMimeData(const QMimeData* data) {
+  if (data->hasFormat(SShtWideClipboardMimeType()))
+    return PasteBlock(data->data(SShtWideClipboardMimeType()), true);
   if (data->hasFormat(SShtClipboardMimeType())) return PasteBlock(data->data(SShtClipboardMimeType()));
   if (data->hasText()) return PasteText(data->text());
   return false;
 }
 
-bool TSpreadSheetGrid::PasteBlock(const QByteArray& block) {
+bool TSpreadSheetGrid::PasteBlock(const QByteArray& block, bool wide) {
   THourglass busy;
   const char* d = block.constData();
   const qsizetype size = block.size();
@@ -188,7 +194,7 @@ bool TSpreadSheetGrid::PasteBlock(const QByteArray& block) {
   while (pos < size) {
     auto scratch = std::make_unique<TSpreadSheetCell>(0, 0);
     try {
-      scratch->ReadFrom(d, size, pos);
+      scratch->ReadFrom(d, size, pos, wide);
     } catch (const ETarnwellError&) {
       return bad();
     }

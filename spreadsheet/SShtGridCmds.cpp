@@ -12,53 +12,295 @@ namespace Tarnwell {
 
 // ---------------------------------------------------------------- undo
 
-// A step that changed anything of the sheet: the sheet before and after.
-class TSheetUndoCommand : public QUndoCommand {
+// Every step knows the memory it holds, so that the oldest steps can go
+// when the undo history passes its limit. A dropped step keeps its place
+// but holds nothing; undo stops before it.
+class TSheetStep : public QUndoCommand {
  public:
-  TSheetUndoCommand(TSpreadSheetGrid* grid, const QString& text, TSpreadSheetGrid::TSnapshot before,
-                    TSpreadSheetGrid::TSnapshot after)
-      : QUndoCommand(text), mGrid(grid), mBefore(std::move(before)), mAfter(std::move(after)) {}
-  void undo() override { mGrid->RestoreSnapshot(mBefore); }
+  using QUndoCommand::QUndoCommand;
+  virtual qint64 Bytes() const = 0;
+  virtual void Drop() = 0;
+  bool Dropped() const { return mDropped; }
+  void undo() override {
+    if (!mDropped) Undo();
+  }
   void redo() override {
     // The step was done already when it was pushed.
     if (mFirst) {
       mFirst = false;
       return;
     }
-    mGrid->RestoreSnapshot(mAfter);
+    if (!mDropped) Redo();
   }
+
+ protected:
+  virtual void Undo() = 0;
+  virtual void Redo() = 0;
+  bool mDropped = false;
+
+ private:
+  bool mFirst = true;
+};
+
+// A step that changed anything of the sheet: the sheet before and after.
+class TSheetUndoCommand : public TSheetStep {
+ public:
+  TSheetUndoCommand(TSpreadSheetGrid* grid, const QString& text, TSpreadSheetGrid::TSnapshot before,
+                    TSpreadSheetGrid::TSnapshot after)
+      : TSheetStep(text), mGrid(grid), mBefore(std::move(before)), mAfter(std::move(after)) {}
+  qint64 Bytes() const override { return mBefore.Data.size() + mAfter.Data.size() + 256; }
+  void Drop() override {
+    mBefore = mAfter = {};
+    mDropped = true;
+  }
+
+ protected:
+  void Undo() override { mGrid->RestoreSnapshot(mBefore); }
+  void Redo() override { mGrid->RestoreSnapshot(mAfter); }
 
  private:
   TSpreadSheetGrid* mGrid;
   TSpreadSheetGrid::TSnapshot mBefore, mAfter;
-  bool mFirst = true;
 };
 
 // Text entered into one cell: its record before and after (empty: no cell).
-class TCellUndoCommand : public QUndoCommand {
+class TCellUndoCommand : public TSheetStep {
  public:
   TCellUndoCommand(TSpreadSheetGrid* grid, int col, int row, QByteArray before, QByteArray after)
-      : QUndoCommand(QStringLiteral("Modifica %1").arg(CellRefName(col, row))),
+      : TSheetStep(QStringLiteral("Modifica %1").arg(CellRefName(col, row))),
         mGrid(grid),
         mCol(col),
         mRow(row),
         mBefore(std::move(before)),
         mAfter(std::move(after)) {}
-  void undo() override { mGrid->RestoreCellRecord(mCol, mRow, mBefore); }
-  void redo() override {
-    if (mFirst) {
-      mFirst = false;
-      return;
-    }
-    mGrid->RestoreCellRecord(mCol, mRow, mAfter);
+  qint64 Bytes() const override { return mBefore.size() + mAfter.size() + 128; }
+  void Drop() override {
+    mBefore = mAfter = QByteArray();
+    mDropped = true;
   }
+
+ protected:
+  void Undo() override { mGrid->RestoreCellRecord(mCol, mRow, mBefore); }
+  void Redo() override { mGrid->RestoreCellRecord(mCol, mRow, mAfter); }
 
  private:
   TSpreadSheetGrid* mGrid;
   int mCol, mRow;
   QByteArray mBefore, mAfter;
-  bool mFirst = true;
 };
+
+// A format command: the formats of the cells it touched, before and after
+// (each distinct format kept once), and the cells and columns it created.
+// Contents are never touched, so nothing is re-entered or recalculated.
+class TFormatUndoCommand : public TSheetStep {
+ public:
+  struct TEntry {
+    std::int32_t Col, Row;
+    std::int32_t Before;  // index into mFormats; -1: the command created the cell
+    std::int32_t After;
+  };
+  TFormatUndoCommand(TSpreadSheetGrid* grid, const QString& text) : TSheetStep(text), mGrid(grid) {}
+
+  std::int32_t Intern(const TCellFormat& f) {
+    // Neighbouring cells mostly share a format: look at the latest few.
+    const std::int32_t n = std::int32_t(mFormats.size());
+    for (std::int32_t i = n - 1; i >= 0 && i >= n - 8; --i)
+      if (mFormats[size_t(i)] == f) return i;
+    mFormats.push_back(f);
+    return n;
+  }
+  std::vector<TEntry> Entries;
+  std::vector<int> CreatedColumns;
+  bool Empty() const {
+    if (!CreatedColumns.empty()) return false;
+    for (const TEntry& e : Entries)
+      if (e.Before < 0 || e.After < 0 || !(mFormats[size_t(e.Before)] == mFormats[size_t(e.After)])) return false;
+    return true;
+  }
+  qint64 Bytes() const override {
+    return qint64(Entries.size() * sizeof(TEntry) + mFormats.size() * (sizeof(TCellFormat) + 64) +
+                  CreatedColumns.size() * sizeof(int)) +
+           256;
+  }
+  void Drop() override {
+    Entries = {};
+    mFormats = {};
+    CreatedColumns = {};
+    mDropped = true;
+  }
+
+ protected:
+  void Undo() override {
+    TSpreadSheetDataCells& cells = mGrid->Cells();
+    for (const TEntry& e : Entries)
+      if (e.Before >= 0)
+        if (TSpreadSheetCell* c = cells.FindCell(e.Col, e.Row)) c->SetFormat(mFormats[size_t(e.Before)]);
+    for (auto it = Entries.rbegin(); it != Entries.rend(); ++it)
+      if (it->Before < 0) cells.DeleteRect({it->Col, it->Row, it->Col, it->Row});
+    for (int col : CreatedColumns)
+      cells.DropColumn(col);
+    mGrid->InvalidateGrid();
+  }
+  void Redo() override {
+    TSpreadSheetDataCells& cells = mGrid->Cells();
+    for (const TEntry& e : Entries)
+      if (e.After >= 0)
+        if (TSpreadSheetCell* c = cells.GetCell(e.Col, e.Row, true)) c->SetFormat(mFormats[size_t(e.After)]);
+    mGrid->InvalidateGrid();
+  }
+
+ private:
+  TSpreadSheetGrid* mGrid;
+  std::vector<TCellFormat> mFormats;
+};
+
+// Widths and heights alone (a border drag, a width command).
+class TSizesUndoCommand : public TSheetStep {
+ public:
+  TSizesUndoCommand(TSpreadSheetGrid* grid, const QString& text, TSpreadSheetGrid::TSizes before,
+                    TSpreadSheetGrid::TSizes after)
+      : TSheetStep(text), mGrid(grid), mBefore(std::move(before)), mAfter(std::move(after)) {}
+  qint64 Bytes() const override {
+    return qint64(mBefore.Cols.size() + mBefore.Rows.size() + mAfter.Cols.size() + mAfter.Rows.size()) * 48 +
+           128;
+  }
+  void Drop() override {
+    mBefore = mAfter = {};
+    mDropped = true;
+  }
+
+ protected:
+  void Undo() override { mGrid->RestoreSizes(mBefore); }
+  void Redo() override { mGrid->RestoreSizes(mAfter); }
+
+ private:
+  TSpreadSheetGrid* mGrid;
+  TSpreadSheetGrid::TSizes mBefore, mAfter;
+};
+
+TSpreadSheetGrid::TSizes TSpreadSheetGrid::TakeSizes() const {
+  return {mCells->DefaultColWidth(), mCells->DefaultRowHeight(), mCells->ColWidths(), mCells->RowHeights()};
+}
+
+void TSpreadSheetGrid::RestoreSizes(const TSizes& s) {
+  mCells->SetDefaultColWidth(s.DefColWidth);
+  mCells->SetDefaultRowHeight(s.DefRowHeight);
+  for (auto [c, w] : s.Cols) mCells->SetColWidth(c, w);
+  for (auto [r, h] : s.Rows) mCells->SetRowHeight(r, h);
+  UpdateScrollBars();
+  InvalidateGrid();
+}
+
+void TSpreadSheetGrid::PushStep(TSheetStep* step) {
+  mUndo->push(step);
+  // Drop the oldest steps while the history holds more than its limit; the
+  // newest step always stays.
+  qint64 total = 0;
+  const int n = mUndo->count();
+  std::vector<qint64> sizes(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    sizes[size_t(i)] = static_cast<const TSheetStep*>(mUndo->command(i))->Bytes();
+    total += sizes[size_t(i)];
+  }
+  for (int i = 0; i < n - 1 && total > mUndoMemoryLimit; ++i) {
+    auto* s = const_cast<TSheetStep*>(static_cast<const TSheetStep*>(mUndo->command(i)));
+    if (s->Dropped()) continue;
+    s->Drop();
+    total -= sizes[size_t(i)] - s->Bytes();
+  }
+}
+
+qint64 TSpreadSheetGrid::UndoMemory() const {
+  qint64 total = 0;
+  for (int i = 0; i < mUndo->count(); ++i) total += static_cast<const TSheetStep*>(mUndo->command(i))->Bytes();
+  return total;
+}
+
+void TSpreadSheetGrid::SetUndoMemoryLimit(qint64 bytes) { mUndoMemoryLimit = std::max<qint64>(bytes, 0); }
+
+void TSpreadSheetGrid::FormatSelection(const QString& text, const std::function<void(TSpreadSheetCell*)>& f) {
+  if (mInUndo) {
+    VisitSelection(f);
+    return;
+  }
+  THourglass busy;
+  auto* step = new TFormatUndoCommand(this, text);
+  // Columns and header cells the command creates go again on undo.
+  const THeaderSelection& hs = mHeaderSel;
+  if (hs.Kind == 1 || hs.Kind == 0) {
+    const TGridRect r = SelRect();
+    const int a = hs.Kind == 1 ? std::max(1, std::min(hs.Col1, hs.Col2)) : r.Left;
+    const int b = hs.Kind == 1 ? std::min(SShtMaxCol, std::max(hs.Col1, hs.Col2)) : r.Right;
+    for (int c = a; c <= b; ++c)
+      if (!mCells->FindColumn(c)) step->CreatedColumns.push_back(c);
+  }
+  std::vector<std::int32_t> before;  // per visited cell, -1 when it is new
+  if (hs.Kind == 2) {
+    const int a = std::max(1, std::min(hs.Row1, hs.Row2)), b = std::min(SShtMaxRow, std::max(hs.Row1, hs.Row2));
+    for (int r = a; r <= b && r - a < 1000000; ++r)
+      if (!mCells->FindCell(0, r)) step->Entries.push_back({0, r, -1, -1});
+  }
+  if (hs.Kind != 0) {
+    // The iteration creates and stamps the header cells first: keep their
+    // formats from before that.
+    const qsizetype created = qsizetype(step->Entries.size());
+    std::vector<std::pair<int, TCellFormat>> headers;
+    if (hs.Kind == 1)
+      for (int c = std::max(1, std::min(hs.Col1, hs.Col2)); c <= std::min(SShtMaxCol, std::max(hs.Col1, hs.Col2));
+           ++c)
+        if (const TSpreadSheetCell* h = mCells->FindCell(c, 0)) headers.push_back({c, h->Format()});
+    if (hs.Kind == 2)
+      for (int r = std::max(1, std::min(hs.Row1, hs.Row2));
+           r <= std::min(SShtMaxRow, std::max(hs.Row1, hs.Row2)) && r - std::max(1, std::min(hs.Row1, hs.Row2)) < 1000000;
+           ++r)
+        if (const TSpreadSheetCell* h = mCells->FindCell(0, r)) headers.push_back({r, h->Format()});
+    THeaderSelection it = hs;
+    for (TSpreadSheetCell* c = mCells->FirstCell(it); c; c = mCells->NextCell(it)) {
+      std::int32_t idx = -2;  // not yet known
+      const bool isHeader = (hs.Kind == 1 && c->Row() == 0) || (hs.Kind == 2 && c->Col() == 0);
+      if (isHeader) {
+        const int key = hs.Kind == 1 ? c->Col() : c->Row();
+        for (const auto& [k, fmt] : headers)
+          if (k == key) idx = step->Intern(fmt);
+        if (idx == -2) {
+          // Created by the iteration: already listed (rows) or in a created column.
+          bool listed = false;
+          for (qsizetype i = 0; i < created; ++i)
+            if (step->Entries[size_t(i)].Col == c->Col() && step->Entries[size_t(i)].Row == c->Row()) listed = true;
+          if (listed) {
+            f(c);
+            continue;
+          }
+          idx = -1;
+        }
+      } else {
+        idx = step->Intern(c->Format());
+      }
+      f(c);
+      step->Entries.push_back({c->Col(), c->Row(), idx, step->Intern(c->Format())});
+    }
+  } else {
+    const TGridRect r = SelRect();
+    for (int col = r.Left; col <= r.Right; ++col)
+      for (int row = r.Top; row <= r.Bottom; ++row) {
+        TSpreadSheetCell* c = mCells->FindCell(col, row);
+        const std::int32_t idx = c ? step->Intern(c->Format()) : -1;
+        if (!c) c = mCells->GetCell(col, row, true);
+        if (!c) continue;
+        f(c);
+        step->Entries.push_back({col, row, idx, step->Intern(c->Format())});
+      }
+  }
+  // The row header cells the iteration created, listed before it ran.
+  for (auto& e : step->Entries)
+    if (e.After < 0)
+      if (const TSpreadSheetCell* c = mCells->FindCell(e.Col, e.Row)) e.After = step->Intern(c->Format());
+  if (step->Empty()) {
+    delete step;
+    return;
+  }
+  PushStep(step);
+}
 
 TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area) const {
   TSnapshot s;
@@ -70,23 +312,28 @@ TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area
     for (const auto& col : mCells->Columns()) {
       if (col->Col() < area->Left || col->Col() > area->Right) continue;
       for (const auto& c : col->Cells())
-        if (c->Row() >= area->Top && c->Row() <= area->Bottom) c->WriteTo(s.Data);
+        if (c->Row() >= area->Top && c->Row() <= area->Bottom) c->WriteTo(s.Data, true);
     }
     return s;
   }
   TFastCompress z;
-  s.Data = z.Compress(SheetBodyBytes(*mCells));
+  s.Data = z.Compress(SheetBodyBytes(*mCells, true));
   return s;
 }
 
 void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
   if (s.IsRegion) {
-    mCells->DeleteRect(s.Area);
+    if (s.Area.Top == 0) {
+      // Whole columns: the records hold every cell of them, headers too.
+      for (int c = s.Area.Left; c <= s.Area.Right; ++c) mCells->DropColumn(c);
+    } else {
+      mCells->DeleteRect(s.Area);
+    }
     TSpreadSheetCell scratch(0, 0);
     qsizetype pos = 0;
     try {
       while (pos < s.Data.size()) {
-        scratch.ReadFrom(s.Data.constData(), s.Data.size(), pos);
+        scratch.ReadFrom(s.Data.constData(), s.Data.size(), pos, true);
         if (TSpreadSheetCell* c = mCells->GetCell(scratch.Col(), scratch.Row(), true)) c->Assign(&scratch);
       }
     } catch (const ETarnwellError&) {
@@ -103,7 +350,7 @@ void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
   fresh->SetDefaultColWidth(s.DefColWidth);
   fresh->SetDefaultRowHeight(s.DefRowHeight);
   try {
-    ReadSheetBody(body, *fresh);
+    ReadSheetBody(body, *fresh, true);
   } catch (const ETarnwellError&) {
     return;  // our own bytes: cannot happen, but never leave half a sheet
   }
@@ -119,7 +366,7 @@ void TSpreadSheetGrid::RestoreCellRecord(int col, int row, const QByteArray& rec
     TSpreadSheetCell scratch(col, row);
     qsizetype pos = 0;
     try {
-      scratch.ReadFrom(record.constData(), record.size(), pos);
+      scratch.ReadFrom(record.constData(), record.size(), pos, true);
     } catch (const ETarnwellError&) {
       return;
     }
@@ -130,15 +377,23 @@ void TSpreadSheetGrid::RestoreCellRecord(int col, int row, const QByteArray& rec
   InvalidateGrid();
 }
 
-void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area) {
+void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>& f, const TGridRect* area,
+                                bool wholeRows) {
   if (mInUndo) {
     f();
     return;
   }
-  // An area serves only when restoring it cannot leave new columns behind.
-  if (area && (area->Left < 1 || area->Top < 1)) area = nullptr;
-  for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
-    if (!mCells->FindColumn(c)) area = nullptr;
+  if (wholeRows) {
+    // Erasing or deleting whole rows creates no column: every column and
+    // column 0 over those rows serve.
+    if (area && (area->Left != 0 || area->Top < 1)) area = nullptr;
+  } else {
+    // An area serves only when restoring it cannot leave new columns behind;
+    // row 0 (the header cells of whole columns) may be part of it.
+    if (area && (area->Left < 1 || area->Top < 0)) area = nullptr;
+    for (int c = area ? area->Left : 1; area && c <= area->Right; ++c)
+      if (!mCells->FindColumn(c)) area = nullptr;
+  }
   mInUndo = true;
   THourglass busy;  // snapshots of a large sheet take a moment
   TSnapshot before = TakeSnapshot(area);
@@ -150,19 +405,31 @@ void TSpreadSheetGrid::Undoable(const QString& text, const std::function<void()>
   }
   TSnapshot after = TakeSnapshot(area);
   mInUndo = false;
-  if (!(before == after)) mUndo->push(new TSheetUndoCommand(this, text, std::move(before), std::move(after)));
+  if (!(before == after)) PushStep(new TSheetUndoCommand(this, text, std::move(before), std::move(after)));
 }
 
-// Sizing with the mouse is one step from press to release.
-void TSpreadSheetGrid::SizingBegun() { mSizingBefore = std::make_unique<TSnapshot>(TakeSnapshot()); }
+// Sizing with the mouse is one step from press to release; it keeps only
+// the sizes.
+void TSpreadSheetGrid::SizingBegun() { mSizingBefore = std::make_unique<TSizes>(TakeSizes()); }
 
 void TSpreadSheetGrid::SizingEnded() {
   if (!mSizingBefore) return;
-  TSnapshot before = std::move(*mSizingBefore);
+  TSizes before = std::move(*mSizingBefore);
   mSizingBefore.reset();
-  TSnapshot after = TakeSnapshot();
+  TSizes after = TakeSizes();
   if (!(before == after))
-    mUndo->push(new TSheetUndoCommand(this, tr("Dimensione"), std::move(before), std::move(after)));
+    PushStep(new TSizesUndoCommand(this, tr("Dimensione"), std::move(before), std::move(after)));
+}
+
+void TSpreadSheetGrid::SizesUndoable(const QString& text, const std::function<void()>& f) {
+  if (mInUndo) {
+    f();
+    return;
+  }
+  TSizes before = TakeSizes();
+  f();
+  TSizes after = TakeSizes();
+  if (!(before == after)) PushStep(new TSizesUndoCommand(this, text, std::move(before), std::move(after)));
 }
 
 void TSpreadSheetGrid::SetCellTextUndoable(int col, int row, const QString& text) {
@@ -174,16 +441,19 @@ void TSpreadSheetGrid::SetCellTextUndoable(int col, int row, const QString& text
     return;
   }
   QByteArray before;
-  if (const TSpreadSheetCell* c = mCells->FindCell(col, row)) c->WriteTo(before);
+  if (const TSpreadSheetCell* c = mCells->FindCell(col, row)) c->WriteTo(before, true);
   if (!mCells->SetCellText(col, row, text)) return;
   QByteArray after;
-  mCells->FindCell(col, row)->WriteTo(after);
-  if (before != after && !mInUndo) mUndo->push(new TCellUndoCommand(this, col, row, before, after));
+  mCells->FindCell(col, row)->WriteTo(after, true);
+  if (before != after && !mInUndo) PushStep(new TCellUndoCommand(this, col, row, before, after));
   InvalidateCell(col, row);
 }
 
 void TSpreadSheetGrid::Undo() {
   if (EditorMode()) CancelEditor();
+  // Steps dropped for memory cannot be undone: the history ends there.
+  const int i = mUndo->index();
+  if (i > 0 && static_cast<const TSheetStep*>(mUndo->command(i - 1))->Dropped()) return;
   mUndo->undo();
 }
 
@@ -228,7 +498,18 @@ void TSpreadSheetGrid::GetSelectionBackground(TColor& back, TColor& ink, int& pa
 
 // ---------------------------------------------------------------- formats
 
+const TGridRect* TSpreadSheetGrid::RowsArea() {
+  mAreaScratch = {0, std::min(mHeaderSel.Row1, mHeaderSel.Row2), SShtMaxCol, std::max(mHeaderSel.Row1, mHeaderSel.Row2)};
+  return &mAreaScratch;
+}
+
 const TGridRect* TSpreadSheetGrid::SelArea() {
+  if (mHeaderSel.Kind == 1) {
+    // Whole columns: those columns alone, header cells included.
+    mAreaScratch = {std::min(mHeaderSel.Col1, mHeaderSel.Col2), 0, std::max(mHeaderSel.Col1, mHeaderSel.Col2),
+                    SShtMaxRow};
+    return &mAreaScratch;
+  }
   mAreaScratch = SelRect();
   return mHeaderSel.Kind == 0 ? &mAreaScratch : nullptr;
 }
@@ -257,47 +538,37 @@ void TSpreadSheetGrid::InvalidateSelection() {
 }
 
 void TSpreadSheetGrid::SetSelectionDataType(int t) {
-  Undoable(
-      tr("Tipo dati"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetDataType(t); }); }, SelArea());
+  FormatSelection(tr("Tipo dati"), [&](TSpreadSheetCell* c) { c->SetDataType(t); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionFont(const TCellFont& f) {
-  Undoable(
-      tr("Carattere"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetFont(f); }); }, SelArea());
+  FormatSelection(tr("Carattere"), [&](TSpreadSheetCell* c) { c->SetFont(f); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionAlignment(int word) {
-  Undoable(
-      tr("Allineamento"),
-      [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetAlignment(word & 0xFF, (word >> 8) & 0xFF); }); },
-      SelArea());
+  FormatSelection(tr("Allineamento"), [&](TSpreadSheetCell* c) { c->SetAlignment(word & 0xFF, (word >> 8) & 0xFF); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionBackground(TColor back, TColor ink, int pattern) {
-  Undoable(
-      tr("Sfondo"),
-      [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBackground(back, ink, pattern); }); }, SelArea());
+  FormatSelection(tr("Sfondo"), [&](TSpreadSheetCell* c) { c->SetBackground(back, ink, pattern); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::SetSelectionBorders(const QString& sides, const TCellBorder& b) {
-  Undoable(
-      tr("Bordi"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->SetBorders(sides, b); }); }, SelArea());
+  FormatSelection(tr("Bordi"), [&](TSpreadSheetCell* c) { c->SetBorders(sides, b); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::IncludeSelectionStyle(int s) {
-  Undoable(
-      tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->IncludeStyle(s); }); }, SelArea());
+  FormatSelection(tr("Stile"), [&](TSpreadSheetCell* c) { c->IncludeStyle(s); });
   InvalidateSelection();
 }
 
 void TSpreadSheetGrid::ExcludeSelectionStyle(int s) {
-  Undoable(
-      tr("Stile"), [&] { VisitSelection([&](TSpreadSheetCell* c) { c->ExcludeStyle(s); }); }, SelArea());
+  FormatSelection(tr("Stile"), [&](TSpreadSheetCell* c) { c->ExcludeStyle(s); });
   InvalidateSelection();
 }
 
@@ -312,13 +583,13 @@ int TSpreadSheetGrid::GetSelColWidth() const {
 void TSpreadSheetGrid::SetSelColWidth(int w) {
   if (w <= 1) return;
   if (mHeaderSel.Kind == 1)
-    Undoable(tr("Larghezza colonne"), [&] {
+    SizesUndoable(tr("Larghezza colonne"), [&] {
       for (int c = std::min(mHeaderSel.Col1, mHeaderSel.Col2);
            c <= std::max(mHeaderSel.Col1, mHeaderSel.Col2); ++c)
         mCells->SetColWidth(c, w);
     });
   else if (mHeaderSel.Kind == 3)
-    Undoable(tr("Larghezza colonne"), [&] { mCells->SetDefaultColWidth(w); });
+    SizesUndoable(tr("Larghezza colonne"), [&] { mCells->SetDefaultColWidth(w); });
   UpdateScrollBars();
   InvalidateGrid();
 }
@@ -332,13 +603,13 @@ int TSpreadSheetGrid::GetSelRowHeight() const {
 void TSpreadSheetGrid::SetSelRowHeight(int h) {
   if (h <= 1) return;
   if (mHeaderSel.Kind == 2)
-    Undoable(tr("Altezza righe"), [&] {
+    SizesUndoable(tr("Altezza righe"), [&] {
       for (int r = std::min(mHeaderSel.Row1, mHeaderSel.Row2);
            r <= std::max(mHeaderSel.Row1, mHeaderSel.Row2); ++r)
         mCells->SetRowHeight(r, h);
     });
   else if (mHeaderSel.Kind == 3)
-    Undoable(tr("Altezza righe"), [&] { mCells->SetDefaultRowHeight(h); });
+    SizesUndoable(tr("Altezza righe"), [&] { mCells->SetDefaultRowHeight(h); });
   UpdateScrollBars();
   InvalidateGrid();
 }
@@ -376,7 +647,7 @@ void TSpreadSheetGrid::EraseSelection() {
         else
           mCells->EraseRect(SelRect());
       },
-      SelArea());
+      mHeaderSel.Kind == 2 ? RowsArea() : SelArea(), mHeaderSel.Kind == 2);
   InvalidateSelection();
 }
 
@@ -389,7 +660,7 @@ void TSpreadSheetGrid::DeleteSelection() {
         else
           mCells->DeleteRect(SelRect());
       },
-      SelArea());
+      mHeaderSel.Kind == 2 ? RowsArea() : SelArea(), mHeaderSel.Kind == 2);
   InvalidateSelection();
 }
 
@@ -510,9 +781,26 @@ void TSpreadSheetGrid::SetCellText(int col, int row, const QString& text) {
 
 // ---------------------------------------------------------------- files
 
-void TSpreadSheetGrid::SaveToFile(int kind, const QString& fileName) {
+bool TSpreadSheetGrid::SaveToFile(int kind, const QString& fileName) {
   THourglass busy;
+  if (kind != sfkCsv) {
+    // The sheet file holds 8-bit texts: say which cells would change, and
+    // save only when the user agrees.
+    constexpr int shown = 10;
+    const QStringList lossy = CellsNotStoredExactly(*mCells, shown + 1);
+    if (!lossy.isEmpty()) {
+      QString list = lossy.mid(0, shown).join(QStringLiteral(", "));
+      if (lossy.size() > shown) list += QStringLiteral(", ...");
+      const int answer = MessageDlg(
+          QStringLiteral("Alcune celle contengono caratteri che il file .qvs non può conservare e che "
+                         "verrebbero salvati come \"?\": %1.\nSalvare comunque?")
+              .arg(list),
+          mtWarning, mbYes | mbNo);
+      if (answer != mrYes) return false;
+    }
+  }
   SaveSheetToFile(*mCells, kind == sfkCsv ? sfkCsv : sfkSheet, fileName);
+  return true;
 }
 
 int TSpreadSheetGrid::CheckSignature(QIODevice& dev) { return Tarnwell::CheckSignature(dev); }

@@ -254,6 +254,12 @@ QString TSpreadSheetGrid::GetEditText(int col, int row) {
   // the constant it shows.
   const TSpreadSheetCell* own = mCells->FindCell(col, row);
   QString text = !own ? QString() : own->IsFormula() ? own->Text() : own->DisplayText();
+  // A date or time opens in the shape of its type's mask (a long or
+  // East Asian display text would not fit it); another mask gets the text.
+  if (own && !own->IsFormula() && own->DataType() >= cdtDate &&
+      own->EditMask() == CellDataTypeEditMask(own->DataType()) && !own->Value().IsNull() &&
+      own->Value().Kind() != TCellValue::vkString)
+    text = CellEditText(own->Value(), own->DataType());
   if (OnGetEditText) OnGetEditText(this, col, row, text);
   return text;
 }
@@ -332,7 +338,16 @@ void TSpreadSheetGrid::keyPressEvent(QKeyEvent* e) {
     return;
   }
   const TGridCoordRect before = Selection();
-  TCustomGrid::keyPressEvent(e);
+  if (e->key() == Qt::Key_End && (e->modifiers() & Qt::ControlModifier)) {
+    // The last used cell, not the last of the sheet's 702 columns and
+    // thousand-odd rows that hold nothing.
+    const TGridRect used = mCells->CellExtent();
+    EnsureRows(used.Bottom);
+    MoveCurrent(std::min(used.Right, ColCount() - 1), std::min(used.Bottom, RowCount() - 1),
+                e->modifiers() & Qt::ShiftModifier);
+  } else {
+    TCustomGrid::keyPressEvent(e);
+  }
   if (!(Selection() == before) &&
       !(before.Left == before.Right && before.Top == before.Bottom && Selection().Left == Selection().Right &&
         Selection().Top == Selection().Bottom))

@@ -116,7 +116,11 @@ namespace {
 // then texts in the locale's order, then Booleans false before true; within
 // each group the cells whose value cannot be read as one come last; equal
 // keys keep their row order. Ties never depend on the comparison's direction.
+// General cells holding a number (typed or imported) count as numbers, so a
+// column of them sorts 9, 10, 100 rather than by its texts; cells that show
+// nothing go after all others in either direction.
 struct TSortKey {
+  bool blank = false;
   int group;  // 0 numeric, 1 text, 2 Boolean
   int bad;    // 1 when the value does not convert for its group
   double num = 0;
@@ -143,6 +147,7 @@ int CompareKeys(const TSortKey& p, const TSortKey& q) {
 }
 
 void SortCells(std::vector<TCellPtr>& cells, bool descending) {
+  TSheetLocaleScope locale;
   QCollator collator;
   collator.setCaseSensitivity(Qt::CaseSensitive);
   std::vector<TSortKey> keys;
@@ -151,35 +156,48 @@ void SortCells(std::vector<TCellPtr>& cells, bool descending) {
     TSortKey k{};
     k.row = c->Row();
     const TCellValue& v = c->Value();
-    switch (c->DataType()) {
-      case cdtGeneral:
-      case cdtText: {
-        k.group = 1;
-        k.text = c->DisplayText();
-        k.collated.emplace(collator.sortKey(k.text));
-        break;
-      }
-      case cdtBoolean:
-        k.group = 2;
-        if (v.Kind() == TCellValue::vkBoolean || v.Kind() == TCellValue::vkNumber) {
-          k.num = v.AsNumber() != 0 ? 1 : 0;
-        } else {
-          k.bad = 1;
+    k.blank = c->DisplayText().trimmed().isEmpty();
+    double generalNumber = 0;
+    if (k.blank) {
+      k.group = 3;
+    } else if (c->DataType() == cdtGeneral &&
+               (v.Kind() == TCellValue::vkNumber ||
+                (v.Kind() == TCellValue::vkString && v.ToNumber(generalNumber)))) {
+      k.group = 0;
+      k.num = v.Kind() == TCellValue::vkNumber ? v.AsNumber() : generalNumber;
+    } else {
+      switch (c->DataType()) {
+        case cdtGeneral:
+        case cdtText: {
+          k.group = 1;
+          k.text = c->DisplayText();
+          k.collated.emplace(collator.sortKey(k.text));
+          break;
         }
-        break;
-      default: {
-        k.group = 0;
-        double d;
-        if (!c->Text().isEmpty() && v.ToNumber(d))
-          k.num = d;
-        else
-          k.bad = 1;
+        case cdtBoolean:
+          k.group = 2;
+          if (v.Kind() == TCellValue::vkBoolean || v.Kind() == TCellValue::vkNumber) {
+            k.num = v.AsNumber() != 0 ? 1 : 0;
+          } else {
+            k.bad = 1;
+          }
+          break;
+        default: {
+          k.group = 0;
+          double d;
+          if (!c->Text().isEmpty() && v.ToNumber(d))
+            k.num = d;
+          else
+            k.bad = 1;
+        }
       }
     }
     k.cell = std::move(c);
     keys.push_back(std::move(k));
   }
   std::sort(keys.begin(), keys.end(), [descending](const TSortKey& a, const TSortKey& b) {
+    if (a.blank != b.blank) return b.blank;
+    if (a.blank) return a.row < b.row;
     const int c = CompareKeys(a, b);
     return descending ? c > 0 : c < 0;
   });
@@ -323,6 +341,12 @@ void TSpreadSheetDataCells::ClearAll() {
   const TCellFont font = DefaultCell()->Font();
   ResetColumn0();
   DefaultCell()->mFont = font;
+}
+
+void TSpreadSheetDataCells::DropColumn(int col) {
+  if (col < 1) return;
+  auto it = LowerBound(col);
+  if (it != mColumns.end() && (*it)->Col() == col) mColumns.erase(it);
 }
 
 void TSpreadSheetDataCells::DeleteRect(const TGridRect& r) {
@@ -592,7 +616,7 @@ int TSpreadSheetDataCells::Recalculate() {
   std::vector<int> first(nodes.size() + 1), edges;
   for (size_t n = 0; n < nodes.size(); ++n) {
     first[n] = int(edges.size());
-    ForEachReference(nodes[n]->mFormulaBytes, [&](int c1, int r1, int c2, int r2) {
+    ForEachReference(nodes[n]->FormulaBytes(), [&](int c1, int r1, int c2, int r2) {
       for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
         const auto& cells = (*it)->mCells;
         auto ct = std::lower_bound(cells.begin(), cells.end(), r1,

@@ -112,6 +112,8 @@ class TSpreadSheetDataCells : public TSheetCellAccess {
 
   void ClearAll();
   void DeleteRect(const TGridRect& r);
+  // Removes column col (1 and up) with its header cell, as if never made.
+  void DropColumn(int col);
   void DeleteHeaderSel(const THeaderSelection& sel);
   void EraseRect(const TGridRect& r);
   void EraseHeaderSel(const THeaderSelection& sel);

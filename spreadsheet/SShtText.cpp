@@ -46,11 +46,35 @@ QString UnicodeFromCp1252(const QByteArray& b) {
   return out;
 }
 
-QString DecodeTextFile(const QByteArray& b) {
-  QByteArray body = b;
-  if (body.startsWith("\xEF\xBB\xBF")) body.remove(0, 3);
+QString DecodeTextFile(const QByteArray& b, QString* error) {
+  // A byte-order mark names the encoding; UTF-32 first, its little-endian
+  // mark begins like UTF-16's.
+  struct TMark {
+    const char* Bytes;
+    int Size;
+    QStringConverter::Encoding Encoding;
+    const char* Name;
+    int Unit;  // bytes per code unit
+  };
+  static const TMark marks[] = {
+      {"\xFF\xFE\x00\x00", 4, QStringConverter::Utf32LE, "UTF-32", 4},
+      {"\x00\x00\xFE\xFF", 4, QStringConverter::Utf32BE, "UTF-32", 4},
+      {"\xEF\xBB\xBF", 3, QStringConverter::Utf8, "UTF-8", 1},
+      {"\xFF\xFE", 2, QStringConverter::Utf16LE, "UTF-16", 2},
+      {"\xFE\xFF", 2, QStringConverter::Utf16BE, "UTF-16", 2},
+  };
+  for (const TMark& m : marks) {
+    if (!b.startsWith(QByteArrayView(m.Bytes, m.Size))) continue;
+    const QByteArrayView body = QByteArrayView(b).sliced(m.Size);
+    QStringDecoder dec(m.Encoding, QStringDecoder::Flag::Stateless);
+    QString s = dec.decode(body);
+    // A unit cut off at the end: the decoder replaces it without an error.
+    if ((dec.hasError() || body.size() % m.Unit != 0) && error)
+      *error = QStringLiteral("the text is not valid %1 after its byte-order mark").arg(QLatin1String(m.Name));
+    return s;
+  }
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString s = utf8.decode(body);
+  QString s = utf8.decode(b);
   if (!utf8.hasError()) return s;
   return UnicodeFromCp1252(b);
 }

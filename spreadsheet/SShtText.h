@@ -9,8 +9,10 @@ namespace Tarnwell {
 
 QByteArray Cp1252FromUnicode(const QString& s);
 QString UnicodeFromCp1252(const QByteArray& b);
-// Text files: UTF-8 when the bytes are valid UTF-8 (a BOM is skipped),
-// otherwise the 8-bit code page.
-QString DecodeTextFile(const QByteArray& b);
+// Text files: in the encoding a byte-order mark names (UTF-8, UTF-16,
+// UTF-32, either byte order; the mark skipped), else UTF-8 when the bytes
+// are valid UTF-8, else the 8-bit code page. Bytes that break the encoding
+// of their mark become U+FFFD, and error (when given) says so.
+QString DecodeTextFile(const QByteArray& b, QString* error = nullptr);
 
 }  // namespace Tarnwell

@@ -154,6 +154,103 @@ void BM_FormatCellLargeSheet(benchmark::State& state) {
   }
 }
 
+// A sheet of 1 000 000 cells (10 columns x 100 000 rows) in a grid.
+TSpreadSheetGrid& MillionGrid() {
+  static std::unique_ptr<TSpreadSheetGrid> g = [] {
+    auto grid = MakeGrid();
+    TSpreadSheetDataCells& c = grid->Cells();
+    for (int col = 1; col <= 10; ++col)
+      for (int row = 1; row <= 100000; ++row) c.SetCellText(col, row, QString::number(col * row));
+    return grid;
+  }();
+  return *g;
+}
+
+// Bold on and off for a whole column (100 000 cells) or the whole sheet
+// (1 000 000 cells) as undoable commands...
+void BM_WholeFormatCommand(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  g.UndoStack()->clear();
+  bool bold = false;
+  for (auto _ : state) {
+    if (state.range(0) == 1)
+      g.SetHeaderSelection(1, 3, 3);
+    else
+      g.SetHeaderSelection(3);
+    bold = !bold;
+    if (bold)
+      g.IncludeSelectionStyle(0);
+    else
+      g.ExcludeSelectionStyle(0);
+  }
+  state.counters["undo_MB"] = double(g.UndoMemory()) / 1e6;
+  state.SetLabel(state.range(0) == 1 ? "column, 100k cells" : "sheet, 1M cells");
+  g.SetHeaderSelection(0);
+}
+
+// ... against the same change made on the cells directly, without undo.
+void BM_WholeFormatDirect(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  bool bold = false;
+  for (auto _ : state) {
+    bold = !bold;
+    for (const auto& col : g.Cells().Columns()) {
+      if (state.range(0) == 1 && col->Col() != 3) continue;
+      for (const auto& c : col->Cells()) bold ? c->IncludeStyle(0) : c->ExcludeStyle(0);
+    }
+  }
+  state.SetLabel(state.range(0) == 1 ? "column, 100k cells" : "sheet, 1M cells");
+}
+
+// Eight whole-column commands, then three undos: the steps' cost.
+void BM_ThreeUndos(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  for (auto _ : state) {
+    state.PauseTiming();
+    g.UndoStack()->clear();
+    for (int k = 0; k < 8; ++k) {
+      g.SetHeaderSelection(1, 1 + k, 1 + k);
+      g.SetSelectionBackground(clYellow, clRed, k + 1);
+    }
+    g.SetHeaderSelection(0);
+    state.ResumeTiming();
+    for (int k = 0; k < 3; ++k) g.Undo();
+  }
+  state.counters["undo_MB_after_8"] = double(g.UndoMemory()) / 1e6;
+}
+
+// Erasing a whole column (100 000 cells) of the million-cell sheet and
+// undoing it: the undo step keeps that column alone.
+void BM_WholeColumnEraseUndo(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  g.UndoStack()->clear();
+  for (auto _ : state) {
+    g.SetHeaderSelection(1, 5, 5);
+    g.EraseSelection();
+    g.Undo();
+  }
+  g.SetHeaderSelection(0);
+  if (g.Cells().CellDisplayText(5, 100000) != "500000") state.SkipWithError("undo lost the column");
+}
+
+// Erasing 100 whole rows and undoing it: those rows alone are kept.
+void BM_WholeRowsEraseUndo(benchmark::State& state) {
+  TSpreadSheetGrid& g = MillionGrid();
+  g.UndoStack()->clear();
+  for (auto _ : state) {
+    g.SetHeaderSelection(2, 50001, 50100);
+    g.EraseSelection();
+    g.Undo();
+  }
+  g.SetHeaderSelection(0);
+  if (g.Cells().CellDisplayText(3, 50050) != "150150") state.SkipWithError("undo lost the rows");
+}
+
+BENCHMARK(BM_WholeColumnEraseUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeRowsEraseUndo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeFormatCommand)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeFormatDirect)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ThreeUndos)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_FormatCellLargeSheet)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GridPaintFormatted)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPaint)->Unit(benchmark::kMillisecond);
@@ -192,6 +289,8 @@ int main(int argc, char** argv) {
   PrintRatio(rep, "BM_GridPaintFormatted", "BM_PlainPaint", "paint 1920x1080 formatted / plain", 16);
   PrintRatio(rep, "BM_GridScrollPage", "BM_PlainPaint", "page scroll at row 100000 / plain", 16);
   PrintRatio(rep, "BM_CopyPaste100", "BM_RawRecordCopy100", "copy+paste 100x100 / raw records", 100);
+  PrintRatio(rep, "BM_WholeFormatCommand/1", "BM_WholeFormatDirect/1", "whole-column bold (100k) / direct", 500);
+  PrintRatio(rep, "BM_WholeFormatCommand/3", "BM_WholeFormatDirect/3", "whole-sheet bold (1M) / direct", 500);
   benchmark::Shutdown();
   return 0;
 }

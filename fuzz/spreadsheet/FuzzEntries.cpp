@@ -94,9 +94,9 @@ int SheetFuzzCellRecord(const std::uint8_t* data, std::size_t size) {
 }
 
 int SheetFuzzCsv(const std::uint8_t* data, std::size_t size) {
-  const QString text = DecodeCsvBytes(Bytes(data, size));
   TSpreadSheetDataCells cells;
   try {
+    const QString text = DecodeCsvBytes(Bytes(data, size));
     ImportCsv(cells, text, 1 + int(size % 3), 1);
     const QByteArray csv = CsvBytes(cells);
     TSpreadSheetDataCells back;

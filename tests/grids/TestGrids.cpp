@@ -160,6 +160,13 @@ TEST_F(TGridFixture, PaintsCellsThroughTheHookWithStates) {
 }
 
 TEST(GridMask, ClassicMasksBecomeQtInputMasks) {
+  // "/" is the locale's date separator: read these in the C locale.
+  const QLocale old;
+  QLocale::setDefault(QLocale::c());
+  struct TRestore {
+    QLocale l;
+    ~TRestore() { QLocale::setDefault(l); }
+  } restore{old};
   EXPECT_EQ(ToQtInputMask(QString()), QString());
   EXPECT_EQ(ToQtInputMask(QStringLiteral("!99/99/0000;1;_")), QStringLiteral("00/00/9999;_"));
   EXPECT_EQ(ToQtInputMask(QStringLiteral("!90.00.00;1;_")), QStringLiteral("09.99.99;_"));
@@ -181,4 +188,21 @@ TEST_F(TGridFixture, MaskedEditorCommitsOnlyWhatWasTypedAndEmptiesCleanly) {
   QTest::keyClicks(grid.InplaceEditor(), "24092000");
   QTest::keyClick(grid.InplaceEditor(), Qt::Key_Return);
   EXPECT_EQ(edits, QStringList{"1,1=24/09/2000"});
+}
+
+// "/" and ":" of a classic mask are the locale's date and time separators.
+TEST(GridMask, SlashAndColonAreTheLocaleSeparators) {
+  const QLocale old;
+  const std::pair<QLocale, const char*> cases[] = {
+      {QLocale(QLocale::German, QLocale::Germany), "00.00.9999 99:99;_"},
+      {QLocale(QLocale::Dutch, QLocale::Netherlands), "00-00-9999 99:99;_"},
+      {QLocale(QLocale::Japanese, QLocale::Japan), "00/00/9999 99:99;_"},
+      {QLocale::c(), "00/00/9999 99:99;_"},
+  };
+  for (const auto& [locale, mask] : cases) {
+    QLocale::setDefault(locale);
+    EXPECT_EQ(ToQtInputMask(QStringLiteral("!99/99/0000 00:00;1;_")), QString::fromLatin1(mask))
+        << locale.name().toStdString();
+  }
+  QLocale::setDefault(old);
 }

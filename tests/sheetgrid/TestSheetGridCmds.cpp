@@ -17,6 +17,11 @@ namespace {
 
 QByteArray Body(const TSpreadSheetGrid& g) { return SheetBodyBytes(g.Cells()); }
 
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // What a sheet holds, apart from computed values and empty columns: texts,
 // formats and sizes.
 std::string Canon(const TSpreadSheetGrid& g) {
@@ -423,4 +428,193 @@ TEST(SheetGridCmds, MutatedBlocksNeverCrashAndFailWhole) {
       EXPECT_EQ(g->UndoStack()->count(), steps) << i;
     }
   }
+}
+
+// Texts outside code page 1252 survive undo of a cell edit, undo of a
+// whole-column and a whole-sheet command, and copy and paste inside the
+// program; the 8-bit block stays what other programs read.
+TEST(SheetGridCmds, UndoAndClipboardKeepEveryCharacter) {
+  TCLocale c;
+  auto g = MakeGrid();
+  const QString texts[] = {QString::fromUtf8("→ ≤ Δ √ ✓"), QString::fromUtf8("αβγ Ωmega"),
+                           QString::fromUtf8("日本語テキスト"), QString::fromUtf8("emoji 😀 ok"),
+                           QString::fromUtf8("caffè €")};
+  for (int i = 0; i < 5; ++i) g->SetCellText(2, i + 1, texts[i]);
+  g->Cells().GetCell(3, 1, true)->SetFont(TCellFont{QString::fromUtf8("微软雅黑"), 10, clBlack, 0});
+  g->SetCellText(3, 1, texts[0]);
+  const std::string start = Canon(*g);
+  // A cell edit and its undo.
+  g->SetCellText(2, 1, "sovrascritto");
+  g->Undo();
+  EXPECT_EQ(g->Cells().FindCell(2, 1)->Text(), texts[0]);
+  g->Redo();
+  g->Undo();
+  // A whole-column and a whole-sheet command, undone and redone.
+  g->SetHeaderSelection(1, 2, 3);
+  g->IncludeSelectionStyle(0);
+  g->SetHeaderSelection(3);
+  g->SetSelectionBackground(clYellow, clRed, 3);
+  g->Undo();
+  g->Undo();
+  EXPECT_EQ(Canon(*g), start);
+  g->Redo();
+  g->Redo();
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(g->Cells().FindCell(2, i + 1)->DisplayText(), texts[i]);
+  EXPECT_EQ(g->Cells().FindCell(3, 1)->Font().Name, QString::fromUtf8("微软雅黑"));
+  // Copy and paste: our own sheets take the wide block.
+  Select(*g, 2, 1, 3, 5);
+  std::unique_ptr<QMimeData> data(g->CreateMimeData());
+  ASSERT_TRUE(data->hasFormat(SShtWideClipboardMimeType()));
+  EXPECT_EQ(data->data(SShtClipboardMimeType()), g->CopyBlock());
+  Select(*g, 6, 10, 6, 10);
+  ASSERT_TRUE(g->PasteMimeData(data.get()));
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(g->Cells().FindCell(6, i + 10)->Text(), texts[i]);
+  EXPECT_EQ(g->Cells().FindCell(7, 10)->Font().Name, QString::fromUtf8("微软雅黑"));
+  // The 8-bit block alone (another program's paste) still works, with "?".
+  Select(*g, 9, 1, 9, 1);
+  ASSERT_TRUE(g->PasteBlock(data->data(SShtClipboardMimeType())));
+  EXPECT_EQ(g->Cells().FindCell(9, 5)->Text(), QString::fromUtf8("caffè €"));
+  EXPECT_EQ(g->Cells().FindCell(9, 1)->Text(), "? ? ? ? ?");
+  // A damaged wide block changes nothing.
+  QByteArray cut = data->data(SShtWideClipboardMimeType());
+  cut.chop(3);
+  TRecordingDialogs dialogs;
+  const std::string before = Canon(*g);
+  EXPECT_FALSE(g->PasteBlock(cut, true));
+  EXPECT_EQ(Canon(*g), before);
+}
+
+// Saving such texts to a sheet file names the cells and asks first.
+TEST(SheetGridCmds, SavingTextsASheetFileCannotHoldAsksFirst) {
+  TCLocale c;
+  QTemporaryDir dir;
+  const QString qvs = dir.filePath("t.qvs");
+  auto g = MakeGrid();
+  g->SetCellText(1, 1, QString::fromUtf8("caffè € ok"));
+  {
+    TRecordingDialogs dialogs(mrNo);
+    EXPECT_TRUE(g->SaveToFile(0, qvs));  // all of code page 1252: no question
+    EXPECT_TRUE(dialogs.Messages.empty());
+  }
+  g->SetCellText(2, 3, QString::fromUtf8("Δ"));
+  g->SetCellText(4, 7, QString::fromUtf8("✓"));
+  const QByteArray saved = ReadAll(qvs);
+  {
+    TRecordingDialogs dialogs(mrNo);
+    EXPECT_FALSE(g->SaveToFile(0, qvs));
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_TRUE(dialogs.Messages[0].Text.contains("B3, D7")) << dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(ReadAll(qvs), saved);  // the old file stays
+  }
+  {
+    TRecordingDialogs dialogs(mrYes);
+    EXPECT_TRUE(g->SaveToFile(0, qvs));
+    EXPECT_NE(ReadAll(qvs), saved);
+  }
+  // CSV is UTF-8: nothing to ask.
+  TRecordingDialogs dialogs(mrNo);
+  EXPECT_TRUE(g->SaveToFile(1, dir.filePath("t.csv")));
+  EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+// Format commands keep only the formats they change; past the memory
+// limit the oldest steps go and undo ends there, the sheet intact.
+TEST(SheetGridCmds, UndoKeepsWhatChangedWithinAMemoryLimit) {
+  TCLocale c;
+  auto g = MakeGrid();
+  for (int col = 1; col <= 5; ++col)
+    for (int row = 1; row <= 2000; ++row) g->Cells().SetCellText(col, row, QString::number(col * row));
+  g->UndoStack()->clear();
+  const std::string start = Canon(*g);
+  // Whole columns (one of them new), whole rows (new header cells), the sheet.
+  g->SetHeaderSelection(1, 2, 7);
+  g->IncludeSelectionStyle(0);
+  g->SetHeaderSelection(2, 10, 12);
+  g->SetSelectionBackground(clYellow, clRed, 4);
+  g->SetHeaderSelection(3);
+  g->SetSelectionDataType(cdtNumber);
+  g->SetHeaderSelection(0);
+  Select(*g, 1, 1, 2, 3);
+  g->SetSelectionBorders("LT", TCellBorder{0, 2, clBlue});
+  const std::string done = Canon(*g);
+  ASSERT_EQ(g->UndoStack()->count(), 4);
+  // 10 000 cells of one format each way: far below a record per cell.
+  EXPECT_LT(g->UndoMemory(), 4 * 10000 * 16 + 64 * 1024);
+  for (int k = 0; k < 4; ++k) g->Undo();
+  EXPECT_TRUE(Canon(*g) == start);
+  EXPECT_EQ(g->Cells().FindColumn(7), nullptr);  // the new column went again
+  EXPECT_EQ(g->Cells().FindCell(0, 11), nullptr);
+  for (int k = 0; k < 4; ++k) g->Redo();
+  EXPECT_TRUE(Canon(*g) == done);
+  // A small limit: the oldest steps are dropped, the newest stays.
+  g->SetUndoMemoryLimit(60 * 1024);
+  g->SetHeaderSelection(1, 1, 5);
+  g->IncludeSelectionStyle(1);
+  g->ExcludeSelectionStyle(1);
+  g->IncludeSelectionStyle(2);
+  EXPECT_LE(g->UndoMemory(), 60 * 1024 + 200 * 1024);
+  const std::string last = Canon(*g);
+  int undone = 0;
+  while (g->UndoStack()->canUndo() && undone < 20) {
+    const int before = g->UndoStack()->index();
+    g->Undo();
+    if (g->UndoStack()->index() == before) break;  // the history ends here
+    ++undone;
+  }
+  EXPECT_GE(undone, 1);
+  EXPECT_LT(undone, 7);
+  for (int k = 0; k < undone; ++k) g->Redo();
+  EXPECT_TRUE(Canon(*g) == last);
+}
+
+// Erasing, deleting and sorting whole columns keep those columns alone for
+// undo; undo and redo give back exactly the sheet before and after.
+TEST(SheetGridCmds, WholeColumnCommandsUndoThoseColumns) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  for (int row = 1; row <= 50; ++row) g->SetCellText(4, row, QString::number(51 - row));
+  g->SetCellText(6, 2, QString::fromUtf8("fuori ✓"));
+  g->SetHeaderSelection(1, 3, 4);
+  g->SetSelectionBackground(clAqua, clRed, 2);  // header cells of C and D
+  for (int k = 0; k < 3; ++k) {
+    const std::string before = Canon(*g);
+    g->SetHeaderSelection(1, 3, 4);
+    if (k == 0) g->EraseSelection();
+    if (k == 1) g->SortSelection(true);
+    if (k == 2) g->DeleteSelection();
+    const std::string after = Canon(*g);
+    EXPECT_FALSE(after == before) << k;
+    g->Undo();
+    EXPECT_TRUE(Canon(*g) == before) << k;
+    g->Redo();
+    EXPECT_TRUE(Canon(*g) == after) << k;
+    g->Undo();
+  }
+  EXPECT_EQ(g->Cells().FindCell(6, 2)->Text(), QString::fromUtf8("fuori ✓"));
+}
+
+// The same for whole rows: every column over those rows, row headers too.
+TEST(SheetGridCmds, WholeRowCommandsUndoThoseRows) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  for (int col = 1; col <= 8; ++col) g->SetCellText(col, 3, QString::number(col));
+  g->SetCellText(9, 30, QString::fromUtf8("sotto ✓"));
+  g->SetHeaderSelection(2, 2, 4);
+  g->SetSelectionFont(TCellFont{QString(), 12, clRed, 16});  // row header cells of 2..4
+  for (int k = 0; k < 2; ++k) {
+    const std::string before = Canon(*g);
+    g->SetHeaderSelection(2, 2, 4);
+    if (k == 0) g->EraseSelection();
+    if (k == 1) g->DeleteSelection();
+    const std::string after = Canon(*g);
+    EXPECT_FALSE(after == before) << k;
+    g->Undo();
+    EXPECT_TRUE(Canon(*g) == before) << k;
+    g->Redo();
+    EXPECT_TRUE(Canon(*g) == after) << k;
+    g->Undo();
+  }
+  EXPECT_EQ(g->Cells().FindCell(9, 30)->Text(), QString::fromUtf8("sotto ✓"));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QUndoStack>
 
 #include "SheetGridTestUtil.h"
@@ -189,4 +190,94 @@ TEST(SheetGridEdit, SizingWithTheMouseIsOneUndoStep) {
   EXPECT_EQ(g->UndoStack()->count(), 1);
   g->Undo();
   EXPECT_EQ(g->ColWidth(2), 64);
+}
+
+// Ctrl+End goes to the last used cell (column and row of the farthest
+// cells, which need not be one cell); Ctrl+Shift+End selects up to it.
+TEST(SheetGridEdit, CtrlEndGoesToTheLastUsedCell) {
+  auto g = MakeGrid();
+  g->setFocus();
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Col(), 1);
+  EXPECT_EQ(g->Row(), 1);
+  g->SetCellText(4, 7, "x");
+  g->SetCellText(2, 30, "y");
+  g->Cells().SetColWidth(40, 90);  // sizes are not use
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Col(), 4);
+  EXPECT_EQ(g->Row(), 30);
+  QTest::keyClick(g.get(), Qt::Key_Home, Qt::ControlModifier);
+  EXPECT_EQ(g->Row(), 1);
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(g->Selection(), (TGridCoordRect{1, 1, 4, 30}));
+  // Beyond the rows the grid has so far: it grows to reach the cell.
+  g->Cells().SetCellText(3, 250000, "far");
+  QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(g->Row(), 250000);
+  EXPECT_EQ(g->Col(), 4);
+}
+
+// Dates typed through the Date and DateTime masks are kept in every locale:
+// "/" of the mask is the locale's separator, day and month follow the
+// locale's order, and reopening the cell shows the value in the mask.
+TEST(SheetGridEdit, DatesTypedThroughTheMaskInEveryLocale) {
+  struct TCase {
+    QLocale locale;
+    const char* digits;  // what the user types into the mask
+    const char* sep;
+  };
+  const TCase cases[] = {
+      {QLocale(QLocale::Italian, QLocale::Italy), "25122023", "/"},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "12252023", "/"},
+      {QLocale(QLocale::German, QLocale::Germany), "25122023", "."},
+      {QLocale(QLocale::Japanese, QLocale::Japan), "12252023", "/"},
+      {QLocale::c(), "25122023", "/"},
+      {QLocale(QLocale::Dutch, QLocale::Netherlands), "25122023", "-"},
+      {QLocale(QLocale::Russian, QLocale::Russia), "25122023", "."},
+  };
+  for (const TCase& k : cases) {
+    const QLocale old;
+    QLocale::setDefault(k.locale);
+    const std::string where = k.locale.name().toStdString();
+    auto g = MakeGrid();
+    g->setFocus();
+    g->Cells().GetCell(1, 1, true)->SetDataType(cdtDate);
+    g->Cells().GetCell(2, 1, true)->SetDataType(cdtDateTime);
+    g->MoveCurrent(1, 1, false);
+    QTest::keyClick(g.get(), Qt::Key_F2);
+    ASSERT_TRUE(g->EditorMode());
+    EXPECT_EQ(g->InplaceEditor()->inputMask(), QStringLiteral("00S00S9999;_").replace("S", k.sep)) << where;
+    QTest::keyClicks(g->InplaceEditor(), k.digits);
+    QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+    const TSpreadSheetCell* d = g->Cells().FindCell(1, 1);
+    ASSERT_EQ(d->Value().Kind(), TCellValue::vkDateTime) << where << " " << d->Text().toStdString();
+    EXPECT_EQ(d->Value().AsNumber(), DateToSerial(QDate(2023, 12, 25))) << where;
+    EXPECT_FALSE(d->DisplayText().isEmpty()) << where;
+    // Reopened, it shows the same digits; committed untouched, nothing changes.
+    QTest::keyClick(g.get(), Qt::Key_F2);
+    QString typed = g->InplaceEditor()->text();
+    typed.remove(QRegularExpression("\\D"));
+    EXPECT_EQ(typed, QString::fromLatin1(k.digits)) << where;
+    QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+    EXPECT_EQ(g->UndoStack()->count(), 1) << where;
+    // Date and time together.
+    g->MoveCurrent(2, 1, false);
+    QTest::keyClick(g.get(), Qt::Key_F2);
+    QTest::keyClicks(g->InplaceEditor(), QString::fromLatin1(k.digits) + "093005");
+    QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+    const TSpreadSheetCell* dt = g->Cells().FindCell(2, 1);
+    ASSERT_EQ(dt->Value().Kind(), TCellValue::vkDateTime) << where << " " << dt->Text().toStdString();
+    EXPECT_NEAR(dt->Value().AsNumber(), DateToSerial(QDate(2023, 12, 25)) + (9 * 3600 + 30 * 60 + 5) / 86400.0,
+                1e-9)
+        << where;
+    // Typing on the selected cell opens the editor with that first digit.
+    g->Cells().GetCell(3, 1, true)->SetDataType(cdtDate);
+    g->MoveCurrent(3, 1, false);
+    QTest::keyClicks(g.get(), QString(QLatin1Char(k.digits[0])));
+    ASSERT_TRUE(g->EditorMode());
+    QTest::keyClicks(g->InplaceEditor(), k.digits + 1);
+    QTest::keyClick(g->InplaceEditor(), Qt::Key_Return);
+    EXPECT_EQ(g->Cells().FindCell(3, 1)->Value().AsNumber(), DateToSerial(QDate(2023, 12, 25))) << where;
+    QLocale::setDefault(old);
+  }
 }

@@ -199,3 +199,93 @@ TEST(SheetCell, RecordRoundTripAndDamage) {
     EXPECT_THROW(x.ReadFrom(rec.constData(), cut, p), ECellRecordError);
   }
 }
+
+// The program's Italian words read in every locale, the locale's own words
+// in that locale; other texts keep the first-character rule.
+TEST(SheetCell, BooleanWords) {
+  struct TCase {
+    QLocale locale;
+    const char* text;
+    bool value;
+  };
+  const TCase cases[] = {
+      {QLocale(QLocale::Italian, QLocale::Italy), "Vero", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "  VERO ", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "Falso", false},
+      {QLocale(QLocale::Italian, QLocale::Italy), "True", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "1", true},
+      {QLocale(QLocale::Italian, QLocale::Italy), "Verona", false},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "vero", true},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "FALSE", false},
+      {QLocale(QLocale::German, QLocale::Germany), "Wahr", true},
+      {QLocale(QLocale::German, QLocale::Germany), "falsch", false},
+      {QLocale(QLocale::French, QLocale::France), "Vrai", true},
+      {QLocale(QLocale::Finnish, QLocale::Finland), "epätosi", false},
+      {QLocale(QLocale::Russian, QLocale::Russia), "Истина", true},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "Wahr", false},
+  };
+  for (const TCase& k : cases) {
+    TLocaleGuard g(k.locale);
+    TSpreadSheetDataCells cells;
+    TSpreadSheetCell* c = cells.GetCell(1, 1, true);
+    c->SetDataType(cdtBoolean);
+    c->SetText(QString::fromUtf8(k.text));
+    EXPECT_EQ(c->Value().AsBoolean(), k.value) << k.text << " in " << k.locale.name().toStdString();
+    EXPECT_EQ(c->DisplayText(), k.value ? "True" : "False") << k.text;
+    // A General cell holding the word shows it as Boolean once retyped.
+    TSpreadSheetCell* g2 = cells.GetCell(2, 1, true);
+    g2->SetText(QString::fromUtf8(k.text));
+    g2->SetDataType(cdtBoolean);
+    EXPECT_EQ(g2->DisplayText(), k.value ? "True" : "False") << k.text;
+  }
+}
+
+// Numeric dates in each locale's order; two-digit years in 1950..2049; the
+// locale's separator or "/"; text that is no date stays Null.
+TEST(SheetCell, DatesInEveryLocaleWithASlidingCentury) {
+  struct TCase {
+    QLocale locale;
+    const char* text;
+    QDate date;  // invalid: Null
+  };
+  const QDate xmas(2023, 12, 25);
+  const TCase cases[] = {
+      {QLocale(QLocale::Italian, QLocale::Italy), "25/12/23", xmas},
+      {QLocale(QLocale::Italian, QLocale::Italy), "25/12/2023", xmas},
+      {QLocale(QLocale::Italian, QLocale::Italy), "1/2/50", QDate(1950, 2, 1)},
+      {QLocale(QLocale::Italian, QLocale::Italy), "1/2/49", QDate(2049, 2, 1)},
+      {QLocale(QLocale::Italian, QLocale::Italy), "31/12/99", QDate(1999, 12, 31)},
+      {QLocale(QLocale::Italian, QLocale::Italy), "00/00/2023", QDate()},
+      {QLocale(QLocale::Italian, QLocale::Italy), "29/02/2023", QDate()},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "12/25/23", xmas},
+      {QLocale(QLocale::English, QLocale::UnitedStates), "25/12/2023", QDate()},
+      {QLocale(QLocale::German, QLocale::Germany), "25.12.23", xmas},
+      {QLocale(QLocale::German, QLocale::Germany), "25/12/2023", xmas},
+      {QLocale(QLocale::Japanese, QLocale::Japan), "2023/12/25", xmas},
+      {QLocale(QLocale::Japanese, QLocale::Japan), "12/25/2023", xmas},
+      {QLocale::c(), "25/12/2023", xmas},
+      {QLocale::c(), "2023-12-25", xmas},
+      {QLocale::c(), "25 Dec 2023", xmas},
+      {QLocale::c(), "25/12", QDate()},
+      {QLocale::c(), "1.5", QDate()},
+  };
+  for (const TCase& k : cases) {
+    TLocaleGuard g(k.locale);
+    const TCellValue v = TextToCellValue(QString::fromLatin1(k.text), cdtDate);
+    const std::string where = k.locale.name().toStdString() + " " + k.text;
+    if (!k.date.isValid()) {
+      EXPECT_TRUE(v.IsNull()) << where;
+      continue;
+    }
+    ASSERT_EQ(v.Kind(), TCellValue::vkDateTime) << where;
+    EXPECT_EQ(v.AsNumber(), DateToSerial(k.date)) << where;
+    // The display text reads back as the same date, year and all.
+    const QString shown = CellValueToText(v, cdtDate);
+    EXPECT_EQ(TextToCellValue(shown, cdtDate), v) << where << " shown " << shown.toStdString();
+    EXPECT_EQ(TextToCellValue(CellEditText(v, cdtDate), cdtDate), v) << where;
+  }
+  TLocaleGuard de(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(LocaleDateSeparator(QLocale()), ".");
+  EXPECT_EQ(CellEditText(TCellValue::DateTime(DateToSerial(xmas) + 0.5), cdtDateTime), "25.12.2023 12.00.00");
+  EXPECT_EQ(LocaleDateSeparator(QLocale::c()), "/");
+}

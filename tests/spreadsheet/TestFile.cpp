@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <random>
 
@@ -315,4 +316,44 @@ TEST(SheetCsv, PythonReadsOursAndWeReadPythons) {
   EXPECT_EQ(in.CellDisplayText(3, 3), "24");
   EXPECT_EQ(in.CellDisplayText(1, 4), QString::fromUtf8("àèìòù"));
   EXPECT_EQ(in.FindCell(3, 4), nullptr);
+}
+
+// A byte-order mark names the encoding, in either byte order; text that
+// breaks its mark's encoding is an error that keeps the sheet.
+TEST(SheetCsv, ByteOrderMarksNameTheEncoding) {
+  const QString text = QString::fromUtf8("Città;→ ≤ Δ\r\n1,5;日本語 ✓\r\n");
+  QStringEncoder le(QStringConverter::Utf16LE), be(QStringConverter::Utf16BE), u8(QStringConverter::Utf8),
+      u32(QStringConverter::Utf32LE);
+  const QByteArray files[] = {
+      QByteArray("\xFF\xFE", 2) + QByteArray(le.encode(text)),
+      QByteArray("\xFE\xFF", 2) + QByteArray(be.encode(text)),
+      QByteArray("\xEF\xBB\xBF") + QByteArray(u8.encode(text)),
+      QByteArray("\xFF\xFE\x00\x00", 4) + QByteArray(u32.encode(text)),
+  };
+  QTemporaryDir dir;
+  const QString path = dir.filePath("bom.csv");
+  for (const QByteArray& bytes : files) {
+    WriteFile(path, bytes);
+    TSpreadSheetDataCells cells;
+    ImportCsvFile(cells, path, 1, 1);
+    EXPECT_EQ(cells.CellDisplayText(1, 1), QString::fromUtf8("Città"));
+    EXPECT_EQ(cells.CellDisplayText(2, 1), QString::fromUtf8("→ ≤ Δ"));
+    EXPECT_EQ(cells.CellDisplayText(2, 2), QString::fromUtf8("日本語 ✓"));
+    EXPECT_EQ(cells.CellExtent(), (TGridRect{1, 1, 2, 2}));
+    // Opening the file as a sheet reads it the same way.
+    TSpreadSheetDataCells opened;
+    LoadSheetFromFile(opened, path);
+    EXPECT_EQ(opened.CellDisplayText(2, 2), QString::fromUtf8("日本語 ✓"));
+  }
+  // UTF-16 cut in the middle of a character: an error, nothing imported.
+  WriteFile(path, QByteArray("\xFF\xFE", 2) + QByteArray(le.encode(QStringLiteral("ab"))) + "c");
+  TSpreadSheetDataCells cells;
+  cells.SetCellText(1, 1, "keep");
+  EXPECT_THROW(ImportCsvFile(cells, path, 1, 1), ECsvError);
+  EXPECT_EQ(cells.CellDisplayText(1, 1), "keep");
+  EXPECT_THROW(LoadSheetFromFile(cells, path), ESheetFileError);
+  EXPECT_EQ(cells.CellDisplayText(1, 1), "keep");
+  // Without a mark: UTF-8 when valid, else the 8-bit code page.
+  EXPECT_EQ(DecodeCsvBytes("caff\xC3\xA8"), QString::fromUtf8("caffè"));
+  EXPECT_EQ(DecodeCsvBytes("caff\xE8"), QString::fromUtf8("caffè"));
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <utility>
 
+#include <Tarnwell/spreadsheet/SShtCsv.h>
 #include <Tarnwell/spreadsheet/SShtStore.h>
+#include "SheetTestUtil.h"
 
 using namespace Tarnwell;
 
@@ -258,4 +260,28 @@ TEST(SheetStore, CircularReferencesShowError) {
   cells.Recalculate();
   EXPECT_EQ(cells.CellDisplayText(2, 1), "2");
   EXPECT_EQ(cells.CellDisplayText(3, 1), "4");
+}
+
+// General cells as CSV import and typing make them: numbers by value (the
+// locale's decimal separator), texts by the locale's collation, cells that
+// show nothing last in both directions.
+TEST(SheetStore, GeneralNumbersSortAsNumbersBlanksLast) {
+  TLocaleGuard it(QLocale(QLocale::Italian, QLocale::Italy));
+  TSpreadSheetDataCells cells;
+  ImportCsv(cells, QString::fromUtf8("10\n\n100\n9\n \nbanana\n2,5\nÉclair\n5\nApe\n-3\n"), 1, 1);
+  cells.SetCellText(1, 20, "");  // an erased cell
+  TSpreadSheetCell* n = cells.GetCell(1, 21, true);
+  n->SetDataType(cdtNumber);
+  n->SetText("7");  // a Number cell among them
+  const QStringList up{"1:-3", "2:2,5", "3:5", "4:7", "5:9", "6:10", "7:100", "8:Ape", "9:banana", "10:Éclair",
+                       "11: ", "12:"};
+  cells.Sort(1, -1, -1, false);
+  EXPECT_EQ(ColumnTexts(cells, 1), up);
+  cells.Sort(1, -1, -1, true);
+  EXPECT_EQ(ColumnTexts(cells, 1), (QStringList{"1:Éclair", "2:banana", "3:Ape", "4:100", "5:10", "6:9", "7:7",
+                                                "8:5", "9:2,5", "10:-3", "11: ", "12:"}));
+  // A range sorts the same way; the blank stays below the values.
+  cells.Sort(1, 4, 12, false);
+  EXPECT_EQ(ColumnTexts(cells, 1).mid(3),
+            (QStringList{"4:-3", "5:2,5", "6:5", "7:7", "8:9", "9:10", "10:100", "11: ", "12:"}));
 }

@@ -62,3 +62,22 @@ TEST(SheetTool, CellsAndConvert) {
   EXPECT_TRUE(err.contains("none.qvs"));
   EXPECT_NE(RunTool({"bogus"}, out, err), 0);
 }
+
+// A .qvs cannot hold every character: exit 3 naming the cells and nothing
+// written, unless --lossy asks to go on; CSV output needs no option.
+TEST(SheetTool, ConvertRefusesToChangeCharactersUnasked) {
+  QTemporaryDir dir;
+  const QString csv = dir.filePath("u.csv");
+  Write(csv, QString::fromUtf8("caffè;Δ\r\n;✓\r\n").toUtf8());
+  const QString qvs = dir.filePath("u.qvs");
+  QByteArray out, err;
+  EXPECT_EQ(RunTool({"convert", csv, qvs}, out, err), 3);
+  EXPECT_TRUE(err.contains("B1, B2")) << err.constData();
+  EXPECT_FALSE(QFile::exists(qvs));
+  EXPECT_EQ(RunTool({"convert", "--lossy", csv, qvs}, out, err), 0) << err.constData();
+  EXPECT_TRUE(err.contains("B1, B2")) << err.constData();
+  ASSERT_EQ(RunTool({"cells", qvs}, out, err), 0);
+  EXPECT_EQ(QString::fromUtf8(out), QString::fromUtf8("A1\tcaffè\tcaffè\nB1\t?\t?\nB2\t?\t?\n"));
+  EXPECT_EQ(RunTool({"convert", csv, dir.filePath("again.csv")}, out, err), 0);
+  EXPECT_EQ(Read(dir.filePath("again.csv")), Read(csv));
+}

@@ -35,7 +35,9 @@ QString Escaped(QString s) {
 
 }  // namespace
 
-int SheetConvertCommand(const QStringList& args) {
+int SheetConvertCommand(const QStringList& argsIn) {
+  QStringList args = argsIn;
+  const bool lossy = args.removeAll(QStringLiteral("--lossy")) > 0;
   if (args.size() != 2) {
     SheetToolError(QStringLiteral("convert needs IN and OUT"));
     return 2;
@@ -48,6 +50,23 @@ int SheetConvertCommand(const QStringList& args) {
   }
   TSpreadSheetDataCells cells;
   if (!LoadInput(in, cells)) return 1;
+  if (suffix == QLatin1String("qvs")) {
+    // Sheet files hold 8-bit texts: never change characters unasked.
+    const QStringList bad = CellsNotStoredExactly(cells);
+    if (!bad.isEmpty()) {
+      const QString list = bad.mid(0, 20).join(QStringLiteral(", ")) +
+                           (bad.size() > 20 ? QStringLiteral(", ... (%1 in all)").arg(bad.size()) : QString());
+      if (!lossy) {
+        SheetToolError(QStringLiteral("%1: %2 cell(s) hold characters a .qvs file cannot store: %3; "
+                                      "nothing written (--lossy writes them as \"?\")")
+                           .arg(out)
+                           .arg(bad.size())
+                           .arg(list));
+        return 3;
+      }
+      SheetToolError(QStringLiteral("%1: characters written as \"?\" in %2").arg(out, list));
+    }
+  }
   try {
     SaveSheetToFile(cells, suffix == QLatin1String("qvs") ? sfkSheet : sfkCsv, out);
   } catch (const ETarnwellError& e) {

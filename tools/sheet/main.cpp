@@ -1,5 +1,8 @@
 // tarnwell-sheet: sheet files and CSV from the command line.
-//   tarnwell-sheet convert IN OUT   IN by its signature; OUT .qvs or .csv
+//   tarnwell-sheet convert IN OUT [--lossy]
+//                                   IN by its signature; OUT .qvs or .csv; exit 3
+//                                   when a .qvs cannot hold every character
+//                                   (--lossy writes them as "?")
 //   tarnwell-sheet cells IN         REF<TAB>TEXT<TAB>DISPLAY per non-empty cell
 //   tarnwell-sheet render IN OUT.png [--size WxH] [--cell REF]
 //                                   the sheet as the grid paints it, REF top-left
@@ -16,7 +19,7 @@
 namespace {
 
 const TSheetCommand kCommands[] = {
-    {"convert", "IN OUT", SheetConvertCommand, false},
+    {"convert", "IN OUT [--lossy]", SheetConvertCommand, false},
     {"cells", "IN", SheetCellsCommand, false},
     {"render", "IN OUT.png [--size WxH] [--cell REF]", SheetRenderCommand, true},
 };
