@@ -20,13 +20,10 @@ TCustomBarCodes::TCustomBarCodes(QWidget* parent)
       mEnc11(std::make_unique<TBarCdNUMERIC>()) {
   // The colour may change from either side (setColor, setPalette, a style
   // sheet); the control repaints at once and says so only on a real change.
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     repaint();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
 }
 
 TCustomBarCodes::~TCustomBarCodes() = default;

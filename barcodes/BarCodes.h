@@ -53,7 +53,6 @@ class TCustomBarCodes : public QWidget {
   std::string mModules;
   QString mCaption;
   TControlColor mColorView{this, clBtnFace};
-  TColor mShownColor = clBtnFace;  // what ColorChanged last announced
 };
 
 class TBarCodes : public TCustomBarCodes {

@@ -104,6 +104,7 @@ function(tarnwell_bench name)
   add_executable(${target} ${ARG_SOURCES})
   target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS})
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} benchmark::benchmark)
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/bench)
 endfunction()
 
 # tarnwell_tool(<name> SOURCES ... [DEPENDS libs...]) makes bin/tarnwell-<name>.

@@ -274,13 +274,10 @@ TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent) {
     update();
     Q_EMIT FontChanged(font());
   };
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     update();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
 }
 
 void TCustomPanel::setBevelWidth(int w) {

@@ -179,7 +179,6 @@ class TCustomPanel : public QWidget {
   int mBorderWidth = 0;
   TBorderStyle mBorderStyle = bsNone;
   TControlColor mColorView{this, clBtnFace};
-  TColor mShownColor = clBtnFace;  // what ColorChanged last announced
   TControlFont mFont{this};
 };
 

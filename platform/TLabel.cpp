@@ -15,13 +15,10 @@ TCustomLabel::TCustomLabel(QWidget* parent) : QWidget(parent) {
     update();
     Q_EMIT FontChanged(font());
   };
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     update();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
   setAutoFillBackground(false);
   AdjustBounds();
 }

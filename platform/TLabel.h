@@ -92,7 +92,6 @@ class TCustomLabel : public QWidget {
   QPointer<QWidget> mFocusControl;
   QShortcut* mShortcut = nullptr;
   TControlColor mColorView{this, clBtnFace};
-  TColor mShownColor = clBtnFace;
   TControlFont mFontView{this};
   bool mAdjusting = false;
   int mPaintCount = 0;

@@ -63,6 +63,15 @@ TControlColor::TControlColor(QWidget* owner, TColor defaultColor, QPalette::Colo
   owner->installEventFilter(this);
 }
 
+void TControlColor::WhenColorChanges(std::function<void()> fn) {
+  changed = [this, fn = std::move(fn), shown = Color()]() mutable {
+    const TColor now = Color();
+    if (now == shown) return;
+    shown = now;
+    fn();
+  };
+}
+
 QPalette::ColorRole TControlColor::Role() const {
   return mRole == QPalette::NoRole ? mOwner->backgroundRole() : mRole;
 }

@@ -75,6 +75,9 @@ class TControlColor : public QObject {
   QPalette::ColorRole Role() const;
 
   std::function<void()> changed;
+  // Sets `changed` to call fn only when Color() itself changes: palette
+  // changes of other roles, or to the same colour, stay quiet.
+  void WhenColorChanges(std::function<void()> fn);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -91,13 +91,10 @@ TScrollRule::TScrollRule(QWidget* parent) : QWidget(parent) {
     update();
     Q_EMIT FontChanged(font());
   };
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     update();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
 }
 
 TColor TScrollRule::Color() const { return mColorView.Color(); }

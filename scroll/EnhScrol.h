@@ -94,7 +94,6 @@ class TScrollRule : public QWidget {
   double mStart = 0;
   double mStep = 1;
   TControlColor mColorView{this, clBtnFace};
-  TColor mShownColor = clBtnFace;
   TControlFont mFont{this};
 };
 

@@ -35,13 +35,10 @@ TButtonArray::TButtonArray(QWidget* parent) : QWidget(parent) {
     }
     RepeatTick();
   });
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     update();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
 }
 
 TColor TButtonArray::Color() const { return mColorView.Color(); }
@@ -186,13 +183,10 @@ TDateTimeEdit::TDateTimeEdit(QWidget* parent) : QWidget(parent), mUp(new TButton
     update();
     Q_EMIT FontChanged(font());
   };
-  mColorView.changed = [this] {
-    const TColor now = Color();
-    if (now == mShownColor) return;
-    mShownColor = now;
+  mColorView.WhenColorChanges([this] {
     update();
     Q_EMIT ColorChanged(ColorQColor());
-  };
+  });
   resize(160, 65);
   Regroup();
   Relayout();

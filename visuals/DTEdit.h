@@ -90,7 +90,6 @@ class TButtonArray : public QWidget {
   QImage mGlyph;
   QList<QImage> mImageList;
   TControlColor mColorView{this, clWindow};
-  TColor mShownColor = clWindow;
   QTimer mRepeat;
   int mDelay = RepeatDelayTicks;
   int mPressed = -1;
@@ -161,7 +160,6 @@ class TDateTimeEdit : public QWidget {
   TButtonArray* mUp;
   TButtonArray* mDown;
   TControlColor mColorView{this, clWindow};
-  TColor mShownColor = clWindow;
   TControlFont mFont{this};
 };
 

@@ -5,6 +5,8 @@
 //   xvfb-run -a env QT_QPA_PLATFORM=xcb build/bin/tarnwell-bench-startup   (a real X server)
 #include <benchmark/benchmark.h>
 
+#include "BenchUtil.h"
+
 #include <QEvent>
 #include <QEventLoop>
 #include <QMainWindow>
@@ -72,13 +74,4 @@ BENCHMARK(BM_MainFrame)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  ApplyClassicLook();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

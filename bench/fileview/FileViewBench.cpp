@@ -6,6 +6,8 @@
 // other processes take on a busy machine) and the view reports the longest
 // step of its own on the GUI thread (gui_step_ms).
 #include <benchmark/benchmark.h>
+
+#include "BenchUtil.h"
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -136,13 +138,4 @@ BENCHMARK(BM_ViewListing)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  ApplyClassicLook();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

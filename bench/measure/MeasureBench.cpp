@@ -3,6 +3,8 @@
 // full repaints per second, and how many times cheaper an update is.
 #include <benchmark/benchmark.h>
 
+#include "BenchUtil.h"
+
 #include <QApplication>
 #include <ctime>
 
@@ -14,13 +16,7 @@ using namespace Tarnwell;
 
 namespace {
 
-// Process CPU time: the machine is shared, and wall time would count the
-// other processes' turns against whichever side ran during them.
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using TarnwellBench::CpuNow;
 
 template <class F>
 double SecondsPer(int n, F&& f) {
@@ -126,13 +122,4 @@ BENCHMARK(BM_MeasureDisplay)
     ->ArgsProduct({{int(Measdisp::mdLevel), int(Measdisp::mdTermo)}, {1}})
     ->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  ApplyClassicLook();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

@@ -5,6 +5,8 @@
 // step and per plain step, and how many times dearer the drag step is.
 #include <benchmark/benchmark.h>
 
+#include "BenchUtil.h"
+
 #include <QApplication>
 #include <QMouseEvent>
 #include <ctime>
@@ -17,12 +19,7 @@ using namespace Tarnwell;
 
 namespace {
 
-// Process CPU time: the machine is shared.
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using TarnwellBench::CpuNow;
 
 // Counts the paint events of a widget.
 struct TPaintCounter : QObject {
@@ -107,13 +104,4 @@ void BM_DragStep(benchmark::State& state) {
 
 BENCHMARK(BM_DragStep)->Arg(0)->Arg(1)->ArgName("resize")->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  ApplyClassicLook();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

@@ -3,6 +3,8 @@
 // painting a scrolled 400-pixel window of that line. CPU time, same run.
 #include <benchmark/benchmark.h>
 
+#include "BenchUtil.h"
+
 #include <QApplication>
 #include <ctime>
 #include <vector>
@@ -14,11 +16,7 @@ using namespace Tarnwell;
 
 namespace {
 
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using TarnwellBench::CpuNow;
 
 struct Line {
   TScrollRule rule;
@@ -76,13 +74,4 @@ void BM_PaintScrolledWindow(benchmark::State& state) {
 BENCHMARK(BM_RebuildButtons)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintScrolledWindow)->Arg(0)->Arg(800000)->Unit(benchmark::kMicrosecond);
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  ApplyClassicLook();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

@@ -3,6 +3,8 @@
 // drawing one radial gradient of the same size with QPainter. CPU time.
 #include <benchmark/benchmark.h>
 
+#include "BenchUtil.h"
+
 #include <QApplication>
 #include <QPainter>
 #include <QRadialGradient>
@@ -16,11 +18,7 @@ using namespace Tarnwell;
 
 namespace {
 
-double CpuNow() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
-}
+using TarnwellBench::CpuNow;
 
 void BM_SphericalFrames(benchmark::State& state) {
   static const char* const names[3] = {"DEFAULTFRAME4", "DEFAULTFRAME8", "DEFAULTFRAME24"};
@@ -57,12 +55,4 @@ void BM_SphericalFrames(benchmark::State& state) {
 
 BENCHMARK(BM_SphericalFrames)->ArgsProduct({{0, 1, 2}, {48, 256}})->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  TApplication app(argc, argv);
-  InitializeTarnwell();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }
