@@ -401,24 +401,44 @@ void TEnhQuery::LoadCatalogNames() {
 QString TEnhQuery::EngineName(const QString& item) const {
   // PostgreSQL folds a bare name to lower case: a name that exists only as
   // written in capitals is quoted so that it still finds its table or column.
-  if (!mPostgres || item.isEmpty() || !IsIdentStart(item[0])) return item;
-  int i = 0;
+  // Strings, quoted names and placeholders are left alone.
+  if (!mPostgres || mCatalogNames.isEmpty()) return item;
   QString out;
-  for (;;) {
-    int j = i;
-    while (j < item.size() && IsIdentChar(item[j])) ++j;
-    const QString part = item.mid(i, j - i);
-    if (mCatalogNames.contains(part) && !mCatalogNames.contains(part.toLower()))
-      out += Catalog::QuoteIdentifier(QSqlDatabase(), part);
-    else
-      out += part;
-    if (j + 1 < item.size() && item[j] == '.' && IsIdentStart(item[j + 1])) {
-      out += '.';
-      i = j + 1;
-      continue;
+  out.reserve(item.size() + 8);
+  const int n = item.size();
+  int i = 0;
+  while (i < n) {
+    const QChar c = item[i];
+    if (c == '\'' || c == '"') {
+      int j = i + 1;
+      while (j < n) {
+        if (item[j] == c) {
+          if (j + 1 < n && item[j + 1] == c) {
+            j += 2;
+            continue;
+          }
+          break;
+        }
+        ++j;
+      }
+      j = std::min(j + 1, n);
+      out += item.mid(i, j - i);
+      i = j;
+    } else if (IsIdentStart(c) && (i == 0 || (!IsIdentChar(item[i - 1]) && item[i - 1] != ':'))) {
+      int j = i + 1;
+      while (j < n && IsIdentChar(item[j])) ++j;
+      const QString part = item.mid(i, j - i);
+      if (mCatalogNames.contains(part) && !mCatalogNames.contains(part.toLower()))
+        out += Catalog::QuoteIdentifier(QSqlDatabase(), part);
+      else
+        out += part;
+      i = j;
+    } else {
+      out += c;
+      ++i;
     }
-    return out + item.mid(j);
   }
+  return out;
 }
 
 QString TEnhQuery::NormaliseClause(const QString& item, bool upper) const {
@@ -594,8 +614,8 @@ bool TEnhQuery::ResolveWhere(QStringList& where) {
       }
     }
     if (changed) where[i] = line;
-    // A bare name in capitals on PostgreSQL.
-    if (IsPlainIdentifier(it.FieldName)) where[i] = EngineName(where[i]);
+    // Bare names in capitals on PostgreSQL.
+    where[i] = EngineName(where[i]);
   }
   if (mIgnoreParams) {
     for (int i : asked) where[i].clear();
@@ -662,7 +682,7 @@ bool TEnhQuery::ResolveWhere(QStringList& where) {
               .arg(value.left(80), it.FieldName);
       return false;
     }
-    where[asked[k]] = EngineName(it.FieldName) + QLatin1Char(' ') + op + QLatin1Char(' ') + BindName(bound);
+    where[asked[k]] = EngineName(it.FieldName + QLatin1Char(' ') + op) + QLatin1Char(' ') + BindName(bound);
   }
   mWhereAnswers = prompt.Rows;
   mHaveAnswers = true;

@@ -50,31 +50,4 @@ const TFixFldParm* TFixQuery::RawParm(const TField* f) const {
   return &mRawFields[i];
 }
 
-QVariant TFixQuery::FieldValue(const TField* f) const {
-  const QVariant v = TQuery::FieldValue(f);
-  const TFixFldParm* p = RawParm(f);
-  if (!p || v.isNull()) return v;  // blank in the engine: no value
-  // The bytes of the native slot: the value's text, cut at the slot's length
-  // (never inside a character).
-  QByteArray bytes = v.toString().toUtf8();
-  if (bytes.size() > p->Length) {
-    int n = p->Length;
-    while (n > 0 && (uchar(bytes[n]) & 0xC0) == 0x80) --n;
-    bytes.truncate(n);
-  }
-  return QString::fromUtf8(bytes);
-}
-
-void TFixQuery::SetFieldValue(TField* f, const QVariant& v) {
-  const TFixFldParm* p = RawParm(f);
-  if (!p || v.isNull()) return TQuery::SetFieldValue(f, v);
-  // A raw slot takes no more bytes than it holds.
-  QByteArray bytes = v.toString().toUtf8();
-  if (bytes.size() > p->Length)
-    throw EDatabaseError(QStringLiteral("Il valore è troppo lungo per il campo '%1' (al massimo %2 byte)")
-                             .arg(f->FieldName())
-                             .arg(p->Length));
-  TQuery::SetFieldValue(f, QString::fromUtf8(bytes));
-}
-
 }  // namespace Tarnwell

@@ -1,7 +1,9 @@
 #pragma once
 // TFixQuery: a query that also shows the columns whose native type the
-// engine does not know. Such a column becomes a read-only string field whose
-// bytes are taken as they stand in the native record (RawFields keeps where).
+// engine does not know. Such a column becomes a read-only string field of
+// the value's text; RawFields keeps where it sits in the native record. The
+// text is never cut to the native slot: a type of unknown size has a slot of
+// a few bytes only, and cutting there would lose the value.
 
 #include <QList>
 
@@ -26,9 +28,6 @@ class TFixQuery : public TQuery {
 
   // Whether the engine knows a declared (or reported) native type.
   static bool KnownNativeType(const QString& nativeType, bool postgres);
-
-  QVariant FieldValue(const TField* f) const override;
-  void SetFieldValue(TField* f, const QVariant& v) override;
 
  protected:
   void FieldDefsBuilt() override;
