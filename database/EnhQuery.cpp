@@ -472,7 +472,7 @@ bool TEnhQuery::Rebuild(bool force) {
     {
       THourglass wait;
       try {
-        Open();
+        OpenQuery();
       } catch (const ETarnwellError& e) {
         openError = e.Message();
       }
@@ -482,7 +482,7 @@ bool TEnhQuery::Rebuild(bool force) {
         result = false;
         restore();
         try {
-          Open();
+          OpenQuery();
         } catch (...) {
         }
       }
@@ -494,6 +494,28 @@ bool TEnhQuery::Rebuild(bool force) {
   }
   SetLastError(result ? QString() : (!mPendingError.isEmpty() ? mPendingError : openError));
   return result;
+}
+
+void TEnhQuery::OpenQuery() {
+  // A detail that follows its master reads few rows, often: on PostgreSQL it
+  // reads them whole on the program's connection (inside a short read-only
+  // transaction) instead of opening a reading connection of its own each time.
+  if (!mLinkRebuild || !mPostgres) return Open();
+  QSqlDatabase db = Database();
+  if (InProgramTransaction(db)) return Open();
+  const QString what = QStringLiteral("Errore SQL");
+  RunStatement(db, QStringLiteral("BEGIN READ ONLY"), {}, what);
+  try {
+    Open();
+    FetchAll();
+  } catch (...) {
+    try {
+      RunStatement(db, QStringLiteral("ROLLBACK"), {}, what);
+    } catch (...) {
+    }
+    throw;
+  }
+  RunStatement(db, QStringLiteral("COMMIT"), {}, what);
 }
 
 bool TEnhQuery::BuildSQL() {

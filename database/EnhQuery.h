@@ -163,6 +163,7 @@ class TEnhQuery : public TFixQuery {
 
  private:
   bool BuildSQL();
+  void OpenQuery();
   bool ResolveWhere(QStringList& where);
   bool PrepareParams();
   void SetLastError(const QString& e);
