@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLocale>
 #include <QProcess>
+#include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include <Tarnwell/database/EnhQuery.h>
 #include <Tarnwell/database/FQryParm.h>
@@ -526,6 +528,40 @@ TEST_P(EnhQueryTest, UnknownNativeTypesBecomeReadOnlyRawFields) {
   EXPECT_EQ(g->DataType(), ftString);
   EXPECT_TRUE(g->ReadOnly());
   EXPECT_EQ(g->AsString(), "a0eebc99-9c0b-4ef8-bb6d-6bb9bd380a11");
+}
+
+TEST(EnhQueryPromptWindow, LayoutKeysAndPickers) {
+  TQueryPrompt p;
+  p.Rows = {{"CITTA", "=", "", ""}, {"DATAORD", ">=", "", "(Data)"}, {"ORAINIZIO", "<", "", "(Ora)"}};
+  TFixedClock clock(QDateTime(QDate(2024, 2, 29), QTime(9, 15, 0)));
+  TFormQueryParms f(p);
+  f.show();
+  EXPECT_EQ(f.windowTitle(), "Parametri Query");
+  EXPECT_EQ(f.height(), 3 * TFormQueryParms::kRowHeight + 88);
+  EXPECT_EQ(f.Grid()->columnWidth(0), 150);
+  EXPECT_EQ(f.Grid()->columnWidth(1), 56);
+  EXPECT_EQ(f.Grid()->columnWidth(2), 201);
+  EXPECT_EQ(f.Grid()->columnWidth(3), 150);
+  EXPECT_EQ(f.OkButton()->text(), "&OK");
+  EXPECT_EQ(f.CancelButton()->text(), "&Cancel");
+  // The pickers write their value into the value cell at once.
+  EXPECT_EQ(f.Picker(0), nullptr);
+  EXPECT_EQ(f.Value(1), "2024-02-29");
+  EXPECT_EQ(f.Value(2).size(), 8);
+  // Only listed operators can be chosen.
+  f.SetOperator(0, "LIKE");
+  EXPECT_EQ(f.Operator(0), "LIKE");
+  f.SetOperator(0, "; DROP");
+  EXPECT_EQ(f.Operator(0), "LIKE");
+  f.SetValue(0, "Mi%");
+  TQueryPrompt back = p;
+  f.Apply(back);
+  EXPECT_EQ(back.Rows[0].Operator, "LIKE");
+  EXPECT_EQ(back.Rows[0].Value, "Mi%");
+  if (qEnvironmentVariableIsSet("TARNWELL_SHOT")) f.grab().save(qEnvironmentVariable("TARNWELL_SHOT"));
+  // Escape cancels.
+  QTest::keyClick(&f, Qt::Key_Escape);
+  EXPECT_EQ(f.result(), int(QDialog::Rejected));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EnhQueryTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
