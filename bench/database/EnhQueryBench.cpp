@@ -134,13 +134,13 @@ class TRatioReporter : public benchmark::ConsoleReporter {
     for (auto& [name, t] : mTimes) {
       const auto pos = name.find("_Query");
       if (pos == std::string::npos) continue;
-      for (const char* base : {"_Raw", "_Plain_Raw"}) {
+      for (const bool plain : {false, true}) {
         std::string b = name;
-        b.replace(pos, 6, base);
-        if (std::string(base) == "_Plain_Raw") {
+        b.replace(pos, 6, "_Raw");
+        if (plain) {
           const auto o = b.find("Ordered");
           if (o == std::string::npos) continue;
-          b.replace(o, 7, "");
+          b.replace(o, 7, "Plain");
         }
         auto it = mTimes.find(b);
         if (it != mTimes.end() && it->second > 0)
