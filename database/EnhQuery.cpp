@@ -543,7 +543,6 @@ bool TEnhQuery::BuildSQL() {
     }
     QStringList lines = text.split('\n');
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
-    if (!lines.isEmpty()) lines.last() = lines.last().trimmed().isEmpty() ? lines.last() : lines.last();
     const QString order = JoinClause(mapped(mZOrderBy));
     if (!order.isEmpty()) lines << QStringLiteral("ORDER BY ") + order;
     if (!tail.isEmpty()) lines << tail;

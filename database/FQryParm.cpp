@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
@@ -112,6 +113,28 @@ void TFormQueryParms::showEvent(QShowEvent* e) {
   for (int r = 0; r < mGrid->rowCount(); ++r)
     if (!mGrid->cellWidget(r, 2)) mGrid->openPersistentEditor(mGrid->item(r, 2));
   if (mGrid->rowCount() > 0) mGrid->setCurrentCell(0, 2);
+  mGrid->installEventFilter(this);
+  for (int r = 0; r < mGrid->rowCount(); ++r)
+    for (int c : {1, 2})
+      if (QWidget* w = mGrid->indexWidget(mGrid->model()->index(r, c))) {
+        w->installEventFilter(this);
+        for (QWidget* child : w->findChildren<QWidget*>()) child->installEventFilter(this);
+      }
+}
+
+bool TFormQueryParms::eventFilter(QObject* o, QEvent* e) {
+  if (e->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(e)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      accept();
+      return true;
+    }
+    if (key == Qt::Key_Escape) {
+      reject();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(o, e);
 }
 
 int TFormQueryParms::RowCount() const { return mGrid->rowCount(); }
@@ -122,7 +145,7 @@ QString TFormQueryParms::TypeLabel(int row) const { return mGrid->item(row, 3)->
 QString TFormQueryParms::Value(int row) const {
   // An open editor holds what is being typed.
   if (mGrid->isPersistentEditorOpen(mGrid->item(row, 2))) {
-    if (auto* ed = mGrid->cellWidget(row, 2); ed && !qobject_cast<QDateTimeEdit*>(ed))
+    if (QWidget* ed = mGrid->indexWidget(mGrid->model()->index(row, 2)); ed && !qobject_cast<QDateTimeEdit*>(ed))
       return ed->property("text").toString();
   }
   return mGrid->item(row, 2)->text();

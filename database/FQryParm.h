@@ -41,6 +41,9 @@ class TFormQueryParms : public QDialog {
 
  protected:
   void showEvent(QShowEvent* e) override;
+  // Enter anywhere in the grid (its editors and pickers too) confirms,
+  // Escape cancels.
+  bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
   QTableWidget* mGrid = nullptr;

@@ -559,9 +559,19 @@ TEST(EnhQueryPromptWindow, LayoutKeysAndPickers) {
   EXPECT_EQ(back.Rows[0].Operator, "LIKE");
   EXPECT_EQ(back.Rows[0].Value, "Mi%");
   if (qEnvironmentVariableIsSet("TARNWELL_SHOT")) f.grab().save(qEnvironmentVariable("TARNWELL_SHOT"));
-  // Escape cancels.
+  // Escape cancels; Enter in a value's editor confirms with what was typed.
   QTest::keyClick(&f, Qt::Key_Escape);
   EXPECT_EQ(f.result(), int(QDialog::Rejected));
+  TQueryPrompt one;
+  one.Rows = {{"CITTA", "=", "", ""}};
+  TFormQueryParms g(one);
+  g.show();
+  QWidget* editor = g.Grid()->indexWidget(g.Grid()->model()->index(0, 2));
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(editor, "Roma");
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(g.result(), int(QDialog::Accepted));
+  EXPECT_EQ(g.Value(0), "Roma");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EnhQueryTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
