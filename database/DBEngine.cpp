@@ -3,14 +3,19 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <map>
 #include <QTextStream>
 #include <QUuid>
 
+#include <sqlite3.h>
+
+#include "DBPg_p.h"
 #include "DBSql_p.h"
 
 namespace Tarnwell {
@@ -51,6 +56,59 @@ EDatabaseError EngineError(const QString& what, const QSqlError& e) {
   QString msg = e.text().trimmed();
   return EDatabaseError(msg.isEmpty() ? what : what + QStringLiteral(": ") + msg);
 }
+
+TRows RunStatement(const QSqlDatabase& db, const QString& sql, const QVariantList& binds, const QString& what) {
+  TRows out;
+  if (Catalog::IsPostgres(db)) {
+    Pg::TResult r = Pg::Exec(Pg::Handle(db), sql, binds, what);
+    const int rows = r.Rows(), cols = r.Columns();
+    out.Data.reserve(rows);
+    for (int i = 0; i < rows; ++i) {
+      QVariantList row;
+      row.reserve(cols);
+      for (int c = 0; c < cols; ++c) row << r.Value(i, c);
+      out.Data.push_back(std::move(row));
+    }
+    out.Affected = r.Affected();
+    return out;
+  }
+  QSqlQuery q(db);
+  q.setForwardOnly(true);
+  if (!q.prepare(sql)) throw EngineError(what, q.lastError());
+  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
+  if (!q.exec()) throw EngineError(what, q.lastError());
+  if (q.isSelect()) {
+    const int cols = q.record().count();
+    while (q.next()) {
+      QVariantList row;
+      row.reserve(cols);
+      for (int c = 0; c < cols; ++c) row << q.value(c);
+      out.Data.push_back(std::move(row));
+    }
+    if (q.lastError().isValid() && q.lastError().type() != QSqlError::NoError)
+      throw EngineError(what, q.lastError());
+  }
+  out.Affected = q.numRowsAffected();
+  q.finish();
+  return out;
+}
+
+bool InProgramTransaction(const QSqlDatabase& db) {
+  if (Catalog::IsPostgres(db)) return Pg::InTransaction(Pg::Handle(db));
+  QVariant h = db.driver() ? db.driver()->handle() : QVariant();
+  if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0) {
+    sqlite3* c = *static_cast<sqlite3* const*>(h.data());
+    return c && sqlite3_get_autocommit(c) == 0;
+  }
+  return false;
+}
+
+namespace {
+int gLockTimeoutMs = 10000;
+}
+
+int TDBSession::LockTimeout() { return gLockTimeoutMs; }
+void TDBSession::SetLockTimeout(int ms) { gLockTimeoutMs = std::max(ms, 0); }
 
 QStringList TDBSession::PgServiceNames() {
   QStringList names;
@@ -175,6 +233,21 @@ QSqlDatabase TDBSession::Connection(const QString& aliasOrPath) {
     QSqlDatabase::removeDatabase(cname);
     throw err;
   }
+  try {
+    if (p.Driver == "QPSQL") {
+      Pg::PrepareSession(Pg::Handle(db), gLockTimeoutMs);
+    } else {
+      // The engine checks references only when asked to, per connection.
+      QSqlQuery fk(db);
+      if (!fk.exec(QStringLiteral("PRAGMA foreign_keys = ON")))
+        throw EngineError(QStringLiteral("Impossibile aprire il database %1").arg(aliasOrPath), fk.lastError());
+    }
+  } catch (...) {
+    db.close();
+    db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(cname);
+    throw;
+  }
   for (const QString& file : attach) {
     QSqlQuery q(db);
     QString schema = QFileInfo(file).completeBaseName();
@@ -224,21 +297,57 @@ QString QuoteIdentifier(const QSqlDatabase& db, const QString& name) {
   return '"' + n + '"';
 }
 
+// "owner.table", "table", each part bare or in double quotes ("a.b" names a
+// table whose name holds a full stop). A bare name that does not split
+// cleanly is taken whole.
 static void SplitTableName(const QString& name, QString& owner, QString& table) {
-  QString n = name.trimmed();
-  if (n.size() >= 2 && n.startsWith('"') && n.endsWith('"') && !n.mid(1, n.size() - 2).contains('"')) {
-    owner.clear();
-    table = n.mid(1, n.size() - 2);
-    return;
+  const QString n = name.trimmed();
+  QStringList parts;
+  int i = 0;
+  bool ok = true;
+  while (i < n.size() && ok) {
+    QString part;
+    if (n[i] == '"') {
+      ++i;
+      for (;;) {
+        if (i >= n.size()) {
+          ok = false;
+          break;
+        }
+        if (n[i] == '"') {
+          if (i + 1 < n.size() && n[i + 1] == '"') {
+            part += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        part += n[i++];
+      }
+    } else {
+      while (i < n.size() && n[i] != '.') part += n[i++];
+    }
+    parts << part;
+    if (i < n.size()) {
+      if (n[i] != '.') ok = false;
+      ++i;
+      if (i == n.size()) ok = false;
+    }
   }
-  int dot = n.indexOf('.');
-  if (dot > 0) {
-    owner = n.left(dot);
-    table = n.mid(dot + 1);
-  } else {
+  if (!ok || parts.size() > 2 || parts.isEmpty()) {
     owner.clear();
     table = n;
+    return;
   }
+  owner = parts.size() == 2 ? parts[0] : QString();
+  table = parts.last();
+}
+
+// A catalog name part as it must be written to come back whole.
+static QString ListedPart(const QString& part) {
+  if (!part.contains('.') && !part.startsWith('"')) return part;
+  return '"' + QString(part).replace('"', QLatin1String("\"\"")) + '"';
 }
 
 QString QuoteTableName(const QSqlDatabase& db, const QString& name) {
@@ -248,18 +357,13 @@ QString QuoteTableName(const QSqlDatabase& db, const QString& name) {
   return QuoteIdentifier(db, owner) + '.' + QuoteIdentifier(db, table);
 }
 
-static QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {}) {
-  QSqlQuery q(db);
-  q.setForwardOnly(!IsPostgres(db));
-  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nel catalogo"), q.lastError());
-  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-  if (!q.exec()) throw EngineError(QStringLiteral("Errore nel catalogo"), q.lastError());
-  return q;
+static TRows Run(const QSqlDatabase& db, const QString& sql, const QVariantList& binds = {}) {
+  return RunStatement(db, sql, binds, QStringLiteral("Errore nel catalogo"));
 }
 
 static QStringList SqliteSchemas(const QSqlDatabase& db) {
   QStringList r;
-  QSqlQuery q = Run(db, QStringLiteral("SELECT name FROM pragma_database_list ORDER BY seq"));
+  TRows q = Run(db, QStringLiteral("SELECT name FROM pragma_database_list ORDER BY seq"));
   while (q.next()) {
     QString s = q.value(0).toString();
     if (s != "temp") r << s;
@@ -270,7 +374,7 @@ static QStringList SqliteSchemas(const QSqlDatabase& db) {
 QStringList TableNames(const QSqlDatabase& db) {
   QStringList r;
   if (IsPostgres(db)) {
-    QSqlQuery q =
+    TRows q =
         Run(db, QStringLiteral("SELECT n.nspname, c.relname FROM pg_catalog.pg_class c "
                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
                                "WHERE c.relkind IN ('r','p','v','m','f') AND n.nspname NOT IN "
@@ -279,7 +383,7 @@ QStringList TableNames(const QSqlDatabase& db) {
                                "ORDER BY (n.nspname <> 'public'), n.nspname, c.relname"));
     while (q.next()) {
       QString schema = q.value(0).toString(), table = q.value(1).toString();
-      r << (schema == "public" ? table : schema + '.' + table);
+      r << (schema == "public" ? ListedPart(table) : ListedPart(schema) + '.' + ListedPart(table));
     }
     return r;
   }
@@ -287,12 +391,12 @@ QStringList TableNames(const QSqlDatabase& db) {
   const bool memoryMain = db.databaseName() == QLatin1String(":memory:");
   for (const QString& schema : schemas) {
     if (schema == "main" && memoryMain) continue;
-    QSqlQuery q = Run(db, QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type IN ('table','view') "
+    TRows q = Run(db, QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type IN ('table','view') "
                                          "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY name")
                               .arg(QuoteIdentifier(db, schema)));
     while (q.next()) {
       QString t = q.value(0).toString();
-      r << (schema == "main" ? t : schema + '.' + t);
+      r << (schema == "main" ? ListedPart(t) : ListedPart(schema) + '.' + ListedPart(t));
     }
   }
   return r;
@@ -309,8 +413,9 @@ TFieldType MapDeclaredType(const QString& declared, int& size) {
     size = args.value(0).trimmed().toInt();
     if (base.startsWith("NUMERIC") || base.startsWith("DECIMAL")) {
       int scale = args.value(1).trimmed().toInt();
+      // Whole numbers that fit 64 bits are integers; wider ones stay exact decimals.
+      if (scale == 0 && size <= 18) return ftLargeint;
       size = scale;
-      if (scale == 0 && args.size() >= 1) return ftLargeint;
       return ftBCD;
     }
   }
@@ -349,7 +454,7 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
   QString owner, name;
   SplitTableName(table, owner, name);
   if (IsPostgres(db)) {
-    QSqlQuery q =
+    TRows q =
         Run(db,
             QStringLiteral("SELECT a.attname, pg_catalog.format_type(a.atttypid, a.atttypmod), a.attnotnull, "
                            "COALESCE(pg_catalog.pg_get_expr(d.adbin, d.adrelid), ''), a.attidentity "
@@ -362,6 +467,7 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
       int size = 0;
       QString declared = q.value(1).toString();
       TFieldType t = MapDeclaredType(declared, size);
+      if (declared == QLatin1String("numeric")) t = ftBCD;  // no declared scale: every digit counts
       const QString def = q.value(3).toString();
       if ((t == ftInteger || t == ftLargeint) &&
           (def.startsWith("nextval(") || !q.value(4).toString().isEmpty()))
@@ -370,7 +476,7 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
       d.NativeType = declared;
     }
   } else {
-    QSqlQuery q = Run(
+    TRows q = Run(
         db, QStringLiteral("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?, ?) ORDER BY cid"),
         {name, owner.isEmpty() ? QStringLiteral("main") : owner});
     int pkCount = 0;
@@ -397,21 +503,55 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
   return defs;
 }
 
+// The key terms of an SQLite CREATE INDEX text, as written, without their
+// collation and direction.
+static QStringList IndexTerms(const QString& sql) {
+  QStringList terms;
+  const int on = sql.indexOf(QRegularExpression(QStringLiteral("\\bON\\b"), QRegularExpression::CaseInsensitiveOption));
+  int i = on < 0 ? -1 : sql.indexOf('(', on);
+  if (i < 0) return terms;
+  int depth = 0;
+  QString cur;
+  QChar quote;
+  for (++i; i < sql.size(); ++i) {
+    const QChar c = sql[i];
+    if (!quote.isNull()) {
+      if (c == quote) quote = QChar();
+    } else if (c == '\'' || c == '"' || c == '`' || c == '[') {
+      quote = c == '[' ? QChar(']') : c;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')') {
+      if (depth-- == 0) break;
+    } else if (c == ',' && depth == 0) {
+      terms << cur.trimmed();
+      cur.clear();
+      continue;
+    }
+    cur += c;
+  }
+  terms << cur.trimmed();
+  static const QRegularExpression tail(QStringLiteral("(\\s+COLLATE\\s+\\S+)?(\\s+(ASC|DESC))?$"),
+                                       QRegularExpression::CaseInsensitiveOption);
+  for (QString& t : terms) t.remove(tail);
+  return terms;
+}
+
 TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
   TIndexDefs defs;
   QString owner, name;
   SplitTableName(table, owner, name);
   if (IsPostgres(db)) {
-    QSqlQuery q =
+    TRows q =
         Run(db,
             QStringLiteral(
                 "SELECT i.relname, x.indisprimary, x.indisunique, "
-                "array_to_string(ARRAY(SELECT COALESCE(a.attname, '') FROM generate_series(0, x.indnkeyatts "
-                "- 1) k "
+                "array_to_string(ARRAY(SELECT COALESCE(a.attname, pg_catalog.pg_get_indexdef(x.indexrelid, k + 1, "
+                "true)) FROM generate_series(0, x.indnkeyatts - 1) k "
                 "  LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = x.indrelid AND a.attnum = x.indkey[k] "
                 "  ORDER BY k), ';'), "
                 "(SELECT bool_or((x.indoption[k] & 1) = 1) FROM generate_series(0, x.indnkeyatts - 1) k), "
-                "(x.indexprs IS NOT NULL) "
+                "(x.indexprs IS NOT NULL), (x.indpred IS NOT NULL) "
                 "FROM pg_catalog.pg_index x JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid "
                 "WHERE x.indrelid = CAST(? AS regclass) ORDER BY NOT x.indisprimary, i.relname"),
             {PgRegclassText(db, table)});
@@ -423,6 +563,7 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
       if (q.value(2).toBool()) d.Options |= ixUnique;
       if (q.value(4).toBool()) d.Options |= ixDescending;
       if (q.value(5).toBool()) d.Options |= ixExpression;
+      d.Partial = q.value(6).toBool();
       defs.Add(d);
     }
   } else {
@@ -430,7 +571,7 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
     // The implicit key of an INTEGER PRIMARY KEY has no entry in the index list.
     TFieldDefs fields = FieldDefs(db, table);
     {
-      QSqlQuery q =
+      TRows q =
           Run(db, QStringLiteral("SELECT name FROM pragma_table_info(?, ?) WHERE pk > 0 ORDER BY pk"),
               {name, schema});
       QStringList pk;
@@ -444,9 +585,9 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
       }
     }
     std::vector<std::pair<QString, QString>> list;  // name, origin
-    std::vector<bool> uniques;
+    std::vector<bool> uniques, partials;
     {
-      QSqlQuery q =
+      TRows q =
           Run(db,
               QStringLiteral("SELECT name, \"unique\", origin, partial FROM pragma_index_list(?, ?) "
                              "ORDER BY origin <> 'pk', name"),
@@ -454,6 +595,7 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
       while (q.next()) {
         list.emplace_back(q.value(0).toString(), q.value(2).toString());
         uniques.push_back(q.value(1).toBool());
+        partials.push_back(q.value(3).toBool());
       }
     }
     for (size_t i = 0; i < list.size(); ++i) {
@@ -461,13 +603,27 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
       d.Name = list[i].first;
       if (list[i].second == "pk") d.Options |= ixPrimary;
       if (uniques[i]) d.Options |= ixUnique;
-      QSqlQuery q = Run(db,
+      d.Partial = partials[i];
+      // The engine names no column for an expression key: its text comes
+      // from the index's own definition.
+      QStringList terms;
+      {
+        TRows def = Run(db, QStringLiteral("SELECT sql FROM %1.sqlite_master WHERE type = 'index' AND name = ?")
+                                .arg(QuoteIdentifier(db, schema)),
+                        {d.Name});
+        if (def.next()) terms = IndexTerms(def.value(0).toString());
+      }
+      TRows q = Run(db,
                         QStringLiteral("SELECT name, \"desc\", coll, cid FROM pragma_index_xinfo(?, ?) "
                                        "WHERE key = 1 ORDER BY seqno"),
                         {d.Name, schema});
       QStringList cols;
       while (q.next()) {
-        if (q.value(3).toInt() == -2) d.Options |= ixExpression;
+        if (q.value(3).toInt() == -2) {
+          d.Options |= ixExpression;
+          cols << terms.value(int(cols.size()), QStringLiteral("<espressione>"));
+          continue;
+        }
         cols << q.value(0).toString();
         if (q.value(1).toInt()) d.Options |= ixDescending;
         if (q.value(2).toString().compare("NOCASE", Qt::CaseInsensitive) == 0) d.Options |= ixCaseInsensitive;

@@ -55,6 +55,11 @@ class TDBSession {
   // Closes and forgets every connection (tests, and before files are replaced).
   static void CloseAll();
   static void CloseConnection(const QString& aliasOrPath);
+  // How long a statement waits for a lock held by someone else before it
+  // gives up with the engine's message (PostgreSQL), in milliseconds;
+  // applies to connections opened afterwards.
+  static int LockTimeout();
+  static void SetLockTimeout(int ms);
 };
 
 // The catalog of one connection.

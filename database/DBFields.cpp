@@ -51,10 +51,23 @@ bool TField::IsBlob() const {
 }
 
 
+// An exact decimal with the locale's decimal point, every digit kept.
+static QString LocaleDecimal(const QVariant& v) {
+  QString d;
+  if (!ExactDecimal(v.toString(), d)) return v.toString();
+  const QString dp = QLocale().decimalPoint();
+  if (dp != QLatin1String(".")) d.replace('.', dp);
+  return d;
+}
+
 QString TField::AsString() const {
   QVariant v = Value();
   if (v.isNull()) return QString();
+  // Values no date type holds (an infinite date, the end of a day) are shown as the engine wrote them.
+  if (IsDateFieldType(mDataType) && v.metaType().id() == QMetaType::QString) return v.toString();
   switch (mDataType) {
+    case ftBCD:
+      return LocaleDecimal(v);
     case ftDate:
       return v.toDate().toString(ShortDateFormat());
     case ftTime:
@@ -66,8 +79,7 @@ QString TField::AsString() const {
       return s;
     }
     case ftFloat:
-    case ftCurrency:
-    case ftBCD: {
+    case ftCurrency: {
       QLocale loc;
       loc.setNumberOptions(QLocale::OmitGroupSeparator);
       return loc.toString(v.toDouble(), 'g', 15);
@@ -164,8 +176,9 @@ QString TField::DisplayText() const {
   loc.setNumberOptions(QLocale::OmitGroupSeparator);
   switch (mDataType) {
     case ftFloat:
-    case ftBCD:
       return loc.toString(v.toDouble(), 'g', 15);
+    case ftBCD:
+      return LocaleDecimal(v);
     case ftCurrency:
       return QLocale().toCurrencyString(v.toDouble());
     case ftBoolean:

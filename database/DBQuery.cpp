@@ -232,6 +232,12 @@ int TQuery::ExecSQL() {
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QStringList names;
   QString sql = PositionalSQL(mSQL.join('\n'), names);
+  if (!names.isEmpty() && Catalog::IsPostgres(db)) {
+    QVariantList binds;
+    for (const QString& name : names) binds << mParams.ParamByName(name).Value;
+    mRowsAffected = RunStatement(db, sql, binds, QStringLiteral("Errore SQL")).Affected;
+    return mRowsAffected;
+  }
   QSqlQuery q(db);
   if (names.isEmpty()) {  // statements without parameters need no preparing (PostgreSQL cannot prepare DDL)
     if (!q.exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), q.lastError());

@@ -7,12 +7,21 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QRegularExpression>
 #include <cmath>
 
 #include "DBEngine.h"
+#include "DBPg_p.h"
 #include "DBSql_p.h"
 
 namespace Tarnwell {
+
+struct TDBDataSet::TPgRead {
+  std::unique_ptr<Pg::TCursor> Cursor;  // a cursor of its own, or
+  Pg::TResult Whole;                    // the whole result (inside the program's transaction)
+  const Pg::TResult* Page = nullptr;    // the rows being read
+  int Row = 0;                          // the next row of Page
+};
 
 namespace {
 
@@ -71,6 +80,8 @@ QVariant BindForm(const QVariant& v) {
 
 // ---------------------------------------------------------------------------
 // TDBDataSet
+
+TDBDataSet::TDBDataSet(QObject* owner) : TDataSet(owner) {}
 
 TDBDataSet::~TDBDataSet() {
   // Close without events: the owner of the handlers may be gone already.
@@ -175,49 +186,93 @@ bool TDBDataSet::NativeFieldBlank(int fieldNo) const {
   return !f || FieldValue(f).isNull();
 }
 
+
+namespace {
+// Whether a statement is a plain query a cursor can run: writes, and queries
+// that lock rows, run on the program's own connection instead.
+bool CursorCanRun(const QString& sql) {
+  static const QRegularExpression head(
+      QStringLiteral("^(?:\\s|--[^\\n]*\\n|/\\*.*?\\*/|\\()*(SELECT|VALUES|TABLE)\\b"),
+      QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+  static const QRegularExpression locks(QStringLiteral("\\bFOR\\s+(UPDATE|SHARE|NO\\s+KEY|KEY)\\b|\\bINTO\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+  return head.match(sql).hasMatch() && !locks.match(sql).hasMatch();
+}
+}  // namespace
+
+void TDBDataSet::OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
+  mPg = std::make_unique<TPgRead>();
+  PGconn* conn = Pg::Handle(db);
+  // A program's open transaction may hold changes of its own that the query
+  // must see: the query then runs inside it and is read whole.
+  if (!Pg::InTransaction(conn) && CursorCanRun(sql)) {
+    mPg->Cursor = std::make_unique<Pg::TCursor>(conn, sql, binds, 100, TDBSession::LockTimeout());
+    mPg->Page = &mPg->Cursor->Page();
+  } else {
+    mPg->Whole = Pg::Exec(conn, sql, binds, QStringLiteral("Errore SQL"));
+    mPg->Page = &mPg->Whole;
+  }
+  const Pg::TResult& r = *mPg->Page;
+  if (!r.HasTuples() || r.Columns() == 0)
+    throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
+  for (int c = 0; c < r.Columns(); ++c) {
+    TFieldDef d;
+    d.Name = r.ColumnName(c);
+    int size = 0;
+    d.DataType = Pg::FieldType(r.ColumnType(c), r.ColumnMod(c), size);
+    d.Size = size;
+    d.NativeType = Pg::TypeName(r.ColumnType(c));
+    mNative.push_back(d);
+  }
+}
+
 void TDBDataSet::InternalOpen() {
   mFieldDefs.Clear();
+  mSeen.clear();
+  mPg.reset();
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QVariantList binds;
   const QString sql = SelectSQL(binds);
   if (sql.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Il testo SQL è vuoto"));
-  mQuery = std::make_unique<QSqlQuery>(db);
-  // PostgreSQL streams a forward-only result row by row and loses it when
-  // another statement runs on the connection meanwhile; its results are
-  // therefore taken whole by the client library and read into records lazily.
-  mQuery->setForwardOnly(!Catalog::IsPostgres(db));
-  if (binds.isEmpty()) {
-    if (!mQuery->exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-  } else {
-    if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-    for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
-    if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-  }
-  if (!mQuery->isSelect())
-    throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
-
-  const QSqlRecord rec = mQuery->record();
-  // SQLite reports most declared types as text; its statement knows them.
-  sqlite3_stmt* stmt = nullptr;
-  QVariant h = mQuery->result()->handle();
-  if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
-    stmt = *static_cast<sqlite3_stmt* const*>(h.data());
   mNative.clear();
-  for (int i = 0; i < rec.count(); ++i) {
-    QSqlField f = rec.field(i);
-    TFieldDef d;
-    d.Name = f.name();
-    int size = 0;
-    if (stmt) {
-      const char* decl = sqlite3_column_decltype(stmt, i);
-      d.NativeType = decl ? QString::fromUtf8(decl) : QString();
-      d.DataType = decl ? Catalog::MapDeclaredType(d.NativeType, size) : TypeFromMeta(f, size);
+  const bool pg = Catalog::IsPostgres(db);
+  if (pg) {
+    OpenPostgres(db, sql, binds);
+  } else {
+    mQuery = std::make_unique<QSqlQuery>(db);
+    mQuery->setForwardOnly(true);
+    if (binds.isEmpty()) {
+      if (!mQuery->exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
     } else {
-      d.DataType = TypeFromMeta(f, size);
-      d.NativeType = QString::fromLatin1(f.metaType().name());
+      if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+      for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
+      if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
     }
-    d.Size = size;
-    mNative.push_back(d);
+    if (!mQuery->isSelect())
+      throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
+
+    const QSqlRecord rec = mQuery->record();
+    // SQLite reports most declared types as text; its statement knows them.
+    sqlite3_stmt* stmt = nullptr;
+    QVariant h = mQuery->result()->handle();
+    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
+      stmt = *static_cast<sqlite3_stmt* const*>(h.data());
+    for (int i = 0; i < rec.count(); ++i) {
+      QSqlField f = rec.field(i);
+      TFieldDef d;
+      d.Name = f.name();
+      int size = 0;
+      if (stmt) {
+        const char* decl = sqlite3_column_decltype(stmt, i);
+        d.NativeType = decl ? QString::fromUtf8(decl) : QString();
+        d.DataType = decl ? Catalog::MapDeclaredType(d.NativeType, size) : TypeFromMeta(f, size);
+      } else {
+        d.DataType = TypeFromMeta(f, size);
+        d.NativeType = QString::fromLatin1(f.metaType().name());
+      }
+      d.Size = size;
+      mNative.push_back(d);
+    }
   }
   // A live dataset writes to one table through its key.
   mUpdateTable.clear();
@@ -230,7 +285,12 @@ void TDBDataSet::InternalOpen() {
       tableDefs = Catalog::FieldDefs(db, table);
       TIndexDefs idx = Catalog::IndexDefs(db, table);
       mUpdateTable = table;
-      if (const TIndexDef* pk = idx.PrimaryKey()) mKeyFields = pk->Fields.split(';');
+      // A blank admitted by a unique column would let a write meet several rows.
+      auto notNull = [&tableDefs](const QString& f) {
+        const TFieldDef* d = tableDefs.Find(f);
+        return d && (d->Required || d->DataType == ftAutoInc);
+      };
+      if (const TIndexDef* pk = idx.WriteKey(notNull)) mKeyFields = pk->Fields.split(';');
     } catch (const EDatabaseError&) {
       mUpdateTable.clear();
     }
@@ -251,7 +311,7 @@ void TDBDataSet::InternalOpen() {
     d.Name = name;
     mFieldDefs.Add(d.Name, d.DataType, d.Size, d.Required).NativeType = d.NativeType;
   }
-  mSqliteNumbersAsTimes = !Catalog::IsPostgres(db);
+  mSqliteNumbersAsTimes = !pg;
   FieldDefsBuilt();
   mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
@@ -264,6 +324,7 @@ void TDBDataSet::InternalOpen() {
     mKeySlots.push_back(i);
   }
 }
+
 
 // SQLite keeps dates also as Julian day numbers or as seconds since 1970;
 // either is read as the moment it names, in the engine's own (UTC) reading,
@@ -279,71 +340,112 @@ static QVariant SqliteTimeValue(double v) {
   return QDateTime(u.date(), u.time());
 }
 
-void TDBDataSet::ReadRow(TRecord& r) {
-  const int n = mFieldDefs.Count();
-  for (int i = 0; i < n; ++i) {
-    QVariant v = mQuery->value(i);
-    if (v.isNull()) {
-      r.Values[i] = QVariant();
-      continue;
-    }
-    const TFieldType t = mFieldDefs[i].DataType;
-    const int id = v.metaType().id();
-    bool direct = false;
-    switch (t) {
-      case ftString:
-      case ftFixedChar:
-      case ftWideString:
-      case ftMemo:
-      case ftFmtMemo:
-        direct = id == QMetaType::QString;
-        break;
-      case ftSmallint:
-      case ftInteger:
-      case ftWord:
-      case ftAutoInc:
-      case ftLargeint:
-        direct = id == QMetaType::LongLong;
-        break;
-      case ftFloat:
-      case ftCurrency:
-      case ftBCD:
-        direct = id == QMetaType::Double;
-        break;
-      case ftDate:
-        direct = id == QMetaType::QDate;
-        break;
-      case ftDateTime:
-        direct = id == QMetaType::QDateTime;
-        break;
-      default:
-        break;
-    }
-    if (direct) {
-      r.Values[i] = std::move(v);
-      continue;
-    }
-    if (mSqliteNumbersAsTimes && IsDateFieldType(t) && (id == QMetaType::LongLong || id == QMetaType::Double))
-      v = SqliteTimeValue(v.toDouble());
-    QVariant out;
-    r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
+void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
+  if (v.isNull()) {
+    r.Values[i] = QVariant();
+    return;
   }
+  const TFieldType t = mFieldDefs[i].DataType;
+  const int id = v.metaType().id();
+  bool direct = false;
+  switch (t) {
+    case ftString:
+    case ftFixedChar:
+    case ftWideString:
+    case ftMemo:
+    case ftFmtMemo:
+    case ftBCD:  // PostgreSQL's exact text
+      direct = id == QMetaType::QString;
+      break;
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+      direct = id == QMetaType::LongLong;
+      break;
+    case ftFloat:
+    case ftCurrency:
+      direct = id == QMetaType::Double;
+      break;
+    case ftDate:
+      direct = id == QMetaType::QDate;
+      break;
+    case ftDateTime:
+      direct = id == QMetaType::QDateTime;
+      break;
+    default:
+      break;
+  }
+  if (direct) {
+    r.Values[i] = std::move(v);
+    return;
+  }
+  if (mSqliteNumbersAsTimes && IsDateFieldType(t) && (id == QMetaType::LongLong || id == QMetaType::Double))
+    v = SqliteTimeValue(v.toDouble());
+  QVariant out;
+  r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
+}
+
+QString TDBDataSet::RowIdentity(const TRecord& r) const {
+  QString id;
+  for (int slot : mKeySlots) {
+    const QVariant& v = r.Values[slot];
+    id += v.isNull() ? QStringLiteral("\x01") : BindForm(v).toString();
+    id += QChar(0x1f);
+  }
+  return id;
+}
+
+bool TDBDataSet::FetchPostgres(int atLeast) {
+  bool any = false;
+  const int n = mFieldDefs.Count();
+  while (int(mRows.size()) < atLeast) {
+    const Pg::TResult& page = *mPg->Page;
+    if (mPg->Row >= page.Rows()) {
+      if (mPg->Cursor && !mPg->Cursor->AtEnd()) {
+        mPg->Cursor->Fetch(std::clamp(atLeast - int(mRows.size()), 256, 20000));
+        mPg->Row = 0;
+        continue;
+      }
+      mFetchedAll = true;
+      mPg.reset();  // ends the cursor's transaction and its connection
+      break;
+    }
+    std::unique_ptr<TRecord> r(MakeRecord());
+    for (int i = 0; i < n; ++i) ReadValue(*r, i, page.Value(mPg->Row, i));
+    ++mPg->Row;
+    AddFetched(std::move(r));
+    any = true;
+  }
+  if (mPg && mPg->Cursor && mPg->Cursor->AtEnd() && mPg->Row >= mPg->Page->Rows()) {
+    mFetchedAll = true;
+    mPg.reset();
+  }
+  return any;
 }
 
 bool TDBDataSet::FetchRows(int atLeast) {
-  if (!mQuery || mFetchedAll) return false;
+  if (mFetchedAll) return false;
+  if (mPg) return FetchPostgres(atLeast);
+  if (!mQuery) return false;
   bool any = false;
+  const int n = mFieldDefs.Count();
   while (int(mRows.size()) < atLeast) {
     if (!mQuery->next()) {
       mFetchedAll = true;
       QSqlError e = mQuery->lastError();
       mQuery->finish();
+      mSeen.clear();
       if (e.isValid() && e.type() != QSqlError::NoError)
         throw EngineError(QStringLiteral("Errore di lettura"), e);
       break;
     }
     std::unique_ptr<TRecord> r(MakeRecord());
-    ReadRow(*r);
+    for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
+    // A row this dataset wrote is met again when the write moved it ahead
+    // of the cursor: the cache already holds it.
+    if (!mSeen.isEmpty() && mSeen.contains(RowIdentity(*r))) continue;
     AddFetched(std::move(r));
     any = true;
   }
@@ -352,6 +454,8 @@ bool TDBDataSet::FetchRows(int atLeast) {
 
 void TDBDataSet::InternalClose() {
   mQuery.reset();
+  mPg.reset();
+  mSeen.clear();
   mIntern.clear();
   mUpdateTable.clear();
   mKeyFields.clear();
@@ -359,40 +463,56 @@ void TDBDataSet::InternalClose() {
 }
 
 namespace {
-// Runs a statement that must touch exactly one row, inside a transaction (or a
-// savepoint when one is already open), and rolls it back otherwise.
+// Runs a statement that must touch exactly one row inside a transaction of
+// its own, or inside a savepoint when the program has a transaction open
+// (which the write then never ends), and undoes it otherwise.
 class TOneRowWrite {
  public:
-  explicit TOneRowWrite(QSqlDatabase db) : mDb(db) {
-    mOwn = mDb.transaction();
-    if (!mOwn) mSavepoint = QSqlQuery(mDb).exec(QStringLiteral("SAVEPOINT tarnwell_write"));
+  explicit TOneRowWrite(QSqlDatabase db) : mDb(db), mPg(Catalog::IsPostgres(db)) {
+    mSavepoint = InProgramTransaction(db);
+    // SQLite takes the write lock at once, so the check of the row and the
+    // write see the same data.
+    Run(mSavepoint ? QStringLiteral("SAVEPOINT tarnwell_write")
+                   : (mPg ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE")));
+    mActive = true;
   }
   void Commit() {
-    if (mOwn) {
-      if (!mDb.commit()) {
-        QSqlError e = mDb.lastError();
-        mDb.rollback();
-        mOwn = false;
-        throw EngineError(QStringLiteral("Errore nel salvataggio"), e);
-      }
-    } else if (mSavepoint) {
-      QSqlQuery(mDb).exec(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+    if (mSavepoint) {
+      Run(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+    } else if (mPg) {
+      // A transaction that failed meanwhile answers COMMIT with ROLLBACK.
+      Pg::TResult r = Pg::Exec(Pg::Handle(mDb), QStringLiteral("COMMIT"), QStringLiteral("Errore nel salvataggio"));
+      if (r.Status() != QLatin1String("COMMIT"))
+        throw EDatabaseError(QStringLiteral("Errore nel salvataggio: la transazione è stata annullata"));
+    } else {
+      Run(QStringLiteral("COMMIT"));
     }
-    mDone = true;
+    mActive = false;
   }
   ~TOneRowWrite() {
-    if (mDone) return;
-    if (mOwn)
-      mDb.rollback();
-    else if (mSavepoint) {
-      QSqlQuery(mDb).exec(QStringLiteral("ROLLBACK TO SAVEPOINT tarnwell_write"));
-      QSqlQuery(mDb).exec(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+    if (!mActive) return;
+    try {
+      if (mSavepoint) {
+        Run(QStringLiteral("ROLLBACK TO SAVEPOINT tarnwell_write"));
+        Run(QStringLiteral("RELEASE SAVEPOINT tarnwell_write"));
+      } else {
+        Run(QStringLiteral("ROLLBACK"));
+      }
+    } catch (...) {
     }
   }
 
  private:
+  void Run(const QString& sql) {
+    if (mPg) {
+      Pg::Exec(Pg::Handle(mDb), sql, QStringLiteral("Errore nel salvataggio"));
+      return;
+    }
+    QSqlQuery q(mDb);
+    if (!q.exec(sql)) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
+  }
   QSqlDatabase mDb;
-  bool mOwn = false, mSavepoint = false, mDone = false;
+  bool mPg = false, mSavepoint = false, mActive = false;
 };
 
 QString RowCountMessage(int n) {
@@ -404,9 +524,13 @@ QString RowCountMessage(int n) {
 
 void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  const bool pg = Catalog::IsPostgres(db);
+  // PostgreSQL takes values as they are (zoned moments keep their offset).
+  auto Bind = [pg](const QVariant& v) { return pg ? v : BindForm(v); };
   const QString table = Catalog::QuoteTableName(db, mUpdateTable);
   QStringList cols, assigns;
   QVariantList binds;
+  std::vector<int> changed;
   const int n = mFieldDefs.Count();
   for (int i = 0; i < n; ++i) {
     const QVariant& v = rec.Values[i];
@@ -415,26 +539,30 @@ void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
       if (v.isNull() == o.isNull() && (v.isNull() || CompareFieldValues(v, o, mFieldDefs[i].DataType) == 0))
         continue;
       assigns << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name) + QStringLiteral(" = ?");
-      binds << BindForm(v);
+      binds << Bind(v);
+      changed.push_back(i);
     } else if (!v.isNull()) {
       cols << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
-      binds << BindForm(v);
+      binds << Bind(v);
     }
   }
   if (old && assigns.isEmpty()) return;  // nothing changed
-  QString sql;
+  QString sql, where;
+  QVariantList keyBinds;
   if (old) {
-    QStringList where;
+    QStringList w;
     for (int slot : mKeySlots) {
       const QVariant& k = old->Values[slot];
       if (k.isNull())
-        where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" IS NULL");
+        w << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" IS NULL");
       else {
-        where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" = ?");
-        binds << BindForm(k);
+        w << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" = ?");
+        keyBinds << Bind(k);
       }
     }
-    sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assigns.join(", "), where.join(" AND "));
+    where = w.join(QStringLiteral(" AND "));
+    sql = QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, assigns.join(", "), where);
+    binds += keyBinds;
   } else if (cols.isEmpty()) {
     sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table);
   } else {
@@ -446,33 +574,47 @@ void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
   for (int i = 0; i < n; ++i) ret << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
   sql += QStringLiteral(" RETURNING ") + ret.join(", ");
 
-  // The statement goes before the transaction guard so that a rollback
-  // happens before the statement is freed.
-  QSqlQuery q(db);
-  q.setForwardOnly(!Catalog::IsPostgres(db));
+  const QString what = QStringLiteral("Errore nel salvataggio");
   TOneRowWrite tx(db);
-  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
-  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-  if (!q.exec()) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
-  int rows = 0;
-  TRecord fresh = rec;
-  while (q.next()) {
-    if (++rows == 1)
-      for (int i = 0; i < n; ++i) {
-        QVariant v = q.value(i), out;
-        fresh.Values[i] =
-            v.isNull() ? QVariant() : (CoerceToFieldType(v, mFieldDefs[i].DataType, out) ? out : v);
-      }
+  if (old) {
+    // No silent lost update: the columns this post changes must still hold
+    // what was read, checked under the write lock (the row's lock on
+    // PostgreSQL, the database's on SQLite) and compared as the values were
+    // read, so that a value's spelling in the file does not matter.
+    QStringList sel;
+    for (int i : changed) sel << Catalog::QuoteIdentifier(db, mFieldDefs[i].Name);
+    TRows cur = RunStatement(
+        db,
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3%4").arg(sel.join(", "), table, where, pg ? " FOR UPDATE" : ""),
+        keyBinds, what);
+    if (cur.size() == 0) throw EDatabaseError(RowCountMessage(0));
+    if (cur.size() > 1) throw EDatabaseError(RowCountMessage(cur.size()));
+    cur.next();
+    TRecord now = *old;
+    for (size_t k = 0; k < changed.size(); ++k) {
+      const int i = changed[k];
+      ReadValue(now, i, cur.value(int(k)));
+      const QVariant &a = now.Values[i], &b = old->Values[i];
+      if (a.isNull() != b.isNull() || (!a.isNull() && CompareFieldValues(a, b, mFieldDefs[i].DataType) != 0))
+        throw EDatabaseError(RowCountMessage(0));
+    }
   }
-  if (q.lastError().isValid()) throw EngineError(QStringLiteral("Errore nel salvataggio"), q.lastError());
-  q.finish();
+  TRows done = RunStatement(db, sql, binds, what);
+  const int rows = done.size();
   if (rows != 1) throw EDatabaseError(RowCountMessage(rows));
+  TRecord fresh = rec;
+  done.next();
+  for (int i = 0; i < n; ++i) ReadValue(fresh, i, done.value(i));
   tx.Commit();
   rec = std::move(fresh);
+  // The cursor may meet the written row again further on.
+  if (mQuery && !mFetchedAll && !mKeySlots.empty()) mSeen.insert(RowIdentity(rec));
 }
 
 void TDBDataSet::InternalDelete(const TRecord& rec) {
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  const bool pg = Catalog::IsPostgres(db);
+  auto Bind = [pg](const QVariant& v) { return pg ? v : BindForm(v); };
   QStringList where;
   QVariantList binds;
   for (int slot : mKeySlots) {
@@ -481,21 +623,17 @@ void TDBDataSet::InternalDelete(const TRecord& rec) {
       where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" IS NULL");
     else {
       where << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name) + QStringLiteral(" = ?");
-      binds << BindForm(k);
+      binds << Bind(k);
     }
   }
   const QString sql =
       QStringLiteral("DELETE FROM %1 WHERE %2")
           .arg(Catalog::QuoteTableName(db, mUpdateTable), where.join(QStringLiteral(" AND ")));
-  QSqlQuery q(db);
   TOneRowWrite tx(db);
-  if (!q.prepare(sql)) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
-  for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds[i]);
-  if (!q.exec()) throw EngineError(QStringLiteral("Errore nella cancellazione"), q.lastError());
-  int rows = q.numRowsAffected();
-  q.finish();
+  const int rows = RunStatement(db, sql, binds, QStringLiteral("Errore nella cancellazione")).Affected;
   if (rows != 1) throw EDatabaseError(RowCountMessage(rows));
   tx.Commit();
 }
+
 
 }  // namespace Tarnwell

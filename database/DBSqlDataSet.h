@@ -19,7 +19,7 @@ namespace Tarnwell {
 class TDBDataSet : public TDataSet {
   Q_OBJECT
  public:
-  using TDataSet::TDataSet;
+  explicit TDBDataSet(QObject* owner = nullptr);
   ~TDBDataSet() override;
   // The connection this dataset uses (opened on demand from DatabaseName).
   QSqlDatabase Database() const;
@@ -66,8 +66,18 @@ class TDBDataSet : public TDataSet {
   void InternalEdit() override;
 
  private:
-  void ReadRow(TRecord& r);
+  void ReadValue(TRecord& r, int i, QVariant v);
+  void OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds);
+  bool FetchPostgres(int atLeast);
+  // The identity of a record (its write key), to recognise a row met twice.
+  QString RowIdentity(const TRecord& r) const;
   std::unique_ptr<QSqlQuery> mQuery;
+  // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
+  struct TPgRead;
+  std::unique_ptr<TPgRead> mPg;
+  // Write keys of the records already in the cache: an SQLite cursor can meet
+  // a row again after it was changed or inserted through this dataset.
+  QSet<QString> mSeen;
   // Texts that repeat (codes, categories) are kept once and shared.
   std::vector<QSet<QString>> mIntern;
   bool mSqliteNumbersAsTimes = false;

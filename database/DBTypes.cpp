@@ -3,8 +3,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTime>
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 
 #include <Tarnwell/platform/TDateTime.h>
@@ -58,6 +60,82 @@ static bool ParseDouble(const QString& s0, double& out) {
   out = s.toDouble(&ok);
   if (!ok) out = QLocale().toDouble(s, &ok);
   return ok && std::isfinite(out);
+}
+
+// Exact decimals (ftBCD) are held as plain C-locale text ("-1234.5678"):
+// more digits than a double carries survive reading, editing and writing.
+bool ExactDecimal(const QString& s0, QString& out) {
+  QString s = s0.trimmed();
+  const QLocale loc;
+  const QChar dp = loc.decimalPoint().size() == 1 ? loc.decimalPoint()[0] : QChar('.');
+  const QChar gs = loc.groupSeparator().size() == 1 ? loc.groupSeparator()[0] : QChar(0);
+  if (dp != '.' && s.contains(dp)) {  // typed in the locale's form
+    if (gs != QChar(0)) s.remove(gs);
+    s.replace(dp, '.');
+  }
+  int i = 0;
+  const int n = s.size();
+  bool neg = false;
+  if (i < n && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+  QString intPart, frac;
+  while (i < n && s[i].isDigit()) intPart += s[i++];
+  if (i < n && s[i] == '.') {
+    ++i;
+    while (i < n && s[i].isDigit()) frac += s[i++];
+  }
+  if (intPart.isEmpty() && frac.isEmpty()) return false;
+  long exp = 0;
+  if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    bool eneg = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) eneg = s[i++] == '-';
+    if (i >= n || !s[i].isDigit()) return false;
+    while (i < n && s[i].isDigit()) {
+      exp = exp * 10 + s[i++].digitValue();
+      if (exp > 1000) return false;
+    }
+    if (eneg) exp = -exp;
+  }
+  if (i != n) return false;
+  // Shift the point by the exponent.
+  QString digits = intPart + frac;
+  long point = long(intPart.size()) + exp;
+  if (point < 0) {
+    digits = QString(int(-point), '0') + digits;
+    point = 0;
+  }
+  if (point > digits.size()) digits += QString(int(point - digits.size()), '0');
+  QString ip = digits.left(int(point)), fp = digits.mid(int(point));
+  while (ip.size() > 1 && ip[0] == '0') ip.remove(0, 1);
+  if (ip.isEmpty()) ip = QStringLiteral("0");
+  if (exp != 0)
+    while (!fp.isEmpty() && fp.endsWith('0')) fp.chop(1);
+  const bool zero = !ip.contains(QRegularExpression(QStringLiteral("[1-9]"))) &&
+                    !fp.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  out = (neg && !zero ? QStringLiteral("-") : QString()) + ip + (fp.isEmpty() ? QString() : '.' + fp);
+  return true;
+}
+
+// Compares two exact decimals in the form ExactDecimal writes.
+static int CompareDecimal(const QString& a, const QString& b) {
+  const bool an = a.startsWith('-'), bn = b.startsWith('-');
+  if (an != bn) return an ? -1 : 1;
+  auto parts = [](const QString& s, QString& ip, QString& fp) {
+    const QString t = s.startsWith('-') ? s.mid(1) : s;
+    const int dot = t.indexOf('.');
+    ip = dot < 0 ? t : t.left(dot);
+    fp = dot < 0 ? QString() : t.mid(dot + 1);
+  };
+  QString ai, af, bi, bf;
+  parts(a, ai, af);
+  parts(b, bi, bf);
+  int r = ai.size() != bi.size() ? (ai.size() < bi.size() ? -1 : 1) : QString::compare(ai, bi);
+  if (r == 0) {
+    const int len = int(std::max(af.size(), bf.size()));
+    r = QString::compare(af.leftJustified(len, '0'), bf.leftJustified(len, '0'));
+  }
+  r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+  return an ? -r : r;
 }
 
 // The ISO forms the engines store ("2000-09-25", "2000-09-25 10:30:00.250")
@@ -208,7 +286,25 @@ bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out) {
       }
     }
   }
-  if (t == ftFloat || t == ftCurrency || t == ftBCD) {
+  if (t == ftBCD) {
+    if (isString || id == QMetaType::QByteArray) {
+      QString d;
+      if (!ExactDecimal(in.toString(), d)) return false;
+      out = d;
+      return true;
+    }
+    bool ok = false;
+    const double d = in.toDouble(&ok);
+    if (!ok || !std::isfinite(d)) return false;
+    QString e;
+    if (id == QMetaType::LongLong || id == QMetaType::Int || id == QMetaType::UInt || id == QMetaType::Short)
+      e = QString::number(in.toLongLong());
+    else
+      ExactDecimal(QString::number(d, 'g', QLocale::FloatingPointShortest), e);
+    out = e;
+    return true;
+  }
+  if (t == ftFloat || t == ftCurrency) {
     if (isString || id == QMetaType::QByteArray) {
       double d;
       if (!ParseDouble(in.toString(), d)) return false;
@@ -319,7 +415,12 @@ int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool 
   if (IsTextFieldType(t))
     return Cmp(QString::compare(a.toString(), b.toString(), ci ? Qt::CaseInsensitive : Qt::CaseSensitive), 0);
   if (IsIntegerType(t)) return Cmp(a.toLongLong(), b.toLongLong());
-  if (t == ftFloat || t == ftCurrency || t == ftBCD) return Cmp(a.toDouble(), b.toDouble());
+  if (t == ftBCD) {
+    QString x, y;
+    if (ExactDecimal(a.toString(), x) && ExactDecimal(b.toString(), y)) return CompareDecimal(x, y);
+    return Cmp(a.toDouble(), b.toDouble());
+  }
+  if (t == ftFloat || t == ftCurrency) return Cmp(a.toDouble(), b.toDouble());
   if (t == ftBoolean) return Cmp(a.toBool(), b.toBool());
   if (t == ftDate) return Cmp(a.toDate(), b.toDate());
   if (t == ftTime) return Cmp(a.toTime(), b.toTime());
@@ -371,7 +472,18 @@ const TIndexDef* TIndexDefs::PrimaryKey() const {
   for (auto& d : mItems)
     if (d.Options & ixPrimary) return &d;
   for (auto& d : mItems)
-    if ((d.Options & ixUnique) && !(d.Options & ixExpression)) return &d;
+    if ((d.Options & ixUnique) && !(d.Options & ixExpression) && !d.Partial) return &d;
+  return nullptr;
+}
+
+const TIndexDef* TIndexDefs::WriteKey(const std::function<bool(const QString&)>& notNull) const {
+  for (auto& d : mItems)
+    if (d.Options & ixPrimary) return &d;
+  for (auto& d : mItems) {
+    if (!(d.Options & ixUnique) || (d.Options & ixExpression) || d.Partial) continue;
+    const QStringList fields = d.Fields.split(';');
+    if (std::all_of(fields.begin(), fields.end(), notNull)) return &d;
+  }
   return nullptr;
 }
 

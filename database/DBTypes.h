@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <vector>
 
 #include <Tarnwell/platform/TExceptions.h>
@@ -116,6 +117,9 @@ bool IsDateFieldType(TFieldType t);     // date, time, date-time
 // for integers, ...). Strings are read in ISO form first, then in the locale's
 // short form. Returns false when it cannot be converted; a null stays null.
 bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out);
+// An exact decimal number (text in the C or the locale's form, exponent
+// allowed) as plain C-locale text, e.g. "-12345678901234.5678".
+bool ExactDecimal(const QString& in, QString& out);
 // Compares two values of the same field type: -1, 0, 1. Nulls order first.
 int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool caseInsensitive = false);
 
@@ -158,6 +162,9 @@ class TIndexDef {
   QString Name;
   QString Fields;  // key field names joined by ";"
   TIndexOptions Options = 0;
+  // A unique index over part of the rows only (a WHERE clause): it does not
+  // tell all rows apart.
+  bool Partial = false;
   bool operator==(const TIndexDef&) const = default;
 };
 
@@ -168,8 +175,13 @@ class TIndexDefs {
   void Add(const TIndexDef& d) { mItems.push_back(d); }
   void Clear() { mItems.clear(); }
   const TIndexDef* Find(const QString& name) const;
-  // The primary index, or else the first unique one; null when none.
+  // The primary index, or else the first unique one over whole columns of
+  // all rows; null when none.
   const TIndexDef* PrimaryKey() const;
+  // The key a write can find exactly one row by: the primary index, or a
+  // unique one over whole columns of all rows none of which admits blanks
+  // (`notNull` answers for a field name); null when none.
+  const TIndexDef* WriteKey(const std::function<bool(const QString&)>& notNull) const;
   bool Updated() const { return mUpdated; }
   void SetUpdated(bool v) { mUpdated = v; }
   auto begin() const { return mItems.begin(); }

@@ -1,21 +1,28 @@
-// The dataset layer on the 100 000-row movements table, each case against the
-// same work done with the raw sqlite3 C API in the same run (the floor).
+// The dataset layer on the movements table (100 000 and 1 000 000 rows), each
+// case against the same work done in the same run with the raw engine (the
+// floor): the sqlite3 C API, and libpq reading through a cursor on a private
+// PostgreSQL server.
 #include <benchmark/benchmark.h>
+#include <libpq-fe.h>
 #include <malloc.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 
 #include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
+#include <Tarnwell/database/DBQuery.h>
 #include <Tarnwell/database/DBTable.h>
 #include <Tarnwell/database/MemoTab.h>
+#include "PgCluster.h"
 
 using namespace Tarnwell;
 
@@ -85,6 +92,188 @@ void BM_OpenFirst60_Sqlite3(benchmark::State& state) {
   sqlite3_close(h);
 }
 BENCHMARK(BM_OpenFirst60_Sqlite3)->Unit(benchmark::kMillisecond);
+
+// --- open + first 60 rows and full fetch on both engines and both sizes.
+// Arguments: engine (0 SQLite, 1 PostgreSQL), rows (0: 100 000, 1: 1 000 000).
+
+const QString kPgAlias = QStringLiteral("BENCHPG");
+TPgCluster gPg;
+bool gPgUp = false;
+PGconn* gRawPg = nullptr;
+
+const char* TableOf(int size) { return size ? "MOVIMENTI_1M" : "MOVIMENTI"; }
+QString AliasOf(int engine) { return engine ? kPgAlias : kAlias; }
+
+bool Skip(benchmark::State& state) {
+  if (state.range(0) == 1 && !gPgUp) {
+    state.SkipWithError("PostgreSQL is not available");
+    return true;
+  }
+  return false;
+}
+
+void Label(benchmark::State& state) {
+  state.SetLabel(std::string(state.range(0) ? "PostgreSQL " : "SQLite ") + (state.range(1) ? "1M" : "100k"));
+}
+
+void BM_Open60_Dataset(benchmark::State& state) {
+  if (Skip(state)) return;
+  for (auto _ : state) {
+    TTable t;
+    t.setDatabaseName(AliasOf(int(state.range(0))));
+    t.setTableName(TableOf(int(state.range(1))));
+    t.Open();
+    for (int i = 0; i < 60 && !t.Eof(); ++i, t.Next())
+      for (int f = 0; f < t.FieldCount(); ++f) benchmark::DoNotOptimize(t.Fields(f)->Value());
+    t.Close();
+  }
+  Label(state);
+}
+BENCHMARK(BM_Open60_Dataset)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+void BM_FullFetchN_Dataset(benchmark::State& state) {
+  if (Skip(state)) return;
+  for (auto _ : state) {
+    TTable t;
+    t.setDatabaseName(AliasOf(int(state.range(0))));
+    t.setTableName(TableOf(int(state.range(1))));
+    t.Open();
+    benchmark::DoNotOptimize(t.RecordCount());
+    t.Close();
+  }
+  Label(state);
+}
+BENCHMARK(BM_FullFetchN_Dataset)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// libpq: a row as a client keeps it, from the text the server sends.
+void ReadPg(PGresult* r, int row, TRawRow& out) {
+  out.Id = std::strtoll(PQgetvalue(r, row, 0), nullptr, 10);
+  out.Data = PQgetvalue(r, row, 1);
+  out.CodCli = std::strtoll(PQgetvalue(r, row, 2), nullptr, 10);
+  out.CodArt = PQgetvalue(r, row, 3);
+  out.Causale = PQgetvalue(r, row, 4);
+  out.Qta = std::strtoll(PQgetvalue(r, row, 5), nullptr, 10);
+  out.Importo = std::strtod(PQgetvalue(r, row, 6), nullptr);
+  out.Delta = std::strtoll(PQgetvalue(r, row, 7), nullptr, 10);
+  out.Tipo = PQgetvalue(r, row, 8);
+  out.Durata = std::strtoll(PQgetvalue(r, row, 9), nullptr, 10);
+}
+
+void PgCmd(const char* sql) { PQclear(PQexec(gRawPg, sql)); }
+
+// Reads up to `limit` rows (-1: all) through a cursor, `page` at a time.
+size_t RawPgRead(int size, long limit, std::vector<TRawRow>* keep) {
+  PgCmd("BEGIN");
+  const std::string decl =
+      std::string("DECLARE c NO SCROLL CURSOR FOR SELECT * FROM \"") + TableOf(size) + "\" ORDER BY \"ID\"";
+  PgCmd(decl.c_str());
+  size_t n = 0;
+  TRawRow row;
+  for (;;) {
+    const long want = limit < 0 ? 10000 : limit;
+    const std::string fetch = "FETCH FORWARD " + std::to_string(want) + " FROM c";
+    PGresult* r = PQexec(gRawPg, fetch.c_str());
+    const int rows = PQntuples(r);
+    for (int i = 0; i < rows; ++i) {
+      ReadPg(r, i, row);
+      if (keep) keep->push_back(row);
+      ++n;
+    }
+    PQclear(r);
+    if (limit >= 0 || rows < want) break;
+  }
+  PgCmd("CLOSE c");
+  PgCmd("COMMIT");
+  return n;
+}
+
+void RawSqliteRead(int size, long limit, std::vector<TRawRow>* keep, sqlite3* h) {
+  sqlite3_stmt* st = nullptr;
+  const std::string sql = std::string("SELECT * FROM ") + TableOf(size) + " ORDER BY ID";
+  sqlite3_prepare_v2(h, sql.c_str(), -1, &st, nullptr);
+  TRawRow r;
+  for (long i = 0; (limit < 0 || i < limit) && sqlite3_step(st) == SQLITE_ROW; ++i) {
+    ReadRaw(st, r);
+    if (keep) keep->push_back(r);
+  }
+  benchmark::DoNotOptimize(r);
+  sqlite3_finalize(st);
+}
+
+void BM_Open60_Raw(benchmark::State& state) {
+  if (Skip(state)) return;
+  sqlite3* h = OpenRaw();
+  for (auto _ : state) {
+    if (state.range(0))
+      benchmark::DoNotOptimize(RawPgRead(int(state.range(1)), 60, nullptr));
+    else
+      RawSqliteRead(int(state.range(1)), 60, nullptr, h);
+  }
+  sqlite3_close(h);
+  Label(state);
+}
+BENCHMARK(BM_Open60_Raw)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+void BM_FullFetchN_Raw(benchmark::State& state) {
+  if (Skip(state)) return;
+  sqlite3* h = OpenRaw();
+  for (auto _ : state) {
+    std::vector<TRawRow> rows;
+    if (state.range(0))
+      RawPgRead(int(state.range(1)), -1, &rows);
+    else
+      RawSqliteRead(int(state.range(1)), -1, &rows, h);
+    benchmark::DoNotOptimize(rows.size());
+  }
+  sqlite3_close(h);
+  Label(state);
+}
+BENCHMARK(BM_FullFetchN_Raw)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Peak memory of one full fetch (MB above what the process held before):
+// the kernel's high-water mark, reset just before.
+double ResidentMB(const char* key) {
+  std::ifstream f("/proc/self/status");
+  std::string line;
+  while (std::getline(f, line))
+    if (line.rfind(key, 0) == 0) return std::atof(line.c_str() + std::strlen(key)) / 1024.0;
+  return 0;
+}
+
+template <typename F>
+void PeakOf(const char* what, F&& work) {
+  ::malloc_trim(0);
+  { std::ofstream("/proc/self/clear_refs") << "5"; }
+  const double before = ResidentMB("VmRSS:");
+  work();
+  std::printf("  %-34s peak %7.1f MB\n", what, ResidentMB("VmHWM:") - before);
+}
+
+void PrintPeaks() {
+  std::printf("Peak memory of a full fetch (held until the end):\n");
+  for (int engine = 0; engine < 2; ++engine)
+    for (int size = 0; size < 2; ++size) {
+      if (engine && !gPgUp) continue;
+      const std::string tag = std::string(engine ? "PostgreSQL " : "SQLite ") + (size ? "1M" : "100k");
+      PeakOf((tag + " dataset").c_str(), [&] {
+        TTable t;
+        t.setDatabaseName(AliasOf(engine));
+        t.setTableName(TableOf(size));
+        t.Open();
+        t.FetchAll();
+      });
+      PeakOf((tag + (engine ? " libpq+cursor" : " sqlite3")).c_str(), [&] {
+        std::vector<TRawRow> rows;
+        if (engine) {
+          RawPgRead(size, -1, &rows);
+        } else {
+          sqlite3* h = OpenRaw();
+          RawSqliteRead(size, -1, &rows, h);
+          sqlite3_close(h);
+        }
+      });
+    }
+}
 
 // --- every row into memory
 
@@ -255,15 +444,20 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    std::printf("\nRatios to the raw sqlite3 floor:\n");
+    std::printf("\nRatios to the raw engine (sqlite3 C API, libpq with a cursor):\n");
     for (auto& [name, t] : mTimes) {
       auto pos = name.find("_Dataset");
       if (pos == std::string::npos) continue;
       std::string base = name;
-      base.replace(pos, 8, "_Sqlite3");
+      base.replace(pos, 8, "_Raw");
       auto it = mTimes.find(base);
+      if (it == mTimes.end()) {
+        base = name;
+        base.replace(pos, 8, "_Sqlite3");
+        it = mTimes.find(base);
+      }
       if (it != mTimes.end() && it->second > 0)
-        std::printf("  %-28s %9.3f ms vs %9.3f ms  ratio %.2f\n", name.c_str(), t, it->second,
+        std::printf("  %-34s %9.3f ms vs %9.3f ms  ratio %.2f\n", name.c_str(), t, it->second,
                     t / it->second);
     }
   }
@@ -271,6 +465,77 @@ class TRatioReporter : public benchmark::ConsoleReporter {
  private:
   std::map<std::string, double> mTimes;
 };
+
+// The million-row table: ten copies of the movements under new keys.
+void MakeMillionRows() {
+  sqlite3* h = nullptr;
+  sqlite3_open(QFile::encodeName(gFile).constData(), &h);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(h, "SELECT sql FROM sqlite_master WHERE name = 'MOVIMENTI'", -1, &st, nullptr);
+  std::string ddl;
+  if (sqlite3_step(st) == SQLITE_ROW) ddl = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+  sqlite3_finalize(st);
+  const auto at = ddl.find("MOVIMENTI");
+  ddl.replace(at, 9, "MOVIMENTI_1M");
+  sqlite3_exec(h, ddl.c_str(), nullptr, nullptr, nullptr);
+  sqlite3_exec(h,
+               "INSERT INTO MOVIMENTI_1M SELECT ID + k * 100000, DATAMOV, CODCLI, CODART, CAUSALE, QTA, IMPORTO, "
+               "DELTA, Tipo, DURATA FROM MOVIMENTI, (WITH RECURSIVE g(k) AS (SELECT 0 UNION ALL SELECT k + 1 "
+               "FROM g WHERE k < 9) SELECT k FROM g)",
+               nullptr, nullptr, nullptr);
+  sqlite3_close(h);
+}
+
+// A private server with the same tables, filled on the server itself.
+void StartPostgres() {
+  // A folder of its own: the server may run as another user, who must reach it.
+  char tmpl[] = "/tmp/tarnwell-benchpg-XXXXXX";
+  if (!::mkdtemp(tmpl)) return;
+  const QString root = QString::fromLocal8Bit(tmpl);
+  QString reason;
+  if (!gPg.Start(root, reason)) {
+    std::printf("PostgreSQL not available: %s\n", qPrintable(reason));
+    return;
+  }
+  TAliasParams p;
+  p.Driver = QStringLiteral("QPSQL");
+  p.Host = gPg.Socket;
+  p.Port = gPg.Port;
+  p.UserName = TPgCluster::User();
+  p.DatabaseName = QStringLiteral("postgres");
+  TDBSession::RegisterAlias(kPgAlias, p);
+  try {
+    QSqlDatabase db = TDBSession::Connection(kPgAlias);
+    FillDemoDatabase(db, QDate(2024, 3, 15), 10);
+    TQuery q;
+    q.setDatabaseName(kPgAlias);
+    auto exec = [&](const QString& sql) {
+      q.SetSQLText(sql);
+      q.ExecSQL();
+    };
+    exec("DELETE FROM \"MOVIMENTI\"");
+    exec("INSERT INTO \"MOVIMENTI\" SELECT g, TIMESTAMP '2024-01-01' + g * INTERVAL '7 minutes', 1001 + g % 40, "
+         "'A' || lpad((g % 50)::text, 3, '0'), (ARRAY['Vendita','Reso','Carico'])[1 + g % 3], 1 + g % 20, "
+         "(g % 10000) / 100.0, g % 300, (ARRAY['ORG','PRV','ENT'])[1 + g % 3], g % 500 "
+         "FROM generate_series(1, 100000) g");
+    exec("CREATE TABLE \"MOVIMENTI_1M\" (LIKE \"MOVIMENTI\" INCLUDING ALL)");
+    exec("INSERT INTO \"MOVIMENTI_1M\" SELECT \"ID\" + k * 100000, \"DATAMOV\", \"CODCLI\", \"CODART\", "
+         "\"CAUSALE\", \"QTA\", \"IMPORTO\", \"DELTA\", \"Tipo\", \"DURATA\" FROM \"MOVIMENTI\", "
+         "generate_series(0, 9) k");
+    exec("VACUUM ANALYZE");
+  } catch (const EDatabaseError& e) {
+    std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
+    gPg.Stop();
+    return;
+  }
+  const std::string conninfo = QStringLiteral("host=%1 port=%2 user=%3 dbname=postgres")
+                                   .arg(gPg.Socket)
+                                   .arg(gPg.Port)
+                                   .arg(TPgCluster::User())
+                                   .toStdString();
+  gRawPg = PQconnectdb(conninfo.c_str());
+  gPgUp = PQstatus(gRawPg) == CONNECTION_OK;
+}
 
 }  // namespace
 
@@ -285,11 +550,16 @@ int main(int argc, char** argv) {
   p.DatabaseName = gFile;
   TDBSession::RegisterAlias(kAlias, p);
   TDBSession::Connection(kAlias);
+  MakeMillionRows();
+  StartPostgres();
   std::printf("Full fetch of %d rows: %.1f MB resident\n", kDemoMovementRows, FullFetchMB());
+  PrintPeaks();
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   TDBSession::CloseAll();
+  if (gRawPg) PQfinish(gRawPg);
+  if (gPgUp) gPg.Stop();
   return 0;
 }

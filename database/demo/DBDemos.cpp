@@ -1,7 +1,10 @@
 #include "DBDemos.h"
 
 #include <sqlite3.h>
+#include <signal.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QBuffer>
 #include <QDir>
@@ -360,6 +363,33 @@ bool IsDemoDatabaseFile(const QString& path, int* version) {
   return ours;
 }
 
+namespace {
+// The side files SQLite keeps next to a database.
+const char* const kSideSuffixes[] = {"", "-journal", "-wal", "-shm"};
+
+void RemoveWithSideFiles(const QString& file) {
+  for (const char* suffix : kSideSuffixes) QFile::remove(file + QLatin1String(suffix));
+}
+
+// A generation that was interrupted (the program killed, the machine off)
+// leaves "<name>.tmp-<pid>" and its journal: those of a process that no
+// longer runs are ours and are removed.
+void RemoveStaleTemporaries(const QFileInfo& target) {
+  const QString prefix = target.fileName() + QStringLiteral(".tmp-");
+  const QDir dir = target.absoluteDir();
+  for (const QString& name : dir.entryList({prefix + '*'}, QDir::Files | QDir::Hidden)) {
+    QString rest = name.mid(prefix.size());
+    for (const char* suffix : kSideSuffixes)
+      if (*suffix && rest.endsWith(QLatin1String(suffix))) rest.chop(int(qstrlen(suffix)));
+    bool ok = false;
+    const long pid = rest.toLong(&ok);
+    if (!ok || pid <= 0) continue;
+    if (pid != ::getpid() && (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)) continue;  // still running
+    QFile::remove(dir.filePath(name));
+  }
+}
+}  // namespace
+
 void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movementRows,
                           const TDemoProgress& progress) {
   if (progress) progress(0);
@@ -369,8 +399,9 @@ void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movement
         QStringLiteral("Il file %1 esiste e non è il database demo: non viene sovrascritto").arg(path));
   if (!QDir().mkpath(fi.absolutePath()))
     throw EDatabaseError(QStringLiteral("Impossibile creare la cartella %1").arg(fi.absolutePath()));
+  RemoveStaleTemporaries(fi);
   const QString tmp = fi.absoluteFilePath() + QStringLiteral(".tmp-%1").arg(::getpid());
-  QFile::remove(tmp);
+  RemoveWithSideFiles(tmp);
   const QString cname = QStringLiteral("tarnwell-demo-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
   try {
     {
@@ -381,12 +412,15 @@ void GenerateDemoDatabase(const QString& path, const QDate& anchor, int movement
       Exec(db, QStringLiteral("PRAGMA application_id = %1").arg(kDemoApplicationId));
       Exec(db, QStringLiteral("PRAGMA user_version = %1").arg(kDemoSchemaVersion));
       FillDemoDatabase(db, anchor, movementRows, progress);
+      // Our own file is kept in write-ahead-log mode: a dataset reading it
+      // never locks out another program writing to it.
+      Exec(db, QStringLiteral("PRAGMA journal_mode = WAL"));
       db.close();
     }
     QSqlDatabase::removeDatabase(cname);
   } catch (...) {
     QSqlDatabase::removeDatabase(cname);
-    QFile::remove(tmp);
+    RemoveWithSideFiles(tmp);
     throw;
   }
   // Someone may have put a file of theirs there meanwhile.

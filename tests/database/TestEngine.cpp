@@ -1,8 +1,10 @@
 // Aliases, the demo database generator and the SQL helpers.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
@@ -31,6 +33,7 @@ TEST(DemoDatabase, GeneratedOnFirstUseWholeAndDeterministic) {
   EXPECT_TRUE(IsDemoDatabaseFile(path));
   EXPECT_EQ(TDemoDb::Sqlite3(path, "PRAGMA integrity_check"), "ok");
   EXPECT_EQ(TDemoDb::Sqlite3(path, "SELECT count(*) FROM MOVIMENTI"), "100000");
+  TDBSession::CloseConnection("DBDEMOS");  // an open file in WAL mode has its log beside it
   EXPECT_EQ(QDir(dir.filePath("sub")).entryList(QDir::Files), QStringList{"DBDEMOS.sqlite"});  // no leftovers
   // What later windows rely on: DELTA on both sides of the colour rules, ORG
   // in Tipo, late September 2000, a name with a blank.
@@ -55,6 +58,23 @@ TEST(DemoDatabase, GeneratedOnFirstUseWholeAndDeterministic) {
   GenerateDemoDatabase(a, QDate(2024, 1, 31), 10);
   EXPECT_EQ(TDemoDb::Sqlite3(a, "SELECT count(*) FROM MOVIMENTI"), "10");
   Q_UNUSED(first);
+}
+
+TEST(DemoDatabase, StaleTemporariesOfAnInterruptedRunGo) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("DBDEMOS.sqlite");
+  auto touch = [](const QString& f) {
+    QFile file(f);
+    return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+  };
+  // pid 2147483 is beyond any pid the system hands out; the parent runs.
+  const QString dead = path + ".tmp-2147483", alive = path + QString(".tmp-%1").arg(::getppid());
+  ASSERT_TRUE(touch(dead) && touch(dead + "-journal") && touch(alive) && touch(dir.filePath("altro.tmp-2147483")));
+  GenerateDemoDatabase(path, QDate(2024, 1, 31), 10);
+  QStringList left = QDir(dir.path()).entryList(QDir::Files);
+  left.sort();
+  EXPECT_EQ(left, (QStringList{"DBDEMOS.sqlite", QFileInfo(alive).fileName(), "altro.tmp-2147483"}));
+  EXPECT_EQ(TDemoDb::Sqlite3(path, "PRAGMA journal_mode"), "wal");
 }
 
 TEST(DemoDatabase, AFileNotOursIsNeverOverwritten) {

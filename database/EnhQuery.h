@@ -1,0 +1,212 @@
+#pragma once
+// TEnhQuery: a query whose SQL text is assembled from five clause lists
+// (select, from, where, group by, order by). Where-lines may carry markers:
+// date markers become today, yesterday, the start of the month or year or the
+// two default dates; prompt markers and the query's own parameters are asked
+// of the user in the prompt window. Queries can be linked (master, details, a
+// dataset kept positioned on the same key), sorted by field and counted.
+//
+// What the user types never becomes SQL text: prompted values and the key
+// values of a master are bound to the statement; operators come from a fixed
+// list; an unquoted prompted value must be a number. Date markers are written
+// in ISO form, which both engines read the same way whatever the locale.
+//
+// The prompt window is a widget and lives in the widgets library
+// (FQryParm.h): the query asks through TEnhQuery::SetPrompter, which that
+// library's InstallQueryPromptWindow() sets.
+
+#include <QDateTime>
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <vector>
+
+#include "FixQuery.h"
+
+namespace Tarnwell {
+
+// One parsed where-line: "[OR]" and "[AND]" lines have that as FieldName.
+struct TWhereCondItem {
+  QString FieldName;
+  QString Operator;
+  QString Value;
+  bool Quoted = false;  // the value begins with a single quote
+};
+
+// What the prompt window shows and gives back. Where-prompts have an
+// editable operator (from QueryOperators()) and value; parameter prompts an
+// editable value only.
+struct TQueryPromptRow {
+  QString Field;      // column 0 (read-only)
+  QString Operator;   // column 1: the operator, or the type label of a parameter
+  QString Value;      // column 2
+  QString TypeLabel;  // column 3 (read-only): "", "(Data)", "(Ora)", ...
+};
+struct TQueryPrompt {
+  QString Caption = QStringLiteral("Parametri Query");
+  bool Parameters = false;  // parameter prompt: the operator column is fixed too
+  std::vector<TQueryPromptRow> Rows;
+};
+// Shows the prompt; true when the user confirmed (the rows hold the answers).
+using TQueryPrompter = std::function<bool(TQueryPrompt& prompt)>;
+
+class TEnhQuery : public TFixQuery {
+  Q_OBJECT
+  TW_PROPERTY(QString, Caption, (void)0)
+  TW_PROPERTY_SETTER(QStringList, ZSelect)
+  TW_PROPERTY_SETTER(QStringList, ZFrom)
+  TW_PROPERTY_SETTER(QStringList, ZWhere)
+  TW_PROPERTY_SETTER(QStringList, ZGroupBy)
+  TW_PROPERTY_SETTER(QStringList, ZOrderBy)
+  TW_PROPERTY_DEFAULT(bool, FreeSQL, false, (void)0)
+  // Kept for the designer; it has no effect at run time.
+  TW_PROPERTY_DEFAULT(bool, FreeWizard, false, (void)0)
+  TW_PROPERTY(QDateTime, DefDTFrom, (void)0)
+  TW_PROPERTY(QDateTime, DefDTTo, (void)0)
+  TW_PROPERTY_DEFAULT(bool, IgnoreParams, false, (void)0)
+  // "AND" or "OR"; any other text is refused and the previous one stays.
+  TW_PROPERTY_SETTER(QString, WhereBoolOp)
+  Q_PROPERTY(Tarnwell::TEnhQuery* MasterQuery READ MasterQuery WRITE setMasterQuery NOTIFY MasterQueryChanged)
+  TW_PROPERTY_SETTER(QString, MasterIndex)
+  Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery READ DetailQuery WRITE setDetailQuery NOTIFY DetailQueryChanged)
+  TW_PROPERTY_SETTER(QString, DetailIndex)
+  Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery2 READ DetailQuery2 WRITE setDetailQuery2 NOTIFY DetailQuery2Changed)
+  TW_PROPERTY_SETTER(QString, DetailIndex2)
+  Q_PROPERTY(Tarnwell::TDataSet* LinkedDataSet READ LinkedDataSet WRITE setLinkedDataSet NOTIFY LinkedDataSetChanged)
+  TW_PROPERTY_SETTER(QString, LinkedIndex)
+  TW_PROPERTY_DEFAULT(bool, LinkedUpdate, false, (void)0)
+  // Why the last Rebuild failed (empty after a good one).
+  Q_PROPERTY(QString LastError READ LastError NOTIFY LastErrorChanged)
+
+ public:
+  explicit TEnhQuery(QObject* owner = nullptr);
+  ~TEnhQuery() override;
+
+  // Marker texts (two blanks where they show two).
+  static const QString kAskValue, kAskDate, kAskTime, kToday, kNowTime, kNow, kYesterday, kMonthStart,
+      kYearStart, kDefFrom, kDefTo;
+  // The operators a prompted condition may use.
+  static const QStringList& QueryOperators();
+
+  // Assembles the SQL text; reopens when the query is open or `force` is set.
+  // False when the prompt was cancelled, a prompted value was refused or the
+  // new text did not open: the previous text is then back (and reopened),
+  // LastError says why.
+  bool Rebuild(bool force = false);
+  void ClearClauses(bool includeFrom);
+  QString LastError() const { return mLastError; }
+
+  // The where-line language.
+  static std::vector<TWhereCondItem> ParseWhere(const QStringList& lines);
+  static QString JoinClause(const QStringList& lines);
+  // Dates as the SQL text shows them: ISO, from the date itself.
+  static QString SQLDate(const QDate& d);
+  static QString SQLDateTime(const QDateTime& dt);
+  // The value a date marker stands for at `now` (empty for a non-marker).
+  QString MarkerValue(const QString& marker, const QDateTime& now) const;
+  // The clock the markers read (tests fix it); empty restores the real one.
+  static void SetClock(std::function<QDateTime()> clock);
+  static QDateTime CurrentDateTime();
+
+  // How the prompt window is shown (the widgets library sets it).
+  static void SetPrompter(TQueryPrompter prompter);
+  static TQueryPrompter Prompter();
+
+  // --- links
+  TEnhQuery* MasterQuery() const { return mMasterQuery; }
+  TEnhQuery* DetailQuery() const { return mDetailQuery; }
+  TEnhQuery* DetailQuery2() const { return mDetailQuery2; }
+  TDataSet* LinkedDataSet() const { return mLinkedDataSet; }
+  // A key condition and its bound value, set by a master.
+  struct TLinkCondition {
+    QString Field;
+    QVariant Value;  // null: "IS NULL"
+  };
+  const std::vector<TLinkCondition>& LinkConditions() const { return mLinkConditions; }
+  void RefreshDetails();
+  bool LocateLinked();
+  static QStringList SplitFieldList(const QString& text);
+
+  // --- sorting by field (the grid's title clicks)
+  int SortPosition(const QString& field, bool* descending = nullptr) const;
+  void ToggleSort(const QString& field);
+  void RemoveSort(const QString& field);
+  bool Resorting() const { return mResorting; }
+
+  // A count the engine makes without fetching: the statement wrapped as a
+  // subquery, with its values bound.
+  int RecordCount() override;
+
+  TDataSetNotifyEvent AfterSort;
+
+ public Q_SLOTS:
+  void setMasterQuery(Tarnwell::TEnhQuery* q);
+  void setDetailQuery(Tarnwell::TEnhQuery* q);
+  void setDetailQuery2(Tarnwell::TEnhQuery* q);
+  void setLinkedDataSet(Tarnwell::TDataSet* d);
+
+ Q_SIGNALS:
+  void MasterQueryChanged(Tarnwell::TEnhQuery* value);
+  void DetailQueryChanged(Tarnwell::TEnhQuery* value);
+  void DetailQuery2Changed(Tarnwell::TEnhQuery* value);
+  void LinkedDataSetChanged(Tarnwell::TDataSet* value);
+  void LastErrorChanged(const QString& value);
+  void afterSort(Tarnwell::TDataSet* dataSet);
+
+ protected:
+  QString SelectSQL(QVariantList& binds) override;
+  void DoAfterOpen() override;
+  void InternalPost(TRecord& rec, const TRecord* old) override;
+  void InternalDelete(const TRecord& rec) override;
+
+ private:
+  bool BuildSQL();
+  void OpenQuery();
+  bool ResolveWhere(QStringList& where);
+  bool PrepareParams();
+  void SetLastError(const QString& e);
+  QString BindName(const QVariant& v);
+  // On PostgreSQL a bare name that exists only in capitals must be quoted.
+  QString EngineName(const QString& item) const;
+  QString NormaliseClause(const QString& item, bool upper) const;
+  void LoadCatalogNames();
+  void ApplyLink(TEnhQuery* detail, const QStringList& fields);
+  void OnScrolled();
+  bool LocateLinkedBy(bool oldValues);
+  void WithLinkedTransaction(const std::function<void()>& work);
+  // Sets the text; the placeholders of our own bound values are no parameters.
+  void StoreSQL(const QStringList& lines);
+
+  QStringList mZSelect, mZFrom, mZWhere, mZGroupBy, mZOrderBy;
+  QString mCaption;
+  bool mFreeSQL = false, mFreeWizard = false, mIgnoreParams = false, mLinkedUpdate = false;
+  QDateTime mDefDTFrom, mDefDTTo;
+  QString mWhereBoolOp = QStringLiteral("AND");
+  QPointer<TEnhQuery> mMasterQuery, mDetailQuery, mDetailQuery2;
+  QPointer<TDataSet> mLinkedDataSet;
+  QString mMasterIndex, mDetailIndex, mDetailIndex2, mLinkedIndex;
+  QStringList mDetailFields, mDetailFields2, mLinkedFields;
+  std::vector<TLinkCondition> mLinkConditions;
+  bool mResorting = false;
+  bool mOpenDone = false;
+  bool mLinkRebuild = false;  // a master is rebuilding this query
+  bool mRefreshing = false;
+  bool mSkipScroll = false;
+  bool mPostgres = false;
+  QString mPendingError;
+  QString mLastError;
+  // Values bound to the assembled text, by placeholder name.
+  QVariantMap mBound;
+  int mBindSerial = 0;
+  // The last confirmed answers: linked rebuilds reuse them instead of asking again.
+  bool mHaveAnswers = false;
+  std::vector<TQueryPromptRow> mWhereAnswers;
+  QStringList mParamAnswers;
+  // Exact names of the connection's tables and columns (PostgreSQL).
+  QString mCatalogFor;
+  QSet<QString> mCatalogNames;
+};
+
+}  // namespace Tarnwell

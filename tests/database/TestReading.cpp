@@ -1,0 +1,134 @@
+// Reading large tables: a row is never shown twice, other writers are not
+// locked out, PostgreSQL reads through a cursor and a lock wait has a limit.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QSet>
+#include <QSqlQuery>
+
+#include <Tarnwell/database/DBEngine.h>
+#include "DbTestUtil.h"
+#include "PgServer.h"
+
+using namespace Tarnwell;
+
+namespace {
+
+void Exec(const QString& alias, const QString& sql) {
+  TQuery q;
+  q.setDatabaseName(alias);
+  q.SetSQLText(sql);
+  q.ExecSQL();
+}
+
+class ReadTest : public EngineTest {};
+
+// Every ID once, and as many as the engine holds.
+void ExpectEachRowOnce(TDataSet& t, int count) {
+  EXPECT_EQ(t.RecordCount(), count);
+  QSet<qint64> ids;
+  t.First();
+  while (!t.Eof()) {
+    EXPECT_FALSE(ids.contains(t.FieldByName("ID")->AsInteger())) << t.FieldByName("ID")->AsInteger();
+    ids.insert(t.FieldByName("ID")->AsInteger());
+    t.Next();
+  }
+  EXPECT_EQ(ids.size(), count);
+}
+
+TEST_P(ReadTest, ARowWrittenAheadOfTheCursorIsNotShownTwice) {
+  Exec(Alias(), "DROP TABLE IF EXISTS \"MOLTI\"");
+  Exec(Alias(), "CREATE TABLE \"MOLTI\" (\"ID\" INTEGER PRIMARY KEY, \"ORDINE\" INTEGER NOT NULL)");
+  Exec(Alias(), Pg() ? "INSERT INTO \"MOLTI\" SELECT g, g FROM generate_series(1, 3000) g"
+                     : "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                       "INSERT INTO \"MOLTI\" SELECT x, x FROM g");
+  Exec(Alias(), "CREATE INDEX \"MOLTI_ORDINE\" ON \"MOLTI\" (\"ORDINE\")");
+  {  // the key moves the row ahead
+    TTable t;
+    t.setDatabaseName(Alias());
+    t.setTableName("MOLTI");
+    t.Open();
+    ASSERT_LT(t.CachedCount(), 3000);
+    t.Edit();
+    t.FieldByName("ID")->SetAsInteger(5000);
+    t.Post();
+    t.Append();  // and a new row lands ahead too
+    t.FieldByName("ID")->SetAsInteger(6000);
+    t.FieldByName("ORDINE")->SetAsInteger(6000);
+    t.Post();
+    ExpectEachRowOnce(t, 3001);
+  }
+  {  // a field of the current order moves it ahead
+    TTable t;
+    t.setDatabaseName(Alias());
+    t.setTableName("MOLTI");
+    t.setIndexFieldNames("ORDINE");
+    t.Open();
+    ASSERT_LT(t.CachedCount(), 3000);
+    t.SetRecNo(2);
+    t.Edit();
+    t.FieldByName("ORDINE")->SetAsInteger(9999);
+    t.Post();
+    ExpectEachRowOnce(t, 3001);
+  }
+}
+
+TEST_P(ReadTest, AnOpenTableDoesNotLockOutOtherWriters) {
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  ASSERT_LT(t.CachedCount(), TDemoDb::kMovements);
+  // Another process writes while the table is open and not fully read.
+  QProcess p;
+  if (Pg())
+    p.start("psql", {"-X", "-q", "-h", TPgServer::SocketDir(), "-p", QString::number(TPgServer::Port()), "-U",
+                     TPgServer::User(), "-d", TPgServer::Database(), "-v", "ON_ERROR_STOP=1", "-c",
+                     "UPDATE \"MOVIMENTI\" SET \"QTA\" = \"QTA\" + 1 WHERE \"ID\" = 1999"});
+  else
+    p.start("sqlite3", {"-bail", TDemoDb::SqliteFile(), "UPDATE MOVIMENTI SET QTA = QTA + 1 WHERE ID = 1999"});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+  Exec(Alias(), "UPDATE \"MOVIMENTI\" SET \"QTA\" = \"QTA\" - 1 WHERE \"ID\" = 1999");
+}
+
+TEST_P(ReadTest, PostgresOpensThroughACursorAndALockWaitEnds) {
+  if (!Pg()) GTEST_SKIP() << "PostgreSQL's cursor";
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  EXPECT_LT(t.CachedCount(), TDemoDb::kMovements);  // only the first page came
+  // The program's own statements run meanwhile on its connection.
+  EXPECT_EQ(TDemoDb::Outside(GetParam(), "SELECT count(*) FROM \"MOVIMENTI\""),
+            QString::number(TDemoDb::kMovements));
+  Exec(Alias(), "UPDATE \"MOVIMENTI\" SET \"QTA\" = \"QTA\" WHERE \"ID\" = 2");
+  EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+  t.Close();
+
+  // Another session holds the table: opening waits at most the lock timeout.
+  TAliasParams other = TDBSession::AliasParams(Alias());
+  TDBSession::RegisterAlias("PGALTRO", other);
+  QSqlDatabase db = TDBSession::Connection("PGALTRO");
+  ASSERT_TRUE(QSqlQuery(db).exec("BEGIN"));
+  ASSERT_TRUE(QSqlQuery(db).exec("LOCK TABLE \"MOVIMENTI\" IN ACCESS EXCLUSIVE MODE"));
+  const int before = TDBSession::LockTimeout();
+  TDBSession::SetLockTimeout(300);
+  try {
+    t.Open();
+    FAIL() << "the open waited for ever or ignored the lock";
+  } catch (const EDatabaseError& e) {
+    EXPECT_TRUE(e.Message().contains("lock")) << e.Message().toStdString();
+  }
+  EXPECT_FALSE(t.Active());
+  TDBSession::SetLockTimeout(before);
+  QSqlQuery(db).exec("ROLLBACK");
+  TDBSession::UnregisterAlias("PGALTRO");
+  t.Open();
+  EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
+
+}  // namespace
