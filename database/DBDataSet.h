@@ -202,6 +202,9 @@ class TDataSet : public QObject, public TFieldStore {
   virtual void InternalEdit() {}  // refuse editing by raising
   // The predicate for a filter text; raises EDatabaseError when unusable.
   virtual std::function<bool(const TRecord&)> CompileFilter(const QString& text);
+  // Judges a filter text while the dataset is closed, where the fields are
+  // known without opening; raises EDatabaseError when it can never filter.
+  virtual void CheckFilterWhileClosed(const QString& /*text*/) {}
   // Where a new record goes (index into mRows) for Append/Insert.
   virtual int InsertPosition(bool append);
   void BeginInsert(bool append);

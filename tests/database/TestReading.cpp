@@ -70,7 +70,17 @@ TEST_P(ReadTest, ARowWrittenAheadOfTheCursorIsNotShownTwice) {
     t.FieldByName("ORDINE")->SetAsInteger(9999);
     t.Post();
     ExpectEachRowOnce(t, 3001);
+    // An order naming no field is refused; the one in force stays.
+    EXPECT_THROW(t.setIndexFieldNames("NESSUNO"), EDatabaseError);
+    EXPECT_EQ(t.IndexFieldNames(), "ORDINE");
+    EXPECT_TRUE(t.Active());
   }
+  TTable c;
+  c.setDatabaseName(Alias());
+  c.setTableName("MOLTI");
+  c.setIndexFieldNames("ORDINE;NESSUNO");
+  EXPECT_THROW(c.Open(), EDatabaseError);
+  EXPECT_FALSE(c.Active());
 }
 
 TEST_P(ReadTest, AnOpenTableDoesNotLockOutOtherWriters) {
