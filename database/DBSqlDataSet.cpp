@@ -337,7 +337,7 @@ static QVariant SqliteTimeValue(double v) {
     u = QDateTime::fromSecsSinceEpoch(qint64(v), Qt::UTC);
   else
     return v;
-  return QDateTime(u.date(), u.time());
+  return LocalMoment(u.date(), u.time());
 }
 
 void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
@@ -378,6 +378,18 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
       break;
   }
   if (direct) {
+    // Short texts that repeat (codes, categories) are kept once and shared;
+    // a column of mostly distinct texts stops being pooled.
+    if (id == QMetaType::QString && t != ftBCD && size_t(i) < mIntern.size()) {
+      QSet<QString>& pool = mIntern[size_t(i)];
+      const QString* s = static_cast<const QString*>(v.constData());
+      if (s->size() <= 24 && pool.size() < 4096) {
+        auto it = pool.constFind(*s);
+        if (it == pool.cend()) it = pool.insert(*s);
+        r.Values[i] = QVariant(*it);
+        return;
+      }
+    }
     r.Values[i] = std::move(v);
     return;
   }

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTime>
@@ -199,13 +200,60 @@ static bool ParseTime(const QString& s0, QTime& out) {
   return out.isValid();
 }
 
+// The local clock's offset is looked up once per hour of the calendar, not
+// for every value read: asking the system costs more than the rest of a row.
+// The moment carries the offset the local clock had then.
+QDateTime LocalMoment(const QDate& d, const QTime& t) {
+  struct TCache {
+    QByteArray Zone;
+    QHash<qint64, int> Offsets;  // hour since the epoch of the calendar -> seconds east of UTC
+  };
+  thread_local TCache cache;
+  const QByteArray zone = qgetenv("TZ");
+  if (zone != cache.Zone || cache.Offsets.size() > 200000) {
+    cache.Zone = zone;
+    cache.Offsets.clear();
+  }
+  const qint64 hour = d.toJulianDay() * 24 + t.hour();
+  auto it = cache.Offsets.constFind(hour);
+  if (it == cache.Offsets.cend()) {
+    // Hours next to a change of the clock are always asked afresh.
+    const QDateTime probe(d, QTime(t.hour(), 0));
+    const QDateTime after(d, QTime(t.hour(), 59, 59, 999));
+    if (!probe.isValid() || !after.isValid() || probe.offsetFromUtc() != after.offsetFromUtc() ||
+        probe.time().hour() != t.hour())
+      return QDateTime(d, t);
+    it = cache.Offsets.insert(hour, probe.offsetFromUtc());
+  }
+  return QDateTime(d, t, Qt::OffsetFromUTC, *it);
+}
+
+QDateTime LocalMomentFromUtc(qint64 msecs) {
+  thread_local QByteArray zone;
+  thread_local QHash<qint64, int> offsets;  // hour since the epoch (UTC) -> seconds east of UTC
+  const QByteArray z = qgetenv("TZ");
+  if (z != zone || offsets.size() > 200000) {
+    zone = z;
+    offsets.clear();
+  }
+  const qint64 hour = msecs >= 0 ? msecs / 3600000 : (msecs - 3599999) / 3600000;
+  auto it = offsets.constFind(hour);
+  if (it == offsets.cend()) {
+    const int a = QDateTime::fromMSecsSinceEpoch(hour * 3600000, Qt::LocalTime).offsetFromUtc();
+    const int b = QDateTime::fromMSecsSinceEpoch(hour * 3600000 + 3599999, Qt::LocalTime).offsetFromUtc();
+    if (a != b) return QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
+    it = offsets.insert(hour, a);
+  }
+  return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, *it);
+}
+
 static bool ParseDateTime(const QString& s0, QDateTime& out) {
   {
     QDate d;
     QTime t(0, 0);
     if (FastIsoDate(s0, d) &&
         (s0.size() == 10 || ((s0[10] == ' ' || s0[10] == 'T') && FastIsoTime(s0, 11, t)))) {
-      out = QDateTime(d, t);
+      out = LocalMoment(d, t);
       return true;
     }
   }
