@@ -473,7 +473,7 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
                            "COALESCE(pg_catalog.pg_get_expr(d.adbin, d.adrelid), ''), a.attidentity "
                            "FROM pg_catalog.pg_attribute a LEFT JOIN pg_catalog.pg_attrdef d "
                            "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-                           "WHERE a.attrelid = CAST(? AS regclass) AND a.attnum > 0 AND NOT a.attisdropped "
+                           "WHERE a.attrelid = pg_catalog.to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped "
                            "ORDER BY a.attnum"),
             {PgRegclassText(db, table)});
     while (q.next()) {
@@ -566,7 +566,7 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
                 "(SELECT bool_or((x.indoption[k] & 1) = 1) FROM generate_series(0, x.indnkeyatts - 1) k), "
                 "(x.indexprs IS NOT NULL), (x.indpred IS NOT NULL) "
                 "FROM pg_catalog.pg_index x JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid "
-                "WHERE x.indrelid = CAST(? AS regclass) ORDER BY NOT x.indisprimary, i.relname"),
+                "WHERE x.indrelid = pg_catalog.to_regclass(?) ORDER BY NOT x.indisprimary, i.relname"),
             {PgRegclassText(db, table)});
     while (q.next()) {
       TIndexDef d;
