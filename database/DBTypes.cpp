@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTime>
 #include <QtEndian>
 #include <algorithm>
@@ -111,8 +110,8 @@ bool ExactDecimal(const QString& s0, QString& out) {
   if (ip.isEmpty()) ip = QStringLiteral("0");
   if (exp != 0)
     while (!fp.isEmpty() && fp.endsWith('0')) fp.chop(1);
-  const bool zero = !ip.contains(QRegularExpression(QStringLiteral("[1-9]"))) &&
-                    !fp.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  auto allZero = [](const QString& d) { return std::all_of(d.begin(), d.end(), [](QChar c) { return c == '0'; }); };
+  const bool zero = allZero(ip) && allZero(fp);
   out = (neg && !zero ? QStringLiteral("-") : QString()) + ip + (fp.isEmpty() ? QString() : '.' + fp);
   return true;
 }
