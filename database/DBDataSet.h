@@ -219,6 +219,9 @@ class TDataSet : public QObject, public TFieldStore {
   bool mFetchedAll = false;
 
   void DataEvent(TDataEvent ev, TField* field = nullptr, int info = 0);
+  // Scroll events of the dataset's own internal moves (Lookup) stay quiet.
+  void FireBeforeScroll();
+  void FireAfterScroll();
   void SetState(TDataSetState s);
   bool RecordAccepted(const TRecord& r);
   bool EnsureRow(int i);  // fetches until row i exists
@@ -241,9 +244,6 @@ class TDataSet : public QObject, public TFieldStore {
  private:
   friend class TField;
   bool HasCalcFieldsHandler() const;
-  // Scroll events of the dataset's own internal moves (Lookup) stay quiet.
-  void FireBeforeScroll();
-  void FireAfterScroll();
   int mQuietScroll = 0;
   bool mLastActive = false;  // what ActiveChanged last told
   TRecord* ActiveRecord() const;

@@ -139,6 +139,29 @@ TEST_P(ReadTest, PostgresOpensThroughACursorAndALockWaitEnds) {
   EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
 }
 
+TEST_P(ReadTest, ALocateMissOnAnIndexedFieldAsksTheEngine) {
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  const int cached = t.CachedCount();
+  ASSERT_LT(cached, TDemoDb::kMovements);
+  int before = 0;
+  t.BeforeScroll = [&](TDataSet*) { ++before; };
+  EXPECT_FALSE(t.Locate("ID", 999999, 0));
+  EXPECT_FALSE(t.Locate("CODCLI", 1, 0));  // leads an index of two fields
+  EXPECT_EQ(t.CachedCount(), cached);      // nothing more was read
+  EXPECT_EQ(before, 2);
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1);  // the position stays
+  // A hit, a value the engine cannot compare as the dataset does, and a
+  // field without index take the usual way.
+  EXPECT_TRUE(t.Locate("ID", 1500, 0));
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_FALSE(t.Locate("ID", "mille", 0));
+  EXPECT_FALSE(t.Locate("CAUSALE", "Nessuna", 0));
+  EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
 
 }  // namespace
