@@ -671,7 +671,7 @@ void TDataSet::setFilter(QString v) {
     mFilterPred = pred;
     RunFilterChange();
   } else {
-    if (Active()) CompileFilter(v);  // a bad text is refused now rather than when filtering starts
+    // Not filtering: the text is kept for later and judged when filtering starts.
     mFilter = std::move(v);
   }
   Q_EMIT FilterChanged(mFilter);
@@ -685,6 +685,8 @@ void TDataSet::setFiltered(bool v) {
     mFiltered = v;
     RunFilterChange();
   } else {
+    // Closed: a text that can never filter is refused now, not at every later open.
+    if (v) CheckFilterWhileClosed(mFilter);
     mFiltered = v;
   }
   Q_EMIT FilteredChanged(v);

@@ -202,6 +202,9 @@ class TDataSet : public QObject, public TFieldStore {
   virtual void InternalEdit() {}  // refuse editing by raising
   // The predicate for a filter text; raises EDatabaseError when unusable.
   virtual std::function<bool(const TRecord&)> CompileFilter(const QString& text);
+  // Judges a filter text while the dataset is closed, where the fields are
+  // known without opening; raises EDatabaseError when it can never filter.
+  virtual void CheckFilterWhileClosed(const QString& /*text*/) {}
   // Where a new record goes (index into mRows) for Append/Insert.
   virtual int InsertPosition(bool append);
   void BeginInsert(bool append);
@@ -216,6 +219,9 @@ class TDataSet : public QObject, public TFieldStore {
   bool mFetchedAll = false;
 
   void DataEvent(TDataEvent ev, TField* field = nullptr, int info = 0);
+  // Scroll events of the dataset's own internal moves (Lookup) stay quiet.
+  void FireBeforeScroll();
+  void FireAfterScroll();
   void SetState(TDataSetState s);
   bool RecordAccepted(const TRecord& r);
   bool EnsureRow(int i);  // fetches until row i exists
@@ -238,9 +244,6 @@ class TDataSet : public QObject, public TFieldStore {
  private:
   friend class TField;
   bool HasCalcFieldsHandler() const;
-  // Scroll events of the dataset's own internal moves (Lookup) stay quiet.
-  void FireBeforeScroll();
-  void FireAfterScroll();
   int mQuietScroll = 0;
   bool mLastActive = false;  // what ActiveChanged last told
   TRecord* ActiveRecord() const;

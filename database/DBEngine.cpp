@@ -44,10 +44,21 @@ QString Key(const QString& name) { return name.trimmed().toUpper(); }
 const QStringList kSqliteSuffixes = {QStringLiteral("db"), QStringLiteral("sqlite"),
                                      QStringLiteral("sqlite3")};
 
-QString PgServiceFile() {
-  QString f = qEnvironmentVariable("PGSERVICEFILE");
-  if (!f.isEmpty()) return f;
-  return QDir::homePath() + QStringLiteral("/.pg_service.conf");
+// The service files libpq reads, in its order: the user's, then the system's.
+QStringList PgServiceFiles() {
+  QString user = qEnvironmentVariable("PGSERVICEFILE");
+  if (user.isEmpty()) user = QDir::homePath() + QStringLiteral("/.pg_service.conf");
+  QString sys = qEnvironmentVariable("PGSYSCONFDIR");
+  if (sys.isEmpty()) sys = QStringLiteral("/etc/postgresql-common");  // where Debian's libpq looks
+  return {user, sys + QStringLiteral("/pg_service.conf")};
+}
+
+// A value of a libpq connection string, quoted so that blanks, quotes and
+// backslashes stay part of it.
+QString ConnInfoValue(const QString& v) {
+  QString q = v;
+  q.replace('\\', QLatin1String("\\\\")).replace('\'', QLatin1String("\\'"));
+  return '\'' + q + '\'';
 }
 
 }  // namespace
@@ -112,14 +123,16 @@ void TDBSession::SetLockTimeout(int ms) { gLockTimeoutMs = std::max(ms, 0); }
 
 QStringList TDBSession::PgServiceNames() {
   QStringList names;
-  QFile f(PgServiceFile());
-  if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) return names;
-  QTextStream in(&f);
-  while (!in.atEnd()) {
-    QString line = in.readLine().trimmed();
-    if (line.startsWith('[') && line.endsWith(']')) {
-      QString n = line.mid(1, line.size() - 2).trimmed();
-      if (!n.isEmpty() && !names.contains(n, Qt::CaseInsensitive)) names << n;
+  for (const QString& file : PgServiceFiles()) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text)) continue;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+      QString line = in.readLine().trimmed();
+      if (line.startsWith('[') && line.endsWith(']')) {
+        QString n = line.mid(1, line.size() - 2).trimmed();
+        if (!n.isEmpty() && !names.contains(n, Qt::CaseInsensitive)) names << n;
+      }
     }
   }
   return names;
@@ -164,7 +177,7 @@ TAliasParams TDBSession::AliasParams(const QString& aliasOrPath) {
   for (const QString& s : PgServiceNames()) {
     if (Key(s) == k) {
       p.Driver = QStringLiteral("QPSQL");
-      p.ConnectOptions = QStringLiteral("service=") + s;
+      p.ConnectOptions = QStringLiteral("service=") + ConnInfoValue(s);
       return p;
     }
   }
@@ -460,7 +473,7 @@ TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table) {
                            "COALESCE(pg_catalog.pg_get_expr(d.adbin, d.adrelid), ''), a.attidentity "
                            "FROM pg_catalog.pg_attribute a LEFT JOIN pg_catalog.pg_attrdef d "
                            "ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-                           "WHERE a.attrelid = CAST(? AS regclass) AND a.attnum > 0 AND NOT a.attisdropped "
+                           "WHERE a.attrelid = pg_catalog.to_regclass(?) AND a.attnum > 0 AND NOT a.attisdropped "
                            "ORDER BY a.attnum"),
             {PgRegclassText(db, table)});
     while (q.next()) {
@@ -553,7 +566,7 @@ TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table) {
                 "(SELECT bool_or((x.indoption[k] & 1) = 1) FROM generate_series(0, x.indnkeyatts - 1) k), "
                 "(x.indexprs IS NOT NULL), (x.indpred IS NOT NULL) "
                 "FROM pg_catalog.pg_index x JOIN pg_catalog.pg_class i ON i.oid = x.indexrelid "
-                "WHERE x.indrelid = CAST(? AS regclass) ORDER BY NOT x.indisprimary, i.relname"),
+                "WHERE x.indrelid = pg_catalog.to_regclass(?) ORDER BY NOT x.indisprimary, i.relname"),
             {PgRegclassText(db, table)});
     while (q.next()) {
       TIndexDef d;

@@ -7,8 +7,8 @@
 //  - aliases registered by the program (RegisterAlias), optionally with a
 //    preparation step run before each new connection (a program's sample
 //    database can be generated there on first use);
-//  - every service of libpq's service file ($PGSERVICEFILE, else
-//    ~/.pg_service.conf) is a PostgreSQL alias of the same name;
+//  - every service of libpq's service files ($PGSERVICEFILE, else
+//    ~/.pg_service.conf, and the system's) is a PostgreSQL alias of the same name;
 //  - a database name that is a path is used directly: an SQLite file, or a
 //    directory whose SQLite files (*.db, *.sqlite, *.sqlite3) are attached
 //    each under its own base name, which becomes the owner prefix of its tables.
@@ -46,7 +46,8 @@ class TDBSession {
   // The parameters an alias or path stands for; raises EDatabaseError for an
   // unknown name.
   static TAliasParams AliasParams(const QString& aliasOrPath);
-  // libpq's service names from $PGSERVICEFILE or ~/.pg_service.conf.
+  // libpq's service names from $PGSERVICEFILE (else ~/.pg_service.conf), then
+  // from the system's file ($PGSYSCONFDIR/pg_service.conf), as libpq reads them.
   static QStringList PgServiceNames();
 
   // The open connection for an alias or path (one per name, reused); raises

@@ -106,14 +106,14 @@ QVariant DecodeTimestamp(const char* s, int len, bool zoned) {
     // A moment without zone is the wall-clock time it names; one that falls
     // in the local clock's daylight-saving gap is kept in a fixed zone so it
     // still reads and writes back as stored.
-    QDateTime local(date, time);
+    QDateTime local = LocalMoment(date, time);
     if (local.isValid() && local.date() == date && local.time() == time) return local;
     return QDateTime(date, time, Qt::UTC);
   }
   int offset = 0;
   if (!ParseOffset(s + rest, len - rest, offset)) return QString::fromUtf8(s, len);
   // The instant the server holds, shown in the program's own time zone.
-  return QDateTime(date, time, Qt::OffsetFromUTC, offset).toLocalTime();
+  return LocalMomentFromUtc(QDateTime(date, time, Qt::UTC).toMSecsSinceEpoch() - qint64(offset) * 1000);
 }
 
 QByteArray HexDecode(const char* s, int len) {

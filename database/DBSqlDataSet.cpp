@@ -93,6 +93,45 @@ QSqlDatabase TDBDataSet::Database() const { return TDBSession::Connection(Databa
 
 bool TDBDataSet::CanModify() const { return !mUpdateTable.isEmpty() && !mKeyFields.isEmpty(); }
 
+bool TDBDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) {
+  // Only where the engine's equality is at least as wide as the dataset's:
+  // whole integers and texts, compared exactly.
+  const QString name = keyFields.trimmed();
+  if (Active() && State() == dsBrowse && !mFetchedAll && options == 0 && !Filtered() && !mUpdateTable.isEmpty() &&
+      !name.contains(';') && mIndexedFirst.contains(name, Qt::CaseInsensitive) &&
+      keyValues.metaType().id() != QMetaType::QVariantList) {
+    TField* f = FindField(name);
+    const int def = mFieldDefs.IndexOf(name);
+    QVariant key;
+    if (f && def >= 0 && f->FieldKind() == fkData && !keyValues.isNull() &&
+        (IsTextFieldType(f->DataType()) || f->DataType() == ftInteger || f->DataType() == ftSmallint ||
+         f->DataType() == ftLargeint || f->DataType() == ftAutoInc) &&
+        CoerceToFieldType(keyValues, f->DataType(), key)) {
+      QSqlDatabase db = TDBSession::Connection(DatabaseName());
+      const TRows any = RunStatement(db,
+                                     QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
+                                         .arg(Catalog::QuoteTableName(db, mUpdateTable),
+                                              Catalog::QuoteIdentifier(db, mFieldDefs[def].Name)),
+                                     {Catalog::IsPostgres(db) ? key : BindForm(key)}, QStringLiteral("Errore SQL"));
+      if (any.size() == 0) {
+        // Not in the table: the records already read may still hold it (a
+        // row gone meanwhile is not found either way).
+        bool cached = false;
+        for (const auto& r : mRows)
+          if (!r->Values[f->Index()].isNull() && CompareFieldValues(r->Values[f->Index()], key, f->DataType()) == 0) {
+            cached = true;
+            break;
+          }
+        if (!cached) {
+          FireBeforeScroll();
+          return false;
+        }
+      }
+    }
+  }
+  return TDataSet::Locate(keyFields, keyValues, options);
+}
+
 void TDBDataSet::InternalEdit() {
   if (!Active()) return;
   if (mUpdateTable.isEmpty())
@@ -285,6 +324,9 @@ void TDBDataSet::InternalOpen() {
       tableDefs = Catalog::FieldDefs(db, table);
       TIndexDefs idx = Catalog::IndexDefs(db, table);
       mUpdateTable = table;
+      mIndexedFirst.clear();
+      for (const TIndexDef& d : idx)
+        if (!(d.Options & ixExpression) && !d.Partial) mIndexedFirst << d.Fields.section(';', 0, 0);
       // A blank admitted by a unique column would let a write meet several rows.
       auto notNull = [&tableDefs](const QString& f) {
         const TFieldDef* d = tableDefs.Find(f);
@@ -337,7 +379,7 @@ static QVariant SqliteTimeValue(double v) {
     u = QDateTime::fromSecsSinceEpoch(qint64(v), Qt::UTC);
   else
     return v;
-  return QDateTime(u.date(), u.time());
+  return LocalMoment(u.date(), u.time());
 }
 
 void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
@@ -378,6 +420,18 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
       break;
   }
   if (direct) {
+    // Short texts that repeat (codes, categories) are kept once and shared;
+    // a column of mostly distinct texts stops being pooled.
+    if (id == QMetaType::QString && t != ftBCD && size_t(i) < mIntern.size()) {
+      QSet<QString>& pool = mIntern[size_t(i)];
+      const QString* s = static_cast<const QString*>(v.constData());
+      if (s->size() <= 24 && pool.size() < 4096) {
+        auto it = pool.constFind(*s);
+        if (it == pool.cend()) it = pool.insert(*s);
+        r.Values[i] = QVariant(*it);
+        return;
+      }
+    }
     r.Values[i] = std::move(v);
     return;
   }
@@ -458,6 +512,7 @@ void TDBDataSet::InternalClose() {
   mSeen.clear();
   mIntern.clear();
   mUpdateTable.clear();
+  mIndexedFirst.clear();
   mKeyFields.clear();
   mKeySlots.clear();
 }

@@ -27,6 +27,9 @@ class TDBDataSet : public TDataSet {
   QString UpdateTable() const { return mUpdateTable; }
   QStringList KeyFields() const { return mKeyFields; }
   bool CanModify() const override;
+  // A search for one value of an indexed field of the table that is not in
+  // the engine ends without reading the rest of the table.
+  bool Locate(const QString& keyFields, const QVariant& keyValues, TLocateOptions options) override;
 
   // Native access: the engine's view of the open cursor's columns, and the
   // current record as one byte block in which every column has a slot of
@@ -82,6 +85,7 @@ class TDBDataSet : public TDataSet {
   std::vector<QSet<QString>> mIntern;
   bool mSqliteNumbersAsTimes = false;
   QString mUpdateTable;
+  QStringList mIndexedFirst;  // fields that lead an index of the update table
   QStringList mKeyFields;
   std::vector<int> mKeySlots;
   std::vector<TFieldDef> mNative;

@@ -16,8 +16,17 @@ void TTable::setTableName(QString v) {
   Q_EMIT TableNameChanged(mTableName);
 }
 
+// Every name of an order must be a field of the table: SQLite would take an
+// unknown quoted name for a text and order by nothing.
+static void CheckOrderFields(const QStringList& names, const TFieldDefs& defs) {
+  for (const QString& n : names)
+    if (!defs.Find(n.trimmed()))
+      throw EDatabaseError(QStringLiteral("Campo '%1' non trovato").arg(n.trimmed()));
+}
+
 void TTable::setIndexFieldNames(QString v) {
   if (v == mIndexFieldNames) return;
+  if (Active()) CheckOrderFields(v.split(';', Qt::SkipEmptyParts), FieldDefs());  // the order in force stays
   mIndexFieldNames = std::move(v);
   if (Active()) Refresh();
   Q_EMIT IndexFieldNamesChanged(mIndexFieldNames);
@@ -40,6 +49,7 @@ QString TTable::SelectSQL(QVariantList& /*binds*/) {
   QStringList order;
   if (!mIndexFieldNames.trimmed().isEmpty()) {
     order = mIndexFieldNames.split(';', Qt::SkipEmptyParts);
+    CheckOrderFields(order, Catalog::FieldDefs(db, mTableName));
   } else if (const TIndexDef* pk = IndexDefs().PrimaryKey()) {
     if (!(pk->Options & ixExpression)) order = pk->Fields.split(';', Qt::SkipEmptyParts);
   }

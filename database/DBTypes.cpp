@@ -2,8 +2,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QTime>
 #include <QtEndian>
 #include <algorithm>
@@ -110,8 +110,8 @@ bool ExactDecimal(const QString& s0, QString& out) {
   if (ip.isEmpty()) ip = QStringLiteral("0");
   if (exp != 0)
     while (!fp.isEmpty() && fp.endsWith('0')) fp.chop(1);
-  const bool zero = !ip.contains(QRegularExpression(QStringLiteral("[1-9]"))) &&
-                    !fp.contains(QRegularExpression(QStringLiteral("[1-9]")));
+  auto allZero = [](const QString& d) { return std::all_of(d.begin(), d.end(), [](QChar c) { return c == '0'; }); };
+  const bool zero = allZero(ip) && allZero(fp);
   out = (neg && !zero ? QStringLiteral("-") : QString()) + ip + (fp.isEmpty() ? QString() : '.' + fp);
   return true;
 }
@@ -199,13 +199,60 @@ static bool ParseTime(const QString& s0, QTime& out) {
   return out.isValid();
 }
 
+// The local clock's offset is looked up once per hour of the calendar, not
+// for every value read: asking the system costs more than the rest of a row.
+// The moment carries the offset the local clock had then.
+QDateTime LocalMoment(const QDate& d, const QTime& t) {
+  struct TCache {
+    QByteArray Zone;
+    QHash<qint64, int> Offsets;  // hour since the epoch of the calendar -> seconds east of UTC
+  };
+  thread_local TCache cache;
+  const QByteArray zone = qgetenv("TZ");
+  if (zone != cache.Zone || cache.Offsets.size() > 200000) {
+    cache.Zone = zone;
+    cache.Offsets.clear();
+  }
+  const qint64 hour = d.toJulianDay() * 24 + t.hour();
+  auto it = cache.Offsets.constFind(hour);
+  if (it == cache.Offsets.cend()) {
+    // Hours next to a change of the clock are always asked afresh.
+    const QDateTime probe(d, QTime(t.hour(), 0));
+    const QDateTime after(d, QTime(t.hour(), 59, 59, 999));
+    if (!probe.isValid() || !after.isValid() || probe.offsetFromUtc() != after.offsetFromUtc() ||
+        probe.time().hour() != t.hour())
+      return QDateTime(d, t);
+    it = cache.Offsets.insert(hour, probe.offsetFromUtc());
+  }
+  return QDateTime(d, t, Qt::OffsetFromUTC, *it);
+}
+
+QDateTime LocalMomentFromUtc(qint64 msecs) {
+  thread_local QByteArray zone;
+  thread_local QHash<qint64, int> offsets;  // hour since the epoch (UTC) -> seconds east of UTC
+  const QByteArray z = qgetenv("TZ");
+  if (z != zone || offsets.size() > 200000) {
+    zone = z;
+    offsets.clear();
+  }
+  const qint64 hour = msecs >= 0 ? msecs / 3600000 : (msecs - 3599999) / 3600000;
+  auto it = offsets.constFind(hour);
+  if (it == offsets.cend()) {
+    const int a = QDateTime::fromMSecsSinceEpoch(hour * 3600000, Qt::LocalTime).offsetFromUtc();
+    const int b = QDateTime::fromMSecsSinceEpoch(hour * 3600000 + 3599999, Qt::LocalTime).offsetFromUtc();
+    if (a != b) return QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
+    it = offsets.insert(hour, a);
+  }
+  return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, *it);
+}
+
 static bool ParseDateTime(const QString& s0, QDateTime& out) {
   {
     QDate d;
     QTime t(0, 0);
     if (FastIsoDate(s0, d) &&
         (s0.size() == 10 || ((s0[10] == ' ' || s0[10] == 'T') && FastIsoTime(s0, 11, t)))) {
-      out = QDateTime(d, t);
+      out = LocalMoment(d, t);
       return true;
     }
   }

@@ -5,6 +5,7 @@
 // builds on this header; it depends on nothing of the layer itself.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -117,6 +118,11 @@ bool IsDateFieldType(TFieldType t);     // date, time, date-time
 // for integers, ...). Strings are read in ISO form first, then in the locale's
 // short form. Returns false when it cannot be converted; a null stays null.
 bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out);
+// A wall-clock time of the local clock as a moment with the offset the
+// clock had then (quick to make for many values read at once), and an
+// instant as the local clock shows it.
+QDateTime LocalMoment(const QDate& d, const QTime& t);
+QDateTime LocalMomentFromUtc(qint64 msecs);
 // An exact decimal number (text in the C or the locale's form, exponent
 // allowed) as plain C-locale text, e.g. "-12345678901234.5678".
 bool ExactDecimal(const QString& in, QString& out);

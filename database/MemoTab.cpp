@@ -76,6 +76,15 @@ bool TMemoTable::ParseFilter(const QString& text, const TFieldDefs& defs, int& f
   return true;
 }
 
+void TMemoTable::CheckFilterWhileClosed(const QString& text) {
+  if (text.trimmed().isEmpty()) return;
+  int index = -1, op = -1;
+  QString value;
+  // The definitions say which fields the table will have.
+  if (mFieldDefs.Count() > 0 && !ParseFilter(text, mFieldDefs, index, op, value))
+    throw EDatabaseError(QStringLiteral("Filtro non valido: %1").arg(text));
+}
+
 std::function<bool(const TRecord&)> TMemoTable::CompileFilter(const QString& text) {
   if (text.trimmed().isEmpty()) return nullptr;
   int index = -1, op = -1;

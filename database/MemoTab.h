@@ -47,6 +47,7 @@ class TMemoTable : public TDataSet {
  protected:
   void InternalOpen() override;
   std::function<bool(const TRecord&)> CompileFilter(const QString& text) override;
+  void CheckFilterWhileClosed(const QString& text) override;
 
  private:
   QString mCaption;

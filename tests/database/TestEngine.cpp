@@ -178,15 +178,21 @@ TEST(Aliases, PostgresServicesComeFromLibpqServiceFile) {
   {
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QString("# servizi\n[contabilita]\nhost=%1\nport=%2\nuser=%3\ndbname=%4\n\n[vuoto]\n")
+    f.write(QString("# servizi\n[contabilita]\nhost=%1\nport=%2\nuser=%3\ndbname=%4\n\n[vuoto]\n"
+                    "[conti di casa]\nhost=%1\nport=%2\nuser=%3\ndbname=%4\n")
                 .arg(TPgServer::SocketDir())
                 .arg(TPgServer::Port())
                 .arg(TPgServer::User(), TPgServer::Database())
                 .toUtf8());
+    QFile g(dir.filePath("sys/pg_service.conf"));
+    QDir(dir.path()).mkdir("sys");
+    ASSERT_TRUE(g.open(QIODevice::WriteOnly));
+    g.write("[sistema]\nhost=/nessuno\n[vuoto]\n");
   }
-  const QByteArray saved = qgetenv("PGSERVICEFILE");
+  const QByteArray saved = qgetenv("PGSERVICEFILE"), savedSys = qgetenv("PGSYSCONFDIR");
   qputenv("PGSERVICEFILE", file.toLocal8Bit());
-  EXPECT_EQ(TDBSession::PgServiceNames(), QStringList({"contabilita", "vuoto"}));
+  qputenv("PGSYSCONFDIR", dir.filePath("sys").toLocal8Bit());
+  EXPECT_EQ(TDBSession::PgServiceNames(), QStringList({"contabilita", "vuoto", "conti di casa", "sistema"}));
   QStringList names = TDBSession::AliasNames();
   EXPECT_EQ(names.first(), "DBDEMOS");
   EXPECT_TRUE(names.contains("contabilita"));
@@ -197,7 +203,17 @@ TEST(Aliases, PostgresServicesComeFromLibpqServiceFile) {
     ASSERT_TRUE(q.next());
     EXPECT_EQ(q.value(0).toString(), TPgServer::User());
     TDBSession::CloseConnection("contabilita");
+    // A blank in the name is part of it.
+    QSqlQuery c(TDBSession::Connection("conti di casa"));
+    ASSERT_TRUE(c.exec("SELECT current_database()"));
+    ASSERT_TRUE(c.next());
+    EXPECT_EQ(c.value(0).toString(), TPgServer::Database());
+    TDBSession::CloseConnection("conti di casa");
   }
+  if (savedSys.isEmpty())
+    qunsetenv("PGSYSCONFDIR");
+  else
+    qputenv("PGSYSCONFDIR", savedSys);
   if (saved.isEmpty())
     qunsetenv("PGSERVICEFILE");
   else

@@ -104,6 +104,18 @@ TEST_F(MemoTab, OneConditionFilter) {
   m.Open();
   EXPECT_THROW(m.setFiltered(true), EDatabaseError);
   EXPECT_FALSE(m.Filtered());
+  // Closed, the same refusal comes at once: the table still opens afterwards.
+  m.Close();
+  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
+  EXPECT_FALSE(m.Filtered());
+  EXPECT_NO_THROW(m.Open());
+  // Open and not filtering, an unfinished text is kept for later.
+  EXPECT_NO_THROW(m.setFilter("A >"));
+  EXPECT_EQ(m.Filter(), "A >");
+  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
+  m.setFilter("A > 0");
+  m.setFiltered(true);
+  EXPECT_TRUE(m.Filtered());
 }
 
 TEST_F(MemoTab, FilteredNumbersFollowEdits) {

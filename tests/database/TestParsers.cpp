@@ -112,3 +112,29 @@ TEST(Parsers, FilterExpressionsReadAsWritten) {
 }
 
 }  // namespace
+
+TEST(MomentsRead, KeepTheWallClockAndTheOffsetAroundClockChanges) {
+  const QByteArray before = qgetenv("TZ");
+  qputenv("TZ", "Europe/Rome");
+  tzset();
+  struct TCase {
+    const char* Text;
+    int Hour, Offset;
+  } cases[] = {{"2024-03-31 01:30:00", 1, 3600}, {"2024-03-31 03:30:00", 3, 7200},
+               {"2024-07-01 12:00:00", 12, 7200}, {"2024-10-27 03:15:00", 3, 3600},
+               {"2024-12-01 23:59:59", 23, 3600}};
+  for (int pass = 0; pass < 2; ++pass)  // the second pass reads through the remembered offsets
+    for (const TCase& c : cases) {
+      QVariant out;
+      ASSERT_TRUE(CoerceToFieldType(QString(c.Text), ftDateTime, out));
+      const QDateTime dt = out.toDateTime();
+      EXPECT_EQ(dt.time().hour(), c.Hour) << c.Text;
+      EXPECT_EQ(dt.offsetFromUtc(), c.Offset) << c.Text;
+      EXPECT_EQ(dt, QDateTime::fromString(c.Text, "yyyy-MM-dd HH:mm:ss")) << c.Text;  // the same instant as local
+    }
+  if (before.isNull())
+    qunsetenv("TZ");
+  else
+    qputenv("TZ", before);
+  tzset();
+}

@@ -70,7 +70,17 @@ TEST_P(ReadTest, ARowWrittenAheadOfTheCursorIsNotShownTwice) {
     t.FieldByName("ORDINE")->SetAsInteger(9999);
     t.Post();
     ExpectEachRowOnce(t, 3001);
+    // An order naming no field is refused; the one in force stays.
+    EXPECT_THROW(t.setIndexFieldNames("NESSUNO"), EDatabaseError);
+    EXPECT_EQ(t.IndexFieldNames(), "ORDINE");
+    EXPECT_TRUE(t.Active());
   }
+  TTable c;
+  c.setDatabaseName(Alias());
+  c.setTableName("MOLTI");
+  c.setIndexFieldNames("ORDINE;NESSUNO");
+  EXPECT_THROW(c.Open(), EDatabaseError);
+  EXPECT_FALSE(c.Active());
 }
 
 TEST_P(ReadTest, AnOpenTableDoesNotLockOutOtherWriters) {
@@ -127,6 +137,29 @@ TEST_P(ReadTest, PostgresOpensThroughACursorAndALockWaitEnds) {
   TDBSession::UnregisterAlias("PGALTRO");
   t.Open();
   EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+}
+
+TEST_P(ReadTest, ALocateMissOnAnIndexedFieldAsksTheEngine) {
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  const int cached = t.CachedCount();
+  ASSERT_LT(cached, TDemoDb::kMovements);
+  int before = 0;
+  t.BeforeScroll = [&](TDataSet*) { ++before; };
+  EXPECT_FALSE(t.Locate("ID", 999999, 0));
+  EXPECT_FALSE(t.Locate("CODCLI", 1, 0));  // leads an index of two fields
+  EXPECT_EQ(t.CachedCount(), cached);      // nothing more was read
+  EXPECT_EQ(before, 2);
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1);  // the position stays
+  // A hit, a value the engine cannot compare as the dataset does, and a
+  // field without index take the usual way.
+  EXPECT_TRUE(t.Locate("ID", 1500, 0));
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_FALSE(t.Locate("ID", "mille", 0));
+  EXPECT_FALSE(t.Locate("CAUSALE", "Nessuna", 0));
+  EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
