@@ -136,9 +136,12 @@ BENCHMARK(BM_OdrOpen)->Unit(benchmark::kMillisecond);
 
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
-  std::map<std::string, double> Ms;
+  std::map<std::string, double> Ms, CpuMs;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+    for (const Run& r : runs) {
+      Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+      CpuMs[r.benchmark_name()] = r.GetAdjustedCPUTime();
+    }
     ConsoleReporter::ReportRuns(runs);
   }
 };
@@ -156,13 +159,16 @@ int main(int argc, char** argv) {
   PagePictures();
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto ms = [&](const std::string& n) {
-    for (const auto& [k, v] : reporter.Ms)
+  auto find = [](const std::map<std::string, double>& m, const std::string& n) {
+    for (const auto& [k, v] : m)
       if (k.rfind(n, 0) == 0) return v;
     return 0.0;
   };
+  auto ms = [&](const std::string& n) { return find(reporter.Ms, n); };
   const double floor = ms("BM_PdfWriterFloor");
-  std::printf("\n%d pages; floor (QPdfWriter, same pictures) %.1f ms\n", Pages, floor);
+  std::printf("\n%d pages; floor (QPdfWriter, same pictures) %.1f ms wall, %.1f ms CPU\n", Pages, floor,
+              find(reporter.CpuMs, "BM_PdfWriterFloor"));
+  std::printf("(on a loaded machine wall time passes CPU time: the goals are for wall time on an idle one)\n");
   struct Goal {
     const char* name;
     double goalMs;
@@ -170,8 +176,9 @@ int main(int argc, char** argv) {
                {"BM_OdrSave", 500}, {"BM_OdrOpen", 500}};
   for (const Goal& g : goals) {
     const double v = ms(g.name);
-    std::printf("%-22s %8.1f ms  (%.2f x floor; goal < %.0f ms: %s)\n", g.name, v, floor > 0 ? v / floor : 0.0,
-                g.goalMs, v < g.goalMs ? "met" : "MISSED");
+    if (v <= 0) continue;  // filtered out
+    std::printf("%-22s %8.1f ms wall %8.1f ms CPU  (%.2f x floor; goal < %.0f ms: %s)\n", g.name, v,
+                find(reporter.CpuMs, g.name), floor > 0 ? v / floor : 0.0, g.goalMs, v < g.goalMs ? "met" : "MISSED");
   }
   benchmark::Shutdown();
   return 0;
