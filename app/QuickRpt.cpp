@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/platform/THourglass.h>
@@ -144,7 +145,12 @@ void TQRPrinter::PaintPage(QPainter& p, int page, const QRectF& target) const {
   if (mPdfDoc) {
     // A loaded page is rendered at the pixel size it takes on the device.
     const QRectF dev = p.transform().mapRect(target);
-    const QSize px(std::max(1, qRound(dev.width())), std::max(1, qRound(dev.height())));
+    QSizeF want(std::max(1.0, dev.width()), std::max(1.0, dev.height()));
+    // A printer's resolution would ask for a picture of hundreds of
+    // megabytes; 300 dpi on A4 is plenty for a page already rendered once.
+    const double cap = double(mPageSize.width()) * mPageSize.height() * (300.0 / 96) * (300.0 / 96);
+    if (want.width() * want.height() > cap) want *= std::sqrt(cap / (want.width() * want.height()));
+    const QSize px(std::max(1, qRound(want.width())), std::max(1, qRound(want.height())));
     const QImage img = mPdfDoc->render(page - 1, px);
     p.drawImage(target, img);
     return;

@@ -20,6 +20,7 @@
 #include <QObject>
 #include <QPicture>
 #include <QPointer>
+#include <algorithm>
 #include <functional>
 #include <memory>
 

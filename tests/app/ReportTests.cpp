@@ -392,6 +392,31 @@ TEST(ReportPreview, SavedReportIsTheSignatureAndTheCompressedPdf) {
   EXPECT_EQ(pdf2, pdf);
 }
 
+TEST(ReportPreview, AnOpenedReportPrintsItsPages) {
+  if (!HavePoppler()) GTEST_SKIP() << "pdfinfo (poppler-utils) not installed";
+  QTemporaryDir temp;
+  TPagedReport r(2);
+  r.Report.Prepare();
+  const QString pdf = temp.filePath(QStringLiteral("in.pdf"));
+  ASSERT_TRUE(r.Report.QRPrinter()->SaveToPdf(pdf));
+  const QString odr = temp.filePath(QStringLiteral("in.odr"));
+  ASSERT_TRUE(WriteOdrFile(ReadFile(pdf), odr).Ok());
+  TFormReportPreview form;
+  ASSERT_TRUE(form.OpenReport(odr));
+  TRecordingDialogs dialogs;
+  const QString printed = temp.filePath(QStringLiteral("printed.pdf"));
+  dialogs.OnModal = [&](QDialog& dlg) {
+    auto* pd = qobject_cast<QPrintDialog*>(&dlg);
+    if (!pd) return int(QDialog::Rejected);
+    pd->printer()->setOutputFormat(QPrinter::PdfFormat);
+    pd->printer()->setOutputFileName(printed);
+    return int(QDialog::Accepted);
+  };
+  form.PrintClick();
+  EXPECT_TRUE(dialogs.Messages.empty());
+  EXPECT_EQ(PdfPages(printed), 2);
+}
+
 TEST(ReportPreview, TemporaryNamesAndFolders) {
   QTemporaryDir temp;
   TRecordingDialogs dialogs;
