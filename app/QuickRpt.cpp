@@ -495,7 +495,14 @@ void TQRPreview::paintEvent(QPaintEvent*) {
   const int n = PageCount();
   if (!mQRPrinter || n <= 0 || mPageNumber > n) return;
   if (mCachePage != mPageNumber || mCacheSize != page || mCache.isNull()) {
-    mCache = mQRPrinter->PageImage(mPageNumber, page);
+    if (mZoom < 100) {
+      // Small text drawn small loses its shapes; drawn twice as large and
+      // scaled down smoothly it stays readable.
+      mCache = mQRPrinter->PageImage(mPageNumber, page * 2)
+                   .scaled(page, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+      mCache = mQRPrinter->PageImage(mPageNumber, page);
+    }
     mCachePage = mPageNumber;
     mCacheSize = page;
   }
