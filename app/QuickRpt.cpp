@@ -68,6 +68,8 @@ int TQRPrinter::PageCount() const {
 void TQRPrinter::Clear() {
   mPainter.reset();
   mCurrent.reset();
+  mCurrentItems.clear();
+  mPageOpen = false;
   mPages.clear();
   mPdfDoc.reset();
   mPdfBuffer.reset();
@@ -84,7 +86,8 @@ void TQRPrinter::BeginDocument(const QString& title, TPrinterOrientation o) {
 }
 
 QPainter* TQRPrinter::NewPage() {
-  if (mPainter) EndPage();
+  if (mPageOpen) EndPage();
+  mPageOpen = true;
   mCurrent = std::make_unique<QPicture>();
   mPainter = std::make_unique<QPainter>(mCurrent.get());
   mPainter->setClipRect(QRect(QPoint(0, 0), mPageSize));
@@ -92,14 +95,36 @@ QPainter* TQRPrinter::NewPage() {
 }
 
 void TQRPrinter::EndPage() {
-  if (!mPainter) return;
-  mPainter->end();
+  if (!mPageOpen) return;
+  mPageOpen = false;
+  if (mPainter) mPainter->end();
   mPainter.reset();
-  // The page keeps its full size even where nothing was drawn.
-  mCurrent->setBoundingRect(QRect(QPoint(0, 0), mPageSize));
-  mPages.append(*mCurrent);
+  TPage page;
+  page.Drawn = *mCurrent;
+  page.Items = std::move(mCurrentItems);
+  mCurrentItems.clear();
+  mPages.append(std::move(page));
   mCurrent.reset();
   Q_EMIT PageAvailable(int(mPages.size()));
+}
+
+void TQRPrinter::AddPicture(const QPicture& pic, const QRect& box, double sx, double sy) {
+  if (!mPageOpen) NewPage();
+  TPageItem item;
+  item.Picture = pic;
+  item.Box = box;
+  item.Sx = sx;
+  item.Sy = sy;
+  mCurrentItems.append(std::move(item));
+}
+
+void TQRPrinter::AddImage(const QImage& img, const QRectF& target, const QRect& box) {
+  if (!mPageOpen) NewPage();
+  TPageItem item;
+  item.Image = img;
+  item.Target = target;
+  item.Box = box;
+  mCurrentItems.append(std::move(item));
 }
 
 void TQRPrinter::EndDocument() {
@@ -159,7 +184,24 @@ void TQRPrinter::PaintPage(QPainter& p, int page, const QRectF& target) const {
   p.setClipRect(target, Qt::IntersectClip);
   p.translate(target.topLeft());
   p.scale(target.width() / mPageSize.width(), target.height() / mPageSize.height());
-  PlayPicture(p, mPages[page - 1]);
+  const TPage& pg = mPages[page - 1];
+  if (!pg.Drawn.isNull()) {
+    p.save();
+    PlayPicture(p, pg.Drawn);
+    p.restore();
+  }
+  for (const TPageItem& item : pg.Items) {
+    p.save();
+    p.setClipRect(item.Box, Qt::IntersectClip);
+    if (!item.Image.isNull()) {
+      p.drawImage(item.Target, item.Image);
+    } else {
+      p.translate(item.Box.topLeft());
+      p.scale(item.Sx, item.Sy);
+      PlayPicture(p, item.Picture);
+    }
+    p.restore();
+  }
   p.restore();
 }
 
@@ -280,6 +322,20 @@ void TQRImage::Print(QPainter& p, const QPoint& origin) const {
   p.restore();
 }
 
+void TQRImage::Print(TQRPrinter& out, const QPoint& origin) const {
+  if (mWidth <= 0 || mHeight <= 0) return;
+  const QRect box(origin + QPoint(mLeft, mTop), QSize(mWidth, mHeight));
+  if (!mMetafile.Empty()) {
+    if (mStretch)
+      out.AddPicture(mMetafile.Picture(), box, double(mWidth) / mMetafile.Width(),
+                     double(mHeight) / mMetafile.Height());
+    else
+      out.AddPicture(mMetafile.Picture(), box);
+  } else if (!mImage.isNull()) {
+    out.AddImage(mImage, mStretch ? QRectF(box) : QRectF(box.topLeft(), QSizeF(mImage.size())), box);
+  }
+}
+
 TQRBand::TQRBand(QObject* parent) : QObject(parent) {}
 
 QList<TQRImage*> TQRBand::Controls() const {
@@ -296,6 +352,11 @@ void TQRBand::AddControl(TQRImage* c) {
 void TQRBand::Print(QPainter& p, int top) const {
   for (const auto& c : mControls)
     if (c) c->Print(p, QPoint(0, top));
+}
+
+void TQRBand::Print(TQRPrinter& out, int top) const {
+  for (const auto& c : mControls)
+    if (c) c->Print(out, QPoint(0, top));
 }
 
 // ---- TQuickRep ---------------------------------------------------------------
@@ -343,7 +404,7 @@ void TQuickRep::Prepare() {
           page = out.NewPage();
           y = 0;
         }
-        mDetail->Print(*page, y);
+        mDetail->Print(out, y);
         y += h;
       }
       if (mRecordCount > 0) out.SetProgress(int(qint64(records) * 100 / mRecordCount));

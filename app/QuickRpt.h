@@ -71,6 +71,12 @@ class TQRPrinter : public QObject {
   void EndPage();
   void EndDocument();
   void SetProgress(int percent);
+  // Places a picture (scaled by sx, sy from its own units) or an image
+  // (drawn into target) on the page being built, clipped to box. The
+  // page keeps a reference, not a re-recording: a page of pictures costs
+  // what the pictures cost.
+  void AddPicture(const QPicture& pic, const QRect& box, double sx = 1, double sy = 1);
+  void AddImage(const QImage& img, const QRectF& target, const QRect& box);
   // Forgets every page.
   void Clear();
 
@@ -109,8 +115,21 @@ class TQRPrinter : public QObject {
   QString mTitle;
   TPrinterOrientation mOrientation = poPortrait;
   QSize mPageSize;
-  QList<QPicture> mPages;
+  struct TPageItem {
+    QPicture Picture;
+    QImage Image;
+    QRectF Target;  // the image's rectangle
+    QRect Box;      // the clip
+    double Sx = 1, Sy = 1;
+  };
+  struct TPage {
+    QPicture Drawn;  // what was painted through NewPage's painter
+    QList<TPageItem> Items;
+  };
+  QList<TPage> mPages;
   std::unique_ptr<QPicture> mCurrent;
+  QList<TPageItem> mCurrentItems;
+  bool mPageOpen = false;
   std::unique_ptr<QPainter> mPainter;
   bool mFinished = false;
   int mBusy = 0;
@@ -145,6 +164,7 @@ class TQRImage : public QObject {
   const QImage& Image() const { return mImage; }
   // Draws the control with the band's top-left corner at origin.
   void Print(QPainter& p, const QPoint& origin) const;
+  void Print(TQRPrinter& out, const QPoint& origin) const;
 
  private:
   int mLeft = 0, mTop = 0, mWidth = 100, mHeight = 100;
@@ -165,6 +185,7 @@ class TQRBand : public QObject {
   QList<TQRImage*> Controls() const;
   void AddControl(TQRImage* c);
   void Print(QPainter& p, int top) const;
+  void Print(TQRPrinter& out, int top) const;
 
  Q_SIGNALS:
   void Printing(Tarnwell::TQRBand* band);
