@@ -102,6 +102,15 @@ TEST(ReportEngine, ProgressFirstPageAndReentry) {
   EXPECT_EQ(r.Report.QRPrinter()->PageCount(), 4);
 }
 
+TEST(ReportEngine, PagesOutliveThePicturesTheyWereMadeOf) {
+  TPagedReport r(2);
+  r.Report.Prepare();
+  // The caller frees its page pictures once the report is produced.
+  r.Pages.clear();
+  r.Image->ClearPicture();
+  EXPECT_FALSE(WhiteOnly(r.Report.QRPrinter()->PageImage(2, QSize(397, 561))));
+}
+
 TEST(ReportEngine, PdfHasThePagesTextAndPaperOfTheReport) {
   if (!HavePoppler()) GTEST_SKIP() << "pdfinfo/pdftotext (poppler-utils) not installed";
   QTemporaryDir dir;
