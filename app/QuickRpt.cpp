@@ -218,14 +218,14 @@ QImage TQRPrinter::PageImage(int page, const QSize& size) const {
 bool TQRPrinter::RenderTo(QPagedPaintDevice& device, int copies, QString* error) {
   const int n = PageCount();
   if (n <= 0) {
-    if (error) *error = QStringLiteral("the report has no pages");
+    if (error) *error = QStringLiteral("il report non ha pagine");
     return false;
   }
   TBusyScope busy(mBusy);
   device.setPageLayout(A4Layout(mOrientation));
   QPainter p;
   if (!p.begin(&device)) {
-    if (error) *error = QStringLiteral("cannot paint on the output device");
+    if (error) *error = QStringLiteral("la stampante o il file di destinazione non è disponibile");
     return false;
   }
   // 96-dpi page units to the device's pixels.
@@ -237,7 +237,7 @@ bool TQRPrinter::RenderTo(QPagedPaintDevice& device, int copies, QString* error)
   for (int c = 0; c < copies; ++c) {
     for (int i = 1; i <= n; ++i) {
       if (done > 0 && !device.newPage()) {
-        if (error) *error = QStringLiteral("the output device refused a new page");
+        if (error) *error = QStringLiteral("la destinazione ha rifiutato una nuova pagina");
         p.end();
         return false;
       }
@@ -246,7 +246,7 @@ bool TQRPrinter::RenderTo(QPagedPaintDevice& device, int copies, QString* error)
     }
   }
   if (!p.end()) {
-    if (error) *error = QStringLiteral("the output could not be finished");
+    if (error) *error = QStringLiteral("la stampa non si è potuta completare");
     return false;
   }
   return true;
