@@ -10,6 +10,8 @@ mkdir -p "$out"
 export QT_QPA_PLATFORM=offscreen
 "$snap" "$out/main-frame.png"
 "$snap" --open "TMeasureDisplay" --open "TBarCodes" --open "TGraph2D" "$out/main-frame-windows.png"
+# The report preview with a sample report of two pages.
+"$snap" --window "Anteprima di Stampa" --size 800x600 "$out/anteprima-di-stampa.png"
 # Every launcher whose window is built.
 while IFS= read -r caption; do
   name=$(echo "$caption" | tr -c 'A-Za-z0-9\n' '-' | sed 's/-*$//; s/^-*//' | tr 'A-Z' 'a-z')

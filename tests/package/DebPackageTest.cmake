@@ -13,7 +13,8 @@ endif()
 run(dpkg-deb --contents ${debs})
 set(contents "${run_output}")
 foreach(f ./usr/bin/tarnwell ./usr/bin/tarnwell-snap ./usr/bin/tarnwell-barcode ./usr/bin/tarnwell-sheet
-          ./usr/bin/tarnwell-3d ./usr/include/Tarnwell/barcodes/BarCodes.h
+          ./usr/bin/tarnwell-3d ./usr/bin/tarnwell-report ./usr/include/Tarnwell/barcodes/BarCodes.h
+          ./usr/include/Tarnwell/app/QuickRpt.h ./usr/include/Tarnwell/utility/MapiSend.h
           ./usr/include/Tarnwell/platform/TProperty.h TarnwellConfig.cmake libtarnwell_barcodes.a
           plugins/designer/libtarnwell_designer.so ./usr/share/applications/tarnwell.desktop
           ./usr/share/icons/hicolor/64x64/apps/tarnwell.png)
@@ -23,7 +24,7 @@ foreach(f ./usr/bin/tarnwell ./usr/bin/tarnwell-snap ./usr/bin/tarnwell-barcode 
   endif()
 endforeach()
 run(dpkg-deb -f ${debs} Depends)
-foreach(dep libqt6widgets6 libqt6sql6-sqlite libqt6printsupport6)
+foreach(dep libqt6widgets6 libqt6sql6-sqlite libqt6printsupport6 libqt6pdf6 xdg-utils)
   string(FIND "${run_output}" "${dep}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the package does not depend on ${dep}: ${run_output}")

@@ -4,6 +4,8 @@
 //   tarnwell-snap [--window "CAPTION" [--bare] [--click NAME ...]] [--size WxH] [--wait MS] OUT.png
 //   tarnwell-snap --open "CAPTION" [--open "CAPTION" ...] OUT.png
 //
+// --window "Anteprima di Stampa" shows the report preview window with a
+// sample report of two pages (--pages N for another count).
 // --open clicks the launcher CAPTION (as often as it is given) and renders
 // the whole main frame with the windows it opened.
 // --click NAME clicks the middle of the window's control named NAME (its
@@ -19,6 +21,7 @@
 #include <QElapsedTimer>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTextStream>
 #include <cstdio>
 #include <memory>
@@ -31,6 +34,32 @@
 using namespace Tarnwell;
 
 namespace {
+
+// A page of a sample report: a heading and a table, as a sheet prints.
+TMetafile SamplePage(int page, int pages) {
+  TMetafile mf;
+  mf.SetSize(734, 1062);
+  QPainter p(&mf.Picture());
+  QFont f(QStringLiteral("DejaVu Sans"));
+  f.setPixelSize(20);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(QRect(30, 30, 680, 30), Qt::AlignLeft, QStringLiteral("Conti 2026 - pagina %1 di %2").arg(page).arg(pages));
+  f.setPixelSize(11);
+  f.setBold(false);
+  p.setFont(f);
+  for (int r = 0; r < 42; ++r)
+    for (int c = 0; c < 6; ++c) {
+      const QRect cell(30 + c * 111, 80 + r * 22, 110, 21);
+      p.setPen(QColor(192, 192, 192));
+      p.drawRect(cell);
+      p.setPen(Qt::black);
+      const QString text = c == 0 ? QStringLiteral("Voce %1").arg((page - 1) * 42 + r + 1)
+                                  : QString::number(((page * 37 + r) * 53 + c * 11) % 9973);
+      p.drawText(cell.adjusted(4, 0, -4, 0), Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight), text);
+    }
+  return mf;
+}
 
 int Fail(int code, const QString& msg) {
   QTextStream(stderr) << "tarnwell-snap: " << msg << "\n";
@@ -64,6 +93,7 @@ int main(int argc, char** argv) {
   int wait = 0;
   bool bare = false;
   QStringList opens, clicks;
+  int pages = 2;
   const QStringList args = app.arguments();
   for (int i = 1; i < args.size(); ++i) {
     const QString& a = args[i];
@@ -89,6 +119,10 @@ int main(int argc, char** argv) {
       if (i + 1 >= args.size() || args[i + 1].isEmpty())
         return Fail(2, QStringLiteral("--click needs the NAME of a control of the window, e.g. --click CheckBox1"));
       clicks << args[++i];
+    } else if (a == QLatin1String("--pages") && i + 1 < args.size()) {
+      bool ok = false;
+      pages = args[++i].toInt(&ok);
+      if (!ok || pages < 0 || pages > 500) return Fail(2, QStringLiteral("--pages wants 0 to 500"));
     } else if (a == QLatin1String("--bare")) {
       bare = true;
     } else if (a == QLatin1String("--size") && i + 1 < args.size()) {
@@ -135,6 +169,36 @@ int main(int argc, char** argv) {
   Pump(50);
 
   QWidget* target = frame.get();
+  if (window == preview->windowTitle()) {
+    // The preview is a window of its own: shown with a sample report.
+    std::vector<TMetafile> sample;
+    for (int i = 1; i <= pages; ++i) sample.push_back(SamplePage(i, pages));
+    TQuickRep report;
+    report.setReportTitle(QStringLiteral("Conti 2026"));
+    report.setRecordCount(pages);
+    report.Detail()->setHeight(report.Height());
+    auto* image = new TQRImage(report.Detail());
+    image->setWidth(report.Width());
+    image->setHeight(report.Height());
+    size_t produced = 0;
+    report.OnNeedData = [&](TQuickRep*, bool& more) { more = produced < sample.size(); };
+    report.Detail()->BeforePrint = [&](TQRBand*, bool&) { image->SetPicture(sample[produced++]); };
+    report.OnPreview = [&](TQuickRep* r) {
+      preview->SetReport(r);
+      preview->ShowPreview();
+    };
+    report.Preview();
+    preview->showNormal();
+    preview->resize(size.isValid() ? size : QSize(1024, 768));
+    Pump(50);
+    preview->ZoomToFitClick();
+    Pump(std::max(wait, 100));
+    const QImage img = preview->grab().toImage();
+    if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
+    if (!img.save(out, format.constData()))
+      return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
+    return 0;
+  }
   for (const QString& caption : opens) {
     const QByteArray cap = caption.toUtf8();
     const TLauncher* l = FindLauncher(cap.constData());
