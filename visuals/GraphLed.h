@@ -1,0 +1,71 @@
+#pragma once
+// TGraphicLed: a caption beside a small lamp picture that is lit or dark.
+// The lamp is a square as tall as the control (less the caption line when
+// the caption stands above or below it); with AutoSize the width follows
+// the caption.
+
+#include <QWidget>
+
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TWidgetLook.h>
+
+namespace Tarnwell {
+
+namespace GraphLedTypes {
+Q_NAMESPACE
+enum TGLedLayout { glLedLeft, glLedRight, glLedTop, glLedBottom };
+Q_ENUM_NS(TGLedLayout)
+}  // namespace GraphLedTypes
+using namespace GraphLedTypes;
+
+class TGraphicLed : public QWidget {
+  Q_OBJECT
+  TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))
+  TW_PROPERTY_DEFAULT(bool, Checked, false, repaint())
+  TW_PROPERTY_DEFAULT(Tarnwell::GraphLedTypes::TGLedLayout, Layout, glLedLeft, (AdjustWidth(), repaint()))
+  TW_PROPERTY_DEFAULT(bool, AutoSize, true, (AdjustWidth(), repaint()))
+  TW_FONT_PROPERTY(mFontView)
+
+ public:
+  explicit TGraphicLed(QWidget* parent = nullptr);
+
+  // Where the lamp goes in a control of the given size (an empty rectangle
+  // when the control is too low for lamp and caption).
+  TRect LedRect(int width, int height) const;
+  // Where the caption's text cell starts.
+  TPoint CaptionPos(int width, int height) const;
+  // The width AutoSize gives for the given height.
+  int AutoWidth(int height) const;
+  // The caption line's height: the font's pixel height x 4 / 3.
+  int TextLineHeight() const;
+
+  const TBitmap& LedOn() const { return mLedOn; }
+  const TBitmap& LedOff() const { return mLedOff; }
+  int PaintCount() const { return mPaintCount; }
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  virtual void Paint(TCanvas& canvas);
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent* e) override;
+
+ private:
+  // Recomputes the width when AutoSize is on; never called while painting.
+  void AdjustWidth();
+  int TextPixelHeight() const;
+  int TextWidth(const QString& s) const;
+  QString mCaption;
+  bool mChecked = false;
+  TGLedLayout mLayout = glLedLeft;
+  bool mAutoSize = true;
+  TControlFont mFontView{this};
+  TBitmap mLedOn, mLedOff;
+  bool mAdjusting = false;
+  int mPaintCount = 0;
+};
+
+}  // namespace Tarnwell

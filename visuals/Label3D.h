@@ -1,0 +1,37 @@
+#pragma once
+// TLabel3D: a label whose text is written three times, a light copy up-left,
+// a dark copy down-right and the text itself on top, so that it looks raised
+// (or engraved, with the colours swapped). clNone leaves a copy out.
+
+#include <Tarnwell/platform/TLabel.h>
+
+namespace Tarnwell {
+
+class TLabel3D : public TCustomLabel {
+  Q_OBJECT
+  TW_COLOR_PROPERTY_DEFAULT(FontHighLight, clBtnHighlight, repaint())
+  TW_COLOR_PROPERTY_DEFAULT(FontShadow, clBtnShadow, repaint())
+  // 0 .. 10 pixels; other values are ignored.
+  Q_PROPERTY(int Displacement READ Displacement WRITE setDisplacement RESET resetDisplacement NOTIFY
+                 DisplacementChanged)
+
+ public:
+  explicit TLabel3D(QWidget* parent = nullptr);
+  int Displacement() const { return mDisplacement; }
+
+ public Q_SLOTS:
+  void setDisplacement(int value);
+  void resetDisplacement() { setDisplacement(1); }
+ Q_SIGNALS:
+  void DisplacementChanged(int value);
+
+ protected:
+  void DoDrawText(TCanvas& canvas, TRect& rect, int flags) override;
+
+ private:
+  TColor mFontHighLight = clBtnHighlight;
+  TColor mFontShadow = clBtnShadow;
+  int mDisplacement = 1;
+};
+
+}  // namespace Tarnwell

@@ -1,0 +1,29 @@
+#pragma once
+// TLabelAngle: a label written at any angle (degrees, counter-clockwise),
+// starting at (OffSetX, OffSetY) of its client area.
+
+#include <Tarnwell/platform/TLabel.h>
+
+namespace Tarnwell {
+
+class TLabelAngle : public TCustomLabel {
+  Q_OBJECT
+  TW_PROPERTY(int, Angle, update())
+  TW_PROPERTY(int, OffSetX, update())
+  TW_PROPERTY(int, OffSetY, update())
+
+ public:
+  explicit TLabelAngle(QWidget* parent = nullptr);
+  // The caption as written: accelerator marks removed when they are on.
+  QString ShownText() const;
+
+ protected:
+  void Paint(TCanvas& canvas) override;
+
+ private:
+  int mAngle = 0;
+  int mOffSetX = 0;
+  int mOffSetY = 0;
+};
+
+}  // namespace Tarnwell

@@ -1,0 +1,72 @@
+#pragma once
+// TURLLabel: a label that takes its "shine" font while the mouse is over it
+// and, when clicked, opens its address: a new mail when the address holds an
+// "@", a web page otherwise. Only web, mail and file-transfer addresses are
+// opened, and always through the desktop's URL handling, never a shell.
+
+#include <QFont>
+#include <QUrl>
+
+#include <Tarnwell/platform/TLabel.h>
+
+namespace Tarnwell {
+
+class TURLLabel : public TCustomLabel {
+  Q_OBJECT
+  TW_PROPERTY(QString, URL, (void)0)
+  // The two fonts as Qt fonts; their colours are NormFontColor and
+  // ShineFontColor. Font() is whichever of the two is in use.
+  Q_PROPERTY(QFont NormFont READ NormQFont WRITE setNormFont NOTIFY NormFontChanged)
+  Q_PROPERTY(QFont ShineFont READ ShineQFont WRITE setShineFont NOTIFY ShineFontChanged)
+  Q_PROPERTY(QColor NormFontColor READ NormFontColor WRITE setNormFontColor NOTIFY NormFontChanged)
+  Q_PROPERTY(QColor ShineFontColor READ ShineFontColor WRITE setShineFontColor NOTIFY ShineFontChanged)
+
+ public:
+  explicit TURLLabel(QWidget* parent = nullptr);
+
+  const TFont& NormFont() const { return mNormFont; }
+  const TFont& ShineFont() const { return mShineFont; }
+  QFont NormQFont() const { return mNormFont.ToQFont(); }
+  QFont ShineQFont() const { return mShineFont.ToQFont(); }
+  QColor NormFontColor() const { return ToQColor(mNormFont.Color()); }
+  QColor ShineFontColor() const { return ToQColor(mShineFont.Color()); }
+
+  // The address a click opens, or an empty QUrl (with the reason in `why`)
+  // when URL is empty or names a kind of address that is not opened.
+  QUrl Address(QString* why = nullptr) const;
+  // What a click does after the Click signal: opens Address(), or reports
+  // why it cannot. True when the address went to the desktop.
+  bool OpenURL();
+  bool MouseInControl() const { return mMouseIn; }
+
+  TNotifyEvent OnClick;
+
+ public Q_SLOTS:
+  void setNormFont(const Tarnwell::TFont& f);
+  void setNormFont(const QFont& f);
+  void setShineFont(const Tarnwell::TFont& f);
+  void setShineFont(const QFont& f);
+  void setNormFontColor(const QColor& c);
+  void setShineFontColor(const QColor& c);
+  // As a click does.
+  void Click();
+
+ Q_SIGNALS:
+  void NormFontChanged(const QFont& value);
+  void ShineFontChanged(const QFont& value);
+  void Clicked(QObject* sender);
+
+ protected:
+  void enterEvent(QEnterEvent* e) override;
+  void leaveEvent(QEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseReleaseEvent(QMouseEvent* e) override;
+
+ private:
+  QString mURL;
+  TFont mNormFont, mShineFont;
+  bool mMouseIn = false;
+  bool mPressed = false;
+};
+
+}  // namespace Tarnwell
