@@ -123,7 +123,11 @@ void TSlideControl::Tick() {
   }
 }
 
-void TSlideControl::FireSlideOpen() { TW_FIRE(OnSlideOpen, SlideOpen, this); }
+void TSlideControl::FireSlideOpen() {
+  // An opening control slides over its neighbours, not under them.
+  raise();
+  TW_FIRE(OnSlideOpen, SlideOpen, this);
+}
 
 void TSlideControl::paintEvent(QPaintEvent*) {
   QPainter p(this);
