@@ -2,12 +2,14 @@
 // of its menus, clicks without handlers, the tree window and closing.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QSignalSpy>
 #include <QCursor>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <Tarnwell/app/ShineBtn.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
 #include <Tarnwell/slide/FSlide.h>
 #include <Tarnwell/slide/SldMenuTree.h>
@@ -162,6 +164,7 @@ TEST(SlideWindow, TheTreeWindowListsTheMenusAndRollsUpOnItsCaption) {
   tree->ActivateItem(prova->child(1));  // disabled: no menu behind it
   EXPECT_EQ(clicked, -1);
 
+  Keep(tree, "slide-tree.png");
   // The menus keep their hands off while the tree shows.
   f->SlideMenuMan->HotKey(3);
   EXPECT_FALSE(f->SlideMenuMan->KeyMode());
@@ -190,6 +193,34 @@ TEST(SlideWindow, ClosingTheWindowWhileTheTreeShowsLeavesNothingBehind) {
   EXPECT_TRUE(WaitUntil([&] { return tree.isNull(); }));
   // Nothing ticks on afterwards.
   QTest::qWait(60);
+}
+
+TEST(SlideWindow, TheTreeWindowsCloseButtonClosesTheWindowItServes) {
+  auto* f = new TFormSlideMenu;
+  QPointer<TFormSlideMenu> alive = f;
+  f->show();
+  bool closingSeen = false;
+  f->SlideMenuMan->OnCloseMenuForm = [&](TObject*, TRect r, bool closing) {
+    closingSeen = closing && r.Width() > 0;
+  };
+  f->SlideMenuMan->ShowMenuTree();
+  QPointer<TFormSlideMenuTree> tree = f->SlideMenuMan->MenuTree();
+  ASSERT_TRUE(tree);
+  QTest::mouseClick(static_cast<QWidget*>(tree->BtnClose), Qt::LeftButton);
+  EXPECT_TRUE(closingSeen);
+  EXPECT_TRUE(WaitUntil([&] { return alive.isNull() && tree.isNull(); }));
+}
+
+TEST(SlideWindow, AltRightReachesTheManagerThroughTheShortcut) {
+  Window w;
+  TFormSlideMenu* f = w.form;
+  if (!f->SlideMenuMan->HotKeyRegistered(3)) GTEST_SKIP() << "another manager holds the keys";
+  f->activateWindow();
+  if (!WaitUntil([&] { return QApplication::activeWindow() == f; }, 500)) GTEST_SKIP() << "no active window here";
+  QTest::keyClick(f, Qt::Key_Right, Qt::AltModifier);
+  EXPECT_TRUE(f->SlideMenuMan->KeyMode());
+  QTest::keyClick(f, Qt::Key_End, Qt::AltModifier);
+  EXPECT_FALSE(f->SlideMenuMan->KeyMode());
 }
 
 TEST(SlideWindow, AfterClosingNoTimerRuns) {
