@@ -233,7 +233,6 @@ TFormSlideMenu::TFormSlideMenu(QWidget* parent) : TForm(parent) {
   SlideMenuMan->setBevelWidth(1);
   SlideMenuMan->setColor(clSilver);
   SlideMenuMan->MenuPosRect()->SetRect(TRect(0, 0, 320, 200));
-  SetHint(SlideMenuMan, QStringLiteral("|Doppio clic: l'albero delle funzioni"));
 
   const QStringList file = {Line("File Menù", true, false, 0), Line("New Browser", true, false, 1),
                             Line("New Monitor", true, false, 2), Line("Open", true, false, 3),

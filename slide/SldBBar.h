@@ -20,6 +20,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 
 #include <Tarnwell/pattern/PatPanel.h>
@@ -153,10 +154,12 @@ class TSlideButtonBar : public TSlideControl {
   TW_PROPERTY_CUSTOM(QImage, Bitmap)
   // Only 1 .. 255 is accepted.
   TW_PROPERTY_CUSTOM(int, ButtonCount)
-  TW_PROPERTY(int, BtnOffSet, update())
+  TW_PROPERTY_FIXED(int, BtnOffSet, std::max(0, value), update())
   TW_PROPERTY(Tarnwell::SlideTypes::TSlideBDirection, Direction, update())
-  TW_PROPERTY(int, StepIn, )
-  TW_PROPERTY(int, StepOut, )
+  // Pixels per closing and per opening tick; at least 1, so that a bar
+  // always gets somewhere.
+  TW_PROPERTY_FIXED(int, StepIn, std::max(1, value), )
+  TW_PROPERTY_FIXED(int, StepOut, std::max(1, value), )
   // One hint ("short|long") per button index.
   TW_PROPERTY(QStringList, Hints, )
   TW_PROPERTY(bool, CloseOnClick, )

@@ -149,6 +149,11 @@ TEST(SlideBar, OutOfRangeCountsAndIntervalsAreIgnored) {
   bar.setInterval(1000);
   EXPECT_EQ(bar.Interval(), 1000);
   EXPECT_EQ(bar.property("Interval").toInt(), 1000);
+  // A step of nothing, or backwards, would tick for ever.
+  bar.setStepOut(-5);
+  bar.setStepIn(0);
+  EXPECT_EQ(bar.StepOut(), 1);
+  EXPECT_EQ(bar.StepIn(), 1);
 }
 
 TEST(SlideBar, NothingToAnimateStopsTheTimer) {
