@@ -223,6 +223,16 @@ TEST(SlideWindow, AltRightReachesTheManagerThroughTheShortcut) {
   EXPECT_FALSE(f->SlideMenuMan->KeyMode());
 }
 
+TEST(SlideWindow, TheUpwardMenuAndALeftBarOpenInPlace) {
+  Window w;
+  TFormSlideMenu* f = w.form;
+  OpenFully(f->SlideMenuServices);
+  OpenFully(f->SlideButtonBar6);
+  EXPECT_EQ(f->SlideMenuServices->geometry(), QRect(376, 1, 205, 390));
+  EXPECT_EQ(f->SlideButtonBar6->geometry(), QRect(316, 200, 300, 24));
+  Keep(f, "slide-open-up-left.png");
+}
+
 TEST(SlideWindow, AfterClosingNoTimerRuns) {
   Window w;
   TFormSlideMenu* f = w.form;
