@@ -404,7 +404,8 @@ class TSlideMenuMan : public TSlideControl {
 
   // The six keys: identifier 1 Alt+End, 2 Alt+Left, 3 Alt+Right, 4 Alt+Up,
   // 5 Alt+Down, 6 Alt+Enter. They are application-wide shortcuts; a key
-  // another manager holds is refused and stays without effect here.
+  // another manager holds is refused and stays without effect here. While
+  // keyboard navigation runs, Escape ends it as Alt+End does.
   static QKeySequence HotKeySequence(int id);
   bool HotKeyRegistered(int id) const;
   // The manager that holds hot key `id`, or null.
@@ -443,6 +444,7 @@ class TSlideMenuMan : public TSlideControl {
  private:
   void RegisterHotKeys();
   void UnregisterHotKeys();
+  void SetKeyMode(bool on);
 
   QImage mGlyph;
   bool mActive = true;
@@ -453,6 +455,7 @@ class TSlideMenuMan : public TSlideControl {
   bool mBusy = false;
   QPoint mKeyModePointer;
   QList<QShortcut*> mShortcuts;
+  QShortcut* mEscape = nullptr;
   bool mHeld[7] = {};
   TFormSlideMenuTree* mTree = nullptr;
   bool mPressedInside = false;

@@ -88,6 +88,20 @@ void TSlideMenuMan::RegisterHotKeys() {
     connect(sc, &QShortcut::activated, this, [this, id] { HotKey(id); });
     mShortcuts.append(sc);
   }
+  // Escape also ends keyboard navigation, but only while it runs: the rest
+  // of the time the key belongs to whoever has the focus.
+  if (mHeld[1]) {
+    mEscape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    mEscape->setContext(Qt::ApplicationShortcut);
+    mEscape->setEnabled(false);
+    connect(mEscape, &QShortcut::activated, this, [this] { HotKey(1); });
+    mShortcuts.append(mEscape);
+  }
+}
+
+void TSlideMenuMan::SetKeyMode(bool on) {
+  mKeyMode = on;
+  if (mEscape) mEscape->setEnabled(on);
 }
 
 void TSlideMenuMan::UnregisterHotKeys() {
@@ -98,6 +112,7 @@ void TSlideMenuMan::UnregisterHotKeys() {
   }
   qDeleteAll(mShortcuts);
   mShortcuts.clear();
+  mEscape = nullptr;
 }
 
 bool TSlideMenuMan::HotKeyRegistered(int id) const { return id >= 1 && id <= 6 && mHeld[id]; }
@@ -215,7 +230,7 @@ void TSlideMenuMan::MouseActivity() {
 void TSlideMenuMan::LeaveKeyMode() {
   if (!mKeyMode) return;
   if (mMenuFirst) mMenuFirst->KeyDispatch(nullptr, TSlideMenu::vkEnd);
-  mKeyMode = false;
+  SetKeyMode(false);
 }
 
 void TSlideMenuMan::enterEvent(QEnterEvent* e) {
@@ -268,7 +283,7 @@ void TSlideMenuMan::HotKey(int id) {
     // The pointer goes off the manager, below it, out of the menus' way.
     if (isVisible()) QCursor::setPos(mapToGlobal(QPoint(width() - 16, height() + 16)));
     mKeyModePointer = QCursor::pos();
-    mKeyMode = true;
+    SetKeyMode(true);
     if (first) first->KeyDispatch(nullptr, TSlideMenu::vkEnd);
     ShowMenus();
     if (first) first->FocusBar();
@@ -277,7 +292,7 @@ void TSlideMenuMan::HotKey(int id) {
   if (id == 1) {
     if (first) first->KeyDispatch(nullptr, TSlideMenu::vkEnd);
     if (mActive) HideMenus();
-    mKeyMode = false;
+    SetKeyMode(false);
     return;
   }
   if (!first) return;
@@ -286,7 +301,7 @@ void TSlideMenuMan::HotKey(int id) {
       if (first->KeyFocus()) {
         first->KeyDispatch(nullptr, TSlideMenu::vkEnd);
         if (mActive) HideMenus();
-        mKeyMode = false;
+        SetKeyMode(false);
       } else {
         first->KeyDispatch(nullptr, TSlideMenu::vkLeft);
       }
@@ -297,7 +312,7 @@ void TSlideMenuMan::HotKey(int id) {
     case 6:
       first->KeyDispatch(nullptr, TSlideMenu::vkReturn);
       if (mActive) HideMenus();
-      mKeyMode = false;
+      SetKeyMode(false);
       break;
     default: break;
   }

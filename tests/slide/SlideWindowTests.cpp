@@ -219,8 +219,16 @@ TEST(SlideWindow, AltRightReachesTheManagerThroughTheShortcut) {
   if (!WaitUntil([&] { return QApplication::activeWindow() == f; }, 500)) GTEST_SKIP() << "no active window here";
   QTest::keyClick(f, Qt::Key_Right, Qt::AltModifier);
   EXPECT_TRUE(f->SlideMenuMan->KeyMode());
+  QTest::keyClick(f, Qt::Key_Down, Qt::AltModifier);
+  EXPECT_EQ(f->SlideMenu1->HotIndex(), 1);
   QTest::keyClick(f, Qt::Key_End, Qt::AltModifier);
   EXPECT_FALSE(f->SlideMenuMan->KeyMode());
+  // Escape ends the walk too, and is left alone otherwise.
+  QTest::keyClick(f, Qt::Key_Right, Qt::AltModifier);
+  ASSERT_TRUE(f->SlideMenuMan->KeyMode());
+  QTest::keyClick(f, Qt::Key_Escape);
+  EXPECT_FALSE(f->SlideMenuMan->KeyMode());
+  EXPECT_FALSE(f->SlideMenu1->KeyFocus());
 }
 
 TEST(SlideWindow, TheUpwardMenuAndALeftBarOpenInPlace) {
