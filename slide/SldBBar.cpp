@@ -150,6 +150,7 @@ TSlideButtonBar::~TSlideButtonBar() { mHideTimer.stop(); }
 QImage TSlideButtonBar::Bitmap() const { return mBitmap.Image(); }
 
 void TSlideButtonBar::setBitmap(QImage value) {
+  if (value == mBitmap.Image()) return;
   mBitmap.Assign(value);
   Recompute();
   update();

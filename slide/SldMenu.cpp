@@ -46,6 +46,7 @@ QStringList TSlideMenu::Items() const {
 }
 
 void TSlideMenu::setItems(QStringList value) {
+  if (value == mItems || value == Items()) return;
   mParsed.clear();
   mHasParsed = false;
   mItems = std::move(value);

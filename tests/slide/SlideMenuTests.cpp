@@ -233,3 +233,39 @@ TEST(SlideMenuManager, ActiveOffShowsTheWholeChainAndKeepsIt) {
 }
 
 }  // namespace
+
+#include "PropertyRoundTrip.h"
+
+namespace {
+
+TEST(SlideProperties, PublishedPropertiesRoundTripUnderTheirNames) {
+  QWidget form;
+  TSlideButtonBar bar(&form);
+  TSlideButtonBar other(&form);
+  TSlideMenuMan* man = nullptr;
+  {
+    // The keys are not what this test is about; any manager will do.
+    man = new TSlideMenuMan(&form);
+  }
+  QImage strip(120, 20, QImage::Format_RGB32);
+  strip.fill(Qt::red);
+  EXPECT_GT(ExpectPropertyRoundTrips(&bar, &TSlideControl::staticMetaObject,
+                                     {{"Bitmap", strip},
+                                      {"Hints", QStringList{"a|b"}},
+                                      {"MenuManager", QVariant::fromValue(man)},
+                                      {"MenuPrior", QVariant::fromValue(&other)},
+                                      {"MenuNext", QVariant::fromValue(&other)}}),
+            10);
+  TSlideMenu menu(&form);
+  TSlideImageList images;
+  TPatternHolder holder;
+  EXPECT_GT(ExpectPropertyRoundTrips(&menu, &TSlideMenu::staticMetaObject,
+                                     {{"Items", QStringList{"A | True | False | 0"}},
+                                      {"ImageList", QVariant::fromValue(&images)},
+                                      {"PatternHolder", QVariant::fromValue(&holder)}}),
+            3);
+  EXPECT_TRUE(menu.setProperty("Direction", QStringLiteral("slbToUp")));
+  EXPECT_EQ(menu.Direction(), slbToUp);
+}
+
+}  // namespace
