@@ -5,6 +5,7 @@
 #include <QProgressDialog>
 #include <memory>
 
+#include <Tarnwell/database/FQryParm.h>
 #include <Tarnwell/platform/THourglass.h>
 #include "DBDemos.h"
 
@@ -22,6 +23,8 @@ TGenerationUi& Ui() {
 }  // namespace
 
 void RegisterDemo_database() {
+  // Queries that prompt for their values ask through the real window.
+  InstallQueryPromptWindow();
   TDemoGenerationHooks hooks;
   hooks.Started = [] {
     Ui().Wait = std::make_unique<THourglass>();
