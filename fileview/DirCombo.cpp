@@ -54,6 +54,8 @@ class TDirComboDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
+TFileListViewLite* TDirectoryComboLite::FileListView() const { return mView; }
+
 TDirectoryComboLite::TDirectoryComboLite(QWidget* parent) : QComboBox(parent) {
   mFont.changed = [this] {
     updateGeometry();
@@ -206,6 +208,9 @@ void TDirectoryComboLite::changeEvent(QEvent* e) {
 // ---- the file-name edit ---------------------------------------------------------
 
 TFileNameEditLite::TFileNameEditLite(QWidget* parent) : QLineEdit(parent) {}
+
+// Out of line: the header only declares the view class.
+TFileListViewLite* TFileNameEditLite::FileListView() const { return mView; }
 
 void TFileNameEditLite::setFileListView(TFileListViewLite* view) {
   if (mView == view) return;

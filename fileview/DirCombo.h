@@ -35,7 +35,7 @@ class TDirectoryComboLite : public QComboBox {
 
   explicit TDirectoryComboLite(QWidget* parent = nullptr);
 
-  TFileListViewLite* FileListView() const { return mView; }
+  TFileListViewLite* FileListView() const;
  public Q_SLOTS:
   void setFileListView(Tarnwell::TFileListViewLite* view);
  Q_SIGNALS:
@@ -83,7 +83,7 @@ class TFileNameEditLite : public QLineEdit {
   Q_PROPERTY(Tarnwell::TFileListViewLite* FileListView READ FileListView WRITE setFileListView NOTIFY FileListViewChanged)
  public:
   explicit TFileNameEditLite(QWidget* parent = nullptr);
-  TFileListViewLite* FileListView() const { return mView; }
+  TFileListViewLite* FileListView() const;
  public Q_SLOTS:
   void setFileListView(Tarnwell::TFileListViewLite* view);
  Q_SIGNALS:
