@@ -92,10 +92,14 @@ TFormFileView::TFormFileView(QWidget* parent) : TForm(parent) {
     (*btn)->setGeometry(left, 4, 28, 28);
     (*btn)->setFlat(true);
     (*btn)->setGlyph(Glyph(glyph));
+    // The four style buttons work as one group: the style in use stays down.
+    (*btn)->setCheckable(true);
+    (*btn)->setAutoExclusive(true);
     TSpeedButton* b = *btn;
     connect(b, &QAbstractButton::clicked, this, [this, b] { BtnListClick(b); });
     left += 28;
   }
+  BtnList->setChecked(true);
   BtnList->setHint(QStringLiteral("Elenco"));
   BtnReport->setHint(QStringLiteral("Dettagli"));
   BtnSmall->setHint(QStringLiteral("Icone piccole"));

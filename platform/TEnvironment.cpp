@@ -13,8 +13,11 @@ namespace {
 QtMessageHandler gPreviousHandler = nullptr;
 bool gQuietInstalled = false;
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-  // The offscreen platform says this for every window with a minimum size.
-  if (message.startsWith(QLatin1String("This plugin does not support propagateSizeHints"))) return;
+  // The offscreen platform says these for every window with a minimum size
+  // and for every window brought to the front; neither is a fault.
+  if (message.startsWith(QLatin1String("This plugin does not support propagateSizeHints")) ||
+      message == QLatin1String("This plugin does not support raise()"))
+    return;
   if (gPreviousHandler) {
     gPreviousHandler(type, context, message);
   } else {

@@ -51,8 +51,12 @@ TEST(Window, StatusBarCountsAndSizesWithLocaleSeparators) {
     form.DirectoryComboLite1->hidePopup();
   }
   // The style buttons and the up button.
+  EXPECT_TRUE(form.BtnList->isChecked());
   QTest::mouseClick(form.BtnReport, Qt::LeftButton);
   EXPECT_EQ(form.FileListView->ViewIconStyle(), visReport);
+  // The style in use stays down, and only that one.
+  EXPECT_TRUE(form.BtnReport->isChecked());
+  EXPECT_FALSE(form.BtnList->isChecked());
   if (qEnvironmentVariableIsSet("FILEVIEW_SNAP")) form.grab().save(qEnvironmentVariable("FILEVIEW_SNAP"));
   QTest::mouseClick(form.BtnBig, Qt::LeftButton);
   EXPECT_EQ(form.FileListView->ViewIconStyle(), visIcon);
