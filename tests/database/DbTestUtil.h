@@ -28,6 +28,14 @@ struct TDemoDb {
   static QString Outside(TEngine e, const QString& sql);
 };
 
+// Runs one statement on an alias through the layer (errors throw).
+inline void Exec(const QString& alias, const QString& sql) {
+  TQuery q;
+  q.setDatabaseName(alias);
+  q.SetSQLText(sql);
+  q.ExecSQL();
+}
+
 inline std::string EngineName(const ::testing::TestParamInfo<TEngine>& i) {
   return i.param == TEngine::SQLite ? "SQLite" : "PostgreSQL";
 }

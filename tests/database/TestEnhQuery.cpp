@@ -20,13 +20,6 @@ using namespace Tarnwell;
 
 namespace {
 
-void Exec(const QString& alias, const QString& sql) {
-  TQuery q;
-  q.setDatabaseName(alias);
-  q.SetSQLText(sql);
-  q.ExecSQL();
-}
-
 // Answers the prompt window: the handler fills it and says whether to confirm.
 struct TPromptAnswers {
   TRecordingDialogs Dialogs;

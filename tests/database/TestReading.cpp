@@ -14,13 +14,6 @@ using namespace Tarnwell;
 
 namespace {
 
-void Exec(const QString& alias, const QString& sql) {
-  TQuery q;
-  q.setDatabaseName(alias);
-  q.SetSQLText(sql);
-  q.ExecSQL();
-}
-
 class ReadTest : public EngineTest {};
 
 // Every ID once, and as many as the engine holds.

@@ -13,13 +13,6 @@ using namespace Tarnwell;
 
 namespace {
 
-void Exec(const QString& alias, const QString& sql) {
-  TQuery q;
-  q.setDatabaseName(alias);
-  q.SetSQLText(sql);
-  q.ExecSQL();
-}
-
 void Scratch(const QString& alias) {
   Exec(alias, "DROP TABLE IF EXISTS \"SCRITTE\"");
   Exec(alias,
