@@ -81,7 +81,13 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
       break;
     case Qt::TextAlignmentRole:
       if (c == 1 || c == 4) return int(Qt::AlignRight | Qt::AlignVCenter);
+      if (LargeIcons) return int(Qt::AlignHCenter | Qt::AlignTop);
       return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::SizeHintRole:
+      // The icon view's items share one size (uniform sizes keep large
+      // folders quick): the whole grid cell, not the first name's width.
+      if (LargeIcons && c == 0) return QSize(92, 72);
+      break;
     case Qt::ToolTipRole:
       if (!it.Target.isEmpty()) return it.Target;
       break;
@@ -363,8 +369,11 @@ void TFileListViewLite::ApplyViewStyle() {
       mList->setFlow(QListView::LeftToRight);
       mList->setWrapping(true);
       mList->setIconSize(QSize(32, 32));
-      mList->setGridSize(QSize(80, 64));
+      // Room for two lines of a name under the icon; longer names lose
+      // their middle, so the start and the extension stay readable.
+      mList->setGridSize(QSize(96, 76));
       mList->setWordWrap(true);
+      mList->setTextElideMode(Qt::ElideMiddle);
       break;
     case visSmallIcon:
       mList->setViewMode(QListView::ListMode);
@@ -373,6 +382,7 @@ void TFileListViewLite::ApplyViewStyle() {
       mList->setIconSize(QSize(16, 16));
       mList->setGridSize(QSize(150, 20));
       mList->setWordWrap(false);
+      mList->setTextElideMode(Qt::ElideMiddle);
       break;
     case visList:
     case visReport:
@@ -382,6 +392,7 @@ void TFileListViewLite::ApplyViewStyle() {
       mList->setIconSize(QSize(16, 16));
       mList->setGridSize(QSize(150, 18));
       mList->setWordWrap(false);
+      mList->setTextElideMode(Qt::ElideMiddle);
       break;
   }
   mList->setMovement(QListView::Static);
