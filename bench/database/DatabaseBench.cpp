@@ -22,6 +22,7 @@
 #include <Tarnwell/database/DBQuery.h>
 #include <Tarnwell/database/DBTable.h>
 #include <Tarnwell/database/MemoTab.h>
+#include "BenchPostgres.h"
 #include "PgCluster.h"
 
 using namespace Tarnwell;
@@ -486,43 +487,17 @@ void MakeMillionRows() {
   sqlite3_close(h);
 }
 
-// A private server with the same tables, filled on the server itself.
+// A private server with the same tables, filled on the server itself, and a
+// table of 1 000 000 movements beside it.
 void StartPostgres() {
-  // A folder of its own: the server may run as another user, who must reach it.
-  char tmpl[] = "/tmp/tarnwell-benchpg-XXXXXX";
-  if (!::mkdtemp(tmpl)) return;
-  const QString root = QString::fromLocal8Bit(tmpl);
-  QString reason;
-  if (!gPg.Start(root, reason)) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(reason));
-    return;
-  }
-  TAliasParams p;
-  p.Driver = QStringLiteral("QPSQL");
-  p.Host = gPg.Socket;
-  p.Port = gPg.Port;
-  p.UserName = TPgCluster::User();
-  p.DatabaseName = QStringLiteral("postgres");
-  TDBSession::RegisterAlias(kPgAlias, p);
+  if (!TarnwellBench::StartBenchPostgres(gPg, kPgAlias, "tarnwell-benchpg")) return;
   try {
-    QSqlDatabase db = TDBSession::Connection(kPgAlias);
-    FillDemoDatabase(db, QDate(2024, 3, 15), 10);
-    TQuery q;
-    q.setDatabaseName(kPgAlias);
-    auto exec = [&](const QString& sql) {
-      q.SetSQLText(sql);
-      q.ExecSQL();
-    };
-    exec("DELETE FROM \"MOVIMENTI\"");
-    exec("INSERT INTO \"MOVIMENTI\" SELECT g, TIMESTAMP '2024-01-01' + g * INTERVAL '7 minutes', 1001 + g % 40, "
-         "'A' || lpad((g % 50)::text, 3, '0'), (ARRAY['Vendita','Reso','Carico'])[1 + g % 3], 1 + g % 20, "
-         "(g % 10000) / 100.0, g % 300, (ARRAY['ORG','PRV','ENT'])[1 + g % 3], g % 500 "
-         "FROM generate_series(1, 100000) g");
-    exec("CREATE TABLE \"MOVIMENTI_1M\" (LIKE \"MOVIMENTI\" INCLUDING ALL)");
-    exec("INSERT INTO \"MOVIMENTI_1M\" SELECT \"ID\" + k * 100000, \"DATAMOV\", \"CODCLI\", \"CODART\", "
-         "\"CAUSALE\", \"QTA\", \"IMPORTO\", \"DELTA\", \"Tipo\", \"DURATA\" FROM \"MOVIMENTI\", "
-         "generate_series(0, 9) k");
-    exec("VACUUM ANALYZE");
+    TarnwellBench::ExecOn(kPgAlias, "CREATE TABLE \"MOVIMENTI_1M\" (LIKE \"MOVIMENTI\" INCLUDING ALL)");
+    TarnwellBench::ExecOn(kPgAlias,
+                          "INSERT INTO \"MOVIMENTI_1M\" SELECT \"ID\" + k * 100000, \"DATAMOV\", \"CODCLI\", "
+                          "\"CODART\", \"CAUSALE\", \"QTA\", \"IMPORTO\", \"DELTA\", \"Tipo\", \"DURATA\" "
+                          "FROM \"MOVIMENTI\", generate_series(0, 9) k");
+    TarnwellBench::ExecOn(kPgAlias, "VACUUM ANALYZE");
   } catch (const EDatabaseError& e) {
     std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
     gPg.Stop();

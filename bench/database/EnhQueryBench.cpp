@@ -14,6 +14,7 @@
 #include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
 #include <Tarnwell/database/EnhQuery.h>
+#include "BenchPostgres.h"
 #include "PgCluster.h"
 
 using namespace Tarnwell;
@@ -155,30 +156,9 @@ class TRatioReporter : public benchmark::ConsoleReporter {
 };
 
 void StartPostgres() {
-  char tmpl[] = "/tmp/tarnwell-benchq-XXXXXX";
-  if (!::mkdtemp(tmpl)) return;
-  QString reason;
-  if (!gPg.Start(QString::fromLocal8Bit(tmpl), reason)) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(reason));
-    return;
-  }
-  TAliasParams p;
-  p.Driver = QStringLiteral("QPSQL");
-  p.Host = gPg.Socket;
-  p.Port = gPg.Port;
-  p.UserName = TPgCluster::User();
-  p.DatabaseName = QStringLiteral("postgres");
-  TDBSession::RegisterAlias(kPg, p);
+  if (!TarnwellBench::StartBenchPostgres(gPg, kPg, "tarnwell-benchq")) return;
   try {
-    QSqlDatabase db = TDBSession::Connection(kPg);
-    FillDemoDatabase(db, QDate(2024, 3, 15), 10);
-    QSqlQuery q(db);
-    q.exec("DELETE FROM \"MOVIMENTI\"");
-    q.exec("INSERT INTO \"MOVIMENTI\" SELECT g, TIMESTAMP '2024-01-01' + g * INTERVAL '7 minutes', 1001 + g % 40, "
-           "'A' || lpad((g % 50)::text, 3, '0'), (ARRAY['Vendita','Reso','Carico'])[1 + g % 3], 1 + g % 20, "
-           "(g % 10000) / 100.0, g % 300, (ARRAY['ORG','PRV','ENT'])[1 + g % 3], g % 500 "
-           "FROM generate_series(1, 100000) g");
-    q.exec("VACUUM ANALYZE");
+    TarnwellBench::ExecOn(kPg, "VACUUM ANALYZE");
     gPgUp = true;
   } catch (const EDatabaseError& e) {
     std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
