@@ -122,15 +122,7 @@ void TMeasureDisplay::setStatImage(QImage img) {
   Q_EMIT StatImageChanged(mStatImage.Image());
 }
 
-TColor TMeasureDisplay::Color() const {
-  // A palette of its own (setColor, setPalette, a style sheet) wins.
-  if (!mParentColor || testAttribute(Qt::WA_SetPalette) || testAttribute(Qt::WA_StyleSheet))
-    return mColor.Color();
-  // The parent's colour as a colour value, system colours included, so that
-  // the shades of the face colour are the ones the pictures are drawn with.
-  if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
-  return clBtnFace;
-}
+TColor TMeasureDisplay::Color() const { return FollowedParentColor(this, mParentColor, mColor.Color()); }
 
 void TMeasureDisplay::setColor(TColor c) {
   if (c == Color() && !mParentColor) return;

@@ -153,15 +153,7 @@ void TMonitorDisplay::AfterSignalStop() {
   PaintValueLayer();
 }
 
-TColor TMonitorDisplay::Color() const {
-  // A palette of its own (setColor, setPalette, a style sheet) wins.
-  if (!mParentColor || testAttribute(Qt::WA_SetPalette) || testAttribute(Qt::WA_StyleSheet))
-    return mColor.Color();
-  // The parent's colour as a colour value, system colours included, so that
-  // the shades of the face colour are the ones the pictures are drawn with.
-  if (auto* panel = qobject_cast<TCustomPanel*>(parentWidget())) return panel->Color();
-  return clBtnFace;
-}
+TColor TMonitorDisplay::Color() const { return FollowedParentColor(this, mParentColor, mColor.Color()); }
 
 void TMonitorDisplay::setColor(TColor c) {
   if (c == Color() && !mParentColor) return;

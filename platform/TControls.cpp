@@ -267,6 +267,12 @@ void TSpeedButton::changeEvent(QEvent* e) {
   if (e->type() == QEvent::EnabledChange) update();
 }
 
+TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own) {
+  if (!parentColor || w->testAttribute(Qt::WA_SetPalette) || w->testAttribute(Qt::WA_StyleSheet)) return own;
+  if (auto* panel = qobject_cast<const TCustomPanel*>(w->parentWidget())) return panel->Color();
+  return clBtnFace;
+}
+
 // ---- TCustomPanel ---------------------------------------------------------------
 
 TCustomPanel::TCustomPanel(QWidget* parent) : QWidget(parent) {

@@ -126,6 +126,13 @@ class TSpeedButton : public QAbstractButton {
   int mPaintCount = 0;
 };
 
+// The colour of a control that can follow its parent's (ParentColor): its
+// own (`own`) once it has a palette of its own (setColor, setPalette, a style
+// sheet) or stops following; otherwise the parent panel's colour as a colour
+// value, system colours included, so that shades of the face colour come out
+// as the parent draws them; the face colour under any other parent.
+TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
+
 class TCustomPanel : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, update())
