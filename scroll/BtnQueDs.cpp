@@ -62,23 +62,8 @@ int TBtnQueDisplay::AppendButton(TBtnQueObject bar) {
 int TBtnQueDisplay::AddButton(const QString& caption, int x, const QVariant& data, int imageIndex, int style,
                               TColor color, int width) {
   const int end = ButtonsEnd();
-  if (x >= 0 && end < x) {
-    TBtnQueObject filler;
-    filler.X = end;
-    filler.Width = x - end;
-    filler.Color = clBlack;
-    filler.Style = 0;
-    AppendButton(filler);
-  }
-  TBtnQueObject bar;
-  bar.Caption = caption;
-  bar.X = x;
-  bar.Width = width;
-  bar.Color = color;
-  bar.Style = style;
-  bar.ImageIndex = imageIndex;
-  bar.Data = data;
-  const int index = AppendButton(std::move(bar));
+  if (x >= 0 && end < x) AppendButton({QString(), end, x - end, clBlack, 0, -1, {}});
+  const int index = AppendButton({caption, x, width, color, style, imageIndex, data});
   ApplyAutoWidth();
   if (mAutoRepaint) update();
   return index;
@@ -280,35 +265,28 @@ void TBtnQueDisplay::mouseReleaseEvent(QMouseEvent* e) {
 
 TBtnQuePeriodDisplay::TBtnQuePeriodDisplay(QWidget* parent) : TBtnQueDisplay(parent) {}
 
+namespace {
+// Periods are kept sorted by start: the first one not starting before `start`.
+template <class It>
+It FirstFrom(It begin, It end, TDateTime start) {
+  return std::lower_bound(begin, end, start, [](const TPeriodObject& p, TDateTime s) { return p.Start < s; });
+}
+}  // namespace
+
 int TBtnQuePeriodDisplay::FindPeriod(TDateTime start) const {
-  for (size_t i = 0; i < mPeriods.size(); ++i)
-    if (mPeriods[i].Start == start) return int(i);
-  return -1;
+  const auto at = FirstFrom(mPeriods.begin(), mPeriods.end(), start);
+  return at != mPeriods.end() && at->Start == start ? int(at - mPeriods.begin()) : -1;
 }
 
 int TBtnQuePeriodDisplay::AddPeriod(const QString& caption, TColor color, TDateTime start, TDateTime stop, int style,
                                     int imageIndex, const QVariant& data) {
-  // Kept sorted by start: equal starts are one period.
-  auto at = std::lower_bound(mPeriods.begin(), mPeriods.end(), start,
-                             [](const TPeriodObject& p, TDateTime s) { return p.Start < s; });
+  auto at = FirstFrom(mPeriods.begin(), mPeriods.end(), start);
+  // Equal starts are one period, whose stop is only ever raised.
   if (at != mPeriods.end() && at->Start == start) {
-    at->Caption = caption;
-    at->Color = color;
-    at->Style = style;
-    at->ImageIndex = imageIndex;
-    at->Data = data;
-    if (stop > at->Stop) at->Stop = stop;
+    *at = {caption, start, std::max(at->Stop, stop), color, style, imageIndex, data};
     return int(at - mPeriods.begin());
   }
-  TPeriodObject p;
-  p.Caption = caption;
-  p.Start = start;
-  p.Stop = stop;
-  p.Color = color;
-  p.Style = style;
-  p.ImageIndex = imageIndex;
-  p.Data = data;
-  at = mPeriods.insert(at, std::move(p));
+  at = mPeriods.insert(at, {caption, start, stop, color, style, imageIndex, data});
   return int(at - mPeriods.begin());
 }
 

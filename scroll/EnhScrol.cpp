@@ -148,56 +148,35 @@ QString TScrollRule::FormatValue(double v, bool asStep) const {
 QString TScrollRule::StartValue() const { return FormatValue(mStart, false); }
 QString TScrollRule::StepValue() const { return FormatValue(mStep, true); }
 
-// A start text that does not read as the value type gives the value 1.
-void TScrollRule::setStartValue(QString value) {
+// The inverse of FormatValue. Start texts that do not read as the value type
+// give 1; steps are whole days for dates (else 1) and a time of day for the
+// date-time types (else 0), otherwise read as the start value is.
+double TScrollRule::ParseValue(const QString& text, bool asStep) const {
   double v = 1;
   switch (mValueType) {
     case srvInteger:
     case srvLabels:
-      if (!ReadInteger(value, v)) v = 1;
-      break;
-    case srvDate: {
-      const QDate d = ReadDate(value);
-      v = d.isValid() ? DateToSerial(d) : 1;
-      break;
-    }
-    case srvTime: {
-      const QTime t = ReadTime(value);
-      v = t.isValid() ? TimeToSerial(t) : 1;
-      break;
-    }
+      return ReadInteger(text, v) ? v : 1;
+    case srvDate:
+      if (asStep) return ReadInteger(text, v) ? v : 1;
+      if (const QDate d = ReadDate(text); d.isValid()) return DateToSerial(d);
+      return 1;
+    case srvTime:
+      if (const QTime t = ReadTime(text); t.isValid()) return TimeToSerial(t);
+      return 1;
     case srvDateTime:
     case srvDatePTime:
-      if (!ReadDateTime(value, v)) v = 1;
-      break;
+      if (asStep) {
+        const QTime t = ReadTime(text);
+        return t.isValid() ? TimeToSerial(t) : 0;
+      }
+      return ReadDateTime(text, v) ? v : 1;
   }
-  SetStartNumber(v);
+  return 1;
 }
 
-// Steps: whole days for dates (else 1), a time of day for the date-time types
-// (else 0), otherwise read as the start value is.
-void TScrollRule::setStepValue(QString value) {
-  double v = 1;
-  switch (mValueType) {
-    case srvInteger:
-    case srvLabels:
-    case srvDate:
-      if (!ReadInteger(value, v)) v = 1;
-      break;
-    case srvTime: {
-      const QTime t = ReadTime(value);
-      v = t.isValid() ? TimeToSerial(t) : 1;
-      break;
-    }
-    case srvDateTime:
-    case srvDatePTime: {
-      const QTime t = ReadTime(value);
-      v = t.isValid() ? TimeToSerial(t) : 0;
-      break;
-    }
-  }
-  SetStepNumber(v);
-}
+void TScrollRule::setStartValue(QString value) { SetStartNumber(ParseValue(value, false)); }
+void TScrollRule::setStepValue(QString value) { SetStepNumber(ParseValue(value, true)); }
 
 void TScrollRule::SetStartNumber(double v) {
   if (v == mStart) return;

@@ -79,6 +79,7 @@ class TScrollRule : public QWidget {
 
  private:
   QString FormatValue(double v, bool asStep) const;
+  double ParseValue(const QString& text, bool asStep) const;
   void DrawLabel(TCanvas& canvas, const TRect& cell, double value, int n);
 
   TScrollRuleDirection mDirection = srdHorizontal;
