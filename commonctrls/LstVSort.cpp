@@ -9,6 +9,7 @@
 #include <numeric>
 #include <vector>
 
+#include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
@@ -268,12 +269,6 @@ QTime TimeOf(const TFormatReader::TFields& f) {
   return QTime(h, f.minute, f.second, f.msec);
 }
 
-// Two-digit years of the locale's short format read as 1900..1999 in Qt.
-QDate TwoDigitYearFix(const QDate& d, const QString& format) {
-  if (!d.isValid() || format.contains(QLatin1String("yyyy")) || !format.contains(QLatin1String("yy"))) return d;
-  return d.year() < 1950 ? d.addYears(100) : d;
-}
-
 QDate ReadDate(QStringView s, bool slowToo) {
   if (s.isEmpty()) return QDate();
   for (const TFormatReader& r : Readers().dates) {
@@ -289,7 +284,7 @@ QDate ReadDate(QStringView s, bool slowToo) {
   for (QLocale::FormatType ft : {QLocale::ShortFormat, QLocale::LongFormat}) {
     const QString format = loc.dateFormat(ft);
     const QDate d = loc.toDate(text, format);
-    if (d.isValid()) return TwoDigitYearFix(d, format);
+    if (d.isValid()) return WindowTwoDigitYear(d, format);
   }
   return QDate::fromString(text, Qt::ISODate);
 }

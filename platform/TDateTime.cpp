@@ -54,4 +54,9 @@ QDateTime SerialToDateTime(TDateTime v) {
 TDateTime Now() { return DateTimeToSerial(QDateTime::currentDateTime()); }
 TDateTime Date() { return DateToSerial(QDate::currentDate()); }
 
+QDate WindowTwoDigitYear(const QDate& d, const QString& format) {
+  if (!d.isValid() || format.contains(QLatin1String("yyyy")) || !format.contains(QLatin1String("yy"))) return d;
+  return d.year() < 1950 ? d.addYears(100) : d;
+}
+
 }  // namespace Tarnwell

@@ -26,4 +26,9 @@ bool IsValidSerial(TDateTime v);
 TDateTime Now();
 TDateTime Date();
 
+// A date read with a format whose year has two digits ("yy", not "yyyy"):
+// Qt puts those years in 1900..1999; they fall in 1950..2049 instead, so
+// that "25" is 2025. Dates read with four-digit years pass unchanged.
+QDate WindowTwoDigitYear(const QDate& d, const QString& format);
+
 }  // namespace Tarnwell

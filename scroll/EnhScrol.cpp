@@ -13,17 +13,11 @@ namespace Tarnwell {
 
 namespace {
 
-// Short locale formats carry two-digit years; those read as 1950..2049
-// rather than the 1900s Qt assumes, so that "25" is 2025.
-QDate SlideCentury(QDate d, const QString& format) {
-  if (d.isValid() && !format.contains(QLatin1String("yyyy")) && d.year() < 1950) d = d.addYears(100);
-  return d;
-}
-
 QDate ReadDate(const QString& text) {
   const QLocale loc;
   const QString t = text.trimmed();
-  QDate d = SlideCentury(loc.toDate(t, loc.dateFormat(QLocale::ShortFormat)), loc.dateFormat(QLocale::ShortFormat));
+  const QString shortFormat = loc.dateFormat(QLocale::ShortFormat);
+  QDate d = WindowTwoDigitYear(loc.toDate(t, shortFormat), shortFormat);
   if (!d.isValid()) d = loc.toDate(t, QLocale::LongFormat);
   if (!d.isValid()) d = QDate::fromString(t, Qt::ISODate);
   return d;

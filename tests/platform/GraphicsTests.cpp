@@ -145,6 +145,15 @@ TEST(DateSerial, KnownDays) {
   EXPECT_DOUBLE_EQ(DateTimeToSerial(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
 }
 
+TEST(DateSerial, TwoDigitYearsFallIn1950To2049) {
+  EXPECT_EQ(WindowTwoDigitYear(QDate(1925, 12, 25), "dd/MM/yy"), QDate(2025, 12, 25));
+  EXPECT_EQ(WindowTwoDigitYear(QDate(1949, 1, 1), "d.M.yy"), QDate(2049, 1, 1));
+  EXPECT_EQ(WindowTwoDigitYear(QDate(1950, 1, 1), "dd/MM/yy"), QDate(1950, 1, 1));
+  // Four-digit years are what was typed.
+  EXPECT_EQ(WindowTwoDigitYear(QDate(1925, 12, 25), "dd/MM/yyyy"), QDate(1925, 12, 25));
+  EXPECT_FALSE(WindowTwoDigitYear(QDate(), "dd/MM/yy").isValid());
+}
+
 TEST(DateSerial, RoundTripsAndRejectsNonsense) {
   for (double v : {0.0, 1.0 / 3, 40000.999, 2958465.5, -100.75}) {
     const QDateTime dt = SerialToDateTime(v);
