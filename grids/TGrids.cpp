@@ -11,6 +11,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include <Tarnwell/platform/TDateTime.h>
+
 namespace Tarnwell {
 
 namespace {
@@ -728,14 +730,8 @@ QString ToQtInputMask(const QString& mask) {
   const QStringList parts = mask.split(QLatin1Char(';'));
   const QString body = parts.value(0);
   const QString blank = parts.size() > 2 && !parts[2].isEmpty() ? parts[2].left(1) : QStringLiteral("_");
-  const QLocale loc;
-  auto separator = [](const QString& format, const char* fallback) {
-    for (QChar c : format)
-      if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
-    return QString::fromLatin1(fallback);
-  };
-  const QString dateSep = separator(loc.dateFormat(QLocale::ShortFormat), "/");
-  const QString timeSep = separator(loc.timeFormat(QLocale::ShortFormat), ":");
+  const QString dateSep = LocaleDateSeparator();
+  const QString timeSep = LocaleTimeSeparator();
   QString out;
   for (int i = 0; i < body.size(); ++i) {
     const QChar c = body[i];

@@ -54,6 +54,21 @@ QDateTime SerialToDateTime(TDateTime v) {
 TDateTime Now() { return DateTimeToSerial(QDateTime::currentDateTime()); }
 TDateTime Date() { return DateToSerial(QDate::currentDate()); }
 
+namespace {
+QString FirstSeparator(const QString& format, const char* fallback) {
+  for (QChar c : format)
+    if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
+  return QString::fromLatin1(fallback);
+}
+}  // namespace
+
+QString LocaleDateSeparator(const QLocale& locale) {
+  return FirstSeparator(locale.dateFormat(QLocale::ShortFormat), "/");
+}
+QString LocaleTimeSeparator(const QLocale& locale) {
+  return FirstSeparator(locale.timeFormat(QLocale::ShortFormat), ":");
+}
+
 QDate WindowTwoDigitYear(const QDate& d, const QString& format) {
   if (!d.isValid() || format.contains(QLatin1String("yyyy")) || !format.contains(QLatin1String("yy"))) return d;
   return d.year() < 1950 ? d.addYears(100) : d;

@@ -4,6 +4,7 @@
 // forward from midnight (-1.25 is 29 Dec 1899, 06:00).
 
 #include <QDate>
+#include <QLocale>
 #include <QDateTime>
 #include <QTime>
 
@@ -30,5 +31,11 @@ TDateTime Date();
 // Qt puts those years in 1900..1999; they fall in 1950..2049 instead, so
 // that "25" is 2025. Dates read with four-digit years pass unchanged.
 QDate WindowTwoDigitYear(const QDate& d, const QString& format);
+
+// The locale's date and time separators: the first character of its short
+// formats that is no letter, blank or quote ("." in de_DE, "-" in nl_NL);
+// "/" and ":" when the format has none. Edit masks' "/" and ":" stand for them.
+QString LocaleDateSeparator(const QLocale& locale = QLocale());
+QString LocaleTimeSeparator(const QLocale& locale = QLocale());
 
 }  // namespace Tarnwell

@@ -217,13 +217,6 @@ QString TimeText(TDateTime v) {
 
 }  // namespace
 
-QString LocaleDateSeparator(const QLocale& locale) {
-  const QString f = locale.dateFormat(QLocale::ShortFormat);
-  for (QChar c : f)
-    if (!c.isLetter() && !c.isSpace() && c != QLatin1Char('\'')) return QString(c);
-  return QStringLiteral("/");
-}
-
 QString CellEditText(const TCellValue& value, int dataType) {
   if (value.IsNull() || value.Kind() == TCellValue::vkString) return QString();
   const TDateTime v = value.AsNumber();

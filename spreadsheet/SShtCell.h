@@ -161,9 +161,6 @@ class TSheetLocaleScope {
 // Locale-aware conversions of one data type; failures give Null or "".
 TCellValue TextToCellValue(const QString& text, int dataType);
 QString CellValueToText(const TCellValue& value, int dataType);
-// The locale's date separator, the character "/" stands for in edit masks
-// ("." in de_DE, "-" in nl_NL; "/" when the short date has none).
-QString LocaleDateSeparator(const QLocale& locale);
 // A date, time or date-time value as the data type's edit mask holds it:
 // day and month in the locale's order with two digits each, the year with
 // four, the locale's separator; the time as "hh.mm.ss". "" for other values.

@@ -8,16 +8,8 @@
 namespace Tarnwell {
 
 namespace {
-QChar FirstSeparator(const QString& format, QChar fallback) {
-  for (QChar ch : format)
-    if (!ch.isLetter() && !ch.isSpace()) return ch;
-  return fallback;
-}
 QString TwoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); }
 }  // namespace
-
-QChar LocaleDateSeparator() { return FirstSeparator(QLocale().dateFormat(QLocale::ShortFormat), QLatin1Char('/')); }
-QChar LocaleTimeSeparator() { return FirstSeparator(QLocale().timeFormat(QLocale::ShortFormat), QLatin1Char(':')); }
 
 // ---- TButtonArray ----------------------------------------------------------------
 
@@ -218,7 +210,7 @@ void TDateTimeEdit::setDate(double value) {
 
 QString TDateTimeEdit::Time() const {
   const QTime t = SerialToTime(mTime);
-  const QChar sep = LocaleTimeSeparator();
+  const QString sep = LocaleTimeSeparator();
   return TwoDigits(t.hour()) + sep + TwoDigits(t.minute()) + sep + TwoDigits(t.second());
 }
 
@@ -227,7 +219,7 @@ QString TDateTimeEdit::Time() const {
 void TDateTimeEdit::setTime(QString value) {
   QString t = value.trimmed();
   t.replace(QLatin1Char('.'), QLatin1Char(':'));
-  t.replace(LocaleTimeSeparator(), QLatin1Char(':'));
+  t.replace(LocaleTimeSeparator(), QStringLiteral(":"));
   const QStringList parts = t.split(QLatin1Char(':'));
   if (parts.size() < 2 || parts.size() > 3) return;
   int n[3] = {0, 0, 0};
@@ -360,7 +352,7 @@ void TDateTimeEdit::paintEvent(QPaintEvent*) {
   c.FillRect(disp);
   c.Font().AssignQFont(mDigitFont);
   c.Font().SetColor(clWindowText);
-  const QChar sep = mDTType == dteDate ? LocaleDateSeparator() : LocaleTimeSeparator();
+  const QString sep = mDTType == dteDate ? LocaleDateSeparator() : LocaleTimeSeparator();
   const int y = mBtnHeight + (height() - 2 * mBtnHeight - c.TextHeight(QStringLiteral("/"))) / 2;
   const int col = ColumnWidth();
   c.SetClipRect(disp);
@@ -369,8 +361,7 @@ void TDateTimeEdit::paintEvent(QPaintEvent*) {
     const int left = mMargin + i * col;
     const QString digits = TwoDigits(mGroups[size_t(i)]);
     c.TextOut(left + (col - c.TextWidth(digits)) / 2, y, digits);
-    const QString s(sep);
-    c.TextOut(left + col - c.TextWidth(s) / 2, y, s);
+    c.TextOut(left + col - c.TextWidth(sep) / 2, y, sep);
   }
   if (mDTType == dteDate) {
     const QString year = TwoDigits(mGroups[2]) + TwoDigits(mGroups[3]);

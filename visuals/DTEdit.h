@@ -163,9 +163,5 @@ class TDateTimeEdit : public QWidget {
   TControlFont mFont{this};
 };
 
-// The locale's date and time separators (the first non-letter of its short
-// formats).
-QChar LocaleDateSeparator();
-QChar LocaleTimeSeparator();
 
 }  // namespace Tarnwell
