@@ -11,6 +11,7 @@
 #include <Tarnwell/commonctrls/ExtRich.h>
 #include <Tarnwell/commonctrls/LstVSort.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
+#include <Tarnwell/database/DBTreeV.h>
 #include <Tarnwell/graph/Graph2D.h>
 #include <Tarnwell/grids/TGrids.h>
 #include <Tarnwell/measure/Measdisp.h>
@@ -142,6 +143,8 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
       false, Maker<TExtRichEdit>());
   add("TMyTreeView", "Tarnwell/commonctrls/MyTreeV.h", "Tree whose item tooltips can be switched off", false,
       Maker<TMyTreeView>());
+  add("TDBTreeView", "Tarnwell/database/DBTreeV.h",
+      "Tree of a database's tables that drives master, detail and linked queries", false, Maker<TDBTreeView>());
   add("TDrawGrid", "Tarnwell/grids/TGrids.h", "Grid whose cells the program draws", false, Maker<TDrawGrid>());
   add("TSpreadSheetGrid", "Tarnwell/spreadsheet/SShtGrid.h", "Spreadsheet grid with formulas", false,
       Maker<TSpreadSheetGrid>());

@@ -65,7 +65,8 @@ TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
         "Tarnwell::TMeasureDisplay", "Tarnwell::TGraph2D", "Tarnwell::TSpace3DViewer", "Tarnwell::TAnimatedPolygon",
         "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid",
         "Tarnwell::TGraphicLed", "Tarnwell::TLabel3D", "Tarnwell::TLabelAngle", "Tarnwell::TURLLabel",
-        "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView"})
+        "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView",
+        "Tarnwell::TDBTreeView"})
     EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected;
 }
 
@@ -120,6 +121,7 @@ TEST(DesignerPlugin, CreatesEachWidgetAndItsPropertiesCanBeSet) {
 #include <Tarnwell/commonctrls/ExtRich.h>
 #include <Tarnwell/commonctrls/LstVSort.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
+#include <Tarnwell/database/DBTreeV.h>
 
 TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   QWidget form;
@@ -148,6 +150,9 @@ TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   EXPECT_TRUE(ui.checkTreeView->AllowGrayed());
   EXPECT_EQ(ui.extRichEdit->TabSpaces(), 2);
   EXPECT_TRUE(ui.myTreeView->ShowToolTip());
+  EXPECT_TRUE(ui.dbTreeView->FixedAlias());
+  ASSERT_EQ(ui.dbTreeView->topLevelItemCount(), 1);
+  EXPECT_EQ(ui.dbTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("Altre"));
   form.show();
   EXPECT_FALSE(form.grab().isNull());
 }
