@@ -174,6 +174,7 @@ void TDataSet::CalcRecord(TRecord& r) {
 }
 
 void TDataSet::ClearRecords() {
+  mDisplayRecord = nullptr;
   InvalidatePositions();
   mRows.clear();
   mCursor = -1;
@@ -436,7 +437,61 @@ int TDataSet::RecordCount() {
   return n;
 }
 
+int TDataSet::KnownRecordCount(int atLeast) {
+  if (!Active()) return 0;
+  if (!mFiltered) {
+    if (atLeast > 0) EnsureRow(atLeast - 1);
+    return int(mRows.size());
+  }
+  if (UsePositionCache()) {
+    ExtendPositions(int(mRows.size()));
+    while (int(mAccepted.size()) < atLeast && EnsureRow(int(mRows.size()))) ExtendPositions(int(mRows.size()));
+    return int(mAccepted.size());
+  }
+  int n = 0, i = 0;
+  for (; i < int(mRows.size()); ++i)
+    if (RecordAccepted(*mRows[i])) ++n;
+  for (; n < atLeast && EnsureRow(i); ++i)
+    if (RecordAccepted(*mRows[i])) ++n;
+  return n;
+}
+
+int TDataSet::RowOfPosition(int recNo) {
+  if (!Active() || recNo < 1) return -1;
+  if (!mFiltered) return EnsureRow(recNo - 1) ? recNo - 1 : -1;
+  if (UsePositionCache()) {
+    ExtendPositions(int(mRows.size()));
+    while (int(mAccepted.size()) < recNo && EnsureRow(int(mRows.size()))) ExtendPositions(int(mRows.size()));
+    return int(mAccepted.size()) >= recNo ? mAccepted[recNo - 1] : -1;
+  }
+  int k = 0;
+  for (int i = 0; EnsureRow(i); ++i)
+    if (RecordAccepted(*mRows[i]) && ++k == recNo) return i;
+  return -1;
+}
+
+bool TDataSet::SetDisplayRecord(int recNo) {
+  mDisplayRecord = nullptr;
+  if (recNo == 0) return true;
+  const int i = RowOfPosition(recNo);
+  if (i < 0) return false;
+  // The current record keeps reading its edit buffer while it is edited.
+  if (!(i == mCursor && mState == dsEdit)) mDisplayRecord = mRows[i].get();
+  return true;
+}
+
+int TDataSet::InsertRecNo() {
+  if (mState != dsInsert) return -1;
+  const int at = std::clamp(mInsertAt, 0, int(mRows.size()));
+  if (!mFiltered) return at + 1;
+  int n = 0;
+  for (int i = 0; i < at; ++i)
+    if (RecordAccepted(*mRows[i])) ++n;
+  return n + 1;
+}
+
 TRecord* TDataSet::ActiveRecord() const {
+  if (mDisplayRecord && mState != dsCalcFields && mState != dsFilter) return const_cast<TRecord*>(mDisplayRecord);
   switch (mState) {
     case dsEdit:
     case dsInsert:
@@ -856,6 +911,7 @@ void TDataSet::Delete() {
   HandleError(OnDeleteError, [this] { InternalDelete(*mRows[mCursor]); });
   int at = mCursor;
   InvalidatePositions();
+  mDisplayRecord = nullptr;
   mRows.erase(mRows.begin() + at);
   int i = FindAccepted(at, 1);
   if (i < 0) i = FindAccepted(at - 1, -1);

@@ -93,6 +93,19 @@ class TDataSet : public QObject, public TFieldStore {
   // Records accepted by the filter (all records when unfiltered).
   virtual int RecordCount();
 
+  // --- for grids, which show many records without moving the cursor
+  // Accepted records among those read so far, after reading on until at
+  // least `atLeast` are known or the engine has no more.
+  int KnownRecordCount(int atLeast = 0);
+  bool AllRecordsRead() const { return mFetchedAll; }
+  // While set, fields read the accepted record at 1-based position recNo
+  // instead of the current one (the current record in edit state still reads
+  // its edit buffer); 0 reads the current record again. Nothing moves and
+  // nobody is told. False, and the current record again, when there is none.
+  bool SetDisplayRecord(int recNo);
+  // While inserting: the 1-based position the new record is shown at.
+  int InsertRecNo();
+
   // --- bookmarks: opaque byte strings; a bookmark of a closed-and-reopened
   // dataset or of a deleted record is refused, it never lands elsewhere.
   TBookmark GetBookmark() const;
@@ -275,6 +288,8 @@ class TDataSet : public QObject, public TFieldStore {
   int mDisableCount = 0;
   std::vector<TDataSetObserver*> mSources;
   const TRecord* mCalcRecord = nullptr;
+  const TRecord* mDisplayRecord = nullptr;
+  int RowOfPosition(int recNo);  // index into mRows of an accepted position, -1 when none
 };
 
 }  // namespace Tarnwell
