@@ -8,6 +8,7 @@
 #include <Tarnwell/database/FQryParm.h>
 #include <Tarnwell/platform/THourglass.h>
 #include "DBDemos.h"
+#include "FDBCtrl.h"
 
 namespace Tarnwell {
 
@@ -44,6 +45,7 @@ void RegisterDemo_database() {
     Ui().Wait.reset();
   };
   RegisterDemoAlias(std::move(hooks));
+  RegisterDemoWindowDBCtrl();
 }
 
 }  // namespace Tarnwell
