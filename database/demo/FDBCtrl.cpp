@@ -387,6 +387,8 @@ void TFormDBCtrl::OpenTable(const QString& table) {
     QSqlDatabase db = TDBSession::Connection(alias);
     const QString name = TDBAnalyzer::CatalogName(Catalog::TableNames(db), table);
     if (name.isEmpty()) throw EDatabaseError(QStringLiteral("La tabella '%1' non è nel database %2").arg(table, alias));
+    // The tree's detail and linked tables belonged to the master it showed.
+    DBTreeView->CloseQueries(nullptr);
     EnhQueryT->Close();
     EnhQueryT->setDatabaseName(alias);
     QStringList from = EnhQueryT->ZFrom();

@@ -204,6 +204,14 @@ TEST_P(DBCtrlTest, AnalyserAndTreeDriveTheLowerGrids) {
   EXPECT_GT(form.EnhDBGrid1->KnownRows(), 0);
   form.EnhQueryT->Next();
   check();
+  // A table opened from the browser has no dependents of the tree's master.
+  form.ComboAlias->setCurrentIndex(form.ComboAlias->findText(alias));
+  form.OpenTable("ORDINI");
+  ASSERT_TRUE(form.EnhQueryT->Active());
+  EXPECT_FALSE(form.EnhQuery1->Active());
+  EXPECT_EQ(tree->DetailTableName(), "");
+  form.EnhQueryT->Next();
+  EXPECT_FALSE(form.EnhQuery1->Active());
   EXPECT_TRUE(dialogs.Messages.empty());
 }
 
