@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QSet>
 #include <QStringDecoder>
 
 #include "DBEngine.h"
@@ -127,16 +128,18 @@ namespace {
 bool SameFields(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 }  // namespace
 
+namespace {
+// IsDetailIndex with x's fields and x's fields + ";" worked out by the caller.
+bool DetailOf(const QString& xFields, const QString& prefix, const TIndexDef& y, bool yKey) {
+  if (xFields.isEmpty() || (y.Options & ixExpression)) return false;
+  if (!yKey) return SameFields(y.Fields, xFields);  // a non-unique index (or a partial unique one)
+  if (y.Fields.size() <= prefix.size() || !y.Fields.startsWith(prefix, Qt::CaseInsensitive)) return false;
+  return y.Fields.indexOf(QLatin1Char(';'), prefix.size()) < 0;
+}
+}  // namespace
+
 bool TDBAnalyzer::IsDetailIndex(const TIndexDef& x, const TIndexDef& y) {
-  if (x.Fields.isEmpty() || (y.Options & ixExpression)) return false;
-  if (IsKey(y)) {
-    const QString prefix = x.Fields + QLatin1Char(';');
-    if (SameFields(y.Fields, x.Fields) || !y.Fields.startsWith(prefix, Qt::CaseInsensitive)) return false;
-    const QString rest = y.Fields.mid(prefix.size());
-    return !rest.isEmpty() && !rest.contains(QLatin1Char(';'));
-  }
-  // A non-unique index (a partial unique one tells only some rows apart).
-  return SameFields(y.Fields, x.Fields);
+  return DetailOf(x.Fields, x.Fields + QLatin1Char(';'), y, IsKey(y));
 }
 
 QString TDBAnalyzer::KeyFieldsOf(const TAnalyzedTable& table) {
@@ -185,16 +188,10 @@ void AddUnique(TTreeTextNode& group, const QString& text) {
   if (!FindChild(group, text)) group.Children.push_back({text, {}});
 }
 
-bool HasFields(const TAnalyzedTable& t, const QString& keyFields) {
-  for (const QString& f : keyFields.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-    bool found = false;
-    for (const QString& g : t.Fields)
-      if (g.compare(f, Qt::CaseInsensitive) == 0) {
-        found = true;
-        break;
-      }
-    if (!found) return false;
-  }
+// Every key field among the table's fields (compared without regard to case).
+bool HasFields(const QSet<QString>& fields, const QStringList& keyFields) {
+  for (const QString& f : keyFields)
+    if (!fields.contains(f.toUpper())) return false;
   return true;
 }
 
@@ -202,6 +199,14 @@ bool HasFields(const TAnalyzedTable& t, const QString& keyFields) {
 
 TTreeTextNode TDBAnalyzer::AnalyzeRelations(const std::vector<TAnalyzedTable>& tables,
                                             const TAnalyzeProgress& progress) {
+  // Worked out once: each table's field names and its keys' fields.
+  std::vector<QSet<QString>> fieldSets(tables.size());
+  std::vector<std::vector<QStringList>> keyFields(tables.size());
+  for (size_t i = 0; i < tables.size(); ++i) {
+    for (const QString& f : tables[i].Fields) fieldSets[i].insert(f.toUpper());
+    for (const TIndexDef& y : tables[i].Indexes)
+      if (IsKey(y)) keyFields[i].push_back(y.Fields.split(QLatin1Char(';'), Qt::SkipEmptyParts));
+  }
   TTreeTextNode main{kMain, {}}, secondary{kSecondary, {}}, other{kOther, {}};
   for (size_t i = 0; i < tables.size(); ++i) {
     const TAnalyzedTable& t = tables[i];
@@ -210,10 +215,11 @@ TTreeTextNode TDBAnalyzer::AnalyzeRelations(const std::vector<TAnalyzedTable>& t
     TTreeTextNode details{kDetails, {}};
     for (const TIndexDef& x : t.Indexes) {
       if (!IsKey(x)) continue;
+      const QString prefix = x.Fields + QLatin1Char(';');
       for (size_t j = 0; j < tables.size(); ++j) {
         if (j == i || !tables[j].Defined) continue;
         for (const TIndexDef& y : tables[j].Indexes)
-          if (IsDetailIndex(x, y)) {
+          if (DetailOf(x.Fields, prefix, y, IsKey(y))) {
             AddUnique(details, tables[j].Name);
             break;
           }
@@ -223,8 +229,8 @@ TTreeTextNode TDBAnalyzer::AnalyzeRelations(const std::vector<TAnalyzedTable>& t
     TTreeTextNode links{kLinks, {}};
     for (size_t j = 0; j < tables.size(); ++j) {
       if (j == i || !tables[j].Defined) continue;
-      for (const TIndexDef& y : tables[j].Indexes)
-        if (IsKey(y) && HasFields(t, y.Fields)) {
+      for (const QStringList& key : keyFields[j])
+        if (HasFields(fieldSets[i], key)) {
           AddUnique(links, tables[j].Name);
           break;
         }
