@@ -424,7 +424,13 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
       p.save();
       p.setClipRect(qr, Qt::IntersectClip);
     }
-    for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
+    if (p.device() && p.device()->devType() == QInternal::Picture) {
+      // A recorded page keeps glyph runs only as outlines; as text it stays
+      // text on paper and in a PDF.
+      p.drawText(QPointF(r.Left + dx, r.Top + dy + fe.Metrics.ascent()), text);
+    } else {
+      for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
+    }
     if (clip) p.restore();
   }
 
