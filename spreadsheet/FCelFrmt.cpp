@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QUndoStack>
 
 #include "SShtGlyphs.h"
 #include "SShtGrid.h"
@@ -248,15 +247,11 @@ bool TFormCellsFormat::Execute(TSpreadSheetGrid* grid) {
 void TFormCellsFormat::ApplyToGrid() {
   if (!mGrid) return;
   const TSpreadSheetCell& c = *mCell;
-  QUndoStack* undo = mGrid->UndoStack();
-  // One command for the user: one undo takes the whole format back.
-  undo->beginMacro(windowTitle());
   mGrid->SetSelectionDataType(c.DataType());
   mGrid->SetSelectionFont(c.Font());
   mGrid->SetSelectionAlignment(c.HAlign() | (c.VAlign() << 8));
   mGrid->SetSelectionBackground(c.BackColor(), c.PatternColor(), c.Pattern());
   for (int i = 0; i < 4; ++i) mGrid->SetSelectionBorders(QLatin1String(SideLetters[i]), c.Borders()[i]);
-  undo->endMacro();
 }
 
 void TFormCellsFormat::FontChange() {

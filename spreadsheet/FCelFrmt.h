@@ -3,26 +3,25 @@
 // spreadsheet grid. It starts from the current cell (or, where the position
 // has no cell, from the format that position shows), lets every item be
 // changed with a live preview of one cell showing a sample number, and on
-// OK applies the whole format to the grid's selection as one undo step.
+// OK applies the whole format to the grid's selection.
 
+#include <QComboBox>
 #include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <array>
+#include <functional>
 #include <memory>
 
 #include "ImgCbBox.h"
+#include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/spreadsheet/SShtCell.h>
-
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPushButton;
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
 
-class TColorSelector;
-class TFontComboBox;
-class TPaintBox;
-class TSpeedButton;
 class TSpreadSheetGrid;
 
 class TFormCellsFormat : public QDialog {

@@ -171,6 +171,9 @@ TFormVDBChildSpreadSheet::TFormVDBChildSpreadSheet(QWidget* parent) : TForm(pare
   Grid->setDefaultRowHeight(16);
   Grid->setContextMenuPolicy(Qt::CustomContextMenu);
   Grid->installEventFilter(this);
+  // The sample is there before the window listens to the grid: the
+  // controls start as designed.
+  FillSampleSheet(*Grid);
 
   ColorSelector = new TColorSelector(this);
   ColorSelector->setObjectName(QStringLiteral("ColorSelector"));
@@ -213,10 +216,15 @@ TFormVDBChildSpreadSheet::TFormVDBChildSpreadSheet(QWidget* parent) : TForm(pare
 
   SetDesignSize(559, 415);
   PlaceControls();
-  FillSampleSheet(*Grid);
   GridSelectCell(Grid->Col(), Grid->Row());
-  GridSelectionChanged(true, CellRefName(Grid->Col(), Grid->Row()), Grid->Col(), Grid->Row(),
-                       Grid->Cells().GetFormatCell(Grid->Col(), Grid->Row()));
+  EditAreaID->setText(CellRefName(Grid->Col(), Grid->Row()));
+  // The font controls start on the sheet's font; the alignment buttons as
+  // designed (left down) until the selection first moves.
+  const TCellFont font = Grid->Cells().DefaultCell()->Font();
+  mUpdating = true;
+  CBFontName->setFontName(font.Name);
+  CBFontSize->setCurrentIndex(CBFontSize->findText(QString::number(font.Size)));
+  mUpdating = false;
   Grid->setFocus();
 }
 

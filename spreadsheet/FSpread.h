@@ -3,25 +3,20 @@
 // two-row toolbar and a formula bar, with its context menu, files, printing
 // through the report preview and the export of a selection to a memory table.
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <functional>
 
+#include <Tarnwell/app/QuickRpt.h>
+#include <Tarnwell/database/MemoTab.h>
+#include <Tarnwell/pattern/PatPanel.h>
 #include <Tarnwell/platform/TControls.h>
-
-class QComboBox;
-class QLineEdit;
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
-
-class TColorSelector;
-class TFontComboBox;
-class TMemoTable;
-class TPatternPanel;
-class TQRBand;
-class TQRImage;
-class TQuickRep;
-class TSpreadSheetCell;
-class TSpreadSheetGrid;
 
 class TFormVDBChildSpreadSheet : public TForm {
   Q_OBJECT

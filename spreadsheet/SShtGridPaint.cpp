@@ -426,7 +426,12 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
     }
     if (p.device() && p.device()->devType() == QInternal::Picture) {
       // A recorded page keeps glyph runs only as outlines; as text it stays
-      // text on paper and in a PDF.
+      // text on paper and in a PDF. Unhinted, its letters keep their spacing
+      // at any resolution the page is played at.
+      QFont unhinted = fe.Font;
+      unhinted.setHintingPreference(QFont::PreferNoHinting);
+      p.setFont(unhinted);
+      mFontOnPainter = nullptr;
       p.drawText(QPointF(r.Left + dx, r.Top + dy + fe.Metrics.ascent()), text);
     } else {
       for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
