@@ -67,18 +67,48 @@ void TSpreadSheetGrid::PrintToPages(const TRect& P, bool gridLines) {
   const QPalette& pal = palette();
   const QColor lineColor = ToQColor(clBtnFace, pal);
   const QColor paper = ToQColor(Color(), pal);
+  // Like a paint of the control: a font is set on the page only when the
+  // next cell's differs (the cache is per page).
+  struct TPaintScope {
+    bool& flag;
+    explicit TPaintScope(bool& f) : flag(f) { flag = true; }
+    ~TPaintScope() { flag = false; }
+  } scope(mInGridPaint);
   std::unique_ptr<TMetafileCanvas> canvas;
   QPainter* p = nullptr;
   int y = P.Top;
-  bool pageHasRows = false;
+  // The rows on the current page, for its lines.
+  std::vector<std::pair<int, int>> rows;
+  int right = P.Left;
+  for (int w : widths) right += w + 1;
+  // The cell lines fill the one-pixel gaps around every cell: cells never
+  // paint there, so the page's lines are drawn once, after its cells.
+  auto drawLines = [&] {
+    if (!gridLines || rows.empty() || widths.empty()) return;
+    p->setPen(QPen(lineColor, 0));
+    p->setBrush(Qt::NoBrush);
+    const int top = rows.front().first - 1, bottom = rows.back().first + rows.back().second;
+    int x = P.Left - 1;
+    p->drawLine(x, top, x, bottom);
+    for (int w : widths) {
+      x += w + 1;
+      p->drawLine(x, top, x, bottom);
+    }
+    p->drawLine(P.Left - 1, top, right - 1, top);
+    for (const auto& [ry, rh] : rows) p->drawLine(P.Left - 1, ry + rh, right - 1, ry + rh);
+  };
   auto startPage = [&] {
-    if (canvas) canvas->Finish();
+    if (canvas) {
+      drawLines();
+      canvas->Finish();
+    }
     canvas = std::make_unique<TMetafileCanvas>(*pages.NewPage());
     canvas->Font().Assign(Font());
     p = canvas->Painter();
     p->setBrush(paper);
+    mFontOnPainter = nullptr;
     y = P.Top;
-    pageHasRows = false;
+    rows.clear();
   };
   startPage();
   const int step = std::max(1, R / 100);
@@ -86,27 +116,22 @@ void TSpreadSheetGrid::PrintToPages(const TRect& P, bool gridLines) {
     const int h = RowHeight(r);
     // A row taller than a whole page goes on a page of its own (cut at its
     // foot) instead of leaving an empty page before it.
-    if (P.Bottom < y + h && pageHasRows) startPage();
+    if (P.Bottom < y + h && !rows.empty()) startPage();
     int x = P.Left;
     for (int c = 1; c <= fitting; ++c) {
       const int w = widths[std::size_t(c - 1)];
-      const TRect cellRect(x, y, x + w, y + h);
       // Header and range selections never reach the paper: the position
       // (-1, -1) and an empty state draw the cell as it is.
-      PaintCell(-1, -1, 0, cellRect, *p, mCells->GetFormatCell(c, r));
-      if (gridLines) {
-        p->setPen(QPen(lineColor, 0));
-        p->setBrush(Qt::NoBrush);
-        p->drawRect(QRect(x - 1, y - 1, w + 1, h + 1));
-        p->setBrush(paper);
-      }
+      PaintCell(-1, -1, 0, TRect(x, y, x + w, y + h), *p, mCells->GetFormatCell(c, r));
       x += w + 1;
     }
+    rows.emplace_back(y, h);
     y += h + 1;
-    pageHasRows = true;
     if (pages.OnProgress && r % step == 0) pages.OnProgress(int(qint64(r) * 100 / R));
   }
+  drawLines();
   canvas->Finish();
+  mFontOnPainter = nullptr;
   if (pages.OnProgress) pages.OnProgress(100);
 }
 
