@@ -70,7 +70,7 @@ TFormCellsFormat::TFormCellsFormat(QWidget* parent)
   ImageListPatt->setHeight(12);
   ImageListPatt->setMasked(false);
   BuildControls();
-  setFixedSize(424, 316);
+  setFixedSize(472, 316);
 }
 
 TFormCellsFormat::~TFormCellsFormat() = default;
@@ -78,24 +78,24 @@ TFormCellsFormat::~TFormCellsFormat() = default;
 void TFormCellsFormat::BuildControls() {
   PanelCell = new QWidget(this);
   PanelCell->setObjectName(QStringLiteral("PanelCell"));
-  PanelCell->setGeometry(0, 0, 424, 68);
+  PanelCell->setGeometry(0, 0, 472, 68);
   PaintBoxCell = new TPaintBox(PanelCell);
   PaintBoxCell->setObjectName(QStringLiteral("PaintBoxCell"));
-  PaintBoxCell->setGeometry(8, 8, 312, 52);
+  PaintBoxCell->setGeometry(8, 8, 360, 52);
   PaintBoxCell->OnPaint = [this](QPainter& p) { PaintPreview(p); };
   BtnOk = new QPushButton(QStringLiteral("&OK"), PanelCell);
   BtnOk->setObjectName(QStringLiteral("BtnOk"));
-  BtnOk->setGeometry(336, 8, 80, 25);
+  BtnOk->setGeometry(384, 8, 80, 25);
   BtnOk->setDefault(true);
   connect(BtnOk, &QPushButton::clicked, this, &QDialog::accept);
   BtnCancel = new QPushButton(QStringLiteral("&Cancel"), PanelCell);
   BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
-  BtnCancel->setGeometry(336, 36, 80, 25);
+  BtnCancel->setGeometry(384, 36, 80, 25);
   connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
   PanelCtrls = new QWidget(this);
   PanelCtrls->setObjectName(QStringLiteral("PanelCtrls"));
-  PanelCtrls->setGeometry(0, 68, 424, 248);
+  PanelCtrls->setGeometry(0, 68, 472, 248);
   auto group = [this](const char* name, const QString& title, const QRect& r) {
     auto* g = new QGroupBox(title, PanelCtrls);
     g->setObjectName(QLatin1String(name));
@@ -103,9 +103,9 @@ void TFormCellsFormat::BuildControls() {
     return g;
   };
   GroupFont = group("GroupFont", QStringLiteral("Font"), QRect(8, 0, 200, 104));
-  GroupLayout = group("GroupLayout", QStringLiteral("Layout"), QRect(216, 0, 200, 104));
+  GroupLayout = group("GroupLayout", QStringLiteral("Layout"), QRect(216, 0, 248, 104));
   GroupBack = group("GroupBack", QStringLiteral("Sfondo"), QRect(8, 108, 200, 132));
-  GroupBorders = group("GroupBorders", QStringLiteral("Bordi"), QRect(216, 108, 200, 132));
+  GroupBorders = group("GroupBorders", QStringLiteral("Bordi"), QRect(216, 108, 248, 132));
 
   // Font
   BtnBold = ToolButton(GroupFont, "BtnBold", QStringLiteral("B"), QString(), QRect(8, 20, 24, 22), true);
@@ -162,7 +162,7 @@ void TFormCellsFormat::BuildControls() {
   LabelPattern = Label(GroupBack, QStringLiteral("Pattern"), QRect(8, 54, 120, 16));
   CBPattern = new TImageComboBox(GroupBack);
   CBPattern->setObjectName(QStringLiteral("CBPattern"));
-  CBPattern->setGeometry(8, 72, 120, 24);
+  CBPattern->setGeometry(8, 72, 184, 24);
   CBPattern->setMaxVisibleItems(18);
   for (int i = 0; i < CellPatternCount; ++i) CBPattern->addItem(QString());
   CBPattern->setImageList(ImageListPatt);
@@ -177,12 +177,12 @@ void TFormCellsFormat::BuildControls() {
     const int y = 20 + i * 27;
     const int tag = i + 1;
     LabelSide[i] = Label(GroupBorders, sideNames[i], QRect(8, y + 3, 58, 16));
-    CBLine[i] = ListCombo(GroupBorders, "", LineStyleNames(), QRect(66, y, 70, 22));
+    CBLine[i] = ListCombo(GroupBorders, "", LineStyleNames(), QRect(66, y, 118, 22));
     CBLine[i]->setObjectName(QStringLiteral("CBLine%1").arg(tag));
-    CBWidth[i] = ListCombo(GroupBorders, "", widths, QRect(138, y, 32, 22));
+    CBWidth[i] = ListCombo(GroupBorders, "", widths, QRect(186, y, 32, 22));
     CBWidth[i]->setObjectName(QStringLiteral("CBWidth%1").arg(tag));
     BtnLineColor[i] = ToolButton(GroupBorders, "", QString(), QStringLiteral("Colore della Linea"),
-                                 QRect(172, y, 22, 22), false);
+                                 QRect(220, y, 22, 22), false);
     BtnLineColor[i]->setObjectName(QStringLiteral("BtnLineColor%1").arg(tag));
     BtnLineColor[i]->setGlyph(SheetGlyph(sgLineColor));
     for (QObject* o : {static_cast<QObject*>(CBLine[i]), static_cast<QObject*>(CBWidth[i]),

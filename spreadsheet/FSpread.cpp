@@ -237,7 +237,7 @@ void TFormVDBChildSpreadSheet::FillSampleSheet(TSpreadSheetGrid& grid) {
     cells.SetCellText(col, row, text);
     return cells.GetCell(col, row, true);
   };
-  TSpreadSheetCell* title = put(1, 1, QStringLiteral("Preventivo materiale d'ufficio"));
+  TSpreadSheetCell* title = put(1, 1, QStringLiteral("Preventivo spese"));
   title->SetFont(TCellFont{QStringLiteral("Arial"), 12, clNavy, 1});
   const QString heads[4] = {QStringLiteral("Voce"), QStringLiteral("Quantità"), QStringLiteral("Prezzo"),
                             QStringLiteral("Totale")};
@@ -283,7 +283,8 @@ void TFormVDBChildSpreadSheet::FillSampleSheet(TSpreadSheetGrid& grid) {
   cells.SetRowHeight(2, 6);
   cells.Recalculate();
   grid.InvalidateGrid();
-  grid.MoveCurrent(4, 4, false);
+  grid.MoveCurrent(4, 4, false, false);
+  grid.SetTopLeft(1, 1);
 }
 
 TFormVDBChildSpreadSheet::~TFormVDBChildSpreadSheet() {

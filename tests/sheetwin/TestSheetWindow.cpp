@@ -433,3 +433,48 @@ TEST(SheetWindow, PrintingALongSheetGivesOnePagePerPageOfRows) {
   EXPECT_EQ(t.w->QuickRep->QRPrinter()->PageCount(), 4);
   EXPECT_EQ(t.w->QuickRep->Orientation(), poPortrait);
 }
+
+// The sample sheet printed and shown in the preview window, and the format
+// dialog on one of its cells, as the user sees them (written as pictures
+// when SHEETWIN_SNAP_DIR names a folder).
+TEST(SheetWindow, SamplePrintsIntoThePreviewAndTheDialogShowsItsCell) {
+  TFixedLocale locale(QLocale(QLocale::Italian, QLocale::Italy));
+  TRecordingDialogs dialogs;
+  TFormVDBChildSpreadSheet w;
+  w.show();
+  TFormReportPreview preview;
+  FormReportPreview = &preview;
+  struct TReset {
+    ~TReset() { FormReportPreview = nullptr; }
+  } reset;
+  w.BtnPrintGrid->click();
+  w.BtnPrintClick();
+  ASSERT_EQ(preview.QRPreview->PageCount(), 1);
+  preview.resize(800, 600);
+  preview.ZoomPageWidthClick();
+  QCoreApplication::processEvents();
+  const QImage shot = preview.grab().toImage();
+  // Somewhere on the page the header cells' teal shows.
+  bool teal = false;
+  for (int y = 0; y < shot.height() && !teal; ++y)
+    for (int x = 0; x < shot.width() && !teal; ++x) teal = PixelAt(shot, x, y) == clTeal;
+  EXPECT_TRUE(teal);
+  w.Grid->MoveCurrent(4, 9, false);
+  dialogs.OnModal = [&](QDialog& d) {
+    auto* f = qobject_cast<TFormCellsFormat*>(&d);
+    if (!f) return int(QDialog::Rejected);
+    EXPECT_TRUE(f->BtnBold->isChecked());
+    EXPECT_EQ(f->CBLine[0]->currentIndex(), 0);
+    EXPECT_EQ(f->CBWidth[0]->currentIndex(), 2);
+    const QString dir = qEnvironmentVariable("SHEETWIN_SNAP_DIR");
+    if (!dir.isEmpty()) {
+      f->show();
+      QCoreApplication::processEvents();
+      f->grab().save(dir + "/formato-celle.png");
+    }
+    return int(QDialog::Rejected);
+  };
+  w.PopGridCellFormatClick();
+  const QString dir = qEnvironmentVariable("SHEETWIN_SNAP_DIR");
+  if (!dir.isEmpty()) shot.save(dir + "/anteprima-foglio.png");
+}
