@@ -501,6 +501,12 @@ bool TFormVDBChildSpreadSheet::eventFilter(QObject* o, QEvent* e) {
 bool TFormVDBChildSpreadSheet::GridKeyDown(QKeyEvent* e) {
   if (Grid->EditEnabled() || Grid->EditorMode()) return false;
   if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+  if (e->key() == Qt::Key_F2) {
+    // Without editing on the grid, F2 edits the cell in the formula bar.
+    EditFormula->setFocus();
+    EditFormula->end(false);
+    return true;
+  }
   // By the typed text, not the key code: shifted and accented letters,
   // punctuation and "=" start a formula as well.
   const QString text = e->text();

@@ -109,6 +109,14 @@ TEST(SheetWindow, TypingOnTheGridTypesIntoTheFormulaBarAndEnterMovesDown) {
   QTest::keyClick(w.EditFormula, Qt::Key_Down);
   EXPECT_EQ(t.g.Cells().CellDisplayText(1, 2), QString::fromUtf8("Pè"));
   EXPECT_EQ(t.g.Row(), 3);
+  // F2 edits the cell's text where it stands, in the formula bar.
+  t.g.SetCellText(1, 3, "abc");
+  w.GridSelectCell(1, 3);
+  QTest::keyClick(&t.g, Qt::Key_F2);
+  QTest::keyClicks(w.EditFormula, "d");
+  QTest::keyClick(w.EditFormula, Qt::Key_Return);
+  EXPECT_EQ(t.g.Cells().CellDisplayText(1, 3), "abcd");
+  EXPECT_EQ(t.g.Row(), 4);
   // With Ctrl the grid keeps the key (copy, paste...), with editing on the
   // grid edits in place.
   QTest::keyClick(&t.g, Qt::Key_C, Qt::ControlModifier);
