@@ -1,5 +1,11 @@
 #include "FCelFrmt.h"
 
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,11 +14,6 @@
 
 #include "SShtGlyphs.h"
 #include "SShtGrid.h"
-#include <Tarnwell/platform/TCanvas.h>
-#include <Tarnwell/platform/TControls.h>
-#include <Tarnwell/platform/TDialogs.h>
-#include <Tarnwell/visuals/ColSelec.h>
-#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
 
@@ -49,12 +50,17 @@ QLabel* Label(QWidget* parent, const QString& text, const QRect& geometry) {
 }  // namespace
 
 QStringList TFormCellsFormat::FontSizes() {
-  return {"6", "7", "8", "9", "10", "11", "12", "13", "14", "16", "18", "20", "22", "24", "26", "28", "30", "32", "34", "36"};
+  return {"6",  "7",  "8",  "9",  "10", "11", "12", "13", "14", "16",
+          "18", "20", "22", "24", "26", "28", "30", "32", "34", "36"};
 }
 
 QStringList TFormCellsFormat::LineStyleNames() {
-  return {QStringLiteral("Linea Continua"), QStringLiteral("Trattini"), QStringLiteral("Punti"),
-          QStringLiteral("Trattino Punto"), QStringLiteral("Trattino Punto Punto"), QStringLiteral("Non Presente")};
+  return {QStringLiteral("Linea Continua"),
+          QStringLiteral("Trattini"),
+          QStringLiteral("Punti"),
+          QStringLiteral("Trattino Punto"),
+          QStringLiteral("Trattino Punto Punto"),
+          QStringLiteral("Non Presente")};
 }
 
 TFormCellsFormat::TFormCellsFormat(QWidget* parent)
@@ -110,7 +116,8 @@ void TFormCellsFormat::BuildControls() {
   // Font
   BtnBold = ToolButton(GroupFont, "BtnBold", QStringLiteral("B"), QString(), QRect(8, 20, 24, 22), true);
   BtnBold->Font().SetStyle(fsBold);
-  BtnItalic = ToolButton(GroupFont, "BtnItalic", QStringLiteral("I "), QString(), QRect(34, 20, 24, 22), true);
+  BtnItalic =
+      ToolButton(GroupFont, "BtnItalic", QStringLiteral("I "), QString(), QRect(34, 20, 24, 22), true);
   BtnItalic->Font().SetStyle(fsItalic);
   BtnUnder = ToolButton(GroupFont, "BtnUnder", QStringLiteral("U"), QString(), QRect(60, 20, 24, 22), true);
   BtnUnder->Font().SetStyle(fsUnderline);
@@ -128,17 +135,23 @@ void TFormCellsFormat::BuildControls() {
   connect(BtnFontColor, &QAbstractButton::clicked, this, [this] { FontColorClick(); });
 
   // Layout
-  BtnLeft = ToolButton(GroupLayout, "BtnLeft", QString(), QStringLiteral("Allineato a Sinistra"), QRect(8, 20, 24, 22), true);
+  BtnLeft = ToolButton(GroupLayout, "BtnLeft", QString(), QStringLiteral("Allineato a Sinistra"),
+                       QRect(8, 20, 24, 22), true);
   BtnLeft->setGlyph(SheetGlyph(sgAlignLeft));
-  BtnCenter = ToolButton(GroupLayout, "BtnCenter", QString(), QStringLiteral("Centrato"), QRect(34, 20, 24, 22), true);
+  BtnCenter = ToolButton(GroupLayout, "BtnCenter", QString(), QStringLiteral("Centrato"),
+                         QRect(34, 20, 24, 22), true);
   BtnCenter->setGlyph(SheetGlyph(sgAlignCenter));
-  BtnRight = ToolButton(GroupLayout, "BtnRight", QString(), QStringLiteral("Allineato a Destra"), QRect(60, 20, 24, 22), true);
+  BtnRight = ToolButton(GroupLayout, "BtnRight", QString(), QStringLiteral("Allineato a Destra"),
+                        QRect(60, 20, 24, 22), true);
   BtnRight->setGlyph(SheetGlyph(sgAlignRight));
-  BtnLayTop = ToolButton(GroupLayout, "BtnLayTop", QString(), QStringLiteral("In Alto"), QRect(112, 20, 24, 22), true);
+  BtnLayTop = ToolButton(GroupLayout, "BtnLayTop", QString(), QStringLiteral("In Alto"),
+                         QRect(112, 20, 24, 22), true);
   BtnLayTop->setGlyph(SheetGlyph(sgLayTop));
-  BtnLayCent = ToolButton(GroupLayout, "BtnLayCent", QString(), QStringLiteral("Al Centro"), QRect(138, 20, 24, 22), true);
+  BtnLayCent = ToolButton(GroupLayout, "BtnLayCent", QString(), QStringLiteral("Al Centro"),
+                          QRect(138, 20, 24, 22), true);
   BtnLayCent->setGlyph(SheetGlyph(sgLayCenter));
-  BtnLayBott = ToolButton(GroupLayout, "BtnLayBott", QString(), QStringLiteral("In Basso"), QRect(164, 20, 24, 22), true);
+  BtnLayBott = ToolButton(GroupLayout, "BtnLayBott", QString(), QStringLiteral("In Basso"),
+                          QRect(164, 20, 24, 22), true);
   BtnLayBott->setGlyph(SheetGlyph(sgLayBottom));
   for (TSpeedButton* b : {BtnLeft, BtnCenter, BtnRight})
     connect(b, &QAbstractButton::clicked, this, [this, b] { HAlignClick(b); });
@@ -152,10 +165,10 @@ void TFormCellsFormat::BuildControls() {
   connect(CBDataType, &QComboBox::activated, this, [this] { DataTypeChange(); });
 
   // Sfondo
-  BtnPattColor = ToolButton(GroupBack, "BtnPattColor", QStringLiteral("Col. Patt."), QStringLiteral("Colore del Pattern"),
-                            QRect(8, 20, 88, 24), false);
-  BtnBackColor = ToolButton(GroupBack, "BtnBackColor", QStringLiteral("Colore"), QStringLiteral("Colore di Sfondo"),
-                            QRect(104, 20, 88, 24), false);
+  BtnPattColor = ToolButton(GroupBack, "BtnPattColor", QStringLiteral("Col. Patt."),
+                            QStringLiteral("Colore del Pattern"), QRect(8, 20, 88, 24), false);
+  BtnBackColor = ToolButton(GroupBack, "BtnBackColor", QStringLiteral("Colore"),
+                            QStringLiteral("Colore di Sfondo"), QRect(104, 20, 88, 24), false);
   BtnBackColor->setGlyph(SheetGlyph(sgBackColor));
   connect(BtnPattColor, &QAbstractButton::clicked, this, [this] { PattColorClick(); });
   connect(BtnBackColor, &QAbstractButton::clicked, this, [this] { BackColorClick(); });
@@ -169,8 +182,8 @@ void TFormCellsFormat::BuildControls() {
   connect(CBPattern, &QComboBox::activated, this, [this] { PatternChange(); });
 
   // Bordi
-  const QString sideNames[4] = {QStringLiteral("A Sinistra"), QStringLiteral("In Alto"), QStringLiteral("A Destra"),
-                                QStringLiteral("In Basso")};
+  const QString sideNames[4] = {QStringLiteral("A Sinistra"), QStringLiteral("In Alto"),
+                                QStringLiteral("A Destra"), QStringLiteral("In Basso")};
   QStringList widths;
   for (int w = 0; w <= 9; ++w) widths << QString::number(w);
   for (int i = 0; i < 4; ++i) {
@@ -190,7 +203,8 @@ void TFormCellsFormat::BuildControls() {
       o->setProperty("Tag", tag);
     connect(CBLine[i], &QComboBox::activated, this, [this, i] { BorderChange(CBLine[i]); });
     connect(CBWidth[i], &QComboBox::activated, this, [this, i] { BorderChange(CBWidth[i]); });
-    connect(BtnLineColor[i], &QAbstractButton::clicked, this, [this, i] { BorderColorClick(BtnLineColor[i]); });
+    connect(BtnLineColor[i], &QAbstractButton::clicked, this,
+            [this, i] { BorderColorClick(BtnLineColor[i]); });
   }
 }
 
@@ -282,7 +296,10 @@ void TFormCellsFormat::VAlignClick(TSpeedButton* sender) {
   if (mUpdating) return;
   for (TSpeedButton* b : {BtnLayTop, BtnLayCent, BtnLayBott})
     if (b != sender && sender->isChecked()) b->setChecked(false);
-  const int v = BtnLayCent->isChecked() ? 1 : BtnLayTop->isChecked() ? 0 : BtnLayBott->isChecked() ? 2 : scKeepVAlign;
+  const int v = BtnLayCent->isChecked()   ? 1
+                : BtnLayTop->isChecked()  ? 0
+                : BtnLayBott->isChecked() ? 2
+                                          : scKeepVAlign;
   mCell->SetAlignment(scKeepHAlign, v);
   PaintBoxCell->update();
 }

@@ -5,6 +5,11 @@
 // changed with a live preview of one cell showing a sample number, and on
 // OK applies the whole format to the grid's selection.
 
+#include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/spreadsheet/SShtCell.h>
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
+
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
@@ -15,10 +20,6 @@
 #include <memory>
 
 #include "ImgCbBox.h"
-#include <Tarnwell/platform/TControls.h>
-#include <Tarnwell/spreadsheet/SShtCell.h>
-#include <Tarnwell/visuals/ColSelec.h>
-#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
 

@@ -1,5 +1,16 @@
 #include "FSpread.h"
 
+#include <Tarnwell/app/DemoRegistry.h>
+#include <Tarnwell/app/FPreview.h>
+#include <Tarnwell/app/QuickRpt.h>
+#include <Tarnwell/database/MemoTab.h>
+#include <Tarnwell/pattern/PatPanel.h>
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/visuals/ColSelec.h>
+#include <Tarnwell/visuals/FntCbBox.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -16,16 +27,6 @@
 #include "SShtGlyphs.h"
 #include "SShtGrid.h"
 #include "SShtPrint.h"
-#include <Tarnwell/app/DemoRegistry.h>
-#include <Tarnwell/app/FPreview.h>
-#include <Tarnwell/app/QuickRpt.h>
-#include <Tarnwell/database/MemoTab.h>
-#include <Tarnwell/pattern/PatPanel.h>
-#include <Tarnwell/platform/TDialogs.h>
-#include <Tarnwell/platform/TExceptions.h>
-#include <Tarnwell/platform/THourglass.h>
-#include <Tarnwell/visuals/ColSelec.h>
-#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
 
@@ -47,7 +48,8 @@ TSpeedButton* Tool(QWidget* parent, const char* name, TSheetGlyph glyph, const c
   return b;
 }
 
-TSpeedButton* TextTool(QWidget* parent, const char* name, const QString& caption, TFontStyles style, int x, int y) {
+TSpeedButton* TextTool(QWidget* parent, const char* name, const QString& caption, TFontStyles style, int x,
+                       int y) {
   auto* b = new TSpeedButton(parent);
   b->setObjectName(QLatin1String(name));
   b->setCaption(caption);
@@ -75,7 +77,8 @@ struct TFileChoice {
   int Entry = 0;  // 1-based filter entry
 };
 
-std::optional<TFileChoice> RunFileDialog(QWidget* parent, bool save, const QString& title, const QStringList& filters) {
+std::optional<TFileChoice> RunFileDialog(QWidget* parent, bool save, const QString& title,
+                                         const QStringList& filters) {
   QFileDialog dlg(parent, title);
   dlg.setOption(QFileDialog::DontUseNativeDialog);
   dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -253,8 +256,8 @@ void TFormVDBChildSpreadSheet::FillSampleSheet(TSpreadSheetGrid& grid) {
     int Quantity;
     double Price;
   };
-  const TItem items[4] = {{"Carta A4 (risme)", 10, 4.5}, {"Toner", 2, 78.9}, {"Penne", 50, 0.8},
-                          {"Cartelle", 20, 1.25}};
+  const TItem items[4] = {
+      {"Carta A4 (risme)", 10, 4.5}, {"Toner", 2, 78.9}, {"Penne", 50, 0.8}, {"Cartelle", 20, 1.25}};
   for (int i = 0; i < 4; ++i) {
     const int row = 4 + i;
     put(1, row, QString::fromUtf8(items[i].Name));
@@ -302,14 +305,17 @@ void TFormVDBChildSpreadSheet::BuildToolbar() {
   BtnPrintLandscape = Tool(p, "BtnPrintLandscape", sgLandscape, "Stampa in orizzontale", 104, y, true);
   BtnPrint = Tool(p, "BtnPrint", sgPrint, "Stampa il Foglio di Calcolo", 127, y);
   BtnEdit = Tool(p, "BtnEdit", sgEdit, "Abilita/Disabilita l'editing diretto sulla griglia", 158, y, true);
-  BtnAutoRecalc = Tool(p, "BtnAutoRecalc", sgAutoRecalc, "Abilita/Disabilita il ricalcolo automatico", 181, y, true);
+  BtnAutoRecalc =
+      Tool(p, "BtnAutoRecalc", sgAutoRecalc, "Abilita/Disabilita il ricalcolo automatico", 181, y, true);
   BtnCut = Tool(p, "BtnCut", sgCut, "Taglia e Copia negli Appunti", 212, y);
   BtnCopy = Tool(p, "BtnCopy", sgCopy, "Copia negli Appunti", 235, y);
   BtnPaste = Tool(p, "BtnPaste", sgPaste, "Inserisce il contenuto degli Appunti", 258, y);
   BtnSortAsc = Tool(p, "BtnSortAsc", sgSortAsc, "Ordina le celle in modo Ascendente", 289, y);
   BtnSortDesc = Tool(p, "BtnSortDesc", sgSortDesc, "Ordina le celle in modo Discendente", 312, y);
-  BtnFindFirst = Tool(p, "BtnFindFirst", sgFindFirst, "Trova la prima cella con il testo specificato", 343, y);
-  BtnFindNext = Tool(p, "BtnFindNext", sgFindNext, "Trova la successiva cella con il testo specificato", 366, y);
+  BtnFindFirst =
+      Tool(p, "BtnFindFirst", sgFindFirst, "Trova la prima cella con il testo specificato", 343, y);
+  BtnFindNext =
+      Tool(p, "BtnFindNext", sgFindNext, "Trova la successiva cella con il testo specificato", 366, y);
   BtnFindNext->setEnabled(false);
 
   connect(BtnNew, &QAbstractButton::clicked, this, &TFormVDBChildSpreadSheet::BtnNewClick);
@@ -324,8 +330,10 @@ void TFormVDBChildSpreadSheet::BuildToolbar() {
   connect(BtnCut, &QAbstractButton::clicked, this, [this] { Run([this] { Grid->CutToClipboard(); }); });
   connect(BtnCopy, &QAbstractButton::clicked, this, [this] { Run([this] { Grid->CopyToClipboard(); }); });
   connect(BtnPaste, &QAbstractButton::clicked, this, [this] { Run([this] { Grid->PasteFromClipboard(); }); });
-  connect(BtnSortAsc, &QAbstractButton::clicked, this, [this] { Run([this] { Grid->SortSelection(false); }); });
-  connect(BtnSortDesc, &QAbstractButton::clicked, this, [this] { Run([this] { Grid->SortSelection(true); }); });
+  connect(BtnSortAsc, &QAbstractButton::clicked, this,
+          [this] { Run([this] { Grid->SortSelection(false); }); });
+  connect(BtnSortDesc, &QAbstractButton::clicked, this,
+          [this] { Run([this] { Grid->SortSelection(true); }); });
   connect(BtnFindFirst, &QAbstractButton::clicked, this, &TFormVDBChildSpreadSheet::BtnFindFirstClick);
   connect(BtnFindNext, &QAbstractButton::clicked, this, &TFormVDBChildSpreadSheet::BtnFindNextClick);
 
@@ -383,7 +391,8 @@ void TFormVDBChildSpreadSheet::BuildFormulaBar() {
 void TFormVDBChildSpreadSheet::BuildMenu() {
   PopupMenuGrid = new QMenu(this);
   PopupMenuGrid->setObjectName(QStringLiteral("PopupMenuGrid"));
-  auto item = [this](QAction*& a, const char* name, const QString& caption, const char* hint, void (TFormVDBChildSpreadSheet::*slot)()) {
+  auto item = [this](QAction*& a, const char* name, const QString& caption, const char* hint,
+                     void (TFormVDBChildSpreadSheet::*slot)()) {
     a = PopupMenuGrid->addAction(caption);
     a->setObjectName(QLatin1String(name));
     // Stored with a leading "|": the status line shows it.
@@ -397,12 +406,12 @@ void TFormVDBChildSpreadSheet::BuildMenu() {
   item(PopGridRowHeight, "PopGridRowHeight", QStringLiteral("&Altezza Righe..."),
        "Imposta l'altezza delle righe selezionate", &TFormVDBChildSpreadSheet::PopGridRowHeightClick);
   PopupMenuGrid->addSeparator();
-  item(PopGridErase, "PopGridErase", QStringLiteral("&Cancella"), "Cancella il contenuto delle celle selezionate",
-       nullptr);
+  item(PopGridErase, "PopGridErase", QStringLiteral("&Cancella"),
+       "Cancella il contenuto delle celle selezionate", nullptr);
   item(PopGridDelete, "PopGridDelete", QStringLiteral("&Elimina"),
        "Elimina contenuto e formattazione dalle celle selezionate", nullptr);
-  item(PopGridRemove, "PopGridRemove", QStringLiteral("&Rimuovi"), "Rimuove completamente le celle selezionate",
-       nullptr);
+  item(PopGridRemove, "PopGridRemove", QStringLiteral("&Rimuovi"),
+       "Rimuove completamente le celle selezionate", nullptr);
   item(PopGridInsert, "PopGridInsert", QStringLiteral("&Inserisci"), "Inserisce righe o colonne",
        &TFormVDBChildSpreadSheet::PopGridInsertClick);
   PopupMenuGrid->addSeparator();
@@ -435,6 +444,9 @@ void TFormVDBChildSpreadSheet::resizeEvent(QResizeEvent* e) {
 }
 
 void TFormVDBChildSpreadSheet::Run(const std::function<void()>& action) {
+  // Commands on a large selection or sheet take a while: the busy cursor
+  // shows until they end, however they end.
+  THourglass busy;
   try {
     action();
   } catch (...) {
@@ -726,7 +738,8 @@ void TFormVDBChildSpreadSheet::PopGridCellFormatClick() {
 void TFormVDBChildSpreadSheet::PopGridColWidthClick() {
   QString value = QString::number(Grid->GetSelColWidth());
   if (value == QLatin1String("-1")) return;
-  if (!InputQuery(QStringLiteral("Larghezza Colonne"), QStringLiteral("Specificare la nuova Larghezza"), value))
+  if (!InputQuery(QStringLiteral("Larghezza Colonne"), QStringLiteral("Specificare la nuova Larghezza"),
+                  value))
     return;
   int w = 0;
   if (!ReadCount(value, 2, MaxTypedSize, w)) return;
@@ -736,7 +749,8 @@ void TFormVDBChildSpreadSheet::PopGridColWidthClick() {
 void TFormVDBChildSpreadSheet::PopGridRowHeightClick() {
   QString value = QString::number(Grid->GetSelRowHeight());
   if (value == QLatin1String("-1")) return;
-  if (!InputQuery(QStringLiteral("Altezza Righe"), QStringLiteral("Specificare la nuova Altezza"), value)) return;
+  if (!InputQuery(QStringLiteral("Altezza Righe"), QStringLiteral("Specificare la nuova Altezza"), value))
+    return;
   int h = 0;
   if (!ReadCount(value, 2, MaxTypedSize, h)) return;
   Run([&] { Grid->SetSelRowHeight(h); });
@@ -744,7 +758,8 @@ void TFormVDBChildSpreadSheet::PopGridRowHeightClick() {
 
 void TFormVDBChildSpreadSheet::PopGridInsertClick() {
   QString value = QStringLiteral("1");
-  if (!InputQuery(QStringLiteral("Inserimento..."), QStringLiteral("Numero di Colonne/Righe da Inserire"), value))
+  if (!InputQuery(QStringLiteral("Inserimento..."), QStringLiteral("Numero di Colonne/Righe da Inserire"),
+                  value))
     return;
   int n = 0;
   if (!ReadCount(value, 1, MaxInsertCount, n)) return;

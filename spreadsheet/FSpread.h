@@ -3,11 +3,6 @@
 // two-row toolbar and a formula bar, with its context menu, files, printing
 // through the report preview and the export of a selection to a memory table.
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <functional>
-
 #include <Tarnwell/app/QuickRpt.h>
 #include <Tarnwell/database/MemoTab.h>
 #include <Tarnwell/pattern/PatPanel.h>
@@ -15,6 +10,11 @@
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include <Tarnwell/visuals/ColSelec.h>
 #include <Tarnwell/visuals/FntCbBox.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <functional>
 
 namespace Tarnwell {
 

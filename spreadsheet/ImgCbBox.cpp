@@ -2,8 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace Tarnwell {
@@ -93,8 +93,8 @@ void TImageComboBox::DrawItem(QPainter& p, const QRect& r, int index, bool selec
   const QString text = itemText(index);
   if (mImageList && index >= 0 && index < mImageList->Count()) {
     p.drawImage(QPoint(r.left() + 5, r.top() + 2), mImageList->Image(index));
-    const QRect tr(r.left() + mImageList->Width() + 8, r.top(), std::max(0, r.width() - mImageList->Width() - 8),
-                   r.height());
+    const QRect tr(r.left() + mImageList->Width() + 8, r.top(),
+                   std::max(0, r.width() - mImageList->Width() - 8), r.height());
     p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter, text);
   } else {
     p.drawText(r.adjusted(3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);

@@ -3,13 +3,13 @@
 // TImageComboBox: a drop-down list whose items show a picture of an image
 // list in front of their text (the cell-format dialog's pattern list).
 
+#include <Tarnwell/platform/TProperty.h>
+
 #include <QComboBox>
 #include <QImage>
 #include <QList>
 #include <QObject>
 #include <QPointer>
-
-#include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
 

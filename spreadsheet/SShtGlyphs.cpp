@@ -107,7 +107,8 @@ QImage SheetGlyph(TSheetGlyph g) {
     case sgEdit:
       p.setPen(QPen(Qt::black, 1));
       p.setBrush(QColor(250, 220, 80));
-      p.drawPolygon(QPolygonF({QPointF(2, 14), QPointF(3, 10), QPointF(11, 2), QPointF(14, 5), QPointF(6, 13)}));
+      p.drawPolygon(
+          QPolygonF({QPointF(2, 14), QPointF(3, 10), QPointF(11, 2), QPointF(14, 5), QPointF(6, 13)}));
       break;
     case sgAutoRecalc:
     case sgRecalc: {
@@ -117,7 +118,8 @@ QImage SheetGlyph(TSheetGlyph g) {
       f.setBold(true);
       p.setFont(f);
       p.setPen(g == sgRecalc ? navy : QColor(0, 110, 0));
-      p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, g == sgRecalc ? QStringLiteral("fx") : QStringLiteral("=A"));
+      p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter,
+                 g == sgRecalc ? QStringLiteral("fx") : QStringLiteral("=A"));
       break;
     }
     case sgCut:
@@ -147,8 +149,10 @@ QImage SheetGlyph(TSheetGlyph g) {
       f.setBold(true);
       p.setFont(f);
       p.setPen(Qt::black);
-      p.drawText(QRect(7, 0, 9, 8), Qt::AlignCenter, g == sgSortAsc ? QStringLiteral("A") : QStringLiteral("Z"));
-      p.drawText(QRect(7, 8, 9, 8), Qt::AlignCenter, g == sgSortAsc ? QStringLiteral("Z") : QStringLiteral("A"));
+      p.drawText(QRect(7, 0, 9, 8), Qt::AlignCenter,
+                 g == sgSortAsc ? QStringLiteral("A") : QStringLiteral("Z"));
+      p.drawText(QRect(7, 8, 9, 8), Qt::AlignCenter,
+                 g == sgSortAsc ? QStringLiteral("Z") : QStringLiteral("A"));
       break;
     }
     case sgFindFirst:

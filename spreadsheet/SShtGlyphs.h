@@ -6,9 +6,34 @@
 namespace Tarnwell {
 
 enum TSheetGlyph {
-  sgNew, sgOpen, sgSave, sgPrintGrid, sgLandscape, sgPrint, sgEdit, sgAutoRecalc, sgCut, sgCopy, sgPaste,
-  sgSortAsc, sgSortDesc, sgFindFirst, sgFindNext, sgFontColor, sgAlignLeft, sgAlignCenter, sgAlignRight,
-  sgBackColor, sgMakeBox, sgRecalc, sgUndo, sgApply, sgLayTop, sgLayCenter, sgLayBottom, sgLineColor
+  sgNew,
+  sgOpen,
+  sgSave,
+  sgPrintGrid,
+  sgLandscape,
+  sgPrint,
+  sgEdit,
+  sgAutoRecalc,
+  sgCut,
+  sgCopy,
+  sgPaste,
+  sgSortAsc,
+  sgSortDesc,
+  sgFindFirst,
+  sgFindNext,
+  sgFontColor,
+  sgAlignLeft,
+  sgAlignCenter,
+  sgAlignRight,
+  sgBackColor,
+  sgMakeBox,
+  sgRecalc,
+  sgUndo,
+  sgApply,
+  sgLayTop,
+  sgLayCenter,
+  sgLayBottom,
+  sgLineColor
 };
 
 QImage SheetGlyph(TSheetGlyph g);

@@ -1,14 +1,15 @@
 // Printing a sheet: the used area cut into page pictures.
 #include "SShtPrint.h"
 
+#include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/platform/THourglass.h>
+
 #include <QPainter>
 #include <algorithm>
 #include <climits>
 
 #include "SShtGrid.h"
-#include <Tarnwell/platform/TCanvas.h>
-#include <Tarnwell/platform/TGraphics.h>
-#include <Tarnwell/platform/THourglass.h>
 
 namespace Tarnwell {
 

@@ -4,13 +4,13 @@
 // (rows never split), the columns that do not fit the page's width are left
 // out, and neither the header row nor the header column is printed.
 
+#include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/platform/TTypes.h>
+
 #include <QObject>
 #include <functional>
 #include <memory>
 #include <vector>
-
-#include <Tarnwell/platform/TBitmap.h>
-#include <Tarnwell/platform/TTypes.h>
 
 namespace Tarnwell {
 

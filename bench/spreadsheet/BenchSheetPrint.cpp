@@ -4,6 +4,9 @@
 // the preview's size. Baseline, in the same run: the same 100 000 cells
 // painted by the grid's own cell painter straight into one page-sized
 // QImage (rows wrapping round the image), with no pages, pictures or report.
+#include <Tarnwell/app/QuickRpt.h>
+#include <Tarnwell/spreadsheet/FSpread.h>
+#include <Tarnwell/spreadsheet/SShtPrint.h>
 #include <benchmark/benchmark.h>
 
 #include <QImage>
@@ -11,9 +14,6 @@
 #include <cstdio>
 
 #include "BenchUtil.h"
-#include <Tarnwell/app/QuickRpt.h>
-#include <Tarnwell/spreadsheet/FSpread.h>
-#include <Tarnwell/spreadsheet/SShtPrint.h>
 
 using namespace Tarnwell;
 using TarnwellBench::CpuNow;
@@ -79,9 +79,10 @@ void BM_PrintToFirstPreviewPage(benchmark::State& state) {
   state.counters["print_cpu_ms"] = printCpu / n * 1e3;
   state.counters["straight_cpu_ms"] = baseCpu / n * 1e3;
   state.counters["ratio"] = printCpu / baseCpu;
-  std::printf("print to the first preview page: %.0f ms CPU, straight painting %.0f ms CPU, ratio %.2f "
-              "(%d pages; goal under 1000 ms)\n",
-              printCpu / n * 1e3, baseCpu / n * 1e3, printCpu / baseCpu, pages);
+  std::printf(
+      "print to the first preview page: %.0f ms CPU, straight painting %.0f ms CPU, ratio %.2f "
+      "(%d pages; goal under 1000 ms)\n",
+      printCpu / n * 1e3, baseCpu / n * 1e3, printCpu / baseCpu, pages);
   if (pages != 162) state.SkipWithError("unexpected page count");
 }
 
@@ -94,7 +95,8 @@ void BM_PrintToPagesOnly(benchmark::State& state) {
     benchmark::DoNotOptimize(w.Grid->PrintPages().PageCount());
   }
   qint64 bytes = 0;
-  for (int i = 1; i <= w.Grid->PrintPages().PageCount(); ++i) bytes += w.Grid->PrintPages().Page(i)->Picture().size();
+  for (int i = 1; i <= w.Grid->PrintPages().PageCount(); ++i)
+    bytes += w.Grid->PrintPages().Page(i)->Picture().size();
   state.counters["recorded_MB"] = double(bytes) / 1e6;
 }
 

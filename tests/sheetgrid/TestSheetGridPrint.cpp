@@ -1,12 +1,12 @@
 // Printing a sheet into page pictures.
+#include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/spreadsheet/SShtPrint.h>
 #include <gtest/gtest.h>
 
 #include <QPainter>
 
 #include "SheetGridTestUtil.h"
 #include "TestUtil.h"
-#include <Tarnwell/platform/THourglass.h>
-#include <Tarnwell/spreadsheet/SShtPrint.h>
 
 namespace {
 
@@ -49,7 +49,7 @@ TEST(SheetPrint, PageListKeepsPagesInOrder) {
 TEST(SheetPrint, TallSheetGivesSeveralPagesAndNeverSplitsARow) {
   auto g = MakeGrid();
   for (int r = 1; r <= 100; ++r) g->Cells().SetCellText(1, r, QString::number(r));
-  Paint(*g, 1, 11, clRed);  // the last row of page 1
+  Paint(*g, 1, 11, clRed);   // the last row of page 1
   Paint(*g, 1, 12, clBlue);  // the first row of page 2
   g->PrintToPages(TRect(0, 0, 300, 200), false);
   EXPECT_EQ(g->PrintPages().PageCount(), 10);
@@ -160,6 +160,7 @@ TEST(SheetPrint, TextIsRecordedAsText) {
   const QPicture& pic = g->PrintPages().Page(1)->Picture();
   const QByteArray data(pic.data(), qsizetype(pic.size()));
   QByteArray utf16be;
-  for (QChar ch : QString("Quarantadue")) utf16be.append(char(ch.unicode() >> 8)).append(char(ch.unicode() & 0xFF));
+  for (QChar ch : QString("Quarantadue"))
+    utf16be.append(char(ch.unicode() >> 8)).append(char(ch.unicode() & 0xFF));
   EXPECT_TRUE(data.contains(utf16be));
 }

@@ -1,4 +1,8 @@
 #pragma once
+#include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/spreadsheet/FSpread.h>
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -7,9 +11,6 @@
 #include <memory>
 
 #include "TestUtil.h"
-#include <Tarnwell/platform/TDialogs.h>
-#include <Tarnwell/spreadsheet/FSpread.h>
-#include <Tarnwell/spreadsheet/SShtGrid.h>
 
 // Formats and numbers read the same whatever the machine's locale.
 struct TFixedLocale {

@@ -1,4 +1,7 @@
 // The cell-format dialog and the image combo box.
+#include <Tarnwell/spreadsheet/FCelFrmt.h>
+#include <Tarnwell/spreadsheet/ImgCbBox.h>
+#include <Tarnwell/visuals/FntCbBox.h>
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -6,9 +9,6 @@
 #include <QUndoStack>
 
 #include "SheetWinTestUtil.h"
-#include <Tarnwell/spreadsheet/FCelFrmt.h>
-#include <Tarnwell/spreadsheet/ImgCbBox.h>
-#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace {
 

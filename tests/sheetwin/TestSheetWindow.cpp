@@ -1,4 +1,13 @@
 // The "Foglio di Calcolo" window: layout, keys, commands, files, printing.
+#include <Tarnwell/app/DemoRegistry.h>
+#include <Tarnwell/app/FPreview.h>
+#include <Tarnwell/app/QuickRpt.h>
+#include <Tarnwell/database/MemoTab.h>
+#include <Tarnwell/pattern/PatPanel.h>
+#include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/spreadsheet/FCelFrmt.h>
+#include <Tarnwell/spreadsheet/SShtPrint.h>
+#include <Tarnwell/visuals/FntCbBox.h>
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -9,15 +18,6 @@
 #include <QUndoStack>
 
 #include "SheetWinTestUtil.h"
-#include <Tarnwell/app/DemoRegistry.h>
-#include <Tarnwell/app/FPreview.h>
-#include <Tarnwell/app/QuickRpt.h>
-#include <Tarnwell/database/MemoTab.h>
-#include <Tarnwell/pattern/PatPanel.h>
-#include <Tarnwell/platform/THourglass.h>
-#include <Tarnwell/spreadsheet/FCelFrmt.h>
-#include <Tarnwell/spreadsheet/SShtPrint.h>
-#include <Tarnwell/visuals/FntCbBox.h>
 
 namespace Tarnwell {
 void RegisterDemo_spreadsheet();
@@ -55,8 +55,8 @@ TEST(SheetWindow, LayoutControlsAndStartState) {
   EXPECT_FALSE(w.PopGridColWidth->isEnabled());
   EXPECT_FALSE(w.PopGridRowHeight->isEnabled());
   EXPECT_TRUE(TFormVDBChildSpreadSheet().BtnLeft->isChecked());  // as designed, before any move
-  for (auto* b : {w.BtnPrintGrid, w.BtnPrintLandscape, w.BtnEdit, w.BtnAutoRecalc, w.BtnBold, w.BtnItalic, w.BtnUnder,
-                  w.BtnLeft, w.BtnCenter, w.BtnRight})
+  for (auto* b : {w.BtnPrintGrid, w.BtnPrintLandscape, w.BtnEdit, w.BtnAutoRecalc, w.BtnBold, w.BtnItalic,
+                  w.BtnUnder, w.BtnLeft, w.BtnCenter, w.BtnRight})
     EXPECT_TRUE(b->isCheckable()) << b->objectName().toStdString();
   EXPECT_EQ(w.BtnBold->text(), "B");
   EXPECT_EQ(w.BtnItalic->text(), "I ");
@@ -82,9 +82,10 @@ TEST(SheetWindow, HintsShowInTheStatusLineOnly) {
   // The menu: captions, hints and separators after height, insert and import.
   QStringList items;
   for (QAction* a : w.PopupMenuGrid->actions()) items << (a->isSeparator() ? QString("-") : a->text());
-  EXPECT_EQ(items.join("|"),
-            "Formato &Celle...|&Larghezza Colonne...|&Altezza Righe...|-|&Cancella|&Elimina|&Rimuovi|&Inserisci|-|"
-            "Importa &File|-|Esponi Dati &Selezionati");
+  EXPECT_EQ(
+      items.join("|"),
+      "Formato &Celle...|&Larghezza Colonne...|&Altezza Righe...|-|&Cancella|&Elimina|&Rimuovi|&Inserisci|-|"
+      "Importa &File|-|Esponi Dati &Selezionati");
   EXPECT_EQ(w.PopGridExpData->statusTip(),
             "Rende i dati selezionati disponibili ai moduli speciali tramite Tabella Memo");
   EXPECT_TRUE(w.PopGridCellFormat->statusTip().isEmpty());
@@ -422,7 +423,8 @@ TEST(SheetWindow, EndToEndTypeFormatSaveLoadPrintToPdf) {
   const QString pdf = dir.filePath("conti.pdf");
   QString err;
   ASSERT_TRUE(w.QuickRep->ExportToPdf(pdf, &err)) << err.toStdString();
-  if (qEnvironmentVariableIsSet("SHEETWIN_KEEP_PDF")) QFile::copy(pdf, qEnvironmentVariable("SHEETWIN_KEEP_PDF"));
+  if (qEnvironmentVariableIsSet("SHEETWIN_KEEP_PDF"))
+    QFile::copy(pdf, qEnvironmentVariable("SHEETWIN_KEEP_PDF"));
   QProcess p;
   p.start("pdftotext", {"-layout", pdf, "-"});
   if (!p.waitForStarted()) GTEST_SKIP() << "pdftotext (poppler-utils) not installed";
