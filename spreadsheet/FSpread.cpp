@@ -444,10 +444,10 @@ void TFormVDBChildSpreadSheet::resizeEvent(QResizeEvent* e) {
 }
 
 void TFormVDBChildSpreadSheet::Run(const std::function<void()>& action) {
-  // Commands on a large selection or sheet take a while: the busy cursor
-  // shows until they end, however they end.
-  THourglass busy;
   try {
+    // Commands on a large selection or sheet take a while: the busy cursor
+    // shows until they end, however they end (and is gone for a message).
+    THourglass busy;
     action();
   } catch (...) {
     HandleCurrentException();

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <algorithm>
+#include <vector>
 
 #include "SheetGridTestUtil.h"
 #include "TestUtil.h"
@@ -51,8 +53,19 @@ TEST(SheetPrint, TallSheetGivesSeveralPagesAndNeverSplitsARow) {
   for (int r = 1; r <= 100; ++r) g->Cells().SetCellText(1, r, QString::number(r));
   Paint(*g, 1, 11, clRed);   // the last row of page 1
   Paint(*g, 1, 12, clBlue);  // the first row of page 2
+  std::vector<int> progress;
+  int busyDuring = 0;
+  g->PrintPages().OnProgress = [&](int percent) {
+    progress.push_back(percent);
+    busyDuring = std::max(busyDuring, THourglass::Depth());
+  };
   g->PrintToPages(TRect(0, 0, 300, 200), false);
   EXPECT_EQ(g->PrintPages().PageCount(), 10);
+  ASSERT_FALSE(progress.empty());
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  EXPECT_EQ(progress.back(), 100);
+  EXPECT_GE(busyDuring, 1);
+  EXPECT_EQ(THourglass::Depth(), 0);
   EXPECT_EQ(g->PrintPages().Extent(), TRect(0, 0, 64, 1600));
   const QImage p1 = PageImage(*g, 1), p2 = PageImage(*g, 2);
   EXPECT_EQ(PixelAt(p1, 30, 170 + 8), clRed);
