@@ -583,8 +583,28 @@ void TFormVDBChildSpreadSheet::BtnSaveClick() {
 }
 
 void TFormVDBChildSpreadSheet::BtnPrintClick() {
+  // The preview keeps the program responsive while it builds the report:
+  // a second print meanwhile would cut the pages under the first one.
+  if (mPrinting) return;
+  mPrinting = true;
   Run([this] {
-    THourglass busy;
+    TGridPrintPages& pages = Grid->PrintPages();
+    int produced = 0;
+    // However the print ends, the report forgets this print's callbacks and
+    // the grid its pages (the report keeps its own copies of them).
+    struct TDone {
+      TFormVDBChildSpreadSheet& w;
+      TGridPrintPages& p;
+      ~TDone() {
+        w.QuickRep->OnNeedData = nullptr;
+        w.QRDetailBand->BeforePrint = nullptr;
+        w.QRImage->ClearPicture();
+        p.OnProgress = nullptr;
+        p.ClearPages();
+        w.mPrinting = false;
+      }
+    } done{*this, pages};
+
     const bool landscape = BtnPrintLandscape->isChecked();
     QuickRep->setReportTitle(Caption());
     QuickRep->setOrientation(landscape ? poLandscape : poPortrait);
@@ -595,7 +615,6 @@ void TFormVDBChildSpreadSheet::BtnPrintClick() {
     QRImage->setHeight(QRDetailBand->Height());
     QRImage->ClearPicture();
 
-    TGridPrintPages& pages = Grid->PrintPages();
     // Pages of a large sheet take seconds: a progress window appears when
     // the work lasts.
     QProgressDialog progress(QStringLiteral("Preparazione delle pagine..."), QString(), 0, 100, this);
@@ -603,17 +622,10 @@ void TFormVDBChildSpreadSheet::BtnPrintClick() {
     progress.setMinimumDuration(1500);
     progress.setAutoClose(false);
     pages.OnProgress = [&progress](int percent) { progress.setValue(percent); };
-    struct TDone {
-      TGridPrintPages& p;
-      ~TDone() {
-        p.OnProgress = nullptr;
-        p.ClearPages();
-      }
-    } done{pages};
     Grid->PrintToPages(PrintPageRect(landscape), BtnPrintGrid->isChecked());
+    pages.OnProgress = nullptr;
     progress.reset();
 
-    int produced = 0;
     QuickRep->setRecordCount(pages.PageCount());
     QuickRep->OnNeedData = [&](TQuickRep*, bool& more) { more = produced < pages.PageCount(); };
     QRDetailBand->BeforePrint = [&](TQRBand*, bool&) {
@@ -627,9 +639,6 @@ void TFormVDBChildSpreadSheet::BtnPrintClick() {
     };
     QuickRep->Preview();
     mPagesPrinted = produced;
-    QuickRep->OnNeedData = nullptr;
-    QRDetailBand->BeforePrint = nullptr;
-    QRImage->ClearPicture();
   });
 }
 

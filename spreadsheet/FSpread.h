@@ -114,6 +114,7 @@ class TFormVDBChildSpreadSheet : public TForm {
   // Runs a command; a failure becomes a message and leaves the sheet as it was.
   void Run(const std::function<void()>& action);
   bool mUpdating = false;
+  bool mPrinting = false;
   int mPagesPrinted = 0;
 };
 
