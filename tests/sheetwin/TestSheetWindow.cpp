@@ -488,3 +488,25 @@ TEST(SheetWindow, SamplePrintsIntoThePreviewAndTheDialogShowsItsCell) {
   const QString dir = qEnvironmentVariable("SHEETWIN_SNAP_DIR");
   if (!dir.isEmpty()) shot.save(dir + "/anteprima-foglio.png");
 }
+
+TEST(SheetWindow, ShortcutsReachTheCommands) {
+  TSheetWindow t;
+  t.w->activateWindow();
+  t.g.setFocus();
+  if (!WaitUntil([&] { return QApplication::activeWindow() == t.w.get(); }, 1000))
+    GTEST_SKIP() << "the window cannot be made active here";
+  int fileDialogs = 0;
+  t.dialogs.OnModal = [&](QDialog& d) {
+    fileDialogs += qobject_cast<QFileDialog*>(&d) != nullptr;
+    return int(QDialog::Rejected);
+  };
+  QTest::keyClick(&t.g, Qt::Key_S, Qt::ControlModifier);
+  QTest::keyClick(&t.g, Qt::Key_O, Qt::ControlModifier);
+  EXPECT_EQ(fileDialogs, 2);
+  t.g.SetCellText(1, 1, "x");
+  QTest::keyClick(&t.g, Qt::Key_P, Qt::ControlModifier);
+  EXPECT_EQ(t.w->PrintedPages(), 1);
+  // Ctrl+Z on the grid undoes the last command.
+  QTest::keyClick(&t.g, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(t.g.Cells().CellDisplayText(1, 1).isEmpty());
+}
