@@ -65,7 +65,8 @@ TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
         "Tarnwell::TMeasureDisplay", "Tarnwell::TGraph2D", "Tarnwell::TSpace3DViewer", "Tarnwell::TAnimatedPolygon",
         "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid",
         "Tarnwell::TGraphicLed", "Tarnwell::TLabel3D", "Tarnwell::TLabelAngle", "Tarnwell::TURLLabel",
-        "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView"})
+        "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView",
+        "Tarnwell::TImageComboBox"})
     EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected;
 }
 
@@ -148,6 +149,7 @@ TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   EXPECT_TRUE(ui.checkTreeView->AllowGrayed());
   EXPECT_EQ(ui.extRichEdit->TabSpaces(), 2);
   EXPECT_TRUE(ui.myTreeView->ShowToolTip());
+  EXPECT_EQ(ui.imageComboBox->ItemHeight(), 18);
   form.show();
   EXPECT_FALSE(form.grab().isNull());
 }
