@@ -20,6 +20,7 @@
 #include <Tarnwell/platform/TGraphics.h>
 #include <Tarnwell/space3d/Polygon.h>
 #include <Tarnwell/space3d/View3D.h>
+#include <Tarnwell/spreadsheet/ImgCbBox.h>
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include <Tarnwell/visuals/ColCbBox.h>
 #include <Tarnwell/visuals/FntCbBox.h>
@@ -148,6 +149,8 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
   add("TDrawGrid", "Tarnwell/grids/TGrids.h", "Grid whose cells the program draws", false, Maker<TDrawGrid>());
   add("TSpreadSheetGrid", "Tarnwell/spreadsheet/SShtGrid.h", "Spreadsheet grid with formulas", false,
       Maker<TSpreadSheetGrid>());
+  add("TImageComboBox", "Tarnwell/spreadsheet/ImgCbBox.h", "Drop-down list whose items show a picture", false,
+      Maker<TImageComboBox>());
 }
 
 }  // namespace Tarnwell

@@ -25,8 +25,14 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD_DIR="${BUILD_DIR:-build}"
+# Further configure options of this build folder (scripts/test-asan.sh passes
+# the sanitizer build's); a folder configured with other ones is reconfigured.
+CONFIG_ARGS=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWELL_ONLY= ${TARNWELL_CMAKE_ARGS:-})
+STAMP="$BUILD_DIR/.tarnwell-configure-args"
 # A build tree limited to some folders (TARNWELL_ONLY) is widened to everything.
-if [ ! -f "$BUILD_DIR/build.ninja" ] || grep -q '^TARNWELL_ONLY:[A-Z]*=.' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null; then
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARNWELL_ONLY=
+if [ ! -f "$BUILD_DIR/build.ninja" ] || grep -q '^TARNWELL_ONLY:[A-Z]*=.' "$BUILD_DIR/CMakeCache.txt" 2>/dev/null \
+   || [ "$(cat "$STAMP" 2>/dev/null)" != "${CONFIG_ARGS[*]}" ]; then
+  cmake -S . -B "$BUILD_DIR" "${CONFIG_ARGS[@]}"
+  echo "${CONFIG_ARGS[*]}" > "$STAMP"
 fi
 cmake --build "$BUILD_DIR" -j"$(nproc)" "$@"

@@ -30,6 +30,7 @@ namespace Tarnwell {
 
 class TSpreadSheetGrid;
 class TSheetStep;
+class TGridPrintPages;
 
 // One coloured tile of the pattern cache.
 struct TGridPatternBitmap {
@@ -192,6 +193,15 @@ class TSpreadSheetGrid : public TCustomGrid {
   void ImportCSVFile(const QString& fileName);
   static int CheckSignature(QIODevice& dev);
 
+  // ---- printing (SShtPrint.h)
+  // The pages the last PrintToPages made (kept until cleared or replaced).
+  TGridPrintPages& PrintPages();
+  // Cuts the used area into page pictures of pageRect's size: rows from the
+  // rectangle's top down, a new page when the next row does not fit (a row
+  // is never split), columns from its left while they fit. With gridLines
+  // the one-pixel gaps between cells carry the cell lines.
+  void PrintToPages(const TRect& pageRect, bool gridLines);
+
   // ---- undo
   void Undo();
   void Redo();
@@ -324,6 +334,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   TGridRect mAreaScratch;
   std::unique_ptr<TSizes> mSizingBefore;  // during a mouse sizing drag
   qint64 mUndoMemoryLimit = DefaultUndoMemoryLimit;
+  // Shared so that this header needs no complete type (made on first use).
+  std::shared_ptr<TGridPrintPages> mPrintPages;
 };
 
 }  // namespace Tarnwell

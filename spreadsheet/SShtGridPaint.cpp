@@ -17,6 +17,13 @@ struct TSpreadSheetGrid::TFontEntry {
   TCellFont Key;
   QFont Font;
   QFontMetrics Metrics;
+  // The font of recorded pages: unhinted, its letters keep their spacing at
+  // any resolution the page is played at.
+  QFont Unhinted = UnhintedFont(Font);
+  static QFont UnhintedFont(QFont f) {
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+  }
 };
 
 const char* const SShtClipboardFormatName = "QV SpreadSheet Cells";
@@ -358,12 +365,18 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
   bool brushClear = false;
   const int pattern = cell->Pattern();
   const QRect qr = r.ToQRect();
+  // A recorded page is played on white paper: a white fill there would only
+  // add to every page's size.
+  const bool recorded = p.device() && p.device()->devType() == QInternal::Picture;
+  auto fillPlain = [&](const QColor& c) {
+    if (!recorded || c != QColor(Qt::white)) p.fillRect(qr, c);
+  };
   auto fillTile = [&](TColor back) {
     // Patterns 0 and 17 are one colour: a plain fill gives the same pixels.
     if (pattern == 0)
-      p.fillRect(qr, ToQColor(back == scKeepColor ? Color() : back, pal));
+      fillPlain(ToQColor(back == scKeepColor ? Color() : back, pal));
     else if (pattern == CellPatternCount - 1)
-      p.fillRect(qr, ToQColor(cell->PatternColor() == scKeepColor ? Color() : cell->PatternColor(), pal));
+      fillPlain(ToQColor(cell->PatternColor() == scKeepColor ? Color() : cell->PatternColor(), pal));
     else
       p.fillRect(qr, GetPatternTile(pattern, back, cell->PatternColor()).Brush);
     brushClear = true;
@@ -377,7 +390,7 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
   } else if (pattern != 0) {
     fillTile(brush);
   }
-  if (!brushClear) p.fillRect(qr, ToQColor(brush, pal));
+  if (!brushClear) fillPlain(ToQColor(brush, pal));
 
   const QString& text = cell->DisplayText();
   if (!text.isEmpty()) {
@@ -385,7 +398,7 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
     // Setting the same font again copies it into the painter's state: on a
     // full view that costs more than the text.
     if (!mInGridPaint || mFontOnPainter != &fe) {
-      p.setFont(fe.Font);
+      p.setFont(recorded ? fe.Unhinted : fe.Font);
       mFontOnPainter = &fe;
     }
     p.setPen(ToQColor(selected ? clHighlightText : cell->Font().Color, pal));
@@ -424,7 +437,13 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
       p.save();
       p.setClipRect(qr, Qt::IntersectClip);
     }
-    for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
+    if (recorded) {
+      // A recorded page keeps glyph runs only as outlines; as text it stays
+      // text on paper and in a PDF.
+      p.drawText(QPointF(r.Left + dx, r.Top + dy + fe.Metrics.ascent()), text);
+    } else {
+      for (const QGlyphRun& g : shaped.Runs) p.drawGlyphRun(QPointF(r.Left + dx, r.Top + dy), g);
+    }
     if (clip) p.restore();
   }
 

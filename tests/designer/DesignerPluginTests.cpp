@@ -66,6 +66,7 @@ TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
         "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid",
         "Tarnwell::TGraphicLed", "Tarnwell::TLabel3D", "Tarnwell::TLabelAngle", "Tarnwell::TURLLabel",
         "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView",
+        "Tarnwell::TImageComboBox",
         "Tarnwell::TDBTreeView"})
     EXPECT_TRUE(names.contains(QString::fromLatin1(expected))) << expected;
 }
@@ -153,6 +154,7 @@ TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   EXPECT_TRUE(ui.dbTreeView->FixedAlias());
   ASSERT_EQ(ui.dbTreeView->topLevelItemCount(), 1);
   EXPECT_EQ(ui.dbTreeView->topLevelItem(0)->child(0)->text(0), QStringLiteral("Altre"));
+  EXPECT_EQ(ui.imageComboBox->ItemHeight(), 18);
   form.show();
   EXPECT_FALSE(form.grab().isNull());
 }
