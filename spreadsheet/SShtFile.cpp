@@ -354,6 +354,22 @@ void ReadSheetBody(const QByteArray& body, TSpreadSheetDataCells& cells, bool wi
   reader->Finish();
 }
 
+QByteArray PackedSheetBody(const TSpreadSheetDataCells& cells, bool wide) {
+  QByteArray packed;
+  auto packer = std::make_unique<TPackedWriter<std::function<void(const char*, qsizetype)>>>(
+      [&](const char* d, qsizetype n) { packed.append(d, n); });
+  WriteBody(cells, wide, [&](const char* d, qsizetype n) { packer->Write(d, n); });
+  packer->Flush();
+  return packed;
+}
+
+void ReadPackedSheetBody(const QByteArray& packed, TSpreadSheetDataCells& cells, bool wide) {
+  auto body = std::make_unique<TBodyReader>(cells, wide);
+  auto reader = std::make_unique<TPackedReader>(*body);
+  reader->Feed(packed.constData(), packed.size());
+  reader->Finish();
+}
+
 std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file,
                                                           const TSpreadSheetDataCells& like) {
   THourglass hourglass;

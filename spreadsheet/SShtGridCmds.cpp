@@ -419,8 +419,7 @@ TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area
     }
     return s;
   }
-  TFastCompress z;
-  s.Data = z.Compress(SheetBodyBytes(*mCells, true));
+  s.Data = PackedSheetBody(*mCells, true);
   return s;
 }
 
@@ -446,14 +445,11 @@ void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
     AfterStructureChange();
     return;
   }
-  QByteArray body;
-  TFastCompress z;
-  if (!z.Decompress(s.Data, body)) return;
   auto fresh = mCells->NewEmptyLike();
   fresh->SetDefaultColWidth(s.DefColWidth);
   fresh->SetDefaultRowHeight(s.DefRowHeight);
   try {
-    ReadSheetBody(body, *fresh, true);
+    ReadPackedSheetBody(s.Data, *fresh, true);
   } catch (const ETarnwellError&) {
     return;  // our own bytes: cannot happen, but never leave half a sheet
   }

@@ -177,6 +177,15 @@ TEST(SheetCompact, LargeSheetsRoundTripByteExact) {
   EXPECT_EQ(SheetBodyBytes(loaded, true), SheetBodyBytes(cells, true));
   auto fromBytes = ReadSheetFileBytes(file, loaded);
   EXPECT_EQ(SheetFileBytes(*fromBytes), file);
+  // The wide body of undo steps, packed and read the same way.
+  const QByteArray wide = SheetBodyBytes(cells, true);
+  TFastCompress fc;
+  const QByteArray packed = PackedSheetBody(cells, true);
+  EXPECT_EQ(packed, fc.Compress(wide));
+  TSpreadSheetDataCells back;
+  ReadPackedSheetBody(packed, back, true);
+  EXPECT_EQ(SheetBodyBytes(back, true), wide);
+  EXPECT_THROW(ReadPackedSheetBody(packed.left(packed.size() / 2), back, true), ESheetFileError);
 }
 
 // Damage deep inside a large body is found where it is, named by its place
