@@ -3,7 +3,10 @@
 //     vs the same view painted with plain fillRect + drawText;
 //   scrolling one page at row 100 000 (move and repaint) vs the plain paint;
 //   copying and pasting a 100 x 100 block through the private format, with
-//     undo, vs the bare records written and assigned by the engine alone.
+//     undo, vs the bare records written and assigned by the engine alone;
+//   whole-column and whole-sheet format commands vs the direct change;
+//   inserting and removing whole columns and rows and erasing the whole
+//     sheet, each with its undo, vs one compressed snapshot of the sheet.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
