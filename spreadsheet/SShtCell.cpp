@@ -486,7 +486,8 @@ std::size_t HashFormat(const TCellFormat& f) {
   mix(f.DataType);
   mix(f.BackColor);
   mix(f.PatternColor);
-  for (const TCellBorder& b : f.Borders) mix((std::uint64_t(std::uint32_t(b.Style)) << 40) ^ (std::uint64_t(std::uint32_t(b.Width)) << 32) ^ b.Color);
+  for (const TCellBorder& b : f.Borders)
+    mix((std::uint64_t(std::uint32_t(b.Style)) << 40) ^ (std::uint64_t(std::uint32_t(b.Width)) << 32) ^ b.Color);
   mix(qHash(f.EditMask));
   std::uint64_t bits;
   std::memcpy(&bits, &f.FormatStamp, 8);

@@ -139,8 +139,9 @@ void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int r
   // The bounds first, without building any field, so that nothing changes
   // when the text does not fit.
   qsizetype widest = 0;
-  const qsizetype lines =
-      ScanCsv(text, false, [&](qsizetype, int index, const QString&) { widest = std::max<qsizetype>(widest, index + 1); });
+  const qsizetype lines = ScanCsv(text, false, [&](qsizetype, int index, const QString&) {
+    widest = std::max<qsizetype>(widest, index + 1);
+  });
   if (widest > 0 && col + widest - 1 > SShtMaxCol)
     throw ECsvError(
         QStringLiteral("%1 fields from column %2 pass the last column ZZ").arg(widest).arg(ColumnName(col)));
