@@ -6,7 +6,11 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <string_view>
+#include <tuple>
+#include <unordered_map>
+#include <utility>
 
 #include "SShtEval.h"
 #include "SShtText.h"
@@ -424,243 +428,11 @@ QString CellValueToText(const TCellValue& value, int dataType) {
   }
 }
 
-// ---------------------------------------------------------------- the cell
-
-const QString& TSpreadSheetCell::EditMask() const {
-  static const QString none;
-  static const QString standard[3] = {CellDataTypeEditMask(cdtDate), CellDataTypeEditMask(cdtTime),
-                                      CellDataTypeEditMask(cdtDateTime)};
-  if (mMaskKind >= cdtDate && mMaskKind <= cdtDateTime) return standard[mMaskKind - cdtDate];
-  if (mMaskKind == kCustomMask && mExtra) return mExtra->EditMask;
-  return none;
-}
-
-void TSpreadSheetCell::SetEditMaskText(const QString& mask) {
-  if (mask.isEmpty()) {
-    mMaskKind = 0;
-  } else {
-    mMaskKind = kCustomMask;
-    for (int t = cdtDate; t <= cdtDateTime; ++t)
-      if (mask == CellDataTypeEditMask(t)) mMaskKind = std::uint8_t(t);
-  }
-  if (mMaskKind == kCustomMask) {
-    if (!mExtra) mExtra = std::make_unique<TExtra>();
-    mExtra->EditMask = mask;
-  } else if (mExtra) {
-    mExtra->EditMask.clear();
-    TrimExtra();
-  }
-}
-
-const std::string& TSpreadSheetCell::FormulaBytes() const {
-  static const std::string none;
-  return mExtra ? mExtra->FormulaBytes : none;
-}
-
-void TSpreadSheetCell::SetFormulaBytes(std::string bytes) {
-  if (!mExtra) mExtra = std::make_unique<TExtra>();
-  mExtra->FormulaBytes = std::move(bytes);
-}
-
-// Frees the extra part when it holds nothing.
-void TSpreadSheetCell::TrimExtra() {
-  if (mExtra && mExtra->FormulaBytes.empty() && mMaskKind != kCustomMask) mExtra.reset();
-}
-
-void TSpreadSheetCell::DropFormulaBytes() {
-  if (!mExtra) return;
-  mExtra->FormulaBytes.clear();
-  TrimExtra();
-}
-
-TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler,
-                                   const TSpreadSheetCell* templ)
-    : mCol(col), mRow(row), mFormuler(formuler) {
-  if (templ) Assign(templ);
-}
-
-void TSpreadSheetCell::EnterPlain(const QString& s) {
-  mText = s;
-  DropFormulaBytes();
-  mValue = TextToCellValue(s, mDataType);
-  mDisplayText = CellValueToText(mValue, mDataType);
-  // Most numbers show as typed: one string then serves both (a sheet of a
-  // million cells holds a million such pairs).
-  if (mDisplayText.size() == mText.size() && mDisplayText == mText) mDisplayText = mText;
-}
-
-void TSpreadSheetCell::ApplyFormulaResult(double r) {
-  mValue = TCellValue::Number(r == 0 ? 0.0 : r);
-  mDisplayText = CellValueToText(mValue, mDataType);
-}
-
-void TSpreadSheetCell::SetText(const QString& s) {
-  mIsFormula = false;
-  const QString t = s.trimmed();
-  if (s.isEmpty() || t.isEmpty()) {
-    mText = s;
-    DropFormulaBytes();
-    mValue = TCellValue::String(s);
-    mDisplayText = s;
-    return;
-  }
-  if (!t.startsWith(QLatin1Char('=')) || !mFormuler) {
-    EnterPlain(s);
-    return;
-  }
-  mText = t.toUpper();
-  SetFormulaBytes(TSpreadSheetFormuler::Prepare(mText));
-  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
-  if (mFormuler->SyntaxError()) {
-    EnterPlain(s);
-    return;
-  }
-  mIsFormula = true;
-  if (mFormuler->EvalError()) {
-    mValue = TCellValue::String(QStringLiteral("Error!"));
-    mDisplayText = QStringLiteral("Error!");
-  } else {
-    ApplyFormulaResult(r);
-  }
-}
-
-bool TSpreadSheetCell::Recalc() {
-  if (!mIsFormula || !mFormuler) return false;
-  const TCellValue old = mValue;
-  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
-  // A syntax fault can surface only now when an earlier evaluation error
-  // stopped the reading before it: the formula still cannot be computed.
-  if (mFormuler->EvalError() || mFormuler->SyntaxError()) {
-    mValue = TCellValue::String(QStringLiteral("Error!"));
-    mDisplayText = QStringLiteral("Error!");
-  } else {
-    ApplyFormulaResult(r);
-  }
-  return !(old == mValue);
-}
-
-void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
-  if (!source || source == this) return;
-  mFont = source->mFont;
-  mHAlign = source->mHAlign;
-  mVAlign = source->mVAlign;
-  mBackColor = source->mBackColor;
-  mPatternColor = source->mPatternColor;
-  mPattern = source->mPattern;
-  mBorders = source->mBorders;
-  mDataType = source->mDataType;
-  mFormatStamp = source->mFormatStamp;
-  mIsFormula = source->mIsFormula;
-  SetEditMaskText(source->EditMask());
-  try {
-    SetText(source->mText);
-  } catch (...) {
-  }
-}
-
-void TSpreadSheetCell::SetDataType(int t) {
-  if (t < 0 || t >= CellDataTypeCount) return;
-  mDataType = std::uint8_t(t);
-  mMaskKind = t >= cdtDate ? std::uint8_t(t) : 0;
-  if (mExtra) mExtra->EditMask.clear();
-  TrimExtra();
-  mDisplayText =
-      mIsFormula && mValue.Kind() == TCellValue::vkString ? mValue.AsString() : CellValueToText(mValue, t);
-}
-
-void TSpreadSheetCell::SetFont(const TCellFont& f) {
-  if (!f.Name.isEmpty()) mFont.Name = f.Name.left(CellFontNameMax);
-  if (f.Size >= 0) mFont.Size = f.Size;
-  if (f.Color != scKeepColor) mFont.Color = f.Color;
-  if (f.Style < scKeepStyle) mFont.Style = f.Style;
-}
-
-void TSpreadSheetCell::IncludeStyle(int bit) {
-  if (bit >= 0 && bit <= 3) mFont.Style |= std::uint8_t(1u << bit);
-}
-void TSpreadSheetCell::ExcludeStyle(int bit) {
-  if (bit >= 0 && bit <= 3) mFont.Style &= std::uint8_t(~(1u << bit));
-}
-
-void TSpreadSheetCell::SetAlignment(int h, int v) {
-  if (h >= 0 && h < scKeepHAlign) mHAlign = std::uint8_t(h);
-  if (v >= 0 && v < scKeepVAlign) mVAlign = std::uint8_t(v);
-}
-
-void TSpreadSheetCell::SetBackground(TColor back, TColor patternColor, int pattern) {
-  if (back != scKeepColor) mBackColor = back;
-  if (patternColor != scKeepColor) mPatternColor = patternColor;
-  if (pattern >= 0 && pattern < CellPatternCount) mPattern = std::uint8_t(pattern);
-}
-
-void TSpreadSheetCell::SetBorders(const QString& sides, int style, int width, TColor color) {
-  const QString u = sides.toUpper();
-  static const char letters[4] = {'L', 'T', 'R', 'B'};
-  for (int i = 0; i < 4; ++i) {
-    if (!u.contains(QLatin1Char(letters[i]))) continue;
-    TCellBorder& b = mBorders[i];
-    if (style >= 0 && style < scKeepBorderStyle) b.Style = style;
-    if (width >= 0) b.Width = std::min(width, CellBorderMaxWidth);
-    if (color != scKeepColor) b.Color = color;
-  }
-}
-
-bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
-  switch (side.toUpper().unicode()) {
-    case 'L':
-      out = mBorders[cbsLeft];
-      return true;
-    case 'T':
-      out = mBorders[cbsTop];
-      return true;
-    case 'R':
-      out = mBorders[cbsRight];
-      return true;
-    case 'B':
-      out = mBorders[cbsBottom];
-      return true;
-    default:
-      return false;
-  }
-}
-
-TCellFormat TSpreadSheetCell::Format() const {
-  TCellFormat f;
-  f.Font = mFont;
-  f.HAlign = mHAlign;
-  f.VAlign = mVAlign;
-  f.Pattern = mPattern;
-  f.DataType = mDataType;
-  f.BackColor = mBackColor;
-  f.PatternColor = mPatternColor;
-  f.Borders = mBorders;
-  f.EditMask = EditMask();
-  f.FormatStamp = mFormatStamp;
-  return f;
-}
-
-void TSpreadSheetCell::SetFormat(const TCellFormat& f) {
-  mFont = f.Font;
-  mHAlign = f.HAlign;
-  mVAlign = f.VAlign;
-  mPattern = f.Pattern;
-  mBackColor = f.BackColor;
-  mPatternColor = f.PatternColor;
-  mBorders = f.Borders;
-  mFormatStamp = f.FormatStamp;
-  if (f.DataType != mDataType && f.DataType < CellDataTypeCount) SetDataType(f.DataType);
-  SetEditMaskText(f.EditMask);
-}
-
-bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {
-  return mFont == o.mFont && mHAlign == o.mHAlign && mVAlign == o.mVAlign && mBackColor == o.mBackColor &&
-         mPatternColor == o.mPatternColor && mPattern == o.mPattern && mBorders == o.mBorders &&
-         mDataType == o.mDataType;
-}
-
-// ---------------------------------------------------------------- the record
+// ---------------------------------------------------------------- shared formats
 
 namespace {
+
+using SShtDetail::TSharedFormat;
 
 void PutU32(char* p, std::uint32_t v) {
   p[0] = char(v);
@@ -673,6 +445,418 @@ std::uint32_t GetU32(const char* p) {
   return std::uint32_t(u[0]) | (std::uint32_t(u[1]) << 8) | (std::uint32_t(u[2]) << 16) |
          (std::uint32_t(u[3]) << 24);
 }
+
+constexpr int FixedRecordSize = 162;
+constexpr int ImageAt = 8;  // where the format's bytes begin in a record
+
+// The format's bytes of a record (offsets 8..160 there).
+void FormatImage(const TCellFormat& fmt, char* image) {
+  std::memset(image, 0, TSharedFormat::ImageSize);
+  char* f = image;  // record offset 8
+  const QByteArray name = Cp1252FromUnicode(fmt.Font.Name.left(CellFontNameMax));
+  f[0] = char(name.size());
+  std::memcpy(f + 1, name.constData(), size_t(name.size()));
+  PutU32(f + 68, std::uint32_t(fmt.Font.Size));
+  PutU32(f + 72, fmt.Font.Color);
+  f[76] = char(fmt.Font.Style);
+  f[80] = char(fmt.HAlign);
+  f[81] = char(fmt.VAlign);
+  PutU32(f + 84, fmt.BackColor);
+  PutU32(f + 88, fmt.PatternColor);
+  f[92] = char(fmt.Pattern);
+  for (int i = 0; i < 4; ++i) {
+    char* b = f + 96 + 12 * i;
+    b[0] = char(fmt.Borders[size_t(i)].Style);
+    PutU32(b + 4, std::uint32_t(fmt.Borders[size_t(i)].Width));
+    PutU32(b + 8, fmt.Borders[size_t(i)].Color);
+  }
+  f[152 - ImageAt] = char(fmt.DataType);
+  std::uint64_t bits;
+  std::memcpy(&bits, &fmt.FormatStamp, 8);
+  PutU32(f + 153 - ImageAt, std::uint32_t(bits));
+  PutU32(f + 157 - ImageAt, std::uint32_t(bits >> 32));
+}
+
+std::size_t HashFormat(const TCellFormat& f) {
+  std::size_t h = qHash(f.Font.Name);
+  auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 0x9E3779B97F4A7C15ull + (h >> 29); };
+  mix(std::uint32_t(f.Font.Size));
+  mix(f.Font.Color);
+  mix(f.Font.Style | (f.HAlign << 8) | (f.VAlign << 16) | (std::uint32_t(f.Pattern) << 24));
+  mix(f.DataType);
+  mix(f.BackColor);
+  mix(f.PatternColor);
+  for (const TCellBorder& b : f.Borders)
+    mix((std::uint64_t(std::uint32_t(b.Style)) << 40) ^ (std::uint64_t(std::uint32_t(b.Width)) << 32) ^ b.Color);
+  mix(qHash(f.EditMask));
+  std::uint64_t bits;
+  std::memcpy(&bits, &f.FormatStamp, 8);
+  mix(bits);
+  return h;
+}
+
+// Every shared format, found by its content. A format lives while cells
+// (or memos) refer to it; the last reference takes it out. A format whose
+// count reached 0 is never taken up again: the one that let it go deletes it.
+class TFormatTable {
+ public:
+  const TSharedFormat* Intern(const TCellFormat& f) {
+    const std::size_t h = HashFormat(f);
+    std::lock_guard<std::mutex> lock(mMutex);
+    auto [a, b] = mTable.equal_range(h);
+    for (auto it = a; it != b; ++it) {
+      TSharedFormat* e = it->second;
+      if (!(e->Format == f)) continue;
+      if (e->Refs.load(std::memory_order_acquire) == 0) {
+        // Being let go right now: leave it to its last holder.
+        e->InTable = false;
+        mTable.erase(it);
+        break;
+      }
+      e->Refs.fetch_add(1, std::memory_order_relaxed);
+      return e;
+    }
+    auto* e = new TSharedFormat;
+    e->Format = f;
+    e->Hash = h;
+    e->Refs.store(1, std::memory_order_relaxed);
+    e->InTable = true;
+    FormatImage(f, e->Image);
+    mTable.emplace(h, e);
+    return e;
+  }
+  void Release(const TSharedFormat* e) {
+    if (e->Refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+    auto* m = const_cast<TSharedFormat*>(e);
+    {
+      std::lock_guard<std::mutex> lock(mMutex);
+      if (m->InTable) {
+        auto [a, b] = mTable.equal_range(m->Hash);
+        for (auto it = a; it != b; ++it)
+          if (it->second == m) {
+            mTable.erase(it);
+            break;
+          }
+      }
+    }
+    delete m;
+  }
+  std::size_t Size() {
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mTable.size();
+  }
+
+ private:
+  std::mutex mMutex;
+  std::unordered_multimap<std::size_t, TSharedFormat*> mTable;
+};
+
+// Never destroyed: cells and memos of other threads may outlive main().
+TFormatTable& Formats() {
+  static TFormatTable* table = new TFormatTable;
+  return *table;
+}
+
+inline const TSharedFormat* Retain(const TSharedFormat* e) {
+  e->Refs.fetch_add(1, std::memory_order_relaxed);
+  return e;
+}
+inline void Release(const TSharedFormat* e) {
+  if (e) Formats().Release(e);
+}
+
+const TSharedFormat* DefaultFormat() {
+  static const TSharedFormat* d = Formats().Intern(TCellFormat{});  // one reference kept for good
+  return Retain(d);
+}
+
+// The last change of one kind (from a format, with given arguments) and its
+// result: whole-column and whole-sheet commands change thousands of cells of
+// one format in the same way, and so intern once. Holding both formats keeps
+// their addresses from being reused while remembered.
+template <class Args>
+struct TFormatMemo {
+  const TSharedFormat* From = nullptr;
+  const TSharedFormat* To = nullptr;
+  Args Key{};
+  TFormatMemo() = default;
+  TFormatMemo(const TFormatMemo&) = delete;
+  ~TFormatMemo() {
+    Release(From);
+    Release(To);
+  }
+  // The format that change makes of from (with a reference for the caller).
+  template <class F>
+  const TSharedFormat* Apply(const TSharedFormat* from, const Args& key, F&& change) {
+    if (From == from && To && Key == key) return Retain(To);
+    TCellFormat f = from->Format;
+    change(f);
+    const TSharedFormat* to = f == from->Format ? Retain(from) : Formats().Intern(f);
+    Release(From);
+    Release(To);
+    From = Retain(from);
+    To = Retain(to);
+    Key = key;
+    return to;
+  }
+};
+
+}  // namespace
+
+namespace SShtDetail {
+// The number of distinct formats in use (for tests and measurements).
+std::size_t SharedFormatCount() { return Formats().Size(); }
+}  // namespace SShtDetail
+
+// ---------------------------------------------------------------- the cell
+
+const QString& TCellValue::EmptyString() {
+  static const QString empty;
+  return empty;
+}
+
+const std::string& TSpreadSheetCell::FormulaBytes() const {
+  static const std::string none;
+  return mExtra ? mExtra->FormulaBytes : none;
+}
+
+TSpreadSheetCell::TExtra& TSpreadSheetCell::Extra() {
+  if (!mExtra) mExtra = std::make_unique<TExtra>();
+  return *mExtra;
+}
+
+// Frees the extra part when it holds nothing.
+void TSpreadSheetCell::TrimExtra() {
+  if (mExtra && mExtra->FormulaBytes.empty() && !(mFlags & kOwnDisplay) && mExtra->RecalcIndex < 0)
+    mExtra.reset();
+}
+
+void TSpreadSheetCell::DropFormulaBytes() {
+  if (!mExtra) return;
+  mExtra->FormulaBytes.clear();
+  mExtra->FormulaBytes.shrink_to_fit();
+  TrimExtra();
+}
+
+// Most texts show as typed: one string then serves both (a sheet of a
+// million cells holds a million such pairs).
+void TSpreadSheetCell::SetDisplay(const QString& d) {
+  if (d.size() == mText.size() && d == mText) {
+    if (mFlags & kOwnDisplay) {
+      mFlags &= std::uint8_t(~kOwnDisplay);
+      mExtra->DisplayText.clear();
+      TrimExtra();
+    }
+    return;
+  }
+  Extra().DisplayText = d;
+  mFlags |= kOwnDisplay;
+}
+
+void TSpreadSheetCell::SetError() {
+  static const QString error = QStringLiteral("Error!");
+  mValue = TCellValue::String(error);
+  SetDisplay(error);
+}
+
+TSpreadSheetCell::TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler,
+                                   const TSpreadSheetCell* templ)
+    : mRow(row), mCol(std::int16_t(col)), mFormat(DefaultFormat()), mFormuler(formuler) {
+  if (templ) Assign(templ);
+}
+
+TSpreadSheetCell::~TSpreadSheetCell() { Release(mFormat); }
+
+void TSpreadSheetCell::TakeFormat(const TSharedFormat* next) {
+  const TSharedFormat* old = mFormat;
+  mFormat = next;
+  Release(old);
+}
+
+void TSpreadSheetCell::EnterPlain(const QString& s) {
+  mText = s;
+  DropFormulaBytes();
+  mValue = TextToCellValue(s, DataType());
+  SetDisplay(CellValueToText(mValue, DataType()));
+}
+
+void TSpreadSheetCell::ApplyFormulaResult(double r) {
+  mValue = TCellValue::Number(r == 0 ? 0.0 : r);
+  SetDisplay(CellValueToText(mValue, DataType()));
+}
+
+void TSpreadSheetCell::SetText(const QString& s) {
+  mFlags &= std::uint8_t(~kFormula);
+  const QString t = s.trimmed();
+  if (s.isEmpty() || t.isEmpty()) {
+    mText = s;
+    DropFormulaBytes();
+    mValue = TCellValue::String(s);
+    SetDisplay(s);
+    return;
+  }
+  if (!t.startsWith(QLatin1Char('=')) || !mFormuler) {
+    EnterPlain(s);
+    return;
+  }
+  mText = t.toUpper();
+  Extra().FormulaBytes = TSpreadSheetFormuler::Prepare(mText);
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
+  if (mFormuler->SyntaxError()) {
+    EnterPlain(s);
+    return;
+  }
+  mFlags |= kFormula;
+  if (mFormuler->EvalError())
+    SetError();
+  else
+    ApplyFormulaResult(r);
+}
+
+bool TSpreadSheetCell::Recalc() {
+  if (!IsFormula() || !mFormuler) return false;
+  const TCellValue old = mValue;
+  const double r = mFormuler->EvaluatePrepared(FormulaBytes());
+  // A syntax fault can surface only now when an earlier evaluation error
+  // stopped the reading before it: the formula still cannot be computed.
+  if (mFormuler->EvalError() || mFormuler->SyntaxError())
+    SetError();
+  else
+    ApplyFormulaResult(r);
+  return !(old == mValue);
+}
+
+void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
+  if (!source || source == this) return;
+  if (mFormat != source->mFormat) TakeFormat(Retain(source->mFormat));
+  mFlags = std::uint8_t((mFlags & ~kFormula) | (source->mFlags & kFormula));
+  try {
+    SetText(source->mText);
+  } catch (...) {
+  }
+}
+
+void TSpreadSheetCell::SetDataType(int t) {
+  if (t < 0 || t >= CellDataTypeCount) return;
+  thread_local TFormatMemo<int> memo;
+  TakeFormat(memo.Apply(mFormat, t, [t](TCellFormat& f) {
+    f.DataType = std::uint8_t(t);
+    f.EditMask = CellDataTypeEditMask(t);
+  }));
+  SetDisplay(IsFormula() && mValue.Kind() == TCellValue::vkString ? mValue.AsString()
+                                                                   : CellValueToText(mValue, t));
+}
+
+void TSpreadSheetCell::SetFont(const TCellFont& font) {
+  thread_local TFormatMemo<TCellFont> memo;
+  TakeFormat(memo.Apply(mFormat, font, [&font](TCellFormat& f) {
+    if (!font.Name.isEmpty()) f.Font.Name = font.Name.left(CellFontNameMax);
+    if (font.Size >= 0) f.Font.Size = font.Size;
+    if (font.Color != scKeepColor) f.Font.Color = font.Color;
+    if (font.Style < scKeepStyle) f.Font.Style = font.Style;
+  }));
+}
+
+void TSpreadSheetCell::SetFontExact(const TCellFont& font) {
+  TCellFormat f = mFormat->Format;
+  f.Font = font;
+  TakeFormat(Formats().Intern(f));
+}
+
+void TSpreadSheetCell::IncludeStyle(int bit) {
+  if (bit < 0 || bit > 3) return;
+  thread_local TFormatMemo<int> memo;
+  TakeFormat(memo.Apply(mFormat, bit, [bit](TCellFormat& f) { f.Font.Style |= std::uint8_t(1u << bit); }));
+}
+void TSpreadSheetCell::ExcludeStyle(int bit) {
+  if (bit < 0 || bit > 3) return;
+  thread_local TFormatMemo<int> memo;
+  TakeFormat(memo.Apply(mFormat, bit, [bit](TCellFormat& f) { f.Font.Style &= std::uint8_t(~(1u << bit)); }));
+}
+
+void TSpreadSheetCell::SetAlignment(int h, int v) {
+  thread_local TFormatMemo<std::pair<int, int>> memo;
+  TakeFormat(memo.Apply(mFormat, {h, v}, [h, v](TCellFormat& f) {
+    if (h >= 0 && h < scKeepHAlign) f.HAlign = std::uint8_t(h);
+    if (v >= 0 && v < scKeepVAlign) f.VAlign = std::uint8_t(v);
+  }));
+}
+
+void TSpreadSheetCell::SetBackground(TColor back, TColor patternColor, int pattern) {
+  thread_local TFormatMemo<std::tuple<TColor, TColor, int>> memo;
+  TakeFormat(memo.Apply(mFormat, {back, patternColor, pattern}, [&](TCellFormat& f) {
+    if (back != scKeepColor) f.BackColor = back;
+    if (patternColor != scKeepColor) f.PatternColor = patternColor;
+    if (pattern >= 0 && pattern < CellPatternCount) f.Pattern = std::uint8_t(pattern);
+  }));
+}
+
+void TSpreadSheetCell::SetBorders(const QString& sides, int style, int width, TColor color) {
+  thread_local TFormatMemo<std::tuple<QString, int, int, TColor>> memo;
+  TakeFormat(memo.Apply(mFormat, {sides, style, width, color}, [&](TCellFormat& f) {
+    const QString u = sides.toUpper();
+    static const char letters[4] = {'L', 'T', 'R', 'B'};
+    for (int i = 0; i < 4; ++i) {
+      if (!u.contains(QLatin1Char(letters[i]))) continue;
+      TCellBorder& b = f.Borders[size_t(i)];
+      if (style >= 0 && style < scKeepBorderStyle) b.Style = style;
+      if (width >= 0) b.Width = std::min(width, CellBorderMaxWidth);
+      if (color != scKeepColor) b.Color = color;
+    }
+  }));
+}
+
+void TSpreadSheetCell::SetFormatStamp(TDateTime v) {
+  if (!std::isfinite(v) || v == FormatStamp()) return;
+  thread_local TFormatMemo<double> memo;
+  TakeFormat(memo.Apply(mFormat, v, [v](TCellFormat& f) { f.FormatStamp = v; }));
+}
+
+bool TSpreadSheetCell::GetBorder(QChar side, TCellBorder& out) const {
+  switch (side.toUpper().unicode()) {
+    case 'L':
+      out = Borders()[cbsLeft];
+      return true;
+    case 'T':
+      out = Borders()[cbsTop];
+      return true;
+    case 'R':
+      out = Borders()[cbsRight];
+      return true;
+    case 'B':
+      out = Borders()[cbsBottom];
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TSpreadSheetCell::SetFormatExact(const TCellFormat& f) {
+  thread_local TFormatMemo<TCellFormat> memo;
+  TakeFormat(memo.Apply(mFormat, f, [&f](TCellFormat& g) { g = f; }));
+}
+
+void TSpreadSheetCell::SetFormat(const TCellFormat& f) {
+  const int oldType = DataType();
+  TCellFormat g = f;
+  if (g.DataType >= CellDataTypeCount) g.DataType = std::uint8_t(oldType);
+  SetFormatExact(g);
+  if (DataType() != oldType)
+    SetDisplay(IsFormula() && mValue.Kind() == TCellValue::vkString ? mValue.AsString()
+                                                                     : CellValueToText(mValue, DataType()));
+}
+
+bool TSpreadSheetCell::HasSameFormat(const TSpreadSheetCell& o) const {
+  if (mFormat == o.mFormat) return true;
+  const TCellFormat &a = mFormat->Format, &b = o.mFormat->Format;
+  return a.Font == b.Font && a.HAlign == b.HAlign && a.VAlign == b.VAlign && a.BackColor == b.BackColor &&
+         a.PatternColor == b.PatternColor && a.Pattern == b.Pattern && a.Borders == b.Borders &&
+         a.DataType == b.DataType;
+}
+
+// ---------------------------------------------------------------- the record
+
+namespace {
 
 void PutString(QByteArray& out, const QString& s, bool wide) {
   char len[4];
@@ -689,56 +873,70 @@ void PutString(QByteArray& out, const QString& s, bool wide) {
     }
     return;
   }
+  // Texts of plain ASCII (most are) go straight in.
+  const qsizetype n = s.size();
+  const auto* u = reinterpret_cast<const char16_t*>(s.utf16());
+  qsizetype k = 0;
+  while (k < n && u[k] < 0x80) ++k;
+  if (k == n) {
+    PutU32(len, std::uint32_t(n));
+    out.append(len, 4);
+    const qsizetype at = out.size();
+    out.resize(at + n);
+    char* p = out.data() + at;
+    for (qsizetype i = 0; i < n; ++i) p[i] = char(u[i]);
+    return;
+  }
   const QByteArray b = Cp1252FromUnicode(s);
   PutU32(len, std::uint32_t(b.size()));
   out.append(len, 4);
   out.append(b);
 }
 
-constexpr int FixedRecordSize = 162;
+// A string of a record: code page 1252, or UTF-16 in wide records.
+QString RecordString(const char* p, std::uint32_t n, bool wide) {
+  if (wide) {
+    QString s(qsizetype(n), Qt::Uninitialized);
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    char16_t* d = reinterpret_cast<char16_t*>(s.data());
+    for (qsizetype k = 0; k < qsizetype(n); ++k) d[k] = char16_t(u[2 * k] | (u[2 * k + 1] << 8));
+    return s;
+  }
+  qsizetype k = 0;
+  while (k < qsizetype(n) && static_cast<unsigned char>(p[k]) < 0x80) ++k;
+  if (k == qsizetype(n)) return QString::fromLatin1(p, qsizetype(n));
+  return UnicodeFromCp1252(QByteArray(p, qsizetype(n)));
+}
+
+// The format of the last record read, by its bytes: records of one sheet
+// mostly share a few formats, and comparing bytes is cheaper than building
+// and looking up a format per record.
+struct TReadMemo {
+  const TSharedFormat* Format = nullptr;
+  char Image[TSharedFormat::ImageSize];
+  QString Mask, WideName;
+  ~TReadMemo() { Release(Format); }
+};
 
 }  // namespace
 
 bool TSpreadSheetCell::StoresExactly() const {
   auto exact = [](const QString& t) { return UnicodeFromCp1252(Cp1252FromUnicode(t)) == t; };
-  return exact(mText) && exact(mDisplayText) && exact(EditMask()) && exact(mFont.Name.left(CellFontNameMax));
+  return exact(mText) && ((mFlags & kOwnDisplay) == 0 || exact(DisplayText())) && exact(EditMask()) &&
+         exact(Font().Name.left(CellFontNameMax));
 }
 
 void TSpreadSheetCell::WriteTo(QByteArray& out, bool wide) const {
   char rec[FixedRecordSize];
-  std::memset(rec, 0, sizeof(rec));
   PutU32(rec + 0, std::uint32_t(mCol));
   PutU32(rec + 4, std::uint32_t(mRow));
-  char* f = rec + 8;
-  const QByteArray name = Cp1252FromUnicode(mFont.Name.left(CellFontNameMax));
-  f[0] = char(name.size());
-  std::memcpy(f + 1, name.constData(), size_t(name.size()));
-  PutU32(f + 68, std::uint32_t(mFont.Size));
-  PutU32(f + 72, mFont.Color);
-  f[76] = char(mFont.Style);
-  f[80] = char(mHAlign);
-  f[81] = char(mVAlign);
-  PutU32(f + 84, mBackColor);
-  PutU32(f + 88, mPatternColor);
-  f[92] = char(mPattern);
-  for (int i = 0; i < 4; ++i) {
-    char* b = f + 96 + 12 * i;
-    b[0] = char(mBorders[i].Style);
-    PutU32(b + 4, std::uint32_t(mBorders[i].Width));
-    PutU32(b + 8, mBorders[i].Color);
-  }
-  rec[152] = char(mDataType);
-  double stamp = mFormatStamp;
-  std::uint64_t bits;
-  std::memcpy(&bits, &stamp, 8);
-  PutU32(rec + 153, std::uint32_t(bits));
-  PutU32(rec + 157, std::uint32_t(bits >> 32));
-  rec[161] = mIsFormula ? 1 : 0;
+  std::memcpy(rec + ImageAt, mFormat->Image, TSharedFormat::ImageSize);
+  rec[161] = IsFormula() ? 1 : 0;
   out.append(rec, FixedRecordSize);
   PutString(out, EditMask(), wide);
   PutString(out, mText, wide);
-  PutString(out, mDisplayText, wide);
-  if (wide) PutString(out, mFont.Name.left(CellFontNameMax), true);
+  PutString(out, DisplayText(), wide);
+  if (wide) PutString(out, Font().Name.left(CellFontNameMax), true);
 }
 
 void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
@@ -746,6 +944,20 @@ void TSpreadSheetCell::WriteTo(QIODevice& dev) const {
   WriteTo(b);
   if (dev.write(b) != b.size())
     throw ECellRecordError(QStringLiteral("cannot write a cell record: %1").arg(dev.errorString()));
+}
+
+qsizetype TSpreadSheetCell::RecordLength(const char* data, qsizetype size, qsizetype pos, bool wide) {
+  if (size - pos < FixedRecordSize) return -1;
+  qsizetype p = pos + FixedRecordSize;
+  const int unit = wide ? 2 : 1;
+  for (int i = 0; i < (wide ? 4 : 3); ++i) {
+    if (size - p < 4) return -1;
+    const std::uint64_t n = GetU32(data + p);
+    p += 4;
+    if (n * unit > std::uint64_t(size - p)) return -1;
+    p += qsizetype(n) * unit;
+  }
+  return p - pos;
 }
 
 void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide) {
@@ -758,42 +970,13 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
   const std::int32_t row = std::int32_t(GetU32(rec + 4));
   if (col < 0 || col > SShtMaxCol) fail(QStringLiteral("column %1 out of range").arg(col));
   if (row < 0 || row > SShtMaxRow) fail(QStringLiteral("row %1 out of range").arg(row));
-  const char* f = rec + 8;
-  const int nameLen = static_cast<unsigned char>(f[0]);
-  if (nameLen > CellFontNameMax)
-    fail(QStringLiteral("font name length %1 over %2").arg(nameLen).arg(CellFontNameMax));
-  TCellFont font;
-  font.Name = UnicodeFromCp1252(QByteArray(f + 1, nameLen));
-  font.Size = std::int32_t(GetU32(f + 68));
-  font.Color = GetU32(f + 72);
-  font.Style = std::uint8_t(f[76]);
-  if (font.Style > 15) fail(QStringLiteral("font style %1 unknown").arg(font.Style));
-  const int h = static_cast<unsigned char>(f[80]), v = static_cast<unsigned char>(f[81]);
-  if (h > 3) fail(QStringLiteral("horizontal alignment %1 unknown").arg(h));
-  if (v > 2) fail(QStringLiteral("vertical alignment %1 unknown").arg(v));
-  const int pattern = static_cast<unsigned char>(f[92]);
-  if (pattern >= CellPatternCount) fail(QStringLiteral("pattern %1 unknown").arg(pattern));
-  std::array<TCellBorder, 4> borders;
-  for (int i = 0; i < 4; ++i) {
-    const char* b = f + 96 + 12 * i;
-    borders[i].Style = static_cast<unsigned char>(b[0]);
-    borders[i].Width = std::int32_t(GetU32(b + 4));
-    borders[i].Color = GetU32(b + 8);
-    if (borders[i].Style > CellBorderNone)
-      fail(QStringLiteral("border style %1 unknown").arg(borders[i].Style));
-    if (borders[i].Width < 0 || borders[i].Width > CellBorderMaxWidth)
-      fail(QStringLiteral("border width %1 out of range").arg(borders[i].Width));
-  }
-  const int dataType = static_cast<unsigned char>(rec[152]);
-  if (dataType >= CellDataTypeCount) fail(QStringLiteral("data type %1 unknown").arg(dataType));
-  const std::uint64_t bits = std::uint64_t(GetU32(rec + 153)) | (std::uint64_t(GetU32(rec + 157)) << 32);
-  double stamp;
-  std::memcpy(&stamp, &bits, 8);
-  if (!std::isfinite(stamp)) fail(QStringLiteral("format stamp is not a number"));
   const int isFormula = static_cast<unsigned char>(rec[161]);
   if (isFormula > 1) fail(QStringLiteral("formula flag %1 unknown").arg(isFormula));
+  // The strings first: the memo of formats needs the mask (and the full
+  // font name of wide records).
   qsizetype p = pos + FixedRecordSize;
-  QString strings[4];
+  const char* at[4] = {};
+  std::uint32_t len[4] = {};
   static const char* const what[4] = {"edit mask", "text", "display text", "font name"};
   const int unit = wide ? 2 : 1;
   for (int i = 0; i < (wide ? 4 : 3); ++i) {
@@ -802,36 +985,80 @@ void TSpreadSheetCell::ReadFrom(const char* data, qsizetype size, qsizetype& pos
     p += 4;
     if (std::uint64_t(n) * unit > std::uint64_t(size - p))
       fail(QStringLiteral("%1 length %2 runs past the data").arg(QLatin1String(what[i])).arg(n));
-    if (wide) {
-      strings[i].resize(qsizetype(n));
-      const auto* u = reinterpret_cast<const unsigned char*>(data + p);
-      for (qsizetype k = 0; k < qsizetype(n); ++k) strings[i][k] = QChar(char16_t(u[2 * k] | (u[2 * k + 1] << 8)));
-    } else {
-      strings[i] = UnicodeFromCp1252(QByteArray(data + p, qsizetype(n)));
-    }
+    at[i] = data + p;
+    len[i] = n;
     p += qsizetype(n) * unit;
   }
-  if (wide) {
-    if (strings[3].size() > CellFontNameMax) fail(QStringLiteral("font name too long"));
-    font.Name = strings[3];
+  if (wide && len[3] > std::uint32_t(CellFontNameMax)) fail(QStringLiteral("font name too long"));
+  const QString mask = RecordString(at[0], len[0], wide);
+  const QString wideName = wide ? RecordString(at[3], len[3], true) : QString();
+
+  thread_local TReadMemo memo;
+  const TSharedFormat* format = nullptr;
+  if (memo.Format && std::memcmp(memo.Image, rec + ImageAt, TSharedFormat::ImageSize) == 0 &&
+      memo.Mask == mask && memo.WideName == wideName) {
+    format = Retain(memo.Format);
+  } else {
+    const char* f = rec + 8;
+    const int nameLen = static_cast<unsigned char>(f[0]);
+    if (nameLen > CellFontNameMax)
+      fail(QStringLiteral("font name length %1 over %2").arg(nameLen).arg(CellFontNameMax));
+    TCellFormat fmt;
+    fmt.Font.Name = wide ? wideName : UnicodeFromCp1252(QByteArray(f + 1, nameLen));
+    fmt.Font.Size = std::int32_t(GetU32(f + 68));
+    fmt.Font.Color = GetU32(f + 72);
+    fmt.Font.Style = std::uint8_t(f[76]);
+    if (fmt.Font.Style > 15) fail(QStringLiteral("font style %1 unknown").arg(fmt.Font.Style));
+    const int h = static_cast<unsigned char>(f[80]), v = static_cast<unsigned char>(f[81]);
+    if (h > 3) fail(QStringLiteral("horizontal alignment %1 unknown").arg(h));
+    if (v > 2) fail(QStringLiteral("vertical alignment %1 unknown").arg(v));
+    const int pattern = static_cast<unsigned char>(f[92]);
+    if (pattern >= CellPatternCount) fail(QStringLiteral("pattern %1 unknown").arg(pattern));
+    for (int i = 0; i < 4; ++i) {
+      const char* b = f + 96 + 12 * i;
+      TCellBorder& bd = fmt.Borders[size_t(i)];
+      bd.Style = static_cast<unsigned char>(b[0]);
+      bd.Width = std::int32_t(GetU32(b + 4));
+      bd.Color = GetU32(b + 8);
+      if (bd.Style > CellBorderNone) fail(QStringLiteral("border style %1 unknown").arg(bd.Style));
+      if (bd.Width < 0 || bd.Width > CellBorderMaxWidth)
+        fail(QStringLiteral("border width %1 out of range").arg(bd.Width));
+    }
+    const int dataType = static_cast<unsigned char>(rec[152]);
+    if (dataType >= CellDataTypeCount) fail(QStringLiteral("data type %1 unknown").arg(dataType));
+    const std::uint64_t bits = std::uint64_t(GetU32(rec + 153)) | (std::uint64_t(GetU32(rec + 157)) << 32);
+    double stamp;
+    std::memcpy(&stamp, &bits, 8);
+    if (!std::isfinite(stamp)) fail(QStringLiteral("format stamp is not a number"));
+    fmt.HAlign = std::uint8_t(h);
+    fmt.VAlign = std::uint8_t(v);
+    fmt.BackColor = GetU32(f + 84);
+    fmt.PatternColor = GetU32(f + 88);
+    fmt.Pattern = std::uint8_t(pattern);
+    fmt.DataType = std::uint8_t(dataType);
+    fmt.FormatStamp = stamp;
+    fmt.EditMask = mask;
+    format = Formats().Intern(fmt);
+    Release(memo.Format);
+    memo.Format = Retain(format);
+    std::memcpy(memo.Image, rec + ImageAt, TSharedFormat::ImageSize);
+    memo.Mask = mask;
+    memo.WideName = wideName;
   }
-  mCol = col;
+  mCol = std::int16_t(col);
   mRow = row;
-  mFont = font;
-  mHAlign = std::uint8_t(h);
-  mVAlign = std::uint8_t(v);
-  mBackColor = GetU32(f + 84);
-  mPatternColor = GetU32(f + 88);
-  mPattern = std::uint8_t(pattern);
-  mBorders = borders;
-  mDataType = std::uint8_t(dataType);
-  mFormatStamp = stamp;
-  mIsFormula = isFormula != 0;
-  SetEditMaskText(strings[0]);
-  mText = strings[1];
-  mDisplayText = strings[2];
+  TakeFormat(format);
+  mFlags = isFormula ? kFormula : 0;
+  mText = RecordString(at[1], len[1], wide);
+  if (len[2] == len[1] && std::memcmp(at[2], at[1], size_t(len[1]) * unit) == 0) {
+    if (mExtra) mExtra->DisplayText.clear();
+  } else {
+    Extra().DisplayText = RecordString(at[2], len[2], wide);
+    mFlags |= kOwnDisplay;
+  }
   DropFormulaBytes();
-  mValue = mIsFormula ? TCellValue::String(mDisplayText) : TextToCellValue(mText, mDataType);
+  TrimExtra();
+  mValue = IsFormula() ? TCellValue::String(DisplayText()) : TextToCellValue(mText, DataType());
   pos = p;
 }
 

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QVariant>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 
 #include <Tarnwell/platform/TColor.h>
@@ -94,41 +97,55 @@ struct TCellFormat {
   bool operator==(const TCellFormat&) const = default;
 };
 
-// The typed value of a cell.
+// The typed value of a cell: a number or a string, never both, so that it
+// takes no more room than its string.
 class TCellValue {
  public:
   enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
-  TCellValue() = default;
+  TCellValue() : mNumber(0) {}
+  TCellValue(const TCellValue& o) { CopyFrom(o); }
+  TCellValue(TCellValue&& o) noexcept { MoveFrom(o); }
+  TCellValue& operator=(const TCellValue& o) {
+    if (this != &o) {
+      if (mKind == vkString && o.mKind == vkString) {
+        mString = o.mString;
+      } else {
+        Clear();
+        CopyFrom(o);
+      }
+    }
+    return *this;
+  }
+  TCellValue& operator=(TCellValue&& o) noexcept {
+    if (this != &o) {
+      if (mKind == vkString && o.mKind == vkString) {
+        mString.swap(o.mString);
+      } else {
+        Clear();
+        MoveFrom(o);
+      }
+    }
+    return *this;
+  }
+  ~TCellValue() { Clear(); }
+
   static TCellValue String(const QString& s) {
     TCellValue v;
     v.mKind = vkString;
-    v.mString = s;
+    new (&v.mString) QString(s);
     return v;
   }
-  static TCellValue Number(double d) {
-    TCellValue v;
-    v.mKind = vkNumber;
-    v.mNumber = d;
-    return v;
-  }
-  static TCellValue Boolean(bool b) {
-    TCellValue v;
-    v.mKind = vkBoolean;
-    v.mNumber = b ? 1 : 0;
-    return v;
-  }
-  static TCellValue DateTime(TDateTime d) {
-    TCellValue v;
-    v.mKind = vkDateTime;
-    v.mNumber = d;
-    return v;
-  }
+  static TCellValue Number(double d) { return Numeric(vkNumber, d); }
+  static TCellValue Boolean(bool b) { return Numeric(vkBoolean, b ? 1 : 0); }
+  static TCellValue DateTime(TDateTime d) { return Numeric(vkDateTime, d); }
 
   TKind Kind() const { return mKind; }
   bool IsNull() const { return mKind == vkNull; }
-  const QString& AsString() const { return mString; }
-  double AsNumber() const { return mNumber; }
-  bool AsBoolean() const { return mNumber != 0; }
+  // "" for values that are not strings.
+  const QString& AsString() const { return mKind == vkString ? mString : EmptyString(); }
+  // 0 for strings and Null.
+  double AsNumber() const { return mKind == vkString ? 0 : mNumber; }
+  bool AsBoolean() const { return AsNumber() != 0; }
   // Converts the way formulas read cells: numbers and date-times as they
   // are, true as -1, false as 0, a string by the locale's number format.
   // Null, an empty or a non-numeric string: false.
@@ -139,10 +156,57 @@ class TCellValue {
   }
 
  private:
+  static const QString& EmptyString();
+  static TCellValue Numeric(TKind k, double d) {
+    TCellValue v;
+    v.mKind = k;
+    v.mNumber = d;
+    return v;
+  }
+  void Clear() {
+    if (mKind == vkString) mString.~QString();
+    mKind = vkNull;
+    mNumber = 0;
+  }
+  void CopyFrom(const TCellValue& o) {
+    mKind = o.mKind;
+    if (mKind == vkString)
+      new (&mString) QString(o.mString);
+    else
+      mNumber = o.mNumber;
+  }
+  void MoveFrom(TCellValue& o) {
+    mKind = o.mKind;
+    if (mKind == vkString)
+      new (&mString) QString(std::move(o.mString));
+    else
+      mNumber = o.mNumber;
+  }
+
+  union {
+    double mNumber;
+    QString mString;
+  };
   TKind mKind = vkNull;
-  double mNumber = 0;
-  QString mString;
 };
+
+namespace SShtDetail {
+// A cell format shared by every cell that has it: most cells of a sheet
+// have their column's or the sheet's format, so a million cells hold a
+// handful of these. Immutable while shared; counted references.
+struct TSharedFormat {
+  TCellFormat Format;
+  // The format's part of the 8-bit cell record (its bytes 8..160), so that
+  // writing and reading records compare and copy bytes.
+  static constexpr int ImageSize = 153;
+  char Image[ImageSize];
+  mutable std::atomic<int> Refs{0};
+  std::size_t Hash = 0;
+  bool InTable = false;  // guarded by the table's lock
+};
+// The number of distinct formats in use in the process.
+std::size_t SharedFormatCount();
+}  // namespace SShtDetail
 
 // While one exists, number conversions on this thread use the locale as it
 // stood when the outermost scope began: asking the system locale per cell is
@@ -181,24 +245,27 @@ class TSpreadSheetCell {
  public:
   TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,
                    const TSpreadSheetCell* templ = nullptr);
+  ~TSpreadSheetCell();
+  TSpreadSheetCell(const TSpreadSheetCell&) = delete;
+  TSpreadSheetCell& operator=(const TSpreadSheetCell&) = delete;
 
   int Col() const { return mCol; }
   int Row() const { return mRow; }
-  const TCellFont& Font() const { return mFont; }
-  int HAlign() const { return mHAlign; }
-  int VAlign() const { return mVAlign; }
-  TColor BackColor() const { return mBackColor; }
-  TColor PatternColor() const { return mPatternColor; }
-  int Pattern() const { return mPattern; }
-  const std::array<TCellBorder, 4>& Borders() const { return mBorders; }
-  const TCellBorder& Border(TCellBorderSide side) const { return mBorders[side]; }
-  int DataType() const { return mDataType; }
+  const TCellFont& Font() const { return mFormat->Format.Font; }
+  int HAlign() const { return mFormat->Format.HAlign; }
+  int VAlign() const { return mFormat->Format.VAlign; }
+  TColor BackColor() const { return mFormat->Format.BackColor; }
+  TColor PatternColor() const { return mFormat->Format.PatternColor; }
+  int Pattern() const { return mFormat->Format.Pattern; }
+  const std::array<TCellBorder, 4>& Borders() const { return mFormat->Format.Borders; }
+  const TCellBorder& Border(TCellBorderSide side) const { return mFormat->Format.Borders[side]; }
+  int DataType() const { return mFormat->Format.DataType; }
   const QString& Text() const { return mText; }
-  const QString& EditMask() const;
-  const QString& DisplayText() const { return mDisplayText; }
+  const QString& EditMask() const { return mFormat->Format.EditMask; }
+  const QString& DisplayText() const { return (mFlags & kOwnDisplay) ? mExtra->DisplayText : mText; }
   const TCellValue& Value() const { return mValue; }
-  TDateTime FormatStamp() const { return mFormatStamp; }
-  bool IsFormula() const { return mIsFormula; }
+  TDateTime FormatStamp() const { return mFormat->Format.FormatStamp; }
+  bool IsFormula() const { return mFlags & kFormula; }
   TSpreadSheetFormuler* Formuler() const { return mFormuler; }
 
   void SetText(const QString& s);
@@ -220,16 +287,17 @@ class TSpreadSheetCell {
   // leave out untouched and return false.
   bool GetBorder(QChar side, TCellBorder& out) const;
   // Non-finite stamps are ignored: files could not hold them.
-  void SetFormatStamp(TDateTime v) {
-    if (std::isfinite(v)) mFormatStamp = v;
-  }
+  void SetFormatStamp(TDateTime v);
   // Re-evaluates a formula; returns whether the value changed.
   bool Recalc();
-  TCellFormat Format() const;
+  TCellFormat Format() const { return mFormat->Format; }
   // Sets every item (no markers); a new data type re-displays the value.
   void SetFormat(const TCellFormat& f);
   // True when format and text are those of a new cell.
   bool HasSameFormat(const TSpreadSheetCell& o) const;
+  // True when both cells hold the very same shared format (every item,
+  // stamp and mask included): a cheap test for equal formats.
+  bool SharesFormat(const TSpreadSheetCell& o) const { return mFormat == o.mFormat; }
 
   // The cell record of sheet files and the clipboard (little-endian). Its
   // strings are 8-bit (code page 1252); the wide form, kept inside the
@@ -243,50 +311,49 @@ class TSpreadSheetCell {
   // Throws ECellRecordError for a truncated or damaged record.
   void ReadFrom(const char* data, qsizetype size, qsizetype& pos, bool wide = false);
   void ReadFrom(QIODevice& dev);
+  // The length of the record at pos, or -1 when fewer bytes follow than
+  // its fixed part and string lengths announce (a reader of a stream then
+  // waits for more; ReadFrom says what is wrong).
+  static qsizetype RecordLength(const char* data, qsizetype size, qsizetype pos, bool wide = false);
 
  private:
   friend class TSpreadSheetDataColumn;
   friend class TSpreadSheetDataCells;
+  using TSharedFormat = SShtDetail::TSharedFormat;
   void EnterPlain(const QString& s);
   void ApplyFormulaResult(double r);
+  void SetDisplay(const QString& d);
+  void SetError();
+  // Replaces the shared format by next (whose reference this cell takes).
+  void TakeFormat(const TSharedFormat* next);
+  void SetFormatExact(const TCellFormat& f) ;
+  void SetFontExact(const TCellFont& f);
 
-  // What few cells have: a formula, a mask of their own. Kept apart so
-  // that a sheet of a million plain cells does not pay for them.
+  // What few cells have: a formula, a display text other than the text.
+  // Kept apart so that a sheet of a million plain cells does not pay for it.
   struct TExtra {
     // The formula as the evaluator reads it (no "=", no blanks, upper case),
     // prepared once when the text is entered.
     std::string FormulaBytes;
-    QString EditMask;  // when mMaskKind is kCustomMask
+    QString DisplayText;  // when kOwnDisplay is set
+    // During a recalculation: this formula's number in the dependency graph.
+    std::int32_t RecalcIndex = -1;
   };
-  static constexpr std::uint8_t kCustomMask = 255;
+  static constexpr std::uint8_t kFormula = 1;
+  static constexpr std::uint8_t kOwnDisplay = 2;
   const std::string& FormulaBytes() const;
-  void SetFormulaBytes(std::string bytes);
-  void SetEditMaskText(const QString& mask);
+  TExtra& Extra();
   void TrimExtra();
   void DropFormulaBytes();
 
-  std::int32_t mCol;
   std::int32_t mRow;
-  TCellFont mFont;
-  TColor mBackColor = clWhite;
-  TColor mPatternColor = clGray;
-  std::array<TCellBorder, 4> mBorders{};
-  QString mText;
-  QString mDisplayText;
-  TCellValue mValue;
-  TDateTime mFormatStamp = 0;
+  std::int16_t mCol;  // 0..702
+  std::uint8_t mFlags = 0;
+  const TSharedFormat* mFormat;
   TSpreadSheetFormuler* mFormuler = nullptr;
+  QString mText;
+  TCellValue mValue;
   std::unique_ptr<TExtra> mExtra;
-  // During a recalculation: this formula's number in the dependency graph.
-  std::int32_t mRecalcIndex = -1;
-  std::uint8_t mHAlign = 0;
-  std::uint8_t mVAlign = 1;
-  std::uint8_t mPattern = 0;
-  std::uint8_t mDataType = 0;
-  // The edit mask: 0 none, 4..6 that of the data type of this number, else
-  // kCustomMask (in mExtra).
-  std::uint8_t mMaskKind = 0;
-  bool mIsFormula = false;
 };
 
 }  // namespace Tarnwell

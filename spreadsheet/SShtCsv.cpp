@@ -54,85 +54,103 @@ QString DecodeCsvBytes(const QByteArray& bytes) {
   return text;
 }
 
-QList<QStringList> ParseCsv(const QString& text) {
-  QList<QStringList> lines;
+namespace {
+
+// Walks the fields of CSV text: field(line, index, text) for each field, in
+// order; the text is built only when build is set. Returns the number of
+// lines (an empty line counts, with no fields). Nothing is held but the
+// current field, so that large files are not copied into lists first.
+template <class F>
+qsizetype ScanCsv(const QString& text, bool build, F&& field) {
   const qsizetype n = text.size();
-  qsizetype i = 0;
-  auto lineEnd = [&](qsizetype k) {
-    return k >= n || text[k] == QLatin1Char('\r') || text[k] == QLatin1Char('\n');
-  };
+  const QChar* t = text.constData();
+  qsizetype i = 0, line = 0;
+  auto lineEnd = [&](qsizetype k) { return k >= n || t[k] == QLatin1Char('\r') || t[k] == QLatin1Char('\n'); };
+  QString content;
   while (i < n) {
-    QStringList fields;
+    int index = 0;
     // One line: fields until a line break outside quotes.
     while (!lineEnd(i)) {
-      QString field;
-      if (text[i] == QLatin1Char('"')) {
+      QString value;
+      if (t[i] == QLatin1Char('"')) {
         // A quoted field ends at a quote that is not doubled. Without any
         // closing quote in the rest of the text the field runs to the end
         // of the line, as older files had it.
         qsizetype k = i + 1;
         bool closed = false;
-        QString content;
+        content.resize(0);
         while (k < n) {
-          if (text[k] == QLatin1Char('"')) {
-            if (k + 1 < n && text[k + 1] == QLatin1Char('"')) {
-              content += QLatin1Char('"');
+          if (t[k] == QLatin1Char('"')) {
+            if (k + 1 < n && t[k + 1] == QLatin1Char('"')) {
+              if (build) content += QLatin1Char('"');
               k += 2;
               continue;
             }
             closed = true;
             break;
           }
-          content += text[k++];
+          if (build) content += t[k];
+          ++k;
         }
         if (closed) {
-          field = content;
           i = k + 1;
           // Text after the closing quote up to the separator belongs to the field.
-          while (!lineEnd(i) && text[i] != QLatin1Char(';')) field += text[i++];
+          const qsizetype from = i;
+          while (!lineEnd(i) && t[i] != QLatin1Char(';')) ++i;
+          if (build) value = content + text.mid(from, i - from);
         } else {
           qsizetype e = i + 1;
           while (!lineEnd(e)) ++e;
-          field = text.mid(i + 1, e - i - 1);
+          if (build) value = text.mid(i + 1, e - i - 1);
           i = e;
         }
       } else {
         qsizetype e = i;
-        while (!lineEnd(e) && text[e] != QLatin1Char(';')) ++e;
-        field = text.mid(i, e - i);
+        while (!lineEnd(e) && t[e] != QLatin1Char(';')) ++e;
+        if (build) value = text.mid(i, e - i);
         i = e;
       }
-      fields << field;
-      if (i < n && text[i] == QLatin1Char(';')) ++i;
+      field(line, index++, value);
+      if (i < n && t[i] == QLatin1Char(';')) ++i;
     }
-    lines << fields;
-    if (i < n && text[i] == QLatin1Char('\r')) ++i;
-    if (i < n && text[i] == QLatin1Char('\n')) ++i;
+    ++line;
+    if (i < n && t[i] == QLatin1Char('\r')) ++i;
+    if (i < n && t[i] == QLatin1Char('\n')) ++i;
   }
+  return line;
+}
+
+}  // namespace
+
+QList<QStringList> ParseCsv(const QString& text) {
+  QList<QStringList> lines;
+  const qsizetype count = ScanCsv(text, true, [&](qsizetype line, int, const QString& value) {
+    while (lines.size() <= line) lines.append(QStringList());
+    lines.last() << value;
+  });
+  while (lines.size() < count) lines.append(QStringList());
   return lines;
 }
 
 void ImportCsv(TSpreadSheetDataCells& cells, const QString& text, int col, int row) {
   THourglass hourglass;
   TSheetLocaleScope locale;
-  const QList<QStringList> lines = ParseCsv(text);
   if (col < 1 || row < 1) throw ECsvError(QStringLiteral("the import starts outside the sheet"));
+  // The bounds first, without building any field, so that nothing changes
+  // when the text does not fit.
   qsizetype widest = 0;
-  for (const QStringList& l : lines) widest = std::max(widest, l.size());
+  const qsizetype lines = ScanCsv(text, false, [&](qsizetype, int index, const QString&) {
+    widest = std::max<qsizetype>(widest, index + 1);
+  });
   if (widest > 0 && col + widest - 1 > SShtMaxCol)
     throw ECsvError(
         QStringLiteral("%1 fields from column %2 pass the last column ZZ").arg(widest).arg(ColumnName(col)));
-  if (!lines.isEmpty() && qint64(row) + lines.size() - 1 > SShtMaxRow)
-    throw ECsvError(QStringLiteral("%1 lines from row %2 pass the last row").arg(lines.size()).arg(row));
-  int r = row;
-  for (const QStringList& l : lines) {
-    int c = col;
-    for (const QString& field : l) {
-      if (!field.isEmpty() || cells.FindCell(c, r)) cells.SetCellText(c, r, field);
-      ++c;
-    }
-    ++r;
-  }
+  if (lines > 0 && qint64(row) + lines - 1 > SShtMaxRow)
+    throw ECsvError(QStringLiteral("%1 lines from row %2 pass the last row").arg(lines).arg(row));
+  ScanCsv(text, true, [&](qsizetype line, int index, const QString& field) {
+    const int c = col + index, r = row + int(line);
+    if (!field.isEmpty() || cells.FindCell(c, r)) cells.SetCellText(c, r, field);
+  });
   cells.Recalculate();
 }
 
@@ -140,11 +158,13 @@ void ImportCsvFile(TSpreadSheetDataCells& cells, const QString& fileName, int co
   QFile f(fileName);
   if (!f.open(QIODevice::ReadOnly))
     throw ECsvError(QStringLiteral("%1: cannot open: %2").arg(fileName, f.errorString()));
-  const QByteArray all = f.readAll();
+  QByteArray all = f.readAll();
   if (f.error() != QFileDevice::NoError)
     throw ECsvError(QStringLiteral("%1: cannot read: %2").arg(fileName, f.errorString()));
   try {
-    ImportCsv(cells, DecodeCsvBytes(all), col, row);
+    QString text = DecodeCsvBytes(all);
+    all = QByteArray();  // the text alone is enough
+    ImportCsv(cells, text, col, row);
   } catch (const ECsvError& e) {
     throw ECsvError(QStringLiteral("%1: %2").arg(fileName, e.Message()));
   }

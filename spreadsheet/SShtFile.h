@@ -36,6 +36,11 @@ int CheckSignature(QIODevice& dev);
 QByteArray SheetBodyBytes(const TSpreadSheetDataCells& cells, bool wide = false);
 QByteArray SheetFileBytes(const TSpreadSheetDataCells& cells);
 
+// The body compressed as sheet files hold it, made and read block by block
+// (the program's whole-sheet undo steps): never the whole body at once.
+QByteArray PackedSheetBody(const TSpreadSheetDataCells& cells, bool wide = false);
+// Throws ESheetFileError for damaged data.
+void ReadPackedSheetBody(const QByteArray& packed, TSpreadSheetDataCells& cells, bool wide = false);
 // Parses a whole file image (signature included) into a new store made
 // like `like` (default font and sizes), recalculated. Throws ESheetFileError.
 std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file,

@@ -2,6 +2,8 @@
 #include <QFile>
 #include <QUndoStack>
 #include <algorithm>
+#include <memory>
+#include <cstring>
 
 #include "SShtGrid.h"
 #include <Tarnwell/platform/TDialogs.h>
@@ -178,6 +180,107 @@ class TSizesUndoCommand : public TSheetStep {
   TSpreadSheetGrid::TSizes mBefore, mAfter;
 };
 
+// A command undone by its inverse, or by putting back only what it took:
+// the records of removed cells, the texts of erased ones, the sizes before.
+// The two actions hold that data; bytes says how much.
+class TInverseUndoCommand : public TSheetStep {
+ public:
+  TInverseUndoCommand(const QString& text, std::function<void()> undo, std::function<void()> redo,
+                      std::function<qint64()> bytes)
+      : TSheetStep(text), mUndo(std::move(undo)), mRedo(std::move(redo)), mBytes(std::move(bytes)) {}
+  qint64 Bytes() const override { return (mBytes ? mBytes() : 0) + 256; }
+  void Drop() override {
+    mUndo = mRedo = nullptr;
+    mBytes = nullptr;
+    mDropped = true;
+  }
+
+ protected:
+  void Undo() override { mUndo(); }
+  void Redo() override { mRedo(); }
+
+ private:
+  std::function<void()> mUndo, mRedo;
+  std::function<qint64()> mBytes;
+};
+
+namespace {
+
+// The wide records of the cells of columns c1..c2 and rows r1..r2 (column 0
+// and row 0 count), compressed.
+QByteArray PackedRecords(const TSpreadSheetDataCells& cells, int c1, int c2, int r1, int r2) {
+  QByteArray records;
+  for (const auto& column : cells.Columns()) {
+    if (column->Col() < c1 || column->Col() > c2) continue;
+    for (const auto& c : column->Cells())
+      if (c->Row() >= r1 && c->Row() <= r2) c->WriteTo(records, true);
+  }
+  TFastCompress z;
+  return z.Compress(records);
+}
+
+// Creates the cells of packed records again, each with its format and text.
+void PutBackRecords(TSpreadSheetDataCells& cells, const QByteArray& packed) {
+  QByteArray records;
+  TFastCompress z;
+  if (!z.Decompress(packed, records)) return;
+  TSpreadSheetCell scratch(0, 0);
+  qsizetype pos = 0;
+  try {
+    while (pos < records.size()) {
+      scratch.ReadFrom(records.constData(), records.size(), pos, true);
+      if (TSpreadSheetCell* c = cells.GetCell(scratch.Col(), scratch.Row(), true)) c->Assign(&scratch);
+    }
+  } catch (const ETarnwellError&) {
+    // our own records: cannot happen
+  }
+}
+
+// The texts of every cell that has one: column, row, length and UTF-16
+// units, compressed. Erasing changes nothing else.
+QByteArray PackedTexts(const TSpreadSheetDataCells& cells) {
+  QByteArray out;
+  auto put = [&out](std::uint32_t v) {
+    const char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    out.append(b, 4);
+  };
+  for (const auto& column : cells.Columns())
+    for (const auto& c : column->Cells()) {
+      const QString& t = c->Text();
+      if (t.isEmpty()) continue;
+      put(std::uint32_t(c->Col()));
+      put(std::uint32_t(c->Row()));
+      put(std::uint32_t(t.size()));
+      out.append(reinterpret_cast<const char*>(t.utf16()), 2 * t.size());
+    }
+  if (out.isEmpty()) return out;
+  TFastCompress z;
+  return z.Compress(out);
+}
+
+void PutBackTexts(TSpreadSheetDataCells& cells, const QByteArray& packed) {
+  QByteArray in;
+  TFastCompress z;
+  if (!z.Decompress(packed, in)) return;
+  auto get = [&in](qsizetype at) {
+    const auto* u = reinterpret_cast<const unsigned char*>(in.constData() + at);
+    return std::uint32_t(u[0]) | (std::uint32_t(u[1]) << 8) | (std::uint32_t(u[2]) << 16) |
+           (std::uint32_t(u[3]) << 24);
+  };
+  for (qsizetype pos = 0; pos + 12 <= in.size();) {
+    const int col = int(get(pos)), row = int(get(pos + 4));
+    const qsizetype n = qsizetype(get(pos + 8));
+    pos += 12;
+    if (2 * n > in.size() - pos) break;
+    QString t(n, Qt::Uninitialized);
+    std::memcpy(t.data(), in.constData() + pos, size_t(2 * n));
+    pos += 2 * n;
+    if (TSpreadSheetCell* c = cells.FindCell(col, row)) c->SetText(t);
+  }
+}
+
+}  // namespace
+
 TSpreadSheetGrid::TSizes TSpreadSheetGrid::TakeSizes() const {
   return {mCells->DefaultColWidth(), mCells->DefaultRowHeight(), mCells->ColWidths(), mCells->RowHeights()};
 }
@@ -316,8 +419,7 @@ TSpreadSheetGrid::TSnapshot TSpreadSheetGrid::TakeSnapshot(const TGridRect* area
     }
     return s;
   }
-  TFastCompress z;
-  s.Data = z.Compress(SheetBodyBytes(*mCells, true));
+  s.Data = PackedSheetBody(*mCells, true);
   return s;
 }
 
@@ -343,14 +445,11 @@ void TSpreadSheetGrid::RestoreSnapshot(const TSnapshot& s) {
     AfterStructureChange();
     return;
   }
-  QByteArray body;
-  TFastCompress z;
-  if (!z.Decompress(s.Data, body)) return;
   auto fresh = mCells->NewEmptyLike();
   fresh->SetDefaultColWidth(s.DefColWidth);
   fresh->SetDefaultRowHeight(s.DefRowHeight);
   try {
-    ReadSheetBody(body, *fresh, true);
+    ReadPackedSheetBody(s.Data, *fresh, true);
   } catch (const ETarnwellError&) {
     return;  // our own bytes: cannot happen, but never leave half a sheet
   }
@@ -639,6 +738,29 @@ void TSpreadSheetGrid::MakeBox(int style, int width, TColor color) {
 }
 
 void TSpreadSheetGrid::EraseSelection() {
+  if (mHeaderSel.Kind == 3 && !mInUndo) {
+    // The whole sheet: formats stay, so the texts alone come back on undo.
+    THourglass busy;
+    const QByteArray texts = PackedTexts(*mCells);
+    if (texts.isEmpty()) return;
+    THeaderSelection all;
+    all.Kind = 3;
+    mCells->EraseHeaderSel(all);
+    PushStep(new TInverseUndoCommand(
+        tr("Cancella contenuto"),
+        [this, texts] {
+          PutBackTexts(*mCells, texts);
+          mCells->Recalculate();
+          AfterStructureChange();
+        },
+        [this, all] {
+          mCells->EraseHeaderSel(all);
+          AfterStructureChange();
+        },
+        [size = texts.size()] { return qint64(size); }));
+    InvalidateSelection();
+    return;
+  }
   Undoable(
       tr("Cancella contenuto"),
       [&] {
@@ -670,15 +792,57 @@ void TSpreadSheetGrid::RemoveSelection() {
       DeleteSelection();
       return;
     case 1:
+    case 2: {
       BeginUpdate();
-      Undoable(tr("Rimuovi colonne"), [&] { mCells->RemoveColumns(mHeaderSel.Col1, mHeaderSel.Col2); });
+      const bool cols = mHeaderSel.Kind == 1;
+      const int a = std::max(cols ? mHeaderSel.Col1 : mHeaderSel.Row1, 1);
+      const int b = std::min(cols ? mHeaderSel.Col2 : mHeaderSel.Row2, cols ? SShtMaxCol : SShtMaxRow);
+      auto remove = [this, cols, a, b] {
+        if (cols)
+          mCells->RemoveColumns(a, b);
+        else
+          mCells->RemoveRows(a, b);
+      };
+      if (mInUndo || b < a) {
+        remove();
+      } else {
+        // Undo shifts back what moved and puts back the removed cells and
+        // the sizes: the rest of the sheet is not copied.
+        THourglass busy;
+        bool changes = false;
+        for (const auto& column : mCells->Columns())
+          changes |= cols ? column->Col() >= a : column->LastRow() >= a;
+        const std::map<int, int>& sizes = cols ? mCells->ColWidths() : mCells->RowHeights();
+        changes |= !sizes.empty() && sizes.rbegin()->first >= a;
+        if (changes) {
+          const TSizes before = TakeSizes();
+          const QByteArray removed =
+              cols ? PackedRecords(*mCells, a, b, 0, SShtMaxRow) : PackedRecords(*mCells, 0, SShtMaxCol, a, b);
+          remove();
+          const qint64 bytes = removed.size() + qint64(before.Cols.size() + before.Rows.size()) * 48;
+          PushStep(new TInverseUndoCommand(
+              cols ? tr("Rimuovi colonne") : tr("Rimuovi righe"),
+              [this, cols, a, b, before, removed] {
+                if (cols)
+                  mCells->ShiftColumns(a, b - a + 1);
+                else
+                  mCells->ShiftRowsAll(a, b - a + 1);
+                PutBackRecords(*mCells, removed);
+                RestoreSizes(before);
+                mCells->Recalculate();
+                AfterStructureChange();
+              },
+              [this, remove] {
+                remove();
+                mCells->Recalculate();
+                AfterStructureChange();
+              },
+              [bytes] { return bytes; }));
+        }
+      }
       EndUpdate();
       break;
-    case 2:
-      BeginUpdate();
-      Undoable(tr("Rimuovi righe"), [&] { mCells->RemoveRows(mHeaderSel.Row1, mHeaderSel.Row2); });
-      EndUpdate();
-      break;
+    }
     default:
       ClearSheet();
       break;
@@ -698,12 +862,37 @@ bool TSpreadSheetGrid::InsertAtSelection(int n) {
   // Counts past the sheet's size can only fail (and would overflow the shift).
   if ((mHeaderSel.Kind == 1 && n > SShtMaxCol) || (mHeaderSel.Kind == 2 && n > SShtMaxRow))
     ok = false;
-  else if (mHeaderSel.Kind == 1)
-    Undoable(tr("Inserisci colonne"), [&] { ok = mCells->ShiftColumns(mHeaderSel.Col1, n); });
-  else if (mHeaderSel.Kind == 2)
-    Undoable(tr("Inserisci righe"), [&] { ok = mCells->ShiftRowsAll(mHeaderSel.Row1, n); });
-  else
+  else if (mHeaderSel.Kind == 1 || mHeaderSel.Kind == 2) {
+    // The inverse of inserting is removing the empty columns or rows it
+    // made: nothing of the sheet is copied.
+    const bool cols = mHeaderSel.Kind == 1;
+    const int from = std::max(cols ? mHeaderSel.Col1 : mHeaderSel.Row1, 1);
+    bool moves = false;
+    for (const auto& column : mCells->Columns()) moves |= cols ? column->Col() >= from : column->LastRow() >= from;
+    auto insert = [this, cols, from, n] {
+      return cols ? mCells->ShiftColumns(from, n) : mCells->ShiftRowsAll(from, n);
+    };
+    ok = insert();
+    if (ok && moves && !mInUndo)
+      PushStep(new TInverseUndoCommand(
+          cols ? tr("Inserisci colonne") : tr("Inserisci righe"),
+          [this, cols, from, n] {
+            if (cols)
+              mCells->DeleteColumnsShift(from, from + n - 1);
+            else
+              mCells->DeleteRowsShiftAll(from, from + n - 1);
+            mCells->Recalculate();
+            AfterStructureChange();
+          },
+          [this, insert] {
+            insert();
+            mCells->Recalculate();
+            AfterStructureChange();
+          },
+          nullptr));
+  } else {
     return true;
+  }
   if (!ok)
     return RefuseBeyondSheet(
         mHeaderSel.Kind == 1
@@ -811,7 +1000,28 @@ void TSpreadSheetGrid::LoadFromFile(const QString& fileName) {
   THourglass busy;
   BeginUpdate();
   try {
-    Undoable(tr("Apri"), [&] { LoadSheetFromFile(*mCells, fileName); });
+    if (mInUndo) {
+      LoadSheetFromFile(*mCells, fileName);
+    } else {
+      // The sheet before is kept; the opened one only when it is undone
+      // (it is what the sheet holds until then), so opening a large file
+      // does not copy it as well.
+      auto before = std::make_shared<TSnapshot>(TakeSnapshot());
+      LoadSheetFromFile(*mCells, fileName);
+      auto after = std::make_shared<TSnapshot>();
+      auto taken = std::make_shared<bool>(false);
+      PushStep(new TInverseUndoCommand(
+          tr("Apri"),
+          [this, before, after, taken] {
+            if (!*taken) {
+              *after = TakeSnapshot();
+              *taken = true;
+            }
+            RestoreSnapshot(*before);
+          },
+          [this, after] { RestoreSnapshot(*after); },
+          [before, after] { return qint64(before->Data.size() + after->Data.size()); }));
+    }
   } catch (...) {
     EndUpdate();
     throw;

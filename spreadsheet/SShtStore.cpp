@@ -77,7 +77,7 @@ void TSpreadSheetDataColumn::EraseAll() {
 void TSpreadSheetDataColumn::Renumber(int col) {
   if (col <= 0) return;
   mCol = col;
-  for (auto& c : mCells) c->mCol = col;
+  for (auto& c : mCells) c->mCol = std::int16_t(col);
 }
 
 void TSpreadSheetDataColumn::MoveRow(int from, int to) {
@@ -271,7 +271,7 @@ void TSpreadSheetDataCells::SetDefaultFont(const TFont& font) {
   SetDefaultCellFont(f);
 }
 
-void TSpreadSheetDataCells::SetDefaultCellFont(const TCellFont& font) { DefaultCell()->mFont = font; }
+void TSpreadSheetDataCells::SetDefaultCellFont(const TCellFont& font) { DefaultCell()->SetFontExact(font); }
 
 std::vector<std::unique_ptr<TSpreadSheetDataColumn>>::iterator TSpreadSheetDataCells::LowerBound(int col) {
   return std::lower_bound(
@@ -340,7 +340,7 @@ int TSpreadSheetDataCells::CellCount() const {
 void TSpreadSheetDataCells::ClearAll() {
   const TCellFont font = DefaultCell()->Font();
   ResetColumn0();
-  DefaultCell()->mFont = font;
+  DefaultCell()->SetFontExact(font);
 }
 
 void TSpreadSheetDataCells::DropColumn(int col) {
@@ -604,13 +604,11 @@ int TSpreadSheetDataCells::Recalculate() {
   // Number the formulas; only formulas can be stale, so only they are nodes.
   std::vector<TSpreadSheetCell*> nodes;
   for (auto& column : mColumns)
-    for (auto& cell : column->mCells) {
-      cell->mRecalcIndex = -1;
+    for (auto& cell : column->mCells)
       if (cell->IsFormula()) {
-        cell->mRecalcIndex = int(nodes.size());
+        cell->Extra().RecalcIndex = int(nodes.size());
         nodes.push_back(cell.get());
       }
-    }
   if (nodes.empty()) return 0;
   // The formulas each formula reads (compressed rows).
   std::vector<int> first(nodes.size() + 1), edges;
@@ -622,7 +620,7 @@ int TSpreadSheetDataCells::Recalculate() {
         auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
                                    [](const TCellPtr& cell, int row) { return cell->Row() < row; });
         for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct)
-          if ((*ct)->mRecalcIndex >= 0) edges.push_back((*ct)->mRecalcIndex);
+          if ((*ct)->IsFormula()) edges.push_back((*ct)->mExtra->RecalcIndex);
       }
     });
   }
@@ -636,7 +634,6 @@ int TSpreadSheetDataCells::Recalculate() {
   std::vector<char> onStack(size_t(count), 0);
   std::vector<std::pair<int, int>> frames;  // node, next edge
   int counter = 0;
-  const TCellValue error = TCellValue::String(QStringLiteral("Error!"));
   for (int root = 0; root < count; ++root) {
     if (index[size_t(root)] >= 0) continue;
     frames.push_back({root, first[size_t(root)]});
@@ -675,15 +672,17 @@ int TSpreadSheetDataCells::Recalculate() {
       for (int m : component) {
         TSpreadSheetCell* c = nodes[size_t(m)];
         if (cycle) {
-          c->mValue = error;
-          c->mDisplayText = error.AsString();
+          c->SetError();
         } else {
           c->Recalc();
         }
       }
     }
   }
-  for (TSpreadSheetCell* c : nodes) c->mRecalcIndex = -1;
+  for (TSpreadSheetCell* c : nodes) {
+    c->mExtra->RecalcIndex = -1;
+    c->TrimExtra();
+  }
   return 1;
 }
 
@@ -835,7 +834,7 @@ void TSpreadSheetDataCells::Swap(TSpreadSheetDataCells& other) {
 
 std::unique_ptr<TSpreadSheetDataCells> TSpreadSheetDataCells::NewEmptyLike() const {
   auto s = std::make_unique<TSpreadSheetDataCells>();
-  s->DefaultCell()->mFont = DefaultCell()->Font();
+  s->DefaultCell()->SetFontExact(DefaultCell()->Font());
   s->mDefaultColWidth = mDefaultColWidth;
   s->mDefaultRowHeight = mDefaultRowHeight;
   return s;

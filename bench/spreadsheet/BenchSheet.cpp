@@ -1,7 +1,11 @@
 // Spreadsheet engine benchmarks, each next to its baseline in the same run:
 //   recalculation of 100 000 formula cells vs a plain C++ loop of the same numbers;
 //   TFastCompress vs zlib level 1 on sheet bodies, text and random bytes;
-//   saving and loading a 100 000-cell sheet vs writing/reading its raw body.
+//   saving and loading a 100 000-cell sheet vs writing/reading its raw body;
+//   loading 1 000 000 cells: heap per cell and peak resident size (the
+//     kernel's high-water mark, reset before the load) vs the file's body
+//     size, and opening a 4 000 x 250 sheet of numbers from its file vs
+//     reading and decompressing that file.
 // The ratios are printed after the table.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -173,6 +177,28 @@ long ProcessResidentBytes() {
   return resident * 4096;
 }
 
+// Peak resident size since the last reset (the kernel's high-water mark).
+long PeakResidentBytes() {
+  long kb = 0;
+  if (FILE* f = std::fopen("/proc/self/status", "r")) {
+    char line[256];
+    while (std::fgets(line, sizeof(line), f))
+      if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
+    std::fclose(f);
+  }
+  return kb * 1024;
+}
+
+// Gives freed memory back and restarts the high-water mark from the
+// current resident size, so that a peak belongs to what follows.
+void ResetPeak() {
+  malloc_trim(0);
+  if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+    std::fputs("5", f);
+    std::fclose(f);
+  }
+}
+
 // A sheet file of 1 000 000 cells (100 columns x 10 000 rows of numbers,
 // texts and formulas) loaded into a fresh store: the memory it takes, next
 // to the file's own uncompressed body as the baseline.
@@ -191,16 +217,19 @@ void BM_LoadMillionCells(benchmark::State& state) {
     file = SheetFileBytes(src);
     bodySize = SheetBodyBytes(src).size();
   }
-  double grown = 0, rss = 0;
+  double grown = 0, rss = 0, peak = 0, before = 0;
   for (auto _ : state) {
     state.PauseTiming();
     TSpreadSheetDataCells like;
-    const long before = ResidentBytes();
+    ResetPeak();
+    const long heapBefore = ResidentBytes();
+    before = double(ProcessResidentBytes());
     state.ResumeTiming();
     auto cells = ReadSheetFileBytes(file, like);
     state.PauseTiming();
-    grown = double(ResidentBytes() - before);
+    grown = double(ResidentBytes() - heapBefore);
     rss = double(ProcessResidentBytes());
+    peak = double(PeakResidentBytes());
     if (cells->CellCount() < 1000000) state.SkipWithError("cells missing");
     cells.reset();
     state.ResumeTiming();
@@ -208,9 +237,73 @@ void BM_LoadMillionCells(benchmark::State& state) {
   state.counters["MB"] = grown / 1e6;  // also the bytes per cell
   state.counters["body_MB"] = double(bodySize) / 1e6;
   state.counters["sizeof_cell"] = double(sizeof(TSpreadSheetCell));
-  state.counters["process_MB"] = rss / 1e6;  // with the file image and everything else
+  state.counters["process_MB"] = rss / 1e6;        // with the file image and everything else
+  state.counters["peak_MB"] = peak / 1e6;          // the highest resident size while loading
+  state.counters["start_MB"] = before / 1e6;       // the resident size the load started from
 }
 BENCHMARK(BM_LoadMillionCells)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The sheet of the command-line check: 4 000 rows x 250 columns of numbers,
+// saved to a file and opened from it as the program opens files. Baseline
+// in the same run: reading the same file and decompressing its body.
+constexpr int kNumRows = 4000, kNumCols = 250;
+
+const QString& NumbersFile() {
+  static QString path;
+  if (path.isEmpty()) {
+    static QTemporaryDir dir;
+    path = dir.filePath("numbers.qvs");
+    TSpreadSheetDataCells src;
+    std::mt19937 g(3);
+    for (int r = 1; r <= kNumRows; ++r)
+      for (int c = 1; c <= kNumCols; ++c) src.SetCellText(c, r, QString::number(int(g() % 1000000) / 100.0));
+    SaveSheetToFile(src, sfkSheet, path);
+  }
+  return path;
+}
+
+void BM_OpenMillionNumbers(benchmark::State& state) {
+  const QString path = NumbersFile();
+  double peak = 0, start = 0, grown = 0;
+  qsizetype count = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    {
+      TSpreadSheetDataCells cells;
+      ResetPeak();
+      start = double(ProcessResidentBytes());
+      const long heapBefore = ResidentBytes();
+      state.ResumeTiming();
+      LoadSheetFromFile(cells, path);
+      state.PauseTiming();
+      grown = double(ResidentBytes() - heapBefore);
+      peak = double(PeakResidentBytes());
+      count = cells.CellCount();
+    }
+    state.ResumeTiming();
+  }
+  if (count < kNumRows * kNumCols) state.SkipWithError("cells missing");
+  state.counters["cells"] = double(count);
+  state.counters["bytes_per_cell"] = grown / double(count);
+  state.counters["peak_MB"] = peak / 1e6;
+  state.counters["start_MB"] = start / 1e6;
+  state.counters["peak_over_start_MB"] = (peak - start) / 1e6;
+}
+BENCHMARK(BM_OpenMillionNumbers)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_ReadMillionNumbersRaw(benchmark::State& state) {
+  const QString path = NumbersFile();
+  for (auto _ : state) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    const QByteArray all = f.readAll();
+    TFastCompress fc;
+    QByteArray body;
+    fc.Decompress(all.mid(12), body);
+    benchmark::DoNotOptimize(body.data());
+  }
+}
+BENCHMARK(BM_ReadMillionNumbersRaw)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // ------------------------------------------------------------ compression
 
@@ -396,6 +489,8 @@ int main(int argc, char** argv) {
   }
   PrintRatio(rep, "BM_SaveSheet", "BM_SaveRawBody", "save 100k cells / raw body write");
   PrintRatio(rep, "BM_LoadSheet", "BM_LoadRawBody", "load 100k cells / raw body read");
+  PrintRatio(rep, "BM_OpenMillionNumbers/iterations:2", "BM_ReadMillionNumbersRaw/iterations:2",
+             "open 1M numbers / read+decompress its file");
   benchmark::Shutdown();
   return 0;
 }

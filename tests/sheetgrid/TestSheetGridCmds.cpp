@@ -10,6 +10,7 @@
 #include "SheetGridTestUtil.h"
 #include <Tarnwell/platform/TDialogs.h>
 #include "TestUtil.h"
+#include <Tarnwell/spreadsheet/FastCompress.h>
 
 using namespace Tarnwell;
 
@@ -617,4 +618,130 @@ TEST(SheetGridCmds, WholeRowCommandsUndoThoseRows) {
     g->Undo();
   }
   EXPECT_EQ(g->Cells().FindCell(9, 30)->Text(), QString::fromUtf8("sotto ✓"));
+}
+
+// Inserting and removing whole columns and rows, erasing the whole sheet and
+// opening a file keep what they change, not copies of the sheet: undo and
+// redo still give back exactly the sheet before and after, every character
+// and size included.
+TEST(SheetGridCmds, StructureCommandsUndoWithoutSheetCopies) {
+  TCLocale c;
+  struct TStep {
+    const char* Name;
+    std::function<void(TSpreadSheetGrid&)> Run;
+  };
+  const std::vector<TStep> steps = {
+      {"insert columns",
+       [](auto& g) {
+         g.SetHeaderSelection(1, 3, 4);
+         g.InsertAtSelection(2);
+       }},
+      {"insert rows",
+       [](auto& g) {
+         g.SetHeaderSelection(2, 5, 5);
+         g.InsertAtSelection(40);
+       }},
+      {"remove columns",
+       [](auto& g) {
+         g.SetHeaderSelection(1, 2, 3);
+         g.RemoveSelection();
+       }},
+      {"remove rows",
+       [](auto& g) {
+         g.SetHeaderSelection(2, 3, 5);
+         g.RemoveSelection();
+       }},
+      {"erase sheet",
+       [](auto& g) {
+         g.SetHeaderSelection(3);
+         g.EraseSelection();
+       }},
+      {"delete sheet",
+       [](auto& g) {
+         g.SetHeaderSelection(3);
+         g.DeleteSelection();
+       }},
+  };
+  for (const TStep& s : steps) {
+    auto g = MakeGrid();
+    Fill(*g);
+    for (int row = 1; row <= 3000; ++row)
+      g->Cells().SetCellText(1 + row % 6, row, QStringLiteral("%1 ✓").arg(row));
+    g->SetCellText(5, 7, "=B2+C3");
+    g->SetHeaderSelection(1, 3, 3);
+    g->SetSelectionBackground(clAqua, clRed, 2);  // a column header
+    g->SetHeaderSelection(2, 4, 4);
+    g->IncludeSelectionStyle(1);  // a row header
+    g->SetColWidth(4, 90);
+    g->SetColWidth(2, 70);
+    g->SetRowHeight(4, 30);
+    g->SetRowHeight(9, 44);
+    const std::string before = Canon(*g);
+    const qint64 memory = g->UndoMemory();
+    TFastCompress z;
+    const qint64 snapshot = z.Compress(SheetBodyBytes(g->Cells(), true)).size();
+    s.Run(*g);
+    const std::string after = Canon(*g);
+    EXPECT_NE(after, before) << s.Name;
+    // Far below a copy of the sheet, which deleting it all needs.
+    if (std::string(s.Name) != "delete sheet") EXPECT_LT(g->UndoMemory() - memory, snapshot / 2) << s.Name;
+    for (int k = 0; k < 2; ++k) {
+      g->Undo();
+      EXPECT_TRUE(Canon(*g) == before) << s.Name;
+      EXPECT_EQ(g->GetCellText(5, 7), "5") << s.Name;
+      g->Redo();
+      EXPECT_TRUE(Canon(*g) == after) << s.Name;
+    }
+  }
+}
+
+// Inserting where nothing lies below or right, and removing past the last
+// cell and size, change nothing and leave no step.
+TEST(SheetGridCmds, StructureCommandsThatChangeNothingLeaveNoStep) {
+  TCLocale c;
+  auto g = MakeGrid();
+  Fill(*g);
+  const int steps = g->UndoStack()->count();
+  g->SetHeaderSelection(1, 20, 21);
+  g->InsertAtSelection(3);
+  g->RemoveSelection();
+  g->SetHeaderSelection(2, 50, 60);
+  g->InsertAtSelection(3);
+  g->RemoveSelection();
+  EXPECT_EQ(g->UndoStack()->count(), steps);
+  // Insertions that would pass the sheet's edge are refused and leave none.
+  TRecordingDialogs dialogs;
+  g->SetCellText(SShtMaxCol - 1, 1, "near the edge");
+  const int withText = g->UndoStack()->count();
+  g->SetHeaderSelection(1, 2, 2);
+  EXPECT_FALSE(g->InsertAtSelection(2));
+  EXPECT_EQ(g->UndoStack()->count(), withText);
+  EXPECT_EQ(dialogs.Messages.size(), 1u);
+}
+
+// Opening keeps the sheet before; the opened sheet is copied only when the
+// step is undone, and redo gives it back.
+TEST(SheetGridCmds, OpeningKeepsOnlyTheSheetBefore) {
+  TCLocale c;
+  QTemporaryDir dir;
+  auto src = MakeGrid();
+  for (int row = 1; row <= 2000; ++row)
+    for (int col = 1; col <= 5; ++col) src->SetCellText(col, row, QString::number(row * col));
+  const QString path = dir.filePath("big.qvs");
+  src->SaveToFile(0, path);
+  auto g = MakeGrid();
+  Fill(*g);
+  g->SetCellText(8, 8, QString::fromUtf8("prima ✓"));
+  const std::string before = Canon(*g);
+  g->UndoStack()->clear();
+  g->LoadFromFile(path);
+  const std::string opened = Canon(*g);
+  EXPECT_LT(g->UndoMemory(), 8 * 1024);
+  g->Undo();
+  EXPECT_TRUE(Canon(*g) == before);
+  g->Redo();
+  EXPECT_TRUE(Canon(*g) == opened);
+  EXPECT_EQ(g->GetCellText(5, 2000), "10000");
+  g->Undo();
+  EXPECT_EQ(g->Cells().FindCell(8, 8)->Text(), QString::fromUtf8("prima ✓"));
 }
