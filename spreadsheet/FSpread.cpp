@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -33,6 +34,14 @@ namespace Tarnwell {
 namespace {
 
 const char* const NotFound = "Testo non Trovato!";
+
+// Shows a cell's font in the font list. A font that is not installed (sheets
+// name "Arial" by default) shows as the family it is drawn with, instead of a
+// blank box.
+void ShowFontName(TFontComboBox* combo, const QString& name) {
+  combo->setFontName(name);
+  if (combo->currentIndex() < 0) combo->setFontName(QFontInfo(QFont(name)).family());
+}
 
 TSpeedButton* Tool(QWidget* parent, const char* name, TSheetGlyph glyph, const char* hint, int x, int y,
                    bool toggle = false) {
@@ -225,7 +234,7 @@ TFormVDBChildSpreadSheet::TFormVDBChildSpreadSheet(QWidget* parent) : TForm(pare
   // designed (left down) until the selection first moves.
   const TCellFont font = Grid->Cells().DefaultCell()->Font();
   mUpdating = true;
-  CBFontName->setFontName(font.Name);
+  ShowFontName(CBFontName, font.Name);
   CBFontSize->setCurrentIndex(CBFontSize->findText(QString::number(font.Size)));
   mUpdating = false;
   Grid->setFocus();
@@ -485,7 +494,7 @@ void TFormVDBChildSpreadSheet::GridSelectionChanged(bool single, const QString& 
     font = Grid->GetSelectionFont();
     align = Grid->GetSelectionAlignment() & 0xFF;
   }
-  CBFontName->setFontName(font.Name);
+  ShowFontName(CBFontName, font.Name);
   CBFontSize->setCurrentIndex(CBFontSize->findText(QString::number(font.Size)));
   const bool styleKnown = font.Style < scKeepStyle;
   BtnBold->setChecked(styleKnown && (font.Style & 1));
