@@ -118,7 +118,11 @@ TDBEdit::TDBEdit(TDataSource* source, const QString& field, QWidget* parent) : Q
   mLink.SetDataSource(source);
   connect(this, &QLineEdit::textEdited, this, [this] {
     if (isReadOnly()) return;
-    if (!mLink.Edit()) {
+    // Going into edit state re-reads the record: what is being typed stays.
+    mLink.Writing = true;
+    const bool editing = mLink.Edit();
+    mLink.Writing = false;
+    if (!editing) {
       Load();
       return;
     }
@@ -140,7 +144,11 @@ void TDBEdit::UpdateRecord() {
   if (!f) return;
   mLink.Writing = true;
   try {
-    f->SetAsString(text());
+    // An emptied box empties the field (a required one then refuses the post).
+    if (text().isEmpty())
+      f->Clear();
+    else
+      f->SetAsString(text());
   } catch (...) {
     mLink.Writing = false;
     throw;  // the post stops here, what was typed stays
@@ -199,7 +207,10 @@ TDBRichEdit::TDBRichEdit(TDataSource* source, const QString& field, QWidget* par
   mLink.SetDataSource(source);
   connect(this, &QTextEdit::textChanged, this, [this] {
     if (mLoading || isReadOnly()) return;
-    if (!mLink.Edit()) {
+    mLink.Writing = true;
+    const bool editing = mLink.Edit();
+    mLink.Writing = false;
+    if (!editing) {
       Load();
       return;
     }
@@ -445,6 +456,7 @@ QWidget* TFormDBGridEdit::MakeGridPage() {
     auto* g = new QGroupBox(title, page);
     auto* gl = new QGridLayout(g);
     name = new TFontComboBox(g);
+    name->LoadFonts();
     color = new TColorComboBox(g);
     size = MakeCombo(g, FontSizes(), true);
     style = MakeCombo(g, FontStyles());
@@ -735,6 +747,7 @@ QWidget* TFormDBGridEdit::MakeColumnsPage() {
   auto* fg = new QGroupBox(QStringLiteral(" Carattere"), page);
   auto* fl = new QGridLayout(fg);
   ColumnFontName = new TFontComboBox(fg);
+  ColumnFontName->LoadFonts();
   ColumnFontColor = new TColorComboBox(fg);
   ColumnFontSize = MakeCombo(fg, FontSizes(), true);
   ColumnFontStyle = MakeCombo(fg, FontStyles());
