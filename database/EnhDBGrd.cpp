@@ -57,6 +57,7 @@ void TDBGridColumn::Changed() {
 void TDBGridColumn::SetFieldName(const QString& name) {
   if (name == mFieldName) return;
   mFieldName = name;
+  mFieldCache = nullptr;
   Changed();
 }
 
@@ -64,7 +65,10 @@ TField* TDBGridColumn::Field() const {
   if (mFieldName.isEmpty() || !mOwner) return nullptr;
   TDataSet* ds = mOwner->Grid()->DataSet();
   if (!ds || !ds->Active()) return nullptr;
-  return ds->FindField(mFieldName);
+  if (mFieldCache && mFieldCacheSet == ds) return mFieldCache;
+  mFieldCache = ds->FindField(mFieldName);
+  mFieldCacheSet = ds;
+  return mFieldCache;
 }
 
 int TDBGridColumn::Index() const { return mOwner ? mOwner->IndexOf(this) : -1; }
@@ -176,6 +180,7 @@ TLayoutColumn TDBGridColumn::ToLayout() const {
 }
 
 void TDBGridColumn::FromLayout(const TLayoutColumn& c) {
+  mFieldCache = nullptr;
   mAssigned = c.Assigned;
   mFieldName = c.FieldName;
   mTitleCaption = c.TitleCaption;

@@ -93,6 +93,9 @@ class TDBGridColumn {
   TColor mColor = clWindow;
   TFont mFont;
   TAlignment mAlignment = taLeftJustify;
+  // The bound field as last found (fields are looked up by name once, not per cell).
+  mutable QPointer<TField> mFieldCache;
+  mutable TDataSet* mFieldCacheSet = nullptr;
 };
 
 class TDBGridColumns {

@@ -11,6 +11,7 @@
 #include <Tarnwell/commonctrls/ExtRich.h>
 #include <Tarnwell/commonctrls/LstVSort.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
+#include <Tarnwell/database/EnhDBGrd.h>
 #include <Tarnwell/graph/Graph2D.h>
 #include <Tarnwell/grids/TGrids.h>
 #include <Tarnwell/measure/Measdisp.h>
@@ -145,6 +146,9 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
   add("TDrawGrid", "Tarnwell/grids/TGrids.h", "Grid whose cells the program draws", false, Maker<TDrawGrid>());
   add("TSpreadSheetGrid", "Tarnwell/spreadsheet/SShtGrid.h", "Spreadsheet grid with formulas", false,
       Maker<TSpreadSheetGrid>());
+  add("TEnhDBGrid", "Tarnwell/database/EnhDBGrd.h",
+      "Data grid with rule colours, title search, filter and sort, and a savable layout", false,
+      Maker<TEnhDBGrid>());
 }
 
 }  // namespace Tarnwell
