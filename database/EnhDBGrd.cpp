@@ -652,7 +652,10 @@ void TEnhDBGrid::PrepareEditor(QLineEdit* editor, int col, int) {
 QString TEnhDBGrid::ConvertCellText(int dataCol) const {
   if (dataCol < 0 || dataCol >= mColumns.Count()) return QString();
   const TDBGridColumn* c = mColumns[dataCol];
-  TRuleColumn rc{c->TitleCaption(), c->Field(), DataSet()};
+  return CellText(dataCol, TRuleColumn{c->TitleCaption(), c->Field(), DataSet()});
+}
+
+QString TEnhDBGrid::CellText(int dataCol, const TRuleColumn& rc) const {
   if (size_t(dataCol) < mColumnConversionRules.size() && !mColumnConversionRules[size_t(dataCol)].empty())
     return Tarnwell::ConvertCellText(mColumnConversionRules[size_t(dataCol)], rc);
   return rc.Field ? rc.Field->DisplayText() : QString();
@@ -660,10 +663,15 @@ QString TEnhDBGrid::ConvertCellText(int dataCol) const {
 
 void TEnhDBGrid::GetCellColors(int dataCol, TColor& cellColor, TColor& fontColor) const {
   cellColor = fontColor = NoColor;
+  if (dataCol < 0 || dataCol >= mColumns.Count()) return;
+  const TDBGridColumn* c = mColumns[dataCol];
+  CellColors(dataCol, TRuleColumn{c->TitleCaption(), c->Field(), DataSet()}, cellColor, fontColor);
+}
+
+void TEnhDBGrid::CellColors(int dataCol, const TRuleColumn& rc, TColor& cellColor, TColor& fontColor) const {
+  cellColor = fontColor = NoColor;
   if (dataCol < 0 || size_t(dataCol) >= mColumnColorRules.size() || mColumnColorRules[size_t(dataCol)].empty())
     return;
-  const TDBGridColumn* c = mColumns[dataCol];
-  TRuleColumn rc{c->TitleCaption(), c->Field(), DataSet()};
   Tarnwell::GetCellColors(mColumnColorRules[size_t(dataCol)], rc, cellColor, fontColor);
 }
 
@@ -706,7 +714,20 @@ void TEnhDBGrid::PaintGrid(QPainter& p, const QRect& clip) {
     const int rows = viewport()->height() / std::max(1, DefaultRowHeight() + GridLineWidth()) + 1;
     EnsureRowsFor(TopRow() + rows);
   }
-  TCustomGrid::PaintGrid(p, clip);
+  mPaint.clear();
+  for (int i = 0; i < mColumns.Count(); ++i) {
+    const TDBGridColumn* c = mColumns[i];
+    const TFont f = c->Font();
+    mPaint.push_back({f.ToQFont(), f.Color(), c->Color(), c->Alignment(), TRuleColumn{c->TitleCaption(), c->Field(), ds}});
+  }
+  try {
+    TCustomGrid::PaintGrid(p, clip);
+  } catch (...) {
+    mPaint.clear();
+    if (ds) ds->SetDisplayRecord(0);
+    throw;
+  }
+  mPaint.clear();
   if (ds) ds->SetDisplayRecord(0);
 }
 
@@ -786,33 +807,31 @@ void TEnhDBGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDr
   }
   // The default drawing: the column's colour and the field's text, the
   // current cell highlighted while the grid has the focus.
-  TColor brush = isData ? mColumns[dataCol]->Color() : Color();
+  const TPaintColumn* pc = isData && size_t(dataCol) < mPaint.size() ? &mPaint[size_t(dataCol)] : nullptr;
+  TColor brush = pc ? pc->Color : isData ? mColumns[dataCol]->Color() : Color();
   const bool focused = hasFocus() || (InplaceEditor() && InplaceEditor()->hasFocus());
   const bool highlight = (state & gdSelected) && focused && !EditorMode();
   if (highlight) brush = clHighlight;
   p.fillRect(r.ToQRect(), ToQColor(brush, palette()));
   if (hasRecord && isData) {
-    if (state == 0 || !highlight) {
+    const TDBGridColumn* c = mColumns[dataCol];
+    const TRuleColumn rc = pc ? pc->Rule : TRuleColumn{c->TitleCaption(), c->Field(), ds};
+    const QFont font = pc ? pc->Font : c->Font().ToQFont();
+    const TAlignment align = pc ? pc->Alignment : c->Alignment();
+    if (!highlight) {
       // Normal cells go through the rules.
       TColor cellColor, fontColor;
-      GetCellColors(dataCol, cellColor, fontColor);
-      const TDBGridColumn* c = mColumns[dataCol];
-      const TFont font = c->Font();
+      CellColors(dataCol, rc, cellColor, fontColor);
       if (cellColor != NoColor) {
         brush = cellColor;
         p.fillRect(r.ToQRect(), ToQColor(cellColor, palette()));
       }
-      const TColor textColor = cellColor != NoColor && fontColor != NoColor ? fontColor
-                               : fontColor != NoColor                      ? fontColor
-                                                                            : font.Color();
-      WriteCellText(p, r, c->Alignment(), ConvertCellText(dataCol), 2, 2, font.ToQFont(), textColor, brush);
-      DrawColumnCell(p, r, dataCol, state);
+      const TColor textColor = fontColor != NoColor ? fontColor : pc ? pc->FontColor : c->Font().Color();
+      WriteCellText(p, r, align, CellText(dataCol, rc), 2, 2, font, textColor, brush);
     } else {
-      const TDBGridColumn* c = mColumns[dataCol];
-      WriteCellText(p, r, c->Alignment(), ConvertCellText(dataCol), 2, 2, c->Font().ToQFont(), clHighlightText,
-                    brush);
-      DrawColumnCell(p, r, dataCol, state);
+      WriteCellText(p, r, align, CellText(dataCol, rc), 2, 2, font, clHighlightText, brush);
     }
+    DrawColumnCell(p, r, dataCol, state);
   }
   if (mCellStyle != csNone) {
     GetEdgeColors(brush, light, dark);

@@ -335,6 +335,17 @@ class TEnhDBGrid : public TCustomGrid {
   void ReselectAfterLayout(int col, int row);
   void FireInit();
 
+  // What painting needs of each column, found once per paint.
+  struct TPaintColumn {
+    QFont Font;
+    TColor FontColor;
+    TColor Color;
+    TAlignment Alignment;
+    TRuleColumn Rule;
+  };
+  std::vector<TPaintColumn> mPaint;
+  QString CellText(int dataCol, const TRuleColumn& rc) const;
+  void CellColors(int dataCol, const TRuleColumn& rc, TColor& cellColor, TColor& fontColor) const;
   std::unique_ptr<TGridLink> mLink;
   QPointer<TDataSource> mDataSource;
   TDBGridColumns mColumns{this};
