@@ -280,11 +280,12 @@ bool TDBImage::LoadPicture() {
   TField* f = mLink.Field();
   if (!f || f->IsNull()) return false;
   const QByteArray blob = f->AsBytes();
-  // The bitmap may sit behind a header of the program that stored it.
-  const qsizetype at = blob.indexOf("BM");
-  if (at < 0) return false;
+  // The bitmap may sit behind a header of the program that stored it; a
+  // blob that holds a picture of another format is read as it stands.
   QImage img;
-  if (!img.loadFromData(blob.mid(at), "BMP") || img.height() <= 0 || img.width() <= 0) return false;
+  const qsizetype at = blob.indexOf("BM");
+  if (at < 0 || !img.loadFromData(blob.mid(at), "BMP")) img.loadFromData(blob);
+  if (img.isNull() || img.height() <= 0 || img.width() <= 0) return false;
   mPicture = img;
   Show();
   return true;
@@ -1305,6 +1306,7 @@ void TFormEditRecord::Build() {
     lp.setColor(QPalette::WindowText, ToQColor(mGrid->TitleFont().Color(), mGrid->palette()));
     label->setPalette(lp);
     label->setGeometry(10, y, L, tfm.height() + 4);
+    label->show();
     mLabels.push_back(label);
     QWidget* ed = nullptr;
     const TFieldType t = f->DataType();
@@ -1351,19 +1353,25 @@ void TFormEditRecord::Build() {
       h = w * 2 / 3;
     }
     ed->setGeometry(L + 14, y - 2 < 0 ? 0 : y - 2, w, h);
+    ed->show();
     mEditors.push_back(ed);
     widest = std::max(widest, w);
     y += h + 4;
     bottom = y;
   }
   mContent->resize(widest + L + 36, bottom + 4);
+  // The window fits the editors, at least 256 x 120; a record taller than
+  // the screen allows scrolls, with room for the scroll bar.
   int width = std::max(256, widest + L + 36);
-  int height = bottom + 72 + mNavigator->sizeHint().height();
-  if (bottom > scr.height() - 120) {
-    height = scr.height() - 120;
+  int height = bottom + 4;
+  if (bottom > scr.height() - 120 - 72) {
+    height = scr.height() - 120 - 72;
     width += 16;
   }
-  resize(width, std::max(120, height));
+  mScroll->setMinimumSize(width + 2, std::max(48, height) + 2);
+  layout()->invalidate();
+  layout()->activate();
+  resize(layout()->totalMinimumSize().expandedTo(layout()->totalSizeHint()).expandedTo(QSize(256, 120)));
   if (mEditMode && !mEditors.empty()) mEditors.front()->setFocus();
   FitImages();
 }

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -1161,11 +1162,17 @@ void TEnhDBGrid::mouseReleaseEvent(QMouseEvent* e) {
   }
   if (row >= 1) {
     HideTitleEdit();
-    if (e->button() == Qt::RightButton) Q_EMIT customContextMenuRequested(pt);
+    if (e->button() == Qt::RightButton) {
+      Q_EMIT customContextMenuRequested(pt);
+      if (QMenu* m = PopupMenu()) m->popup(viewport()->mapToGlobal(pt));
+    }
   }
 }
 
 // ------------------------------------------------------------------ title box
+
+QMenu* TEnhDBGrid::PopupMenu() const { return qobject_cast<QMenu*>(mPopupMenu.data()); }
+void TEnhDBGrid::SetPopupMenu(QMenu* menu) { mPopupMenu = menu; }
 
 bool TEnhDBGrid::TitleEditVisible() const { return mTitleEdit && mTitleEdit->isVisible(); }
 

@@ -31,6 +31,7 @@
 class QDataStream;
 class QIODevice;
 class QLineEdit;
+class QMenu;
 
 namespace Tarnwell {
 
@@ -232,6 +233,11 @@ class TEnhDBGrid : public TCustomGrid {
   // in `why`, and the previous filter in force) when it cannot be used.
   bool ApplyTitleFilter(const QString& text, QString* why = nullptr);
 
+  // The menu a right click on a data row pops up (none by default; the grid
+  // does not own it). customContextMenuRequested is emitted there as well.
+  QMenu* PopupMenu() const;
+  void SetPopupMenu(QMenu* menu);
+
   // --- records
   // The record position shown on a raw row (0 for the title row and rows past the end).
   int RowRecNo(int row) const;
@@ -362,6 +368,7 @@ class TEnhDBGrid : public TCustomGrid {
   TFont mTitleFont;
   bool mTitleFontSet = false;  // TitleFont set apart from Font
   QLineEdit* mTitleEdit = nullptr;
+  QPointer<QObject> mPopupMenu;
   bool mFilterMode = false;
   int mTitleEditCol = -1;
   QImage mGlyphSearch, mGlyphFilter;

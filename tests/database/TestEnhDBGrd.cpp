@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QPainter>
 #include <QTest>
 
@@ -433,6 +435,15 @@ TEST_P(GridTest, EditsThroughTheDataset) {
   mGrid->setReadOnly(true);
   QTest::keyClick(mGrid, Qt::Key_F2);
   EXPECT_FALSE(mGrid->EditorMode());
+  // A right click on a data row pops the grid's menu up.
+  QMenu menu;
+  menu.addAction("Personalizza...");
+  mGrid->SetPopupMenu(&menu);
+  QSignalSpy asked(mGrid, &QWidget::customContextMenuRequested);
+  QTest::mouseClick(mGrid->viewport(), Qt::RightButton, {}, mGrid->CellRect(2, 2).ToQRect().center());
+  EXPECT_EQ(asked.count(), 1);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, GridTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
