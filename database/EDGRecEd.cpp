@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,6 +57,19 @@ TFontStyles StyleOf(int index) {
   if (index == 1 || index == 3) s |= fsItalic;
   if (index == 2 || index == 3) s |= fsBold;
   return s;
+}
+
+// A classic font name that is not installed shows as the family drawn instead.
+void ShowFontName(TFontComboBox* box, const TFont& f) {
+  box->setFontName(f.Name());
+  if (box->FontName().isEmpty()) box->setFontName(QFontInfo(f.ToQFont()).family());
+}
+
+// Whether the box names another font than the one `f` draws with (a classic
+// name shown as its installed family keeps its own name).
+bool PickedOtherFont(TFontComboBox* box, const TFont& f) {
+  const QString n = box->FontName();
+  return !n.isEmpty() && n != f.Name() && n != QFontInfo(f.ToQFont()).family();
 }
 
 QComboBox* MakeCombo(QWidget* parent, const QStringList& items, bool editable = false) {
@@ -529,7 +543,7 @@ void TFormDBGridEdit::ApplyGridFont(bool title) {
   QComboBox* size = title ? TitleFontSize : DataFontSize;
   QComboBox* style = title ? TitleFontStyle : DataFontStyle;
   TFont f = title ? mGrid->TitleFont() : TFont(mGrid->Font());
-  if (!name->FontName().isEmpty()) f.SetName(name->FontName());
+  if (PickedOtherFont(name, f)) f.SetName(name->FontName());
   f.SetColor(color->ColorValue());
   bool ok = false;
   const int points = size->currentText().trimmed().toInt(&ok);
@@ -820,7 +834,7 @@ void TFormDBGridEdit::ShowColumnProps() {
     ColumnAlignment->setCurrentIndex(int(c->Alignment()));
     ColumnWidth->setValue(c->Width());
     const TFont f = c->Font();
-    ColumnFontName->setFontName(f.Name());
+    ShowFontName(ColumnFontName, f);
     ColumnFontColor->setColorValue(f.Color());
     ColumnFontSize->setCurrentText(QString::number(f.Size()));
     if (StyleIndex(f.Style()) >= 0) ColumnFontStyle->setCurrentIndex(StyleIndex(f.Style()));
@@ -838,7 +852,7 @@ void TFormDBGridEdit::ApplyColumnProps() {
   c->SetAlignment(TAlignment(std::max(0, ColumnAlignment->currentIndex())));
   c->SetWidth(ColumnWidth->value());
   TFont f = c->Font();
-  if (!ColumnFontName->FontName().isEmpty()) f.SetName(ColumnFontName->FontName());
+  if (PickedOtherFont(ColumnFontName, f)) f.SetName(ColumnFontName->FontName());
   f.SetColor(ColumnFontColor->ColorValue());
   bool ok = false;
   const int points = ColumnFontSize->currentText().trimmed().toInt(&ok);
@@ -1002,7 +1016,7 @@ void TFormDBGridEdit::FillForm() {
   mShowing = true;
   setWindowTitle(kPersonalizza + QStringLiteral(" - ") + mGrid->Caption());
   auto showFont = [](const TFont& f, TFontComboBox* name, TColorComboBox* color, QComboBox* size, QComboBox* style) {
-    name->setFontName(f.Name());
+    ShowFontName(name, f);
     color->setColorValue(f.Color());
     size->setCurrentText(QString::number(f.Size()));
     if (StyleIndex(f.Style()) >= 0) style->setCurrentIndex(StyleIndex(f.Style()));

@@ -316,11 +316,18 @@ void TEnhDBGrid::setCaption(QString value) {
   Q_EMIT CaptionChanged(Caption());
 }
 
-bool TEnhDBGrid::ParentFont() const { return !testAttribute(Qt::WA_SetFont); }
+bool TEnhDBGrid::ParentFont() const { return mParentFont; }
 bool TEnhDBGrid::ParentColor() const { return Color() == clWindow; }
 
 void TEnhDBGrid::SetParentFont(bool on) {
-  if (on) setFont(QFont());
+  if (!on) {
+    mParentFont = false;
+    return;
+  }
+  mSettingFont = true;
+  setFont(QFont());
+  mSettingFont = false;
+  mParentFont = true;
 }
 
 void TEnhDBGrid::SetParentColor(bool on) {
@@ -407,6 +414,7 @@ void TEnhDBGrid::setTitleFontColor(const QColor& c) {
 }
 
 void TEnhDBGrid::FontViewChanged() {
+  if (!mSettingFont) mParentFont = !testAttribute(Qt::WA_SetFont);
   if (!mTitleFontSet) mTitleFont.Assign(Font());
   UpdateRowHeights();
   TCustomGrid::FontViewChanged();
@@ -1444,6 +1452,14 @@ void TEnhDBGrid::ApplyLayout(const TGridLayout& g) {
     setColor(g.Color);
   if (g.ParentFont) {
     SetParentFont(true);
+    // The parent's font under the name the layout knows it by (a classic
+    // name and the installed family it stands for draw alike).
+    const TFont f = FromLayoutFont(g.Font);
+    if (!(Font() == f) || Font().Color() != f.Color()) {
+      mSettingFont = true;
+      Font().Assign(f);
+      mSettingFont = false;
+    }
   } else {
     TFont f = FromLayoutFont(g.Font);
     Font().Assign(f);

@@ -367,6 +367,8 @@ class TEnhDBGrid : public TCustomGrid {
   bool mCanFilter = false, mClearOnRestore = false, mReadOnly = false;
   TFont mTitleFont;
   bool mTitleFontSet = false;  // TitleFont set apart from Font
+  bool mParentFont = true;     // the font is the parent's (as far as the layout knows)
+  bool mSettingFont = false;
   QLineEdit* mTitleEdit = nullptr;
   QPointer<QObject> mPopupMenu;
   bool mFilterMode = false;

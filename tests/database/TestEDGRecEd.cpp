@@ -89,6 +89,9 @@ TEST_P(WindowTest, CancelRestoresTheLayoutExactly) {
         EXPECT_EQ(f.AvailableList->count(), 0);
         f.MoveColumnEntry(0, 4);
         f.RemoveColumn(1);
+        f.DataFontName->setFontName("DejaVu Serif");
+        Q_EMIT f.DataFontName->Change(f.DataFontName);
+        EXPECT_EQ(mGrid->Font().Name(), "DejaVu Serif");
         f.DataFontSize->setCurrentText("14");
         f.CellStyleBox->setCurrentIndex(2);
         f.FixedColumnsBox->setValue(2);
