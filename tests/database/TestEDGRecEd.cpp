@@ -397,6 +397,12 @@ TEST(GridPictures, RenderGridAndCustomisationWindow) {
   const QImage shot = grid->grab().toImage();
   EXPECT_EQ(shot.size(), grid->size());
   SaveIfAsked(*grid, "grid.png");
+  // The filter box over a title, its glyph beside it.
+  grid->setCanFilter(true);
+  grid->OpenTitleEdit(grid->Columns().Count() - 3, true);
+  EXPECT_TRUE(grid->TitleEditVisible());
+  SaveIfAsked(*grid, "grid-filter.png");
+  grid->HideTitleEdit();
   TFormDBGridEdit edit(grid);
   edit.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
