@@ -17,6 +17,7 @@
 
 #include <Tarnwell/database/DBTables.h>
 #include <Tarnwell/database/EDGRecEd.h>
+#include <Tarnwell/database/EnhQuery.h>
 #include <Tarnwell/database/MemoTab.h>
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/visuals/ColCbBox.h>
@@ -403,6 +404,22 @@ TEST(GridPictures, RenderGridAndCustomisationWindow) {
   EXPECT_TRUE(grid->TitleEditVisible());
   SaveIfAsked(*grid, "grid-filter.png");
   grid->HideTitleEdit();
+  // Sort indicators over a query: primary ascending, second descending.
+  TEnhQuery q(&window);
+  q.setDatabaseName(TDemoDb::Alias(TEngine::SQLite));
+  q.setZFrom({"CLIENTI"});
+  src.setDataSet(&q);
+  q.Open();
+  grid->setColorCond({});
+  grid->setConversion({});
+  grid->ToggleSortColumn(3);
+  grid->ToggleSortColumn(1);
+  grid->ToggleSortColumn(1);
+  bool desc = false;
+  EXPECT_EQ(grid->GetSortPosition(3, desc), 0);
+  EXPECT_EQ(grid->GetSortPosition(1, desc), 1);
+  EXPECT_TRUE(desc);
+  SaveIfAsked(*grid, "grid-sorted.png");
   TFormDBGridEdit edit(grid);
   edit.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&edit));
