@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -56,6 +57,19 @@ TFontStyles StyleOf(int index) {
   if (index == 1 || index == 3) s |= fsItalic;
   if (index == 2 || index == 3) s |= fsBold;
   return s;
+}
+
+// A classic font name that is not installed shows as the family drawn instead.
+void ShowFontName(TFontComboBox* box, const TFont& f) {
+  box->setFontName(f.Name());
+  if (box->FontName().isEmpty()) box->setFontName(QFontInfo(f.ToQFont()).family());
+}
+
+// Whether the box names another font than the one `f` draws with (a classic
+// name shown as its installed family keeps its own name).
+bool PickedOtherFont(TFontComboBox* box, const TFont& f) {
+  const QString n = box->FontName();
+  return !n.isEmpty() && n != f.Name() && n != QFontInfo(f.ToQFont()).family();
 }
 
 QComboBox* MakeCombo(QWidget* parent, const QStringList& items, bool editable = false) {
@@ -118,7 +132,11 @@ TDBEdit::TDBEdit(TDataSource* source, const QString& field, QWidget* parent) : Q
   mLink.SetDataSource(source);
   connect(this, &QLineEdit::textEdited, this, [this] {
     if (isReadOnly()) return;
-    if (!mLink.Edit()) {
+    // Going into edit state re-reads the record: what is being typed stays.
+    mLink.Writing = true;
+    const bool editing = mLink.Edit();
+    mLink.Writing = false;
+    if (!editing) {
       Load();
       return;
     }
@@ -140,7 +158,11 @@ void TDBEdit::UpdateRecord() {
   if (!f) return;
   mLink.Writing = true;
   try {
-    f->SetAsString(text());
+    // An emptied box empties the field (a required one then refuses the post).
+    if (text().isEmpty())
+      f->Clear();
+    else
+      f->SetAsString(text());
   } catch (...) {
     mLink.Writing = false;
     throw;  // the post stops here, what was typed stays
@@ -199,7 +221,10 @@ TDBRichEdit::TDBRichEdit(TDataSource* source, const QString& field, QWidget* par
   mLink.SetDataSource(source);
   connect(this, &QTextEdit::textChanged, this, [this] {
     if (mLoading || isReadOnly()) return;
-    if (!mLink.Edit()) {
+    mLink.Writing = true;
+    const bool editing = mLink.Edit();
+    mLink.Writing = false;
+    if (!editing) {
       Load();
       return;
     }
@@ -269,11 +294,12 @@ bool TDBImage::LoadPicture() {
   TField* f = mLink.Field();
   if (!f || f->IsNull()) return false;
   const QByteArray blob = f->AsBytes();
-  // The bitmap may sit behind a header of the program that stored it.
-  const qsizetype at = blob.indexOf("BM");
-  if (at < 0) return false;
+  // The bitmap may sit behind a header of the program that stored it; a
+  // blob that holds a picture of another format is read as it stands.
   QImage img;
-  if (!img.loadFromData(blob.mid(at), "BMP") || img.height() <= 0 || img.width() <= 0) return false;
+  const qsizetype at = blob.indexOf("BM");
+  if (at < 0 || !img.loadFromData(blob.mid(at), "BMP")) img.loadFromData(blob);
+  if (img.isNull() || img.height() <= 0 || img.width() <= 0) return false;
   mPicture = img;
   Show();
   return true;
@@ -445,6 +471,7 @@ QWidget* TFormDBGridEdit::MakeGridPage() {
     auto* g = new QGroupBox(title, page);
     auto* gl = new QGridLayout(g);
     name = new TFontComboBox(g);
+    name->LoadFonts();
     color = new TColorComboBox(g);
     size = MakeCombo(g, FontSizes(), true);
     style = MakeCombo(g, FontStyles());
@@ -516,7 +543,7 @@ void TFormDBGridEdit::ApplyGridFont(bool title) {
   QComboBox* size = title ? TitleFontSize : DataFontSize;
   QComboBox* style = title ? TitleFontStyle : DataFontStyle;
   TFont f = title ? mGrid->TitleFont() : TFont(mGrid->Font());
-  if (!name->FontName().isEmpty()) f.SetName(name->FontName());
+  if (PickedOtherFont(name, f)) f.SetName(name->FontName());
   f.SetColor(color->ColorValue());
   bool ok = false;
   const int points = size->currentText().trimmed().toInt(&ok);
@@ -735,6 +762,7 @@ QWidget* TFormDBGridEdit::MakeColumnsPage() {
   auto* fg = new QGroupBox(QStringLiteral(" Carattere"), page);
   auto* fl = new QGridLayout(fg);
   ColumnFontName = new TFontComboBox(fg);
+  ColumnFontName->LoadFonts();
   ColumnFontColor = new TColorComboBox(fg);
   ColumnFontSize = MakeCombo(fg, FontSizes(), true);
   ColumnFontStyle = MakeCombo(fg, FontStyles());
@@ -806,7 +834,7 @@ void TFormDBGridEdit::ShowColumnProps() {
     ColumnAlignment->setCurrentIndex(int(c->Alignment()));
     ColumnWidth->setValue(c->Width());
     const TFont f = c->Font();
-    ColumnFontName->setFontName(f.Name());
+    ShowFontName(ColumnFontName, f);
     ColumnFontColor->setColorValue(f.Color());
     ColumnFontSize->setCurrentText(QString::number(f.Size()));
     if (StyleIndex(f.Style()) >= 0) ColumnFontStyle->setCurrentIndex(StyleIndex(f.Style()));
@@ -824,7 +852,7 @@ void TFormDBGridEdit::ApplyColumnProps() {
   c->SetAlignment(TAlignment(std::max(0, ColumnAlignment->currentIndex())));
   c->SetWidth(ColumnWidth->value());
   TFont f = c->Font();
-  if (!ColumnFontName->FontName().isEmpty()) f.SetName(ColumnFontName->FontName());
+  if (PickedOtherFont(ColumnFontName, f)) f.SetName(ColumnFontName->FontName());
   f.SetColor(ColumnFontColor->ColorValue());
   bool ok = false;
   const int points = ColumnFontSize->currentText().trimmed().toInt(&ok);
@@ -988,7 +1016,7 @@ void TFormDBGridEdit::FillForm() {
   mShowing = true;
   setWindowTitle(kPersonalizza + QStringLiteral(" - ") + mGrid->Caption());
   auto showFont = [](const TFont& f, TFontComboBox* name, TColorComboBox* color, QComboBox* size, QComboBox* style) {
-    name->setFontName(f.Name());
+    ShowFontName(name, f);
     color->setColorValue(f.Color());
     size->setCurrentText(QString::number(f.Size()));
     if (StyleIndex(f.Style()) >= 0) style->setCurrentIndex(StyleIndex(f.Style()));
@@ -1292,6 +1320,7 @@ void TFormEditRecord::Build() {
     lp.setColor(QPalette::WindowText, ToQColor(mGrid->TitleFont().Color(), mGrid->palette()));
     label->setPalette(lp);
     label->setGeometry(10, y, L, tfm.height() + 4);
+    label->show();
     mLabels.push_back(label);
     QWidget* ed = nullptr;
     const TFieldType t = f->DataType();
@@ -1338,19 +1367,25 @@ void TFormEditRecord::Build() {
       h = w * 2 / 3;
     }
     ed->setGeometry(L + 14, y - 2 < 0 ? 0 : y - 2, w, h);
+    ed->show();
     mEditors.push_back(ed);
     widest = std::max(widest, w);
     y += h + 4;
     bottom = y;
   }
   mContent->resize(widest + L + 36, bottom + 4);
+  // The window fits the editors, at least 256 x 120; a record taller than
+  // the screen allows scrolls, with room for the scroll bar.
   int width = std::max(256, widest + L + 36);
-  int height = bottom + 72 + mNavigator->sizeHint().height();
-  if (bottom > scr.height() - 120) {
-    height = scr.height() - 120;
+  int height = bottom + 4;
+  if (bottom > scr.height() - 120 - 72) {
+    height = scr.height() - 120 - 72;
     width += 16;
   }
-  resize(width, std::max(120, height));
+  mScroll->setMinimumSize(width + 2, std::max(48, height) + 2);
+  layout()->invalidate();
+  layout()->activate();
+  resize(layout()->totalMinimumSize().expandedTo(layout()->totalSizeHint()).expandedTo(QSize(256, 120)));
   if (mEditMode && !mEditors.empty()) mEditors.front()->setFocus();
   FitImages();
 }

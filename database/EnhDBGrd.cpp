@@ -1,4 +1,5 @@
 #include "EnhDBGrd.h"
+#include "EnhDBGrd_p.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -6,6 +7,7 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,223 +27,10 @@ namespace Tarnwell {
 
 namespace {
 
-TLayoutFont ToLayoutFont(const TFont& f) {
-  TLayoutFont l;
-  l.Name = f.Name();
-  l.Height = f.Height();
-  l.Style = f.Style();
-  l.Color = f.Color();
-  return l;
-}
-
-TFont FromLayoutFont(const TLayoutFont& l) {
-  TFont f;
-  f.SetName(l.Name);
-  f.SetHeight(l.Height);
-  f.SetStyle(l.Style);
-  f.SetColor(l.Color);
-  return f;
-}
-
 // Rows read ahead of the view, so that scrolling a page reads in batches.
 constexpr int kReadAhead = 64;
 
 }  // namespace
-
-// ------------------------------------------------------------------ column
-
-void TDBGridColumn::Changed() {
-  if (mOwner) mOwner->Changed();
-}
-
-void TDBGridColumn::SetFieldName(const QString& name) {
-  if (name == mFieldName) return;
-  mFieldName = name;
-  Changed();
-}
-
-TField* TDBGridColumn::Field() const {
-  if (mFieldName.isEmpty() || !mOwner) return nullptr;
-  TDataSet* ds = mOwner->Grid()->DataSet();
-  if (!ds || !ds->Active()) return nullptr;
-  return ds->FindField(mFieldName);
-}
-
-int TDBGridColumn::Index() const { return mOwner ? mOwner->IndexOf(this) : -1; }
-
-void TDBGridColumn::SetIndex(int index) {
-  if (mOwner) mOwner->Move(Index(), index);
-}
-
-QString TDBGridColumn::TitleCaption() const {
-  if (mAssigned & TLayoutColumn::cvTitleCaption) return mTitleCaption;
-  if (TField* f = Field()) return f->DisplayLabel();
-  return mFieldName;
-}
-
-void TDBGridColumn::SetTitleCaption(const QString& caption) {
-  if ((mAssigned & TLayoutColumn::cvTitleCaption) && caption == mTitleCaption) return;
-  mTitleCaption = caption;
-  mAssigned |= TLayoutColumn::cvTitleCaption;
-  Changed();
-}
-
-void TDBGridColumn::SetTitleAlignment(TAlignment a) {
-  if ((mAssigned & TLayoutColumn::cvTitleAlignment) && a == mTitleAlignment) return;
-  mTitleAlignment = a;
-  mAssigned |= TLayoutColumn::cvTitleAlignment;
-  Changed();
-}
-
-TFont TDBGridColumn::TitleFont() const {
-  if ((mAssigned & TLayoutColumn::cvTitleFont) || !mOwner) return mTitleFont;
-  return mOwner->Grid()->TitleFont();
-}
-
-void TDBGridColumn::SetTitleFont(const TFont& f) {
-  if ((mAssigned & TLayoutColumn::cvTitleFont) && f == mTitleFont && f.Color() == mTitleFont.Color()) return;
-  mTitleFont.Assign(f);
-  mAssigned |= TLayoutColumn::cvTitleFont;
-  Changed();
-}
-
-int TDBGridColumn::Width() const {
-  if ((mAssigned & TLayoutColumn::cvWidth) || !mOwner) return mWidth;
-  return mOwner->Grid()->DefaultColumnWidth(*this);
-}
-
-void TDBGridColumn::SetWidth(int w) {
-  w = std::clamp(w, 0, kLayoutMaxWidth);
-  if ((mAssigned & TLayoutColumn::cvWidth) && w == mWidth) return;
-  mWidth = w;
-  mAssigned |= TLayoutColumn::cvWidth;
-  Changed();
-}
-
-TColor TDBGridColumn::Color() const {
-  if ((mAssigned & TLayoutColumn::cvColor) || !mOwner) return mColor;
-  return mOwner->Grid()->Color();
-}
-
-void TDBGridColumn::SetColor(TColor c) {
-  if ((mAssigned & TLayoutColumn::cvColor) && c == mColor) return;
-  mColor = c;
-  mAssigned |= TLayoutColumn::cvColor;
-  Changed();
-}
-
-TFont TDBGridColumn::Font() const {
-  if ((mAssigned & TLayoutColumn::cvFont) || !mOwner) return mFont;
-  return mOwner->Grid()->Font();
-}
-
-void TDBGridColumn::SetFont(const TFont& f) {
-  if ((mAssigned & TLayoutColumn::cvFont) && f == mFont && f.Color() == mFont.Color()) return;
-  mFont.Assign(f);
-  mAssigned |= TLayoutColumn::cvFont;
-  Changed();
-}
-
-TAlignment TDBGridColumn::Alignment() const {
-  if (mAssigned & TLayoutColumn::cvAlignment) return mAlignment;
-  if (TField* f = Field()) return f->Alignment();
-  return taLeftJustify;
-}
-
-void TDBGridColumn::SetAlignment(TAlignment a) {
-  if ((mAssigned & TLayoutColumn::cvAlignment) && a == mAlignment) return;
-  mAlignment = a;
-  mAssigned |= TLayoutColumn::cvAlignment;
-  Changed();
-}
-
-void TDBGridColumn::RestoreDefaults() {
-  if (mAssigned == 0) return;
-  mAssigned = 0;
-  Changed();
-}
-
-TLayoutColumn TDBGridColumn::ToLayout() const {
-  TLayoutColumn c;
-  c.Assigned = mAssigned;
-  c.FieldName = mFieldName;
-  c.TitleCaption = mTitleCaption;
-  c.TitleAlignment = int(mTitleAlignment);
-  c.TitleFont = ToLayoutFont(mTitleFont);
-  c.Width = mWidth;
-  c.Color = mColor;
-  c.Font = ToLayoutFont(mFont);
-  c.Alignment = int(mAlignment);
-  return c;
-}
-
-void TDBGridColumn::FromLayout(const TLayoutColumn& c) {
-  mAssigned = c.Assigned;
-  mFieldName = c.FieldName;
-  mTitleCaption = c.TitleCaption;
-  mTitleAlignment = TAlignment(c.TitleAlignment);
-  mTitleFont = FromLayoutFont(c.TitleFont);
-  mWidth = c.Width;
-  mColor = c.Color;
-  mFont = FromLayoutFont(c.Font);
-  mAlignment = TAlignment(c.Alignment);
-  Changed();
-}
-
-// ------------------------------------------------------------------ columns
-
-void TDBGridColumns::Changed() { mGrid->ColumnsChanged(); }
-
-int TDBGridColumns::IndexOf(const TDBGridColumn* c) const {
-  for (int i = 0; i < Count(); ++i)
-    if (mItems[size_t(i)].get() == c) return i;
-  return -1;
-}
-
-TDBGridColumn* TDBGridColumns::Add() {
-  mItems.push_back(std::make_unique<TDBGridColumn>(this));
-  mCustomized = true;
-  Changed();
-  return mItems.back().get();
-}
-
-void TDBGridColumns::Delete(int i) {
-  if (i < 0 || i >= Count()) return;
-  mItems.erase(mItems.begin() + i);
-  mCustomized = true;
-  Changed();
-}
-
-void TDBGridColumns::Clear() {
-  if (mItems.empty()) return;
-  mItems.clear();
-  Changed();
-}
-
-void TDBGridColumns::Move(int from, int to) {
-  if (from < 0 || from >= Count()) return;
-  to = std::clamp(to, 0, Count() - 1);
-  if (from == to) return;
-  auto c = std::move(mItems[size_t(from)]);
-  mItems.erase(mItems.begin() + from);
-  mItems.insert(mItems.begin() + to, std::move(c));
-  mCustomized = true;
-  Changed();
-}
-
-void TDBGridColumns::RebuildColumns() {
-  mItems.clear();
-  TDataSet* ds = mGrid->DataSet();
-  if (ds && ds->Active())
-    for (int i = 0; i < ds->FieldCount(); ++i) {
-      TField* f = ds->Fields(i);
-      if (!f->Visible()) continue;
-      auto c = std::make_unique<TDBGridColumn>(this);
-      c->mFieldName = f->FieldName();
-      mItems.push_back(std::move(c));
-    }
-  Changed();
-}
 
 // ------------------------------------------------------------------ link
 
@@ -310,11 +99,18 @@ void TEnhDBGrid::setCaption(QString value) {
   Q_EMIT CaptionChanged(Caption());
 }
 
-bool TEnhDBGrid::ParentFont() const { return !testAttribute(Qt::WA_SetFont); }
+bool TEnhDBGrid::ParentFont() const { return mParentFont; }
 bool TEnhDBGrid::ParentColor() const { return Color() == clWindow; }
 
 void TEnhDBGrid::SetParentFont(bool on) {
-  if (on) setFont(QFont());
+  if (!on) {
+    mParentFont = false;
+    return;
+  }
+  mSettingFont = true;
+  setFont(QFont());
+  mSettingFont = false;
+  mParentFont = true;
 }
 
 void TEnhDBGrid::SetParentColor(bool on) {
@@ -401,6 +197,7 @@ void TEnhDBGrid::setTitleFontColor(const QColor& c) {
 }
 
 void TEnhDBGrid::FontViewChanged() {
+  if (!mSettingFont) mParentFont = !testAttribute(Qt::WA_SetFont);
   if (!mTitleFontSet) mTitleFont.Assign(Font());
   UpdateRowHeights();
   TCustomGrid::FontViewChanged();
@@ -647,7 +444,10 @@ void TEnhDBGrid::PrepareEditor(QLineEdit* editor, int col, int) {
 QString TEnhDBGrid::ConvertCellText(int dataCol) const {
   if (dataCol < 0 || dataCol >= mColumns.Count()) return QString();
   const TDBGridColumn* c = mColumns[dataCol];
-  TRuleColumn rc{c->TitleCaption(), c->Field(), DataSet()};
+  return CellText(dataCol, TRuleColumn{c->TitleCaption(), c->Field(), DataSet()});
+}
+
+QString TEnhDBGrid::CellText(int dataCol, const TRuleColumn& rc) const {
   if (size_t(dataCol) < mColumnConversionRules.size() && !mColumnConversionRules[size_t(dataCol)].empty())
     return Tarnwell::ConvertCellText(mColumnConversionRules[size_t(dataCol)], rc);
   return rc.Field ? rc.Field->DisplayText() : QString();
@@ -655,10 +455,15 @@ QString TEnhDBGrid::ConvertCellText(int dataCol) const {
 
 void TEnhDBGrid::GetCellColors(int dataCol, TColor& cellColor, TColor& fontColor) const {
   cellColor = fontColor = NoColor;
+  if (dataCol < 0 || dataCol >= mColumns.Count()) return;
+  const TDBGridColumn* c = mColumns[dataCol];
+  CellColors(dataCol, TRuleColumn{c->TitleCaption(), c->Field(), DataSet()}, cellColor, fontColor);
+}
+
+void TEnhDBGrid::CellColors(int dataCol, const TRuleColumn& rc, TColor& cellColor, TColor& fontColor) const {
+  cellColor = fontColor = NoColor;
   if (dataCol < 0 || size_t(dataCol) >= mColumnColorRules.size() || mColumnColorRules[size_t(dataCol)].empty())
     return;
-  const TDBGridColumn* c = mColumns[dataCol];
-  TRuleColumn rc{c->TitleCaption(), c->Field(), DataSet()};
   Tarnwell::GetCellColors(mColumnColorRules[size_t(dataCol)], rc, cellColor, fontColor);
 }
 
@@ -701,7 +506,20 @@ void TEnhDBGrid::PaintGrid(QPainter& p, const QRect& clip) {
     const int rows = viewport()->height() / std::max(1, DefaultRowHeight() + GridLineWidth()) + 1;
     EnsureRowsFor(TopRow() + rows);
   }
-  TCustomGrid::PaintGrid(p, clip);
+  mPaint.clear();
+  for (int i = 0; i < mColumns.Count(); ++i) {
+    const TDBGridColumn* c = mColumns[i];
+    const TFont f = c->Font();
+    mPaint.push_back({f.ToQFont(), f.Color(), c->Color(), c->Alignment(), TRuleColumn{c->TitleCaption(), c->Field(), ds}});
+  }
+  try {
+    TCustomGrid::PaintGrid(p, clip);
+  } catch (...) {
+    mPaint.clear();
+    if (ds) ds->SetDisplayRecord(0);
+    throw;
+  }
+  mPaint.clear();
   if (ds) ds->SetDisplayRecord(0);
 }
 
@@ -781,33 +599,31 @@ void TEnhDBGrid::DrawCell(QPainter& p, int col, int row, const TRect& r, TGridDr
   }
   // The default drawing: the column's colour and the field's text, the
   // current cell highlighted while the grid has the focus.
-  TColor brush = isData ? mColumns[dataCol]->Color() : Color();
+  const TPaintColumn* pc = isData && size_t(dataCol) < mPaint.size() ? &mPaint[size_t(dataCol)] : nullptr;
+  TColor brush = pc ? pc->Color : isData ? mColumns[dataCol]->Color() : Color();
   const bool focused = hasFocus() || (InplaceEditor() && InplaceEditor()->hasFocus());
   const bool highlight = (state & gdSelected) && focused && !EditorMode();
   if (highlight) brush = clHighlight;
   p.fillRect(r.ToQRect(), ToQColor(brush, palette()));
   if (hasRecord && isData) {
-    if (state == 0 || !highlight) {
+    const TDBGridColumn* c = mColumns[dataCol];
+    const TRuleColumn rc = pc ? pc->Rule : TRuleColumn{c->TitleCaption(), c->Field(), ds};
+    const QFont font = pc ? pc->Font : c->Font().ToQFont();
+    const TAlignment align = pc ? pc->Alignment : c->Alignment();
+    if (!highlight) {
       // Normal cells go through the rules.
       TColor cellColor, fontColor;
-      GetCellColors(dataCol, cellColor, fontColor);
-      const TDBGridColumn* c = mColumns[dataCol];
-      const TFont font = c->Font();
+      CellColors(dataCol, rc, cellColor, fontColor);
       if (cellColor != NoColor) {
         brush = cellColor;
         p.fillRect(r.ToQRect(), ToQColor(cellColor, palette()));
       }
-      const TColor textColor = cellColor != NoColor && fontColor != NoColor ? fontColor
-                               : fontColor != NoColor                      ? fontColor
-                                                                            : font.Color();
-      WriteCellText(p, r, c->Alignment(), ConvertCellText(dataCol), 2, 2, font.ToQFont(), textColor, brush);
-      DrawColumnCell(p, r, dataCol, state);
+      const TColor textColor = fontColor != NoColor ? fontColor : pc ? pc->FontColor : c->Font().Color();
+      WriteCellText(p, r, align, CellText(dataCol, rc), 2, 2, font, textColor, brush);
     } else {
-      const TDBGridColumn* c = mColumns[dataCol];
-      WriteCellText(p, r, c->Alignment(), ConvertCellText(dataCol), 2, 2, c->Font().ToQFont(), clHighlightText,
-                    brush);
-      DrawColumnCell(p, r, dataCol, state);
+      WriteCellText(p, r, align, CellText(dataCol, rc), 2, 2, font, clHighlightText, brush);
     }
+    DrawColumnCell(p, r, dataCol, state);
   }
   if (mCellStyle != csNone) {
     GetEdgeColors(brush, light, dark);
@@ -1137,11 +953,17 @@ void TEnhDBGrid::mouseReleaseEvent(QMouseEvent* e) {
   }
   if (row >= 1) {
     HideTitleEdit();
-    if (e->button() == Qt::RightButton) Q_EMIT customContextMenuRequested(pt);
+    if (e->button() == Qt::RightButton) {
+      Q_EMIT customContextMenuRequested(pt);
+      if (QMenu* m = PopupMenu()) m->popup(viewport()->mapToGlobal(pt));
+    }
   }
 }
 
 // ------------------------------------------------------------------ title box
+
+QMenu* TEnhDBGrid::PopupMenu() const { return qobject_cast<QMenu*>(mPopupMenu.data()); }
+void TEnhDBGrid::SetPopupMenu(QMenu* menu) { mPopupMenu = menu; }
 
 bool TEnhDBGrid::TitleEditVisible() const { return mTitleEdit && mTitleEdit->isVisible(); }
 
@@ -1413,6 +1235,14 @@ void TEnhDBGrid::ApplyLayout(const TGridLayout& g) {
     setColor(g.Color);
   if (g.ParentFont) {
     SetParentFont(true);
+    // The parent's font under the name the layout knows it by (a classic
+    // name and the installed family it stands for draw alike).
+    const TFont f = FromLayoutFont(g.Font);
+    if (!(Font() == f) || Font().Color() != f.Color()) {
+      mSettingFont = true;
+      Font().Assign(f);
+      mSettingFont = false;
+    }
   } else {
     TFont f = FromLayoutFont(g.Font);
     Font().Assign(f);

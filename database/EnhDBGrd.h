@@ -31,6 +31,7 @@
 class QDataStream;
 class QIODevice;
 class QLineEdit;
+class QMenu;
 
 namespace Tarnwell {
 
@@ -93,6 +94,9 @@ class TDBGridColumn {
   TColor mColor = clWindow;
   TFont mFont;
   TAlignment mAlignment = taLeftJustify;
+  // The bound field as last found (fields are looked up by name once, not per cell).
+  mutable QPointer<TField> mFieldCache;
+  mutable TDataSet* mFieldCacheSet = nullptr;
 };
 
 class TDBGridColumns {
@@ -229,6 +233,11 @@ class TEnhDBGrid : public TCustomGrid {
   // in `why`, and the previous filter in force) when it cannot be used.
   bool ApplyTitleFilter(const QString& text, QString* why = nullptr);
 
+  // The menu a right click on a data row pops up (none by default; the grid
+  // does not own it). customContextMenuRequested is emitted there as well.
+  QMenu* PopupMenu() const;
+  void SetPopupMenu(QMenu* menu);
+
   // --- records
   // The record position shown on a raw row (0 for the title row and rows past the end).
   int RowRecNo(int row) const;
@@ -332,6 +341,17 @@ class TEnhDBGrid : public TCustomGrid {
   void ReselectAfterLayout(int col, int row);
   void FireInit();
 
+  // What painting needs of each column, found once per paint.
+  struct TPaintColumn {
+    QFont Font;
+    TColor FontColor;
+    TColor Color;
+    TAlignment Alignment;
+    TRuleColumn Rule;
+  };
+  std::vector<TPaintColumn> mPaint;
+  QString CellText(int dataCol, const TRuleColumn& rc) const;
+  void CellColors(int dataCol, const TRuleColumn& rc, TColor& cellColor, TColor& fontColor) const;
   std::unique_ptr<TGridLink> mLink;
   QPointer<TDataSource> mDataSource;
   TDBGridColumns mColumns{this};
@@ -347,7 +367,10 @@ class TEnhDBGrid : public TCustomGrid {
   bool mCanFilter = false, mClearOnRestore = false, mReadOnly = false;
   TFont mTitleFont;
   bool mTitleFontSet = false;  // TitleFont set apart from Font
+  bool mParentFont = true;     // the font is the parent's (as far as the layout knows)
+  bool mSettingFont = false;
   QLineEdit* mTitleEdit = nullptr;
+  QPointer<QObject> mPopupMenu;
   bool mFilterMode = false;
   int mTitleEditCol = -1;
   QImage mGlyphSearch, mGlyphFilter;

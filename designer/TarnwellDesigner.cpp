@@ -12,6 +12,7 @@
 #include <Tarnwell/commonctrls/LstVSort.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
 #include <Tarnwell/database/DBTreeV.h>
+#include <Tarnwell/database/EnhDBGrd.h>
 #include <Tarnwell/graph/Graph2D.h>
 #include <Tarnwell/grids/TGrids.h>
 #include <Tarnwell/measure/Measdisp.h>
@@ -151,6 +152,9 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
       Maker<TSpreadSheetGrid>());
   add("TImageComboBox", "Tarnwell/spreadsheet/ImgCbBox.h", "Drop-down list whose items show a picture", false,
       Maker<TImageComboBox>());
+  add("TEnhDBGrid", "Tarnwell/database/EnhDBGrd.h",
+      "Data grid with rule colours, title search, filter and sort, and a savable layout", false,
+      Maker<TEnhDBGrid>());
 }
 
 }  // namespace Tarnwell

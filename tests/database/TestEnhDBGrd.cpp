@@ -7,6 +7,8 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QPainter>
 #include <QTest>
 
@@ -433,6 +435,74 @@ TEST_P(GridTest, EditsThroughTheDataset) {
   mGrid->setReadOnly(true);
   QTest::keyClick(mGrid, Qt::Key_F2);
   EXPECT_FALSE(mGrid->EditorMode());
+  // A right click on a data row pops the grid's menu up.
+  QMenu menu;
+  menu.addAction("Personalizza...");
+  mGrid->SetPopupMenu(&menu);
+  QSignalSpy asked(mGrid, &QWidget::customContextMenuRequested);
+  QTest::mouseClick(mGrid->viewport(), Qt::RightButton, {}, mGrid->CellRect(2, 2).ToQRect().center());
+  EXPECT_EQ(asked.count(), 1);
+  EXPECT_TRUE(menu.isVisible());
+  menu.hide();
+}
+
+TEST_P(GridTest, ShowsAFilteredDatasetAndTheRecordBeingInserted) {
+  OverTable("MOVIMENTI");
+  mTable->setFilter("Tipo = 'ORG'");
+  mTable->setFiltered(true);
+  // Rows are the accepted records; painting reads them without moving.
+  const int want = TDemoDb::Outside(GetParam(), "SELECT COUNT(*) FROM \"MOVIMENTI\" WHERE \"Tipo\" = 'ORG'").toInt();
+  QTest::keyClick(mGrid, Qt::Key_End, Qt::ControlModifier);
+  EXPECT_EQ(mGrid->KnownRows(), want);
+  EXPECT_EQ(mGrid->RowCount(), want + 1);
+  const int tipo = RawOf("Tipo") - 1;
+  for (int row : {1, want / 2, want}) {
+    ASSERT_TRUE(mTable->SetDisplayRecord(row));
+    EXPECT_EQ(mGrid->ConvertCellText(tipo), "ORG") << row;
+  }
+  EXPECT_FALSE(mTable->SetDisplayRecord(want + 1));
+  mTable->SetDisplayRecord(0);
+  EXPECT_EQ(mTable->RecNo(), want);
+  Render();
+  EXPECT_EQ(mTable->RecNo(), want);
+  // Inserting before the current record shows one row more, there.
+  mTable->setFiltered(false);
+  mTable->SetRecNo(3);
+  mTable->Insert();
+  EXPECT_EQ(mTable->InsertRecNo(), 3);
+  EXPECT_EQ(mGrid->Row(), 3);
+  EXPECT_EQ(mGrid->RowRecNo(3), -1);
+  EXPECT_EQ(mGrid->RowRecNo(4), 3);
+  EXPECT_EQ(mGrid->RowCount(), mGrid->KnownRows() + 2);
+  Render();
+  mTable->Cancel();
+  EXPECT_EQ(mGrid->RowRecNo(3), 3);
+  EXPECT_EQ(mGrid->Row(), 3);
+}
+
+TEST_P(GridTest, ResetAndDefaultLayouts) {
+  OverTable("CLIENTI");
+  // The layout the grid had when it was shown is its default.
+  const QByteArray initial = mGrid->InitialLayout();
+  ASSERT_FALSE(initial.isEmpty());
+  mGrid->setColorCond({"DELTA | < | 100 | clRed | clWhite"});
+  mGrid->setFixedColumns(3);
+  mGrid->Columns().Move(0, 2);
+  mGrid->ResetLayout();
+  EXPECT_TRUE(mGrid->ColorCond().isEmpty());
+  EXPECT_TRUE(mGrid->ColorRules().empty());
+  EXPECT_EQ(mGrid->FixedColumns(), 1);
+  EXPECT_EQ(mGrid->FixedCols(), 1);
+  EXPECT_EQ(mGrid->Columns()[0]->FieldName(), "CODCLI");
+  mGrid->setCellStyle(csLowered);
+  mGrid->RestoreDefaultLayout();
+  EXPECT_EQ(mGrid->LayoutBytes(), initial);
+  // ClearOnRestore stops after the reset.
+  mGrid->setCellStyle(csLowered);
+  mGrid->setClearOnRestore(true);
+  mGrid->RestoreDefaultLayout();
+  EXPECT_EQ(mGrid->CellStyle(), csNone);
+  EXPECT_TRUE(mGrid->ClearOnRestore());
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, GridTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);

@@ -64,6 +64,7 @@ TEST(DesignerPlugin, OffersEveryVisualComponentInItsGroup) {
         "Tarnwell::TPatternRadioButton", "Tarnwell::TShineButton", "Tarnwell::TMonitorDisplay",
         "Tarnwell::TMeasureDisplay", "Tarnwell::TGraph2D", "Tarnwell::TSpace3DViewer", "Tarnwell::TAnimatedPolygon",
         "Tarnwell::TColorComboBox", "Tarnwell::TFontComboBox", "Tarnwell::TDrawGrid", "Tarnwell::TSpreadSheetGrid",
+        "Tarnwell::TEnhDBGrid",
         "Tarnwell::TGraphicLed", "Tarnwell::TLabel3D", "Tarnwell::TLabelAngle", "Tarnwell::TURLLabel",
         "Tarnwell::TColSortListView", "Tarnwell::TCheckTreeView", "Tarnwell::TExtRichEdit", "Tarnwell::TMyTreeView",
         "Tarnwell::TImageComboBox",
@@ -123,6 +124,7 @@ TEST(DesignerPlugin, CreatesEachWidgetAndItsPropertiesCanBeSet) {
 #include <Tarnwell/commonctrls/LstVSort.h>
 #include <Tarnwell/commonctrls/MyTreeV.h>
 #include <Tarnwell/database/DBTreeV.h>
+#include <Tarnwell/database/EnhDBGrd.h>
 
 TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   QWidget form;
@@ -143,6 +145,10 @@ TEST(DesignerForm, AFormWithEveryComponentCompilesThroughUicAndShowsItsValues) {
   EXPECT_FALSE(ui.fontComboBox->isEnabled());
   EXPECT_EQ(ui.drawGrid->ColCount(), 9);
   EXPECT_TRUE(ui.spreadSheetGrid->AutoRecalc());
+  EXPECT_EQ(ui.enhDBGrid->CellStyle(), Tarnwell::csRaised);
+  EXPECT_EQ(ui.enhDBGrid->FixedColumns(), 2);
+  EXPECT_TRUE(ui.enhDBGrid->CanFilter());
+  EXPECT_EQ(ui.enhDBGrid->Caption(), QStringLiteral("Clienti"));
   EXPECT_TRUE(ui.graphicLed->Checked());
   EXPECT_EQ(ui.label3D->Displacement(), 2);
   EXPECT_EQ(ui.labelAngle->Angle(), 45);
