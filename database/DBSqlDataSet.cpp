@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "DBEngine.h"
+#include "DBFilter.h"
 #include "DBPg_p.h"
 #include "DBSql_p.h"
 
@@ -117,11 +118,9 @@ bool TDBDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLo
         // Not in the table: the records already read may still hold it (a
         // row gone meanwhile is not found either way).
         bool cached = false;
-        for (const auto& r : mRows)
-          if (!r->Values[f->Index()].isNull() && CompareFieldValues(r->Values[f->Index()], key, f->DataType()) == 0) {
-            cached = true;
-            break;
-          }
+        for (int i = 0; i < mRows.size() && !cached; ++i)
+          cached = !mRows.IsNull(i, f->Index()) &&
+                   CompareFieldValues(mRows.Value(i, f->Index()), key, f->DataType()) == 0;
         if (!cached) {
           FireBeforeScroll();
           return false;
@@ -268,6 +267,8 @@ void TDBDataSet::OpenPostgres(QSqlDatabase& db, const QString& sql, const QVaria
 void TDBDataSet::InternalOpen() {
   mFieldDefs.Clear();
   mSeen.clear();
+  mFilterAsked = false;
+  mFilterUnread.clear();
   mPg.reset();
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QVariantList binds;
@@ -355,7 +356,6 @@ void TDBDataSet::InternalOpen() {
   }
   mSqliteNumbersAsTimes = !pg;
   FieldDefsBuilt();
-  mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
     int i = mFieldDefs.IndexOf(k);
     if (i < 0) {  // the key is not selected: rows cannot be told apart
@@ -420,18 +420,6 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
       break;
   }
   if (direct) {
-    // Short texts that repeat (codes, categories) are kept once and shared;
-    // a column of mostly distinct texts stops being pooled.
-    if (id == QMetaType::QString && t != ftBCD && size_t(i) < mIntern.size()) {
-      QSet<QString>& pool = mIntern[size_t(i)];
-      const QString* s = static_cast<const QString*>(v.constData());
-      if (s->size() <= 24 && pool.size() < 4096) {
-        auto it = pool.constFind(*s);
-        if (it == pool.cend()) it = pool.insert(*s);
-        r.Values[i] = QVariant(*it);
-        return;
-      }
-    }
     r.Values[i] = std::move(v);
     return;
   }
@@ -441,10 +429,10 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
   r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
 }
 
-QString TDBDataSet::RowIdentity(const TRecord& r) const {
+QString TDBDataSet::RowIdentity(const TRecordRef& r) const {
   QString id;
   for (int slot : mKeySlots) {
-    const QVariant& v = r.Values[slot];
+    const QVariant v = r.Value(slot);
     id += v.isNull() ? QStringLiteral("\x01") : BindForm(v).toString();
     id += QChar(0x1f);
   }
@@ -454,6 +442,8 @@ QString TDBDataSet::RowIdentity(const TRecord& r) const {
 bool TDBDataSet::FetchPostgres(int atLeast) {
   bool any = false;
   const int n = mFieldDefs.Count();
+  // One record is filled for every row read; the store keeps a packed copy.
+  const std::unique_ptr<TRecord> r(MakeRecord());
   while (int(mRows.size()) < atLeast) {
     const Pg::TResult& page = *mPg->Page;
     if (mPg->Row >= page.Rows()) {
@@ -466,10 +456,10 @@ bool TDBDataSet::FetchPostgres(int atLeast) {
       mPg.reset();  // ends the cursor's transaction and its connection
       break;
     }
-    std::unique_ptr<TRecord> r(MakeRecord());
     for (int i = 0; i < n; ++i) ReadValue(*r, i, page.Value(mPg->Row, i));
     ++mPg->Row;
-    AddFetched(std::move(r));
+    AddFetched(*r);
+    Fetched(*r);
     any = true;
   }
   if (mPg && mPg->Cursor && mPg->Cursor->AtEnd() && mPg->Row >= mPg->Page->Rows()) {
@@ -485,6 +475,7 @@ bool TDBDataSet::FetchRows(int atLeast) {
   if (!mQuery) return false;
   bool any = false;
   const int n = mFieldDefs.Count();
+  const std::unique_ptr<TRecord> r(MakeRecord());
   while (int(mRows.size()) < atLeast) {
     if (!mQuery->next()) {
       mFetchedAll = true;
@@ -495,22 +486,103 @@ bool TDBDataSet::FetchRows(int atLeast) {
         throw EngineError(QStringLiteral("Errore di lettura"), e);
       break;
     }
-    std::unique_ptr<TRecord> r(MakeRecord());
     for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
     // A row this dataset wrote is met again when the write moved it ahead
     // of the cursor: the cache already holds it.
     if (!mSeen.isEmpty() && mSeen.contains(RowIdentity(*r))) continue;
-    AddFetched(std::move(r));
+    AddFetched(*r);
+    Fetched(*r);
     any = true;
   }
   return any;
+}
+
+void TDBDataSet::Fetched(const TRecord& r) {
+  if (!mFilterUnread.isEmpty()) mFilterUnread.remove(RowIdentity(r));
+}
+
+std::function<bool(const TRecordRef&)> TDBDataSet::CompileFilter(const QString& text) {
+  auto pred = TDataSet::CompileFilter(text);  // raises for an unusable text
+  mFilterAsked = false;
+  mFilterUnread.clear();
+  if (pred && !mFetchedAll) {
+    try {
+      AskEngineForFilter(text);
+    } catch (const EDatabaseError&) {
+      // The rows are then judged as they are read, as always.
+      mFilterAsked = false;
+      mFilterUnread.clear();
+    }
+  }
+  return pred;
+}
+
+bool TDBDataSet::UnreadMayPass() { return !mFilterAsked || !mFilterUnread.isEmpty(); }
+
+// The engine is asked only where its equality is at least as wide as the
+// filter's (integers, texts compared exactly), for a field that leads an
+// index of the table, and answers with the write keys of the rows holding
+// the value as the table stands now, like Locate.
+void TDBDataSet::AskEngineForFilter(const QString& filterText) {
+  if (mUpdateTable.isEmpty() || mKeySlots.empty()) return;
+  auto expr = TFilterExpr::Compile(filterText, [this](const QString& name, int& slot, TFieldType& type) {
+    TField* f = FindField(name);
+    if (!f) return false;
+    slot = f->Index();
+    type = f->DataType();
+    return true;
+  });
+  int slot = -1;
+  QVariant value;
+  const TFilterOptions o = FilterOptions();
+  if (!expr->RequiredEquality(o & foCaseInsensitive, !(o & foNoPartialCompare), slot, value)) return;
+  if (slot < 0 || slot >= mFieldDefs.Count()) return;  // a calculated field
+  const TFieldDef& def = mFieldDefs[slot];
+  const bool text = IsTextFieldType(def.DataType);
+  if (!text && def.DataType != ftInteger && def.DataType != ftSmallint && def.DataType != ftLargeint &&
+      def.DataType != ftAutoInc)
+    return;
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Fields(i)->Index() == slot && (Fields(i)->FieldKind() != fkData || Fields(i)->DataType() != def.DataType))
+      return;
+  if (!mIndexedFirst.contains(def.Name, Qt::CaseInsensitive)) return;
+
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  const bool pg = Catalog::IsPostgres(db);
+  QStringList keys;
+  for (int k : mKeySlots) keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
+  const QString col = Catalog::QuoteIdentifier(db, def.Name);
+  QString where = col + QStringLiteral(" = ?");
+  // SQLite keeps a value of any kind in any column, and the dataset may read
+  // a number as a text, or a text as a number, that the engine finds unequal:
+  // those rows are asked for too (numbers sort before texts, texts before
+  // blobs, so the index reaches them).
+  if (!pg)
+    where = QStringLiteral("(%1 = ? OR %2)")
+                .arg(col, text ? QStringLiteral("%1 < '' OR %1 >= x''").arg(col) : QStringLiteral("%1 >= ''").arg(col));
+  constexpr int kMostKeys = 50000;  // more would cost more than reading on
+  TRows rows = RunStatement(db,
+                            QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT %4")
+                                .arg(keys.join(QStringLiteral(", ")), Catalog::QuoteTableName(db, mUpdateTable), where)
+                                .arg(kMostKeys + 1),
+                            {pg ? value : BindForm(value)}, QStringLiteral("Errore SQL"));
+  if (rows.size() > kMostKeys) return;
+  const std::unique_ptr<TRecord> r(MakeRecord());
+  while (rows.next()) {
+    for (size_t k = 0; k < mKeySlots.size(); ++k) ReadValue(*r, mKeySlots[k], rows.value(int(k)));
+    mFilterUnread.insert(RowIdentity(*r));
+  }
+  for (int i = 0; i < mRows.size() && !mFilterUnread.isEmpty(); ++i)
+    mFilterUnread.remove(RowIdentity(TRecordRef(mRows, i)));
+  mFilterAsked = true;
 }
 
 void TDBDataSet::InternalClose() {
   mQuery.reset();
   mPg.reset();
   mSeen.clear();
-  mIntern.clear();
+  mFilterAsked = false;
+  mFilterUnread.clear();
   mUpdateTable.clear();
   mIndexedFirst.clear();
   mKeyFields.clear();

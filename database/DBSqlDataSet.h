@@ -67,13 +67,19 @@ class TDBDataSet : public TDataSet {
   void InternalPost(TRecord& rec, const TRecord* old) override;
   void InternalDelete(const TRecord& rec) override;
   void InternalEdit() override;
+  // A filter that requires one value of an indexed field asks the engine
+  // which rows hold it; once all of them are read, reading stops.
+  std::function<bool(const TRecordRef&)> CompileFilter(const QString& text) override;
+  bool UnreadMayPass() override;
 
  private:
   void ReadValue(TRecord& r, int i, QVariant v);
   void OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds);
   bool FetchPostgres(int atLeast);
   // The identity of a record (its write key), to recognise a row met twice.
-  QString RowIdentity(const TRecord& r) const;
+  QString RowIdentity(const TRecordRef& r) const;
+  void AskEngineForFilter(const QString& text);
+  void Fetched(const TRecord& r);
   std::unique_ptr<QSqlQuery> mQuery;
   // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
   struct TPgRead;
@@ -81,8 +87,10 @@ class TDBDataSet : public TDataSet {
   // Write keys of the records already in the cache: an SQLite cursor can meet
   // a row again after it was changed or inserted through this dataset.
   QSet<QString> mSeen;
-  // Texts that repeat (codes, categories) are kept once and shared.
-  std::vector<QSet<QString>> mIntern;
+  // The filter asked of the engine: the write keys of the rows that may pass
+  // and were not read yet.
+  bool mFilterAsked = false;
+  QSet<QString> mFilterUnread;
   bool mSqliteNumbersAsTimes = false;
   QString mUpdateTable;
   QStringList mIndexedFirst;  // fields that lead an index of the update table

@@ -155,6 +155,85 @@ TEST_P(ReadTest, ALocateMissOnAnIndexedFieldAsksTheEngine) {
   EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
 }
 
+// A filter that requires one value of an indexed field asks the engine which
+// rows hold it, and reading stops once they are all in; the result is the
+// one a reading of every row gives.
+TEST_P(ReadTest, AFilterOnAnIndexedFieldAsksTheEngine) {
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  const int cached = t.CachedCount();
+  ASSERT_LT(cached, TDemoDb::kMovements);
+  t.setFilter("CODCLI = 1");
+  t.setFiltered(true);
+  EXPECT_TRUE(t.IsEmpty());
+  EXPECT_EQ(t.RecordCount(), 0);
+  EXPECT_EQ(t.CachedCount(), cached);  // nothing more was read
+  t.setFilter("ID = 1500 AND QTA > 0");
+  EXPECT_EQ(t.RecordCount(), 1);
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_LT(t.CachedCount(), TDemoDb::kMovements);
+  t.Last();
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_LT(t.CachedCount(), TDemoDb::kMovements);
+  // A value held by rows all over the table: the engine's count, the same
+  // rows as a filter the engine is not asked for (an OR), in the same order.
+  t.setFilter("CODCLI = 1005");
+  const int n = t.RecordCount();
+  EXPECT_EQ(QString::number(n),
+            TDemoDb::Outside(GetParam(), "SELECT count(*) FROM \"MOVIMENTI\" WHERE \"CODCLI\" = 1005"));
+  QList<qint64> asked;
+  for (t.First(); !t.Eof(); t.Next()) asked << t.FieldByName("ID")->AsInteger();
+  t.setFilter("CODCLI = 1005 OR CODCLI = 1005");
+  QList<qint64> read;
+  for (t.First(); !t.Eof(); t.Next()) read << t.FieldByName("ID")->AsInteger();
+  EXPECT_EQ(asked, read);
+  EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
+  t.setFiltered(false);
+  EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+}
+
+// Rows changed through the dataset, and on SQLite values of another kind
+// than the column's that the dataset reads as equal, still pass.
+TEST_P(ReadTest, AFilterAskedOfTheEngineMissesNoRow) {
+  Exec(Alias(), "DROP TABLE IF EXISTS \"FILTRATI\"");
+  Exec(Alias(),
+       "CREATE TABLE \"FILTRATI\" (\"ID\" INTEGER PRIMARY KEY, \"CODICE\" INTEGER, \"SIGLA\" VARCHAR(10))");
+  Exec(Alias(), Pg() ? "INSERT INTO \"FILTRATI\" SELECT g, g % 100, 'S' || (g % 50) FROM generate_series(1, 3000) g"
+                     : "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                       "INSERT INTO \"FILTRATI\" SELECT x, x % 100, 'S' || (x % 50) FROM g");
+  Exec(Alias(), "CREATE INDEX \"FILTRATI_CODICE\" ON \"FILTRATI\" (\"CODICE\")");
+  Exec(Alias(), "CREATE INDEX \"FILTRATI_SIGLA\" ON \"FILTRATI\" (\"SIGLA\")");
+  if (!Pg()) {
+    Exec(Alias(), "UPDATE \"FILTRATI\" SET \"CODICE\" = CAST('777' AS BLOB) WHERE \"ID\" = 2900");
+    Exec(Alias(), "UPDATE \"FILTRATI\" SET \"SIGLA\" = CAST('S777' AS BLOB) WHERE \"ID\" = 2950");
+  }
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("FILTRATI");
+  t.Open();
+  ASSERT_LT(t.CachedCount(), 3000);
+  t.Edit();
+  t.FieldByName("CODICE")->SetAsInteger(777);
+  t.FieldByName("SIGLA")->SetAsString("S777");
+  t.Post();
+  t.setFilter("CODICE = 777");
+  t.setFiltered(true);
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  t.setFilter("SIGLA = 'S777'");
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  t.Last();
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), Pg() ? 1 : 2950);
+  // A filter that ignores case is judged row by row, as before.
+  t.setFilter("SIGLA = 's777'");
+  t.setFilterOptions(foCaseInsensitive);
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  EXPECT_EQ(t.CachedCount(), 3000);
+  t.Close();
+  Exec(Alias(), "DROP TABLE \"FILTRATI\"");
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
 
 }  // namespace
