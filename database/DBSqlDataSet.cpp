@@ -365,6 +365,23 @@ void TDBDataSet::InternalOpen() {
     }
     mKeySlots.push_back(i);
   }
+  // SQLite: a table read in the order of a key without blanks is read in
+  // pages, each a statement of its own, so that a table left partly read
+  // never holds the file against other writers (whatever the file's journal).
+  mPage = {};
+  if (!pg && !mKeySlots.empty()) {
+    const QStringList order = PageOrder();
+    bool keyOrder = order.size() == mKeyFields.size();
+    for (int k = 0; keyOrder && k < order.size(); ++k) {
+      const TFieldDef* d = tableDefs.Find(mKeyFields[k]);
+      keyOrder = order[k].trimmed().compare(mKeyFields[k], Qt::CaseInsensitive) == 0 && d &&
+                 (d->Required || d->DataType == ftAutoInc);
+    }
+    if (keyOrder) {
+      mPage.On = true;
+      mPage.After = QVariantList(int(mKeySlots.size()));
+    }
+  }
 }
 
 
@@ -477,15 +494,26 @@ bool TDBDataSet::FetchRows(int atLeast) {
   const int n = mFieldDefs.Count();
   const std::unique_ptr<TRecord> r(MakeRecord());
   while (int(mRows.size()) < atLeast) {
+    if (mPage.Needed) StartPage(std::clamp(atLeast - int(mRows.size()), 256, 20000));
     if (!mQuery->next()) {
-      mFetchedAll = true;
       QSqlError e = mQuery->lastError();
       mQuery->finish();
-      mSeen.clear();
-      if (e.isValid() && e.type() != QSqlError::NoError)
+      if (e.isValid() && e.type() != QSqlError::NoError) {
+        mFetchedAll = true;
+        mSeen.clear();
         throw EngineError(QStringLiteral("Errore di lettura"), e);
+      }
+      if (mPage.On && mPage.Read >= mPage.Limit) {  // a whole page: more may follow
+        mPage.Needed = true;
+        continue;
+      }
+      mFetchedAll = true;
+      mSeen.clear();
       break;
     }
+    ++mPage.Read;
+    if (mPage.On)
+      for (size_t k = 0; k < mKeySlots.size(); ++k) mPage.After[int(k)] = mQuery->value(mKeySlots[k]);
     for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
     // A row this dataset wrote is met again when the write moved it ahead
     // of the cursor: the cache already holds it.
@@ -494,7 +522,37 @@ bool TDBDataSet::FetchRows(int atLeast) {
     Fetched(*r);
     any = true;
   }
+  // Between readings the file is left free for other writers; the next
+  // page starts after the last key read.
+  if (mPage.On && !mFetchedAll && !mPage.Needed) {
+    mQuery->finish();
+    mPage.Needed = true;
+  }
   return any;
+}
+
+// The next rows in the table's key order after the last key read, as the
+// engine holds them (the values are bound as they were read, so a key kept
+// in any spelling or kind compares as the order does).
+void TDBDataSet::StartPage(int rows) {
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QStringList keys, marks;
+  for (int k : mKeySlots) {
+    keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
+    marks << QStringLiteral("?");
+  }
+  const QString sql = QStringLiteral("SELECT * FROM %1 WHERE (%2) > (%3) ORDER BY %2 LIMIT %4")
+                          .arg(Catalog::QuoteTableName(db, mUpdateTable), keys.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", ")))
+                          .arg(rows);
+  mQuery = std::make_unique<QSqlQuery>(db);
+  mQuery->setForwardOnly(true);
+  if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
+  for (int i = 0; i < mPage.After.size(); ++i) mQuery->bindValue(i, mPage.After[i]);
+  if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
+  mPage.Needed = false;
+  mPage.Read = 0;
+  mPage.Limit = rows;
 }
 
 void TDBDataSet::Fetched(const TRecord& r) {
@@ -579,6 +637,7 @@ void TDBDataSet::AskEngineForFilter(const QString& filterText) {
 
 void TDBDataSet::InternalClose() {
   mQuery.reset();
+  mPage = {};
   mPg.reset();
   mSeen.clear();
   mFilterAsked = false;

@@ -57,6 +57,10 @@ class TDBDataSet : public TDataSet {
   // Whether this dataset may write back, and to which table.
   virtual bool WantLive() const = 0;
   virtual QString LiveTableName() const = 0;
+  // The fields the select is ordered by when it reads the whole live table
+  // in that order (no other condition); empty otherwise. On SQLite a table
+  // ordered by its key is then read in pages.
+  virtual QStringList PageOrder() { return {}; }
   void InternalOpen() override;
   // Called once the field definitions of a new cursor are known and before
   // fields are made from them: subclasses may adjust mFieldDefs (names,
@@ -80,7 +84,16 @@ class TDBDataSet : public TDataSet {
   QString RowIdentity(const TRecordRef& r) const;
   void AskEngineForFilter(const QString& text);
   void Fetched(const TRecord& r);
+  void StartPage(int rows);
   std::unique_ptr<QSqlQuery> mQuery;
+  // SQLite's reading in pages of the key order (see InternalOpen).
+  struct TPaging {
+    bool On = false;
+    bool Needed = false;        // the statement was released: the next read starts a page
+    int Read = 0;               // rows the statement gave so far
+    int Limit = 1 << 30;        // rows it can give at most (the first has no limit)
+    QVariantList After;         // the key of the last row read, as read
+  } mPage;
   // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
   struct TPgRead;
   std::unique_ptr<TPgRead> mPg;

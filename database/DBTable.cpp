@@ -42,6 +42,14 @@ TIndexDefs& TTable::IndexDefs() {
   return mIndexDefs;
 }
 
+// The primary key's order, which SelectSQL uses when no other is asked for.
+QStringList TTable::PageOrder() {
+  if (!mIndexFieldNames.trimmed().isEmpty()) return {};
+  const TIndexDef* pk = IndexDefs().PrimaryKey();
+  if (!pk || (pk->Options & ixExpression)) return {};
+  return pk->Fields.split(';', Qt::SkipEmptyParts);
+}
+
 QString TTable::SelectSQL(QVariantList& /*binds*/) {
   if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
   QSqlDatabase db = TDBSession::Connection(DatabaseName());

@@ -26,6 +26,7 @@ class TTable : public TDBDataSet {
   QString SelectSQL(QVariantList& binds) override;
   bool WantLive() const override { return !mReadOnly; }
   QString LiveTableName() const override { return mTableName; }
+  QStringList PageOrder() override;
 
  private:
   QString mTableName;

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
@@ -232,6 +233,45 @@ TEST_P(ReadTest, AFilterAskedOfTheEngineMissesNoRow) {
   EXPECT_EQ(t.CachedCount(), 3000);
   t.Close();
   Exec(Alias(), "DROP TABLE \"FILTRATI\"");
+}
+
+// An SQLite file the layer did not make keeps its journal, and a table read
+// in the order of its key is read in pages: left partly read, it does not
+// keep another process from writing, and no row is shown twice or lost.
+TEST(ReadSqliteFile, APartlyReadTableLetsOthersWriteInAnyJournal) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("altrui.db");
+  ASSERT_EQ(TDemoDb::Sqlite3(file,
+                             "PRAGMA journal_mode = DELETE; "
+                             "CREATE TABLE A (K TEXT NOT NULL, N INTEGER NOT NULL, V INTEGER, PRIMARY KEY (K, N)); "
+                             "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                             "INSERT INTO A SELECT 'k' || (x % 7), x, 0 FROM g; SELECT count(*) FROM A"),
+            "delete\n3000");
+  TTable t;
+  t.setDatabaseName(file);
+  t.setTableName("A");
+  t.Open();
+  ASSERT_LT(t.CachedCount(), 3000);
+  QProcess p;  // no busy timeout: a held file fails at once
+  p.start("sqlite3", {"-bail", file, "UPDATE A SET V = 1 WHERE N = 2999"});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_EQ(TDemoDb::Sqlite3(file, "PRAGMA journal_mode"), "delete");
+  // A key changed through the dataset moves the row ahead of the reading.
+  t.Edit();
+  t.FieldByName("N")->SetAsInteger(5000);
+  t.Post();
+  EXPECT_EQ(t.RecordCount(), 3000);
+  QSet<QString> keys;
+  int changed = 0;
+  for (t.First(); !t.Eof(); t.Next()) {
+    keys.insert(t.FieldByName("K")->AsString() + "/" + t.FieldByName("N")->AsString());
+    if (t.FieldByName("N")->AsInteger() == 2999) changed = int(t.FieldByName("V")->AsInteger());
+  }
+  EXPECT_EQ(keys.size(), 3000);
+  EXPECT_TRUE(keys.contains("k0/5000"));  // the first row in key order was k0/7
+  EXPECT_FALSE(keys.contains("k0/7"));
+  EXPECT_EQ(changed, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
