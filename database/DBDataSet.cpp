@@ -571,6 +571,17 @@ struct TKeyMatcher {
   bool Partial, CaseIns, Impossible = false;
   bool Match(const TRecordRef& r, const TField* f) const {
     if (Impossible) return false;
+    if (!Key.isNull() && IsTextFieldType(Type)) {
+      // Texts are compared where the store keeps them.
+      QLatin1String narrow;
+      QStringView chars;
+      bool wide = false;
+      if (r.TextView(Slot, narrow, chars, wide)) {
+        const Qt::CaseSensitivity cs = CaseIns ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        if (wide) return Partial ? chars.startsWith(KeyText, cs) : chars.compare(KeyText, cs) == 0;
+        return Partial ? narrow.startsWith(KeyText, cs) : narrow.compare(KeyText, cs) == 0;
+      }
+    }
     const QVariant v = r.Value(Slot);
     if (Key.isNull()) return v.isNull();
     if (v.isNull()) return false;

@@ -209,6 +209,22 @@ class TNodeCompare : public TFilterExpr {
   }
 
   bool Evaluate(const TRecordRef& v, bool ci, bool partial) const override {
+    if (IsTextFieldType(Type) && L.IsField && L.Type == Type && !R.IsField && !RConst.isNull()) {
+      // A text field against a text: compared where the store keeps it.
+      QLatin1String narrow;
+      QStringView chars;
+      bool wide = false;
+      if (v.TextView(L.Slot, narrow, chars, wide)) {
+        const QString sb = RConst.toString();
+        const Qt::CaseSensitivity cs = ci ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        if (partial && (Op == "=" || Op == "<>") && sb.endsWith('*')) {
+          const QStringView prefix = QStringView(sb).chopped(1);
+          const bool m = wide ? chars.startsWith(prefix, cs) : narrow.startsWith(prefix, cs);
+          return Op == "=" ? m : !m;
+        }
+        return Apply(Op, wide ? chars.compare(sb, cs) : narrow.compare(sb, cs));
+      }
+    }
     QVariant a = Value(L, LConst, v), b = Value(R, RConst, v);
     if (a.isNull() || b.isNull()) return false;  // as in SQL: nothing compares with a blank
     if (IsTextFieldType(Type)) {

@@ -300,6 +300,20 @@ bool TRowStore::IsNull(int row, int slot) const {
 
 QVariant TRowStore::Value(int row, int slot) const { return Read(mRows[size_t(row)], slot); }
 
+bool TRowStore::TextView(int row, int slot, QLatin1String& narrow, QStringView& chars, bool& wide) const {
+  const uchar* r = mRows[size_t(row)];
+  if (mSlots[slot].Kind != TKind::Text || Bit(r + kHeader, slot) || Bit(r + kHeader + mBitmapBytes, slot))
+    return false;
+  const uchar* p = r + mSlots[slot].Offset;
+  const quint32 off = Load<quint32>(p), len = Load<quint32>(p + 4);
+  wide = len & kWide;
+  if (wide)
+    chars = QStringView(reinterpret_cast<const QChar*>(r + off), qsizetype(len & ~kWide));
+  else
+    narrow = QLatin1String(reinterpret_cast<const char*>(r + off), qsizetype(len));
+  return true;
+}
+
 void TRowStore::Unpack(int row, TRecord& out) const {
   const uchar* r = mRows[size_t(row)];
   out.Serial = Load<quint64>(r);

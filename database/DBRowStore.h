@@ -7,6 +7,8 @@
 // PostgreSQL's `infinity`) is kept whole beside the block. Every value comes
 // back exactly as it was put in, type included.
 
+#include <QLatin1String>
+#include <QStringView>
 #include <QVariant>
 #include <vector>
 
@@ -35,6 +37,10 @@ class TRowStore {
   QVariant Value(int row, int slot) const;
   // The record with every slot (out's list is reused when it has the size).
   void Unpack(int row, TRecord& out) const;
+  // The characters of a text slot where they are kept, without a copy: in
+  // `narrow` (one byte each) or, with `wide` set, in `chars`. False for a
+  // blank, a value kept whole, or a slot of another kind.
+  bool TextView(int row, int slot, QLatin1String& narrow, QStringView& chars, bool& wide) const;
   TRecord Record(int row) const;
 
   // The record's serial goes with it; slots beyond its values are blank.
@@ -75,6 +81,9 @@ class TRecordRef {
   QVariant Value(int slot) const {
     if (mRecord) return slot >= 0 && slot < mRecord->Values.size() ? mRecord->Values[slot] : QVariant();
     return slot >= 0 && slot < mStore->SlotCount() ? mStore->Value(mRow, slot) : QVariant();
+  }
+  bool TextView(int slot, QLatin1String& narrow, QStringView& chars, bool& wide) const {
+    return mStore && slot >= 0 && slot < mStore->SlotCount() && mStore->TextView(mRow, slot, narrow, chars, wide);
   }
   bool IsNull(int slot) const {
     if (mRecord) return slot < 0 || slot >= mRecord->Values.size() || mRecord->Values[slot].isNull();

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QTimeZone>
 
+#include <Tarnwell/database/DBFilter.h>
 #include <Tarnwell/database/DBRowStore.h>
 #include <Tarnwell/database/MemoTab.h>
 
@@ -133,6 +134,47 @@ TEST(RowStore, RowsMoveAndChangeWithTheirSerials) {
   EXPECT_LT(m.Bytes() / 1000, 160u);
   m.clear();
   EXPECT_TRUE(m.empty());
+}
+
+// Filters and Locate compare texts where the store keeps them: the answers
+// are those of the same values read out into a record.
+TEST(RowStore, TextsComparedInPlaceAnswerAsReadOut) {
+  TRowStore s;
+  s.SetLayout({ftString, ftInteger});
+  const QList<QVariant> texts = {QStringLiteral("Rossi"), QStringLiteral("rossi"), QStringLiteral("Rossetti"),
+                                 QString::fromUtf8("Città"), QString::fromUtf8("CITTÀ di 東京"), QString(""),
+                                 QStringLiteral("ROSSI*"), QVariant(), QStringLiteral("Zeta")};
+  for (int i = 0; i < texts.size(); ++i) s.Append(Rec(quint64(i), {texts[i], qint64(i)}));
+  auto resolve = [](const QString& name, int& slot, TFieldType& type) {
+    slot = name == "NOME" ? 0 : 1;
+    type = slot == 0 ? ftString : ftInteger;
+    return name == "NOME" || name == "N";
+  };
+  for (const char* f : {"NOME = 'Rossi'", "NOME = 'ross*'", "NOME <> 'Ross*'", "NOME < 'Rossi'",
+                        "NOME >= 'città'", "NOME = 'CITTÀ di 東京'", "NOME = 'città*'", "NOME = ''",
+                        "NOME > 'ROSSI*' AND N < 8"}) {
+    const auto expr = TFilterExpr::Compile(QString::fromUtf8(f), resolve);
+    for (int mode = 0; mode < 4; ++mode)
+      for (int i = 0; i < s.size(); ++i)
+        EXPECT_EQ(expr->Evaluate(TRecordRef(s, i), mode & 1, mode & 2),
+                  expr->Evaluate(s.Record(i).Values, mode & 1, mode & 2))
+            << f << " mode " << mode << " row " << i;
+  }
+  TMemoTable t;
+  t.FieldDefs().Add("NOME", ftString, 20);
+  t.Open();
+  for (const QVariant& v : texts) {
+    t.Append();
+    t.FieldByName("NOME")->SetValue(v);
+    t.Post();
+  }
+  EXPECT_TRUE(t.Locate("NOME", QString::fromUtf8("città di"), loCaseInsensitive | loPartialKey));
+  EXPECT_EQ(t.RecNo(), 5);
+  EXPECT_TRUE(t.Locate("NOME", "rossi", 0));
+  EXPECT_EQ(t.RecNo(), 2);
+  EXPECT_FALSE(t.Locate("NOME", "ROSSI", 0));
+  EXPECT_TRUE(t.Locate("NOME", "ROSSI", loCaseInsensitive));
+  EXPECT_EQ(t.RecNo(), 1);
 }
 
 // The memory table keeps its records in the same store: values typed in,
