@@ -365,21 +365,47 @@ void TDBDataSet::InternalOpen() {
     }
     mKeySlots.push_back(i);
   }
-  // SQLite: a table read in the order of a key without blanks is read in
-  // pages, each a statement of its own, so that a table left partly read
-  // never holds the file against other writers (whatever the file's journal).
+  // SQLite: a table read in an order that tells every row apart (it holds
+  // the write key) over fields without blanks is read in pages, each a
+  // statement of its own, so that a table left partly read never holds the
+  // file against other writers (whatever the file's journal).
   mPage = {};
-  if (!pg && !mKeySlots.empty()) {
-    const QStringList order = PageOrder();
-    bool keyOrder = order.size() == mKeyFields.size();
-    for (int k = 0; keyOrder && k < order.size(); ++k) {
-      const TFieldDef* d = tableDefs.Find(mKeyFields[k]);
-      keyOrder = order[k].trimmed().compare(mKeyFields[k], Qt::CaseInsensitive) == 0 && d &&
-                 (d->Required || d->DataType == ftAutoInc);
+  const QString pageTable = pg ? QString() : PageTable();
+  if (!pageTable.isEmpty()) {
+    // A read-only table has no write key of its own yet: the same rule finds it.
+    QStringList key = mKeyFields;
+    TFieldDefs& defs = tableDefs;
+    if (mUpdateTable.isEmpty()) {
+      try {
+        defs = Catalog::FieldDefs(db, pageTable);
+        auto notNull = [&defs](const QString& f) {
+          const TFieldDef* d = defs.Find(f);
+          return d && (d->Required || d->DataType == ftAutoInc);
+        };
+        const TIndexDefs idx = Catalog::IndexDefs(db, pageTable);
+        if (const TIndexDef* k = idx.WriteKey(notNull)) key = k->Fields.split(';');
+      } catch (const EDatabaseError&) {
+        key.clear();
+      }
     }
-    if (keyOrder) {
+    const QStringList order = key.isEmpty() ? QStringList() : PageOrder();
+    bool pageable = !order.isEmpty();
+    for (const QString& k : key)
+      pageable = pageable && std::any_of(order.begin(), order.end(), [&k](const QString& o) {
+                   return o.trimmed().compare(k, Qt::CaseInsensitive) == 0;
+                 });
+    for (const QString& o : order) {
+      const TFieldDef* d = defs.Find(o.trimmed());
+      const int slot = mFieldDefs.IndexOf(o.trimmed());
+      pageable = pageable && d && (d->Required || d->DataType == ftAutoInc) && slot >= 0;
+      if (pageable) mPage.Slots.push_back(slot);
+    }
+    if (pageable) {
       mPage.On = true;
-      mPage.After = QVariantList(int(mKeySlots.size()));
+      mPage.Table = pageTable;
+      mPage.After = QVariantList(int(mPage.Slots.size()));
+    } else {
+      mPage = {};
     }
   }
 }
@@ -513,7 +539,7 @@ bool TDBDataSet::FetchRows(int atLeast) {
     }
     ++mPage.Read;
     if (mPage.On)
-      for (size_t k = 0; k < mKeySlots.size(); ++k) mPage.After[int(k)] = mQuery->value(mKeySlots[k]);
+      for (size_t k = 0; k < mPage.Slots.size(); ++k) mPage.After[int(k)] = mQuery->value(mPage.Slots[k]);
     for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
     // A row this dataset wrote is met again when the write moved it ahead
     // of the cursor: the cache already holds it.
@@ -537,12 +563,12 @@ bool TDBDataSet::FetchRows(int atLeast) {
 void TDBDataSet::StartPage(int rows) {
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QStringList keys, marks;
-  for (int k : mKeySlots) {
+  for (int k : mPage.Slots) {
     keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
     marks << QStringLiteral("?");
   }
   const QString sql = QStringLiteral("SELECT * FROM %1 WHERE (%2) > (%3) ORDER BY %2 LIMIT %4")
-                          .arg(Catalog::QuoteTableName(db, mUpdateTable), keys.join(QStringLiteral(", ")),
+                          .arg(Catalog::QuoteTableName(db, mPage.Table), keys.join(QStringLiteral(", ")),
                                marks.join(QStringLiteral(", ")))
                           .arg(rows);
   mQuery = std::make_unique<QSqlQuery>(db);

@@ -58,9 +58,11 @@ class TDBDataSet : public TDataSet {
   virtual bool WantLive() const = 0;
   virtual QString LiveTableName() const = 0;
   // The fields the select is ordered by when it reads the whole live table
-  // in that order (no other condition); empty otherwise. On SQLite a table
-  // ordered by its key is then read in pages.
+  // in that order (no other condition); empty otherwise. On SQLite, when they
+  // hold the write key and admit no blanks, the table is read in pages.
   virtual QStringList PageOrder() { return {}; }
+  // The table such a select reads (live or not); empty for other selects.
+  virtual QString PageTable() const { return {}; }
   void InternalOpen() override;
   // Called once the field definitions of a new cursor are known and before
   // fields are made from them: subclasses may adjust mFieldDefs (names,
@@ -92,7 +94,9 @@ class TDBDataSet : public TDataSet {
     bool Needed = false;        // the statement was released: the next read starts a page
     int Read = 0;               // rows the statement gave so far
     int Limit = 1 << 30;        // rows it can give at most (the first has no limit)
-    QVariantList After;         // the key of the last row read, as read
+    QString Table;
+    std::vector<int> Slots;     // the fields of the order
+    QVariantList After;         // their values in the last row read, as read
   } mPage;
   // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
   struct TPgRead;

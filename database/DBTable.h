@@ -27,8 +27,10 @@ class TTable : public TDBDataSet {
   bool WantLive() const override { return !mReadOnly; }
   QString LiveTableName() const override { return mTableName; }
   QStringList PageOrder() override;
+  QString PageTable() const override { return mTableName; }
 
  private:
+  QStringList ReadOrder(const QSqlDatabase& db);
   QString mTableName;
   bool mReadOnly = false;
   TIndexDefs mIndexDefs;
