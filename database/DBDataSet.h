@@ -258,7 +258,7 @@ class TDataSet : public QObject, public TFieldStore {
   bool HasCalcFieldsHandler() const;
   int mQuietScroll = 0;
   bool mLastActive = false;  // what ActiveChanged last told
-  // The record the fields show now, or null.
+  // The record being edited or computed, or null (browsing shows a stored row).
   const TRecord* BufferRecord() const;
   void BindFields();
   void LayOutRecords();

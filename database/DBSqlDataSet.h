@@ -57,9 +57,9 @@ class TDBDataSet : public TDataSet {
   // Whether this dataset may write back, and to which table.
   virtual bool WantLive() const = 0;
   virtual QString LiveTableName() const = 0;
-  // The fields the select is ordered by when it reads the whole live table
-  // in that order (no other condition); empty otherwise. On SQLite, when they
-  // hold the write key and admit no blanks, the table is read in pages.
+  // The fields the select is ordered by when it reads a whole table (PageTable)
+  // in that order with no other condition; empty otherwise. On SQLite, when
+  // they hold a key of the table and admit no blanks, it is read in pages.
   virtual QStringList PageOrder() { return {}; }
   // The table such a select reads (live or not); empty for other selects.
   virtual QString PageTable() const { return {}; }
@@ -88,7 +88,7 @@ class TDBDataSet : public TDataSet {
   void Fetched(const TRecord& r);
   void StartPage(int rows);
   std::unique_ptr<QSqlQuery> mQuery;
-  // SQLite's reading in pages of the key order (see InternalOpen).
+  // SQLite's reading in pages of an order that tells rows apart (see InternalOpen).
   struct TPaging {
     bool On = false;
     bool Needed = false;        // the statement was released: the next read starts a page
