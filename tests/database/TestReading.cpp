@@ -193,6 +193,17 @@ TEST_P(ReadTest, AFilterOnAnIndexedFieldAsksTheEngine) {
   EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
   t.setFiltered(false);
   EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+
+  // Filtering before the table opens asks the engine at the open.
+  TTable f;
+  f.setDatabaseName(Alias());
+  f.setTableName("MOVIMENTI");
+  f.setFilter("CODCLI = 1");
+  f.setFiltered(true);
+  f.Open();
+  EXPECT_TRUE(f.Eof());
+  EXPECT_EQ(f.RecordCount(), 0);
+  EXPECT_LT(f.CachedCount(), TDemoDb::kMovements);
 }
 
 // Rows changed through the dataset, and on SQLite values of another kind
