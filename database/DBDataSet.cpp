@@ -143,18 +143,28 @@ void TDataSet::BindFields() {
 
 TRecord* TDataSet::MakeRecord() {
   auto* r = new TRecord;
-  int slotCount = mDataFieldCount;
-  for (auto& f : mFields)
-    if (f->mIndex >= slotCount) slotCount = f->mIndex + 1;
-  r->Values = QList<QVariant>(slotCount);  // exact: resize() would keep spare room in every record
+  r->Values = QList<QVariant>(mRows.SlotCount());
   return r;
 }
 
-void TDataSet::AddFetched(std::unique_ptr<TRecord> rec) {
-  rec->Serial = mNextSerial++;
-  if (mAutoCalcFields && int(mFields.size()) > 0 && rec->Values.size() > mDataFieldCount && HasCalcFieldsHandler())
-    CalcRecord(*rec);
-  mRows.push_back(std::move(rec));
+// The record slots: the data fields' definitions, then the calculated and
+// lookup fields in their order.
+void TDataSet::LayOutRecords() {
+  int slotCount = mDataFieldCount;
+  for (auto& f : mFields)
+    if (f->mIndex >= slotCount) slotCount = f->mIndex + 1;
+  std::vector<TFieldType> types(size_t(slotCount), ftUnknown);
+  for (int i = 0; i < mDataFieldCount && i < mFieldDefs.Count(); ++i) types[size_t(i)] = mFieldDefs[i].DataType;
+  for (auto& f : mFields)
+    if (f->mIndex >= mDataFieldCount) types[size_t(f->mIndex)] = f->DataType();
+  mRows.SetLayout(types);
+}
+
+void TDataSet::AddFetched(TRecord& rec) {
+  rec.Serial = mNextSerial++;
+  if (mAutoCalcFields && int(mFields.size()) > 0 && rec.Values.size() > mDataFieldCount && HasCalcFieldsHandler())
+    CalcRecord(rec);
+  mRows.Append(rec);
 }
 
 void TDataSet::CalcRecord(TRecord& r) {
@@ -174,7 +184,7 @@ void TDataSet::CalcRecord(TRecord& r) {
 }
 
 void TDataSet::ClearRecords() {
-  mDisplayRecord = nullptr;
+  mDisplayRow = -1;
   InvalidatePositions();
   mRows.clear();
   mCursor = -1;
@@ -193,6 +203,7 @@ void TDataSet::Open() {
     ClearRecords();
     InternalOpen();
     BindFields();
+    LayOutRecords();
     mFilterPred = nullptr;
     if (mFiltered) mFilterPred = CompileFilter(mFilter);
   } catch (...) {
@@ -263,13 +274,30 @@ void TDataSet::FetchAll() {
     if (!FetchRows(int(mRows.size()) + 4096)) mFetchedAll = true;
 }
 
-bool TDataSet::RecordAccepted(const TRecord& r) {
+// Under a filter, rows are read only while an unread one may still pass.
+bool TDataSet::EnsureCandidate(int i) {
+  if (mFiltered && i >= int(mRows.size()) && !mFetchedAll && !UnreadMayPass()) return false;
+  return EnsureRow(i);
+}
+
+void TDataSet::FetchCandidates() {
+  if (!mFiltered) {
+    FetchAll();
+    return;
+  }
+  if (mFetchedAll || !UnreadMayPass()) return;
+  THourglass wait;
+  while (!mFetchedAll && UnreadMayPass())
+    if (!FetchRows(int(mRows.size()) + 4096)) mFetchedAll = true;
+}
+
+bool TDataSet::RecordAccepted(const TRecordRef& r) {
   if (!mFiltered) return true;
   if (mFilterPred && !mFilterPred(r)) return false;
   if (OnFilterRecord) {
     bool accept = true;
     const QScopedValueRollback<TDataSetState> state(mState, dsFilter);
-    const QScopedValueRollback<const TRecord*> record(mCalcRecord, &r);
+    const QScopedValueRollback<const TRecordRef*> record(mFilterRecord, &r);
     OnFilterRecord(this, accept);
     return accept;
   }
@@ -278,12 +306,12 @@ bool TDataSet::RecordAccepted(const TRecord& r) {
 
 int TDataSet::FindAccepted(int from, int step) {
   if (step > 0) {
-    for (int i = std::max(from, 0); EnsureRow(i); ++i)
-      if (RecordAccepted(*mRows[i])) return i;
+    for (int i = std::max(from, 0); EnsureCandidate(i); ++i)
+      if (RecordAccepted(i)) return i;
     return -1;
   }
   for (int i = std::min(from, int(mRows.size()) - 1); i >= 0; --i)
-    if (RecordAccepted(*mRows[i])) return i;
+    if (RecordAccepted(i)) return i;
   return -1;
 }
 
@@ -316,7 +344,7 @@ void TDataSet::Last() {
   CheckActiveDS(this);
   CheckBrowseMode();
   FireBeforeScroll();
-  FetchAll();
+  FetchCandidates();
   int i = FindAccepted(int(mRows.size()) - 1, -1);
   mCursor = i;
   mEof = true;
@@ -378,6 +406,7 @@ bool TDataSet::IsEmpty() {
 bool TDataSet::UsePositionCache() const { return mFiltered && !OnFilterRecord; }
 
 void TDataSet::InvalidatePositions() {
+  mDisplayRow = -1;  // row indices may have moved
   mAccepted.clear();
   mAcceptedUpTo = 0;
 }
@@ -385,7 +414,7 @@ void TDataSet::InvalidatePositions() {
 void TDataSet::ExtendPositions(int upTo) {
   upTo = std::min(upTo, int(mRows.size()));
   for (; mAcceptedUpTo < upTo; ++mAcceptedUpTo)
-    if (RecordAccepted(*mRows[mAcceptedUpTo])) mAccepted.push_back(mAcceptedUpTo);
+    if (RecordAccepted(mAcceptedUpTo)) mAccepted.push_back(mAcceptedUpTo);
 }
 
 int TDataSet::RecNo() {
@@ -397,7 +426,7 @@ int TDataSet::RecNo() {
   }
   int n = 0;
   for (int i = 0; i <= mCursor; ++i)
-    if (RecordAccepted(*mRows[i])) ++n;
+    if (RecordAccepted(i)) ++n;
   return n;
 }
 
@@ -409,12 +438,12 @@ void TDataSet::SetRecNo(int n) {
   if (!mFiltered) {
     if (EnsureRow(n - 1)) target = n - 1;
   } else if (UsePositionCache()) {
-    while (int(mAccepted.size()) < n && EnsureRow(mAcceptedUpTo)) ExtendPositions(mAcceptedUpTo + 1024);
+    while (int(mAccepted.size()) < n && EnsureCandidate(mAcceptedUpTo)) ExtendPositions(mAcceptedUpTo + 1024);
     if (int(mAccepted.size()) >= n) target = mAccepted[n - 1];
   } else {
     int k = 0;
-    for (int i = 0; EnsureRow(i); ++i)
-      if (RecordAccepted(*mRows[i]) && ++k == n) {
+    for (int i = 0; EnsureCandidate(i); ++i)
+      if (RecordAccepted(i) && ++k == n) {
         target = i;
         break;
       }
@@ -425,15 +454,15 @@ void TDataSet::SetRecNo(int n) {
 
 int TDataSet::RecordCount() {
   if (!Active()) return 0;
-  FetchAll();
+  FetchCandidates();
   if (!mFiltered) return int(mRows.size());
   if (UsePositionCache()) {
     ExtendPositions(int(mRows.size()));
     return int(mAccepted.size());
   }
   int n = 0;
-  for (auto& r : mRows)
-    if (RecordAccepted(*r)) ++n;
+  for (int i = 0; i < int(mRows.size()); ++i)
+    if (RecordAccepted(i)) ++n;
   return n;
 }
 
@@ -445,14 +474,14 @@ int TDataSet::KnownRecordCount(int atLeast) {
   }
   if (UsePositionCache()) {
     ExtendPositions(int(mRows.size()));
-    while (int(mAccepted.size()) < atLeast && EnsureRow(int(mRows.size()))) ExtendPositions(int(mRows.size()));
+    while (int(mAccepted.size()) < atLeast && EnsureCandidate(int(mRows.size()))) ExtendPositions(int(mRows.size()));
     return int(mAccepted.size());
   }
   int n = 0, i = 0;
   for (; i < int(mRows.size()); ++i)
-    if (RecordAccepted(*mRows[i])) ++n;
-  for (; n < atLeast && EnsureRow(i); ++i)
-    if (RecordAccepted(*mRows[i])) ++n;
+    if (RecordAccepted(i)) ++n;
+  for (; n < atLeast && EnsureCandidate(i); ++i)
+    if (RecordAccepted(i)) ++n;
   return n;
 }
 
@@ -461,22 +490,22 @@ int TDataSet::RowOfPosition(int recNo) {
   if (!mFiltered) return EnsureRow(recNo - 1) ? recNo - 1 : -1;
   if (UsePositionCache()) {
     ExtendPositions(int(mRows.size()));
-    while (int(mAccepted.size()) < recNo && EnsureRow(int(mRows.size()))) ExtendPositions(int(mRows.size()));
+    while (int(mAccepted.size()) < recNo && EnsureCandidate(int(mRows.size()))) ExtendPositions(int(mRows.size()));
     return int(mAccepted.size()) >= recNo ? mAccepted[recNo - 1] : -1;
   }
   int k = 0;
-  for (int i = 0; EnsureRow(i); ++i)
-    if (RecordAccepted(*mRows[i]) && ++k == recNo) return i;
+  for (int i = 0; EnsureCandidate(i); ++i)
+    if (RecordAccepted(i) && ++k == recNo) return i;
   return -1;
 }
 
 bool TDataSet::SetDisplayRecord(int recNo) {
-  mDisplayRecord = nullptr;
+  mDisplayRow = -1;
   if (recNo == 0) return true;
   const int i = RowOfPosition(recNo);
   if (i < 0) return false;
   // The current record keeps reading its edit buffer while it is edited.
-  if (!(i == mCursor && mState == dsEdit)) mDisplayRecord = mRows[i].get();
+  if (!(i == mCursor && mState == dsEdit)) mDisplayRow = i;
   return true;
 }
 
@@ -486,37 +515,47 @@ int TDataSet::InsertRecNo() {
   if (!mFiltered) return at + 1;
   int n = 0;
   for (int i = 0; i < at; ++i)
-    if (RecordAccepted(*mRows[i])) ++n;
+    if (RecordAccepted(i)) ++n;
   return n + 1;
 }
 
-TRecord* TDataSet::ActiveRecord() const {
-  if (mDisplayRecord && mState != dsCalcFields && mState != dsFilter) return const_cast<TRecord*>(mDisplayRecord);
+const TRecord* TDataSet::BufferRecord() const {
   switch (mState) {
     case dsEdit:
     case dsInsert:
       return mEditBuffer.get();
     case dsCalcFields:
-    case dsFilter:
-      return const_cast<TRecord*>(mCalcRecord);
-    case dsInactive:
-      return nullptr;
+      return mCalcRecord;
     default:
-      if (mCursor >= 0 && mCursor < int(mRows.size())) return mRows[mCursor].get();
       return nullptr;
   }
 }
 
 QVariant TDataSet::FieldValue(const TField* f) const {
-  const TRecord* r = ActiveRecord();
-  if (!r || f->mIndex < 0 || f->mIndex >= r->Values.size()) return QVariant();
-  return r->Values[f->mIndex];
+  // A record shown by SetDisplayRecord is read instead of the current one
+  // (but not by calculated fields or filters, which judge their own record).
+  if (mDisplayRow >= 0 && mDisplayRow < int(mRows.size()) && mState != dsInactive && mState != dsCalcFields &&
+      mState != dsFilter)
+    return TRecordRef(mRows, mDisplayRow).Value(f->mIndex);
+  switch (mState) {
+    case dsInactive:
+      return QVariant();
+    case dsEdit:
+    case dsInsert:
+    case dsCalcFields:
+      return BufferRecord() ? TRecordRef(*BufferRecord()).Value(f->mIndex) : QVariant();
+    case dsFilter:
+      return mFilterRecord ? mFilterRecord->Value(f->mIndex) : QVariant();
+    default:
+      if (mCursor < 0 || mCursor >= int(mRows.size())) return QVariant();
+      return TRecordRef(mRows, mCursor).Value(f->mIndex);
+  }
 }
 
 QVariant TDataSet::OldFieldValue(const TField* f) const {
-  const TRecord* r = mState == dsEdit ? mOldBuffer.get() : (mState == dsInsert ? nullptr : ActiveRecord());
-  if (!r || f->mIndex < 0 || f->mIndex >= r->Values.size()) return QVariant();
-  return r->Values[f->mIndex];
+  if (mState == dsEdit) return mOldBuffer ? TRecordRef(*mOldBuffer).Value(f->mIndex) : QVariant();
+  if (mState == dsInsert) return QVariant();
+  return FieldValue(f);
 }
 
 void TDataSet::SetFieldValue(TField* f, const QVariant& v) {
@@ -552,29 +591,26 @@ TBookmark TDataSet::GetBookmark() const {
   if (!Active() || mCursor < 0 || mCursor >= int(mRows.size()) || mState == dsInsert) return {};
   QByteArray b(12, 0);
   qToLittleEndian<quint32>(mGeneration, b.data());
-  qToLittleEndian<quint64>(mRows[mCursor]->Serial, b.data() + 4);
+  qToLittleEndian<quint64>(mRows.Serial(mCursor), b.data() + 4);
   return b;
 }
 
-static int FindSerial(const std::vector<std::unique_ptr<TRecord>>& rows, const TBookmark& bm, quint32 gen) {
+static int FindSerial(const TRowStore& rows, const TBookmark& bm, quint32 gen) {
   if (bm.size() != 12 || qFromLittleEndian<quint32>(bm.constData()) != gen) return -1;
-  quint64 serial = qFromLittleEndian<quint64>(bm.constData() + 4);
-  for (int i = 0; i < int(rows.size()); ++i)
-    if (rows[i]->Serial == serial) return i;
-  return -1;
+  return rows.FindSerial(qFromLittleEndian<quint64>(bm.constData() + 4));
 }
 
 bool TDataSet::BookmarkValid(const TBookmark& bm) const {
   if (!Active()) return false;
   int i = FindSerial(mRows, bm, mGeneration);
-  return i >= 0 && const_cast<TDataSet*>(this)->RecordAccepted(*mRows[i]);
+  return i >= 0 && const_cast<TDataSet*>(this)->RecordAccepted(i);
 }
 
 void TDataSet::GotoBookmark(const TBookmark& bm) {
   CheckActiveDS(this);
   CheckBrowseMode();
   int i = FindSerial(mRows, bm, mGeneration);
-  if (i < 0 || !RecordAccepted(*mRows[i]))
+  if (i < 0 || !RecordAccepted(i))
     throw EDatabaseError(QStringLiteral("Segnalibro non valido: il record non è più disponibile"));
   MoveCursorTo(i);
 }
@@ -593,9 +629,20 @@ struct TKeyMatcher {
   QVariant Key;     // coerced to the field type
   QString KeyText;  // for partial keys and text fields
   bool Partial, CaseIns, Impossible = false;
-  bool Match(const TRecord& r, const TField* f) const {
+  bool Match(const TRecordRef& r, const TField* f) const {
     if (Impossible) return false;
-    const QVariant& v = r.Values[Slot];
+    if (!Key.isNull() && IsTextFieldType(Type)) {
+      // Texts are compared where the store keeps them.
+      QLatin1String narrow;
+      QStringView chars;
+      bool wide = false;
+      if (r.TextView(Slot, narrow, chars, wide)) {
+        const Qt::CaseSensitivity cs = CaseIns ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        if (wide) return Partial ? chars.startsWith(KeyText, cs) : chars.compare(KeyText, cs) == 0;
+        return Partial ? narrow.startsWith(KeyText, cs) : narrow.compare(KeyText, cs) == 0;
+      }
+    }
+    const QVariant v = r.Value(Slot);
     if (Key.isNull()) return v.isNull();
     if (v.isNull()) return false;
     const Qt::CaseSensitivity cs = CaseIns ? Qt::CaseInsensitive : Qt::CaseSensitive;
@@ -650,8 +697,8 @@ bool TDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLoca
   }
   FireBeforeScroll();
   THourglass wait;
-  for (int i = 0; EnsureRow(i); ++i) {
-    const TRecord& r = *mRows[i];
+  for (int i = 0; EnsureCandidate(i); ++i) {
+    const TRecordRef r(mRows, i);
     bool all = true;
     for (size_t k = 0; k < ms.size() && all; ++k) all = ms[k].Match(r, fs[k]);
     if (all && RecordAccepted(r)) {
@@ -694,7 +741,7 @@ QVariant TDataSet::Lookup(const QString& keyFields, const QVariant& keyValues, c
 
 // --- filter
 
-std::function<bool(const TRecord&)> TDataSet::CompileFilter(const QString& text) {
+std::function<bool(const TRecordRef&)> TDataSet::CompileFilter(const QString& text) {
   if (text.trimmed().isEmpty()) return nullptr;
   auto expr = TFilterExpr::Compile(text, [this](const QString& name, int& slot, TFieldType& type) {
     TField* f = FindField(name);
@@ -704,7 +751,7 @@ std::function<bool(const TRecord&)> TDataSet::CompileFilter(const QString& text)
     return true;
   });
   const bool ci = mFilterOptions & foCaseInsensitive, partial = !(mFilterOptions & foNoPartialCompare);
-  return [expr, ci, partial](const TRecord& r) { return expr->Evaluate(r.Values, ci, partial); };
+  return [expr, ci, partial](const TRecordRef& r) { return expr->Evaluate(r, ci, partial); };
 }
 
 void TDataSet::RunFilterChange() {
@@ -815,8 +862,8 @@ void TDataSet::Edit() {
       throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
   });
   TW_FIRE(BeforeEdit, beforeEdit, this);
-  mOldBuffer = std::make_unique<TRecord>(*mRows[mCursor]);
-  mEditBuffer = std::make_unique<TRecord>(*mRows[mCursor]);
+  mOldBuffer = std::make_unique<TRecord>(mRows.Record(mCursor));
+  mEditBuffer = std::make_unique<TRecord>(*mOldBuffer);
   mModified = false;
   SetState(dsEdit);
   DataEvent(deRecordChange);
@@ -865,16 +912,16 @@ void TDataSet::DoPost() {
   const bool inserting = mState == dsInsert;
   InternalPost(rec, inserting ? nullptr : mOldBuffer.get());
   if (inserting) {
-    auto row = std::make_unique<TRecord>(std::move(rec));
-    row->Serial = mNextSerial++;
-    CalcRecord(*row);
+    rec.Serial = mNextSerial++;
+    CalcRecord(rec);
     int at = std::clamp(mInsertAt, 0, int(mRows.size()));
-    mRows.insert(mRows.begin() + at, std::move(row));
+    mDisplayRow = -1;
+    mRows.Insert(at, rec);
     mCursor = at;
   } else {
-    rec.Serial = mRows[mCursor]->Serial;
+    rec.Serial = mRows.Serial(mCursor);
     CalcRecord(rec);
-    *mRows[mCursor] = std::move(rec);
+    mRows.Assign(mCursor, rec);
   }
   mEof = mBof = false;
   mEditBuffer.reset();
@@ -908,11 +955,11 @@ void TDataSet::Delete() {
   if (!CanModify()) throw EDatabaseError(QStringLiteral("Impossibile modificare un dataset di sola lettura"));
   TW_FIRE(BeforeDelete, beforeDelete, this);
   FireBeforeScroll();
-  HandleError(OnDeleteError, [this] { InternalDelete(*mRows[mCursor]); });
+  HandleError(OnDeleteError, [this] { InternalDelete(mRows.Record(mCursor)); });
   int at = mCursor;
   InvalidatePositions();
-  mDisplayRecord = nullptr;
-  mRows.erase(mRows.begin() + at);
+  mDisplayRow = -1;
+  mRows.Erase(at);
   int i = FindAccepted(at, 1);
   if (i < 0) i = FindAccepted(at - 1, -1);
   mCursor = i;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "DBFields.h"
+#include "DBRowStore.h"
 #include <Tarnwell/platform/TProperty.h>
 
 namespace Tarnwell {
@@ -214,7 +215,7 @@ class TDataSet : public QObject, public TFieldStore {
   virtual void InternalDelete(const TRecord& /*rec*/) {}
   virtual void InternalEdit() {}  // refuse editing by raising
   // The predicate for a filter text; raises EDatabaseError when unusable.
-  virtual std::function<bool(const TRecord&)> CompileFilter(const QString& text);
+  virtual std::function<bool(const TRecordRef&)> CompileFilter(const QString& text);
   // Judges a filter text while the dataset is closed, where the fields are
   // known without opening; raises EDatabaseError when it can never filter.
   virtual void CheckFilterWhileClosed(const QString& /*text*/) {}
@@ -223,11 +224,14 @@ class TDataSet : public QObject, public TFieldStore {
   void BeginInsert(bool append);
   virtual void DoAfterOpen() {}
 
+  // A record with a blank slot for every field.
   TRecord* MakeRecord();
-  void AddFetched(std::unique_ptr<TRecord> rec);
+  // Adds a record read from the engine (its calculated fields are computed
+  // here); rec may be reused for the next one.
+  void AddFetched(TRecord& rec);
   int DataFieldCount() const { return mDataFieldCount; }
-  // Maps a field def to a field slot after InternalOpen (-1 when absent).
-  std::vector<std::unique_ptr<TRecord>> mRows;
+  // The records read, in their order, kept compactly (DBRowStore.h).
+  TRowStore mRows;
   TFieldDefs mFieldDefs;
   bool mFetchedAll = false;
 
@@ -236,8 +240,16 @@ class TDataSet : public QObject, public TFieldStore {
   void FireBeforeScroll();
   void FireAfterScroll();
   void SetState(TDataSetState s);
-  bool RecordAccepted(const TRecord& r);
+  bool RecordAccepted(int row) { return RecordAccepted(TRecordRef(mRows, row)); }
+  bool RecordAccepted(const TRecordRef& r);
   bool EnsureRow(int i);  // fetches until row i exists
+  // As EnsureRow, but under a filter only while an unread row may pass.
+  bool EnsureCandidate(int i);
+  // Reads every row that may pass the filter in force (every row unfiltered).
+  void FetchCandidates();
+  // Whether a row not read yet may still pass the filter in force; a dataset
+  // whose engine can tell that none will answers false, and reading stops.
+  virtual bool UnreadMayPass() { return true; }
   int mCursor = -1;       // index into mRows of the current record
   // Moves the cursor to row i (which must be accepted) with scroll events.
   void MoveCursorTo(int i, bool events = true);
@@ -259,8 +271,10 @@ class TDataSet : public QObject, public TFieldStore {
   bool HasCalcFieldsHandler() const;
   int mQuietScroll = 0;
   bool mLastActive = false;  // what ActiveChanged last told
-  TRecord* ActiveRecord() const;
+  // The record being edited or computed, or null (browsing shows a stored row).
+  const TRecord* BufferRecord() const;
   void BindFields();
+  void LayOutRecords();
   void DoPost();
   void HandleError(const TDataSetErrorEvent& handler, const std::function<void()>& action);
 
@@ -280,15 +294,16 @@ class TDataSet : public QObject, public TFieldStore {
   QString mFilter;
   bool mFiltered = false;
   TFilterOptions mFilterOptions = 0;
-  std::function<bool(const TRecord&)> mFilterPred;
+  std::function<bool(const TRecordRef&)> mFilterPred;
   bool UsePositionCache() const;
   void ExtendPositions(int upTo);
   std::vector<int> mAccepted;  // indexes of accepted rows among the first mAcceptedUpTo
   int mAcceptedUpTo = 0;
   int mDisableCount = 0;
   std::vector<TDataSetObserver*> mSources;
-  const TRecord* mCalcRecord = nullptr;
-  const TRecord* mDisplayRecord = nullptr;
+  const TRecord* mCalcRecord = nullptr;      // computed by the CalcFields handlers
+  const TRecordRef* mFilterRecord = nullptr;  // judged by OnFilterRecord
+  int mDisplayRow = -1;  // index into mRows of the record SetDisplayRecord shows, -1 when none
   int RowOfPosition(int recNo);  // index into mRows of an accepted position, -1 when none
 };
 

@@ -129,24 +129,27 @@ class TNodeAnd : public TFilterExpr {
  public:
   std::shared_ptr<TFilterExpr> A, B;
   bool Or = false;
-  bool Evaluate(const QList<QVariant>& v, bool ci, bool p) const override {
+  bool Evaluate(const TRecordRef& v, bool ci, bool p) const override {
     return Or ? (A->Evaluate(v, ci, p) || B->Evaluate(v, ci, p))
               : (A->Evaluate(v, ci, p) && B->Evaluate(v, ci, p));
+  }
+  bool RequiredEquality(bool ci, bool p, int& slot, QVariant& value) const override {
+    return !Or && (A->RequiredEquality(ci, p, slot, value) || B->RequiredEquality(ci, p, slot, value));
   }
 };
 
 class TNodeNot : public TFilterExpr {
  public:
   std::shared_ptr<TFilterExpr> A;
-  bool Evaluate(const QList<QVariant>& v, bool ci, bool p) const override { return !A->Evaluate(v, ci, p); }
+  bool Evaluate(const TRecordRef& v, bool ci, bool p) const override { return !A->Evaluate(v, ci, p); }
 };
 
 class TNodeIsNull : public TFilterExpr {
  public:
   TOperand X;
   bool Negate = false;
-  bool Evaluate(const QList<QVariant>& v, bool, bool) const override {
-    bool isNull = X.IsField ? (X.Slot >= v.size() || v[X.Slot].isNull()) : X.Const.isNull();
+  bool Evaluate(const TRecordRef& v, bool, bool) const override {
+    bool isNull = X.IsField ? v.IsNull(X.Slot) : X.Const.isNull();
     return isNull != Negate;
   }
 };
@@ -167,16 +170,61 @@ class TNodeCompare : public TFilterExpr {
     return c >= 0;
   }
 
-  QVariant Value(const TOperand& o, const QVariant& coerced, const QList<QVariant>& v) const {
+  QVariant Value(const TOperand& o, const QVariant& coerced, const TRecordRef& v) const {
     if (!o.IsField) return coerced;
-    if (o.Slot < 0 || o.Slot >= v.size()) return QVariant();
-    if (o.Type == Type) return v[o.Slot];
+    if (o.Type == Type) return v.Value(o.Slot);
     QVariant out;
-    if (!CoerceToFieldType(v[o.Slot], Type, out)) return QVariant();
+    if (!CoerceToFieldType(v.Value(o.Slot), Type, out)) return QVariant();
     return out;
   }
 
-  bool Evaluate(const QList<QVariant>& v, bool ci, bool partial) const override {
+  bool RequiredEquality(bool ci, bool partial, int& slot, QVariant& value) const override {
+    if (Op != "=" || L.IsField == R.IsField) return false;
+    const TOperand& f = L.IsField ? L : R;
+    const QVariant& c = L.IsField ? RConst : LConst;
+    if (c.isNull() || f.Slot < 0) return false;
+    if (IsTextFieldType(Type)) {
+      // Exact texts only: no case folding, no prefix.
+      const QString s = c.toString();
+      if (f.Type != Type || ci || (partial && s.endsWith('*'))) return false;
+      value = s;
+    } else if (f.Type == ftSmallint || f.Type == ftInteger || f.Type == ftLargeint || f.Type == ftAutoInc ||
+               f.Type == ftWord) {
+      // An integer field against a whole number (compared as a double, so
+      // only where doubles hold every integer).
+      if (Type == ftFloat) {
+        const double d = c.toDouble();
+        if (d != std::floor(d) || std::fabs(d) >= 9007199254740992.0) return false;
+        value = qint64(d);
+      } else if (Type == f.Type) {
+        value = c.toLongLong();
+      } else {
+        return false;
+      }
+    } else {
+      return false;
+    }
+    slot = f.Slot;
+    return true;
+  }
+
+  bool Evaluate(const TRecordRef& v, bool ci, bool partial) const override {
+    if (IsTextFieldType(Type) && L.IsField && L.Type == Type && !R.IsField && !RConst.isNull()) {
+      // A text field against a text: compared where the store keeps it.
+      QLatin1String narrow;
+      QStringView chars;
+      bool wide = false;
+      if (v.TextView(L.Slot, narrow, chars, wide)) {
+        const QString sb = RConst.toString();
+        const Qt::CaseSensitivity cs = ci ? Qt::CaseInsensitive : Qt::CaseSensitive;
+        if (partial && (Op == "=" || Op == "<>") && sb.endsWith('*')) {
+          const QStringView prefix = QStringView(sb).chopped(1);
+          const bool m = wide ? chars.startsWith(prefix, cs) : narrow.startsWith(prefix, cs);
+          return Op == "=" ? m : !m;
+        }
+        return Apply(Op, wide ? chars.compare(sb, cs) : narrow.compare(sb, cs));
+      }
+    }
     QVariant a = Value(L, LConst, v), b = Value(R, RConst, v);
     if (a.isNull() || b.isNull()) return false;  // as in SQL: nothing compares with a blank
     if (IsTextFieldType(Type)) {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "DBRowStore.h"
 #include "DBTypes.h"
 
 namespace Tarnwell {
@@ -22,7 +23,20 @@ class TFilterExpr {
   // Raises EDatabaseError with the position of the fault for an unusable text.
   static std::shared_ptr<TFilterExpr> Compile(const QString& text, const TResolver& resolver);
   virtual ~TFilterExpr() = default;
-  virtual bool Evaluate(const QList<QVariant>& values, bool caseInsensitive, bool partial) const = 0;
+  virtual bool Evaluate(const TRecordRef& values, bool caseInsensitive, bool partial) const = 0;
+  // Whether a record can pass only when one field equals one value (the
+  // filter is "FIELD = value", or an AND with such a term), compared exactly
+  // as integers or as texts: that field's slot and the value.
+  virtual bool RequiredEquality(bool /*caseInsensitive*/, bool /*partial*/, int& /*slot*/,
+                                QVariant& /*value*/) const {
+    return false;
+  }
+  // The values of one record, slot by slot.
+  bool Evaluate(const QList<QVariant>& values, bool caseInsensitive, bool partial) const {
+    TRecord r;
+    r.Values = values;
+    return Evaluate(TRecordRef(r), caseInsensitive, partial);
+  }
 };
 
 }  // namespace Tarnwell

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "DBEngine.h"
+#include "DBFilter.h"
 #include "DBPg_p.h"
 #include "DBSql_p.h"
 
@@ -117,11 +118,9 @@ bool TDBDataSet::Locate(const QString& keyFields, const QVariant& keyValues, TLo
         // Not in the table: the records already read may still hold it (a
         // row gone meanwhile is not found either way).
         bool cached = false;
-        for (const auto& r : mRows)
-          if (!r->Values[f->Index()].isNull() && CompareFieldValues(r->Values[f->Index()], key, f->DataType()) == 0) {
-            cached = true;
-            break;
-          }
+        for (int i = 0; i < mRows.size() && !cached; ++i)
+          cached = !mRows.IsNull(i, f->Index()) &&
+                   CompareFieldValues(mRows.Value(i, f->Index()), key, f->DataType()) == 0;
         if (!cached) {
           FireBeforeScroll();
           return false;
@@ -268,6 +267,8 @@ void TDBDataSet::OpenPostgres(QSqlDatabase& db, const QString& sql, const QVaria
 void TDBDataSet::InternalOpen() {
   mFieldDefs.Clear();
   mSeen.clear();
+  mFilterAsked = false;
+  mFilterUnread.clear();
   mPg.reset();
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QVariantList binds;
@@ -355,7 +356,6 @@ void TDBDataSet::InternalOpen() {
   }
   mSqliteNumbersAsTimes = !pg;
   FieldDefsBuilt();
-  mIntern.assign(mFieldDefs.Count(), {});
   for (const QString& k : mKeyFields) {
     int i = mFieldDefs.IndexOf(k);
     if (i < 0) {  // the key is not selected: rows cannot be told apart
@@ -364,6 +364,49 @@ void TDBDataSet::InternalOpen() {
       break;
     }
     mKeySlots.push_back(i);
+  }
+  // SQLite: a table read in an order that tells every row apart (it holds
+  // the write key) over fields without blanks is read in pages, each a
+  // statement of its own, so that a table left partly read never holds the
+  // file against other writers (whatever the file's journal).
+  mPage = {};
+  const QString pageTable = pg ? QString() : PageTable();
+  if (!pageTable.isEmpty()) {
+    // A read-only table has no write key of its own yet: the same rule finds it.
+    QStringList key = mKeyFields;
+    TFieldDefs& defs = tableDefs;
+    if (mUpdateTable.isEmpty()) {
+      try {
+        defs = Catalog::FieldDefs(db, pageTable);
+        auto notNull = [&defs](const QString& f) {
+          const TFieldDef* d = defs.Find(f);
+          return d && (d->Required || d->DataType == ftAutoInc);
+        };
+        const TIndexDefs idx = Catalog::IndexDefs(db, pageTable);
+        if (const TIndexDef* k = idx.WriteKey(notNull)) key = k->Fields.split(';');
+      } catch (const EDatabaseError&) {
+        key.clear();
+      }
+    }
+    const QStringList order = key.isEmpty() ? QStringList() : PageOrder();
+    bool pageable = !order.isEmpty();
+    for (const QString& k : key)
+      pageable = pageable && std::any_of(order.begin(), order.end(), [&k](const QString& o) {
+                   return o.trimmed().compare(k, Qt::CaseInsensitive) == 0;
+                 });
+    for (const QString& o : order) {
+      const TFieldDef* d = defs.Find(o.trimmed());
+      const int slot = mFieldDefs.IndexOf(o.trimmed());
+      pageable = pageable && d && (d->Required || d->DataType == ftAutoInc) && slot >= 0;
+      if (pageable) mPage.Slots.push_back(slot);
+    }
+    if (pageable) {
+      mPage.On = true;
+      mPage.Table = pageTable;
+      mPage.After = QVariantList(int(mPage.Slots.size()));
+    } else {
+      mPage = {};
+    }
   }
 }
 
@@ -420,18 +463,6 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
       break;
   }
   if (direct) {
-    // Short texts that repeat (codes, categories) are kept once and shared;
-    // a column of mostly distinct texts stops being pooled.
-    if (id == QMetaType::QString && t != ftBCD && size_t(i) < mIntern.size()) {
-      QSet<QString>& pool = mIntern[size_t(i)];
-      const QString* s = static_cast<const QString*>(v.constData());
-      if (s->size() <= 24 && pool.size() < 4096) {
-        auto it = pool.constFind(*s);
-        if (it == pool.cend()) it = pool.insert(*s);
-        r.Values[i] = QVariant(*it);
-        return;
-      }
-    }
     r.Values[i] = std::move(v);
     return;
   }
@@ -441,10 +472,10 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
   r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
 }
 
-QString TDBDataSet::RowIdentity(const TRecord& r) const {
+QString TDBDataSet::RowIdentity(const TRecordRef& r) const {
   QString id;
   for (int slot : mKeySlots) {
-    const QVariant& v = r.Values[slot];
+    const QVariant v = r.Value(slot);
     id += v.isNull() ? QStringLiteral("\x01") : BindForm(v).toString();
     id += QChar(0x1f);
   }
@@ -454,6 +485,8 @@ QString TDBDataSet::RowIdentity(const TRecord& r) const {
 bool TDBDataSet::FetchPostgres(int atLeast) {
   bool any = false;
   const int n = mFieldDefs.Count();
+  // One record is filled for every row read; the store keeps a packed copy.
+  const std::unique_ptr<TRecord> r(MakeRecord());
   while (int(mRows.size()) < atLeast) {
     const Pg::TResult& page = *mPg->Page;
     if (mPg->Row >= page.Rows()) {
@@ -466,10 +499,10 @@ bool TDBDataSet::FetchPostgres(int atLeast) {
       mPg.reset();  // ends the cursor's transaction and its connection
       break;
     }
-    std::unique_ptr<TRecord> r(MakeRecord());
     for (int i = 0; i < n; ++i) ReadValue(*r, i, page.Value(mPg->Row, i));
     ++mPg->Row;
-    AddFetched(std::move(r));
+    AddFetched(*r);
+    Fetched(*r);
     any = true;
   }
   if (mPg && mPg->Cursor && mPg->Cursor->AtEnd() && mPg->Row >= mPg->Page->Rows()) {
@@ -485,32 +518,156 @@ bool TDBDataSet::FetchRows(int atLeast) {
   if (!mQuery) return false;
   bool any = false;
   const int n = mFieldDefs.Count();
+  const std::unique_ptr<TRecord> r(MakeRecord());
   while (int(mRows.size()) < atLeast) {
+    if (mPage.Needed) StartPage(std::clamp(atLeast - int(mRows.size()), 256, 20000));
     if (!mQuery->next()) {
-      mFetchedAll = true;
       QSqlError e = mQuery->lastError();
       mQuery->finish();
-      mSeen.clear();
-      if (e.isValid() && e.type() != QSqlError::NoError)
+      if (e.isValid() && e.type() != QSqlError::NoError) {
+        mFetchedAll = true;
+        mSeen.clear();
         throw EngineError(QStringLiteral("Errore di lettura"), e);
+      }
+      if (mPage.On && mPage.Read >= mPage.Limit) {  // a whole page: more may follow
+        mPage.Needed = true;
+        continue;
+      }
+      mFetchedAll = true;
+      mSeen.clear();
       break;
     }
-    std::unique_ptr<TRecord> r(MakeRecord());
+    ++mPage.Read;
+    if (mPage.On)
+      for (size_t k = 0; k < mPage.Slots.size(); ++k) mPage.After[int(k)] = mQuery->value(mPage.Slots[k]);
     for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
     // A row this dataset wrote is met again when the write moved it ahead
     // of the cursor: the cache already holds it.
     if (!mSeen.isEmpty() && mSeen.contains(RowIdentity(*r))) continue;
-    AddFetched(std::move(r));
+    AddFetched(*r);
+    Fetched(*r);
     any = true;
+  }
+  // Between readings the file is left free for other writers; the next
+  // page starts after the last key read.
+  if (mPage.On && !mFetchedAll && !mPage.Needed) {
+    mQuery->finish();
+    mPage.Needed = true;
   }
   return any;
 }
 
+// The next rows in the table's key order after the last key read, as the
+// engine holds them (the values are bound as they were read, so a key kept
+// in any spelling or kind compares as the order does).
+void TDBDataSet::StartPage(int rows) {
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  QStringList keys, marks;
+  for (int k : mPage.Slots) {
+    keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
+    marks << QStringLiteral("?");
+  }
+  const QString sql = QStringLiteral("SELECT * FROM %1 WHERE (%2) > (%3) ORDER BY %2 LIMIT %4")
+                          .arg(Catalog::QuoteTableName(db, mPage.Table), keys.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", ")))
+                          .arg(rows);
+  mQuery = std::make_unique<QSqlQuery>(db);
+  mQuery->setForwardOnly(true);
+  if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
+  for (int i = 0; i < mPage.After.size(); ++i) mQuery->bindValue(i, mPage.After[i]);
+  if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
+  mPage.Needed = false;
+  mPage.Read = 0;
+  mPage.Limit = rows;
+}
+
+void TDBDataSet::Fetched(const TRecord& r) {
+  if (!mFilterUnread.isEmpty()) mFilterUnread.remove(RowIdentity(r));
+}
+
+std::function<bool(const TRecordRef&)> TDBDataSet::CompileFilter(const QString& text) {
+  auto pred = TDataSet::CompileFilter(text);  // raises for an unusable text
+  mFilterAsked = false;
+  mFilterUnread.clear();
+  if (pred && !mFetchedAll) {
+    try {
+      AskEngineForFilter(text);
+    } catch (const EDatabaseError&) {
+      // The rows are then judged as they are read, as always.
+      mFilterAsked = false;
+      mFilterUnread.clear();
+    }
+  }
+  return pred;
+}
+
+bool TDBDataSet::UnreadMayPass() { return !mFilterAsked || !mFilterUnread.isEmpty(); }
+
+// The engine is asked only where its equality is at least as wide as the
+// filter's (integers, texts compared exactly), for a field that leads an
+// index of the table, and answers with the write keys of the rows holding
+// the value as the table stands now, like Locate.
+void TDBDataSet::AskEngineForFilter(const QString& filterText) {
+  if (mUpdateTable.isEmpty() || mKeySlots.empty()) return;
+  auto expr = TFilterExpr::Compile(filterText, [this](const QString& name, int& slot, TFieldType& type) {
+    TField* f = FindField(name);
+    if (!f) return false;
+    slot = f->Index();
+    type = f->DataType();
+    return true;
+  });
+  int slot = -1;
+  QVariant value;
+  const TFilterOptions o = FilterOptions();
+  if (!expr->RequiredEquality(o & foCaseInsensitive, !(o & foNoPartialCompare), slot, value)) return;
+  if (slot < 0 || slot >= mFieldDefs.Count()) return;  // a calculated field
+  const TFieldDef& def = mFieldDefs[slot];
+  const bool text = IsTextFieldType(def.DataType);
+  if (!text && def.DataType != ftInteger && def.DataType != ftSmallint && def.DataType != ftLargeint &&
+      def.DataType != ftAutoInc)
+    return;
+  for (int i = 0; i < FieldCount(); ++i)
+    if (Fields(i)->Index() == slot && (Fields(i)->FieldKind() != fkData || Fields(i)->DataType() != def.DataType))
+      return;
+  if (!mIndexedFirst.contains(def.Name, Qt::CaseInsensitive)) return;
+
+  QSqlDatabase db = TDBSession::Connection(DatabaseName());
+  const bool pg = Catalog::IsPostgres(db);
+  QStringList keys;
+  for (int k : mKeySlots) keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
+  const QString col = Catalog::QuoteIdentifier(db, def.Name);
+  QString where = col + QStringLiteral(" = ?");
+  // SQLite keeps a value of any kind in any column, and the dataset may read
+  // a number as a text, or a text as a number, that the engine finds unequal:
+  // those rows are asked for too (numbers sort before texts, texts before
+  // blobs, so the index reaches them).
+  if (!pg)
+    where = QStringLiteral("(%1 = ? OR %2)")
+                .arg(col, text ? QStringLiteral("%1 < '' OR %1 >= x''").arg(col) : QStringLiteral("%1 >= ''").arg(col));
+  constexpr int kMostKeys = 50000;  // more would cost more than reading on
+  TRows rows = RunStatement(db,
+                            QStringLiteral("SELECT %1 FROM %2 WHERE %3 LIMIT %4")
+                                .arg(keys.join(QStringLiteral(", ")), Catalog::QuoteTableName(db, mUpdateTable), where)
+                                .arg(kMostKeys + 1),
+                            {pg ? value : BindForm(value)}, QStringLiteral("Errore SQL"));
+  if (rows.size() > kMostKeys) return;
+  const std::unique_ptr<TRecord> r(MakeRecord());
+  while (rows.next()) {
+    for (size_t k = 0; k < mKeySlots.size(); ++k) ReadValue(*r, mKeySlots[k], rows.value(int(k)));
+    mFilterUnread.insert(RowIdentity(*r));
+  }
+  for (int i = 0; i < mRows.size() && !mFilterUnread.isEmpty(); ++i)
+    mFilterUnread.remove(RowIdentity(TRecordRef(mRows, i)));
+  mFilterAsked = true;
+}
+
 void TDBDataSet::InternalClose() {
   mQuery.reset();
+  mPage = {};
   mPg.reset();
   mSeen.clear();
-  mIntern.clear();
+  mFilterAsked = false;
+  mFilterUnread.clear();
   mUpdateTable.clear();
   mIndexedFirst.clear();
   mKeyFields.clear();

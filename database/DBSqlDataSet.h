@@ -57,6 +57,12 @@ class TDBDataSet : public TDataSet {
   // Whether this dataset may write back, and to which table.
   virtual bool WantLive() const = 0;
   virtual QString LiveTableName() const = 0;
+  // The fields the select is ordered by when it reads a whole table (PageTable)
+  // in that order with no other condition; empty otherwise. On SQLite, when
+  // they hold a key of the table and admit no blanks, it is read in pages.
+  virtual QStringList PageOrder() { return {}; }
+  // The table such a select reads (live or not); empty for other selects.
+  virtual QString PageTable() const { return {}; }
   void InternalOpen() override;
   // Called once the field definitions of a new cursor are known and before
   // fields are made from them: subclasses may adjust mFieldDefs (names,
@@ -67,22 +73,41 @@ class TDBDataSet : public TDataSet {
   void InternalPost(TRecord& rec, const TRecord* old) override;
   void InternalDelete(const TRecord& rec) override;
   void InternalEdit() override;
+  // A filter that requires one value of an indexed field asks the engine
+  // which rows hold it; once all of them are read, reading stops.
+  std::function<bool(const TRecordRef&)> CompileFilter(const QString& text) override;
+  bool UnreadMayPass() override;
 
  private:
   void ReadValue(TRecord& r, int i, QVariant v);
   void OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds);
   bool FetchPostgres(int atLeast);
   // The identity of a record (its write key), to recognise a row met twice.
-  QString RowIdentity(const TRecord& r) const;
+  QString RowIdentity(const TRecordRef& r) const;
+  void AskEngineForFilter(const QString& text);
+  void Fetched(const TRecord& r);
+  void StartPage(int rows);
   std::unique_ptr<QSqlQuery> mQuery;
+  // SQLite's reading in pages of an order that tells rows apart (see InternalOpen).
+  struct TPaging {
+    bool On = false;
+    bool Needed = false;        // the statement was released: the next read starts a page
+    int Read = 0;               // rows the statement gave so far
+    int Limit = 1 << 30;        // rows it can give at most (the first has no limit)
+    QString Table;
+    std::vector<int> Slots;     // the fields of the order
+    QVariantList After;         // their values in the last row read, as read
+  } mPage;
   // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
   struct TPgRead;
   std::unique_ptr<TPgRead> mPg;
   // Write keys of the records already in the cache: an SQLite cursor can meet
   // a row again after it was changed or inserted through this dataset.
   QSet<QString> mSeen;
-  // Texts that repeat (codes, categories) are kept once and shared.
-  std::vector<QSet<QString>> mIntern;
+  // The filter asked of the engine: the write keys of the rows that may pass
+  // and were not read yet.
+  bool mFilterAsked = false;
+  QSet<QString> mFilterUnread;
   bool mSqliteNumbersAsTimes = false;
   QString mUpdateTable;
   QStringList mIndexedFirst;  // fields that lead an index of the update table

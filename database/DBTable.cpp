@@ -42,19 +42,34 @@ TIndexDefs& TTable::IndexDefs() {
   return mIndexDefs;
 }
 
+// The order SelectSQL reads in: IndexFieldNames, or else the primary key.
+// On SQLite an order of other fields ends with a key that is the row's own
+// number, so that it tells every row apart at no cost (its indexes hold it).
+QStringList TTable::ReadOrder(const QSqlDatabase& db) {
+  QStringList order;
+  if (!mIndexFieldNames.trimmed().isEmpty()) {
+    for (const QString& f : mIndexFieldNames.split(';', Qt::SkipEmptyParts)) order << f.trimmed();
+    const TFieldDefs defs = Catalog::FieldDefs(db, mTableName);
+    CheckOrderFields(order, defs);
+    const TIndexDef* pk = Catalog::IsPostgres(db) ? nullptr : IndexDefs().PrimaryKey();
+    if (pk && (pk->Options & ixPrimary) && !(pk->Options & ixExpression) && !pk->Fields.contains(';') &&
+        defs.Find(pk->Fields) && defs.Find(pk->Fields)->DataType == ftAutoInc &&
+        !order.contains(pk->Fields, Qt::CaseInsensitive))
+      order << pk->Fields;
+  } else if (const TIndexDef* pk = IndexDefs().PrimaryKey()) {
+    if (!(pk->Options & ixExpression)) order = pk->Fields.split(';', Qt::SkipEmptyParts);
+  }
+  return order;
+}
+
+QStringList TTable::PageOrder() { return ReadOrder(TDBSession::Connection(DatabaseName())); }
+
 QString TTable::SelectSQL(QVariantList& /*binds*/) {
   if (mTableName.trimmed().isEmpty()) throw EDatabaseError(QStringLiteral("Nome della tabella mancante"));
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
   QString sql = QStringLiteral("SELECT * FROM ") + Catalog::QuoteTableName(db, mTableName);
-  QStringList order;
-  if (!mIndexFieldNames.trimmed().isEmpty()) {
-    order = mIndexFieldNames.split(';', Qt::SkipEmptyParts);
-    CheckOrderFields(order, Catalog::FieldDefs(db, mTableName));
-  } else if (const TIndexDef* pk = IndexDefs().PrimaryKey()) {
-    if (!(pk->Options & ixExpression)) order = pk->Fields.split(';', Qt::SkipEmptyParts);
-  }
   QStringList quoted;
-  for (auto& f : order) quoted << Catalog::QuoteIdentifier(db, f.trimmed());
+  for (auto& f : ReadOrder(db)) quoted << Catalog::QuoteIdentifier(db, f.trimmed());
   if (!quoted.isEmpty()) sql += QStringLiteral(" ORDER BY ") + quoted.join(", ");
   return sql;
 }

@@ -26,8 +26,11 @@ class TTable : public TDBDataSet {
   QString SelectSQL(QVariantList& binds) override;
   bool WantLive() const override { return !mReadOnly; }
   QString LiveTableName() const override { return mTableName; }
+  QStringList PageOrder() override;
+  QString PageTable() const override { return mTableName; }
 
  private:
+  QStringList ReadOrder(const QSqlDatabase& db);
   QString mTableName;
   bool mReadOnly = false;
   TIndexDefs mIndexDefs;

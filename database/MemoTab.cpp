@@ -85,7 +85,7 @@ void TMemoTable::CheckFilterWhileClosed(const QString& text) {
     throw EDatabaseError(QStringLiteral("Filtro non valido: %1").arg(text));
 }
 
-std::function<bool(const TRecord&)> TMemoTable::CompileFilter(const QString& text) {
+std::function<bool(const TRecordRef&)> TMemoTable::CompileFilter(const QString& text) {
   if (text.trimmed().isEmpty()) return nullptr;
   int index = -1, op = -1;
   QString value;
@@ -99,8 +99,8 @@ std::function<bool(const TRecord&)> TMemoTable::CompileFilter(const QString& tex
     throw EDatabaseError(QStringLiteral("Filtro non valido: '%1' non è un valore per il campo '%2'")
                              .arg(value, f->FieldName()));
   const int slot = FieldValueSlot(f);
-  return [slot, type, key, op](const TRecord& r) {
-    const QVariant& v = r.Values[slot];
+  return [slot, type, key, op](const TRecordRef& r) {
+    const QVariant v = r.Value(slot);
     if (v.isNull() || key.isNull()) return op == 0 && v.isNull() != key.isNull();
     const int c = CompareFieldValues(v, key, type);
     switch (op) {
@@ -151,7 +151,7 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
     std::vector<QString> distinct;
     std::vector<int> rank(n, -1);  // -1: null, before every text
     for (int i = 0; i < n; ++i) {
-      const QVariant& v = mRows[i]->Values[slot];
+      const QVariant v = mRows.Value(i, slot);
       if (v.isNull()) continue;
       const QString text = v.toString();
       auto it = rankOf.constFind(text);
@@ -178,21 +178,21 @@ void TMemoTable::SortOnField(const QString& fieldName, bool descending) {
     std::stable_sort(order.begin(), order.end(),
                      [&](int a, int b) { return descending ? rank[a] > rank[b] : rank[a] < rank[b]; });
   } else {
+    // Each value is read out of its record once.
+    std::vector<QVariant> values(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) values[size_t(i)] = mRows.Value(i, slot);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-      int c = CompareFieldValues(mRows[a]->Values[slot], mRows[b]->Values[slot], type);
+      int c = CompareFieldValues(values[size_t(a)], values[size_t(b)], type);
       return descending ? c > 0 : c < 0;
     });
   }
   DisableControls();
-  std::vector<std::unique_ptr<TRecord>> sorted;
-  sorted.reserve(n);
-  for (int i : order) sorted.push_back(std::move(mRows[i]));
-  mRows.swap(sorted);
+  mRows.Reorder(order);
   InvalidatePositions();
   mSortField = f->FieldName().toUpper();
   mSortDescending = descending;
   // The cursor keeps its position, which now holds another record.
-  if (mCursor >= 0 && !RecordAccepted(*mRows[mCursor])) {
+  if (mCursor >= 0 && !RecordAccepted(mCursor)) {
     int i = FindAccepted(mCursor, 1);
     mCursor = i >= 0 ? i : FindAccepted(mCursor, -1);
   }

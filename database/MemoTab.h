@@ -46,7 +46,7 @@ class TMemoTable : public TDataSet {
 
  protected:
   void InternalOpen() override;
-  std::function<bool(const TRecord&)> CompileFilter(const QString& text) override;
+  std::function<bool(const TRecordRef&)> CompileFilter(const QString& text) override;
   void CheckFilterWhileClosed(const QString& text) override;
 
  private:

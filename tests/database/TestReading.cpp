@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 
 #include <Tarnwell/database/DBEngine.h>
 #include "DbTestUtil.h"
@@ -153,6 +154,166 @@ TEST_P(ReadTest, ALocateMissOnAnIndexedFieldAsksTheEngine) {
   EXPECT_FALSE(t.Locate("ID", "mille", 0));
   EXPECT_FALSE(t.Locate("CAUSALE", "Nessuna", 0));
   EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
+}
+
+// A filter that requires one value of an indexed field asks the engine which
+// rows hold it, and reading stops once they are all in; the result is the
+// one a reading of every row gives.
+TEST_P(ReadTest, AFilterOnAnIndexedFieldAsksTheEngine) {
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("MOVIMENTI");
+  t.Open();
+  const int cached = t.CachedCount();
+  ASSERT_LT(cached, TDemoDb::kMovements);
+  t.setFilter("CODCLI = 1");
+  t.setFiltered(true);
+  EXPECT_TRUE(t.IsEmpty());
+  EXPECT_EQ(t.RecordCount(), 0);
+  EXPECT_EQ(t.CachedCount(), cached);  // nothing more was read
+  t.setFilter("ID = 1500 AND QTA > 0");
+  EXPECT_EQ(t.RecordCount(), 1);
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_LT(t.CachedCount(), TDemoDb::kMovements);
+  t.Last();
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), 1500);
+  EXPECT_LT(t.CachedCount(), TDemoDb::kMovements);
+  // A value held by rows all over the table: the engine's count, the same
+  // rows as a filter the engine is not asked for (an OR), in the same order.
+  t.setFilter("CODCLI = 1005");
+  const int n = t.RecordCount();
+  EXPECT_EQ(QString::number(n),
+            TDemoDb::Outside(GetParam(), "SELECT count(*) FROM \"MOVIMENTI\" WHERE \"CODCLI\" = 1005"));
+  QList<qint64> asked;
+  for (t.First(); !t.Eof(); t.Next()) asked << t.FieldByName("ID")->AsInteger();
+  t.setFilter("CODCLI = 1005 OR CODCLI = 1005");
+  QList<qint64> read;
+  for (t.First(); !t.Eof(); t.Next()) read << t.FieldByName("ID")->AsInteger();
+  EXPECT_EQ(asked, read);
+  EXPECT_EQ(t.CachedCount(), TDemoDb::kMovements);
+  t.setFiltered(false);
+  EXPECT_EQ(t.RecordCount(), TDemoDb::kMovements);
+
+  // Filtering before the table opens asks the engine at the open.
+  TTable f;
+  f.setDatabaseName(Alias());
+  f.setTableName("MOVIMENTI");
+  f.setFilter("CODCLI = 1");
+  f.setFiltered(true);
+  f.Open();
+  EXPECT_TRUE(f.Eof());
+  EXPECT_EQ(f.RecordCount(), 0);
+  EXPECT_LT(f.CachedCount(), TDemoDb::kMovements);
+}
+
+// Rows changed through the dataset, and on SQLite values of another kind
+// than the column's that the dataset reads as equal, still pass.
+TEST_P(ReadTest, AFilterAskedOfTheEngineMissesNoRow) {
+  Exec(Alias(), "DROP TABLE IF EXISTS \"FILTRATI\"");
+  Exec(Alias(),
+       "CREATE TABLE \"FILTRATI\" (\"ID\" INTEGER PRIMARY KEY, \"CODICE\" INTEGER, \"SIGLA\" VARCHAR(10))");
+  Exec(Alias(), Pg() ? "INSERT INTO \"FILTRATI\" SELECT g, g % 100, 'S' || (g % 50) FROM generate_series(1, 3000) g"
+                     : "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                       "INSERT INTO \"FILTRATI\" SELECT x, x % 100, 'S' || (x % 50) FROM g");
+  Exec(Alias(), "CREATE INDEX \"FILTRATI_CODICE\" ON \"FILTRATI\" (\"CODICE\")");
+  Exec(Alias(), "CREATE INDEX \"FILTRATI_SIGLA\" ON \"FILTRATI\" (\"SIGLA\")");
+  if (!Pg()) {
+    Exec(Alias(), "UPDATE \"FILTRATI\" SET \"CODICE\" = CAST('777' AS BLOB) WHERE \"ID\" = 2900");
+    Exec(Alias(), "UPDATE \"FILTRATI\" SET \"SIGLA\" = CAST('S777' AS BLOB) WHERE \"ID\" = 2950");
+  }
+  TTable t;
+  t.setDatabaseName(Alias());
+  t.setTableName("FILTRATI");
+  t.Open();
+  ASSERT_LT(t.CachedCount(), 3000);
+  t.Edit();
+  t.FieldByName("CODICE")->SetAsInteger(777);
+  t.FieldByName("SIGLA")->SetAsString("S777");
+  t.Post();
+  t.setFilter("CODICE = 777");
+  t.setFiltered(true);
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  t.setFilter("SIGLA = 'S777'");
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  t.Last();
+  EXPECT_EQ(t.FieldByName("ID")->AsInteger(), Pg() ? 1 : 2950);
+  // A filter that ignores case is judged row by row, as before.
+  t.setFilter("SIGLA = 's777'");
+  t.setFilterOptions(foCaseInsensitive);
+  EXPECT_EQ(t.RecordCount(), Pg() ? 1 : 2);
+  EXPECT_EQ(t.CachedCount(), 3000);
+  t.Close();
+  Exec(Alias(), "DROP TABLE \"FILTRATI\"");
+}
+
+// An SQLite file the layer did not make keeps its journal, and a table read
+// in the order of its key is read in pages: left partly read, it does not
+// keep another process from writing, and no row is shown twice or lost.
+TEST(ReadSqliteFile, APartlyReadTableLetsOthersWriteInAnyJournal) {
+  QTemporaryDir dir;
+  const QString file = dir.filePath("altrui.db");
+  ASSERT_EQ(TDemoDb::Sqlite3(file,
+                             "PRAGMA journal_mode = DELETE; "
+                             "CREATE TABLE A (K TEXT NOT NULL, N INTEGER NOT NULL, V INTEGER, PRIMARY KEY (K, N)); "
+                             "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                             "INSERT INTO A SELECT 'k' || (x % 7), x, 0 FROM g; SELECT count(*) FROM A"),
+            "delete\n3000");
+  TTable t;
+  t.setDatabaseName(file);
+  t.setTableName("A");
+  t.Open();
+  ASSERT_LT(t.CachedCount(), 3000);
+  QProcess p;  // no busy timeout: a held file fails at once
+  p.start("sqlite3", {"-bail", file, "UPDATE A SET V = 1 WHERE N = 2999"});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_EQ(TDemoDb::Sqlite3(file, "PRAGMA journal_mode"), "delete");
+  // A key changed through the dataset moves the row ahead of the reading.
+  t.Edit();
+  t.FieldByName("N")->SetAsInteger(5000);
+  t.Post();
+  EXPECT_EQ(t.RecordCount(), 3000);
+  QSet<QString> keys;
+  int changed = 0;
+  for (t.First(); !t.Eof(); t.Next()) {
+    keys.insert(t.FieldByName("K")->AsString() + "/" + t.FieldByName("N")->AsString());
+    if (t.FieldByName("N")->AsInteger() == 2999) changed = int(t.FieldByName("V")->AsInteger());
+  }
+  EXPECT_EQ(keys.size(), 3000);
+  EXPECT_TRUE(keys.contains("k0/5000"));  // the first row in key order was k0/7
+  EXPECT_FALSE(keys.contains("k0/7"));
+  EXPECT_EQ(changed, 1);
+
+  // Another order over fields without blanks, on a table opened read-only:
+  // the row's own number ends the order and the reading is in pages too.
+  ASSERT_EQ(TDemoDb::Sqlite3(file,
+                             "CREATE TABLE B (ID INTEGER PRIMARY KEY, G INTEGER NOT NULL); "
+                             "CREATE INDEX B_G ON B (G); "
+                             "WITH RECURSIVE g(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM g WHERE x < 3000) "
+                             "INSERT INTO B SELECT x, x % 10 FROM g; SELECT count(*) FROM B"),
+            "3000");
+  TTable b;
+  b.setDatabaseName(file);
+  b.setTableName("B");
+  b.setReadOnly(true);
+  b.setIndexFieldNames("G");
+  b.Open();
+  ASSERT_LT(b.CachedCount(), 3000);
+  p.start("sqlite3", {"-bail", file, "UPDATE B SET G = 10 WHERE ID = 5"});
+  ASSERT_TRUE(p.waitForFinished(20000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  QSet<qint64> ids;
+  QPair<qint64, qint64> last(-1, -1);
+  bool ordered = true;
+  for (b.First(); !b.Eof(); b.Next()) {
+    const QPair<qint64, qint64> at(b.FieldByName("G")->AsInteger(), b.FieldByName("ID")->AsInteger());
+    ordered = ordered && last < at;
+    last = at;
+    ids.insert(at.second);
+  }
+  EXPECT_TRUE(ordered);
+  EXPECT_EQ(ids.size(), 3000);
+  EXPECT_EQ(last, qMakePair(qint64(10), qint64(5)));  // changed before its page was read
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);

@@ -1,0 +1,99 @@
+#pragma once
+// The records a dataset holds, kept compactly: one block of bytes per record
+// with a fixed slot of eight bytes for every field (a moment has sixteen),
+// numbers, dates and times held as such, texts and blobs at the block's end
+// reached through their slot's offset and length, and blanks as bits. A value
+// of another kind than its field's (a text the engine kept in a date column,
+// PostgreSQL's `infinity`) is kept whole beside the block. Every value comes
+// back exactly as it was put in, type included.
+
+#include <QLatin1String>
+#include <QStringView>
+#include <QVariant>
+#include <vector>
+
+#include "DBTypes.h"
+
+namespace Tarnwell {
+
+class TRowStore {
+ public:
+  TRowStore() = default;
+  ~TRowStore();
+  TRowStore(const TRowStore&) = delete;
+  TRowStore& operator=(const TRowStore&) = delete;
+
+  // The field type of every slot (data fields, then calculated ones). Only
+  // while the store is empty.
+  void SetLayout(const std::vector<TFieldType>& types);
+  int SlotCount() const { return int(mSlots.size()); }
+
+  int size() const { return int(mRows.size()); }
+  bool empty() const { return mRows.empty(); }
+  void clear();
+
+  quint64 Serial(int row) const;
+  bool IsNull(int row, int slot) const;
+  QVariant Value(int row, int slot) const;
+  // The record with every slot (out's list is reused when it has the size).
+  void Unpack(int row, TRecord& out) const;
+  // The characters of a text slot where they are kept, without a copy: in
+  // `narrow` (one byte each) or, with `wide` set, in `chars`. False for a
+  // blank, a value kept whole, or a slot of another kind.
+  bool TextView(int row, int slot, QLatin1String& narrow, QStringView& chars, bool& wide) const;
+  TRecord Record(int row) const;
+
+  // The record's serial goes with it; slots beyond its values are blank.
+  void Append(const TRecord& r);
+  void Insert(int at, const TRecord& r);
+  void Assign(int row, const TRecord& r);
+  void Erase(int row);
+  // Row k becomes the former row order[k]; order is a permutation.
+  void Reorder(const std::vector<int>& order);
+  // -1 when no row has that serial.
+  int FindSerial(quint64 serial) const;
+
+  // Bytes held for the records (blocks, values kept beside, the index).
+  size_t Bytes() const;
+
+ private:
+  enum class TKind : quint8 { Int, Float, Bool, Date, Time, Moment, Text, Bytes, Other };
+  struct TSlot {
+    TKind Kind;
+    quint32 Offset;
+  };
+  uchar* Pack(const TRecord& r) const;
+  void Free(uchar* row) const;
+  QVariant Read(const uchar* row, int slot) const;
+
+  std::vector<TSlot> mSlots;
+  quint32 mBitmapBytes = 0;
+  quint32 mFixedEnd = 0;  // where the tail of a block begins
+  std::vector<uchar*> mRows;
+};
+
+// One record wherever it is kept: a row of a store, or a record being built.
+// What filters read.
+class TRecordRef {
+ public:
+  TRecordRef(const TRecord& r) : mRecord(&r) {}  // NOLINT: a record is a record reference
+  TRecordRef(const TRowStore& s, int row) : mStore(&s), mRow(row) {}
+  QVariant Value(int slot) const {
+    if (mRecord) return slot >= 0 && slot < mRecord->Values.size() ? mRecord->Values[slot] : QVariant();
+    return slot >= 0 && slot < mStore->SlotCount() ? mStore->Value(mRow, slot) : QVariant();
+  }
+  bool TextView(int slot, QLatin1String& narrow, QStringView& chars, bool& wide) const {
+    return mStore && slot >= 0 && slot < mStore->SlotCount() && mStore->TextView(mRow, slot, narrow, chars, wide);
+  }
+  bool IsNull(int slot) const {
+    if (mRecord) return slot < 0 || slot >= mRecord->Values.size() || mRecord->Values[slot].isNull();
+    return slot < 0 || slot >= mStore->SlotCount() || mStore->IsNull(mRow, slot);
+  }
+
+ private:
+  const TRecord* mRecord = nullptr;
+  const TRowStore* mStore = nullptr;
+  int mRow = -1;
+};
+
+}  // namespace Tarnwell
