@@ -100,6 +100,8 @@ std::function<QWidget*(QWidget*)> Maker() {
 
 }  // namespace
 
+TDesignerCollection::~TDesignerCollection() { qDeleteAll(mWidgets); }
+
 TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
   const auto add = [this](const char* cls, const char* header, const char* tip, bool container,
                           std::function<QWidget*(QWidget*)> make) {

@@ -14,6 +14,7 @@ class TDesignerCollection : public QObject, public QDesignerCustomWidgetCollecti
 
  public:
   explicit TDesignerCollection(QObject* parent = nullptr);
+  ~TDesignerCollection() override;  // the collection owns its widget descriptions
   QList<QDesignerCustomWidgetInterface*> customWidgets() const override { return mWidgets; }
 
  private:

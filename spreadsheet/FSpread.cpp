@@ -40,7 +40,8 @@ const char* const NotFound = "Testo non Trovato!";
 // blank box.
 void ShowFontName(TFontComboBox* combo, const QString& name) {
   combo->setFontName(name);
-  if (combo->currentIndex() < 0) combo->setFontName(QFontInfo(QFont(name)).family());
+  // An empty name (a selection of mixed fonts) stays blank.
+  if (combo->currentIndex() < 0 && !name.isEmpty()) combo->setFontName(QFontInfo(QFont(name)).family());
 }
 
 TSpeedButton* Tool(QWidget* parent, const char* name, TSheetGlyph glyph, const char* hint, int x, int y,
