@@ -215,7 +215,18 @@ int TEnhDBGrid::DefaultColumnWidth(const TDBGridColumn& c) const {
   const QFontMetrics fm(c.Font().ToQFont());
   int chars = 10;
   if (TField* f = c.Field()) chars = f->DisplayWidth();
-  const int data = chars * fm.horizontalAdvance(QLatin1Char('0')) + 4;
+  int data = chars * fm.horizontalAdvance(QLatin1Char('0')) + 4;
+  // A conversion that puts a text of its own into the column (a substitute,
+  // a prefix or a suffix) widens it, so "ORG" shown as "Organiz." is not cut.
+  const QString target = c.FieldName().toUpper();
+  for (const TConversionObj& rule : mConversionRules) {
+    if (rule.TargetColumn != target || rule.Param1.isEmpty()) continue;
+    const int text = fm.horizontalAdvance(rule.Param1);
+    if (rule.ConvFunction == 1)
+      data = std::max(data, text + 6);
+    else if (rule.ConvFunction == 2 || rule.ConvFunction == 3)
+      data = std::max(data, chars * fm.horizontalAdvance(QLatin1Char('0')) + text + 6);
+  }
   const int title = QFontMetrics(c.TitleFont().ToQFont()).horizontalAdvance(c.TitleCaption()) + 18;
   return std::clamp(std::max(data, title), 24, 400);
 }

@@ -4,6 +4,8 @@
 // title box in search and filter mode.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+
 #include <QBuffer>
 #include <QDataStream>
 #include <QLineEdit>
@@ -320,6 +322,9 @@ TEST_P(GridTest, RuleColoursAndConversionsAsRendered) {
   EXPECT_GT(low, 0);
   EXPECT_GT(high, 0);
   EXPECT_GT(org, 0);
+  // The three-letter Tipo column is widened to show its substitute whole.
+  const TRect tr = mGrid->CellRect(3, 1);
+  EXPECT_GE(tr.Right - tr.Left, QFontMetrics(mGrid->Font().ToQFont()).horizontalAdvance(QStringLiteral("Organiz.")));
 }
 
 TEST_P(GridTest, FilterBoxUsesOnlyItsOperatorsAndKeepsTheFilterOnBadValues) {
