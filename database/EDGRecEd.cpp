@@ -1066,20 +1066,27 @@ void TFormDBGridEdit::NewConversion() {
   ConvList->setCurrentItem(it);
 }
 
-void TFormDBGridEdit::DeleteConversion() {
-  if (!mGrid || !ConvList->currentItem()) return;
-  const int row = ConvList->indexOfTopLevelItem(ConvList->currentItem());
-  QStringList lines = mGrid->Conversion();
+// Removes the current line of a rule list and its line in the grid's rules
+// (conversions or colour conditions); a refused rule set keeps both.
+void TFormDBGridEdit::DeleteRuleLine(QTreeWidget* list, QStringList (TEnhDBGrid::*get)() const,
+                                     void (TEnhDBGrid::*set)(QStringList)) {
+  if (!mGrid || !list->currentItem()) return;
+  const int row = list->indexOfTopLevelItem(list->currentItem());
+  QStringList lines = (mGrid->*get)();
   if (row < lines.size()) lines.removeAt(row);
   try {
-    mGrid->setConversion(lines);
+    (mGrid->*set)(lines);
   } catch (...) {
     HandleCurrentException();
     return;
   }
-  delete ConvList->takeTopLevelItem(row);
-  if (ConvList->topLevelItemCount() > 0)
-    ConvList->setCurrentItem(ConvList->topLevelItem(std::min(row, ConvList->topLevelItemCount() - 1)));
+  delete list->takeTopLevelItem(row);
+  if (list->topLevelItemCount() > 0)
+    list->setCurrentItem(list->topLevelItem(std::min(row, list->topLevelItemCount() - 1)));
+}
+
+void TFormDBGridEdit::DeleteConversion() {
+  DeleteRuleLine(ConvList, &TEnhDBGrid::Conversion, &TEnhDBGrid::setConversion);
   ShowConversion();
 }
 
@@ -1153,19 +1160,7 @@ void TFormDBGridEdit::NewSignal() {
 }
 
 void TFormDBGridEdit::DeleteSignal() {
-  if (!mGrid || !SignalList->currentItem()) return;
-  const int row = SignalList->indexOfTopLevelItem(SignalList->currentItem());
-  QStringList lines = mGrid->ColorCond();
-  if (row < lines.size()) lines.removeAt(row);
-  try {
-    mGrid->setColorCond(lines);
-  } catch (...) {
-    HandleCurrentException();
-    return;
-  }
-  delete SignalList->takeTopLevelItem(row);
-  if (SignalList->topLevelItemCount() > 0)
-    SignalList->setCurrentItem(SignalList->topLevelItem(std::min(row, SignalList->topLevelItemCount() - 1)));
+  DeleteRuleLine(SignalList, &TEnhDBGrid::ColorCond, &TEnhDBGrid::setColorCond);
   ShowSignal();
 }
 

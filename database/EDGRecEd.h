@@ -233,6 +233,7 @@ class TFormDBGridEdit : public QDialog {
   // --- the rule pages
   void NewConversion();
   void DeleteConversion();
+  void DeleteRuleLine(QTreeWidget* list, QStringList (TEnhDBGrid::*get)() const, void (TEnhDBGrid::*set)(QStringList));
   void NewSignal();
   void DeleteSignal();
 
