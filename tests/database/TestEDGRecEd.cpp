@@ -332,7 +332,7 @@ TEST(RecordWindowPictures, BitmapBehindAHeaderAndDamagedBlobs) {
     m.FieldByName("DATI")->SetValue(bytes);
     m.Post();
   };
-  add("buono", QByteArray("OLE HEADER \x01\x02 xx", 18) + bmp);
+  add("buono", QByteArray("OLE HEADER \x01\x02 xx\0\0", 18) + bmp);  // 18 header bytes, two of them zero
   add("rotto", QByteArray("xxBMgarbage-garbage-garbage"));
   add("vuoto", QByteArray());
   QWidget window;
