@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,8 +33,21 @@ class DBCtrlTest : public EngineTest {
     EngineTest::SetUp();
     if (IsSkipped()) return;
     QStandardPaths::setTestModeEnabled(true);
+    // A folder of this process's own: CTest runs the engines' cases side by
+    // side, and one's "Save Grid" must not meet the other's "Load Grid first".
+    mAppName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(mAppName + QStringLiteral("-%1").arg(QCoreApplication::applicationPid()));
     QFile::remove(TFormDBCtrl::LayoutFile());
   }
+  void TearDown() override {
+    if (!mAppName.isNull()) {
+      QFile::remove(TFormDBCtrl::LayoutFile());
+      QDir().rmdir(QFileInfo(TFormDBCtrl::LayoutFile()).path());
+      QCoreApplication::setApplicationName(mAppName);
+    }
+    EngineTest::TearDown();
+  }
+  QString mAppName;
   // The window's own alias on SQLite; the server's on PostgreSQL.
   QString DemoAlias() {
     if (Pg()) return Alias();
