@@ -132,11 +132,7 @@ TDBEdit::TDBEdit(TDataSource* source, const QString& field, QWidget* parent) : Q
   mLink.SetDataSource(source);
   connect(this, &QLineEdit::textEdited, this, [this] {
     if (isReadOnly()) return;
-    // Going into edit state re-reads the record: what is being typed stays.
-    mLink.Writing = true;
-    const bool editing = mLink.Edit();
-    mLink.Writing = false;
-    if (!editing) {
+    if (!mLink.EditFromControl()) {
       Load();
       return;
     }
@@ -156,18 +152,14 @@ void TDBEdit::UpdateRecord() {
   if (!mModified) return;
   TField* f = mLink.Field();
   if (!f) return;
-  mLink.Writing = true;
-  try {
-    // An emptied box empties the field (a required one then refuses the post).
+  // An emptied box empties the field (a required one then refuses the post).
+  // A refusal throws: the post stops there and what was typed stays.
+  mLink.WriteFromControl([&] {
     if (text().isEmpty())
       f->Clear();
     else
       f->SetAsString(text());
-  } catch (...) {
-    mLink.Writing = false;
-    throw;  // the post stops here, what was typed stays
-  }
-  mLink.Writing = false;
+  });
   mModified = false;
 }
 
@@ -193,13 +185,11 @@ TDBCheckBox::TDBCheckBox(TDataSource* source, const QString& field, QWidget* par
       Load();
       return;
     }
-    mLink.Writing = true;
     try {
-      f->SetAsBoolean(on);
+      mLink.WriteFromControl([&] { f->SetAsBoolean(on); });
     } catch (...) {
       HandleCurrentException();
     }
-    mLink.Writing = false;
   });
   Load();
 }
@@ -221,10 +211,7 @@ TDBRichEdit::TDBRichEdit(TDataSource* source, const QString& field, QWidget* par
   mLink.SetDataSource(source);
   connect(this, &QTextEdit::textChanged, this, [this] {
     if (mLoading || isReadOnly()) return;
-    mLink.Writing = true;
-    const bool editing = mLink.Edit();
-    mLink.Writing = false;
-    if (!editing) {
+    if (!mLink.EditFromControl()) {
       Load();
       return;
     }
@@ -245,14 +232,7 @@ void TDBRichEdit::UpdateRecord() {
   if (!mModified) return;
   TField* f = mLink.Field();
   if (!f) return;
-  mLink.Writing = true;
-  try {
-    f->SetAsString(toPlainText());
-  } catch (...) {
-    mLink.Writing = false;
-    throw;
-  }
-  mLink.Writing = false;
+  mLink.WriteFromControl([&] { f->SetAsString(toPlainText()); });
   mModified = false;
 }
 

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTextEdit>
 #include <memory>
 #include <vector>
@@ -48,6 +49,19 @@ class TFieldDataLink : public TDataLink {
   TField* Field() const;
   // Puts the dataset into edit state (when the source allows it); false when it cannot.
   bool Edit();
+  // Edit() caused by the control's own input: going into edit state re-reads
+  // the record, and that must not overwrite what is being typed.
+  bool EditFromControl() {
+    const QScopedValueRollback<bool> writing(Writing, true);
+    return Edit();
+  }
+  // Runs `write`, which sets the field from the control, without the change
+  // being read back into the control; an exception passes through.
+  template <class F>
+  void WriteFromControl(F&& write) {
+    const QScopedValueRollback<bool> writing(Writing, true);
+    write();
+  }
   std::function<void()> OnDataChange, OnUpdateData, OnEditingChange, OnActiveChange;
 
  protected:
