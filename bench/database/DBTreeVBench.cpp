@@ -17,6 +17,7 @@
 #include <Tarnwell/database/DBEngine.h>
 #include <Tarnwell/database/DBQuery.h>
 #include <Tarnwell/database/DBTreeVAnalysis.h>
+#include "BenchPostgres.h"
 #include "PgCluster.h"
 
 using namespace Tarnwell;
@@ -31,34 +32,23 @@ bool gPgUp = false;
 
 QString AliasOf(int engine) { return engine ? kPg : kLite; }
 
-void Exec(const QString& alias, const QString& sql) {
-  TQuery q;
-  q.setDatabaseName(alias);
-  q.SetSQLText(sql);
-  q.ExecSQL();
-}
+using TarnwellBench::ExecOn;
 
 void CreateTables(const QString& alias, const QString& prefix) {
   auto name = [](const char* what, int i) { return QStringLiteral("%1%2").arg(what).arg(i, 3, 10, QChar('0')); };
-  Exec(alias, "BEGIN");
+  ExecOn(alias, "BEGIN");
   for (int i = 0; i < kTables; ++i) {
     const QString t = prefix + name("T", i);
     const QString prev = name("ID", i == 0 ? kTables - 1 : i - 1);
-    Exec(alias, QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3 INTEGER, DESCR VARCHAR(40), "
+    ExecOn(alias, QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %3 INTEGER, DESCR VARCHAR(40), "
                                "QTA INTEGER, DATA DATE)")
                     .arg(t, name("ID", i), prev));
-    Exec(alias, QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(name("IX", i), t, prev));
+    ExecOn(alias, QStringLiteral("CREATE INDEX %1 ON %2 (%3)").arg(name("IX", i), t, prev));
   }
-  Exec(alias, "COMMIT");
+  ExecOn(alias, "COMMIT");
 }
 
-bool Skip(benchmark::State& state) {
-  if (state.range(0) == 1 && !gPgUp) {
-    state.SkipWithError("PostgreSQL not available");
-    return true;
-  }
-  return false;
-}
+bool Skip(benchmark::State& state) { return TarnwellBench::SkipWithoutPostgres(state, gPgUp); }
 
 // The analysis as the analyser window runs it: every table checked.
 void BM_Analyze_Tree(benchmark::State& state) {
@@ -116,29 +106,12 @@ class TRatioReporter : public benchmark::ConsoleReporter {
 };
 
 void StartPostgres() {
-  QByteArray tmpl = QByteArray("/tmp/tarnwell-benchtree-XXXXXX");
-  if (!::mkdtemp(tmpl.data())) return;
-  QString reason;
-  if (!gPg.Start(QString::fromLocal8Bit(tmpl), reason)) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(reason));
-    return;
-  }
-  TAliasParams p;
-  p.Driver = QStringLiteral("QPSQL");
-  p.Host = gPg.Socket;
-  p.Port = gPg.Port;
-  p.UserName = TPgCluster::User();
-  p.DatabaseName = QStringLiteral("postgres");
-  TDBSession::RegisterAlias(kPg, p);
-  try {
-    Exec(kPg, "CREATE SCHEMA magazzino");
+  if (!TarnwellBench::StartBenchServer(gPg, kPg, "tarnwell-benchtree")) return;
+  gPgUp = TarnwellBench::PrepareBenchServer(gPg, [] {
+    ExecOn(kPg, "CREATE SCHEMA magazzino");
     CreateTables(kPg, "magazzino.");
-    Exec(kPg, "ANALYZE");
-    gPgUp = true;
-  } catch (const EDatabaseError& e) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
-    gPg.Stop();
-  }
+    ExecOn(kPg, "ANALYZE");
+  });
 }
 
 }  // namespace

@@ -105,13 +105,7 @@ PGconn* gRawPg = nullptr;
 const char* TableOf(int size) { return size ? "MOVIMENTI_1M" : "MOVIMENTI"; }
 QString AliasOf(int engine) { return engine ? kPgAlias : kAlias; }
 
-bool Skip(benchmark::State& state) {
-  if (state.range(0) == 1 && !gPgUp) {
-    state.SkipWithError("PostgreSQL is not available");
-    return true;
-  }
-  return false;
-}
+bool Skip(benchmark::State& state) { return TarnwellBench::SkipWithoutPostgres(state, gPgUp); }
 
 void Label(benchmark::State& state) {
   state.SetLabel(std::string(state.range(0) ? "PostgreSQL " : "SQLite ") + (state.range(1) ? "1M" : "100k"));
@@ -549,18 +543,15 @@ void MakeMillionRows() {
 // table of 1 000 000 movements beside it.
 void StartPostgres() {
   if (!TarnwellBench::StartBenchPostgres(gPg, kPgAlias, "tarnwell-benchpg")) return;
-  try {
+  const bool prepared = TarnwellBench::PrepareBenchServer(gPg, [] {
     TarnwellBench::ExecOn(kPgAlias, "CREATE TABLE \"MOVIMENTI_1M\" (LIKE \"MOVIMENTI\" INCLUDING ALL)");
     TarnwellBench::ExecOn(kPgAlias,
                           "INSERT INTO \"MOVIMENTI_1M\" SELECT \"ID\" + k * 100000, \"DATAMOV\", \"CODCLI\", "
                           "\"CODART\", \"CAUSALE\", \"QTA\", \"IMPORTO\", \"DELTA\", \"Tipo\", \"DURATA\" "
                           "FROM \"MOVIMENTI\", generate_series(0, 9) k");
     TarnwellBench::ExecOn(kPgAlias, "VACUUM ANALYZE");
-  } catch (const EDatabaseError& e) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
-    gPg.Stop();
-    return;
-  }
+  });
+  if (!prepared) return;
   const std::string conninfo = QStringLiteral("host=%1 port=%2 user=%3 dbname=postgres")
                                    .arg(gPg.Socket)
                                    .arg(gPg.Port)

@@ -28,13 +28,7 @@ bool gPgUp = false;
 
 QString AliasOf(int engine) { return engine ? kPg : kLite; }
 
-bool Skip(benchmark::State& state) {
-  if (state.range(0) == 1 && !gPgUp) {
-    state.SkipWithError("PostgreSQL not available");
-    return true;
-  }
-  return false;
-}
+bool Skip(benchmark::State& state) { return TarnwellBench::SkipWithoutPostgres(state, gPgUp); }
 
 // --- detail refresh on a master scroll
 
@@ -155,17 +149,6 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> mTimes;
 };
 
-void StartPostgres() {
-  if (!TarnwellBench::StartBenchPostgres(gPg, kPg, "tarnwell-benchq")) return;
-  try {
-    TarnwellBench::ExecOn(kPg, "VACUUM ANALYZE");
-    gPgUp = true;
-  } catch (const EDatabaseError& e) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
-    gPg.Stop();
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -178,7 +161,7 @@ int main(int argc, char** argv) {
   TAliasParams p;
   p.DatabaseName = file;
   TDBSession::RegisterAlias(kLite, p);
-  StartPostgres();
+  gPgUp = TarnwellBench::StartAnalysedBenchPostgres(gPg, kPg, "tarnwell-benchq");
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

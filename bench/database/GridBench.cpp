@@ -36,13 +36,7 @@ bool gPgUp = false;
 
 QString AliasOf(int engine) { return engine ? kPg : kLite; }
 
-bool Skip(benchmark::State& state) {
-  if (state.range(0) == 1 && !gPgUp) {
-    state.SkipWithError("PostgreSQL not available");
-    return true;
-  }
-  return false;
-}
+bool Skip(benchmark::State& state) { return TarnwellBench::SkipWithoutPostgres(state, gPgUp); }
 
 QString Table(int engine) { return engine ? QStringLiteral("\"MOVIMENTI\"") : QStringLiteral("MOVIMENTI"); }
 
@@ -244,17 +238,6 @@ class TRatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, double> mTimes, mCpu;
 };
 
-void StartPostgres() {
-  if (!TarnwellBench::StartBenchPostgres(gPg, kPg, "tarnwell-benchgrid")) return;
-  try {
-    TarnwellBench::ExecOn(kPg, "VACUUM ANALYZE");
-    gPgUp = true;
-  } catch (const EDatabaseError& e) {
-    std::printf("PostgreSQL not available: %s\n", qPrintable(e.Message()));
-    gPg.Stop();
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -267,7 +250,7 @@ int main(int argc, char** argv) {
   TAliasParams p;
   p.DatabaseName = file;
   TDBSession::RegisterAlias(kLite, p);
-  StartPostgres();
+  gPgUp = TarnwellBench::StartAnalysedBenchPostgres(gPg, kPg, "tarnwell-benchgrid");
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
