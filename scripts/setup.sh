@@ -24,6 +24,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# ccache keys paths relative to the checkout, so another clone of the project
+# (CI's fresh one, a worktree) reuses what this one compiled.
+export CCACHE_BASEDIR="$PWD"
+export CCACHE_NOHASHDIR=1
+
 BUILD_DIR="${BUILD_DIR:-build}"
 # Further configure options of this build folder (scripts/test-asan.sh passes
 # the sanitizer build's); a folder configured with other ones is reconfigured.
