@@ -138,7 +138,10 @@ bool TFileWriter::open(OpenMode mode) {
   }
   // An unnamed temporary vanishes with the process; where the file system
   // has none, a hidden name next to the target.
-  mFd = ::open(Enc(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  // Naming it later goes through /proc; without it only the named way works.
+  static const bool canLink = ::access("/proc/self/fd", X_OK) == 0;
+  mFd = canLink ? ::open(Enc(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+  if (!canLink) errno = EOPNOTSUPP;
   mUnnamed = mFd >= 0;
   if (mFd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
     for (int attempt = 0; attempt < 100 && mFd < 0; ++attempt) {

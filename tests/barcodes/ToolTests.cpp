@@ -512,7 +512,7 @@ TEST(BarcodeTool, FullDiskKeepsTheOldPicture) {
     const QByteArray old = FileBytes(written);
     ASSERT_FALSE(old.isEmpty());
     disk.Fill();
-    args.replace(args.indexOf("Tarn 1"), "Tarn 22");
+    if (!batch) args.last() = "Tarn 22";
     QString err;
     EXPECT_EQ(RunCommand(args, "Tarn 22\n", &err), 1);
     EXPECT_TRUE(err.contains(written) && err.contains(QString::fromLocal8Bit(strerror(ENOSPC)))) << err.toStdString();
@@ -550,7 +550,7 @@ TEST(BarcodeTool, BatchNumbersFileNamesOnlyAndDataAfterDoubleDash) {
 TEST(BarcodeTool, KilledWhileWritingLeavesOldOrNewPicture) {
   QTemporaryDir dir;
   const QString out = dir.filePath("big.png");
-  const QStringList args = {"--type", "code128b", "--scale", "40", "--height", "6000", "--out", out, QString(100, 'w')};
+  const QStringList args = {"--type", "code128b", "--scale", "20", "--height", "3000", "--out", out, QString(100, 'w')};
   QElapsedTimer t;
   t.start();
   ASSERT_EQ(RunCommand(args, ""), 0);

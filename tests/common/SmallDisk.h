@@ -22,17 +22,18 @@
 
 class TSmallDisk {
  public:
-  explicit TSmallDisk(int kib = 256) {
+  // On a temporary folder of its own, or over the (existing) folder `at`.
+  explicit TSmallDisk(int kib = 256, const QString& at = QString()) : mPath(at.isEmpty() ? mDir.path() : at) {
     if (!mDir.isValid()) return;
     const QByteArray options = "size=" + QByteArray::number(kib) + "k";
-    mMounted = ::mount("tmpfs", QFile::encodeName(mDir.path()).constData(), "tmpfs", 0, options.constData()) == 0;
+    mMounted = ::mount("tmpfs", QFile::encodeName(mPath).constData(), "tmpfs", 0, options.constData()) == 0;
   }
   ~TSmallDisk() {
-    if (mMounted) ::umount2(QFile::encodeName(mDir.path()).constData(), MNT_DETACH);
+    if (mMounted) ::umount2(QFile::encodeName(mPath).constData(), MNT_DETACH);
   }
   bool Mounted() const { return mMounted; }
-  QString Path() const { return mDir.path(); }
-  QString File(const QString& name) const { return mDir.filePath(name); }
+  QString Path() const { return mPath; }
+  QString File(const QString& name) const { return QDir(mPath).filePath(name); }
 
   // Fills what is left with dd, then gives back `leave` bytes (tmpfs counts
   // whole pages, so a few bytes free means one page).
@@ -59,6 +60,7 @@ class TSmallDisk {
 
  private:
   QTemporaryDir mDir;
+  QString mPath;
   bool mMounted = false;
 };
 
