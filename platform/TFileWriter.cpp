@@ -1,5 +1,6 @@
 #include "TFileWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -117,40 +118,36 @@ bool TFileWriter::open(OpenMode mode) {
   mOffset = mSize = 0;
   mBuffer.clear();
   if (mFileName.isEmpty()) return Fail(ENOENT, QStringLiteral("no file name given"));
-  // A symbolic link keeps pointing at the file it names, which gets the
-  // new content.
-  QFileInfo fi(mFileName);
-  mTarget = fi.isSymLink() ? QFileInfo(fi.symLinkTarget()).absoluteFilePath() : fi.absoluteFilePath();
-  const QFileInfo target(mTarget);
-  const QString folder = target.absolutePath();
+  mTarget = QDir::isAbsolutePath(mFileName) ? QDir::cleanPath(mFileName) : QFileInfo(mFileName).absoluteFilePath();
   struct stat st {};
-  if (::stat(Enc(folder).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    if (errno == ENOENT || errno == ENOTDIR || !S_ISDIR(st.st_mode))
-      return Fail(ENOENT, QStringLiteral("the folder %1 does not exist").arg(folder));
-    return Fail(errno);
+  bool existing = ::lstat(Enc(mTarget).constData(), &st) == 0;
+  if (existing && S_ISLNK(st.st_mode)) {
+    // A symbolic link keeps pointing at the file it names, which gets the
+    // new content.
+    mTarget = QFileInfo(QFileInfo(mTarget).symLinkTarget()).absoluteFilePath();
+    existing = ::stat(Enc(mTarget).constData(), &st) == 0;
   }
-  mode_t keep = 0;
-  bool existing = false;
-  if (::stat(Enc(mTarget).constData(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return Fail(EISDIR, QStringLiteral("it is a folder"));
-    keep = st.st_mode & 07777;
-    existing = true;
-  }
+  if (existing && S_ISDIR(st.st_mode)) return Fail(EISDIR, QStringLiteral("it is a folder"));
+  const mode_t keep = existing ? st.st_mode & 07777 : 0;
+  const qsizetype slash = mTarget.lastIndexOf(QLatin1Char('/'));
+  mFolder = slash > 0 ? mTarget.left(slash) : QStringLiteral("/");
   // An unnamed temporary vanishes with the process; where the file system
-  // has none, a hidden name next to the target.
-  // Naming it later goes through /proc; without it only the named way works.
+  // has none, a hidden name next to the target. Naming it later goes
+  // through /proc; without it only the named way works.
   static const bool canLink = ::access("/proc/self/fd", X_OK) == 0;
-  mFd = canLink ? ::open(Enc(folder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
+  mFd = canLink ? ::open(Enc(mFolder).constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666) : -1;
   if (!canLink) errno = EOPNOTSUPP;
   mUnnamed = mFd >= 0;
-  if (mFd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL || errno == ENOENT)) {
+  if (mFd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
     for (int attempt = 0; attempt < 100 && mFd < 0; ++attempt) {
-      mTempName = QStringLiteral("%1/.%2.%3.tmp").arg(folder, target.fileName(), RandomSuffix());
+      mTempName = QStringLiteral("%1/.%2.%3.tmp").arg(mFolder, mTarget.mid(slash + 1), RandomSuffix());
       mFd = ::open(Enc(mTempName).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
       if (mFd < 0 && errno != EEXIST) break;
     }
     if (mFd < 0) mTempName.clear();
   }
+  if (mFd < 0 && (errno == ENOENT || errno == ENOTDIR))
+    return Fail(ENOENT, QStringLiteral("the folder %1 does not exist").arg(mFolder));
   if (mFd < 0) return Fail(errno);
   if (existing) ::fchmod(mFd, keep);
   return QIODevice::open(WriteOnly | Unbuffered);
@@ -233,7 +230,7 @@ bool TFileWriter::Commit() {
   // Without a batch the content is on the disk before its name is: a crash
   // right after the rename cannot leave an empty file.
   if (!mBatch && ::fdatasync(mFd) != 0) return fail(errno);
-  const QString folder = QFileInfo(mTarget).absolutePath();
+  const QString& folder = mFolder;
   if (mUnnamed) {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(mFd);
     // A new file can take its name at once; an existing one is replaced by
@@ -259,8 +256,7 @@ bool TFileWriter::Commit() {
     }
     if (errno != EEXIST) return fail(errno);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const QString name =
-          QStringLiteral("%1/.%2.%3.tmp").arg(folder, QFileInfo(mTarget).fileName(), RandomSuffix());
+      const QString name = QStringLiteral("%1/.%2.%3.tmp").arg(folder, QFileInfo(mTarget).fileName(), RandomSuffix());
       if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, Enc(name).constData(), AT_SYMLINK_FOLLOW) == 0) {
         mTempName = name;
         break;

@@ -106,6 +106,7 @@ class TFileWriter : public QIODevice {
   void RemoveTemporary();
   QString mFileName;    // as given
   QString mTarget;      // where the content goes (a symbolic link's target)
+  QString mFolder;      // the target's
   QString mTempName;    // empty for an unnamed temporary
   TWriteBatch* mBatch;
   int mFd = -1;

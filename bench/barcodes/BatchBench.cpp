@@ -99,8 +99,11 @@ int ReadBack(const QString& folder, const QList<QByteArray>& inputs, int& tried)
       p.waitForFinished(30000);
       const QByteArray got = p.readAllStandardOutput().trimmed();
       ++tried;
-      // zbar gives EAN/UPC with the check digit (and UPC-A as EAN-13).
-      good += got == lines[i] || (Kinds[k].Digits && got.left(got.size() - 1).endsWith(lines[i]));
+      // zbar gives EAN/UPC with the check digit (and UPC-A as EAN-13), and
+      // Code 39 with its check character where the symbol has one.
+      const bool code39 = QByteArray(Kinds[k].Ours) == "code39";
+      good += got == lines[i] || ((Kinds[k].Digits || code39) && got.left(got.size() - 1).endsWith(lines[i]) &&
+                                  (Kinds[k].Digits || got.size() == lines[i].size() + 1));
     }
   }
   return good;

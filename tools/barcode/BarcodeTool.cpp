@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 #include <cmath>
@@ -446,29 +447,78 @@ bool PictureToPng(const TSymbolPicture& p, QIODevice& device) {
   }
   // The text, drawn crisp (no grey edges), over the rows below the bars.
   if (!p.Labels.empty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    int top = p.Height;
-    for (const auto& l : p.Labels) top = std::min(top, l.Top);
-    top = std::max(0, top);
-    QImage strip(p.Width, p.Height - top, QImage::Format_Grayscale8);
-    strip.fill(255);
-    {
-      QPainter painter(&strip);
-      QFont font(QStringLiteral("DejaVu Sans"));
-      font.setPixelSize(p.FontPixels);
-      font.setStyleStrategy(QFont::NoAntialias);
-      painter.setFont(font);
-      painter.setPen(Qt::black);
-      for (const auto& l : p.Labels) {
-        const int w = p.FontPixels * std::max<int>(1, static_cast<int>(l.Text.size()));
-        painter.drawText(QRectF(l.CenterX - w, l.Top - top, 2.0 * w, p.FontPixels + 2),
-                         Qt::AlignHCenter | Qt::AlignTop, l.Text);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(p.FontPixels);
+    font.setStyleStrategy(QFont::NoAntialias);
+    auto setBlack = [&](int x, int y) {
+      if (x >= 0 && x < p.Width && y >= 0 && y < p.Height) rows[size_t(y * stride + 1 + (x >> 3))] &= uchar(~(0x80 >> (x & 7)));
+    };
+    // Where a label's box starts, and the box itself (drawText clips to it).
+    auto box = [&](const TSymbolPicture::Label& l, int& ix, double& frac) {
+      const int w = p.FontPixels * std::max<int>(1, static_cast<int>(l.Text.size()));
+      const double x0 = l.CenterX - w;
+      ix = int(std::floor(x0));
+      frac = x0 - ix;
+      return QRectF(frac, 0, 2.0 * w, p.FontPixels + 2);
+    };
+    // The digits of EAN and UPC come back symbol after symbol: each is drawn
+    // once, at each sub-pixel offset, and then copied as black pixels.
+    struct TGlyphs {
+      int Width = 0;
+      std::vector<std::pair<short, short>> Black;
+    };
+    static QHash<QString, TGlyphs> cache;
+    if (cache.size() > 4096) cache.clear();
+    std::vector<const TSymbolPicture::Label*> drawn;
+    for (const auto& l : p.Labels) {
+      if (l.Text.size() > 2) {
+        drawn.push_back(&l);
+        continue;
       }
+      int ix;
+      double frac;
+      const QRectF r = box(l, ix, frac);
+      const QString key = QStringLiteral("%1/%2/").arg(p.FontPixels).arg(frac) + l.Text;
+      auto it = cache.find(key);
+      if (it == cache.end()) {
+        QImage img(int(std::ceil(r.right())) + 1, int(r.height()), QImage::Format_Grayscale8);
+        img.fill(255);
+        {
+          QPainter painter(&img);
+          painter.setFont(font);
+          painter.setPen(Qt::black);
+          painter.drawText(r, Qt::AlignHCenter | Qt::AlignTop, l.Text);
+        }
+        TGlyphs g;
+        for (int y = 0; y < img.height(); ++y)
+          for (int x = 0; x < img.width(); ++x)
+            if (img.constScanLine(y)[x] < 128) g.Black.push_back({short(x), short(y)});
+        it = cache.insert(key, g);
+      }
+      for (const auto& [x, y] : it->Black) setBlack(ix + x, l.Top + y);
     }
-    for (int y = 0; y < strip.height(); ++y) {
-      const uchar* g = strip.constScanLine(y);
-      uchar* row = rows.data() + (top + y) * stride + 1;
-      for (int x = 0; x < p.Width; ++x)
-        if (g[x] < 128) row[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+    if (!drawn.empty()) {
+      int top = p.Height;
+      for (const auto* l : drawn) top = std::min(top, l->Top);
+      top = std::max(0, top);
+      QImage strip(p.Width, p.Height - top, QImage::Format_Grayscale8);
+      strip.fill(255);
+      {
+        QPainter painter(&strip);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        for (const auto* l : drawn) {
+          int ix;
+          double frac;
+          const QRectF r = box(*l, ix, frac);
+          painter.drawText(r.translated(ix, l->Top - top), Qt::AlignHCenter | Qt::AlignTop, l->Text);
+        }
+      }
+      for (int y = 0; y < strip.height(); ++y) {
+        const uchar* g = strip.constScanLine(y);
+        for (int x = 0; x < p.Width; ++x)
+          if (g[x] < 128) setBlack(x, top + y);
+      }
     }
   }
   // The bits past the width are part of no pixel; keep them white.
