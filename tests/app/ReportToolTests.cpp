@@ -91,7 +91,7 @@ TEST(ReportTool, DamagedInputsAndUsage) {
 namespace {
 // A PDF of about `mib` MiB: a page of noise, which no compression shrinks.
 QByteArray LargePdf(int mib) {
-  QImage noise(1024, 256 * mib, QImage::Format_RGB32);
+  QImage noise(2048, 512 * mib, QImage::Format_RGB32);  // about a byte a pixel as JPEG
   auto* rng = QRandomGenerator::global();
   for (int y = 0; y < noise.height(); ++y) {
     auto* row = reinterpret_cast<quint32*>(noise.scanLine(y));

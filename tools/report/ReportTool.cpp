@@ -6,8 +6,9 @@
 //   tarnwell-report info FILE
 //
 // Exit status: 0 done, 1 a file cannot be read or written, 2 wrong usage,
-// 3 the input is damaged or of another kind. An output is written whole or
-// not at all; an existing one is kept on failure.
+// 3 the input is damaged or of another kind (a PDF that does not end as a
+// whole one is damaged). An output is written whole or not at all; an
+// existing one is kept on failure, and on a refused input it is not opened.
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
