@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include <Tarnwell/platform/TFileWriter.h>
+
 namespace Tarnwell {
 
 TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {
@@ -206,35 +208,35 @@ bool TCustomGraph2D::ExportGraph(const QString& fileName, QSize size, QString* e
                     .arg(size.height()));
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   const QRect rect(QPoint(0, 0), size);
+  const bool image = suffix != QLatin1String("svg") && suffix != QLatin1String("pdf");
+  if (image && !QImageWriter::supportedImageFormats().contains(suffix.toLatin1()))
+    return fail(QStringLiteral("unknown picture type \"%1\": use .png, .svg or .pdf").arg(suffix));
+  // The SVG and PDF generators report no failed write of their own; the
+  // file writer keeps the first one and then leaves the old file in place.
+  TFileWriter out(fileName);
+  if (!out.open()) return fail(out.Message());
   if (suffix == QLatin1String("svg")) {
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&out);
     svg.setSize(size);
     svg.setViewBox(rect);
     svg.setTitle(Layout().Title());
     PaintGraph(&svg, rect);
-    // The generator reports no failure of its own: check the file is there.
-    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
-      return fail(QStringLiteral("cannot write %1").arg(fileName));
-    return true;
-  }
-  if (suffix == QLatin1String("pdf")) {
-    QPdfWriter pdf(fileName);
+  } else if (suffix == QLatin1String("pdf")) {
+    QPdfWriter pdf(&out);
     pdf.setResolution(72);
     pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setTitle(Layout().Title());
     PaintGraph(&pdf, rect);
-    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
-      return fail(QStringLiteral("cannot write %1").arg(fileName));
-    return true;
+  } else {
+    QImage img(size, QImage::Format_RGB32);
+    PaintGraph(&img, rect);
+    QImageWriter writer(&out, suffix.toLatin1());
+    if (!writer.write(img) && !out.Failed())
+      return fail(QStringLiteral("cannot write %1: %2").arg(fileName, writer.errorString()));
   }
-  if (!QImageWriter::supportedImageFormats().contains(suffix.toLatin1()))
-    return fail(QStringLiteral("unknown picture type \"%1\": use .png, .svg or .pdf").arg(suffix));
-  QImage img(size, QImage::Format_RGB32);
-  PaintGraph(&img, rect);
-  QImageWriter writer(fileName, suffix.toLatin1());
-  if (!writer.write(img)) return fail(QStringLiteral("cannot write %1: %2").arg(fileName, writer.errorString()));
+  if (!out.Commit()) return fail(out.Message());
   return true;
 }
 

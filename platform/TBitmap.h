@@ -55,6 +55,7 @@ class TBitmap {
 
   // PNG or BMP files and Qt resources; returns false on failure and keeps the old picture.
   bool LoadFromFile(const QString& path);
+  // Saves in the format its suffix names, all or nothing (see TFileWriter).
   bool SaveToFile(const QString& path) const;
   void Clear();
 
