@@ -17,6 +17,10 @@
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(app)
+
 namespace Tarnwell {
 
 QSize ReportPageSize(TPrinterOrientation o) {

@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(graph)
+
 namespace Tarnwell {
 
 TCustomGraph2D::TCustomGraph2D(QWidget* parent) : QWidget(parent) {

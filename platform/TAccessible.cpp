@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QMouseEvent>
+#include <QAccessibleActionInterface>
 #include <QMutex>
 
 #include "TControls.h"
@@ -227,8 +228,53 @@ int InstallAccessibleFactory(QAccessible::InterfaceFactory factory) {
 
 namespace {
 
-// The platform's own painted bases: labels, panels, the status bar, forms.
+// What a control is called when nothing names it: its class without the
+// namespace and the leading T ("CustomPanel").
+QString ClassName(const QObject* o) {
+  QString n = QString::fromLatin1(o->metaObject()->className());
+  n = n.mid(n.lastIndexOf(QLatin1Char(':')) + 1);
+  return n.startsWith(QLatin1Char('T')) ? n.mid(1) : n;
+}
+
+// Our controls built on Qt's own editors, lists and labels keep Qt's
+// interfaces; those take their name from accessibleName, which is filled in
+// (tooltip, object name, class) when the program gave none.
+bool NameQtBased(QWidget* w) {
+  if (!QByteArray(w->metaObject()->className()).startsWith("Tarnwell::")) return false;
+  if (!w->inherits("QLineEdit") && !w->inherits("QAbstractItemView") && !w->inherits("QTextEdit") &&
+      !w->inherits("QPlainTextEdit") && !w->inherits("QLabel") && !w->inherits("QComboBox"))
+    return false;
+  if (w->accessibleName().isEmpty()) {
+    QString name = GetShortHint(w->toolTip());
+    if (name.isEmpty()) name = w->objectName();
+    if (name.isEmpty()) name = ClassName(w);
+    w->setAccessibleName(name);
+  }
+  return true;
+}
+
+// The platform's own painted bases: labels, panels, speed buttons, the
+// status bar, forms.
 QAccessibleInterface* PlatformFactory(const QString&, QObject* o) {
+  if (!o || !o->isWidgetType()) return nullptr;
+  if (NameQtBased(static_cast<QWidget*>(o))) return nullptr;
+  if (auto* b = qobject_cast<TSpeedButton*>(o)) {
+    // A speed button often shows only a glyph: its hint names it then.
+    auto* a = new TAccessibleControl(b, b->isCheckable() ? QAccessible::CheckBox : QAccessible::Button);
+    a->name = [b] {
+      QString t = QString(b->text()).remove(QLatin1Char('&'));
+      if (t.isEmpty()) t = GetShortHint(b->toolTip());
+      return t.isEmpty() && b->objectName().isEmpty() ? ClassName(b) : t;
+    };
+    a->states = [b](QAccessible::State& s) {
+      s.pressed = b->isDown();
+      s.checkable = b->isCheckable();
+      s.checked = b->isChecked();
+    };
+    a->AddAction(QAccessibleActionInterface::pressAction(), [b] { b->click(); });
+    if (b->isCheckable()) a->AddAction(QAccessibleActionInterface::toggleAction(), [b] { b->toggle(); });
+    return a;
+  }
   if (auto* l = qobject_cast<TCustomLabel*>(o)) {
     auto* a = new TAccessibleControl(l, QAccessible::StaticText);
     a->name = [l] { return QString(l->Caption()).remove(QLatin1Char('&')); };
@@ -236,7 +282,7 @@ QAccessibleInterface* PlatformFactory(const QString&, QObject* o) {
   }
   if (auto* p = qobject_cast<TCustomPanel*>(o)) {
     auto* a = new TAccessibleControl(p, QAccessible::Pane);
-    a->name = [p] { return p->Caption(); };
+    a->name = [p] { return !p->Caption().isEmpty() || !p->objectName().isEmpty() ? p->Caption() : ClassName(p); };
     return a;
   }
   if (auto* sb = qobject_cast<TStatusBar*>(o)) {
