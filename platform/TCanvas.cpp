@@ -216,6 +216,30 @@ qreal RatioOf(const QPainter& p) {
 bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == pmCopy && RatioOf(p) != 1.0; }
 }  // namespace
 
+// Text for the device: the canvas's fonts are fully hinted, whose advances
+// are whole 1x pixels; at another ratio the glyphs are drawn bigger than
+// those steps and words show gaps ("Tarnw ell"), so the text there is laid
+// out unhinted, at the device's resolution, its letters spaced so that the
+// (widest) line keeps the 1x width every caption, centring and auto size was
+// measured with: nothing is cut off and nothing moves.
+static QFont DeviceFont(const QPainter& p, const QFont& f, const QString& text) {
+  if (RatioOf(p) == 1.0) return f;
+  QFont g(f);
+  g.setHintingPreference(QFont::PreferNoHinting);
+  const QFontMetricsF hinted(f), unhinted(g);
+  qreal widest = -1, diff = 0;
+  int letters = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const qreal w = hinted.horizontalAdvance(line);
+    if (w <= widest) continue;
+    widest = w;
+    diff = w - unhinted.horizontalAdvance(line);
+    letters = int(line.size());
+  }
+  if (diff != 0 && letters > 1) g.setLetterSpacing(QFont::AbsoluteSpacing, diff / (letters - 1));
+  return g;
+}
+
 qreal PixelRatio(const TCanvas& c) {
   QPainter* p = const_cast<TCanvas&>(c).Painter();
   return p ? RatioOf(*p) : 1.0;
@@ -601,7 +625,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     return;
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   const int angle = mFont.Orientation();
   if (angle != 0) {
     p->save();
@@ -641,7 +665,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {
     p->fillRect(r.ToQRect(), Q(mBrush.Color()));
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   ApplyPen(*p, true);
   p->drawText(x, y + QFontMetrics(f).ascent(), text);
   p->restore();
@@ -658,7 +682,7 @@ void TCanvas::DrawText(const TRect& r, const QString& text, int qtFlags) {
   if (!p) return;
   p->save();
   p->setClipRect(r.ToQRect(), mHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
-  p->setFont(CachedFont());
+  p->setFont(DeviceFont(*p, CachedFont(), text));
   ApplyPen(*p, true);
   p->drawText(r.ToQRect(), qtFlags, text);
   p->restore();

@@ -108,7 +108,16 @@ TEST(HiDpi, GlyphsScaleWithTheRatioAndHaveDetail) {
       {"URL label",
        [](qreal) {
          auto l = std::make_unique<TURLLabel>();
-         l->setCaption(QStringLiteral("Go to Tarnwell"));
+         l->setCaption(QStringLiteral("Tarnwell"));  // one word: no gap belongs in it
+         l->setNormFontColor(QColor(0, 0, 128));
+         l->adjustSize();
+         return std::unique_ptr<QWidget>(std::move(l));
+       },
+       QRect(0, 0, 200, 40), Navy, true},
+      {"auto-sized label, nothing cut off",
+       [](qreal) {
+         auto l = std::make_unique<TURLLabel>();
+         l->setCaption(QStringLiteral("Send an Email"));
          l->setNormFontColor(QColor(0, 0, 128));
          l->adjustSize();
          return std::unique_ptr<QWidget>(std::move(l));
@@ -124,7 +133,9 @@ TEST(HiDpi, GlyphsScaleWithTheRatioAndHaveDetail) {
     EXPECT_NEAR(b2.width(), 2 * b1.width(), 2) << "1x " << b1.width() << " 2x " << b2.width();
     EXPECT_NEAR(b2.height(), 2 * b1.height(), 2) << "1x " << b1.height() << " 2x " << b2.height();
     EXPECT_GT(Detail(at1, at2, c.region), 0.01);
-    if (c.text) EXPECT_LE(WidestGap(at2, b2, c.ink), 2 * WidestGap(at1, b1, c.ink) + 1);
+    if (c.text) {
+      EXPECT_LE(WidestGap(at2, b2, c.ink), 2 * WidestGap(at1, b1, c.ink) + 1);
+    }
   }
 }
 
