@@ -18,6 +18,10 @@
 #include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(app)
+
 namespace Tarnwell {
 
 QSize ReportPageSize(TPrinterOrientation o) {

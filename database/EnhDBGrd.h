@@ -185,6 +185,8 @@ class TEnhDBGrid : public TCustomGrid {
   // --- the cell's texts and colours as the rules give them, for the
   // current record (or the one SetDisplayRecord chose).
   QString ConvertCellText(int dataCol) const;
+  // Titles in the title row; a record's row its converted text.
+  QString CellDisplayText(int col, int row) const override;
   void GetCellColors(int dataCol, TColor& cellColor, TColor& fontColor) const;
   // The light and dark edge colours drawn on a background.
   static void GetEdgeColors(TColor background, TColor& light, TColor& dark);

@@ -33,6 +33,10 @@
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(fileview)
+
 namespace Tarnwell {
 
 namespace {

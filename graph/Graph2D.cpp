@@ -1,5 +1,7 @@
 #include "Graph2D.h"
 
+#include <QPaintEngine>
+
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMouseEvent>
@@ -12,6 +14,9 @@
 #include <cmath>
 
 #include <Tarnwell/platform/TFileWriter.h>
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(graph)
 
 namespace Tarnwell {
 
@@ -171,7 +176,11 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
 
 void TCustomGraph2D::RenderCache() {
   const QSize sz = size();
-  if (mCache.size() != sz) mCache = QImage(sz, QImage::Format_RGB32);
+  const QSize pixels = (QSizeF(sz) * mCacheRatio).toSize();
+  if (mCache.size() != pixels || mCache.devicePixelRatio() != mCacheRatio) {
+    mCache = QImage(pixels, QImage::Format_RGB32);
+    mCache.setDevicePixelRatio(mCacheRatio);
+  }
   mCacheValid = true;
   if (sz.isEmpty()) return;
   ++mRenderCount;
@@ -250,9 +259,25 @@ QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
   return region;
 }
 
+namespace {
+// The ratio of the device really painted on (a widget rendered into a
+// picture draws at the picture's), and a logical rectangle in its pixels.
+qreal DeviceRatio(const QPainter& p) {
+  const QPaintEngine* e = p.paintEngine();
+  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
+  return d ? d->devicePixelRatio() : 1.0;
+}
+QRectF InPixels(const QRect& r, qreal ratio) { return QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio); }
+}  // namespace
+
 void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
-  if (!mCacheValid || mCache.size() != size()) RenderCache();
-  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(area.topLeft(), mCache, area);
+  const qreal ratio = DeviceRatio(painter);
+  if (ratio != mCacheRatio) {
+    mCacheRatio = ratio;
+    mCacheValid = false;
+  }
+  if (!mCacheValid || !CacheFits()) RenderCache();
+  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(QRectF(area), mCache, InPixels(area, mCacheRatio));
   if (mZooming) {
     QPen pen(ToQColor(clRed));
     pen.setWidth(2);
@@ -265,9 +290,9 @@ void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
 
 void TCustomGraph2D::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
-  if (mCacheValid && mCache.size() == size() && e->region().rectCount() > 1) {
+  if (mCacheValid && CacheFits() && mCacheRatio == DeviceRatio(painter) && e->region().rectCount() > 1) {
     // The band's outlines: copy just their strips from the cache.
-    for (const QRect& r : e->region()) painter.drawImage(r.topLeft(), mCache, r);
+    for (const QRect& r : e->region()) painter.drawImage(QRectF(r), mCache, InPixels(r, mCacheRatio));
     Paint(painter, QRect());
     return;
   }

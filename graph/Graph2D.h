@@ -170,6 +170,10 @@ class TCustomGraph2D : public QWidget {
   TControlColor mColor{this, clWindow};
   TColor mDrawnColor = clNone;  // the background the cache was drawn with
   QImage mCache;
+  // The device pixel ratio the cache is drawn at: the one last painted on,
+  // so that a high-density screen gets the graph at its own resolution.
+  qreal mCacheRatio = 1;
+  bool CacheFits() const { return mCache.deviceIndependentSize().toSize() == size(); }
   bool mCacheValid = false;
   int mRenderCount = 0;
 };

@@ -141,6 +141,9 @@ class TCustomGrid : public QAbstractScrollArea {
 
   // Viewport coordinates; an empty rectangle for cells out of view.
   TRect CellRect(int col, int row) const;
+  // The text a cell shows, for assistive technology; the base knows no
+  // contents and gives none.
+  virtual QString CellDisplayText(int col, int row) const;
   // The cell under a viewport point; -1 parts beyond the last cell.
   void MouseToCell(int x, int y, int& col, int& row) const;
   // Like MouseToCell but clamped to the cells (for drags past the edges).

@@ -76,6 +76,8 @@ class TBtnQueDisplay : public QWidget {
   // The bar a press at x would press, -1 without bars.
   int ButtonAt(int x) const;
   int PressedButton() const { return mPressed; }
+  int CurrentButton() const { return mCurrent; }
+  void SetCurrentButton(int i);
   // How many bars the last paint drew (painting skips bars out of sight).
   int LastPaintedCount() const { return mLastPainted; }
 
@@ -102,14 +104,24 @@ class TBtnQueDisplay : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  // The keyboard works on a current button as a tool row does: Left/Right,
+  // Home/End choose it, Space or Enter presses and clicks it (when clicks
+  // are enabled); it is framed while the display has focus.
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void KeyRelease(bool click);
   void ApplyAutoWidth();
   void FillPreview();
   const QImage& HatchTile(TColor color, int style, int offset);
   TRect ButtonRect(int i) const;
   void RepaintButton(int i, bool pressed);
 
+  int mCurrent = 0;
+  bool mKeyHeld = false;
   std::vector<TBtnQueObject> mButtons;
   int mRunningEnd = 0;
   QList<QImage> mImageList;

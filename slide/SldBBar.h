@@ -190,6 +190,8 @@ class TSlideButtonBar : public TSlideControl {
   QList<TSlideButtonBar*> Chain();
 
   void Step() override;
+  // Where button `index` is painted, in control coordinates.
+  QRect ButtonBounds(int index) const { return ButtonRect(index).ToQRect(); }
   virtual int ButtonAt(int x, int y) const;
   virtual void DrawButtonState(bool pressed);
   virtual void ArrangeNext() {}

@@ -12,6 +12,10 @@
 #include "Loader3D.h"
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(space3d)
+
 namespace Tarnwell {
 
 TSpace3DViewer::TSpace3DViewer(QWidget* parent) : QWidget(parent) {

@@ -167,6 +167,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   void Recalculate();
   void ClearSheet();
   QString GetCellText(int col, int row);
+  // Headers give their column letter and row number.
+  QString CellDisplayText(int col, int row) const override;
   void SetCellText(int col, int row, const QString& text);
   void InvalidateSelection();
 

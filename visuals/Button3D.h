@@ -42,6 +42,8 @@ class TSphericalButton : public QWidget {
  public:
   explicit TSphericalButton(QWidget* parent = nullptr);
 
+  // Space presses (its release clicks), Enter and Return click at once, as a
+  // push button does; the focus is a dotted frame inside the face.
   // 0 normal, 1 hot, 2 pressed inside, 3 pressed outside.
   int MouseState() const { return mState; }
   const QImage& Strip() const { return mStrip; }
@@ -49,6 +51,8 @@ class TSphericalButton : public QWidget {
   int ShownFrame() const;
 
   TNotifyEvent OnClick;
+  // Clicks as the mouse or the keyboard does (not when disabled).
+  void PerformClick();
 
   QSize sizeHint() const override;
 
@@ -64,6 +68,10 @@ class TSphericalButton : public QWidget {
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   bool Inside(const QPoint& p) const;
@@ -76,6 +84,7 @@ class TSphericalButton : public QWidget {
   QImage mSource;  // the strip before preparation
   QImage mStrip;
   int mState = 0;
+  bool mSpaceHeld = false;
   QRgb mBuiltBackground = 0;
 };
 

@@ -54,6 +54,15 @@ class TButtonArray : public QWidget {
 
   int ButtonWidth() const { return width() / std::max(1, mCount); }
   int PressedIndex() const { return mPressed; }
+  // The button the keyboard works on: Left/Right (and Up/Down, Home/End)
+  // move it, Space presses it as the left mouse button would (held Space
+  // repeats, release clicks). Shown with a focus frame while focused.
+  int CurrentIndex() const { return mCurrent; }
+  void SetCurrentIndex(int i);
+  // Presses button i (as the keyboard does), and releases the pressed one
+  // with or without its click: what assistive technology's "press" runs.
+  void PressButton(int i);
+  void ReleaseButton(bool click);
   int RepeatCount() const { return mRepCount; }
   bool Repeating() const { return mRepeat.isActive(); }
   // One repeat step, as the timer takes it.
@@ -78,11 +87,16 @@ class TButtonArray : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
   void hideEvent(QHideEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   TRect ButtonRect(int i) const;
+  void BeginPress(int i, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p);
   void StopRepeat();
   void WatchWindow();
 
@@ -95,6 +109,8 @@ class TButtonArray : public QWidget {
   int mPressed = -1;
   bool mDrawnDown = false;
   int mRepCount = 0;
+  int mCurrent = 0;
+  bool mKeyHeld = false;
   QWidget* mWatchedWindow = nullptr;
 };
 
@@ -133,12 +149,25 @@ class TDateTimeEdit : public QWidget {
   // that is no date or time undoes the step.
   void StepGroup(int group, int delta);
 
+  // The field under the keyboard caret (a column: day, month, century, year;
+  // or hour, minute, second). Up/Down step it by one, PageUp/PageDown by
+  // ten, Left/Right/Home/End move the caret; a click on a column or its
+  // buttons puts the caret there. Framed while the control has focus.
+  int CurrentField() const { return mCaret; }
+  void SetCurrentField(int field);
+  // The shown value as text ("16/12/1999", "12.25.22").
+  QString DisplayText() const;
+
   QSize sizeHint() const override { return QSize(160, 65); }
 
  protected:
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
   void changeEvent(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void mousePressEvent(QMouseEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   int Columns() const { return mDTType == dteDate ? 4 : 3; }
@@ -155,6 +184,7 @@ class TDateTimeEdit : public QWidget {
   QImage mBtnUpGlyph, mBtnDnGlyph;
   std::array<quint16, 4> mGroups{};
   int mMargin = 0;
+  int mCaret = 0;
   QFont mDigitFont;
   bool mFitting = false;
   TButtonArray* mUp;

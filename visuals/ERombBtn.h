@@ -33,6 +33,10 @@ class TEnhRombButtons : public QWidget {
 
   TNotifyEvent OnUpClick, OnLeftClick, OnDownClick, OnRightClick;
 
+  // Presses and releases button b with its event, as a tap of its arrow key
+  // does (nothing while another is held).
+  void Click(TEnhRombButtonPressed b);
+
   // The button a press at (x, y) would press (erbNone in the dead bands).
   TEnhRombButtonPressed ButtonAt(int x, int y) const;
   // Top-left corner of a rhomb's box, and the half sizes.

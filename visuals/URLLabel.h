@@ -38,6 +38,8 @@ class TURLLabel : public TCustomLabel {
   // why it cannot. True when the address went to the desktop.
   bool OpenURL();
   bool MouseInControl() const { return mMouseIn; }
+  // Reached with Tab like a link; Enter, Return or Space open it. Focused, it
+  // shows ShineFont as under the mouse.
 
   TNotifyEvent OnClick;
 
@@ -61,10 +63,14 @@ class TURLLabel : public TCustomLabel {
   void leaveEvent(QEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   QString mURL;
   TFont mNormFont, mShineFont;
+  bool Shining() const { return mMouseIn || hasFocus(); }
   bool mMouseIn = false;
   bool mPressed = false;
 };
