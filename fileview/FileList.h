@@ -34,6 +34,10 @@ class QStackedLayout;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TDirectoryComboLite;
 class TFileNameEditLite;
 class TFileListLitePopup;
@@ -159,14 +163,6 @@ class TFileListViewLite : public QWidget {
   QAbstractItemView* CurrentView() const;
   QTreeView* ReportView() const { return mTree; }
   QListView* IconView() const { return mList; }
-  // How many listings finished (tests and diagnostics).
-  int ReadCount() const { return mReadCount; }
-  // The longest single step the last folder listing took on the GUI thread
-  // (handing rows to the view), in milliseconds of processor time.
-  double LongestStepMs() const { return mLongestStepMs; }
-  // Opens a file or runs a program with arguments; tests replace it.
-  using TOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
-  static TOpenHook SetOpenHook(TOpenHook hook);
 
   // Assignable events (each also a signal).
   TNotifyEvent OnAfterRead;
@@ -258,6 +254,7 @@ class TFileListViewLite : public QWidget {
   // Dragging out.
   QPoint mDown{-1, -1};
   bool mDragging = false;
+  friend struct TProbe<TFileListViewLite>;  // FileList_p.h
 };
 
 }  // namespace Tarnwell

@@ -18,6 +18,10 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 using TGraph2DZoomChangeEvent = std::function<void(TObject* sender, bool zoomed)>;
 using TGraphMouseEvent =
     std::function<void(TObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
@@ -51,6 +55,7 @@ class TCustomGraph2D : public QWidget {
   TGraphGrid* GridObject() const { return mGrid.get(); }
   // Copy the published values of `v` into the owned object.
   void setLayout(const TGraphLayout& v);
+  using QWidget::setLayout;  // the widget's own layout stays reachable
   void setLabels(const TGraphLabels& v);
   void setGrid(const TGraphGrid& v);
   TPointSeries& Series() { return *mSeries; }
@@ -94,8 +99,6 @@ class TCustomGraph2D : public QWidget {
   bool Panning() const { return mPanning; }
   // Drops the cached picture and schedules a repaint.
   void Invalidate();
-  // How many times the graph itself was rendered (the rubber band never does).
-  int RenderCount() const { return mRenderCount; }
 
   // Assigned handlers, each called after the signal of the same name.
   TGraph2DZoomChangeEvent OnZoomChange;
@@ -172,6 +175,7 @@ class TCustomGraph2D : public QWidget {
   QImage mCache;
   bool mCacheValid = false;
   int mRenderCount = 0;
+  friend struct TProbe<TCustomGraph2D>;  // Graph2D_p.h
 };
 
 class TGraph2D : public TCustomGraph2D {

@@ -17,6 +17,10 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 // Splits "short|long"; with no "|" both parts are the whole text.
 QString GetShortHint(const QString& hint);
 QString GetLongHint(const QString& hint);
@@ -101,8 +105,6 @@ class TSpeedButton : public QAbstractButton {
   bool MouseInControl() const { return mMouseIn; }
   // Also announced by the clicked signal.
   TNotifyEvent OnClick;
-  // How many times Paint ran (tests count repaints with it).
-  int PaintCount() const { return mPaintCount; }
   // Glyph and caption in the button's font with a small frame around them.
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -123,7 +125,8 @@ class TSpeedButton : public QAbstractButton {
   bool mMouseIn = false;
   QString mHint;
   QImage mGlyph;
-  int mPaintCount = 0;
+  int mPaintCount = 0;  // how many times Paint ran (TControls_p.h)
+  friend struct TProbe<TSpeedButton>;
 };
 
 // The colour of a control that can follow its parent's (ParentColor): its

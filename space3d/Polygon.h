@@ -20,6 +20,10 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TAnimatedPolygon;
 
 struct TPolyPoint {
@@ -102,8 +106,6 @@ class TAnimatedPolygon : public QWidget {
 
   TPolyAnimatorThread* Animator() const { return mThread.get(); }
   const QImage& Canvas() const { return mCanvas; }
-  // Frames drawn so far (tests wait on it).
-  int FrameCount() const { return mFrameCount; }
   QSize sizeHint() const override { return {50, 50}; }
   QSize minimumSizeHint() const override { return {10, 10}; }
 
@@ -133,6 +135,7 @@ class TAnimatedPolygon : public QWidget {
   QImage mCanvas;
   int mFrameCount = 0;
   std::unique_ptr<TPolyAnimatorThread> mThread;
+  friend struct TProbe<TAnimatedPolygon>;  // Polygon_p.h
 };
 
 }  // namespace Tarnwell

@@ -21,7 +21,9 @@ namespace Tarnwell {
 class TSpace3DViewer : public QWidget {
   Q_OBJECT
   // Setting a name that differs clears the scene and, when the file
-  // exists, loads it (which may throw E3DFileError; see LoadFile).
+  // exists, loads it. A file that cannot be read leaves name and scene
+  // unchanged and passes its message to the exception handler (LoadFile
+  // throws E3DFileError instead).
   TW_PROPERTY_SETTER(QString, FileName)
   // The camera's distance: the engine's camera sits at Z = -Distance. Every
   // write renders a frame, even an equal one.

@@ -9,9 +9,14 @@
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TPropertyNamed.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 
 namespace Tarnwell {
+
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
 
 namespace GraphLedTypes {
 Q_NAMESPACE
@@ -24,7 +29,8 @@ class TGraphicLed : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))
   TW_PROPERTY_DEFAULT(bool, Checked, false, repaint())
-  TW_PROPERTY_DEFAULT(Tarnwell::GraphLedTypes::TGLedLayout, Layout, glLedLeft, (AdjustWidth(), repaint()))
+  TW_PROPERTY_DEFAULT_NAMED_SETTER(Tarnwell::GraphLedTypes::TGLedLayout, Layout, setLedLayout, glLedLeft,
+                                   (AdjustWidth(), repaint()))
   TW_PROPERTY_DEFAULT(bool, AutoSize, true, (AdjustWidth(), repaint()))
   TW_FONT_PROPERTY(mFontView)
 
@@ -43,7 +49,6 @@ class TGraphicLed : public QWidget {
 
   const TBitmap& LedOn() const { return mLedOn; }
   const TBitmap& LedOff() const { return mLedOff; }
-  int PaintCount() const { return mPaintCount; }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
@@ -65,7 +70,8 @@ class TGraphicLed : public QWidget {
   TControlFont mFontView{this};
   TBitmap mLedOn, mLedOff;
   bool mAdjusting = false;
-  int mPaintCount = 0;
+  int mPaintCount = 0;  // how many times Paint ran (GraphLed_p.h)
+  friend struct TProbe<TGraphicLed>;
 };
 
 }  // namespace Tarnwell
