@@ -173,6 +173,7 @@ class TQRImage : public QObject {
   QImage mImage;
 };
 
+// A band of a report: a strip of the page holding picture controls (TQRImage).
 class TQRBand : public QObject {
   Q_OBJECT
   // In 96-dpi units; at least 1.
@@ -195,6 +196,7 @@ class TQRBand : public QObject {
   QList<QPointer<TQRImage>> mControls;
 };
 
+// A report: its bands printed onto the pages of a TQRPrinter, shown by the preview window.
 class TQuickRep : public QObject {
   Q_OBJECT
   TW_PROPERTY(QString, ReportTitle, )

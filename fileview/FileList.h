@@ -45,6 +45,8 @@ class TFileListModel;
 class TShellChangeNotifyThread;
 class TDropFileSource;
 
+// A list of a folder's files with icons and columns in five languages: sorting, navigation, file
+// operations, drag and drop and change watching.
 class TFileListViewLite : public QWidget {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)

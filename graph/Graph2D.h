@@ -27,6 +27,8 @@ using TGraphMouseEvent =
     std::function<void(TObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
 using TGraphMouseMoveEvent = std::function<void(TObject* sender, Qt::KeyboardModifiers shift, int x, int y)>;
 
+// The base of the 2D graph: drawing objects (layout, labels, grid, drawer) over a series of points,
+// with rubber-band zooming and a zoom history.
 class TCustomGraph2D : public QWidget {
   Q_OBJECT
   // The drawing objects, edited in place through their own properties.
@@ -178,6 +180,8 @@ class TCustomGraph2D : public QWidget {
   friend struct TProbe<TCustomGraph2D>;  // Graph2D_p.h
 };
 
+// A 2D graph control: lines, points, fills, bars, functions and Gantt charts, zoomed with the
+// mouse.
 class TGraph2D : public TCustomGraph2D {
   Q_OBJECT
  public:

@@ -73,6 +73,7 @@ struct TGraphRange {
   bool operator==(const TGraphRange&) const = default;
 };
 
+// One point of a graph series: X, Y and how it is drawn.
 struct TGraphPointObj {
   double X = 0;
   double Y = 0;
@@ -94,6 +95,7 @@ struct TGanttLink {
   std::int32_t ToTask = 0;
 };
 
+// The links between the tasks of a Gantt chart, from one task to another.
 class TGanttLinkList {
  public:
   int AddLink(int fromTask, int toTask);
@@ -210,6 +212,7 @@ class TPointSerie {
   int mFiniteCount = 0;
 };
 
+// The points of a graph, kept in order of X.
 class TPointSeries {
  public:
   virtual ~TPointSeries() = default;
@@ -280,6 +283,7 @@ class TGraphDrawObject : public QObject, public TGraphicsObject {
   int mPixLeft = 0, mPixBottom = 0;
 };
 
+// The texts of a graph: title, description, the axes' captions, and whether a legend is shown.
 class TGraphLayout : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY(QString, Title, Notify())
@@ -326,6 +330,7 @@ class TGraphLayout : public TGraphDrawObject {
 };
 
 
+// The axis labels of a graph: which axes, what kind of values, the divisions and the digits.
 class TGraphLabels : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelStyle, AStyle, glsBoth, Notify())
@@ -380,6 +385,7 @@ class TGraphLabels : public TGraphDrawObject {
 };
 
 
+// The grid lines of a graph: which axes, the divisions, colour, width and border.
 class TGraphGrid : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridStyle, AStyle, ggsBoth, Notify())
@@ -431,12 +437,15 @@ struct TExtParm {
   TColor TextColor = clBlack;
 };
 
+// One task of a Gantt chart: from X1 to X2 at height Y, with its text.
 struct TGanttTask {
   double X1 = 0, X2 = 0, Y = 0;
   QString Text;
   bool operator==(const TGanttTask&) const = default;
 };
 
+// Draws the series of a graph: lines, points, fills, bars, functions and Gantt tasks with their
+// links.
 class TGraphDrawer : public TGraphDrawObject {
   Q_OBJECT
  public:

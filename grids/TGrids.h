@@ -66,6 +66,8 @@ struct TGridCoordRect {
 // Translates an edit mask in the classic syntax into a Qt input mask.
 QString ToQtInputMask(const QString& mask);
 
+// The base of the grids: rows and columns with fixed ones, scrolling, selection and in-place
+// editing.
 class TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
   TW_PROPERTY_FIXED(int, ColCount, std::clamp(value, mFixedCols + 1, MaxCells), CountsChanged())

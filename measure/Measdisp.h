@@ -32,6 +32,8 @@ Q_ENUM_NS(TMeasDispBorderStyle)
 using TMeasureDisplayValueChangeEvent =
     std::function<void(TObject* sender, int id, double oldValue, double newValue)>;
 
+// A measurement display: a picture of instruments (monitors) that show live values identified by
+// number.
 class TMeasureDisplay : public QWidget {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::Measdisp::TMeasureDisplayStyle, DisplayStyle, Measdisp::mdValue,

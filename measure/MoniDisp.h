@@ -45,6 +45,8 @@ enum TMeasDispBorderStyle {
 Q_ENUM_NS(TMeasDispBorderStyle)
 }  // namespace MoniDisp
 
+// An instrument display: a gauge, bar, thermometer, digits, lamp, graph or animation that shows one
+// signal's value.
 class TMonitorDisplay : public QWidget {
   Q_OBJECT
   // What each change rebuilds: the back picture, the static layer, the value

@@ -13,6 +13,8 @@
 
 namespace Tarnwell {
 
+// The application object: an exception that escapes any event handler is passed to the exception
+// handler instead of crossing Qt's event loop.
 class TApplication : public QApplication {
   Q_OBJECT
  public:

@@ -14,6 +14,7 @@ namespace Tarnwell {
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 enum TTransparentMode { tmAuto, tmFixed };
 
+// A picture of a given pixel format with a canvas to draw on, optionally transparent in one colour.
 class TBitmap {
  public:
   TBitmap();

@@ -27,6 +27,7 @@ QString GetLongHint(const QString& hint);
 // Sets tooltip (short) and status tip (long) of w.
 void SetHint(QWidget* w, const QString& hint);
 
+// A window of the showcase: a top-level or MDI child widget with the classic form properties.
 class TForm : public QWidget {
   Q_OBJECT
   // The window title.
@@ -88,6 +89,8 @@ class TForm : public QWidget {
   TBorderIcons mBorderIcons = TBorderIcons(biSystemMenu | biMinimize | biMaximize);
 };
 
+// A graphic push button with a caption, glyph, flat mode and mouse-enter and mouse-leave
+// notifications.
 class TSpeedButton : public QAbstractButton {
   Q_OBJECT
   // The caption is the button's text.
@@ -136,6 +139,7 @@ class TSpeedButton : public QAbstractButton {
 // as the parent draws them; the face colour under any other parent.
 TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
 
+// A panel with a caption, bevels and an overridable Paint, the base of the pattern panel.
 class TCustomPanel : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, update())

@@ -35,6 +35,7 @@ enum TModalResult {
   mrAll = 8
 };
 
+// A message box as asked for: its text, type and buttons, handed to the message hook.
 struct TMessageRequest {
   QString Text;
   TMsgDlgType Type = mtInformation;

@@ -52,6 +52,7 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
 constexpr int ScreenPixelsPerInch = 96;
 
+// The base of the pen, brush and font: tells its canvas when it changes.
 class TGraphicsObject {
  public:
   TGraphicsObject() = default;
@@ -66,6 +67,7 @@ class TGraphicsObject {
   friend class TCanvas;
 };
 
+// The pen of a canvas: colour, width in pixels, style and drawing mode.
 class TPen : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
@@ -102,6 +104,7 @@ class TPen : public TGraphicsObject {
 
 class TBitmap;
 
+// The brush of a canvas: colour and style (solid, clear or a hatch), or a picture.
 class TBrush : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
@@ -126,6 +129,8 @@ class TBrush : public TGraphicsObject {
   QImage mBitmap;
 };
 
+// The font of a canvas: face, Height in pixels (negative: character height), Size in points at 96
+// dpi, style and colour; classic face names are substituted (InitializeTarnwell).
 class TFont : public TGraphicsObject {
  public:
   TFont();

@@ -26,6 +26,8 @@ struct TProbe;
 constexpr int dtCalcRect = 0x10000000;  // measure only: the rectangle becomes the text's box
 constexpr int dtNoPrefix = 0x20000000;  // "&" is an ordinary character
 
+// The base of the labels: a caption with alignment, layout, word wrap, accelerator and automatic
+// size.
 class TCustomLabel : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, TextChanged())

@@ -20,6 +20,8 @@ namespace Tarnwell {
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
+// A worker thread with the classic interface: created suspended or running, Execute overridden,
+// Terminate asks it to stop, WaitFor joins it.
 class TThread {
  public:
   explicit TThread(bool createSuspended = true);

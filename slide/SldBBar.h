@@ -81,6 +81,8 @@ struct TSlideShades {
 };
 TSlideShades SlideShades(TColor color);
 
+// The base of the slide controls: colours and their shades, bevel, and the timer that paces the
+// opening and closing animation.
 class TSlideControl : public QWidget {
   Q_OBJECT
   // Tick period in ms; only 1 .. 1000 is accepted.
@@ -147,6 +149,8 @@ class TSlideControl : public QWidget {
   TControlFont mFontView{this};
 };
 
+// A strip of picture buttons that shows only its first button (the handle) while closed and slides
+// open while the mouse rests on it.
 class TSlideButtonBar : public TSlideControl {
   Q_OBJECT
   TW_PROPERTY(bool, Active, ActiveChanged_())
@@ -284,6 +288,8 @@ struct TSlideMenuItem {
   QString Line() const;
 };
 
+// A vertical slide menu whose strip is drawn from text items; menus form a chain (MenuNext,
+// MenuPrior).
 class TSlideMenu : public TSlideButtonBar {
   Q_OBJECT
   Q_PROPERTY(Tarnwell::SlideTypes::TSlideMDirection Direction READ Direction WRITE setDirection NOTIFY
@@ -359,6 +365,7 @@ class TSlideMenu : public TSlideButtonBar {
   bool mBottomTaken = false;
 };
 
+// The rectangle (Left, Top, Right, Bottom) in which a slide menu manager places its menus.
 class TMenuPosRect : public QObject {
   Q_OBJECT
   TW_PROPERTY(int, Top, )
@@ -375,6 +382,8 @@ class TMenuPosRect : public QObject {
   int mTop = 0, mLeft = 0, mBottom = 200, mRight = 320;
 };
 
+// The manager of a chain of slide menus: a handle that shows, hides and drives them, also from the
+// keyboard.
 class TSlideMenuMan : public TSlideControl {
   Q_OBJECT
   TW_PROPERTY(QImage, Glyph, update())

@@ -30,6 +30,7 @@ struct TPolyPoint {
   int X = 0, Y = 0;
 };
 
+// The timer thread that moves the points of an animated polygon.
 class TPolyAnimatorThread : public TThread {
  public:
   static constexpr int kFrames = 32;
@@ -83,6 +84,7 @@ class TPolyAnimatorThread : public TThread {
   std::mt19937 mRandom;
 };
 
+// A control that draws an animated polygon and Bezier lines, moved by a timer thread.
 class TAnimatedPolygon : public QWidget {
   Q_OBJECT
   // Every change restarts the animation with the new settings. The declared

@@ -18,6 +18,8 @@
 
 namespace Tarnwell {
 
+// A software 3D viewer: loads a 3D Studio model (FileName), renders it with the engine and rotates
+// it with the mouse.
 class TSpace3DViewer : public QWidget {
   Q_OBJECT
   // Setting a name that differs clears the scene and, when the file

@@ -241,6 +241,8 @@ class ECellRecordError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// One cell of a spreadsheet: its text or formula, computed value, data type, font, borders and
+// background pattern.
 class TSpreadSheetCell {
  public:
   TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,

@@ -52,6 +52,8 @@ QString SShtClipboardMimeType();
 // sheets prefer, which loses no character.
 QString SShtWideClipboardMimeType();
 
+// A spreadsheet grid: a sparse sheet of cells with fonts, borders, patterns and data types,
+// formulas, files, clipboard and printing.
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(bool, Headers, true, InvalidateGrid())

@@ -13,6 +13,7 @@
 
 namespace Tarnwell {
 
+// A drop-down list of twenty named colours, each with its swatch.
 class TColorComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's colour. A colour that is not in the table is kept

@@ -20,6 +20,8 @@ Q_ENUM_NS(TFontComboShowMode)
 }  // namespace FontComboTypes
 using namespace FontComboTypes;
 
+// A drop-down list of the installed fonts, with a mark for scalable or device fonts and optional
+// samples.
 class TFontComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's name ("" when none); writing selects the equal

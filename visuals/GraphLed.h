@@ -25,6 +25,7 @@ Q_ENUM_NS(TGLedLayout)
 }  // namespace GraphLedTypes
 using namespace GraphLedTypes;
 
+// A caption beside a lamp that is lit (Checked) or dark.
 class TGraphicLed : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))

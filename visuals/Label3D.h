@@ -7,6 +7,8 @@
 
 namespace Tarnwell {
 
+// A label drawn raised or engraved: the caption over its highlight and shadow copies, Displacement
+// pixels apart.
 class TLabel3D : public TCustomLabel {
   Q_OBJECT
   TW_COLOR_PROPERTY_DEFAULT(FontHighLight, clBtnHighlight, repaint())

@@ -6,6 +6,7 @@
 
 namespace Tarnwell {
 
+// A label whose caption is written at any angle (Angle, in degrees).
 class TLabelAngle : public TCustomLabel {
   Q_OBJECT
   TW_PROPERTY(int, Angle, update())

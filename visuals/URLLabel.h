@@ -11,6 +11,7 @@
 
 namespace Tarnwell {
 
+// A label that opens a web page or a new mail (URL) when clicked, shining under the mouse.
 class TURLLabel : public TCustomLabel {
   Q_OBJECT
   TW_PROPERTY(QString, URL, (void)0)
