@@ -38,6 +38,7 @@ namespace Tarnwell {
 
 namespace QuickRptTypes {
 Q_NAMESPACE
+// The orientation of a report's pages.
 enum TPrinterOrientation { poPortrait, poLandscape };
 Q_ENUM_NS(TPrinterOrientation)
 }  // namespace QuickRptTypes

@@ -37,6 +37,7 @@ namespace Tarnwell {
 
 namespace EnhDBGridTypes {
 Q_NAMESPACE
+// How the enhanced grid draws its cells: flat, raised or lowered.
 enum TCellStyle { csNone, csRaised, csLowered };
 Q_ENUM_NS(TCellStyle)
 }  // namespace EnhDBGridTypes

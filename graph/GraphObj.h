@@ -25,10 +25,13 @@ namespace Tarnwell {
 // take enumerator names.
 namespace GraphTypes {
 Q_NAMESPACE
+// How a graph series is drawn: points, lines, a filled area, bars or Gantt tasks.
 enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
 Q_ENUM_NS(TSerieKind)
+// Which axes of a graph carry labels: vertical, horizontal or both.
 enum TGraphLabelStyle { glsNone, glsVertical, glsHorizontal, glsBoth };
 Q_ENUM_NS(TGraphLabelStyle)
+// What kind of values a graph axis's labels show.
 enum TGraphLabelKind {
   glkNone,
   glkEngineer,
@@ -41,10 +44,13 @@ enum TGraphLabelKind {
   glkText
 };
 Q_ENUM_NS(TGraphLabelKind)
+// Which grid lines of a graph are drawn: vertical, horizontal or both.
 enum TGraphGridStyle { ggsNone, ggsVertical, ggsHorizontal, ggsBoth };
 Q_ENUM_NS(TGraphGridStyle)
+// Whether a graph's plot area has a border line.
 enum TGraphGridBorder { ggbNone, ggbSingle };
 Q_ENUM_NS(TGraphGridBorder)
+// Which axes of a graph are drawn.
 enum TGraphGridAxis { ggaNone, ggaVertical, ggaHorizontal, ggaBoth };
 Q_ENUM_NS(TGraphGridAxis)
 }  // namespace GraphTypes

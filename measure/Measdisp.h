@@ -16,8 +16,11 @@ namespace Tarnwell {
 
 namespace Measdisp {
 Q_NAMESPACE
+// The picture a measure monitor draws: animation, level bar, value, meter, image, lamp, graph or
+// thermometer.
 enum TMeasureDisplayStyle { mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo };
 Q_ENUM_NS(TMeasureDisplayStyle)
+// The frame around a measure display.
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,

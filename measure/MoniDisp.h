@@ -20,6 +20,7 @@ namespace Tarnwell {
 
 namespace MoniDisp {
 Q_NAMESPACE
+// The picture a monitor display draws.
 enum TMeasureDisplayStyle {
   mdAnima,
   mdLevel,
@@ -34,6 +35,7 @@ enum TMeasureDisplayStyle {
   mdHalfM
 };
 Q_ENUM_NS(TMeasureDisplayStyle)
+// The frame around a monitor display.
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,

@@ -25,6 +25,7 @@ namespace Tarnwell {
 
 namespace PatternTypes {
 Q_NAMESPACE
+// Where a form painter places its picture: centred, stretched or in a corner.
 enum TFormPaintImagePos { pipCenter, pipStretch, pipTopLeft, pipTopRight, pipBottomLeft, pipBottomRight };
 Q_ENUM_NS(TFormPaintImagePos)
 }  // namespace PatternTypes

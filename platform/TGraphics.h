@@ -16,7 +16,9 @@
 
 namespace Tarnwell {
 
+// The line of a pen: solid, dashed, dotted, clear or inside the frame.
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// How a pen combines with what is drawn already (copy, xor, not ...).
 enum TPenMode {
   pmBlack,
   pmWhite,
@@ -35,6 +37,7 @@ enum TPenMode {
   pmXor,
   pmNotXor
 };
+// The fill of a brush: solid, clear or a hatch.
 enum TBrushStyle {
   bsSolid,
   bsClear,
@@ -46,8 +49,10 @@ enum TBrushStyle {
   bsDiagCross
 };
 
+// Style flags of a font: bold, italic, underline, strike-out.
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;  // an OR of TFontStyle flags
+// Whether a font has fixed or variable character widths.
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
 constexpr int ScreenPixelsPerInch = 96;

@@ -18,6 +18,7 @@
 
 namespace Tarnwell {
 
+// The priority a worker thread runs at.
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
 // A worker thread with the classic interface: created suspended or running, Execute overridden,

@@ -15,6 +15,8 @@ namespace Tarnwell {
 
 namespace FontComboTypes {
 Q_NAMESPACE
+// How a font combo box shows each font: its name (smNormal), its name written in the font itself
+// (smFonts), or both.
 enum TFontComboShowMode { smNormal, smFonts, smBoth };
 Q_ENUM_NS(TFontComboShowMode)
 }  // namespace FontComboTypes

@@ -20,6 +20,7 @@ struct TProbe;
 
 namespace GraphLedTypes {
 Q_NAMESPACE
+// Where the LED's lamp sits beside its caption.
 enum TGLedLayout { glLedLeft, glLedRight, glLedTop, glLedBottom };
 Q_ENUM_NS(TGLedLayout)
 }  // namespace GraphLedTypes
