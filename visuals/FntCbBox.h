@@ -29,9 +29,11 @@ class TFontComboBox : public QComboBox {
   // The selected entry's name ("" when none); writing selects the equal
   // entry, or none when the list does not have it.
   TW_PROPERTY_CUSTOM(QString, FontName)
+  // How each font is shown (default smNormal).
   TW_PROPERTY(Tarnwell::FontComboTypes::TFontComboShowMode, ShowMode, AfterShowMode())
   // The face of the entries that are not selected.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The entries' font, the widget's own font.
   TW_FONT_PROPERTY(mFont)
 
  public:

@@ -29,11 +29,17 @@ using namespace GraphLedTypes;
 // A caption beside a lamp that is lit (Checked) or dark.
 class TGraphicLed : public QWidget {
   Q_OBJECT
+  // The text beside the lamp.
   TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))
+  // The lamp is lit (default false).
   TW_PROPERTY_DEFAULT(bool, Checked, false, repaint())
+  // Where the lamp sits beside the caption (default glLedLeft); set with
+  // setLedLayout (setLayout(QLayout*) stays the widget's own).
   TW_PROPERTY_DEFAULT_NAMED_SETTER(Tarnwell::GraphLedTypes::TGLedLayout, Layout, setLedLayout, glLedLeft,
                                    (AdjustWidth(), repaint()))
+  // The width follows lamp and caption (default true).
   TW_PROPERTY_DEFAULT(bool, AutoSize, true, (AdjustWidth(), repaint()))
+  // The caption's font, the widget's own font.
   TW_FONT_PROPERTY(mFontView)
 
  public:

@@ -285,7 +285,7 @@ TEST(DesignerForm, AFormNamingAnUnreadableModelIsSetUpAndReportsTheFile) {
   const Tarnwell::TExceptionHandler previous =
       Tarnwell::SetExceptionHandler([&](const QString& m) { messages << m; });
   QWidget form;
-  Ui::UnreadableModelForm ui;
+  Ui::UnreadableModelForm ui{};
   EXPECT_NO_THROW(ui.setupUi(&form));
   Tarnwell::SetExceptionHandler(previous);
   QDir::setCurrent(cwd);

@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   Tarnwell::InitializeTarnwell();
   const QString face = QFont::substitute(QStringLiteral("MS Sans Serif"));
-  if (face != QStringLiteral("Liberation Sans")) {
+  if (face.compare(QStringLiteral("Liberation Sans"), Qt::CaseInsensitive) != 0) {
     std::fprintf(stderr, "MS Sans Serif -> %s\n", qPrintable(face));
     return 1;
   }
