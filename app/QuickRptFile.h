@@ -21,6 +21,7 @@ inline constexpr int OdrSignatureSize = 9;
 // not make us allocate without bound).
 inline constexpr qint64 OdrMaxReportSize = qint64(512) * 1024 * 1024;
 
+// Why a saved report (.odr) could not be read or written.
 enum class TOdrError {
   None,
   CannotOpen,    // the file cannot be opened for reading

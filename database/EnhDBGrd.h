@@ -37,6 +37,7 @@ namespace Tarnwell {
 
 namespace EnhDBGridTypes {
 Q_NAMESPACE
+// How the enhanced grid draws its cells: flat, raised or lowered.
 enum TCellStyle { csNone, csRaised, csLowered };
 Q_ENUM_NS(TCellStyle)
 }  // namespace EnhDBGridTypes
@@ -99,6 +100,7 @@ class TDBGridColumn {
   mutable TDataSet* mFieldCacheSet = nullptr;
 };
 
+// The columns of a TEnhDBGrid.
 class TDBGridColumns {
  public:
   explicit TDBGridColumns(TEnhDBGrid* grid) : mGrid(grid) {}
@@ -130,6 +132,8 @@ class TDBGridColumns {
 class TFormDBGridEdit;
 class TFormEditRecord;
 
+// A data grid with rule-based cell colours and value conversions, title search, filter and sort,
+// and a layout that can be saved.
 class TEnhDBGrid : public TCustomGrid {
   Q_OBJECT
   Q_PROPERTY(Tarnwell::TDataSource* DataSource READ DataSource WRITE setDataSource NOTIFY DataSourceChanged)

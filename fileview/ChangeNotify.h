@@ -16,6 +16,10 @@ class QSocketNotifier;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TShellChangeNotifyThread : public QObject {
   Q_OBJECT
  public:
@@ -39,8 +43,6 @@ class TShellChangeNotifyThread : public QObject {
   void Drain();
   // True when a call is due.
   bool Pending() const { return mTimer.isActive(); }
-  // How many times Callback ran (for tests and diagnostics).
-  int Calls() const { return mCalls; }
 
  private:
   void ReadEvents();
@@ -52,6 +54,7 @@ class TShellChangeNotifyThread : public QObject {
   QTimer mTimer;
   qint64 mFirstEvent = 0;
   int mCalls = 0;
+  friend struct TProbe<TShellChangeNotifyThread>;  // ChangeNotify_p.h
 };
 
 }  // namespace Tarnwell

@@ -1,4 +1,5 @@
 #include "FileList.h"
+#include "FileList_p.h"
 
 #include <sys/stat.h>
 #include <time.h>
@@ -56,8 +57,8 @@ bool SamePlace(const QString& a, const QString& b) {
   return a == b;  // file names differ by case on this system
 }
 
-TFileListViewLite::TOpenHook& OpenHook() {
-  static TFileListViewLite::TOpenHook h;
+TFileOpenHook& OpenHook() {
+  static TFileOpenHook h;
   return h;
 }
 
@@ -830,8 +831,8 @@ void TFileListViewLite::SelectionChanged() {
 
 // ---- file operations ------------------------------------------------------------
 
-TFileListViewLite::TOpenHook TFileListViewLite::SetOpenHook(TOpenHook hook) {
-  TOpenHook old = OpenHook();
+TFileOpenHook SetFileOpenHook(TFileOpenHook hook) {
+  TFileOpenHook old = OpenHook();
   OpenHook() = std::move(hook);
   return old;
 }

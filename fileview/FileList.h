@@ -34,6 +34,10 @@ class QStackedLayout;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TDirectoryComboLite;
 class TFileNameEditLite;
 class TFileListLitePopup;
@@ -41,6 +45,8 @@ class TFileListModel;
 class TShellChangeNotifyThread;
 class TDropFileSource;
 
+// A list of a folder's files with icons and columns in five languages: sorting, navigation, file
+// operations, drag and drop and change watching.
 class TFileListViewLite : public QWidget {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)
@@ -159,14 +165,6 @@ class TFileListViewLite : public QWidget {
   QAbstractItemView* CurrentView() const;
   QTreeView* ReportView() const { return mTree; }
   QListView* IconView() const { return mList; }
-  // How many listings finished (tests and diagnostics).
-  int ReadCount() const { return mReadCount; }
-  // The longest single step the last folder listing took on the GUI thread
-  // (handing rows to the view), in milliseconds of processor time.
-  double LongestStepMs() const { return mLongestStepMs; }
-  // Opens a file or runs a program with arguments; tests replace it.
-  using TOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
-  static TOpenHook SetOpenHook(TOpenHook hook);
 
   // Assignable events (each also a signal).
   TNotifyEvent OnAfterRead;
@@ -258,6 +256,7 @@ class TFileListViewLite : public QWidget {
   // Dragging out.
   QPoint mDown{-1, -1};
   bool mDragging = false;
+  friend struct TProbe<TFileListViewLite>;  // FileList_p.h
 };
 
 }  // namespace Tarnwell

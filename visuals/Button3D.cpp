@@ -225,7 +225,10 @@ void TSphericalButton::leaveEvent(QEvent* e) {
 
 void TSphericalButton::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
-  if (e->type() == QEvent::EnabledChange) update();
+  if (e->type() == QEvent::EnabledChange) {
+    update();
+    Q_EMIT EnabledChanged(isEnabled());
+  }
   if ((e->type() == QEvent::PaletteChange || e->type() == QEvent::ParentChange) &&
       palette().color(backgroundRole()).rgb() != mBuiltBackground)
     BuildFrames();

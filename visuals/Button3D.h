@@ -13,8 +13,12 @@ namespace Tarnwell {
 
 namespace SphericalTypes {
 Q_NAMESPACE
+// The strip of four frames a spherical button is drawn from: one of the
+// built-in pictures in 4, 8 or 24 bits per pixel, or ButtonFace (ftCustom).
 enum TSphericalButtonFrameType { ftDefault4Bit, ftDefault8Bit, ftDefault24Bit, ftCustom };
 Q_ENUM_NS(TSphericalButtonFrameType)
+// The tint added to the disc of the normal, hot and pressed frames
+// (bclNone: the picture's own colours).
 enum TSphericalButtonColor { bclNone, bclRed, bclGreen, bclBlue, bclYellow, bclAqua, bclFuchsia };
 Q_ENUM_NS(TSphericalButtonColor)
 }  // namespace SphericalTypes
@@ -28,16 +32,22 @@ QImage PrepareSphericalStrip(const QImage& strip, QRgb background, TSphericalBut
 // The amounts a tint adds to red, green and blue.
 void SphericalTint(TSphericalButtonColor color, int& r, int& g, int& b);
 
+// A round, glossy push button drawn from a strip of four frames (normal,
+// hot under the mouse, pressed, disabled), optionally tinted and stamped with
+// a glyph. A click (press and release inside the disc) emits Click.
 class TSphericalButton : public QWidget {
   Q_OBJECT
+  // The strip the button is drawn from (default ftDefault8Bit).
   TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonFrameType, FrameType, ftDefault8Bit, BuildFrames())
   // Custom strip: four equal frames side by side (used with ftCustom).
   TW_PROPERTY(QImage, ButtonFace, BuildFrames())
   // Stamped on the button; twice as wide as high holds a normal and a
   // disabled picture.
   TW_PROPERTY(QImage, Glyph, BuildFrames())
+  // The tint of the disc (default bclNone).
   TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonColor, ButtonColor, bclNone, BuildFrames())
-  Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled)
+  // The widget's own enabled state; a disabled button shows the fourth frame.
+  Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled NOTIFY EnabledChanged)
 
  public:
   explicit TSphericalButton(QWidget* parent = nullptr);
@@ -57,7 +67,11 @@ class TSphericalButton : public QWidget {
   QSize sizeHint() const override;
 
  Q_SIGNALS:
-  void Click(TObject* sender);
+  // The button was clicked: pressed and released inside its disc; `sender`
+  // is the button.
+  void Click(QObject* sender);
+  // After the enabled state changed (setEnabled, or the parent's).
+  void EnabledChanged(bool enabled);
 
  protected:
   void BuildFrames();

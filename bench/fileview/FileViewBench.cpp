@@ -20,6 +20,7 @@
 #include <Tarnwell/fileview/FileEntries.h>
 #include <Tarnwell/fileview/FileList.h>
 #include <Tarnwell/platform/TApplication.h>
+#include <Tarnwell/fileview/FileList_p.h>
 
 using namespace Tarnwell;
 
@@ -114,7 +115,7 @@ void BM_ViewListing(benchmark::State& state) {
     ticker.stop();
     stall = std::max(stall, double(gap.nsecsElapsed()) * 1e-6);
     if (view.ItemCount() != state.range(0)) state.SkipWithError("wrong count");
-    worstStep = std::max(worstStep, view.LongestStepMs());
+    worstStep = std::max(worstStep, LongestStepMs(view));
     ours += s;
     worstStall = std::max(worstStall, stall);
     ++runs;

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <Tarnwell/scroll/BtnQueDs.h>
+#include <Tarnwell/scroll/BtnQueDs_p.h>
 
 #include "TestUtil.h"
 
@@ -189,8 +190,8 @@ TEST(BtnQuePeriodDisplay, PaintingDrawsOnlyTheVisibleBars) {
   EXPECT_EQ(s.line.ButtonCount(), 10000);
   EXPECT_EQ(s.line.width(), 800000);
   (void)s.line.grab(QRect(4000, 0, 400, 20));
-  EXPECT_LE(s.line.LastPaintedCount(), 7);
-  EXPECT_GE(s.line.LastPaintedCount(), 5);
+  EXPECT_LE(LastPaintedCount(s.line), 7);
+  EXPECT_GE(LastPaintedCount(s.line), 5);
 }
 
 }  // namespace
