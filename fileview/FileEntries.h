@@ -36,6 +36,14 @@ constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
 struct TFileItem {
   TItemKind Kind = TItemKind::File;
+  // What a sort reads comes first, in one cache line.
+  qint64 Size = kNoSize; // bytes; kNoSize for folders and places
+  qint64 MTime = kNoDate;  // ms since the epoch (UTC); kNoDate when unknown
+  // Each item's place in the name, type and attribute orders of its list,
+  // made once per listing (PrepareSortKeys) so that a re-sort compares
+  // integers only; kNoRank until then, or after the item changed.
+  quint32 NameRank = kNoRank, TypeRank = kNoRank, AttrRank = kNoRank;
+  static constexpr quint32 kNoRank = 0xFFFFFFFFu;
   QString Caption;
   // Sub-item 4: the name within the listed folder; for the items of the
   // desktop, the drives and the network the full path or place keyword.
@@ -51,18 +59,11 @@ struct TFileItem {
   QByteArray RawTarget;
   QString TypeName;
   QString AttrText;      // "d", "rhs ", "L", "U", "X", "N" ...
-  qint64 Size = kNoSize; // bytes; kNoSize for folders and places
-  qint64 MTime = kNoDate;  // ms since the epoch (UTC); kNoDate when unknown
   QString SizeText;      // set only where the size is not shown in bytes (volumes)
   QString MimeName;      // the type the icon is chosen by
   bool LinkToFolder = false;
   // The locale's collation key of the caption (filled by PrepareSortKeys).
   std::optional<QCollatorSortKey> NameKey;
-  // Each item's place in the name, type and attribute orders of its list,
-  // made once per listing (PrepareSortKeys) so that a re-sort compares
-  // integers only; kNoRank until then, or after the item changed.
-  quint32 NameRank = kNoRank, TypeRank = kNoRank, AttrRank = kNoRank;
-  static constexpr quint32 kNoRank = 0xFFFFFFFFu;
 };
 
 using TFileItems = std::vector<TFileItem>;

@@ -21,6 +21,7 @@
 #include "FileViewEnv.h"
 #include "TestUtil.h"
 #include <Tarnwell/fileview/ChangeNotify.h>
+#include <Tarnwell/fileview/DirCombo.h>
 #include <Tarnwell/fileview/DropSource.h>
 #include <Tarnwell/fileview/FileEntries.h>
 #include <Tarnwell/fileview/FileList.h>
@@ -211,7 +212,11 @@ TEST(FileSystem, ANameThatIsNoUtf8IsActedOnByItsBytesNeverItsLookAlike) {
     EXPECT_TRUE(trashinfo.contains("%FF%FE-name.txt"));
   }
   EXPECT_TRUE(found);
-  // A folder of such a name is entered, watched and left by its bytes.
+  // A folder of such a name is entered, watched and left by its bytes; the
+  // directory combo follows without sending the view back.
+  TDirectoryComboLite combo;
+  v.setDirCombo(&combo);
+  combo.setFileListView(&v);
   ASSERT_EQ(::mkdir((dir + "/\xe9t\xe9").constData(), 0755), 0);
   v.Refresh();
   v.WaitForRead();
@@ -219,6 +224,7 @@ TEST(FileSystem, ANameThatIsNoUtf8IsActedOnByItsBytesNeverItsLookAlike) {
   v.ActivateSelected();
   ASSERT_TRUE(v.WaitForRead());
   EXPECT_EQ(v.DirectoryBytes(), dir + "/\xe9t\xe9");
+  EXPECT_EQ(combo.Directory(), v.Directory());
   WriteRaw(dir + "/\xe9t\xe9/new.txt", "n");
   EXPECT_TRUE(WaitUntil([&] { return v.RowOfName("new.txt") >= 0; }, 4000));
   EXPECT_TRUE(v.GoUp());
