@@ -37,8 +37,10 @@ class TShellChangeNotifyThread : public QObject {
   int MaxDelayMs = 2000;
 
   // Watches `dir` (not its subfolders); empty stops watching. The same
-  // folder again (any case) changes nothing.
+  // folder again (the same bytes and still the same folder on disk) changes
+  // nothing; any other spelling, "Case" for "case" too, is another folder.
   void Watch(const QString& dir);
+  void Watch(const QByteArray& dir);
   // Drops the changes that arrived so far (the view's own operations).
   void Drain();
   // True when a call is due.
@@ -51,6 +53,8 @@ class TShellChangeNotifyThread : public QObject {
   int mWd = -1;
   QSocketNotifier* mNotifier = nullptr;
   QString mDirectory;
+  QByteArray mDirBytes;
+  quint64 mDev = 0, mIno = 0;
   QTimer mTimer;
   qint64 mFirstEvent = 0;
   int mCalls = 0;
