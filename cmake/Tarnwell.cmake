@@ -21,6 +21,42 @@ set(TARNWELL_INCLUDE_ROOT ${PROJECT_BINARY_DIR}/include)
 file(MAKE_DIRECTORY ${TARNWELL_INCLUDE_ROOT}/Tarnwell)
 set(TARNWELL_CONFIG_DEPENDENCIES "" CACHE INTERNAL "")
 
+# ccache is run with its base_dir at the checkout (or the folder holding both
+# the checkout and the build folder), so the cache keys hold paths relative to
+# it and another clone of the project (CI's fresh one, a worktree) reuses what
+# this one compiled. Set by a launcher script rather than by the environment
+# of scripts/setup.sh, so it holds for `cmake --build` and `ctest` run by hand
+# and for the builds the package tests make inside this one.
+if(PROJECT_IS_TOP_LEVEL AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
+  set(_tw_base ${PROJECT_SOURCE_DIR})
+  string(FIND "${PROJECT_BINARY_DIR}/" "${PROJECT_SOURCE_DIR}/" _tw_at)
+  if(NOT _tw_at EQUAL 0)
+    # A build folder elsewhere: the deepest folder above both, unless that is /.
+    get_filename_component(_tw_up ${PROJECT_SOURCE_DIR} DIRECTORY)
+    string(FIND "${PROJECT_BINARY_DIR}/" "${_tw_up}/" _tw_at)
+    while(NOT _tw_up STREQUAL "/" AND NOT _tw_at EQUAL 0)
+      get_filename_component(_tw_up ${_tw_up} DIRECTORY)
+      string(FIND "${PROJECT_BINARY_DIR}/" "${_tw_up}/" _tw_at)
+    endwhile()
+    if(NOT _tw_up STREQUAL "/")
+      set(_tw_base ${_tw_up})
+    endif()
+  endif()
+  set(_tw_launcher ${PROJECT_BINARY_DIR}/ccache-launcher)
+  string(CONCAT _tw_text "#!/bin/sh\n# Written by cmake/Tarnwell.cmake: ccache keyed relative to the checkout.\n"
+    "CCACHE_BASEDIR='${_tw_base}' CCACHE_NOHASHDIR=1 exec '${CMAKE_CXX_COMPILER_LAUNCHER}' \"$@\"\n")
+  set(_tw_old "")
+  if(EXISTS ${_tw_launcher})
+    file(READ ${_tw_launcher} _tw_old)
+  endif()
+  if(NOT _tw_old STREQUAL _tw_text)
+    file(WRITE ${_tw_launcher} "${_tw_text}")
+    file(CHMOD ${_tw_launcher} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+      WORLD_READ WORLD_EXECUTE)
+  endif()
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${_tw_launcher})
+endif()
+
 # tarnwell_compile_resources(<name> <out-var> files...)
 # Compiles files below resources/ (as ":/<path>") into a C++ source whose
 # registration function is qInitResources_<name>; see TResources.h.
@@ -88,26 +124,103 @@ function(tarnwell_demo name)
   set_property(GLOBAL APPEND PROPERTY TARNWELL_DEMOS ${name})
 endfunction()
 
-# tarnwell_test(<folder> SOURCES ... [DEPENDS libs...] [TIMEOUT s])
+# tarnwell_test(<folder> SOURCES ... [DEPENDS libs...] [TIMEOUT s]
+#               [PROPERTIES name value...])
 # Makes the GoogleTest executable tests_<folder>; each test case is its own
-# CTest test (discovered when the suite runs). Tests run headless.
+# CTest test (discovered when the suite runs). Tests run headless, with a
+# timeout, and with the PROPERTIES given (e.g. FIXTURES_REQUIRED).
+#
+# The properties are set by a script of our own that CTest reads after the
+# discovered tests, not through gtest_discover_tests(PROPERTIES): on the way
+# to its discovery script a list value (ENVIRONMENT A=1;B=2) is flattened into
+# the name/value pairs, so every pair after the first is lost.
+# tests/common/check_test_properties.py checks that they arrive.
 function(tarnwell_test folder)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;PROPERTIES" ${ARGN})
   set(target tests_${folder})
   add_executable(${target} ${ARG_SOURCES})
   target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS})
-  target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} tarnwell_testmain GTest::gtest Qt6::Test)
+  target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} tarnwell_testmain GTest::gtest tarnwell_qttest)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
+  if(TARNWELL_ASAN)
+    # The sanitizers make every test several times slower.
+    math(EXPR ARG_TIMEOUT "${ARG_TIMEOUT} * 3")
+  endif()
   gtest_discover_tests(${target}
     TEST_PREFIX "${folder}."
+    TEST_LIST ${target}_TESTS
     DISCOVERY_MODE PRE_TEST
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TARNWELL_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-      TIMEOUT ${ARG_TIMEOUT}
-      ${ARG_PROPERTIES})
+    DISCOVERY_TIMEOUT 60)
+  # Written as bracket arguments, so a value that is a list stays one value.
+  set(props "ENVIRONMENT [==[QT_QPA_PLATFORM=offscreen;TARNWELL_SOURCE_DIR=${PROJECT_SOURCE_DIR}]==]")
+  string(APPEND props "\n    TIMEOUT ${ARG_TIMEOUT}")
+  list(LENGTH ARG_PROPERTIES n)
+  math(EXPR odd "${n} % 2")
+  if(odd)
+    message(FATAL_ERROR "tarnwell_test(${folder}): PROPERTIES needs name/value pairs: ${ARG_PROPERTIES}")
+  endif()
+  while(ARG_PROPERTIES)
+    list(POP_FRONT ARG_PROPERTIES name value)
+    string(APPEND props "\n    ${name} [==[${value}]==]")
+  endwhile()
+  set(file ${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake)
+  file(WRITE ${file}
+    "# Written by tarnwell_test(): read by CTest after the discovered tests.\n"
+    "if(${target}_TESTS)\n"
+    "  set_tests_properties(\${${target}_TESTS} PROPERTIES\n    ${props})\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${file})
+  set_property(GLOBAL APPEND PROPERTY TARNWELL_TEST_TARGETS ${target})
+endfunction()
+
+# tarnwell_confine_path_definitions(<target>)
+# Moves each compile definition of the target whose value holds a path (of
+# this checkout or build, or a generator expression giving one) from the whole
+# target to the sources that name it. ccache keys every other source of the
+# target relative to the checkout, so another clone (CI's fresh one) reuses
+# them instead of compiling them again for a different path. Should a header
+# of the target name it, the definition stays on the whole target.
+function(tarnwell_confine_path_definitions target)
+  get_target_property(defs ${target} COMPILE_DEFINITIONS)
+  if(NOT defs)
+    return()
+  endif()
+  get_target_property(srcs ${target} SOURCES)
+  get_target_property(dir ${target} SOURCE_DIR)
+  set(files)
+  foreach(s IN LISTS srcs)
+    if(NOT IS_ABSOLUTE ${s})
+      set(s ${dir}/${s})
+    endif()
+    if(s MATCHES "\\.(cpp|h)$" AND EXISTS ${s})
+      list(APPEND files ${s})
+    endif()
+  endforeach()
+  set(keep)
+  foreach(d IN LISTS defs)
+    set(users)
+    set(in_header FALSE)
+    if(d MATCHES "^([A-Za-z_][A-Za-z0-9_]*)=.*[/$]")
+      set(name ${CMAKE_MATCH_1})
+      foreach(f IN LISTS files)
+        file(STRINGS ${f} hit REGEX "${name}")
+        if(hit)
+          list(APPEND users ${f})
+          if(f MATCHES "\\.h$")
+            set(in_header TRUE)
+          endif()
+        endif()
+      endforeach()
+    endif()
+    if(NOT users OR in_header)
+      list(APPEND keep "${d}")
+    else()
+      set_property(SOURCE ${users} TARGET_DIRECTORY ${target} APPEND PROPERTY COMPILE_DEFINITIONS "${d}")
+    endif()
+  endforeach()
+  set_property(TARGET ${target} PROPERTY COMPILE_DEFINITIONS "${keep}")
 endfunction()
 
 # tarnwell_bench(<name> SOURCES ... [DEPENDS libs...]) makes bin/tarnwell-bench-<name>.

@@ -1,8 +1,6 @@
 // libFuzzer target: csv.
 #include "FuzzEntries.h"
 
-using namespace Tarnwell;
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return SheetFuzzCsv(data, size);
 }

@@ -1,8 +1,6 @@
 // libFuzzer target: decompress.
 #include "FuzzEntries.h"
 
-using namespace Tarnwell;
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   return SheetFuzzDecompress(data, size);
 }

@@ -54,6 +54,5 @@ QString TDemoDb::Outside(TEngine e, const QString& sql) {
 
 void EngineTest::SetUp() {
   QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-  if (GetParam() == TEngine::PostgreSQL && !TPgServer::Running())
-    GTEST_SKIP() << "PostgreSQL: " << TPgServer::Reason().toStdString();
+  if (GetParam() == TEngine::PostgreSQL) REQUIRE_PG();
 }

@@ -8,6 +8,8 @@
 #include <QProcess>
 #include <algorithm>
 
+bool PgRequired() { return qEnvironmentVariable("CI") == QLatin1String("true"); }
+
 QString TPgCluster::FindBin() {
   QDir base(QStringLiteral("/usr/lib/postgresql"));
   QStringList versions = base.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);

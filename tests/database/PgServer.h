@@ -5,6 +5,9 @@
 // program run by hand makes a private server for its run instead.
 
 #include <QString>
+#include <string>
+
+#include "PgCluster.h"  // PgRequired()
 
 struct TPgServer {
   // Whether the server runs; when not, Reason() says why.
@@ -23,8 +26,13 @@ struct TPgServer {
   static QString Psql(const QString& sql);
 };
 
-// Skips the current test visibly when there is no server.
-#define REQUIRE_PG()                                                                                \
-  do {                                                                                              \
-    if (!TPgServer::Running()) GTEST_SKIP() << "PostgreSQL: " << TPgServer::Reason().toStdString(); \
+// Skips the current test visibly when there is no server (fails it when
+// PgRequired()). Also usable in a fixture's SetUp().
+#define REQUIRE_PG()                                                               \
+  do {                                                                             \
+    if (!TPgServer::Running()) {                                                   \
+      const std::string why_ = TPgServer::Reason().toStdString();                  \
+      if (PgRequired()) GTEST_FAIL() << "PostgreSQL required under CI: " << why_;  \
+      GTEST_SKIP() << "PostgreSQL: " << why_;                                      \
+    }                                                                              \
   } while (0)

@@ -218,7 +218,7 @@ TEST(Aliases, PostgresServicesComeFromLibpqServiceFile) {
     qunsetenv("PGSERVICEFILE");
   else
     qputenv("PGSERVICEFILE", saved);
-  if (!TPgServer::Running()) GTEST_SKIP() << "PostgreSQL: " << TPgServer::Reason().toStdString();
+  REQUIRE_PG();
 }
 
 TEST(SqlText, PlaceholdersAndQuoting) {

@@ -18,15 +18,43 @@ if(internal)
   message(FATAL_ERROR "internal headers installed: ${internal}")
 endif()
 
+# The examples and the check that every installed header compiles on its own
+# (nothing it needs is left out of the install, nothing private is reached)
+# are one project: one configure and one parallel build for both, which is
+# most of this test's time.
+file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/Tarnwell/*.h)
+set(src ${WORK_DIR}/src)
+file(MAKE_DIRECTORY ${src}/headers)
+set(units)
+foreach(h IN LISTS headers)
+  string(MAKE_C_IDENTIFIER ${h} id)
+  file(WRITE ${src}/headers/${id}.cpp "#include <${h}>\n")
+  list(APPEND units headers/${id}.cpp)
+endforeach()
+file(WRITE ${src}/CMakeLists.txt "
+cmake_minimum_required(VERSION 3.25)
+project(TarnwellPackageCheck LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(Tarnwell REQUIRED)
+add_subdirectory(${TARNWELL_SOURCE_DIR}/examples examples)
+add_library(headers OBJECT ${units})
+foreach(f IN LISTS Tarnwell_FAMILIES)
+  target_link_libraries(headers PRIVATE Tarnwell::\${f})
+endforeach()
+")
+
 set(launcher)
 if(COMPILER_LAUNCHER)
   set(launcher -DCMAKE_CXX_COMPILER_LAUNCHER=${COMPILER_LAUNCHER})
 endif()
 # Only the temporary prefix may provide Tarnwell: never the source or build tree.
-run(${CMAKE_COMMAND} -S ${TARNWELL_SOURCE_DIR}/examples -B ${WORK_DIR}/build -G ${GENERATOR}
+run(${CMAKE_COMMAND} -S ${src} -B ${WORK_DIR}/build -G ${GENERATOR}
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-file(GLOB examples LIST_DIRECTORIES false ${WORK_DIR}/build/bin/*)
+list(LENGTH headers n)
+message(STATUS "${n} installed headers compile on their own")
+
+file(GLOB examples LIST_DIRECTORIES false ${WORK_DIR}/build/examples/bin/*)
 if(NOT examples)
   message(FATAL_ERROR "no example was built")
 endif()
@@ -34,30 +62,3 @@ foreach(e IN LISTS examples)
   run(${e} --check)
   message(STATUS "${e}: ${run_log}")
 endforeach()
-
-# Every installed header compiles on its own against the installed package
-# (nothing it needs is left out of the install, nothing private is reached).
-file(GLOB_RECURSE headers RELATIVE ${prefix}/include ${prefix}/include/Tarnwell/*.h)
-set(hdir ${WORK_DIR}/headers)
-file(MAKE_DIRECTORY ${hdir})
-set(units)
-foreach(h IN LISTS headers)
-  string(MAKE_C_IDENTIFIER ${h} id)
-  file(WRITE ${hdir}/${id}.cpp "#include <${h}>\n")
-  list(APPEND units ${id}.cpp)
-endforeach()
-file(WRITE ${hdir}/CMakeLists.txt "
-cmake_minimum_required(VERSION 3.25)
-project(TarnwellHeaders LANGUAGES CXX)
-set(CMAKE_CXX_STANDARD 20)
-find_package(Tarnwell REQUIRED)
-add_library(headers OBJECT ${units})
-foreach(f IN LISTS Tarnwell_FAMILIES)
-  target_link_libraries(headers PRIVATE Tarnwell::\${f})
-endforeach()
-")
-run(${CMAKE_COMMAND} -S ${hdir} -B ${hdir}/build -G ${GENERATOR} -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_PREFIX_PATH=${prefix} ${launcher})
-run(${CMAKE_COMMAND} --build ${hdir}/build)
-list(LENGTH headers n)
-message(STATUS "${n} installed headers compile on their own")
