@@ -140,7 +140,17 @@ int TFastCompress::DecompressBlock(const std::uint8_t* in, int m, std::uint8_t* 
           mLastError = QStringLiteral("block output longer than %1 bytes").arg(ChunkSize);
           return -1;
         }
-        if (d >= len) {
+        if (d >= 16 && op + 32 <= ChunkSize) {
+          // Two fixed 16-byte moves (at most 18 bytes are wanted): the
+          // bytes past the copy are overwritten by what follows, or lie
+          // past the output. With d >= 16 each source lies before its
+          // destination, so the result is the byte-wise copy.
+          std::uint8_t* dst = out + op;
+          const std::uint8_t* src = dst - d;
+          std::memcpy(dst, src, 16);
+          std::memcpy(dst + 16, src + 16, 16);
+          op += len;
+        } else if (d >= len) {
           std::memcpy(out + op, out + op - d, size_t(len));
           op += len;
         } else {
