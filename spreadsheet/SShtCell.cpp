@@ -266,7 +266,11 @@ TSheetLocaleScope::~TSheetLocaleScope() {
 // separators, an optional sign and exponent. Parsed here rather than through
 // QLocale, whose system-locale lookups cost more than the whole evaluation.
 bool TextToFloat(const QString& s, double& out) {
-  const QString dp = gScoped ? gScoped->decimalPoint : QLocale().decimalPoint();
+  // Inside a scope the separator is read in place: copying its string per
+  // number costs two atomic operations on every cell a formula reads.
+  QString fresh;
+  if (!gScoped) fresh = QLocale().decimalPoint();
+  const QString& dp = gScoped ? gScoped->decimalPoint : fresh;
   const QChar sep = dp.size() == 1 ? dp[0] : QLatin1Char('.');
   char buf[128];
   size_t n = 0;
