@@ -77,6 +77,7 @@ class TCheckTreeView : public QTreeWidget {
   void ChangeCheckState(QObject* sender);
 
  protected:
+  void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
@@ -90,6 +91,7 @@ class TCheckTreeView : public QTreeWidget {
   bool mAutoUnCheckChild = false;
   bool mAutoGrayParent = false;
   bool mAllowChildOnly = false;
+  bool mSkipRelease = false;  // the release that ends a double click on a box
   std::array<QImage, 4> mStateImages;
   QList<QImage> mImages;
 };

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "FileEntries.h"
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 
 namespace Tarnwell {
@@ -68,7 +69,7 @@ TFormFileView::TFormFileView(QWidget* parent) : TForm(parent) {
   formFont.SetName("MS Sans Serif");
   formFont.SetHeight(-11);
   setFont(formFont.ToQFont());
-  SetDesignSize(488, 322);
+  SetDesignOuterSize(this, 488, 322);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

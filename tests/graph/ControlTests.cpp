@@ -261,6 +261,9 @@ TEST(GraphWindow, FiveGraphsFilledOnShow) {
     const int th = d.TaskHalfHeightAtPitch();
     const int pitch = std::abs(d.YToPixel(1) - d.YToPixel(2));
     EXPECT_LT(2 * th + 2, pitch);
+    // Room for a legible text beside each bar, one row from the next.
+    EXPECT_GE(pitch, 9);
+    EXPECT_GE(2 * th + 2, 6);
     for (const auto& t : gg->Series()[0]->TaskData()) {
       const TExtParm e = d.ToExtParm(t);
       EXPECT_GE(e.Y - th, plot.Top) << "row " << t.Y;

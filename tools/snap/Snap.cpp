@@ -4,6 +4,8 @@
 //   tarnwell-snap [--window "CAPTION" [--bare] [--click NAME ...]] [--size WxH] [--wait MS] OUT.png
 //   tarnwell-snap --open "CAPTION" [--open "CAPTION" ...] OUT.png
 //
+// CAPTION is a launcher's caption ("DB Controls") or the caption of the
+// window it opens ("FormDBCtrl").
 // --window "Anteprima di Stampa" shows the report preview window with a
 // sample report of two pages (--pages N for another count).
 // --open clicks the launcher CAPTION (as often as it is given) and renders
@@ -59,6 +61,16 @@ TMetafile SamplePage(int page, int pages) {
       p.drawText(cell.adjusted(4, 0, -4, 0), Qt::AlignVCenter | (c == 0 ? Qt::AlignLeft : Qt::AlignRight), text);
     }
   return mf;
+}
+
+// The launcher named by its button's caption or by its window's caption
+// ("DB Controls" or "FormDBCtrl"); the button's wins where both could match.
+const TLauncher* LauncherNamed(const QString& caption) {
+  const QByteArray cap = caption.toUtf8();
+  if (const TLauncher* l = FindLauncher(cap.constData())) return l;
+  for (const TLauncher& l : Launchers())
+    if (caption == QString::fromUtf8(l.WindowCaption)) return &l;
+  return nullptr;
 }
 
 int Fail(int code, const QString& msg) {
@@ -200,21 +212,19 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const QString& caption : opens) {
-    const QByteArray cap = caption.toUtf8();
-    const TLauncher* l = FindLauncher(cap.constData());
-    if (!l) return Fail(3, QStringLiteral("no launcher is captioned \"%1\"").arg(caption));
+    const TLauncher* l = LauncherNamed(caption);
+    if (!l) return Fail(3, QStringLiteral("no launcher or window is captioned \"%1\"").arg(caption));
     if (!l->Create) return Fail(4, QStringLiteral("the window of launcher \"%1\" is not built yet").arg(caption));
     frame->Launch(*l);
     Pump(20);
   }
   if (!window.isEmpty()) {
-    const QByteArray cap = window.toUtf8();
-    const TLauncher* l = FindLauncher(cap.constData());
+    const TLauncher* l = LauncherNamed(window);
     if (!l) {
       QStringList known;
       for (const auto& x : Launchers())
         known << QStringLiteral("\"%1\"").arg(QString::fromUtf8(x.ButtonCaption));
-      return Fail(3, QStringLiteral("no launcher is captioned \"%1\"; the launchers are %2")
+      return Fail(3, QStringLiteral("no launcher or window is captioned \"%1\"; the launchers are %2")
                          .arg(window, known.join(QStringLiteral(", "))));
     }
     if (!l->Create)
