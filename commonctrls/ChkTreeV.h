@@ -16,6 +16,8 @@
 
 namespace Tarnwell {
 
+// A tree whose items carry check boxes (unchecked, checked and, with AllowGrayed, grayed); options
+// hand a change down to the children and sum the children up in their parent.
 class TCheckTreeView : public QTreeWidget {
   Q_OBJECT
   // Clicks cycle unchecked -> grayed -> checked; switched off, grayed

@@ -28,6 +28,8 @@ Q_ENUM_NS(TColumnSortType)
 }  // namespace ColSortTypes
 using namespace ColSortTypes;
 
+// A report-style list whose column headers sort the rows when clicked, each column as text,
+// integer, date, time or date-time (ColumnTypes).
 class TColSortListView : public QTreeWidget {
   Q_OBJECT
  public:

@@ -1,9 +1,11 @@
 #include "TCanvas.h"
+#include "TPixelRatio.h"
 
 #include <QGuiApplication>
 #include <QFontMetrics>
 #include <QHash>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPicture>
 #include <QStaticText>
@@ -210,7 +212,62 @@ void TCanvas::MoveTo(int x, int y) { mPenPos = TPoint(x, y); }
 // Bresenham from (x0,y0) towards (x1,y1), the end pixel left out: consecutive
 // segments then meet without drawing their joint twice, which matters for
 // XOR pens.
+namespace {
+// The ratio of the device the painter really draws on: a widget painted
+// into a picture of another ratio (QWidget::render, grab) draws at that one.
+qreal RatioOf(const QPainter& p) {
+  const QPaintEngine* e = p.paintEngine();
+  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
+  return d ? d->devicePixelRatio() : 1.0;
+}
+// Smooth drawing above ratio 1 with a plain (copying) pen.
+bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == pmCopy && RatioOf(p) != 1.0; }
+}  // namespace
+
+// Text for the device: the canvas's fonts are fully hinted, whose advances
+// are whole 1x pixels; at another ratio the glyphs are drawn bigger than
+// those steps and words show gaps ("Tarnw ell"), so the text there is laid
+// out unhinted, at the device's resolution, its letters spaced so that the
+// (widest) line keeps the 1x width every caption, centring and auto size was
+// measured with: nothing is cut off and nothing moves.
+static QFont DeviceFont(const QPainter& p, const QFont& f, const QString& text) {
+  if (RatioOf(p) == 1.0) return f;
+  QFont g(f);
+  g.setHintingPreference(QFont::PreferNoHinting);
+  const QFontMetricsF hinted(f), unhinted(g);
+  qreal widest = -1, diff = 0;
+  int letters = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const qreal w = hinted.horizontalAdvance(line);
+    if (w <= widest) continue;
+    widest = w;
+    diff = w - unhinted.horizontalAdvance(line);
+    letters = int(line.size());
+  }
+  if (diff != 0 && letters > 1) g.setLetterSpacing(QFont::AbsoluteSpacing, diff / (letters - 1));
+  return g;
+}
+
+qreal PixelRatio(const TCanvas& c) {
+  QPainter* p = const_cast<TCanvas&>(c).Painter();
+  return p ? RatioOf(*p) : 1.0;
+}
+
 void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
+  if (x0 != x1 && y0 != y1 && SmoothGeometry(p, mPen)) {
+    // A slanted line at a high resolution: one smooth stroke through the
+    // pixel centres, as wide as the pen in logical pixels, instead of
+    // enlarged steps.
+    QPen pen = p.pen();
+    pen.setWidthF(std::max(1, mPen.Width()));
+    pen.setCapStyle(mPen.Width() > 1 ? Qt::RoundCap : Qt::FlatCap);
+    p.save();
+    p.setPen(pen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.drawLine(QPointF(x0 + 0.5, y0 + 0.5), QPointF(x1 + 0.5, y1 + 0.5));
+    p.restore();
+    return;
+  }
   if (mPen.Width() > 1) {
     // Wide pens include the end point and have round ends: a trace of short
     // or zero-length steps stays continuous, and a zero-length line is a dot
@@ -285,6 +342,13 @@ void TCanvas::Polygon(const TPoint* pts, int count) {
   if (!p || count <= 0) return;
   ApplyPen(*p);
   ApplyBrush(*p);
+  if (SmoothGeometry(*p, mPen)) {
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->drawPolygon(pts, count);
+    p->restore();
+    return;
+  }
   p->drawPolygon(pts, count);
 }
 void TCanvas::Polygon(const std::vector<TPoint>& pts) { Polygon(pts.data(), int(pts.size())); }
@@ -647,7 +711,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     return;
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   const int angle = mFont.Orientation();
   if (angle != 0) {
     p->save();
@@ -667,7 +731,10 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     p->fillRect(QRect(x, y, w, h), Q(mBrush.Color()));
   }
   ApplyPen(*p, true);
-  if (p->transform().type() == QTransform::TxNone)
+  // The shaped text is laid out for ratio 1: at another ratio its glyphs
+  // would keep 1x places at another size (gaps inside words), so the text is
+  // laid out for the device instead.
+  if (p->transform().type() == QTransform::TxNone && RatioOf(*p) == 1.0)
     p->drawStaticText(x, y, shaped.Static);
   else
     p->drawText(x, y + shaped.Ascent, text);
@@ -684,7 +751,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {
     p->fillRect(r.ToQRect(), Q(mBrush.Color()));
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   ApplyPen(*p, true);
   p->drawText(x, y + QFontMetrics(f).ascent(), text);
   p->restore();
@@ -701,7 +768,7 @@ void TCanvas::DrawText(const TRect& r, const QString& text, int qtFlags) {
   if (!p) return;
   p->save();
   p->setClipRect(r.ToQRect(), mHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
-  p->setFont(CachedFont());
+  p->setFont(DeviceFont(*p, CachedFont(), text));
   ApplyPen(*p, true);
   p->drawText(r.ToQRect(), qtFlags, text);
   p->restore();

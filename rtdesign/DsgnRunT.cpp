@@ -13,6 +13,10 @@
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/TExceptions.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(rtdesign)
+
 namespace Tarnwell {
 
 // The handles: a child laid over the whole client, above every sibling,

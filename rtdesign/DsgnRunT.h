@@ -45,6 +45,7 @@ struct TDRTControlRef {
   QString ToolTip, StatusTip;  // the client only
 };
 
+// Lets the user select, move and resize the controls of a running window with the mouse.
 class TDesignAtRunTime : public QObject {
   Q_OBJECT
   // Snapping step of positions and sizes in pixels; below 1 nothing snaps.

@@ -32,6 +32,7 @@
 #include <Tarnwell/app/Main.h>
 #include <Tarnwell/platform/TApplication.h>
 #include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TFileWriter.h>
 
 using namespace Tarnwell;
 
@@ -76,6 +77,15 @@ const TLauncher* LauncherNamed(const QString& caption) {
 int Fail(int code, const QString& msg) {
   QTextStream(stderr) << "tarnwell-snap: " << msg << "\n";
   return code;
+}
+
+// The picture in place of `file` whole, or `file` as it was (exit 1).
+int SavePicture(const QImage& img, const QString& file, const char* format) {
+  TFileWriter out(file);
+  if (out.open() && img.save(&out, format) && out.Commit()) return 0;
+  return Fail(1, QStringLiteral("cannot write %1: %2")
+                     .arg(QDir::toNativeSeparators(file),
+                          out.Failed() ? out.errorString() : QStringLiteral("the picture could not be encoded")));
 }
 
 void Pump(int ms) {
@@ -125,8 +135,8 @@ int main(int argc, char** argv) {
         return Fail(2, QStringLiteral("--icon needs SIZE (16 to 512) and an output file, e.g. --icon 64 tarnwell.png"));
       ++i;
       const QString file = args[++i];
-      return ProgramIcon().pixmap(px).toImage().scaled(px, px).save(file) ? 0
-             : Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(file)));
+      return SavePicture(ProgramIcon().pixmap(px).toImage().scaled(px, px), file,
+                         QFileInfo(file).suffix().toLower().toLatin1().constData());
     } else if (a == QLatin1String("--click")) {
       if (i + 1 >= args.size() || args[i + 1].isEmpty())
         return Fail(2, QStringLiteral("--click needs the NAME of a control of the window, e.g. --click CheckBox1"));
@@ -207,9 +217,7 @@ int main(int argc, char** argv) {
     Pump(std::max(wait, 100));
     const QImage img = preview->grab().toImage();
     if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-    if (!img.save(out, format.constData()))
-      return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
-    return 0;
+    return SavePicture(img, out, format.constData());
   }
   for (const QString& caption : opens) {
     const TLauncher* l = LauncherNamed(caption);
@@ -275,7 +283,5 @@ int main(int argc, char** argv) {
     img = frame->grab(inFrame).toImage();
   }
   if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-  if (!img.save(out, format.constData()))
-    return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
-  return 0;
+  return SavePicture(img, out, format.constData());
 }
