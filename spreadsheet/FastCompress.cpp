@@ -122,6 +122,36 @@ int TFastCompress::DecompressBlock(const std::uint8_t* in, int m, std::uint8_t* 
       remaining = 16;
       if (ip >= m) break;  // a trailing control word without items
     }
+    // A whole group of items far from both ends: no bound needs checking
+    // but the copy distance (16 items take at most 32 input bytes and give
+    // at most 288). A run token, or a fault, is left to the checked steps.
+    if (remaining == 16 && m - ip >= 64 && ChunkSize - op >= 16 * 18 + 32) {
+      unsigned c = control;
+      int k = 0;
+      for (; k < 16; ++k, c <<= 1) {
+        if (!(c & 0x8000u)) {
+          out[op++] = in[ip++];
+          continue;
+        }
+        const unsigned key = (unsigned(in[ip]) << 8) | in[ip + 1];
+        const int d = int(key >> 4);
+        if (d == 0 || d > op) break;
+        const int len = int(key & 15u) + 3;
+        ip += 2;
+        std::uint8_t* dst = out + op;
+        if (d >= 16) {
+          std::memcpy(dst, dst - d, 16);
+          std::memcpy(dst + 16, dst - d + 16, 16);
+        } else {
+          for (int i = 0; i < len; ++i) dst[i] = dst[i - d];
+        }
+        op += len;
+      }
+      control = c & 0xFFFFu;
+      remaining = 16 - k;
+      if (remaining == 0) continue;
+      // The item that stopped the group takes the checked step below.
+    }
     if (control & 0x8000u) {
       if (ip + 2 > m) {
         mLastError = QStringLiteral("token cut off by the block end");
@@ -140,7 +170,17 @@ int TFastCompress::DecompressBlock(const std::uint8_t* in, int m, std::uint8_t* 
           mLastError = QStringLiteral("block output longer than %1 bytes").arg(ChunkSize);
           return -1;
         }
-        if (d >= len) {
+        if (d >= 16 && op + 32 <= ChunkSize) {
+          // Two fixed 16-byte moves (at most 18 bytes are wanted): the
+          // bytes past the copy are overwritten by what follows, or lie
+          // past the output. With d >= 16 each source lies before its
+          // destination, so the result is the byte-wise copy.
+          std::uint8_t* dst = out + op;
+          const std::uint8_t* src = dst - d;
+          std::memcpy(dst, src, 16);
+          std::memcpy(dst + 16, src + 16, 16);
+          op += len;
+        } else if (d >= len) {
           std::memcpy(out + op, out + op - d, size_t(len));
           op += len;
         } else {

@@ -1,6 +1,7 @@
 #include "SShtCell.h"
 
 #include <QIODevice>
+#include <sys/mman.h>
 #include <QLocale>
 #include <QRegularExpression>
 #include <charconv>
@@ -265,7 +266,11 @@ TSheetLocaleScope::~TSheetLocaleScope() {
 // separators, an optional sign and exponent. Parsed here rather than through
 // QLocale, whose system-locale lookups cost more than the whole evaluation.
 bool TextToFloat(const QString& s, double& out) {
-  const QString dp = gScoped ? gScoped->decimalPoint : QLocale().decimalPoint();
+  // Inside a scope the separator is read in place: copying its string per
+  // number costs two atomic operations on every cell a formula reads.
+  QString fresh;
+  if (!gScoped) fresh = QLocale().decimalPoint();
+  const QString& dp = gScoped ? gScoped->decimalPoint : fresh;
   const QChar sep = dp.size() == 1 ? dp[0] : QLatin1Char('.');
   char buf[128];
   size_t n = 0;
@@ -274,6 +279,35 @@ bool TextToFloat(const QString& s, double& out) {
   while (end > i && s[end - 1].isSpace()) --end;
   if (i < end && s[i] == QLatin1Char('+')) ++i;
   if (end - i >= qsizetype(sizeof(buf)) || i == end) return false;
+  {
+    // The common form, [-]digits[<sep>digits] with at most 15 digits, is
+    // the integer of its digits divided by a power of ten: both exact in a
+    // double, and one division rounds correctly, as from_chars does.
+    static constexpr double kTens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    qsizetype k = i;
+    const bool negative = s[k] == QLatin1Char('-');
+    if (negative) ++k;
+    std::uint64_t m = 0;
+    int digits = 0, fraction = -1;
+    for (; k < end && digits <= 15; ++k) {
+      const char16_t c = s[k].unicode();
+      if (c >= '0' && c <= '9') {
+        m = m * 10 + (c - '0');
+        ++digits;
+        if (fraction >= 0) ++fraction;
+      } else if (c == sep.unicode() && fraction < 0 && digits > 0) {
+        fraction = 0;
+      } else {
+        break;
+      }
+    }
+    if (k == end && digits > 0 && digits <= 15 && fraction != 0) {
+      const double v = fraction > 0 ? double(m) / kTens[fraction] : double(m);
+      out = negative ? -v : v;
+      return true;
+    }
+  }
   for (; i < end; ++i) {
     const QChar c = s[i];
     if (c == sep)
@@ -610,6 +644,78 @@ std::size_t SharedFormatCount() { return Formats().Size(); }
 
 // ---------------------------------------------------------------- the cell
 
+namespace {
+
+// Fixed-size slots cut from 2 MiB slabs that the kernel may back with huge
+// pages: one page fault per slab instead of one per 4 KiB, and no search of
+// the general heap's free lists. Freed slots are reused by later cells; the
+// slabs stay with the process.
+class TCellSlots {
+ public:
+  static constexpr std::size_t kSlot = (sizeof(TSpreadSheetCell) + alignof(TSpreadSheetCell) - 1) /
+                                       alignof(TSpreadSheetCell) * alignof(TSpreadSheetCell);
+  static constexpr std::size_t kSlab = std::size_t(2) << 20;
+
+  void* Take() {
+    std::lock_guard<std::mutex> lock(mMutex);
+    if (mFree) {
+      void* p = mFree;
+      mFree = *static_cast<void**>(p);
+      return p;
+    }
+    if (std::size_t(mEnd - mNext) < kSlot) NewSlab();
+    void* p = mNext;
+    mNext += kSlot;
+    return p;
+  }
+  void Give(void* p) noexcept {
+    std::lock_guard<std::mutex> lock(mMutex);
+    *static_cast<void**>(p) = mFree;
+    mFree = p;
+  }
+
+ private:
+  void NewSlab() {
+    // Twice the size, so that a 2 MiB-aligned slab lies inside.
+    void* m = mmap(nullptr, 2 * kSlab, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (m == MAP_FAILED) throw std::bad_alloc();
+    auto* raw = static_cast<char*>(m);
+    char* slab = reinterpret_cast<char*>((reinterpret_cast<std::uintptr_t>(raw) + kSlab - 1) & ~(kSlab - 1));
+    if (slab > raw) munmap(raw, std::size_t(slab - raw));
+    if (slab + kSlab < raw + 2 * kSlab) munmap(slab + kSlab, std::size_t(raw + 2 * kSlab - (slab + kSlab)));
+    madvise(slab, kSlab, MADV_HUGEPAGE);
+    mNext = slab;
+    mEnd = slab + kSlab;
+  }
+
+  std::mutex mMutex;
+  void* mFree = nullptr;
+  char* mNext = nullptr;
+  char* mEnd = nullptr;
+};
+
+// Never destroyed: cells of other threads may outlive main().
+TCellSlots& CellSlots() {
+  static TCellSlots* pool = new TCellSlots;
+  return *pool;
+}
+
+}  // namespace
+
+void* TSpreadSheetCell::operator new(std::size_t size) {
+  if (size != sizeof(TSpreadSheetCell)) return ::operator new(size);
+  return CellSlots().Take();
+}
+
+void TSpreadSheetCell::operator delete(void* p, std::size_t size) noexcept {
+  if (!p) return;
+  if (size != sizeof(TSpreadSheetCell)) {
+    ::operator delete(p);
+    return;
+  }
+  CellSlots().Give(p);
+}
+
 const QString& TCellValue::EmptyString() {
   static const QString empty;
   return empty;
@@ -732,6 +838,53 @@ void TSpreadSheetCell::Assign(const TSpreadSheetCell* source) {
   mFlags = std::uint8_t((mFlags & ~kFormula) | (source->mFlags & kFormula));
   try {
     SetText(source->mText);
+  } catch (...) {
+  }
+}
+
+namespace {
+
+// Whether SetText takes the text for a formula (given an evaluator).
+bool StartsFormula(const QString& s) {
+  for (QChar c : s)
+    if (!c.isSpace()) return c == QLatin1Char('=');
+  return false;
+}
+
+}  // namespace
+
+void TSpreadSheetCell::EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe) {
+  if (mFormat != source.mFormat) TakeFormat(Retain(source.mFormat));
+  const QString& s = source.mText;
+  try {
+    if (!mFormuler || !StartsFormula(s)) {
+      if (DataType() != cdtGeneral || mFlags != 0 || mExtra) {
+        SetText(s);
+        return;
+      }
+      // A General cell holds and shows such a text as it is (SetText's
+      // outcome, without its conversions).
+      mText = s;
+      mValue = TCellValue::String(s);
+      return;
+    }
+    if (probe) {
+      const QString upper = s.trimmed().toUpper();
+      std::string bytes = TSpreadSheetFormuler::Prepare(upper);
+      probe->EvaluatePrepared(bytes);
+      // Evaluated to its end, the formula parses whatever its cells hold:
+      // SetText would keep it as a formula, and the recalculation gives it
+      // its value. Otherwise the outcome depends on the cells read so far.
+      if (!probe->SyntaxError() && !probe->EvalError()) {
+        mFlags &= std::uint8_t(~kFormula);
+        mText = upper;
+        Extra().FormulaBytes = std::move(bytes);
+        mFlags |= kFormula;
+        ApplyFormulaResult(0);
+        return;
+      }
+    }
+    SetText(s);
   } catch (...) {
   }
 }

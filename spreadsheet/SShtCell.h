@@ -253,6 +253,10 @@ class TSpreadSheetCell {
   ~TSpreadSheetCell();
   TSpreadSheetCell(const TSpreadSheetCell&) = delete;
   TSpreadSheetCell& operator=(const TSpreadSheetCell&) = delete;
+  // Cells come from slabs of their own: a sheet makes a million of them at
+  // once, and the general heap spends more on them than the rest of loading.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* p, std::size_t size) noexcept;
 
   int Col() const { return mCol; }
   int Row() const { return mRow; }
@@ -326,6 +330,11 @@ class TSpreadSheetCell {
   friend class TSpreadSheetDataCells;
   using TSharedFormat = SShtDetail::TSharedFormat;
   void EnterPlain(const QString& s);
+  // What Assign(source) makes of a new cell, for the readers of files. With
+  // a probe (an evaluator that reads no cells), a formula that evaluates
+  // there without fault is kept unevaluated: the reader recalculates the
+  // sheet before anyone sees it.
+  void EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe);
   void ApplyFormulaResult(double r);
   void SetDisplay(const QString& d);
   void SetError();

@@ -176,7 +176,10 @@ namespace {
 // after another; a record cut by a piece's end waits for the next piece.
 class TBodyReader {
  public:
-  TBodyReader(TSpreadSheetDataCells& cells, bool wide) : mCells(cells), mWide(wide) {}
+  // recalculated: the caller recalculates the sheet after the body, so
+  // formulas need not be evaluated as they are read.
+  TBodyReader(TSpreadSheetDataCells& cells, bool wide, bool recalculated = false)
+      : mCells(cells), mWide(wide), mProbe(recalculated ? std::make_unique<TSpreadSheetFormuler>() : nullptr) {}
 
   void Feed(const char* data, qsizetype n) {
     if (mPos > 0 && (mPos >= (1 << 16) || mPos == mPending.size())) {
@@ -252,11 +255,12 @@ class TBodyReader {
     if (s.Col() < mLeft || s.Col() > mRight || s.Row() < mTop || s.Row() > mBottom)
       Fail(QStringLiteral("the record of %1 lies outside the saved area")
                .arg(s.Col() == 0 ? QStringLiteral("column 0, row %1").arg(s.Row()) : CellRefName(s.Col(), s.Row())));
-    mCells.GetCell(s.Col(), s.Row(), true)->Assign(&s);
+    mCells.PlaceRecord(s, mProbe.get());
   }
 
   TSpreadSheetDataCells& mCells;
   bool mWide;
+  std::unique_ptr<TSpreadSheetFormuler> mProbe;  // reads no cells
   TSheetLocaleScope mLocale;
   TSpreadSheetCell mScratch{0, 0};
   int mState = kArea;
@@ -378,7 +382,7 @@ std::unique_ptr<TSpreadSheetDataCells> ReadSheetFileBytes(const QByteArray& file
   const std::uint32_t s = PackedSize(head.constData(), file.size());
   auto cells = like.NewEmptyLike();
   {
-    auto body = std::make_unique<TBodyReader>(*cells, false);
+    auto body = std::make_unique<TBodyReader>(*cells, false, true);
     auto packed = std::make_unique<TPackedReader>(*body);
     packed->Feed(file.constData() + 12, qsizetype(s));
     packed->Finish();
@@ -455,7 +459,7 @@ void LoadSheetFromFile(TSpreadSheetDataCells& cells, const QString& fileName) {
       qint64 left = PackedSize(padded.constData(), f.size());
       fresh = cells.NewEmptyLike();
       {
-        auto body = std::make_unique<TBodyReader>(*fresh, false);
+        auto body = std::make_unique<TBodyReader>(*fresh, false, true);
         auto packed = std::make_unique<TPackedReader>(*body);
         QByteArray buf(1 << 18, Qt::Uninitialized);
         while (left > 0) {

@@ -447,31 +447,51 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
     if (clip) p.restore();
   }
 
-  // Borders: Width parallel one-pixel lines inside the cell.
+  // Borders: Width parallel one-pixel lines inside the cell. On screen the
+  // lines of the sides that share a pen go to the engine in one call (it
+  // strokes each line on its own, so the pixels are those of one call per
+  // line); a recorded page keeps one line per call, as it always has.
+  QLine lines[4 * CellBorderMaxWidth];
+  int count = 0;
+  const TCellBorder* pending = nullptr;
+  auto flush = [&] {
+    if (count > 0) p.drawLines(lines, count);
+    count = 0;
+  };
   for (int side = 0; side < 4; ++side) {
     const TCellBorder& b = cell->Borders()[side];
     if (!b.Visible()) continue;
     const int n = std::min<int>(b.Width, CellBorderMaxWidth);
-    QPen pen(ToQColor(b.Color, pal), 0, BorderPenStyle(b.Style));
-    pen.setCosmetic(true);
-    p.setPen(pen);
+    if (!pending || pending->Color != b.Color || pending->Style != b.Style || recorded) {
+      flush();
+      QPen pen(ToQColor(b.Color, pal), 0, BorderPenStyle(b.Style));
+      pen.setCosmetic(true);
+      p.setPen(pen);
+      pending = &b;
+    }
     for (int i = 0; i < n; ++i) {
+      QLine l;
       switch (side) {
         case cbsLeft:
-          p.drawLine(r.Left + i, r.Top, r.Left + i, r.Bottom - 1);
+          l = QLine(r.Left + i, r.Top, r.Left + i, r.Bottom - 1);
           break;
         case cbsTop:
-          p.drawLine(r.Left, r.Top + i, r.Right - 1, r.Top + i);
+          l = QLine(r.Left, r.Top + i, r.Right - 1, r.Top + i);
           break;
         case cbsRight:
-          p.drawLine(r.Right - 1 - i, r.Top, r.Right - 1 - i, r.Bottom - 1);
+          l = QLine(r.Right - 1 - i, r.Top, r.Right - 1 - i, r.Bottom - 1);
           break;
         default:
-          p.drawLine(r.Left, r.Bottom - 1 - i, r.Right - 1, r.Bottom - 1 - i);
+          l = QLine(r.Left, r.Bottom - 1 - i, r.Right - 1, r.Bottom - 1 - i);
           break;
       }
+      if (recorded)
+        p.drawLine(l);
+      else
+        lines[count++] = l;
     }
   }
+  flush();
 }
 
 void TSpreadSheetGrid::PaintCellPreview(const TSpreadSheetCell* cell, QPainter& p, const TRect& r) {

@@ -17,9 +17,28 @@ TSpreadSheetDataColumn::TSpreadSheetDataColumn(int col, TSpreadSheetFormuler* fo
   mCells.push_back(std::make_unique<TSpreadSheetCell>(col, 0, formuler, templ));
 }
 
+namespace {
+
+// The first cell at or below row. A column without gaps holds row r at
+// index r (the header is row 0), so that guess is tried before searching:
+// filled sheets are nearly always dense, and a search touches a dozen cells
+// scattered over the heap where the guess touches one.
+template <class It>
+It RowLowerBound(It begin, It end, int row) {
+  const auto n = end - begin;
+  if (row >= 0 && row < n) {
+    const It guess = begin + row;
+    if ((*guess)->Row() == row && (row == 0 || (*(guess - 1))->Row() < row)) return guess;
+  } else if (n > 0 && row > 0 && (*(end - 1))->Row() < row) {
+    return end;
+  }
+  return std::lower_bound(begin, end, row, [](const TCellPtr& c, int r) { return c->Row() < r; });
+}
+
+}  // namespace
+
 std::vector<TCellPtr>::iterator TSpreadSheetDataColumn::LowerBound(int row) {
-  return std::lower_bound(mCells.begin(), mCells.end(), row,
-                          [](const TCellPtr& c, int r) { return c->Row() < r; });
+  return RowLowerBound(mCells.begin(), mCells.end(), row);
 }
 
 std::vector<TCellPtr>::iterator TSpreadSheetDataColumn::UpperBound(int row) {
@@ -28,8 +47,7 @@ std::vector<TCellPtr>::iterator TSpreadSheetDataColumn::UpperBound(int row) {
 }
 
 TSpreadSheetCell* TSpreadSheetDataColumn::FindCell(int row) const {
-  auto it = std::lower_bound(mCells.begin(), mCells.end(), row,
-                             [](const TCellPtr& c, int r) { return c->Row() < r; });
+  auto it = RowLowerBound(mCells.begin(), mCells.end(), row);
   return it != mCells.end() && (*it)->Row() == row ? it->get() : nullptr;
 }
 
@@ -42,7 +60,7 @@ TSpreadSheetCell* TSpreadSheetDataColumn::GetCell(int row, const TSpreadSheetCel
   // The template's formats are wanted, not its text.
   if (templ && !templ->Text().isEmpty()) cell->SetText(QString());
   TSpreadSheetCell* raw = cell.get();
-  mCells.insert(LowerBound(row), std::move(cell));
+  mCells.insert(it, std::move(cell));
   return raw;
 }
 
@@ -273,16 +291,28 @@ void TSpreadSheetDataCells::SetDefaultFont(const TFont& font) {
 
 void TSpreadSheetDataCells::SetDefaultCellFont(const TCellFont& font) { DefaultCell()->SetFontExact(font); }
 
+namespace {
+
+// As RowLowerBound: column c of a sheet without empty columns is at index c.
+template <class It>
+It ColumnLowerBound(It begin, It end, int col) {
+  const auto n = end - begin;
+  if (col >= 0 && col < n) {
+    const It guess = begin + col;
+    if ((*guess)->Col() == col && (col == 0 || (*(guess - 1))->Col() < col)) return guess;
+  }
+  return std::lower_bound(begin, end, col,
+                          [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+}
+
+}  // namespace
+
 std::vector<std::unique_ptr<TSpreadSheetDataColumn>>::iterator TSpreadSheetDataCells::LowerBound(int col) {
-  return std::lower_bound(
-      mColumns.begin(), mColumns.end(), col,
-      [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+  return ColumnLowerBound(mColumns.begin(), mColumns.end(), col);
 }
 
 TSpreadSheetDataColumn* TSpreadSheetDataCells::FindColumn(int col) const {
-  auto it =
-      std::lower_bound(mColumns.begin(), mColumns.end(), col,
-                       [](const std::unique_ptr<TSpreadSheetDataColumn>& c, int v) { return c->Col() < v; });
+  auto it = ColumnLowerBound(mColumns.begin(), mColumns.end(), col);
   return it != mColumns.end() && (*it)->Col() == col ? it->get() : nullptr;
 }
 
@@ -322,6 +352,25 @@ TSpreadSheetCell* TSpreadSheetDataCells::GetFormatCell(int col, int row) const {
 QString TSpreadSheetDataCells::CellDisplayText(int col, int row) const {
   const TSpreadSheetCell* c = FindCell(col, row);
   return c ? c->DisplayText() : QString();
+}
+
+TSpreadSheetCell* TSpreadSheetDataCells::PlaceRecord(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe) {
+  const int col = source.Col(), row = source.Row();
+  if (col > 0 && row > 0 && col <= SShtMaxCol && row <= SShtMaxRow) {
+    TSpreadSheetDataColumn* column = GetColumn(col);
+    auto& cells = column->mCells;
+    // Below the column's last cell: a new cell, whose template (row or
+    // column header) Assign would overwrite entirely.
+    if (cells.back()->Row() < row) {
+      cells.push_back(std::make_unique<TSpreadSheetCell>(col, row, column->mFormuler));
+      TSpreadSheetCell* cell = cells.back().get();
+      cell->EnterLoaded(source, probe);
+      return cell;
+    }
+  }
+  TSpreadSheetCell* cell = GetCell(col, row, true);
+  if (cell) cell->Assign(&source);
+  return cell;
 }
 
 bool TSpreadSheetDataCells::SetCellText(int col, int row, const QString& text) {
@@ -545,8 +594,7 @@ bool TSpreadSheetDataCells::ReadRange(int c1, int r1, int c2, int r2, double* ou
   for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
     const int c = (*it)->Col();
     const auto& cells = (*it)->mCells;
-    auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
-                               [](const TCellPtr& cell, int row) { return cell->Row() < row; });
+    auto ct = RowLowerBound(cells.begin(), cells.end(), r1);
     for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct) {
       const TSpreadSheetCell* cell = ct->get();
       if (!CellNumber(cell, out[(c - c1) * height + (cell->Row() - r1)])) return false;
@@ -617,8 +665,7 @@ int TSpreadSheetDataCells::Recalculate() {
     ForEachReference(nodes[n]->FormulaBytes(), [&](int c1, int r1, int c2, int r2) {
       for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
         const auto& cells = (*it)->mCells;
-        auto ct = std::lower_bound(cells.begin(), cells.end(), r1,
-                                   [](const TCellPtr& cell, int row) { return cell->Row() < row; });
+        auto ct = RowLowerBound(cells.begin(), cells.end(), r1);
         for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct)
           if ((*ct)->IsFormula()) edges.push_back((*ct)->mExtra->RecalcIndex);
       }

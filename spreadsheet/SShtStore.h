@@ -106,6 +106,12 @@ class TSpreadSheetDataCells : public TSheetCellAccess {
   TSpreadSheetCell* GetFormatCell(int col, int row) const;
   // The text shown at a position ("" without a cell).
   QString CellDisplayText(int col, int row) const;
+  // Enters a cell record read into source (TSpreadSheetCell::ReadFrom) at
+  // its position: the cell GetCell(col, row, true)->Assign(&source) gives,
+  // made quickly for records that arrive in row order. With a probe (an
+  // evaluator that reads no cells) formulas may be left unevaluated, for a
+  // caller that recalculates the sheet next. Null outside the bounds.
+  TSpreadSheetCell* PlaceRecord(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe = nullptr);
   // Enters text into the cell, creating it; false outside the bounds.
   bool SetCellText(int col, int row, const QString& text);
   int CellCount() const;
