@@ -115,7 +115,7 @@ TEST(Accessibility, ValuesStatesAndActionsFollowTheControls) {
        }},
       {&TEnhRombButtons::staticMetaObject,
        [](QWidget* w, QAccessibleInterface* a) {
-         QSignalSpy up(w, SIGNAL(UpClick(TObject*)));
+         QSignalSpy up(w, SIGNAL(UpClick(QObject*)));
          ASSERT_EQ(a->childCount(), 4);
          EXPECT_EQ(a->child(0)->text(QAccessible::Name), QStringLiteral("Up"));
          a->child(0)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -126,7 +126,7 @@ TEST(Accessibility, ValuesStatesAndActionsFollowTheControls) {
        }},
       {&TSphericalButton::staticMetaObject,
        [](QWidget* w, QAccessibleInterface* a) {
-         QSignalSpy click(w, SIGNAL(Click(TObject*)));
+         QSignalSpy click(w, SIGNAL(Click(QObject*)));
          EXPECT_EQ(a->role(), QAccessible::Button);
          a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
          EXPECT_EQ(click.count(), 1);

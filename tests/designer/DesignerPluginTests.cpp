@@ -83,7 +83,8 @@ QSet<QString> WidgetClassesOfTheInstalledHeaders() {
   static const QSet<QString> qtWindows = {QStringLiteral("QDialog"), QStringLiteral("QMainWindow"),
                                           QStringLiteral("QMenu"), QStringLiteral("TForm")};
   static const QSet<QString> qtOthers = {QStringLiteral("QObject"), QStringLiteral("QApplication"),
-                                         QStringLiteral("QThread"), QStringLiteral("QAbstractTableModel")};
+                                         QStringLiteral("QThread"), QStringLiteral("QAbstractTableModel"),
+                                         QStringLiteral("QIODevice")};
   QSet<QString> result;
   for (auto it = baseOf.cbegin(); it != baseOf.cend(); ++it) {
     if (!qobjects.contains(it.key())) continue;
