@@ -441,10 +441,12 @@ QString TEnhQuery::FieldSpelling(const QString& field) const {
   QStringList columns;
   for (const QString& line : mZFrom) {
     // The table of each line: its first word, without owner or quotes.
-    QString t = line.trimmed().section(QRegularExpression(QStringLiteral("[\\s,]")), 0, 0);
-    t = t.section('.', -1).remove('"');
+    QString t = line.trimmed().section(QRegularExpression(QStringLiteral("[\\s,]")), 0, 0).section('.', -1);
+    const bool quoted = t.startsWith('"');
+    t.remove('"');
     if (t.isEmpty()) continue;
-    const QString spelt = PickSpelling(t, tables);
+    // A bare name is the table the engine folds it to, as EngineName writes it.
+    const QString spelt = !quoted && tables.contains(t.toLower()) ? t.toLower() : PickSpelling(t, tables);
     columns += mCatalogColumns.value(spelt);
   }
   return columns.isEmpty() ? CatalogSpelling(field) : PickSpelling(field, columns);
