@@ -375,7 +375,11 @@ bool TFormReportPreview::SaveCompressedReport(const QString& fileName) {
     throw EStreamError(QStringLiteral("Impossibile salvare il report: %1").arg(err));
   if (!tmp.isOpen() && !tmp.open(QIODevice::ReadOnly))
     throw EStreamError(QStringLiteral("Impossibile rileggere il file temporaneo: %1").arg(tmp.errorString()));
-  tmp.flush();
+  // The PDF writer does not report a full temporary folder: a failed write
+  // shows in the file's own state, and the target is then not touched.
+  if (!tmp.flush() || tmp.error() != QFileDevice::NoError)
+    throw EStreamError(QStringLiteral("Impossibile scrivere il file temporaneo %1: %2")
+                           .arg(QDir::toNativeSeparators(tmp.fileName()), tmp.errorString()));
   tmp.seek(0);
   const TOdrResult r = WriteOdrFile(tmp, fileName, mFastCompress.get());
   if (!r.Ok())

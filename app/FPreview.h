@@ -25,6 +25,8 @@ namespace Tarnwell {
 class TFastCompress;
 class TMAPISender;
 
+// The report preview window ("Anteprima di Stampa"): pages of a report with zoom, page moves,
+// printing and saving.
 class TFormReportPreview : public TForm {
   Q_OBJECT
  public:

@@ -11,6 +11,7 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/platform/TResources.h>
 
 namespace Tarnwell {
@@ -139,15 +140,20 @@ TForm* TFormMain::Launch(const TLauncher& l) {
   sub->setAttribute(Qt::WA_DeleteOnClose, true);
   sub->setWindowTitle(form->Caption());
   sub->setWindowIcon(windowIcon());
-  // The design gives the client area: the frame window grows around it by
-  // its borders and title bar, so nothing of the form is cut off.
-  QSize client = form->DesignSize();
-  if (!client.isValid() || client.isEmpty()) client = form->sizeHint();
-  client = client.expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize()).boundedTo(form->maximumSize());
+  // A design that gives the client area has the frame window grow around it
+  // by its borders and title bar, so nothing of the form is cut off; one that
+  // gives the whole window is the frame window's size.
   form->ApplyBorder();  // title bar and border first: they decide the margins
   sub->ensurePolished();
   const QMargins m = sub->contentsMargins();
-  const QSize outer = client + QSize(m.left() + m.right(), m.top() + m.bottom());
+  const QSize frameExtra(m.left() + m.right(), m.top() + m.bottom());
+  QSize client = form->DesignSize();
+  if (!client.isValid() || client.isEmpty())
+    client = form->sizeHint();
+  else if (DesignSizeIsOuter(form))
+    client -= frameExtra;
+  client = client.expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize()).boundedTo(form->maximumSize());
+  const QSize outer = client + frameExtra;
   sub->resize(outer);
   if (form->FixedBorder()) sub->setFixedSize(outer);
   sub->move(NextWindowPosition(outer));

@@ -15,7 +15,12 @@
 #include <cmath>
 
 #include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/platform/THourglass.h>
+
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(app)
 
 namespace Tarnwell {
 
@@ -275,12 +280,22 @@ bool TQRPrinter::SaveToPdf(QIODevice& out, QString* error) {
 }
 
 bool TQRPrinter::SaveToPdf(const QString& fileName, QString* error) {
-  QFile f(fileName);
-  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  // The PDF writer ignores failed writes; the file writer keeps the first
+  // one and then refuses to put the file in place.
+  TFileWriter f(fileName);
+  if (!f.open()) {
     if (error) *error = f.errorString();
     return false;
   }
-  return SaveToPdf(f, error);
+  if (!SaveToPdf(f, error)) {
+    if (error && f.Failed()) *error = f.errorString();
+    return false;
+  }
+  if (!f.Commit()) {
+    if (error) *error = f.errorString();
+    return false;
+  }
+  return true;
 }
 
 // ---- TQRImage / TQRBand ------------------------------------------------------

@@ -38,6 +38,7 @@ namespace Tarnwell {
 
 namespace QuickRptTypes {
 Q_NAMESPACE
+// The orientation of a report's pages.
 enum TPrinterOrientation { poPortrait, poLandscape };
 Q_ENUM_NS(TPrinterOrientation)
 }  // namespace QuickRptTypes
@@ -173,6 +174,7 @@ class TQRImage : public QObject {
   QImage mImage;
 };
 
+// A band of a report: a strip of the page holding picture controls (TQRImage).
 class TQRBand : public QObject {
   Q_OBJECT
   // In 96-dpi units; at least 1.
@@ -195,6 +197,7 @@ class TQRBand : public QObject {
   QList<QPointer<TQRImage>> mControls;
 };
 
+// A report: its bands printed onto the pages of a TQRPrinter, shown by the preview window.
 class TQuickRep : public QObject {
   Q_OBJECT
   TW_PROPERTY(QString, ReportTitle, )

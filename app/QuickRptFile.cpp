@@ -2,8 +2,8 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QSaveFile>
 
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/spreadsheet/FastCompress.h>
 
 namespace Tarnwell {
@@ -11,6 +11,41 @@ namespace Tarnwell {
 bool LooksLikePdf(const QByteArray& data) {
   const qsizetype at = data.indexOf("%PDF-");
   return at >= 0 && at < 1024;
+}
+
+bool PdfEndIsComplete(const QByteArray& pdf, QString* why) {
+  auto fail = [&](const char* reason) {
+    if (why) *why = QString::fromLatin1(reason);
+    return false;
+  };
+  auto space = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0'; };
+  qsizetype end = pdf.size();
+  while (end > 0 && space(pdf[end - 1])) --end;
+  if (end < 5 || pdf.mid(end - 5, 5) != "%%EOF") return fail("it ends before its end-of-file mark");
+  const qsizetype sx = pdf.lastIndexOf("startxref", end);
+  if (sx < 0 || end - sx > 64) return fail("it has no cross-reference pointer before its end");
+  qsizetype i = sx + 9;
+  while (i < end && space(pdf[i])) ++i;
+  qint64 at = 0;
+  const qsizetype digits = i;
+  while (i < end && pdf[i] >= '0' && pdf[i] <= '9' && i - digits < 15) at = at * 10 + (pdf[i++] - '0');
+  if (i == digits || at <= 0 || at >= sx) return fail("its cross-reference pointer points outside the file");
+  // The table itself, or a cross-reference stream object ("N G obj").
+  qsizetype k = qsizetype(at);
+  while (k < sx && space(pdf[k])) ++k;
+  if (pdf.mid(k, 4) == "xref") return true;
+  auto number = [&] {
+    const qsizetype from = k;
+    while (k < sx && pdf[k] >= '0' && pdf[k] <= '9') ++k;
+    return k > from;
+  };
+  auto gap = [&] {
+    const qsizetype from = k;
+    while (k < sx && space(pdf[k])) ++k;
+    return k > from;
+  };
+  if (number() && gap() && number() && gap() && pdf.mid(k, 3) == "obj") return true;
+  return fail("its cross-reference pointer does not point at a cross-reference table");
 }
 
 TOdrResult DecodeOdr(const QByteArray& odr, QByteArray& pdf) {
@@ -60,17 +95,20 @@ QByteArray EncodeOdr(const QByteArray& pdf) {
 }
 
 TOdrResult WriteOdrFile(QIODevice& source, const QString& fileName, TFastCompress* compressor) {
-  QSaveFile out(fileName);
-  if (!out.open(QIODevice::WriteOnly))
+  TFileWriter out(fileName);
+  if (!out.open())
     return {TOdrError::CannotWrite, QStringLiteral("cannot create %1: %2").arg(fileName, out.errorString())};
   TOdrResult r = EncodeOdr(source, out, compressor);
+  if (r.Ok() && out.Failed())
+    r = {TOdrError::CannotWrite, QStringLiteral("cannot write: %1").arg(out.errorString())};
   if (!r.Ok()) {
-    out.cancelWriting();
+    out.Discard();
     r.Detail = QStringLiteral("%1 (%2 is unchanged)").arg(r.Detail, fileName);
     return r;
   }
-  if (!out.commit())
-    return {TOdrError::CannotWrite, QStringLiteral("cannot write %1: %2").arg(fileName, out.errorString())};
+  if (!out.Commit())
+    return {TOdrError::CannotWrite,
+            QStringLiteral("cannot write %1: %2 (it is unchanged)").arg(fileName, out.errorString())};
   return {};
 }
 

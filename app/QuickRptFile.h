@@ -21,6 +21,7 @@ inline constexpr int OdrSignatureSize = 9;
 // not make us allocate without bound).
 inline constexpr qint64 OdrMaxReportSize = qint64(512) * 1024 * 1024;
 
+// Why a saved report (.odr) could not be read or written.
 enum class TOdrError {
   None,
   CannotOpen,    // the file cannot be opened for reading
@@ -40,6 +41,11 @@ struct TOdrResult {
 // Whether data looks like a PDF file ("%PDF-" within its first 1024 bytes,
 // as PDF readers accept it).
 bool LooksLikePdf(const QByteArray& data);
+// Whether a PDF ends as a whole one does: the end-of-file mark after a
+// "startxref" that points at a cross-reference table inside the file. A
+// report cut short fails this even where a lenient reader shows its first
+// pages. False with the reason (English) in *why.
+bool PdfEndIsComplete(const QByteArray& pdf, QString* why = nullptr);
 
 // Decodes a whole .odr image into the PDF it holds.
 TOdrResult DecodeOdr(const QByteArray& odr, QByteArray& pdf);

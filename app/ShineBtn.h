@@ -5,6 +5,7 @@
 
 namespace Tarnwell {
 
+// A flat speed button whose caption shines (is drawn in another colour) while the mouse is over it.
 class TShineButton : public TSpeedButton {
   Q_OBJECT
   // Caption colour while the mouse is over the button; a change repaints at

@@ -14,6 +14,7 @@ namespace Tarnwell {
 // numbers.
 namespace BarCodeTypes {
 Q_NAMESPACE
+// The symbology a bar code is drawn in.
 enum TBarCodesType : std::uint8_t {
   bcEAN_13,
   bcEAN_8,

@@ -6,6 +6,10 @@
 
 #include <Tarnwell/platform/TTypes.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(barcodes)
+
 namespace Tarnwell {
 
 namespace {

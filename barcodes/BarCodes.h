@@ -19,6 +19,8 @@
 
 namespace Tarnwell {
 
+// The base of the bar code control: encodes its Caption in the chosen symbology and paints the
+// bars.
 class TCustomBarCodes : public QWidget {
   Q_OBJECT
   // The control's text, shown as the bar code; a change re-encodes at once.
@@ -55,6 +57,8 @@ class TCustomBarCodes : public QWidget {
   TControlColor mColorView{this, clBtnFace};
 };
 
+// A bar code control: its Caption shown as a symbol of one of eleven linear symbologies, sized to
+// the symbol.
 class TBarCodes : public TCustomBarCodes {
   Q_OBJECT
   // Values that name no code type are ignored.

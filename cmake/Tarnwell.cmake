@@ -1,4 +1,17 @@
 # Helpers shared by every subsystem's CMakeLists.txt.
+
+# Libraries and the CMake package go to Debian's multiarch folder
+# (lib/x86_64-linux-gnu) whatever the prefix, as GNUInstallDirs does for /usr:
+# an install tree then relocates to any prefix (cmake --install --prefix),
+# the Debian packages' /usr included. Chosen once per build folder (a folder
+# given on the command line other than "lib" stays), and only for a build of
+# its own: as a subproject, the including project's layout is left alone.
+if(PROJECT_IS_TOP_LEVEL AND CMAKE_LIBRARY_ARCHITECTURE AND NOT TARNWELL_LIBDIR_CHOSEN)
+  if(NOT DEFINED CMAKE_INSTALL_LIBDIR OR CMAKE_INSTALL_LIBDIR STREQUAL "lib")
+    set(CMAKE_INSTALL_LIBDIR lib/${CMAKE_LIBRARY_ARCHITECTURE} CACHE PATH "Object code libraries (LIBDIR)" FORCE)
+  endif()
+  set(TARNWELL_LIBDIR_CHOSEN ON CACHE INTERNAL "")
+endif()
 include(GNUInstallDirs)
 
 set(TARNWELL_WARNINGS -Wall -Wextra)
@@ -57,7 +70,7 @@ function(tarnwell_library name)
   add_library(Tarnwell::${ARG_FAMILY} ALIAS ${target})
   set_target_properties(${target} PROPERTIES EXPORT_NAME ${ARG_FAMILY})
   install(TARGETS ${target} EXPORT TarnwellTargets
-    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
   set(headers)
   foreach(s IN LISTS ARG_SOURCES)
@@ -65,7 +78,7 @@ function(tarnwell_library name)
       list(APPEND headers ${s})
     endif()
   endforeach()
-  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Tarnwell/${folder})
+  install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Tarnwell/${folder} COMPONENT dev)
   set_property(GLOBAL APPEND PROPERTY TARNWELL_FAMILIES ${ARG_FAMILY})
 endfunction()
 
@@ -115,7 +128,7 @@ function(tarnwell_tool name)
   target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS})
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS})
   if(TARNWELL_INSTALL_TOOLS)
-    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT showcase)
   endif()
 endfunction()
 

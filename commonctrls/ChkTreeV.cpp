@@ -200,9 +200,11 @@ bool TCheckTreeView::ClickAt(const QPoint& pos) {
 }
 
 void TCheckTreeView::mouseDoubleClickEvent(QMouseEvent* e) {
-  // Each click of a double click on the box toggles it (the second on its
-  // release); the node does not expand or collapse for it.
+  // A double click on the box is one click for it: the first release
+  // toggled it, the release that ends the double click leaves it so; the
+  // node does not expand or collapse for it either.
   if (e->button() == Qt::LeftButton && InBox(e->position().toPoint(), nullptr)) {
+    mSkipRelease = true;
     e->accept();
     return;
   }
@@ -228,9 +230,19 @@ void TCheckTreeView::ToggleNode(QTreeWidgetItem* node) {
   TW_FIRE(OnChangeCheckState, ChangeCheckState, this);
 }
 
+void TCheckTreeView::mousePressEvent(QMouseEvent* e) {
+  mSkipRelease = false;  // a new click: its release counts
+  QTreeWidget::mousePressEvent(e);
+}
+
 void TCheckTreeView::mouseReleaseEvent(QMouseEvent* e) {
   QTreeWidget::mouseReleaseEvent(e);
-  if (e->button() == Qt::LeftButton) ClickAt(e->position().toPoint());
+  if (e->button() != Qt::LeftButton) return;
+  if (mSkipRelease) {
+    mSkipRelease = false;
+    return;
+  }
+  ClickAt(e->position().toPoint());
 }
 
 }  // namespace Tarnwell

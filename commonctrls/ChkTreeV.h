@@ -16,6 +16,8 @@
 
 namespace Tarnwell {
 
+// A tree whose items carry check boxes (unchecked, checked and, with AllowGrayed, grayed); options
+// hand a change down to the children and sum the children up in their parent.
 class TCheckTreeView : public QTreeWidget {
   Q_OBJECT
   // Clicks cycle unchecked -> grayed -> checked; switched off, grayed
@@ -77,6 +79,7 @@ class TCheckTreeView : public QTreeWidget {
   void ChangeCheckState(QObject* sender);
 
  protected:
+  void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
 
@@ -90,6 +93,7 @@ class TCheckTreeView : public QTreeWidget {
   bool mAutoUnCheckChild = false;
   bool mAutoGrayParent = false;
   bool mAllowChildOnly = false;
+  bool mSkipRelease = false;  // the release that ends a double click on a box
   std::array<QImage, 4> mStateImages;
   QList<QImage> mImages;
 };

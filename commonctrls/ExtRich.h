@@ -19,6 +19,8 @@ class QPrinter;
 
 namespace Tarnwell {
 
+// An editor for source text: Tab inserts TabSpaces blanks, Enter repeats the indentation, and a
+// status bar panel shows the caret as "line: column".
 class TExtRichEdit : public QPlainTextEdit {
   Q_OBJECT
   // Its first panel shows the caret's line and column.

@@ -8,16 +8,13 @@
 #include <QShowEvent>
 #include <QTime>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 #include <Tarnwell/platform/TGraphics.h>
 
 namespace Tarnwell {
 
 namespace {
-// The client area the controls were placed in; anchored controls keep their
-// distances to its edges.
-constexpr int DesignClientWidth = 510;
-constexpr int DesignClientHeight = 428;
 constexpr int StatusHeight = 19;
 
 int Random(int n) { return int(QRandomGenerator::global()->bounded(n)); }
@@ -149,11 +146,15 @@ TFormCommCtrls::TFormCommCtrls(QWidget* parent) : TForm(parent) {
 
   for (QObject* c : std::initializer_list<QObject*>{CheckTreeView, ListView, RichEditSource, StatusBar, PopupSource})
     AddComponent(c);
-  SetDesignSize(518, 455);
+  SetDesignOuterSize(this, 518, 455);
   PlaceControls();
 }
 
 void TFormCommCtrls::PlaceControls() {
+  // The controls stand as designed in the client area the window opens
+  // with; anchored ones keep their distances to its edges.
+  const QSize design = DesignClientSize(this);
+  const int DesignClientWidth = design.width(), DesignClientHeight = design.height();
   const int w = width(), h = height();
   CheckTreeView->setGeometry(4, 8, 121, 141);
   ListView->setGeometry(132, 8, std::max(20, 369 + w - DesignClientWidth), 141);
@@ -184,7 +185,7 @@ void TFormCommCtrls::FormShow() {
     const int n = Random(1000) + 100;
     const QString d = loc.toString(QDate::currentDate().addDays(Random(30)), QLocale::ShortFormat);
     const int hour = Random(24), minute = Random(59), second = Random(59);
-    const QString t = loc.toString(QTime(hour, minute, second), QLocale::LongFormat);
+    const QString t = loc.toString(QTime(hour, minute, second), TColSortListView::LongTimeFormat(loc));
     ListView->AddItem(QString(QChar(65 + i)) + QStringLiteral("_Item"),
                       {QString::number(n), d, t, d + QLatin1Char(' ') + t});
   }

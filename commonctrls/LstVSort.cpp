@@ -242,10 +242,12 @@ const TLocaleReaders& Readers() {
     r.times.clear();
     r.dateTimes.clear();
     for (auto f : {QLocale::ShortFormat, QLocale::LongFormat}) r.dates.emplace_back(loc.dateFormat(f), loc);
-    for (auto f : {QLocale::LongFormat, QLocale::ShortFormat}) r.times.emplace_back(loc.timeFormat(f), loc);
+    // The long format without its zone first: the window writes its times so.
+    const QStringList timeFormats = {TColSortListView::LongTimeFormat(loc), loc.timeFormat(QLocale::LongFormat),
+                                     loc.timeFormat(QLocale::ShortFormat)};
+    for (const QString& f : timeFormats) r.times.emplace_back(f, loc);
     for (auto d : {QLocale::ShortFormat, QLocale::LongFormat})
-      for (auto t : {QLocale::LongFormat, QLocale::ShortFormat})
-        r.dateTimes.emplace_back(loc.dateFormat(d) + QLatin1Char(' ') + loc.timeFormat(t), loc);
+      for (const QString& t : timeFormats) r.dateTimes.emplace_back(loc.dateFormat(d) + QLatin1Char(' ') + t, loc);
   }
   return r;
 }
@@ -313,6 +315,21 @@ QTime ReadTime(QStringView s, bool slowToo) {
 }
 
 }  // namespace
+
+QString TColSortListView::LongTimeFormat(const QLocale& locale) {
+  const QString f = locale.timeFormat(QLocale::LongFormat);
+  QString out;
+  bool quoted = false;
+  for (const QChar c : f) {
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && c == QLatin1Char('t')) continue;  // the zone, however long its run
+    out += c;
+  }
+  // What stood round the zone goes with it: brackets left empty, blanks.
+  out.remove(QStringLiteral("()"));
+  out.remove(QStringLiteral("[]"));
+  return out.simplified();
+}
 
 bool TColSortListView::ParseDate(const QString& s, qint64& out) {
   const QDate d = ReadDate(QStringView(s).trimmed(), true);

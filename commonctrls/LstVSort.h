@@ -9,6 +9,7 @@
 // point in time) and sorts those; texts that are not numbers, dates or
 // times sort like empty ones, first when ascending.
 
+#include <QLocale>
 #include <QStringList>
 #include <QTreeWidget>
 #include <array>
@@ -27,6 +28,8 @@ Q_ENUM_NS(TColumnSortType)
 }  // namespace ColSortTypes
 using namespace ColSortTypes;
 
+// A report-style list whose column headers sort the rows when clicked, each column as text,
+// integer, date, time or date-time (ColumnTypes).
 class TColSortListView : public QTreeWidget {
   Q_OBJECT
  public:
@@ -36,8 +39,10 @@ class TColSortListView : public QTreeWidget {
   // One type per column index 0..64 (0 text, 1 integer, 2 date, 3 time,
   // 4 date-time); columns beyond them, and unknown values, sort as text.
   std::array<std::uint8_t, MaxTypedColumns> ColumnTypes{};
-  // The column last sorted and its direction (+1 ascending, -1 descending).
-  int SortColumn = 0;
+  // The column last sorted (-1 before the first sort, so that the first
+  // click on any column, the first included, sorts ascending) and its
+  // direction (+1 ascending, -1 descending).
+  int SortColumn = -1;
   int SortDirection = 1;
 
   // A row: the caption (column 0) and the sub-item texts (columns 1 ...).
@@ -63,6 +68,10 @@ class TColSortListView : public QTreeWidget {
   static bool ParseDate(const QString& s, qint64& out);      // Julian day
   static bool ParseTime(const QString& s, qint64& out);      // ms of the day
   static bool ParseDateTime(const QString& s, qint64& out);  // ms from the Julian epoch
+  // The locale's long time format without its time zone ("HH:mm:ss" where
+  // Qt's has "HH:mm:ss t"): times of the day as the classic long format
+  // writes them, and as the time columns read them first.
+  static QString LongTimeFormat(const QLocale& locale);
 
   std::function<void(TObject* sender, int column)> OnColumnClick;
 

@@ -10,6 +10,7 @@
 
 namespace Tarnwell {
 
+// A tree whose item tooltips can be switched off (ShowToolTip).
 class TMyTreeView : public QTreeWidget {
   Q_OBJECT
   // Always stored with a design, also at its default.

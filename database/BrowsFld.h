@@ -19,6 +19,7 @@ namespace Tarnwell {
 
 namespace BrowsFldTypes {
 Q_NAMESPACE
+// The folder the folder browser starts from.
 enum TSHFolders {
   foDesktop = 0,
   foDesktopExpanded = 0xFEFE,
@@ -40,6 +41,7 @@ enum TSHFolders {
   foTemplates = 21
 };
 Q_ENUM_NS(TSHFolders)
+// Options of the folder browser window.
 enum TBrowseInfoFlag {
   bfDirectoriesOnly = 0x1,
   bfDomainOnly = 0x2,

@@ -33,6 +33,7 @@ class TFormDBAnalizer;
 
 using TDBConnectEvent = std::function<void(TObject* sender, QString& alias)>;
 
+// A tree of a database's tables that drives master, detail and linked queries.
 class TDBTreeView : public TMyTreeView {
   Q_OBJECT
   // The tree in the tree text format; a text with malformed indentation is

@@ -1,9 +1,10 @@
 #include "DBTreeVAnalysis.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <QSet>
 #include <QStringDecoder>
+
+#include <Tarnwell/platform/TFileWriter.h>
 
 #include "DBEngine.h"
 
@@ -75,18 +76,12 @@ QStringList SplitLines(const QString& text) {
 }
 
 void Save(const QString& path, const TTreeText& tree) {
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly)) {
-    throw EStreamError(QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, f.errorString()));
-  }
   QString text;
   for (const QString& l : Format(tree)) text += l + QStringLiteral("\r\n");
   const QByteArray bytes = text.toUtf8();
-  if (f.write(bytes) != bytes.size() || !f.commit()) {
-    const QString why = f.errorString();
-    f.cancelWriting();
-    throw EStreamError(QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, why));
-  }
+  TFileWriter f(path);
+  if (!f.open() || f.write(bytes) != bytes.size() || !f.Commit())
+    throw EStreamError(QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, f.errorString()));
 }
 
 TTreeText Load(const QString& path) {

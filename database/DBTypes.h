@@ -31,6 +31,7 @@ class EDatabaseError : public ETarnwellError {
 namespace DBTypes {
 Q_NAMESPACE
 
+// The state of a dataset: inactive, browsing, editing, inserting ...
 enum TDataSetState {
   dsInactive,
   dsBrowse,
@@ -48,6 +49,7 @@ enum TDataSetState {
 };
 Q_ENUM_NS(TDataSetState)
 
+// The data type of a field.
 enum TFieldType {
   ftUnknown,
   ftString,
@@ -78,21 +80,27 @@ enum TFieldType {
 };
 Q_ENUM_NS(TFieldType)
 
+// Where a field's value comes from: the data, a calculation or a lookup.
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 Q_ENUM_NS(TFieldKind)
 
+// Flags of Locate: case-insensitive, partial key (prefix) match.
 enum TLocateOption { loCaseInsensitive = 1, loPartialKey = 2 };
 using TLocateOptions = int;
 
+// Flags of an index: primary, unique, descending, case-insensitive, an expression.
 enum TIndexOption { ixPrimary = 1, ixUnique = 2, ixDescending = 4, ixCaseInsensitive = 8, ixExpression = 16 };
 using TIndexOptions = int;
 
+// Flags of a dataset's filter: case-insensitive, no partial (prefix) comparison.
 enum TFilterOption { foCaseInsensitive = 1, foNoPartialCompare = 2 };
 using TFilterOptions = int;
 
+// What a dataset does after an error event: fail with the error, abort silently, or retry.
 enum TDataAction { daFail, daAbort, daRetry };
 Q_ENUM_NS(TDataAction)
 
+// What a dataset tells its data links (record moved, data changed, state changed ...).
 enum TDataEvent {
   deFieldChange,
   deRecordChange,

@@ -164,6 +164,7 @@ class TDBImage : public QLabel {
 class TDBNavigator : public QWidget {
   Q_OBJECT
  public:
+  // The buttons of the record navigator.
   enum TNavigateBtn { nbFirst, nbPrior, nbNext, nbLast, nbInsert, nbDelete, nbRefresh };
   TDBNavigator(TDataSource* source, bool editing, QWidget* parent = nullptr);
   QToolButton* Button(TNavigateBtn b) const { return mButtons[b]; }

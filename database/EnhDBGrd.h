@@ -37,6 +37,7 @@ namespace Tarnwell {
 
 namespace EnhDBGridTypes {
 Q_NAMESPACE
+// How the enhanced grid draws its cells: flat, raised or lowered.
 enum TCellStyle { csNone, csRaised, csLowered };
 Q_ENUM_NS(TCellStyle)
 }  // namespace EnhDBGridTypes
@@ -99,6 +100,7 @@ class TDBGridColumn {
   mutable TDataSet* mFieldCacheSet = nullptr;
 };
 
+// The columns of a TEnhDBGrid.
 class TDBGridColumns {
  public:
   explicit TDBGridColumns(TEnhDBGrid* grid) : mGrid(grid) {}
@@ -130,6 +132,8 @@ class TDBGridColumns {
 class TFormDBGridEdit;
 class TFormEditRecord;
 
+// A data grid with rule-based cell colours and value conversions, title search, filter and sort,
+// and a layout that can be saved.
 class TEnhDBGrid : public TCustomGrid {
   Q_OBJECT
   Q_PROPERTY(Tarnwell::TDataSource* DataSource READ DataSource WRITE setDataSource NOTIFY DataSourceChanged)
@@ -185,6 +189,8 @@ class TEnhDBGrid : public TCustomGrid {
   // --- the cell's texts and colours as the rules give them, for the
   // current record (or the one SetDisplayRecord chose).
   QString ConvertCellText(int dataCol) const;
+  // Titles in the title row; a record's row its converted text.
+  QString CellDisplayText(int col, int row) const override;
   void GetCellColors(int dataCol, TColor& cellColor, TColor& fontColor) const;
   // The light and dark edge colours drawn on a background.
   static void GetEdgeColors(TColor background, TColor& light, TColor& dark);

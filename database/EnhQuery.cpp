@@ -1,4 +1,5 @@
 #include "EnhQuery.h"
+#include "EnhQuery_p.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -255,7 +256,7 @@ const QStringList& TEnhQuery::QueryOperators() {
   return ops;
 }
 
-void TEnhQuery::SetClock(std::function<QDateTime()> clock) { Clock() = std::move(clock); }
+void SetEnhQueryClock(std::function<QDateTime()> clock) { Clock() = std::move(clock); }
 QDateTime TEnhQuery::CurrentDateTime() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }
 void TEnhQuery::SetPrompter(TQueryPrompter prompter) { PrompterSlot() = std::move(prompter); }
 TQueryPrompter TEnhQuery::Prompter() { return PrompterSlot(); }

@@ -106,8 +106,7 @@ class TEnhQuery : public TFixQuery {
   static QString SQLDateTime(const QDateTime& dt);
   // The value a date marker stands for at `now` (empty for a non-marker).
   QString MarkerValue(const QString& marker, const QDateTime& now) const;
-  // The clock the markers read (tests fix it); empty restores the real one.
-  static void SetClock(std::function<QDateTime()> clock);
+  // The time the date markers read (the system clock; EnhQuery_p.h can fix it).
   static QDateTime CurrentDateTime();
 
   // How the prompt window is shown (the widgets library sets it).

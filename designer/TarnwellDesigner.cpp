@@ -18,12 +18,20 @@
 #include <Tarnwell/measure/Measdisp.h>
 #include <Tarnwell/measure/MoniDisp.h>
 #include <Tarnwell/pattern/PatPanel.h>
+#include <Tarnwell/fileview/DirCombo.h>
+#include <Tarnwell/fileview/FileList.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/scroll/BtnQueDs.h>
+#include <Tarnwell/scroll/EnhScrol.h>
+#include <Tarnwell/slide/SldBBar.h>
 #include <Tarnwell/space3d/Polygon.h>
 #include <Tarnwell/space3d/View3D.h>
 #include <Tarnwell/spreadsheet/ImgCbBox.h>
 #include <Tarnwell/spreadsheet/SShtGrid.h>
+#include <Tarnwell/visuals/Button3D.h>
 #include <Tarnwell/visuals/ColCbBox.h>
+#include <Tarnwell/visuals/DTEdit.h>
+#include <Tarnwell/visuals/ERombBtn.h>
 #include <Tarnwell/visuals/FntCbBox.h>
 #include <Tarnwell/visuals/GraphLed.h>
 #include <Tarnwell/visuals/Label3D.h>
@@ -157,6 +165,35 @@ TDesignerCollection::TDesignerCollection(QObject* parent) : QObject(parent) {
   add("TEnhDBGrid", "Tarnwell/database/EnhDBGrd.h",
       "Data grid with rule colours, title search, filter and sort, and a savable layout", false,
       Maker<TEnhDBGrid>());
+  add("TSlideButtonBar", "Tarnwell/slide/SldBBar.h",
+      "Strip of picture buttons that slides open from its handle under the mouse", false, Maker<TSlideButtonBar>());
+  add("TSlideMenu", "Tarnwell/slide/SldBBar.h", "Vertical sliding menu drawn from text items, chained to other menus", false,
+      Maker<TSlideMenu>());
+  add("TSlideMenuMan", "Tarnwell/slide/SldBBar.h", "Handle that shows, hides and drives a chain of sliding menus", false,
+      Maker<TSlideMenuMan>());
+  add("TFileListViewLite", "Tarnwell/fileview/FileList.h",
+      "List of a folder's files with icons, sorting, navigation and file operations", false,
+      Maker<TFileListViewLite>());
+  add("TDirectoryComboLite", "Tarnwell/fileview/DirCombo.h",
+      "Drop-down list of the folders above a file list's folder", false, Maker<TDirectoryComboLite>());
+  add("TFileNameEditLite", "Tarnwell/fileview/DirCombo.h", "File-name edit that follows a file list's selection",
+      false, Maker<TFileNameEditLite>());
+  add("TScrollRule", "Tarnwell/scroll/EnhScrol.h", "Ruler of labelled cells (numbers, dates, times or texts) that scrolls with its content",
+      false, Maker<TScrollRule>());
+  add("TEnhScrollBox", "Tarnwell/scroll/EnhScrol.h", "Scroll box that keeps up to two rulers in step with its scroll bars", false,
+      Maker<TEnhScrollBox>());
+  add("TBtnQueDisplay", "Tarnwell/scroll/BtnQueDs.h", "Row of bars of their own widths, colours and captions, pressed like buttons", false,
+      Maker<TBtnQueDisplay>());
+  add("TBtnQuePeriodDisplay", "Tarnwell/scroll/BtnQueDs.h",
+      "Row of bars placed by time periods on a ruler's time axis", false, Maker<TBtnQuePeriodDisplay>());
+  add("TSphericalButton", "Tarnwell/visuals/Button3D.h", "Round glossy button, tinted and stamped with a glyph",
+      false, Maker<TSphericalButton>());
+  add("TEnhRombButtons", "Tarnwell/visuals/ERombBtn.h", "Four arrow buttons arranged in a rhomb", false,
+      Maker<TEnhRombButtons>());
+  add("TDateTimeEdit", "Tarnwell/visuals/DTEdit.h", "Date or time edit with up and down buttons", false,
+      Maker<TDateTimeEdit>());
+  add("TButtonArray", "Tarnwell/visuals/DTEdit.h", "Row of buttons that repeat their click while held", false,
+      Maker<TButtonArray>());
 }
 
 }  // namespace Tarnwell

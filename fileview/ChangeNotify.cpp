@@ -1,6 +1,7 @@
 #include "ChangeNotify.h"
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDateTime>
@@ -28,21 +29,29 @@ TShellChangeNotifyThread::~TShellChangeNotifyThread() {
   if (mFd >= 0) ::close(mFd);
 }
 
-void TShellChangeNotifyThread::Watch(const QString& dir) {
+void TShellChangeNotifyThread::Watch(const QString& dir) { Watch(QFile::encodeName(dir)); }
+
+void TShellChangeNotifyThread::Watch(const QByteArray& dir) {
   if (dir.isEmpty()) {
     if (mWd >= 0) ::inotify_rm_watch(mFd, mWd);
     mWd = -1;
     mDirectory.clear();
+    mDirBytes.clear();
     mTimer.stop();
     return;
   }
-  if (dir.compare(mDirectory, Qt::CaseInsensitive) == 0 && mWd >= 0) return;
+  struct stat st;
+  const bool found = ::stat(dir.constData(), &st) == 0;
+  if (mWd >= 0 && dir == mDirBytes && found && st.st_dev == mDev && st.st_ino == mIno) return;
   if (mWd >= 0) ::inotify_rm_watch(mFd, mWd);
   mWd = -1;
   Drain();
-  mDirectory = dir;
+  mDirBytes = dir;
+  mDirectory = QString::fromUtf8(dir);
+  mDev = found ? quint64(st.st_dev) : 0;
+  mIno = found ? quint64(st.st_ino) : 0;
   if (mFd < 0) return;
-  mWd = ::inotify_add_watch(mFd, QFile::encodeName(dir).constData(),
+  mWd = ::inotify_add_watch(mFd, dir.constData(),
                             IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_MODIFY | IN_ATTRIB |
                                 IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
 }

@@ -16,6 +16,10 @@ class QSocketNotifier;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TShellChangeNotifyThread : public QObject {
   Q_OBJECT
  public:
@@ -33,14 +37,14 @@ class TShellChangeNotifyThread : public QObject {
   int MaxDelayMs = 2000;
 
   // Watches `dir` (not its subfolders); empty stops watching. The same
-  // folder again (any case) changes nothing.
+  // folder again (the same bytes and still the same folder on disk) changes
+  // nothing; any other spelling, "Case" for "case" too, is another folder.
   void Watch(const QString& dir);
+  void Watch(const QByteArray& dir);
   // Drops the changes that arrived so far (the view's own operations).
   void Drain();
   // True when a call is due.
   bool Pending() const { return mTimer.isActive(); }
-  // How many times Callback ran (for tests and diagnostics).
-  int Calls() const { return mCalls; }
 
  private:
   void ReadEvents();
@@ -49,9 +53,12 @@ class TShellChangeNotifyThread : public QObject {
   int mWd = -1;
   QSocketNotifier* mNotifier = nullptr;
   QString mDirectory;
+  QByteArray mDirBytes;
+  quint64 mDev = 0, mIno = 0;
   QTimer mTimer;
   qint64 mFirstEvent = 0;
   int mCalls = 0;
+  friend struct TProbe<TShellChangeNotifyThread>;  // ChangeNotify_p.h
 };
 
 }  // namespace Tarnwell

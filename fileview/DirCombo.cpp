@@ -163,7 +163,10 @@ void TDirectoryComboLite::SetDirectory(const QString& place) {
     if (IsSpecialPlace(p)) {
       mDirectory = NormalisePlace(p);
       BuildRoots();
-    } else if (QDir::isAbsolutePath(p) && IsDirectoryPath(p)) {
+    } else if (QDir::isAbsolutePath(p) &&
+               (IsDirectoryPath(p) || (mView && !mView->RawOfShownParent(QDir::cleanPath(p)).isEmpty()))) {
+      // The view's own folder or one of its parents may have a name that is
+      // no UTF-8: shown with U+FFFD, reached through the view by its bytes.
       mDirectory = QDir::cleanPath(p);
       // A volume that was mounted since the list was made comes in too.
       if (IndexOfPath(MountRootOf(mDirectory)) < 0) BuildRoots();

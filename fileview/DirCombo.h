@@ -22,6 +22,8 @@ namespace Tarnwell {
 
 class TFileListViewLite;
 
+// A drop-down list of the places (desktop, volumes, network, trash) and the folders of the current
+// path of a TFileListViewLite; choosing one lists it.
 class TDirectoryComboLite : public QComboBox {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)
@@ -77,6 +79,8 @@ class TDirectoryComboLite : public QComboBox {
   bool mUpdating = false;
 };
 
+// A file-name edit that shows the name of the file selected in a TFileListViewLite and applies its
+// text as the view's mask on Enter.
 class TFileNameEditLite : public QLineEdit {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)

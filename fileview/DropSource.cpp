@@ -1,5 +1,7 @@
 #include "DropSource.h"
 
+#include "FileEntries.h"
+
 #include <QDrag>
 #include <QMimeData>
 #include <QUrl>
@@ -64,14 +66,14 @@ int TDropSource::Execute(QWidget* source) {
 TDropFileSource::TDropFileSource(QObject* parent) : TDropSource(parent) {}
 
 QMimeData* TDropFileSource::MakeData() const {
+  const bool raw = !RawFiles.isEmpty() && RawFiles.size() == Files.size();
   if (Files.isEmpty()) return nullptr;
   QList<QUrl> urls;
-  for (const QString& f : Files) urls << QUrl::fromLocalFile(f);
+  for (qsizetype i = 0; i < Files.size(); ++i)
+    urls << (raw ? RawPathUrl(RawFiles[i]) : QUrl::fromLocalFile(Files[i]));
   auto* data = new QMimeData;
-  data->setUrls(urls);  // text/uri-list
-  QStringList plain;
-  for (const QUrl& u : urls) plain << u.toLocalFile();
-  data->setText(plain.join(QLatin1Char('\n')));
+  data->setUrls(urls);  // text/uri-list, each byte outside the safe set as %XX
+  data->setText(Files.join(QLatin1Char('\n')));
   return data;
 }
 

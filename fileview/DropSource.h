@@ -4,6 +4,8 @@
 // asks for a move.
 
 #include <QObject>
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 #include <functional>
 
@@ -50,6 +52,9 @@ class TDropFileSource : public TDropSource {
   explicit TDropFileSource(QObject* parent = nullptr);
   // Absolute paths of the files to drag.
   QStringList Files;
+  // The same paths as the file system spells them; when set, the URLs are
+  // made from these bytes (a name that is no UTF-8 travels exactly).
+  QList<QByteArray> RawFiles;
   QMimeData* MakeData() const override;
 };
 

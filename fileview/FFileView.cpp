@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "FileEntries.h"
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 
 namespace Tarnwell {
@@ -68,7 +69,7 @@ TFormFileView::TFormFileView(QWidget* parent) : TForm(parent) {
   formFont.SetName("MS Sans Serif");
   formFont.SetHeight(-11);
   setFont(formFont.ToQFont());
-  SetDesignSize(488, 322);
+  SetDesignOuterSize(this, 488, 322);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -112,7 +113,6 @@ TFormFileView::TFormFileView(QWidget* parent) : TForm(parent) {
   auto* inner = new QVBoxLayout(Panel3);
   inner->setContentsMargins(8, 8, 8, 8);
   FileListView = new TFileListViewLite(Panel3);
-  FileListView->setObjectName(QStringLiteral("FileListView"));
   inner->addWidget(FileListView);
 
   Panel2 = new TCustomPanel(this);
@@ -155,10 +155,19 @@ TFormFileView::TFormFileView(QWidget* parent) : TForm(parent) {
   connect(FileListView, &TFileListViewLite::Change, this, [this] { UpdateStatus(); });
   connect(BtnPrevDir, &QAbstractButton::clicked, this, [this] { FileListView->GoUp(); });
 
-  for (QObject* c : std::initializer_list<QObject*>{Panel1, DirectoryComboLite1, BtnPrevDir, BtnList, BtnReport,
-                                                    BtnSmall, BtnBig, Panel3, FileListView, Panel2, Label1,
-                                                    FileNameEditLite1, StatusBar})
+  // Each control by its name, so that it can be found and driven from outside.
+  const std::pair<QObject*, const char*> named[] = {
+      {Panel1, "Panel1"},       {DirectoryComboLite1, "DirectoryComboLite1"},
+      {BtnPrevDir, "BtnPrevDir"}, {BtnList, "BtnList"},
+      {BtnReport, "BtnReport"}, {BtnSmall, "BtnSmall"},
+      {BtnBig, "BtnBig"},       {Panel3, "Panel3"},
+      {FileListView, "FileListView"}, {Panel2, "Panel2"},
+      {Label1, "Label1"},       {FileNameEditLite1, "FileNameEditLite1"},
+      {StatusBar, "StatusBar"}};
+  for (const auto& [c, name] : named) {
+    c->setObjectName(QLatin1String(name));
     AddComponent(c);
+  }
 }
 
 void TFormFileView::showEvent(QShowEvent* e) {

@@ -78,13 +78,6 @@ bool TFileMask::Matches(const QString& name) const {
 
 // ---- sorting -------------------------------------------------------------
 
-void PrepareSortKeys(TFileItems& items) {
-  QCollator coll;  // the locale's collation
-  coll.setNumericMode(false);
-  for (TFileItem& it : items)
-    if (!it.NameKey) it.NameKey = coll.sortKey(it.Caption);
-}
-
 namespace {
 
 int ClassRank(const TFileItem& it) {
@@ -107,7 +100,9 @@ int CompareNames(const TFileItem& a, const TFileItem& b) {
   }
   if (const int c = QString::compare(a.Caption, b.Caption, Qt::CaseInsensitive)) return c < 0 ? -1 : 1;
   if (const int c = QString::compare(a.Caption, b.Caption, Qt::CaseSensitive)) return c < 0 ? -1 : 1;
-  const int c = QString::compare(a.Name, b.Name, Qt::CaseSensitive);
+  if (const int c = QString::compare(a.Name, b.Name, Qt::CaseSensitive)) return c < 0 ? -1 : 1;
+  // Names that differ only in bytes that do not decode are still two names.
+  const int c = a.Raw.compare(b.Raw);
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
@@ -136,10 +131,113 @@ int CompareItems(const TFileItem& a, const TFileItem& b, TSortedBy by) {
   return k >= 5 ? CompareForward(b, a, k - 5) : CompareForward(a, b, k);
 }
 
+namespace {
+
+// Gives every item the rank of its text among the distinct texts of the
+// list, equal texts (by `cmp`) sharing one rank.
+template <typename Get, typename CmpFn>
+void RankTexts(TFileItems& items, Get get, CmpFn cmp, quint32 TFileItem::*rank) {
+  QHash<QString, quint32> ranks;
+  for (const TFileItem& it : items) ranks.insert(get(it), 0);
+  QStringList texts = ranks.keys();
+  std::sort(texts.begin(), texts.end(), [&](const QString& a, const QString& b) { return cmp(a, b) < 0; });
+  quint32 r = 0;
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    if (i > 0 && cmp(texts[i - 1], texts[i]) != 0) r = quint32(i);
+    ranks[texts[i]] = r;
+  }
+  for (TFileItem& it : items) it.*rank = ranks.value(get(it));
+}
+
+}  // namespace
+
+void PrepareSortKeys(TFileItems& items) {
+  QCollator coll;  // the locale's collation
+  coll.setNumericMode(false);
+  bool ranked = true;
+  for (TFileItem& it : items) {
+    if (!it.NameKey) it.NameKey = coll.sortKey(it.Caption);
+    if (it.NameRank == TFileItem::kNoRank) ranked = false;
+  }
+  if (ranked) return;
+  std::vector<quint32> order(items.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = quint32(i);
+  std::sort(order.begin(), order.end(),
+            [&](quint32 a, quint32 b) { return CompareNames(items[a], items[b]) < 0; });
+  quint32 r = 0;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (i > 0 && CompareNames(items[order[i - 1]], items[order[i]]) != 0) r = quint32(i);
+    items[order[i]].NameRank = r;
+  }
+  RankTexts(
+      items, [](const TFileItem& it) -> const QString& { return it.TypeName; },
+      [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive); },
+      &TFileItem::TypeRank);
+  RankTexts(
+      items, [](const TFileItem& it) -> const QString& { return it.AttrText; },
+      [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseSensitive); },
+      &TFileItem::AttrRank);
+}
+
 void SortItems(TFileItems& items, TSortedBy by) {
   PrepareSortKeys(items);
-  std::sort(items.begin(), items.end(),
-            [by](const TFileItem& a, const TFileItem& b) { return CompareItems(a, b, by) < 0; });
+  // The order CompareItems gives, from integers alone: a re-sort of 100 000
+  // rows on the GUI thread never compares a text.
+  struct TKey {
+    quint32 Class;  // place, folder, rest; then "no date" after every date
+    qint64 Primary;
+    quint32 Name;
+    quint32 Index;
+  };
+  const int k = int(by) % 5;
+  // Kept from sort to sort on each thread: a fresh buffer for 100 000 rows
+  // costs more in page faults than the sort itself.
+  thread_local std::vector<TKey> keys;
+  keys.resize(items.size());
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TFileItem& it = items[i];
+    TKey& key = keys[i];
+    key.Class = quint32(ClassRank(it)) << 1;
+    key.Name = it.NameRank;
+    key.Index = quint32(i);
+    switch (k) {
+      case sbSize: key.Primary = it.Size; break;
+      case sbType: key.Primary = it.TypeRank; break;
+      case sbAttr: key.Primary = it.AttrRank; break;
+      case sbDate:
+        // Newest first; entries without a date after every dated one.
+        if (it.MTime == kNoDate) key.Class |= 1, key.Primary = 0;
+        else key.Primary = -it.MTime;
+        break;
+      default: key.Primary = 0; break;
+    }
+  }
+  std::sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
+    if (a.Class != b.Class) return a.Class < b.Class;
+    if (a.Primary != b.Primary) return a.Primary < b.Primary;
+    if (a.Name != b.Name) return a.Name < b.Name;
+    return a.Index < b.Index;
+  });
+  // The inverse orders reverse the whole comparison.
+  if (int(by) >= 5) std::reverse(keys.begin(), keys.end());
+  // The rows move into place along the permutation's cycles: each once,
+  // with no second array of rows.
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].Index == i) continue;
+    TFileItem held = std::move(items[i]);
+    size_t j = i;
+    for (;;) {
+      const size_t from = keys[j].Index;
+      keys[j].Index = quint32(j);  // done
+      if (from == i) {
+        items[j] = std::move(held);
+        break;
+      }
+      items[j] = std::move(items[from]);
+      j = from;
+    }
+  }
+  if (keys.capacity() > 4 * keys.size() + 1024) keys = std::vector<TKey>();  // one huge list does not stay
 }
 
 // ---- types ---------------------------------------------------------------
@@ -194,11 +292,24 @@ QString FallbackTypeName(const QString& name) {
   return QStringLiteral("File ") + (dot > 0 ? name.mid(dot + 1).toUpper() : QString());
 }
 
+// Where a symbolic link points, as an absolute path in bytes.
+QByteArray LinkTargetRaw(int dirFd, const QByteArray& dirBytes, const QByteArray& nameBytes) {
+  QByteArray target(4096, Qt::Uninitialized);
+  const ssize_t n = ::readlinkat(dirFd, nameBytes.constData(), target.data(), size_t(target.size()));
+  if (n <= 0) return QByteArray();
+  target.truncate(qsizetype(n));
+  if (!target.startsWith('/')) target = JoinRaw(dirBytes, target);
+  // Cleaned ("a/../b") through text only when the bytes survive the trip.
+  const QString text = DisplayName(target);
+  return QFile::encodeName(text) == target ? QFile::encodeName(QDir::cleanPath(text)) : target;
+}
+
 // Fills the item from the entry's lstat data; false when it is left out.
-bool FillEntry(TFileItem& it, const QString& dir, const QString& name, const struct stat& lst, int dirFd,
-               const QByteArray& nameBytes, const TFolderQuery* q, const TFileMask* mask) {
+bool FillEntry(TFileItem& it, const QByteArray& dirBytes, const QByteArray& nameBytes, const struct stat& lst,
+               int dirFd, const TFolderQuery* q, const TFileMask* mask) {
+  const QString name = DisplayName(nameBytes);
   TAttrs a;
-  a.Hidden = name.startsWith(QLatin1Char('.'));
+  a.Hidden = nameBytes.startsWith('.');
   const bool isLink = S_ISLNK(lst.st_mode);
   bool isDir = S_ISDIR(lst.st_mode);
   struct stat st = lst;
@@ -215,13 +326,14 @@ bool FillEntry(TFileItem& it, const QString& dir, const QString& name, const str
   // Folders (and links to folders) are listed whatever the mask.
   if (!isDir && mask && !mask->Matches(name)) return false;
   it.Name = name;
+  it.Raw = nameBytes;
   it.Caption = name;
   it.MTime = StatTimeMs(lst);
   if (isLink) {
     it.Kind = TItemKind::Link;
     it.LinkToFolder = isDir;
-    const QString target = QFileInfo(JoinPath(dir, name)).symLinkTarget();
-    it.Target = target;
+    it.RawTarget = LinkTargetRaw(dirFd, dirBytes, nameBytes);
+    it.Target = DisplayName(it.RawTarget);
     it.AttrText = QStringLiteral("L");
     it.Size = isDir ? kNoSize : qint64(st.st_size);
     it.TypeName = TypeNameForFile(name, &it.MimeName, isDir);
@@ -236,13 +348,17 @@ bool FillEntry(TFileItem& it, const QString& dir, const QString& name, const str
     it.AttrText = AttrLetters(false, a);
     it.Size = qint64(lst.st_size);
     it.TypeName = TypeNameForFile(name, &it.MimeName, false);
-    if (name.endsWith(QLatin1String(".desktop"))) {
-      const QString target = DesktopLinkTarget(JoinPath(dir, name));
+    // Only a regular file is ever read: a FIFO named "*.desktop" would
+    // block the reader until some writer came.
+    if (S_ISREG(lst.st_mode) && nameBytes.endsWith(".desktop")) {
+      const QByteArray target = DesktopLinkTargetRaw(JoinRaw(dirBytes, nameBytes));
       if (!target.isEmpty()) {
         it.Kind = TItemKind::Link;
-        it.Target = target;
+        it.RawTarget = target;
+        it.Target = DisplayName(target);
         it.AttrText = QStringLiteral("L");
-        it.LinkToFolder = QFileInfo(target).isDir();
+        struct stat tst;
+        it.LinkToFolder = ::stat(target.constData(), &tst) == 0 && S_ISDIR(tst.st_mode);
       }
     }
   }
@@ -264,31 +380,109 @@ QString TypeNameForFile(const QString& fileName, QString* mimeName, bool folder)
   return it.value();
 }
 
-QString DesktopLinkTarget(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly) || f.size() > 64 * 1024) return QString();
-  bool inEntry = false, isLink = false;
-  QString url;
-  while (!f.atEnd()) {
-    const QString line = QString::fromUtf8(f.readLine()).trimmed();
+// ---- names as bytes ---------------------------------------------------------
+
+QString DisplayName(const QByteArray& raw) { return QString::fromUtf8(raw); }
+
+QByteArray JoinRaw(const QByteArray& dir, const QByteArray& name) {
+  if (dir.isEmpty()) return QByteArray();
+  return dir.endsWith('/') ? dir + name : dir + '/' + name;
+}
+
+QByteArray RawFileName(const QByteArray& path) {
+  QByteArray p = path;
+  while (p.size() > 1 && p.endsWith('/')) p.chop(1);
+  const qsizetype slash = p.lastIndexOf('/');
+  return slash < 0 ? p : p.mid(slash + 1);
+}
+
+QByteArray RawParent(const QByteArray& path) {
+  QByteArray p = path;
+  while (p.size() > 1 && p.endsWith('/')) p.chop(1);
+  const qsizetype slash = p.lastIndexOf('/');
+  if (slash <= 0) return QByteArrayLiteral("/");
+  return p.left(slash);
+}
+
+QUrl RawPathUrl(const QByteArray& path) {
+  return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"), QUrl::StrictMode);
+}
+
+QByteArray RawPathOfUrl(const QUrl& url) {
+  if (!url.isLocalFile()) return QByteArray();
+  // The encoded path keeps bytes that are no UTF-8 as their %XX escapes.
+  return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+}
+
+bool ReadRegularFile(const QByteArray& path, qint64 maxBytes, QByteArray* out) {
+  struct stat st;
+  // The type first: opening a FIFO to read waits for a writer, a device may
+  // do anything when opened.
+  if (::lstat(path.constData(), &st) != 0) return false;
+  if (S_ISLNK(st.st_mode) && ::stat(path.constData(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode) || st.st_size > maxBytes) return false;
+  // Non-blocking all the same: the entry may have been replaced meanwhile.
+  const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
+  QByteArray data;
+  if (ok) {
+    data.resize(qsizetype(maxBytes) + 1);
+    qsizetype got = 0;
+    while (got < data.size()) {
+      const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        ok = n == 0;
+        break;
+      }
+      got += n;
+    }
+    if (got > maxBytes) ok = false;  // grew meanwhile
+    data.truncate(got);
+  }
+  ::close(fd);
+  if (ok && out) *out = std::move(data);
+  return ok;
+}
+
+QStringList DesktopEntryLines(const QByteArray& path) {
+  QByteArray data;
+  if (!ReadRegularFile(path, 64 * 1024, &data)) return {};
+  QStringList out;
+  bool inEntry = false;
+  for (const QByteArray& raw : data.split('\n')) {
+    const QString line = QString::fromUtf8(raw).trimmed();
     if (line.startsWith(QLatin1Char('['))) {
       inEntry = line == QLatin1String("[Desktop Entry]");
       continue;
     }
-    if (!inEntry) continue;
+    if (inEntry && !line.isEmpty()) out << line;
+  }
+  return out;
+}
+
+QByteArray DesktopLinkTargetRaw(const QByteArray& path) {
+  bool isLink = false;
+  QString url;
+  for (const QString& line : DesktopEntryLines(path)) {
     if (line == QLatin1String("Type=Link")) isLink = true;
     else if (line.startsWith(QLatin1String("URL="))) url = line.mid(4);
   }
-  if (!isLink || url.isEmpty()) return QString();
+  if (!isLink || url.isEmpty()) return QByteArray();
+  if (url.startsWith(QLatin1Char('/'))) return QFile::encodeName(url);
   const QUrl u(url);
-  if (u.isLocalFile()) return u.toLocalFile();
-  if (url.startsWith(QLatin1Char('/'))) return url;
-  return QString();
+  if (u.isLocalFile()) return RawPathOfUrl(u);
+  return QByteArray();
+}
+
+QString DesktopLinkTarget(const QString& path) {
+  return DisplayName(DesktopLinkTargetRaw(QFile::encodeName(path)));
 }
 
 TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel) {
   TFolderResult r;
-  const QByteArray dirBytes = QFile::encodeName(q.Directory);
+  const QByteArray dirBytes = q.DirBytes.isEmpty() ? QFile::encodeName(q.Directory) : q.DirBytes;
   DIR* d = ::opendir(dirBytes.constData());
   if (!d) {
     r.Ok = false;
@@ -303,9 +497,8 @@ TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel)
     if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
     struct stat st;
     if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-    const QByteArray nb(n);
     TFileItem it;
-    if (!FillEntry(it, q.Directory, QFile::decodeName(nb), st, fd, nb, &q, &mask)) continue;
+    if (!FillEntry(it, dirBytes, QByteArray(n), st, fd, &q, &mask)) continue;
     if (it.Size > 0 && it.Kind != TItemKind::Folder && !it.LinkToFolder) r.Total += it.Size;
     r.Items.push_back(std::move(it));
   }
@@ -313,22 +506,23 @@ TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel)
   return r;
 }
 
-std::optional<TFileItem> ReadOneEntry(const QString& path) {
-  const QFileInfo fi(path);
-  const QString dir = fi.absolutePath();
-  const QByteArray nb = QFile::encodeName(fi.fileName());
-  const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+std::optional<TFileItem> ReadOneEntry(const QByteArray& path) {
+  const QByteArray dir = RawParent(path);
+  const QByteArray nb = RawFileName(path);
+  const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat st;
   std::optional<TFileItem> out;
   if (::fstatat(fd, nb.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     TFileItem it;
-    FillEntry(it, dir, fi.fileName(), st, fd, nb, nullptr, nullptr);
+    FillEntry(it, dir, nb, st, fd, nullptr, nullptr);
     out = std::move(it);
   }
   ::close(fd);
   return out;
 }
+
+std::optional<TFileItem> ReadOneEntry(const QString& path) { return ReadOneEntry(QFile::encodeName(path)); }
 
 // ---- paths ---------------------------------------------------------------
 
@@ -422,6 +616,7 @@ TFileItems ListDrives(int textBase) {
     it.Kind = TItemKind::Drive;
     const QString root = s.rootPath();
     it.Name = root;
+    it.Raw = QFile::encodeName(root);
     it.Caption = root == QLatin1String("/") ? QStringLiteral("/") : (s.displayName().isEmpty() ? root : s.displayName());
     if (it.Caption != root && root != QLatin1String("/")) it.Caption = QStringLiteral("%1 (%2)").arg(it.Caption, root);
     const int type = DriveTypeText(s);
@@ -449,6 +644,7 @@ TFileItems ListDesktop(int textBase) {
     it.Kind = TItemKind::Special;
     it.Caption = PlaceDisplayName(QLatin1String(p), textBase);
     it.Name = QLatin1String(p);
+    it.Raw = QByteArray(p);
     it.AttrText = QStringLiteral("X");
     it.MimeName = QLatin1String(mime);
     out.push_back(std::move(it));
@@ -457,23 +653,25 @@ TFileItems ListDesktop(int textBase) {
   if (desk.isEmpty() || !IsDirectoryPath(desk)) return out;
   TFolderQuery q;
   q.Directory = desk;
+  q.DirBytes = QFile::encodeName(desk);
   TFolderResult r = ReadFolder(q);
   for (TFileItem& it : r.Items) {
-    const QString full = JoinPath(desk, it.Name);
+    const QByteArray full = JoinRaw(q.DirBytes, it.Raw);
+    struct stat st;
     if (it.Kind == TItemKind::Folder) {
-      it.Name = full;
     } else if (it.Kind == TItemKind::Link) {
-      if (it.Target.isEmpty() || !QFileInfo::exists(it.Target)) continue;  // a link to nothing
-      it.Name = full;
-    } else if (it.Kind == TItemKind::File) {
+      if (it.RawTarget.isEmpty() || ::stat(it.RawTarget.constData(), &st) != 0) continue;  // a link to nothing
+    } else if (it.Kind == TItemKind::File && ::lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
       // A plain file on the desktop is reached as a link to itself.
       it.Kind = TItemKind::Link;
       it.AttrText = QStringLiteral("L");
-      it.Target = full;
-      it.Name = full;
+      it.RawTarget = full;
+      it.Target = DisplayName(full);
     } else {
-      continue;
+      continue;  // FIFOs, devices and sockets are no desktop items
     }
+    it.Raw = full;
+    it.Name = DisplayName(full);
     out.push_back(std::move(it));
   }
   return out;
@@ -490,36 +688,46 @@ namespace {
 // Reads one trash folder (with files/ and info/); `top` is the volume root
 // the relative paths of a per-volume trash start from.
 void ReadTrashDir(const QString& trash, const QString& top, int textBase, TFileItems& out) {
-  const QDir info(JoinPath(trash, QStringLiteral("info")));
-  if (!info.exists()) return;
-  const QStringList infos = info.entryList({QStringLiteral("*.trashinfo")}, QDir::Files | QDir::Hidden);
-  for (const QString& inf : infos) {
-    QFile f(info.filePath(inf));
-    if (!f.open(QIODevice::ReadOnly) || f.size() > 64 * 1024) continue;
-    QString path, date;
+  const QByteArray trashBytes = QFile::encodeName(trash);
+  const QByteArray infoDir = JoinRaw(trashBytes, "info");
+  const QByteArray filesDir = JoinRaw(trashBytes, "files");
+  // By bytes: a stored name that is no UTF-8 must still find its file.
+  DIR* d = ::opendir(infoDir.constData());
+  if (!d) return;
+  QList<QByteArray> infos;
+  while (dirent* e = ::readdir(d))
+    if (QByteArray n(e->d_name); n.endsWith(".trashinfo") && n.size() > 10) infos << n;
+  ::closedir(d);
+  for (const QByteArray& inf : infos) {
+    QByteArray data;
+    if (!ReadRegularFile(JoinRaw(infoDir, inf), 64 * 1024, &data)) continue;  // never a FIFO
+    QByteArray path;
+    QString date;
     bool header = false;
-    while (!f.atEnd()) {
-      const QString line = QString::fromUtf8(f.readLine()).trimmed();
-      if (line.startsWith(QLatin1Char('['))) header = line == QLatin1String("[Trash Info]");
-      else if (header && line.startsWith(QLatin1String("Path=")))
-        path = QUrl::fromPercentEncoding(line.mid(5).toUtf8());
-      else if (header && line.startsWith(QLatin1String("DeletionDate="))) date = line.mid(13);
+    for (const QByteArray& raw : data.split('\n')) {
+      const QByteArray line = raw.trimmed();
+      if (line.startsWith('[')) header = line == "[Trash Info]";
+      else if (header && line.startsWith("Path=")) path = QByteArray::fromPercentEncoding(line.mid(5));
+      else if (header && line.startsWith("DeletionDate=")) date = QString::fromLatin1(line.mid(13));
     }
     if (path.isEmpty()) continue;
-    if (!path.startsWith(QLatin1Char('/'))) path = JoinPath(top, path);
-    const QString stored = JoinPath(JoinPath(trash, QStringLiteral("files")), inf.chopped(10));
-    const QFileInfo sfi(stored);
-    if (!sfi.exists() && !sfi.isSymLink()) continue;  // an info without its file
+    if (!path.startsWith('/')) path = JoinRaw(QFile::encodeName(top), path);
+    const QByteArray stored = JoinRaw(filesDir, inf.chopped(10));
+    struct stat st;
+    if (::lstat(stored.constData(), &st) != 0) continue;  // an info without its file
+    const bool isDir = S_ISDIR(st.st_mode);
     TFileItem it;
     it.Kind = TItemKind::File;
-    it.Caption = QFileInfo(path).fileName();
-    it.Name = stored;
-    it.Target = path;
+    it.Caption = DisplayName(RawFileName(path));
+    it.Raw = stored;
+    it.Name = DisplayName(stored);
+    it.RawTarget = path;
+    it.Target = DisplayName(path);
     it.AttrText = FileViewString(textBase + ftDeleted);
-    it.Size = sfi.isDir() ? kNoSize : sfi.size();
+    it.Size = isDir ? kNoSize : qint64(st.st_size);
     const QDateTime dt = QDateTime::fromString(date, Qt::ISODate);
     it.MTime = dt.isValid() ? dt.toMSecsSinceEpoch() : kNoDate;
-    it.TypeName = TypeNameForFile(it.Caption, &it.MimeName, sfi.isDir());
+    it.TypeName = TypeNameForFile(it.Caption, &it.MimeName, isDir);
     if (it.TypeName.isEmpty()) it.TypeName = FallbackTypeName(it.Caption);
     out.push_back(std::move(it));
   }
@@ -573,6 +781,7 @@ TFileItems ListNetwork(int textBase, bool enabled, const QString& container) {
     it.Kind = TItemKind::Network;
     it.Caption = FileViewString(textBase + ftAllNetwork);
     it.Name = QStringLiteral("network:///");
+    it.Raw = it.Name.toUtf8();
     it.AttrText = QStringLiteral("N");
     it.MimeName = QStringLiteral("x-network");
     out.push_back(std::move(it));
@@ -598,6 +807,7 @@ TFileItems ListNetwork(int textBase, bool enabled, const QString& container) {
     it.Name = l.trimmed();
     it.Kind = u.isLocalFile() ? TItemKind::Folder : TItemKind::Network;
     if (u.isLocalFile()) it.Name = u.toLocalFile();
+    it.Raw = u.isLocalFile() ? RawPathOfUrl(u) : it.Name.toUtf8();
     it.AttrText = it.Kind == TItemKind::Folder ? QStringLiteral("d") : QStringLiteral("N");
     it.MimeName = QStringLiteral("x-network");
     out.push_back(std::move(it));

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QRegularExpression>
 #include <QString>
+#include <QUrl>
 #include <QStringList>
 #include <atomic>
 #include <functional>
@@ -35,17 +36,29 @@ constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
 struct TFileItem {
   TItemKind Kind = TItemKind::File;
+  // What a sort reads comes first, in one cache line.
+  qint64 Size = kNoSize; // bytes; kNoSize for folders and places
+  qint64 MTime = kNoDate;  // ms since the epoch (UTC); kNoDate when unknown
+  // Each item's place in the name, type and attribute orders of its list,
+  // made once per listing (PrepareSortKeys) so that a re-sort compares
+  // integers only; kNoRank until then, or after the item changed.
+  quint32 NameRank = kNoRank, TypeRank = kNoRank, AttrRank = kNoRank;
+  static constexpr quint32 kNoRank = 0xFFFFFFFFu;
   QString Caption;
   // Sub-item 4: the name within the listed folder; for the items of the
   // desktop, the drives and the network the full path or place keyword.
+  // Shown text: bytes that are not UTF-8 appear as U+FFFD.
   QString Name;
+  // The same as the exact bytes the file system gave. Every operation acts
+  // on these, never on Name: two entries whose names differ only in bytes
+  // that do not decode look the same as text.
+  QByteArray Raw;
   // Sub-item 5: where a link points (an absolute path), or, for an entry of
-  // the trash, the path it had before it was deleted.
+  // the trash, the path it had before it was deleted; RawTarget its bytes.
   QString Target;
+  QByteArray RawTarget;
   QString TypeName;
   QString AttrText;      // "d", "rhs ", "L", "U", "X", "N" ...
-  qint64 Size = kNoSize; // bytes; kNoSize for folders and places
-  qint64 MTime = kNoDate;  // ms since the epoch (UTC); kNoDate when unknown
   QString SizeText;      // set only where the size is not shown in bytes (volumes)
   QString MimeName;      // the type the icon is chosen by
   bool LinkToFolder = false;
@@ -77,8 +90,9 @@ class TFileMask {
   std::vector<QRegularExpression> mPatterns;
 };
 
-// The locale's collation keys of every caption (thread-safe: one collator
-// per call).
+// The locale's collation keys of every caption and the ranks of every item
+// (thread-safe: one collator per call). Ranks are made again whenever one
+// item lacks them.
 void PrepareSortKeys(TFileItems& items);
 // A strict weak ordering for every key: places, then folders, then the
 // rest; within a class by the key, ties by caption and name. The inverse
@@ -89,6 +103,7 @@ void SortItems(TFileItems& items, TSortedBy by);
 // How a folder is read. Attribute kinds not in `types` are left out.
 struct TFolderQuery {
   QString Directory;  // absolute
+  QByteArray DirBytes;  // the same as the file system spells it; when empty, Directory encoded
   QString Mask = QStringLiteral("*.*");
   TFileListViewType Types = TFileListViewType(flvReadOnly | flvHidden | flvSystem);
 };
@@ -104,6 +119,23 @@ TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel 
 // One entry, as ReadFolder would list it (for re-adding a renamed or created
 // entry by its exact path); nullopt when it does not exist.
 std::optional<TFileItem> ReadOneEntry(const QString& path);
+std::optional<TFileItem> ReadOneEntry(const QByteArray& path);
+
+// File names as bytes: the text shown for them (undecodable bytes as
+// U+FFFD), and paths joined and split without ever going through text.
+QString DisplayName(const QByteArray& raw);
+QByteArray JoinRaw(const QByteArray& dir, const QByteArray& name);
+QByteArray RawFileName(const QByteArray& path);
+QByteArray RawParent(const QByteArray& path);
+// A "file://" URL of the exact bytes (each byte outside the safe set
+// percent-encoded), and the bytes back from one.
+QUrl RawPathUrl(const QByteArray& path);
+QByteArray RawPathOfUrl(const QUrl& url);
+
+// Reads at most `maxBytes` of a regular file (a link to one too); anything
+// else (a FIFO, a device, a socket, a folder) is never opened. False when it
+// is no regular file, cannot be read or is larger than `maxBytes`.
+bool ReadRegularFile(const QByteArray& path, qint64 maxBytes, QByteArray* out);
 
 // The MIME type comment and name for a file name (by name, not content);
 // process-wide cached, thread-safe.
@@ -112,6 +144,10 @@ QString TypeNameForFile(const QString& fileName, QString* mimeName = nullptr, bo
 // A link .desktop file's target (Type=Link, URL=file:...); empty otherwise.
 // Nothing of the file is ever run.
 QString DesktopLinkTarget(const QString& path);
+QByteArray DesktopLinkTargetRaw(const QByteArray& path);
+// The lines of the [Desktop Entry] group of a .desktop file ("Key=Value",
+// read with ReadRegularFile, 64 KiB at most); empty when it is none.
+QStringList DesktopEntryLines(const QByteArray& path);
 
 // The mounted volumes that hold files (pseudo file systems left out), "/" first.
 TFileItems ListDrives(int textBase);

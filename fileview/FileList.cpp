@@ -1,4 +1,5 @@
 #include "FileList.h"
+#include "FileList_p.h"
 
 #include <sys/stat.h>
 #include <time.h>
@@ -33,6 +34,10 @@
 #include <Tarnwell/platform/TDialogs.h>
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(fileview)
+
 namespace Tarnwell {
 
 namespace {
@@ -42,9 +47,33 @@ namespace {
 constexpr size_t kStepRows = 250;
 constexpr qint64 kSliceMs = 12;
 
-bool Exists(const QString& p) {
+bool Exists(const QByteArray& p) {
   struct stat st;
-  return ::lstat(QFile::encodeName(p).constData(), &st) == 0;
+  return ::lstat(p.constData(), &st) == 0;
+}
+
+bool IsFolderRaw(const QByteArray& p) {
+  struct stat st;
+  return !p.isEmpty() && ::stat(p.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// "a//b/./c/" -> "a/b/c", on the bytes (no trip through text).
+QByteArray CleanRaw(const QByteArray& p) {
+  QList<QByteArray> parts;
+  for (const QByteArray& c : p.split('/')) {
+    if (c.isEmpty() || c == ".") continue;
+    if (c == "..") {
+      if (!parts.isEmpty()) parts.removeLast();
+      continue;
+    }
+    parts << c;
+  }
+  return '/' + parts.join('/');
+}
+
+QByteArray CurrentDirRaw() {
+  char buf[4096];
+  return ::getcwd(buf, sizeof buf) ? QByteArray(buf) : QFile::encodeName(QDir::currentPath());
 }
 
 bool SamePlace(const QString& a, const QString& b) {
@@ -52,8 +81,8 @@ bool SamePlace(const QString& a, const QString& b) {
   return a == b;  // file names differ by case on this system
 }
 
-TFileListViewLite::TOpenHook& OpenHook() {
-  static TFileListViewLite::TOpenHook h;
+TFileOpenHook& OpenHook() {
+  static TFileOpenHook h;
   return h;
 }
 
@@ -119,10 +148,12 @@ bool TFileListModel::setData(const QModelIndex& index, const QVariant& value, in
   if (role != Qt::EditRole || index.column() != 0) return false;
   // The view renames on disk and updates the row itself.
   // By name, not by row: the rows may have changed by the time it runs.
-  const QString name = Items[size_t(index.row())].Name;
+  const TFileItem& it = Items[size_t(index.row())];
+  const QByteArray raw = it.Raw;
   const QString text = value.toString();
-  QTimer::singleShot(0, mView, [v = QPointer<TFileListViewLite>(mView), name, text] {
-    if (v) v->RenameEntryNamed(name, text);
+  if (text == it.Caption) return false;  // accepted unchanged: nothing to rename
+  QTimer::singleShot(0, mView, [v = QPointer<TFileListViewLite>(mView), raw, text] {
+    if (v) v->RenameEntryRaw(raw, text);
   });
   return false;
 }
@@ -149,9 +180,9 @@ TFileItems TFileListModel::Take() {
   return out;
 }
 
-void TFileListModel::RemoveNames(const QSet<QString>& names) {
+void TFileListModel::RemoveRaw(const QSet<QByteArray>& names) {
   for (int r = int(Items.size()) - 1; r >= 0; --r) {
-    if (!names.contains(Items[size_t(r)].Name)) continue;
+    if (!names.contains(Items[size_t(r)].Raw)) continue;
     beginRemoveRows(QModelIndex(), r, r);
     Items.erase(Items.begin() + r);
     endRemoveRows();
@@ -168,7 +199,8 @@ void TFileListModel::Replace(int row, TFileItem item) {
 TFileListViewLite::TFileListViewLite(QWidget* parent) : QWidget(parent) {
   mFont.changed = [this] { Q_EMIT FontChanged(font()); };
   mColorView.changed = [this] { Q_EMIT ColorChanged(ColorQColor()); };
-  mDirectory = QDir::currentPath();  // read, never changed
+  mDirBytes = CurrentDirRaw();  // read, never changed
+  mDirectory = DisplayName(mDirBytes);
   mTextBase = LanguageBase(mLanguage);
   mModel = new TFileListModel(this);
 
@@ -427,6 +459,12 @@ int TFileListViewLite::RowOfName(const QString& name) const {
   return -1;
 }
 
+int TFileListViewLite::RowOfRaw(const QByteArray& raw) const {
+  for (size_t i = 0; i < mModel->Items.size(); ++i)
+    if (mModel->Items[i].Raw == raw) return int(i);
+  return -1;
+}
+
 QList<int> TFileListViewLite::SelectedRows() const {
   QList<int> rows;
   for (const QModelIndex& i : mSelection->selectedRows(0)) rows << i.row();
@@ -467,10 +505,12 @@ QAbstractItemView* TFileListViewLite::CurrentView() const {
 
 bool TFileListViewLite::Special() const { return IsSpecialPlace(mDirectory); }
 
-QString TFileListViewLite::PathOfRow(int row) const {
+QString TFileListViewLite::PathOfRow(int row) const { return DisplayName(RawPathOfRow(row)); }
+
+QByteArray TFileListViewLite::RawPathOfRow(int row) const {
   const TFileItem& it = Item(row);
-  if (Special() || it.Name.startsWith(QLatin1Char('/'))) return it.Name;
-  return JoinPath(mDirectory, it.Name);
+  if (Special() || it.Raw.startsWith('/')) return it.Raw;
+  return JoinRaw(mDirBytes, it.Raw);
 }
 
 QString TFileListViewLite::SelectedPath() const {
@@ -503,13 +543,21 @@ QString TFileListViewLite::SelectedName() const {
 }
 
 int TFileListViewLite::SelectedFiles(QStringList& list, bool includeFolders) const {
+  QList<QByteArray> raw;
+  SelectedRawFiles(raw, includeFolders);
+  list.clear();
+  for (const QByteArray& p : raw) list << DisplayName(p);
+  return int(list.size());
+}
+
+int TFileListViewLite::SelectedRawFiles(QList<QByteArray>& list, bool includeFolders) const {
   list.clear();
   for (int r : SelectedRows()) {
     const TFileItem& it = Item(r);
     if (it.Kind == TItemKind::Drive || it.Kind == TItemKind::Network || it.Kind == TItemKind::Special) continue;
     if (it.Kind == TItemKind::Folder && !includeFolders) continue;
     if (mDirectory.compare(QLatin1String(kPlaceRecycled), Qt::CaseInsensitive) == 0) continue;
-    list << PathOfRow(r);
+    list << RawPathOfRow(r);
   }
   return int(list.size());
 }
@@ -524,7 +572,7 @@ void TFileListViewLite::Refresh() {
     return;
   }
   mKeepSelection.clear();
-  for (int r : SelectedRows()) mKeepSelection << Item(r).Name;
+  for (int r : SelectedRows()) mKeepSelection << Item(r).Raw;
   mTotal = 0;
   if (Special()) {
     ListPlace();
@@ -572,6 +620,7 @@ void TFileListViewLite::ReadDirectory() {
   QApplication::setOverrideCursor(Qt::BusyCursor);
   TFolderQuery q;
   q.Directory = mDirectory;
+  q.DirBytes = mDirBytes;
   q.Mask = mMask;
   q.Types = mFileViewType;
   const TSortedBy by = mSortedBy;
@@ -583,6 +632,13 @@ void TFileListViewLite::ReadDirectory() {
     mWorker->wait();
     delete mWorker;
   }
+  // Watching starts before the reading: what changes while the folder is
+  // read gives one more listing after this one (the watcher's call finds
+  // the listing under way and waits for it), so nothing made meanwhile is
+  // missed. What changed before is in this listing.
+  mWatcher->Enabled = mAutoUpdate;
+  mWatcher->Watch(mDirBytes);
+  AttachWatcher();
   mWorker = QThread::create([q, by, cancel, self, this, old]() mutable {
     old.reset();
     auto result = std::make_shared<TFolderResult>(ReadFolder(q, cancel.get()));
@@ -650,12 +706,12 @@ void TFileListViewLite::AppendBatch() {
 
 void TFileListViewLite::ReadFailed(const QString& error) {
   FinishRead();
-  if (!IsDirectoryPath(mDirectory)) {
+  if (!IsFolderRaw(mDirBytes)) {
     // The folder went away (deleted or unmounted): its nearest ancestor
     // that is still there.
-    QString up = mDirectory;
-    while (up != QLatin1String("/") && !IsDirectoryPath(up)) up = ParentPath(up);
-    QTimer::singleShot(0, this, [this, up] { ChangeDir(up); });
+    QByteArray up = mDirBytes;
+    while (up != "/" && !IsFolderRaw(up)) up = RawParent(up);
+    QTimer::singleShot(0, this, [this, up] { ChangeDirRaw(up); });
   } else {
     ShowError(QStringLiteral("Impossibile leggere la cartella \"%1\": %2").arg(mDirectory, error));
   }
@@ -678,11 +734,6 @@ void TFileListViewLite::FinishRead() {
   if (wasReading && mListedBy != mSortedBy) SortBy(mSortedBy);  // changed during the listing
   RestoreSelection(mKeepSelection);
   mKeepSelection.clear();
-  if (!Special()) {
-    mWatcher->Enabled = mAutoUpdate;
-    if (!mWatcher->Callback) AttachWatcher();
-    mWatcher->Watch(mDirectory);
-  }
   ++mReadCount;
   TW_FIRE(OnAfterRead, AfterRead, this);
   if (mRefreshPending) {
@@ -701,17 +752,17 @@ bool TFileListViewLite::WaitForRead(int ms) {
   return !mReading && !mRefreshPending;
 }
 
-void TFileListViewLite::RestoreSelection(const QStringList& names) {
+void TFileListViewLite::RestoreSelection(const QList<QByteArray>& names) {
   if (names.isEmpty()) return;
   // One pass over the rows and one selection change, whatever the count.
-  QSet<QString> wanted(names.begin(), names.end());
+  QSet<QByteArray> wanted(names.begin(), names.end());
   QItemSelection sel;
   int first = -1, runStart = -1, runEnd = -2;
   auto flush = [&] {
     if (runStart >= 0) sel.select(mModel->index(runStart, 0), mModel->index(runEnd, 0));
   };
   for (int r = 0; r < ItemCount(); ++r) {
-    if (!wanted.contains(Item(r).Name)) continue;
+    if (!wanted.contains(Item(r).Raw)) continue;
     if (first < 0) first = r;
     if (r != runEnd + 1) {
       flush();
@@ -729,15 +780,19 @@ void TFileListViewLite::RestoreSelection(const QStringList& names) {
 void TFileListViewLite::SortBy(TSortedBy key) {
   if (mReading) return;  // the listing sorts by SortedBy when it ends
   THourglass busy;
-  QStringList keep;
-  for (int r : SelectedRows()) keep << Item(r).Name;
-  const QString current = mSelection->currentIndex().isValid() ? Item(mSelection->currentIndex().row()).Name : QString();
+  QList<QByteArray> keep;
+  for (int r : SelectedRows()) keep << Item(r).Raw;
+  const QByteArray current =
+      mSelection->currentIndex().isValid() ? Item(mSelection->currentIndex().row()).Raw : QByteArray();
+  // The ranks made with the listing turn this into a sort of integers.
   TFileItems items = std::move(mModel->Items);
+  mModel->Items.clear();
   SortItems(items, key);
   mModel->Reset(std::move(items));
   RestoreSelection(keep);
-  if (!current.isEmpty() && RowOfName(current) >= 0)
-    mSelection->setCurrentIndex(mModel->index(RowOfName(current), 0), QItemSelectionModel::NoUpdate);
+  if (!current.isEmpty())
+    if (const int row = RowOfRaw(current); row >= 0)
+      mSelection->setCurrentIndex(mModel->index(row, 0), QItemSelectionModel::NoUpdate);
 }
 
 void TFileListViewLite::HeaderClicked(int column) {
@@ -751,15 +806,54 @@ void TFileListViewLite::HeaderClicked(int column) {
 
 // ---- navigation -----------------------------------------------------------------
 
+void TFileListViewLite::SetPlace(const QString& keyword) {
+  mDirectory = NormalisePlace(keyword);
+  mDirBytes = mDirectory.toLatin1();
+}
+
+void TFileListViewLite::SetFolder(const QByteArray& path) {
+  mDirBytes = path;
+  mDirectory = DisplayName(path);
+}
+
+QByteArray TFileListViewLite::RawOfShownParent(const QString& shown) const {
+  if (Special() || !shown.startsWith(QLatin1Char('/'))) return QByteArray();
+  for (QByteArray p = mDirBytes;; p = RawParent(p)) {
+    if (DisplayName(p) == shown) return p;
+    if (p == "/") return QByteArray();
+  }
+}
+
 void TFileListViewLite::ChangeDir(const QString& path) {
-  if (SamePlace(path, mDirectory)) return;
-  mOldDirectory = mDirectory;
-  QString p = path == QLatin1String("\\\\") ? QString::fromLatin1(kPlaceNetwork) : path;
+  const QString p = path == QLatin1String("\\\\") ? QString::fromLatin1(kPlaceNetwork) : path;
   if (IsSpecialPlace(p)) {
-    mDirectory = NormalisePlace(p);
+    if (SamePlace(p, mDirectory)) return;
+    mOldDirectory = mDirectory;
+    SetPlace(p);
     Restart();
-  } else if (QDir::isAbsolutePath(p) && IsDirectoryPath(p)) {
-    mDirectory = QDir::cleanPath(p);
+  } else if (QDir::isAbsolutePath(p)) {
+    // A folder of the current path as shown (a name there may be no UTF-8,
+    // and its look-alike, if one exists, is another folder).
+    QByteArray raw = RawOfShownParent(QDir::cleanPath(p));
+    if (raw.isEmpty()) raw = CleanRaw(QFile::encodeName(p));
+    ChangeDirRaw(raw);
+    return;
+  } else {
+    mOldDirectory = mDirectory;
+  }
+  TW_FIRE(OnDirectoryChange, DirectoryChange, this, mOldDirectory, mDirectory,
+          mDirectory.compare(QLatin1String(kPlaceDesktop), Qt::CaseInsensitive) != 0);
+  if (mDirCombo && !SamePlace(mDirCombo->Directory(), mDirectory)) mDirCombo->SetDirectory(mDirectory);
+}
+
+void TFileListViewLite::ChangeDirRaw(const QByteArray& rawPath) {
+  const QByteArray path = rawPath.startsWith('/') ? CleanRaw(rawPath) : rawPath;
+  if (!Special() && path == mDirBytes) return;
+  mOldDirectory = mDirectory;
+  // Refused (missing, not a folder, relative): the place stays, the change
+  // is still announced.
+  if (path.startsWith('/') && IsFolderRaw(path)) {
+    SetFolder(path);
     Restart();
   }
   TW_FIRE(OnDirectoryChange, DirectoryChange, this, mOldDirectory, mDirectory,
@@ -779,12 +873,10 @@ bool TFileListViewLite::ChangeDrive(const QString& root) {
 QString TFileListViewLite::DriveRoot() const { return Special() ? QString() : MountRootOf(mDirectory); }
 
 bool TFileListViewLite::GoUp() {
-  QString up;
   if (mDirectory.compare(QLatin1String(kPlaceDesktop), Qt::CaseInsensitive) == 0) return false;
-  if (Special()) up = QString::fromLatin1(kPlaceDesktop);
-  else if (mDirectory == QLatin1String("/")) up = QString::fromLatin1(kPlaceDrives);
-  else up = ParentPath(mDirectory);
-  if (!SamePlace(up, mDirectory)) ChangeDir(up);
+  if (Special()) ChangeDir(QString::fromLatin1(kPlaceDesktop));
+  else if (mDirBytes == "/") ChangeDir(QString::fromLatin1(kPlaceDrives));
+  else ChangeDirRaw(RawParent(mDirBytes));  // the parent as it is spelt on disk
   return mDirectory.compare(QLatin1String(kPlaceDesktop), Qt::CaseInsensitive) != 0;
 }
 
@@ -797,12 +889,16 @@ void TFileListViewLite::ActivateSelected() {
   switch (it.Kind) {
     case TItemKind::Special:
     case TItemKind::Drive: ChangeDir(it.Name); break;
-    case TItemKind::Link:
-      if (QFileInfo(it.Target).isDir()) ChangeDir(it.Target);
-      else if (QFileInfo(it.Target).isFile()) Open(it.Target);
+    case TItemKind::Link: {
+      struct stat st;
+      if (!it.RawTarget.isEmpty() && ::stat(it.RawTarget.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) ChangeDirRaw(it.RawTarget);
+        else if (S_ISREG(st.st_mode)) OpenRaw(it.RawTarget);
+      }
       TW_FIRE(OnFileSelect, FileSelect, this, SelectedPath());
       break;
-    case TItemKind::Folder: ChangeDir(PathOfRow(row)); break;
+    }
+    case TItemKind::Folder: ChangeDirRaw(RawPathOfRow(row)); break;
     case TItemKind::Network: {
       const TFileItems inside = ListNetwork(mTextBase, mNetWorkEnabled, it.Name);
       if (mNetWorkEnabled) SetItems(inside, 0);
@@ -810,7 +906,7 @@ void TFileListViewLite::ActivateSelected() {
     }
     case TItemKind::File:
       if (mDirectory.compare(QLatin1String(kPlaceRecycled), Qt::CaseInsensitive) == 0) break;
-      if (mExecuteOpen) Open(PathOfRow(row));
+      if (mExecuteOpen) OpenRaw(RawPathOfRow(row));
       else TW_FIRE(OnFileSelect, FileSelect, this, SelectedPath());
       break;
   }
@@ -826,8 +922,8 @@ void TFileListViewLite::SelectionChanged() {
 
 // ---- file operations ------------------------------------------------------------
 
-TFileListViewLite::TOpenHook TFileListViewLite::SetOpenHook(TOpenHook hook) {
-  TOpenHook old = OpenHook();
+TFileOpenHook SetFileOpenHook(TFileOpenHook hook) {
+  TFileOpenHook old = OpenHook();
   OpenHook() = std::move(hook);
   return old;
 }
@@ -843,6 +939,16 @@ void TFileListViewLite::Open(const QString& file, const QStringList& args) {
   if (!ok) ShowError(QStringLiteral("Impossibile aprire \"%1\".").arg(file));
 }
 
+void TFileListViewLite::OpenRaw(const QByteArray& file) {
+  if (OpenHook()) {
+    OpenHook()(DisplayName(file), {});
+    return;
+  }
+  // The URL carries the exact bytes of the name.
+  if (!QDesktopServices::openUrl(RawPathUrl(file)))
+    ShowError(QStringLiteral("Impossibile aprire \"%1\".").arg(DisplayName(file)));
+}
+
 void TFileListViewLite::ShowError(const QString& text) { MessageDlg(text, mtError, mbOK); }
 
 void TFileListViewLite::DetachWatcher() { mWatcher->Callback = nullptr; }
@@ -855,14 +961,18 @@ void TFileListViewLite::AttachWatcher() {
 }
 
 void TFileListViewLite::OpenSelected() {
-  const QString p = SelectedPath();
-  if (!p.isEmpty()) Open(p);
+  const QList<int> rows = SelectedRows();
+  if (rows.isEmpty()) return;
+  const QModelIndex cur = mSelection->currentIndex();
+  const int row = cur.isValid() && mSelection->isRowSelected(cur.row(), QModelIndex()) ? cur.row() : rows.first();
+  const TFileItem& it = Item(row);
+  OpenRaw(it.Kind == TItemKind::Link && mResolveLink && !it.RawTarget.isEmpty() ? it.RawTarget : RawPathOfRow(row));
 }
 
 void TFileListViewLite::CopySelectedTo(const QString& dir) {
-  QStringList files;
-  if (Special() || SelectedFiles(files, true) == 0) return;
-  const TCopyPlan plan = PlanCopy(files, dir);
+  QList<QByteArray> files;
+  if (Special() || SelectedRawFiles(files, true) == 0) return;
+  const TCopyPlan plan = PlanCopy(files, QFile::encodeName(dir));
   TOpResult r;
   if (!plan.Steps.empty()) {
     THourglass busy;
@@ -888,16 +998,19 @@ void TFileListViewLite::SendTo(const QString& entry) {
       return;
     }
     // A program of the send-to folder: its Exec line with the selected
-    // files for %f/%F/%u/%U, run with an argument list.
-    QFile f(entry);
-    if (!f.open(QIODevice::ReadOnly)) return;
+    // files for %f/%F/%u/%U, run with an argument list. Arguments are text:
+    // a name that is no UTF-8 would reach the program as its look-alike.
+    QList<QByteArray> raw;
+    SelectedRawFiles(raw, true);
+    for (const QByteArray& r : raw)
+      if (QFile::encodeName(DisplayName(r)) != r) {
+        ShowError(QStringLiteral("Il nome \"%1\" non è testo valido: non può essere passato a un programma.")
+                      .arg(DisplayName(RawFileName(r))));
+        return;
+      }
     QString exec;
-    bool inEntry = false;
-    while (!f.atEnd()) {
-      const QString line = QString::fromUtf8(f.readLine()).trimmed();
-      if (line.startsWith(QLatin1Char('['))) inEntry = line == QLatin1String("[Desktop Entry]");
-      else if (inEntry && line.startsWith(QLatin1String("Exec="))) exec = line.mid(5);
-    }
+    for (const QString& line : DesktopEntryLines(QFile::encodeName(entry)))
+      if (line.startsWith(QLatin1String("Exec="))) exec = line.mid(5);
     QStringList parts = QProcess::splitCommand(exec);
     if (parts.isEmpty()) return;
     const QString program = parts.takeFirst();
@@ -921,9 +1034,9 @@ void TFileListViewLite::SendTo(const QString& entry) {
 
 void TFileListViewLite::DeleteSelected() {
   if (Special()) return;
-  QStringList paths;
-  if (SelectedFiles(paths, true) == 0) return;
-  const QString what = paths.size() == 1 ? QStringLiteral("\"%1\"").arg(QFileInfo(paths.first()).fileName())
+  QList<QByteArray> paths;
+  if (SelectedRawFiles(paths, true) == 0) return;
+  const QString what = paths.size() == 1 ? QStringLiteral("\"%1\"").arg(DisplayName(RawFileName(paths.first())))
                                          : QStringLiteral("questi %1 elementi").arg(paths.size());
   if (MessageDlg(QStringLiteral("Spostare %1 nel cestino?").arg(what), mtConfirmation, mbYes | mbNo) != mrYes) return;
   DetachWatcher();
@@ -940,16 +1053,16 @@ void TFileListViewLite::DeleteSelected() {
                                                 .arg(r.Failed.size()),
                                   mtWarning, mbYes | mbNo, mbNo);
     if (answer == mrYes) {
-      const TOpResult gone = RemovePermanently(r.Failed);
+      const TOpResult gone = RemovePermanently(r.FailedRaw);
       if (!gone.Ok) ShowError(gone.Error);
     }
   }
   // What went is taken out at once; the listing after it shows the rest as
   // it is now (no nested event loop here: the view may be closed meanwhile).
-  QSet<QString> gone;
-  for (const QString& p : paths)
-    if (!Exists(p)) gone.insert(QFileInfo(p).fileName());
-  mModel->RemoveNames(gone);
+  QSet<QByteArray> gone;
+  for (const QByteArray& p : paths)
+    if (!Exists(p)) gone.insert(RawFileName(p));
+  mModel->RemoveRaw(gone);
   AttachWatcher();
   Refresh();
 }
@@ -957,20 +1070,20 @@ void TFileListViewLite::DeleteSelected() {
 void TFileListViewLite::NewFolder() {
   if (Special()) return;
   DetachWatcher();
-  const TOpResult r = CreateNewFolder(mDirectory, Text(ftNewFolder));
+  const TOpResult r = CreateNewFolder(mDirBytes, Text(ftNewFolder));
   if (!r.Ok) {
     AttachWatcher();
     ShowError(r.Error);
     return;
   }
-  if (auto it = ReadOneEntry(r.Path)) {
-    it->Name = QFileInfo(r.Path).fileName();
+  const QByteArray name = QFile::encodeName(QFileInfo(r.Path).fileName());  // made from our own text
+  if (auto it = ReadOneEntry(JoinRaw(mDirBytes, name))) {
     TFileItems one;
     one.push_back(std::move(*it));
     mModel->Append(one.begin(), one.end());
   }
   AttachWatcher();
-  const int row = RowOfName(QFileInfo(r.Path).fileName());
+  const int row = RowOfRaw(name);
   if (row < 0) return;
   SelectRow(row);
   CurrentView()->setFocus();
@@ -988,42 +1101,56 @@ void TFileListViewLite::RenameSelected() {
 
 bool TFileListViewLite::RenameItem(int row, const QString& caption) {
   if (row < 0 || row >= ItemCount()) return false;
-  return RenameEntryNamed(Item(row).Name, caption);
+  return RenameEntryRaw(Item(row).Raw, caption);
 }
 
 bool TFileListViewLite::RenameEntryNamed(const QString& name, const QString& caption) {
-  if (Special() || name.isEmpty()) return false;
-  if (caption.isEmpty() || caption == name) return false;  // the old caption stays
+  const int row = RowOfName(name);
+  return row >= 0 && RenameEntryRaw(Item(row).Raw, caption);
+}
+
+bool TFileListViewLite::RenameEntryRaw(const QByteArray& raw, const QString& caption) {
+  if (Special() || raw.isEmpty()) return false;
+  const QByteArray newRaw = QFile::encodeName(caption);
+  // The old caption stays: empty, the same bytes, or the very text shown
+  // for a name that is no UTF-8 (that text names another file).
+  if (caption.isEmpty() || newRaw == raw || caption == DisplayName(raw)) return false;
   QString error;
   if (!ValidateEntryName(caption, &error)) {
     ShowError(error);
     return false;
   }
   DetachWatcher();
-  const TOpResult r = RenameEntry(JoinPath(mDirectory, name), caption);
+  const TOpResult r = RenameEntry(JoinRaw(mDirBytes, raw), caption);
+  AttachWatcher();
   if (r.Ok) {
-    const int row = RowOfName(name);
+    const int row = RowOfRaw(raw);
     if (mReading || row < 0) {
       Refresh();  // the listing under way may have missed it
     } else {
       // The renamed entry itself, by its exact new path.
-      if (auto it = ReadOneEntry(r.Path)) mModel->Replace(row, std::move(*it));
+      if (auto it = ReadOneEntry(JoinRaw(mDirBytes, newRaw))) mModel->Replace(row, std::move(*it));
       SortBy(mSortedBy);
-      SelectRow(RowOfName(caption));
+      SelectRow(RowOfRaw(newRaw));
     }
   }
-  AttachWatcher();
   if (!r.Ok) ShowError(r.Error);
   return r.Ok;
 }
 
 void TFileListViewLite::DropFiles(const QStringList& files, const QPoint& pos) {
+  QList<QByteArray> raw;
+  for (const QString& f : files) raw << QFile::encodeName(f);
+  DropRawFiles(raw, pos);
+}
+
+void TFileListViewLite::DropRawFiles(const QList<QByteArray>& files, const QPoint& pos) {
   if (files.isEmpty()) return;
   if (!Special()) {
-    QString target = mDirectory;
+    QByteArray target = mDirBytes;
     const QModelIndex at = CurrentView()->indexAt(pos);
     if (at.isValid() && Item(at.row()).Kind == TItemKind::Folder) {
-      target = JoinPath(mDirectory, Item(at.row()).Name);
+      target = RawPathOfRow(at.row());
       SelectRow(at.row());
     }
     const TCopyPlan plan = PlanCopy(files, target);
@@ -1048,7 +1175,9 @@ void TFileListViewLite::DropFiles(const QStringList& files, const QPoint& pos) {
              plan.Skipped.join(QLatin1Char('\n'));
     if (!msg.isEmpty()) ShowError(msg);
   }
-  TW_FIRE(OnFileDrop, FileDrop, files, pos.x(), pos.y());
+  QStringList shown;
+  for (const QByteArray& f : files) shown << DisplayName(f);
+  TW_FIRE(OnFileDrop, FileDrop, shown, pos.x(), pos.y());
 }
 
 // ---- dragging out -----------------------------------------------------------------
@@ -1057,6 +1186,7 @@ void TFileListViewLite::StartDrag() {
   mDragging = true;
   mDown = QPoint(-1, -1);
   try {
+    SelectedRawFiles(mDragSource->RawFiles, true);
     SelectedFiles(mDragSource->Files, true);
     mDragSource->AllowedOp = 0;
     const int result = mDragSource->Execute(CurrentView()->viewport());
@@ -1127,14 +1257,16 @@ bool TFileListViewLite::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
       if (!onViewport) break;
       auto* e = static_cast<QDropEvent*>(event);
-      QStringList files;
+      // The URLs' bytes, not their text: a name that is no UTF-8 arrives
+      // as its %XX escapes and is copied as exactly that name.
+      QList<QByteArray> files;
       for (const QUrl& u : e->mimeData()->urls())
-        if (u.isLocalFile()) files << u.toLocalFile();
+        if (u.isLocalFile()) files << RawPathOfUrl(u);
       e->setDropAction(Qt::CopyAction);
       e->accept();
       const QPoint pos = e->position().toPoint();
       // After the drag has finished: the copy may show its own progress.
-      QTimer::singleShot(0, this, [this, files, pos] { DropFiles(files, pos); });
+      QTimer::singleShot(0, this, [this, files, pos] { DropRawFiles(files, pos); });
       return true;
     }
     default: break;

@@ -34,6 +34,10 @@ class QStackedLayout;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TDirectoryComboLite;
 class TFileNameEditLite;
 class TFileListLitePopup;
@@ -41,6 +45,8 @@ class TFileListModel;
 class TShellChangeNotifyThread;
 class TDropFileSource;
 
+// A list of a folder's files with icons and columns in five languages: sorting, navigation, file
+// operations, drag and drop and change watching.
 class TFileListViewLite : public QWidget {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)
@@ -88,6 +94,9 @@ class TFileListViewLite : public QWidget {
   // The current place: an absolute folder path or one of the keywords
   // "DeskTop", "Drives", "NetWork", "Recycled" (any case on input).
   QString Directory() const { return mDirectory; }
+  // The current folder as the file system spells it (Directory shows bytes
+  // that are no UTF-8 as U+FFFD); the keyword for the places.
+  QByteArray DirectoryBytes() const { return mDirBytes; }
   QString OldDirectory() const { return mOldDirectory; }
   // The first identifier of the language's string block.
   int TextBase() const { return mTextBase; }
@@ -95,7 +104,15 @@ class TFileListViewLite : public QWidget {
 
   // Navigation. ChangeDir refuses a relative or missing path (the place
   // stays) but still announces DirectoryChange.
+  // A path shown for the current folder or one of its parents (as the
+  // directory combo lists them) goes to that folder itself, whatever bytes
+  // its name has.
   void ChangeDir(const QString& path);
+  // Goes to the folder of exactly these bytes.
+  void ChangeDirRaw(const QByteArray& path);
+  // The current folder or parent that `shown` names, as bytes; empty when
+  // it names none of them.
+  QByteArray RawOfShownParent(const QString& shown) const;
   // Switches to a mounted volume's root; false when `root` is none.
   bool ChangeDrive(const QString& root);
   // Up one level: a folder to its parent, "/" to the volumes, the volumes,
@@ -122,6 +139,8 @@ class TFileListViewLite : public QWidget {
   QString Caption(int row) const;
   // The row whose name (sub-item 4) is exactly `name`; -1 when none.
   int RowOfName(const QString& name) const;
+  // The row of the entry whose name has exactly these bytes; -1 when none.
+  int RowOfRaw(const QByteArray& raw) const;
   QList<int> SelectedRows() const;
   void SelectRow(int row, bool keepOthers = false);
   void ClearSelection();
@@ -134,6 +153,8 @@ class TFileListViewLite : public QWidget {
   // Absolute paths of the selected files (and folders when asked); never
   // places, volumes or network items.
   int SelectedFiles(QStringList& list, bool includeFolders) const;
+  // The same paths as the file system spells them (what every operation uses).
+  int SelectedRawFiles(QList<QByteArray>& list, bool includeFolders) const;
 
   // File operations.
   void OpenSelected();
@@ -148,8 +169,12 @@ class TFileListViewLite : public QWidget {
   bool RenameItem(int row, const QString& caption);
   // The same for the entry named `name` (sub-item 4) in the listed folder.
   bool RenameEntryNamed(const QString& name, const QString& caption);
+  // The same for the entry whose name has exactly the bytes `raw`.
+  bool RenameEntryRaw(const QByteArray& raw, const QString& caption);
   // What a drop of `files` at `pos` (view coordinates) does.
   void DropFiles(const QStringList& files, const QPoint& pos);
+  // The same for paths as bytes (a drop's URLs give the exact bytes).
+  void DropRawFiles(const QList<QByteArray>& files, const QPoint& pos);
   // The double-click action on the selected item.
   void ActivateSelected();
 
@@ -159,14 +184,6 @@ class TFileListViewLite : public QWidget {
   QAbstractItemView* CurrentView() const;
   QTreeView* ReportView() const { return mTree; }
   QListView* IconView() const { return mList; }
-  // How many listings finished (tests and diagnostics).
-  int ReadCount() const { return mReadCount; }
-  // The longest single step the last folder listing took on the GUI thread
-  // (handing rows to the view), in milliseconds of processor time.
-  double LongestStepMs() const { return mLongestStepMs; }
-  // Opens a file or runs a program with arguments; tests replace it.
-  using TOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
-  static TOpenHook SetOpenHook(TOpenHook hook);
 
   // Assignable events (each also a signal).
   TNotifyEvent OnAfterRead;
@@ -208,11 +225,15 @@ class TFileListViewLite : public QWidget {
   void StartDrag();
   bool Special() const;
   QString PathOfRow(int row) const;
+  QByteArray RawPathOfRow(int row) const;
+  void SetPlace(const QString& keyword);
+  void SetFolder(const QByteArray& path);
+  void OpenRaw(const QByteArray& file);
   void DetachWatcher();
   void AttachWatcher();
   void ShowError(const QString& text);
   void Open(const QString& file, const QStringList& args = {});
-  void RestoreSelection(const QStringList& names);
+  void RestoreSelection(const QList<QByteArray>& names);
 
   TControlFont mFont{this};
   TControlColor mColorView{this, clWindow, QPalette::Base};
@@ -237,6 +258,7 @@ class TFileListViewLite : public QWidget {
   bool mMultiSelect = false, mHideSelection = true;
 
   QString mDirectory, mOldDirectory;
+  QByteArray mDirBytes;
   int mTextBase = 900;
   qint64 mTotal = 0;
   int mLastSortColumn = -1;
@@ -249,7 +271,7 @@ class TFileListViewLite : public QWidget {
   std::shared_ptr<std::atomic<bool>> mCancel;
   std::shared_ptr<TFolderResult> mIncoming;
   size_t mIncomingPos = 0;
-  QStringList mKeepSelection;
+  QList<QByteArray> mKeepSelection;
   QTimer* mBatchTimer;
   int mReadCount = 0;
   double mLongestStepMs = 0;
@@ -258,6 +280,7 @@ class TFileListViewLite : public QWidget {
   // Dragging out.
   QPoint mDown{-1, -1};
   bool mDragging = false;
+  friend struct TProbe<TFileListViewLite>;  // FileList_p.h
 };
 
 }  // namespace Tarnwell

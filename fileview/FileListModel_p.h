@@ -32,7 +32,8 @@ class TFileListModel : public QAbstractTableModel {
   TFileItems Take();
   void Append(TFileItems::iterator from, TFileItems::iterator to);
   void Replace(int row, TFileItem item);
-  void RemoveNames(const QSet<QString>& names);
+  // Takes out the rows of these names (exact bytes).
+  void RemoveRaw(const QSet<QByteArray>& names);
   void HeaderTextsChanged() { Q_EMIT headerDataChanged(Qt::Horizontal, 0, 4); }
 
  private:

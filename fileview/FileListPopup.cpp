@@ -77,15 +77,9 @@ void TFileListLitePopup::ScanSendTo() {
     const QString path = dir.filePath(n);
     QString caption = n;
     if (n.endsWith(QLatin1String(".desktop"))) {
-      QFile f(path);
-      if (f.open(QIODevice::ReadOnly)) {
-        bool inEntry = false;
-        while (!f.atEnd()) {
-          const QString line = QString::fromUtf8(f.readLine()).trimmed();
-          if (line.startsWith(QLatin1Char('['))) inEntry = line == QLatin1String("[Desktop Entry]");
-          else if (inEntry && line.startsWith(QLatin1String("Name="))) caption = line.mid(5);
-        }
-      }
+      // Read only when it is a regular file (never a FIFO), 64 KiB at most.
+      for (const QString& line : DesktopEntryLines(QFile::encodeName(path)))
+        if (line.startsWith(QLatin1String("Name="))) caption = line.mid(5);
     } else if (!QFileInfo(path).isDir()) {
       continue;  // only folders and .desktop entries
     }

@@ -12,6 +12,7 @@ namespace Tarnwell {
 
 class TFileListViewLite;
 
+// The context menu of a TFileListViewLite.
 class TFileListLitePopup : public QMenu {
   Q_OBJECT
  public:

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 
 namespace Tarnwell {
@@ -45,8 +46,8 @@ void DesignUnitGraph(TGraph2D* g) {
 TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   setObjectName("FormGraph2D");
   SetCaption("TGraph2D");
-  SetDesignSize(486, 469);
   setBorderIcons(biSystemMenu | biMinimize);
+  SetDesignOuterSize(this, 486, 469);
   setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
 
   auto* layout = new QVBoxLayout(this);
@@ -82,6 +83,7 @@ TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   middle->setStretchFactor(1, 1);
   mTop = top;
   mMiddle = middle;
+  mVertical = vertical;
   top->setSizes({229, 486 - 229 - 3});
   middle->setSizes({205, 486 - 205 - 3});
   vertical->setStretchFactor(0, 0);
@@ -96,6 +98,16 @@ TFormGraph2D::TFormGraph2D(QWidget* parent) : TForm(parent) {
   }
   DesignUnitGraph(GraphLine);
   DesignUnitGraph(GraphBars);
+  // The chart's ten rows share its 145 pixels: the texts it leaves empty
+  // (title, description, axis titles) take next to no room, the row numbers
+  // are left out (the tasks' own texts name them), and the texts are small,
+  // so that every row has room for its bar, its text and the links.
+  GraphGantt->Font().SetName("Arial");
+  GraphGantt->Font().SetHeight(-9);
+  GraphGantt->Layout().Font().SetHeight(-1);
+  GraphGantt->Labels().setAStyle(glsVertical);
+  GraphGantt->Labels().Font().SetName("Arial");
+  GraphGantt->Labels().Font().SetHeight(-9);
 
   AddComponent(GraphPoint);
   AddComponent(GraphLine);
@@ -115,6 +127,7 @@ void TFormGraph2D::showEvent(QShowEvent* e) {
   // width it then had; set them again now that the window has its own.
   mTop->setSizes({229, std::max(1, mTop->width() - 229 - mTop->handleWidth())});
   mMiddle->setSizes({205, std::max(1, mMiddle->width() - 205 - mMiddle->handleWidth())});
+  mVertical->setSizes({153, std::max(1, mVertical->height() - 153 - 145 - 2 * mVertical->handleWidth()), 145});
   FormShow();
 }
 
@@ -164,10 +177,12 @@ void TFormGraph2D::FormShow() {
     if (k > 1) mLinks->AddLink(k, k - 1);
   }
   GraphGantt->RefreshGraph();
-  // The fitted range keeps a spare row under the first task only: one more
-  // above the top row keeps that row's bar inside the plot.
+  // The fitted range keeps a spare row under the first task only: half a
+  // row beyond the first and the last task keeps both bars inside the plot
+  // and the rows evenly spread.
   TGraphRange r = GraphGantt->Range();
-  r.YMax += 1;
+  r.YMin = 0.5;
+  r.YMax = 10.5;
   GraphGantt->setRange(r);
 
 }

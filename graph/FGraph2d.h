@@ -34,6 +34,7 @@ class TFormGraph2D : public TForm {
   std::shared_ptr<TGanttLinkList> mLinks;
   bool mFilled = false;
   QSplitter* mTop = nullptr;
+  QSplitter* mVertical = nullptr;
   QSplitter* mMiddle = nullptr;
 };
 

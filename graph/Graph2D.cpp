@@ -1,5 +1,7 @@
 #include "Graph2D.h"
 
+#include <QPaintEngine>
+
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMouseEvent>
@@ -10,6 +12,11 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+
+#include <Tarnwell/platform/TFileWriter.h>
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(graph)
 
 namespace Tarnwell {
 
@@ -169,7 +176,11 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
 
 void TCustomGraph2D::RenderCache() {
   const QSize sz = size();
-  if (mCache.size() != sz) mCache = QImage(sz, QImage::Format_RGB32);
+  const QSize pixels = (QSizeF(sz) * mCacheRatio).toSize();
+  if (mCache.size() != pixels || mCache.devicePixelRatio() != mCacheRatio) {
+    mCache = QImage(pixels, QImage::Format_RGB32);
+    mCache.setDevicePixelRatio(mCacheRatio);
+  }
   mCacheValid = true;
   if (sz.isEmpty()) return;
   ++mRenderCount;
@@ -206,35 +217,35 @@ bool TCustomGraph2D::ExportGraph(const QString& fileName, QSize size, QString* e
                     .arg(size.height()));
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   const QRect rect(QPoint(0, 0), size);
+  const bool image = suffix != QLatin1String("svg") && suffix != QLatin1String("pdf");
+  if (image && !QImageWriter::supportedImageFormats().contains(suffix.toLatin1()))
+    return fail(QStringLiteral("unknown picture type \"%1\": use .png, .svg or .pdf").arg(suffix));
+  // The SVG and PDF generators report no failed write of their own; the
+  // file writer keeps the first one and then leaves the old file in place.
+  TFileWriter out(fileName);
+  if (!out.open()) return fail(out.Message());
   if (suffix == QLatin1String("svg")) {
     QSvgGenerator svg;
-    svg.setFileName(fileName);
+    svg.setOutputDevice(&out);
     svg.setSize(size);
     svg.setViewBox(rect);
     svg.setTitle(Layout().Title());
     PaintGraph(&svg, rect);
-    // The generator reports no failure of its own: check the file is there.
-    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
-      return fail(QStringLiteral("cannot write %1").arg(fileName));
-    return true;
-  }
-  if (suffix == QLatin1String("pdf")) {
-    QPdfWriter pdf(fileName);
+  } else if (suffix == QLatin1String("pdf")) {
+    QPdfWriter pdf(&out);
     pdf.setResolution(72);
     pdf.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
     pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
     pdf.setTitle(Layout().Title());
     PaintGraph(&pdf, rect);
-    if (!QFileInfo(fileName).isFile() || QFileInfo(fileName).size() == 0)
-      return fail(QStringLiteral("cannot write %1").arg(fileName));
-    return true;
+  } else {
+    QImage img(size, QImage::Format_RGB32);
+    PaintGraph(&img, rect);
+    QImageWriter writer(&out, suffix.toLatin1());
+    if (!writer.write(img) && !out.Failed())
+      return fail(QStringLiteral("cannot write %1: %2").arg(fileName, writer.errorString()));
   }
-  if (!QImageWriter::supportedImageFormats().contains(suffix.toLatin1()))
-    return fail(QStringLiteral("unknown picture type \"%1\": use .png, .svg or .pdf").arg(suffix));
-  QImage img(size, QImage::Format_RGB32);
-  PaintGraph(&img, rect);
-  QImageWriter writer(fileName, suffix.toLatin1());
-  if (!writer.write(img)) return fail(QStringLiteral("cannot write %1: %2").arg(fileName, writer.errorString()));
+  if (!out.Commit()) return fail(out.Message());
   return true;
 }
 
@@ -248,9 +259,25 @@ QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
   return region;
 }
 
+namespace {
+// The ratio of the device really painted on (a widget rendered into a
+// picture draws at the picture's), and a logical rectangle in its pixels.
+qreal DeviceRatio(const QPainter& p) {
+  const QPaintEngine* e = p.paintEngine();
+  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
+  return d ? d->devicePixelRatio() : 1.0;
+}
+QRectF InPixels(const QRect& r, qreal ratio) { return QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio); }
+}  // namespace
+
 void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
-  if (!mCacheValid || mCache.size() != size()) RenderCache();
-  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(area.topLeft(), mCache, area);
+  const qreal ratio = DeviceRatio(painter);
+  if (ratio != mCacheRatio) {
+    mCacheRatio = ratio;
+    mCacheValid = false;
+  }
+  if (!mCacheValid || !CacheFits()) RenderCache();
+  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(QRectF(area), mCache, InPixels(area, mCacheRatio));
   if (mZooming) {
     QPen pen(ToQColor(clRed));
     pen.setWidth(2);
@@ -263,9 +290,9 @@ void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
 
 void TCustomGraph2D::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
-  if (mCacheValid && mCache.size() == size() && e->region().rectCount() > 1) {
+  if (mCacheValid && CacheFits() && mCacheRatio == DeviceRatio(painter) && e->region().rectCount() > 1) {
     // The band's outlines: copy just their strips from the cache.
-    for (const QRect& r : e->region()) painter.drawImage(r.topLeft(), mCache, r);
+    for (const QRect& r : e->region()) painter.drawImage(QRectF(r), mCache, InPixels(r, mCacheRatio));
     Paint(painter, QRect());
     return;
   }

@@ -18,11 +18,17 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 using TGraph2DZoomChangeEvent = std::function<void(TObject* sender, bool zoomed)>;
 using TGraphMouseEvent =
     std::function<void(TObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)>;
 using TGraphMouseMoveEvent = std::function<void(TObject* sender, Qt::KeyboardModifiers shift, int x, int y)>;
 
+// The base of the 2D graph: drawing objects (layout, labels, grid, drawer) over a series of points,
+// with rubber-band zooming and a zoom history.
 class TCustomGraph2D : public QWidget {
   Q_OBJECT
   // The drawing objects, edited in place through their own properties.
@@ -51,6 +57,7 @@ class TCustomGraph2D : public QWidget {
   TGraphGrid* GridObject() const { return mGrid.get(); }
   // Copy the published values of `v` into the owned object.
   void setLayout(const TGraphLayout& v);
+  using QWidget::setLayout;  // the widget's own layout stays reachable
   void setLabels(const TGraphLabels& v);
   void setGrid(const TGraphGrid& v);
   TPointSeries& Series() { return *mSeries; }
@@ -94,8 +101,6 @@ class TCustomGraph2D : public QWidget {
   bool Panning() const { return mPanning; }
   // Drops the cached picture and schedules a repaint.
   void Invalidate();
-  // How many times the graph itself was rendered (the rubber band never does).
-  int RenderCount() const { return mRenderCount; }
 
   // Assigned handlers, each called after the signal of the same name.
   TGraph2DZoomChangeEvent OnZoomChange;
@@ -170,10 +175,17 @@ class TCustomGraph2D : public QWidget {
   TControlColor mColor{this, clWindow};
   TColor mDrawnColor = clNone;  // the background the cache was drawn with
   QImage mCache;
+  // The device pixel ratio the cache is drawn at: the one last painted on,
+  // so that a high-density screen gets the graph at its own resolution.
+  qreal mCacheRatio = 1;
+  bool CacheFits() const { return mCache.deviceIndependentSize().toSize() == size(); }
   bool mCacheValid = false;
   int mRenderCount = 0;
+  friend struct TProbe<TCustomGraph2D>;  // Graph2D_p.h
 };
 
+// A 2D graph control: lines, points, fills, bars, functions and Gantt charts, zoomed with the
+// mouse.
 class TGraph2D : public TCustomGraph2D {
   Q_OBJECT
  public:

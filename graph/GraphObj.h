@@ -25,10 +25,13 @@ namespace Tarnwell {
 // take enumerator names.
 namespace GraphTypes {
 Q_NAMESPACE
+// How a graph series is drawn: points, lines, a filled area, bars or Gantt tasks.
 enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
 Q_ENUM_NS(TSerieKind)
+// Which axes of a graph carry labels: vertical, horizontal or both.
 enum TGraphLabelStyle { glsNone, glsVertical, glsHorizontal, glsBoth };
 Q_ENUM_NS(TGraphLabelStyle)
+// What kind of values a graph axis's labels show.
 enum TGraphLabelKind {
   glkNone,
   glkEngineer,
@@ -41,10 +44,13 @@ enum TGraphLabelKind {
   glkText
 };
 Q_ENUM_NS(TGraphLabelKind)
+// Which grid lines of a graph are drawn: vertical, horizontal or both.
 enum TGraphGridStyle { ggsNone, ggsVertical, ggsHorizontal, ggsBoth };
 Q_ENUM_NS(TGraphGridStyle)
+// Whether a graph's plot area has a border line.
 enum TGraphGridBorder { ggbNone, ggbSingle };
 Q_ENUM_NS(TGraphGridBorder)
+// Which axes of a graph are drawn.
 enum TGraphGridAxis { ggaNone, ggaVertical, ggaHorizontal, ggaBoth };
 Q_ENUM_NS(TGraphGridAxis)
 }  // namespace GraphTypes
@@ -73,6 +79,7 @@ struct TGraphRange {
   bool operator==(const TGraphRange&) const = default;
 };
 
+// One point of a graph series: X, Y and how it is drawn.
 struct TGraphPointObj {
   double X = 0;
   double Y = 0;
@@ -94,6 +101,7 @@ struct TGanttLink {
   std::int32_t ToTask = 0;
 };
 
+// The links between the tasks of a Gantt chart, from one task to another.
 class TGanttLinkList {
  public:
   int AddLink(int fromTask, int toTask);
@@ -210,6 +218,7 @@ class TPointSerie {
   int mFiniteCount = 0;
 };
 
+// The points of a graph, kept in order of X.
 class TPointSeries {
  public:
   virtual ~TPointSeries() = default;
@@ -280,6 +289,7 @@ class TGraphDrawObject : public QObject, public TGraphicsObject {
   int mPixLeft = 0, mPixBottom = 0;
 };
 
+// The texts of a graph: title, description, the axes' captions, and whether a legend is shown.
 class TGraphLayout : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY(QString, Title, Notify())
@@ -326,6 +336,7 @@ class TGraphLayout : public TGraphDrawObject {
 };
 
 
+// The axis labels of a graph: which axes, what kind of values, the divisions and the digits.
 class TGraphLabels : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelStyle, AStyle, glsBoth, Notify())
@@ -380,6 +391,7 @@ class TGraphLabels : public TGraphDrawObject {
 };
 
 
+// The grid lines of a graph: which axes, the divisions, colour, width and border.
 class TGraphGrid : public TGraphDrawObject {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridStyle, AStyle, ggsBoth, Notify())
@@ -431,12 +443,15 @@ struct TExtParm {
   TColor TextColor = clBlack;
 };
 
+// One task of a Gantt chart: from X1 to X2 at height Y, with its text.
 struct TGanttTask {
   double X1 = 0, X2 = 0, Y = 0;
   QString Text;
   bool operator==(const TGanttTask&) const = default;
 };
 
+// Draws the series of a graph: lines, points, fills, bars, functions and Gantt tasks with their
+// links.
 class TGraphDrawer : public TGraphDrawObject {
   Q_OBJECT
  public:

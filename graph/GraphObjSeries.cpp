@@ -592,6 +592,7 @@ void TGraphDrawer::DrawConnector(TCanvas& canvas, int ax, int ay, int bx, int by
 
 void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const TRect& r) {
   if (r.IsEmpty()) return;
+  const TColor plotColor = canvas.Brush().Color();  // the background's, on entry
   const int fullTh = TaskHalfHeight();
   const int th = TaskHalfHeightAtPitch();
   canvas.Pen().SetStyle(psSolid);
@@ -617,6 +618,22 @@ void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const T
       DrawConnector(canvas, a.X2, a.Y, b.X1, b.Y);
     }
   }
+  // A bar thinned to fit its row has no room for its text: the text goes
+  // beside the bar, right of it (left where the plot ends first), in a font
+  // no taller than the row, over the plot's colour so the links it crosses
+  // stay behind it. Rows too narrow for a legible text show none.
+  const double pitch = std::abs(1.0 / mYScale);
+  TFont beside;
+  beside.Assign(canvas.Font());
+  bool besideFits = false;
+  if (th < fullTh && std::isfinite(pitch)) {
+    const int cell = std::min(int(pitch) - 1, 2 * fullTh);
+    if (cell >= 8) {
+      beside.SetHeight(cell);  // a positive height: the whole cell
+      besideFits = true;
+    }
+  }
+  std::vector<std::pair<TRect, const TExtGraphPointObj*>> sideTexts;
   for (const auto& t : tasks) {
     if (!usable(t)) continue;
     const TExtParm e = ToExtParm(t);
@@ -624,16 +641,38 @@ void TGraphDrawer::DrawGantt(TCanvas& canvas, TPointSerie& s, bool mono, const T
     canvas.Brush().SetStyle(bsSolid);
     canvas.Brush().SetColor(mono ? clBlack : t.Color);
     canvas.Rectangle(e.X1 - 1, e.Y - th, e.X2 + 1, e.Y + th + 2);
+    if (t.Text.isEmpty()) continue;
     const int w = canvas.TextWidth(t.Text);
-    // A bar thinned to fit its row has no room for the text.
-    if (!t.Text.isEmpty() && w < e.X2 - e.X1 && th == fullTh) {
+    if (w < e.X2 - e.X1 && th == fullTh) {
       const TColor saved = canvas.Font().Color();
       canvas.Font().SetColor(mono ? clWhite : t.TextColor);
       canvas.Brush().SetStyle(bsClear);
       canvas.TextOut(e.X1 + (e.X2 - e.X1 - w) / 2, e.Y - th, t.Text);
       canvas.Font().SetColor(saved);
+    } else if (th < fullTh && besideFits) {
+      sideTexts.emplace_back(TRect(e.X1, e.Y, e.X2, e.Y), &t);
     }
   }
+  if (sideTexts.empty()) return;
+  // After every bar, so that no bar covers a text.
+  const TFont savedFont(canvas.Font());
+  canvas.Font().Assign(beside);
+  canvas.Font().SetColor(clBlack);
+  for (const auto& [bar, t] : sideTexts) {
+    const int w = canvas.TextWidth(t->Text), h = canvas.TextHeight(t->Text);
+    int x = bar.Right + 4;
+    if (x + w + 1 > r.Right) x = bar.Left - 4 - w;
+    if (x - 1 < r.Left) continue;
+    const int y = bar.Top - h / 2 + 1;
+    canvas.Brush().SetStyle(bsSolid);
+    canvas.Brush().SetColor(mono ? clWhite : plotColor);
+    canvas.Pen().SetStyle(psClear);
+    canvas.Rectangle(x - 1, y, x + w + 2, y + h);
+    canvas.Pen().SetStyle(psSolid);
+    canvas.Brush().SetStyle(bsClear);
+    canvas.TextOut(x, y, t->Text);
+  }
+  canvas.Font().Assign(savedFont);
 }
 
 TGraphRange TGraphDrawer::ZoomIn(const TGraphRange& range, const TRect& plotRect, const TRect& drag) {

@@ -11,9 +11,14 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include <Tarnwell/platform/TAccessible.h>
 #include <Tarnwell/platform/TDateTime.h>
 
+TARNWELL_LIBRARY_ACCESSIBLE(grids)
+
 namespace Tarnwell {
+
+QString TCustomGrid::CellDisplayText(int, int) const { return QString(); }
 
 namespace {
 // How near (pixels) to a column or row edge a press starts sizing.

@@ -27,6 +27,7 @@ namespace Tarnwell {
 namespace GridTypes {
 Q_NAMESPACE
 
+// Options of a grid: lines, selection, sizing, moving and editing behaviour.
 enum TGridOption : unsigned {
   goFixedVertLine = 1u << 0,
   goFixedHorzLine = 1u << 1,
@@ -51,9 +52,11 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TGridOptions)
 }  // namespace GridTypes
 using namespace GridTypes;
 
+// Flags of a cell being drawn: selected, focused, fixed.
 enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
 using TGridDrawState = unsigned;
 
+// What a grid's mouse is doing: nothing, selecting, sizing or moving a row or column.
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 // A rectangle of cell positions, all edges inclusive.
@@ -66,6 +69,8 @@ struct TGridCoordRect {
 // Translates an edit mask in the classic syntax into a Qt input mask.
 QString ToQtInputMask(const QString& mask);
 
+// The base of the grids: rows and columns with fixed ones, scrolling, selection and in-place
+// editing.
 class TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
   TW_PROPERTY_FIXED(int, ColCount, std::clamp(value, mFixedCols + 1, MaxCells), CountsChanged())
@@ -141,6 +146,9 @@ class TCustomGrid : public QAbstractScrollArea {
 
   // Viewport coordinates; an empty rectangle for cells out of view.
   TRect CellRect(int col, int row) const;
+  // The text a cell shows, for assistive technology; the base knows no
+  // contents and gives none.
+  virtual QString CellDisplayText(int col, int row) const;
   // The cell under a viewport point; -1 parts beyond the last cell.
   void MouseToCell(int x, int y, int& col, int& row) const;
   // Like MouseToCell but clamped to the cells (for drags past the edges).

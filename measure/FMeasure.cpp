@@ -1,5 +1,6 @@
 #include "FMeasure.h"
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/platform/TExceptions.h>
 #include <Tarnwell/platform/TResources.h>
 
@@ -27,8 +28,8 @@ TFormMeasDisp::TFormMeasDisp(QWidget* parent) : TForm(parent) {
   formFont.SetName("MS Sans Serif");
   formFont.SetHeight(-11);
   setFont(formFont.ToQFont());
-  SetDesignSize(614, 500);
   setBorderStyle(bsSizeToolWin);
+  SetDesignOuterSize(this, 614, 500);
 
   Label1 = new QLabel("Display Color", this);
   Label1->setGeometry(4, 0, 145, 13);

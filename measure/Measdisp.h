@@ -16,8 +16,11 @@ namespace Tarnwell {
 
 namespace Measdisp {
 Q_NAMESPACE
+// The picture a measure monitor draws: animation, level bar, value, meter, image, lamp, graph or
+// thermometer.
 enum TMeasureDisplayStyle { mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo };
 Q_ENUM_NS(TMeasureDisplayStyle)
+// The frame around a measure display.
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,
@@ -32,6 +35,8 @@ Q_ENUM_NS(TMeasDispBorderStyle)
 using TMeasureDisplayValueChangeEvent =
     std::function<void(TObject* sender, int id, double oldValue, double newValue)>;
 
+// A measurement display: a picture of instruments (monitors) that show live values identified by
+// number.
 class TMeasureDisplay : public QWidget {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(Tarnwell::Measdisp::TMeasureDisplayStyle, DisplayStyle, Measdisp::mdValue,

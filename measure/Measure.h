@@ -28,6 +28,8 @@ class TDoubleList {
   std::vector<std::unique_ptr<double>> mItems;
 };
 
+// The base of the measure monitors: a painter that draws one measured quantity onto the canvas it
+// is given, redrawing only what a new value changes (Update).
 class TMeasureMonitor {
  public:
   explicit TMeasureMonitor(TCanvas* canvas);
@@ -109,6 +111,7 @@ class TMeasureMonitor {
   TFont mSavedFont;
 };
 
+// A monitor that shows its value as text.
 class TMeasureLabel : public TMeasureMonitor {
  public:
   explicit TMeasureLabel(TCanvas* c);
@@ -116,6 +119,7 @@ class TMeasureLabel : public TMeasureMonitor {
   void Update() override;
 };
 
+// A monitor that shows its value as a level bar.
 class TMeasureGauge : public TMeasureMonitor {
  public:
   explicit TMeasureGauge(TCanvas* c);
@@ -136,6 +140,7 @@ class TMeasureGauge : public TMeasureMonitor {
   int mDrawnEnd = -1;
 };
 
+// A monitor that shows its value with the needle of a dial or half-dial meter.
 class TMeasureMeter : public TMeasureMonitor {
  public:
   explicit TMeasureMeter(TCanvas* c);
@@ -148,6 +153,7 @@ class TMeasureMeter : public TMeasureMonitor {
   TBitmap Snapshot;  // the dial without the needle
 };
 
+// A monitor that shows its value as a lamp that is on or off.
 class TMeasureOnOff : public TMeasureMonitor {
  public:
   explicit TMeasureOnOff(TCanvas* c);
@@ -161,6 +167,7 @@ class TMeasureOnOff : public TMeasureMonitor {
   long long mDrawnKey = -1;  // geometry and state of the lamp on the canvas
 };
 
+// A monitor that shows its values as a scrolling graph.
 class TMeasureGraph : public TMeasureMonitor {
  public:
   static constexpr int HistoryCapacity = 1024;
@@ -174,6 +181,7 @@ class TMeasureGraph : public TMeasureMonitor {
   int LastY = -1;
 };
 
+// A monitor that shows an animation, one frame of a picture strip per value.
 class TMeasureAnima : public TMeasureMonitor {
  public:
   explicit TMeasureAnima(TCanvas* c);
@@ -198,6 +206,7 @@ class TMeasureAnima : public TMeasureMonitor {
   TBitmap mStrip;
 };
 
+// A monitor that shows one of its pictures by value.
 class TMeasureImage : public TMeasureMonitor {
  public:
   explicit TMeasureImage(TCanvas* c);
@@ -210,6 +219,7 @@ class TMeasureImage : public TMeasureMonitor {
   const TBitmap* mStatBitmap = nullptr;
 };
 
+// A monitor that shows its value as a thermometer.
 class TMeasureTermo : public TMeasureMonitor {
  public:
   explicit TMeasureTermo(TCanvas* c);

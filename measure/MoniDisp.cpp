@@ -8,6 +8,10 @@
 
 #include <Tarnwell/platform/TControls.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(measure)
+
 namespace Tarnwell {
 
 using namespace MoniDisp;

@@ -20,6 +20,7 @@ namespace Tarnwell {
 
 namespace MoniDisp {
 Q_NAMESPACE
+// The picture a monitor display draws.
 enum TMeasureDisplayStyle {
   mdAnima,
   mdLevel,
@@ -34,6 +35,7 @@ enum TMeasureDisplayStyle {
   mdHalfM
 };
 Q_ENUM_NS(TMeasureDisplayStyle)
+// The frame around a monitor display.
 enum TMeasDispBorderStyle {
   mdbNone,
   mdbSingle,
@@ -45,6 +47,8 @@ enum TMeasDispBorderStyle {
 Q_ENUM_NS(TMeasDispBorderStyle)
 }  // namespace MoniDisp
 
+// An instrument display: a gauge, bar, thermometer, digits, lamp, graph or animation that shows one
+// signal's value.
 class TMonitorDisplay : public QWidget {
   Q_OBJECT
   // What each change rebuilds: the back picture, the static layer, the value

@@ -2,6 +2,7 @@
 
 #include <QVBoxLayout>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/platform/TResources.h>
 
 #include <Tarnwell/app/DemoRegistry.h>
@@ -70,7 +71,7 @@ TFormPattern::TFormPattern(QWidget* parent) : TForm(parent) {
                                                     PatternRadioButton2, PatternRadioButton3})
     AddComponent(c);
 
-  SetDesignSize(479, 281);
+  SetDesignOuterSize(this, 479, 281);
 }
 
 void RegisterDemo_pattern() {

@@ -25,11 +25,14 @@ namespace Tarnwell {
 
 namespace PatternTypes {
 Q_NAMESPACE
+// Where a form painter places its picture: centred, stretched or in a corner.
 enum TFormPaintImagePos { pipCenter, pipStretch, pipTopLeft, pipTopRight, pipBottomLeft, pipBottomRight };
 Q_ENUM_NS(TFormPaintImagePos)
 }  // namespace PatternTypes
 using namespace PatternTypes;
 
+// Holds a pattern picture that panels, group boxes, check boxes, radio buttons and forms paint as
+// their background.
 class TPatternHolder : public QObject {
   Q_OBJECT
   // Pattern in use. Switching it off stops painting at once; switching it
@@ -93,6 +96,7 @@ class TPatternHolder : public QObject {
 
 using TPatternPanelPaint = std::function<void(TObject* sender, TCanvas& canvas)>;
 
+// A panel painted with the pattern of its pattern holder.
 class TPatternPanel : public TCustomPanel {
   Q_OBJECT
   // The holder whose pattern the panel and its pattern-painted children show.
@@ -149,6 +153,7 @@ class TPatternButton : public Base {
   bool mPatternPaint = false;
 };
 
+// A check box drawn over its panel's pattern (PatternPaint).
 class TPatternCheckBox : public TPatternButton<QCheckBox> {
   Q_OBJECT
   TW_PROPERTY(bool, PatternPaint, update())
@@ -157,6 +162,7 @@ class TPatternCheckBox : public TPatternButton<QCheckBox> {
   using TPatternButton<QCheckBox>::TPatternButton;
 };
 
+// A radio button drawn over its panel's pattern (PatternPaint).
 class TPatternRadioButton : public TPatternButton<QRadioButton> {
   Q_OBJECT
   TW_PROPERTY(bool, PatternPaint, update())
@@ -165,6 +171,7 @@ class TPatternRadioButton : public TPatternButton<QRadioButton> {
   using TPatternButton<QRadioButton>::TPatternButton;
 };
 
+// A group box that shows the pattern of its pattern holder.
 class TPatternGroupBox : public QGroupBox {
   Q_OBJECT
   TW_PROPERTY(bool, PatternPaint, update())
@@ -183,6 +190,7 @@ class TPatternGroupBox : public QGroupBox {
 
 using TFormPaintImageEvent = std::function<void(TObject* sender, TCanvas& canvas)>;
 
+// Paints a form's background with the pattern of a pattern holder.
 class TPatternFormPaint : public QObject {
   Q_OBJECT
   // Setting a holder only tiles it; its changes repaint the window.

@@ -11,6 +11,8 @@
 #include "TDialogs.h"
 #include "TExceptions.h"
 #include "TGraphics.h"
+#include "TInitialize_p.h"
+#include "TApplication_p.h"
 
 namespace Tarnwell {
 
@@ -38,7 +40,7 @@ void TApplication::HandleException(const QString& message) {
   gInHandler = false;
 }
 
-int TApplication::HandledCount() { return gHandled; }
+int HandledExceptionCount() { return gHandled; }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   try {
@@ -49,10 +51,14 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   return true;
 }
 
-void InitializeTarnwell() {
-  InstallFontSubstitutes();
-  if (!HasExceptionHandler()) SetExceptionHandler(&TApplication::HandleException);
-}
+// InitializeTarnwell() (in the core part) installs the message box when the
+// program has set no handler. The linker keeps this file in every program
+// that links the widget part (see the --undefined option of
+// tarnwell_platform), so the offer is made before main() runs.
+extern "C" void tarnwell_platform_widgets_anchor() {}
+namespace {
+const bool gOffered = (SetInitialExceptionHandler(&TApplication::HandleException), true);
+}  // namespace
 
 void ApplyClassicLook() {
   InstallFontSubstitutes();

@@ -9,9 +9,12 @@
 #include <functional>
 
 #include "TEnvironment.h"
+#include "TInitialize.h"  // InitializeTarnwell(), declared for every family
 
 namespace Tarnwell {
 
+// The application object: an exception that escapes any event handler is passed to the exception
+// handler instead of crossing Qt's event loop.
 class TApplication : public QApplication {
   Q_OBJECT
  public:
@@ -23,18 +26,7 @@ class TApplication : public QApplication {
   // InitializeTarnwell() and by this class when no handler is set.
   static void HandleException(const QString& message);
   static std::function<void(const QString&)> OnException;
-  // How many exceptions were handled so far.
-  static int HandledCount();
 };
-
-// What the components need, for any Qt program that uses them (call once,
-// after the QApplication exists): the substitutes of the classic font names
-// used by stored designs, and the message-box exception handler if the
-// program has set none. It changes nothing else of the host program: not
-// its name, style, palette or font. (The components' pictures register
-// themselves with the libraries that carry them.)
-void InitializeTarnwell();
-
 
 // The look the components were drawn for: the Fusion style and the classic
 // 8-point sans-serif font as application font. The showcase and the tests use

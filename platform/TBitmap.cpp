@@ -1,9 +1,11 @@
 #include "TBitmap.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QPainter>
 
+#include "TFileWriter.h"
 #include "TResources.h"
 
 namespace Tarnwell {
@@ -146,7 +148,12 @@ bool TBitmap::LoadFromFile(const QString& path) {
   return true;
 }
 
-bool TBitmap::SaveToFile(const QString& path) const { return !Empty() && Image().save(path); }
+bool TBitmap::SaveToFile(const QString& path) const {
+  if (Empty()) return false;
+  const QByteArray format = QFileInfo(path).suffix().toLower().toLatin1();
+  TFileWriter out(path);
+  return out.open() && Image().save(&out, format.isEmpty() ? "PNG" : format.constData()) && out.Commit();
+}
 
 void TBitmap::Clear() {
   Flush();

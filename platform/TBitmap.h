@@ -11,9 +11,13 @@
 
 namespace Tarnwell {
 
+// The bits per pixel of a bitmap (pfDevice: the screen's).
 enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
+// How a transparent bitmap's transparent colour is chosen: its bottom-left pixel (tmAuto) or
+// TransparentColor (tmFixed).
 enum TTransparentMode { tmAuto, tmFixed };
 
+// A picture of a given pixel format with a canvas to draw on, optionally transparent in one colour.
 class TBitmap {
  public:
   TBitmap();
@@ -55,6 +59,7 @@ class TBitmap {
 
   // PNG or BMP files and Qt resources; returns false on failure and keeps the old picture.
   bool LoadFromFile(const QString& path);
+  // Saves in the format its suffix names, all or nothing (see TFileWriter).
   bool SaveToFile(const QString& path) const;
   void Clear();
 

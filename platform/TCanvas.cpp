@@ -1,12 +1,15 @@
 #include "TCanvas.h"
+#include "TPixelRatio.h"
 
 #include <QGuiApplication>
 #include <QFontMetrics>
 #include <QHash>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPicture>
 #include <QStaticText>
+#include <algorithm>
 #include <vector>
 #include <cmath>
 
@@ -94,6 +97,13 @@ const TTextCacheEntry& TCanvas::Shaped(const QString& text) {
   e.Width = fm.horizontalAdvance(text);
   e.Height = fm.height();
   e.Ascent = fm.ascent();
+  if (const int cell = mFont.Height(); cell > 0 && cell != e.Height) {
+    // A positive height is the cell itself. Faces grow their line height by
+    // uneven steps, so the em size chosen may fall a pixel short of it: the
+    // rest is internal leading, above the ascent as in any cell.
+    e.Ascent = std::max(0, e.Ascent + cell - e.Height);
+    e.Height = cell;
+  }
   e.Static.setText(text);
   e.Static.setTextFormat(Qt::PlainText);
   e.Static.setPerformanceHint(QStaticText::AggressiveCaching);
@@ -202,7 +212,62 @@ void TCanvas::MoveTo(int x, int y) { mPenPos = TPoint(x, y); }
 // Bresenham from (x0,y0) towards (x1,y1), the end pixel left out: consecutive
 // segments then meet without drawing their joint twice, which matters for
 // XOR pens.
+namespace {
+// The ratio of the device the painter really draws on: a widget painted
+// into a picture of another ratio (QWidget::render, grab) draws at that one.
+qreal RatioOf(const QPainter& p) {
+  const QPaintEngine* e = p.paintEngine();
+  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
+  return d ? d->devicePixelRatio() : 1.0;
+}
+// Smooth drawing above ratio 1 with a plain (copying) pen.
+bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == pmCopy && RatioOf(p) != 1.0; }
+}  // namespace
+
+// Text for the device: the canvas's fonts are fully hinted, whose advances
+// are whole 1x pixels; at another ratio the glyphs are drawn bigger than
+// those steps and words show gaps ("Tarnw ell"), so the text there is laid
+// out unhinted, at the device's resolution, its letters spaced so that the
+// (widest) line keeps the 1x width every caption, centring and auto size was
+// measured with: nothing is cut off and nothing moves.
+static QFont DeviceFont(const QPainter& p, const QFont& f, const QString& text) {
+  if (RatioOf(p) == 1.0) return f;
+  QFont g(f);
+  g.setHintingPreference(QFont::PreferNoHinting);
+  const QFontMetricsF hinted(f), unhinted(g);
+  qreal widest = -1, diff = 0;
+  int letters = 0;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    const qreal w = hinted.horizontalAdvance(line);
+    if (w <= widest) continue;
+    widest = w;
+    diff = w - unhinted.horizontalAdvance(line);
+    letters = int(line.size());
+  }
+  if (diff != 0 && letters > 1) g.setLetterSpacing(QFont::AbsoluteSpacing, diff / (letters - 1));
+  return g;
+}
+
+qreal PixelRatio(const TCanvas& c) {
+  QPainter* p = const_cast<TCanvas&>(c).Painter();
+  return p ? RatioOf(*p) : 1.0;
+}
+
 void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
+  if (x0 != x1 && y0 != y1 && SmoothGeometry(p, mPen)) {
+    // A slanted line at a high resolution: one smooth stroke through the
+    // pixel centres, as wide as the pen in logical pixels, instead of
+    // enlarged steps.
+    QPen pen = p.pen();
+    pen.setWidthF(std::max(1, mPen.Width()));
+    pen.setCapStyle(mPen.Width() > 1 ? Qt::RoundCap : Qt::FlatCap);
+    p.save();
+    p.setPen(pen);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.drawLine(QPointF(x0 + 0.5, y0 + 0.5), QPointF(x1 + 0.5, y1 + 0.5));
+    p.restore();
+    return;
+  }
   if (mPen.Width() > 1) {
     // Wide pens include the end point and have round ends: a trace of short
     // or zero-length steps stays continuous, and a zero-length line is a dot
@@ -277,6 +342,13 @@ void TCanvas::Polygon(const TPoint* pts, int count) {
   if (!p || count <= 0) return;
   ApplyPen(*p);
   ApplyBrush(*p);
+  if (SmoothGeometry(*p, mPen)) {
+    p->save();
+    p->setRenderHint(QPainter::Antialiasing, true);
+    p->drawPolygon(pts, count);
+    p->restore();
+    return;
+  }
   p->drawPolygon(pts, count);
 }
 void TCanvas::Polygon(const std::vector<TPoint>& pts) { Polygon(pts.data(), int(pts.size())); }
@@ -323,38 +395,17 @@ void TCanvas::RoundRect(int l, int t, int r, int b, int rx, int ry) {
   p->drawRoundedRect(QRect(l, t, r - l - 1, b - t - 1), rx / 2.0, ry / 2.0);
 }
 
-void TCanvas::Ellipse(int l, int t, int r, int b) {
-  if (r < l) std::swap(l, r);
-  if (b < t) std::swap(t, b);
-  QPainter* p = Begin();
-  if (!p || r == l || b == t) return;
-  ApplyPen(*p);
-  ApplyBrush(*p);
-  const bool thinSolid = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
-  if (!thinSolid && mPen.Style() != psClear) {
-    // Wide and dashed outlines: the painter's stroker, through the pixel
-    // centres so the shape stays inside its box.
-    const double inset = mPen.Width() > 1 ? mPen.Width() / 2.0 : 0.5;
-    p->drawEllipse(QRectF(l + inset, t + inset, r - l - 2 * inset, b - t - 2 * inset));
-    return;
-  }
-  // Pixel conventions matter on pixels; a metafile is played back scaled, so
-  // there one painter ellipse records (and plays) far cheaper than spans.
-  const int type = mDevice ? mDevice->devType() : QInternal::Image;
-  if (type != QInternal::Image && type != QInternal::Widget && type != QInternal::Pixmap) {
-    p->drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
-    return;
-  }
-  RasterEllipse(*p, l, t, r, b, mPen.Style() != psClear);
-}
+namespace {
 
-// The ellipse inscribed in the pixels l..r-1, t..b-1, as spans: each row's
-// half width is computed once for the upper half and mirrored both ways, so
-// the shape is exactly symmetric and touches all four sides of its box. The
-// outline of a row runs from its span's end to where the next row outwards
-// begins, so it is closed; outline and interior never share a pixel, which
-// keeps XOR pens and brushes apart.
-void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outline) {
+// The rows of the ellipse inscribed in the pixels l..r-1, t..b-1: each row's
+// whole span and its interior span (empty when first > second; the outline
+// is the difference). Each row's half width is computed once for the upper
+// half and mirrored both ways, so the shape is exactly symmetric and touches
+// all four sides of its box. The outline of a row runs from its span's end to
+// where the next row outwards begins, so it is closed; outline and interior
+// never share a pixel, which keeps XOR pens and brushes apart.
+void EllipseSpans(int l, int t, int r, int b, bool outline, std::vector<std::pair<int, int>>& whole,
+                  std::vector<std::pair<int, int>>& inner) {
   const int w = r - l, h = b - t;
   const double a = w / 2.0, bb = h / 2.0;
   const double cx2 = l + r - 1;  // twice the centre, in pixel coordinates
@@ -368,10 +419,8 @@ void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outlin
     const int mid = int(std::floor(cx2 / 2.0));
     left[i] = std::clamp(x, l, mid);
   }
-  // Each row has its whole span and its interior span (the outline is the
-  // difference); both are filled as rectangles of whole pixels.
-  std::vector<std::pair<int, int>> whole(static_cast<size_t>(h)),
-      inner(static_cast<size_t>(h), std::pair<int, int>(1, 0));  // empty when first > second
+  whole.assign(static_cast<size_t>(h), {0, -1});
+  inner.assign(static_cast<size_t>(h), std::pair<int, int>(1, 0));
   auto rowSpans = [&](int i, int y) {
     const int lx = left[i];
     const int rx = int(cx2) - lx;  // mirrored
@@ -390,6 +439,107 @@ void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outlin
     rowSpans(i, y);
     if (mirror != y) rowSpans(i, mirror);
   }
+}
+
+// The interior as rows of whole pixels; the outline as lines through the
+// centres of its pixels, from the top down the right side and back up the
+// left, a new line wherever two pixels in turn do not touch. Played back at
+// its size it covers the pixels RasterEllipse fills; scaled, the outline
+// stays one line as the painter's would.
+void RecordedEllipse(QPainter& p, int l, int t, int r, int b, bool outline) {
+  std::vector<std::pair<int, int>> whole, inner;
+  EllipseSpans(l, t, r, b, outline, whole, inner);
+  const int h = b - t, mid = (l + r - 1) / 2, upper = (h + 1) / 2;
+  const QBrush brush = p.brush();
+  QPen pen = p.pen();
+  std::vector<QRect> fill;
+  std::vector<QPoint> right, left;
+  for (int k = 0; k < h; ++k) {
+    const auto [wl, wr] = whole[size_t(k)];
+    const auto [il, ir] = inner[size_t(k)];
+    if (il <= ir) fill.emplace_back(il, t + k, ir - il + 1, 1);
+    if (!outline) continue;
+    // A row without interior is outline across: half to each side.
+    const int la = wl, lb = il <= ir ? il - 1 : std::min(wr, mid);
+    const int ra = il <= ir ? ir + 1 : std::max(wl, mid + 1), rb = wr;
+    const int y = t + k;
+    // Both sides from the top: outwards in the upper half, inwards below.
+    if (k < upper) {
+      for (int x = ra; x <= rb; ++x) right.emplace_back(x, y);
+      for (int x = lb; x >= la; --x) left.emplace_back(x, y);
+    } else {
+      for (int x = rb; x >= ra; --x) right.emplace_back(x, y);
+      for (int x = la; x <= lb; ++x) left.emplace_back(x, y);
+    }
+  }
+  p.save();
+  p.setPen(Qt::NoPen);
+  if (brush.style() != Qt::NoBrush && !fill.empty()) {
+    p.setBrush(brush);
+    p.drawRects(fill.data(), int(fill.size()));
+  }
+  if (outline) {
+    right.insert(right.end(), left.rbegin(), left.rend());
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    // Square ends: a line then starts on its first pixel wherever it lies.
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::BevelJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    size_t start = 0;
+    for (size_t i = 1; i <= right.size(); ++i) {
+      const bool touches = i < right.size() && std::abs(right[i].x() - right[i - 1].x()) <= 1 &&
+                           std::abs(right[i].y() - right[i - 1].y()) <= 1;
+      if (touches) continue;
+      // A line leaves out its last pixel: that one is a point of its own.
+      if (i - start > 1) p.drawPolyline(right.data() + start, int(i - start));
+      p.drawPoint(right[i - 1]);
+      start = i;
+    }
+  }
+  p.restore();
+}
+
+}  // namespace
+
+void TCanvas::Ellipse(int l, int t, int r, int b) {
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+  QPainter* p = Begin();
+  if (!p || r == l || b == t) return;
+  ApplyPen(*p);
+  ApplyBrush(*p);
+  const bool thinSolid = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
+  if (!thinSolid && mPen.Style() != psClear) {
+    // Wide and dashed outlines: the painter's stroker, through the pixel
+    // centres so the shape stays inside its box.
+    const double inset = mPen.Width() > 1 ? mPen.Width() / 2.0 : 0.5;
+    p->drawEllipse(QRectF(l + inset, t + inset, r - l - 2 * inset, b - t - 2 * inset));
+    return;
+  }
+  // Pixel conventions matter on pixels, and on a metafile played back onto
+  // them: it records the same pixels, its outline as a line through them so
+  // that it stays whole when played back scaled. A printer draws a painter
+  // ellipse at its own resolution.
+  const int type = mDevice ? mDevice->devType() : QInternal::Image;
+  if (type == QInternal::Picture && mPen.Mode() == pmCopy) {
+    RecordedEllipse(*p, l, t, r, b, mPen.Style() != psClear);
+    return;
+  }
+  if (type != QInternal::Image && type != QInternal::Widget && type != QInternal::Pixmap && type != QInternal::Picture) {
+    p->drawEllipse(QRectF(l + 0.5, t + 0.5, r - l - 1, b - t - 1));
+    return;
+  }
+  RasterEllipse(*p, l, t, r, b, mPen.Style() != psClear);
+}
+
+// The ellipse as spans of whole pixels (EllipseSpans), outline and interior
+// each one batch of rectangles.
+void TCanvas::RasterEllipse(QPainter& p, int l, int t, int r, int b, bool outline) {
+  const int h = b - t;
+  std::vector<std::pair<int, int>> whole, inner;
+  EllipseSpans(l, t, r, b, outline, whole, inner);
   // Outline and interior as two batches of rectangles, a row each.
   const QBrush brush = p.brush();
   const QColor penColor = p.pen().color();
@@ -561,7 +711,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     return;
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   const int angle = mFont.Orientation();
   if (angle != 0) {
     p->save();
@@ -581,7 +731,10 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
     p->fillRect(QRect(x, y, w, h), Q(mBrush.Color()));
   }
   ApplyPen(*p, true);
-  if (p->transform().type() == QTransform::TxNone)
+  // The shaped text is laid out for ratio 1: at another ratio its glyphs
+  // would keep 1x places at another size (gaps inside words), so the text is
+  // laid out for the device instead.
+  if (p->transform().type() == QTransform::TxNone && RatioOf(*p) == 1.0)
     p->drawStaticText(x, y, shaped.Static);
   else
     p->drawText(x, y + shaped.Ascent, text);
@@ -598,7 +751,7 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {
     p->fillRect(r.ToQRect(), Q(mBrush.Color()));
   }
   const QFont& f = CachedFont();
-  p->setFont(f);
+  p->setFont(DeviceFont(*p, f, text));
   ApplyPen(*p, true);
   p->drawText(x, y + QFontMetrics(f).ascent(), text);
   p->restore();
@@ -615,7 +768,7 @@ void TCanvas::DrawText(const TRect& r, const QString& text, int qtFlags) {
   if (!p) return;
   p->save();
   p->setClipRect(r.ToQRect(), mHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
-  p->setFont(CachedFont());
+  p->setFont(DeviceFont(*p, CachedFont(), text));
   ApplyPen(*p, true);
   p->drawText(r.ToQRect(), qtFlags, text);
   p->restore();

@@ -23,6 +23,8 @@ class TBitmap;
 class TMetafile;
 class TMetafileCanvas;
 
+// A drawing surface over a widget, an image or a printer, with a pen, a brush and a font;
+// measurements are in pixels.
 class TCanvas {
  public:
   // Paints on `device`; the painter opens lazily and ends in Release().

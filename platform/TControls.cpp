@@ -1,5 +1,7 @@
 #include "TControls.h"
 
+#include "TAccessible.h"
+
 #include <QCloseEvent>
 #include <QEnterEvent>
 #include <QEvent>
@@ -10,6 +12,8 @@
 #include <QStyle>
 #include <algorithm>
 #include <QPaintEvent>
+
+TARNWELL_LIBRARY_ACCESSIBLE(platform)
 
 namespace Tarnwell {
 

@@ -17,12 +17,17 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 // Splits "short|long"; with no "|" both parts are the whole text.
 QString GetShortHint(const QString& hint);
 QString GetLongHint(const QString& hint);
 // Sets tooltip (short) and status tip (long) of w.
 void SetHint(QWidget* w, const QString& hint);
 
+// A window of the showcase: a top-level or MDI child widget with the classic form properties.
 class TForm : public QWidget {
   Q_OBJECT
   // The window title.
@@ -84,6 +89,8 @@ class TForm : public QWidget {
   TBorderIcons mBorderIcons = TBorderIcons(biSystemMenu | biMinimize | biMaximize);
 };
 
+// A graphic push button with a caption, glyph, flat mode and mouse-enter and mouse-leave
+// notifications.
 class TSpeedButton : public QAbstractButton {
   Q_OBJECT
   // The caption is the button's text.
@@ -101,8 +108,6 @@ class TSpeedButton : public QAbstractButton {
   bool MouseInControl() const { return mMouseIn; }
   // Also announced by the clicked signal.
   TNotifyEvent OnClick;
-  // How many times Paint ran (tests count repaints with it).
-  int PaintCount() const { return mPaintCount; }
   // Glyph and caption in the button's font with a small frame around them.
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -123,7 +128,8 @@ class TSpeedButton : public QAbstractButton {
   bool mMouseIn = false;
   QString mHint;
   QImage mGlyph;
-  int mPaintCount = 0;
+  int mPaintCount = 0;  // how many times Paint ran (TControls_p.h)
+  friend struct TProbe<TSpeedButton>;
 };
 
 // The colour of a control that can follow its parent's (ParentColor): its
@@ -133,6 +139,7 @@ class TSpeedButton : public QAbstractButton {
 // as the parent draws them; the face colour under any other parent.
 TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
 
+// A panel with a caption, bevels and an overridable Paint, the base of the pattern panel.
 class TCustomPanel : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, update())

@@ -11,7 +11,9 @@ class QDialog;
 namespace Tarnwell {
 
 
+// The kind of a message box: warning, error, information, confirmation or custom.
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+// The buttons of a message box (flags).
 enum TMsgDlgBtn : unsigned {
   mbYes = 1,
   mbNo = 2,
@@ -23,6 +25,7 @@ enum TMsgDlgBtn : unsigned {
   mbAll = 128
 };
 using TMsgDlgButtons = unsigned;
+// How a modal window or message box was closed (the button chosen).
 enum TModalResult {
   mrNone = 0,
   mrOk = 1,
@@ -35,6 +38,7 @@ enum TModalResult {
   mrAll = 8
 };
 
+// A message box as asked for: its text, type and buttons, handed to the message hook.
 struct TMessageRequest {
   QString Text;
   TMsgDlgType Type = mtInformation;

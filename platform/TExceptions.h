@@ -15,6 +15,7 @@
 
 namespace Tarnwell {
 
+// The base of the exceptions the components throw; carries the message.
 class ETarnwellError : public std::runtime_error {
  public:
   explicit ETarnwellError(const QString& msg) : std::runtime_error(msg.toStdString()), mMessage(msg) {}

@@ -16,7 +16,9 @@
 
 namespace Tarnwell {
 
+// The line of a pen: solid, dashed, dotted, clear or inside the frame.
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+// How a pen combines with what is drawn already (copy, xor, not ...).
 enum TPenMode {
   pmBlack,
   pmWhite,
@@ -35,6 +37,7 @@ enum TPenMode {
   pmXor,
   pmNotXor
 };
+// The fill of a brush: solid, clear or a hatch.
 enum TBrushStyle {
   bsSolid,
   bsClear,
@@ -46,12 +49,15 @@ enum TBrushStyle {
   bsDiagCross
 };
 
+// Style flags of a font: bold, italic, underline, strike-out.
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;  // an OR of TFontStyle flags
+// Whether a font has fixed or variable character widths.
 enum TFontPitch { fpDefault, fpVariable, fpFixed };
 
 constexpr int ScreenPixelsPerInch = 96;
 
+// The base of the pen, brush and font: tells its canvas when it changes.
 class TGraphicsObject {
  public:
   TGraphicsObject() = default;
@@ -66,6 +72,7 @@ class TGraphicsObject {
   friend class TCanvas;
 };
 
+// The pen of a canvas: colour, width in pixels, style and drawing mode.
 class TPen : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
@@ -102,6 +109,7 @@ class TPen : public TGraphicsObject {
 
 class TBitmap;
 
+// The brush of a canvas: colour and style (solid, clear or a hatch), or a picture.
 class TBrush : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
@@ -126,6 +134,8 @@ class TBrush : public TGraphicsObject {
   QImage mBitmap;
 };
 
+// The font of a canvas: face, Height in pixels (negative: character height), Size in points at 96
+// dpi, style and colour; classic face names are substituted (InitializeTarnwell).
 class TFont : public TGraphicsObject {
  public:
   TFont();

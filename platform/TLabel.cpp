@@ -1,11 +1,15 @@
 #include "TLabel.h"
 
+#include "TAccessible.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QKeySequence>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QShortcut>
+
+TARNWELL_LIBRARY_ACCESSIBLE(platform)
 
 namespace Tarnwell {
 

@@ -10,17 +10,24 @@
 
 #include "TCanvas.h"
 #include "TProperty.h"
+#include "TPropertyNamed.h"
 #include "TTypes.h"
 #include "TWidgetLook.h"
 class QShortcut;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 // Text flags of DoDrawText: Qt alignment and text flags in the low bits, and
 // two of the label's own.
 constexpr int dtCalcRect = 0x10000000;  // measure only: the rectangle becomes the text's box
 constexpr int dtNoPrefix = 0x20000000;  // "&" is an ordinary character
 
+// The base of the labels: a caption with alignment, layout, word wrap, accelerator and automatic
+// size.
 class TCustomLabel : public QWidget {
   Q_OBJECT
   TW_PROPERTY(QString, Caption, TextChanged())
@@ -29,7 +36,7 @@ class TCustomLabel : public QWidget {
   TW_PROPERTY_DEFAULT(bool, WordWrap, false, (AdjustBounds(), update()))
   TW_PROPERTY_DEFAULT(bool, Transparent, false, (setAttribute(Qt::WA_NoSystemBackground, mTransparent), update()))
   TW_PROPERTY_DEFAULT(bool, ShowAccelChar, true, (UpdateShortcut(), AdjustBounds(), update()))
-  TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TTextLayout, Layout, tlTop, update())
+  TW_PROPERTY_DEFAULT_NAMED_SETTER(Tarnwell::PlatformTypes::TTextLayout, Layout, setTextLayout, tlTop, update())
   // The control that takes the focus when the caption's accelerator is pressed.
   Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE setFocusControl NOTIFY FocusControlChanged)
   // The background colour (clBtnFace): the background role of the palette.
@@ -47,8 +54,6 @@ class TCustomLabel : public QWidget {
   // The size the caption needs (what auto size gives the control).
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
-  // How many times Paint ran (tests count repaints with it).
-  int PaintCount() const { return mPaintCount; }
 
  public Q_SLOTS:
   void setFocusControl(QWidget* w);
@@ -94,7 +99,8 @@ class TCustomLabel : public QWidget {
   TControlColor mColorView{this, clBtnFace};
   TControlFont mFontView{this};
   bool mAdjusting = false;
-  int mPaintCount = 0;
+  int mPaintCount = 0;  // how many times Paint ran (TLabel_p.h)
+  friend struct TProbe<TCustomLabel>;
 };
 
 }  // namespace Tarnwell

@@ -1,8 +1,12 @@
 #include "TStatusBar.h"
 
+#include "TAccessible.h"
+
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
+
+TARNWELL_LIBRARY_ACCESSIBLE(platform)
 
 namespace Tarnwell {
 

@@ -13,12 +13,14 @@
 
 namespace Tarnwell {
 
+// One panel of a status bar: its text, width in pixels and alignment.
 struct TStatusPanel {
   QString Text;
   int Width = 50;
   TAlignment Alignment = taLeftJustify;
 };
 
+// A status bar of panels, each with its text, width and alignment.
 class TStatusBar : public QWidget {
   Q_OBJECT
  public:

@@ -18,8 +18,11 @@
 
 namespace Tarnwell {
 
+// The priority a worker thread runs at.
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
+// A worker thread with the classic interface: created suspended or running, Execute overridden,
+// Terminate asks it to stop, WaitFor joins it.
 class TThread {
  public:
   explicit TThread(bool createSuspended = true);

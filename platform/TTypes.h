@@ -60,10 +60,13 @@ TRect UnionRect(const TRect& a, const TRect& b);
 // take their enumerator names (setProperty("Alignment", "taCenter"), uic).
 namespace PlatformTypes {
 Q_NAMESPACE
+// Horizontal alignment of a caption: left, right or centre.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 Q_ENUM_NS(TAlignment)
+// Vertical placement of a caption: top, centre or bottom.
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 Q_ENUM_NS(TTextLayout)
+// How a bevel is drawn: none, lowered, raised or a space.
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
 Q_ENUM_NS(TBevelCut)
 // Panels use bsNone and bsSingle; windows use all of them.
@@ -73,6 +76,7 @@ Q_ENUM_NS(TBorderStyle)
 enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 Q_DECLARE_FLAGS(TBorderIcons, TBorderIcon)
 Q_FLAG_NS(TBorderIcons)
+// What closing a window does: nothing, hide it, free it or minimise it.
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 Q_ENUM_NS(TCloseAction)
 }  // namespace PlatformTypes

@@ -34,6 +34,7 @@
 
 namespace Tarnwell {
 
+// The Font of a control as a view of the widget's own font and text colour.
 class TControlFont : public QObject {
  public:
   explicit TControlFont(QWidget* owner, QPalette::ColorRole textRole = QPalette::WindowText);
@@ -60,6 +61,8 @@ class TControlFont : public QObject {
   bool mSyncing = false;
 };
 
+// The Color of a control as a view of one role of its palette, so setPalette, style sheets and
+// themes reach it.
 class TControlColor : public QObject {
  public:
   TControlColor(QWidget* owner, TColor defaultColor, QPalette::ColorRole role = QPalette::NoRole);

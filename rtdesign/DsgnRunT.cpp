@@ -13,6 +13,10 @@
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/TExceptions.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(rtdesign)
+
 namespace Tarnwell {
 
 // The handles: a child laid over the whole client, above every sibling,
@@ -305,6 +309,27 @@ QWidget* TDesignAtRunTime::ControlAt(int x, int y) const {
   return nullptr;
 }
 
+int TDesignAtRunTime::HandleAt(int x, int y) const {
+  if (!mActive || !mShown || !mMarked) return 0;
+  // The eight squares as painted, corners first: a press on one belongs to
+  // the marked control even where another control lies under it or the
+  // nearby points would find another one first.
+  const int L = mSelectorBox.left(), T = mSelectorBox.top();
+  const int R = mSelectorBox.left() + mSelectorBox.width(), B = mSelectorBox.top() + mSelectorBox.height();
+  const int MX = (L + R) / 2, MY = (T + B) / 2;
+  const struct {
+    int zone;
+    QRect square;
+  } handles[] = {
+      {1, QRect(L, T, 4, 4)},          {2, QRect(R - 4, T, 4, 4)},      {3, QRect(L, B - 4, 4, 4)},
+      {4, QRect(R - 4, B - 4, 4, 4)}, {5, QRect(MX - 2, T, 4, 4)},     {6, QRect(L, MY - 2, 4, 4)},
+      {7, QRect(MX - 2, B - 4, 4, 4)}, {8, QRect(R - 4, MY - 2, 4, 4)},
+  };
+  for (const auto& h : handles)
+    if (h.square.contains(x, y)) return h.zone;
+  return 0;
+}
+
 QString TDesignAtRunTime::HintFor(const QWidget* c) const {
   QString name;
   QRect b;
@@ -358,7 +383,8 @@ void TDesignAtRunTime::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, 
   if (!mActive) return;
   // A second button during a drag leaves the drag alone.
   if (Dragging()) return;
-  mSelected = ControlAt(X, Y);
+  const int handle = HandleAt(X, Y);
+  mSelected = handle ? mMarked.data() : ControlAt(X, Y);
   TW_FIRE(OnSelectControl, SelectControl, this);
   EraseSelector();
   QWidget* c = mSelected;
@@ -367,7 +393,7 @@ void TDesignAtRunTime::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, 
   if (mOverlay) mOverlay->raise();
   if (button == Qt::LeftButton) {
     const QRect g = c->geometry();
-    mZone = HitZone(X - g.x(), Y - g.y(), g.width(), g.height());
+    mZone = handle ? handle : HitZone(X - g.x(), Y - g.y(), g.width(), g.height());
     if (mChangeEnabled) {
       mStartBounds = mWork = g;
       mGrab = QPoint(X - g.x(), Y - g.y());
@@ -386,14 +412,16 @@ void TDesignAtRunTime::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, 
 
 void TDesignAtRunTime::MouseMove(Qt::KeyboardModifiers, int X, int Y) {
   if (!mActive) return;
-  if (!Dragging()) mSelected = ControlAt(X, Y);
+  const int handle = Dragging() ? 0 : HandleAt(X, Y);
+  if (!Dragging()) mSelected = handle ? mMarked.data() : ControlAt(X, Y);
   QWidget* c = mSelected;
   if (c) {
     SetClientHint(HintFor(c));
     if (mChangeEnabled) {
       const QRect g = c->geometry();
       // A drag keeps the cursor of the handle it took.
-      SetClientCursor(ZoneCursor(Dragging() ? mZone : HitZone(X - g.x(), Y - g.y(), g.width(), g.height())));
+      const int zone = Dragging() ? mZone : handle ? handle : HitZone(X - g.x(), Y - g.y(), g.width(), g.height());
+      SetClientCursor(ZoneCursor(zone));
       if (Dragging()) ApplyDrag(X, Y);
     }
     if (Dragging()) {

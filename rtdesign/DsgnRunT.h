@@ -45,6 +45,7 @@ struct TDRTControlRef {
   QString ToolTip, StatusTip;  // the client only
 };
 
+// Lets the user select, move and resize the controls of a running window with the mouse.
 class TDesignAtRunTime : public QObject {
   Q_OBJECT
   // Snapping step of positions and sizes in pixels; below 1 nothing snaps.
@@ -105,6 +106,9 @@ class TDesignAtRunTime : public QObject {
   // The designable control at a point of the client, also when the point is
   // just outside it on a handle; null when none.
   QWidget* ControlAt(int x, int y) const;
+  // The zone (1 to 8, as DragZone) of the handle of the marked control under
+  // a point of the client; 0 when no handle is there.
+  int HandleAt(int x, int y) const;
   // "|Name -  L: 1, T: 2, W: 3, H: 4" for a control, the form's own for null.
   QString HintFor(const QWidget* control) const;
   // Which edges a drag or a key moves.

@@ -1,11 +1,16 @@
 #include "BtnQueDs.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cmath>
+
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(scroll)
 
 namespace Tarnwell {
 
@@ -35,6 +40,7 @@ TBtnQueShades BtnQueShades(TColor c) {
 
 TBtnQueDisplay::TBtnQueDisplay(QWidget* parent) : QWidget(parent) {
   resize(50, 24);
+  setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(false);
   mFont.changed = [this] {
     update();
@@ -209,6 +215,79 @@ void TBtnQueDisplay::paintEvent(QPaintEvent* e) {
     DrawButton(canvas, b, int(i) == mPressed && mPressedShown);
     ++mLastPainted;
   }
+  if (hasFocus() && mCurrent >= 0 && mCurrent < ButtonCount()) {
+    const TRect r = ButtonRect(mCurrent);
+    canvas.DrawFocusRect(TRect(r.Left + 2, r.Top + 2, r.Right - 2, r.Bottom - 2));
+  }
+}
+
+namespace {
+QVariant DataOf(const std::vector<TBtnQueObject>& bars, int i) {
+  return i >= 0 && i < int(bars.size()) ? bars[size_t(i)].Data : QVariant();
+}
+}  // namespace
+
+void TBtnQueDisplay::SetCurrentButton(int i) {
+  i = std::clamp(i, 0, std::max(0, ButtonCount() - 1));
+  if (i == mCurrent) return;
+  mCurrent = i;
+  if (hasFocus()) update();
+}
+
+void TBtnQueDisplay::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Left: SetCurrentButton(mCurrent - 1); return;
+    case Qt::Key_Right: SetCurrentButton(mCurrent + 1); return;
+    case Qt::Key_Home: SetCurrentButton(0); return;
+    case Qt::Key_End: SetCurrentButton(ButtonCount() - 1); return;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter: {
+      if (e->isAutoRepeat() || mPressed >= 0 || mCurrent >= ButtonCount()) return;
+      if (!mClickEnabled) return;
+      mPressed = mCurrent;
+      mKeyHeld = true;
+      RepaintButton(mPressed, true);
+      const QPoint c = ButtonRect(mPressed).ToQRect().center();
+      TW_FIRE(OnButtonDown, ButtonDown, this, mPressed, DataOf(mButtons, mPressed), Qt::NoButton, e->modifiers(), c.x(),
+              c.y());
+      // Enter clicks at once; Space clicks on its release, as a button does.
+      if (e->key() != Qt::Key_Space) KeyRelease(true);
+      return;
+    }
+    default: QWidget::keyPressEvent(e);
+  }
+}
+
+void TBtnQueDisplay::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space && !e->isAutoRepeat() && mKeyHeld) {
+    KeyRelease(true);
+    return;
+  }
+  QWidget::keyReleaseEvent(e);
+}
+
+void TBtnQueDisplay::KeyRelease(bool click) {
+  const int pressed = mPressed;
+  mKeyHeld = false;
+  mPressed = -1;
+  if (pressed < 0 || pressed >= ButtonCount()) return;
+  RepaintButton(pressed, false);
+  const QVariant data = DataOf(mButtons, pressed);
+  const QPoint c = ButtonRect(pressed).ToQRect().center();
+  TW_FIRE(OnButtonUp, ButtonUp, this, pressed, data, Qt::NoButton, Qt::NoModifier, c.x(), c.y());
+  if (click) TW_FIRE(OnButtonClick, ButtonClick, this, pressed, data);
+}
+
+void TBtnQueDisplay::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  update();
+}
+
+void TBtnQueDisplay::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
+  if (mKeyHeld) KeyRelease(false);
+  update();
 }
 
 int TBtnQueDisplay::ButtonAt(int x) const {
@@ -223,12 +302,6 @@ void TBtnQueDisplay::RepaintButton(int i, bool pressed) {
   mPressedShown = pressed;
   if (i >= 0 && i < ButtonCount()) update(ButtonRect(i).ToQRect());
 }
-
-namespace {
-QVariant DataOf(const std::vector<TBtnQueObject>& bars, int i) {
-  return i >= 0 && i < int(bars.size()) ? bars[size_t(i)].Data : QVariant();
-}
-}  // namespace
 
 void TBtnQueDisplay::mousePressEvent(QMouseEvent* e) {
   const QPoint p = e->position().toPoint();

@@ -15,6 +15,10 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 // One bar. X -1 places it right after the previous bar.
 struct TBtnQueObject {
   QString Caption;
@@ -40,6 +44,9 @@ using TBtnQueMoveEvent =
     std::function<void(TObject* sender, int btnIndex, const QVariant& data, Qt::KeyboardModifiers shift, int x, int y)>;
 using TBtnQueClickEvent = std::function<void(TObject* sender, int btnIndex, const QVariant& data)>;
 
+// A row of bars of their own widths, colours, hatches, captions and images
+// (TBtnQueObject) that are pressed like buttons: presses, moves, releases and
+// clicks are reported with the bar's index and its Data.
 class TBtnQueDisplay : public QWidget {
   Q_OBJECT
   // Images drawn on bars whose ImageIndex is 0 or more.
@@ -48,6 +55,7 @@ class TBtnQueDisplay : public QWidget {
   TW_PROPERTY_DEFAULT(bool, AutoRepaint, false, (void)0)
   // Width of each bar's 3D border, kept within 1..4.
   TW_PROPERTY_FIXED_DEFAULT(int, BevelWidth, 1, std::clamp(value, 1, 4), update())
+  // Whether a press and release on a bar emits ButtonClick (default true).
   TW_PROPERTY_DEFAULT(bool, ClickEnabled, true, (void)0)
   // While designed, every assignment refills the preview bars.
   TW_PROPERTY_SETTER(bool, ZRandomize)
@@ -76,8 +84,8 @@ class TBtnQueDisplay : public QWidget {
   // The bar a press at x would press, -1 without bars.
   int ButtonAt(int x) const;
   int PressedButton() const { return mPressed; }
-  // How many bars the last paint drew (painting skips bars out of sight).
-  int LastPaintedCount() const { return mLastPainted; }
+  int CurrentButton() const { return mCurrent; }
+  void SetCurrentButton(int i);
 
   TBtnQueMouseEvent OnButtonDown, OnButtonUp;
   TBtnQueMoveEvent OnButtonMove;
@@ -86,12 +94,17 @@ class TBtnQueDisplay : public QWidget {
   QSize sizeHint() const override { return QSize(50, 24); }
 
  Q_SIGNALS:
-  void ButtonDown(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
+  // A mouse button went down at (x, y) over bar `btnIndex` (-1: no bar),
+  // whose Data is `data`; `sender` is the control.
+  void ButtonDown(QObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
                   Qt::KeyboardModifiers shift, int x, int y);
-  void ButtonUp(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
+  // The mouse button went up at (x, y) over bar `btnIndex`.
+  void ButtonUp(QObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
                 Qt::KeyboardModifiers shift, int x, int y);
-  void ButtonMove(TObject* sender, int btnIndex, const QVariant& data, Qt::KeyboardModifiers shift, int x, int y);
-  void ButtonClick(TObject* sender, int btnIndex, const QVariant& data);
+  // The mouse moved to (x, y) over bar `btnIndex`.
+  void ButtonMove(QObject* sender, int btnIndex, const QVariant& data, Qt::KeyboardModifiers shift, int x, int y);
+  // Bar `btnIndex` was clicked (with ClickEnabled).
+  void ButtonClick(QObject* sender, int btnIndex, const QVariant& data);
 
  protected:
   // Appends without the placement walk and without repainting: bars built
@@ -102,14 +115,24 @@ class TBtnQueDisplay : public QWidget {
   void mousePressEvent(QMouseEvent* e) override;
   void mouseMoveEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  // The keyboard works on a current button as a tool row does: Left/Right,
+  // Home/End choose it, Space or Enter presses and clicks it (when clicks
+  // are enabled); it is framed while the display has focus.
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
+  void KeyRelease(bool click);
   void ApplyAutoWidth();
   void FillPreview();
   const QImage& HatchTile(TColor color, int style, int offset);
   TRect ButtonRect(int i) const;
   void RepaintButton(int i, bool pressed);
 
+  int mCurrent = 0;
+  bool mKeyHeld = false;
   std::vector<TBtnQueObject> mButtons;
   int mRunningEnd = 0;
   QList<QImage> mImageList;
@@ -126,6 +149,7 @@ class TBtnQueDisplay : public QWidget {
   TColor mTileColor = clNone;
   int mTileStyle = -1, mTileOffset = -1, mTileHeight = -1;
   TControlFont mFont{this};
+  friend struct TProbe<TBtnQueDisplay>;  // BtnQueDs_p.h
 };
 
 // One period of a schedule line.
@@ -139,6 +163,8 @@ struct TPeriodObject {
   QVariant Data;
 };
 
+// A button queue whose bars are time periods placed by their start and end
+// on the time axis of a TScrollRule: one line of a schedule.
 class TBtnQuePeriodDisplay : public TBtnQueDisplay {
   Q_OBJECT
   // The time axis the periods are placed on (not owned).

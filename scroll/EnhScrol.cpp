@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(scroll)
+
 namespace Tarnwell {
 
 // ---- locale texts -------------------------------------------------------------

@@ -18,10 +18,15 @@ namespace Tarnwell {
 
 namespace ScrollTypes {
 Q_NAMESPACE
+// Whether a rule runs along the top (horizontal) or the side (vertical).
 enum TScrollRuleDirection { srdHorizontal, srdVertical };
 Q_ENUM_NS(TScrollRuleDirection)
+// What a rule's cells are labelled with: integers, dates, times, date-times,
+// a date with a time under it, or the texts of Labels.
 enum TScrollRuleValueType { srvInteger, srvDate, srvTime, srvDateTime, srvDatePTime, srvLabels };
 Q_ENUM_NS(TScrollRuleValueType)
+// How a rule's cells are framed: not at all, a single line, raised or
+// lowered.
 enum TScrollRuleLabelType { srlNone, srlSingle, srlRaised, srlLowered };
 Q_ENUM_NS(TScrollRuleLabelType)
 // What moved a scroll bar: a line or page step, the thumb being dragged
@@ -31,8 +36,12 @@ Q_ENUM_NS(TScrollCode)
 }  // namespace ScrollTypes
 using namespace ScrollTypes;
 
+// A ruler of labelled cells, StepSize pixels each, that scrolls with some
+// content: cell i begins at StartPos + i * StepSize (shifted by the content's
+// offset) and shows StartValue + i * StepValue in the ValueType's form.
 class TScrollRule : public QWidget {
   Q_OBJECT
+  // Along the top or along the side (default srdHorizontal).
   TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleDirection, Direction, srdHorizontal, update())
   // Changing the type resets start and step to that type's defaults.
   TW_PROPERTY_SETTER(Tarnwell::ScrollTypes::TScrollRuleValueType, ValueType)
@@ -132,10 +141,16 @@ class TEnhScrollBox : public QScrollArea {
   TEnhScrollEvent OnHTrack, OnVTrack, OnHScroll, OnVScroll;
 
  Q_SIGNALS:
-  void HTrack(TObject* sender, int code, int pos);
-  void VTrack(TObject* sender, int code, int pos);
-  void HScroll(TObject* sender, int code, int pos);
-  void VScroll(TObject* sender, int code, int pos);
+  // The horizontal thumb is being dragged: `code` is scTrack, `pos` minus
+  // the tracking position; `sender` is the box.
+  void HTrack(QObject* sender, int code, int pos);
+  // The vertical thumb is being dragged (as HTrack).
+  void VTrack(QObject* sender, int code, int pos);
+  // The horizontal scroll bar moved by any other action: its TScrollCode and
+  // minus the new position.
+  void HScroll(QObject* sender, int code, int pos);
+  // The vertical scroll bar moved by any other action (as HScroll).
+  void VScroll(QObject* sender, int code, int pos);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;

@@ -6,6 +6,10 @@
 #include <QSet>
 #include <QToolTip>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(slide)
+
 namespace Tarnwell {
 
 // ---- TSlideImageList ---------------------------------------------------------

@@ -36,8 +36,10 @@ namespace Tarnwell {
 
 namespace SlideTypes {
 Q_NAMESPACE
+// The way a slide button bar opens: to the left or to the right.
 enum TSlideBDirection { slbToLeft, slbToRight };
 Q_ENUM_NS(TSlideBDirection)
+// The way a slide menu opens: downwards or upwards.
 enum TSlideMDirection { slbToDown, slbToUp };
 Q_ENUM_NS(TSlideMDirection)
 }  // namespace SlideTypes
@@ -58,7 +60,9 @@ using TSlideMenuFormClose = std::function<void(TObject* sender, TRect rect, bool
 // A list of equally sized small pictures (menu item images).
 class TSlideImageList : public QObject {
   Q_OBJECT
+  // Width in pixels of the pictures (default 16).
   TW_PROPERTY_DEFAULT(int, Width, 16, )
+  // Height in pixels of the pictures (default 16).
   TW_PROPERTY_DEFAULT(int, Height, 16, )
 
  public:
@@ -81,17 +85,25 @@ struct TSlideShades {
 };
 TSlideShades SlideShades(TColor color);
 
+// The base of the slide controls: colours and their shades, bevel, and the timer that paces the
+// opening and closing animation.
 class TSlideControl : public QWidget {
   Q_OBJECT
   // Tick period in ms; only 1 .. 1000 is accepted.
   Q_PROPERTY(int Interval READ Interval WRITE setInterval NOTIFY IntervalChanged)
+  // Width in pixels of the bevel of the frames (default 1).
   Q_PROPERTY(int BevelWidth READ BevelWidth WRITE setBevelWidth NOTIFY BevelWidthChanged)
   // On: the control shows its picture as given and computes no shades.
   Q_PROPERTY(bool Custom READ Custom WRITE setCustom NOTIFY CustomChanged)
+  // The background, and the colour the shades are computed from (default clBtnFace).
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The light edge of the bevels (default clBtnHighlight).
   TW_COLOR_PROPERTY(HighlightColor, update())
+  // The dark edge of the bevels (default clBtnShadow).
   TW_COLOR_PROPERTY(ShadowColor, update())
+  // The text of disabled items (default clBlack).
   TW_COLOR_PROPERTY(DisabledColor, update())
+  // The caption font, the widget's own font.
   TW_FONT_PROPERTY(mFontView)
 
  public:
@@ -119,9 +131,13 @@ class TSlideControl : public QWidget {
   void setCustom(bool value);
 
  Q_SIGNALS:
+  // After Interval changed.
   void IntervalChanged(int value);
+  // After BevelWidth changed.
   void BevelWidthChanged(int value);
+  // After Custom changed.
   void CustomChanged(bool value);
+  // The control has slid fully open; `sender` is the control.
   void SlideOpen(QObject* sender);
 
  protected:
@@ -147,14 +163,19 @@ class TSlideControl : public QWidget {
   TControlFont mFontView{this};
 };
 
+// A strip of picture buttons that shows only its first button (the handle) while closed and slides
+// open while the mouse rests on it.
 class TSlideButtonBar : public TSlideControl {
   Q_OBJECT
+  // Animation and buttons enabled (default true).
   TW_PROPERTY(bool, Active, ActiveChanged_())
   // The whole strip: ButtonCount buttons side by side, the handle leftmost.
   TW_PROPERTY_CUSTOM(QImage, Bitmap)
   // Only 1 .. 255 is accepted.
   TW_PROPERTY_CUSTOM(int, ButtonCount)
+  // Inset in pixels of the button frames (default 0, never negative).
   TW_PROPERTY_FIXED(int, BtnOffSet, std::max(0, value), update())
+  // The way the bar grows when it opens (default slbToRight).
   TW_PROPERTY(Tarnwell::SlideTypes::TSlideBDirection, Direction, update())
   // Pixels per closing and per opening tick; at least 1, so that a bar
   // always gets somewhere.
@@ -162,9 +183,13 @@ class TSlideButtonBar : public TSlideControl {
   TW_PROPERTY_FIXED(int, StepOut, std::max(1, value), )
   // One hint ("short|long") per button index.
   TW_PROPERTY(QStringList, Hints, )
+  // A click on a button closes the bar (default true).
   TW_PROPERTY(bool, CloseOnClick, )
+  // The slide menu manager that drives this bar (default none).
   TW_PROPERTY_CUSTOM(Tarnwell::TSlideMenuMan*, MenuManager)
+  // The bar before this one in a menu chain (default none).
   TW_PROPERTY_CUSTOM(Tarnwell::TSlideButtonBar*, MenuPrior)
+  // The bar after this one in a menu chain (default none).
   TW_PROPERTY_CUSTOM(Tarnwell::TSlideButtonBar*, MenuNext)
 
  public:
@@ -190,6 +215,8 @@ class TSlideButtonBar : public TSlideControl {
   QList<TSlideButtonBar*> Chain();
 
   void Step() override;
+  // Where button `index` is painted, in control coordinates.
+  QRect ButtonBounds(int index) const { return ButtonRect(index).ToQRect(); }
   virtual int ButtonAt(int x, int y) const;
   virtual void DrawButtonState(bool pressed);
   virtual void ArrangeNext() {}
@@ -207,10 +234,15 @@ class TSlideButtonBar : public TSlideControl {
   QSize sizeHint() const override { return {24, 24}; }
 
  Q_SIGNALS:
+  // A mouse button went up over button `btnIndex` (0: the handle) at (x, y).
   void ButtonUp(QObject* sender, int btnIndex, Qt::MouseButton mouseBtn, Qt::KeyboardModifiers shift, int x, int y);
+  // The mouse moved over button `btnIndex` at (x, y).
   void ButtonMove(QObject* sender, int btnIndex, Qt::KeyboardModifiers shift, int x, int y);
+  // A mouse button went down over button `btnIndex` at (x, y).
   void ButtonDown(QObject* sender, int btnIndex, Qt::MouseButton mouseBtn, Qt::KeyboardModifiers shift, int x, int y);
+  // Button `btnIndex` was clicked.
   void ButtonClick(QObject* sender, int btnIndex);
+  // The highlighted button changed.
   void ButtonChange(QObject* sender);
 
  protected:
@@ -284,13 +316,20 @@ struct TSlideMenuItem {
   QString Line() const;
 };
 
+// A vertical slide menu whose strip is drawn from text items; menus form a chain (MenuNext,
+// MenuPrior).
 class TSlideMenu : public TSlideButtonBar {
   Q_OBJECT
+  // The way the menu opens (default slbToDown); replaces the bar's Direction.
   Q_PROPERTY(Tarnwell::SlideTypes::TSlideMDirection Direction READ Direction WRITE setDirection NOTIFY
                  DirectionChanged)
+  // One line per item: "Caption | Enabled | CheckMark | ImageIndex" (see TSlideMenuItem).
   TW_PROPERTY_CUSTOM(QStringList, Items)
+  // The pictures of the items (default none).
   TW_PROPERTY_CUSTOM(Tarnwell::TSlideImageList*, ImageList)
+  // Captions drawn without a background (default false).
   TW_PROPERTY(bool, TextTransparent, InvalidateUnlessCustom())
+  // The holder whose pattern fills the background (default none).
   TW_PROPERTY_CUSTOM(Tarnwell::TPatternHolder*, PatternHolder)
 
  public:
@@ -324,6 +363,7 @@ class TSlideMenu : public TSlideButtonBar {
  public Q_SLOTS:
   void setDirection(Tarnwell::SlideTypes::TSlideMDirection value);
  Q_SIGNALS:
+  // After Direction changed.
   void DirectionChanged(Tarnwell::SlideTypes::TSlideMDirection value);
 
  protected:
@@ -359,11 +399,16 @@ class TSlideMenu : public TSlideButtonBar {
   bool mBottomTaken = false;
 };
 
+// The rectangle (Left, Top, Right, Bottom) in which a slide menu manager places its menus.
 class TMenuPosRect : public QObject {
   Q_OBJECT
+  // Top edge in pixels (default 0).
   TW_PROPERTY(int, Top, )
+  // Left edge in pixels (default 0).
   TW_PROPERTY(int, Left, )
+  // Bottom edge in pixels (default 200).
   TW_PROPERTY(int, Bottom, )
+  // Right edge in pixels (default 320).
   TW_PROPERTY(int, Right, )
 
  public:
@@ -375,12 +420,19 @@ class TMenuPosRect : public QObject {
   int mTop = 0, mLeft = 0, mBottom = 200, mRight = 320;
 };
 
+// The manager of a chain of slide menus: a handle that shows, hides and drives them, also from the
+// keyboard.
 class TSlideMenuMan : public TSlideControl {
   Q_OBJECT
+  // The picture on the button (default none).
   TW_PROPERTY(QImage, Glyph, update())
+  // Auto-hide mode: the menus show and hide with the mouse (default true).
   TW_PROPERTY(bool, Active, ActiveChanged_())
+  // Where the menu tree window opens by default.
   Q_PROPERTY(Tarnwell::TMenuPosRect* MenuPosRect READ MenuPosRect CONSTANT)
+  // The first menu of the chain (default none; cleared when that menu is destroyed).
   TW_PROPERTY_CUSTOM(Tarnwell::TSlideMenu*, MenuFirst)
+  // The button's text.
   TW_PROPERTY(QString, Caption, update())
 
  public:
@@ -419,10 +471,16 @@ class TSlideMenuMan : public TSlideControl {
   QSize sizeHint() const override { return {48, 24}; }
 
  Q_SIGNALS:
+  // The menu tree window closes (`closing` false) or closes the application
+  // window (`closing` true); `rect` is where it stood.
   void CloseMenuForm(QObject* sender, const QRect& rect, bool closing);
+  // The chain of menus was hidden.
   void HideMenu(QObject* sender);
+  // The chain of menus was shown.
   void ShowMenu(QObject* sender);
+  // The button was clicked.
   void Click(QObject* sender);
+  // The button was double-clicked.
   void DblClick(QObject* sender);
 
  protected:

@@ -4,6 +4,10 @@
 
 #include "SldBBar.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(slide)
+
 namespace Tarnwell {
 
 // ---- TSlideMenuItem --------------------------------------------------------------

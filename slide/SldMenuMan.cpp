@@ -17,6 +17,10 @@
 #include "SldBBar.h"
 #include "SldMenuTree.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(slide)
+
 namespace Tarnwell {
 
 namespace {

@@ -18,6 +18,7 @@ class TMyTreeView;
 class TShineButton;
 class TCustomPanel;
 
+// The menu tree window: a chain of slide menus shown as a tree.
 class TFormSlideMenuTree : public TForm {
   Q_OBJECT
  public:

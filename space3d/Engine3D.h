@@ -18,6 +18,8 @@
 
 namespace Tarnwell {
 
+// One object of a 3D scene: its mesh (vertices and faces), its place in the object tree and whether
+// it is shown.
 class TObject3D {
  public:
   TObject3D() = default;
@@ -107,6 +109,8 @@ struct TRenderTimes3D {
   double ProjectMs = 0, SortMs = 0, DrawMs = 0;
 };
 
+// The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
+// bitmap, from wire frame to a lit depth buffer.
 class TEngine3D {
  public:
   TEngine3D();

@@ -16,6 +16,7 @@
 
 #include "Loader3D.h"
 #include "Polygon.h"
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/platform/TDialogs.h>
 #include "View3D.h"
 
@@ -58,8 +59,8 @@ QScrollBar* ColourBar(QWidget* parent) {
 
 TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   SetCaption(QStringLiteral("Gadget"));
-  SetDesignSize(473, 332);
   setBorderIcons(biSystemMenu | biMinimize);
+  SetDesignOuterSize(this, 473, 332);
   setWindowFlags(windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint);
 
   auto* outer = new QVBoxLayout(this);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <Tarnwell/platform/TFileWriter.h>
+
 namespace Tarnwell {
 
 static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "vertex and face blocks are copied as they are in the file");
@@ -301,9 +303,11 @@ QByteArray TWriter3DFile::Data() const {
 }
 
 void TWriter3DFile::SaveToFile(const QString& fileName) const {
-  QFile file(fileName);
+  // All or nothing: a full disk or a kill never leaves half a model in
+  // place of the old one.
+  TFileWriter file(fileName);
   const QByteArray data = Data();
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+  if (!file.open() || file.write(data) != data.size() || !file.Commit())
     throw E3DFileError(
         QStringLiteral("Impossibile scrivere il file %1: %2").arg(fileName, file.errorString()));
 }

@@ -38,6 +38,8 @@ constexpr std::uint16_t MeshColor = 0x4165;
 constexpr std::uint16_t Keyframer = 0xB000;
 }  // namespace Chunk3DS
 
+// Reads the meshes of a 3D Studio (chunk format) model file into 3D objects, keeping what it can of
+// a damaged file and saying what was wrong.
 class TLoader3DFile {
  public:
   // Files larger than this are refused rather than read into memory.

@@ -7,6 +7,10 @@
 
 #include <Tarnwell/platform/TCanvas.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(space3d)
+
 namespace Tarnwell {
 
 // ------------------------------------------------------------ the animator

@@ -20,12 +20,17 @@
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TAnimatedPolygon;
 
 struct TPolyPoint {
   int X = 0, Y = 0;
 };
 
+// The timer thread that moves the points of an animated polygon.
 class TPolyAnimatorThread : public TThread {
  public:
   static constexpr int kFrames = 32;
@@ -79,6 +84,7 @@ class TPolyAnimatorThread : public TThread {
   std::mt19937 mRandom;
 };
 
+// A control that draws an animated polygon and Bezier lines, moved by a timer thread.
 class TAnimatedPolygon : public QWidget {
   Q_OBJECT
   // Every change restarts the animation with the new settings. The declared
@@ -102,8 +108,6 @@ class TAnimatedPolygon : public QWidget {
 
   TPolyAnimatorThread* Animator() const { return mThread.get(); }
   const QImage& Canvas() const { return mCanvas; }
-  // Frames drawn so far (tests wait on it).
-  int FrameCount() const { return mFrameCount; }
   QSize sizeHint() const override { return {50, 50}; }
   QSize minimumSizeHint() const override { return {10, 10}; }
 
@@ -133,6 +137,7 @@ class TAnimatedPolygon : public QWidget {
   QImage mCanvas;
   int mFrameCount = 0;
   std::unique_ptr<TPolyAnimatorThread> mThread;
+  friend struct TProbe<TAnimatedPolygon>;  // Polygon_p.h
 };
 
 }  // namespace Tarnwell

@@ -9,6 +9,7 @@
 
 namespace Tarnwell {
 
+// A named mesh: vertices and the faces that join them.
 struct TMesh3D {
   QString Name;
   std::vector<TVertex3D> Vertices;

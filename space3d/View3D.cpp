@@ -12,6 +12,10 @@
 #include "Loader3D.h"
 #include <Tarnwell/platform/THourglass.h>
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(space3d)
+
 namespace Tarnwell {
 
 TSpace3DViewer::TSpace3DViewer(QWidget* parent) : QWidget(parent) {
@@ -42,16 +46,28 @@ TSpace3DViewer::~TSpace3DViewer() {
 
 void TSpace3DViewer::setFileName(QString name) {
   if (name == mFileName) return;
-  mFileName = name;
-  ClearObjects();
-  // The name is taken even when its file cannot be read: the change is
-  // announced before the error goes on to the caller.
+  // A property setter never throws (a form's setupUi or a connected signal
+  // calls it): a file that cannot be read leaves the name and the scene as
+  // they were and its message goes to the exception handler. LoadFile is
+  // the throwing way for callers that want the error.
+  TObject3DList previous = std::move(mObjects);
+  mObjects.clear();
+  mEngine.ReleaseScene();
   try {
     if (!name.isEmpty() && QFileInfo::exists(name)) LoadFile(name);
   } catch (...) {
-    Q_EMIT FileNameChanged(mFileName);
-    throw;
+    mObjects = std::move(previous);
+    if (mObjects.size() > 1) {
+      mEngine.PrepareScene(mObjects);
+      RenderFrame();
+    }
+    update();
+    HandleCurrentException();
+    return;
   }
+  previous.clear();
+  update();
+  mFileName = name;
   Q_EMIT FileNameChanged(mFileName);
 }
 

@@ -18,10 +18,14 @@
 
 namespace Tarnwell {
 
+// A software 3D viewer: loads a 3D Studio model (FileName), renders it with the engine and rotates
+// it with the mouse.
 class TSpace3DViewer : public QWidget {
   Q_OBJECT
   // Setting a name that differs clears the scene and, when the file
-  // exists, loads it (which may throw E3DFileError; see LoadFile).
+  // exists, loads it. A file that cannot be read leaves name and scene
+  // unchanged and passes its message to the exception handler (LoadFile
+  // throws E3DFileError instead).
   TW_PROPERTY_SETTER(QString, FileName)
   // The camera's distance: the engine's camera sits at Z = -Distance. Every
   // write renders a frame, even an equal one.

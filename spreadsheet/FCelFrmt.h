@@ -25,6 +25,8 @@ namespace Tarnwell {
 
 class TSpreadSheetGrid;
 
+// The cell-format dialog of the spreadsheet window: font, borders, pattern, alignment and data type
+// of the selected cells.
 class TFormCellsFormat : public QDialog {
   Q_OBJECT
  public:

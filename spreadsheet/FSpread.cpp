@@ -1,5 +1,6 @@
 #include "FSpread.h"
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 #include <Tarnwell/app/FPreview.h>
 #include <Tarnwell/app/QuickRpt.h>
@@ -227,7 +228,7 @@ TFormVDBChildSpreadSheet::TFormVDBChildSpreadSheet(QWidget* parent) : TForm(pare
   shortcut(QKeySequence::Find, &TFormVDBChildSpreadSheet::BtnFindFirstClick);
   shortcut(QKeySequence::FindNext, &TFormVDBChildSpreadSheet::BtnFindNextClick);
 
-  SetDesignSize(559, 415);
+  SetDesignOuterSize(this, 559, 415);
   PlaceControls();
   GridSelectCell(Grid->Col(), Grid->Row());
   EditAreaID->setText(CellRefName(Grid->Col(), Grid->Row()));

@@ -12,6 +12,8 @@ class QIODevice;
 namespace Tarnwell {
 
 
+// The block compressor of the spreadsheet files: input cut into chunks of 8192 bytes, each
+// compressed into one block.
 class TFastCompress {
  public:
   static constexpr int ChunkSize = 8192;

@@ -13,6 +13,7 @@
 
 namespace Tarnwell {
 
+// A list of equally sized pictures, referred to by index.
 class TImageList : public QObject {
   Q_OBJECT
   // The size of every picture; a picture of another size is scaled to it.
@@ -41,6 +42,7 @@ class TImageList : public QObject {
   QList<QImage> mImages;
 };
 
+// A drop-down list whose items show a picture of an image list next to their text.
 class TImageComboBox : public QComboBox {
   Q_OBJECT
   // Not owned; cleared when the list is destroyed.

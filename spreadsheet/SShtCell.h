@@ -43,6 +43,7 @@ constexpr int scKeepPattern = 18;
 constexpr int scKeepBorderStyle = 6;
 constexpr int scKeepDataType = 7;
 
+// The data type a spreadsheet cell's text is read as.
 enum TCellDataType : std::uint8_t {
   cdtGeneral = 0,
   cdtText = 1,
@@ -83,6 +84,7 @@ struct TCellBorder {
   bool operator==(const TCellBorder&) const = default;
 };
 
+// A side of a spreadsheet cell's border.
 enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
 
 // Everything of a cell but its position and content: what a format command
@@ -101,6 +103,7 @@ struct TCellFormat {
 // takes no more room than its string.
 class TCellValue {
  public:
+  // The kind of a computed cell value.
   enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
   TCellValue() : mNumber(0) {}
   TCellValue(const TCellValue& o) { CopyFrom(o); }
@@ -241,6 +244,8 @@ class ECellRecordError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// One cell of a spreadsheet: its text or formula, computed value, data type, font, borders and
+// background pattern.
 class TSpreadSheetCell {
  public:
   TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,

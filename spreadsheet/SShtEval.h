@@ -14,6 +14,8 @@
 
 namespace Tarnwell {
 
+// The formula evaluator of a spreadsheet: parses and computes cell formulas with the table of
+// mathematical and statistical functions.
 class TSpreadSheetFormuler {
  public:
   // Bounds past which a formula is an evaluation error instead of a crash.

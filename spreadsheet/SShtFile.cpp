@@ -2,13 +2,13 @@
 
 #include <QFile>
 #include <QIODevice>
-#include <QSaveFile>
 #include <algorithm>
 #include <functional>
 #include <vector>
 #include <cstring>
 
 #include "SShtCsv.h"
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/platform/THourglass.h>
 #include "FastCompress.h"
 
@@ -399,12 +399,12 @@ QByteArray ReadWholeFile(const QString& fileName) {
 
 void SaveSheetToFile(const TSpreadSheetDataCells& cells, TSheetFileKind kind, const QString& fileName) {
   THourglass hourglass;
-  QSaveFile f(fileName);
-  if (!f.open(QIODevice::WriteOnly))
+  TFileWriter f(fileName);
+  if (!f.open())
     Fail(QStringLiteral("%1: cannot create: %2").arg(fileName, f.errorString()));
   auto failWrite = [&] {
     const QString err = f.errorString();
-    f.cancelWriting();
+    f.Discard();
     Fail(QStringLiteral("%1: cannot write: %2").arg(fileName, err));
   };
   if (kind == sfkCsv) {
@@ -432,7 +432,7 @@ void SaveSheetToFile(const TSpreadSheetDataCells& cells, TSheetFileKind kind, co
     ok = ok && f.seek(8) && f.write(size) == 4;
     if (!ok) failWrite();
   }
-  if (!f.commit()) Fail(QStringLiteral("%1: cannot save: %2").arg(fileName, f.errorString()));
+  if (!f.Commit()) Fail(QStringLiteral("%1: cannot save: %2").arg(fileName, f.errorString()));
 }
 
 void LoadSheetFromFile(TSpreadSheetDataCells& cells, const QString& fileName) {

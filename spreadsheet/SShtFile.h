@@ -22,6 +22,7 @@ class ESheetFileError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// The kind of a sheet file: the spreadsheet's own (.qvs) or CSV text.
 enum TSheetFileKind { sfkSheet = 0, sfkCsv = 1 };
 
 // The byte 7 followed by "QVSS100".

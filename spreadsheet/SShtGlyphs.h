@@ -5,6 +5,7 @@
 
 namespace Tarnwell {
 
+// The pictures of the spreadsheet window's buttons.
 enum TSheetGlyph {
   sgNew,
   sgOpen,

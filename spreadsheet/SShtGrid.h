@@ -28,6 +28,10 @@ class QIODevice;
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 class TSpreadSheetGrid;
 class TSheetStep;
 class TGridPrintPages;
@@ -48,6 +52,8 @@ QString SShtClipboardMimeType();
 // sheets prefer, which loses no character.
 QString SShtWideClipboardMimeType();
 
+// A spreadsheet grid: a sparse sheet of cells with fonts, borders, patterns and data types,
+// formulas, files, clipboard and printing.
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(bool, Headers, true, InvalidateGrid())
@@ -132,7 +138,6 @@ class TSpreadSheetGrid : public TCustomGrid {
 
   // The coloured tile cache.
   const TGridPatternBitmap& GetPatternTile(int pattern, TColor back, TColor ink);
-  int TileCacheCount() const { return int(mTiles.size()); }
   bool TileCached(int pattern, TColor back, TColor ink) const;
   void ClearTileCache();
 
@@ -167,6 +172,8 @@ class TSpreadSheetGrid : public TCustomGrid {
   void Recalculate();
   void ClearSheet();
   QString GetCellText(int col, int row);
+  // Headers give their column letter and row number.
+  QString CellDisplayText(int col, int row) const override;
   void SetCellText(int col, int row, const QString& text);
   void InvalidateSelection();
 
@@ -336,6 +343,7 @@ class TSpreadSheetGrid : public TCustomGrid {
   qint64 mUndoMemoryLimit = DefaultUndoMemoryLimit;
   // Shared so that this header needs no complete type (made on first use).
   std::shared_ptr<TGridPrintPages> mPrintPages;
+  friend struct TProbe<TSpreadSheetGrid>;  // SShtGrid_p.h
 };
 
 }  // namespace Tarnwell

@@ -964,6 +964,12 @@ QString TSpreadSheetGrid::GetCellText(int col, int row) {
   return mCells->CellDisplayText(col, row);
 }
 
+QString TSpreadSheetGrid::CellDisplayText(int col, int row) const {
+  if (row == 0) return col == 0 ? QString() : ColumnName(col);
+  if (col == 0) return QString::number(row);
+  return const_cast<TSpreadSheetGrid*>(this)->GetCellText(col, row);
+}
+
 void TSpreadSheetGrid::SetCellText(int col, int row, const QString& text) {
   SetCellTextUndoable(col, row, text);
 }

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "FUtilCmp.h"
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/DemoRegistry.h>
 
 namespace Tarnwell {
@@ -81,7 +82,7 @@ TFormOtherObject::TFormOtherObject(QWidget* parent) : TForm(parent) {
   Memo1->setPlainText(OtherObjectsCatalogue());
   layout->addWidget(Memo1);
   AddComponent(Memo1);
-  SetDesignSize(573, 398);
+  SetDesignOuterSize(this, 573, 398);
 }
 
 void RegisterDemo_utility() {

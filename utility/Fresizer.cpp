@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <algorithm>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/TTypes.h>
 
@@ -12,8 +13,8 @@ namespace Tarnwell {
 
 TFormResizer::TFormResizer(TForm* owner) : QObject(owner), mForm(owner) {
   if (owner) {
-    const QSize s =
-        owner->DesignSize().isValid() && !owner->DesignSize().isEmpty() ? owner->DesignSize() : owner->size();
+    const QSize s = owner->DesignSize().isValid() && !owner->DesignSize().isEmpty() ? DesignClientSize(owner)
+                                                                                    : owner->size();
     mMinFormHeight = s.height();
     mMinFormWidth = s.width();
   }

@@ -16,6 +16,7 @@ namespace Tarnwell {
 
 class TForm;
 
+// Scales the controls of its owning form with the form, in proportion to the client area.
 class TFormResizer : public QObject {
   Q_OBJECT
   TW_PROPERTY_DEFAULT(bool, Active, true, (void)0)

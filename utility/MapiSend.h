@@ -11,6 +11,8 @@
 
 namespace Tarnwell {
 
+// Hands one message with an optional attachment to the desktop's mail client, where the user
+// completes and sends it.
 class TMAPISender : public QObject {
   Q_OBJECT
   // Full path of the file to attach; empty or missing means none.

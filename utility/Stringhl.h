@@ -9,6 +9,7 @@
 
 namespace Tarnwell {
 
+// Holds a list of strings for a program to use.
 class TStringHolder : public QObject {
   Q_OBJECT
   // Assigning copies the lines: later changes to the source list do not

@@ -1,9 +1,14 @@
 #include "Button3D.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <Tarnwell/platform/TResources.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 
@@ -87,7 +92,7 @@ QImage PrepareSphericalStrip(const QImage& source, QRgb background, TSphericalBu
 
 TSphericalButton::TSphericalButton(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
-  setAccessibleName(QStringLiteral("Button"));
+  setFocusPolicy(Qt::StrongFocus);
   resize(48, 48);
   BuildFrames();
 }
@@ -122,6 +127,57 @@ void TSphericalButton::paintEvent(QPaintEvent*) {
   const int f = mStrip.width() / 4;
   QPainter p(this);
   p.drawImage(QPoint(0, 0), mStrip, QRect(ShownFrame() * f, 0, f, mStrip.height()));
+  if (hasFocus()) {
+    p.end();
+    TCanvas c(this);
+    c.DrawFocusRect(TRect(6, 6, width() - 6, height() - 6));
+  }
+}
+
+void TSphericalButton::PerformClick() {
+  if (isEnabled()) TW_FIRE(OnClick, Click, this);
+}
+
+void TSphericalButton::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Space:
+      if (!e->isAutoRepeat()) {
+        mSpaceHeld = true;
+        SetState(2);
+      }
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!e->isAutoRepeat()) TW_FIRE(OnClick, Click, this);
+      return;
+    default: QWidget::keyPressEvent(e);
+  }
+}
+
+void TSphericalButton::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space && !e->isAutoRepeat() && mSpaceHeld) {
+    mSpaceHeld = false;
+    const bool click = mState == 2;
+    SetState(0);
+    if (click) TW_FIRE(OnClick, Click, this);
+    return;
+  }
+  QWidget::keyReleaseEvent(e);
+}
+
+void TSphericalButton::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  update();
+}
+
+// Focus lost with Space down: the button comes up without a click.
+void TSphericalButton::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
+  if (mSpaceHeld) {
+    mSpaceHeld = false;
+    SetState(0);
+  }
+  update();
 }
 
 bool TSphericalButton::Inside(const QPoint& p) const {
@@ -169,7 +225,10 @@ void TSphericalButton::leaveEvent(QEvent* e) {
 
 void TSphericalButton::changeEvent(QEvent* e) {
   QWidget::changeEvent(e);
-  if (e->type() == QEvent::EnabledChange) update();
+  if (e->type() == QEvent::EnabledChange) {
+    update();
+    Q_EMIT EnabledChanged(isEnabled());
+  }
   if ((e->type() == QEvent::PaletteChange || e->type() == QEvent::ParentChange) &&
       palette().color(backgroundRole()).rgb() != mBuiltBackground)
     BuildFrames();

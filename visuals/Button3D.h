@@ -13,8 +13,12 @@ namespace Tarnwell {
 
 namespace SphericalTypes {
 Q_NAMESPACE
+// The strip of four frames a spherical button is drawn from: one of the
+// built-in pictures in 4, 8 or 24 bits per pixel, or ButtonFace (ftCustom).
 enum TSphericalButtonFrameType { ftDefault4Bit, ftDefault8Bit, ftDefault24Bit, ftCustom };
 Q_ENUM_NS(TSphericalButtonFrameType)
+// The tint added to the disc of the normal, hot and pressed frames
+// (bclNone: the picture's own colours).
 enum TSphericalButtonColor { bclNone, bclRed, bclGreen, bclBlue, bclYellow, bclAqua, bclFuchsia };
 Q_ENUM_NS(TSphericalButtonColor)
 }  // namespace SphericalTypes
@@ -28,20 +32,28 @@ QImage PrepareSphericalStrip(const QImage& strip, QRgb background, TSphericalBut
 // The amounts a tint adds to red, green and blue.
 void SphericalTint(TSphericalButtonColor color, int& r, int& g, int& b);
 
+// A round, glossy push button drawn from a strip of four frames (normal,
+// hot under the mouse, pressed, disabled), optionally tinted and stamped with
+// a glyph. A click (press and release inside the disc) emits Click.
 class TSphericalButton : public QWidget {
   Q_OBJECT
+  // The strip the button is drawn from (default ftDefault8Bit).
   TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonFrameType, FrameType, ftDefault8Bit, BuildFrames())
   // Custom strip: four equal frames side by side (used with ftCustom).
   TW_PROPERTY(QImage, ButtonFace, BuildFrames())
   // Stamped on the button; twice as wide as high holds a normal and a
   // disabled picture.
   TW_PROPERTY(QImage, Glyph, BuildFrames())
+  // The tint of the disc (default bclNone).
   TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonColor, ButtonColor, bclNone, BuildFrames())
-  Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled)
+  // The widget's own enabled state; a disabled button shows the fourth frame.
+  Q_PROPERTY(bool Enabled READ isEnabled WRITE setEnabled NOTIFY EnabledChanged)
 
  public:
   explicit TSphericalButton(QWidget* parent = nullptr);
 
+  // Space presses (its release clicks), Enter and Return click at once, as a
+  // push button does; the focus is a dotted frame inside the face.
   // 0 normal, 1 hot, 2 pressed inside, 3 pressed outside.
   int MouseState() const { return mState; }
   const QImage& Strip() const { return mStrip; }
@@ -49,11 +61,17 @@ class TSphericalButton : public QWidget {
   int ShownFrame() const;
 
   TNotifyEvent OnClick;
+  // Clicks as the mouse or the keyboard does (not when disabled).
+  void PerformClick();
 
   QSize sizeHint() const override;
 
  Q_SIGNALS:
-  void Click(TObject* sender);
+  // The button was clicked: pressed and released inside its disc; `sender`
+  // is the button.
+  void Click(QObject* sender);
+  // After the enabled state changed (setEnabled, or the parent's).
+  void EnabledChanged(bool enabled);
 
  protected:
   void BuildFrames();
@@ -64,6 +82,10 @@ class TSphericalButton : public QWidget {
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
   void changeEvent(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void keyReleaseEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   bool Inside(const QPoint& p) const;
@@ -76,6 +98,7 @@ class TSphericalButton : public QWidget {
   QImage mSource;  // the strip before preparation
   QImage mStrip;
   int mState = 0;
+  bool mSpaceHeld = false;
   QRgb mBuiltBackground = 0;
 };
 

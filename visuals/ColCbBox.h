@@ -13,14 +13,17 @@
 
 namespace Tarnwell {
 
+// A drop-down list of twenty named colours, each with its swatch.
 class TColorComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's colour. A colour that is not in the table is kept
   // as it was written and no entry is selected.
   TW_COLOR_PROPERTY_CUSTOM(ColorValue)
+  // Height in pixels of each entry of the list.
   TW_PROPERTY_SETTER(int, ItemHeight)
   // The face of the entries that are not selected.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The entries' font, the widget's own font.
   TW_FONT_PROPERTY(mFont)
 
  public:

@@ -1,10 +1,14 @@
 #include "ColSelec.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include <Tarnwell/platform/TDialogs.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 

@@ -28,6 +28,7 @@ class TPaintBox : public QWidget {
   void mouseReleaseEvent(QMouseEvent* e) override;
 };
 
+// The palette window of a TColorSelector.
 class TFormColorSelector : public QDialog {
   Q_OBJECT
  public:
@@ -58,6 +59,8 @@ class TFormColorSelector : public QDialog {
   TColor mColor;
 };
 
+// Pops up a small palette window under the mouse and returns the colour chosen (SelectedColor),
+// remembering the last sixteen custom choices.
 class TColorSelector : public QObject {
   Q_OBJECT
   // The colour last chosen; clNone ("none", or nothing chosen yet) is an

@@ -1,9 +1,14 @@
 #include "DTEdit.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPaintEvent>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 
@@ -15,6 +20,7 @@ QString TwoDigits(int v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char
 
 TButtonArray::TButtonArray(QWidget* parent) : QWidget(parent) {
   setGeometry(0, 0, 25, 50);
+  setFocusPolicy(Qt::StrongFocus);
   mRepeat.setInterval(RepeatInterval);
   connect(&mRepeat, &QTimer::timeout, this, [this] {
     if (mPressed < 0) {
@@ -64,11 +70,19 @@ void TButtonArray::paintEvent(QPaintEvent*) {
       if (i < mImageList.size()) pic = mImageList.at(i);
     } else if (!mGlyph.isNull()) {
       pic = mGlyph.width() > mGlyph.height() ? mGlyph.copy(0, 0, mGlyph.height(), mGlyph.height()) : mGlyph;
+      pic.setDevicePixelRatio(mGlyph.devicePixelRatio());
     }
     if (!pic.isNull()) {
+      // Centred by its size on screen: a picture made for a high-density
+      // screen has more pixels than it covers.
+      const QSize size = pic.deviceIndependentSize().toSize();
       const int shift = down ? 1 : 0;
-      c.Draw(r.Left + (r.Width() - pic.width()) / 2 + shift, (height() - pic.height()) / 2 + shift, pic);
+      c.Draw(r.Left + (r.Width() - size.width()) / 2 + shift, (height() - size.height()) / 2 + shift, pic);
     }
+  }
+  if (hasFocus() && mCurrent < mCount) {
+    const TRect r = ButtonRect(mCurrent);
+    c.DrawFocusRect(TRect(r.Left + 3, r.Top + 3, r.Right - 3, r.Bottom - 3));
   }
 }
 
@@ -80,18 +94,22 @@ void TButtonArray::WatchWindow() {
   if (w) w->installEventFilter(this);
 }
 
-void TButtonArray::mousePressEvent(QMouseEvent* e) {
-  const QPoint p = e->position().toPoint();
-  const int bw = ButtonWidth();
-  if (bw <= 0) return;
-  mPressed = std::clamp(p.x() / bw, 0, mCount - 1);
+void TButtonArray::BeginPress(int i, Qt::MouseButton button, Qt::KeyboardModifiers shift, QPoint p) {
+  mPressed = std::clamp(i, 0, mCount - 1);
   mDrawnDown = true;
   update(ButtonRect(mPressed).ToQRect());
-  TW_FIRE(OnButtonDown, ButtonDown, this, mPressed, e->button(), e->modifiers(), p.x(), p.y());
+  TW_FIRE(OnButtonDown, ButtonDown, this, mPressed, button, shift, p.x(), p.y());
   mRepCount = 0;
   mDelay = RepeatDelayTicks;
   WatchWindow();
   if (mPressed >= 0) mRepeat.start();
+}
+
+void TButtonArray::mousePressEvent(QMouseEvent* e) {
+  const QPoint p = e->position().toPoint();
+  const int bw = ButtonWidth();
+  if (bw <= 0) return;
+  BeginPress(p.x() / bw, e->button(), e->modifiers(), p);
 }
 
 void TButtonArray::mouseMoveEvent(QMouseEvent* e) {
@@ -109,6 +127,7 @@ void TButtonArray::mouseMoveEvent(QMouseEvent* e) {
 
 void TButtonArray::mouseReleaseEvent(QMouseEvent* e) {
   mRepeat.stop();
+  mKeyHeld = false;
   const QPoint p = e->position().toPoint();
   const int pressed = mPressed;
   mDrawnDown = false;
@@ -122,6 +141,73 @@ void TButtonArray::mouseReleaseEvent(QMouseEvent* e) {
   mPressed = -1;
 }
 
+void TButtonArray::SetCurrentIndex(int i) {
+  i = std::clamp(i, 0, mCount - 1);
+  if (i == mCurrent) return;
+  if (hasFocus()) update();
+  mCurrent = i;
+}
+
+void TButtonArray::PressButton(int i) {
+  if (mPressed >= 0 || i < 0 || i >= mCount) return;
+  SetCurrentIndex(i);
+  BeginPress(i, Qt::NoButton, Qt::NoModifier, ButtonRect(i).ToQRect().center());
+}
+
+void TButtonArray::ReleaseButton(bool click) {
+  mRepeat.stop();
+  mKeyHeld = false;
+  const int pressed = mPressed;
+  if (pressed < 0) return;
+  mDrawnDown = false;
+  update(ButtonRect(pressed).ToQRect());
+  const QPoint c = ButtonRect(pressed).ToQRect().center();
+  TW_FIRE(OnButtonUp, ButtonUp, this, pressed, Qt::NoButton, Qt::NoModifier, c.x(), c.y());
+  if (click) TW_FIRE(OnButtonClick, ButtonClick, this, pressed);
+  mPressed = -1;
+}
+
+// Like a tool button row: the arrows walk the buttons, Space is the mouse
+// button (a held Space repeats through the array's own timer, not the key's
+// auto-repeat).
+void TButtonArray::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up: SetCurrentIndex(mCurrent - 1); return;
+    case Qt::Key_Right:
+    case Qt::Key_Down: SetCurrentIndex(mCurrent + 1); return;
+    case Qt::Key_Home: SetCurrentIndex(0); return;
+    case Qt::Key_End: SetCurrentIndex(mCount - 1); return;
+    case Qt::Key_Space:
+      if (!e->isAutoRepeat() && mPressed < 0) {
+        mKeyHeld = true;
+        BeginPress(mCurrent, Qt::NoButton, e->modifiers(), ButtonRect(mCurrent).ToQRect().center());
+      }
+      return;
+    default: QWidget::keyPressEvent(e);
+  }
+}
+
+void TButtonArray::keyReleaseEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Space && !e->isAutoRepeat()) {
+    if (mKeyHeld) ReleaseButton(true);
+    return;
+  }
+  QWidget::keyReleaseEvent(e);
+}
+
+void TButtonArray::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  update();
+}
+
+// Focus gone while Space holds a button: it comes up without a click.
+void TButtonArray::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
+  if (mKeyHeld) ReleaseButton(false);
+  update();
+}
+
 void TButtonArray::RepeatTick() {
   if (mPressed < 0) return;
   ++mRepCount;
@@ -133,6 +219,7 @@ void TButtonArray::RepeatTick() {
 // button comes up, without a click.
 void TButtonArray::StopRepeat() {
   mRepeat.stop();
+  mKeyHeld = false;
   if (mPressed >= 0) update(ButtonRect(mPressed).ToQRect());
   mPressed = -1;
   mDrawnDown = false;
@@ -160,11 +247,22 @@ TDateTimeEdit::TDateTimeEdit(QWidget* parent) : QWidget(parent), mUp(new TButton
   QFont f(QStringLiteral("Times New Roman"));
   f.setItalic(true);
   setFont(f);
+  // The edit takes the keys for its fields (as a spin box does); its rows
+  // are worked with the mouse and put the caret on their column.
+  setFocusPolicy(Qt::StrongFocus);
   mUp->setObjectName(QStringLiteral("UpButtons"));
   mDown->setObjectName(QStringLiteral("DownButtons"));
+  mUp->setAccessibleName(QStringLiteral("Increase"));
+  mDown->setAccessibleName(QStringLiteral("Decrease"));
   for (TButtonArray* row : {mUp, mDown}) {
     row->setCount(4);
     row->setColor(clBtnFace);
+    row->setFocusPolicy(Qt::NoFocus);
+    connect(row, &TButtonArray::ButtonDown, this, [this](TObject*, int i, Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
+      if (b == Qt::NoButton) return;
+      SetCurrentField(i);
+      setFocus(Qt::MouseFocusReason);
+    });
     const int delta = row == mUp ? 1 : -1;
     connect(row, &TButtonArray::ButtonClick, this, [this, delta](TObject*, int i) { StepGroup(i, delta); });
     connect(row, &TButtonArray::ButtonRepeat, this, [this, delta](TObject*, int i, int) { StepGroup(i, delta); });
@@ -192,6 +290,7 @@ void TDateTimeEdit::setDTType(TDTEditType value) {
   mDTType = value;
   mUp->setCount(Columns());
   mDown->setCount(Columns());
+  mCaret = std::min(mCaret, Columns() - 1);
   setAccessibleName(value == dteDate ? QStringLiteral("Date") : QStringLiteral("Time"));
   Regroup();
   Relayout();
@@ -265,8 +364,7 @@ void TDateTimeEdit::StepGroup(int group, int delta) {
   // No group past the last column.
   if (group < 0 || group >= Columns()) return;
   quint16& g = mGroups[size_t(group)];
-  if (delta > 0 && g < 99) ++g;
-  if (delta < 0 && g > 0) --g;
+  g = quint16(std::clamp(int(g) + delta, 0, 99));
   if (mDTType == dteDate) {
     const QDate d(mGroups[2] * 100 + mGroups[3], mGroups[1], mGroups[0]);
     if (d.isValid()) {
@@ -281,6 +379,53 @@ void TDateTimeEdit::StepGroup(int group, int delta) {
     }
   }
   Regroup();  // an invalid step is undone here
+  update();
+}
+
+void TDateTimeEdit::SetCurrentField(int field) {
+  field = std::clamp(field, 0, Columns() - 1);
+  if (field == mCaret) return;
+  mCaret = field;
+  if (hasFocus()) update();
+}
+
+QString TDateTimeEdit::DisplayText() const {
+  if (mDTType == dteDate) {
+    const QString sep = LocaleDateSeparator();
+    return TwoDigits(mGroups[0]) + sep + TwoDigits(mGroups[1]) + sep + TwoDigits(mGroups[2]) + TwoDigits(mGroups[3]);
+  }
+  const QString sep = LocaleTimeSeparator();
+  return TwoDigits(mGroups[0]) + sep + TwoDigits(mGroups[1]) + sep + TwoDigits(mGroups[2]);
+}
+
+// The keys of a date-time spin box: Up/Down a step, PageUp/PageDown ten,
+// Left/Right between the fields (no wrap), Home/End to the first and last.
+void TDateTimeEdit::keyPressEvent(QKeyEvent* e) {
+  switch (e->key()) {
+    case Qt::Key_Up: StepGroup(mCaret, 1); return;
+    case Qt::Key_Down: StepGroup(mCaret, -1); return;
+    case Qt::Key_PageUp: StepGroup(mCaret, 10); return;
+    case Qt::Key_PageDown: StepGroup(mCaret, -10); return;
+    case Qt::Key_Left: SetCurrentField(mCaret - 1); return;
+    case Qt::Key_Right: SetCurrentField(mCaret + 1); return;
+    case Qt::Key_Home: SetCurrentField(0); return;
+    case Qt::Key_End: SetCurrentField(Columns() - 1); return;
+    default: QWidget::keyPressEvent(e);
+  }
+}
+
+void TDateTimeEdit::mousePressEvent(QMouseEvent* e) {
+  QWidget::mousePressEvent(e);
+  const int col = ColumnWidth();
+  if (col > 0) SetCurrentField((int(e->position().x()) - mMargin) / col);
+}
+
+void TDateTimeEdit::focusInEvent(QFocusEvent* e) {
+  QWidget::focusInEvent(e);
+  update();
+}
+void TDateTimeEdit::focusOutEvent(QFocusEvent* e) {
+  QWidget::focusOutEvent(e);
   update();
 }
 
@@ -374,6 +519,12 @@ void TDateTimeEdit::paintEvent(QPaintEvent*) {
   }
   c.Release();
   TCanvas frame(this);
+  if (hasFocus() && col > 0) {
+    // The caret's field, framed inside the display.
+    const int left = mMargin + mCaret * col;
+    frame.DrawFocusRect(TRect(std::max(disp.Left + 1, left + 1), disp.Top + 1, std::min(disp.Right - 1, left + col - 1),
+                              disp.Bottom - 1));
+  }
   frame.SetPalette(palette());
   TRect r(disp.Left - 1, disp.Top - 1, disp.Right + 1, disp.Bottom + 1);
   frame.Frame3D(r, clBtnShadow, clBtnHighlight, 1);

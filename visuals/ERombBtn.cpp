@@ -1,9 +1,13 @@
 #include "ERombBtn.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cstdlib>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 
@@ -135,6 +139,12 @@ void TEnhRombButtons::Press(TEnhRombButtonPressed b) {
     case erbRight: TW_FIRE(OnRightClick, RightClick, this); break;
     case erbNone: break;
   }
+}
+
+void TEnhRombButtons::Click(TEnhRombButtonPressed b) {
+  if (b == erbNone || mButtonDown != erbNone) return;
+  Press(b);
+  Release();
 }
 
 void TEnhRombButtons::Release() {

@@ -8,12 +8,13 @@
 
 namespace Tarnwell {
 
-QList<QImage> SimpleVisImageList() {
+QList<QImage> SimpleVisImageList(qreal ratio) {
   QList<QImage> list;
   const QColor colours[6] = {QColor(200, 30, 30), QColor(30, 140, 30), QColor(30, 60, 200),
                              QColor(220, 170, 0), QColor(0, 150, 160), QColor(160, 40, 160)};
   for (int i = 0; i < 6; ++i) {
-    QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+    QImage img(qRound(16 * ratio), qRound(16 * ratio), QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(ratio);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
@@ -29,10 +30,13 @@ QList<QImage> SimpleVisImageList() {
   return list;
 }
 
-QImage SimpleVisArrowGlyph(bool up) {
-  QImage img(9, 5, QImage::Format_ARGB32_Premultiplied);
+QImage SimpleVisArrowGlyph(bool up, qreal ratio) {
+  QImage img(qRound(9 * ratio), qRound(5 * ratio), QImage::Format_ARGB32_Premultiplied);
+  img.setDevicePixelRatio(ratio);
   img.fill(Qt::transparent);
   QPainter p(&img);
+  // Exact pixels at ratio 1; smooth edges at the screen's resolution above.
+  if (ratio != 1) p.setRenderHint(QPainter::Antialiasing);
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::black);
   if (up)
@@ -237,12 +241,12 @@ TFormSimpleVis::TFormSimpleVis(QWidget* parent) : TForm(parent) {
   ButtonArray1 = new TButtonArray(this);
   ButtonArray1->setObjectName(QStringLiteral("ButtonArray1"));
   ButtonArray1->setCount(6);
-  ButtonArray1->setImageList(SimpleVisImageList());
+  ButtonArray1->setImageList(SimpleVisImageList(devicePixelRatioF()));
   ButtonArray1->setGeometry(8, 266, 237, 39);
   ButtonArray2 = new TButtonArray(this);
   ButtonArray2->setObjectName(QStringLiteral("ButtonArray2"));
   ButtonArray2->setCount(6);
-  ButtonArray2->setImageList(SimpleVisImageList());
+  ButtonArray2->setImageList(SimpleVisImageList(devicePixelRatioF()));
   ButtonArray2->setGeometry(8, 309, 133, 25);
 
   Label3 = caption("Label3", "TDateTimeEdit", QPoint(250, 176));
@@ -260,8 +264,8 @@ TFormSimpleVis::TFormSimpleVis(QWidget* parent) : TForm(parent) {
   for (TDateTimeEdit* e : {DateTimeEdit1, DateTimeEdit2}) {
     e->setBtnHeight(16);
     e->setBorderWidth(10);
-    e->setBtnUpGlyph(SimpleVisArrowGlyph(true));
-    e->setBtnDnGlyph(SimpleVisArrowGlyph(false));
+    e->setBtnUpGlyph(SimpleVisArrowGlyph(true, devicePixelRatioF()));
+    e->setBtnDnGlyph(SimpleVisArrowGlyph(false, devicePixelRatioF()));
   }
 
   Label4 = caption("Label4", "TEnhRombButton", QPoint(414, 226));

@@ -47,8 +47,9 @@ class TFormSimpleVis : public TForm {
 // The pictures of the window, drawn by code: the six 16 x 16 images of the
 // button arrays, the up and down glyphs of the date edits, a glyph for each
 // spherical button and the palette glyph of the colour button.
-QList<QImage> SimpleVisImageList();
-QImage SimpleVisArrowGlyph(bool up);
+// Pictures made for a screen of pixel ratio `ratio` (exact pixels at 1).
+QList<QImage> SimpleVisImageList(qreal ratio = 1);
+QImage SimpleVisArrowGlyph(bool up, qreal ratio = 1);
 QImage SimpleVisSphereGlyph(int index);
 QImage SimpleVisPaletteGlyph();
 

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 
 #include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 #include <Tarnwell/platform/TResources.h>
 
 namespace Tarnwell {
@@ -128,8 +129,17 @@ void TFontComboBox::DrawItem(TCanvas& c, const TRect& rect, int index, bool sele
   if (index < 0 || index >= count()) return;
   const QString name = itemText(index);
   const int kind = KindOf(index);
-  const QImage& mark = kind == KindTrueType ? mTrueType : kind == KindDevice ? mDevice : QImage();
+  QImage mark = kind == KindTrueType ? mTrueType : kind == KindDevice ? mDevice : QImage();
   const TRect square(r.Left, r.Top, r.Left + h, r.Bottom);
+  const qreal ratio = PixelRatio(c);
+  if (!mark.isNull() && ratio != 1.0) {
+    // Sharp on a high-density screen: the mark from its vector source.
+    try {
+      mark = LoadResourcePictureFor(QString::fromLatin1(kind == KindTrueType ? "TRUETYPE" : "DEVICEFN"),
+                                    QSize(square.Width(), square.Height()), ratio);
+    } catch (const ETarnwellError&) {
+    }
+  }
   int start = 0;
   c.Brush().SetStyle(bsClear);
   if (mShowMode == smNormal || mShowMode == smBoth) {

@@ -15,19 +15,25 @@ namespace Tarnwell {
 
 namespace FontComboTypes {
 Q_NAMESPACE
+// How a font combo box shows each font: its name (smNormal), its name written in the font itself
+// (smFonts), or both.
 enum TFontComboShowMode { smNormal, smFonts, smBoth };
 Q_ENUM_NS(TFontComboShowMode)
 }  // namespace FontComboTypes
 using namespace FontComboTypes;
 
+// A drop-down list of the installed fonts, with a mark for scalable or device fonts and optional
+// samples.
 class TFontComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's name ("" when none); writing selects the equal
   // entry, or none when the list does not have it.
   TW_PROPERTY_CUSTOM(QString, FontName)
+  // How each font is shown (default smNormal).
   TW_PROPERTY(Tarnwell::FontComboTypes::TFontComboShowMode, ShowMode, AfterShowMode())
   // The face of the entries that are not selected.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The entries' font, the widget's own font.
   TW_FONT_PROPERTY(mFont)
 
  public:

@@ -1,11 +1,16 @@
 #include "GraphLed.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
+#include <Tarnwell/platform/TPixelRatio.h>
 #include <Tarnwell/platform/TResources.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 
@@ -91,7 +96,15 @@ void TGraphicLed::resizeEvent(QResizeEvent* e) {
 void TGraphicLed::Paint(TCanvas& canvas) {
   const int w = width(), h = height();
   const TRect led = LedRect(w, h);
-  if (!led.IsEmpty()) canvas.StretchDraw(led, mChecked ? mLedOn : mLedOff);
+  const qreal ratio = PixelRatio(canvas);
+  if (!led.IsEmpty() && ratio != 1.0) {
+    // A high-density screen: the lamp drawn from its vector source at the
+    // screen's resolution, not the small picture enlarged.
+    const QString name = mChecked ? QStringLiteral("LEDON") : QStringLiteral("LEDOFF");
+    canvas.StretchDraw(led, LoadResourcePictureFor(name, QSize(led.Width(), led.Height()), ratio));
+  } else if (!led.IsEmpty()) {
+    canvas.StretchDraw(led, mChecked ? mLedOn : mLedOff);
+  }
   canvas.Font().Assign(Font());
   canvas.Brush().SetStyle(bsClear);
   const TPoint at = CaptionPos(w, h);

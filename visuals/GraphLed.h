@@ -9,23 +9,37 @@
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/platform/TPropertyNamed.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 
 namespace Tarnwell {
 
+// Access to internal counters for the tests (defined in the *_p.h header).
+template <class T>
+struct TProbe;
+
 namespace GraphLedTypes {
 Q_NAMESPACE
+// Where the LED's lamp sits beside its caption.
 enum TGLedLayout { glLedLeft, glLedRight, glLedTop, glLedBottom };
 Q_ENUM_NS(TGLedLayout)
 }  // namespace GraphLedTypes
 using namespace GraphLedTypes;
 
+// A caption beside a lamp that is lit (Checked) or dark.
 class TGraphicLed : public QWidget {
   Q_OBJECT
+  // The text beside the lamp.
   TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))
+  // The lamp is lit (default false).
   TW_PROPERTY_DEFAULT(bool, Checked, false, repaint())
-  TW_PROPERTY_DEFAULT(Tarnwell::GraphLedTypes::TGLedLayout, Layout, glLedLeft, (AdjustWidth(), repaint()))
+  // Where the lamp sits beside the caption (default glLedLeft); set with
+  // setLedLayout (setLayout(QLayout*) stays the widget's own).
+  TW_PROPERTY_DEFAULT_NAMED_SETTER(Tarnwell::GraphLedTypes::TGLedLayout, Layout, setLedLayout, glLedLeft,
+                                   (AdjustWidth(), repaint()))
+  // The width follows lamp and caption (default true).
   TW_PROPERTY_DEFAULT(bool, AutoSize, true, (AdjustWidth(), repaint()))
+  // The caption's font, the widget's own font.
   TW_FONT_PROPERTY(mFontView)
 
  public:
@@ -43,7 +57,6 @@ class TGraphicLed : public QWidget {
 
   const TBitmap& LedOn() const { return mLedOn; }
   const TBitmap& LedOff() const { return mLedOff; }
-  int PaintCount() const { return mPaintCount; }
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
@@ -65,7 +78,8 @@ class TGraphicLed : public QWidget {
   TControlFont mFontView{this};
   TBitmap mLedOn, mLedOff;
   bool mAdjusting = false;
-  int mPaintCount = 0;
+  int mPaintCount = 0;  // how many times Paint ran (GraphLed_p.h)
+  friend struct TProbe<TGraphicLed>;
 };
 
 }  // namespace Tarnwell

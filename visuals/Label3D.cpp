@@ -1,5 +1,9 @@
 #include "Label3D.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
+
 namespace Tarnwell {
 
 TLabel3D::TLabel3D(QWidget* parent) : TCustomLabel(parent) {}

@@ -7,9 +7,13 @@
 
 namespace Tarnwell {
 
+// A label drawn raised or engraved: the caption over its highlight and shadow copies, Displacement
+// pixels apart.
 class TLabel3D : public TCustomLabel {
   Q_OBJECT
+  // The colour of the lit copy of the caption (default clBtnHighlight).
   TW_COLOR_PROPERTY_DEFAULT(FontHighLight, clBtnHighlight, repaint())
+  // The colour of the shadowed copy of the caption (default clBtnShadow).
   TW_COLOR_PROPERTY_DEFAULT(FontShadow, clBtnShadow, repaint())
   // 0 .. 10 pixels; other values are ignored.
   Q_PROPERTY(int Displacement READ Displacement WRITE setDisplacement RESET resetDisplacement NOTIFY
@@ -23,6 +27,7 @@ class TLabel3D : public TCustomLabel {
   void setDisplacement(int value);
   void resetDisplacement() { setDisplacement(1); }
  Q_SIGNALS:
+  // After Displacement changed.
   void DisplacementChanged(int value);
 
  protected:

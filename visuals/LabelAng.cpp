@@ -1,5 +1,9 @@
 #include "LabelAng.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
+
 namespace Tarnwell {
 
 TLabelAngle::TLabelAngle(QWidget* parent) : TCustomLabel(parent) {

@@ -6,10 +6,14 @@
 
 namespace Tarnwell {
 
+// A label whose caption is written at any angle (Angle, in degrees).
 class TLabelAngle : public TCustomLabel {
   Q_OBJECT
+  // The direction of the caption in degrees, counter-clockwise from the horizontal.
   TW_PROPERTY(int, Angle, update())
+  // Where the caption starts, in pixels from the left edge.
   TW_PROPERTY(int, OffSetX, update())
+  // Where the caption starts, in pixels from the top edge.
   TW_PROPERTY(int, OffSetY, update())
 
  public:

@@ -1,10 +1,15 @@
 #include "URLLabel.h"
 
+#include <Tarnwell/platform/TAccessible.h>
+
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QRegularExpression>
 
 #include <Tarnwell/platform/TDialogs.h>
+
+TARNWELL_LIBRARY_ACCESSIBLE(visuals)
 
 namespace Tarnwell {
 
@@ -14,12 +19,13 @@ TURLLabel::TURLLabel(QWidget* parent) : TCustomLabel(parent) {
   mShineFont.SetColor(clBlue);
   mShineFont.SetStyle(mShineFont.Style() | fsUnderline);
   setCursor(Qt::PointingHandCursor);
+  setFocusPolicy(Qt::TabFocus);
 }
 
 void TURLLabel::setNormFont(const TFont& f) {
   if (mNormFont == f && mNormFont.Color() == f.Color()) return;
   mNormFont.Assign(f);
-  if (!mMouseIn) Font().Assign(mNormFont);
+  if (!Shining()) Font().Assign(mNormFont);
   Q_EMIT NormFontChanged(mNormFont.ToQFont());
 }
 
@@ -33,7 +39,7 @@ void TURLLabel::setNormFont(const QFont& f) {
 void TURLLabel::setShineFont(const TFont& f) {
   if (mShineFont == f && mShineFont.Color() == f.Color()) return;
   mShineFont.Assign(f);
-  if (mMouseIn) Font().Assign(mShineFont);
+  if (Shining()) Font().Assign(mShineFont);
   Q_EMIT ShineFontChanged(mShineFont.ToQFont());
 }
 
@@ -111,7 +117,26 @@ void TURLLabel::enterEvent(QEnterEvent* e) {
 void TURLLabel::leaveEvent(QEvent* e) {
   TCustomLabel::leaveEvent(e);
   mMouseIn = false;
-  Font().Assign(mNormFont);
+  if (!Shining()) Font().Assign(mNormFont);
+}
+
+void TURLLabel::keyPressEvent(QKeyEvent* e) {
+  const int k = e->key();
+  if ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) && !e->isAutoRepeat()) {
+    Click();
+    return;
+  }
+  TCustomLabel::keyPressEvent(e);
+}
+
+void TURLLabel::focusInEvent(QFocusEvent* e) {
+  TCustomLabel::focusInEvent(e);
+  Font().Assign(mShineFont);
+}
+
+void TURLLabel::focusOutEvent(QFocusEvent* e) {
+  TCustomLabel::focusOutEvent(e);
+  if (!Shining()) Font().Assign(mNormFont);
 }
 
 void TURLLabel::mousePressEvent(QMouseEvent* e) {

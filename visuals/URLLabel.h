@@ -11,14 +11,20 @@
 
 namespace Tarnwell {
 
+// A label that opens a web page or a new mail (URL) when clicked, shining under the mouse.
 class TURLLabel : public TCustomLabel {
   Q_OBJECT
+  // The address a click opens: a mail address (with "@") or a web or
+  // file-transfer address.
   TW_PROPERTY(QString, URL, (void)0)
   // The two fonts as Qt fonts; their colours are NormFontColor and
   // ShineFontColor. Font() is whichever of the two is in use.
   Q_PROPERTY(QFont NormFont READ NormQFont WRITE setNormFont NOTIFY NormFontChanged)
+  // The font while the mouse is over the label.
   Q_PROPERTY(QFont ShineFont READ ShineQFont WRITE setShineFont NOTIFY ShineFontChanged)
+  // The caption's colour while the mouse is elsewhere.
   Q_PROPERTY(QColor NormFontColor READ NormFontColor WRITE setNormFontColor NOTIFY NormFontChanged)
+  // The caption's colour while the mouse is over the label.
   Q_PROPERTY(QColor ShineFontColor READ ShineFontColor WRITE setShineFontColor NOTIFY ShineFontChanged)
 
  public:
@@ -38,6 +44,8 @@ class TURLLabel : public TCustomLabel {
   // why it cannot. True when the address went to the desktop.
   bool OpenURL();
   bool MouseInControl() const { return mMouseIn; }
+  // Reached with Tab like a link; Enter, Return or Space open it. Focused, it
+  // shows ShineFont as under the mouse.
 
   TNotifyEvent OnClick;
 
@@ -52,8 +60,11 @@ class TURLLabel : public TCustomLabel {
   void Click();
 
  Q_SIGNALS:
+  // After NormFont or NormFontColor changed.
   void NormFontChanged(const QFont& value);
+  // After ShineFont or ShineFontColor changed.
   void ShineFontChanged(const QFont& value);
+  // The label was clicked, before its address is opened; `sender` is the label.
   void Clicked(QObject* sender);
 
  protected:
@@ -61,10 +72,14 @@ class TURLLabel : public TCustomLabel {
   void leaveEvent(QEvent* e) override;
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void focusInEvent(QFocusEvent* e) override;
+  void focusOutEvent(QFocusEvent* e) override;
 
  private:
   QString mURL;
   TFont mNormFont, mShineFont;
+  bool Shining() const { return mMouseIn || hasFocus(); }
   bool mMouseIn = false;
   bool mPressed = false;
 };

@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/graph/Graph2D_p.h>
 
 using namespace Tarnwell;
 
@@ -255,7 +256,7 @@ void BM_RubberBandMove(benchmark::State& state) {
     ++n;
   }
   Report(state, sumOurs, sumTheirs, n);
-  state.counters["renders"] = ours->RenderCount();
+  state.counters["renders"] = RenderCount(*ours);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <Tarnwell/platform/TApplication.h>
 #include <Tarnwell/scroll/BtnQueDs.h>
+#include <Tarnwell/scroll/BtnQueDs_p.h>
 
 using namespace Tarnwell;
 
@@ -66,7 +67,7 @@ void BM_PaintScrolledWindow(benchmark::State& state) {
   line.display.RebuildButtons();
   const int left = int(state.range(0));
   for (auto _ : state) benchmark::DoNotOptimize(line.display.grab(QRect(left, 0, 400, 20)));
-  state.counters["bars_drawn"] = line.display.LastPaintedCount();
+  state.counters["bars_drawn"] = LastPaintedCount(line.display);
 }
 
 }  // namespace

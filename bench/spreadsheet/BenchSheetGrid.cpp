@@ -19,6 +19,7 @@
 
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include <Tarnwell/spreadsheet/FastCompress.h>
+#include <Tarnwell/spreadsheet/SShtGrid_p.h>
 
 using namespace Tarnwell;
 
@@ -69,7 +70,7 @@ void BM_GridPaintFormatted(benchmark::State& state) {
     QPainter p(&img);
     g->PaintGrid(p, img.rect());
   }
-  state.counters["tiles"] = g->TileCacheCount();
+  state.counters["tiles"] = TileCacheCount(*g);
 }
 
 // The same cells, one fill and one text each, nothing else.

@@ -8,13 +8,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include <Tarnwell/app/DemoRegistry.h>
 #include <Tarnwell/database/DBEngine.h>
 #include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/platform/TGraphics.h>
 #include <Tarnwell/platform/THourglass.h>
 
@@ -412,11 +412,11 @@ QString TFormDBCtrl::LayoutFile() {
 void TFormDBCtrl::SaveGrid() {
   const QString file = LayoutFile();
   QDir().mkpath(QFileInfo(file).absolutePath());
-  QSaveFile f(file);
-  bool ok = f.open(QIODevice::WriteOnly);
+  TFileWriter f(file);
+  bool ok = f.open();
   if (ok) {
     DBGrid->SaveLayout(f);
-    ok = f.commit();
+    ok = f.Commit();
   }
   if (!ok) MessageDlg(QStringLiteral("Impossibile scrivere il file %1: %2").arg(file, f.errorString()), mtError, mbOK);
 }

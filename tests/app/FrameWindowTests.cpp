@@ -2,11 +2,13 @@
 // the right one forward after a close, our icon; and the snapshot tool.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QImage>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/app/Main.h>
 #include "TestUtil.h"
 
@@ -27,9 +29,11 @@ TEST(FrameWindows, EveryWindowShowsWholeInsideItsFrameWindow) {
     QMdiSubWindow* sub = FrameOf(form);
     ASSERT_NE(sub, nullptr);
     QCoreApplication::processEvents();
-    // The design is the client area; the frame window grows around it.
+    // A design of the client area: the frame window grows around it; one of
+    // the whole window: the frame window is that size.
     if (form->DesignSize().isValid() && !form->DesignSize().isEmpty()) {
-      EXPECT_EQ(form->size(), form->DesignSize());
+      EXPECT_EQ(DesignSizeIsOuter(form) ? sub->size() : form->size(), form->DesignSize());
+      EXPECT_EQ(form->size(), DesignClientSize(form));
     }
     EXPECT_TRUE(sub->contentsRect().contains(form->geometry()))
         << "form " << form->geometry().width() << "x" << form->geometry().height();
@@ -39,6 +43,37 @@ TEST(FrameWindows, EveryWindowShowsWholeInsideItsFrameWindow) {
           << child->metaObject()->className() << " " << qPrintable(child->objectName());
     }
     EXPECT_EQ(sub->windowIcon().pixmap(16).toImage(), ProgramIcon().pixmap(16).toImage());
+  }
+}
+
+TEST(FrameWindows, WindowSizesAsTheirDesignsGiveThem) {
+  // Most designs give the whole window, title bar and borders included; a
+  // few give the client area.
+  struct Row {
+    const char* launcher;
+    bool outer;
+    QSize size;
+  };
+  const Row rows[] = {
+      {"TPattern....", true, {479, 281}},      {"TGraph2D", true, {486, 469}},
+      {"TMeasureDisplay", true, {614, 500}},   {"Gadget", true, {473, 332}},
+      {"Common Controls", true, {518, 455}},   {"TFileListView...", true, {488, 322}},
+      {"Foglio di Calcolo", true, {559, 415}}, {"Other Objects", true, {573, 398}},
+      {"TBarCodes", false, {421, 244}},        {"Simple Visuals", false, {531, 338}},
+      {"TSlideControls", false, {623, 392}},   {"Other Components", false, {296, 295}},
+  };
+  TFormMain frame;
+  frame.show();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.launcher);
+    const TLauncher* l = FindLauncher(r.launcher);
+    ASSERT_TRUE(l && l->Create);
+    TForm* form = frame.Launch(*l);
+    QCoreApplication::processEvents();
+    QMdiSubWindow* sub = FrameOf(form);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(r.outer ? sub->size() : form->size(), r.size);
+    form->Close();
   }
 }
 
@@ -104,6 +139,20 @@ TEST_F(SnapTool, RendersTheWindowAsItStandsInTheFrameOrBare) {
   EXPECT_GT(f.width(), b.width());
   EXPECT_GT(f.height(), b.height() + 10);
   EXPECT_EQ(b.size(), QSize(421, 244));
+}
+
+TEST_F(SnapTool, TakesTheWindowCaptionAsWellAsTheLauncherCaption) {
+  const QString byLauncher = dir.filePath(QStringLiteral("launcher.png"));
+  const QString byWindow = dir.filePath(QStringLiteral("window.png"));
+  ASSERT_EQ(Run({QStringLiteral("--window"), QStringLiteral("TSlideControls"), QStringLiteral("--bare"), byLauncher}),
+            0);
+  ASSERT_EQ(Run({QStringLiteral("--window"), QStringLiteral("TSlideControls..."), QStringLiteral("--bare"), byWindow}),
+            0);
+  EXPECT_EQ(QImage(byWindow).size(), QImage(byLauncher).size());
+  EXPECT_EQ(Run({QStringLiteral("--open"), QStringLiteral("Run Time Designing"), byWindow}), 0);
+  QString err;
+  EXPECT_EQ(Run({QStringLiteral("--window"), QStringLiteral("NoSuchWindow"), byWindow}, &err), 3);
+  EXPECT_TRUE(err.contains(QStringLiteral("the launchers are"))) << qPrintable(err);
 }
 
 TEST_F(SnapTool, OpensLaunchersAndRendersTheWholeFrame) {
@@ -189,9 +238,42 @@ TEST(FrameWindows, TitleBarsAsDesigned) {
     EXPECT_TRUE(f & Qt::WindowCloseButtonHint);
     EXPECT_EQ(sub->minimumSize() == sub->maximumSize(), r.fixed);
     (r.tool ? toolCaption : normalCaption) = sub->contentsMargins().top();
-    // The form itself is still its design size and keeps its own font.
-    EXPECT_EQ(form->size(), form->DesignSize());
+    // The form itself is still its design's client size and keeps its own font.
+    EXPECT_EQ(form->size(), DesignClientSize(form));
     EXPECT_EQ(form->font().pixelSize(), frame.font().pixelSize());
   }
   EXPECT_LT(toolCaption, normalCaption);  // tool windows have a small caption
+}
+
+// The README's gallery (docs/gallery, made by scripts/gallery.sh) is kept
+// current: the main frame exactly as the snapshot tool renders it, and every
+// window's picture of the size the window now shows in the frame. When this
+// fails, run scripts/gallery.sh.
+TEST_F(SnapTool, TheGalleryShowsTheWindowsAsTheyAreNow) {
+  const QDir gallery(SourceDir() + QStringLiteral("/docs/gallery"));
+  ASSERT_TRUE(gallery.exists()) << qPrintable(gallery.path());
+  const QString frameNow = dir.filePath(QStringLiteral("main-frame.png"));
+  ASSERT_EQ(Run({frameNow}), 0);
+  EXPECT_EQ(QImage(gallery.filePath(QStringLiteral("main-frame.png"))), QImage(frameNow))
+      << "the main frame changed: run scripts/gallery.sh";
+  for (const TLauncher& l : Launchers()) {
+    if (!l.Create) continue;
+    SCOPED_TRACE(l.ButtonCaption);
+    // The file name gallery.sh gives: the caption in lower case, each other
+    // character a "-", none at either end.
+    QString name;
+    for (const QChar c : QString::fromUtf8(l.ButtonCaption))
+      name += c.unicode() < 128 && c.isLetterOrNumber() ? c.toLower() : QLatin1Char('-');
+    while (name.endsWith(QLatin1Char('-'))) name.chop(1);
+    while (name.startsWith(QLatin1Char('-'))) name.remove(0, 1);
+    const QImage picture(gallery.filePath(name + QStringLiteral(".png")));
+    ASSERT_FALSE(picture.isNull()) << qPrintable(name) << ".png is missing: run scripts/gallery.sh";
+    TFormMain frame;
+    frame.show();
+    TForm* form = frame.Launch(l);
+    QCoreApplication::processEvents();
+    const QRect visible = FrameOf(form)->geometry().intersected(frame.MdiArea->viewport()->rect());
+    EXPECT_EQ(picture.size(), visible.size()) << qPrintable(name) << ".png is stale: run scripts/gallery.sh";
+    form->Close();
+  }
 }

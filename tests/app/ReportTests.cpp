@@ -20,6 +20,7 @@
 #include <Tarnwell/platform/THourglass.h>
 #include <Tarnwell/utility/MapiSend.h>
 #include "ReportTestUtil.h"
+#include "SmallDisk.h"
 #include "TestUtil.h"
 
 namespace {
@@ -616,5 +617,39 @@ TEST(MailSender, ArgumentsAndFailures) {
     EXPECT_FALSE(done.first().at(0).toBool());
     ASSERT_EQ(dialogs.Messages.size(), 1u);
     EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Error!"));
+  }
+}
+
+// Save, the mail attachment (the same save) and the PDF export on a disk
+// that filled up: an error, the old file byte for byte, no temporary left;
+// and a full temporary folder never lets a cut report reach the target.
+TEST(ReportPreview, SavesOnAFullDiskKeepTheOldFile) {
+  TSmallDisk disk(256);
+  REQUIRE_SMALL_DISK(disk);
+  QTemporaryDir temp;
+  TPreviewFixture fx(30);
+  fx.rep.Report.Preview();
+  const QByteArray old(3314, 'o');
+  const QString onDisk = disk.File(QStringLiteral("r.odr")), elsewhere = temp.filePath(QStringLiteral("r.odr"));
+  {
+    TEnvScope env("TEMP", temp.path());
+    PutFileBytes(onDisk, old);
+    disk.Fill();
+    EXPECT_THROW(fx.form.SaveCompressedReport(onDisk), EStreamError);
+    QString err;
+    EXPECT_FALSE(fx.rep.Report.ExportToPdf(disk.File(QStringLiteral("r.odr")), &err));
+    EXPECT_EQ(err, QString::fromLocal8Bit(strerror(ENOSPC)));
+    EXPECT_EQ(FileBytes(onDisk), old);
+    EXPECT_EQ(disk.Entries(), QStringList{QStringLiteral("r.odr")});
+    disk.Unfill();
+  }
+  {
+    TEnvScope env("TEMP", disk.Path());
+    PutFileBytes(elsewhere, old);
+    disk.Fill(4096);
+    EXPECT_THROW(fx.form.SaveCompressedReport(elsewhere), EStreamError);
+    EXPECT_EQ(FileBytes(elsewhere), old);
+    EXPECT_EQ(disk.Entries(), QStringList{QStringLiteral("r.odr")});
+    disk.Unfill();
   }
 }

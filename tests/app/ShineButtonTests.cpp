@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <Tarnwell/app/ShineBtn.h>
+#include <Tarnwell/platform/TControls_p.h>
 #include "PropertyRoundTrip.h"
 #include "TestUtil.h"
 
@@ -66,19 +67,19 @@ TEST(ShineButton, AnEqualValueCausesNoRepaintAndANewOneRepaintsAtOnce) {
   b.show();
   // Let the window settle: exposure and activation paint it once or twice.
   int settled = -1;
-  while (settled != b.PaintCount()) {
-    settled = b.PaintCount();
+  while (settled != PaintCount(b)) {
+    settled = PaintCount(b);
     WaitUntil([] { return false; }, 50);
   }
-  const int before = b.PaintCount();
+  const int before = PaintCount(b);
   b.setShineColor(clRed);
   b.setDefColor(clBlack);
   QCoreApplication::processEvents();
-  EXPECT_EQ(b.PaintCount(), before);
+  EXPECT_EQ(PaintCount(b), before);
   b.setShineColor(clYellow);  // painted synchronously, no event loop needed
-  EXPECT_EQ(b.PaintCount(), before + 1);
+  EXPECT_EQ(PaintCount(b), before + 1);
   b.setDefColor(clWhite);
-  EXPECT_EQ(b.PaintCount(), before + 2);
+  EXPECT_EQ(PaintCount(b), before + 2);
 }
 
 TEST(ShineButton, ClickRunsTheHandler) {

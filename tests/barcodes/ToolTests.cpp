@@ -2,7 +2,9 @@
 // independent readers decode.
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -13,6 +15,7 @@
 #include "BarcodeTool.h"
 #include <Tarnwell/barcodes/BarCdMore.h>
 #include "Readers.h"
+#include "SmallDisk.h"
 
 using namespace Tarnwell;
 
@@ -479,4 +482,83 @@ TEST(BarcodeTool, CommandBatchReadByZbarimgAndZXingReader) {
   ASSERT_TRUE(bad.waitForFinished(30000));
   EXPECT_EQ(bad.exitCode(), 3);
   EXPECT_FALSE(QFile::exists(dir.filePath("x.png")));
+}
+
+namespace {
+int RunCommand(const QStringList& args, const QByteArray& input, QString* err = nullptr) {
+  QProcess p;
+  p.start(QStringLiteral(TARNWELL_BARCODE_TOOL), args);
+  if (!p.waitForStarted()) return -1;
+  p.write(input);
+  p.closeWriteChannel();
+  if (!p.waitForFinished(120000)) return -1;
+  if (err) *err = QString::fromLocal8Bit(p.readAllStandardError());
+  return p.exitCode();
+}
+}  // namespace
+
+// A picture written again on a disk that has filled up meanwhile: exit 1,
+// the old picture byte for byte, no temporary, the reason named.
+TEST(BarcodeTool, FullDiskKeepsTheOldPicture) {
+  TSmallDisk disk(128);
+  REQUIRE_SMALL_DISK(disk);
+  for (const char* name : {"a.png", "a.svg", "a.eps", "lot~.png"}) {
+    SCOPED_TRACE(name);
+    const bool batch = QByteArray(name).contains('~');
+    const QString out = disk.File(name), written = batch ? disk.File("lot1.png") : out;
+    QStringList args = {"--type", "code128", "--out", out};
+    args << (batch ? QStringList{"--batch"} : QStringList{"Tarn 1"});
+    ASSERT_EQ(RunCommand(args, "Tarn 1\n"), 0);
+    const QByteArray old = FileBytes(written);
+    ASSERT_FALSE(old.isEmpty());
+    disk.Fill();
+    if (!batch) args.last() = "Tarn 22";
+    QString err;
+    EXPECT_EQ(RunCommand(args, "Tarn 22\n", &err), 1);
+    EXPECT_TRUE(err.contains(written) && err.contains(QString::fromLocal8Bit(strerror(ENOSPC)))) << err.toStdString();
+    EXPECT_EQ(FileBytes(written), old);
+    EXPECT_EQ(disk.Entries(), QStringList{QFileInfo(written).fileName()});
+    disk.Unfill();
+    QFile::remove(written);
+  }
+}
+
+// Numbering is the file name's; "--" ends the options, "--help" after it is
+// data; the pictures are 1-bit and still read back.
+TEST(BarcodeTool, BatchNumbersFileNamesOnlyAndDataAfterDoubleDash) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QDir(dir.path()).mkpath("bk~"));
+  EXPECT_EQ(BatchFileName("bk~/lot~~.png", 3), "bk~/lot03.png");
+  EXPECT_EQ(BatchFileName("bk~/lot.png", 3), "bk~/lot00003.png");
+  ASSERT_EQ(RunCommand({"--type", "code128", "--batch", "--out", dir.filePath("bk~/lot~~.png")}, "A1\nB2\n"), 0);
+  EXPECT_EQ(QDir(dir.filePath("bk~")).entryList(QDir::Files), (QStringList{"lot01.png", "lot02.png"}));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{"bk~"});
+  QFile png(dir.filePath("bk~/lot02.png"));
+  ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+  EXPECT_EQ(png.read(26).at(24), 1) << "bit depth";
+  if (HaveZbar()) {
+    const auto got = ZbarDecode(QImage(dir.filePath("bk~/lot02.png")), bcCODE128B);
+    EXPECT_TRUE(got.size() == 1 && got[0] == "B2");
+  }
+  QString err;
+  EXPECT_EQ(RunCommand({"--type", "code39", "--modules", "--", "--help"}, ""), 3);
+  EXPECT_EQ(RunCommand({"--type", "code128b", "--modules", "--", "--help"}, ""), 0);
+}
+
+// Killed at random moments while it replaces a large picture: the old or
+// the new picture, never a part of one.
+TEST(BarcodeTool, KilledWhileWritingLeavesOldOrNewPicture) {
+  QTemporaryDir dir;
+  const QString out = dir.filePath("big.png");
+  const QStringList args = {"--type", "code128b", "--scale", "20", "--height", "3000", "--out", out, QString(100, 'w')};
+  QElapsedTimer t;
+  t.start();
+  ASSERT_EQ(RunCommand(args, ""), 0);
+  const int ms = int(t.elapsed());
+  const QByteArray fresh = FileBytes(out);
+  ASSERT_GT(fresh.size(), 1000);
+  QString what;
+  EXPECT_EQ(KillLoop(QStringLiteral(TARNWELL_BARCODE_TOOL), args, out, "old picture", fresh, 15, ms, &what), 0)
+      << what.toStdString();
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"big.png"});
 }

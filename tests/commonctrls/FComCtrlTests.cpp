@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCollator>
+#include <QDateTime>
+#include <QHeaderView>
 #include <QLocale>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -62,7 +64,12 @@ TEST(CommonControlsWindow, TheLauncherOpensIt) {
   EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
   EXPECT_NE(sub->minimumSize(), sub->maximumSize());
-  EXPECT_EQ(form->size(), form->DesignSize());
+  // 518 x 455 is the whole window; the controls stand as designed in what
+  // its title bar and borders leave.
+  EXPECT_EQ(sub->size(), form->DesignSize());
+  EXPECT_EQ(f->ListView->geometry(), QRect(132, 8, 369, 141));
+  EXPECT_EQ(f->RichEditSource->geometry(), QRect(4, 156, 497, 247));
+  EXPECT_EQ(f->StatusBar->geometry(), QRect(0, f->height() - 19, f->width(), 19));
   EXPECT_TRUE(sub->isVisible());
   // Each click opens a new one.
   TForm* second = frame.Launch(*l);
@@ -83,12 +90,14 @@ TEST(CommonControlsWindow, LayoutAndSettingsAsDesigned) {
   EXPECT_EQ(f->ListView->geometry().topLeft(), QPoint(132, 8));
   EXPECT_EQ(f->RichEditSource->geometry().topLeft(), QPoint(4, 156));
   // Anchored: the list keeps its right margin, the editor all four.
+  EXPECT_EQ(f->ListView->width(), 369);
+  EXPECT_EQ(f->RichEditSource->size(), QSize(497, 247));
   EXPECT_EQ(f->width() - f->ListView->geometry().right() - 1, 9);
   EXPECT_EQ(f->StatusBar->geometry(), QRect(0, f->height() - 19, f->width(), 19));
-  EXPECT_EQ(f->StatusBar->geometry().top() - f->RichEditSource->geometry().bottom() - 1, 6);
+  const int gap = f->StatusBar->geometry().top() - f->RichEditSource->geometry().bottom() - 1;
   f->resize(700, 600);
   EXPECT_EQ(f->width() - f->ListView->geometry().right() - 1, 9);
-  EXPECT_EQ(f->StatusBar->geometry().top() - f->RichEditSource->geometry().bottom() - 1, 6);
+  EXPECT_EQ(f->StatusBar->geometry().top() - f->RichEditSource->geometry().bottom() - 1, gap);
   EXPECT_EQ(f->CheckTreeView->geometry(), QRect(4, 8, 121, 141));
 
   EXPECT_FALSE(f->CheckTreeView->AllowGrayed());
@@ -183,6 +192,31 @@ TEST(CommonControlsWindow, HeaderSortsIntegersByValueAndDateTimeAsText) {
   QCollator coll{QLocale()};
   coll.setCaseSensitivity(Qt::CaseSensitive);
   for (int i = 1; i < texts.size(); ++i) EXPECT_LE(coll.compare(texts[i - 1], texts[i]), 0);
+}
+
+TEST(CommonControlsWindow, StringHeaderSortsAscendingFirstAndTimesShowNoZone) {
+  const QLocale before;
+  for (const char* name : {"it_IT", "en_US"}) {
+    SCOPED_TRACE(name);
+    QLocale::setDefault(QLocale(QString::fromLatin1(name)));
+    ShownWindow w;
+    TColSortListView* v = w.f->ListView;
+    const QString zone = QLocale().toString(QDateTime::currentDateTime(), QStringLiteral("t"));
+    ASSERT_FALSE(zone.isEmpty());
+    for (int i = 0; i < v->topLevelItemCount(); ++i) {
+      EXPECT_FALSE(v->topLevelItem(i)->text(3).contains(zone)) << v->topLevelItem(i)->text(3).toStdString();
+      EXPECT_FALSE(v->topLevelItem(i)->text(4).contains(zone));
+    }
+    // A click on the "String" header, as the user gives it: ascending first.
+    QHeaderView* h = v->header();
+    const QPoint at(h->sectionViewportPosition(0) + h->sectionSize(0) / 2, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(v->topLevelItem(0)->text(0), "A_Item");
+    EXPECT_EQ(v->topLevelItem(15)->text(0), "P_Item");
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, at, 500);
+    EXPECT_EQ(v->topLevelItem(0)->text(0), "P_Item");
+  }
+  QLocale::setDefault(before);
 }
 
 TEST(CommonControlsWindow, CheckTreeCycleAndEditorTab) {

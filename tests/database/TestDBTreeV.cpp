@@ -22,6 +22,7 @@
 #include <Tarnwell/database/DBTreeVForm.h>
 #include <Tarnwell/platform/TDialogs.h>
 #include "DbTestUtil.h"
+#include "SmallDisk.h"
 
 using namespace Tarnwell;
 
@@ -617,4 +618,22 @@ TEST(BrowserFold, OptionsAndRootFolders) {
   EXPECT_TRUE(TBrowserFold::RootPath(foRecycleBin).endsWith("/Trash/files"));
   for (TSHFolders f : {foDesktop, foDesktopExpanded, foControlPanel, foPrinters, foNetwork})
     EXPECT_EQ(TBrowserFold::RootPath(f), desktop);
+}
+
+// The analyser's tree file on a disk that filled up: EStreamError naming the
+// file, the old file byte for byte, no temporary left.
+TEST(TreeText, SaveOnAFullDiskKeepsTheOldFile) {
+  TSmallDisk disk(128);
+  REQUIRE_SMALL_DISK(disk);
+  const QString file = disk.File(QStringLiteral("tree.dat"));
+  PutFileBytes(file, QByteArray(3314, 'o'));
+  disk.Fill();
+  try {
+    TreeText::Save(file, TreeText::Parse({"CLIENTI", "\tORDINI"}));
+    ADD_FAILURE() << "no error";
+  } catch (const EStreamError& e) {
+    EXPECT_TRUE(e.Message().contains(file)) << e.Message().toStdString();
+  }
+  EXPECT_EQ(FileBytes(file), QByteArray(3314, 'o'));
+  EXPECT_EQ(disk.Entries(), QStringList{QStringLiteral("tree.dat")});
 }

@@ -14,6 +14,7 @@
 #include <Tarnwell/database/FQryParm.h>
 #include <Tarnwell/database/DBEngine.h>
 #include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/database/EnhQuery_p.h>
 #include "DbTestUtil.h"
 
 using namespace Tarnwell;
@@ -39,9 +40,9 @@ struct TPromptAnswers {
 // Fixes the markers' clock for a test.
 struct TFixedClock {
   explicit TFixedClock(const QDateTime& at) {
-    TEnhQuery::SetClock([at] { return at; });
+    SetEnhQueryClock([at] { return at; });
   }
-  ~TFixedClock() { TEnhQuery::SetClock({}); }
+  ~TFixedClock() { SetEnhQueryClock({}); }
 };
 
 QString GnuDate(const QString& expr) {

@@ -22,6 +22,7 @@
 #include <Tarnwell/database/demo/FDBCtrl.h>
 #include <Tarnwell/platform/TDialogs.h>
 #include "DbTestUtil.h"
+#include "SmallDisk.h"
 
 using namespace Tarnwell;
 
@@ -258,3 +259,30 @@ TEST(DBCtrlWindow, CaptionStripWhileMaximised) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, DBCtrlTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
+
+// "Save Grid" on a disk that filled up: the message, the old layout file
+// byte for byte, no temporary left.
+TEST(DBCtrlWindow, SaveGridOnAFullDiskKeepsTheOldLayout) {
+  QStandardPaths::setTestModeEnabled(true);
+  struct TRestore {
+    QString App, Folder;
+    ~TRestore() {
+      QDir(Folder).removeRecursively();
+      QCoreApplication::setApplicationName(App);
+    }
+  } restore{QCoreApplication::applicationName(), QString()};
+  QCoreApplication::setApplicationName(restore.App + QStringLiteral("-full-%1").arg(QCoreApplication::applicationPid()));
+  const QString file = TFormDBCtrl::LayoutFile();
+  restore.Folder = QFileInfo(file).path();
+  QDir().mkpath(restore.Folder);
+  TSmallDisk disk(128, restore.Folder);
+  REQUIRE_SMALL_DISK(disk);
+  PutFileBytes(file, QByteArray(3314, 'o'));
+  disk.Fill();
+  TRecordingDialogs dialogs;
+  TFormDBCtrl form;
+  form.BtnSaveGrid->click();
+  EXPECT_EQ(dialogs.Messages.size(), 1u);
+  EXPECT_EQ(FileBytes(file), QByteArray(3314, 'o'));
+  EXPECT_EQ(disk.Entries(), QStringList{QStringLiteral("DBGrid.RES")});
+}

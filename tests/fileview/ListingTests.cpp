@@ -17,6 +17,7 @@
 #include "TestUtil.h"
 #include <Tarnwell/fileview/FileEntries.h>
 #include <Tarnwell/fileview/FileList.h>
+#include <Tarnwell/fileview/FileList_p.h>
 #include <Tarnwell/fileview/FileViewTexts.h>
 
 namespace {
@@ -132,7 +133,7 @@ TEST(Listing, LinksAndDesktopFilesAreShortcutsAndNothingRuns) {
   EXPECT_EQ(l.View.SubItem(l.View.RowOfName("app.desktop"), 3).left(1), " ");
   // Activating an application entry opens it as a document, never its Exec line.
   QStringList opened;
-  auto old = TFileListViewLite::SetOpenHook([&](const QString& f, const QStringList&) {
+  auto old = SetFileOpenHook([&](const QString& f, const QStringList&) {
     opened << f;
     return true;
   });
@@ -146,7 +147,7 @@ TEST(Listing, LinksAndDesktopFilesAreShortcutsAndNothingRuns) {
   l.View.ActivateSelected();
   l.View.WaitForRead();
   EXPECT_EQ(l.View.Directory(), d + "/target");
-  TFileListViewLite::SetOpenHook(old);
+  SetFileOpenHook(old);
 }
 
 TEST(Navigation, UpFromRootToVolumesToDesktopAndNoFurther) {

@@ -67,3 +67,11 @@ TEST(Window, StatusBarCountsAndSizesWithLocaleSeparators) {
   EXPECT_EQ(form.DirectoryComboLite1->Directory(), ParentPath(d));
   QLocale::setDefault(saved);
 }
+
+TEST(Window, EveryControlCanBeFoundByItsName) {
+  TFormFileView form;
+  for (const char* name : {"Panel1", "DirectoryComboLite1", "BtnPrevDir", "BtnList", "BtnReport", "BtnSmall", "BtnBig",
+                           "Panel3", "FileListView", "Panel2", "Label1", "FileNameEditLite1", "StatusBar"})
+    EXPECT_NE(form.findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
+  EXPECT_EQ(form.findChild<QWidget*>("BtnReport"), form.BtnReport);
+}

@@ -7,6 +7,7 @@
 
 #include <Tarnwell/graph/FGraph2d.h>
 #include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/graph/Graph2D_p.h>
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -147,7 +148,7 @@ TEST(GraphControl, DrawsLegendGridAndSeries) {
 
 TEST(GraphControl, ZoomWithRubberBandAndHistory) {
   ZoomFixture f;
-  const int renders = f.g.RenderCount();
+  const int renders = RenderCount(f.g);
   // A plain left click neither zooms nor unzooms.
   QTest::mouseClick(&f.g, Qt::LeftButton, Qt::NoModifier, f.Inside(0.5, 0.5));
   EXPECT_EQ(f.g.Range(), (TGraphRange{0, 0, 100, 100}));
@@ -159,7 +160,7 @@ TEST(GraphControl, ZoomWithRubberBandAndHistory) {
   for (int i = 0; i < 5; ++i) QTest::mouseMove(&f.g, f.Inside(0.5 + i * 0.05, 0.5 + i * 0.05));
   QCoreApplication::processEvents();
   f.g.grab();
-  EXPECT_EQ(f.g.RenderCount(), renders);
+  EXPECT_EQ(RenderCount(f.g), renders);
   QTest::mouseRelease(&f.g, Qt::LeftButton, Qt::NoModifier, f.Inside(0.75, 0.75));
   EXPECT_FALSE(f.g.Zooming());
   const TGraphRange z = f.g.Range();
@@ -261,6 +262,9 @@ TEST(GraphWindow, FiveGraphsFilledOnShow) {
     const int th = d.TaskHalfHeightAtPitch();
     const int pitch = std::abs(d.YToPixel(1) - d.YToPixel(2));
     EXPECT_LT(2 * th + 2, pitch);
+    // Room for a legible text beside each bar, one row from the next.
+    EXPECT_GE(pitch, 9);
+    EXPECT_GE(2 * th + 2, 6);
     for (const auto& t : gg->Series()[0]->TaskData()) {
       const TExtParm e = d.ToExtParm(t);
       EXPECT_GE(e.Y - th, plot.Top) << "row " << t.Y;

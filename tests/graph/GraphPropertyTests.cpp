@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/graph/Graph2D_p.h>
 #include "../measure/PropertyRoundTrip.h"
 
 using namespace Tarnwell;
@@ -31,11 +32,11 @@ TEST(GraphProperties, ChangingADrawingObjectRedrawsTheControl) {
   TGraph2D g;
   g.resize(200, 150);
   g.grab();
-  const int renders = g.RenderCount();
+  const int renders = RenderCount(g);
   g.Layout().setTitle("Vendite");
   g.Labels().setTextLab({"a", "b"});  // copies only: no redraw for it
   g.grab();
-  EXPECT_EQ(g.RenderCount(), renders + 1);
+  EXPECT_EQ(RenderCount(g), renders + 1);
 }
 
 TEST(GraphProperties, ZoomAndMouseSignalsReachEveryListener) {

@@ -2,6 +2,7 @@
 
 #include <QTest>
 
+#include <Tarnwell/platform/TFormSize.h>
 #include <Tarnwell/measure/FMeasure.h>
 #include "MeasureTestUtil.h"
 
@@ -68,7 +69,9 @@ TEST(MeasureWindow, ControlsReachEveryDisplay) {
 TEST(MeasureWindow, ResizerScalesTheWindow) {
   TFormMeasDisp f;
   f.show();
-  f.resize(1228, 1000);
+  // 614 x 500 is the whole window: the layout stands in what its borders leave.
+  const QSize client = DesignClientSize(&f);
+  f.resize(client * 2);
   QCoreApplication::processEvents();
   EXPECT_EQ(f.MonitorDisplay3->geometry(), QRect(296, 88, 610, 282));
   EXPECT_EQ(f.MDLcd->Font().Size(), 16);
@@ -76,7 +79,7 @@ TEST(MeasureWindow, ResizerScalesTheWindow) {
   QCoreApplication::processEvents();
   EXPECT_GE(f.height(), 200);
   EXPECT_GE(f.width(), 300);
-  f.resize(614, 500);
+  f.resize(client);
   QCoreApplication::processEvents();
   EXPECT_EQ(f.MonitorDisplay3->geometry(), QRect(148, 44, 305, 141));
   EXPECT_EQ(f.MDLcd->Font().Size(), 8);
@@ -90,7 +93,9 @@ TEST(MeasureWindow, ShownAtItsDesignSizeKeepsTheLayout) {
   TFormMeasDisp f;
   f.show();
   QCoreApplication::processEvents();
-  ASSERT_EQ(f.size(), QSize(614, 500));
+  ASSERT_TRUE(DesignSizeIsOuter(&f));
+  ASSERT_EQ(f.DesignSize(), QSize(614, 500));
+  ASSERT_EQ(f.size(), DesignClientSize(&f));
   const std::pair<QWidget*, QRect> table[] = {
       {f.MonitorDisplay3, {148, 44, 305, 141}}, {f.MonitorDisplay1, {4, 340, 293, 129}},
       {f.MonitorDisplay2, {4, 188, 113, 149}},  {f.MonitorDisplay4, {220, 188, 105, 149}},

@@ -7,7 +7,7 @@ file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 run(${CMAKE_COMMAND} --install ${TARNWELL_BUILD_DIR} --prefix ${prefix})
 foreach(f include/Tarnwell/barcodes/BarCodes.h include/Tarnwell/platform/TProperty.h
-          lib/cmake/Tarnwell/TarnwellConfig.cmake lib/libtarnwell_barcodes.a)
+          ${LIBDIR}/cmake/Tarnwell/TarnwellConfig.cmake ${LIBDIR}/libtarnwell_barcodes.a)
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()

@@ -387,3 +387,66 @@ TEST(Canvas, DegenerateInputDrawsNothingAndNeverCrashes) {
   s.c.Rectangle(10, 10, 4, 4);  // reversed corners are the same rectangle
   EXPECT_EQ(s.ink(), QRect(4, 4, 6, 6));
 }
+
+TEST(Canvas, RecordedEllipsesPlayBackAsTheDirectlyDrawnOnes) {
+  struct Box {
+    int l, t, r, b;
+  };
+  const Box boxes[] = {{3, 4, 37, 30}, {0, 0, 40, 40}, {5, 18, 35, 21}, {18, 2, 21, 38}, {7, 7, 8, 8}, {2, 9, 31, 10}};
+  for (TPenMode mode : {pmCopy, pmXor}) {
+    for (const Box& box : boxes) {
+      SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " box " << box.l << "," << box.t << "," << box.r
+                                      << "," << box.b);
+      auto style = [&](TCanvas& c) {
+        c.Pen().SetColor(clRed);
+        c.Pen().SetMode(mode);
+        c.Brush().SetColor(clBlue);
+      };
+      Surface direct;
+      direct.c.Brush().SetColor(clGreen);
+      direct.c.FillRect(Rect(0, 0, 40, 40));
+      style(direct.c);
+      direct.c.Ellipse(box.l, box.t, box.r, box.b);
+      direct.c.Release();
+      TMetafile mf;
+      mf.SetSize(40, 40);
+      {
+        TMetafileCanvas mc(mf);
+        style(mc);
+        mc.Ellipse(box.l, box.t, box.r, box.b);
+      }
+      Surface played;
+      played.c.Brush().SetColor(clGreen);
+      played.c.FillRect(Rect(0, 0, 40, 40));
+      played.c.Draw(0, 0, mf);
+      played.c.Release();
+      EXPECT_EQ(played.img, direct.img);
+    }
+  }
+  // Played back smaller, the outline stays whole: along every row the
+  // first pixel of the ellipse from either side is the pen's.
+  TMetafile mf;
+  mf.SetSize(200, 200);
+  {
+    TMetafileCanvas mc(mf);
+    mc.Pen().SetColor(clBlack);
+    mc.Brush().SetColor(clBlue);
+    mc.Ellipse(9, 9, 190, 190);
+  }
+  QImage img = WhiteImage(113, 149);
+  {
+    TCanvas c(&img);
+    c.StretchDraw(Rect(0, 0, 113, 149), mf);
+  }
+  for (int y = 0; y < img.height(); ++y) {
+    int first = -1, last = -1;
+    for (int x = 0; x < img.width(); ++x)
+      if (PixelAt(img, x, y) != clWhite) {
+        if (first < 0) first = x;
+        last = x;
+      }
+    if (first < 0) continue;
+    EXPECT_EQ(PixelAt(img, first, y), clBlack) << "row " << y;
+    EXPECT_EQ(PixelAt(img, last, y), clBlack) << "row " << y;
+  }
+}

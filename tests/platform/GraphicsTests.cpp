@@ -172,18 +172,23 @@ TEST(DateSerial, RoundTripsAndRejectsNonsense) {
 }
 
 TEST(Fonts, PositiveHeightsGiveThatCellHeight) {
-  // A positive height is the whole cell (ascent + descent). Where a face has
-  // no em size with exactly that line height, the largest that fits is used.
+  // A positive height is the whole cell, internal leading included, exactly;
+  // the glyphs take the largest em size whose line height fits in it.
+  QImage img(8, 8, QImage::Format_RGB32);
   for (const char* face : {"MS Sans Serif", "Times New Roman", "Courier New", "Arial"}) {
-    for (int h = 8; h <= 48; ++h) {
-      TFont f;
-      f.SetName(QString::fromLatin1(face));
-      f.SetHeight(h);
-      QFont q = f.ToQFont();
-      const int got = QFontMetrics(q).height();
-      q.setPixelSize(q.pixelSize() + 1);
-      const int next = QFontMetrics(q).height();
-      EXPECT_TRUE(got == h || (got < h && next > h)) << face << " " << h << ": " << got;
+    for (TFontStyles style : {TFontStyles(0), TFontStyles(fsBold)}) {
+      for (int h = 8; h <= 48; ++h) {
+        TCanvas c(&img);
+        c.Font().SetName(QString::fromLatin1(face));
+        c.Font().SetStyle(style);
+        c.Font().SetHeight(h);
+        EXPECT_EQ(c.TextHeight(QStringLiteral("Ag")), h) << face << " " << style << " " << h;
+        QFont q = c.Font().ToQFont();
+        const QFontMetrics fm(q);
+        EXPECT_LE(fm.height(), h) << face << " " << h;
+        q.setPixelSize(q.pixelSize() + 1);
+        EXPECT_GT(QFontMetrics(q).height(), h) << face << " " << h;
+      }
     }
   }
 }

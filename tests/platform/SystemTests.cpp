@@ -20,6 +20,7 @@
 #include <Tarnwell/platform/THourglass.h>
 #include <Tarnwell/platform/TResources.h>
 #include <Tarnwell/platform/TThread.h>
+#include <Tarnwell/platform/TApplication_p.h>
 #include "TestUtil.h"
 
 TEST(Thread, CreatedSuspendedRunsAfterResume) {
@@ -117,11 +118,11 @@ using namespace Tarnwell;
   Throwing w;
   w.resize(10, 10);
   w.show();
-  const int before = TApplication::HandledCount();
+  const int before = HandledExceptionCount();
   QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   QApplication::sendEvent(&w, &press);
-  EXPECT_EQ(TApplication::HandledCount(), before + 1);
+  EXPECT_EQ(HandledExceptionCount(), before + 1);
   ASSERT_EQ(dialogs.Messages.size(), 1u);
   EXPECT_EQ(dialogs.Messages[0].Text, QStringLiteral("Valore non valido"));
   EXPECT_EQ(dialogs.Messages[0].Type, mtError);

@@ -91,3 +91,36 @@ TEST(RTDesignWindow, LabelShowsARandomDigitUnderTheMouse) {
     EXPECT_LE(v, 9);
   }
 }
+
+TEST(RTDesignWindow, EveryHandleOfTheSelectedControlStartsSizingIt) {
+  // Button1 (192, 112, 75 x 25): handles of 4 x 4 around it, from (188, 108)
+  // to (271, 141). Some lie over other controls or nearer to them.
+  struct Row {
+    QPoint at;
+    int zone;
+  };
+  const Row rows[] = {
+      {{190, 110}, 1}, {{188, 108}, 1}, {{270, 110}, 2}, {{190, 138}, 3}, {{268, 139}, 4},
+      {{229, 109}, 5}, {{189, 124}, 6}, {{229, 140}, 7}, {{270, 125}, 8},
+  };
+  TFormRTDesign f;
+  f.show();
+  QCoreApplication::processEvents();
+  TMouse m(&f);
+  m.Press(f.CheckBox1->geometry().center());
+  m.Release(f.CheckBox1->geometry().center());
+  ASSERT_TRUE(f.DesignAtRunTime1->Active());
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << r.at.x() << "," << r.at.y());
+    // Button1 selected, as a click on it leaves it.
+    m.Press(f.Button1->geometry().center());
+    m.Release(f.Button1->geometry().center());
+    ASSERT_EQ(f.DesignAtRunTime1->MarkedControl(), f.Button1);
+    m.Press(r.at);
+    EXPECT_EQ(f.DesignAtRunTime1->SelectedControl(), f.Button1);
+    EXPECT_TRUE(f.DesignAtRunTime1->Resizing());
+    EXPECT_EQ(f.DesignAtRunTime1->DragZone(), r.zone);
+    m.Release(r.at);
+    EXPECT_EQ(f.Button1->geometry(), QRect(192, 112, 75, 25));  // a press and release alone change nothing
+  }
+}

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <Tarnwell/scroll/BtnQueDs.h>
+#include <Tarnwell/scroll/BtnQueDs_p.h>
 
 #include "TestUtil.h"
 
@@ -189,8 +190,35 @@ TEST(BtnQuePeriodDisplay, PaintingDrawsOnlyTheVisibleBars) {
   EXPECT_EQ(s.line.ButtonCount(), 10000);
   EXPECT_EQ(s.line.width(), 800000);
   (void)s.line.grab(QRect(4000, 0, 400, 20));
-  EXPECT_LE(s.line.LastPaintedCount(), 7);
-  EXPECT_GE(s.line.LastPaintedCount(), 5);
+  EXPECT_LE(LastPaintedCount(s.line), 7);
+  EXPECT_GE(LastPaintedCount(s.line), 5);
 }
 
 }  // namespace
+
+// From the keyboard: the arrows choose the bar, Space clicks it on release,
+// Enter at once; with clicks disabled nothing fires.
+TEST(BtnQueKeys, ArrowsChooseSpaceAndEnterClick) {
+  TBtnQueDisplay q;
+  q.AddButton("a", -1, 1, -1, 0, clRed, 30);
+  q.AddButton("b", -1, 2, -1, 0, clBlue, 40);
+  q.AddButton("c", -1, 3, -1, 0, clLime, 20);
+  EXPECT_TRUE(q.focusPolicy() & Qt::TabFocus);
+  QSignalSpy click(&q, &TBtnQueDisplay::ButtonClick);
+  QTest::keyClick(&q, Qt::Key_Right);
+  QTest::keyPress(&q, Qt::Key_Space);
+  EXPECT_EQ(q.PressedButton(), 1);
+  EXPECT_EQ(click.count(), 0);
+  QTest::keyRelease(&q, Qt::Key_Space);
+  ASSERT_EQ(click.count(), 1);
+  EXPECT_EQ(click.at(0).at(2).toInt(), 2);  // the bar's data
+  QTest::keyClick(&q, Qt::Key_End);
+  QTest::keyClick(&q, Qt::Key_Right);  // stays on the last
+  QTest::keyClick(&q, Qt::Key_Return);
+  ASSERT_EQ(click.count(), 2);
+  EXPECT_EQ(click.at(1).at(1).toInt(), 2);
+  q.setClickEnabled(false);
+  QTest::keyClick(&q, Qt::Key_Return);
+  EXPECT_EQ(click.count(), 2);
+  EXPECT_EQ(q.PressedButton(), -1);
+}

@@ -4,6 +4,7 @@
 
 #include "SheetGridTestUtil.h"
 #include <Tarnwell/platform/TResources.h>
+#include <Tarnwell/spreadsheet/SShtGrid_p.h>
 #include "TestUtil.h"
 
 namespace {
@@ -53,19 +54,19 @@ TEST(SheetGridPaint, TileCacheKeepsTheLastAndEvictsTheOldest) {
   EXPECT_EQ(&g->GetPatternTile(5, RGB(0, 0, 0), clRed), first);  // no rebuild
   for (int i = 1; i < TSpreadSheetGrid::MaxTileCache; ++i)
     g->GetPatternTile(5, RGB(i & 255, i >> 8, 0), clRed);
-  EXPECT_EQ(g->TileCacheCount(), 512);
+  EXPECT_EQ(TileCacheCount(*g), 512);
   EXPECT_TRUE(g->TileCached(5, RGB(0, 0, 0), clRed));
   g->GetPatternTile(5, RGB(0, 0, 9), clRed);  // the 513th
-  EXPECT_EQ(g->TileCacheCount(), 512);
+  EXPECT_EQ(TileCacheCount(*g), 512);
   EXPECT_FALSE(g->TileCached(5, RGB(0, 0, 0), clRed));
   EXPECT_TRUE(g->TileCached(5, RGB(1, 0, 0), clRed));
   // A repaint of cells uses the cache and builds nothing new.
   auto* c = g->Cells().GetCell(2, 2, true);
   c->SetBackground(clWhite, clRed, 7);
   g->RenderImage();
-  const int n = g->TileCacheCount();
+  const int n = TileCacheCount(*g);
   g->RenderImage();
-  EXPECT_EQ(g->TileCacheCount(), n);
+  EXPECT_EQ(TileCacheCount(*g), n);
 }
 
 TEST(SheetGridPaint, BackgroundsPatternsAndTheGridColour) {

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 #include <Tarnwell/space3d/Polygon.h>
+#include <Tarnwell/space3d/Polygon_p.h>
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -31,7 +32,7 @@ TEST(Polygon, PropertyClampsAndDelay) {
   EXPECT_EQ(p.Velocity(), 1);
   // Settings do not start an inactive control.
   EXPECT_FALSE(p.Active());
-  EXPECT_EQ(p.FrameCount(), 0);
+  EXPECT_EQ(FrameCount(p), 0);
 }
 
 TEST(Polygon, LatesReplacesAllButTheFirstVertex) {
@@ -103,7 +104,7 @@ TEST(Polygon, RunsDrawsAndDiesSafely) {
   p.setVelocity(190);
   p.setLines(4);
   p.setActive(true);
-  EXPECT_TRUE(WaitUntil([&] { return p.FrameCount() > 10; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameCount(p) > 10; }, 3000));
   int red = 0;
   const QImage img = p.Canvas();
   for (int y = 0; y < img.height(); ++y)
@@ -111,9 +112,9 @@ TEST(Polygon, RunsDrawsAndDiesSafely) {
   EXPECT_GT(red, 5);
   p.setActive(false);
   QCoreApplication::processEvents();
-  const int frames = p.FrameCount();
+  const int frames = FrameCount(p);
   WaitUntil([] { return false; }, 100);
-  EXPECT_LE(p.FrameCount(), frames + 1);
+  EXPECT_LE(FrameCount(p), frames + 1);
   // Destroyed while running, over and over (run under AddressSanitizer too).
   QElapsedTimer t;
   t.start();
@@ -122,7 +123,7 @@ TEST(Polygon, RunsDrawsAndDiesSafely) {
     q->resize(50, 50);
     q->setVelocity(200);
     q->setActive(true);
-    WaitUntil([&] { return q->FrameCount() > i % 3; }, 500);
+    WaitUntil([&] { return FrameCount(*q) > i % 3; }, 500);
     delete q;
   }
   EXPECT_LT(t.elapsed(), 10000);

@@ -140,15 +140,21 @@ TEST(Space3DProperties, NamesClampsAndLevels) {
   EXPECT_EQ(v.AmbientLight(), ColorToRGB(clBtnFace, v.palette()) & 0xFFFFFF);
 }
 
-TEST(Space3DProperties, UnreadableFileNameIsTakenAndAnnounced) {
+TEST(Space3DProperties, UnreadableFileLeavesTheNameAndGoesToTheExceptionHandler) {
   QTemporaryDir dir;
   TSpace3DViewer v;
   QSignalSpy spy(&v, &TSpace3DViewer::FileNameChanged);
-  // A folder exists but is no file: the loader refuses it.
-  EXPECT_THROW(v.setFileName(dir.path()), ETarnwellError);
-  EXPECT_EQ(v.FileName(), dir.path());
-  EXPECT_EQ(spy.count(), 1);
+  QStringList messages;
+  const TExceptionHandler previous = SetExceptionHandler([&](const QString& m) { messages << m; });
+  // A folder exists but is no file: the loader refuses it, the setter does
+  // not throw.
+  EXPECT_NO_THROW(v.setFileName(dir.path()));
+  SetExceptionHandler(previous);
+  EXPECT_EQ(v.FileName(), QString());
+  EXPECT_EQ(spy.count(), 0);
+  EXPECT_EQ(messages.size(), 1);
   EXPECT_TRUE(v.Objects().empty());
+  EXPECT_THROW(v.LoadFile(dir.path()), ETarnwellError);
 }
 
 TEST(Space3DProperties, BackgroundFollowsThePalette) {

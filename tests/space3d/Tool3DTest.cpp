@@ -7,9 +7,12 @@
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 
 #include <Tarnwell/space3d/Loader3D.h>
 #include <Tarnwell/space3d/Shapes3D.h>
+
+#include "SmallDisk.h"
 
 using namespace Tarnwell;
 
@@ -111,4 +114,52 @@ TEST(Tool3D, DefaultLightingKeepsNearFacesBelowWhite) {
   int white, ink, levels;
   stats(QImage(png), white, ink, levels);
   EXPECT_GT(white, ink / 10);
+}
+
+// The picture and the model are written all or nothing: a full disk or a
+// kill keeps the old file, and a refused model never touches the picture.
+TEST(Tool3D, OutputsSurviveFullDiskKillsAndRefusedModels) {
+  const QString tool = QCoreApplication::applicationDirPath() + "/tarnwell-3d";
+  if (!QFileInfo::exists(tool)) GTEST_SKIP() << "tarnwell-3d is not built next to the tests";
+  QTemporaryDir dir;
+  const QString model = dir.filePath("Demo.DDD"), png = dir.filePath("p.png");
+  ASSERT_EQ(Tool({"demo", model}).Code, 0);
+  const QByteArray demo = FileBytes(model);
+
+  // Refused: damaged, missing, not a model at all.
+  PutFileBytes(dir.filePath("cut.3ds"), demo.left(demo.size() - 20));
+  PutFileBytes(dir.filePath("text.3ds"), "not a model");
+  for (const char* bad : {"cut.3ds", "missing.3ds", "text.3ds"}) {
+    PutFileBytes(png, "old picture");
+    EXPECT_EQ(Tool({"render", dir.filePath(bad), png}).Code, 1) << bad;
+    EXPECT_EQ(FileBytes(png), "old picture") << bad;
+  }
+
+  TSmallDisk disk(256);
+  REQUIRE_SMALL_DISK(disk);
+  for (const QStringList& args : {QStringList{"demo", disk.File("out")}, QStringList{"render", model, disk.File("out")}}) {
+    SCOPED_TRACE(args[0].toStdString());
+    PutFileBytes(disk.File("out"), QByteArray(3314, 'o'));
+    disk.Fill();
+    const ToolRun r = Tool(args);
+    EXPECT_EQ(r.Code, 1);
+    EXPECT_TRUE(r.Err.contains(disk.File("out"))) << r.Err.toStdString();
+    EXPECT_EQ(FileBytes(disk.File("out")), QByteArray(3314, 'o'));
+    EXPECT_EQ(disk.Entries(), QStringList{"out"});
+    disk.Unfill();
+  }
+
+  // Killed at random moments while writing a large picture, or the model.
+  const QList<QStringList> runs = {{"render", model, png, "--size", "4000x3000"}, {"demo", dir.filePath("m.DDD")}};
+  for (const QStringList& args : runs) {
+    SCOPED_TRACE(args[0].toStdString());
+    QElapsedTimer t;
+    t.start();
+    ASSERT_EQ(Tool(args).Code, 0);
+    const int ms = int(t.elapsed());
+    const QString out = args[0] == "demo" ? args[1] : args[2];
+    const QByteArray fresh = FileBytes(out);
+    QString what;
+    EXPECT_EQ(KillLoop(tool, args, out, "old", fresh, 15, ms, &what), 0) << what.toStdString();
+  }
 }

@@ -19,6 +19,7 @@
 #include <Tarnwell/platform/TDialogs.h>
 #include "TestUtil.h"
 #include <Tarnwell/space3d/View3D.h>
+#include <Tarnwell/space3d/Polygon_p.h>
 
 using namespace Tarnwell;
 
@@ -199,7 +200,7 @@ TEST(Gadget, WindowPagesTimersAndModel) {
   // Bezier page: the polygon runs, the timers do not.
   EXPECT_TRUE(f->Polygon->Active());
   EXPECT_FALSE(f->TimerAniX->isActive());
-  EXPECT_TRUE(WaitUntil([&] { return f->Polygon->FrameCount() > 3; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return FrameCount(*f->Polygon) > 3; }, 3000));
   f->PageControl->setCurrentIndex(1);
   EXPECT_FALSE(f->Polygon->Active());
   EXPECT_TRUE(f->TimerAniY->isActive());

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include "SmallDisk.h"
 
 namespace {
 
@@ -80,4 +83,54 @@ TEST(SheetTool, ConvertRefusesToChangeCharactersUnasked) {
   EXPECT_EQ(QString::fromUtf8(out), QString::fromUtf8("A1\tcaffè\tcaffè\nB1\t?\t?\nB2\t?\t?\n"));
   EXPECT_EQ(RunTool({"convert", csv, dir.filePath("again.csv")}, out, err), 0);
   EXPECT_EQ(Read(dir.filePath("again.csv")), Read(csv));
+}
+
+// Every output of the command on a disk that filled up meanwhile: exit 1,
+// the old file byte for byte, no temporary left.
+TEST(SheetTool, FullDiskKeepsEveryOldOutput) {
+  TSmallDisk disk(512);
+  REQUIRE_SMALL_DISK(disk);
+  QTemporaryDir dir;
+  QByteArray csv;
+  for (int r = 1; r <= 600; ++r) csv += QByteArray::number(r) + ";=A" + QByteArray::number(r) + "*2;testo " + QByteArray::number(r) + "\r\n";
+  const QString in = dir.filePath("in.csv");
+  Write(in, csv);
+  for (const char* name : {"out.qvs", "out.csv", "out.png"}) {
+    SCOPED_TRACE(name);
+    const QString out = disk.File(name);
+    const QStringList args = QByteArray(name).endsWith("png") ? QStringList{"render", in, out, "--size", "400x300"}
+                                                              : QStringList{"convert", in, out};
+    QByteArray o, e;
+    Write(out, QByteArray(3314, 'o'));
+    disk.Fill();
+    EXPECT_EQ(RunTool(args, o, e), 1);
+    EXPECT_TRUE(e.contains(name)) << e.constData();
+    EXPECT_EQ(Read(out), QByteArray(3314, 'o'));
+    EXPECT_EQ(disk.Entries(), QStringList{name});
+    disk.Unfill();
+    QFile::remove(out);
+  }
+}
+
+// Killed at random moments while it replaces a large picture or sheet.
+TEST(SheetTool, KilledWhileWritingLeavesOldOrNew) {
+  QTemporaryDir dir;
+  QByteArray csv;
+  for (int r = 1; r <= 20000; ++r) csv += QByteArray::number(r) + ";" + QByteArray::number(r * 7 % 1000) + ";=A" + QByteArray::number(r) + "+B" + QByteArray::number(r) + "\r\n";
+  const QString in = dir.filePath("in.csv");
+  Write(in, csv);
+  const QList<QStringList> runs = {{"render", in, dir.filePath("o.png"), "--size", "4000x3000"},
+                                   {"convert", in, dir.filePath("o.qvs")}};
+  for (const QStringList& args : runs) {
+    SCOPED_TRACE(args[0].toStdString());
+    QByteArray o, e;
+    QElapsedTimer t;
+    t.start();
+    ASSERT_EQ(RunTool(args, o, e), 0) << e.constData();
+    const int ms = int(t.elapsed());
+    const QByteArray fresh = Read(args[2]);
+    QString what;
+    EXPECT_EQ(KillLoop(QStringLiteral(SSHT_TOOL_PATH), args, args[2], "old", fresh, 15, ms, &what), 0)
+        << what.toStdString();
+  }
 }

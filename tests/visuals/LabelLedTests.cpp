@@ -14,6 +14,7 @@
 #include <Tarnwell/visuals/Label3D.h>
 #include <Tarnwell/visuals/LabelAng.h>
 #include <Tarnwell/visuals/URLLabel.h>
+#include <Tarnwell/visuals/GraphLed_p.h>
 #include "../measure/MeasureTestUtil.h"
 #include "../measure/PropertyRoundTrip.h"
 #include "TestUtil.h"
@@ -126,10 +127,10 @@ TEST(GraphicLed, TooLowForItsCaptionDrawsNoLampAndKeepsItsSize) {
   led.resize(led.width(), 6);  // lower than the caption line
   EXPECT_TRUE(led.LedRect(led.width(), 6).IsEmpty());
   const QSize before = led.size();
-  const int paints = led.PaintCount();
+  const int paints = PaintCount(led);
   led.repaint();
   Render(led);
-  EXPECT_GT(led.PaintCount(), paints);
+  EXPECT_GT(PaintCount(led), paints);
   EXPECT_EQ(led.size(), before);  // painting never resizes
   led.resize(led.width(), 0);
   Render(led);

@@ -19,6 +19,7 @@
 #include <limits>
 #include <numbers>
 
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/space3d/Loader3D.h>
 #include <Tarnwell/space3d/Shapes3D.h>
 
@@ -167,8 +168,8 @@ int Render(const QStringList& args) {
   }
   TObject3DList list;
   TObject3D root;
-  const bool ok = Load(file, list, root);
-  if (!ok && list.empty()) return 1;
+  // A refused model leaves an existing picture as it is.
+  if (!Load(file, list, root)) return 1;
   FitToView(list, width, height);
   constexpr double kRad = std::numbers::pi / 180;
   for (const auto& o : list) {
@@ -186,11 +187,12 @@ int Render(const QStringList& args) {
   engine.SetCullBackFaces(cull);
   engine.PrepareScene(list);
   engine.Render(width, height, level);
-  if (!engine.Image().save(out, "PNG")) {
-    Err() << "impossibile scrivere " << out << "\n";
+  TFileWriter picture(out);
+  if (!picture.open() || !engine.Image().save(&picture, "PNG") || !picture.Commit()) {
+    Err() << "impossibile scrivere " << out << ": " << picture.errorString() << "\n";
     return 1;
   }
-  return ok ? 0 : 1;
+  return 0;
 }
 
 int Demo(const QStringList& args) {

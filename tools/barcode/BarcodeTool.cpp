@@ -4,13 +4,16 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
-#include <QSaveFile>
 #include <cmath>
+#include <cstring>
+#include <zlib.h>
 
 #include <Tarnwell/barcodes/BarCdMore.h>
 #include <Tarnwell/barcodes/BarCdObj.h>
+#include <Tarnwell/platform/TFileWriter.h>
 
 using namespace Tarnwell;
 
@@ -19,6 +22,8 @@ constexpr int kMaxScale = 100;
 constexpr int kMaxHeight = 10000;
 constexpr int kMaxQuiet = 1000;
 constexpr qint64 kMaxPixels = 400LL * 1000 * 1000;  // 400 megapixels
+// A batch syncs its pictures to the disk after this many and at its end.
+constexpr int kBatchSyncEvery = 1000;
 
 bool ParseInt(const QString& s, int lo, int hi, int& v) {
   bool ok = false;
@@ -60,7 +65,9 @@ QString BarcodeUsage() {
       "  --out FILE  write a PNG, SVG or EPS picture of the symbol\n"
       "  --stdin     the data is standard input (one trailing newline is dropped)\n"
       "  --batch     one symbol per line of standard input; --out names the files, a run\n"
-      "              of \"~\" becoming the line number (out.png gives out00001.png, ...)\n"
+      "              of \"~\" in the file name becoming the line number (out.png gives\n"
+      "              out00001.png, ...); 1-bit PNGs\n"
+      "  --          the next argument is TEXT, even when it starts with \"--\"\n"
       "  --force     encode data the symbol cannot carry as given, naming each change\n"
       "  Data the symbol would not carry as given is refused (exit 3): characters the\n"
       "  symbology lacks, a wrong EAN/UPC check digit, too many or too few digits, an\n"
@@ -359,27 +366,170 @@ QString PictureToEps(const TSymbolPicture& p) {
   return eps;
 }
 
+namespace {
+// A bar code is black on white: a 1-bit PNG, written here with one zlib
+// stream kept for the whole run (a batch of thousands of small pictures
+// would otherwise spend its time setting up and freeing the encoder).
+class TMonoPng {
+ public:
+  TMonoPng() {
+    mOk = deflateInit2(&mZ, 1, Z_DEFLATED, 15, 5, Z_DEFAULT_STRATEGY) == Z_OK;
+  }
+  ~TMonoPng() {
+    if (mOk) deflateEnd(&mZ);
+  }
+  // rows: height rows of stride bytes, each with its filter byte (0) first.
+  bool Encode(const std::vector<uchar>& rows, int width, int height, QByteArray& png) {
+    if (!mOk || deflateReset(&mZ) != Z_OK) return false;
+    png.resize(0);
+    png.append("\x89PNG\r\n\x1a\n", 8);
+    QByteArray ihdr;
+    Put32(ihdr, quint32(width));
+    Put32(ihdr, quint32(height));
+    ihdr.append("\x01\x00\x00\x00\x00", 5);  // 1 bit, greyscale, deflate, no filter choice, not interlaced
+    Chunk(png, "IHDR", ihdr);
+    mIdat.resize(qsizetype(deflateBound(&mZ, uLong(rows.size()))));
+    mZ.next_in = const_cast<Bytef*>(rows.data());
+    mZ.avail_in = uInt(rows.size());
+    mZ.next_out = reinterpret_cast<Bytef*>(mIdat.data());
+    mZ.avail_out = uInt(mIdat.size());
+    if (deflate(&mZ, Z_FINISH) != Z_STREAM_END) return false;
+    mIdat.resize(qsizetype(mZ.total_out));
+    Chunk(png, "IDAT", mIdat);
+    Chunk(png, "IEND", QByteArray());
+    return true;
+  }
+
+ private:
+  static void Put32(QByteArray& a, quint32 v) {
+    const char b[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    a.append(b, 4);
+  }
+  static void Chunk(QByteArray& png, const char* type, const QByteArray& data) {
+    Put32(png, quint32(data.size()));
+    const qsizetype at = png.size();
+    png.append(type, 4);
+    png.append(data);
+    Put32(png, quint32(crc32(0, reinterpret_cast<const Bytef*>(png.constData() + at), uInt(data.size() + 4))));
+  }
+  z_stream mZ{};
+  bool mOk = false;
+  QByteArray mIdat;
+};
+}  // namespace
+
 bool PictureToPng(const TSymbolPicture& p, QIODevice& device) {
-  QImage img(p.Width, p.Height, QImage::Format_Grayscale8);
-  img.fill(255);
-  for (const QRect& r : p.Bars)
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-      uchar* row = img.scanLine(y);
-      std::fill(row + r.left(), row + r.left() + r.width(), uchar(0));
+  if (p.Width <= 0 || p.Height <= 0) return false;
+  // Rows of packed bits, 1 = white, after each row's filter byte.
+  const qsizetype stride = 1 + (qsizetype(p.Width) + 7) / 8;
+  static std::vector<uchar> rows;
+  rows.assign(size_t(stride * p.Height), 0xFF);
+  for (int y = 0; y < p.Height; ++y) rows[size_t(y * stride)] = 0;
+  const uchar pad = uchar(0xFF >> (p.Width % 8 ? p.Width % 8 : 8));
+  auto black = [&](uchar* row, int x0, int x1) {  // [x0, x1)
+    for (int x = x0; x < x1 && (x & 7); ++x) row[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+    int x = (x0 + 7) & ~7;
+    if (x >= x1) return;
+    for (; x + 8 <= x1; x += 8) row[x >> 3] = 0;
+    for (; x < x1; ++x) row[x >> 3] &= uchar(~(0x80 >> (x & 7)));
+  };
+  // Every bar starts at the top: a row is the one above it, less the bars
+  // that ended there.
+  for (int y = 0; y < p.Height; ++y) {
+    uchar* row = rows.data() + y * stride + 1;
+    bool same = y > 0;
+    for (const QRect& r : p.Bars)
+      if (r.top() > y - 1 || r.bottom() == y - 1) same = false;
+    if (same) {
+      std::memcpy(row, row - stride, size_t(stride - 1));
+      continue;
     }
+    for (const QRect& r : p.Bars)
+      if (y >= r.top() && y <= r.bottom()) black(row, std::max(0, r.left()), std::min(p.Width, r.right() + 1));
+  }
+  // The text, drawn crisp (no grey edges), over the rows below the bars.
   if (!p.Labels.empty() && qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-    QPainter painter(&img);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(p.FontPixels);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    for (const auto& l : p.Labels) {
+    font.setStyleStrategy(QFont::NoAntialias);
+    auto setBlack = [&](int x, int y) {
+      if (x >= 0 && x < p.Width && y >= 0 && y < p.Height) rows[size_t(y * stride + 1 + (x >> 3))] &= uchar(~(0x80 >> (x & 7)));
+    };
+    // Where a label's box starts, and the box itself (drawText clips to it).
+    auto box = [&](const TSymbolPicture::Label& l, int& ix, double& frac) {
       const int w = p.FontPixels * std::max<int>(1, static_cast<int>(l.Text.size()));
-      painter.drawText(QRectF(l.CenterX - w, l.Top, 2.0 * w, p.FontPixels + 2), Qt::AlignHCenter | Qt::AlignTop,
-                       l.Text);
+      const double x0 = l.CenterX - w;
+      ix = int(std::floor(x0));
+      frac = x0 - ix;
+      return QRectF(frac, 0, 2.0 * w, p.FontPixels + 2);
+    };
+    // The digits of EAN and UPC come back symbol after symbol: each is drawn
+    // once, at each sub-pixel offset, and then copied as black pixels.
+    struct TGlyphs {
+      int Width = 0;
+      std::vector<std::pair<short, short>> Black;
+    };
+    static QHash<QString, TGlyphs> cache;
+    if (cache.size() > 4096) cache.clear();
+    std::vector<const TSymbolPicture::Label*> drawn;
+    for (const auto& l : p.Labels) {
+      if (l.Text.size() > 2) {
+        drawn.push_back(&l);
+        continue;
+      }
+      int ix;
+      double frac;
+      const QRectF r = box(l, ix, frac);
+      const QString key = QStringLiteral("%1/%2/").arg(p.FontPixels).arg(frac) + l.Text;
+      auto it = cache.find(key);
+      if (it == cache.end()) {
+        QImage img(int(std::ceil(r.right())) + 1, int(r.height()), QImage::Format_Grayscale8);
+        img.fill(255);
+        {
+          QPainter painter(&img);
+          painter.setFont(font);
+          painter.setPen(Qt::black);
+          painter.drawText(r, Qt::AlignHCenter | Qt::AlignTop, l.Text);
+        }
+        TGlyphs g;
+        for (int y = 0; y < img.height(); ++y)
+          for (int x = 0; x < img.width(); ++x)
+            if (img.constScanLine(y)[x] < 128) g.Black.push_back({short(x), short(y)});
+        it = cache.insert(key, g);
+      }
+      for (const auto& [x, y] : it->Black) setBlack(ix + x, l.Top + y);
+    }
+    if (!drawn.empty()) {
+      int top = p.Height;
+      for (const auto* l : drawn) top = std::min(top, l->Top);
+      top = std::max(0, top);
+      QImage strip(p.Width, p.Height - top, QImage::Format_Grayscale8);
+      strip.fill(255);
+      {
+        QPainter painter(&strip);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        for (const auto* l : drawn) {
+          int ix;
+          double frac;
+          const QRectF r = box(*l, ix, frac);
+          painter.drawText(r.translated(ix, l->Top - top), Qt::AlignHCenter | Qt::AlignTop, l->Text);
+        }
+      }
+      for (int y = 0; y < strip.height(); ++y) {
+        const uchar* g = strip.constScanLine(y);
+        for (int x = 0; x < p.Width; ++x)
+          if (g[x] < 128) setBlack(x, top + y);
+      }
     }
   }
-  return img.save(&device, "PNG");
+  // The bits past the width are part of no pixel; keep them white.
+  if (p.Width % 8)
+    for (int y = 0; y < p.Height; ++y) rows[size_t(y * stride + stride - 1)] |= pad;
+  static TMonoPng encoder;
+  static QByteArray png;
+  if (!encoder.Encode(rows, p.Width, p.Height, png)) return false;
+  return device.write(png) == png.size();
 }
 
 QString ModulesToSvg(const std::string& modules, int scale, int quiet, int height) {
@@ -387,7 +537,9 @@ QString ModulesToSvg(const std::string& modules, int scale, int quiet, int heigh
 }
 
 QString BatchFileName(const QString& pattern, int n) {
-  const int first = static_cast<int>(pattern.indexOf(QChar('~')));
+  // Only the file name is numbered: a "~" in a folder name is the folder's.
+  const int name = static_cast<int>(pattern.lastIndexOf(QChar('/'))) + 1;
+  const int first = static_cast<int>(pattern.indexOf(QChar('~'), name));
   if (first < 0) {
     const QFileInfo fi(pattern);
     const QString suffix = fi.suffix();
@@ -522,7 +674,8 @@ bool EncodeOne(const TBarcodeOptions& opt, std::string text, TEncoded& enc, QStr
   return true;
 }
 
-int WritePicture(const TBarcodeOptions& opt, const TEncoded& enc, const QString& path, QString& err) {
+int WritePicture(const TBarcodeOptions& opt, const TEncoded& enc, const QString& path, TWriteBatch* batch,
+                 QString& err) {
   const int height = opt.Height > 0 ? opt.Height : 50 * opt.Scale;
   const qint64 estimate = (static_cast<qint64>(enc.Modules.size()) + 2 * std::max(opt.Quiet, 7)) * opt.Scale;
   if (estimate * (height + 10LL * opt.Scale) > kMaxPixels || estimate > 1000000) {
@@ -534,9 +687,9 @@ int WritePicture(const TBarcodeOptions& opt, const TEncoded& enc, const QString&
   }
   const TSymbolPicture pic =
       BuildSymbolPicture(enc.Modules, enc.Layout, enc.PictureText, opt.Scale, opt.Quiet, height, opt.ShowText);
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    err += QStringLiteral("tarnwell-barcode: cannot write %1: %2\n").arg(path, file.errorString());
+  TFileWriter file(path, batch);
+  if (!file.open()) {
+    err += QStringLiteral("tarnwell-barcode: %1\n").arg(file.Message());
     return 1;
   }
   const QString suffix = QFileInfo(path).suffix().toLower();
@@ -547,8 +700,12 @@ int WritePicture(const TBarcodeOptions& opt, const TEncoded& enc, const QString&
     ok = file.write(PictureToEps(pic).toLatin1()) >= 0;
   else
     ok = PictureToPng(pic, file);
-  if (!ok || !file.commit()) {
-    err += QStringLiteral("tarnwell-barcode: cannot write %1: %2\n").arg(path, file.errorString());
+  if (!ok && !file.Failed()) {
+    err += QStringLiteral("tarnwell-barcode: cannot write %1: the picture could not be encoded\n").arg(path);
+    return 1;
+  }
+  if (!ok || !file.Commit()) {
+    err += QStringLiteral("tarnwell-barcode: %1\n").arg(file.Message());
     return 1;
   }
   return 0;
@@ -557,7 +714,7 @@ int WritePicture(const TBarcodeOptions& opt, const TEncoded& enc, const QString&
 // One symbol: refusals, the printed forms and the picture. `tag` prefixes
 // the messages ("line 3: " in batch mode).
 int RunOne(const TBarcodeOptions& opt, const std::string& text, const QString& outPath, const QString& tag,
-           QString& out, QString& err) {
+           TWriteBatch* batch, QString& out, QString& err) {
   TEncoded enc;
   QStringList refusals;
   bool fatal = false;
@@ -578,7 +735,7 @@ int RunOne(const TBarcodeOptions& opt, const std::string& text, const QString& o
   if (opt.PrintModules)
     out += QString::fromLatin1(enc.Modules.data(), static_cast<qsizetype>(enc.Modules.size())) + '\n';
   if (opt.PrintReadable) out += EscapeReadable(enc.Readable) + '\n';
-  if (!outPath.isEmpty()) return WritePicture(opt, enc, outPath, err);
+  if (!outPath.isEmpty()) return WritePicture(opt, enc, outPath, batch, err);
   return 0;
 }
 }  // namespace
@@ -592,7 +749,7 @@ int RunBarcode(const TBarcodeOptions& opt, QString& out, QString& err) {
       if (in.endsWith(QChar('\r'))) in.chop(1);
       text = BarCodeBytes(in);
     }
-    return RunOne(opt, text, opt.Out, QString(), out, err);
+    return RunOne(opt, text, opt.Out, QString(), nullptr, out, err);
   }
   QStringList lines = QString::fromUtf8(opt.Input).split(QChar('\n'));
   if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the final newline
@@ -604,12 +761,19 @@ int RunBarcode(const TBarcodeOptions& opt, QString& out, QString& err) {
   // failure or a too-large picture over a refusal).
   int worst = 0;
   auto rank = [](int rc) { return rc == 0 ? 0 : rc == 3 ? 1 : 2; };
+  // The pictures reach the disk together, not one wait for the disk each.
+  TWriteBatch batch(kBatchSyncEvery);
   for (int i = 0; i < lines.size(); ++i) {
     QString line = lines[i];
     if (line.endsWith(QChar('\r'))) line.chop(1);
     const QString path = opt.Out.isEmpty() ? QString() : BatchFileName(opt.Out, i + 1);
-    const int rc = RunOne(opt, BarCodeBytes(line), path, QStringLiteral("line %1: ").arg(i + 1), out, err);
+    const int rc =
+        RunOne(opt, BarCodeBytes(line), path, QStringLiteral("line %1: ").arg(i + 1), &batch, out, err);
     if (rank(rc) > rank(worst)) worst = rc;
+  }
+  if (!batch.Finish()) {
+    err += QStringLiteral("tarnwell-barcode: %1\n").arg(batch.ErrorString());
+    worst = 1;
   }
   return worst;
 }

@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);
   QStringList args = app.arguments();
   args.removeFirst();
-  if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+  // After "--" everything is data, "--help" too.
+  const QStringList options = args.mid(0, args.contains(QStringLiteral("--")) ? args.indexOf(QStringLiteral("--")) : -1);
+  if (options.contains(QStringLiteral("--help")) || options.contains(QStringLiteral("-h"))) {
     std::fputs(BarcodeUsage().toLocal8Bit().constData(), stdout);
     return 0;
   }

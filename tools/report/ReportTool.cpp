@@ -6,17 +6,18 @@
 //   tarnwell-report info FILE
 //
 // Exit status: 0 done, 1 a file cannot be read or written, 2 wrong usage,
-// 3 the input is damaged or of another kind. An output is written whole or
-// not at all; an existing one is kept on failure.
+// 3 the input is damaged or of another kind (a PDF that does not end as a
+// whole one is damaged). An output is written whole or not at all; an
+// existing one is kept on failure, and on a refused input it is not opened.
 #include <QBuffer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPdfDocument>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <Tarnwell/app/QuickRptFile.h>
 #include <Tarnwell/platform/TEnvironment.h>
+#include <Tarnwell/platform/TFileWriter.h>
 
 using namespace Tarnwell;
 
@@ -65,6 +66,19 @@ bool PdfFacts(const QByteArray& pdf, int& pages, QString& title) {
   return true;
 }
 
+// Whether a PDF is whole: its end as a whole file ends, and Qt PDF reads
+// it with at least one page. False with the reason in `why`.
+bool PdfComplete(const QByteArray& pdf, QString& why) {
+  if (!PdfEndIsComplete(pdf, &why)) return false;
+  int pages = 0;
+  QString title;
+  if (!PdfFacts(pdf, pages, title) || pages < 1) {
+    why = QStringLiteral("it cannot be read");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,15 +99,23 @@ int main(int argc, char** argv) {
       QByteArray pdf;
       const TOdrResult r = ReadOdrFile(in, pdf);
       if (!r.Ok()) return Fail(CodeOf(r), QStringLiteral("%1: %2").arg(in, r.Detail));
-      QSaveFile f(out);
-      if (!f.open(QIODevice::WriteOnly) || f.write(pdf) != pdf.size() || !f.commit())
-        return Fail(1, QStringLiteral("cannot write %1: %2").arg(out, f.errorString()));
+      // The format has no size field: a report cut at a block boundary
+      // decodes without complaint, and only its PDF shows what is missing.
+      QString why;
+      if (!PdfComplete(pdf, why))
+        return Fail(3, QStringLiteral("%1: the compressed report is damaged: the PDF inside is incomplete (%2)")
+                           .arg(in, why));
+      QString err;
+      if (!WriteFileAtomically(out, pdf, &err)) return Fail(1, err);
       return 0;
     }
     QByteArray pdf;
     QString err;
     if (!ReadAll(in, pdf, err)) return Fail(1, err);
     if (!LooksLikePdf(pdf)) return Fail(3, QStringLiteral("%1 is not a PDF file").arg(in));
+    QString why;
+    if (!PdfComplete(pdf, why))
+      return Fail(3, QStringLiteral("%1: the PDF is damaged (%2)").arg(in, why));
     const TOdrResult r = WriteOdrFile(pdf, out);
     if (!r.Ok()) return Fail(CodeOf(r), r.Detail);
     return 0;

@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/spreadsheet/SShtGrid.h>
 #include "SheetTool.h"
 
@@ -63,8 +64,9 @@ int SheetRenderCommand(const QStringList& args) {
   grid.MoveCurrent(col, row, false, false);
   grid.SetTopLeft(col, row);
   const QImage img = grid.RenderImage();
-  if (!img.save(out, "PNG")) {
-    SheetToolError(QStringLiteral("%1: cannot write the picture").arg(out));
+  TFileWriter picture(out);
+  if (!picture.open() || !img.save(&picture, "PNG") || !picture.Commit()) {
+    SheetToolError(QStringLiteral("%1: cannot write the picture: %2").arg(out, picture.errorString()));
     return 1;
   }
   return 0;

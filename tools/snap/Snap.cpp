@@ -4,6 +4,8 @@
 //   tarnwell-snap [--window "CAPTION" [--bare] [--click NAME ...]] [--size WxH] [--wait MS] OUT.png
 //   tarnwell-snap --open "CAPTION" [--open "CAPTION" ...] OUT.png
 //
+// CAPTION is a launcher's caption ("DB Controls") or the caption of the
+// window it opens ("FormDBCtrl").
 // --window "Anteprima di Stampa" shows the report preview window with a
 // sample report of two pages (--pages N for another count).
 // --open clicks the launcher CAPTION (as often as it is given) and renders
@@ -30,6 +32,7 @@
 #include <Tarnwell/app/Main.h>
 #include <Tarnwell/platform/TApplication.h>
 #include <Tarnwell/platform/TDialogs.h>
+#include <Tarnwell/platform/TFileWriter.h>
 
 using namespace Tarnwell;
 
@@ -61,9 +64,28 @@ TMetafile SamplePage(int page, int pages) {
   return mf;
 }
 
+// The launcher named by its button's caption or by its window's caption
+// ("DB Controls" or "FormDBCtrl"); the button's wins where both could match.
+const TLauncher* LauncherNamed(const QString& caption) {
+  const QByteArray cap = caption.toUtf8();
+  if (const TLauncher* l = FindLauncher(cap.constData())) return l;
+  for (const TLauncher& l : Launchers())
+    if (caption == QString::fromUtf8(l.WindowCaption)) return &l;
+  return nullptr;
+}
+
 int Fail(int code, const QString& msg) {
   QTextStream(stderr) << "tarnwell-snap: " << msg << "\n";
   return code;
+}
+
+// The picture in place of `file` whole, or `file` as it was (exit 1).
+int SavePicture(const QImage& img, const QString& file, const char* format) {
+  TFileWriter out(file);
+  if (out.open() && img.save(&out, format) && out.Commit()) return 0;
+  return Fail(1, QStringLiteral("cannot write %1: %2")
+                     .arg(QDir::toNativeSeparators(file),
+                          out.Failed() ? out.errorString() : QStringLiteral("the picture could not be encoded")));
 }
 
 void Pump(int ms) {
@@ -113,8 +135,8 @@ int main(int argc, char** argv) {
         return Fail(2, QStringLiteral("--icon needs SIZE (16 to 512) and an output file, e.g. --icon 64 tarnwell.png"));
       ++i;
       const QString file = args[++i];
-      return ProgramIcon().pixmap(px).toImage().scaled(px, px).save(file) ? 0
-             : Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(file)));
+      return SavePicture(ProgramIcon().pixmap(px).toImage().scaled(px, px), file,
+                         QFileInfo(file).suffix().toLower().toLatin1().constData());
     } else if (a == QLatin1String("--click")) {
       if (i + 1 >= args.size() || args[i + 1].isEmpty())
         return Fail(2, QStringLiteral("--click needs the NAME of a control of the window, e.g. --click CheckBox1"));
@@ -195,26 +217,22 @@ int main(int argc, char** argv) {
     Pump(std::max(wait, 100));
     const QImage img = preview->grab().toImage();
     if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-    if (!img.save(out, format.constData()))
-      return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
-    return 0;
+    return SavePicture(img, out, format.constData());
   }
   for (const QString& caption : opens) {
-    const QByteArray cap = caption.toUtf8();
-    const TLauncher* l = FindLauncher(cap.constData());
-    if (!l) return Fail(3, QStringLiteral("no launcher is captioned \"%1\"").arg(caption));
+    const TLauncher* l = LauncherNamed(caption);
+    if (!l) return Fail(3, QStringLiteral("no launcher or window is captioned \"%1\"").arg(caption));
     if (!l->Create) return Fail(4, QStringLiteral("the window of launcher \"%1\" is not built yet").arg(caption));
     frame->Launch(*l);
     Pump(20);
   }
   if (!window.isEmpty()) {
-    const QByteArray cap = window.toUtf8();
-    const TLauncher* l = FindLauncher(cap.constData());
+    const TLauncher* l = LauncherNamed(window);
     if (!l) {
       QStringList known;
       for (const auto& x : Launchers())
         known << QStringLiteral("\"%1\"").arg(QString::fromUtf8(x.ButtonCaption));
-      return Fail(3, QStringLiteral("no launcher is captioned \"%1\"; the launchers are %2")
+      return Fail(3, QStringLiteral("no launcher or window is captioned \"%1\"; the launchers are %2")
                          .arg(window, known.join(QStringLiteral(", "))));
     }
     if (!l->Create)
@@ -265,7 +283,5 @@ int main(int argc, char** argv) {
     img = frame->grab(inFrame).toImage();
   }
   if (img.isNull()) return Fail(1, QStringLiteral("nothing to render"));
-  if (!img.save(out, format.constData()))
-    return Fail(1, QStringLiteral("cannot write %1").arg(QDir::toNativeSeparators(out)));
-  return 0;
+  return SavePicture(img, out, format.constData());
 }

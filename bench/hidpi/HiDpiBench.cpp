@@ -1,0 +1,123 @@
+// Painting each family's main control at device pixel ratio 2 against the
+// same control painted at ratio 1 in the same run (the baseline): a ratio-2
+// picture has four times the pixels, so ratio <= 4 means the high-density
+// drawing costs no more per pixel than the exact one. CPU time.
+#include <benchmark/benchmark.h>
+
+#include "BenchUtil.h"
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include <Tarnwell/barcodes/BarCodes.h>
+#include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/measure/MoniDisp.h>
+#include <Tarnwell/pattern/PatPanel.h>
+#include <Tarnwell/scroll/EnhScrol.h>
+#include <Tarnwell/slide/SldBBar.h>
+#include <Tarnwell/spreadsheet/SShtGrid.h>
+#include <Tarnwell/visuals/DTEdit.h>
+#include <Tarnwell/visuals/ERombBtn.h>
+#include <Tarnwell/visuals/FSimpVis.h>
+#include <Tarnwell/visuals/GraphLed.h>
+
+using namespace Tarnwell;
+
+namespace {
+
+using TarnwellBench::CpuNow;
+
+struct TFamily {
+  const char* name;
+  std::function<std::unique_ptr<QWidget>()> make;
+};
+
+const std::vector<TFamily>& Families() {
+  static const std::vector<TFamily> f = {
+      {"visuals: date-time edit", [] {
+         auto e = std::make_unique<TDateTimeEdit>();
+         e->setBtnUpGlyph(SimpleVisArrowGlyph(true));
+         e->setBtnDnGlyph(SimpleVisArrowGlyph(false));
+         return std::unique_ptr<QWidget>(std::move(e));
+       }},
+      {"visuals: rhomb buttons", [] { return std::unique_ptr<QWidget>(new TEnhRombButtons); }},
+      {"visuals: LED", [] {
+         auto l = std::make_unique<TGraphicLed>();
+         l->setCaption(QStringLiteral("GraphicLed1"));
+         l->setChecked(true);
+         return std::unique_ptr<QWidget>(std::move(l));
+       }},
+      {"barcodes: bar code", [] {
+         auto b = std::make_unique<TBarCodes>();
+         b->setCaption(QStringLiteral("1234567890128"));
+         b->resize(240, 90);
+         return std::unique_ptr<QWidget>(std::move(b));
+       }},
+      {"graph: graph", [] {
+         auto g = std::make_unique<TGraph2D>();
+         g->resize(320, 200);
+         return std::unique_ptr<QWidget>(std::move(g));
+       }},
+      {"measure: monitor display", [] {
+         auto m = std::make_unique<TMonitorDisplay>();
+         m->resize(160, 120);
+         m->setSignalCaption(QStringLiteral("Pressione"));
+         m->setSignalValue(42);
+         return std::unique_ptr<QWidget>(std::move(m));
+       }},
+      {"slide: button bar", [] {
+         auto s = std::make_unique<TSlideButtonBar>();
+         s->resize(200, 32);
+         return std::unique_ptr<QWidget>(std::move(s));
+       }},
+      {"scroll: scroll rule", [] {
+         auto r = std::make_unique<TScrollRule>();
+         r->resize(400, 24);
+         return std::unique_ptr<QWidget>(std::move(r));
+       }},
+      {"spreadsheet: grid", [] {
+         auto g = std::make_unique<TSpreadSheetGrid>();
+         g->resize(400, 240);
+         return std::unique_ptr<QWidget>(std::move(g));
+       }},
+      {"pattern: panel", [] {
+         auto p = std::make_unique<TPatternPanel>();
+         p->resize(200, 100);
+         return std::unique_ptr<QWidget>(std::move(p));
+       }},
+  };
+  return f;
+}
+
+double Paint(QWidget* w, QImage& img) {
+  const double t0 = CpuNow();
+  w->render(&img);
+  return CpuNow() - t0;
+}
+
+void BM_PaintAtRatio2(benchmark::State& state) {
+  const TFamily& fam = Families()[size_t(state.range(0))];
+  state.SetLabel(fam.name);
+  auto w = fam.make();
+  w->ensurePolished();
+  QImage at1(w->size(), QImage::Format_RGB32), at2(w->size() * 2, QImage::Format_RGB32);
+  at2.setDevicePixelRatio(2);
+  double t1 = 0, t2 = 0;
+  int n = 0;
+  for (auto _ : state) {
+    t1 += Paint(w.get(), at1);
+    t2 += Paint(w.get(), at2);
+    ++n;
+  }
+  state.counters["ratio1_us"] = t1 / n * 1e6;
+  state.counters["ratio2_us"] = t2 / n * 1e6;
+  state.counters["ratio"] = t2 / t1;
+}
+
+}  // namespace
+
+BENCHMARK(BM_PaintAtRatio2)->DenseRange(0, 9)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

@@ -1,0 +1,30 @@
+#pragma once
+// Drawing for high-density screens.
+//
+// Geometry is computed in logical pixels. On a device whose pixel ratio is 1
+// the canvas covers exactly the pixels its pixel rules describe, and pictures
+// are drawn as they are. Above 1 the canvas strokes slanted lines and
+// polygons as smooth geometry at the device's resolution (never enlarged
+// pixel steps), and pictures with a vector source are drawn from it.
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace Tarnwell {
+
+class TCanvas;
+
+// Device pixels per logical pixel of what `c` paints on (1 for pictures,
+// printers and measuring canvases).
+qreal PixelRatio(const TCanvas& c);
+
+// The picture `name` for a place `logical` pixels big on a device of pixel
+// ratio `dpr`. At ratio 1 it is LoadResourcePicture(name), pixel for pixel.
+// Above 1 a picture that has a vector source (NAME.svg beside it) is drawn
+// from that at the device's resolution (its devicePixelRatio set), so it
+// stays sharp; one without stays the plain picture. Throws like
+// LoadResourcePicture.
+QImage LoadResourcePictureFor(const QString& name, QSize logical, qreal dpr);
+
+}  // namespace Tarnwell
