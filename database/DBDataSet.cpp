@@ -23,7 +23,49 @@ TDataSet::~TDataSet() {
   mFields.clear();
 }
 
+// The slots report a refusal to the program's exception handler instead of
+// raising: a slot may be reached from the event loop or from a form.
+void TDataSet::setActive(bool v) {
+  try {
+    SetActive(v);
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
 void TDataSet::setDatabaseName(QString v) {
+  try {
+    SetDatabaseName(std::move(v));
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TDataSet::setFilter(QString v) {
+  try {
+    SetFilter(std::move(v));
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TDataSet::setFiltered(bool v) {
+  try {
+    SetFiltered(v);
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TDataSet::setFilterOptions(int v) {
+  try {
+    SetFilterOptions(v);
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TDataSet::SetDatabaseName(QString v) {
   if (v == mDatabaseName) return;
   if (Active()) throw EDatabaseError(QStringLiteral("Impossibile cambiare il database di un dataset aperto"));
   mDatabaseName = std::move(v);
@@ -765,7 +807,7 @@ void TDataSet::RunFilterChange() {
   DataEvent(deDataSetChange);
 }
 
-void TDataSet::setFilter(QString v) {
+void TDataSet::SetFilter(QString v) {
   if (v == mFilter) return;
   if (Active() && mFiltered) {
     auto pred = CompileFilter(v);  // raises: the previous filter stays
@@ -779,7 +821,7 @@ void TDataSet::setFilter(QString v) {
   Q_EMIT FilterChanged(mFilter);
 }
 
-void TDataSet::setFiltered(bool v) {
+void TDataSet::SetFiltered(bool v) {
   if (v == mFiltered) return;
   if (Active()) {
     CheckBrowseMode();
@@ -794,7 +836,7 @@ void TDataSet::setFiltered(bool v) {
   Q_EMIT FilteredChanged(v);
 }
 
-void TDataSet::setFilterOptions(int v) {
+void TDataSet::SetFilterOptions(int v) {
   if (v == mFilterOptions) return;
   if (Active() && mFiltered) {
     const TFilterOptions before = mFilterOptions;

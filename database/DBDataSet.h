@@ -47,7 +47,7 @@ class TDataSet : public QObject, public TFieldStore {
   Q_PROPERTY(Tarnwell::DBTypes::TDataSetState State READ State NOTIFY StateChanged)
   // An alias or a path; refused while the dataset is open.
   TW_PROPERTY_SETTER(QString, DatabaseName)
-  // An unusable text raises and leaves the previous filter in force.
+  // An unusable text is refused and leaves the previous filter in force.
   TW_PROPERTY_SETTER(QString, Filter)
   Q_PROPERTY(bool Filtered READ Filtered WRITE setFiltered RESET resetFiltered NOTIFY FilteredChanged)
   Q_PROPERTY(int FilterOptions READ FilterOptions WRITE setFilterOptions RESET resetFilterOptions NOTIFY
@@ -157,8 +157,17 @@ class TDataSet : public QObject, public TFieldStore {
   void AttachObserver(TDataSetObserver* o);
   void DetachObserver(TDataSetObserver* o);
 
+  /// The property setters for C++ callers that want the failure: these raise
+  /// EDatabaseError and leave the value as it was (the slots set<Name> never
+  /// raise: they pass the message to the program's exception handler).
+  void SetActive(bool v) { v ? Open() : Close(); }
+  void SetDatabaseName(QString v);
+  void SetFilter(QString v);
+  void SetFiltered(bool v);
+  void SetFilterOptions(int v);
+
  public Q_SLOTS:
-  void setActive(bool v) { v ? Open() : Close(); }
+  void setActive(bool v);
   void setFiltered(bool v);
   void resetFiltered() { setFiltered(false); }
   void setFilterOptions(int v);

@@ -440,6 +440,22 @@ TFieldType MapDeclaredType(const QString& declared, int& size) {
   if (base == "WORD") return ftWord;
   if (base.startsWith("INTERVAL") || base == "POINT") return ftString;
   if (base.contains("INT")) return ftInteger;  // SQLite's own affinity rule
+  if (base == "MEMO") return ftMemo;
+  // SQLite's own rule: a type naming CHAR, CLOB or TEXT holds text. Long
+  // texts by name stay memos; every other one is an ordinary string: TEXT is
+  // the plain string type of SQLite, as text and varchar without a length
+  // are PostgreSQL's.
+  if (base.contains("CHAR") || base.contains("CLOB") || base.contains("TEXT")) {
+    if (base.contains("CLOB") || base == "LONGTEXT" || base == "MEDIUMTEXT" ||
+        base == "LONG VARCHAR")
+      return ftMemo;
+    // A fixed-length text keeps its declared length; without one the engine
+    // keeps the text whole, and so do we (size 0: no limit).
+    if (base == "CHAR" || base == "CHARACTER" || base == "NCHAR" || base == "BPCHAR" ||
+        base == "NATIVE CHARACTER")
+      return ftFixedChar;
+    return ftString;
+  }
   if (base == "BOOLEAN" || base == "BOOL" || base == "BIT" || base == "LOGICAL") return ftBoolean;
   if (base == "MONEY" || base == "CURRENCY") return ftCurrency;
   if (base == "NUMERIC" || base == "DECIMAL") return ftFloat;
@@ -449,12 +465,6 @@ TFieldType MapDeclaredType(const QString& declared, int& size) {
   if (base.startsWith("TIME")) return ftTime;
   if (base == "IMAGE" || base == "GRAPHIC" || base == "PICTURE") return ftGraphic;
   if (base.contains("BLOB") || base == "BYTEA" || base.contains("BINARY")) return ftBlob;
-  if (base == "TEXT" || base.contains("CLOB") || base == "MEMO") return ftMemo;
-  if (base == "CHAR" || base == "CHARACTER" || base == "NCHAR" || base == "BPCHAR") {
-    if (size == 0) size = 1;
-    return ftFixedChar;
-  }
-  if (base.contains("CHAR") || base == "STRING") return ftString;
   return ftString;
 }
 

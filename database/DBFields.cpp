@@ -35,8 +35,8 @@ void TField::setDisplayWidth(int value) {
 
 int TField::DisplayWidth() const {
   if (mDisplayWidth > 0) return mDisplayWidth;
-  if (IsTextFieldType(mDataType) && mDataType != ftMemo && mDataType != ftFmtMemo && mSize > 0)
-    return std::min(mSize, 60);
+  if (IsTextFieldType(mDataType) && mDataType != ftMemo && mDataType != ftFmtMemo)
+    return mSize > 0 ? std::min(mSize, 60) : kUnsizedTextWidth;
   if (IsDateFieldType(mDataType)) return mDataType == ftDateTime ? 19 : 10;
   return 10;
 }

@@ -44,10 +44,13 @@ class TField : public QObject {
   TW_PROPERTY_DEFAULT(bool, Visible, true, (void)0)
   // Empty: the field name is shown.
   TW_PROPERTY_CUSTOM(QString, DisplayLabel)
-  // 0: the width follows the field's type and size.
+  // 0: the width follows the field's type and size (a text without a
+  // declared length shows kUnsizedTextWidth characters and keeps its whole value).
   TW_PROPERTY_CUSTOM(int, DisplayWidth)
 
  public:
+  /// Characters shown of a text field whose type declares no length.
+  static constexpr int kUnsizedTextWidth = 30;
   TField(TFieldStore* store, const QString& name, TFieldType type, int size, TFieldKind kind = fkData);
 
   TDataSet* DataSet() const { return mDataSet; }

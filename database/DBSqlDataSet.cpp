@@ -14,6 +14,7 @@
 #include "DBFilter.h"
 #include "DBPg_p.h"
 #include "DBSql_p.h"
+#include "DBSqlite_p.h"
 
 namespace Tarnwell {
 
@@ -23,41 +24,6 @@ struct TDBDataSet::TPgRead {
   const Pg::TResult* Page = nullptr;    // the rows being read
   int Row = 0;                          // the next row of Page
 };
-
-namespace {
-
-TFieldType TypeFromMeta(const QSqlField& f, int& size) {
-  size = 0;
-  switch (f.metaType().id()) {
-    case QMetaType::Bool:
-      return ftBoolean;
-    case QMetaType::Short:
-    case QMetaType::UShort:
-      return ftSmallint;
-    case QMetaType::Int:
-    case QMetaType::UInt:
-      return ftInteger;
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-      return ftLargeint;
-    case QMetaType::Double:
-    case QMetaType::Float:
-      return ftFloat;
-    case QMetaType::QDate:
-      return ftDate;
-    case QMetaType::QTime:
-      return ftTime;
-    case QMetaType::QDateTime:
-      return ftDateTime;
-    case QMetaType::QByteArray:
-      return ftBlob;
-    default:
-      size = f.length() > 0 ? f.length() : 0;
-      return ftString;
-  }
-}
-
-}  // namespace
 
 // Date and time values travel as ISO text: SQLite keeps them as text and
 // compares them as text, so one spelling must be used everywhere.
@@ -87,7 +53,7 @@ TDBDataSet::TDBDataSet(QObject* owner) : TDataSet(owner) {}
 TDBDataSet::~TDBDataSet() {
   // Close without events: the owner of the handlers may be gone already.
   ClearRecords();
-  mQuery.reset();
+  mLite.reset();
 }
 
 QSqlDatabase TDBDataSet::Database() const { return TDBSession::Connection(DatabaseName()); }
@@ -238,6 +204,67 @@ bool CursorCanRun(const QString& sql) {
 }
 }  // namespace
 
+namespace {
+// The attached file a table lives in ("main" without an owner).
+QString TableSchema(const QString& table) {
+  const QString t = table.trimmed();
+  if (t.startsWith('"')) {
+    int i = 1;
+    QString part;
+    while (i < t.size()) {
+      if (t[i] == '"') {
+        if (i + 1 < t.size() && t[i + 1] == '"') {
+          part += '"';
+          i += 2;
+          continue;
+        }
+        break;
+      }
+      part += t[i++];
+    }
+    return i + 1 < t.size() && t[i + 1] == '.' ? part : QStringLiteral("main");
+  }
+  const int dot = t.indexOf('.');
+  return dot > 0 ? t.left(dot) : QStringLiteral("main");
+}
+
+// Whether the file is in write-ahead mode; a file it cannot ask counts as not.
+bool FileKeepsLog(const QSqlDatabase& db, const QString& schema) {
+  try {
+    return Lite::KeepsWriteAheadLog(Lite::Handle(db), schema);
+  } catch (const EDatabaseError&) {
+    return false;
+  }
+}
+
+// The name a table's own row number is read by (one that no column of the
+// table takes); empty for a view or a table without row numbers.
+QString RowNumberName(const QSqlDatabase& db, const QString& table, const TFieldDefs& defs) {
+  try {
+    sqlite3* h = Lite::Handle(db);
+    QString schema = TableSchema(table), name = table.trimmed();
+    QString quoted = QString(schema).replace('"', QLatin1String("\"\""));
+    // Only a table has row numbers of its own (a view answers blanks).
+    Lite::TStatement type(h, QStringLiteral("SELECT 1 FROM \"%1\".sqlite_master WHERE type = 'table'").arg(quoted) +
+                                 QStringLiteral(" AND name = ?1 COLLATE NOCASE"),
+                          QStringLiteral("Errore nel catalogo"));
+    // The table's own name: the catalog's split is not repeated here, so
+    // both the whole name and its part after the owner are tried.
+    const int dot = name.lastIndexOf('.');
+    type.Bind(1, dot > 0 && schema != QLatin1String("main") ? QString(name.mid(dot + 1)).remove('"') : QString(name).remove('"'));
+    if (!type.Step()) return {};
+    for (const char* c : {"rowid", "_rowid_", "oid"}) {
+      if (defs.Find(QLatin1String(c))) continue;
+      Lite::TStatement probe(h, QStringLiteral("SELECT %1 FROM %2 LIMIT 0").arg(QLatin1String(c), Catalog::QuoteTableName(db, table)),
+                             QStringLiteral("Errore nel catalogo"));
+      return QLatin1String(c);
+    }
+  } catch (const EDatabaseError&) {
+  }
+  return {};
+}
+}  // namespace
+
 void TDBDataSet::OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds) {
   mPg = std::make_unique<TPgRead>();
   PGconn* conn = Pg::Handle(db);
@@ -279,36 +306,42 @@ void TDBDataSet::InternalOpen() {
   if (pg) {
     OpenPostgres(db, sql, binds);
   } else {
-    mQuery = std::make_unique<QSqlQuery>(db);
-    mQuery->setForwardOnly(true);
-    if (binds.isEmpty()) {
-      if (!mQuery->exec(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-    } else {
-      if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
-      for (int i = 0; i < binds.size(); ++i) mQuery->bindValue(i, BindForm(binds[i]));
-      if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore SQL"), mQuery->lastError());
+    mLite = std::make_unique<Lite::TStatement>(Lite::Handle(db), sql, QStringLiteral("Errore SQL"));
+    for (int i = 0; i < binds.size(); ++i) mLite->Bind(i + 1, binds[i]);
+    const int cols = mLite->Columns();
+    if (cols == 0) throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
+    // A column of a table has the type it was declared with; an expression
+    // takes the kind of its first value.
+    bool expressions = false;
+    for (int i = 0; i < cols; ++i) {
+      bool known = false;
+      mLite->DeclaredType(i, &known);
+      expressions = expressions || !known;
     }
-    if (!mQuery->isSelect())
-      throw EDatabaseError(QStringLiteral("L'istruzione SQL non restituisce un insieme di record"));
-
-    const QSqlRecord rec = mQuery->record();
-    // SQLite reports most declared types as text; its statement knows them.
-    sqlite3_stmt* stmt = nullptr;
-    QVariant h = mQuery->result()->handle();
-    if (h.isValid() && qstrcmp(h.typeName(), "sqlite3_stmt*") == 0)
-      stmt = *static_cast<sqlite3_stmt* const*>(h.data());
-    for (int i = 0; i < rec.count(); ++i) {
-      QSqlField f = rec.field(i);
+    if (expressions) mLitePending = mLite->Step();
+    for (int i = 0; i < cols; ++i) {
       TFieldDef d;
-      d.Name = f.name();
+      d.Name = mLite->Name(i);
       int size = 0;
-      if (stmt) {
-        const char* decl = sqlite3_column_decltype(stmt, i);
-        d.NativeType = decl ? QString::fromUtf8(decl) : QString();
-        d.DataType = decl ? Catalog::MapDeclaredType(d.NativeType, size) : TypeFromMeta(f, size);
+      bool known = false;
+      d.NativeType = mLite->DeclaredType(i, &known);
+      if (known) {
+        d.DataType = Catalog::MapDeclaredType(d.NativeType, size);
       } else {
-        d.DataType = TypeFromMeta(f, size);
-        d.NativeType = QString::fromLatin1(f.metaType().name());
+        switch (mLitePending ? sqlite3_column_type(mLite->Raw(), i) : SQLITE_NULL) {
+          case SQLITE_INTEGER:
+            d.DataType = ftInteger;
+            break;
+          case SQLITE_FLOAT:
+            d.DataType = ftFloat;
+            break;
+          case SQLITE_BLOB:
+            d.DataType = ftBlob;
+            break;
+          default:
+            d.DataType = ftString;
+            break;
+        }
       }
       d.Size = size;
       mNative.push_back(d);
@@ -388,28 +421,67 @@ void TDBDataSet::InternalOpen() {
         key.clear();
       }
     }
-    const QStringList order = key.isEmpty() ? QStringList() : PageOrder();
-    bool pageable = !order.isEmpty();
+    const QStringList order = PageOrder();
+    bool pageable = !order.isEmpty() && !key.isEmpty();
     for (const QString& k : key)
       pageable = pageable && std::any_of(order.begin(), order.end(), [&k](const QString& o) {
                    return o.trimmed().compare(k, Qt::CaseInsensitive) == 0;
                  });
     for (const QString& o : order) {
       const TFieldDef* d = defs.Find(o.trimmed());
-      const int slot = mFieldDefs.IndexOf(o.trimmed());
-      pageable = pageable && d && (d->Required || d->DataType == ftAutoInc) && slot >= 0;
-      if (pageable) mPage.Slots.push_back(slot);
+      pageable = pageable && d && (d->Required || d->DataType == ftAutoInc) && mFieldDefs.IndexOf(o.trimmed()) >= 0;
+    }
+    // Any other order (a key that admits blanks, no key at all) is told
+    // apart by the row's own number, where the file is not in write-ahead
+    // mode (there a reader keeps no writer out): the order's blanks first.
+    QString rowid;
+    if (!pageable && !FileKeepsLog(db, TableSchema(pageTable))) {
+      rowid = RowNumberName(db, pageTable, defs);
+      pageable = !rowid.isEmpty();
+      for (const QString& o : order) pageable = pageable && mFieldDefs.IndexOf(o.trimmed()) >= 0;
     }
     if (pageable) {
-      mPage.On = true;
+      mPage.Mode = TPaging::ByKeys;
       mPage.Table = pageTable;
-      mPage.After = QVariantList(int(mPage.Slots.size()));
-    } else {
-      mPage = {};
+      for (const QString& o : order) {
+        const int slot = mFieldDefs.IndexOf(o.trimmed());
+        mPage.Terms << Catalog::QuoteIdentifier(db, mFieldDefs[slot].Name);
+        mPage.Slots.push_back(slot);
+      }
+      if (!rowid.isEmpty()) {
+        mPage.RowidName = rowid;
+        mPage.Terms << rowid;
+        mPage.Slots.push_back(mFieldDefs.Count());  // read after the fields
+      }
     }
   }
+  // Any other select of a file not in write-ahead mode is read in pages by
+  // their position, outside the program's own transaction (which holds the
+  // file anyway).
+  if (!pg && mPage.Mode == TPaging::NotPaged && mLite->ReadOnly() && !InProgramTransaction(db) &&
+      !FileKeepsLog(db, QString())) {
+    QString text = sql.trimmed();
+    while (text.endsWith(';')) text = text.chopped(1).trimmed();
+    const QString wrapped = QStringLiteral("SELECT * FROM (\n%1\n) LIMIT 1 OFFSET 0").arg(text);
+    try {
+      Lite::TStatement probe(Lite::Handle(db), wrapped, QStringLiteral("Errore SQL"));
+      if (probe.Columns() == int(mNative.size())) {
+        mPage.Mode = TPaging::ByPosition;
+        mPage.Sql = text;
+        mPage.Binds = binds;
+      }
+    } catch (const EDatabaseError&) {
+      // Not a select that can be wrapped: read through one statement.
+    }
+  }
+  if (mPage.Mode != TPaging::NotPaged) {
+    // Every page, the first one too, is a statement of its own.
+    mLite.reset();
+    mLitePending = false;
+    mPage.Needed = true;
+    mPage.After = QVariantList(int(mPage.Terms.size()));
+  }
 }
-
 
 // SQLite keeps dates also as Julian day numbers or as seconds since 1970;
 // either is read as the moment it names, in the engine's own (UTC) reading,
@@ -515,32 +587,42 @@ bool TDBDataSet::FetchPostgres(int atLeast) {
 bool TDBDataSet::FetchRows(int atLeast) {
   if (mFetchedAll) return false;
   if (mPg) return FetchPostgres(atLeast);
-  if (!mQuery) return false;
+  if (!mLite && mPage.Mode == TPaging::NotPaged) return false;
   bool any = false;
   const int n = mFieldDefs.Count();
   const std::unique_ptr<TRecord> r(MakeRecord());
+  auto finished = [this] {
+    mFetchedAll = true;
+    mSeen.clear();
+    mLite.reset();
+    mLitePending = false;
+  };
   while (int(mRows.size()) < atLeast) {
-    if (mPage.Needed) StartPage(std::clamp(atLeast - int(mRows.size()), 256, 20000));
-    if (!mQuery->next()) {
-      QSqlError e = mQuery->lastError();
-      mQuery->finish();
-      if (e.isValid() && e.type() != QSqlError::NoError) {
-        mFetchedAll = true;
-        mSeen.clear();
-        throw EngineError(QStringLiteral("Errore di lettura"), e);
-      }
-      if (mPage.On && mPage.Read >= mPage.Limit) {  // a whole page: more may follow
+    bool row = false;
+    try {
+      if (mPage.Needed) StartPage(std::clamp(atLeast - int(mRows.size()), 256, 20000));
+      row = mLitePending || mLite->Step();
+    } catch (const EDatabaseError& e) {
+      finished();
+      throw EDatabaseError(QString(e.Message()).replace(QStringLiteral("Errore SQL"), QStringLiteral("Errore di lettura")));
+    }
+    mLitePending = false;
+    if (!row) {
+      mLite->Release();
+      if (mPage.Mode != TPaging::NotPaged && mPage.Read >= mPage.Limit) {  // a whole page: more may follow
+        if (mPage.Mode == TPaging::ByPosition) mPage.Offset += mPage.Read;
         mPage.Needed = true;
         continue;
       }
-      mFetchedAll = true;
-      mSeen.clear();
+      finished();
       break;
     }
     ++mPage.Read;
-    if (mPage.On)
-      for (size_t k = 0; k < mPage.Slots.size(); ++k) mPage.After[int(k)] = mQuery->value(mPage.Slots[k]);
-    for (int i = 0; i < n; ++i) ReadValue(*r, i, mQuery->value(i));
+    if (mPage.Mode == TPaging::ByKeys) {
+      for (size_t k = 0; k < mPage.Slots.size(); ++k) mPage.After[int(k)] = mLite->Value(mPage.Slots[k]);
+      mPage.AnyRead = true;
+    }
+    for (int i = 0; i < n; ++i) ReadValue(*r, i, mLite->Value(i));
     // A row this dataset wrote is met again when the write moved it ahead
     // of the cursor: the cache already holds it.
     if (!mSeen.isEmpty() && mSeen.contains(RowIdentity(*r))) continue;
@@ -549,33 +631,67 @@ bool TDBDataSet::FetchRows(int atLeast) {
     any = true;
   }
   // Between readings the file is left free for other writers; the next
-  // page starts after the last key read.
-  if (mPage.On && !mFetchedAll && !mPage.Needed) {
-    mQuery->finish();
+  // page starts after the last row read.
+  if (mPage.Mode != TPaging::NotPaged && !mFetchedAll && !mPage.Needed) {
+    if (mPage.Mode == TPaging::ByPosition) mPage.Offset += mPage.Read;
+    mLite->Release();
     mPage.Needed = true;
   }
   return any;
 }
 
-// The next rows in the table's key order after the last key read, as the
-// engine holds them (the values are bound as they were read, so a key kept
-// in any spelling or kind compares as the order does).
+namespace {
+// The rows after the given values of an order, in that order, blanks first
+// as the engine sorts them; the values are bound in the order of the text.
+QString AfterCondition(const QStringList& terms, const QVariantList& after, int from, QVariantList& binds) {
+  bool set = true;
+  for (int k = from; k < terms.size(); ++k) set = set && !after[k].isNull();
+  if (set) {
+    QStringList marks;
+    for (int k = from; k < terms.size(); ++k) {
+      marks << QStringLiteral("?");
+      binds << after[k];
+    }
+    if (from == terms.size() - 1) return terms[from] + QStringLiteral(" > ?");
+    return QStringLiteral("(%1) > (%2)").arg(terms.mid(from).join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+  }
+  const QString& t = terms[from];
+  QVariantList rest;
+  const QString tail = from + 1 < terms.size() ? AfterCondition(terms, after, from + 1, rest) : QString();
+  if (after[from].isNull()) {
+    binds += rest;
+    return tail.isEmpty() ? QStringLiteral("%1 IS NOT NULL").arg(t)
+                          : QStringLiteral("(%1 IS NOT NULL OR (%1 IS NULL AND %2))").arg(t, tail);
+  }
+  binds << after[from];
+  if (tail.isEmpty()) return t + QStringLiteral(" > ?");
+  binds << after[from];
+  binds += rest;
+  return QStringLiteral("(%1 > ? OR (%1 = ? AND %2))").arg(t, tail);
+}
+}  // namespace
+
+// The next page: in the order's terms after the last row read (the values
+// are bound as they were read, so a key kept in any spelling or kind compares
+// as the order does), or the next rows by position.
 void TDBDataSet::StartPage(int rows) {
   QSqlDatabase db = TDBSession::Connection(DatabaseName());
-  QStringList keys, marks;
-  for (int k : mPage.Slots) {
-    keys << Catalog::QuoteIdentifier(db, mFieldDefs[k].Name);
-    marks << QStringLiteral("?");
+  QString sql;
+  QVariantList binds;
+  if (mPage.Mode == TPaging::ByKeys) {
+    const QString where =
+        mPage.AnyRead ? QStringLiteral(" WHERE ") + AfterCondition(mPage.Terms, mPage.After, 0, binds) : QString();
+    sql = QStringLiteral("SELECT *%1 FROM %2%3 ORDER BY %4 LIMIT %5")
+              .arg(mPage.RowidName.isEmpty() ? QString() : QStringLiteral(", ") + mPage.RowidName,
+                   Catalog::QuoteTableName(db, mPage.Table), where, mPage.Terms.join(QStringLiteral(", ")))
+              .arg(rows);
+  } else {
+    sql = QStringLiteral("SELECT * FROM (\n%1\n) LIMIT %2 OFFSET %3").arg(mPage.Sql).arg(rows).arg(mPage.Offset);
+    binds = mPage.Binds;
   }
-  const QString sql = QStringLiteral("SELECT * FROM %1 WHERE (%2) > (%3) ORDER BY %2 LIMIT %4")
-                          .arg(Catalog::QuoteTableName(db, mPage.Table), keys.join(QStringLiteral(", ")),
-                               marks.join(QStringLiteral(", ")))
-                          .arg(rows);
-  mQuery = std::make_unique<QSqlQuery>(db);
-  mQuery->setForwardOnly(true);
-  if (!mQuery->prepare(sql)) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
-  for (int i = 0; i < mPage.After.size(); ++i) mQuery->bindValue(i, mPage.After[i]);
-  if (!mQuery->exec()) throw EngineError(QStringLiteral("Errore di lettura"), mQuery->lastError());
+  mLite = std::make_unique<Lite::TStatement>(Lite::Handle(db), sql, QStringLiteral("Errore di lettura"));
+  for (int i = 0; i < binds.size(); ++i) mLite->Bind(i + 1, binds[i]);
+  mLitePending = false;
   mPage.Needed = false;
   mPage.Read = 0;
   mPage.Limit = rows;
@@ -662,7 +778,8 @@ void TDBDataSet::AskEngineForFilter(const QString& filterText) {
 }
 
 void TDBDataSet::InternalClose() {
-  mQuery.reset();
+  mLite.reset();
+  mLitePending = false;
   mPage = {};
   mPg.reset();
   mSeen.clear();
@@ -820,7 +937,7 @@ void TDBDataSet::InternalPost(TRecord& rec, const TRecord* old) {
   tx.Commit();
   rec = std::move(fresh);
   // The cursor may meet the written row again further on.
-  if (mQuery && !mFetchedAll && !mKeySlots.empty()) mSeen.insert(RowIdentity(rec));
+  if ((mLite || mPage.Mode != TPaging::NotPaged) && !mFetchedAll && !mKeySlots.empty()) mSeen.insert(RowIdentity(rec));
 }
 
 void TDBDataSet::InternalDelete(const TRecord& rec) {

@@ -15,6 +15,10 @@
 
 namespace Tarnwell {
 
+namespace Lite {
+class TStatement;
+}
+
 // Base of TQuery and TTable: a dataset over an SQL cursor of a connection.
 class TDBDataSet : public TDataSet {
   Q_OBJECT
@@ -87,16 +91,25 @@ class TDBDataSet : public TDataSet {
   void AskEngineForFilter(const QString& text);
   void Fetched(const TRecord& r);
   void StartPage(int rows);
-  std::unique_ptr<QSqlQuery> mQuery;
-  // SQLite's reading in pages of an order that tells rows apart (see InternalOpen).
+  // SQLite's statement being read (through the engine's C API).
+  std::unique_ptr<Lite::TStatement> mLite;
+  bool mLitePending = false;  // it holds a row not taken yet
+  // SQLite's reading in pages (see InternalOpen): each page is a statement
+  // of its own, so that between pages the file is free for other writers.
   struct TPaging {
-    bool On = false;
+    enum TMode { NotPaged, ByKeys, ByPosition } Mode = NotPaged;
     bool Needed = false;        // the statement was released: the next read starts a page
     int Read = 0;               // rows the statement gave so far
-    int Limit = 1 << 30;        // rows it can give at most (the first has no limit)
+    int Limit = 1 << 30;        // rows it can give at most
     QString Table;
-    std::vector<int> Slots;     // the fields of the order
-    QVariantList After;         // their values in the last row read, as read
+    QStringList Terms;          // ByKeys: the order, as SQL (the last may be the row's own number)
+    std::vector<int> Slots;     // ByKeys: the column of each term in a row read
+    QString RowidName;          // ByKeys: the row number's name, read as a column after the fields
+    QVariantList After;         // ByKeys: the terms' values in the last row read, as read
+    bool AnyRead = false;       // ByKeys: a row was read (After holds its values)
+    QString Sql;                // ByPosition: the statement read page by page, and its values
+    QVariantList Binds;
+    qint64 Offset = 0;          // ByPosition: rows read by the pages before
   } mPage;
   // The PostgreSQL reading state (cursor or whole result), see DBPg_p.h.
   struct TPgRead;

@@ -8,6 +8,22 @@ namespace Tarnwell {
 // TTable
 
 void TTable::setTableName(QString v) {
+  try {
+    SetTableName(std::move(v));
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TTable::setIndexFieldNames(QString v) {
+  try {
+    SetIndexFieldNames(std::move(v));
+  } catch (...) {
+    HandleCurrentException();
+  }
+}
+
+void TTable::SetTableName(QString v) {
   if (v == mTableName) return;
   if (Active()) throw EDatabaseError(QStringLiteral("Impossibile cambiare la tabella di un dataset aperto"));
   mTableName = std::move(v);
@@ -24,7 +40,7 @@ static void CheckOrderFields(const QStringList& names, const TFieldDefs& defs) {
       throw EDatabaseError(QStringLiteral("Campo '%1' non trovato").arg(n.trimmed()));
 }
 
-void TTable::setIndexFieldNames(QString v) {
+void TTable::SetIndexFieldNames(QString v) {
   if (v == mIndexFieldNames) return;
   if (Active()) CheckOrderFields(v.split(';', Qt::SkipEmptyParts), FieldDefs());  // the order in force stays
   mIndexFieldNames = std::move(v);
@@ -51,6 +67,8 @@ QStringList TTable::ReadOrder(const QSqlDatabase& db) {
     for (const QString& f : mIndexFieldNames.split(';', Qt::SkipEmptyParts)) order << f.trimmed();
     const TFieldDefs defs = Catalog::FieldDefs(db, mTableName);
     CheckOrderFields(order, defs);
+    // Found in any case, and written as the catalog spells them.
+    for (QString& f : order) f = defs.Find(f)->Name;
     const TIndexDef* pk = Catalog::IsPostgres(db) ? nullptr : IndexDefs().PrimaryKey();
     if (pk && (pk->Options & ixPrimary) && !(pk->Options & ixExpression) && !pk->Fields.contains(';') &&
         defs.Find(pk->Fields) && defs.Find(pk->Fields)->DataType == ftAutoInc &&

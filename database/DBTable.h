@@ -9,15 +9,21 @@ namespace Tarnwell {
 
 class TTable : public TDBDataSet {
   Q_OBJECT
-  // Refused while the table is open.
+  // Refused while the table is open (the value stays).
   TW_PROPERTY_SETTER(QString, TableName)
   TW_PROPERTY_DEFAULT(bool, ReadOnly, false, (void)0)
   // Orders by these fields (names separated by ";"); empty: by the primary key.
-  // Changing it on an open table reads the records again in the new order.
+  // Changing it on an open table reads the records again in the new order;
+  // an order naming no field of the table is refused (the value stays).
   TW_PROPERTY_SETTER(QString, IndexFieldNames)
 
  public:
   using TDBDataSet::TDBDataSet;
+  /// As the slots setTableName and setIndexFieldNames, but a refusal (an
+  /// open table, an order naming no field) raises EDatabaseError; the
+  /// slots pass it to the exception handler. Either way the value stays.
+  void SetTableName(QString v);
+  void SetIndexFieldNames(QString v);
   // Read from the engine's catalog on first use and after Update().
   TIndexDefs& IndexDefs();
   void UpdateIndexDefs();

@@ -175,18 +175,29 @@ static bool FastIsoTime(const QString& s, int at, QTime& out) {
   return out.isValid();
 }
 
+// A year typed with two digits that a four-digit format took as it stands.
+static QDate WindowShortYear(const QDate& d) {
+  if (!d.isValid() || d.year() < 0 || d.year() >= 100) return d;
+  return d.addYears(d.year() < 50 ? 2000 : 1900);
+}
+
 static bool ParseDate(const QString& s0, QDate& out) {
   if (s0.size() == 10 && FastIsoDate(s0, out)) return true;
   QString s = s0.trimmed();
   out = QDate::fromString(s.left(10), Qt::ISODate);
   if (out.isValid() && (s.size() == 10 || s.at(10) == 'T' || s.at(10) == ' ')) return true;
-  out = QDate::fromString(s, ShortDateFormat());
+  out = WindowShortYear(QDate::fromString(s, ShortDateFormat()));
   if (out.isValid()) return true;
-  out = QLocale().toDate(s, QLocale::ShortFormat);
+  const QString shortFormat = QLocale().dateFormat(QLocale::ShortFormat);
+  out = WindowShortYear(WindowTwoDigitYear(QLocale().toDate(s, shortFormat), shortFormat));
   if (out.isValid()) return true;
-  out = QDate::fromString(s, QStringLiteral("d/M/yyyy"));
+  out = WindowShortYear(QDate::fromString(s, QStringLiteral("d/M/yyyy")));
+  if (out.isValid()) return true;
+  out = WindowTwoDigitYear(QDate::fromString(s, QStringLiteral("d/M/yy")), QStringLiteral("d/M/yy"));
   return out.isValid();
 }
+
+bool TextToDate(const QString& text, QDate& out) { return ParseDate(text, out); }
 
 static bool ParseTime(const QString& s0, QTime& out) {
   if (FastIsoTime(s0, 0, out)) return true;
@@ -493,6 +504,9 @@ TFieldDef& TFieldDefs::Add(const QString& name, TFieldType type, int size, bool 
 }
 
 int TFieldDefs::IndexOf(const QString& name) const {
+  // The exact spelling first: PostgreSQL may hold "code" and "Code" apart.
+  for (int i = 0; i < Count(); ++i)
+    if (mItems[i].Name == name) return i;
   for (int i = 0; i < Count(); ++i)
     if (mItems[i].Name.compare(name, Qt::CaseInsensitive) == 0) return i;
   return -1;

@@ -139,6 +139,10 @@ int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool 
 
 // The locale's short date with a four-digit year, as fields show and read dates.
 QString ShortDateFormat();
+// A date typed as text: ISO ("2024-12-31"), or the locale's short form with a
+// four-digit or a two-digit year ("31/12/24" in Italy, "12/31/24" in the
+// United States). Two-digit years fall in 1950..2049, as in the spreadsheet.
+bool TextToDate(const QString& text, QDate& out);
 
 // ---------------------------------------------------------------------------
 class TFieldDef {

@@ -1026,7 +1026,7 @@ void TEnhDBGrid::TitleEditClicked() {
   if (!mFilterMode || !mLink->Active()) return;
   mTitleEdit->clear();
   try {
-    DataSet()->setFiltered(false);
+    DataSet()->SetFiltered(false);
   } catch (...) {
   }
 }
@@ -1054,7 +1054,7 @@ bool TEnhDBGrid::ApplyTitleFilter(const QString& text, QString* why) {
   if (!startsWithOp) {
     // No operator: no filter.
     try {
-      ds->setFiltered(false);
+      ds->SetFiltered(false);
     } catch (...) {
       HandleCurrentException();
     }
@@ -1096,15 +1096,15 @@ bool TEnhDBGrid::ApplyTitleFilter(const QString& text, QString* why) {
   const QString before = ds->Filter();
   const bool wasFiltered = ds->Filtered();
   try {
-    ds->setFiltered(false);
-    ds->setFilter(FilterFieldName(f->FieldName()) + QLatin1Char(' ') + op + QLatin1Char(' ') + value);
-    ds->setFiltered(true);
+    ds->SetFiltered(false);
+    ds->SetFilter(FilterFieldName(f->FieldName()) + QLatin1Char(' ') + op + QLatin1Char(' ') + value);
+    ds->SetFiltered(true);
   } catch (const ETarnwellError& e) {
     // The previous filter comes back.
     try {
-      ds->setFiltered(false);
-      ds->setFilter(before);
-      ds->setFiltered(wasFiltered);
+      ds->SetFiltered(false);
+      ds->SetFilter(before);
+      ds->SetFiltered(wasFiltered);
     } catch (...) {
     }
     return fail(e.Message());
@@ -1257,6 +1257,9 @@ void TEnhDBGrid::ApplyLayout(const TGridLayout& g) {
   } else {
     TFont f = FromLayoutFont(g.Font);
     Font().Assign(f);
+    // The font may already be this one (a layout with the parent's font was
+    // loaded before): the grid's own it is even so.
+    SetParentFont(false);
   }
   setFixedColor(g.FixedColor);
   mTitleFontSet = false;

@@ -2,9 +2,12 @@
 #include "EnhQuery_p.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
 
+#include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/THourglass.h>
 
 #include "DBEngine.h"
@@ -183,14 +186,7 @@ bool ParseNumber(const QString& text, QVariant& out) {
   return true;
 }
 
-bool ParseDate(const QString& text, QDate& d) {
-  const QString t = text.trimmed();
-  d = QDate::fromString(t, Qt::ISODate);
-  if (!d.isValid()) d = QLocale().toDate(t, QLocale::ShortFormat);
-  if (d.isValid() && d.year() < 100) d = d.addYears(2000);
-  if (!d.isValid()) d = QLocale().toDate(t, ShortDateFormat());
-  return d.isValid();
-}
+bool ParseDate(const QString& text, QDate& d) { return TextToDate(text, d); }
 
 bool ParseTime(const QString& text, QTime& tm) {
   const QString t = text.trimmed();
@@ -205,7 +201,12 @@ bool ParseDateTime(const QString& text, QDateTime& dt) {
   dt = QDateTime::fromString(t, Qt::ISODate);
   if (!dt.isValid()) dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
   if (!dt.isValid()) dt = QDateTime::fromString(t, QStringLiteral("yyyy-MM-dd HH:mm"));
-  if (!dt.isValid()) dt = QLocale().toDateTime(t, QLocale::ShortFormat);
+  if (!dt.isValid()) {
+    // A two-digit year falls in 1950..2049, as everywhere a date is typed.
+    const QString format = QLocale().dateTimeFormat(QLocale::ShortFormat);
+    dt = QLocale().toDateTime(t, format);
+    if (dt.isValid()) dt.setDate(WindowTwoDigitYear(dt.date(), format));
+  }
   if (!dt.isValid()) {
     QDate d;
     if (ParseDate(t, d)) dt = QDateTime(d, QTime(0, 0));
@@ -393,15 +394,82 @@ void TEnhQuery::LoadCatalogNames() {
                        "information_schema.columns WHERE table_schema NOT IN ('pg_catalog','information_schema') "
                        "UNION SELECT schema_name FROM information_schema.schemata"),
         {}, QStringLiteral("Errore nel catalogo"));
-    while (r.next()) mCatalogNames.insert(r.value(0).toString());
+    mCatalogFolded.clear();
+    while (r.next()) {
+      const QString n = r.value(0).toString();
+      mCatalogNames.insert(n);
+      mCatalogFolded[n.toLower()] << n;
+    }
+    mCatalogColumns.clear();
+    TRows c = RunStatement(Database(),
+                           QStringLiteral("SELECT table_name, column_name FROM information_schema.columns WHERE "
+                                          "table_schema NOT IN ('pg_catalog','information_schema')"),
+                           {}, QStringLiteral("Errore nel catalogo"));
+    while (c.next()) mCatalogColumns[c.value(0).toString()] << c.value(1).toString();
     mCatalogFor = DatabaseName();
   } catch (const EDatabaseError&) {
   }
 }
 
+QString TEnhQuery::CatalogSpelling(const QString& name) const {
+  if (!mPostgres || mCatalogNames.isEmpty() || mCatalogNames.contains(name)) return name;
+  const auto it = mCatalogFolded.constFind(name.toLower());
+  if (it == mCatalogFolded.constEnd()) return name;
+  if (it->contains(name.toLower())) return name.toLower();
+  return it->size() == 1 ? it->first() : name;
+}
+
+namespace {
+// The spelling among `names` of a name found case-insensitively: as written,
+// else folded to lower case (what a bare name means), else the only one.
+QString PickSpelling(const QString& name, const QStringList& names) {
+  if (names.contains(name)) return name;
+  const QString lower = name.toLower();
+  if (names.contains(lower)) return lower;
+  QString found;
+  for (const QString& n : names) {
+    if (n.compare(name, Qt::CaseInsensitive) != 0) continue;
+    if (!found.isEmpty()) return name;  // more than one: as written
+    found = n;
+  }
+  return found.isEmpty() ? name : found;
+}
+}  // namespace
+
+QString TEnhQuery::FieldSpelling(const QString& field) const {
+  if (!mPostgres || mCatalogColumns.isEmpty()) return field;
+  const QStringList tables = mCatalogColumns.keys();
+  QStringList columns;
+  for (const QString& line : mZFrom) {
+    // The table of each line: its first word, without owner or quotes.
+    QString t = line.trimmed().section(QRegularExpression(QStringLiteral("[\\s,]")), 0, 0).section('.', -1);
+    const bool quoted = t.startsWith('"');
+    t.remove('"');
+    if (t.isEmpty()) continue;
+    // A bare name is the table the engine folds it to, as EngineName writes it.
+    const QString spelt = !quoted && tables.contains(t.toLower()) ? t.toLower() : PickSpelling(t, tables);
+    columns += mCatalogColumns.value(spelt);
+  }
+  return columns.isEmpty() ? CatalogSpelling(field) : PickSpelling(field, columns);
+}
+
+namespace {
+// Words of the clauses that are never names, whatever the catalog holds.
+bool IsSqlWord(const QString& w) {
+  static const QSet<QString> words = {
+      "AND",  "OR",    "NOT",   "IS",    "NULL",   "LIKE",  "ILIKE", "IN",   "BETWEEN", "AS",    "ASC",
+      "DESC", "ON",    "JOIN",  "LEFT",  "RIGHT",  "INNER", "OUTER", "FULL", "CROSS",   "USING", "CASE",
+      "WHEN", "THEN",  "ELSE",  "END",   "TRUE",   "FALSE", "DISTINCT", "ALL", "ANY",   "SOME",  "EXISTS",
+      "SELECT", "FROM", "WHERE", "GROUP", "ORDER", "BY",    "HAVING", "NULLS", "FIRST", "LAST",  "ESCAPE",
+      "CAST", "DATE", "TIME", "TIMESTAMP", "INTERVAL", "COLLATE", "LIMIT", "OFFSET"};
+  return words.contains(w.toUpper());
+}
+}  // namespace
+
 QString TEnhQuery::EngineName(const QString& item) const {
-  // PostgreSQL folds a bare name to lower case: a name that exists only as
-  // written in capitals is quoted so that it still finds its table or column.
+  // PostgreSQL folds a bare name to lower case: a name the catalog holds
+  // only in another spelling (capitals, mixed case) is quoted as spelt there
+  // so that it still finds its table or column, as it would on SQLite.
   // Strings, quoted names and placeholders are left alone.
   if (!mPostgres || mCatalogNames.isEmpty()) return item;
   QString out;
@@ -429,8 +497,18 @@ QString TEnhQuery::EngineName(const QString& item) const {
       int j = i + 1;
       while (j < n && IsIdentChar(item[j])) ++j;
       const QString part = item.mid(i, j - i);
+      // A bare name folds to lower case; one the catalog spells otherwise
+      // is quoted as it is spelt there (a function call keeps its name).
+      int k = j;
+      while (k < n && item[k].isSpace()) ++k;
+      const bool call = k < n && item[k] == '(';
+      QString spelt;
       if (mCatalogNames.contains(part) && !mCatalogNames.contains(part.toLower()))
-        out += Catalog::QuoteIdentifier(QSqlDatabase(), part);
+        spelt = part;
+      else if (!call && !IsSqlWord(part) && !mCatalogNames.contains(part.toLower()))
+        spelt = CatalogSpelling(part);
+      if (!spelt.isEmpty() && mCatalogNames.contains(spelt))
+        out += Catalog::QuoteIdentifier(QSqlDatabase(), spelt);
       else
         out += part;
       i = j;
@@ -470,7 +548,9 @@ bool TEnhQuery::Rebuild(bool force) {
       restore();
       result = false;
     }
-    {
+    // A detail whose link to its master cannot be made shows no rows: the
+    // text it had would show another master's rows, or every one of them.
+    if (result || !mLinkRebuild) {
       THourglass wait;
       try {
         OpenQuery();
@@ -482,9 +562,11 @@ bool TEnhQuery::Rebuild(bool force) {
         // rows shown are the previous query's, with the reason in LastError.
         result = false;
         restore();
-        try {
-          OpenQuery();
-        } catch (...) {
+        if (!mLinkRebuild) {
+          try {
+            OpenQuery();
+          } catch (...) {
+          }
         }
       }
     }
@@ -564,7 +646,7 @@ bool TEnhQuery::BuildSQL() {
     if (!l.trimmed().isEmpty()) where << l.trimmed();
   QStringList links;
   for (const TLinkCondition& c : mLinkConditions) {
-    const QString f = Catalog::QuoteIdentifier(QSqlDatabase(), c.Field);
+    const QString f = Catalog::QuoteIdentifier(QSqlDatabase(), FieldSpelling(c.Field.trimmed()));
     links << (c.Value.isNull() ? f + QStringLiteral(" IS NULL") : f + QStringLiteral(" = ") + BindName(c.Value));
   }
   if (!where.isEmpty() || !links.isEmpty()) {
@@ -1032,12 +1114,17 @@ void TEnhQuery::ApplyLink(TEnhQuery* detail, const QStringList& fields) {
     detail->mLinkConditions.push_back({f, (!fld || empty) ? QVariant() : fld->Value()});
   }
   const bool was = detail->mLinkRebuild;
+  const QString before = detail->LastError();
   detail->mLinkRebuild = true;
+  bool ok = false;
   try {
-    detail->Rebuild(true);
+    ok = detail->Rebuild(true);
   } catch (...) {
   }
   detail->mLinkRebuild = was;
+  // The detail then shows no rows; the reason is told once, not on every move.
+  if (!ok && !detail->LastError().isEmpty() && detail->LastError() != before)
+    HandleExceptionMessage(detail->LastError());
 }
 
 void TEnhQuery::RefreshDetails() {

@@ -167,8 +167,15 @@ class TEnhQuery : public TFixQuery {
   bool PrepareParams();
   void SetLastError(const QString& e);
   QString BindName(const QVariant& v);
-  // On PostgreSQL a bare name that exists only in capitals must be quoted.
+  // On PostgreSQL a bare name whose folded spelling is not in the catalog
+  // but another spelling is (any case) is quoted as the catalog spells it.
   QString EngineName(const QString& item) const;
+  // A name as the catalog spells it, found case-insensitively (the folded
+  // lower-case spelling first); as written when there is none or on SQLite.
+  QString CatalogSpelling(const QString& name) const;
+  // A field of the tables in ZFrom as the catalog spells it, found as
+  // CatalogSpelling finds names (other tables' columns do not count).
+  QString FieldSpelling(const QString& field) const;
   QString NormaliseClause(const QString& item, bool upper) const;
   void LoadCatalogNames();
   void ApplyLink(TEnhQuery* detail, const QStringList& fields);
@@ -206,6 +213,8 @@ class TEnhQuery : public TFixQuery {
   // Exact names of the connection's tables and columns (PostgreSQL).
   QString mCatalogFor;
   QSet<QString> mCatalogNames;
+  QHash<QString, QStringList> mCatalogFolded;  // lower-cased name -> spellings
+  QHash<QString, QStringList> mCatalogColumns; // table -> its columns
 };
 
 }  // namespace Tarnwell

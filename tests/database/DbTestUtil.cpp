@@ -52,6 +52,21 @@ QString TDemoDb::Outside(TEngine e, const QString& sql) {
   return e == TEngine::SQLite ? Sqlite3(SqliteFile(), sql) : TPgServer::Psql(sql);
 }
 
+QString UserDatabase(TEngine e, const QString& script, QString* output) {
+  static int files = 0;
+  QString out, name;
+  if (e == TEngine::SQLite) {
+    name = Dir().filePath(QStringLiteral("utente%1.db").arg(++files));
+    out = TDemoDb::Sqlite3(name, script);
+  } else {
+    name = TPgServer::Alias();
+    out = TPgServer::Psql(script);
+    TDBSession::CloseConnection(name);  // the catalog may have changed under it
+  }
+  if (output) *output = out;
+  return name;
+}
+
 void EngineTest::SetUp() {
   QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
   if (GetParam() == TEngine::PostgreSQL) REQUIRE_PG();

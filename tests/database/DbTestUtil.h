@@ -28,6 +28,12 @@ struct TDemoDb {
   static QString Outside(TEngine e, const QString& sql);
 };
 
+// A database made the way users make theirs, with the engine's own tool:
+// the sqlite3 command-line tool on a new file (its default journal), or psql
+// on the test server with unquoted (so lower-case) names. The script's output
+// goes to `output`; the result is the DatabaseName that opens it.
+QString UserDatabase(TEngine e, const QString& script, QString* output = nullptr);
+
 // Runs one statement on an alias through the layer (errors throw).
 inline void Exec(const QString& alias, const QString& sql) {
   TQuery q;

@@ -231,9 +231,9 @@ TEST_P(DataSetTest, FilterNeverReachesTheEngine) {
   t.setFilter("RAGSOCIALE = 'x'' OR ''1''=''1'");
   EXPECT_EQ(t.RecordCount(), 0);
   // A bad text raises and keeps the filter in force.
-  EXPECT_THROW(t.setFilter("RAGSOCIALE = 'aperto"), EDatabaseError);
-  EXPECT_THROW(t.setFilter("NESSUNO = 1"), EDatabaseError);
-  EXPECT_THROW(t.setFilter("CODCLI = 'abc'"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("RAGSOCIALE = 'aperto"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("NESSUNO = 1"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("CODCLI = 'abc'"), EDatabaseError);
   EXPECT_EQ(t.Filter(), "RAGSOCIALE = 'x'' OR ''1''=''1'");
   EXPECT_EQ(t.RecordCount(), 0);
   t.setFilter("FIDO IS NULL");

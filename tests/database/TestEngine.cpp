@@ -138,7 +138,7 @@ TEST(Aliases, FoldersFilesAndUnknownNames) {
   t.setTableName("anagrafe.persone");
   t.Open();
   EXPECT_EQ(t.FieldByName("nome")->AsString(), "Anna");
-  EXPECT_EQ(t.FieldByName("nome")->DataType(), ftMemo);
+  EXPECT_EQ(t.FieldByName("nome")->DataType(), ftString);
   t.Edit();
   t.FieldByName("nome")->SetAsString("Anna Maria");
   t.Post();

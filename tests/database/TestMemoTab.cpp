@@ -89,9 +89,9 @@ TEST_F(MemoTab, OneConditionFilter) {
   t.setFilter("NOME <> alfa");  // "<>" wins over "="
   EXPECT_EQ(Names(), QStringList({"beta", "a<>b", "gamma", "vuoto"}));
   // A bad text raises and keeps the previous condition.
-  EXPECT_THROW(t.setFilter("COGNOME = 'x'"), EDatabaseError);
-  EXPECT_THROW(t.setFilter("VALORE > dieci"), EDatabaseError);
-  EXPECT_THROW(t.setFilter("VALORE"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("COGNOME = 'x'"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("VALORE > dieci"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("VALORE"), EDatabaseError);
   EXPECT_EQ(t.Filter(), "NOME <> alfa");
   EXPECT_EQ(t.RecordCount(), 4);
   t.setFiltered(false);
@@ -102,17 +102,17 @@ TEST_F(MemoTab, OneConditionFilter) {
   m.FieldDefs().Add("A", ftInteger);
   m.setFilter("B = 1");  // closed: only stored
   m.Open();
-  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
+  EXPECT_THROW(m.SetFiltered(true), EDatabaseError);
   EXPECT_FALSE(m.Filtered());
   // Closed, the same refusal comes at once: the table still opens afterwards.
   m.Close();
-  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
+  EXPECT_THROW(m.SetFiltered(true), EDatabaseError);
   EXPECT_FALSE(m.Filtered());
   EXPECT_NO_THROW(m.Open());
   // Open and not filtering, an unfinished text is kept for later.
   EXPECT_NO_THROW(m.setFilter("A >"));
   EXPECT_EQ(m.Filter(), "A >");
-  EXPECT_THROW(m.setFiltered(true), EDatabaseError);
+  EXPECT_THROW(m.SetFiltered(true), EDatabaseError);
   m.setFilter("A > 0");
   m.setFiltered(true);
   EXPECT_TRUE(m.Filtered());

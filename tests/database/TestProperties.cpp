@@ -125,7 +125,7 @@ TEST_F(Properties, EnumerationsAndSettersKeepTheirMeaning) {
   // The filter raises on text it cannot use and keeps the one in force.
   t.setFilter("VALORE > 0");
   t.setFiltered(true);
-  EXPECT_THROW(t.setFilter("VALORE >"), EDatabaseError);
+  EXPECT_THROW(t.SetFilter("VALORE >"), EDatabaseError);
   EXPECT_EQ(t.Filter(), "VALORE > 0");
   t.setActive(false);
   EXPECT_EQ(active.count(), 2);

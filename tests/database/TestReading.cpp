@@ -65,7 +65,7 @@ TEST_P(ReadTest, ARowWrittenAheadOfTheCursorIsNotShownTwice) {
     t.Post();
     ExpectEachRowOnce(t, 3001);
     // An order naming no field is refused; the one in force stays.
-    EXPECT_THROW(t.setIndexFieldNames("NESSUNO"), EDatabaseError);
+    EXPECT_THROW(t.SetIndexFieldNames("NESSUNO"), EDatabaseError);
     EXPECT_EQ(t.IndexFieldNames(), "ORDINE");
     EXPECT_TRUE(t.Active());
   }
