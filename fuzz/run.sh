@@ -23,7 +23,7 @@ OUT=${FUZZ_BUILD_DIR:-$ROOT/build-fuzz}
 JOBS=${FUZZ_JOBS:-1}
 
 # target -> corpus folder, crash folder, libFuzzer options
-spec() {
+target_files() {
   case $1 in
     enhquery) echo "database/corpus database/crashes -max_len=4096 -timeout=5" ;;
     gridlayout) echo "database/layout-corpus database/layout-crashes -max_len=8192 -timeout=5" ;;
@@ -34,7 +34,7 @@ spec() {
     *) echo "fuzz/run.sh: unknown target $1 (known: $ALL)" >&2; return 1 ;;
   esac
 }
-for t in $TARGETS; do spec "$t" >/dev/null; done
+for t in $TARGETS; do target_files "$t" >/dev/null; done
 
 if [ ! -f "$OUT/build.ninja" ]; then
   cmake -S "$HERE" -B "$OUT" -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
@@ -44,7 +44,7 @@ cmake --build "$OUT" -j"$(nproc)" --target $(for t in $TARGETS; do printf 'fuzz-
 
 run_one() {
   local t=$1 corpus crashes opts new
-  read -r corpus crashes opts <<<"$(spec "$t")"
+  read -r corpus crashes opts <<<"$(target_files "$t")"
   corpus=$HERE/$corpus
   mkdir -p "$HERE/$crashes"
   local seeds=("$corpus")
