@@ -31,7 +31,7 @@ struct TAliasParams {
   QString ConnectOptions;  // e.g. "service=name" for libpq
 };
 
-// Runs before a new connection of an alias is opened, e.g. to create its
+// Runs before a new connection of an alias is opened, for example to create its
 // database file; raises EDatabaseError to refuse the connection.
 using TAliasPrepare = std::function<void(const TAliasParams& params)>;
 

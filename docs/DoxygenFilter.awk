@@ -5,7 +5,8 @@
 #   a comment line before a declaration        ->  "/// text"
 #   a comment after a declaration on its line  ->  "///< text"
 # Separator lines ("// ----") and comments inside function bodies stay
-# plain comments.
+# plain comments. Plain POSIX awk only: Debian's default awk (mawk) has no
+# regex intervals such as {3,}.
 BEGIN { top = 1; depth = 0 }
 {
   line = $0
@@ -20,7 +21,7 @@ BEGIN { top = 1; depth = 0 }
   code = line
   sub(/\/\/.*$/, "", code)
   if (line ~ /^[ \t]*\/\/[^\/!]/ || line ~ /^[ \t]*\/\/$/) {
-    if (!inbody && line !~ /^[ \t]*\/\/ *(-|=){3,}/) sub(/\/\//, "///", line)
+    if (!inbody && line !~ /^[ \t]*\/\/ *[-=][-=][-=]/) sub(/\/\//, "///", line)
   } else if (line ~ /[;{,][ \t]*\/\/ / && line !~ /\/\/\//) {
     if (!inbody) sub(/[ \t]*\/\/ /, "  ///< ", line)
   }
