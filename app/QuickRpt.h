@@ -49,6 +49,8 @@ QSize ReportPageSize(TPrinterOrientation o);
 
 // ---- TQRPrinter --------------------------------------------------------------
 
+// The pages of a report: built page by page by the report engine (or loaded from a saved
+// PDF), drawn by the preview, printed and saved as PDF. Page coordinates are 96-dpi units.
 class TQRPrinter : public QObject {
   Q_OBJECT
  public:
@@ -106,8 +108,12 @@ class TQRPrinter : public QObject {
  Q_SIGNALS:
   // A page is complete (the first one lets the preview show something).
   void PageAvailable(int page);
+  // The progress of the report being produced, in percent (0 to 100; SetProgress clamps). 100
+  // when the document is finished or loaded.
   void Progress(int percent);
+  // The last page is there (EndDocument, or a PDF loaded): pageCount pages in all.
   void DocumentFinished(int pageCount);
+  // Every page was forgotten (Clear); a preview showing the printer starts again at page 1.
   void Cleared();
   // RenderTo is at page `done` of `total`.
   void RenderProgress(int done, int total);
@@ -146,9 +152,13 @@ class TQRBand;
 // A picture control: a metafile or an image at a place in its band.
 class TQRImage : public QObject {
   Q_OBJECT
+  // The left edge in its band, in 96-dpi units (default 0).
   TW_PROPERTY(int, Left, )
+  // The top edge in its band, in 96-dpi units (default 0).
   TW_PROPERTY(int, Top, )
+  // The width in 96-dpi units (default 100; negative values become 0).
   TW_PROPERTY_FIXED(int, Width, std::max(0, value), )
+  // The height in 96-dpi units (default 100; negative values become 0).
   TW_PROPERTY_FIXED(int, Height, std::max(0, value), )
   // Scale the picture to the control (otherwise drawn at its own size,
   // clipped to the control).
@@ -190,6 +200,8 @@ class TQRBand : public QObject {
   void Print(TQRPrinter& out, int top) const;
 
  Q_SIGNALS:
+  // Emitted for each record before the band prints, before BeforePrint is called; band is the
+  // band itself.
   void Printing(Tarnwell::TQRBand* band);
 
  private:
@@ -200,8 +212,12 @@ class TQRBand : public QObject {
 // A report: its bands printed onto the pages of a TQRPrinter, shown by the preview window.
 class TQuickRep : public QObject {
   Q_OBJECT
+  // The title of the report's document (the printer's document name and the preview's
+  // caption); empty by default.
   TW_PROPERTY(QString, ReportTitle, )
+  // The paper orientation of the pages (default poPortrait); it sets Width and Height.
   TW_PROPERTY_DEFAULT(Tarnwell::QuickRptTypes::TPrinterOrientation, Orientation, poPortrait, )
+  // How many copies Print makes, 1 to 999 (default 1); PrinterSetup takes the dialog's count.
   TW_PROPERTY_FIXED_DEFAULT(int, Copies, 1, std::clamp(value, 1, 999), )
   // How many records OnNeedData will give, when known: the progress.
   TW_PROPERTY_FIXED(int, RecordCount, std::max(0, value), )
@@ -241,7 +257,9 @@ class TQuickRep : public QObject {
   bool ExportToPdf(const QString& fileName, QString* error = nullptr);
 
  Q_SIGNALS:
+  // Emitted when Preview starts, before the pages are produced (after OnPreview is called).
   void PreviewRequested(Tarnwell::TQuickRep* sender);
+  // Emitted when the preview's pages are done (after AfterPreview is called).
   void PreviewFinished(Tarnwell::TQuickRep* sender);
 
  private:
@@ -284,8 +302,13 @@ class TQRPreview : public QAbstractScrollArea {
   QSize sizeHint() const override { return {400, 300}; }
 
  Q_SIGNALS:
+  // Emitted once the first page of the report can be shown (after OnPageAvailable is called).
   void PageAvailable(QObject* sender);
+  // The printer's progress in percent while the report is produced (OnProgressUpdate is called
+  // first).
   void ProgressUpdate(QObject* sender, int progress);
+  // The number of pages the preview can show changed: a page arrived, the document finished,
+  // or the printer was cleared or replaced.
   void PageCountChanged(int count);
 
  protected:

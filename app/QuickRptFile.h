@@ -32,6 +32,8 @@ enum class TOdrError {
   CannotWrite    // the target cannot be written (an existing one is kept)
 };
 
+// The outcome of reading or writing a saved-report file: Error says what went wrong (None on
+// success), Detail says it in words.
 struct TOdrResult {
   TOdrError Error = TOdrError::None;
   QString Detail;  // English, for the command line and the log
