@@ -69,10 +69,16 @@ class TBarCodes : public TCustomBarCodes {
   TW_PROPERTY_CUSTOM(QString, A_BarCode)
   // Pixels per module; any value is stored, values below 1 draw as 1.
   TW_PROPERTY(int, A_BarPixels, BarCodeChanged())
+  // Writes the readable text under the bars (default on); the bars leave it room.
   TW_PROPERTY(bool, A_Readable, repaint())
+  // Adds the modulo-43 check character to Code 39 symbols (default on); only code types of the
+  // Code 39 family have it, for the others it reads true and setting it does nothing.
   TW_PROPERTY_CUSTOM(bool, A_C39CheckChar)
   // Only 2 and 3 are accepted; other values are ignored.
   TW_PROPERTY_CUSTOM(int, A_WideRatio)
+  // The control's height follows the symbol, A_HeightMult times the module width
+  // (default on), and a layout keeps it; off, the height is the one the
+  // control is given and may follow the layout.
   TW_PROPERTY(bool, A_HeightAuto, BarCodeChanged())
   // Values below 10 become 10.
   TW_PROPERTY_FIXED(int, A_HeightMult, std::max(value, 10), BarCodeChanged())

@@ -76,6 +76,8 @@ class TCheckTreeView : public QTreeWidget {
   TNotifyEvent OnChangeCheckState;
 
  Q_SIGNALS:
+  // Emitted after a click changed a node's check state (also when that turned its parent
+  // grayed), after OnChangeCheckState is called.
   void ChangeCheckState(QObject* sender);
 
  protected:

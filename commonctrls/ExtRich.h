@@ -29,8 +29,14 @@ class TExtRichEdit : public QPlainTextEdit {
   // Blanks inserted by Tab and the size of an indentation step; negative
   // values are ignored.
   TW_PROPERTY_FIXED_DEFAULT(int, TabSpaces, 0, value < 0 ? mTabSpaces : value, (void)0)
+  // Enter repeats the indentation of the current line (the blanks before the caret when it is
+  // inside them); default off.
   TW_PROPERTY_DEFAULT(bool, AutoIndent, false, (void)0)
+  // Backspace at the end of the indentation removes one indentation step (TabSpaces blanks, or
+  // what is left to the step before) instead of one blank; default off.
   TW_PROPERTY_DEFAULT(bool, BackUnindent, false, (void)0)
+  // Left and Right move the caret in the indentation by TabSpaces columns at a time, as over
+  // tabs; default off.
   TW_PROPERTY_DEFAULT(bool, CursThrTabs, false, (void)0)
   // The longest text typing and pasting may make (0: no limit).
   TW_PROPERTY_FIXED_DEFAULT(int, MaxLength, 0, std::max(0, value), (void)0)
@@ -60,8 +66,11 @@ class TExtRichEdit : public QPlainTextEdit {
   bool HandleKey(QKeyEvent* e);
 
  public Q_SLOTS:
+  // Sets the status bar whose first panel shows the caret as "line: column" (both from 1);
+  // nullptr shows it nowhere. Emits CaretPosDisplayChanged.
   void setCaretPosDisplay(Tarnwell::TStatusBar* bar);
  Q_SIGNALS:
+  // The status bar of CaretPosDisplay changed.
   void CaretPosDisplayChanged(Tarnwell::TStatusBar* value);
 
  protected:

@@ -76,6 +76,8 @@ class TColSortListView : public QTreeWidget {
   std::function<void(TObject* sender, int column)> OnColumnClick;
 
  Q_SIGNALS:
+  // Emitted after a click on the header of column sorted the list by it (ascending, or
+  // reversed when it was already the sort column), after OnColumnClick is called.
   void ColumnClick(QObject* sender, int column);
 
  private:

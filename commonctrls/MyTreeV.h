@@ -17,6 +17,7 @@ class TMyTreeView : public QTreeWidget {
   Q_PROPERTY(bool ShowToolTip READ ShowToolTip WRITE setShowToolTip NOTIFY ShowToolTipChanged STORED true)
   TW_DETAIL_GETTER(bool, ShowToolTip)
  public Q_SLOTS:
+  // Shows (true) or hides the items' tooltips (default false); emits ShowToolTipChanged.
   void setShowToolTip(bool value) { TW_DETAIL_STORE(ShowToolTip, (void)0) }
   TW_DETAIL_SIGNAL(bool, ShowToolTip)
 
