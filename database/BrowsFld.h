@@ -61,10 +61,17 @@ Q_FLAG_NS(TBrowseInfoFlagSet)
 using namespace BrowsFldTypes;
 Q_DECLARE_OPERATORS_FOR_FLAGS(BrowsFldTypes::TBrowseInfoFlagSet)
 
+// A folder browser: a dialog, shown by Execute, in which the user picks a folder (or a file,
+// with bfIncludeFiles) starting from Directory or from the root folder.
 class TBrowserFold : public QObject {
   Q_OBJECT
+  // The chosen folder's path after Execute (empty when nothing was chosen); set before
+  // Execute, an existing folder is where the dialog starts. Empty by default.
   TW_PROPERTY(QString, Directory, (void)0)
+  // The caption of the dialog; empty by default.
   TW_PROPERTY(QString, Title, (void)0)
+  // The folder the dialog starts from when Directory names no existing folder (default
+  // foDesktopExpanded).
   TW_PROPERTY_DEFAULT(Tarnwell::BrowsFldTypes::TSHFolders, RootFolder, foDesktopExpanded, (void)0)
   // Some options bring others with them: URLs need files and the new look,
   // shareable needs the new look, the new look brings the edit box and the
@@ -91,10 +98,14 @@ class TBrowserFold : public QObject {
   QString StartFolder() const;
 
  public Q_SLOTS:
+  // Sets the options, completed with the ones they bring (Completed); emits OptionsChanged
+  // with the completed set when it differs.
   void setOptions(Tarnwell::BrowsFldTypes::TBrowseInfoFlagSet value);
+  // Back to the default options, bfDirectoriesOnly and bfNewDialogStyle.
   void resetOptions() { setOptions(OptionsDefault()); }
 
  Q_SIGNALS:
+  // The options changed; value is the completed set.
   void OptionsChanged(Tarnwell::BrowsFldTypes::TBrowseInfoFlagSet value);
 
  private:

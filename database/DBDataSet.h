@@ -40,18 +40,30 @@ class TDataSetObserver {
   ~TDataSetObserver() = default;
 };
 
+// A dataset: the records of a table or query of a database engine, with a cursor, fields,
+// editing, filtering, bookmarks and the events of every step. Derived datasets (TTable,
+// TQuery) say where the records come from.
 class TDataSet : public QObject, public TFieldStore {
   Q_OBJECT
   // Setting Active opens or closes the dataset.
   Q_PROPERTY(bool Active READ Active WRITE setActive NOTIFY ActiveChanged)
+  // What the dataset is doing: dsInactive when closed, dsBrowse when open, dsEdit or dsInsert
+  // while a record is edited, and the transient states of calculation and filtering. Read
+  // only; StateChanged tells each change.
   Q_PROPERTY(Tarnwell::DBTypes::TDataSetState State READ State NOTIFY StateChanged)
   // An alias or a path; refused while the dataset is open.
   TW_PROPERTY_SETTER(QString, DatabaseName)
   // An unusable text is refused and leaves the previous filter in force.
   TW_PROPERTY_SETTER(QString, Filter)
+  // Whether Filter and OnFilterRecord select the records (default false).
   Q_PROPERTY(bool Filtered READ Filtered WRITE setFiltered RESET resetFiltered NOTIFY FilteredChanged)
+  // How Filter compares texts: a combination of foCaseInsensitive and foNoPartialCompare
+  // (default 0: case-sensitive, a trailing "*" matches any ending).
   Q_PROPERTY(int FilterOptions READ FilterOptions WRITE setFilterOptions RESET resetFilterOptions NOTIFY
                  FilterOptionsChanged)
+  // Whether the calculated fields are computed by OnCalcFields for every record read and again
+  // when a data field of the record being edited changes (default true); off, the program
+  // calls for them itself.
   TW_PROPERTY_DEFAULT(bool, AutoCalcFields, true, (void)0)
 
  public:
@@ -167,35 +179,69 @@ class TDataSet : public QObject, public TFieldStore {
   void SetFilterOptions(int v);
 
  public Q_SLOTS:
+  // Opens (true) or closes (false) the dataset; a failure goes to the program's exception
+  // handler. Emits ActiveChanged and StateChanged.
   void setActive(bool v);
+  // Switches filtering on or off; a failure goes to the program's exception handler. Emits
+  // FilteredChanged.
   void setFiltered(bool v);
+  // Switches filtering off.
   void resetFiltered() { setFiltered(false); }
+  // Sets FilterOptions; a failure goes to the program's exception handler. Emits
+  // FilterOptionsChanged.
   void setFilterOptions(int v);
+  // Back to the default filter options (0).
   void resetFilterOptions() { setFilterOptions(0); }
 
  Q_SIGNALS:
+  // The dataset was opened (true) or closed (false).
   void ActiveChanged(bool value);
+  // State changed; value is the new state.
   void StateChanged(Tarnwell::DBTypes::TDataSetState value);
+  // Filtered changed.
   void FilteredChanged(bool value);
+  // FilterOptions changed.
   void FilterOptionsChanged(int value);
+  // Emitted when Open starts, before the engine is asked for the records (BeforeOpen is called
+  // next).
   void beforeOpen(Tarnwell::TDataSet* dataSet);
+  // Emitted once the dataset is open and on its first record.
   void afterOpen(Tarnwell::TDataSet* dataSet);
+  // Emitted when Close starts, while the records are still there.
   void beforeClose(Tarnwell::TDataSet* dataSet);
+  // Emitted once the dataset is closed.
   void afterClose(Tarnwell::TDataSet* dataSet);
+  // Emitted when Insert or Append starts, before the current record is left.
   void beforeInsert(Tarnwell::TDataSet* dataSet);
+  // Emitted once the new record is being edited (after NewRecord).
   void afterInsert(Tarnwell::TDataSet* dataSet);
+  // Emitted when Edit starts, before the current record enters the edit state.
   void beforeEdit(Tarnwell::TDataSet* dataSet);
+  // Emitted once the current record is in the edit state.
   void afterEdit(Tarnwell::TDataSet* dataSet);
+  // Emitted when Post starts, before the edited record is written; a handler may raise to
+  // refuse it.
   void beforePost(Tarnwell::TDataSet* dataSet);
+  // Emitted once the edited record was written and the dataset is back in the browse state.
   void afterPost(Tarnwell::TDataSet* dataSet);
+  // Emitted when Cancel starts, while the edit is still there.
   void beforeCancel(Tarnwell::TDataSet* dataSet);
+  // Emitted once the edit was dropped and the dataset is back in the browse state.
   void afterCancel(Tarnwell::TDataSet* dataSet);
+  // Emitted when Delete starts, before the current record is deleted.
   void beforeDelete(Tarnwell::TDataSet* dataSet);
+  // Emitted once the record was deleted, on the record that took its place.
   void afterDelete(Tarnwell::TDataSet* dataSet);
+  // Emitted before the cursor moves to another record, also when an insert or a delete starts.
   void beforeScroll(Tarnwell::TDataSet* dataSet);
+  // Emitted after the cursor moved to another record.
   void afterScroll(Tarnwell::TDataSet* dataSet);
+  // Emitted when Refresh starts, before the dataset closes to read its records again.
   void beforeRefresh(Tarnwell::TDataSet* dataSet);
+  // Emitted once Refresh has read the records again and returned to the record it was on.
   void afterRefresh(Tarnwell::TDataSet* dataSet);
+  // Emitted while a new record is inserted, after its fields are empty and before afterInsert:
+  // the place to set default values.
   void NewRecord(Tarnwell::TDataSet* dataSet);
   // Connected or assigned, it runs for every record read and every change.
   void CalcFields(Tarnwell::TDataSet* dataSet);
