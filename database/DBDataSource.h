@@ -15,6 +15,10 @@ namespace Tarnwell {
 
 class TDataSource;
 
+// The connection of one data-aware control (a grid, an edit) to a data source: the source
+// calls its virtual functions as the dataset changes, and a derived link answers them. A
+// link tells only what changed for it: ActiveChanged and EditingChanged when those states
+// flip.
 class TDataLink {
  public:
   TDataLink() = default;
@@ -46,7 +50,11 @@ class TDataLink {
 // Binds grids and data-aware controls to a dataset.
 class TDataSource : public QObject, public TDataSetObserver {
   Q_OBJECT
+  // The dataset the source serves (none by default); setting it tells every link and emits
+  // StateChange.
   TW_PROPERTY_SETTER(Tarnwell::TDataSet*, DataSet)
+  // While false, the dataset's changes reach neither the links nor DataChange and StateChange
+  // (default true); switching it tells the links whether they are active.
   Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled RESET resetEnabled NOTIFY EnabledChanged)
   // Whether data-aware controls may put the dataset into edit state when the
   // user types; the controls consult it, the source itself does not.
@@ -65,13 +73,18 @@ class TDataSource : public QObject, public TDataSetObserver {
   TNotifyEvent OnUpdateData;
 
  public Q_SLOTS:
+  // Enables or disables the source (Enabled); emits EnabledChanged.
   void setEnabled(bool v);
+  // Enables the source again (Enabled true).
   void resetEnabled() { setEnabled(true); }
 
  Q_SIGNALS:
+  // Enabled changed.
   void EnabledChanged(bool value);
   // A record or the whole dataset changed (field is null unless one field did).
   void DataChange(QObject* sender, Tarnwell::TField* field);
+  // The dataset's state changed (State), or the source got another dataset; OnStateChange is
+  // called after it.
   void StateChange(QObject* sender);
   // The dataset is about to post: controls hand over what they hold.
   void UpdateData(QObject* sender);

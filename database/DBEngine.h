@@ -21,6 +21,8 @@
 
 namespace Tarnwell {
 
+// How to reach a database: the Qt SQL driver and its connection parameters, as an alias
+// stands for them.
 struct TAliasParams {
   QString Driver = QStringLiteral("QSQLITE");  // or "QPSQL"
   QString DatabaseName;                        // file path (SQLite) or database
@@ -35,6 +37,8 @@ struct TAliasParams {
 // database file; raises EDatabaseError to refuse the connection.
 using TAliasPrepare = std::function<void(const TAliasParams& params)>;
 
+// The database session: the aliases and the open connections the datasets share, one per
+// alias or path (static functions only).
 class TDBSession {
  public:
   // Alias names: the registered ones in registration order, then the libpq services.

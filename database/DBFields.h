@@ -35,12 +35,23 @@ class TFieldStore {
 // editing or inserting).
 class TField : public QObject {
   Q_OBJECT
+  // The name of the field in its dataset (the column's name); fixed at creation.
   Q_PROPERTY(QString FieldName READ FieldName CONSTANT)
+  // The type of the field's values; fixed at creation.
   Q_PROPERTY(Tarnwell::DBTypes::TFieldType DataType READ DataType CONSTANT)
+  // The declared size: the length of a text field in characters (0: no declared length), 0 for
+  // the types without one; fixed at creation.
   Q_PROPERTY(int Size READ Size CONSTANT)
+  // What the field's values come from (TFieldKind): the record, a calculation, a lookup;
+  // fixed at creation.
   Q_PROPERTY(Tarnwell::DBTypes::TFieldKind FieldKind READ FieldKind CONSTANT)
+  // Post refuses a record whose value of this field is null (default false; a field created
+  // from the table's definition takes the column's NOT NULL, an auto-increment field never).
   TW_PROPERTY_DEFAULT(bool, Required, false, (void)0)
+  // Writing the value raises EDatabaseError, and grids and record editors do not edit the
+  // field (default false); calculated fields are still set by OnCalcFields.
   TW_PROPERTY_DEFAULT(bool, ReadOnly, false, (void)0)
+  // Whether grids show the field as a column (default true).
   TW_PROPERTY_DEFAULT(bool, Visible, true, (void)0)
   // Empty: the field name is shown.
   TW_PROPERTY_CUSTOM(QString, DisplayLabel)

@@ -16,6 +16,8 @@
 
 namespace Tarnwell {
 
+// A compiled Filter text: a predicate over the values of a record, given the dataset's
+// filter options (case-insensitive, partial "*" comparison).
 class TFilterExpr {
  public:
   // Resolves a field name to its record slot and type; false when unknown.

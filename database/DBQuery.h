@@ -13,6 +13,8 @@
 
 namespace Tarnwell {
 
+// A parameter of a query (":name" in its SQL): its name, data type and value. The SetAs
+// functions set the type with the value (SetAsString only when none was set).
 class TParam {
  public:
   QString Name;
@@ -52,6 +54,7 @@ class TParam {
   bool IsNull() const { return Value.isNull(); }
 };
 
+// The parameters of a query, found by name (ParamByName raises for a missing one).
 class TParams {
  public:
   int Count() const { return int(mItems.size()); }
@@ -68,6 +71,8 @@ class TParams {
   std::vector<TParam> mItems;
 };
 
+// A dataset of the records an SQL statement gives, with ":name" parameters (Params) bound at
+// open.
 class TQuery : public TDBDataSet {
   Q_OBJECT
   // Setting the text re-reads the parameter names; values of names that remain are kept.

@@ -16,6 +16,8 @@
 
 namespace Tarnwell {
 
+// The records of an open dataset in memory, packed slot by slot by field type; each row
+// keeps the serial number its bookmarks name.
 class TRowStore {
  public:
   TRowStore() = default;

@@ -7,10 +7,14 @@
 
 namespace Tarnwell {
 
+// A dataset of the records of one database table (TableName), in IndexFieldNames order,
+// editable unless ReadOnly.
 class TTable : public TDBDataSet {
   Q_OBJECT
   // Refused while the table is open (the value stays).
   TW_PROPERTY_SETTER(QString, TableName)
+  // Opens the table without writing back: the records cannot be edited, inserted or deleted
+  // (default false). Takes effect at the next open.
   TW_PROPERTY_DEFAULT(bool, ReadOnly, false, (void)0)
   // Orders by these fields (names separated by ";"); empty: by the primary key.
   // Changing it on an open table reads the records again in the new order;
