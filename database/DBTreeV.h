@@ -39,6 +39,8 @@ class TDBTreeView : public TMyTreeView {
   // The tree in the tree text format; a text with malformed indentation is
   // refused (the tree and the property stay as they were).
   TW_PROPERTY_SETTER(QStringList, NodesList)
+  // The tables the analyser offers (checked) for a new analysis, one name a line; empty by
+  // default.
   TW_PROPERTY(QStringList, TableList, (void)0)
   // Lines "table=description".
   TW_PROPERTY(QStringList, TabDescList, viewport()->update())
@@ -49,8 +51,12 @@ class TDBTreeView : public TMyTreeView {
   TW_PROPERTY_SETTER(QString, Alias)
   // The analyser may not change the database.
   TW_PROPERTY_DEFAULT(bool, FixedAlias, false, (void)0)
+  // The query that shows the table of the node clicked at the first level (its FROM is set to
+  // the table); none by default.
   Q_PROPERTY(Tarnwell::TEnhQuery* QueryMaster READ QueryMaster WRITE setQueryMaster NOTIFY QueryMasterChanged)
   Q_PROPERTY(Tarnwell::TEnhQuery* QueryDetail READ QueryDetail WRITE setQueryDetail NOTIFY QueryDetailChanged)
+  // The query that shows the table of a "Collegamenti" (link) node, filtered by the master's
+  // current record; none by default.
   Q_PROPERTY(Tarnwell::TEnhQuery* QueryLinked READ QueryLinked WRITE setQueryLinked NOTIFY QueryLinkedChanged)
 
  public:
@@ -123,14 +129,20 @@ class TDBTreeView : public TMyTreeView {
   void NodeClicked(QTreeWidgetItem* node);
 
  public Q_SLOTS:
+  // Sets the master query (QueryMaster); emits QueryMasterChanged.
   void setQueryMaster(Tarnwell::TEnhQuery* q);
   void setQueryDetail(Tarnwell::TEnhQuery* q);
+  // Sets the linked query (QueryLinked); emits QueryLinkedChanged.
   void setQueryLinked(Tarnwell::TEnhQuery* q);
 
  Q_SIGNALS:
+  // QueryMaster changed.
   void QueryMasterChanged(Tarnwell::TEnhQuery* value);
   void QueryDetailChanged(Tarnwell::TEnhQuery* value);
+  // QueryLinked changed.
   void QueryLinkedChanged(Tarnwell::TEnhQuery* value);
+  // Emitted when a table is about to be shown in the master query, after its FROM is set and
+  // before it is rebuilt (OnBeforeShowTable is called next).
   void beforeShowTable(QObject* sender);
 
  protected:

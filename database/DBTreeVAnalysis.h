@@ -20,6 +20,7 @@
 
 namespace Tarnwell {
 
+// A node of tree text: its label and its child nodes.
 struct TTreeTextNode {
   QString Text;
   std::vector<TTreeTextNode> Children;
@@ -53,6 +54,8 @@ struct TAnalyzedTable {
 
 using TAnalyzeProgress = std::function<void()>;
 
+// The database analysis behind the tree: reads a connection's catalog (tables, keys, fields)
+// and builds the tree of main, secondary and other tables with their details and links.
 class TDBAnalyzer {
  public:
   // Node labels of the analysed tree.

@@ -36,6 +36,8 @@ class TAnalyzerTree : public TMyTreeView {
   void EndEdit(bool keep);
 };
 
+// The analyser dialog of a TDBTreeView: the database and tables to analyse, the table
+// descriptions and the tree to edit; on OK the tree takes the result.
 class TFormDBAnalizer : public QDialog {
   Q_OBJECT
  public:

@@ -145,6 +145,9 @@ QString ShortDateFormat();
 bool TextToDate(const QString& text, QDate& out);
 
 // ---------------------------------------------------------------------------
+// The definition of a column of a table or query result: name, field type, size (characters
+// of a text, 0 without a declared length), whether a value is required, and the precision of
+// a decimal number.
 class TFieldDef {
  public:
   QString Name;
@@ -157,6 +160,7 @@ class TFieldDef {
   bool operator==(const TFieldDef&) const = default;
 };
 
+// The column definitions of a dataset, in column order.
 class TFieldDefs {
  public:
   int Count() const { return int(mItems.size()); }
@@ -175,6 +179,8 @@ class TFieldDefs {
   std::vector<TFieldDef> mItems;
 };
 
+// The definition of an index of a table: its name, its key fields and its options (primary,
+// unique, descending, case-insensitive).
 class TIndexDef {
  public:
   QString Name;
@@ -186,6 +192,7 @@ class TIndexDef {
   bool operator==(const TIndexDef&) const = default;
 };
 
+// The indexes of a table, as the catalog gives them.
 class TIndexDefs {
  public:
   int Count() const { return int(mItems.size()); }
