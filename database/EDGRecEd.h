@@ -84,6 +84,8 @@ class TFieldDataLink : public TDataLink {
   bool Writing = false;  // the control is writing the field itself
 };
 
+// A line edit bound to one field of a data source: shows the current record's value and
+// hands what was typed to the field when it loses the focus (UpdateRecord).
 class TDBEdit : public QLineEdit {
   Q_OBJECT
  public:
@@ -101,6 +103,8 @@ class TDBEdit : public QLineEdit {
   bool mModified = false;
 };
 
+// A check box bound to a boolean field of a data source: shows the current record's value
+// and writes a click to the field.
 class TDBCheckBox : public QCheckBox {
   Q_OBJECT
  public:
@@ -113,6 +117,8 @@ class TDBCheckBox : public QCheckBox {
   bool mLoading = false;
 };
 
+// A text edit bound to a memo field of a data source: shows the current record's text and
+// hands the edited text to the field when it loses the focus (UpdateRecord).
 class TDBRichEdit : public QTextEdit {
   Q_OBJECT
  public:
@@ -161,6 +167,9 @@ class TDBImage : public QLabel {
   QImage mPicture;
 };
 
+// The record navigator of the record window: buttons for the first, prior, next and last
+// record, insert and delete (only when editing) and refresh, each enabled when its move or
+// change is possible.
 class TDBNavigator : public QWidget {
   Q_OBJECT
  public:
@@ -171,6 +180,7 @@ class TDBNavigator : public QWidget {
   void BtnClick(TNavigateBtn b);
 
  Q_SIGNALS:
+  // Emitted after a button's action on the dataset was done; button is its TNavigateBtn.
   void Click(QObject* sender, int button);
 
  private:
@@ -181,6 +191,8 @@ class TDBNavigator : public QWidget {
 
 // ------------------------------------------------------------------ customisation window
 
+// The grid's customisation window: the columns to show and their order, titles, widths,
+// fonts and colours, the colour conditions and the conversions of a TEnhDBGrid.
 class TFormDBGridEdit : public QDialog {
   Q_OBJECT
  public:
@@ -288,6 +300,8 @@ class TFormDBGridEdit : public QDialog {
 
 // ------------------------------------------------------------------ record window
 
+// The record window of a TEnhDBGrid: the current record's fields one under the other with a
+// navigator, for reading or (editMode) editing.
 class TFormEditRecord : public QDialog {
   Q_OBJECT
  public:

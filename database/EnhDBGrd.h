@@ -136,18 +136,36 @@ class TFormEditRecord;
 // and a layout that can be saved.
 class TEnhDBGrid : public TCustomGrid {
   Q_OBJECT
+  // The data source whose dataset the grid shows, one row a record (none by default).
   Q_PROPERTY(Tarnwell::TDataSource* DataSource READ DataSource WRITE setDataSource NOTIFY DataSourceChanged)
+  // The 3-D frame of every data cell: csNone (default), csRaised or csLowered.
   TW_PROPERTY_DEFAULT(Tarnwell::EnhDBGridTypes::TCellStyle, CellStyle, csNone, viewport()->update())
+  // The leftmost columns that stay when the grid scrolls sideways, the indicator column
+  // included: 1 to kLayoutMaxFixedColumns (default 1; values outside are clamped).
   Q_PROPERTY(int FixedColumns READ FixedColumns WRITE setFixedColumns RESET resetFixedColumns NOTIFY
                  FixedColumnsChanged)
+  // The colour conditions, one rule a line: "column | operator | value | cell colour | font
+  // colour" (operators =, >, <, >=, <=, <>; a value "@NAME" reads the field NAME). A line with
+  // a colour that names no colour raises EConvertError and keeps the previous rules. Empty by
+  // default.
   TW_PROPERTY_SETTER(QStringList, ColorCond)
+  // The value conversions, one rule a line: "column | operator | value | function | parameter
+  // 1 | parameter 2", which replace the displayed text of the cells whose value satisfies the
+  // comparison (ConversionFunctionNames lists the functions). Empty by default.
   TW_PROPERTY_SETTER(QStringList, Conversion)
   // Empty: the component's name.
   TW_PROPERTY_CUSTOM(QString, Caption)
+  // A right click on a column title opens the title edit as a filter of the column (default
+  // false; a left click always opens it as a search).
   TW_PROPERTY_DEFAULT(bool, CanFilter, false, (void)0)
+  // Restoring the default layout clears the grid's columns and rules instead of going back to
+  // the layout it had when it was created (default false).
   TW_PROPERTY_DEFAULT(bool, ClearOnRestore, false, (void)0)
+  // The grid's cells cannot be edited (default false).
   TW_PROPERTY_DEFAULT(bool, ReadOnly, false, viewport()->update())
+  // The font of the column titles; emits TitleFontChanged.
   Q_PROPERTY(QFont TitleFont READ TitleQFont WRITE setTitleFont NOTIFY TitleFontChanged)
+  // The colour of the column titles' text (the title font's colour); emits TitleFontChanged.
   Q_PROPERTY(QColor TitleFontColor READ TitleFontQColor WRITE setTitleFontColor NOTIFY TitleFontChanged)
 
  public:
@@ -263,19 +281,35 @@ class TEnhDBGrid : public TCustomGrid {
   void FireHelp(const QString& topic, const QString& subTopic);
 
  public Q_SLOTS:
+  // Sets the data source (DataSource); emits DataSourceChanged.
   void setDataSource(Tarnwell::TDataSource* ds);
+  // Sets FixedColumns (clamped to 1..kLayoutMaxFixedColumns); emits FixedColumnsChanged.
   void setFixedColumns(int n);
+  // Back to one fixed column (the indicator).
   void resetFixedColumns() { setFixedColumns(1); }
+  // Sets the title font, its colour included; emits TitleFontChanged.
   void setTitleFont(const Tarnwell::TFont& f);
+  // Sets the title font from a Qt font (the colour stays); emits TitleFontChanged.
   void setTitleFont(const QFont& f);
+  // Sets the colour of the title text; emits TitleFontChanged.
   void setTitleFontColor(const QColor& c);
 
  Q_SIGNALS:
+  // DataSource changed.
   void DataSourceChanged(Tarnwell::TDataSource* value);
+  // FixedColumns changed (also when the layout is reset).
   void FixedColumnsChanged(int value);
+  // The title font or its colour changed.
   void TitleFontChanged(const QFont& value);
+  // Emitted once when the grid is first shown, after it took its initial layout and before its
+  // rules are read (OnInit is called after it).
   void Init(QObject* sender);
+  // Emitted when F1 asks for help in a window of the grid (the customisation window:
+  // topic "TFormDBGridEdit", subTopic the focused control's name); OnHelp is called after it.
   void Help(QObject* sender, const QString& topic, const QString& subTopic);
+  // Emitted for each data cell after the grid drew it, with the painter set up for the cell: a
+  // handler may draw over it. dataCol is the column, state the TGridDrawState flags;
+  // OnDrawColumnCell is called after it.
   void drawColumnCell(QObject* sender, QPainter& p, const QRect& r, int dataCol, unsigned state);
   // The columns were added, removed, moved or changed.
   void columnsChanged(QObject* sender);

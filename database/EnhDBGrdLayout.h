@@ -21,6 +21,8 @@
 
 namespace Tarnwell {
 
+// A font as a saved grid layout writes it: family name, height (negative: in pixels),
+// TFontStyles and colour.
 struct TLayoutFont {
   QString Name = QStringLiteral("MS Sans Serif");
   int Height = -11;         // negative: character height in pixels
@@ -29,6 +31,8 @@ struct TLayoutFont {
   bool operator==(const TLayoutFont&) const = default;
 };
 
+// A column of a saved grid layout: its field, title and appearance; Assigned says which
+// values the column holds itself.
 struct TLayoutColumn {
   // Which values the column holds itself; the others follow the grid and the field.
   enum : unsigned {
@@ -54,6 +58,8 @@ struct TLayoutColumn {
   bool operator==(const TLayoutColumn&) const = default;
 };
 
+// A saved layout of a TEnhDBGrid: the grid's appearance, its rules and options, and its
+// columns in order.
 struct TGridLayout {
   QString Name;  // the grid's component name, as written in the header
   TColor Color = clWindow;

@@ -17,6 +17,8 @@ namespace Tarnwell {
 // "Not set" for the two colours of a rule.
 constexpr TColor NoColor = 0x1FFFFFFF;
 
+// A parsed colour condition: cells of the column TargetColumn whose value compares to
+// CompareValue by Condition get CellColor and FontColor (NoColor: the colour stays).
 struct TColorCondObj {
   QString TargetColumn;  // upper-cased column title
   int Condition = -1;    // 1 "=", 2 ">", 3 "<", 4 ">=", 5 "<=", 6 "<>"
@@ -25,6 +27,9 @@ struct TColorCondObj {
   TColor FontColor = NoColor;
 };
 
+// A parsed value conversion: cells of the column TargetColumn whose value compares to
+// CompareValue by Condition show the text that function ConvFunction makes with Param1 and
+// Param2.
 struct TConversionObj {
   QString TargetColumn;
   int Condition = -1;
