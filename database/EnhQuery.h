@@ -44,6 +44,8 @@ struct TQueryPromptRow {
   QString Value;      // column 2
   QString TypeLabel;  // column 3 (read-only): "", "(Data)", "(Ora)", ...
 };
+// A request to the prompt window: its caption, whether it asks for parameters (the operator
+// column then fixed) or for where-conditions, and the rows to show and fill in.
 struct TQueryPrompt {
   QString Caption = QStringLiteral("Parametri Query");
   bool Parameters = false;  // parameter prompt: the operator column is fixed too
@@ -52,30 +54,59 @@ struct TQueryPrompt {
 // Shows the prompt; true when the user confirmed (the rows hold the answers).
 using TQueryPrompter = std::function<bool(TQueryPrompt& prompt)>;
 
+// A query whose SQL text Rebuild assembles from clause lists, with date and prompt markers
+// in its where-lines, prompted parameters, links to master, detail and linked datasets, and
+// sorting by field.
 class TEnhQuery : public TFixQuery {
   Q_OBJECT
+  // Free text for the user's eyes (empty by default); the query itself does not read it.
   TW_PROPERTY(QString, Caption, (void)0)
+  // The select items, one a line.
   TW_PROPERTY_SETTER(QStringList, ZSelect)
+  // The tables, one a line; Rebuild does nothing while it is empty (unless FreeSQL).
   TW_PROPERTY_SETTER(QStringList, ZFrom)
+  // The where-lines: "field operator value" conditions, markers allowed in the value, and
+  // "[OR]" / "[AND]" lines that join the groups around them; WhereBoolOp joins consecutive
+  // lines.
   TW_PROPERTY_SETTER(QStringList, ZWhere)
+  // The group-by items, one a line.
   TW_PROPERTY_SETTER(QStringList, ZGroupBy)
+  // The order-by items, one a line: a field name, optionally followed by " ASC" or " DESC".
+  // The sort functions change it.
   TW_PROPERTY_SETTER(QStringList, ZOrderBy)
+  // The SQL text is the program's own: Rebuild and the sort functions change only its order-by
+  // clause, and masters do not restrict it (default false).
   TW_PROPERTY_DEFAULT(bool, FreeSQL, false, (void)0)
   // Kept for the designer; it has no effect at run time.
   TW_PROPERTY_DEFAULT(bool, FreeWizard, false, (void)0)
+  // What "[DT INIZIO DEFAULT]" and the parameter dDefaultDTFrom stand for; by default
+  // yesterday at 00:00 (today at creation, minus one day).
   TW_PROPERTY(QDateTime, DefDTFrom, (void)0)
+  // What "[DT FINE DEFAULT]" and the parameter dDefaultDTTo stand for; by default tomorrow at
+  // 00:00 (today at creation, plus one day).
   TW_PROPERTY(QDateTime, DefDTTo, (void)0)
+  // Never prompt: where-lines with prompt markers are dropped and parameters are not asked for
+  // (default false).
   TW_PROPERTY_DEFAULT(bool, IgnoreParams, false, (void)0)
   // "AND" or "OR"; any other text is refused and the previous one stays.
   TW_PROPERTY_SETTER(QString, WhereBoolOp)
+  // The query whose current record restricts this one by the MasterIndex fields (none by
+  // default); the master refreshes it on every move.
   Q_PROPERTY(Tarnwell::TEnhQuery* MasterQuery READ MasterQuery WRITE setMasterQuery NOTIFY MasterQueryChanged)
+  // The key fields, separated by ";", that this query takes from MasterQuery's current record
+  // (empty by default).
   TW_PROPERTY_SETTER(QString, MasterIndex)
   Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery READ DetailQuery WRITE setDetailQuery NOTIFY DetailQueryChanged)
   TW_PROPERTY_SETTER(QString, DetailIndex)
   Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery2 READ DetailQuery2 WRITE setDetailQuery2 NOTIFY DetailQuery2Changed)
   TW_PROPERTY_SETTER(QString, DetailIndex2)
+  // A dataset kept positioned on this query's LinkedIndex key as the query moves (none by
+  // default).
   Q_PROPERTY(Tarnwell::TDataSet* LinkedDataSet READ LinkedDataSet WRITE setLinkedDataSet NOTIFY LinkedDataSetChanged)
+  // The key fields, separated by ";", that LinkedDataSet is positioned by (empty by default).
   TW_PROPERTY_SETTER(QString, LinkedIndex)
+  // Posts and deletions are repeated on LinkedDataSet, on the record of the same key (default
+  // false); the linked dataset closes with the query.
   TW_PROPERTY_DEFAULT(bool, LinkedUpdate, false, (void)0)
   // Why the last Rebuild failed (empty after a good one).
   Q_PROPERTY(QString LastError READ LastError NOTIFY LastErrorChanged)
@@ -141,17 +172,25 @@ class TEnhQuery : public TFixQuery {
   TDataSetNotifyEvent AfterSort;
 
  public Q_SLOTS:
+  // Sets MasterQuery; emits MasterQueryChanged.
   void setMasterQuery(Tarnwell::TEnhQuery* q);
   void setDetailQuery(Tarnwell::TEnhQuery* q);
   void setDetailQuery2(Tarnwell::TEnhQuery* q);
+  // Sets LinkedDataSet (the query itself, its master or its details give none) and positions it
+  // on the current key; emits LinkedDataSetChanged.
   void setLinkedDataSet(Tarnwell::TDataSet* d);
 
  Q_SIGNALS:
+  // MasterQuery changed.
   void MasterQueryChanged(Tarnwell::TEnhQuery* value);
   void DetailQueryChanged(Tarnwell::TEnhQuery* value);
   void DetailQuery2Changed(Tarnwell::TEnhQuery* value);
+  // LinkedDataSet changed.
   void LinkedDataSetChanged(Tarnwell::TDataSet* value);
+  // LastError changed: a Rebuild failed (the reason) or succeeded after a failure (empty).
   void LastErrorChanged(const QString& value);
+  // Emitted after ToggleSort or RemoveSort changed the order and the query was rebuilt
+  // (AfterSort is called after it).
   void afterSort(Tarnwell::TDataSet* dataSet);
 
  protected:

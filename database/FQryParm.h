@@ -17,6 +17,8 @@ class QPushButton;
 
 namespace Tarnwell {
 
+// The prompt window of TEnhQuery ("Parametri Query"): a grid of field, operator, value and
+// type columns, date and time pickers for date and time rows, OK and Cancel.
 class TFormQueryParms : public QDialog {
   Q_OBJECT
  public:

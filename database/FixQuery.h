@@ -19,6 +19,8 @@ struct TFixFldParm {
 };
 using TFixFldList = QList<TFixFldParm>;
 
+// The query base of TEnhQuery: a TQuery that knows where each field sits in the engine's
+// native record (RawFields) and creates fields of raw native types read-only.
 class TFixQuery : public TQuery {
   Q_OBJECT
  public:

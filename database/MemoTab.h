@@ -9,6 +9,8 @@
 
 namespace Tarnwell {
 
+// A dataset held in memory: its records live only in the table (from FieldDefs, filled by
+// the program), with sorting on one field and a one-condition filter.
 class TMemoTable : public TDataSet {
   Q_OBJECT
   // Free text for the user's eyes; the table itself does not read it.
@@ -42,6 +44,7 @@ class TMemoTable : public TDataSet {
                           QString& value);
 
  Q_SIGNALS:
+  // Emitted after SortOnField sorted the records (AfterSort is called after it).
   void afterSort(QObject* sender);
 
  protected:
