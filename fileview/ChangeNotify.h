@@ -20,6 +20,9 @@ namespace Tarnwell {
 template <class T>
 struct TProbe;
 
+// Watches one folder for changes on disk and calls Callback once the changes have settled
+// (SettleMs of quiet, at most MaxDelayMs into a long burst): how a file list follows its
+// folder (AutoUpdate).
 class TShellChangeNotifyThread : public QObject {
   Q_OBJECT
  public:

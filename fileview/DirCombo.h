@@ -27,8 +27,13 @@ class TFileListViewLite;
 class TDirectoryComboLite : public QComboBox {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)
+  // The file list the combo drives and follows (none by default): choosing a place lists it
+  // there, and the list's folder changes show here.
   Q_PROPERTY(Tarnwell::TFileListViewLite* FileListView READ FileListView WRITE setFileListView NOTIFY FileListViewChanged)
+  // The widget's font; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
+  // The background of the list (clWindow): the Base role of the palette, so setPalette and
+  // style sheets reach it.
   TW_COLOR_PROPERTY_CUSTOM(Color)
 
  public:
@@ -39,9 +44,14 @@ class TDirectoryComboLite : public QComboBox {
 
   TFileListViewLite* FileListView() const;
  public Q_SLOTS:
+  // Sets FileListView and goes to the list's folder; emits FileListViewChanged.
   void setFileListView(Tarnwell::TFileListViewLite* view);
  Q_SIGNALS:
+  // FileListView changed.
   void FileListViewChanged(Tarnwell::TFileListViewLite* value);
+  // Emitted when the combo went to another place: oldDir and directory are the places before
+  // and after, canPrev whether directory is not the desktop (a place above it exists).
+  // OnDirectoryChange is called after it; the file list then follows.
   void DirectoryChange(QObject* sender, const QString& oldDir, const QString& directory, bool canPrev);
 
  public:
@@ -84,13 +94,17 @@ class TDirectoryComboLite : public QComboBox {
 class TFileNameEditLite : public QLineEdit {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)
+  // The file list whose selected file name the edit shows and whose Mask it sets on Enter
+  // (none by default).
   Q_PROPERTY(Tarnwell::TFileListViewLite* FileListView READ FileListView WRITE setFileListView NOTIFY FileListViewChanged)
  public:
   explicit TFileNameEditLite(QWidget* parent = nullptr);
   TFileListViewLite* FileListView() const;
  public Q_SLOTS:
+  // Sets FileListView; emits FileListViewChanged.
   void setFileListView(Tarnwell::TFileListViewLite* view);
  Q_SIGNALS:
+  // FileListView changed.
   void FileListViewChanged(Tarnwell::TFileListViewLite* value);
 
  protected:

@@ -15,6 +15,9 @@ class QWidget;
 
 namespace Tarnwell {
 
+// The start of a drag out of a control: MakeData gives what is dragged, Execute runs the
+// drag with the copy and move actions AllowedOp permits and tells how it ended
+// (TDragResult).
 class TDropSource : public QObject {
   Q_OBJECT
  public:
@@ -46,6 +49,8 @@ class TDropSource : public QObject {
   Qt::DropActions Offered() const;
 };
 
+// A drag of files: their paths as URLs (text/uri-list), from RawFiles when set so that names
+// that are no UTF-8 travel exactly.
 class TDropFileSource : public TDropSource {
   Q_OBJECT
  public:

@@ -34,6 +34,8 @@ enum class TItemKind : char {
 constexpr qint64 kNoSize = -1;
 constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
+// An entry a file list shows: a file, folder, place, drive, link or network container, with
+// its name, size, date, attributes and icon.
 struct TFileItem {
   TItemKind Kind = TItemKind::File;
   // What a sort reads comes first, in one cache line.
@@ -107,6 +109,8 @@ struct TFolderQuery {
   QString Mask = QStringLiteral("*.*");
   TFileListViewType Types = TFileListViewType(flvReadOnly | flvHidden | flvSystem);
 };
+// What ReadFolder read: the entries, the total size of the listed files in bytes, and
+// whether it succeeded (Error says why not).
 struct TFolderResult {
   TFileItems Items;
   qint64 Total = 0;    // the sum of the listed files' sizes

@@ -50,14 +50,27 @@ class TDropFileSource;
 class TFileListViewLite : public QWidget {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)
+  // The directory combo that shows and chooses the list's place (none by default); the two
+  // follow each other.
   Q_PROPERTY(Tarnwell::TDirectoryComboLite* DirCombo READ DirCombo WRITE setDirCombo NOTIFY DirComboChanged)
+  // The file-name edit that shows the selected file's name and sets Mask on Enter (none by
+  // default).
   Q_PROPERTY(Tarnwell::TFileNameEditLite* FileEdit READ FileEdit WRITE setFileEdit NOTIFY FileEditChanged)
+  // Which files are listed besides the normal ones: a combination of flvReadOnly, flvHidden
+  // and flvSystem (default all three). A change lists the folder again.
   TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TFileListViewType, FileViewType)
+  // The language of the column titles, the menu and the places' captions (default
+  // lnUserDefault: the user's locale).
   TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TFileViewLanguage, Language)
   // Patterns separated by ";"; a mask naming a folder is refused (kept unchanged).
   TW_PROPERTY_SETTER(QString, Mask)
+  // The column and direction the files are sorted by (default sbName: by name, ascending).
   TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TSortedBy, SortedBy)
+  // How the files are shown: large icons, small icons, a list or a report with columns
+  // (default visList). Emits ViewChange too.
   TW_PROPERTY_SETTER(Tarnwell::FileViewTypes::TViewIconStyle, ViewIconStyle)
+  // The network place lists the network's hosts and shares and can be entered (default false:
+  // it lists nothing).
   TW_PROPERTY(bool, NetWorkEnabled, )
   // Nothing is listed while False.
   TW_PROPERTY(bool, ReadEnabled, )
@@ -65,16 +78,22 @@ class TFileListViewLite : public QWidget {
   TW_PROPERTY(bool, ResolveLink, )
   // Double-click (or Enter) opens files with the desktop's program for them.
   TW_PROPERTY(bool, ExecuteOpen, )
+  // The right mouse button opens the list's menu of file operations (default true).
   TW_PROPERTY_SETTER(bool, PoPupMenuEnabled)
+  // Selected files can be dragged out of the list to other programs (default false).
   TW_PROPERTY(bool, DragFileEnabled, )
   // Follow changes on disk.
   TW_PROPERTY_SETTER(bool, AutoUpdate)
   // Captions cannot be edited (no rename in place).
   TW_PROPERTY(bool, ReadOnly, )
+  // Several files can be selected at once (default false).
   TW_PROPERTY_SETTER(bool, MultiSelect)
   // Without the focus the selection is not shown.
   TW_PROPERTY_SETTER(bool, HideSelection)
+  // The widget's font; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
+  // The background of the list (clWindow): the Base role of the palette, so setPalette and
+  // style sheets reach it.
   TW_COLOR_PROPERTY_CUSTOM(Color)
 
  public:
@@ -84,10 +103,14 @@ class TFileListViewLite : public QWidget {
   TDirectoryComboLite* DirCombo() const;
   TFileNameEditLite* FileEdit() const;
  public Q_SLOTS:
+  // Sets DirCombo; the combo goes to the list's place. Emits DirComboChanged.
   void setDirCombo(Tarnwell::TDirectoryComboLite* combo);
+  // Sets FileEdit; the edit shows the selected file's name. Emits FileEditChanged.
   void setFileEdit(Tarnwell::TFileNameEditLite* edit);
  Q_SIGNALS:
+  // DirCombo changed.
   void DirComboChanged(Tarnwell::TDirectoryComboLite* value);
+  // FileEdit changed.
   void FileEditChanged(Tarnwell::TFileNameEditLite* value);
 
  public:
@@ -194,14 +217,26 @@ class TFileListViewLite : public QWidget {
   TNotifyEvent OnChange;
 
  Q_SIGNALS:
+  // Emitted when a listing of the folder is complete (also after a refresh), with the
+  // selection restored; OnAfterRead is called after it.
   void AfterRead(QObject* sender);
+  // ViewIconStyle changed to style; OnViewChange is called after it.
   void ViewChange(QObject* sender, Tarnwell::FileViewTypes::TViewIconStyle style);
+  // Emitted when a file (or a link) was chosen by double-click or Enter and not opened with
+  // its program: fileName is its path. OnFileSelect is called after it.
   void FileSelect(QObject* sender, const QString& fileName);
+  // Emitted when the list went to another place: oldDir and directory are the places before
+  // and after, canPrev whether directory is not the desktop (a place above it exists).
+  // OnDirectoryChange is called after it.
   void DirectoryChange(QObject* sender, const QString& oldDir, const QString& directory, bool canPrev);
+  // Emitted after files dropped on the list were copied or moved into its folder: their names
+  // and the drop point in the view's coordinates. OnFileDrop is called after it.
   void FileDrop(const QStringList& files, int x, int y);
   // The selection changed.
   void Change(QObject* sender);
+  // A mouse button was released over the files (emitted after the release was handled).
   void MouseUp();
+  // A key was released in the view.
   void KeyUp();
 
  protected:

@@ -18,6 +18,8 @@
 
 namespace Tarnwell {
 
+// The outcome of a file operation: whether it succeeded (Error says why not), the path it
+// made, and the entries it handled and could not handle.
 struct TOpResult {
   bool Ok = true;
   QString Error;     // why it failed (Italian, for the user)
@@ -54,6 +56,8 @@ TOpResult RemovePermanently(const QList<QByteArray>& paths);
 struct TCopyStep {
   QByteArray Source, Target;
 };
+// What copying dropped entries into a folder will do: the copies to make, the entries
+// skipped (with the reason) and those already there, and the bytes to copy.
 struct TCopyPlan {
   std::vector<TCopyStep> Steps;
   QStringList Skipped;  // with the reason, one line each
