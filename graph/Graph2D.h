@@ -33,7 +33,10 @@ class TCustomGraph2D : public QWidget {
   Q_OBJECT
   // The drawing objects, edited in place through their own properties.
   Q_PROPERTY(Tarnwell::TGraphLayout* Layout READ LayoutObject CONSTANT)
+  // The axis labels (TGraphLabels); the object is the graph's own, edited in place.
   Q_PROPERTY(Tarnwell::TGraphLabels* Labels READ LabelsObject CONSTANT)
+  // The grid lines and the border (TGraphGrid); the object is the graph's own, edited in
+  // place.
   Q_PROPERTY(Tarnwell::TGraphGrid* Grid READ GridObject CONSTANT)
   // RefreshGraph fits the range to the data.
   TW_PROPERTY(bool, AutoSize, RefreshGraph())
@@ -42,7 +45,11 @@ class TCustomGraph2D : public QWidget {
   TW_PROPERTY(bool, ZoomEnabled, AfterZoomEnabled())
   // Smooth (antialiased) lines and text; off draws the classic hard pixels.
   TW_PROPERTY_DEFAULT(bool, Antialiased, false, Invalidate())
+  // The background outside the plot (clWindow): the background role of the palette, so
+  // setPalette and style sheets reach it.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The widget's font, which the drawer uses for the points' texts; its colour is the
+  // WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
 
  public:
@@ -120,10 +127,19 @@ class TCustomGraph2D : public QWidget {
   // Mouse positions in control pixels; MouseMove comes after MousePoint,
   // MouseXText, MouseYText and MouseTask are fresh.
   void MouseDown(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  // A mouse button was released at (x, y), in control pixels, with the modifiers shift; after
+  // a zoom drag ended (OnMouseUp is called after it).
   void MouseUp(QObject* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  // The mouse moved to (x, y), in control pixels, with the modifiers shift; MousePoint,
+  // MouseXText, MouseYText and MouseTask already tell what is under it (OnMouseMove is called
+  // after it).
   void MouseMove(QObject* sender, Qt::KeyboardModifiers shift, int x, int y);
+  // The control was resized (OnResize is called after it).
   void Resize(QObject* sender);
+  // The left button was released inside the control (after MouseUp; OnClick is called after
+  // it).
   void Click(QObject* sender);
+  // The left button was double-clicked (OnDblClick is called after it).
   void DblClick(QObject* sender);
 
  protected:

@@ -292,12 +292,20 @@ class TGraphDrawObject : public QObject, public TGraphicsObject {
 // The texts of a graph: title, description, the axes' captions, and whether a legend is shown.
 class TGraphLayout : public TGraphDrawObject {
   Q_OBJECT
+  // The graph's title, centred above the plot (empty by default).
   TW_PROPERTY(QString, Title, Notify())
+  // A second line under the title, centred on the plot (empty by default).
   TW_PROPERTY(QString, Description, Notify())
+  // The caption of the X axis, centred under the plot (empty by default).
   TW_PROPERTY(QString, AxisXText, Notify())
+  // The caption of the Y axis, written upwards left of the plot (empty by default).
   TW_PROPERTY(QString, AxisYText, Notify())
+  // Lists the visible series' names in their colours in a framed box above the plot, in
+  // LegendFont (default false).
   TW_PROPERTY(bool, Legend, Notify())
+  // The font of the title, description and axis captions (Arial by default).
   TW_GRAPH_FONT_PROPERTY(Font)
+  // The font of the legend (Arial by default).
   TW_GRAPH_FONT_PROPERTY(LegendFont)
 
  public:
@@ -339,18 +347,35 @@ class TGraphLayout : public TGraphDrawObject {
 // The axis labels of a graph: which axes, what kind of values, the divisions and the digits.
 class TGraphLabels : public TGraphDrawObject {
   Q_OBJECT
+  // Which axes have labels: glsVertical those along X (under the vertical grid lines),
+  // glsHorizontal those along Y, glsBoth (default) or glsNone.
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelStyle, AStyle, glsBoth, Notify())
+  // How the X labels write their values: integer (default), engineering, float, date, time,
+  // date and time, short date, or the TextLab strings.
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelKind, AXKind, glkInteger, Notify())
+  // How the Y labels write their values (as AXKind; default integer).
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphLabelKind, AYKind, glkInteger, Notify())
+  // Into how many steps the X range is divided (default 5); with UnitaryX the step itself, in
+  // data units. Steps double while the labels would overlap.
   TW_PROPERTY_DEFAULT(int, DivisionX, 5, Notify())
+  // Into how many steps the Y range is divided (default 5); with UnitaryY the step itself, in
+  // data units.
   TW_PROPERTY_DEFAULT(int, DivisionY, 5, Notify())
+  // DivisionX is the step between X labels in data units instead of a number of divisions
+  // (default false).
   TW_PROPERTY_DEFAULT(bool, UnitaryX, false, Notify())
+  // DivisionY is the step between Y labels in data units instead of a number of divisions
+  // (default false).
   TW_PROPERTY_DEFAULT(bool, UnitaryY, false, Notify())
+  // X labels are written upwards, turned 90 degrees (default false).
   TW_PROPERTY_DEFAULT(bool, XLabVert, false, Notify())
+  // The digits of a label: significant digits of float and engineering values, the field width
+  // of integers (default 6).
   TW_PROPERTY_DEFAULT(int, Digit, 6, Notify())
   // Ticks at round steps (1, 2 or 5 times a power of ten) instead of the
   // span's plain division; off keeps the classic ticks.
   TW_PROPERTY_DEFAULT(bool, NiceSteps, false, Notify())
+  // The font of the labels (the platform's default font).
   TW_GRAPH_FONT_PROPERTY(Font)
   // Copies the strings; the graph is not redrawn for it.
   TW_PROPERTY(QStringList, TextLab, (void)0)
@@ -394,15 +419,31 @@ class TGraphLabels : public TGraphDrawObject {
 // The grid lines of a graph: which axes, the divisions, colour, width and border.
 class TGraphGrid : public TGraphDrawObject {
   Q_OBJECT
+  // Which grid lines are drawn: ggsVertical at the X ticks, ggsHorizontal at the Y ticks,
+  // ggsBoth (default) or ggsNone. The lines use the grid's dotted gray pen.
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridStyle, AStyle, ggsBoth, Notify())
+  // Into how many steps the X range is divided for the vertical lines (default 5); with
+  // UnitaryX the step itself, in data units.
   TW_PROPERTY_DEFAULT(int, DivisionX, 5, Notify())
+  // Into how many steps the Y range is divided for the horizontal lines (default 5); with
+  // UnitaryY the step itself, in data units.
   TW_PROPERTY_DEFAULT(int, DivisionY, 5, Notify())
+  // DivisionX is the step between vertical lines in data units instead of a number of
+  // divisions (default false).
   TW_PROPERTY_DEFAULT(bool, UnitaryX, false, Notify())
+  // DivisionY is the step between horizontal lines in data units instead of a number of
+  // divisions (default false).
   TW_PROPERTY_DEFAULT(bool, UnitaryY, false, Notify())
+  // The grid is drawn over the series instead of under them (default false).
   TW_PROPERTY_DEFAULT(bool, StayOnTop, false, Notify())
+  // The colour of the border and the axis lines (default clBlack).
   TW_COLOR_PROPERTY_DEFAULT(Color, clBlack, Notify())
+  // The pen width of the border and the axis lines, in pixels (default 1).
   TW_PROPERTY_DEFAULT(int, Width, 1, Notify())
+  // Whether the plot has a border: ggbSingle (default) or ggbNone.
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridBorder, ABorder, ggbSingle, Notify())
+  // Which zero lines are drawn solid: ggaVertical the line X = 0, ggaHorizontal the line Y =
+  // 0, ggaBoth (default) or ggaNone.
   TW_PROPERTY_DEFAULT(Tarnwell::GraphTypes::TGraphGridAxis, Axis, ggaBoth, Notify())
   // Grid lines at round steps, as the labels' NiceSteps.
   TW_PROPERTY_DEFAULT(bool, NiceSteps, false, Notify())
