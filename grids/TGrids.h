@@ -73,20 +73,31 @@ QString ToQtInputMask(const QString& mask);
 // editing.
 class TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
+  // The number of columns, fixed ones included: FixedCols + 1 to MaxCells (default 5).
   TW_PROPERTY_FIXED(int, ColCount, std::clamp(value, mFixedCols + 1, MaxCells), CountsChanged())
+  // The number of rows, fixed ones included: FixedRows + 1 to MaxCells (default 5).
   TW_PROPERTY_FIXED(int, RowCount, std::clamp(value, mFixedRows + 1, MaxCells), CountsChanged())
+  // The leftmost columns that do not scroll (titles), 0 to ColCount - 1 (default 1).
   TW_PROPERTY_FIXED(int, FixedCols, std::clamp(value, 0, mColCount - 1), CountsChanged())
+  // The top rows that do not scroll (titles), 0 to RowCount - 1 (default 1).
   TW_PROPERTY_FIXED(int, FixedRows, std::clamp(value, 0, mRowCount - 1), CountsChanged())
   // Written out: the default sizes are virtual, a subclass may keep them in
   // its own model.
   Q_PROPERTY(int DefaultColWidth READ DefaultColWidth WRITE setDefaultColWidth NOTIFY DefaultColWidthChanged)
+  // The height of every row without a height of its own, in pixels (default 24; negative
+  // values become 0).
   Q_PROPERTY(int DefaultRowHeight READ DefaultRowHeight WRITE setDefaultRowHeight NOTIFY DefaultRowHeightChanged)
+  // The width of the lines between cells in pixels, 0 to 16 (default 1).
   TW_PROPERTY_FIXED(int, GridLineWidth, std::clamp(value, 0, 16), UpdateScrollBars(); viewport()->update())
+  // Lines, selection, sizing, moving, editing and tabbing behaviour (TGridOption flags;
+  // default the fixed and the cell lines, both ways, and range selection).
   TW_PROPERTY_SETTER(Tarnwell::GridTypes::TGridOptions, Options)
   // Color is the palette's Base role (what the viewport is filled with), the
   // font the widget's: setPalette, setFont and style sheets reach the cells.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The background of the fixed cells (default clBtnFace).
   TW_COLOR_PROPERTY(FixedColor, viewport()->update())
+  // The font of the cells; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
 
  public:
@@ -106,22 +117,36 @@ class TCustomGrid : public QAbstractScrollArea {
  public Q_SLOTS:
   // Also resets every individual width / height.
   virtual void setDefaultColWidth(int w);
+  // Sets DefaultRowHeight (negative values become 0) and drops every row's own height; emits
+  // DefaultRowHeightChanged when the value changed.
   virtual void setDefaultRowHeight(int h);
+  // Makes column c of the current row the current cell (as a click does, kept within the
+  // scrolling cells).
   void setCol(int c) { MoveCurrent(c, mRow, false); }
+  // Makes row r of the current column the current cell (as a click does, kept within the
+  // scrolling cells).
   void setRow(int r) { MoveCurrent(mCol, r, false); }
+  // Scrolls so that column c is the first scrolling column shown.
   void setLeftCol(int c) { SetTopLeft(c, mTopRow); }
+  // Scrolls so that row r is the first scrolling row shown.
   void setTopRow(int r) { SetTopLeft(mLeftCol, r); }
 
  Q_SIGNALS:
+  // DefaultColWidth changed.
   void DefaultColWidthChanged(int value);
+  // DefaultRowHeight changed.
   void DefaultRowHeightChanged(int value);
   // The grid's notifications. Their names are the contract's events in Qt's
   // spelling: the contract's own spelling is taken by the overridable hooks
   // (ColumnMoved, RowMoved, TopLeftChanged, SetEditText, DrawCell) that a
   // subclass implements and that fire them.
   void columnMoved(QObject* sender, int from, int to);
+  // A row was moved from index from to index to (by the user's drag with goRowMoving, or
+  // MoveRow).
   void rowMoved(QObject* sender, int from, int to);
+  // The first scrolling column or row shown (LeftCol, TopRow) changed.
   void topLeftChanged(QObject* sender);
+  // The in-place editor's text was handed to cell (col, row): value is the new text.
   void editTextSet(QObject* sender, int col, int row, const QString& value);
 
  public:

@@ -55,33 +55,67 @@ class TMonitorDisplay : public QWidget {
   // layer, and whether the control is invalidated.
   enum : unsigned { kBack = 1, kStatic = 2, kValue = 4, kInvalidate = 8, kAll = 15 };
 
+  // The width-to-height ratio of the style's picture, 0 to 10 (default 0: the style's own, for
+  // example 6 for the level bar, 2 for the graph, 4 for the thermometer).
   TW_PROPERTY_FIXED_DEFAULT(int, AspectRatio, 0, std::clamp(value, 0, 10), Refresh(kAll))
+  // The border: none, a single line (mdbSingle, default), or a lowered or raised box or frame.
   TW_PROPERTY_DEFAULT(Tarnwell::MoniDisp::TMeasDispBorderStyle, BorderStyle, MoniDisp::mdbSingle,
                       Refresh(kStatic | kInvalidate))
+  // The pen width of the border in pixels (default 1; negative values become 0).
   TW_PROPERTY_FIXED_DEFAULT(int, BorderWidth, 1, std::max(0, value), Refresh(kStatic | kInvalidate))
+  // The picture style: value (mdValue, default), level bar, meter, image, lamp, graph,
+  // thermometer, digits, vertical bar, half meter or animation. A change restarts the
+  // animation.
   TW_PROPERTY_DEFAULT(Tarnwell::MoniDisp::TMeasureDisplayStyle, DisplayStyle, MoniDisp::mdValue,
                       (mFrameIndex = -1, Refresh(kAll)))
+  // ImageStat replaces the style's back picture (scale and frame), and the value is drawn over
+  // it (default false).
   TW_PROPERTY_DEFAULT(bool, DisplayCustom, false, Refresh(kAll))
+  // The frames of the animation style (mdAnima): square frames side by side in one strip, as
+  // many as the strip is wide by its height. Empty by default.
   TW_PROPERTY_CUSTOM(QImage, ImageAnim)
+  // The still picture of the image style, the stop picture of the animation, and the back
+  // picture with DisplayCustom. Empty by default.
   TW_PROPERTY_CUSTOM(QImage, ImageStat)
+  // Writes SignalState before the value text under the picture (default true).
   TW_PROPERTY_DEFAULT(bool, ShowState, true, Refresh(kStatic | kInvalidate))
+  // Writes SignalValue under the picture (default true).
   TW_PROPERTY_DEFAULT(bool, ShowValue, true, Refresh(kStatic | kInvalidate))
+  // Draws the eight selection handles of a design surface (default false).
   TW_PROPERTY_DEFAULT(bool, Selected, false, Invalidate())
+  // The first caption line over the picture (by default the component's name at construction).
   TW_PROPERTY(QString, SignalCaption, Refresh(kStatic | kInvalidate))
+  // The colour of the value's picture: bar, needle, column, lamp, digits (default clWhite).
   TW_COLOR_PROPERTY_DEFAULT(SignalColor, clWhite, Refresh(kAll))
+  // The second caption line over the picture (empty by default).
   TW_PROPERTY(QString, SignalDesc, Refresh(kStatic | kInvalidate))
+  // A state text written before the value under the picture (with ShowState; empty by
+  // default).
   TW_PROPERTY(QString, SignalState, Refresh(kStatic | kValue))
+  // The stopped state: the picture shows it (the label in red, the animation's stop picture);
+  // default false.
   TW_PROPERTY_DEFAULT(bool, SignalStop, false, AfterSignalStop())
+  // The signal's value, an integer in SignalValueMin..SignalValueMax (50 at construction). A
+  // change redraws only the value layer and adds a sample to the graph style's history.
   TW_PROPERTY_DEFAULT(int, SignalValue, 0, AfterSignalValue())
+  // The upper end of the scale (default 100).
   TW_PROPERTY_DEFAULT(int, SignalValueMax, 100, Refresh(kAll))
+  // The lower end of the scale (default 0).
   TW_PROPERTY_DEFAULT(int, SignalValueMin, 0, Refresh(kAll))
   // The alarm of the thermometer, vertical bar and level styles: at or past
   // AlarmLevel the value shows in AlarmColor, and the level is marked.
   TW_PROPERTY_DEFAULT(bool, AlarmEnabled, false, Refresh(kValue | kInvalidate))
+  // The value at or past which the alarm shows (default 0), in the units of the signal.
   TW_PROPERTY_DEFAULT(int, AlarmLevel, 0, Refresh(kValue | kInvalidate))
+  // The colour of the value and the level mark at or past AlarmLevel (default clRed).
   TW_COLOR_PROPERTY_DEFAULT(AlarmColor, clRed, Refresh(kValue | kInvalidate))
+  // The background (clBtnFace): the background role of the palette; with ParentColor the
+  // parent's.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The control takes its parent's background colour (default true); setting Color turns it
+  // off.
   TW_PROPERTY_DEFAULT(bool, ParentColor, true, AfterParentColor())
+  // The font of the captions and texts; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
   // Design surfaces show a dashed outline for the borderless style.
   TW_PROPERTY(bool, Designing, Refresh(kStatic | kInvalidate))

@@ -19,6 +19,9 @@ namespace Tarnwell {
 // Integer samples of the graph style, oldest first; owned by the display.
 using TMonitorHistory = std::deque<int>;
 
+// What the monitor painter draws a style's picture from: the size of its space (200 units on
+// the long side), the signal's range, value, stop state and colours, the aspect, the graph's
+// history and the alarm.
 struct TMonitorPaintData {
   int Size = 200;
   int ValueMin = 0;
@@ -40,6 +43,8 @@ struct TMonitorPaintData {
   TColor AlarmColor = clRed;
 };
 
+// The three shades of a colour: Dark (shadow), Light (highlight) and Contrast (a text colour
+// that reads on it).
 struct TColorShade {
   TColor Dark = clBlack;
   TColor Light = clWhite;
