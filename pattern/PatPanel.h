@@ -42,6 +42,7 @@ class TPatternHolder : public QObject {
   TW_PROPERTY_CUSTOM(QImage, Pattern)
   // Every pixel of exactly SubstColor becomes Color (both set, not clNone).
   TW_COLOR_PROPERTY(Color, Rebuild())
+  // The colour of the tile that becomes Color (default clNone: no substitution).
   TW_COLOR_PROPERTY(SubstColor, Rebuild())
   // Stored with a design; nothing reads it.
   TW_PROPERTY(QString, PatternPath, )
@@ -156,6 +157,8 @@ class TPatternButton : public Base {
 // A check box drawn over its panel's pattern (PatternPaint).
 class TPatternCheckBox : public TPatternButton<QCheckBox> {
   Q_OBJECT
+  // Paints the pattern of the parent's pattern holder behind the check box instead of the
+  // plain background (default false).
   TW_PROPERTY(bool, PatternPaint, update())
 
  public:
@@ -165,6 +168,8 @@ class TPatternCheckBox : public TPatternButton<QCheckBox> {
 // A radio button drawn over its panel's pattern (PatternPaint).
 class TPatternRadioButton : public TPatternButton<QRadioButton> {
   Q_OBJECT
+  // Paints the pattern of the parent's pattern holder behind the radio button instead of the
+  // plain background (default false).
   TW_PROPERTY(bool, PatternPaint, update())
 
  public:
@@ -174,6 +179,8 @@ class TPatternRadioButton : public TPatternButton<QRadioButton> {
 // A group box that shows the pattern of its pattern holder.
 class TPatternGroupBox : public QGroupBox {
   Q_OBJECT
+  // Paints the pattern of the pattern holder behind the group box instead of the plain
+  // background (default false).
   TW_PROPERTY(bool, PatternPaint, update())
   // The group box's title.
   TW_PROPERTY_CUSTOM(QString, Caption)
@@ -195,22 +202,32 @@ class TPatternFormPaint : public QObject {
   Q_OBJECT
   // Setting a holder only tiles it; its changes repaint the window.
   TW_PROPERTY_SETTER(Tarnwell::TPatternHolder*, PatternHolder)
+  // Whether the background is painted (default true); off, the window paints as it would
+  // without it.
   TW_PROPERTY(bool, Enabled, Invalidate())
   // Remove the window hook when the window is asked to close.
   TW_PROPERTY(bool, FreeOnClose, )
   // The picture drawn over the pattern.
   TW_PROPERTY_CUSTOM(QImage, Image)
+  // Where the picture goes: centred (pipCenter, default), stretched over the client area, or
+  // in one of the four corners, within the margins.
   TW_PROPERTY(Tarnwell::PatternTypes::TFormPaintImagePos, ImagePosition, Invalidate())
   // Also sets the picture's own transparency.
   TW_PROPERTY(bool, ImageTransparent, (mImage.SetTransparent(mImageTransparent), Invalidate()))
   // Margins for the picture and the text.
   TW_PROPERTY(int, OffSetL, Invalidate())
+  // The top margin of the picture and the text, in pixels (default 0).
   TW_PROPERTY(int, OffSetT, Invalidate())
+  // The right margin of the picture and the text, in pixels (default 0).
   TW_PROPERTY(int, OffSetR, Invalidate())
+  // The bottom margin of the picture and the text, in pixels (default 0).
   TW_PROPERTY(int, OffSetB, Invalidate())
   // Lines written over the background.
   TW_PROPERTY(QStringList, Text, Invalidate())
+  // The horizontal alignment of the text lines: taLeftJustify (default), taCenter or
+  // taRightJustify.
   TW_PROPERTY(Tarnwell::PlatformTypes::TAlignment, TextAlignment, Invalidate())
+  // The vertical placement of the text block: tlTop (default), tlCenter or tlBottom.
   TW_PROPERTY(Tarnwell::PlatformTypes::TTextLayout, TextLayout, Invalidate())
   // The font of the text as a QFont; TextFont() gives the whole TFont
   // (colour included), whose changes repaint too.
@@ -240,12 +257,16 @@ class TPatternFormPaint : public QObject {
   TRect ImageRect(const TRect& client) const;
 
  public Q_SLOTS:
+  // Sets the text font from a Qt font (its colour stays); emits TextFontChanged.
   void setTextFont(const QFont& f);
 
  Q_SIGNALS:
+  // The text font changed (also when its colour changed).
   void TextFontChanged(const QFont& value);
   // Around the picture, with the canvas open (direct connections only).
   void BeforePaintImage(QObject* sender, Tarnwell::TCanvas& canvas);
+  // Emitted after the picture was drawn, before the text, with the canvas open (direct
+  // connections only); OnAfterPaintImage is called after it.
   void AfterPaintImage(QObject* sender, Tarnwell::TCanvas& canvas);
 
  protected:

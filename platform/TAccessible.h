@@ -50,6 +50,9 @@ struct TAccessibleRange {
   std::function<void(double)> set;
 };
 
+// What assistive technology reads of a component: its name, role, state, value with range
+// and actions, each given by a function the component installs, so that a custom-drawn
+// control is as accessible as a standard one.
 class TAccessibleControl : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
   TAccessibleControl(QWidget* w, QAccessible::Role role);

@@ -40,8 +40,10 @@ class TForm : public QWidget {
   QString Caption() const { return windowTitle(); }
   void SetCaption(const QString& c) { setWindowTitle(c); }
  public Q_SLOTS:
+  // Sets the window title (Caption); emits CaptionChanged.
   void setCaption(const QString& c) { setWindowTitle(c); }
  Q_SIGNALS:
+  // The window title changed (whoever changed it).
   void CaptionChanged(const QString& value);
 
  public:
@@ -49,6 +51,8 @@ class TForm : public QWidget {
   // window with a small caption ...) and the buttons of its title bar.
   // Applied to the frame window the form stands in (an MDI child's).
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBorderStyle, BorderStyle, bsSizeable, ApplyBorder())
+  // The buttons of the title bar: system menu, minimize, maximize, help (default the first
+  // three).
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBorderIcons, BorderIcons,
                       TBorderIcons(biSystemMenu | biMinimize | biMaximize), ApplyBorder())
   // Gives the frame window the border style and title-bar buttons; the main
@@ -95,9 +99,12 @@ class TSpeedButton : public QAbstractButton {
   Q_OBJECT
   // The caption is the button's text.
   TW_PROPERTY_CUSTOM(QString, Caption)
+  // Without the mouse over it, the button shows no frame (default false).
   TW_PROPERTY(bool, Flat, update())
   // "short|long": tooltip and status line.
   TW_PROPERTY(QString, Hint, Tarnwell::SetHint(this, mHint))
+  // The picture drawn left of the caption; the button's size hint makes room for it. Empty by
+  // default.
   TW_PROPERTY(QImage, Glyph, (update(), updateGeometry()))
   // The widget's font; its colour is the ButtonText role of the palette.
   TW_FONT_PROPERTY(mFont)
@@ -142,14 +149,20 @@ TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
 // A panel with a caption, bevels and an overridable Paint, the base of the pattern panel.
 class TCustomPanel : public QWidget {
   Q_OBJECT
+  // The text written in the panel's client area (empty by default).
   TW_PROPERTY(QString, Caption, update())
+  // The horizontal alignment of the caption: taCenter (default), taLeftJustify or
+  // taRightJustify; vertically it is centred.
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TAlignment, Alignment, taCenter, update())
+  // The inner bevel, inside the outer one: none (default), lowered, raised or space.
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBevelCut, BevelInner, bvNone, update())
+  // The outer bevel: raised (default), lowered, none or space.
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TBevelCut, BevelOuter, bvRaised, update())
   // At least 1 (a clamping setter with a declared default).
   Q_PROPERTY(int BevelWidth READ BevelWidth WRITE setBevelWidth RESET resetBevelWidth NOTIFY BevelWidthChanged)
   // At least 0.
   TW_PROPERTY_FIXED(int, BorderWidth, std::max(0, value), update())
+  // A line around the panel outside its bevels: bsNone (default) or bsSingle.
   TW_PROPERTY(Tarnwell::PlatformTypes::TBorderStyle, BorderStyle, update())
   // The face colour: the background role of the palette (default clBtnFace).
   Q_PROPERTY(QColor Color READ ColorQColor WRITE setColor RESET resetColor NOTIFY ColorChanged)
@@ -166,15 +179,23 @@ class TCustomPanel : public QWidget {
   TRect InnerRect() const;
 
  public Q_SLOTS:
+  // Sets BevelWidth (values below 1 become 1); emits BevelWidthChanged.
   void setBevelWidth(int w);
+  // Back to the default bevel width, 1 pixel.
   void resetBevelWidth() { setBevelWidth(1); }
+  // Sets the face colour (Color); emits ColorChanged.
   void setColor(TColor c) { mColorView.SetColor(c); }
+  // Sets the face colour from a Qt colour; emits ColorChanged.
   void setColor(const QColor& c) { setColor(FromQColor(c)); }
+  // Sets the face colour from a Qt global colour; emits ColorChanged.
   void setColor(Qt::GlobalColor c) { setColor(QColor(c)); }
+  // Back to the default face colour, clBtnFace.
   void resetColor() { setColor(clBtnFace); }
 
  Q_SIGNALS:
+  // BevelWidth changed.
   void BevelWidthChanged(int value);
+  // Color changed; value is the resolved colour.
   void ColorChanged(const QColor& value);
 
  protected:

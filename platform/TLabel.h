@@ -30,17 +30,28 @@ constexpr int dtNoPrefix = 0x20000000;  // "&" is an ordinary character
 // size.
 class TCustomLabel : public QWidget {
   Q_OBJECT
+  // The text; "&" marks the accelerator (with ShowAccelChar), "&&" writes an "&". Empty by
+  // default.
   TW_PROPERTY(QString, Caption, TextChanged())
+  // The horizontal alignment of the text: taLeftJustify (default), taRightJustify or taCenter.
   TW_PROPERTY_DEFAULT(Tarnwell::PlatformTypes::TAlignment, Alignment, taLeftJustify, (AdjustBounds(), update()))
+  // The label takes the size its caption needs, keeping the edge the alignment anchors
+  // (default true).
   TW_PROPERTY_DEFAULT(bool, AutoSize, true, AdjustBounds())
+  // The text wraps at word boundaries to the label's width (default false).
   TW_PROPERTY_DEFAULT(bool, WordWrap, false, (AdjustBounds(), update()))
+  // The background is not painted: what is behind the label shows (default false).
   TW_PROPERTY_DEFAULT(bool, Transparent, false, (setAttribute(Qt::WA_NoSystemBackground, mTransparent), update()))
+  // "&" marks an accelerator: it is underlined and Alt with the letter gives FocusControl the
+  // focus (default true); off, "&" is an ordinary character.
   TW_PROPERTY_DEFAULT(bool, ShowAccelChar, true, (UpdateShortcut(), AdjustBounds(), update()))
+  // The vertical placement of the text: tlTop (default), tlCenter or tlBottom.
   TW_PROPERTY_DEFAULT_NAMED_SETTER(Tarnwell::PlatformTypes::TTextLayout, Layout, setTextLayout, tlTop, update())
   // The control that takes the focus when the caption's accelerator is pressed.
   Q_PROPERTY(QWidget* FocusControl READ FocusControl WRITE setFocusControl NOTIFY FocusControlChanged)
   // The background colour (clBtnFace): the background role of the palette.
   Q_PROPERTY(QColor Color READ ColorQColor WRITE setColor RESET resetColor NOTIFY ColorChanged)
+  // The widget's font; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFontView)
 
  public:
@@ -56,14 +67,21 @@ class TCustomLabel : public QWidget {
   QSize minimumSizeHint() const override { return sizeHint(); }
 
  public Q_SLOTS:
+  // Sets FocusControl; emits FocusControlChanged.
   void setFocusControl(QWidget* w);
+  // Sets the background colour (Color); emits ColorChanged.
   void setColor(Tarnwell::TColor c) { mColorView.SetColor(c); }
+  // Sets the background colour from a Qt colour; emits ColorChanged.
   void setColor(const QColor& c) { setColor(FromQColor(c)); }
+  // Sets the background colour from a Qt global colour; emits ColorChanged.
   void setColor(Qt::GlobalColor c) { setColor(QColor(c)); }
+  // Back to the default background colour, clBtnFace.
   void resetColor() { setColor(clBtnFace); }
 
  Q_SIGNALS:
+  // FocusControl changed.
   void FocusControlChanged(QWidget* value);
+  // Color changed; value is the resolved colour.
   void ColorChanged(const QColor& value);
 
  protected:

@@ -40,6 +40,7 @@ class TStatusBar : public QWidget {
   QSize sizeHint() const override;
 
  Q_SIGNALS:
+  // The text of panel index changed (SetPanelText with a different text).
   void PanelTextChanged(int index, const QString& text);
 
  protected:
