@@ -126,16 +126,31 @@ class TDesignAtRunTime : public QObject {
   bool KeyDown(int key, Qt::KeyboardModifiers shift);
 
  public Q_SLOTS:
+  // Sets ClientControl; while design mode is on, the old client gets everything back and the
+  // new one is taken over. Emits ClientControlChanged.
   void setClientControl(QWidget* c);
+  // Switches design mode on (the client's controls are taken over: the mouse selects, moves
+  // and resizes them) or off (everything is given back). Emits ActiveChanged.
   void setActive(bool on);
 
  Q_SIGNALS:
+  // ClientControl changed (also to null when the client was destroyed).
   void ClientControlChanged(QWidget* value);
+  // Design mode was switched on or off (also off when the client was destroyed).
   void ActiveChanged(bool value);
+  // Emitted after every mouse press on the client, with SelectedControl set (OnSelectControl
+  // is called after it).
   void SelectControl(QObject* sender);
+  // Emitted when a move or resize begins, by a drag with ChangeEnabled or by a key
+  // (OnBeginChange is called after it).
   void BeginChange(QObject* sender);
+  // Emitted each time a drag changed the selected control's bounds (OnChange is called after
+  // it).
   void Change(QObject* sender);
+  // Emitted when the move or resize ended (OnEndChange is called after it).
   void EndChange(QObject* sender);
+  // Emitted when a mouse button other than the left one was pressed on a control (OnMouseRight
+  // is called after it).
   void MouseRight(QObject* sender);
 
  protected:

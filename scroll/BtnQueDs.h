@@ -63,6 +63,7 @@ class TBtnQueDisplay : public QWidget {
   TW_PROPERTY_DEFAULT(bool, AutoWidth, true, ApplyAutoWidth())
   // Set by a form designer; shows preview bars.
   TW_PROPERTY_SETTER(bool, Designing)
+  // The font of the bars' captions; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
 
  public:

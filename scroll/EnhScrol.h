@@ -45,22 +45,33 @@ class TScrollRule : public QWidget {
   TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleDirection, Direction, srdHorizontal, update())
   // Changing the type resets start and step to that type's defaults.
   TW_PROPERTY_SETTER(Tarnwell::ScrollTypes::TScrollRuleValueType, ValueType)
+  // How the cells are framed: srlRaised (default), srlLowered, srlSingle or srlNone.
   TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleLabelType, LabelType, srlRaised, update())
   // The content's scroll offsets (0 or negative).
   TW_PROPERTY_DEFAULT(int, TopPosition, 0, update())
+  // The content's horizontal scroll offset in pixels (0 or negative; default 0).
   TW_PROPERTY_DEFAULT(int, LeftPosition, 0, update())
   // Where cell 0 begins, and the last position a cell may begin at (0: the
   // control's length).
   TW_PROPERTY_DEFAULT(int, StartPos, 0, update())
+  // The last position a cell may begin at, in pixels (default 0: the control's length).
   TW_PROPERTY_DEFAULT(int, StopPos, 0, update())
+  // The length of a cell in pixels (default 24).
   TW_PROPERTY_DEFAULT(int, StepSize, 24, update())
+  // Extra pixels between one cell and the next (default 0); the pitch is StepSize + JumpSize,
+  // at least 1.
   TW_PROPERTY_DEFAULT(int, JumpSize, 0, update())
   // Value of cell 0 and the increment per cell, as locale texts of the value
   // type (see the .cpp for the forms and what an unreadable text gives).
   TW_PROPERTY_CUSTOM(QString, StartValue)
+  // The increment from one cell's value to the next, as a locale text of the value type (a
+  // number, or a date or time span).
   TW_PROPERTY_CUSTOM(QString, StepValue)
+  // The cells' texts for ValueType srvLabels, one a cell (empty by default).
   TW_PROPERTY(QStringList, Labels, update())
+  // The background of the rule (clBtnFace): the background role of the palette.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The font of the labels; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
 
  public:
@@ -120,9 +131,15 @@ using TEnhScrollEvent = std::function<void(TObject* sender, int code, int pos)>;
 // VertRule follow the scroll positions.
 class TEnhScrollBox : public QScrollArea {
   Q_OBJECT
+  // The content's vertical scroll offset in pixels: 0 or negative, minus the vertical scroll
+  // bar's value. Setting it scrolls, and VertRule follows.
   TW_PROPERTY_CUSTOM(int, TopPosition)
+  // The content's horizontal scroll offset in pixels: 0 or negative, minus the horizontal
+  // scroll bar's value. Setting it scrolls, and HorzRule follows.
   TW_PROPERTY_CUSTOM(int, LeftPosition)
+  // The rule that follows the horizontal scrolling, shown along the top (none by default).
   Q_PROPERTY(Tarnwell::TScrollRule* HorzRule READ HorzRule WRITE setHorzRule)
+  // The rule that follows the vertical scrolling, shown along the side (none by default).
   Q_PROPERTY(Tarnwell::TScrollRule* VertRule READ VertRule WRITE setVertRule)
 
  public:

@@ -126,8 +126,12 @@ class TSlideControl : public QWidget {
   TNotifyEvent OnSlideOpen;
 
  public Q_SLOTS:
+  // Sets Interval, the tick period in ms; values outside 1..1000 are ignored. Emits
+  // IntervalChanged.
   void setInterval(int value);
+  // Sets BevelWidth in pixels; emits BevelWidthChanged.
   void setBevelWidth(int value);
+  // Sets Custom; emits CustomChanged.
   void setCustom(bool value);
 
  Q_SIGNALS:
@@ -180,6 +184,8 @@ class TSlideButtonBar : public TSlideControl {
   // Pixels per closing and per opening tick; at least 1, so that a bar
   // always gets somewhere.
   TW_PROPERTY_FIXED(int, StepIn, std::max(1, value), )
+  // Pixels the bar grows per opening tick, at least 1 (default 24; StepIn, the closing step,
+  // is 12).
   TW_PROPERTY_FIXED(int, StepOut, std::max(1, value), )
   // One hint ("short|long") per button index.
   TW_PROPERTY(QStringList, Hints, )
@@ -361,6 +367,7 @@ class TSlideMenu : public TSlideButtonBar {
   QTreeWidgetItem* AddToTree(QTreeWidgetItem* parent, TSlideImageList& images);
 
  public Q_SLOTS:
+  // Sets the way the menu opens (Direction); emits DirectionChanged.
   void setDirection(Tarnwell::SlideTypes::TSlideMDirection value);
  Q_SIGNALS:
   // After Direction changed.
