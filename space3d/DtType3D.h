@@ -9,6 +9,7 @@
 
 namespace Tarnwell {
 
+// A point of a 3D object, in the object's units.
 struct TVertex3D {
   float X = 0, Y = 0, Z = 0;
 };
@@ -20,6 +21,7 @@ struct TFaceVert3D {
 };
 static_assert(sizeof(TFaceVert3D) == 8);
 
+// The base of the 3D lists: a block of Count items of one size, copied in and out by index.
 class TGeneric3DList {
  public:
   TGeneric3DList() = default;
@@ -45,6 +47,7 @@ class TGeneric3DList {
   int mItemSize = 0;
 };
 
+// The vertices of a 3D object.
 class TVertex3DList : public TGeneric3DList {
  public:
   TVertex3D GetItem(int index) const;
@@ -54,6 +57,7 @@ class TVertex3DList : public TGeneric3DList {
   const TVertex3D* Data() const { return mCount ? reinterpret_cast<const TVertex3D*>(mData.get()) : nullptr; }
 };
 
+// The faces of a 3D object: triangles of three vertex indexes (TFaceVert3D).
 class TFaceVert3DList : public TGeneric3DList {
  public:
   TFaceVert3D GetItem(int index) const;

@@ -70,6 +70,8 @@ constexpr int rlFacingShade = 5;
 constexpr int rlZBuffered = rsZBuffered;
 constexpr int rlLastLevel = rlZBuffered;
 
+// A vertex projected onto the screen: its pixel position, and whether it lies in front of
+// the camera.
 struct TProjVertex3D {
   int X = 0, Y = 0;
   bool InFront = false;
@@ -105,6 +107,8 @@ class TBitmapBuffer3D {
   int mWidth = 0, mHeight = 0;
 };
 
+// How long the parts of the last frame took, in milliseconds: projection, depth sorting and
+// drawing.
 struct TRenderTimes3D {
   double ProjectMs = 0, SortMs = 0, DrawMs = 0;
 };

@@ -26,6 +26,7 @@ struct TProbe;
 
 class TAnimatedPolygon;
 
+// A point of the animated polygon, in control pixels.
 struct TPolyPoint {
   int X = 0, Y = 0;
 };
@@ -91,13 +92,17 @@ class TAnimatedPolygon : public QWidget {
   // defaults (RESET) are the values a new control starts with, so that a
   // stored design holding one of them reads back what was designed.
   TW_COLOR_PROPERTY_DEFAULT(LineColor, clRed, Restart())
+  // The background the polygon is drawn on (default clBlack).
   TW_COLOR_PROPERTY_DEFAULT(BackColor, clBlack, Restart())
+  // The pen width of the lines in pixels, 1 to 9 (default 1).
   TW_PROPERTY_FIXED_DEFAULT(int, LineWidth, 1, std::clamp(value, 1, 9), Restart())
+  // The speed of the animation, 1 to 200 (default 100): each frame waits 200 - Velocity ms.
   TW_PROPERTY_FIXED_DEFAULT(int, Velocity, 100, std::clamp(value, 1, 200), Restart())
   // Trail length.
   TW_PROPERTY_FIXED_DEFAULT(int, Lines, 1, std::clamp(value, 1, 31), Restart())
   // Number of vertices.
   TW_PROPERTY_FIXED_DEFAULT(int, Lates, 3, std::clamp(value, 2, 15), Restart())
+  // The points are joined by Bezier curves instead of straight lines (default false).
   TW_PROPERTY_DEFAULT(bool, Bezier, false, Restart())
 
  public:

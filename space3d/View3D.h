@@ -35,14 +35,19 @@ class TSpace3DViewer : public QWidget {
   TW_PROPERTY_CUSTOM(Tarnwell::Space3DTypes::TRenderStyle, RenderStyle)
   // The engine's ratio, clamped there to 1..100.
   TW_PROPERTY_CUSTOM(int, PerspectRatio)
+  // Whether the camera projects with perspective (by PerspectRatio) or in parallel; a change
+  // renders a frame.
   TW_PROPERTY_CUSTOM(bool, PerspectActive)
   // The engine keeps 24 bits; a system colour is resolved when it is set.
   TW_COLOR_PROPERTY_CUSTOM(AmbientLight)
   // Nothing is rendered while it is off (the control shows its Color).
   TW_PROPERTY(bool, RealTime, RenderFrame(); update())
+  // The mouse turns and moves the model (left-button drags in the bands and the centre) and
+  // the right button sets Distance to 5 (default false).
   TW_PROPERTY(bool, CtrlEnabled, )
   // The background, a view of the palette's background role.
   TW_COLOR_PROPERTY_CUSTOM(Color)
+  // The widget's font; its colour is the WindowText role of the palette.
   TW_FONT_PROPERTY(mFont)
   // Between reports: the running sum of the frame rates since the last one.
   // A frame counts from the start of its render to the end of its copy to
@@ -97,11 +102,17 @@ class TSpace3DViewer : public QWidget {
   QSize minimumSizeHint() const override { return {90, 90}; }
 
  public Q_SLOTS:
+  // Sets the render level, clamped to 0..6 (wire frame up to the lit depth buffer), and
+  // renders a frame; emits RenderStyleChanged when the style read from it changed.
   void setRenderLevel(int level);
 
  Q_SIGNALS:
+  // The frame-rate report: every 20 frames the mean rate of those frames, in frames per second
+  // (and after ShowObject that frame's rate); OnRenderized is called after it.
   void Renderized(QObject* sender, float fps);
+  // A mouse button was pressed at (x, y), in control pixels; OnMouseDown is called after it.
   void MouseDown(QObject* sender, Qt::MouseButton button, int x, int y);
+  // A mouse button was released at (x, y), in control pixels; OnMouseUp is called after it.
   void MouseUp(QObject* sender, Qt::MouseButton button, int x, int y);
 
  protected:
