@@ -18,6 +18,8 @@ class TImageList : public QObject {
   Q_OBJECT
   // The size of every picture; a picture of another size is scaled to it.
   TW_PROPERTY_FIXED_DEFAULT(int, Width, 16, std::max(1, value), Rescale())
+  // The height of every picture in pixels, at least 1 (default 16); a change scales the
+  // pictures to it.
   TW_PROPERTY_FIXED_DEFAULT(int, Height, 16, std::max(1, value), Rescale())
   // Whether the pictures are drawn with their transparency.
   TW_PROPERTY_DEFAULT(bool, Masked, true, Q_EMIT Change(this))
@@ -32,6 +34,7 @@ class TImageList : public QObject {
   QImage Image(int index) const { return mImages.value(index); }
 
  Q_SIGNALS:
+  // The pictures changed: one was added, the list was cleared or rescaled, or Masked changed.
   void Change(QObject* sender);
 
  private:

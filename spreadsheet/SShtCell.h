@@ -68,6 +68,8 @@ constexpr int CellBorderNone = 5;
 constexpr int CellBorderMaxWidth = 64;
 constexpr int CellFontNameMax = 64;
 
+// The font of a spreadsheet cell: family name (at most 64 characters), size in points,
+// colour and style bits.
 struct TCellFont {
   QString Name = QStringLiteral("Arial");  // at most 64 characters
   std::int32_t Size = 8;                   // points; negative = leave unchanged
@@ -76,6 +78,8 @@ struct TCellFont {
   bool operator==(const TCellFont&) const = default;
 };
 
+// One side of a spreadsheet cell's border: line style (0 solid to 4 dash-dot-dot,
+// CellBorderNone for none), width as a number of one-pixel lines, and colour.
 struct TCellBorder {
   std::int32_t Style = CellBorderNone;  // 0 solid .. 4 dash-dot-dot, 5 none
   std::int32_t Width = 0;               // number of one-pixel lines

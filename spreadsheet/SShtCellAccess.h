@@ -10,6 +10,8 @@ namespace Tarnwell {
 constexpr int SShtMaxCol = 702;
 constexpr int SShtMaxRow = 99999999;
 
+// What the formula evaluator reads of a sheet: the numbers of single cells and of blocks,
+// within the sheet's bounds.
 class TSheetCellAccess {
  public:
   // The number a formula reads at (col, row), inside the bounds: 0 where

@@ -56,6 +56,7 @@ QString SShtWideClipboardMimeType();
 // formulas, files, clipboard and printing.
 class TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
+  // Writes the column letters and row numbers in the fixed header cells (default true).
   TW_PROPERTY_DEFAULT(bool, Headers, true, InvalidateGrid())
   // Switching it on or off recalculates at once.
   TW_PROPERTY_DEFAULT(bool, AutoRecalc, false, Recalculate())
@@ -85,9 +86,13 @@ class TSpreadSheetGrid : public TCustomGrid {
 
   bool EditEnabled() const { return Options() & goEditing; }
  public Q_SLOTS:
+  // Sets EditEnabled: the goEditing option of the grid (cells can be typed into). Emits
+  // EditEnabledChanged.
   void setEditEnabled(bool on);
+  // Editing on again (EditEnabled true).
   void resetEditEnabled() { setEditEnabled(true); }
  Q_SIGNALS:
+  // EditEnabled changed.
   void EditEnabledChanged(bool value);
   // The selection moved or grew: Single for one cell (AreaId "C5"), else a
   // range or a header selection; the format cell of the position.

@@ -14,6 +14,8 @@
 
 namespace Tarnwell {
 
+// The pages a spreadsheet grid prints: its printed area cut into page pictures, with the
+// extent of the whole area in pixels.
 class TGridPrintPages {
  public:
   TGridPrintPages() = default;

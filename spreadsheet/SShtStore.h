@@ -34,6 +34,8 @@ struct THeaderSelection {
 
 using TCellPtr = std::unique_ptr<TSpreadSheetCell>;
 
+// One column of a sheet's sparse store: its cells in row order, each made from the column's
+// template cell.
 class TSpreadSheetDataColumn {
  public:
   TSpreadSheetDataColumn(int col, TSpreadSheetFormuler* formuler, const TSpreadSheetCell* templ);

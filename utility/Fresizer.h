@@ -19,19 +19,29 @@ class TForm;
 // Scales the controls of its owning form with the form, in proportion to the client area.
 class TFormResizer : public QObject {
   Q_OBJECT
+  // Whether the form's controls are scaled when it is resized (default true).
   TW_PROPERTY_DEFAULT(bool, Active, true, (void)0)
   // Font sizes are scaled too.
   TW_PROPERTY_DEFAULT(bool, FontResizer, true, (void)0)
   // Upper limit of the scaled font sizes; 0 for none.
   TW_PROPERTY_DEFAULT(int, MaxFontSize, 0, (void)0)
+  // The form is not allowed lower than this, in pixels (by default its design height).
   TW_PROPERTY(int, MinFormHeight, (void)0)
+  // The form is not allowed narrower than this, in pixels (by default its design width).
   TW_PROPERTY(int, MinFormWidth, (void)0)
   // The opt-out tag values.
   TW_PROPERTY_DEFAULT(int, ZNoChFont, -1, (void)0)
+  // The Tag value of a control that keeps its position (default -2).
   TW_PROPERTY_DEFAULT(int, ZNoMove, -2, (void)0)
+  // The Tag value of a control that keeps its size and font (default -3).
   TW_PROPERTY_DEFAULT(int, ZNoReDim, -3, (void)0)
+  // The Tag value of a control that keeps its left edge, width and font: no horizontal change
+  // (default -4).
   TW_PROPERTY_DEFAULT(int, ZNoReDimO, -4, (void)0)
+  // The Tag value of a control that keeps its top edge, height and font: no vertical change
+  // (default -5).
   TW_PROPERTY_DEFAULT(int, ZNoReDimV, -5, (void)0)
+  // The Tag value of a control that is left alone (default -6).
   TW_PROPERTY_DEFAULT(int, ZNoThing, -6, (void)0)
 
  public:

@@ -17,6 +17,7 @@ class TMAPISender : public QObject {
   Q_OBJECT
   // Full path of the file to attach; empty or missing means none.
   TW_PROPERTY(QString, Attach, )
+  // The subject of the message (empty by default).
   TW_PROPERTY(QString, Subject, )
   // The body, one line per entry (assigning copies the lines).
   TW_PROPERTY(QStringList, Notes, )

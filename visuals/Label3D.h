@@ -24,7 +24,10 @@ class TLabel3D : public TCustomLabel {
   int Displacement() const { return mDisplacement; }
 
  public Q_SLOTS:
+  // Sets Displacement, the offset in pixels of the lit and shadowed copies of the caption (0
+  // to 10; other values are ignored). Emits DisplacementChanged.
   void setDisplacement(int value);
+  // Back to the default displacement, 1 pixel.
   void resetDisplacement() { setDisplacement(1); }
  Q_SIGNALS:
   // After Displacement changed.

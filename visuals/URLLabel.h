@@ -50,11 +50,21 @@ class TURLLabel : public TCustomLabel {
   TNotifyEvent OnClick;
 
  public Q_SLOTS:
+  // Sets the font used while the mouse is elsewhere, its colour included; emits
+  // NormFontChanged.
   void setNormFont(const Tarnwell::TFont& f);
+  // Sets the font used while the mouse is elsewhere from a Qt font (the colour stays); emits
+  // NormFontChanged.
   void setNormFont(const QFont& f);
+  // Sets the font used while the mouse is over the label, its colour included; emits
+  // ShineFontChanged.
   void setShineFont(const Tarnwell::TFont& f);
+  // Sets the font used while the mouse is over the label from a Qt font (the colour stays);
+  // emits ShineFontChanged.
   void setShineFont(const QFont& f);
+  // Sets NormFontColor; emits NormFontChanged.
   void setNormFontColor(const QColor& c);
+  // Sets ShineFontColor; emits ShineFontChanged.
   void setShineFontColor(const QColor& c);
   // As a click does.
   void Click();
