@@ -54,6 +54,8 @@ class TDBTreeView : public TMyTreeView {
   // The query that shows the table of the node clicked at the first level (its FROM is set to
   // the table); none by default.
   Q_PROPERTY(Tarnwell::TEnhQuery* QueryMaster READ QueryMaster WRITE setQueryMaster NOTIFY QueryMasterChanged)
+  // The query that shows the table of a "Dettagli" (detail) node, filtered by the master's
+  // current record; none by default.
   Q_PROPERTY(Tarnwell::TEnhQuery* QueryDetail READ QueryDetail WRITE setQueryDetail NOTIFY QueryDetailChanged)
   // The query that shows the table of a "Collegamenti" (link) node, filtered by the master's
   // current record; none by default.
@@ -131,6 +133,7 @@ class TDBTreeView : public TMyTreeView {
  public Q_SLOTS:
   // Sets the master query (QueryMaster); emits QueryMasterChanged.
   void setQueryMaster(Tarnwell::TEnhQuery* q);
+  // Sets the detail query (QueryDetail); emits QueryDetailChanged.
   void setQueryDetail(Tarnwell::TEnhQuery* q);
   // Sets the linked query (QueryLinked); emits QueryLinkedChanged.
   void setQueryLinked(Tarnwell::TEnhQuery* q);
@@ -138,6 +141,7 @@ class TDBTreeView : public TMyTreeView {
  Q_SIGNALS:
   // QueryMaster changed.
   void QueryMasterChanged(Tarnwell::TEnhQuery* value);
+  // QueryDetail changed.
   void QueryDetailChanged(Tarnwell::TEnhQuery* value);
   // QueryLinked changed.
   void QueryLinkedChanged(Tarnwell::TEnhQuery* value);

@@ -96,9 +96,17 @@ class TEnhQuery : public TFixQuery {
   // The key fields, separated by ";", that this query takes from MasterQuery's current record
   // (empty by default).
   TW_PROPERTY_SETTER(QString, MasterIndex)
+  // The first detail query, restricted to the DetailIndex key of this query's current record
+  // and refreshed on every move (none by default).
   Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery READ DetailQuery WRITE setDetailQuery NOTIFY DetailQueryChanged)
+  // The key fields, separated by ";", that DetailQuery takes from this query's current record
+  // (empty by default).
   TW_PROPERTY_SETTER(QString, DetailIndex)
+  // The second detail query, restricted by DetailIndex2 as DetailQuery is by DetailIndex (none
+  // by default).
   Q_PROPERTY(Tarnwell::TEnhQuery* DetailQuery2 READ DetailQuery2 WRITE setDetailQuery2 NOTIFY DetailQuery2Changed)
+  // The key fields, separated by ";", that DetailQuery2 takes from this query's current record
+  // (empty by default).
   TW_PROPERTY_SETTER(QString, DetailIndex2)
   // A dataset kept positioned on this query's LinkedIndex key as the query moves (none by
   // default).
@@ -174,7 +182,11 @@ class TEnhQuery : public TFixQuery {
  public Q_SLOTS:
   // Sets MasterQuery; emits MasterQueryChanged.
   void setMasterQuery(Tarnwell::TEnhQuery* q);
+  // Sets DetailQuery (the query itself, its master, its other detail or its linked dataset
+  // give none) and restricts it at once; emits DetailQueryChanged.
   void setDetailQuery(Tarnwell::TEnhQuery* q);
+  // Sets DetailQuery2 (the query itself, its master, its other detail or its linked dataset
+  // give none) and restricts it at once; emits DetailQuery2Changed.
   void setDetailQuery2(Tarnwell::TEnhQuery* q);
   // Sets LinkedDataSet (the query itself, its master or its details give none) and positions it
   // on the current key; emits LinkedDataSetChanged.
@@ -183,7 +195,9 @@ class TEnhQuery : public TFixQuery {
  Q_SIGNALS:
   // MasterQuery changed.
   void MasterQueryChanged(Tarnwell::TEnhQuery* value);
+  // DetailQuery changed.
   void DetailQueryChanged(Tarnwell::TEnhQuery* value);
+  // DetailQuery2 changed.
   void DetailQuery2Changed(Tarnwell::TEnhQuery* value);
   // LinkedDataSet changed.
   void LinkedDataSetChanged(Tarnwell::TDataSet* value);
