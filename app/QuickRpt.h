@@ -257,9 +257,9 @@ class TQuickRep : public QObject {
   bool ExportToPdf(const QString& fileName, QString* error = nullptr);
 
  Q_SIGNALS:
-  // Emitted when Preview starts, before the pages are produced (after OnPreview is called).
+  // Emitted when Preview starts, before the pages are produced (OnPreview is called after it).
   void PreviewRequested(Tarnwell::TQuickRep* sender);
-  // Emitted when the preview's pages are done (after AfterPreview is called).
+  // Emitted when the preview's pages are done (AfterPreview is called after it).
   void PreviewFinished(Tarnwell::TQuickRep* sender);
 
  private:
@@ -302,10 +302,10 @@ class TQRPreview : public QAbstractScrollArea {
   QSize sizeHint() const override { return {400, 300}; }
 
  Q_SIGNALS:
-  // Emitted once the first page of the report can be shown (after OnPageAvailable is called).
+  // Emitted once the first page of the report can be shown (OnPageAvailable is called after it).
   void PageAvailable(QObject* sender);
   // The printer's progress in percent while the report is produced (OnProgressUpdate is called
-  // first).
+  // after it).
   void ProgressUpdate(QObject* sender, int progress);
   // The number of pages the preview can show changed: a page arrived, the document finished,
   // or the printer was cleared or replaced.

@@ -77,7 +77,7 @@ class TCheckTreeView : public QTreeWidget {
 
  Q_SIGNALS:
   // Emitted after a click changed a node's check state (also when that turned its parent
-  // grayed), after OnChangeCheckState is called.
+  // grayed); OnChangeCheckState is called after it.
   void ChangeCheckState(QObject* sender);
 
  protected:

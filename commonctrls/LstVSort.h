@@ -77,7 +77,7 @@ class TColSortListView : public QTreeWidget {
 
  Q_SIGNALS:
   // Emitted after a click on the header of column sorted the list by it (ascending, or
-  // reversed when it was already the sort column), after OnColumnClick is called.
+  // reversed when it was already the sort column); OnColumnClick is called after it.
   void ColumnClick(QObject* sender, int column);
 
  private:

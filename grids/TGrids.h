@@ -90,7 +90,7 @@ class TCustomGrid : public QAbstractScrollArea {
   // The width of the lines between cells in pixels, 0 to 16 (default 1).
   TW_PROPERTY_FIXED(int, GridLineWidth, std::clamp(value, 0, 16), UpdateScrollBars(); viewport()->update())
   // Lines, selection, sizing, moving, editing and tabbing behaviour (TGridOption flags;
-  // default the fixed and the cell lines, both ways, and range selection).
+  // default: the fixed and the cell lines, vertical and horizontal, and range selection).
   TW_PROPERTY_SETTER(Tarnwell::GridTypes::TGridOptions, Options)
   // Color is the palette's Base role (what the viewport is filled with), the
   // font the widget's: setPalette, setFont and style sheets reach the cells.

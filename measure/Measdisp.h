@@ -48,7 +48,7 @@ class TMeasureDisplay : public QWidget {
   TW_PROPERTY_DEFAULT(Tarnwell::Measdisp::TMeasDispBorderStyle, BorderStyle, Measdisp::mdbSingle, Paint())
   // Stored only: passed as the id of ChangeValue.
   TW_PROPERTY_DEFAULT(int, ControlID, 0, (void)0)
-  // The first caption line (by default the monitor kind's name).
+  // The first caption line (empty by default).
   TW_PROPERTY(QString, ControlName, (mMonitor->SetControlName(mControlName), Paint()))
   // The second caption line, shown when WithWhat is on (empty by default).
   TW_PROPERTY(QString, ControlWhat, (mMonitor->SetControlWhat(mControlWhat), Paint()))
