@@ -212,8 +212,8 @@ class TQRBand : public QObject {
 // A report: its bands printed onto the pages of a TQRPrinter, shown by the preview window.
 class TQuickRep : public QObject {
   Q_OBJECT
-  // The title of the report's document (the printer's document name and the preview's
-  // caption); empty by default.
+  // The title of the report's document (the printer's Title), from which the preview window
+  // names the file it saves and the subject it mails; empty by default.
   TW_PROPERTY(QString, ReportTitle, )
   // The paper orientation of the pages (default poPortrait); it sets Width and Height.
   TW_PROPERTY_DEFAULT(Tarnwell::QuickRptTypes::TPrinterOrientation, Orientation, poPortrait, )

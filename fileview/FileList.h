@@ -78,7 +78,8 @@ class TFileListViewLite : public QWidget {
   TW_PROPERTY(bool, ResolveLink, )
   // Double-click (or Enter) opens files with the desktop's program for them.
   TW_PROPERTY(bool, ExecuteOpen, )
-  // The right mouse button opens the list's menu of file operations (default true).
+  // The right mouse button opens the list's context menu (open, view style, sort order, send
+  // to, rename, delete, new folder); default true.
   TW_PROPERTY_SETTER(bool, PoPupMenuEnabled)
   // Selected files can be dragged out of the list to other programs (default false).
   TW_PROPERTY(bool, DragFileEnabled, )
