@@ -31,11 +31,14 @@ class EResNotFound : public ETarnwellError {
   using ETarnwellError::ETarnwellError;
 };
 
+// A text or value that cannot be converted to what was asked: a colour name, a number, a time.
 class EConvertError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
 
+// An operation that cannot be done in the object's present state (a report already being
+// produced, nothing to save).
 class EInvalidOperation : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;

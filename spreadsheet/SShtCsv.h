@@ -14,6 +14,8 @@ namespace Tarnwell {
 
 class TSpreadSheetDataCells;
 
+// A CSV import or export that failed: unreadable or malformed text, or a target outside the
+// sheet.
 class ECsvError : public EStreamError {
  public:
   using EStreamError::EStreamError;

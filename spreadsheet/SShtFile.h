@@ -17,6 +17,7 @@ class QIODevice;
 namespace Tarnwell {
 
 
+// A sheet file that cannot be read or written: missing, truncated or malformed.
 class ESheetFileError : public EStreamError {
  public:
   using EStreamError::EStreamError;
