@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Reads the running showcase from outside, as a screen reader does.
 
-    atspi_walk.py SHOWCASE [--source-dir DIR] [--keep-going]
+    atspi_walk.py SHOWCASE [--source-dir DIR] [--verbose]
 
 Starts its own X server (Xvfb), a private D-Bus session and the AT-SPI bus,
 then the showcase on them. Through AT-SPI it opens every window the main
@@ -19,8 +19,8 @@ is or what it is called:
     children are what is read - the rule Qt follows for its own containers,
     which answer "client" with no name; a table cell or header (an empty
     cell has no text); a separator; a scroll bar, which its orientation
-    and position describe; the list of a combo box, whose items carry the
-    names.
+    and position describe; a label that shows no text; the list of a
+    combo box, whose items carry the names.
 Only what is on screen is judged: an object counts when it and every object
 between it and its window are showing, so the items of a closed popup or
 the tabs behind the current one are left alone. Of a parent with very many
@@ -53,7 +53,7 @@ BUS_LAUNCHERS = ("/usr/libexec/at-spi-bus-launcher", "/usr/lib/at-spi2-core/at-s
 
 NAMELESS = {"filler", "panel", "layered pane", "scroll pane", "viewport", "split pane", "table cell",
             "table column header", "table row header", "column header", "row header", "separator",
-            "scroll bar"}
+            "scroll bar", "label"}
 
 
 def log(*a):
@@ -205,8 +205,9 @@ def start_environment(procs, tmp):
 
 
 class Walk:
-    def __init__(self, pyatspi):
+    def __init__(self, pyatspi, verbose):
         self.pyatspi = pyatspi
+        self.verbose = verbose
         self.problems = []
         self.checked = 0
         self.truncated = 0
@@ -224,6 +225,8 @@ class Walk:
         name = (a.name or "").strip()
         self.checked += 1
         where = " > ".join(path + [f"{rname} '{name}'"])
+        if self.verbose:
+            log("    " + where)
         if role in (pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_INVALID):
             self.problems.append(f"no role: {where}")
         if name:
@@ -291,7 +294,7 @@ def close_window(pyatspi, Atspi, window):
     Atspi.generate_mouse_event(x, y, "b1d")
 
 
-def run(showcase, source_dir, tmp, procs):
+def run(showcase, source_dir, verbose, tmp, procs):
     env = start_environment(procs, tmp)
     import gi
 
@@ -326,7 +329,7 @@ def run(showcase, source_dir, tmp, procs):
         raise SystemExit(f"{e}\n{tail(app_log)}")
     log(f"showcase up in {time.monotonic() - t0:.1f} s ({lang}): '{frame.name}'")
 
-    w = Walk(pyatspi)
+    w = Walk(pyatspi, verbose)
     w.check(frame, [])
     w.walk(frame, [f"frame '{frame.name}'"])  # the frame itself, its panel and launchers
     failures = []
@@ -406,6 +409,7 @@ def main():
     ap.add_argument("showcase")
     ap.add_argument("--source-dir", default=os.environ.get("TARNWELL_SOURCE_DIR") or
                     os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")))
+    ap.add_argument("--verbose", action="store_true", help="list every control read")
     args = ap.parse_args()
     missing = missing_tools()
     if missing:
@@ -430,7 +434,7 @@ def main():
     timer.start()
     old_term = signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # CTest's timeout: still tear down
     try:
-        return run(os.path.abspath(args.showcase), args.source_dir, tmp, procs)
+        return run(os.path.abspath(args.showcase), args.source_dir, args.verbose, tmp, procs)
     except SystemExit as e:
         if isinstance(e.code, str):
             log("FAIL: " + e.code)
