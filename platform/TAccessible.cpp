@@ -243,11 +243,12 @@ int InstallAccessibleFactory(QAccessible::InterfaceFactory factory) {
 namespace {
 
 // What a control is called when nothing names it: its class without the
-// namespace and the leading T ("CustomPanel").
+// namespace and the leading T ("CustomPanel"), or Qt's Q ("Slider").
 QString ClassName(const QObject* o) {
   QString n = QString::fromLatin1(o->metaObject()->className());
   n = n.mid(n.lastIndexOf(QLatin1Char(':')) + 1);
-  return n.startsWith(QLatin1Char('T')) ? n.mid(1) : n;
+  const bool prefixed = n.startsWith(QLatin1Char('T')) || (n.startsWith(QLatin1Char('Q')) && n.size() > 1 && n[1].isUpper());
+  return prefixed ? n.mid(1) : n;
 }
 
 // Our controls built on Qt's own editors, lists and labels keep Qt's
