@@ -317,7 +317,7 @@ void NameQtControlsOf(QWidget* form) {
 class TNameOnShow : public QObject {
  public:
   bool eventFilter(QObject* o, QEvent* e) override {
-    if ((0) && e->type() == QEvent::Show && o->isWidgetType()) NameQtControlsOf(static_cast<QWidget*>(o));
+    if (e->type() == QEvent::Show && o->isWidgetType()) NameQtControlsOf(static_cast<QWidget*>(o));
     return false;
   }
 };
