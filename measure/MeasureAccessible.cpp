@@ -1,5 +1,7 @@
-// Measure and monitor displays for assistive technology: an indicator
-// whose value is the measured value in its range, named by its caption.
+// Measure and monitor displays for assistive technology: a read-only
+// value in its range (a progress bar, the nearest role a screen reader on
+// every platform knows: "indicator" reaches AT-SPI as an unknown role),
+// named by its caption.
 #include <Tarnwell/platform/TAccessible.h>
 
 #include "Measdisp.h"
@@ -12,7 +14,7 @@ namespace {
 
 QAccessibleInterface* Factory(const QString&, QObject* o) {
   if (auto* m = qobject_cast<TMonitorDisplay*>(o)) {
-    auto* a = new TAccessibleControl(m, QAccessible::Indicator);
+    auto* a = new TAccessibleControl(m, QAccessible::ProgressBar);
     a->name = [m] { return m->SignalCaption(); };
     a->description = [m] { return m->SignalDesc(); };
     a->valueText = [m] {
@@ -30,7 +32,7 @@ QAccessibleInterface* Factory(const QString&, QObject* o) {
     return a;
   }
   if (auto* d = qobject_cast<TMeasureDisplay*>(o)) {
-    auto* a = new TAccessibleControl(d, QAccessible::Indicator);
+    auto* a = new TAccessibleControl(d, QAccessible::ProgressBar);
     a->name = [d] { return d->ControlName(); };
     a->description = [d] { return d->ControlWhat(); };
     a->valueText = [d] {

@@ -5,6 +5,20 @@
 #include <QMouseEvent>
 #include <QAccessibleActionInterface>
 #include <QMutex>
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTextEdit>
 
 #include "TControls.h"
 #include "TLabel.h"
@@ -229,11 +243,12 @@ int InstallAccessibleFactory(QAccessible::InterfaceFactory factory) {
 namespace {
 
 // What a control is called when nothing names it: its class without the
-// namespace and the leading T ("CustomPanel").
+// namespace and the leading T ("CustomPanel"), or Qt's Q ("Slider").
 QString ClassName(const QObject* o) {
   QString n = QString::fromLatin1(o->metaObject()->className());
   n = n.mid(n.lastIndexOf(QLatin1Char(':')) + 1);
-  return n.startsWith(QLatin1Char('T')) ? n.mid(1) : n;
+  const bool prefixed = n.startsWith(QLatin1Char('T')) || (n.startsWith(QLatin1Char('Q')) && n.size() > 1 && n[1].isUpper());
+  return prefixed ? n.mid(1) : n;
 }
 
 // Our controls built on Qt's own editors, lists and labels keep Qt's
@@ -252,6 +267,60 @@ bool NameQtBased(QWidget* w) {
   }
   return true;
 }
+
+// A part of a combo box or spin box (its line edit, its popup list) is
+// read as the box itself.
+bool PartOfABox(const QWidget* w, const QWidget* form) {
+  for (const QWidget* p = w->parentWidget(); p && p != form; p = p->parentWidget())
+    if (qobject_cast<const QComboBox*>(p) || qobject_cast<const QAbstractSpinBox*>(p)) return true;
+  return false;
+}
+
+// Qt's own controls that have nothing to be read by but a name.
+bool NeedsAName(QWidget* w) {
+  // A picture, an icon; not a label or button still waiting for its text,
+  // which would be hidden behind the name.
+  if (auto* l = qobject_cast<QLabel*>(w)) return l->text().isEmpty() && (!l->pixmap().isNull() || l->movie());
+  if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text().isEmpty() && !b->icon().isNull();
+  if (qobject_cast<QHeaderView*>(w) || qobject_cast<QScrollBar*>(w)) return false;
+  return qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QAbstractSlider*>(w) ||
+         qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractItemView*>(w) || qobject_cast<QTextEdit*>(w) ||
+         qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QStatusBar*>(w) || qobject_cast<QProgressBar*>(w);
+}
+
+// Qt's own editors, lists, sliders, status bars, pictures and icon buttons
+// placed on our forms (or inside our controls) are named by nothing but a
+// buddy label, and a form seldom has one for each: without a name a screen
+// reader announces just "edit" or "list". Each that has neither a name nor
+// a buddy gets one the way our own controls do: tooltip, object name, else
+// the name of our control it is part of. Done when the form is first asked
+// for, before its controls are, so no name changes under an interface
+// being made.
+void NameQtControlsOf(QWidget* form) {
+  QList<QWidget*> buddies;
+  for (QLabel* l : form->findChildren<QLabel*>())
+    if (l->buddy()) buddies << l->buddy();
+  for (QWidget* w : form->findChildren<QWidget*>()) {
+    if (QByteArray(w->metaObject()->className()).startsWith("Tarnwell::")) continue;
+    if (!w->accessibleName().isEmpty() || buddies.contains(w) || !NeedsAName(w) || PartOfABox(w, form)) continue;
+    QString name = GetShortHint(w->toolTip());
+    if (name.isEmpty()) name = w->objectName();
+    for (QWidget* p = w->parentWidget(); name.isEmpty() && p && p != form; p = p->parentWidget())
+      if (QByteArray(p->metaObject()->className()).startsWith("Tarnwell::")) name = p->objectName();
+    if (name.isEmpty()) name = ClassName(w);
+    w->setAccessibleName(name);
+  }
+}
+
+// Names the Qt controls of a form again when it is shown: a form asked for
+// while it was being made (its title set) had none of its controls yet.
+class TNameOnShow : public QObject {
+ public:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o->isWidgetType()) NameQtControlsOf(static_cast<QWidget*>(o));
+    return false;
+  }
+};
 
 // The platform's own painted bases: labels, panels, speed buttons, the
 // status bar, forms.
@@ -287,6 +356,7 @@ QAccessibleInterface* PlatformFactory(const QString&, QObject* o) {
   }
   if (auto* sb = qobject_cast<TStatusBar*>(o)) {
     auto* a = new TAccessibleControl(sb, QAccessible::StatusBar);
+    a->name = [sb] { return sb->objectName().isEmpty() ? ClassName(sb) : QString(); };
     a->valueText = [sb] {
       QStringList parts;
       for (int i = 0; i < sb->PanelCount(); ++i)
@@ -296,6 +366,9 @@ QAccessibleInterface* PlatformFactory(const QString&, QObject* o) {
     return a;
   }
   if (auto* f = qobject_cast<TForm*>(o)) {
+    NameQtControlsOf(f);
+    static TNameOnShow nameOnShow;
+    f->installEventFilter(&nameOnShow);
     auto* a = new TAccessibleControl(f, QAccessible::Form);
     a->name = [f] { return f->Caption(); };
     return a;
@@ -303,7 +376,29 @@ QAccessibleInterface* PlatformFactory(const QString&, QObject* o) {
   return nullptr;
 }
 
+// Qt's own controls described better than Qt does: the handle of a
+// splitter, which Qt calls a grip, reaches AT-SPI as an unknown role with
+// no name; it is the separator between two panes.
+QAccessibleInterface* QtOverridesFactory(const QString& className, QObject* o) {
+  if (className != QLatin1String("QSplitterHandle")) return nullptr;
+  auto* h = static_cast<QSplitterHandle*>(o);
+  auto* a = new TAccessibleControl(h, QAccessible::Separator);
+  a->name = [] { return QStringLiteral("Splitter"); };
+  return a;
+}
+
+// Qt asks the factory installed last first, and QApplication installs its
+// own for Qt's widgets when it is made, after ours: the overrides go in
+// once the application runs its events.
+void InstallQtOverrides() {
+  QMetaObject::invokeMethod(
+      QCoreApplication::instance(), [] { QAccessible::installFactory(&QtOverridesFactory); },
+      Qt::QueuedConnection);
+}
+
 }  // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(InstallQtOverrides)
 
 int InstallAccessible_platform() { return InstallAccessibleFactory(&PlatformFactory); }
 

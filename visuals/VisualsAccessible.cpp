@@ -82,10 +82,13 @@ QAccessibleInterface* RombPad(TEnhRombButtons* pad) {
 QAccessibleInterface* Factory(const QString&, QObject* o) {
   if (!o || !o->isWidgetType()) return nullptr;
   if (auto* led = qobject_cast<TGraphicLed*>(o)) {
-    auto* a = new TAccessibleControl(led, QAccessible::Indicator);
+    // A lamp that is on or off: a check box the user cannot change
+    // ("indicator" reaches AT-SPI as an unknown role).
+    auto* a = new TAccessibleControl(led, QAccessible::CheckBox);
     a->name = [led] { return led->Caption(); };
     a->valueText = [led] { return led->Checked() ? QStringLiteral("on") : QStringLiteral("off"); };
     a->states = [led](QAccessible::State& s) {
+      s.readOnly = true;
       s.checkable = true;
       s.checked = led->Checked();
     };
