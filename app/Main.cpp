@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QShortcut>
 #include <QStyle>
 #include <algorithm>
 #include <QStatusTipEvent>
@@ -78,6 +79,17 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   StatusLine->setFixedHeight(19);
   rows->addWidget(StatusLine);
   setCentralWidget(central);
+  // Windows are closed and gone through from the keyboard as in other MDI
+  // programs: Ctrl+F4 closes the active one, Ctrl+F6 / Ctrl+Shift+F6 go to
+  // the next or previous one (Qt binds none of these on X11).
+  auto* closeWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
+  connect(closeWindow, &QShortcut::activated, this, [this] {
+    if (QMdiSubWindow* sub = MdiArea->activeSubWindow()) sub->close();
+  });
+  auto* nextWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), this);
+  connect(nextWindow, &QShortcut::activated, MdiArea, &QMdiArea::activateNextSubWindow);
+  auto* previousWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), this);
+  connect(previousWindow, &QShortcut::activated, MdiArea, &QMdiArea::activatePreviousSubWindow);
 
   for (const TLauncher& l : Launchers()) {
     auto* b = new TShineButton(Panel1);

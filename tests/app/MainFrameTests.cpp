@@ -2,6 +2,7 @@
 // report preview.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMdiSubWindow>
 #include <QSet>
 #include <QStatusTipEvent>
@@ -104,6 +105,30 @@ TEST(MainFrame, EachClickOpensAnIndependentWindowThatFreesItselfOnClose) {
   TForm* third = f.Launch(*FindLauncher("TPattern...."));
   ASSERT_NE(third, nullptr);
   EXPECT_EQ(third->ComponentCount(), 10);
+}
+
+// Without a mouse: Ctrl+F6 goes to the other window, Ctrl+F4 closes the
+// active one, whatever control inside it has the focus.
+TEST(MainFrame, TheKeyboardGoesThroughAndClosesTheWindows) {
+  TFormMain f;
+  f.show();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  QPointer<TForm> first = f.Launch(*FindLauncher("TPattern...."));
+  QPointer<TForm> second = f.Launch(*FindLauncher("TBarCodes"));
+  ASSERT_TRUE(first && second);
+  auto active = [&] { return f.MdiArea->activeSubWindow() ? f.MdiArea->activeSubWindow()->widget() : nullptr; };
+  auto focused = [&] { return QApplication::focusWidget() ? QApplication::focusWidget() : static_cast<QWidget*>(&f); };
+  EXPECT_EQ(active(), second.data());
+  QTest::keyClick(focused(), Qt::Key_F6, Qt::ControlModifier);
+  EXPECT_EQ(active(), first.data());
+  QTest::keyClick(focused(), Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(active(), second.data());
+  QTest::keyClick(focused(), Qt::Key_F4, Qt::ControlModifier);
+  WaitUntil([&] { return second.isNull(); });
+  EXPECT_TRUE(second.isNull());
+  ASSERT_FALSE(first.isNull());
+  EXPECT_EQ(active(), first.data());
 }
 
 TEST(MainFrame, LaunchersOfWindowsNotBuiltOpenNothing) {
