@@ -11,6 +11,7 @@
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <utility>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -187,6 +188,18 @@ TFormGadget::TFormGadget(QWidget* parent) : TForm(parent) {
   });
   connect(PageControl, &QTabWidget::currentChanged, this, [this] { PageChanged(); });
 
+  // Every control answers to its design name: scripts, the snapshot tool's
+  // clicks and assistive technology find it by that name.
+  const std::pair<QObject*, const char*> names[] = {
+      {PageControl, "PageControl"},       {TrackBar1, "TrackBar1"},
+      {TrackBar2, "TrackBar2"},           {UpDown1, "UpDown1"},
+      {CheckBoxRealTime, "CheckBoxRealTime"}, {TrackBarRenderLevel, "TrackBarRenderLevel"},
+      {CheckBoxPerspect, "CheckBoxPerspect"}, {TrackBarPerspect, "TrackBarPerspect"},
+      {ScrollBarRed, "ScrollBarRed"},     {ScrollBarGreen, "ScrollBarGreen"},
+      {ScrollBarBlue, "ScrollBarBlue"},   {LabelFPS, "LabelFPS"},
+      {TimerAniX, "TimerAniX"},           {TimerAniY, "TimerAniY"},
+      {TimerRand, "TimerRand"}};
+  for (const auto& [c, n] : names) c->setObjectName(QLatin1String(n));
   for (QObject* c : std::initializer_list<QObject*>{Polygon, TrackBar1, TrackBar2, UpDown1, Space3DViewer,
                                                     CheckBoxRealTime, TrackBarRenderLevel, CheckBoxPerspect,
                                                     TrackBarPerspect, ScrollBarRed, ScrollBarGreen,

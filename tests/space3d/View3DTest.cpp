@@ -188,6 +188,11 @@ TEST(Gadget, WindowPagesTimersAndModel) {
   EXPECT_EQ(f->Polygon->Lines(), 6);
   EXPECT_EQ(f->Polygon->Lates(), 8);
   EXPECT_EQ(f->Space3DViewer->RenderLevel(), 1);
+  // Every control answers to its design name.
+  for (const char* name : {"PageControl", "TrackBar1", "TrackBar2", "UpDown1", "CheckBoxRealTime",
+                           "TrackBarRenderLevel", "CheckBoxPerspect", "TrackBarPerspect", "ScrollBarRed",
+                           "ScrollBarGreen", "ScrollBarBlue", "LabelFPS"})
+    EXPECT_NE(f->findChild<QWidget*>(QLatin1String(name)), nullptr) << name;
   f->resize(473, 332);
   f->show();
   // The model is loaded once: showing again does not double the meshes.
