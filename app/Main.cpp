@@ -97,6 +97,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     b->setGeometry(4, l.Top, 100, 22);
     b->setFlat(true);
     b->setCaption(QString::fromUtf8(l.ButtonCaption));
+    // Reached with Tab (and Up/Down along the column), opened with Space or
+    // Enter: the showcase can be used without a mouse.
+    b->setFocusPolicy(Qt::TabFocus);
     b->setShineColor(clRed);
     b->setDefColor(clBlack);
     b->Font().SetColor(clBlack);

@@ -12,6 +12,10 @@
 #include <QStyle>
 #include <algorithm>
 #include <QPaintEvent>
+#include <QStyleOption>
+#include <QPainter>
+#include <QFocusEvent>
+#include <QKeyEvent>
 
 TARNWELL_LIBRARY_ACCESSIBLE(platform)
 
@@ -177,6 +181,68 @@ void TForm::Close() {
     close();
 }
 
+namespace {
+
+// The name of the dynamic property that marks a speed button whose focus
+// came from the keyboard.
+constexpr char kFocusShown[] = "_tarnwellFocusShown";
+
+// Keyboard use of the speed buttons a program gives focus to (their default
+// policy is NoFocus): the focus is shown once it was reached with Tab, Space
+// or Enter press the button, Up and Down go to the previous and next control.
+// One filter serves every button.
+class TSpeedButtonKeys : public QObject {
+ public:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    auto* b = static_cast<TSpeedButton*>(o);
+    switch (e->type()) {
+      case QEvent::FocusIn: {
+        // Shown for the keyboard only, so a click or the window's own
+        // activation draws the button as before.
+        const Qt::FocusReason r = static_cast<QFocusEvent*>(e)->reason();
+        if (r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::ShortcutFocusReason)
+          b->setProperty(kFocusShown, true);
+        else if (r != Qt::ActiveWindowFocusReason)
+          b->setProperty(kFocusShown, QVariant());
+        b->update();
+        break;
+      }
+      case QEvent::FocusOut:
+        if (static_cast<QFocusEvent*>(e)->reason() != Qt::ActiveWindowFocusReason)
+          b->setProperty(kFocusShown, QVariant());
+        b->update();
+        break;
+      case QEvent::KeyPress: {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const bool plain = k->modifiers() == Qt::NoModifier || k->modifiers() == Qt::KeypadModifier;
+        if (plain && (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)) {
+          if (!k->isAutoRepeat() && b->isEnabled()) b->animateClick();
+          return true;
+        }
+        if (plain && (k->key() == Qt::Key_Up || k->key() == Qt::Key_Down)) {
+          // The next control in the window's focus chain.
+          QWidget* w = k->key() == Qt::Key_Down ? b->nextInFocusChain() : b->previousInFocusChain();
+          while (w && w != b && !(w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)))
+            w = k->key() == Qt::Key_Down ? w->nextInFocusChain() : w->previousInFocusChain();
+          if (w && w != b) w->setFocus(k->key() == Qt::Key_Down ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+          return true;
+        }
+        break;
+      }
+      default:
+        break;
+    }
+    return false;
+  }
+};
+
+TSpeedButtonKeys& SpeedButtonKeys() {
+  static TSpeedButtonKeys keys;
+  return keys;
+}
+
+}  // namespace
+
 // ---- TSpeedButton ---------------------------------------------------------------
 
 TSpeedButton::TSpeedButton(QWidget* parent) : QAbstractButton(parent) {
@@ -187,6 +253,7 @@ TSpeedButton::TSpeedButton(QWidget* parent) : QAbstractButton(parent) {
   };
   setFocusPolicy(Qt::NoFocus);
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  installEventFilter(&SpeedButtonKeys());
   connect(this, &QAbstractButton::clicked, this, [this] {
     if (OnClick) OnClick(this);
   });
@@ -247,6 +314,20 @@ void TSpeedButton::paintEvent(QPaintEvent*) {
   ++mPaintCount;
   TCanvas canvas(this);
   Paint(canvas);
+  if (hasFocus() && property(kFocusShown).toBool()) {
+    // A flat button shows its frame too, as under the mouse, so the focused
+    // one stands out of a column of them.
+    if (mFlat && !isDown() && !isChecked() && !(mMouseIn && isEnabled())) {
+      TRect r(0, 0, width(), height());
+      canvas.Frame3D(r, clBtnHighlight, clBtnShadow, 1);
+    }
+    QPainter p(this);
+    QStyleOptionFocusRect o;
+    o.initFrom(this);
+    o.rect = rect().adjusted(3, 3, -3, -3);
+    o.backgroundColor = palette().color(QPalette::Button);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &o, &p, this);
+  }
 }
 
 void TSpeedButton::MouseEnter() {}

@@ -131,6 +131,29 @@ TEST(MainFrame, TheKeyboardGoesThroughAndClosesTheWindows) {
   EXPECT_EQ(active(), first.data());
 }
 
+// The launchers are reached with Tab and walked with Up/Down; Enter opens the
+// window of the focused one, which then shows a focus frame.
+TEST(MainFrame, TheLaunchersWorkFromTheKeyboard) {
+  TFormMain f;
+  f.show();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  for (int n = 1; n <= 15; ++n) EXPECT_EQ(f.ShineButton(n)->focusPolicy(), Qt::TabFocus) << n;
+  f.ShineButton(1)->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(1));
+  const QImage plain = f.ShineButton(2)->grab().toImage();
+  QTest::keyClick(f.ShineButton(1), Qt::Key_Down);
+  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(2));
+  EXPECT_NE(f.ShineButton(2)->grab().toImage(), plain);  // the focus shows
+  QTest::keyClick(f.ShineButton(2), Qt::Key_Up);
+  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(1));
+  QTest::keyClick(f.ShineButton(1), Qt::Key_Down);
+  QTest::keyClick(f.ShineButton(2), Qt::Key_Return);
+  WaitUntil([&] { return f.LastWindow(2) != nullptr; });
+  ASSERT_NE(f.LastWindow(2), nullptr);
+  EXPECT_EQ(f.LastWindow(2)->Caption(), QStringLiteral("TPattern...."));
+}
+
 TEST(MainFrame, LaunchersOfWindowsNotBuiltOpenNothing) {
   TFormMain f;
   for (const TLauncher& l : Launchers())
