@@ -1,8 +1,10 @@
 #include "Main.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QMdiSubWindow>
 #include <QScreen>
@@ -40,6 +42,38 @@ QIcon ProgramIcon() {
   }
   return icon;
 }
+
+namespace {
+
+// Ctrl+F4 closes the frame's active window. Taken before the shortcut map
+// sees the key: each window's own system menu may bind it as well, and an
+// ambiguous shortcut would close nothing.
+class TCloseWindowKey : public QObject {
+ public:
+  explicit TCloseWindowKey(TFormMain* frame) : QObject(frame), mFrame(frame) { qApp->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() != QEvent::ShortcutOverride || !o->isWidgetType()) return false;
+    auto* k = static_cast<QKeyEvent*>(e);
+    if (k->key() != Qt::Key_F4 || (k->modifiers() & ~Qt::KeypadModifier) != Qt::ControlModifier) return false;
+    if (static_cast<QWidget*>(o)->window() != mFrame) return false;
+    QMdiSubWindow* sub = mFrame->MdiArea->activeSubWindow();
+    if (!sub) return false;
+    k->accept();
+    // The window's own close, as its title bar button does it.
+    if (auto* form = qobject_cast<TForm*>(sub->widget()))
+      form->Close();
+    else
+      sub->close();
+    return true;
+  }
+
+ private:
+  TFormMain* mFrame;
+};
+
+}  // namespace
 
 TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("FormMain"));
@@ -82,10 +116,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   // Windows are closed and gone through from the keyboard as in other MDI
   // programs: Ctrl+F4 closes the active one, Ctrl+F6 / Ctrl+Shift+F6 go to
   // the next or previous one (Qt binds none of these on X11).
-  auto* closeWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4), this);
-  connect(closeWindow, &QShortcut::activated, this, [this] {
-    if (QMdiSubWindow* sub = MdiArea->activeSubWindow()) sub->close();
-  });
+  new TCloseWindowKey(this);
   auto* nextWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6), this);
   connect(nextWindow, &QShortcut::activated, MdiArea, &QMdiArea::activateNextSubWindow);
   auto* previousWindow = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6), this);

@@ -2,6 +2,8 @@
 // report preview.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QSet>
@@ -138,20 +140,28 @@ TEST(MainFrame, TheLaunchersWorkFromTheKeyboard) {
   f.show();
   f.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
-  for (int n = 1; n <= 15; ++n) EXPECT_EQ(f.ShineButton(n)->focusPolicy(), Qt::TabFocus) << n;
-  f.ShineButton(1)->setFocus(Qt::TabFocusReason);
-  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(1));
-  const QImage plain = f.ShineButton(2)->grab().toImage();
-  QTest::keyClick(f.ShineButton(1), Qt::Key_Down);
-  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(2));
-  EXPECT_NE(f.ShineButton(2)->grab().toImage(), plain);  // the focus shows
-  QTest::keyClick(f.ShineButton(2), Qt::Key_Up);
-  ASSERT_EQ(QApplication::focusWidget(), f.ShineButton(1));
-  QTest::keyClick(f.ShineButton(1), Qt::Key_Down);
-  QTest::keyClick(f.ShineButton(2), Qt::Key_Return);
-  WaitUntil([&] { return f.LastWindow(2) != nullptr; });
-  ASSERT_NE(f.LastWindow(2), nullptr);
-  EXPECT_EQ(f.LastWindow(2)->Caption(), QStringLiteral("TPattern...."));
+  // The column as it stands on the screen, top to bottom.
+  std::vector<TShineButton*> column;
+  for (int n = 1; n <= 15; ++n) {
+    EXPECT_EQ(f.ShineButton(n)->focusPolicy(), Qt::TabFocus) << n;
+    column.push_back(f.ShineButton(n));
+  }
+  std::sort(column.begin(), column.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
+  column.front()->setFocus(Qt::TabFocusReason);
+  ASSERT_EQ(QApplication::focusWidget(), column[0]);
+  const QImage plain = column[1]->grab().toImage();
+  QTest::keyClick(column[0], Qt::Key_Down);
+  ASSERT_EQ(QApplication::focusWidget(), column[1]);
+  EXPECT_NE(column[1]->grab().toImage(), plain);  // the focus shows
+  QTest::keyClick(column[1], Qt::Key_Up);
+  ASSERT_EQ(QApplication::focusWidget(), column[0]);
+  QTest::keyClick(column[0], Qt::Key_Down);
+  QTest::keyClick(column[1], Qt::Key_Return);
+  WaitUntil([&] { return f.MdiArea->subWindowList().size() == 1; });
+  ASSERT_EQ(f.MdiArea->subWindowList().size(), 1);
+  const TLauncher* l = FindLauncher(column[1]->Caption().toUtf8().constData());
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(f.MdiArea->subWindowList().front()->windowTitle(), QString::fromUtf8(l->WindowCaption));
 }
 
 TEST(MainFrame, LaunchersOfWindowsNotBuiltOpenNothing) {
