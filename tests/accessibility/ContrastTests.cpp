@@ -30,6 +30,7 @@
 // that looks the same under the application's own palette is the design's.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAbstractSlider>
 #include <QAccessible>
@@ -37,6 +38,7 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabWidget>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -112,7 +114,8 @@ double Contrast(QRgb a, QRgb b) {
 
 // The caption or value the control shows, empty when it shows none.
 QString ShownText(QWidget* w) {
-  if (qobject_cast<QAbstractSlider*>(w)) return {};
+  // A slider's value is a position; an item view shows its items (parts).
+  if (qobject_cast<QAbstractSlider*>(w) || qobject_cast<QAbstractItemView*>(w)) return {};
   for (const char* name : {"Caption", "Text", "text", "title", "currentText"}) {
     const QVariant v = w->property(name);
     if (v.typeId() == QMetaType::QString && !v.toString().trimmed().isEmpty()) return v.toString();
@@ -265,7 +268,7 @@ void MeasureWindow(QWidget* top, const QString& window, const QPalette& other, T
   QList<QWidget*> controls;
   for (QWidget* c : top->findChildren<QWidget*>())
     if (c->isVisibleTo(top) && c->isEnabled() && !(skip && skip(c)) && !qobject_cast<QMdiSubWindow*>(c) &&
-        !ShownText(c).isEmpty())
+        (!ShownText(c).isEmpty() || qobject_cast<QAbstractItemView*>(c)))
       controls.append(c);
   const auto follows = ColorPropertiesFollowing(controls, other);
   for (QWidget* c : controls) {
@@ -283,7 +286,8 @@ void MeasureWindow(QWidget* top, const QString& window, const QPalette& other, T
     for (QWidget* child : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       if (child->isVisibleTo(area)) region -= child->geometry();
     const QString name = window + QStringLiteral(": ") + QString::fromStdString(Describe(c));
-    Judge(Read(picture, region.translated(at)), name + QStringLiteral(" \"") + ShownText(c).left(30) + '"',
+    if (!ShownText(c).isEmpty())
+      Judge(Read(picture, region.translated(at)), name + QStringLiteral(" \"") + ShownText(c).left(30) + '"',
           design, tally);
     // The parts it paints, each with its text on its own background.
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
@@ -320,7 +324,21 @@ void MeasureEveryWindow(const QPalette& palette) {
         return false;
       });
     }
-    MeasureWindow(w, QString::fromUtf8(l.WindowCaption), scope.saved, tally);
+    const QString caption = QString::fromUtf8(l.WindowCaption);
+    MeasureWindow(w, caption, scope.saved, tally);
+    // The pages a tab widget does not show at first, each on its own.
+    for (QTabWidget* tabs : w->findChildren<QTabWidget*>()) {
+      if (!tabs->isVisibleTo(w)) continue;
+      const int first = tabs->currentIndex();
+      for (int i = 0; i < tabs->count(); ++i) {
+        if (i == first) continue;
+        tabs->setCurrentIndex(i);
+        QWidget* page = tabs->widget(i);
+        MeasureWindow(w, caption + QStringLiteral(" / ") + tabs->tabText(i), scope.saved, tally,
+                      [page](QWidget* c) { return !page->isAncestorOf(c); });
+      }
+      tabs->setCurrentIndex(first);
+    }
   });
   EXPECT_EQ(windows, 15);
   EXPECT_GT(tally.measured, 100);
