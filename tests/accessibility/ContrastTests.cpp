@@ -19,8 +19,9 @@
 // looks the same under every palette and is not measured. Fixed are a
 // Color or Font.Color that is not a system colour, a palette role the form
 // set to a colour of its own, a picture painted behind the text (a
-// pattern), and the text of a control of ours that has no Font: its drawing
-// code gives the colour. With one of the two fixed and the other following
+// pattern), and, for a control of ours that has no Font (its drawing code
+// gives the colours), a text or background that stays the same under the
+// application's own palette. With one of the two fixed and the other following
 // the palette, no drawing code can keep the window readable without
 // changing a colour the design gives: such a control is measured and its
 // shortfall listed on the output as the design's, not failed. What fails is
@@ -166,11 +167,8 @@ bool PaintsAPicture(const QWidget* w) {
 }
 Fixed FixedColours(const QWidget* w, const std::map<const QWidget*, bool>& colorFollows) {
   Fixed f;
-  const bool ours = QByteArray(w->metaObject()->className()).startsWith("Tarnwell::");
   if (const TControlFont* font = View<TControlFont>(w))
     f.text = !IsSystemColor(font->Font().Color());
-  else if (ours && w->metaObject()->indexOfProperty("Font") < 0)
-    f.text = true;
   else
     f.text = SetApart(w, w->foregroundRole());
   const TControlColor* color = View<TControlColor>(w);
@@ -257,14 +255,19 @@ QImage Picture(QWidget* top) {
 
 void MeasureWindow(QWidget* top, const QString& window, const QPalette& other, Tally& tally,
                    const std::function<bool(QWidget*)>& skip = {}) {
-  // What the user sees first, then the same under the application's own palette.
-  const QImage picture = Picture(top);
+  // What the user sees, and the same under the application's own palette;
+  // again while the window is still filling itself (a folder being read).
+  QImage picture = Picture(top), usual;
   ASSERT_EQ(picture.devicePixelRatio(), 1.0);
   const QPalette mine = QApplication::palette();
-  QApplication::setPalette(other);
-  const QImage usual = Picture(top);
-  QApplication::setPalette(mine);
-  QCoreApplication::processEvents();
+  for (int tries = 0; tries < 10; ++tries) {
+    QApplication::setPalette(other);
+    usual = Picture(top);
+    QApplication::setPalette(mine);
+    const QImage again = Picture(top);
+    if (again == picture) break;
+    picture = again;
+  }
   QList<QWidget*> controls;
   for (QWidget* c : top->findChildren<QWidget*>())
     if (c->isVisibleTo(top) && c->isEnabled() && !(skip && skip(c)) && !qobject_cast<QMdiSubWindow*>(c) &&
@@ -272,12 +275,7 @@ void MeasureWindow(QWidget* top, const QString& window, const QPalette& other, T
       controls.append(c);
   const auto follows = ColorPropertiesFollowing(controls, other);
   for (QWidget* c : controls) {
-    const Fixed f = FixedColours(c, follows);
-    if (f.text && f.back) {
-      ++tally.fixed;
-      continue;
-    }
-    const bool design = f.text || f.back;
+    Fixed f = FixedColours(c, follows);
     QWidget* area = c;
     if (auto* scroll = qobject_cast<QAbstractScrollArea*>(c)) area = scroll->viewport();
     const QPoint at = area->mapTo(top, QPoint(0, 0));
@@ -285,9 +283,20 @@ void MeasureWindow(QWidget* top, const QString& window, const QPalette& other, T
     QRegion region = QRegion(area->rect().adjusted(inset, inset, -inset, -inset));
     for (QWidget* child : area->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
       if (child->isVisibleTo(area)) region -= child->geometry();
+    const auto now = Read(picture, region.translated(at));
+    if (QByteArray(c->metaObject()->className()).startsWith("Tarnwell::") &&
+        c->metaObject()->indexOfProperty("Font") < 0 && now)
+      if (const auto before = Read(usual, region.translated(at)))
+        for (QRgb was : {before->text, before->back})
+          f.text = f.text || was == now->text || was == now->back;
+    if (f.text && f.back) {
+      ++tally.fixed;
+      continue;
+    }
+    const bool design = f.text || f.back;
     const QString name = window + QStringLiteral(": ") + QString::fromStdString(Describe(c));
     if (!ShownText(c).isEmpty())
-      Judge(Read(picture, region.translated(at)), name + QStringLiteral(" \"") + ShownText(c).left(30) + '"',
+      Judge(now, name + QStringLiteral(" \"") + ShownText(c).left(30) + '"',
           design, tally);
     // The parts it paints, each with its text on its own background.
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
