@@ -4,31 +4,32 @@
 // What is measured: every visible, enabled control that shows a caption or
 // a value (a Caption, Text, text, title or currentText property, the
 // accessible value or text, the name of a standard widget whose name is its
-// label), and every part painted inside a control that has a text of its
-// own (a cell, a button of a row). Its area is cut out of the window's
-// picture, minus its visible child widgets (each is measured on its own; a
-// scroll area is measured on its viewport) and minus a thin border where
-// bevels and frames lie. A slider's or scroll bar's value is a position,
-// not a text. The
-// most frequent colour of what remains is the background, the pixel of
-// highest contrast against it stands for the text, and their contrast
-// (WCAG 2) must reach 4.5:1.
+// label), and every part painted inside a control (a cell, an item, a
+// button of a row) that has a text; the pages of tab widgets one by one. A
+// slider's or scroll bar's value is a position, not a text. The area is cut
+// out of the window's picture, minus the control's visible child widgets
+// (each is measured on its own; a scroll area is measured on its viewport)
+// and minus a thin border where bevels and frames lie. The most frequent
+// colour of what remains is the background, the pixel of highest contrast
+// against it stands for the text, and their contrast (WCAG 2) must reach
+// 4.5:1.
 //
-// Colours the window's design fixes stay as given: a control whose text
-// colour and background colour are both plain colours (not system colours)
-// looks the same under every palette and is not measured. Fixed are a
-// Color or Font.Color that is not a system colour, a palette role the form
-// set to a colour of its own, a picture painted behind the text (a
-// pattern), and, for a control of ours that has no Font (its drawing code
-// gives the colours), a text or background that stays the same under the
-// application's own palette. With one of the two fixed and the other following
-// the palette, no drawing code can keep the window readable without
-// changing a colour the design gives: such a control is measured and its
-// shortfall listed on the output as the design's, not failed. What fails is
-// a control whose colours all follow the palette: it draws with colours of
-// its own where it should use the palette's. The colours of a painted part
-// (a cell's fill and ink) are the control's content, not properties: a part
-// that looks the same under the application's own palette is the design's.
+// Colours the window's design fixes stay as given. Fixed are a Color or
+// Font.Color that is not a system colour, a palette role the form set to a
+// colour of its own, a picture painted behind the text (a pattern), and,
+// for a control of ours with no Font (its drawing code gives the colours),
+// a text or background colour that stays the same under the application's
+// own palette. The colours of a painted part (a cell's fill and ink) are
+// content, not properties: a part that looks the same under the
+// application's own palette is the design's.
+//
+// - Both colours fixed: the control looks the same under every palette and
+//   is not measured.
+// - One fixed, the other following the palette: no drawing code can keep it
+//   readable without changing a colour the design gives. It is measured and
+//   a shortfall is listed on the output as the design's, not failed.
+// - Both following the palette: a shortfall fails. The control draws with
+//   colours of its own where it should use the palette's.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -153,8 +154,6 @@ bool SetApart(const QWidget* w, QPalette::ColorRole role) {
          own.color(role) != QApplication::palette(w).color(role);
 }
 
-// Which of the control's two colours the design fixes. `colorFollows`
-// holds the controls whose bare Color property changed with the palette.
 struct Fixed {
   bool text = false, back = false;
 };
@@ -165,6 +164,8 @@ bool PaintsAPicture(const QWidget* w) {
   const QVariant holder = w->property("PatternHolder");
   return (holder.metaType().flags() & QMetaType::PointerToQObject) && holder.value<QObject*>();
 }
+// Which of the control's two colours the design fixes. `colorFollows`
+// holds the controls whose bare Color property changed with the palette.
 Fixed FixedColours(const QWidget* w, const std::map<const QWidget*, bool>& colorFollows) {
   Fixed f;
   if (const TControlFont* font = View<TControlFont>(w))
@@ -354,6 +355,15 @@ void MeasureEveryWindow(const QPalette& palette) {
   std::cout << "measured " << tally.measured << " controls, " << tally.fixed << " with fixed colours, "
             << tally.design.size() << " below 4.5:1 with one colour the design's:\n";
   for (const std::string& d : tally.design) std::cout << "  " << d << "\n";
+}
+
+// The measure itself: the WCAG figures (#767676 is the lightest grey that
+// reads on white).
+TEST(Contrast, RatiosAreTheWcagOnes) {
+  EXPECT_DOUBLE_EQ(Contrast(0xffffffu, 0xff000000u), 21.0);
+  EXPECT_GE(Contrast(0xff767676u, 0xffffffffu), 4.5);
+  EXPECT_LT(Contrast(0xff777777u, 0xffffffffu), 4.5);
+  EXPECT_NEAR(Contrast(0xfff0f0f0u, 0xff2d2d2du), 12.08, 0.01);
 }
 
 TEST(Contrast, EveryWindowIsReadableUnderADarkPalette) { MeasureEveryWindow(DarkPalette()); }
