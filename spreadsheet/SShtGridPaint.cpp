@@ -354,6 +354,32 @@ Qt::PenStyle BorderPenStyle(int style) {
   }
 }
 
+double RelativeLuminance(const QColor& c) {
+  auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+  return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+  const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// A system ink is meant for the palette's window colour. On a cell's own
+// paper (a plain colour of the format, white by default) it stays the
+// palette's while that reads; the light ink of a dark theme (lighter than
+// the palette's window and readable on it) that does not read on the paper
+// gives way to black or white, whichever reads better. A light palette, and
+// any palette whose ink is not made for a dark window, is never changed.
+QColor InkOnPaper(const QColor& ink, TColor paper, const QPalette& pal) {
+  if (paper == scKeepColor || IsSystemColor(paper)) return ink;
+  const QColor window = pal.color(QPalette::Base);
+  if (RelativeLuminance(ink) <= RelativeLuminance(window) || ContrastRatio(ink, window) < 4.5) return ink;
+  const QColor back = ToQColor(paper);
+  if (ContrastRatio(ink, back) >= 4.5) return ink;
+  const QColor black(Qt::black), white(Qt::white);
+  return ContrastRatio(black, back) >= ContrastRatio(white, back) ? black : white;
+}
+
 }  // namespace
 
 void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect& r, QPainter& p,
@@ -401,7 +427,12 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
       p.setFont(recorded ? fe.Unhinted : fe.Font);
       mFontOnPainter = &fe;
     }
-    p.setPen(ToQColor(selected ? clHighlightText : cell->Font().Color, pal));
+    if (selected)
+      p.setPen(ToQColor(clHighlightText, pal));
+    else if (IsSystemColor(cell->Font().Color) && pattern == 0)
+      p.setPen(InkOnPaper(ToQColor(cell->Font().Color, pal), cell->BackColor(), pal));
+    else
+      p.setPen(ToQColor(cell->Font().Color, pal));
     const TTextRun& shaped = Shaped(fe, text);
     const int tw = shaped.Width, th = fe.Metrics.height();
     const int w = r.Width(), h = r.Height();

@@ -19,34 +19,14 @@
 #include <Tarnwell/visuals/GraphLed.h>
 
 #include "TestUtil.h"
+#include "WindowWalk.h"
 
 using namespace Tarnwell;
 
 namespace {
 
-std::string Describe(const QWidget* w) {
-  return std::string(w->metaObject()->className()) + " " + w->objectName().toStdString();
-}
-
 bool IsCellRole(QAccessible::Role r) {
   return r == QAccessible::Cell || r == QAccessible::ColumnHeader || r == QAccessible::RowHeader;
-}
-
-// Opens every window the showcase has, one after the other, and hands each
-// to `visit` while it is open.
-void ForEveryWindow(const std::function<void(TForm*, const TLauncher&)>& visit) {
-  TFormMain frame;
-  frame.show();
-  for (const TLauncher& l : Launchers()) {
-    if (!l.Create) continue;
-    SCOPED_TRACE(l.WindowCaption);
-    QPointer<TForm> w = frame.Launch(l);
-    ASSERT_TRUE(w);
-    QCoreApplication::processEvents();
-    visit(w, l);
-    if (w) w->Close();
-    WaitUntil([&] { return w.isNull(); });
-  }
 }
 
 // Roles a screen reader on Linux is told as "unknown" (AT-SPI has no word
