@@ -284,6 +284,12 @@ class TDataSet : public QObject, public TFieldStore {
   // Adds a record read from the engine (its calculated fields are computed
   // here); rec may be reused for the next one.
   void AddFetched(TRecord& rec);
+  // Whether AddFetched computes calculated fields (a record read needs to be
+  // a record then), and the serial AddFetched gives the next one.
+  bool CalcOnFetch() const {
+    return mAutoCalcFields && !mFields.empty() && mRows.SlotCount() > mDataFieldCount && HasCalcFieldsHandler();
+  }
+  quint64 TakeSerial() { return mNextSerial++; }
   int DataFieldCount() const { return mDataFieldCount; }
   // The records read, in their order, kept compactly (DBRowStore.h).
   TRowStore mRows;

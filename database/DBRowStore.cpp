@@ -96,9 +96,12 @@ void TRowStore::SetLayout(const std::vector<TFieldType>& types) {
     at += k == TKind::Moment ? 16 : 8;
   }
   mFixedEnd = at;
+  mBlank.assign(mFixedEnd, 0);
+  for (int i = 0; i < SlotCount(); ++i) SetBit(mBlank.data() + kHeader, i);
 }
 
 void TRowStore::clear() {
+  DropRow();
   for (uchar* r : mRows) Free(r);
   mRows.clear();
   mRows.shrink_to_fit();
@@ -115,6 +118,140 @@ void TRowStore::Free(uchar* row) const {
   std::free(row);
 }
 
+namespace {
+
+// Room for a text of n characters at the block's end, its slot pointing
+// there; null when the block would grow too large (the text is then kept
+// beside).
+uchar* TextRoom(std::vector<uchar>& buf, quint32 at, qsizetype n, bool narrow) {
+  const size_t bytes = size_t(n) * (narrow ? 1 : 2);
+  if (!narrow && buf.size() % 2) buf.push_back(0);  // characters of two bytes start even
+  const size_t tail = buf.size();
+  if (tail + bytes > std::numeric_limits<quint32>::max() / 2) return nullptr;
+  buf.resize(tail + bytes);
+  Put<quint32>(buf.data() + at, quint32(tail));
+  Put<quint32>(buf.data() + at + 4, quint32(n) | (narrow ? 0 : kWide));
+  return buf.data() + tail;
+}
+
+void ClearBit(uchar* bits, int i) { bits[i >> 3] &= uchar(~(1u << (i & 7))); }
+
+}  // namespace
+
+bool TRowStore::PackSlot(std::vector<uchar>& buf, int i, const QVariant& v) const {
+  if (v.isNull()) return false;
+  const quint32 at = mSlots[i].Offset;
+  const int id = v.metaType().id();
+  switch (mSlots[i].Kind) {
+    case TKind::Int:
+      if (id != QMetaType::LongLong) return false;
+      Put<qint64>(buf.data() + at, *static_cast<const qint64*>(v.constData()));
+      return true;
+    case TKind::Float:
+      if (id != QMetaType::Double) return false;
+      Put<double>(buf.data() + at, *static_cast<const double*>(v.constData()));
+      return true;
+    case TKind::Bool:
+      if (id != QMetaType::Bool) return false;
+      buf[at] = *static_cast<const bool*>(v.constData()) ? 1 : 0;
+      return true;
+    case TKind::Date: {
+      if (id != QMetaType::QDate) return false;
+      const QDate d = *static_cast<const QDate*>(v.constData());
+      if (!d.isValid()) return false;
+      Put<qint64>(buf.data() + at, d.toJulianDay());
+      return true;
+    }
+    case TKind::Time: {
+      if (id != QMetaType::QTime) return false;
+      const QTime t = *static_cast<const QTime*>(v.constData());
+      if (!t.isValid()) return false;
+      Put<qint64>(buf.data() + at, t.msecsSinceStartOfDay());
+      return true;
+    }
+    case TKind::Moment: {
+      if (id != QMetaType::QDateTime) return false;
+      const QDateTime& dt = *static_cast<const QDateTime*>(v.constData());
+      if (!dt.isValid()) return false;
+      switch (dt.timeSpec()) {
+        case Qt::UTC:
+        case Qt::OffsetFromUTC:
+          Put<qint64>(buf.data() + at, dt.toMSecsSinceEpoch());
+          Put<qint32>(buf.data() + at + 8, dt.offsetFromUtc());
+          Put<qint32>(buf.data() + at + 12, dt.timeSpec() == Qt::UTC ? 1 : 2);
+          return true;
+        case Qt::LocalTime: {
+          // The wall clock, as typed; kept so only when it gives back
+          // the same moment (not in the repeated hour of autumn).
+          const QDate d = dt.date();
+          const QTime t = dt.time();
+          const QDateTime again(d, t);
+          if (again.toMSecsSinceEpoch() != dt.toMSecsSinceEpoch() || again.time() != t || again.date() != d)
+            return false;
+          Put<qint64>(buf.data() + at, d.toJulianDay());
+          Put<qint32>(buf.data() + at + 8, t.msecsSinceStartOfDay());
+          Put<qint32>(buf.data() + at + 12, 3);
+          return true;
+        }
+        default:
+          return false;
+      }
+    }
+    case TKind::Text: {
+      if (id != QMetaType::QString) return false;
+      const QString& s = *static_cast<const QString*>(v.constData());
+      if (s.isNull()) return false;
+      const bool narrow = Latin1(s);
+      uchar* o = TextRoom(buf, at, s.size(), narrow);
+      if (!o) return false;
+      if (narrow) {
+        const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
+        for (qsizetype k = 0; k < s.size(); ++k) o[k] = uchar(p[k]);
+      } else {
+        std::memcpy(o, s.constData(), size_t(s.size()) * 2);
+      }
+      return true;
+    }
+    case TKind::Bytes: {
+      if (id != QMetaType::QByteArray) return false;
+      const QByteArray& b = *static_cast<const QByteArray*>(v.constData());
+      if (b.isNull()) return false;
+      const size_t tail = buf.size();
+      if (tail + size_t(b.size()) > std::numeric_limits<quint32>::max() / 2) return false;
+      buf.resize(tail + size_t(b.size()));
+      if (!b.isEmpty()) std::memcpy(buf.data() + tail, b.constData(), size_t(b.size()));
+      Put<quint32>(buf.data() + at, quint32(tail));
+      Put<quint32>(buf.data() + at + 4, quint32(b.size()));
+      return true;
+    }
+    case TKind::Other:
+      break;
+  }
+  return false;
+}
+
+void TRowStore::KeepBeside(std::vector<uchar>& buf, int i, const QVariant& v, std::vector<QVariant*>& kept) const {
+  kept.reserve(kept.size() + 1);
+  kept.push_back(new QVariant(v));
+  Put<QVariant*>(buf.data() + mSlots[i].Offset, kept.back());
+  SetBit(buf.data() + kHeader + mBitmapBytes, i);
+}
+
+// The block of its exact size; the values kept beside now belong to it.
+uchar* TRowStore::Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept) const {
+  Put<quint32>(buf.data() + 8, quint32(buf.size()));
+  auto* row = static_cast<uchar*>(std::malloc(buf.size()));
+  if (!row) {
+    for (QVariant* k : kept) delete k;
+    kept.clear();
+    throw std::bad_alloc();
+  }
+  std::memcpy(row, buf.data(), buf.size());
+  kept.clear();
+  if (buf.capacity() > 1 << 20) std::vector<uchar>().swap(buf);  // a large blob's room is not kept
+  return row;
+}
+
 uchar* TRowStore::Pack(const TRecord& r) const {
   std::vector<uchar>& buf = tScratch;
   buf.assign(mFixedEnd, 0);
@@ -123,127 +260,158 @@ uchar* TRowStore::Pack(const TRecord& r) const {
   std::vector<QVariant*> kept;  // values kept beside, freed if packing fails
   try {
     for (int i = 0; i < n; ++i) {
-      const quint32 at = mSlots[i].Offset;
-      if (i >= r.Values.size() || !r.Values[i].isValid()) {
+      if (i >= r.Values.size() || !r.Values[i].isValid())
         SetBit(buf.data() + kHeader, i);
-        continue;
-      }
-      const QVariant& v = r.Values[i];
-      const int id = v.metaType().id();
-      bool done = false;
-      if (!v.isNull()) {
-        switch (mSlots[i].Kind) {
-          case TKind::Int:
-            if ((done = id == QMetaType::LongLong)) Put<qint64>(buf.data() + at, *static_cast<const qint64*>(v.constData()));
-            break;
-          case TKind::Float:
-            if ((done = id == QMetaType::Double)) Put<double>(buf.data() + at, *static_cast<const double*>(v.constData()));
-            break;
-          case TKind::Bool:
-            if ((done = id == QMetaType::Bool)) buf[at] = *static_cast<const bool*>(v.constData()) ? 1 : 0;
-            break;
-          case TKind::Date:
-            if (id == QMetaType::QDate) {
-              const QDate d = *static_cast<const QDate*>(v.constData());
-              if ((done = d.isValid())) Put<qint64>(buf.data() + at, d.toJulianDay());
-            }
-            break;
-          case TKind::Time:
-            if (id == QMetaType::QTime) {
-              const QTime t = *static_cast<const QTime*>(v.constData());
-              if ((done = t.isValid())) Put<qint64>(buf.data() + at, t.msecsSinceStartOfDay());
-            }
-            break;
-          case TKind::Moment:
-            if (id == QMetaType::QDateTime) {
-              const QDateTime& dt = *static_cast<const QDateTime*>(v.constData());
-              if (!dt.isValid()) break;
-              switch (dt.timeSpec()) {
-                case Qt::UTC:
-                case Qt::OffsetFromUTC:
-                  Put<qint64>(buf.data() + at, dt.toMSecsSinceEpoch());
-                  Put<qint32>(buf.data() + at + 8, dt.offsetFromUtc());
-                  Put<qint32>(buf.data() + at + 12, dt.timeSpec() == Qt::UTC ? 1 : 2);
-                  done = true;
-                  break;
-                case Qt::LocalTime: {
-                  // The wall clock, as typed; kept so only when it gives back
-                  // the same moment (not in the repeated hour of autumn).
-                  const QDate d = dt.date();
-                  const QTime t = dt.time();
-                  const QDateTime again(d, t);
-                  if (again.toMSecsSinceEpoch() != dt.toMSecsSinceEpoch() || again.time() != t ||
-                      again.date() != d)
-                    break;
-                  Put<qint64>(buf.data() + at, d.toJulianDay());
-                  Put<qint32>(buf.data() + at + 8, t.msecsSinceStartOfDay());
-                  Put<qint32>(buf.data() + at + 12, 3);
-                  done = true;
-                  break;
-                }
-                default:
-                  break;
-              }
-            }
-            break;
-          case TKind::Text:
-            if (id == QMetaType::QString) {
-              const QString& s = *static_cast<const QString*>(v.constData());
-              if (s.isNull()) break;
-              const bool narrow = Latin1(s);
-              const size_t bytes = size_t(s.size()) * (narrow ? 1 : 2);
-              if (!narrow && buf.size() % 2) buf.push_back(0);  // characters of two bytes start even
-              const size_t tail = buf.size();
-              if (tail + bytes > std::numeric_limits<quint32>::max() / 2) break;
-              buf.resize(tail + bytes);
-              if (narrow) {
-                const char16_t* p = reinterpret_cast<const char16_t*>(s.constData());
-                uchar* o = buf.data() + tail;
-                for (qsizetype k = 0; k < s.size(); ++k) o[k] = uchar(p[k]);
-              } else {
-                std::memcpy(buf.data() + tail, s.constData(), bytes);
-              }
-              Put<quint32>(buf.data() + at, quint32(tail));
-              Put<quint32>(buf.data() + at + 4, quint32(s.size()) | (narrow ? 0 : kWide));
-              done = true;
-            }
-            break;
-          case TKind::Bytes:
-            if (id == QMetaType::QByteArray) {
-              const QByteArray& b = *static_cast<const QByteArray*>(v.constData());
-              if (b.isNull()) break;
-              const size_t tail = buf.size();
-              if (tail + size_t(b.size()) > std::numeric_limits<quint32>::max() / 2) break;
-              buf.resize(tail + size_t(b.size()));
-              if (!b.isEmpty()) std::memcpy(buf.data() + tail, b.constData(), size_t(b.size()));
-              Put<quint32>(buf.data() + at, quint32(tail));
-              Put<quint32>(buf.data() + at + 4, quint32(b.size()));
-              done = true;
-            }
-            break;
-          case TKind::Other:
-            break;
-        }
-      }
-      if (!done) {
-        kept.push_back(new QVariant(v));
-        Put<QVariant*>(buf.data() + at, kept.back());
-        SetBit(buf.data() + kHeader + mBitmapBytes, i);
-      }
+      else if (!PackSlot(buf, i, r.Values[i]))
+        KeepBeside(buf, i, r.Values[i], kept);
     }
   } catch (...) {
     for (QVariant* k : kept) delete k;
     throw;
   }
-  Put<quint32>(buf.data() + 8, quint32(buf.size()));
-  auto* row = static_cast<uchar*>(std::malloc(buf.size()));
-  if (!row) {
-    for (QVariant* k : kept) delete k;
-    throw std::bad_alloc();
+  return Seal(buf, kept);
+}
+
+void TRowStore::BeginRow(quint64 serial) {
+  DropRow();
+  mBuild.assign(mBlank.begin(), mBlank.end());
+  Put<quint64>(mBuild.data(), serial);
+  mBuilding = true;
+}
+
+void TRowStore::PutValue(int slot, const QVariant& v) {
+  if (!v.isValid()) return;
+  ClearBit(mBuild.data() + kHeader, slot);
+  if (!PackSlot(mBuild, slot, v)) KeepBeside(mBuild, slot, v, mBuildKept);
+}
+
+bool TRowStore::PutInt(int slot, qint64 v) {
+  if (mSlots[slot].Kind != TKind::Int) return false;
+  ClearBit(mBuild.data() + kHeader, slot);
+  Put<qint64>(mBuild.data() + mSlots[slot].Offset, v);
+  return true;
+}
+
+bool TRowStore::PutFloat(int slot, double v) {
+  if (mSlots[slot].Kind != TKind::Float) return false;
+  ClearBit(mBuild.data() + kHeader, slot);
+  Put<double>(mBuild.data() + mSlots[slot].Offset, v);
+  return true;
+}
+
+bool TRowStore::PutDate(int slot, qint64 julianDay) {
+  if (mSlots[slot].Kind != TKind::Date) return false;
+  ClearBit(mBuild.data() + kHeader, slot);
+  Put<qint64>(mBuild.data() + mSlots[slot].Offset, julianDay);
+  return true;
+}
+
+bool TRowStore::PutMoment(int slot, qint64 msecsSinceEpoch, qint32 offsetSeconds) {
+  if (mSlots[slot].Kind != TKind::Moment) return false;
+  ClearBit(mBuild.data() + kHeader, slot);
+  uchar* p = mBuild.data() + mSlots[slot].Offset;
+  Put<qint64>(p, msecsSinceEpoch);
+  Put<qint32>(p + 8, offsetSeconds);
+  Put<qint32>(p + 12, offsetSeconds == 0 ? 1 : 2);  // a zero offset is UTC
+  return true;
+}
+
+namespace {
+bool Ascii(const uchar* p, qsizetype n) {
+  qsizetype k = 0;
+  quint64 any = 0;
+  for (; k + 8 <= n; k += 8) any |= Load<quint64>(p + k);
+  for (; k < n; ++k) any |= p[k];
+  return !(any & 0x8080808080808080ULL);
+}
+
+bool Continues(uchar c) { return (c & 0xC0) == 0x80; }
+
+// Well-formed UTF-8 as UTF-16 in out, and the units or'ed together; false
+// for anything else (broken sequences, a leading byte-order mark, which the
+// reading of a QString skips, non-characters): that takes the general way.
+bool DecodeUtf8(const uchar* p, qsizetype n, std::vector<char16_t>& out, char16_t& any) {
+  out.clear();
+  any = 0;
+  const uchar* end = p + n;
+  while (p < end) {
+    const uchar b = *p;
+    char32_t c;
+    if (b < 0x80) {
+      c = b;
+      p += 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      if (end - p < 2 || !Continues(p[1])) return false;
+      c = char32_t(b & 0x1F) << 6 | (p[1] & 0x3F);
+      p += 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      if (end - p < 3 || !Continues(p[1]) || !Continues(p[2])) return false;
+      c = char32_t(b & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF) || (c >= 0xFDD0 && c <= 0xFDEF) || (c & 0xFFFE) == 0xFFFE)
+        return false;
+      if (c == 0xFEFF && out.empty()) return false;
+      p += 3;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      if (end - p < 4 || !Continues(p[1]) || !Continues(p[2]) || !Continues(p[3])) return false;
+      c = char32_t(b & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 | (p[3] & 0x3F);
+      if (c < 0x10000 || c > 0x10FFFF || (c & 0xFFFE) == 0xFFFE) return false;
+      p += 4;
+    } else {
+      return false;
+    }
+    if (c < 0x10000) {
+      out.push_back(char16_t(c));
+      any |= char16_t(c);
+    } else {
+      out.push_back(char16_t(0xD800 + ((c - 0x10000) >> 10)));
+      out.push_back(char16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+      any |= 0xD800;
+    }
   }
-  std::memcpy(row, buf.data(), buf.size());
-  if (buf.capacity() > 1 << 20) std::vector<uchar>().swap(buf);  // a large blob's room is not kept
-  return row;
+  return true;
+}
+}  // namespace
+
+bool TRowStore::PutUtf8(int slot, const char* text, qsizetype n) {
+  if (mSlots[slot].Kind != TKind::Text || n <= 0) return false;  // an empty text takes the general way
+  const auto* p = reinterpret_cast<const uchar*>(text);
+  const quint32 at = mSlots[slot].Offset;
+  if (Ascii(p, n)) {
+    uchar* o = TextRoom(mBuild, at, n, true);
+    if (!o) return false;
+    std::memcpy(o, p, size_t(n));
+  } else {
+    char16_t any = 0;
+    if (!DecodeUtf8(p, n, mChars, any)) return false;
+    const bool narrow = any < 0x100;
+    const qsizetype chars = qsizetype(mChars.size());
+    uchar* o = TextRoom(mBuild, at, chars, narrow);
+    if (!o) return false;
+    if (narrow)
+      for (qsizetype k = 0; k < chars; ++k) o[k] = uchar(mChars[size_t(k)]);
+    else
+      std::memcpy(o, mChars.data(), size_t(chars) * 2);
+    if (mChars.capacity() > 1 << 20) std::vector<char16_t>().swap(mChars);
+  }
+  ClearBit(mBuild.data() + kHeader, slot);
+  return true;
+}
+
+void TRowStore::EndRow() {
+  uchar* row = Seal(mBuild, mBuildKept);
+  mBuilding = false;
+  try {
+    mRows.push_back(row);
+  } catch (...) {
+    Free(row);
+    throw;
+  }
+}
+
+void TRowStore::DropRow() {
+  for (QVariant* k : mBuildKept) delete k;
+  mBuildKept.clear();
+  mBuilding = false;
 }
 
 QVariant TRowStore::Read(const uchar* row, int slot) const {

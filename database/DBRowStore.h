@@ -58,6 +58,23 @@ class TRowStore {
   // Bytes held for the records (blocks, values kept beside, the index).
   size_t Bytes() const;
 
+  // A record appended slot by slot, kept exactly as Append keeps the record
+  // of the same values, without making one: BeginRow, a Put for slots in
+  // their order (a slot not put is blank), then EndRow (or DropRow). A Put of
+  // one kind puts nothing and answers false for a slot of another kind or a
+  // value it could not keep as PutValue would.
+  void BeginRow(quint64 serial);
+  void PutValue(int slot, const QVariant& v);
+  bool PutInt(int slot, qint64 v);
+  bool PutFloat(int slot, double v);
+  bool PutDate(int slot, qint64 julianDay);
+  // A moment with an offset from UTC (a UTC moment at offset 0).
+  bool PutMoment(int slot, qint64 msecsSinceEpoch, qint32 offsetSeconds);
+  // A text as QString::fromUtf8 would read it.
+  bool PutUtf8(int slot, const char* p, qsizetype n);
+  void EndRow();
+  void DropRow();
+
  private:
   enum class TKind : quint8 { Int, Float, Bool, Date, Time, Moment, Text, Bytes, Other };
   struct TSlot {
@@ -65,6 +82,12 @@ class TRowStore {
     quint32 Offset;
   };
   uchar* Pack(const TRecord& r) const;
+  // Puts a valid value in slot i of the block being built; false when it is
+  // to be kept beside.
+  bool PackSlot(std::vector<uchar>& buf, int i, const QVariant& v) const;
+  void KeepBeside(std::vector<uchar>& buf, int i, const QVariant& v, std::vector<QVariant*>& kept) const;
+  uchar* Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept) const;
+  bool PutText(int slot, const char16_t* p, qsizetype n, bool narrow);
   void Free(uchar* row) const;
   QVariant Read(const uchar* row, int slot) const;
 
@@ -72,6 +95,12 @@ class TRowStore {
   quint32 mBitmapBytes = 0;
   quint32 mFixedEnd = 0;  // where the tail of a block begins
   std::vector<uchar*> mRows;
+  std::vector<uchar> mBlank;  // a block with every slot blank
+  // The record being built by BeginRow .. EndRow, and its values kept beside.
+  std::vector<uchar> mBuild;
+  std::vector<QVariant*> mBuildKept;
+  std::vector<char16_t> mChars;  // a text being read from UTF-8
+  bool mBuilding = false;
 };
 
 // One record wherever it is kept: a row of a store, or a record being built.

@@ -7,6 +7,8 @@
 #include <QSqlField>
 #include <QSqlRecord>
 #include <QSqlResult>
+#include <QDateTime>
+#include <QHash>
 #include <QRegularExpression>
 #include <cmath>
 
@@ -497,11 +499,8 @@ static QVariant SqliteTimeValue(double v) {
   return LocalMoment(u.date(), u.time());
 }
 
-void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
-  if (v.isNull()) {
-    r.Values[i] = QVariant();
-    return;
-  }
+QVariant TDBDataSet::ReadForm(int i, QVariant v) const {
+  if (v.isNull()) return QVariant();
   const TFieldType t = mFieldDefs[i].DataType;
   const int id = v.metaType().id();
   bool direct = false;
@@ -534,14 +533,11 @@ void TDBDataSet::ReadValue(TRecord& r, int i, QVariant v) {
     default:
       break;
   }
-  if (direct) {
-    r.Values[i] = std::move(v);
-    return;
-  }
+  if (direct) return v;
   if (mSqliteNumbersAsTimes && IsDateFieldType(t) && (id == QMetaType::LongLong || id == QMetaType::Double))
     v = SqliteTimeValue(v.toDouble());
   QVariant out;
-  r.Values[i] = CoerceToFieldType(v, t, out) ? out : v;
+  return CoerceToFieldType(v, t, out) ? out : v;
 }
 
 QString TDBDataSet::RowIdentity(const TRecordRef& r) const {
@@ -584,6 +580,149 @@ bool TDBDataSet::FetchPostgres(int atLeast) {
   return any;
 }
 
+namespace {
+// The values FetchRows puts straight into the store, by the field's type:
+// those whose general reading (ReadForm, then the store's packing) is known
+// to the byte. Any other value of such a field takes the general way.
+enum TDirect : quint8 { kGeneral, kInt, kFloat, kText, kDate, kMoment };
+
+TDirect DirectKind(TFieldType t) {
+  switch (t) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+      return kInt;
+    case ftFloat:
+    case ftCurrency:
+      return kFloat;
+    case ftBCD:
+      return kText;
+    case ftDate:
+      return kDate;
+    case ftDateTime:
+      return kMoment;
+    default:
+      return IsTextFieldType(t) ? kText : kGeneral;
+  }
+}
+
+int Digits(const char* s, qsizetype at, int n) {
+  int v = 0;
+  for (qsizetype i = at; i < at + n; ++i) {
+    if (s[i] < '0' || s[i] > '9') return -1;
+    v = v * 10 + (s[i] - '0');
+  }
+  return v;
+}
+
+// The ISO forms the general reading takes first ("2000-09-25",
+// "2000-09-25 10:30:00.250"), read alike; whatever it reads otherwise is
+// left to it. Every character of a form read is an ASCII one, so a byte is
+// a character.
+bool IsoDate(const char* s, qsizetype n, QDate& out) {
+  if (n < 10 || s[4] != '-' || s[7] != '-') return false;
+  const int y = Digits(s, 0, 4), m = Digits(s, 5, 2), d = Digits(s, 8, 2);
+  if (y < 0 || m < 0 || d < 0) return false;
+  out = QDate(y, m, d);
+  return out.isValid();
+}
+
+bool IsoTime(const char* s, qsizetype size, qsizetype at, QTime& out) {
+  const qsizetype n = size - at;
+  if (n != 5 && n != 8 && !(n > 9 && s[at + 8] == '.')) return false;
+  if (s[at + 2] != ':' || (n >= 8 && s[at + 5] != ':')) return false;
+  const int h = Digits(s, at, 2), mi = Digits(s, at + 3, 2), sec = n >= 8 ? Digits(s, at + 6, 2) : 0;
+  int ms = 0;
+  if (n > 9) {
+    if (n - 9 > 9) return false;  // more digits than an int counts
+    const int frac = int(std::min<qsizetype>(n - 9, 3));
+    ms = Digits(s, at + 9, frac);
+    if (ms < 0 || Digits(s, at + 9, int(n - 9)) < 0) return false;
+    for (int k = frac; k < 3; ++k) ms *= 10;
+  }
+  if (h < 0 || mi < 0 || sec < 0) return false;
+  out = QTime(h, mi, sec, ms);
+  return out.isValid();
+}
+
+// The offsets LocalMoment gives, by hour of the calendar, learnt from it: an
+// hour it gives a local time for (next to a change of the clock) is never
+// kept, so its values are asked of LocalMoment every time, like everywhere.
+struct TOffsets {
+  QByteArray Zone;
+  QHash<qint64, int> ByHour;
+  // Read once for every batch of rows: no other code runs in between.
+  void Check() {
+    const QByteArray zone = qgetenv("TZ");
+    if (zone != Zone || ByHour.size() > 200000) {
+      Zone = zone;
+      ByHour.clear();
+    }
+  }
+};
+thread_local TOffsets tOffsets;
+
+bool StoreMoment(TRowStore& rows, int slot, const char* s, qsizetype n) {
+  QDate d;
+  QTime t(0, 0);
+  if (!IsoDate(s, n, d) || !(n == 10 || ((s[10] == ' ' || s[10] == 'T') && IsoTime(s, n, 11, t)))) return false;
+  const qint64 day = d.toJulianDay();
+  const qint64 hour = day * 24 + t.hour();
+  const auto it = tOffsets.ByHour.constFind(hour);
+  if (it != tOffsets.ByHour.cend())
+    return rows.PutMoment(slot, (day - 2440588) * 86400000 + t.msecsSinceStartOfDay() - qint64(*it) * 1000, *it);
+  const QDateTime m = LocalMoment(d, t);
+  if (m.timeSpec() != Qt::LocalTime) tOffsets.ByHour.insert(hour, m.offsetFromUtc());
+  rows.PutValue(slot, QVariant(m));
+  return true;
+}
+}  // namespace
+
+void TDBDataSet::StoreRowDirect(const std::vector<quint8>& plan) {
+  sqlite3_stmt* st = mLite->Raw();
+  mRows.BeginRow(TakeSerial());
+  try {
+    for (int i = 0; i < int(plan.size()); ++i) {
+      bool done = false;
+      switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+          done = true;  // a blank, whatever the field
+          break;
+        case SQLITE_INTEGER:
+          done = plan[i] == kInt && mRows.PutInt(i, sqlite3_column_int64(st, i));
+          break;
+        case SQLITE_FLOAT:
+          done = plan[i] == kFloat && mRows.PutFloat(i, sqlite3_column_double(st, i));
+          break;
+        case SQLITE_TEXT:
+          if (plan[i] == kText || plan[i] == kDate || plan[i] == kMoment) {
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            const int bytes = sqlite3_column_bytes(st, i);
+            if (!p) break;
+            if (plan[i] == kText) {
+              done = mRows.PutUtf8(i, p, bytes);
+            } else if (plan[i] == kDate) {
+              QDate d;
+              done = bytes == 10 && IsoDate(p, bytes, d) && mRows.PutDate(i, d.toJulianDay());
+            } else {
+              done = StoreMoment(mRows, i, p, bytes);
+            }
+          }
+          break;
+        default:
+          break;
+      }
+      if (!done) mRows.PutValue(i, ReadForm(i, mLite->Value(i)));
+    }
+    mRows.EndRow();
+  } catch (...) {
+    mRows.DropRow();
+    throw;
+  }
+}
+
 bool TDBDataSet::FetchRows(int atLeast) {
   if (mFetchedAll) return false;
   if (mPg) return FetchPostgres(atLeast);
@@ -591,6 +730,14 @@ bool TDBDataSet::FetchRows(int atLeast) {
   bool any = false;
   const int n = mFieldDefs.Count();
   const std::unique_ptr<TRecord> r(MakeRecord());
+  // A row that nothing needs as a record (no calculated fields to compute,
+  // no identity to check or strike off) goes straight into the store.
+  const bool direct = Lite::DirectRows() && !CalcOnFetch() && mSeen.isEmpty() && mFilterUnread.isEmpty();
+  std::vector<quint8> plan;
+  if (direct) {
+    for (int i = 0; i < n; ++i) plan.push_back(DirectKind(mFieldDefs[i].DataType));
+    tOffsets.Check();
+  }
   auto finished = [this] {
     mFetchedAll = true;
     mSeen.clear();
@@ -621,6 +768,11 @@ bool TDBDataSet::FetchRows(int atLeast) {
     if (mPage.Mode == TPaging::ByKeys) {
       for (size_t k = 0; k < mPage.Slots.size(); ++k) mPage.After[int(k)] = mLite->Value(mPage.Slots[k]);
       mPage.AnyRead = true;
+    }
+    if (direct) {
+      StoreRowDirect(plan);
+      any = true;
+      continue;
     }
     for (int i = 0; i < n; ++i) ReadValue(*r, i, mLite->Value(i));
     // A row this dataset wrote is met again when the write moved it ahead

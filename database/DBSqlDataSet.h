@@ -83,7 +83,11 @@ class TDBDataSet : public TDataSet {
   bool UnreadMayPass() override;
 
  private:
-  void ReadValue(TRecord& r, int i, QVariant v);
+  void ReadValue(TRecord& r, int i, QVariant v) { r.Values[i] = ReadForm(i, std::move(v)); }
+  // What field i holds for a value read from the engine.
+  QVariant ReadForm(int i, QVariant v) const;
+  // The current row of mLite straight into the store (see FetchRows).
+  void StoreRowDirect(const std::vector<quint8>& plan);
   void OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds);
   bool FetchPostgres(int atLeast);
   // The identity of a record (its write key), to recognise a row met twice.

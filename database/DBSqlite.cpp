@@ -9,6 +9,13 @@
 
 namespace Tarnwell::Lite {
 
+namespace {
+bool gDirectRows = true;
+}
+
+void SetDirectRows(bool on) { gDirectRows = on; }
+bool DirectRows() { return gDirectRows; }
+
 sqlite3* Handle(const QSqlDatabase& db) {
   const QVariant h = db.driver() ? db.driver()->handle() : QVariant();
   if (h.isValid() && qstrcmp(h.typeName(), "sqlite3*") == 0)

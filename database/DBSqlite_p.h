@@ -19,6 +19,12 @@ sqlite3* Handle(const QSqlDatabase& db);
 // them ("main", an attached name). In-memory databases count as such.
 bool KeepsWriteAheadLog(sqlite3* db, const QString& schema = {});
 
+// Whether a dataset reads rows that need no record of their own straight
+// from the statement into its store (on by default); off, every row goes
+// through a record, the general way (to compare the two).
+void SetDirectRows(bool on);
+bool DirectRows();
+
 // One prepared statement, finalized with the object.
 class TStatement {
  public:

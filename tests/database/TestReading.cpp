@@ -2,12 +2,14 @@
 // locked out, PostgreSQL reads through a cursor and a lock wait has a limit.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <Tarnwell/database/DBEngine.h>
+#include <Tarnwell/database/DBSqlite_p.h>
 #include "DbTestUtil.h"
 #include "PgServer.h"
 
@@ -314,6 +316,85 @@ TEST(ReadSqliteFile, APartlyReadTableLetsOthersWriteInAnyJournal) {
   EXPECT_TRUE(ordered);
   EXPECT_EQ(ids.size(), 3000);
   EXPECT_EQ(last, qMakePair(qint64(10), qint64(5)));  // changed before its page was read
+}
+
+// A value as a dataset holds it: type, blank-ness, and for moments the
+// zone kind, offset and instant too.
+std::string Held(const QVariant& v) {
+  std::string s = std::string(v.metaType().name() ? v.metaType().name() : "-") + (v.isNull() ? " null " : " ");
+  switch (v.metaType().id()) {
+    case QMetaType::QDateTime: {
+      const QDateTime m = v.toDateTime();
+      return s + m.toString(Qt::ISODateWithMs).toStdString() + " spec " + std::to_string(int(m.timeSpec())) +
+             " offset " + std::to_string(m.offsetFromUtc()) + " at " + std::to_string(m.toMSecsSinceEpoch());
+    }
+    case QMetaType::QByteArray:
+      return s + v.toByteArray().toHex().toStdString();
+    case QMetaType::QString:
+      return s + std::to_string(v.toString().size()) + " " + v.toString().toUtf8().toHex().toStdString();
+    default:
+      return s + v.toString().toStdString();
+  }
+}
+
+// Rows that need no record go straight from the statement into the store:
+// they must hold what the general way through a record holds, whatever the
+// value (blanks, values of another kind than their column's, texts beyond
+// Latin-1 or broken, dates in and out of the changes of the clock).
+TEST(ReadSqliteFile, RowsReadStraightIntoTheStoreHoldWhatRecordsHold) {
+  const QString db = UserDatabase(
+      TEngine::SQLite,
+      "CREATE TABLE tipi (id INTEGER PRIMARY KEY, s SMALLINT, l BIGINT, w WORD, f REAL, m MONEY, n NUMERIC(12,4), "
+      "t TEXT, c CHAR(3), v VARCHAR(20), mm MEMO, cl CLOB, b BOOLEAN, d DATE, ts DATETIME, tm TIME, g BLOB, x STRANO);"
+      "INSERT INTO tipi VALUES (1, 2, 3, 4, 1.5, 2.25, 12.3456, 'Rossi', 'ABC', 'Città', 'memo è', 'clob', 1, "
+      "'2024-03-31', '2024-01-15 08:00:00', '10:30:00', x'00ff', 'x');"
+      "INSERT INTO tipi (id) VALUES (2);"
+      "INSERT INTO tipi VALUES (3, '12', 3.5, 'w', '1,5', 'sette', 'abc', x'4142', 3.5, 7, 8.25, '', 'T', "
+      "2460000.5, 1700000000, '25:00', 'testo', 9);"
+      "INSERT INTO tipi VALUES (4, -9223372036854775808, 9223372036854775807, 0, -0.0, 1e308, '-1.5e3', "
+      "'東京 😀', 'Ω', char(65279) || 'bom', 'a' || char(0) || 'b', CAST(x'C328' AS TEXT), 0, "
+      "'2024-02-30', '2024-06-01 24:00:00', '23:59:59.999', x'', CAST(x'EFBFBE' AS TEXT));"
+      "INSERT INTO tipi VALUES (5, 1, 1, 1, 1, 1, 1, 'ÿ', ' a ', 'è' || char(256), 'x', 'y', 'no', "
+      "'2024-06-01 10:00', '2024-06-01T12:00', '12:00', 'z', '2024-06-01');"
+      "INSERT INTO tipi (id, d, ts, x) VALUES (6, '2024-10-27', '2024-10-27 02:30:00', '2024-10-27 02:30');"
+      "INSERT INTO tipi (id, ts) VALUES (7, '2024-03-31 02:30:00'), (8, '2024-06-01 12:00:00.1234'), "
+      "(9, '2024-06-01 12:00:00.'), (10, '2024-06-01 12:00:00.1234567890123'), (11, ' 2024-06-01'), "
+      "(12, '0000-01-01 00:00'), (13, '9999-12-31 23:59:59.999'), (14, '1900-01-01');"
+      // every half hour over both changes of the clock of the year
+      "WITH RECURSIVE h(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM h WHERE k < 700) "
+      "INSERT INTO tipi (id, d, ts, t) SELECT 100 + k, date('2024-03-29', '+' || (k / 48) || ' days'), "
+      "datetime('2024-03-29', '+' || (k * 30) || ' minutes'), 'riga ' || k FROM h;"
+      "WITH RECURSIVE h(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM h WHERE k < 700) "
+      "INSERT INTO tipi (id, ts) SELECT 1000 + k, strftime('%Y-%m-%d %H:%M:%f', '2024-10-25', '+' || (k * 30) || "
+      "' minutes', '+' || (k % 1000) || ' seconds') FROM h;");
+  const QByteArray zone = qgetenv("TZ");
+  for (const char* tz : {"Europe/Rome", "UTC"}) {
+    SCOPED_TRACE(tz);
+    qputenv("TZ", tz);
+    std::vector<std::vector<std::string>> seen[2];
+    for (int direct = 0; direct < 2; ++direct) {
+      Lite::SetDirectRows(direct);
+      TTable t;
+      t.setDatabaseName(db);
+      t.setTableName("tipi");
+      t.Open();
+      for (t.First(); !t.Eof(); t.Next()) {
+        std::vector<std::string> row;
+        for (int f = 0; f < t.FieldCount(); ++f) row.push_back(Held(t.FieldValue(t.Fields(f))));
+        seen[direct].push_back(row);
+      }
+    }
+    Lite::SetDirectRows(true);
+    ASSERT_EQ(seen[0].size(), 1416u);
+    ASSERT_EQ(seen[1].size(), seen[0].size());
+    for (size_t r = 0; r < seen[0].size(); ++r)
+      for (size_t f = 0; f < seen[0][r].size(); ++f)
+        EXPECT_EQ(seen[1][r][f], seen[0][r][f]) << "row " << r << " field " << f;
+  }
+  if (zone.isEmpty())
+    qunsetenv("TZ");
+  else
+    qputenv("TZ", zone);
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
