@@ -194,7 +194,10 @@ constexpr char kFocusShown[] = "_tarnwellFocusShown";
 class TSpeedButtonKeys : public QObject {
  public:
   bool eventFilter(QObject* o, QEvent* e) override {
-    auto* b = static_cast<TSpeedButton*>(o);
+    // Checked, not assumed: the filter still sees the events a button gets
+    // while it is being destroyed, when it is no longer a speed button.
+    auto* b = qobject_cast<TSpeedButton*>(o);
+    if (!b) return false;
     switch (e->type()) {
       case QEvent::FocusIn: {
         // Shown for the keyboard only, so a click or the window's own
