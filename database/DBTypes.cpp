@@ -150,6 +150,14 @@ static int Digits(const QString& s, int at, int n) {
   return v;
 }
 
+// Whether the n characters at `at` are all digits, however many there are
+// (a fraction of a second may carry more than an int holds).
+static bool AllDigits(const QString& s, int at, int n) {
+  for (int i = at; i < at + n; ++i)
+    if (s[i].unicode() < '0' || s[i].unicode() > '9') return false;
+  return true;
+}
+
 static bool FastIsoDate(const QString& s, QDate& out) {
   if (s.size() < 10 || s[4] != '-' || s[7] != '-') return false;
   const int y = Digits(s, 0, 4), m = Digits(s, 5, 2), d = Digits(s, 8, 2);
@@ -167,7 +175,7 @@ static bool FastIsoTime(const QString& s, int at, QTime& out) {
   if (n > 9) {
     const int frac = std::min(n - 9, 3);
     ms = Digits(s, at + 9, frac);
-    if (ms < 0 || Digits(s, at + 9, n - 9) < 0) return false;
+    if (ms < 0 || !AllDigits(s, at + 9, n - 9)) return false;
     for (int k = frac; k < 3; ++k) ms *= 10;
   }
   if (h < 0 || mi < 0 || sec < 0) return false;
