@@ -916,6 +916,16 @@ bool StartsFormula(const QString& s) {
   return false;
 }
 
+// A formula's text trimmed and in capitals. Saved formulas are already so:
+// ASCII text without small letters is its own capitals, which spares the
+// general case mapping and a copy.
+QString UpperFormula(const QString& s) {
+  QString t = s.trimmed();
+  for (QChar c : t)
+    if (c.unicode() >= 0x80 || (c.unicode() >= 'a' && c.unicode() <= 'z')) return t.toUpper();
+  return t;
+}
+
 }  // namespace
 
 void TSpreadSheetCell::EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe) {
@@ -934,7 +944,7 @@ void TSpreadSheetCell::EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetF
       return;
     }
     if (probe) {
-      const QString upper = s.trimmed().toUpper();
+      const QString upper = UpperFormula(s);
       std::string bytes = TSpreadSheetFormuler::Prepare(upper);
       probe->EvaluatePrepared(bytes);
       // Evaluated to its end, the formula parses whatever its cells hold:
