@@ -333,8 +333,65 @@ bool TextToFloat(const QString& s, double& out) {
   return true;
 }
 
+namespace {
+
+// The fixed-notation text of a value that is, as the nearest double, a
+// decimal of at most 15 significant digits and 9 decimals: what "%.15g"
+// prints for it, found without the general conversion. Such a decimal
+// survives the trip through a double (15 digits are below a double's
+// precision), so rounding the value to 15 digits gives it back exactly.
+// Most numbers a sheet computes from typed ones are of this kind.
+qsizetype ShortDecimal(double v, char* out) {
+  const double a = std::fabs(v);
+  if (!(a >= 1e-4 && a < 1e15)) return 0;
+  static constexpr double kTens[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  for (int k = 0; k < 10; ++k) {
+    const double scaled = a * kTens[k];
+    if (scaled >= 1e15) return 0;
+    const double r = double(std::uint64_t(scaled + 0.5));
+    if (r / kTens[k] != a) continue;
+    char digits[24];
+    int d = 0;
+    for (auto m = std::uint64_t(r); m != 0; m /= 10) digits[d++] = char('0' + m % 10);
+    // digits holds the decimal's digits, last first; k of them are decimals.
+    int skip = 0;
+    while (skip < k && digits[skip] == '0') ++skip;  // trailing zeros of the fraction
+    qsizetype n = 0;
+    if (v < 0) out[n++] = '-';
+    if (d <= k) {
+      out[n++] = '0';
+    } else {
+      for (int i = d - 1; i >= k; --i) out[n++] = digits[i];
+    }
+    if (skip < k) {
+      out[n++] = '.';
+      for (int i = k - 1; i >= skip; --i) out[n++] = i < d ? digits[i] : '0';
+    }
+    return n;
+  }
+  return 0;
+}
+
+}  // namespace
+
 QString FloatToText(double v) {
   if (v == 0 || !std::isfinite(v)) return QStringLiteral("0");
+  {
+    char fixed[40];
+    const qsizetype n = ShortDecimal(v, fixed);
+    if (n > 0) {
+      const QString* dp = gScoped ? &gScoped->decimalPoint : nullptr;
+      const QString fresh = dp ? QString() : QLocale().decimalPoint();
+      if (!dp) dp = &fresh;
+      if (dp->size() == 1) {
+        const char16_t point = (*dp)[0].unicode();
+        QString s(n, Qt::Uninitialized);
+        char16_t* q = reinterpret_cast<char16_t*>(s.data());
+        for (qsizetype i = 0; i < n; ++i) q[i] = fixed[i] == '.' ? point : char16_t(fixed[i]);
+        return s;
+      }
+    }
+  }
   char buf[64];
   const auto res = std::to_chars(buf, buf + sizeof(buf), v, std::chars_format::general, 15);
   std::string_view text(buf, size_t(res.ptr - buf));
@@ -859,6 +916,16 @@ bool StartsFormula(const QString& s) {
   return false;
 }
 
+// A formula's text trimmed and in capitals. Saved formulas are already so:
+// ASCII text without small letters is its own capitals, which spares the
+// general case mapping and a copy.
+QString UpperFormula(const QString& s) {
+  QString t = s.trimmed();
+  for (QChar c : t)
+    if (c.unicode() >= 0x80 || (c.unicode() >= 'a' && c.unicode() <= 'z')) return t.toUpper();
+  return t;
+}
+
 }  // namespace
 
 void TSpreadSheetCell::EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetFormuler* probe) {
@@ -877,7 +944,7 @@ void TSpreadSheetCell::EnterLoaded(const TSpreadSheetCell& source, TSpreadSheetF
       return;
     }
     if (probe) {
-      const QString upper = s.trimmed().toUpper();
+      const QString upper = UpperFormula(s);
       std::string bytes = TSpreadSheetFormuler::Prepare(upper);
       probe->EvaluatePrepared(bytes);
       // Evaluated to its end, the formula parses whatever its cells hold:

@@ -181,18 +181,36 @@ class TBodyReader {
   TBodyReader(TSpreadSheetDataCells& cells, bool wide, bool recalculated = false)
       : mCells(cells), mWide(wide), mProbe(recalculated ? std::make_unique<TSpreadSheetFormuler>() : nullptr) {}
 
+  // Records are parsed where the piece lies; only a record cut by a
+  // piece's end is copied, with as much of the next piece as completes it.
   void Feed(const char* data, qsizetype n) {
-    if (mPos > 0 && (mPos >= (1 << 16) || mPos == mPending.size())) {
+    qsizetype off = 0;  // where the parse goes on in data
+    if (mPos < mPending.size()) {
       mBase += mPos;
       mPending.remove(0, mPos);
       mPos = 0;
+      const qsizetype kept = mPending.size();
+      for (qsizetype step = 512;; step *= 2) {
+        const qsizetype take = std::min(n - off, step);
+        mPending.append(data + off, take);
+        off += take;
+        ParseOver(mPending.constData(), mPending.size());
+        if (mPos > kept) break;  // past the cut item: the rest is data's own
+        if (off == n) return;
+      }
+      off -= mPending.size() - mPos;
     }
-    mPending.append(data, n);
-    Parse();
+    mBase += mPos;
+    mPending.clear();
+    mPos = 0;
+    ParseOver(data + off, n - off);
+    mBase += mPos;
+    mPending = QByteArray(data + off + mPos, n - off - mPos);
+    mPos = 0;
   }
 
   void Finish() {
-    Parse();
+    ParseOver(mPending.constData(), mPending.size());
     if (mState == kArea)
       Fail(QStringLiteral("the sheet body is cut off before its area (%1 bytes)").arg(mBase + mPending.size()));
     if (mState == kSizes) Fail(QStringLiteral("the column widths and row heights are cut off"));
@@ -202,9 +220,11 @@ class TBodyReader {
  private:
   enum { kArea, kSizes, kRecords };
 
-  void Parse() {
-    const char* d = mPending.constData();
-    const qsizetype size = mPending.size();
+  // Parses what follows mPos in the buffer [d, d + size), which stands at
+  // the body offset mBase.
+  void ParseOver(const char* d, qsizetype size) {
+    mBuf = d;
+    mBufSize = size;
     if (mState == kArea) {
       if (size - mPos < 16) return;
       mLeft = GetI32(d + mPos);
@@ -236,13 +256,13 @@ class TBodyReader {
       if (mSize < all) return;
       mState = kRecords;
     }
-    while (TSpreadSheetCell::RecordLength(mPending.constData(), mPending.size(), mPos, mWide) >= 0) ReadRecord();
+    while (TSpreadSheetCell::RecordLength(mBuf, mBufSize, mPos, mWide) >= 0) ReadRecord();
   }
 
   void ReadRecord() {
     qsizetype pos = mPos;
     try {
-      mScratch.ReadFrom(mPending.constData(), mPending.size(), pos, mWide);
+      mScratch.ReadFrom(mBuf, mBufSize, pos, mWide);
     } catch (const ECellRecordError& e) {
       // The record's position in the whole body, not in this piece.
       QString what = e.Message();
@@ -264,9 +284,11 @@ class TBodyReader {
   TSheetLocaleScope mLocale;
   TSpreadSheetCell mScratch{0, 0};
   int mState = kArea;
-  QByteArray mPending;
-  qsizetype mPos = 0;   // parsed up to here in mPending
-  qint64 mBase = 0;     // the body offset of mPending's first byte
+  QByteArray mPending;  // the unparsed end of the last piece
+  const char* mBuf = nullptr;  // what is being parsed: mPending or a piece
+  qsizetype mBufSize = 0;
+  qsizetype mPos = 0;   // parsed up to here in the buffer
+  qint64 mBase = 0;     // the body offset of the buffer's first byte
   int mLeft = 0, mTop = 0, mRight = 0, mBottom = 0;
   qint64 mSize = 0;     // sizes read so far
 };

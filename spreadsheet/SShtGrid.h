@@ -43,6 +43,7 @@ struct TGridPatternBitmap {
   TColor InkColor = clBlack;
   QImage Bitmap;  // 8x8, 24 bits per pixel
   QBrush Brush;   // the bitmap as a repeating brush
+  QBrush ScreenBrush;  // the same pattern repeated to 64x64, faster to fill on screen
 };
 
 // The private clipboard format (a custom MIME type carrying cell records).

@@ -1,6 +1,7 @@
 // TSpreadSheetGrid: construction, painting and the pattern tile cache.
 #include <QFontMetrics>
 #include <QLineEdit>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QTextLayout>
 #include <QUndoStack>
@@ -162,7 +163,18 @@ const TGridPatternBitmap& TSpreadSheetGrid::GetPatternTile(int pattern, TColor b
   entry->Bitmap = tile;
   // The brush holds the tile in the raster engine's own format: filling with
   // a 24-bit texture would convert it on every cell.
-  entry->Brush = QBrush(tile.convertToFormat(QImage::Format_RGB32));
+  const QImage small = tile.convertToFormat(QImage::Format_RGB32);
+  entry->Brush = QBrush(small);
+  // The raster engine fills a textured area in runs as wide as the texture:
+  // eight runs a cell row with the bare tile, one with the tile repeated to
+  // 64 pixels. Being a whole number of tiles, it gives the same pixels.
+  QImage wide(64, 64, QImage::Format_RGB32);
+  for (int y = 0; y < 64; ++y) {
+    auto* line = reinterpret_cast<QRgb*>(wide.scanLine(y));
+    const auto* from = reinterpret_cast<const QRgb*>(small.constScanLine(y % 8));
+    for (int x = 0; x < 64; ++x) line[x] = from[x % 8];
+  }
+  entry->ScreenBrush = QBrush(wide);
   mTiles.push_back(std::move(entry));
   mLastTile = mTiles.back().get();
   if (int(mTiles.size()) > MaxTileCache) mTiles.erase(mTiles.begin());
@@ -403,8 +415,13 @@ void TSpreadSheetGrid::PaintCell(int col, int row, TGridDrawState s, const TRect
       fillPlain(ToQColor(back == scKeepColor ? Color() : back, pal));
     else if (pattern == CellPatternCount - 1)
       fillPlain(ToQColor(cell->PatternColor() == scKeepColor ? Color() : cell->PatternColor(), pal));
-    else
-      p.fillRect(qr, GetPatternTile(pattern, back, cell->PatternColor()).Brush);
+    else {
+      // Only the raster engine gets the wide tile: recorded and printed
+      // pages keep the bare one, and so stay as they were.
+      const TGridPatternBitmap& tile = GetPatternTile(pattern, back, cell->PatternColor());
+      const bool raster = p.paintEngine() && p.paintEngine()->type() == QPaintEngine::Raster;
+      p.fillRect(qr, raster ? tile.ScreenBrush : tile.Brush);
+    }
     brushClear = true;
   };
   if (!selected && InHeaderSelection(col, row)) {

@@ -651,11 +651,14 @@ int TSpreadSheetDataCells::Recalculate() {
   TSheetLocaleScope locale;
   // Number the formulas; only formulas can be stale, so only they are nodes.
   std::vector<TSpreadSheetCell*> nodes;
-  for (auto& column : mColumns)
-    for (auto& cell : column->mCells)
+  // Columns without a formula give no edges: their cells are not looked at.
+  std::vector<char> hasFormula(mColumns.size(), 0);
+  for (size_t k = 0; k < mColumns.size(); ++k)
+    for (auto& cell : mColumns[k]->mCells)
       if (cell->IsFormula()) {
         cell->Extra().RecalcIndex = int(nodes.size());
         nodes.push_back(cell.get());
+        hasFormula[k] = 1;
       }
   if (nodes.empty()) return 0;
   // The formulas each formula reads (compressed rows).
@@ -664,6 +667,7 @@ int TSpreadSheetDataCells::Recalculate() {
     first[n] = int(edges.size());
     ForEachReference(nodes[n]->FormulaBytes(), [&](int c1, int r1, int c2, int r2) {
       for (auto it = LowerBound(c1); it != mColumns.end() && (*it)->Col() <= c2; ++it) {
+        if (!hasFormula[size_t(it - mColumns.begin())]) continue;
         const auto& cells = (*it)->mCells;
         auto ct = RowLowerBound(cells.begin(), cells.end(), r1);
         for (; ct != cells.end() && (*ct)->Row() <= r2; ++ct)

@@ -59,6 +59,32 @@ TEST(SheetCompact, ValuesHoldANumberOrAString) {
   EXPECT_EQ(sizeof(TCellValue), sizeof(QString) + 8);
 }
 
+// A computed number shows its 15 significant digits, in fixed notation
+// from 1E-4 to below 1E15 and with an exponent outside, with the locale's
+// decimal separator: the short decimals and the general conversion agree.
+TEST(SheetCompact, NumbersShowTheirFifteenDigits) {
+  const struct {
+    double v;
+    const char* text;
+  } cases[] = {
+      {1234.5, "1234.5"},   {0.05, "0.05"},     {-0.0001, "-0.0001"},           {0.1 + 0.2, "0.3"},
+      {100, "100"},         {-12.25, "-12.25"}, {123456789012345.0, "123456789012345"},
+      {1.0 / 3, "0.333333333333333"},           {2.5e-5, "2.5E-5"},             {1e15, "1E15"},
+      {999999999999999.9, "1E15"},              {12345678901234.56, "12345678901234.6"},
+      {0.000123456789, "0.000123456789"},       {7e-10, "7E-10"},               {-0.0, "0"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FloatToText(c.v), QString::fromLatin1(c.text)) << c.v;
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+  {
+    TSheetLocaleScope scope;
+    EXPECT_EQ(FloatToText(1234.5), QStringLiteral("1234,5"));
+    EXPECT_EQ(FloatToText(0.1 + 0.2), QStringLiteral("0,3"));
+  }
+  EXPECT_EQ(FloatToText(-0.05), QStringLiteral("-0,05"));
+  QLocale::setDefault(before);
+}
+
 TEST(SheetCompact, CellsOfAColumnShareOneFormat) {
   TSpreadSheetDataCells cells;
   THeaderSelection colB;
