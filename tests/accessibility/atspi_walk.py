@@ -25,7 +25,9 @@ Only what is on screen is judged: an object counts when it and every object
 between it and its window are showing, so the items of a closed popup are
 left alone. The pages behind the current tab are brought up one by one, as
 a screen reader's user would (the tab's "Press" action, or the tab list's
-selection), and walked too; then the tab that was current is restored. Of
+selection), and walked too; then the tab that was current is restored
+where the bridge tells which it was (Qt 6.4 marks none selected: then the
+current page is walked twice, its problems reported once). Of
 a parent with very many children (the cells of a large grid) the first
 MAX_CHILDREN are walked.
 
