@@ -419,9 +419,11 @@ void TGraphGrid::Draw(TCanvas& canvas, const TGraphRange& range, bool mono, cons
   canvas.Brush().SetStyle(bsClear);
   // Thin dotted or solid lines straight into the pixels when the canvas is
   // an image: the dots of the canvas' pen (one on, two off), end excluded.
+  // On a high-density image each dot is the square its logical pixel covers:
+  // the grid scales with the graph and stays on the 1x pixel rows.
   TRaster raster;
   const bool fast = mPen.Width() <= 1 && (mPen.Style() == psDot || mPen.Style() == psSolid) &&
-                    raster.Open(canvas.Painter(), ToQColor(ColorToRGB(canvas.Pen().Color())));
+                    raster.Open(canvas.Painter(), ToQColor(ColorToRGB(canvas.Pen().Color())), true);
   const int period = mPen.Style() == psDot ? 3 : 1;
   auto line = [&](int x0, int y0, int x1, int y1) {
     if (fast && (x0 == x1 || y0 == y1)) {

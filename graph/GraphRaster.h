@@ -11,9 +11,15 @@ namespace Tarnwell {
 // Direct access to the pixels of an image the painter draws on, when nothing
 // stands between (no clip, no transform beyond a shift, 32-bit pixels): thin
 // opaque lines and bars are then written straight into memory.
+//
+// With `blocks`, an image of a whole-number device pixel ratio k is opened
+// too: a logical pixel is then the k x k square of device pixels it covers,
+// which is what the painter fills for it. Only Pixel draws such squares;
+// everything else needs an image of ratio 1 (slanted lines made of squares
+// would be the 1x steps enlarged).
 class TRaster {
  public:
-  bool Open(QPainter* p, QColor c) {
+  bool Open(QPainter* p, QColor c, bool blocks = false) {
     if (!p || !p->device() || p->device()->devType() != QInternal::Image || p->hasClipping()) return false;
     // Smooth drawing is the painter's: hard pixels written here would undo it.
     if (p->renderHints() & QPainter::Antialiasing) return false;
@@ -23,7 +29,9 @@ class TRaster {
     const auto f = img->format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied)
       return false;
-    if (img->devicePixelRatio() != 1.0) return false;
+    const qreal ratio = img->devicePixelRatio();
+    mK = int(ratio);
+    if (mK != ratio || mK < 1 || (mK > 1 && !blocks)) return false;
     mDx = int(tr.dx());
     mDy = int(tr.dy());
     if (mDx != tr.dx() || mDy != tr.dy()) return false;
@@ -39,7 +47,17 @@ class TRaster {
   void Pixel(int x, int y) {
     x += mDx;
     y += mDy;
-    if (unsigned(x) < unsigned(mW) && unsigned(y) < unsigned(mH)) Row(y)[x] = mColor;
+    if (mK == 1) {
+      if (unsigned(x) < unsigned(mW) && unsigned(y) < unsigned(mH)) Row(y)[x] = mColor;
+      return;
+    }
+    x *= mK;
+    y *= mK;
+    if (x < 0 || y < 0 || x + mK > mW || y + mK > mH) return;
+    for (int j = 0; j < mK; ++j) {
+      QRgb* row = Row(y + j) + x;
+      for (int i = 0; i < mK; ++i) row[i] = mColor;
+    }
   }
   // Rows y0..y1 (either order, both included) of column x.
   void VSpan(int x, int y0, int y1) {
@@ -81,6 +99,7 @@ class TRaster {
   uchar* mBits = nullptr;
   qsizetype mStride = 0;
   int mW = 0, mH = 0, mDx = 0, mDy = 0;
+  int mK = 1;  // device pixels per logical pixel, each way
   QRgb mColor = 0;
 };
 

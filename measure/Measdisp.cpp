@@ -1,5 +1,7 @@
 #include "Measdisp.h"
 
+#include "DeviceSurface_p.h"
+
 #include <QPaintEvent>
 #include <QEvent>
 #include <QPainter>
@@ -17,7 +19,10 @@ using namespace Measdisp;
 TMeasureDisplay::TMeasureDisplay(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   resize(80, 80);
-  mSurface.SetSize(80, 80);
+  // The screen's ratio, so that a display on a high-density screen is not
+  // drawn twice before its first paint.
+  mRatio = devicePixelRatioF();
+  MeasureSurface::Resize(mSurface, QSize(80, 80), mRatio);
   mStatImage.SetTransparent(true);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   mFont.changed = [this] {
@@ -161,7 +166,7 @@ void TMeasureDisplay::changeEvent(QEvent* e) {
 
 void TMeasureDisplay::Paint() {
   if (!mMonitor) return;
-  if (mSurface.Width() != width() || mSurface.Height() != height()) mSurface.SetSize(width(), height());
+  MeasureSurface::Resize(mSurface, size(), mRatio, &mSpareSurface);
   TCanvas& c = mSurface.Canvas();
   c.Brush().SetStyle(bsSolid);
   c.Brush().SetColor(Color());
@@ -176,7 +181,7 @@ void TMeasureDisplay::Paint() {
 
 void TMeasureDisplay::Update() {
   if (!mMonitor) return;
-  if (mSurface.Width() != width() || mSurface.Height() != height()) {
+  if (!MeasureSurface::Fits(mSurface, size(), mRatio)) {
     Paint();
     return;
   }
@@ -239,9 +244,19 @@ void TMeasureDisplay::DrawBorder() {
 }
 
 void TMeasureDisplay::paintEvent(QPaintEvent* e) {
-  if (mSurface.Width() != width() || mSurface.Height() != height()) Paint();
   QPainter p(this);
-  p.drawImage(e->rect(), mSurface.Image(), e->rect());
+  const qreal ratio = MeasureSurface::DeviceRatio(p);
+  if (ratio != mRatio) {
+    // Another screen (or a picture of another ratio): drawn again in its pixels.
+    mRatio = ratio;
+    Paint();
+  } else if (!MeasureSurface::Fits(mSurface, size(), mRatio)) {
+    Paint();
+  }
+  if (mRatio == 1)
+    p.drawImage(e->rect(), mSurface.Image(), e->rect());
+  else
+    p.drawImage(QRectF(e->rect()), mSurface.Image(), MeasureSurface::InPixels(e->rect(), mRatio));
 }
 
 void TMeasureDisplay::resizeEvent(QResizeEvent* e) {

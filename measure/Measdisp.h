@@ -115,7 +115,8 @@ class TMeasureDisplay : public QWidget {
   void Animate();
 
   TMeasureMonitor* Monitor() const { return mMonitor.get(); }
-  // The surface as drawn so far.
+  // The surface as drawn so far, in the pixels of the device last painted
+  // on (its devicePixelRatio tells how many per logical pixel).
   const QImage& Surface() const { return mSurface.Image(); }
 
  protected:
@@ -149,7 +150,9 @@ class TMeasureDisplay : public QWidget {
   bool mParentColor = true;
   bool mDesigning = false;
   TControlFont mFont{this};
-  TBitmap mSurface;
+  TBitmap mSurface;  // mRatio device pixels per logical pixel
+  qreal mRatio = 1;
+  QImage mSpareSurface;  // the surface of the ratio painted before
   std::unique_ptr<TMeasureMonitor> mMonitor;
 };
 

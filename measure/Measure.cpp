@@ -1,5 +1,6 @@
 #include "Measure.h"
 
+#include "DeviceSurface_p.h"
 #include "ScaleText_p.h"
 
 #include <QLocale>
@@ -26,26 +27,44 @@ void EdgeFrame(TCanvas& c, int left, int top, int right, int bottom, TColor topL
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
 
-// Reads back a rectangle of a raster canvas (the host's surface); null when
-// the canvas does not paint on an image.
-QImage GrabRect(TCanvas& c, const TRect& r) {
+// Reads back a rectangle of a raster canvas (the host's surface), in its
+// device pixels (a high-density surface gives a picture of its ratio); null
+// when the canvas does not paint on an image.
+// `spare` (moved from) is filled instead of a new picture when it has the
+// size: the dial is read back at every full paint.
+QImage GrabRect(TCanvas& c, const TRect& r, QImage&& spare = QImage()) {
   auto* img = dynamic_cast<QImage*>(c.Device());
   if (!img || r.IsEmpty()) return QImage();
   c.Painter();  // make sure pending state is applied; raster painting is immediate
-  return img->copy(r.ToQRect());
+  const qreal ratio = img->devicePixelRatio();
+  const QRect d = MeasureSurface::DeviceRect(r.Left, r.Top, r.Right, r.Bottom, ratio);
+  if (d == d.intersected(img->rect()) && img->depth() == 32 && spare.size() == d.size() &&
+      spare.format() == img->format() && spare.devicePixelRatio() == ratio) {
+    for (int y = 0; y < d.height(); ++y)
+      std::memcpy(spare.scanLine(y), img->constScanLine(d.top() + y) + d.left() * 4, size_t(d.width()) * 4);
+    return std::move(spare);
+  }
+  if (ratio == 1) return img->copy(r.ToQRect());
+  QImage piece = img->copy(d);
+  piece.setDevicePixelRatio(ratio);
+  return piece;
 }
 
-// Moves src one pixel to the left on the same raster canvas (scrolling the
-// plot), row by row in place.
+// Moves src one logical pixel to the left on the same raster canvas
+// (scrolling the plot), row by row in place.
 void ScrollLeft(TCanvas& c, const TRect& src) {
   auto* img = dynamic_cast<QImage*>(c.Device());
   if (!img) return;
-  const TRect r = IntersectRect(src, TRect(1, 0, img->width(), img->height()));
+  const qreal ratio = img->devicePixelRatio();
+  const int step = std::max(1, int(std::lround(ratio)));
+  const QRect d = MeasureSurface::DeviceRect(src.Left, src.Top, src.Right, src.Bottom, ratio);
+  const TRect r = IntersectRect(TRect(d.left(), d.top(), d.right() + 1, d.bottom() + 1),
+                                TRect(step, 0, img->width(), img->height()));
   if (r.IsEmpty() || img->depth() != 32) return;
   c.Painter();  // raster painting is immediate: the rows hold everything drawn so far
   for (int y = r.Top; y < r.Bottom; ++y) {
     auto* line = reinterpret_cast<quint32*>(img->scanLine(y));
-    std::memmove(line + r.Left - 1, line + r.Left, size_t(r.Width()) * sizeof(quint32));
+    std::memmove(line + r.Left - step, line + r.Left, size_t(r.Width()) * sizeof(quint32));
   }
 }
 
@@ -310,17 +329,17 @@ void TMeasureMeter::Paint() {
   Radius = R * 9 / 10;
   if (S > 0) {
     c.Pen().SetColor(clWhite);
-    c.Ellipse(cx - R - 1, cy - R - 1, cx + R, cy + R);
+    MeasureSurface::Ellipse(c, cx - R - 1, cy - R - 1, cx + R, cy + R);
     c.Pen().SetColor(clBlack);
-    c.Ellipse(cx - R, cy - R, cx + R, cy + R);
+    MeasureSurface::Ellipse(c, cx - R, cy - R, cx + R, cy + R);
     c.Brush().SetColor(clGray);
     c.Pen().SetStyle(psClear);
-    c.Ellipse(cx - R, cy - R, cx + R, cy + R);
+    MeasureSurface::Ellipse(c, cx - R, cy - R, cx + R, cy + R);
     const int q = Radius * 17 / 16;
     c.Brush().SetColor(clWhite);
     c.Pen().SetStyle(psSolid);
     c.Pen().SetColor(clBlack);
-    c.Ellipse(cx - q, cy - q, cx + q, cy + q);
+    MeasureSurface::Ellipse(c, cx - q, cy - q, cx + q, cy + q);
     Radius = Radius * 9 / 10;
     const int hub = Radius / 10;
     int lx = cx, ly = cy;
@@ -338,14 +357,16 @@ void TMeasureMeter::Paint() {
       }
     }
     c.Brush().SetColor(clBlack);
-    c.Ellipse(cx - hub, cy - hub, cx + hub, cy + hub);
+    MeasureSurface::Ellipse(c, cx - hub, cy - hub, cx + hub, cy + hub);
     c.Brush().SetStyle(bsClear);
     SetFontSizeSafe(c.Font(), Radius / 6);
     ly = std::min(ly, Bottom - 16);
     c.TextOut(lx, ly, mMinText);
     c.TextOut(W - lx - c.TextWidth(mMaxText), ly, mMaxText);
     c.Font().Assign(mSavedFont);
-    Snapshot = TBitmap(GrabRect(c, Rect(Left, Top, Right, Bottom)));
+    QImage grabbed = GrabRect(c, Rect(Left, Top, Right, Bottom), std::move(SpareSnapshot));
+    SpareSnapshot = Snapshot.Image();
+    Snapshot.Assign(grabbed);
   } else {
     Radius = 0;
     Snapshot = TBitmap();
@@ -405,18 +426,18 @@ void TMeasureOnOff::Update() {
   const TColor lamp = alarm ? clRed : clLime;
   c.Brush().SetColor(clTeal);
   c.Pen().SetColor(clBlack);
-  c.Ellipse(Left, Top, Right, Bottom);
+  MeasureSurface::Ellipse(c, Left, Top, Right, Bottom);
   const int d = (2 * S) / 12;
   c.Brush().SetColor(lamp);
-  c.Ellipse(Left + d, Top + d, Right - d, Bottom - d);
+  MeasureSurface::Ellipse(c, Left + d, Top + d, Right - d, Bottom - d);
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(clWhite);
-  c.Ellipse(Left + S / 2, Top + (2 * S) / 7, Right - S / 4, Bottom - (2 * S) / 5);
+  MeasureSurface::Ellipse(c, Left + S / 2, Top + (2 * S) / 7, Right - S / 4, Bottom - (2 * S) / 5);
   c.Brush().SetColor(alarm ? clMaroon : clGreen);
-  c.Ellipse(Left + (3 * S) / 10, Top + S / 2, Right - (2 * S) / 5, Bottom - S / 4);
+  MeasureSurface::Ellipse(c, Left + (3 * S) / 10, Top + S / 2, Right - (2 * S) / 5, Bottom - S / 4);
   const int e = (2 * S) / 7;
   c.Brush().SetColor(lamp);
-  c.Ellipse(Left + e, Top + e, Right - e, Bottom - e);
+  MeasureSurface::Ellipse(c, Left + e, Top + e, Right - e, Bottom - e);
   c.Pen().Assign(mSavedPen);
   c.Brush().Assign(mSavedBrush);
 }
@@ -652,10 +673,10 @@ void TMeasureTermo::Paint() {
   c.Brush().SetColor(clWhite);
   c.Rectangle(cx - r / 2, Top + r, cx + r / 2, cy);
   c.Brush().SetColor(ColumnColor());
-  c.Ellipse(cx - r, cy - r, cx + r, cy + r);
+  MeasureSurface::Ellipse(c, cx - r, cy - r, cx + r, cy + r);
   c.Rectangle(cx - r / 2, cy - 2 * r, cx + r / 2, cy);
   c.Pen().SetStyle(psClear);
-  c.Ellipse(cx - r + 1, cy - r + 1, cx + r, cy + r);
+  MeasureSurface::Ellipse(c, cx - r + 1, cy - r + 1, cx + r, cy + r);
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);
 
@@ -698,7 +719,7 @@ void TMeasureTermo::Update() {
   // Same alarm as the paint (stop or out of range): otherwise every paint's
   // own update would turn a red bulb green again.
   c.Brush().SetColor(ColumnColor());
-  c.Ellipse(cx - r + 1, cy - r + 1, cx + r, cy + r);
+  MeasureSurface::Ellipse(c, cx - r + 1, cy - r + 1, cx + r, cy + r);
   c.Rectangle(cx - r / 2 + 1, cy, cx + r / 2 - 1, Level);
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);

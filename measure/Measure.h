@@ -151,6 +151,7 @@ class TMeasureMeter : public TMeasureMonitor {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   int NeedleAngle = 160, Radius = 0, CenterX = 0, CenterY = 0;
   TBitmap Snapshot;  // the dial without the needle
+  QImage SpareSnapshot;  // the one before: its pixels are reused
 };
 
 // A monitor that shows its value as a lamp that is on or off.

@@ -1,5 +1,7 @@
 #include "MoniDisp.h"
 
+#include "DeviceSurface_p.h"
+
 #include <QEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -15,6 +17,7 @@ TARNWELL_LIBRARY_ACCESSIBLE(measure)
 namespace Tarnwell {
 
 using namespace MoniDisp;
+using MeasureSurface::Fits;
 
 namespace {
 
@@ -75,6 +78,9 @@ TMonitorDisplay::TMonitorDisplay(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
   resize(80, 80);
+  // The screen's ratio, so that a display on a high-density screen is not
+  // composed twice before its first paint.
+  mRatio = devicePixelRatioF();
   mSignalValue = 50;
   mSignalCaption = objectName();
   mFont.changed = [this] {
@@ -234,9 +240,20 @@ void TMonitorDisplay::Invalidate() {
 }
 
 void TMonitorDisplay::paintEvent(QPaintEvent* e) {
-  if (mDirty || mSurface.Width() != width() || mSurface.Height() != height()) Paint();
   QPainter p(this);
-  p.drawImage(e->rect(), mSurface.Image(), e->rect());
+  const qreal ratio = MeasureSurface::DeviceRatio(p);
+  if (ratio != mRatio) {
+    // Another screen (or a picture of another ratio): the layers are composed
+    // again in its pixels.
+    mRatio = ratio;
+    ComposeStatic();
+    mDirty = true;
+  }
+  if (mDirty || !Fits(mSurface, size(), mRatio)) Paint();
+  if (mRatio == 1)
+    p.drawImage(e->rect(), mSurface.Image(), e->rect());
+  else
+    p.drawImage(QRectF(e->rect()), mSurface.Image(), MeasureSurface::InPixels(e->rect(), mRatio));
 }
 
 // ---- Layers ----------------------------------------------------------------
@@ -357,7 +374,7 @@ QString TMonitorDisplay::ValueKey() {
 void TMonitorDisplay::ComposeStatic() {
   mDrawnKey.clear();
   const int W = width(), H = height();
-  mStatic.SetSize(W, H);
+  MeasureSurface::Resize(mStatic, QSize(W, H), mRatio);
   if (W <= 0 || H <= 0) {
     mInnerRect = TRect();
     return;
@@ -461,8 +478,8 @@ void TMonitorDisplay::PaintValueLayer() {
   SetupPictureSize(sizing);
   mValueSize = QSize(sizing.Width(), sizing.Height());
   mValuePictureStale = true;
-  const bool composed = W > 0 && H > 0 && mStatic.Width() == W && mStatic.Height() == H;
-  if (!composed || (OwnPicture(mDisplayStyle) && (mSurface.Width() != W || mSurface.Height() != H))) {
+  const bool composed = W > 0 && H > 0 && Fits(mStatic, size(), mRatio);
+  if (!composed || (OwnPicture(mDisplayStyle) && !Fits(mSurface, size(), mRatio))) {
     // Nothing composed yet: the next paint does it all. The graph still
     // takes its sample now, so that none is lost.
     if (mDisplayStyle == mdGraph) {
@@ -507,7 +524,7 @@ void TMonitorDisplay::DrawStateText(TCanvas& c, const QString& text) {
 void TMonitorDisplay::Paint() {
   mDirty = false;
   const int W = width(), H = height();
-  if (mStatic.Width() != W || mStatic.Height() != H) ComposeStatic();
+  if (!Fits(mStatic, size(), mRatio)) ComposeStatic();
   if (W <= 0 || H <= 0) {
     mSurface.Assign(mStatic.Image());
     return;
@@ -527,17 +544,19 @@ void TMonitorDisplay::Paint() {
 void TMonitorDisplay::CopyStatic(const TRect& area) {
   const QImage& src = mStatic.Image();
   if (mSurface.Width() != src.width() || mSurface.Height() != src.height() ||
-      mSurface.Image().format() != src.format()) {
+      mSurface.Image().format() != src.format() || mSurface.Image().devicePixelRatio() != src.devicePixelRatio()) {
     mSurface.Assign(src.copy());
     return;
   }
   // Row by row into the surface's own buffer: no new image at every update.
-  const TRect r = IntersectRect(area, TRect(0, 0, src.width(), src.height()));
-  if (r.IsEmpty()) return;
+  if (area.IsEmpty()) return;
+  const QRect r = MeasureSurface::DeviceRect(area.Left, area.Top, area.Right, area.Bottom, mRatio)
+                      .intersected(src.rect());
+  if (r.isEmpty()) return;
   QImage& dst = mSurface.ImageForWrite();
   const int bpp = src.depth() / 8;
-  for (int y = r.Top; y < r.Bottom; ++y)
-    std::memcpy(dst.scanLine(y) + r.Left * bpp, src.constScanLine(y) + r.Left * bpp, size_t(r.Width() * bpp));
+  for (int y = r.top(); y <= r.bottom(); ++y)
+    std::memcpy(dst.scanLine(y) + r.left() * bpp, src.constScanLine(y) + r.left() * bpp, size_t(r.width() * bpp));
 }
 
 void TMonitorDisplay::DrawHandles(TCanvas& c) {
@@ -599,7 +618,7 @@ void TMonitorDisplay::Animate() {
   // shown yet keeps its surface current.
   if (isHidden() && testAttribute(Qt::WA_WState_ExplicitShowHide) && !mDesigning) return;
   if (mDisplayStyle != mdAnima || mSignalStop || mAnimStrip.Empty() || mFrameCount <= 0) return;
-  if (mSurface.Width() != width() || mSurface.Height() != height() || mDirty) Paint();
+  if (!Fits(mSurface, size(), mRatio) || mDirty) Paint();
   mFrameIndex = mFrameIndex + 1 >= mFrameCount ? 0 : mFrameIndex + 1;
   DrawAnimFrame(mSurface.Canvas());
   update();

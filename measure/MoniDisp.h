@@ -138,7 +138,9 @@ class TMonitorDisplay : public QWidget {
   void BeginLoad() { mLoading = true; }
   void Loaded();
 
-  // The layers and state, for hosts and tests.
+  // The layers and state, for hosts and tests. The surface and the static
+  // layer hold the pixels of the device last painted on (their
+  // devicePixelRatio tells how many per logical pixel).
   const QImage& Surface() const { return mSurface.Image(); }
   const QImage& StaticImage() const { return mStatic.Image(); }
   const TMetafile& BackPicture() const { return mBackPicture; }
@@ -219,7 +221,9 @@ class TMonitorDisplay : public QWidget {
   QSize mValueSize{200, 200};
   bool mValuePictureStale = true;
   QString mDrawnKey;  // what the surface's value picture was drawn from
+  // Both in the device's pixels: mRatio of them per logical pixel.
   TBitmap mStatic, mSurface;
+  qreal mRatio = 1;
   TMonitorHistory mHistory;
   int mEffectiveAspect = 1;
   int mFrameCount = 0, mFrameIndex = -1;

@@ -13,6 +13,7 @@
 
 #include <Tarnwell/barcodes/BarCodes.h>
 #include <Tarnwell/graph/Graph2D.h>
+#include <Tarnwell/measure/Measdisp.h>
 #include <Tarnwell/measure/MoniDisp.h>
 #include <Tarnwell/pattern/PatPanel.h>
 #include <Tarnwell/scroll/EnhScrol.h>
@@ -67,6 +68,14 @@ const std::vector<TFamily>& Families() {
          m->setSignalValue(42);
          return std::unique_ptr<QWidget>(std::move(m));
        }},
+      {"measure: measure display", [] {
+         auto m = std::make_unique<TMeasureDisplay>();
+         m->resize(160, 160);
+         m->setDisplayStyle(Measdisp::mdMeter);
+         m->setControlName(QStringLiteral("Pressione"));
+         m->setControlValue(42);
+         return std::unique_ptr<QWidget>(std::move(m));
+       }},
       {"slide: button bar", [] {
          auto s = std::make_unique<TSlideButtonBar>();
          s->resize(200, 32);
@@ -118,6 +127,6 @@ void BM_PaintAtRatio2(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_PaintAtRatio2)->DenseRange(0, 9)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintAtRatio2)->DenseRange(0, 10)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) { return TarnwellBench::RunWidgetsBenchmarks(argc, argv); }

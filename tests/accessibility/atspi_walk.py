@@ -22,9 +22,14 @@ is or what it is called:
     and position describe; a label that shows no text; the list of a
     combo box, whose items carry the names.
 Only what is on screen is judged: an object counts when it and every object
-between it and its window are showing, so the items of a closed popup or
-the tabs behind the current one are left alone. Of a parent with very many
-children (the cells of a large grid) the first MAX_CHILDREN are walked.
+between it and its window are showing, so the items of a closed popup are
+left alone. The pages behind the current tab are brought up one by one, as
+a screen reader's user would (the tab's "Press" action, or the tab list's
+selection), and walked too; then the tab that was current is restored
+where the bridge tells which it was (Qt 6.4 marks none selected: then the
+current page is walked twice, its problems reported once). Of
+a parent with very many children (the cells of a large grid) the first
+MAX_CHILDREN are walked.
 
 Exits 0 when every control of every window has a role and a name, 1 when
 one lacks either or a window could not be opened or closed, 77 (skip) when
@@ -211,6 +216,13 @@ class Walk:
         self.problems = []
         self.checked = 0
         self.truncated = 0
+        self.pages = 0  # tab pages brought up and walked
+
+    def problem(self, text):
+        # A control met again (the page that was current walked once more
+        # when its tab cannot tell it is selected) is reported once.
+        if text not in self.problems:
+            self.problems.append(text)
 
     def role_name(self, a):
         try:
@@ -228,35 +240,95 @@ class Walk:
         if self.verbose:
             log("    " + where)
         if role in (pyatspi.ROLE_UNKNOWN, pyatspi.ROLE_INVALID):
-            self.problems.append(f"no role: {where}")
+            self.problem(f"no role: {where}")
         if name:
             return
         if rname in NAMELESS:
             return
         if rname == "list" and path and path[-1].startswith("combo box"):
             return
-        self.problems.append(f"no name: {where}")
+        self.problem(f"no name: {where}")
+
+    def label(self, a):
+        return f"{self.role_name(a)} '{(a.name or '').strip()}'"
 
     def walk(self, a, path, depth=0):
-        """Checks the showing descendants of `a`."""
+        """Checks the showing descendants of `a`, and those of every page of
+        the tab lists among its children."""
         pyatspi = self.pyatspi
         if depth > MAX_DEPTH:
-            self.problems.append(f"deeper than {MAX_DEPTH}: {' > '.join(path)}")
+            self.problem(f"deeper than {MAX_DEPTH}: {' > '.join(path)}")
             return
         n = a.childCount
         if n > MAX_CHILDREN:
             self.truncated += 1
+        tab_lists = []
         for i in range(min(n, MAX_CHILDREN)):
             try:
                 c = a.getChildAtIndex(i)
                 if c is None or not c.getState().contains(pyatspi.STATE_SHOWING):
                     continue
                 self.check(c, path)
-                self.walk(c, path + [f"{self.role_name(c)} '{(c.name or '').strip()}'"], depth + 1)
+                self.walk(c, path + [self.label(c)], depth + 1)
+                if self.role_name(c) == "page tab list":
+                    tab_lists.append(c)
             except Exception as e:  # a child gone while we read it is not the control's fault
                 if "Could not" in str(e) or "does not exist" in str(e):
                     continue
-                self.problems.append(f"unreadable child {i} of {' > '.join(path)}: {e}")
+                self.problem(f"unreadable child {i} of {' > '.join(path)}: {e}")
+        for tab_list in tab_lists:
+            self.walk_pages(a, tab_list, path, depth)
+
+    def select_tab(self, tab_list, tab, index):
+        """Brings up the page of `tab`: the tab list's selection where the
+        bridge offers one, else the tab's own press."""
+        try:
+            sel = tab_list.querySelection()
+        except NotImplementedError:
+            sel = None
+        if sel is not None and sel.selectChild(index):
+            return True
+        try:
+            press(self.pyatspi, tab)
+            return True
+        except (RuntimeError, NotImplementedError):
+            return False
+
+    def walk_pages(self, owner, tab_list, path, depth):
+        """Walks the page of every tab of `tab_list` but the current one: the
+        siblings of the tab list under `owner` (the page stack) show it."""
+        pyatspi = self.pyatspi
+        tabs = [t for t in tab_list if t is not None and self.role_name(t) == "page tab"]
+        current = next((j for j, t in enumerate(tabs) if t.getState().contains(pyatspi.STATE_SELECTED)), None)
+        switched = False
+        for j, tab in enumerate(tabs):
+            if j == current:
+                continue  # walked already
+            where = " > ".join(path + [self.label(tab_list), self.label(tab)])
+            if not tab.getState().contains(pyatspi.STATE_ENABLED):
+                continue  # a disabled tab's page is out of everyone's reach
+            if not self.select_tab(tab_list, tab, j):
+                self.problem(f"tab page cannot be brought up: {where}")
+                continue
+            switched = True
+            time.sleep(0.3)  # let the page show and lay itself out
+            self.pages += 1
+            page_path = path + [f"page '{(tab.name or '').strip()}'"]
+            for i in range(min(owner.childCount, MAX_CHILDREN)):
+                try:
+                    s = owner.getChildAtIndex(i)
+                    if s is None or s == tab_list or self.role_name(s) == "page tab list":
+                        continue
+                    if not s.getState().contains(pyatspi.STATE_SHOWING):
+                        continue
+                    self.walk(s, page_path + [self.label(s)], depth + 1)
+                except Exception as e:
+                    if "Could not" in str(e) or "does not exist" in str(e):
+                        continue
+                    self.problem(f"unreadable page child {i} of {where}: {e}")
+        if switched and current is not None:
+            self.select_tab(tab_list, tabs[current], current)
+            time.sleep(0.1)
 
 
 def find(pyatspi, root, pred, limit=4000):
@@ -381,7 +453,8 @@ def run(showcase, source_dir, verbose, tmp, procs):
         log("  " + p)
     for f in failures:
         log("  " + f)
-    log(f"{opened} of 15 windows opened, {w.checked} controls read, {len(w.problems)} lacking a role or a name, "
+    log(f"{opened} of 15 windows opened, {w.pages} hidden tab pages brought up, {w.checked} controls read, "
+        f"{len(w.problems)} lacking a role or a name, "
         f"{w.truncated} long child lists cut at {MAX_CHILDREN}, {time.monotonic() - t0:.1f} s")
     return 1 if w.problems or failures or opened != 15 else 0
 

@@ -15,58 +15,18 @@
 #include <Tarnwell/visuals/GraphLed.h>
 #include <Tarnwell/visuals/URLLabel.h>
 
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 
 namespace {
 
-QImage Render(QWidget* w, qreal ratio) {
-  QImage img((QSizeF(w->size()) * ratio).toSize(), QImage::Format_RGB32);
-  img.setDevicePixelRatio(ratio);
-  img.fill(Qt::white);
-  w->render(&img);
-  img.setDevicePixelRatio(1);
-  return img;
-}
+using HiDpi::Detail;
+using HiDpi::Dark;
+using HiDpi::Ink;
+using HiDpi::InkBox;
+using HiDpi::Render;
+using HiDpi::WidestGap;
 
-using Ink = std::function<bool(QRgb)>;
-
-// Device pixels of `img` inside `logical` (scaled by ratio) that are ink.
-QRect InkBox(const QImage& img, QRect logical, qreal ratio, const Ink& ink) {
-  const QRect r = QRect((QPointF(logical.topLeft()) * ratio).toPoint(), (QSizeF(logical.size()) * ratio).toSize())
-                      .intersected(img.rect());
-  QRect box;
-  for (int y = r.top(); y <= r.bottom(); ++y)
-    for (int x = r.left(); x <= r.right(); ++x)
-      if (ink(img.pixel(x, y))) box |= QRect(x, y, 1, 1);
-  return box;
-}
-
-// Share of the region's pixels that differ from the 1x picture enlarged.
-double Detail(const QImage& at1, const QImage& at2, QRect logical) {
-  const QImage up = at1.scaled(at1.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  const QRect r(logical.topLeft() * 2, logical.size() * 2);
-  int differ = 0, all = 0;
-  for (int y = r.top(); y <= r.bottom() && y < up.height(); ++y)
-    for (int x = r.left(); x <= r.right() && x < up.width(); ++x) {
-      ++all;
-      if (up.pixel(x, y) != at2.pixel(x, y)) ++differ;
-    }
-  return all ? double(differ) / all : 0;
-}
-
-// The widest run of ink-free columns between the first and last ink column.
-int WidestGap(const QImage& img, const QRect& box, const Ink& ink) {
-  int widest = 0, run = 0;
-  for (int x = box.left(); x <= box.right(); ++x) {
-    bool any = false;
-    for (int y = box.top(); y <= box.bottom() && !any; ++y) any = ink(img.pixel(x, y));
-    run = any ? 0 : run + 1;
-    widest = std::max(widest, run);
-  }
-  return widest;
-}
-
-bool Dark(QRgb c) { return qGray(c) < 60; }
 bool Green(QRgb c) { return qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 40; }
 bool Navy(QRgb c) { return qBlue(c) > 80 && qRed(c) < 60 && qGreen(c) < 60; }
 
