@@ -89,9 +89,9 @@ struct TFaceRecord3D {
 // edge tables of the triangle filler, one entry per scanline of that image.
 class TBitmapBuffer3D {
  public:
-  // Makes the image width x height (rebuilding only on a change) and clears
-  // it to black. Returns false for an empty size.
-  bool Prepare(int width, int height);
+  // Makes the image width x height (rebuilding only on a change) and, unless
+  // clear is false, clears it to black. Returns false for an empty size.
+  bool Prepare(int width, int height, bool clear = true);
   void Release();
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -115,6 +115,9 @@ struct TRenderTimes3D {
 
 // The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
 // bitmap, from wire frame to a lit depth buffer.
+class TRenderPool3D;
+struct TRasterTarget3D;
+
 class TEngine3D {
  public:
   TEngine3D();
@@ -136,6 +139,16 @@ class TEngine3D {
   // wound counter-clockwise seen from outside) are left out of levels 1..6.
   void SetCullBackFaces(bool on) { mCullBackFaces = on; }
   bool CullBackFaces() const { return mCullBackFaces; }
+  // How many threads draw a frame, each owning every n-th band of rows: 1
+  // draws on the calling thread alone; 0 (the default) takes one a core, at
+  // most kAutoThreads. The picture is the same whatever the count. Clamped
+  // to 0..kMaxThreads; the threads start with the next frame.
+  void SetThreadCount(int n);
+  int ThreadCount() const { return mThreadCount; }
+  // The threads the next frame is drawn with: the setting, or for 0 what
+  // this machine has (1 on a single core).
+  int EffectiveThreadCount() const;
+  static constexpr int kAutoThreads = 4, kMaxThreads = 16;
 
   // Gathers the visible objects of the list into the scene buffers. The
   // engine keeps a reference to the list until ReleaseScene.
@@ -190,10 +203,15 @@ class TEngine3D {
   void CopyVertices(const TObject3DList& objects);
   void ProjectAll();
   void SortFaces();
-  void DrawLevel(int level);
-  // Scan-converts the three edges into the edge tables; returns the row range.
-  bool ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi);
-  void ScanEdge(TPoint a, TPoint b);
+  struct TFaceSetup;
+  // Runs job(lo, hi) over slices of 0..n, on the pool when there is one.
+  template <class Job>
+  void ForSlices(std::size_t n, Job&& job);
+  void PrepareLevel(int level);
+  void SetupFace(int level, std::size_t order, TFaceSetup& s) const;
+  void DrawBands(int level, const TRasterTarget3D& frame, int band, int bands);
+  void DrawFace(int level, const TFaceSetup& s, const TRasterTarget3D& rows);
+  TRasterTarget3D Frame();
   double VertexFactor(float z) const;
   float InverseDepth(const TVertex3D& v) const;
   bool FacesAway(TPoint a, TPoint b, TPoint c) const;
@@ -215,7 +233,15 @@ class TEngine3D {
   std::vector<TFaceRecord3D> mFaces;
   std::vector<std::uint32_t> mSortList;
   std::vector<std::uint64_t> mSortKeys, mSortTmp;
+  // Per vertex, for the level being drawn: the shade factor (levels 4, 5),
+  // the shaded colour (level 4) or the inverse depth (level 6).
+  std::vector<double> mVertexFactor;
+  std::vector<TColor> mVertexColor;
+  std::vector<float> mVertexDepth;
+  std::vector<TFaceSetup> mSetup;  // in drawing order
   TRenderTimes3D mTimes;
+  int mThreadCount = 0;
+  std::unique_ptr<TRenderPool3D> mPool;
 };
 
 }  // namespace Tarnwell
