@@ -303,11 +303,15 @@ void TEngine3D::CopyVertices(const TObject3DList&) {
 
 namespace {
 
-// Rows go to the threads in bands of this many, band b to thread b % n: a
-// model covering only part of the frame still keeps every thread busy, and
-// most small faces fall inside one band.
+// Rows go out in bands of this many: band b belongs to unit b % units, and
+// a unit, drawn by whichever thread claims it, walks every face of the frame
+// in order but draws only on its own rows. A model covering only part of the
+// frame still spreads over every unit, and most small faces fall in one band.
 constexpr int kBandRows = 32;
-// Fewer items than this a thread are not worth handing over.
+// Units a thread: more than one, so that a thread woken late finds the
+// others have shared its work.
+constexpr int kUnitsPerThread = 2;
+// Fewer items than this are not worth a slice of their own.
 constexpr std::size_t kMinSlice = 2048;
 
 }  // namespace
@@ -323,16 +327,21 @@ int TEngine3D::EffectiveThreadCount() const {
   return std::clamp(cores, 1, kAutoThreads);
 }
 
+int TEngine3D::SliceCount(std::size_t n) const {
+  const int threads = mPool ? mPool->Threads() : 1;
+  if (threads <= 1 || n < 2 * kMinSlice) return 1;
+  return int(std::min<std::size_t>(std::size_t(threads) * kUnitsPerThread, n / kMinSlice));
+}
+
 template <class Job>
 void TEngine3D::ForSlices(std::size_t n, Job&& job) {
-  const int threads = mPool ? mPool->Threads() : 1;
-  if (threads <= 1 || n < 2 * kMinSlice) {
-    job(std::size_t(0), n);
+  const int parts = SliceCount(n);
+  if (parts == 1) {
+    job(std::size_t(0), n, 0);
     return;
   }
-  const std::size_t parts = std::min<std::size_t>(std::size_t(threads), n / kMinSlice);
-  mPool->Run([&](int k) {
-    if (std::size_t(k) < parts) job(n * std::size_t(k) / parts, n * std::size_t(k + 1) / parts);
+  mPool->Run(parts, [&](int u) {
+    job(n * std::size_t(u) / std::size_t(parts), n * std::size_t(u + 1) / std::size_t(parts), u);
   });
 }
 
@@ -340,7 +349,7 @@ void TEngine3D::ForSlices(std::size_t n, Job&& job) {
 
 void TEngine3D::ProjectAll() {
   const std::size_t n = std::min(mVertices.size(), mProjected.size());
-  ForSlices(n, [this](std::size_t lo, std::size_t hi) {
+  ForSlices(n, [this](std::size_t lo, std::size_t hi, int) {
     for (std::size_t i = lo; i < hi; ++i) mProjected[i] = ProjectVertex(mVertices[i]);
   });
 }
@@ -353,7 +362,7 @@ void TEngine3D::SortFaces() {
   const std::size_t n = mFaces.size(), nv = mVertices.size();
   mSortKeys.resize(n);
   mSortTmp.resize(n);
-  ForSlices(n, [&](std::size_t lo, std::size_t hi) {
+  ForSlices(n, [&](std::size_t lo, std::size_t hi, int) {
     for (std::size_t i = lo; i < hi; ++i) {
       TFaceRecord3D& f = mFaces[i];
       if (f.A < nv && f.B < nv && f.C < nv)
@@ -386,7 +395,6 @@ struct TEngine3D::TFaceSetup {
   TPoint P[3];
   TColor C[3];
   float D[3];
-  int Top, Bottom;  // inside the frame; Top > Bottom: nothing to draw
 };
 
 TRasterTarget3D TEngine3D::Frame() {
@@ -411,7 +419,7 @@ double TEngine3D::Render(int width, int height, int level) {
     const int threads = EffectiveThreadCount();
     if (threads <= 1) {
       mPool.reset();
-    } else if (!mPool || mPool->Threads() != threads) {
+    } else if (!mPool || mPool->Requested() != threads) {
       mPool.reset();
       try {
         mPool = std::make_unique<TRenderPool3D>(threads);
@@ -434,12 +442,14 @@ double TEngine3D::Render(int width, int height, int level) {
     if (level == rlZBuffered && mDepth.size() != std::size_t(width) * std::size_t(height))
       mDepth.assign(std::size_t(width) * std::size_t(height), 0.0f);
     const int drawn = scene ? level : -1;  // nothing but the clearing
-    PrepareLevel(drawn);
-    const TRasterTarget3D frame = Frame();
     // A frame of a band or two is not worth the hand-over.
-    const int bands = mPool && height >= 2 * kBandRows ? mPool->Threads() : 1;
-    if (bands > 1)
-      mPool->Run([&](int k) { DrawBands(drawn, frame, k, bands); });
+    int units = mPool && mPool->Threads() > 1 && height >= 2 * kBandRows
+                    ? std::min(mPool->Threads() * kUnitsPerThread, (height + kBandRows - 1) / kBandRows)
+                    : 1;
+    units = PrepareLevel(drawn, units);
+    const TRasterTarget3D frame = Frame();
+    if (units > 1)
+      mPool->Run(units, [&](int u) { DrawBands(drawn, frame, u, units); });
     else
       DrawBands(drawn, frame, 0, 1);
     mTimes.DrawMs = double(step.nsecsElapsed()) / 1e6;
@@ -494,21 +504,36 @@ void TEngine3D::ClearDepth() {
 // What every band needs of a level, worked out once a frame in slices: the
 // per-vertex shades, then every face's corners, colours and rows in drawing
 // order. Pure functions of the scene, so the threads share them as they are.
-void TEngine3D::PrepareLevel(int level) {
-  if (level < rsWireFrame || level > rlLastLevel) return;
+int TEngine3D::PrepareLevel(int level, int units) {
+  if (level < rsWireFrame || level > rlLastLevel) return units;
   const std::size_t nv = mVertices.size();
   const bool sorted = level >= rsFlatSolid && level <= rlFacingShade;
   try {
     if (level == rsDepthShade) mVertexColor.resize(nv);
     if (level == rlFacingShade) mVertexFactor.resize(nv);
     if (level == rlZBuffered) mVertexDepth.resize(nv);
-    mSetup.resize(sorted ? mSortList.size() : mFaces.size());
+    const std::size_t n = sorted ? mSortList.size() : mFaces.size();
+    mSetup.resize(n);
+    mSetupTop.resize(n);
+    mSetupBottom.resize(n);
+    if (units > 1) {
+      // Room for every face of a slice in every bin, so that the slices
+      // never allocate.
+      const int slices = SliceCount(n);
+      mBins.resize(std::size_t(slices) * std::size_t(units));
+      for (int p = 0; p < slices; ++p)
+        for (int u = 0; u < units; ++u)
+          mBins[std::size_t(p) * units + u].reserve(n * std::size_t(p + 1) / slices - n * std::size_t(p) / slices);
+    }
   } catch (const std::bad_alloc&) {
     mSetup.clear();
-    return;
+    mSetupTop.clear();
+    mSetupBottom.clear();
+    mBins.clear();
+    return 1;
   }
   if (level == rsDepthShade || level == rlFacingShade || level == rlZBuffered) {
-    ForSlices(nv, [&](std::size_t lo, std::size_t hi) {
+    ForSlices(nv, [&](std::size_t lo, std::size_t hi, int) {
       for (std::size_t i = lo; i < hi; ++i) {
         if (level == rsDepthShade)
           mVertexColor[i] = Shade(clWhite, VertexFactor(mVertices[i].Z));
@@ -519,16 +544,46 @@ void TEngine3D::PrepareLevel(int level) {
       }
     });
   }
-  ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi) {
-    for (std::size_t i = lo; i < hi; ++i) SetupFace(level, i, mSetup[i]);
+  ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
+    std::vector<std::uint32_t>* bins = units > 1 ? &mBins[std::size_t(slice) * units] : nullptr;
+    if (bins)
+      for (int u = 0; u < units; ++u) bins[u].clear();
+    for (std::size_t i = lo; i < hi; ++i) {
+#if defined(__GNUC__)
+      // The sorted order reaches all over the face and vertex buffers: ask
+      // for a face a little ahead, and for the corners of one nearer.
+      if (sorted && i + 16 < hi) __builtin_prefetch(&mFaces[mSortList[i + 16]]);
+      if (i + 8 < hi) {
+        const TFaceRecord3D& f = mFaces[sorted ? mSortList[i + 8] : i + 8];
+        if (f.A < nv && f.B < nv && f.C < nv) {
+          __builtin_prefetch(&mProjected[f.A]);
+          __builtin_prefetch(&mProjected[f.B]);
+          __builtin_prefetch(&mProjected[f.C]);
+          if (level != rsWireFrame && level != rsFlatSolid) {
+            __builtin_prefetch(&mVertices[f.A]);
+            __builtin_prefetch(&mVertices[f.B]);
+            __builtin_prefetch(&mVertices[f.C]);
+          }
+        }
+      }
+#endif
+      SetupFace(level, i);
+      if (!bins || mSetupTop[i] > mSetupBottom[i]) continue;
+      // Once in the bin of every unit owning one of its bands.
+      const int last = mSetupBottom[i] / kBandRows;
+      for (int band = mSetupTop[i] / kBandRows, k = 0; band <= last && k < units; ++band, ++k)
+        bins[band % units].push_back(std::uint32_t(i));
+    }
   });
+  return units;
 }
 
-void TEngine3D::SetupFace(int level, std::size_t order, TFaceSetup& s) const {
+void TEngine3D::SetupFace(int level, std::size_t order) {
   const bool sorted = level >= rsFlatSolid && level <= rlFacingShade;
   const TFaceRecord3D& f = mFaces[sorted ? mSortList[order] : order];
-  s.Top = 1;
-  s.Bottom = 0;
+  TFaceSetup& s = mSetup[order];
+  mSetupTop[order] = 1;
+  mSetupBottom[order] = 0;
   const std::size_t nv = mProjected.size();
   if (!(f.A < nv && f.B < nv && f.C < nv)) return;
   const TProjVertex3D &a = mProjected[f.A], &b = mProjected[f.B], &c = mProjected[f.C];
@@ -569,8 +624,8 @@ void TEngine3D::SetupFace(int level, std::size_t order, TFaceSetup& s) const {
       s.D[2] = mVertexDepth[f.C];
       break;
   }
-  s.Top = std::max(std::min({a.Y, b.Y, c.Y}), 0);
-  s.Bottom = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
+  mSetupTop[order] = std::max(std::min({a.Y, b.Y, c.Y}), 0);
+  mSetupBottom[order] = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
 }
 
 // --------------------------------------------------------------- drawing
@@ -602,17 +657,25 @@ void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uin
     iHi = std::min<std::int64_t>(majLen - 1, ma0 - majLo);
   }
   if (iLo > iHi) return;
-  const std::int64_t den = 2 * majLen;
-  std::int64_t num = 2 * iLo * minLen + majLen;
-  std::int64_t q = num / den, r = num % den;
+  const std::int64_t den = 2 * majLen, rise = 2 * minLen;
+  std::int64_t q = 0, r = majLen;  // from the first pixel: no division
+  if (iLo > 0) {
+    const std::int64_t num = 2 * iLo * minLen + majLen;
+    q = num / den;
+    r = num % den;
+  }
+  std::uint32_t* const bits = t.Bits;
+  const std::size_t w = std::size_t(t.Width);
   for (std::int64_t i = iLo; i <= iHi; ++i) {
     const std::int64_t ma = ma0 + majStep * i;
     const std::int64_t mi = mi0 + minStep * q;
     if (mi >= minLo && mi <= minHi) {
-      const std::int64_t x = xMajor ? ma : mi, y = xMajor ? mi : ma;
-      t.Bits[std::size_t(y) * std::size_t(t.Width) + std::size_t(x)] = px;
+      if (xMajor)
+        bits[std::size_t(mi) * w + std::size_t(ma)] = px;
+      else
+        bits[std::size_t(ma) * w + std::size_t(mi)] = px;
     }
-    r += 2 * minLen;
+    r += rise;
     if (r >= den) {
       r -= den;
       ++q;
@@ -652,10 +715,28 @@ inline void ForEachSpan(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p
   }
 }
 
+// Most spans of a large mesh are a few pixels long: stored in place rather
+// than through a library call each.
+inline void FillPixels(std::uint32_t* p, int n, std::uint32_t px) {
+#ifdef TW_ENGINE3D_SSE2
+  if (n < 64) {
+    const __m128i v = _mm_set1_epi32(int(px));
+    for (; n >= 4; n -= 4, p += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    if (n & 2) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+      p += 2;
+    }
+    if (n & 1) *p = px;
+    return;
+  }
+#endif
+  std::fill_n(p, n, px);
+}
+
 void FillFlatRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, std::uint32_t px) {
   if (!t.Bits) return;
   ForEachSpan(t, p0, p1, p2, [&](int y, int xl, int xh) {
-    std::fill_n(t.Bits + std::size_t(y) * std::size_t(t.Width) + xl, xh - xl + 1, px);
+    FillPixels(t.Bits + std::size_t(y) * std::size_t(t.Width) + xl, xh - xl + 1, px);
   });
 }
 
@@ -782,15 +863,15 @@ void FillDepthRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, TC
 
 }  // namespace
 
-// One thread's share of a frame: it clears its bands, then draws every face
-// in the frame's order, each clipped to the rows of its bands. A pixel so
-// meets the same writes in the same order whatever the number of bands.
-void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int band, int bands) {
+// One unit of a frame: it clears its bands, then draws every face in the
+// frame's order, each clipped to the rows of its bands. A pixel so meets the
+// same writes in the same order whatever the number of units or threads.
+void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int units) {
   const int w = frame.Width, h = frame.Height;
   if (!frame.Bits) return;
-  auto owned = [&](int y) { return bands == 1 || (y / kBandRows) % bands == band; };
-  const int step = bands == 1 ? h : bands * kBandRows, size = bands == 1 ? h : kBandRows;
-  for (int y0 = bands == 1 ? 0 : band * kBandRows; y0 < h; y0 += step) {
+  auto owned = [&](int y) { return units == 1 || (y / kBandRows) % units == unit; };
+  const int step = units == 1 ? h : units * kBandRows, size = units == 1 ? h : kBandRows;
+  for (int y0 = units == 1 ? 0 : unit * kBandRows; y0 < h; y0 += step) {
     const std::size_t at = std::size_t(y0) * std::size_t(w), n = std::size_t(std::min(size, h - y0)) * w;
     std::fill_n(frame.Bits + at, n, 0xFF000000u);
     if (level == rlZBuffered && frame.Depth) std::fill_n(frame.Depth + at, n, 0.0f);
@@ -803,21 +884,26 @@ void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int band, int
   }
   if (level < rsWireFrame || level > rlLastLevel) return;
   TRasterTarget3D rows = frame;
-  for (const TFaceSetup& s : mSetup) {
-    if (s.Top > s.Bottom) continue;
-    if (bands == 1) {
-      rows.RowLo = s.Top;
-      rows.RowHi = s.Bottom;
-      DrawFace(level, s, rows);
-      continue;
+  if (units == 1) {
+    for (std::size_t i = 0, n = mSetup.size(); i < n; ++i) {
+      rows.RowLo = mSetupTop[i];
+      rows.RowHi = mSetupBottom[i];
+      if (rows.RowLo <= rows.RowHi) DrawFace(level, mSetup[i], rows);
     }
-    // The first of this thread's bands at or below the face's top.
-    int b = s.Top / kBandRows;
-    b += ((band - b % bands) + bands) % bands;
-    for (; b * kBandRows <= s.Bottom; b += bands) {
-      rows.RowLo = std::max(s.Top, b * kBandRows);
-      rows.RowHi = std::min(s.Bottom, b * kBandRows + kBandRows - 1);
-      DrawFace(level, s, rows);
+    return;
+  }
+  // The slices' bins in slice order: the faces in the frame's order.
+  for (std::size_t p = unit; p < mBins.size(); p += std::size_t(units)) {
+    for (const std::uint32_t i : mBins[p]) {
+      const int t = mSetupTop[i], b = mSetupBottom[i];
+      // The first of this unit's bands at or below the face's top.
+      int band = t / kBandRows;
+      band += ((unit - band % units) + units) % units;
+      for (; band * kBandRows <= b; band += units) {
+        rows.RowLo = std::max(t, band * kBandRows);
+        rows.RowHi = std::min(b, band * kBandRows + kBandRows - 1);
+        DrawFace(level, mSetup[i], rows);
+      }
     }
   }
 }

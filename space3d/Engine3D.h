@@ -204,12 +204,15 @@ class TEngine3D {
   void ProjectAll();
   void SortFaces();
   struct TFaceSetup;
-  // Runs job(lo, hi) over slices of 0..n, on the pool when there is one.
+  // Runs job(lo, hi, slice) over SliceCount(n) slices of 0..n, on the pool
+  // when there is one.
+  int SliceCount(std::size_t n) const;
   template <class Job>
   void ForSlices(std::size_t n, Job&& job);
-  void PrepareLevel(int level);
-  void SetupFace(int level, std::size_t order, TFaceSetup& s) const;
-  void DrawBands(int level, const TRasterTarget3D& frame, int band, int bands);
+  // Returns the units the frame is drawn in: fewer when the bins cannot be had.
+  int PrepareLevel(int level, int units);
+  void SetupFace(int level, std::size_t order);
+  void DrawBands(int level, const TRasterTarget3D& frame, int unit, int units);
   void DrawFace(int level, const TFaceSetup& s, const TRasterTarget3D& rows);
   TRasterTarget3D Frame();
   double VertexFactor(float z) const;
@@ -239,6 +242,12 @@ class TEngine3D {
   std::vector<TColor> mVertexColor;
   std::vector<float> mVertexDepth;
   std::vector<TFaceSetup> mSetup;  // in drawing order
+  // The rows each face of mSetup touches, inside the frame (top > bottom:
+  // none), apart so that a band passing the faces of other bands reads little.
+  std::vector<int> mSetupTop, mSetupBottom;
+  // For a frame drawn in several units: [slice * units + unit] lists the
+  // faces of that slice of mSetup with rows in that unit's bands, in order.
+  std::vector<std::vector<std::uint32_t>> mBins;
   TRenderTimes3D mTimes;
   int mThreadCount = 0;
   std::unique_ptr<TRenderPool3D> mPool;
