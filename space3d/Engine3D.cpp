@@ -443,7 +443,8 @@ double TEngine3D::Render(int width, int height, int level) {
       mDepth.assign(std::size_t(width) * std::size_t(height), 0.0f);
     const int drawn = scene ? level : -1;  // nothing but the clearing
     // A frame of a band or two is not worth the hand-over.
-    int units = mPool && mPool->Threads() > 1 && height >= 2 * kBandRows
+    // Points are too few to share.
+    int units = mPool && mPool->Threads() > 1 && height >= 2 * kBandRows && level != rsPoint
                     ? std::min(mPool->Threads() * kUnitsPerThread, (height + kBandRows - 1) / kBandRows)
                     : 1;
     units = PrepareLevel(drawn, units);
@@ -517,19 +518,16 @@ int TEngine3D::PrepareLevel(int level, int units) {
     mSetupTop.resize(n);
     mSetupBottom.resize(n);
     if (units > 1) {
-      // Room for every face of a slice in every bin, so that the slices
-      // never allocate.
-      const int slices = SliceCount(n);
-      mBins.resize(std::size_t(slices) * std::size_t(units));
-      for (int p = 0; p < slices; ++p)
-        for (int u = 0; u < units; ++u)
-          mBins[std::size_t(p) * units + u].reserve(n * std::size_t(p + 1) / slices - n * std::size_t(p) / slices);
+      // Room for every face of a slice in every bin of the slice, so that
+      // the slices never allocate.
+      mBinSlices = SliceCount(n);
+      mBinFaces.resize(n * std::size_t(units));
+      mBinCount.assign(std::size_t(mBinSlices) * std::size_t(units), 0);
     }
   } catch (const std::bad_alloc&) {
     mSetup.clear();
     mSetupTop.clear();
     mSetupBottom.clear();
-    mBins.clear();
     return 1;
   }
   if (level == rsDepthShade || level == rlFacingShade || level == rlZBuffered) {
@@ -545,9 +543,11 @@ int TEngine3D::PrepareLevel(int level, int units) {
     });
   }
   ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
-    std::vector<std::uint32_t>* bins = units > 1 ? &mBins[std::size_t(slice) * units] : nullptr;
-    if (bins)
-      for (int u = 0; u < units; ++u) bins[u].clear();
+    // Filled through local counts: bins of neighbouring slices share cache
+    // lines in mBinCount, written once at the end.
+    std::uint32_t* const bins = units > 1 ? mBinFaces.data() + std::size_t(units) * lo : nullptr;
+    const std::size_t length = hi - lo;
+    std::uint32_t counts[2 * kMaxThreads * kUnitsPerThread] = {};
     for (std::size_t i = lo; i < hi; ++i) {
 #if defined(__GNUC__)
       // The sorted order reaches all over the face and vertex buffers: ask
@@ -571,9 +571,13 @@ int TEngine3D::PrepareLevel(int level, int units) {
       if (!bins || mSetupTop[i] > mSetupBottom[i]) continue;
       // Once in the bin of every unit owning one of its bands.
       const int last = mSetupBottom[i] / kBandRows;
-      for (int band = mSetupTop[i] / kBandRows, k = 0; band <= last && k < units; ++band, ++k)
-        bins[band % units].push_back(std::uint32_t(i));
+      for (int band = mSetupTop[i] / kBandRows, k = 0; band <= last && k < units; ++band, ++k) {
+        const int u = band % units;
+        bins[std::size_t(u) * length + counts[u]++] = std::uint32_t(i);
+      }
     }
+    if (bins)
+      for (int u = 0; u < units; ++u) mBinCount[std::size_t(slice) * units + u] = counts[u];
   });
   return units;
 }
@@ -893,8 +897,14 @@ void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int
     return;
   }
   // The slices' bins in slice order: the faces in the frame's order.
-  for (std::size_t p = unit; p < mBins.size(); p += std::size_t(units)) {
-    for (const std::uint32_t i : mBins[p]) {
+  const std::size_t n = mSetup.size();
+  for (int p = 0; p < mBinSlices; ++p) {
+    const std::size_t lo = n * std::size_t(p) / std::size_t(mBinSlices);
+    const std::size_t hi = n * std::size_t(p + 1) / std::size_t(mBinSlices);
+    const std::uint32_t* bin = mBinFaces.data() + std::size_t(units) * lo + std::size_t(unit) * (hi - lo);
+    const std::uint32_t count = mBinCount[std::size_t(p) * units + unit];
+    for (std::uint32_t j = 0; j < count; ++j) {
+      const std::uint32_t i = bin[j];
       const int t = mSetupTop[i], b = mSetupBottom[i];
       // The first of this unit's bands at or below the face's top.
       int band = t / kBandRows;

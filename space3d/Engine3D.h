@@ -245,9 +245,12 @@ class TEngine3D {
   // The rows each face of mSetup touches, inside the frame (top > bottom:
   // none), apart so that a band passing the faces of other bands reads little.
   std::vector<int> mSetupTop, mSetupBottom;
-  // For a frame drawn in several units: [slice * units + unit] lists the
-  // faces of that slice of mSetup with rows in that unit's bands, in order.
-  std::vector<std::vector<std::uint32_t>> mBins;
+  // For a frame drawn in several units, the bins: bin [slice * units + unit]
+  // lists the faces of that slice of mSetup with rows in that unit's bands,
+  // in order. A slice of length m keeps its bins at units * (its start) +
+  // unit * m in mBinFaces, their lengths in mBinCount.
+  std::vector<std::uint32_t> mBinFaces, mBinCount;
+  int mBinSlices = 0;
   TRenderTimes3D mTimes;
   int mThreadCount = 0;
   std::unique_ptr<TRenderPool3D> mPool;

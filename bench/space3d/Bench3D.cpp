@@ -322,6 +322,7 @@ void BM_LlvmpipeBaseline(benchmark::State& state) {
     state.SkipWithError("no software OpenGL through EGL");
     return;
   }
+  LlvmpipeFps();  // the first frames compile the shaders
   FrameClock clock;
   for (auto _ : state) state.SetIterationTime(clock.Time([&] { gl.Frame(); }));
   state.SetLabel(gl.Renderer());
