@@ -285,6 +285,15 @@ void TEngine3D::ReleaseScene() {
   mVertices = {};
   mProjected = {};
   mFaces = {};
+  mVertexFactor = {};
+  mVertexColor = {};
+  mVertexDepth = {};
+  mSetup = {};
+  mSetupTop = {};
+  mSetupBottom = {};
+  mBinFaces = {};
+  mBinCount = {};
+  mBinSlices = 0;
   mScene.clear();
   mVertexCount = mFaceCount = 0;
   mBuffer.Release();

@@ -85,8 +85,10 @@ struct TFaceRecord3D {
   float Depth = 0;
 };
 
-// The off-screen surface: a 32-bit RGB image of the target's size and the two
-// edge tables of the triangle filler, one entry per scanline of that image.
+// The off-screen surface: a 32-bit RGB image of the target's size and two
+// edge tables, one entry per scanline of that image, for code that scans
+// triangles of its own (the engine's filler works out its spans row by row
+// and leaves them alone).
 class TBitmapBuffer3D {
  public:
   // Makes the image width x height (rebuilding only on a change) and, unless
