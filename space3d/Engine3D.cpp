@@ -1,4 +1,5 @@
 #include "Engine3D.h"
+#include "Engine3D_p.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -6,6 +7,12 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <thread>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TW_ENGINE3D_SSE2 1
+#endif
 
 namespace Tarnwell {
 
@@ -67,7 +74,7 @@ void TObject3D::UpdateWorld() {
 
 // ---------------------------------------------------------- TBitmapBuffer3D
 
-bool TBitmapBuffer3D::Prepare(int width, int height) {
+bool TBitmapBuffer3D::Prepare(int width, int height, bool clear) {
   if (width <= 0 || height <= 0) {
     Release();
     return false;
@@ -84,7 +91,7 @@ bool TBitmapBuffer3D::Prepare(int width, int height) {
     Edge1.assign(std::size_t(height), kEmpty);
     Edge2.assign(std::size_t(height), kEmpty);
   }
-  mImage.fill(0xFF000000u);
+  if (clear) mImage.fill(0xFF000000u);
   return true;
 }
 
@@ -107,18 +114,29 @@ inline std::uint32_t ToPixel(TColor c) {
          std::uint32_t(GetBValue(c));
 }
 
+// int(std::nearbyint(v)) for v well inside the int range: the conversion
+// instruction rounds by the same mode, without the library call that once
+// took a tenth of a frame.
+inline int RoundToInt(double v) {
+#ifdef TW_ENGINE3D_SSE2
+  return _mm_cvtsd_si32(_mm_set_sd(v));
+#else
+  return int(std::nearbyint(v));
+#endif
+}
+
 // Screen coordinates stay far inside the int range so that differences of
 // two of them never overflow.
 inline int ScreenRound(double v) {
   if (std::isnan(v)) return 0;
   v = std::clamp(v, -kCoordLimit, kCoordLimit);
-  return int(std::nearbyint(v));
+  return RoundToInt(v);
 }
 
 inline int ClampChannel(double v) {
   if (!(v > 0)) return 0;  // NaN included
   if (v >= 255) return 255;
-  return int(std::nearbyint(v));
+  return RoundToInt(v);
 }
 
 // |atan(x)| within 1e-5: the library's atan dominated the facing shade.
@@ -267,6 +285,15 @@ void TEngine3D::ReleaseScene() {
   mVertices = {};
   mProjected = {};
   mFaces = {};
+  mVertexFactor = {};
+  mVertexColor = {};
+  mVertexDepth = {};
+  mSetup = {};
+  mSetupTop = {};
+  mSetupBottom = {};
+  mBinFaces = {};
+  mBinCount = {};
+  mBinSlices = 0;
   mScene.clear();
   mVertexCount = mFaceCount = 0;
   mBuffer.Release();
@@ -281,27 +308,80 @@ void TEngine3D::CopyVertices(const TObject3DList&) {
   }
 }
 
+// ----------------------------------------------------------------- threads
+
+namespace {
+
+// Rows go out in bands of this many: band b belongs to unit b % units, and
+// a unit, drawn by whichever thread claims it, walks every face of the frame
+// in order but draws only on its own rows. A model covering only part of the
+// frame still spreads over every unit, and most small faces fall in one band.
+constexpr int kBandRows = 32;
+// Units a thread: more than one, so that a thread woken late finds the
+// others have shared its work.
+constexpr int kUnitsPerThread = 2;
+// Fewer items than this are not worth a slice of their own.
+constexpr std::size_t kMinSlice = 2048;
+
+}  // namespace
+
+void TEngine3D::SetThreadCount(int n) {
+  mThreadCount = std::clamp(n, 0, kMaxThreads);
+  if (mThreadCount == 1) mPool.reset();
+}
+
+int TEngine3D::EffectiveThreadCount() const {
+  if (mThreadCount > 0) return mThreadCount;
+  const int cores = int(std::thread::hardware_concurrency());  // 0 when unknown
+  return std::clamp(cores, 1, kAutoThreads);
+}
+
+int TEngine3D::SliceCount(std::size_t n) const {
+  const int threads = mPool ? mPool->Threads() : 1;
+  if (threads <= 1 || n < 2 * kMinSlice) return 1;
+  return int(std::min<std::size_t>(std::size_t(threads) * kUnitsPerThread, n / kMinSlice));
+}
+
+template <class Job>
+void TEngine3D::ForSlices(std::size_t n, Job&& job) {
+  const int parts = SliceCount(n);
+  if (parts == 1) {
+    job(std::size_t(0), n, 0);
+    return;
+  }
+  mPool->Run(parts, [&](int u) {
+    job(n * std::size_t(u) / std::size_t(parts), n * std::size_t(u + 1) / std::size_t(parts), u);
+  });
+}
+
+// ------------------------------------------------------------------- scene
+
 void TEngine3D::ProjectAll() {
   const std::size_t n = std::min(mVertices.size(), mProjected.size());
-  for (std::size_t i = 0; i < n; ++i) mProjected[i] = ProjectVertex(mVertices[i]);
+  ForSlices(n, [this](std::size_t lo, std::size_t hi, int) {
+    for (std::size_t i = lo; i < hi; ++i) mProjected[i] = ProjectVertex(mVertices[i]);
+  });
 }
 
 // Depth of a face: the mean of its vertices' world Z (by the engine's own
 // constant, not exactly a third); the farthest face comes first. A radix
-// sort keeps this linear for large scenes.
+// sort keeps this linear for large scenes; the keys hold the face's index,
+// so equal depths keep the buffer's order.
 void TEngine3D::SortFaces() {
   const std::size_t n = mFaces.size(), nv = mVertices.size();
   mSortKeys.resize(n);
   mSortTmp.resize(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    TFaceRecord3D& f = mFaces[i];
-    if (f.A < nv && f.B < nv && f.C < nv)
-      f.Depth = (mVertices[f.A].Z + mVertices[f.B].Z + mVertices[f.C].Z) * 0.33333f;
-    else
-      f.Depth = 0;
-    // Descending by depth: invert the ascending key.
-    mSortKeys[i] = (std::uint64_t(~SortableKey(f.Depth)) << 32) | std::uint64_t(i);
-  }
+  ForSlices(n, [&](std::size_t lo, std::size_t hi, int) {
+    for (std::size_t i = lo; i < hi; ++i) {
+      TFaceRecord3D& f = mFaces[i];
+      if (f.A < nv && f.B < nv && f.C < nv)
+        f.Depth = (mVertices[f.A].Z + mVertices[f.B].Z + mVertices[f.C].Z) * 0.33333f;
+      else
+        f.Depth = 0;
+      // Descending by depth: invert the ascending key.
+      mSortKeys[i] = (std::uint64_t(~SortableKey(f.Depth)) << 32) | std::uint64_t(i);
+    }
+  });
   constexpr int kBits = 11, kBuckets = 1 << kBits;
   std::uint64_t* src = mSortKeys.data();
   std::uint64_t* dst = mSortTmp.data();
@@ -318,29 +398,71 @@ void TEngine3D::SortFaces() {
 
 // ------------------------------------------------------------------ render
 
+// A face ready to draw: its corners on the screen, their colours (and
+// inverse depths for level 6) and the rows its fill and outline touch.
+struct TEngine3D::TFaceSetup {
+  TPoint P[3];
+  TColor C[3];
+  float D[3];
+};
+
+TRasterTarget3D TEngine3D::Frame() {
+  TRasterTarget3D t;
+  t.Bits = mBuffer.Bits();
+  t.Width = mBuffer.Width();
+  t.Height = mBuffer.Height();
+  t.RowHi = t.Bits ? t.Height - 1 : -1;
+  t.Depth = mDepth.size() == std::size_t(t.Width) * std::size_t(t.Height) ? mDepth.data() : nullptr;
+  return t;
+}
+
 double TEngine3D::Render(int width, int height, int level) {
   QElapsedTimer clock;  // monotonic
   clock.start();
   mBusy = true;
   mTimes = {};
-  if (mBuffer.Prepare(width, height)) {
+  // The buffer is cleared band by band by the threads that draw the bands.
+  if (mBuffer.Prepare(width, height, false)) {
     mCentreX = width / 2;
     mCentreY = height / 2;
+    const int threads = EffectiveThreadCount();
+    if (threads <= 1) {
+      mPool.reset();
+    } else if (!mPool || mPool->Requested() != threads) {
+      mPool.reset();
+      try {
+        mPool = std::make_unique<TRenderPool3D>(threads);
+      } catch (...) {
+        // Without helpers the calling thread draws the frame alone.
+      }
+    }
     QElapsedTimer step;
     step.start();
     ProjectAll();
     mTimes.ProjectMs = double(step.nsecsElapsed()) / 1e6;
-    if (!mVertices.empty() && !mFaces.empty()) {
-      // The depth buffer needs no order.
-      if (level >= rsFlatSolid && level <= rlFacingShade) {
-        step.restart();
-        SortFaces();
-        mTimes.SortMs = double(step.nsecsElapsed()) / 1e6;
-      }
+    const bool scene = !mVertices.empty() && !mFaces.empty();
+    // The depth buffer needs no order.
+    if (scene && level >= rsFlatSolid && level <= rlFacingShade) {
       step.restart();
-      DrawLevel(level);
-      mTimes.DrawMs = double(step.nsecsElapsed()) / 1e6;
+      SortFaces();
+      mTimes.SortMs = double(step.nsecsElapsed()) / 1e6;
     }
+    step.restart();
+    if (level == rlZBuffered && mDepth.size() != std::size_t(width) * std::size_t(height))
+      mDepth.assign(std::size_t(width) * std::size_t(height), 0.0f);
+    const int drawn = scene ? level : -1;  // nothing but the clearing
+    // A frame of a band or two is not worth the hand-over.
+    // Points are too few to share.
+    int units = mPool && mPool->Threads() > 1 && height >= 2 * kBandRows && level != rsPoint
+                    ? std::min(mPool->Threads() * kUnitsPerThread, (height + kBandRows - 1) / kBandRows)
+                    : 1;
+    units = PrepareLevel(drawn, units);
+    const TRasterTarget3D frame = Frame();
+    if (units > 1)
+      mPool->Run(units, [&](int u) { DrawBands(drawn, frame, u, units); });
+    else
+      DrawBands(drawn, frame, 0, 1);
+    mTimes.DrawMs = double(step.nsecsElapsed()) / 1e6;
   }
   mBusy = false;
   return FramesPerSecond(clock.nsecsElapsed());
@@ -389,88 +511,147 @@ void TEngine3D::ClearDepth() {
   else std::fill(mDepth.begin(), mDepth.end(), 0.0f);
 }
 
-void TEngine3D::DrawLevel(int level) {
-  const std::size_t nv = mProjected.size();
-  const int w = mBuffer.Width(), h = mBuffer.Height();
-  auto pt = [&](std::uint32_t i) { return TPoint(mProjected[i].X, mProjected[i].Y); };
-  auto usable = [&](const TFaceRecord3D& f) {
-    if (!(f.A < nv && f.B < nv && f.C < nv && mProjected[f.A].InFront && mProjected[f.B].InFront &&
-          mProjected[f.C].InFront))
-      return false;
-    return !mCullBackFaces || !FacesAway(pt(f.A), pt(f.B), pt(f.C));
-  };
+// What every band needs of a level, worked out once a frame in slices: the
+// per-vertex shades, then every face's corners, colours and rows in drawing
+// order. Pure functions of the scene, so the threads share them as they are.
+int TEngine3D::PrepareLevel(int level, int units) {
+  if (level < rsWireFrame || level > rlLastLevel) return units;
+  const std::size_t nv = mVertices.size();
+  const bool sorted = level >= rsFlatSolid && level <= rlFacingShade;
+  try {
+    if (level == rsDepthShade) mVertexColor.resize(nv);
+    if (level == rlFacingShade) mVertexFactor.resize(nv);
+    if (level == rlZBuffered) mVertexDepth.resize(nv);
+    const std::size_t n = sorted ? mSortList.size() : mFaces.size();
+    mSetup.resize(n);
+    mSetupTop.resize(n);
+    mSetupBottom.resize(n);
+    if (units > 1) {
+      // Room for every face of a slice in every bin of the slice, so that
+      // the slices never allocate.
+      mBinSlices = SliceCount(n);
+      mBinFaces.resize(n * std::size_t(units));
+      mBinCount.assign(std::size_t(mBinSlices) * std::size_t(units), 0);
+    }
+  } catch (const std::bad_alloc&) {
+    mSetup.clear();
+    mSetupTop.clear();
+    mSetupBottom.clear();
+    return 1;
+  }
+  if (level == rsDepthShade || level == rlFacingShade || level == rlZBuffered) {
+    ForSlices(nv, [&](std::size_t lo, std::size_t hi, int) {
+      for (std::size_t i = lo; i < hi; ++i) {
+        if (level == rsDepthShade)
+          mVertexColor[i] = Shade(clWhite, VertexFactor(mVertices[i].Z));
+        else if (level == rlFacingShade)
+          mVertexFactor[i] = VertexFactor(mVertices[i].Z);
+        else if (mProjected[i].InFront)
+          mVertexDepth[i] = InverseDepth(mVertices[i]);
+      }
+    });
+  }
+  ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
+    // Filled through local counts: bins of neighbouring slices share cache
+    // lines in mBinCount, written once at the end.
+    std::uint32_t* const bins = units > 1 ? mBinFaces.data() + std::size_t(units) * lo : nullptr;
+    const std::size_t length = hi - lo;
+    std::uint32_t counts[2 * kMaxThreads * kUnitsPerThread] = {};
+    for (std::size_t i = lo; i < hi; ++i) {
+#if defined(__GNUC__)
+      // The sorted order reaches all over the face and vertex buffers: ask
+      // for a face a little ahead, and for the corners of one nearer.
+      if (sorted && i + 16 < hi) __builtin_prefetch(&mFaces[mSortList[i + 16]]);
+      if (i + 8 < hi) {
+        const TFaceRecord3D& f = mFaces[sorted ? mSortList[i + 8] : i + 8];
+        if (f.A < nv && f.B < nv && f.C < nv) {
+          __builtin_prefetch(&mProjected[f.A]);
+          __builtin_prefetch(&mProjected[f.B]);
+          __builtin_prefetch(&mProjected[f.C]);
+          if (level != rsWireFrame && level != rsFlatSolid) {
+            __builtin_prefetch(&mVertices[f.A]);
+            __builtin_prefetch(&mVertices[f.B]);
+            __builtin_prefetch(&mVertices[f.C]);
+          }
+        }
+      }
+#endif
+      SetupFace(level, i);
+      if (!bins || mSetupTop[i] > mSetupBottom[i]) continue;
+      // Once in the bin of every unit owning one of its bands.
+      const int last = mSetupBottom[i] / kBandRows;
+      for (int band = mSetupTop[i] / kBandRows, k = 0; band <= last && k < units; ++band, ++k) {
+        const int u = band % units;
+        bins[std::size_t(u) * length + counts[u]++] = std::uint32_t(i);
+      }
+    }
+    if (bins)
+      for (int u = 0; u < units; ++u) mBinCount[std::size_t(slice) * units + u] = counts[u];
+  });
+  return units;
+}
 
-  if (level == rsPoint) {
-    std::uint32_t* bits = mBuffer.Bits();
-    for (const TProjVertex3D& p : mProjected)
-      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= 0 && p.Y < h)
-        bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
-    return;
-  }
-  if (level == rsWireFrame) {
-    // Open polylines A-B-C in buffer order: the closing edge is not drawn.
-    for (const TFaceRecord3D& f : mFaces) {
-      if (!usable(f)) continue;
-      const TPoint a = pt(f.A), b = pt(f.B), c = pt(f.C);
-      Line(a.x(), a.y(), b.x(), b.y(), clWhite);
-      Line(b.x(), b.y(), c.x(), c.y(), clWhite);
+void TEngine3D::SetupFace(int level, std::size_t order) {
+  const bool sorted = level >= rsFlatSolid && level <= rlFacingShade;
+  const TFaceRecord3D& f = mFaces[sorted ? mSortList[order] : order];
+  TFaceSetup& s = mSetup[order];
+  mSetupTop[order] = 1;
+  mSetupBottom[order] = 0;
+  const std::size_t nv = mProjected.size();
+  if (!(f.A < nv && f.B < nv && f.C < nv)) return;
+  const TProjVertex3D &a = mProjected[f.A], &b = mProjected[f.B], &c = mProjected[f.C];
+  if (!a.InFront || !b.InFront || !c.InFront) return;
+  s.P[0] = TPoint(a.X, a.Y);
+  s.P[1] = TPoint(b.X, b.Y);
+  s.P[2] = TPoint(c.X, c.Y);
+  if (mCullBackFaces && FacesAway(s.P[0], s.P[1], s.P[2])) return;
+  switch (level) {
+    case rsWireFrame:
+      s.C[0] = clWhite;
+      break;
+    case rsFlatSolid:
+      s.C[0] = clWhite;
+      break;
+    case rsDepthSolid: {
+      double fd = 100.0 / (double(f.Depth) - 18.0 * double(mCamera.Z));
+      if (fd < 0) fd = 0.5;
+      s.C[0] = Shade(clWhite, fd);
+      break;
     }
-    return;
-  }
-  if (level == rlZBuffered) {
-    ClearDepth();
-    for (const TFaceRecord3D& f : mFaces) {
-      if (!usable(f)) continue;
-      const TColor c = LitColor(f);
-      FillTriangleDepth(pt(f.A), pt(f.B), pt(f.C), c, c, c, InverseDepth(mVertices[f.A]),
-                        InverseDepth(mVertices[f.B]), InverseDepth(mVertices[f.C]));
+    case rsDepthShade:
+      s.C[0] = mVertexColor[f.A];
+      s.C[1] = mVertexColor[f.B];
+      s.C[2] = mVertexColor[f.C];
+      break;
+    case rlFacingShade: {
+      const TColor base = FacingFactor(f);
+      s.C[0] = Shade(base, mVertexFactor[f.A]);
+      s.C[1] = Shade(base, mVertexFactor[f.B]);
+      s.C[2] = Shade(base, mVertexFactor[f.C]);
+      break;
     }
-    return;
+    default:
+      s.C[0] = s.C[1] = s.C[2] = LitColor(f);
+      s.D[0] = mVertexDepth[f.A];
+      s.D[1] = mVertexDepth[f.B];
+      s.D[2] = mVertexDepth[f.C];
+      break;
   }
-  if (level < rsFlatSolid || level > rlFacingShade) return;
-  for (std::uint32_t idx : mSortList) {
-    const TFaceRecord3D& f = mFaces[idx];
-    if (!usable(f)) continue;
-    const TPoint a = pt(f.A), b = pt(f.B), c = pt(f.C);
-    switch (level) {
-      case rsFlatSolid:
-        FillFlat(a, b, c, clWhite);
-        Line(a.x(), a.y(), b.x(), b.y(), clBlack);
-        Line(b.x(), b.y(), c.x(), c.y(), clBlack);
-        Line(c.x(), c.y(), a.x(), a.y(), clBlack);
-        break;
-      case rsDepthSolid: {
-        double fd = 100.0 / (double(f.Depth) - 18.0 * double(mCamera.Z));
-        if (fd < 0) fd = 0.5;
-        FillFlat(a, b, c, Shade(clWhite, fd));
-        break;
-      }
-      case rsDepthShade:
-        FillTriangle(a, b, c, Shade(clWhite, VertexFactor(mVertices[f.A].Z)),
-                     Shade(clWhite, VertexFactor(mVertices[f.B].Z)),
-                     Shade(clWhite, VertexFactor(mVertices[f.C].Z)));
-        break;
-      default: {
-        const TColor base = FacingFactor(f);
-        FillTriangle(a, b, c, Shade(base, VertexFactor(mVertices[f.A].Z)),
-                     Shade(base, VertexFactor(mVertices[f.B].Z)),
-                     Shade(base, VertexFactor(mVertices[f.C].Z)));
-        break;
-      }
-    }
-  }
+  mSetupTop[order] = std::max(std::min({a.Y, b.Y, c.Y}), 0);
+  mSetupBottom[order] = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
 }
 
 // --------------------------------------------------------------- drawing
 
-void TEngine3D::Line(int x0, int y0, int x1, int y1, TColor color) {
-  const int w = mBuffer.Width(), h = mBuffer.Height();
-  std::uint32_t* bits = mBuffer.Bits();
-  if (!bits) return;
-  const std::uint32_t px = ToPixel(color);
+namespace {
+
+// A line without its last pixel, only its pixels on the target's rows.
+void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
+  if (!t.Bits || t.RowLo > t.RowHi) return;
   const bool xMajor = std::llabs(std::int64_t(x1) - x0) >= std::llabs(std::int64_t(y1) - y0);
   // Walk the major axis one pixel at a time, only over the part inside the
-  // bitmap; the minor coordinate is the rounded exact line (half up).
+  // rows and columns allowed; the minor coordinate is the rounded exact
+  // line (half up), worked out from the start whatever part is walked.
   const std::int64_t ma0 = xMajor ? x0 : y0, ma1 = xMajor ? x1 : y1;
   const std::int64_t mi0 = xMajor ? y0 : x0, mi1 = xMajor ? y1 : x1;
   const std::int64_t majLen = std::llabs(ma1 - ma0);
@@ -478,28 +659,36 @@ void TEngine3D::Line(int x0, int y0, int x1, int y1, TColor color) {
   const int majStep = ma1 > ma0 ? 1 : -1;
   const std::int64_t minLen = std::llabs(mi1 - mi0);
   const int minStep = mi1 > mi0 ? 1 : -1;
-  const std::int64_t majLimit = (xMajor ? w : h) - 1;
-  const std::int64_t minLimit = (xMajor ? h : w) - 1;
+  const std::int64_t majLo = xMajor ? 0 : t.RowLo, majHi = xMajor ? t.Width - 1 : t.RowHi;
+  const std::int64_t minLo = xMajor ? t.RowLo : 0, minHi = xMajor ? t.RowHi : t.Width - 1;
   std::int64_t iLo, iHi;  // steps from the start, the last pixel excluded
   if (majStep > 0) {
-    iLo = std::max<std::int64_t>(0, -ma0);
-    iHi = std::min<std::int64_t>(majLen - 1, majLimit - ma0);
+    iLo = std::max<std::int64_t>(0, majLo - ma0);
+    iHi = std::min<std::int64_t>(majLen - 1, majHi - ma0);
   } else {
-    iLo = std::max<std::int64_t>(0, ma0 - majLimit);
-    iHi = std::min<std::int64_t>(majLen - 1, ma0);
+    iLo = std::max<std::int64_t>(0, ma0 - majHi);
+    iHi = std::min<std::int64_t>(majLen - 1, ma0 - majLo);
   }
   if (iLo > iHi) return;
-  const std::int64_t den = 2 * majLen;
-  std::int64_t num = 2 * iLo * minLen + majLen;
-  std::int64_t q = num / den, r = num % den;
+  const std::int64_t den = 2 * majLen, rise = 2 * minLen;
+  std::int64_t q = 0, r = majLen;  // from the first pixel: no division
+  if (iLo > 0) {
+    const std::int64_t num = 2 * iLo * minLen + majLen;
+    q = num / den;
+    r = num % den;
+  }
+  std::uint32_t* const bits = t.Bits;
+  const std::size_t w = std::size_t(t.Width);
   for (std::int64_t i = iLo; i <= iHi; ++i) {
     const std::int64_t ma = ma0 + majStep * i;
     const std::int64_t mi = mi0 + minStep * q;
-    if (mi >= 0 && mi <= minLimit) {
-      const std::int64_t x = xMajor ? ma : mi, y = xMajor ? mi : ma;
-      bits[std::size_t(y) * std::size_t(w) + std::size_t(x)] = px;
+    if (mi >= minLo && mi <= minHi) {
+      if (xMajor)
+        bits[std::size_t(mi) * w + std::size_t(ma)] = px;
+      else
+        bits[std::size_t(ma) * w + std::size_t(mi)] = px;
     }
-    r += 2 * minLen;
+    r += rise;
     if (r >= den) {
       r -= den;
       ++q;
@@ -507,85 +696,82 @@ void TEngine3D::Line(int x0, int y0, int x1, int y1, TColor color) {
   }
 }
 
-void TEngine3D::ScanEdge(TPoint a, TPoint b) {
-  if (a.y() == b.y()) return;
-  if (a.y() > b.y()) std::swap(a, b);
-  const int w = mBuffer.Width(), h = mBuffer.Height();
-  const double slope = double(b.x() - a.x()) / double(b.y() - a.y());
-  const int yLo = std::max(a.y() + 1, 0), yHi = std::min(b.y(), h - 1);
-  for (int y = yLo; y <= yHi; ++y) {
-    double x = double(a.x()) + double(y - a.y()) * slope;
-    x = std::clamp(x, -1.0, double(w));
-    const int xi = int(std::nearbyint(x));
-    if (mBuffer.Edge1[y] == TBitmapBuffer3D::kEmpty)
-      mBuffer.Edge1[y] = xi;
-    else
-      mBuffer.Edge2[y] = xi;
-  }
-}
-
-bool TEngine3D::ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi) {
-  if (!mBuffer.Bits()) return false;
-  const int h = mBuffer.Height();
-  rowLo = std::max(std::min({p0.y(), p1.y(), p2.y()}) + 1, 0);
-  rowHi = std::min(std::max({p0.y(), p1.y(), p2.y()}), h - 1);
-  if (rowLo > rowHi) return false;
-  // Only the rows this triangle can touch are reset.
-  std::fill(mBuffer.Edge1.begin() + rowLo, mBuffer.Edge1.begin() + rowHi + 1, TBitmapBuffer3D::kEmpty);
-  std::fill(mBuffer.Edge2.begin() + rowLo, mBuffer.Edge2.begin() + rowHi + 1, TBitmapBuffer3D::kEmpty);
-  ScanEdge(p0, p1);
-  ScanEdge(p1, p2);
-  ScanEdge(p2, p0);
-  return true;
-}
-
-namespace {
-// The span of a row between its two edge entries, clipped to the bitmap.
-inline bool RowSpan(const TBitmapBuffer3D& b, int y, int& xl, int& xh) {
-  const int e1 = b.Edge1[y];
-  if (e1 == TBitmapBuffer3D::kEmpty) return false;
-  int e2 = b.Edge2[y];
-  if (e2 == TBitmapBuffer3D::kEmpty) e2 = e1;
-  xl = std::max(std::min(e1, e2), 0);
-  xh = std::min(std::max(e1, e2), b.Width() - 1);
-  return xl <= xh;
-}
-}  // namespace
-
-void TEngine3D::FillFlat(TPoint p0, TPoint p1, TPoint p2, TColor c) {
-  int lo, hi;
-  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
-  const std::uint32_t px = ToPixel(c);
-  std::uint32_t* bits = mBuffer.Bits();
-  const int w = mBuffer.Width();
+// Calls span(y, xl, xh) for each row of the triangle on the target's rows
+// whose span is not empty. A row y of an edge from a to b (a the upper end)
+// is at a.x + (y - a.y) (b.x - a.x) / (b.y - a.y), kept within -1..width and
+// rounded to nearest; an edge holds the rows below its upper end down to its
+// lower end, so every row of the triangle below its top has two edges, and
+// the span runs between them, clipped to the frame.
+template <class Span>
+inline void ForEachSpan(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, Span&& span) {
+  if (p1.y() < p0.y()) std::swap(p0, p1);
+  if (p2.y() < p1.y()) std::swap(p1, p2);
+  if (p1.y() < p0.y()) std::swap(p0, p1);
+  const int lo = std::max(p0.y() + 1, t.RowLo), hi = std::min(p2.y(), t.RowHi);
+  if (lo > hi) return;  // p2 is below p0 from here on
+  const double right = double(t.Width);
+  const int xMax = t.Width - 1;
+  auto slope = [](TPoint a, TPoint b) {
+    return a.y() == b.y() ? 0.0 : double(b.x() - a.x()) / double(b.y() - a.y());
+  };
+  const double sLong = slope(p0, p2), sUpper = slope(p0, p1), sLower = slope(p1, p2);
+  auto edge = [right](TPoint a, double s, int y) {
+    double x = double(a.x()) + double(y - a.y()) * s;
+    x = std::clamp(x, -1.0, right);
+    return RoundToInt(x);
+  };
   for (int y = lo; y <= hi; ++y) {
-    int xl, xh;
-    if (RowSpan(mBuffer, y, xl, xh)) std::fill_n(bits + std::size_t(y) * w + xl, xh - xl + 1, px);
+    const int e1 = edge(p0, sLong, y);
+    const int e2 = y <= p1.y() ? edge(p0, sUpper, y) : edge(p1, sLower, y);
+    const int xl = std::max(std::min(e1, e2), 0), xh = std::min(std::max(e1, e2), xMax);
+    if (xl <= xh) span(y, xl, xh);
   }
 }
 
-void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2) {
-  int lo, hi;
-  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
-  std::uint32_t* bits = mBuffer.Bits();
-  const int w = mBuffer.Width();
+// Most spans of a large mesh are a few pixels long: stored in place rather
+// than through a library call each.
+inline void FillPixels(std::uint32_t* p, int n, std::uint32_t px) {
+#ifdef TW_ENGINE3D_SSE2
+  if (n < 64) {
+    const __m128i v = _mm_set1_epi32(int(px));
+    for (; n >= 4; n -= 4, p += 4) _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+    if (n & 2) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+      p += 2;
+    }
+    if (n & 1) *p = px;
+    return;
+  }
+#endif
+  std::fill_n(p, n, px);
+}
+
+void FillFlatRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, std::uint32_t px) {
+  if (!t.Bits) return;
+  ForEachSpan(t, p0, p1, p2, [&](int y, int xl, int xh) {
+    FillPixels(t.Bits + std::size_t(y) * std::size_t(t.Width) + xl, xh - xl + 1, px);
+  });
+}
+
+void FillShadedRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2) {
+  if (!t.Bits) return;
+  if (c0 == c1 && c1 == c2) {
+    const TColor flat = RGB(3 * (GetRValue(c0) / 3), 3 * (GetGValue(c0) / 3), 3 * (GetBValue(c0) / 3));
+    FillFlatRows(t, p0, p1, p2, ToPixel(flat));
+    return;
+  }
   // Plane value = A x + B y + C per channel through the three corners,
   // solved with the triangle's own determinant, so no corner position (such
   // as x = 0) makes a proper triangle vanish.
   const double x0 = p0.x(), y0 = p0.y();
   const double ux = p1.x() - x0, uy = p1.y() - y0, vx = p2.x() - x0, vy = p2.y() - y0;
   const double det = ux * vy - vx * uy;
-  if (c0 == c1 && c1 == c2) {
-    const TColor flat = RGB(3 * (GetRValue(c0) / 3), 3 * (GetGValue(c0) / 3), 3 * (GetBValue(c0) / 3));
-    FillFlat(p0, p1, p2, flat);
-    return;
-  }
   if (det == 0) {
     // No area: the few pixels the edges reach get the corners' mean colour.
     const TColor mean = RGB((GetRValue(c0) + GetRValue(c1) + GetRValue(c2)) / 3,
                             (GetGValue(c0) + GetGValue(c1) + GetGValue(c2)) / 3,
                             (GetBValue(c0) + GetBValue(c1) + GetBValue(c2)) / 3);
-    FillFlat(p0, p1, p2, mean);
+    FillFlatRows(t, p0, p1, p2, ToPixel(mean));
     return;
   }
   double A[3], B[3], C[3];
@@ -597,17 +783,28 @@ void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor 
     B[k] = (ux * d2 - vx * d1) / det;
     C[k] = ch(cs[0]) - A[k] * x0 - B[k] * y0;
   }
-  for (int y = lo; y <= hi; ++y) {
-    int xl, xh;
-    if (!RowSpan(mBuffer, y, xl, xh)) continue;
+  ForEachSpan(t, p0, p1, p2, [&](int y, int xl, int xh) {
     float v[3], dv[3];
     for (int k = 0; k < 3; ++k) {
       v[k] = float(A[k] * xl + B[k] * y + C[k]);
       dv[k] = float(A[k]);
     }
-    std::uint32_t* row = bits + std::size_t(y) * w;
+    std::uint32_t* row = t.Bits + std::size_t(y) * std::size_t(t.Width);
+    // Clamped per pixel: spans reach a little past the exact edges. The
+    // channels step together, each by the same float additions one at a
+    // time, so every pixel keeps the value a channel-by-channel walk gives.
+#ifdef TW_ENGINE3D_SSE2
+    __m128 vv = _mm_setr_ps(v[0], v[1], v[2], 0.0f);
+    const __m128 dd = _mm_setr_ps(dv[0], dv[1], dv[2], 0.0f);
+    const __m128 zero = _mm_setzero_ps(), top = _mm_set1_ps(255.0f), half = _mm_set1_ps(0.5f);
     for (int x = xl; x <= xh; ++x) {
-      // Clamped per pixel: spans reach a little past the exact edges.
+      const __m128i c = _mm_cvttps_epi32(_mm_add_ps(_mm_min_ps(_mm_max_ps(vv, zero), top), half));
+      const __m128i w16 = _mm_packs_epi32(c, c);
+      row[x] = 0xFF000000u | std::uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(w16, w16)));
+      vv = _mm_add_ps(vv, dd);
+    }
+#else
+    for (int x = xl; x <= xh; ++x) {
       const int b = int(std::clamp(v[0], 0.0f, 255.0f) + 0.5f);
       const int g = int(std::clamp(v[1], 0.0f, 255.0f) + 0.5f);
       const int r = int(std::clamp(v[2], 0.0f, 255.0f) + 0.5f);
@@ -616,16 +813,13 @@ void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor 
       v[1] += dv[1];
       v[2] += dv[2];
     }
-  }
+#endif
+  });
 }
 
-void TEngine3D::FillTriangleDepth(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2, float d0,
-                                  float d1, float d2) {
-  int lo, hi;
-  if (!ScanTriangle(p0, p1, p2, lo, hi)) return;
-  const int w = mBuffer.Width();
-  if (mDepth.size() != std::size_t(w) * std::size_t(mBuffer.Height())) ClearDepth();
-  std::uint32_t* bits = mBuffer.Bits();
+void FillDepthRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2,
+                   float d0, float d1, float d2) {
+  if (!t.Bits || !t.Depth) return;
   const double x0 = p0.x(), y0 = p0.y();
   const double ux = p1.x() - x0, uy = p1.y() - y0, vx = p2.x() - x0, vy = p2.y() - y0;
   const double det = ux * vy - vx * uy;
@@ -652,28 +846,131 @@ void TEngine3D::FillTriangleDepth(TPoint p0, TPoint p1, TPoint p2, TColor c0, TC
   const float dMin = std::min({d0, d1, d2}), dMax = std::max({d0, d1, d2});
   const bool flat = c0 == c1 && c1 == c2;
   const std::uint32_t flatPx = ToPixel(c0);
-  for (int y = lo; y <= hi; ++y) {
-    int xl, xh;
-    if (!RowSpan(mBuffer, y, xl, xh)) continue;
-    std::uint32_t* row = bits + std::size_t(y) * w;
-    float* zrow = mDepth.data() + std::size_t(y) * w;
+  ForEachSpan(t, p0, p1, p2, [&](int y, int xl, int xh) {
+    std::uint32_t* row = t.Bits + std::size_t(y) * std::size_t(t.Width);
+    float* zrow = t.Depth + std::size_t(y) * std::size_t(t.Width);
     double z = A[0] * xl + B[0] * y + C[0];
-    double v[3] = {A[1] * xl + B[1] * y + C[1], A[2] * xl + B[2] * y + C[2], A[3] * xl + B[3] * y + C[3]};
+    if (flat) {
+      for (int x = xl; x <= xh; ++x, z += A[0]) {
+        const float zf = std::clamp(float(z), dMin, dMax);
+        if (zf > zrow[x]) {
+          zrow[x] = zf;
+          row[x] = flatPx;
+        }
+      }
+      return;
+    }
+    const double v[3] = {A[1] * xl + B[1] * y + C[1], A[2] * xl + B[2] * y + C[2], A[3] * xl + B[3] * y + C[3]};
     for (int x = xl; x <= xh; ++x, z += A[0]) {
       const float zf = std::clamp(float(z), dMin, dMax);
       if (zf > zrow[x]) {
         zrow[x] = zf;
-        if (flat) {
-          row[x] = flatPx;
-        } else {
-          const double t = x - xl;
-          const int b = ClampChannel(v[0] + A[1] * t), g = ClampChannel(v[1] + A[2] * t),
-                    r = ClampChannel(v[2] + A[3] * t);
-          row[x] = 0xFF000000u | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
-        }
+        const double dx = x - xl;
+        const int b = ClampChannel(v[0] + A[1] * dx), g = ClampChannel(v[1] + A[2] * dx),
+                  r = ClampChannel(v[2] + A[3] * dx);
+        row[x] = 0xFF000000u | (std::uint32_t(r) << 16) | (std::uint32_t(g) << 8) | std::uint32_t(b);
+      }
+    }
+  });
+}
+
+}  // namespace
+
+// One unit of a frame: it clears its bands, then draws every face in the
+// frame's order, each clipped to the rows of its bands. A pixel so meets the
+// same writes in the same order whatever the number of units or threads.
+void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int units) {
+  const int w = frame.Width, h = frame.Height;
+  if (!frame.Bits) return;
+  auto owned = [&](int y) { return units == 1 || (y / kBandRows) % units == unit; };
+  const int step = units == 1 ? h : units * kBandRows, size = units == 1 ? h : kBandRows;
+  for (int y0 = units == 1 ? 0 : unit * kBandRows; y0 < h; y0 += step) {
+    const std::size_t at = std::size_t(y0) * std::size_t(w), n = std::size_t(std::min(size, h - y0)) * w;
+    std::fill_n(frame.Bits + at, n, 0xFF000000u);
+    if (level == rlZBuffered && frame.Depth) std::fill_n(frame.Depth + at, n, 0.0f);
+  }
+  if (level == rsPoint) {
+    for (const TProjVertex3D& p : mProjected)
+      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= 0 && p.Y < h && owned(p.Y))
+        frame.Bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
+    return;
+  }
+  if (level < rsWireFrame || level > rlLastLevel) return;
+  TRasterTarget3D rows = frame;
+  if (units == 1) {
+    for (std::size_t i = 0, n = mSetup.size(); i < n; ++i) {
+      rows.RowLo = mSetupTop[i];
+      rows.RowHi = mSetupBottom[i];
+      if (rows.RowLo <= rows.RowHi) DrawFace(level, mSetup[i], rows);
+    }
+    return;
+  }
+  // The slices' bins in slice order: the faces in the frame's order.
+  const std::size_t n = mSetup.size();
+  for (int p = 0; p < mBinSlices; ++p) {
+    const std::size_t lo = n * std::size_t(p) / std::size_t(mBinSlices);
+    const std::size_t hi = n * std::size_t(p + 1) / std::size_t(mBinSlices);
+    const std::uint32_t* bin = mBinFaces.data() + std::size_t(units) * lo + std::size_t(unit) * (hi - lo);
+    const std::uint32_t count = mBinCount[std::size_t(p) * units + unit];
+    for (std::uint32_t j = 0; j < count; ++j) {
+      const std::uint32_t i = bin[j];
+      const int t = mSetupTop[i], b = mSetupBottom[i];
+      // The first of this unit's bands at or below the face's top.
+      int band = t / kBandRows;
+      band += ((unit - band % units) + units) % units;
+      for (; band * kBandRows <= b; band += units) {
+        rows.RowLo = std::max(t, band * kBandRows);
+        rows.RowHi = std::min(b, band * kBandRows + kBandRows - 1);
+        DrawFace(level, mSetup[i], rows);
       }
     }
   }
+}
+
+void TEngine3D::DrawFace(int level, const TFaceSetup& s, const TRasterTarget3D& rows) {
+  const TPoint a = s.P[0], b = s.P[1], c = s.P[2];
+  switch (level) {
+    case rsWireFrame:
+      // Open polylines A-B-C in buffer order: the closing edge is not drawn.
+      DrawLine(rows, a.x(), a.y(), b.x(), b.y(), kWhitePixel);
+      DrawLine(rows, b.x(), b.y(), c.x(), c.y(), kWhitePixel);
+      break;
+    case rsFlatSolid: {
+      const std::uint32_t ink = ToPixel(clBlack);
+      FillFlatRows(rows, a, b, c, kWhitePixel);
+      DrawLine(rows, a.x(), a.y(), b.x(), b.y(), ink);
+      DrawLine(rows, b.x(), b.y(), c.x(), c.y(), ink);
+      DrawLine(rows, c.x(), c.y(), a.x(), a.y(), ink);
+      break;
+    }
+    case rsDepthSolid:
+      FillFlatRows(rows, a, b, c, ToPixel(s.C[0]));
+      break;
+    case rsDepthShade:
+    case rlFacingShade:
+      FillShadedRows(rows, a, b, c, s.C[0], s.C[1], s.C[2]);
+      break;
+    case rlZBuffered:
+      FillDepthRows(rows, a, b, c, s.C[0], s.C[1], s.C[2], s.D[0], s.D[1], s.D[2]);
+      break;
+    default:
+      break;
+  }
+}
+
+void TEngine3D::Line(int x0, int y0, int x1, int y1, TColor color) { DrawLine(Frame(), x0, y0, x1, y1, ToPixel(color)); }
+
+void TEngine3D::FillFlat(TPoint p0, TPoint p1, TPoint p2, TColor c) { FillFlatRows(Frame(), p0, p1, p2, ToPixel(c)); }
+
+void TEngine3D::FillTriangle(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2) {
+  FillShadedRows(Frame(), p0, p1, p2, c0, c1, c2);
+}
+
+void TEngine3D::FillTriangleDepth(TPoint p0, TPoint p1, TPoint p2, TColor c0, TColor c1, TColor c2, float d0,
+                                  float d1, float d2) {
+  if (!mBuffer.Bits()) return;
+  if (mDepth.size() != std::size_t(mBuffer.Width()) * std::size_t(mBuffer.Height())) ClearDepth();
+  FillDepthRows(Frame(), p0, p1, p2, c0, c1, c2, d0, d1, d2);
 }
 
 }  // namespace Tarnwell

@@ -85,13 +85,15 @@ struct TFaceRecord3D {
   float Depth = 0;
 };
 
-// The off-screen surface: a 32-bit RGB image of the target's size and the two
-// edge tables of the triangle filler, one entry per scanline of that image.
+// The off-screen surface: a 32-bit RGB image of the target's size and two
+// edge tables, one entry per scanline of that image, for code that scans
+// triangles of its own (the engine's filler works out its spans row by row
+// and leaves them alone).
 class TBitmapBuffer3D {
  public:
-  // Makes the image width x height (rebuilding only on a change) and clears
-  // it to black. Returns false for an empty size.
-  bool Prepare(int width, int height);
+  // Makes the image width x height (rebuilding only on a change) and, unless
+  // clear is false, clears it to black. Returns false for an empty size.
+  bool Prepare(int width, int height, bool clear = true);
   void Release();
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -115,6 +117,9 @@ struct TRenderTimes3D {
 
 // The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
 // bitmap, from wire frame to a lit depth buffer.
+class TRenderPool3D;
+struct TRasterTarget3D;
+
 class TEngine3D {
  public:
   TEngine3D();
@@ -136,6 +141,16 @@ class TEngine3D {
   // wound counter-clockwise seen from outside) are left out of levels 1..6.
   void SetCullBackFaces(bool on) { mCullBackFaces = on; }
   bool CullBackFaces() const { return mCullBackFaces; }
+  // How many threads draw a frame, each owning every n-th band of rows: 1
+  // draws on the calling thread alone; 0 (the default) takes one a core, at
+  // most kAutoThreads. The picture is the same whatever the count. Clamped
+  // to 0..kMaxThreads; the threads start with the next frame.
+  void SetThreadCount(int n);
+  int ThreadCount() const { return mThreadCount; }
+  // The threads the next frame is drawn with: the setting, or for 0 what
+  // this machine has (1 on a single core).
+  int EffectiveThreadCount() const;
+  static constexpr int kAutoThreads = 4, kMaxThreads = 16;
 
   // Gathers the visible objects of the list into the scene buffers. The
   // engine keeps a reference to the list until ReleaseScene.
@@ -190,10 +205,18 @@ class TEngine3D {
   void CopyVertices(const TObject3DList& objects);
   void ProjectAll();
   void SortFaces();
-  void DrawLevel(int level);
-  // Scan-converts the three edges into the edge tables; returns the row range.
-  bool ScanTriangle(TPoint p0, TPoint p1, TPoint p2, int& rowLo, int& rowHi);
-  void ScanEdge(TPoint a, TPoint b);
+  struct TFaceSetup;
+  // Runs job(lo, hi, slice) over SliceCount(n) slices of 0..n, on the pool
+  // when there is one.
+  int SliceCount(std::size_t n) const;
+  template <class Job>
+  void ForSlices(std::size_t n, Job&& job);
+  // Returns the units the frame is drawn in: fewer when the bins cannot be had.
+  int PrepareLevel(int level, int units);
+  void SetupFace(int level, std::size_t order);
+  void DrawBands(int level, const TRasterTarget3D& frame, int unit, int units);
+  void DrawFace(int level, const TFaceSetup& s, const TRasterTarget3D& rows);
+  TRasterTarget3D Frame();
   double VertexFactor(float z) const;
   float InverseDepth(const TVertex3D& v) const;
   bool FacesAway(TPoint a, TPoint b, TPoint c) const;
@@ -215,7 +238,24 @@ class TEngine3D {
   std::vector<TFaceRecord3D> mFaces;
   std::vector<std::uint32_t> mSortList;
   std::vector<std::uint64_t> mSortKeys, mSortTmp;
+  // Per vertex, for the level being drawn: the shade factor (levels 4, 5),
+  // the shaded colour (level 4) or the inverse depth (level 6).
+  std::vector<double> mVertexFactor;
+  std::vector<TColor> mVertexColor;
+  std::vector<float> mVertexDepth;
+  std::vector<TFaceSetup> mSetup;  // in drawing order
+  // The rows each face of mSetup touches, inside the frame (top > bottom:
+  // none), apart so that a band passing the faces of other bands reads little.
+  std::vector<int> mSetupTop, mSetupBottom;
+  // For a frame drawn in several units, the bins: bin [slice * units + unit]
+  // lists the faces of that slice of mSetup with rows in that unit's bands,
+  // in order. A slice of length m keeps its bins at units * (its start) +
+  // unit * m in mBinFaces, their lengths in mBinCount.
+  std::vector<std::uint32_t> mBinFaces, mBinCount;
+  int mBinSlices = 0;
   TRenderTimes3D mTimes;
+  int mThreadCount = 0;
+  std::unique_ptr<TRenderPool3D> mPool;
 };
 
 }  // namespace Tarnwell

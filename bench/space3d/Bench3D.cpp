@@ -8,6 +8,13 @@
 // pixels. BM_RenderCulled: the same with back-face culling. Baseline: the
 // same depth-sorted flat triangles filled by Qt's raster painter.
 //
+// BM_RenderThreads: the 100 000-face sphere at 1280x1024 on every level
+// drawn by one and by two threads, timed frame by frame (wall clock and the
+// CPU time of the whole process, all threads), with the speed-up over one
+// thread and the ratio to the system's software OpenGL (Mesa's llvmpipe, two
+// threads) drawing the same sphere at the same size in the same process:
+// BM_LlvmpipeBaseline, built where EGL is found.
+//
 // Load: our reader against lib3ds on the same files in the same run.
 
 #include <benchmark/benchmark.h>
@@ -16,13 +23,24 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <string>
 
 #include <Tarnwell/space3d/Loader3D.h>
 #include <Tarnwell/space3d/Shapes3D.h>
 
 #ifdef HAVE_LIB3DS
 #include <lib3ds/file.h>
+#endif
+#ifdef HAVE_GL_BASELINE
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
 #endif
 
 using namespace Tarnwell;
@@ -139,6 +157,222 @@ BENCHMARK(BM_QPainterBaseline)
     ->Args({100000, 1280, 1024})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.2);
+
+// ------------------------------------------------------- threads, llvmpipe
+
+constexpr int kThreadW = 1280, kThreadH = 1024, kThreadFaces = 100000;
+
+double ProcessCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+  return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+struct FrameClock {
+  double Wall = 0, Cpu = 0;  // seconds
+  int Frames = 0;
+  template <class Draw>
+  double Time(Draw&& draw) {
+    const double c0 = ProcessCpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    draw();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    Wall += wall;
+    Cpu += ProcessCpuSeconds() - c0;
+    ++Frames;
+    return wall;
+  }
+  double Fps() const { return Wall > 0 ? Frames / Wall : 0; }
+  double CpuMs() const { return Frames ? 1e3 * Cpu / Frames : 0; }
+};
+
+#ifdef HAVE_GL_BASELINE
+// The sphere drawn by OpenGL through a surfaceless EGL display, software
+// rendering forced: a vertex buffer and an index buffer made once, per-vertex
+// colours, smooth shading and a depth test into an off-screen frame buffer
+// of the same size, the sphere turned by the matrix (no upload a frame) and
+// scaled to cover the same share of the frame as the engine's; a frame ends
+// with glFinish. The pixels stay in the frame buffer: no read-back is timed.
+class GlBaseline {
+ public:
+  static GlBaseline& Get() {
+    static GlBaseline b;
+    return b;
+  }
+  bool Ready() const { return mReady; }
+  const std::string& Renderer() const { return mRenderer; }
+  void Frame() {
+    mAngle += 2.9f;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(mAngle, 1, 1, 0);
+    glDrawElements(GL_TRIANGLES, mIndices, GL_UNSIGNED_INT, nullptr);
+    glFinish();
+  }
+
+ private:
+  template <class F>
+  static F Proc(const char* name) {
+    return reinterpret_cast<F>(eglGetProcAddress(name));
+  }
+  GlBaseline() {
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 0);
+    setenv("LP_NUM_THREADS", "2", 0);
+    auto platformDisplay = Proc<PFNEGLGETPLATFORMDISPLAYEXTPROC>("eglGetPlatformDisplayEXT");
+    if (!platformDisplay) return;
+    mDisplay = platformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLint major = 0, minor = 0;
+    if (mDisplay == EGL_NO_DISPLAY || !eglInitialize(mDisplay, &major, &minor) || !eglBindAPI(EGL_OPENGL_API))
+      return;
+    const EGLint want[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_NONE};
+    EGLConfig config = nullptr;
+    EGLint found = 0;
+    if (!eglChooseConfig(mDisplay, want, &config, 1, &found) || found < 1) config = nullptr;
+    mContext = eglCreateContext(mDisplay, config, EGL_NO_CONTEXT, nullptr);
+    if (mContext == EGL_NO_CONTEXT || !eglMakeCurrent(mDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, mContext)) return;
+    mRenderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    auto genFramebuffers = Proc<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers");
+    auto bindFramebuffer = Proc<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer");
+    auto genRenderbuffers = Proc<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers");
+    auto bindRenderbuffer = Proc<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer");
+    auto renderbufferStorage = Proc<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage");
+    auto framebufferRenderbuffer = Proc<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer");
+    auto checkFramebuffer = Proc<PFNGLCHECKFRAMEBUFFERSTATUSPROC>("glCheckFramebufferStatus");
+    auto genBuffers = Proc<PFNGLGENBUFFERSPROC>("glGenBuffers");
+    auto bindBuffer = Proc<PFNGLBINDBUFFERPROC>("glBindBuffer");
+    auto bufferData = Proc<PFNGLBUFFERDATAPROC>("glBufferData");
+    if (!genFramebuffers || !bindFramebuffer || !genRenderbuffers || !bindRenderbuffer || !renderbufferStorage ||
+        !framebufferRenderbuffer || !checkFramebuffer || !genBuffers || !bindBuffer || !bufferData)
+      return;
+    GLuint fb = 0, rb[2] = {};
+    genFramebuffers(1, &fb);
+    bindFramebuffer(GL_FRAMEBUFFER, fb);
+    genRenderbuffers(2, rb);
+    bindRenderbuffer(GL_RENDERBUFFER, rb[0]);
+    renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, kThreadW, kThreadH);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, rb[0]);
+    bindRenderbuffer(GL_RENDERBUFFER, rb[1]);
+    renderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, kThreadW, kThreadH);
+    framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, rb[1]);
+    if (checkFramebuffer(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return;
+
+    // The engine's sphere of radius 700 covers 58 % of the frame (the
+    // "cover" counter); this one is sized to cover the same.
+    const float radius = std::sqrt(0.58f * kThreadW * kThreadH / 3.14159265f);
+    const TMesh3D m = MakeSphere3D("sfera", radius, kThreadFaces);
+    std::vector<float> data;  // x, y, z, r, g, b
+    for (const TVertex3D& v : m.Vertices) {
+      const float g = 0.35f + 0.6f * (v.Z + radius) / (2 * radius);
+      data.insert(data.end(), {v.X, v.Y, v.Z, g, g, g});
+    }
+    std::vector<GLuint> index;
+    for (const TFaceVert3D& f : m.Faces) index.insert(index.end(), {f.A, f.B, f.C});
+    mIndices = GLsizei(index.size());
+    GLuint buf[2] = {};
+    genBuffers(2, buf);
+    bindBuffer(GL_ARRAY_BUFFER, buf[0]);
+    bufferData(GL_ARRAY_BUFFER, GLsizeiptr(data.size() * sizeof(float)), data.data(), GL_STATIC_DRAW);
+    bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buf[1]);
+    bufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(index.size() * sizeof(GLuint)), index.data(), GL_STATIC_DRAW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 6 * sizeof(float), nullptr);
+    glColorPointer(3, GL_FLOAT, 6 * sizeof(float), reinterpret_cast<const void*>(3 * sizeof(float)));
+    glViewport(0, 0, kThreadW, kThreadH);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-kThreadW / 2.0, kThreadW / 2.0, -kThreadH / 2.0, kThreadH / 2.0, -2 * radius, 2 * radius);
+    glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0, 0, 0, 1);
+    mReady = glGetError() == GL_NO_ERROR;
+  }
+  ~GlBaseline() {
+    if (mDisplay == EGL_NO_DISPLAY) return;
+    eglMakeCurrent(mDisplay, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (mContext != EGL_NO_CONTEXT) eglDestroyContext(mDisplay, mContext);
+    eglTerminate(mDisplay);
+  }
+  EGLDisplay mDisplay = EGL_NO_DISPLAY;
+  EGLContext mContext = EGL_NO_CONTEXT;
+  std::string mRenderer;
+  GLsizei mIndices = 0;
+  float mAngle = 0;
+  bool mReady = false;
+};
+
+// The baseline's frame rate, measured once a process (after a few frames
+// to warm up); 0 where it cannot run.
+double LlvmpipeFps() {
+  static const double fps = [] {
+    GlBaseline& gl = GlBaseline::Get();
+    if (!gl.Ready()) return 0.0;
+    for (int i = 0; i < 3; ++i) gl.Frame();
+    FrameClock clock;
+    while (clock.Wall < 1.0 || clock.Frames < 10) clock.Time([&] { gl.Frame(); });
+    return clock.Fps();
+  }();
+  return fps;
+}
+
+void BM_LlvmpipeBaseline(benchmark::State& state) {
+  GlBaseline& gl = GlBaseline::Get();
+  if (!gl.Ready()) {
+    state.SkipWithError("no software OpenGL through EGL");
+    return;
+  }
+  LlvmpipeFps();  // the first frames compile the shaders
+  FrameClock clock;
+  for (auto _ : state) state.SetIterationTime(clock.Time([&] { gl.Frame(); }));
+  state.SetLabel(gl.Renderer());
+  state.counters["fps"] = clock.Fps();
+  state.counters["cpu_ms"] = clock.CpuMs();
+}
+BENCHMARK(BM_LlvmpipeBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+#else
+double LlvmpipeFps() { return 0; }
+#endif
+
+// Frame rate of one thread at a level: the 1-thread run stores it, a run
+// without one before it measures it.
+std::map<int, double>& SingleThreadFps() {
+  static std::map<int, double> fps;
+  return fps;
+}
+
+void BM_RenderThreads(benchmark::State& state) {
+  const int level = int(state.range(0)), threads = int(state.range(1));
+  Scene scene(kThreadFaces, kLargeRadius);
+  scene.Engine.SetThreadCount(threads);
+  FrameClock clock;
+  for (auto _ : state) {
+    scene.Turn();  // the model's own rotation is not the engine's frame
+    state.SetIterationTime(clock.Time([&] { scene.Engine.Render(kThreadW, kThreadH, level); }));
+  }
+  if (threads == 1) SingleThreadFps()[level] = clock.Fps();
+  if (!SingleThreadFps().count(level)) {
+    Scene one(kThreadFaces, kLargeRadius);
+    one.Engine.SetThreadCount(1);
+    FrameClock c1;
+    while (c1.Wall < 0.5 || c1.Frames < 5) {
+      one.Turn();
+      c1.Time([&] { one.Engine.Render(kThreadW, kThreadH, level); });
+    }
+    SingleThreadFps()[level] = c1.Fps();
+  }
+  state.counters["fps"] = clock.Fps();
+  state.counters["cpu_ms"] = clock.CpuMs();
+  state.counters["vs_1thread"] = clock.Fps() / SingleThreadFps()[level];
+  const double gl = LlvmpipeFps();
+  if (gl > 0) state.counters["vs_llvmpipe"] = clock.Fps() / gl;
+}
+BENCHMARK(BM_RenderThreads)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {1, 2}})
+    ->ArgNames({"level", "threads"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.5);
 
 // ------------------------------------------------------------------ loading
 

@@ -161,6 +161,45 @@ TEST(Engine3D, DepthSortDrawsTheNearestFaceLast) {
   EXPECT_NEAR(GetRValue(At(e, 95, 95)), nearShade, 1);
 }
 
+// Drawn in bands by several threads, every level gives the picture of one
+// thread pixel for pixel: faces across band edges and off the frame, equal
+// depths, culling on and off, heights that are no multiple of a band, and
+// the pool resized between frames.
+TEST(Engine3D, BandedFramesMatchOneThreadOnEveryLevel) {
+  struct Case {
+    int W, H;
+    bool Cull;
+    float ShiftX;
+  } const cases[] = {{640, 480, false, 0}, {301, 777, true, 0}, {1280, 1024, false, 250}};
+  TObject3DList list;
+  list.push_back(MakeSphere3D("a", 260, 6000).ToObject());
+  list.push_back(MakeSphere3D("b", 120, 1500).ToObject());
+  const float c = std::cos(0.3f), s = std::sin(0.3f);
+  for (auto& o : list) o->RotateX(c, s);
+  TEngine3D one, banded;
+  one.SetThreadCount(1);
+  one.SetAmbient(RGB(40, 50, 60));
+  banded.SetAmbient(RGB(40, 50, 60));
+  for (const Case& k : cases) {
+    list[0]->SetPosition(k.ShiftX, 0, 0);
+    list[1]->SetPosition(k.ShiftX + 200, -150, -100);
+    for (auto& o : list) o->UpdateWorld();
+    one.PrepareScene(list);
+    banded.PrepareScene(list);
+    one.SetCullBackFaces(k.Cull);
+    banded.SetCullBackFaces(k.Cull);
+    for (int level = rsPoint; level <= rlLastLevel; ++level) {
+      one.Render(k.W, k.H, level);
+      for (int threads : {2, 3}) {
+        banded.SetThreadCount(threads);
+        banded.Render(k.W, k.H, level);
+        ASSERT_TRUE(banded.Image() == one.Image()) << k.W << "x" << k.H << " level " << level << ", " << threads;
+      }
+    }
+  }
+  EXPECT_GT(CountNonBlack(one.Image()), 50000);
+}
+
 TEST(Engine3D, ScenesOfMoreThan65535VerticesKeepTheirFaces) {
   TEngine3D e;
   TObject3DList list;
