@@ -16,6 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include <Tarnwell/database/demo/DBDemos.h>
 #include <Tarnwell/database/DBEngine.h>
@@ -493,8 +494,15 @@ class TRatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) mTimes[r.benchmark_name()] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+    // With repetitions, their median stands for the case.
+    for (const Run& r : runs) {
+      const TTimes t{r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+        mTimes[r.run_name.str()] = t;
+      else if (r.run_type == Run::RT_Iteration && !mMedians.count(r.run_name.str()))
+        mTimes[r.run_name.str()] = t;
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") mMedians.insert(r.run_name.str());
+    }
   }
   void Finalize() override {
     ConsoleReporter::Finalize();
@@ -522,6 +530,7 @@ class TRatioReporter : public benchmark::ConsoleReporter {
     double Real = 0, Cpu = 0;
   };
   std::map<std::string, TTimes> mTimes;
+  std::set<std::string> mMedians;
 };
 
 // The million-row table: ten copies of the movements under new keys.
