@@ -648,8 +648,9 @@ bool IsoTime(const char* s, qsizetype size, qsizetype at, int& hour, int& msecs)
 // The days met in the text of moments, by their digits, with the offsets
 // LocalMoment gives in each of their hours, learnt from it: an hour it gives
 // a local time for (next to a change of the clock) is never kept, so its
-// values are asked of LocalMoment every time, like everywhere. One place for
-// a day among a thousand (a day takes the place of another that falls there).
+// values are asked of LocalMoment every time, like everywhere. A day has one
+// place among 2048, the places of a few years running one after the other (a
+// day takes the place of another that falls there).
 struct TDays {
   static constexpr qint32 kUnknown = std::numeric_limits<qint32>::min();
   struct TDay {
@@ -657,7 +658,7 @@ struct TDays {
     qint64 Julian = 0;
     qint32 Offsets[24];
   };
-  static constexpr int kPlaces = 1024;
+  static constexpr int kPlaces = 2048;
   QByteArray Zone;
   std::vector<TDay> Days;
   // Read once for every batch of rows: no other code runs in between.
@@ -671,7 +672,7 @@ struct TDays {
   // The day of valid digits, known or learnt; null for no date.
   TDay* Find(int y, int m, int d) {
     const qint32 digits = y * 10000 + m * 100 + d;
-    TDay& day = Days[size_t(digits % kPlaces)];
+    TDay& day = Days[size_t((y * 372 + m * 31 + d) % kPlaces)];
     if (day.Digits != digits) {
       const QDate date(y, m, d);
       if (!date.isValid()) return nullptr;
