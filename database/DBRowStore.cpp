@@ -19,6 +19,11 @@ namespace {
 
 constexpr quint32 kHeader = 12;
 constexpr quint32 kWide = 0x80000000u;
+// In a block's length: the block was cut from a chunk (a block is never
+// longer than half the range).
+constexpr quint32 kPooled = 0x80000000u;
+constexpr size_t kChunkBytes = 256 * 1024;
+constexpr size_t kPooledAtMost = 4 * 1024;  // a larger block is allocated alone
 
 template <typename T>
 T Load(const uchar* p) {
@@ -50,48 +55,43 @@ bool Latin1(const QString& s) {
 
 TRowStore::~TRowStore() { clear(); }
 
+TRowStore::TKind TRowStore::KindOf(TFieldType t) {
+  switch (t) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint:
+      return TKind::Int;
+    case ftFloat:
+    case ftCurrency:
+      return TKind::Float;
+    case ftBoolean:
+      return TKind::Bool;
+    case ftDate:
+      return TKind::Date;
+    case ftTime:
+      return TKind::Time;
+    case ftDateTime:
+      return TKind::Moment;
+    case ftBCD:  // exact text
+      return TKind::Text;
+    default:
+      if (IsTextFieldType(t)) return TKind::Text;
+      if (t == ftBytes || t == ftVarBytes || t == ftBlob || t == ftGraphic || t == ftOleObject || t == ftOleLink ||
+          t == ftTypedBinary)
+        return TKind::Bytes;
+      return TKind::Other;
+  }
+}
+
 void TRowStore::SetLayout(const std::vector<TFieldType>& types) {
   clear();
   mSlots.clear();
   mBitmapBytes = quint32((types.size() + 7) / 8);
   quint32 at = (kHeader + 2 * mBitmapBytes + 7) & ~7u;
   for (TFieldType t : types) {
-    TKind k = TKind::Other;
-    switch (t) {
-      case ftSmallint:
-      case ftInteger:
-      case ftWord:
-      case ftAutoInc:
-      case ftLargeint:
-        k = TKind::Int;
-        break;
-      case ftFloat:
-      case ftCurrency:
-        k = TKind::Float;
-        break;
-      case ftBoolean:
-        k = TKind::Bool;
-        break;
-      case ftDate:
-        k = TKind::Date;
-        break;
-      case ftTime:
-        k = TKind::Time;
-        break;
-      case ftDateTime:
-        k = TKind::Moment;
-        break;
-      case ftBCD:  // exact text
-        k = TKind::Text;
-        break;
-      default:
-        if (IsTextFieldType(t))
-          k = TKind::Text;
-        else if (t == ftBytes || t == ftVarBytes || t == ftBlob || t == ftGraphic || t == ftOleObject ||
-                 t == ftOleLink || t == ftTypedBinary)
-          k = TKind::Bytes;
-        break;
-    }
+    const TKind k = KindOf(t);
     mSlots.push_back({k, at});
     at += k == TKind::Moment ? 16 : 8;
   }
@@ -105,6 +105,10 @@ void TRowStore::clear() {
   for (uchar* r : mRows) Free(r);
   mRows.clear();
   mRows.shrink_to_fit();
+  for (uchar* c : mChunks) std::free(c);
+  mChunks.clear();
+  mChunkAt = nullptr;
+  mChunkLeft = 0;
 }
 
 void TRowStore::Free(uchar* row) const {
@@ -115,7 +119,7 @@ void TRowStore::Free(uchar* row) const {
     for (int i = int(b * 8); i < int(b * 8 + 8) && i < SlotCount(); ++i)
       if (Bit(other, i)) delete Load<QVariant*>(row + mSlots[i].Offset);
   }
-  std::free(row);
+  if (!(Load<quint32>(row + 8) & kPooled)) std::free(row);
 }
 
 namespace {
@@ -238,21 +242,43 @@ void TRowStore::KeepBeside(std::vector<uchar>& buf, int i, const QVariant& v, st
 }
 
 // The block of its exact size; the values kept beside now belong to it.
-uchar* TRowStore::Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept) const {
-  Put<quint32>(buf.data() + 8, quint32(buf.size()));
-  auto* row = static_cast<uchar*>(std::malloc(buf.size()));
+uchar* TRowStore::Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept, bool pooled) {
+  const size_t size = buf.size();
+  const size_t room = (size + 7) & ~size_t(7);  // every block starts on 8 bytes
+  uchar* row = nullptr;
+  pooled = pooled && room <= kPooledAtMost;
+  if (pooled) {
+    if (mChunkLeft < room) {
+      try {
+        mChunks.reserve(mChunks.size() + 1);
+        mChunkAt = static_cast<uchar*>(std::malloc(kChunkBytes));
+      } catch (...) {
+        mChunkAt = nullptr;
+      }
+      mChunkLeft = mChunkAt ? kChunkBytes : 0;
+      if (mChunkAt) mChunks.push_back(mChunkAt);
+    }
+    row = mChunkAt;
+  } else {
+    row = static_cast<uchar*>(std::malloc(size));
+  }
   if (!row) {
     for (QVariant* k : kept) delete k;
     kept.clear();
     throw std::bad_alloc();
   }
-  std::memcpy(row, buf.data(), buf.size());
+  if (pooled) {
+    mChunkAt += room;
+    mChunkLeft -= room;
+  }
+  Put<quint32>(buf.data() + 8, quint32(size) | (pooled ? kPooled : 0));
+  std::memcpy(row, buf.data(), size);
   kept.clear();
   if (buf.capacity() > 1 << 20) std::vector<uchar>().swap(buf);  // a large blob's room is not kept
   return row;
 }
 
-uchar* TRowStore::Pack(const TRecord& r) const {
+uchar* TRowStore::Pack(const TRecord& r, bool pooled) {
   std::vector<uchar>& buf = tScratch;
   buf.assign(mFixedEnd, 0);
   Put<quint64>(buf.data(), r.Serial);
@@ -269,7 +295,7 @@ uchar* TRowStore::Pack(const TRecord& r) const {
     for (QVariant* k : kept) delete k;
     throw;
   }
-  return Seal(buf, kept);
+  return Seal(buf, kept, pooled);
 }
 
 void TRowStore::BeginRow(quint64 serial) {
@@ -398,7 +424,7 @@ bool TRowStore::PutUtf8(int slot, const char* text, qsizetype n) {
 }
 
 void TRowStore::EndRow() {
-  uchar* row = Seal(mBuild, mBuildKept);
+  uchar* row = Seal(mBuild, mBuildKept, true);
   mBuilding = false;
   try {
     mRows.push_back(row);
@@ -496,7 +522,7 @@ TRecord TRowStore::Record(int row) const {
 }
 
 void TRowStore::Append(const TRecord& r) {
-  uchar* row = Pack(r);
+  uchar* row = Pack(r, true);
   try {
     mRows.push_back(row);
   } catch (...) {
@@ -506,7 +532,7 @@ void TRowStore::Append(const TRecord& r) {
 }
 
 void TRowStore::Insert(int at, const TRecord& r) {
-  uchar* row = Pack(r);
+  uchar* row = Pack(r, false);
   try {
     mRows.insert(mRows.begin() + at, row);
   } catch (...) {
@@ -516,7 +542,7 @@ void TRowStore::Insert(int at, const TRecord& r) {
 }
 
 void TRowStore::Assign(int row, const TRecord& r) {
-  uchar* fresh = Pack(r);
+  uchar* fresh = Pack(r, false);
   Free(mRows[size_t(row)]);
   mRows[size_t(row)] = fresh;
 }
@@ -541,7 +567,7 @@ int TRowStore::FindSerial(quint64 serial) const {
 
 size_t TRowStore::Bytes() const {
   size_t n = mRows.capacity() * sizeof(uchar*);
-  for (const uchar* r : mRows) n += Load<quint32>(r + 8);
+  for (const uchar* r : mRows) n += Load<quint32>(r + 8) & ~kPooled;
   return n;
 }
 

@@ -20,6 +20,11 @@ namespace Tarnwell {
 // keeps the serial number its bookmarks name.
 class TRowStore {
  public:
+  // How a slot keeps its values.
+  enum class TKind : quint8 { Int, Float, Bool, Date, Time, Moment, Text, Bytes, Other };
+  // The kind of slot a field of type t gets.
+  static TKind KindOf(TFieldType t);
+
   TRowStore() = default;
   ~TRowStore();
   TRowStore(const TRowStore&) = delete;
@@ -29,6 +34,7 @@ class TRowStore {
   // while the store is empty.
   void SetLayout(const std::vector<TFieldType>& types);
   int SlotCount() const { return int(mSlots.size()); }
+  TKind SlotKind(int slot) const { return mSlots[size_t(slot)].Kind; }
 
   int size() const { return int(mRows.size()); }
   bool empty() const { return mRows.empty(); }
@@ -76,17 +82,17 @@ class TRowStore {
   void DropRow();
 
  private:
-  enum class TKind : quint8 { Int, Float, Bool, Date, Time, Moment, Text, Bytes, Other };
   struct TSlot {
     TKind Kind;
     quint32 Offset;
   };
-  uchar* Pack(const TRecord& r) const;
+  uchar* Pack(const TRecord& r, bool pooled);
   // Puts a valid value in slot i of the block being built; false when it is
   // to be kept beside.
   bool PackSlot(std::vector<uchar>& buf, int i, const QVariant& v) const;
   void KeepBeside(std::vector<uchar>& buf, int i, const QVariant& v, std::vector<QVariant*>& kept) const;
-  uchar* Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept) const;
+  // The block of buf, from the arena when `pooled` and it is small enough.
+  uchar* Seal(std::vector<uchar>& buf, std::vector<QVariant*>& kept, bool pooled);
   bool PutText(int slot, const char16_t* p, qsizetype n, bool narrow);
   void Free(uchar* row) const;
   QVariant Read(const uchar* row, int slot) const;
@@ -95,6 +101,12 @@ class TRowStore {
   quint32 mBitmapBytes = 0;
   quint32 mFixedEnd = 0;  // where the tail of a block begins
   std::vector<uchar*> mRows;
+  // Blocks of rows read in bulk are cut from large chunks, freed together by
+  // clear(): one allocation for hundreds of rows. A row cut from them that is
+  // erased or replaced leaves its room unused until then.
+  std::vector<uchar*> mChunks;
+  uchar* mChunkAt = nullptr;
+  size_t mChunkLeft = 0;
   std::vector<uchar> mBlank;  // a block with every slot blank
   // The record being built by BeginRow .. EndRow, and its values kept beside.
   std::vector<uchar> mBuild;

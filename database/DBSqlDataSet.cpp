@@ -10,7 +10,10 @@
 #include <QDateTime>
 #include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <limits>
 
 #include "DBEngine.h"
 #include "DBFilter.h"
@@ -581,30 +584,22 @@ bool TDBDataSet::FetchPostgres(int atLeast) {
 }
 
 namespace {
-// The values FetchRows puts straight into the store, by the field's type:
-// those whose general reading (ReadForm, then the store's packing) is known
-// to the byte. Any other value of such a field takes the general way.
-enum TDirect : quint8 { kGeneral, kInt, kFloat, kText, kDate, kMoment };
-
-TDirect DirectKind(TFieldType t) {
-  switch (t) {
-    case ftSmallint:
-    case ftInteger:
-    case ftWord:
-    case ftAutoInc:
-    case ftLargeint:
-      return kInt;
-    case ftFloat:
-    case ftCurrency:
-      return kFloat;
-    case ftBCD:
-      return kText;
-    case ftDate:
-      return kDate;
-    case ftDateTime:
-      return kMoment;
+// What FetchRows puts straight into the store is what the store keeps in the
+// field's slot, read from the engine's own forms, so that the general reading
+// (ReadForm, then the store's packing) would give it to the byte. Any other
+// value takes the general way, and so do these kinds of slot: SQLite keeps
+// booleans as numbers and times as texts of many spellings, which only the
+// general reading turns into the field's value.
+TRowStore::TKind DirectKind(const TRowStore& rows, int slot) {
+  if (slot >= rows.SlotCount()) return TRowStore::TKind::Other;
+  const TRowStore::TKind k = rows.SlotKind(slot);
+  switch (k) {
+    case TRowStore::TKind::Bool:
+    case TRowStore::TKind::Time:
+    case TRowStore::TKind::Bytes:
+      return TRowStore::TKind::Other;
     default:
-      return IsTextFieldType(t) ? kText : kGeneral;
+      return k;
   }
 }
 
@@ -629,7 +624,9 @@ bool IsoDate(const char* s, qsizetype n, QDate& out) {
   return out.isValid();
 }
 
-bool IsoTime(const char* s, qsizetype size, qsizetype at, QTime& out) {
+// The hour and the milliseconds since midnight of a time of day, checked as
+// QTime checks its parts.
+bool IsoTime(const char* s, qsizetype size, qsizetype at, int& hour, int& msecs) {
   const qsizetype n = size - at;
   if (n != 5 && n != 8 && !(n > 9 && s[at + 8] == '.')) return false;
   if (s[at + 2] != ':' || (n >= 8 && s[at + 5] != ':')) return false;
@@ -642,68 +639,113 @@ bool IsoTime(const char* s, qsizetype size, qsizetype at, QTime& out) {
     if (ms < 0 || Digits(s, at + 9, int(n - 9)) < 0) return false;
     for (int k = frac; k < 3; ++k) ms *= 10;
   }
-  if (h < 0 || mi < 0 || sec < 0) return false;
-  out = QTime(h, mi, sec, ms);
-  return out.isValid();
+  if (h < 0 || mi < 0 || sec < 0 || h > 23 || mi > 59 || sec > 59) return false;
+  hour = h;
+  msecs = ((h * 60 + mi) * 60 + sec) * 1000 + ms;
+  return true;
 }
 
-// The offsets LocalMoment gives, by hour of the calendar, learnt from it: an
-// hour it gives a local time for (next to a change of the clock) is never
-// kept, so its values are asked of LocalMoment every time, like everywhere.
-struct TOffsets {
+// The days met in the text of moments, by their digits, with the offsets
+// LocalMoment gives in each of their hours, learnt from it: an hour it gives
+// a local time for (next to a change of the clock) is never kept, so its
+// values are asked of LocalMoment every time, like everywhere. A day has one
+// place among 2048, the places of a few years running one after the other (a
+// day takes the place of another that falls there).
+struct TDays {
+  static constexpr qint32 kUnknown = std::numeric_limits<qint32>::min();
+  struct TDay {
+    qint32 Digits = -1;  // yyyymmdd
+    qint64 Julian = 0;
+    qint32 Offsets[24];
+  };
+  static constexpr int kPlaces = 2048;
   QByteArray Zone;
-  QHash<qint64, int> ByHour;
+  std::vector<TDay> Days;
   // Read once for every batch of rows: no other code runs in between.
   void Check() {
     const QByteArray zone = qgetenv("TZ");
-    if (zone != Zone || ByHour.size() > 200000) {
+    if (zone != Zone || Days.empty()) {
       Zone = zone;
-      ByHour.clear();
+      Days.assign(kPlaces, TDay());
     }
   }
+  // The day of valid digits, known or learnt; null for no date.
+  TDay* Find(int y, int m, int d) {
+    const qint32 digits = y * 10000 + m * 100 + d;
+    TDay& day = Days[size_t((y * 372 + m * 31 + d) % kPlaces)];
+    if (day.Digits != digits) {
+      const QDate date(y, m, d);
+      if (!date.isValid()) return nullptr;
+      day.Digits = digits;
+      day.Julian = date.toJulianDay();
+      std::fill(std::begin(day.Offsets), std::end(day.Offsets), kUnknown);
+    }
+    return &day;
+  }
 };
-thread_local TOffsets tOffsets;
+thread_local TDays tDays;
 
+// A moment in the forms IsoDate and IsoTime read, read alike; the date is
+// made once for every day met.
 bool StoreMoment(TRowStore& rows, int slot, const char* s, qsizetype n) {
-  QDate d;
-  QTime t(0, 0);
-  if (!IsoDate(s, n, d) || !(n == 10 || ((s[10] == ' ' || s[10] == 'T') && IsoTime(s, n, 11, t)))) return false;
-  const qint64 day = d.toJulianDay();
-  const qint64 hour = day * 24 + t.hour();
-  const auto it = tOffsets.ByHour.constFind(hour);
-  if (it != tOffsets.ByHour.cend())
-    return rows.PutMoment(slot, (day - 2440588) * 86400000 + t.msecsSinceStartOfDay() - qint64(*it) * 1000, *it);
-  const QDateTime m = LocalMoment(d, t);
-  if (m.timeSpec() != Qt::LocalTime) tOffsets.ByHour.insert(hour, m.offsetFromUtc());
+  if (n < 10 || s[4] != '-' || s[7] != '-') return false;
+  const int y = Digits(s, 0, 4), mo = Digits(s, 5, 2), d = Digits(s, 8, 2);
+  if (y < 0 || mo < 0 || d < 0) return false;
+  int h = 0, msecs = 0;
+  if (n != 10 && !((s[10] == ' ' || s[10] == 'T') && IsoTime(s, n, 11, h, msecs))) return false;
+  TDays::TDay* day = tDays.Find(y, mo, d);
+  if (!day) return false;
+  const qint32 offset = day->Offsets[h];
+  if (offset != TDays::kUnknown)
+    return rows.PutMoment(slot, (day->Julian - 2440588) * 86400000 + msecs - qint64(offset) * 1000, offset);
+  const QDateTime m = LocalMoment(QDate::fromJulianDay(day->Julian), QTime::fromMSecsSinceStartOfDay(msecs));
+  if (m.timeSpec() != Qt::LocalTime) day->Offsets[h] = m.offsetFromUtc();
   rows.PutValue(slot, QVariant(m));
   return true;
 }
+
+// The connection's lock held while a row is read, so the values of its
+// columns may be read where the engine keeps them (as the column_* calls
+// do, one taking of the lock for the row instead of one for every call).
+class TRowLock {
+ public:
+  explicit TRowLock(sqlite3_stmt* st) : mMutex(sqlite3_db_mutex(sqlite3_db_handle(st))) { sqlite3_mutex_enter(mMutex); }
+  ~TRowLock() { sqlite3_mutex_leave(mMutex); }
+  TRowLock(const TRowLock&) = delete;
+  TRowLock& operator=(const TRowLock&) = delete;
+
+ private:
+  sqlite3_mutex* mMutex;
+};
 }  // namespace
 
-void TDBDataSet::StoreRowDirect(const std::vector<quint8>& plan) {
+void TDBDataSet::StoreRowDirect(const std::vector<TRowStore::TKind>& plan) {
+  using K = TRowStore::TKind;
   sqlite3_stmt* st = mLite->Raw();
+  const TRowLock lock(st);
   mRows.BeginRow(TakeSerial());
   try {
     for (int i = 0; i < int(plan.size()); ++i) {
+      sqlite3_value* v = sqlite3_column_value(st, i);
       bool done = false;
-      switch (sqlite3_column_type(st, i)) {
+      switch (sqlite3_value_type(v)) {
         case SQLITE_NULL:
           done = true;  // a blank, whatever the field
           break;
         case SQLITE_INTEGER:
-          done = plan[i] == kInt && mRows.PutInt(i, sqlite3_column_int64(st, i));
+          done = plan[i] == K::Int && mRows.PutInt(i, sqlite3_value_int64(v));
           break;
         case SQLITE_FLOAT:
-          done = plan[i] == kFloat && mRows.PutFloat(i, sqlite3_column_double(st, i));
+          done = plan[i] == K::Float && mRows.PutFloat(i, sqlite3_value_double(v));
           break;
         case SQLITE_TEXT:
-          if (plan[i] == kText || plan[i] == kDate || plan[i] == kMoment) {
-            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-            const int bytes = sqlite3_column_bytes(st, i);
+          if (plan[i] == K::Text || plan[i] == K::Date || plan[i] == K::Moment) {
+            const char* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            const int bytes = sqlite3_value_bytes(v);
             if (!p) break;
-            if (plan[i] == kText) {
+            if (plan[i] == K::Text) {
               done = mRows.PutUtf8(i, p, bytes);
-            } else if (plan[i] == kDate) {
+            } else if (plan[i] == K::Date) {
               QDate d;
               done = bytes == 10 && IsoDate(p, bytes, d) && mRows.PutDate(i, d.toJulianDay());
             } else {
@@ -733,10 +775,10 @@ bool TDBDataSet::FetchRows(int atLeast) {
   // A row that nothing needs as a record (no calculated fields to compute,
   // no identity to check or strike off) goes straight into the store.
   const bool direct = Lite::DirectRows() && !CalcOnFetch() && mSeen.isEmpty() && mFilterUnread.isEmpty();
-  std::vector<quint8> plan;
+  std::vector<TRowStore::TKind> plan;
   if (direct) {
-    for (int i = 0; i < n; ++i) plan.push_back(DirectKind(mFieldDefs[i].DataType));
-    tOffsets.Check();
+    for (int i = 0; i < n; ++i) plan.push_back(DirectKind(mRows, i));
+    tDays.Check();
   }
   auto finished = [this] {
     mFetchedAll = true;

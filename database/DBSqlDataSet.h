@@ -87,7 +87,7 @@ class TDBDataSet : public TDataSet {
   // What field i holds for a value read from the engine.
   QVariant ReadForm(int i, QVariant v) const;
   // The current row of mLite straight into the store (see FetchRows).
-  void StoreRowDirect(const std::vector<quint8>& plan);
+  void StoreRowDirect(const std::vector<TRowStore::TKind>& plan);
   void OpenPostgres(QSqlDatabase& db, const QString& sql, const QVariantList& binds);
   bool FetchPostgres(int atLeast);
   // The identity of a record (its write key), to recognise a row met twice.

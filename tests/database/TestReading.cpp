@@ -397,6 +397,36 @@ TEST(ReadSqliteFile, RowsReadStraightIntoTheStoreHoldWhatRecordsHold) {
     qputenv("TZ", zone);
 }
 
+// Moments of days read in turn, one in summer time and one not, that share
+// their place among the days the direct reading remembers: what it learns of
+// one must not be taken for the other.
+TEST(ReadSqliteFile, MomentsOfDaysReadInTurnKeepTheirOwnOffsets) {
+  const QString db = UserDatabase(TEngine::SQLite,
+                                  "CREATE TABLE m (id INTEGER PRIMARY KEY, ts DATETIME);"
+                                  "WITH RECURSIVE h(k) AS (SELECT 0 UNION ALL SELECT k + 1 FROM h WHERE k < 11) "
+                                  "INSERT INTO m (id, ts) SELECT k, CASE k % 2 WHEN 0 THEN '2024-06-01' ELSE "
+                                  "'2029-12-03' END || ' 10:' || (10 + k) || ':00' FROM h;");
+  const QByteArray zone = qgetenv("TZ");
+  qputenv("TZ", "Europe/Rome");
+  TTable t;
+  t.setDatabaseName(db);
+  t.setTableName("m");
+  t.Open();
+  int rows = 0;
+  for (t.First(); !t.Eof(); t.Next(), ++rows) {
+    const QDateTime m = t.FieldByName("ts")->Value().toDateTime();
+    const bool summer = t.FieldByName("id")->Value().toInt() % 2 == 0;
+    EXPECT_EQ(m.offsetFromUtc(), summer ? 7200 : 3600) << rows;
+    EXPECT_EQ(m.toOffsetFromUtc(summer ? 7200 : 3600).date(), summer ? QDate(2024, 6, 1) : QDate(2029, 12, 3));
+    EXPECT_EQ(m.toOffsetFromUtc(summer ? 7200 : 3600).time(), QTime(10, 10 + rows)) << rows;
+  }
+  EXPECT_EQ(rows, 12);
+  if (zone.isEmpty())
+    qunsetenv("TZ");
+  else
+    qputenv("TZ", zone);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, ReadTest, ::testing::Values(TEngine::SQLite, TEngine::PostgreSQL), EngineName);
 
 }  // namespace
