@@ -115,11 +115,11 @@ struct TRenderTimes3D {
   double ProjectMs = 0, SortMs = 0, DrawMs = 0;
 };
 
-// The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
-// bitmap, from wire frame to a lit depth buffer.
 class TRenderPool3D;
 struct TRasterTarget3D;
 
+// The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
+// bitmap, from wire frame to a lit depth buffer.
 class TEngine3D {
  public:
   TEngine3D();
