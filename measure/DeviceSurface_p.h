@@ -4,7 +4,6 @@
 // and edges included) instead of being drawn at 1x and enlarged.
 
 #include <QImage>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRectF>
@@ -16,15 +15,6 @@
 #include <Tarnwell/platform/TPixelRatio.h>
 
 namespace Tarnwell::MeasureSurface {
-
-// The ratio of the device `p` really draws on: a widget rendered into a
-// picture (QWidget::render, grab) draws at the picture's ratio, not the
-// screen's.
-inline qreal DeviceRatio(const QPainter& p) {
-  const QPaintEngine* e = p.paintEngine();
-  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
-  return d ? d->devicePixelRatio() : 1.0;
-}
 
 // The device pixels of a logical size.
 inline QSize Pixels(QSize logical, qreal ratio) {

@@ -245,7 +245,7 @@ void TMeasureDisplay::DrawBorder() {
 
 void TMeasureDisplay::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  const qreal ratio = MeasureSurface::DeviceRatio(p);
+  const qreal ratio = PixelRatio(p);
   if (ratio != mRatio) {
     // Another screen (or a picture of another ratio): drawn again in its pixels.
     mRatio = ratio;

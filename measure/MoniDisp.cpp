@@ -241,7 +241,7 @@ void TMonitorDisplay::Invalidate() {
 
 void TMonitorDisplay::paintEvent(QPaintEvent* e) {
   QPainter p(this);
-  const qreal ratio = MeasureSurface::DeviceRatio(p);
+  const qreal ratio = PixelRatio(p);
   if (ratio != mRatio) {
     // Another screen (or a picture of another ratio): the layers are composed
     // again in its pixels.

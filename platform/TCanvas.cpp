@@ -213,15 +213,8 @@ void TCanvas::MoveTo(int x, int y) { mPenPos = TPoint(x, y); }
 // segments then meet without drawing their joint twice, which matters for
 // XOR pens.
 namespace {
-// The ratio of the device the painter really draws on: a widget painted
-// into a picture of another ratio (QWidget::render, grab) draws at that one.
-qreal RatioOf(const QPainter& p) {
-  const QPaintEngine* e = p.paintEngine();
-  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
-  return d ? d->devicePixelRatio() : 1.0;
-}
 // Smooth drawing above ratio 1 with a plain (copying) pen.
-bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == pmCopy && RatioOf(p) != 1.0; }
+bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == pmCopy && PixelRatio(p) != 1.0; }
 }  // namespace
 
 // Text for the device: the canvas's fonts are fully hinted, whose advances
@@ -231,7 +224,7 @@ bool SmoothGeometry(const QPainter& p, const TPen& pen) { return pen.Mode() == p
 // (widest) line keeps the 1x width every caption, centring and auto size was
 // measured with: nothing is cut off and nothing moves.
 static QFont DeviceFont(const QPainter& p, const QFont& f, const QString& text) {
-  if (RatioOf(p) == 1.0) return f;
+  if (PixelRatio(p) == 1.0) return f;
   QFont g(f);
   g.setHintingPreference(QFont::PreferNoHinting);
   const QFontMetricsF hinted(f), unhinted(g);
@@ -248,9 +241,15 @@ static QFont DeviceFont(const QPainter& p, const QFont& f, const QString& text) 
   return g;
 }
 
+qreal PixelRatio(const QPainter& p) {
+  const QPaintEngine* e = p.paintEngine();
+  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
+  return d ? d->devicePixelRatio() : 1.0;
+}
+
 qreal PixelRatio(const TCanvas& c) {
   QPainter* p = const_cast<TCanvas&>(c).Painter();
-  return p ? RatioOf(*p) : 1.0;
+  return p ? PixelRatio(*p) : 1.0;
 }
 
 void TCanvas::RasterLine(QPainter& p, int x0, int y0, int x1, int y1) {
@@ -734,7 +733,7 @@ void TCanvas::TextOut(int x, int y, const QString& text) {
   // The shaped text is laid out for ratio 1: at another ratio its glyphs
   // would keep 1x places at another size (gaps inside words), so the text is
   // laid out for the device instead.
-  if (p->transform().type() == QTransform::TxNone && RatioOf(*p) == 1.0)
+  if (p->transform().type() == QTransform::TxNone && PixelRatio(*p) == 1.0)
     p->drawStaticText(x, y, shaped.Static);
   else
     p->drawText(x, y + shaped.Ascent, text);

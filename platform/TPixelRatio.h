@@ -11,6 +11,8 @@
 #include <QSize>
 #include <QString>
 
+class QPainter;
+
 namespace Tarnwell {
 
 class TCanvas;
@@ -18,6 +20,10 @@ class TCanvas;
 // Device pixels per logical pixel of what `c` paints on (1 for pictures,
 // printers and measuring canvases).
 qreal PixelRatio(const TCanvas& c);
+// The same for a painter: the ratio of the device it really draws on, so a
+// widget rendered into a picture (QWidget::render, grab) gets the picture's
+// ratio, not its screen's.
+qreal PixelRatio(const QPainter& p);
 
 // The picture `name` for a place `logical` pixels big on a device of pixel
 // ratio `dpr`. At ratio 1 it is LoadResourcePicture(name), pixel for pixel.
