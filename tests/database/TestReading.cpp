@@ -325,7 +325,7 @@ std::string Held(const QVariant& v) {
   switch (v.metaType().id()) {
     case QMetaType::QDateTime: {
       const QDateTime m = v.toDateTime();
-      return s + m.toString(Qt::ISODateWithMs).toStdString() + " spec " + std::to_string(int(m.timeSpec())) +
+      return s + m.toString(Qt::ISODateWithMs).toStdString() + " zone kind " + std::to_string(int(m.timeSpec())) +
              " offset " + std::to_string(m.offsetFromUtc()) + " at " + std::to_string(m.toMSecsSinceEpoch());
     }
     case QMetaType::QByteArray:
