@@ -159,6 +159,16 @@ inline std::uint32_t SortableKey(float f) {
 
 }  // namespace
 
+// A face ready to draw: its corners on the screen, their colours (and
+// inverse depths for level 6) and the rows its fill and outline touch.
+// Complete here, before the constructor and destructor that build and free
+// the engine's vector of them.
+struct TEngine3D::TFaceSetup {
+  TPoint P[3];
+  TColor C[3];
+  float D[3];
+};
+
 TEngine3D::TEngine3D() = default;
 
 TEngine3D::~TEngine3D() { ReleaseScene(); }
@@ -397,14 +407,6 @@ void TEngine3D::SortFaces() {
 }
 
 // ------------------------------------------------------------------ render
-
-// A face ready to draw: its corners on the screen, their colours (and
-// inverse depths for level 6) and the rows its fill and outline touch.
-struct TEngine3D::TFaceSetup {
-  TPoint P[3];
-  TColor C[3];
-  float D[3];
-};
 
 TRasterTarget3D TEngine3D::Frame() {
   TRasterTarget3D t;
