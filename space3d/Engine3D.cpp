@@ -167,6 +167,7 @@ struct TEngine3D::TFaceSetup {
   TPoint P[3];
   TColor C[3];
   float D[3];
+  int Top = 1, Bottom = 0;  // in a band's bin: the face's rows in the frame
 };
 
 TEngine3D::TEngine3D() = default;
@@ -302,6 +303,7 @@ void TEngine3D::ReleaseScene() {
   mSetupTop = {};
   mSetupBottom = {};
   mBinFaces = {};
+  mBinStart = {};
   mBinCount = {};
   mBinSlices = 0;
   mScene.clear();
@@ -322,11 +324,11 @@ void TEngine3D::CopyVertices(const TObject3DList&) {
 
 namespace {
 
-// Rows go out in bands of this many: band b belongs to unit b % units, and
-// a unit, drawn by whichever thread claims it, walks every face of the frame
-// in order but draws only on its own rows. A model covering only part of the
-// frame still spreads over every unit, and most small faces fall in one band.
-constexpr int kBandRows = 32;
+// Rows go out in bands of this many, one unit of work each, claimed by the
+// threads one by one: a band's pixels stay in a core's own cache while its
+// faces are drawn, and many bands balance a model that covers only part of
+// the frame. Most small faces fall in one band.
+constexpr int kBandRows = 64;
 // Units a thread: more than one, so that a thread woken late finds the
 // others have shared its work.
 constexpr int kUnitsPerThread = 2;
@@ -392,18 +394,25 @@ void TEngine3D::SortFaces() {
       mSortKeys[i] = (std::uint64_t(~SortableKey(f.Depth)) << 32) | std::uint64_t(i);
     }
   });
+  // One thread: slices scattering into the same buckets would write into
+  // each other's cache lines at nearly every key.
   constexpr int kBits = 11, kBuckets = 1 << kBits;
   std::uint64_t* src = mSortKeys.data();
   std::uint64_t* dst = mSortTmp.data();
+  mSortList.resize(n);
   for (int shift = 32; shift < 64; shift += kBits) {
     std::size_t count[kBuckets + 1] = {};
     for (std::size_t i = 0; i < n; ++i) ++count[((src[i] >> shift) & (kBuckets - 1)) + 1];
     for (int b = 0; b < kBuckets; ++b) count[b + 1] += count[b];
+    if (shift + kBits >= 64) {
+      // The last pass writes the faces' order straight away.
+      for (std::size_t i = 0; i < n; ++i)
+        mSortList[count[(src[i] >> shift) & (kBuckets - 1)]++] = std::uint32_t(src[i] & 0xFFFFFFFFu);
+      break;
+    }
     for (std::size_t i = 0; i < n; ++i) dst[count[(src[i] >> shift) & (kBuckets - 1)]++] = src[i];
     std::swap(src, dst);
   }
-  mSortList.resize(n);
-  for (std::size_t i = 0; i < n; ++i) mSortList[i] = std::uint32_t(src[i] & 0xFFFFFFFFu);
 }
 
 // ------------------------------------------------------------------ render
@@ -456,7 +465,7 @@ double TEngine3D::Render(int width, int height, int level) {
     // A frame of a band or two is not worth the hand-over.
     // Points are too few to share.
     int units = mPool && mPool->Threads() > 1 && height >= 2 * kBandRows && level != rsPoint
-                    ? std::min(mPool->Threads() * kUnitsPerThread, (height + kBandRows - 1) / kBandRows)
+                    ? (height + kBandRows - 1) / kBandRows
                     : 1;
     units = PrepareLevel(drawn, units);
     const TRasterTarget3D frame = Frame();
@@ -529,11 +538,9 @@ int TEngine3D::PrepareLevel(int level, int units) {
     mSetupTop.resize(n);
     mSetupBottom.resize(n);
     if (units > 1) {
-      // Room for every face of a slice in every bin of the slice, so that
-      // the slices never allocate.
       mBinSlices = SliceCount(n);
-      mBinFaces.resize(n * std::size_t(units));
       mBinCount.assign(std::size_t(mBinSlices) * std::size_t(units), 0);
+      mBinStart.resize(std::size_t(units) + 1);
     }
   } catch (const std::bad_alloc&) {
     mSetup.clear();
@@ -554,11 +561,7 @@ int TEngine3D::PrepareLevel(int level, int units) {
     });
   }
   ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
-    // Filled through local counts: bins of neighbouring slices share cache
-    // lines in mBinCount, written once at the end.
-    std::uint32_t* const bins = units > 1 ? mBinFaces.data() + std::size_t(units) * lo : nullptr;
-    const std::size_t length = hi - lo;
-    std::uint32_t counts[2 * kMaxThreads * kUnitsPerThread] = {};
+    std::uint32_t* const counts = units > 1 ? mBinCount.data() + std::size_t(slice) * std::size_t(units) : nullptr;
     for (std::size_t i = lo; i < hi; ++i) {
 #if defined(__GNUC__)
       // The sorted order reaches all over the face and vertex buffers: ask
@@ -579,16 +582,40 @@ int TEngine3D::PrepareLevel(int level, int units) {
       }
 #endif
       SetupFace(level, i);
-      if (!bins || mSetupTop[i] > mSetupBottom[i]) continue;
-      // Once in the bin of every unit owning one of its bands.
-      const int last = mSetupBottom[i] / kBandRows;
-      for (int band = mSetupTop[i] / kBandRows, k = 0; band <= last && k < units; ++band, ++k) {
-        const int u = band % units;
-        bins[std::size_t(u) * length + counts[u]++] = std::uint32_t(i);
+      if (!counts || mSetupTop[i] > mSetupBottom[i]) continue;
+      for (int u = mSetupTop[i] / kBandRows, last = mSetupBottom[i] / kBandRows; u <= last; ++u) ++counts[u];
+    }
+  });
+  if (units <= 1) return units;
+  // Each unit's bin holds its slices' parts in slice order, so a band meets
+  // the faces in the frame's order; the counts turn into where each part starts.
+  std::size_t place = 0;
+  for (int u = 0; u < units; ++u) {
+    mBinStart[std::size_t(u)] = place;
+    for (int p = 0; p < mBinSlices; ++p) {
+      std::uint32_t& c = mBinCount[std::size_t(p) * std::size_t(units) + std::size_t(u)];
+      const std::size_t k = c;
+      c = std::uint32_t(place - mBinStart[std::size_t(u)]);
+      place += k;
+    }
+  }
+  mBinStart[std::size_t(units)] = place;
+  try {
+    mBinFaces.resize(place);
+  } catch (const std::bad_alloc&) {
+    return 1;
+  }
+  ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
+    std::uint32_t* const at = mBinCount.data() + std::size_t(slice) * std::size_t(units);
+    for (std::size_t i = lo; i < hi; ++i) {
+      if (mSetupTop[i] > mSetupBottom[i]) continue;
+      for (int u = mSetupTop[i] / kBandRows, last = mSetupBottom[i] / kBandRows; u <= last; ++u) {
+        TFaceSetup& copy = mBinFaces[mBinStart[std::size_t(u)] + at[u]++];
+        copy = mSetup[i];
+        copy.Top = mSetupTop[i];
+        copy.Bottom = mSetupBottom[i];
       }
     }
-    if (bins)
-      for (int u = 0; u < units; ++u) mBinCount[std::size_t(slice) * units + u] = counts[u];
   });
   return units;
 }
@@ -647,9 +674,9 @@ void TEngine3D::SetupFace(int level, std::size_t order) {
 
 namespace {
 
-// A line without its last pixel, only its pixels on the target's rows.
-void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
-  if (!t.Bits || t.RowLo > t.RowHi) return;
+// A line without its last pixel, only its pixels on the target's rows: the
+// general case, with clipping.
+[[gnu::noinline]] void DrawLineClipped(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
   const bool xMajor = std::llabs(std::int64_t(x1) - x0) >= std::llabs(std::int64_t(y1) - y0);
   // Walk the major axis one pixel at a time, only over the part inside the
   // rows and columns allowed; the minor coordinate is the rounded exact
@@ -698,6 +725,33 @@ void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uin
   }
 }
 
+// A line without its last pixel, only its pixels on the target's rows.
+inline void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
+  // Most lines of a mesh are short and lie wholly inside the rows drawn:
+  // then no pixel needs a test, and the same walk runs in plain ints.
+  if (t.Bits && unsigned(x0) < unsigned(t.Width) && unsigned(x1) < unsigned(t.Width) && y0 >= t.RowLo &&
+      y0 <= t.RowHi && y1 >= t.RowLo && y1 <= t.RowHi) {
+    const int dx = x1 >= x0 ? x1 - x0 : x0 - x1, dy = y1 >= y0 ? y1 - y0 : y0 - y1;
+    const std::ptrdiff_t w = t.Width, sx = x1 > x0 ? 1 : -1, sy = y1 > y0 ? w : -w;
+    const bool xMajor = dx >= dy;
+    const int majLen = xMajor ? dx : dy, minLen = xMajor ? dy : dx;
+    const std::ptrdiff_t majStride = xMajor ? sx : sy, minStride = xMajor ? sy : sx;
+    const int den = 2 * majLen, rise = 2 * minLen;
+    std::uint32_t* p = t.Bits + std::ptrdiff_t(y0) * w + x0;
+    for (int i = 0, r = majLen; i < majLen; ++i) {
+      *p = px;
+      p += majStride;
+      r += rise;
+      if (r >= den) {
+        r -= den;
+        p += minStride;
+      }
+    }
+    return;
+  }
+  if (t.Bits && t.RowLo <= t.RowHi) DrawLineClipped(t, x0, y0, x1, y1, px);
+}
+
 // Calls span(y, xl, xh) for each row of the triangle on the target's rows
 // whose span is not empty. A row y of an edge from a to b (a the upper end)
 // is at a.x + (y - a.y) (b.x - a.x) / (b.y - a.y), kept within -1..width and
@@ -722,6 +776,17 @@ inline void ForEachSpan(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p
     x = std::clamp(x, -1.0, right);
     return RoundToInt(x);
   };
+  if (std::min({p0.x(), p1.x(), p2.x()}) >= 0 && std::max({p0.x(), p1.x(), p2.x()}) <= xMax) {
+    // Wholly inside the frame's columns: every edge stays between its ends,
+    // so no clamp would change a value.
+    auto inner = [](TPoint a, double s, int y) { return RoundToInt(double(a.x()) + double(y - a.y()) * s); };
+    for (int y = lo; y <= hi; ++y) {
+      const int e1 = inner(p0, sLong, y);
+      const int e2 = y <= p1.y() ? inner(p0, sUpper, y) : inner(p1, sLower, y);
+      span(y, std::min(e1, e2), std::max(e1, e2));
+    }
+    return;
+  }
   for (int y = lo; y <= hi; ++y) {
     const int e1 = edge(p0, sLong, y);
     const int e2 = y <= p1.y() ? edge(p0, sUpper, y) : edge(p1, sLower, y);
@@ -878,54 +943,40 @@ void FillDepthRows(const TRasterTarget3D& t, TPoint p0, TPoint p1, TPoint p2, TC
 
 }  // namespace
 
-// One unit of a frame: it clears its bands, then draws every face in the
-// frame's order, each clipped to the rows of its bands. A pixel so meets the
+// One unit of a frame: it clears its band, then draws the faces of its bin
+// in the frame's order, each clipped to the band's rows. A pixel so meets the
 // same writes in the same order whatever the number of units or threads.
 void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int units) {
   const int w = frame.Width, h = frame.Height;
   if (!frame.Bits) return;
-  auto owned = [&](int y) { return units == 1 || (y / kBandRows) % units == unit; };
-  const int step = units == 1 ? h : units * kBandRows, size = units == 1 ? h : kBandRows;
-  for (int y0 = units == 1 ? 0 : unit * kBandRows; y0 < h; y0 += step) {
-    const std::size_t at = std::size_t(y0) * std::size_t(w), n = std::size_t(std::min(size, h - y0)) * w;
-    std::fill_n(frame.Bits + at, n, 0xFF000000u);
-    if (level == rlZBuffered && frame.Depth) std::fill_n(frame.Depth + at, n, 0.0f);
-  }
+  const int y0 = units == 1 ? 0 : unit * kBandRows, y1 = units == 1 ? h - 1 : std::min(h, y0 + kBandRows) - 1;
+  if (y0 > y1) return;
+  const std::size_t at = std::size_t(y0) * std::size_t(w), n = std::size_t(y1 - y0 + 1) * std::size_t(w);
+  std::fill_n(frame.Bits + at, n, 0xFF000000u);
+  if (level == rlZBuffered && frame.Depth) std::fill_n(frame.Depth + at, n, 0.0f);
   if (level == rsPoint) {
     for (const TProjVertex3D& p : mProjected)
-      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= 0 && p.Y < h && owned(p.Y))
-        frame.Bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
+      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= y0 && p.Y <= y1) frame.Bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
     return;
   }
   if (level < rsWireFrame || level > rlLastLevel) return;
   TRasterTarget3D rows = frame;
   if (units == 1) {
-    for (std::size_t i = 0, n = mSetup.size(); i < n; ++i) {
+    for (std::size_t i = 0, count = mSetup.size(); i < count; ++i) {
       rows.RowLo = mSetupTop[i];
       rows.RowHi = mSetupBottom[i];
       if (rows.RowLo <= rows.RowHi) DrawFace(level, mSetup[i], rows);
     }
     return;
   }
-  // The slices' bins in slice order: the faces in the frame's order.
-  const std::size_t n = mSetup.size();
-  for (int p = 0; p < mBinSlices; ++p) {
-    const std::size_t lo = n * std::size_t(p) / std::size_t(mBinSlices);
-    const std::size_t hi = n * std::size_t(p + 1) / std::size_t(mBinSlices);
-    const std::uint32_t* bin = mBinFaces.data() + std::size_t(units) * lo + std::size_t(unit) * (hi - lo);
-    const std::uint32_t count = mBinCount[std::size_t(p) * units + unit];
-    for (std::uint32_t j = 0; j < count; ++j) {
-      const std::uint32_t i = bin[j];
-      const int t = mSetupTop[i], b = mSetupBottom[i];
-      // The first of this unit's bands at or below the face's top.
-      int band = t / kBandRows;
-      band += ((unit - band % units) + units) % units;
-      for (; band * kBandRows <= b; band += units) {
-        rows.RowLo = std::max(t, band * kBandRows);
-        rows.RowHi = std::min(b, band * kBandRows + kBandRows - 1);
-        DrawFace(level, mSetup[i], rows);
-      }
-    }
+  // A band's faces lie one after another in its bin: drawing them reads
+  // memory in order, where picking them out of the frame's list would miss
+  // the cache at nearly every face of a depth-sorted frame.
+  for (std::size_t j = mBinStart[std::size_t(unit)], end = mBinStart[std::size_t(unit) + 1]; j < end; ++j) {
+    const TFaceSetup& f = mBinFaces[j];
+    rows.RowLo = std::max(f.Top, y0);
+    rows.RowHi = std::min(f.Bottom, y1);
+    DrawFace(level, f, rows);
   }
 }
 

@@ -141,7 +141,7 @@ class TEngine3D {
   // wound counter-clockwise seen from outside) are left out of levels 1..6.
   void SetCullBackFaces(bool on) { mCullBackFaces = on; }
   bool CullBackFaces() const { return mCullBackFaces; }
-  // How many threads draw a frame, each owning every n-th band of rows: 1
+  // How many threads draw a frame, sharing out its bands of rows: 1
   // draws on the calling thread alone; 0 (the default) takes one a core, at
   // most kAutoThreads. The picture is the same whatever the count. Clamped
   // to 0..kMaxThreads; the threads start with the next frame.
@@ -247,11 +247,13 @@ class TEngine3D {
   // The rows each face of mSetup touches, inside the frame (top > bottom:
   // none), apart so that a band passing the faces of other bands reads little.
   std::vector<int> mSetupTop, mSetupBottom;
-  // For a frame drawn in several units, the bins: bin [slice * units + unit]
-  // lists the faces of that slice of mSetup with rows in that unit's bands,
-  // in order. A slice of length m keeps its bins at units * (its start) +
-  // unit * m in mBinFaces, their lengths in mBinCount.
-  std::vector<std::uint32_t> mBinFaces, mBinCount;
+  // For a frame drawn in several units (one band of rows each), the bins:
+  // mBinFaces[mBinStart[u] .. mBinStart[u + 1]) holds copies of the faces of
+  // mSetup with rows in unit u's band, in drawing order. mBinCount holds, per
+  // slice and unit, first a count and then where that slice's part begins.
+  std::vector<TFaceSetup> mBinFaces;
+  std::vector<std::uint32_t> mBinCount;
+  std::vector<std::size_t> mBinStart;
   int mBinSlices = 0;
   TRenderTimes3D mTimes;
   int mThreadCount = 0;
