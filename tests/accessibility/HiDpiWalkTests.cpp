@@ -42,7 +42,7 @@ const std::map<std::string, const char*> kFixedPicture = {
     {"Tarnwell::TSlideButtonBar", "shows the Bitmap it is given"},
     {"Tarnwell::TIconStrip", "shows the picture it is given"},
     {"QLabel Image1", "a picture label: shows the pixmap it is given"},
-    {"Tarnwell::TSlideMenu", "not yet mended: composes its items into a 1x strip"},
+    {"Tarnwell::TSlideMenu", "a Custom menu: shows the Bitmap it is given"},
     {"Tarnwell::TAnimatedPolygon", "not yet mended: its thread draws the frames into a 1x picture"},
     {"Tarnwell::TSpace3DViewer", "not yet mended: the software engine renders frames in logical pixels"},
 };
