@@ -38,7 +38,7 @@ namespace {
 const std::map<std::string, const char*> kFixedPicture = {
     {"Tarnwell::TSphericalButton", "its faces are a bitmap strip: the frame pictures or the ButtonFace given"},
     {"Tarnwell::TButtonArray", "shows the pictures it is given, made for the screen the window opened on"},
-    {"Tarnwell::TSpeedButton", "not yet mended: shows the Glyph it is given, and the sheet makes its glyphs at 1x"},
+    {"Tarnwell::TSpeedButton", "shows the Glyph it is given, made for the screen the window opened on"},
     {"Tarnwell::TSlideButtonBar", "shows the Bitmap it is given"},
     {"Tarnwell::TIconStrip", "shows the picture it is given"},
     {"QLabel Image1", "a picture label: shows the pixmap it is given"},
