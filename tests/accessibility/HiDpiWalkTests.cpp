@@ -1,6 +1,6 @@
-// Every control of every window of the showcase on a high-density screen:
-// painted at device pixel ratio 2 it is drawn at that resolution, not drawn
-// at 1x and enlarged.
+// Every control of every window of the showcase (and of its main frame) on a
+// high-density screen: painted at device pixel ratio 2 it is drawn at that
+// resolution, not drawn at 1x and enlarged.
 //
 // Each visible leaf control (no visible child widgets) is rendered alone
 // into a white picture at ratios 1 and 2, the pages of tab widgets one by
@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
 #include <iostream>
@@ -192,7 +193,12 @@ TEST(HiDpi, EveryControlOfEveryWindowIsDrawnAtTheDeviceResolution) {
   Tally tally;
   int windows = 0;
   ForEveryWindow([&](TForm* w, const TLauncher& l) {
-    ++windows;
+    if (windows++ == 0)  // the main frame's own controls, the windows inside it apart
+      MeasureWindow(w->window(), QStringLiteral("main frame"), tally, [](QWidget* c) {
+        for (QWidget* p = c; p; p = p->parentWidget())
+          if (qobject_cast<QMdiArea*>(p)) return false;
+        return true;
+      });
     const QString caption = QString::fromUtf8(l.WindowCaption);
     MeasureWindow(w, caption, tally);
     for (QTabWidget* tabs : w->findChildren<QTabWidget*>()) {
