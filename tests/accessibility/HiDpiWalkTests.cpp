@@ -9,12 +9,13 @@
 // - The ink box at 2 is the 1x box doubled, each edge within a device pixel
 //   (two for controls that show text: hinted glyphs at 1x are placed on
 //   whole pixels, the 2x ones on half pixels of the 1x grid).
-// - Where the 1x picture holds steps (two ink pixels that touch only at a
-//   corner: text, curves, slanted lines; boxes and straight lines have
-//   none, and their 2x picture rightly is the 1x one doubled), the 2x
-//   picture differs from the 1x one enlarged by nearest neighbour.
+// - Where the 1x ink has steps (text, curves, slanted lines: see Steps;
+//   boxes and straight lines have none, and their 2x picture rightly is the
+//   1x one doubled), the 2x picture differs from the 1x one enlarged by
+//   nearest neighbour.
 // A control whose picture changes between two 1x renders (a clock, an
-// animation) cannot be compared and is counted apart.
+// animation) cannot be compared and is counted apart. Unpainted pixels
+// (those that show the fill) are not ink: a white and a black fill tell them.
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
@@ -217,7 +218,7 @@ TEST(HiDpi, EveryControlOfEveryWindowIsDrawnAtTheDeviceResolution) {
   EXPECT_EQ(windows, 15);
   EXPECT_GT(tally.measured, 150);
   std::cout << "measured " << tally.measured << " controls, " << tally.detailed << " with steps, " << tally.moving
-            << " moving; " << tally.excepted.size() << " fixed by design:\n";
+            << " moving; " << tally.excepted.size() << " excepted, with the reason:\n";
   for (const std::string& e : tally.excepted) std::cout << "  " << e << "\n";
 }
 
