@@ -6,9 +6,9 @@
 // into a white picture at ratios 1 and 2, the pages of tab widgets one by
 // one. Its background is the most frequent colour of its picture; ink is
 // every pixel it paints that differs from it.
-// - The ink box at 2 is the 1x box doubled, each edge within a device pixel
-//   (two for controls that show text: hinted glyphs at 1x are placed on
-//   whole pixels, the 2x ones on half pixels of the 1x grid).
+// - The ink box at 2 is the 1x box doubled, each edge within a device pixel;
+//   within two where the ink has steps (below): hinted text and curves at 1x
+//   end on whole pixels, at 2x on half pixels of the 1x grid.
 // - Where the 1x ink has steps (text, curves, slanted lines: see Steps;
 //   boxes and straight lines have none, and their 2x picture rightly is the
 //   1x one doubled), the 2x picture differs from the 1x one enlarged by
@@ -18,7 +18,6 @@
 // (those that show the fill) are not ink: a white and a black fill tell them.
 #include <gtest/gtest.h>
 
-#include <QAbstractScrollArea>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTabWidget>
@@ -131,15 +130,6 @@ struct Tally {
   std::vector<std::string> excepted;
 };
 
-bool ShowsText(const QWidget* c) {
-  for (const char* name : {"Caption", "Text", "text", "title", "currentText", "plainText"}) {
-    const QVariant v = c->property(name);
-    if (v.typeId() == QMetaType::QString && !v.toString().trimmed().isEmpty()) return true;
-  }
-  return c->inherits("QAbstractItemView") || c->parentWidget()->inherits("QAbstractItemView") ||
-         c->inherits("QTextEdit") || c->parentWidget()->inherits("QAbstractScrollArea");
-}
-
 void MeasureControl(QWidget* c, const QString& window, Tally& tally) {
   using namespace HiDpi;
   QImage at1 = Render(c, 1), at2 = Render(c, 2);
@@ -156,12 +146,12 @@ void MeasureControl(QWidget* c, const QString& window, Tally& tally) {
   const QRect b1 = InkBox(at1, all, 1, ink), b2 = InkBox(at2, all, 2, ink);
   if (b1.isEmpty()) return;  // paints nothing of its own
   ++tally.measured;
-  const int slack = ShowsText(c) ? 2 : 1;
+  const bool stepped = Steps(at1, ink) >= 2;
+  tally.detailed += stepped;
+  const int slack = stepped ? 2 : 1;
   const bool sized = std::abs(b2.left() - 2 * b1.left()) <= slack && std::abs(b2.top() - 2 * b1.top()) <= slack &&
                      std::abs(b2.right() + 1 - 2 * (b1.right() + 1)) <= slack &&
                      std::abs(b2.bottom() + 1 - 2 * (b1.bottom() + 1)) <= slack;
-  const bool stepped = Steps(at1, ink) >= 2;
-  tally.detailed += stepped;
   const double detail = stepped ? Detail(at1, at2, all) : 1;
   if (sized && detail > 0) return;
   std::ostringstream m;
