@@ -1,11 +1,11 @@
 #pragma once
 // The displays compose their faces on surfaces of the device's own pixels:
 // on a high-density screen a face is drawn at that resolution (text, arcs
-// and edges included) instead of being drawn at 1x and enlarged.
+// and edges included; the canvas draws its ellipses there) instead of being
+// drawn at 1x and enlarged.
 
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRectF>
 #include <QSize>
 #include <algorithm>
@@ -66,43 +66,6 @@ inline QRect DeviceRect(int left, int top, int right, int bottom, qreal ratio) {
   const int l = int(std::floor(left * ratio)), t = int(std::floor(top * ratio));
   const int r = int(std::ceil(right * ratio)), b = int(std::ceil(bottom * ratio));
   return QRect(QPoint(l, t), QPoint(r - 1, b - 1));
-}
-
-// An ellipse in the canvas' pen and brush inside the box l..r-1, t..b-1. At
-// ratio 1 it is the canvas' own, pixel for pixel. Above it the canvas would
-// fill the 1x pixel rows enlarged (steps on every curve); here the shape is
-// drawn at the device's resolution over the same box, its outline as wide as
-// the pen in logical pixels. Hard-edged, as at 1x: the displays draw a shape
-// again over itself on updates, which must leave the pixels as they were.
-inline void Ellipse(TCanvas& c, int l, int t, int r, int b) {
-  if (c.Pen().Mode() != pmCopy || PixelRatio(c) == 1) {
-    c.Ellipse(l, t, r, b);
-    return;
-  }
-  if (r < l) std::swap(l, r);
-  if (b < t) std::swap(t, b);
-  QPainter* p = c.Painter();  // the canvas' pen and brush applied
-  if (!p || r == l || b == t) return;
-  p->save();
-  const QRectF outer(l, t, r - l, b - t);
-  if (p->pen().style() == Qt::NoPen) {
-    p->drawEllipse(outer);
-    p->restore();
-    return;
-  }
-  // The outline as a filled ring, the pen's width inside the box: a fill is
-  // far cheaper than stroking the curve with a pen of that width.
-  const qreal w = std::max(1, c.Pen().Width());
-  const QRectF inner = outer.adjusted(w, w, -w, -w);
-  QPainterPath ring;
-  ring.addEllipse(outer);
-  if (inner.isValid()) ring.addEllipse(inner);
-  p->fillPath(ring, p->pen().brush());
-  if (inner.isValid() && p->brush().style() != Qt::NoBrush) {
-    p->setPen(Qt::NoPen);
-    p->drawEllipse(inner);
-  }
-  p->restore();
 }
 
 }  // namespace Tarnwell::MeasureSurface

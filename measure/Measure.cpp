@@ -329,17 +329,17 @@ void TMeasureMeter::Paint() {
   Radius = R * 9 / 10;
   if (S > 0) {
     c.Pen().SetColor(clWhite);
-    MeasureSurface::Ellipse(c, cx - R - 1, cy - R - 1, cx + R, cy + R);
+    c.Ellipse(cx - R - 1, cy - R - 1, cx + R, cy + R);
     c.Pen().SetColor(clBlack);
-    MeasureSurface::Ellipse(c, cx - R, cy - R, cx + R, cy + R);
+    c.Ellipse(cx - R, cy - R, cx + R, cy + R);
     c.Brush().SetColor(clGray);
     c.Pen().SetStyle(psClear);
-    MeasureSurface::Ellipse(c, cx - R, cy - R, cx + R, cy + R);
+    c.Ellipse(cx - R, cy - R, cx + R, cy + R);
     const int q = Radius * 17 / 16;
     c.Brush().SetColor(clWhite);
     c.Pen().SetStyle(psSolid);
     c.Pen().SetColor(clBlack);
-    MeasureSurface::Ellipse(c, cx - q, cy - q, cx + q, cy + q);
+    c.Ellipse(cx - q, cy - q, cx + q, cy + q);
     Radius = Radius * 9 / 10;
     const int hub = Radius / 10;
     int lx = cx, ly = cy;
@@ -357,7 +357,7 @@ void TMeasureMeter::Paint() {
       }
     }
     c.Brush().SetColor(clBlack);
-    MeasureSurface::Ellipse(c, cx - hub, cy - hub, cx + hub, cy + hub);
+    c.Ellipse(cx - hub, cy - hub, cx + hub, cy + hub);
     c.Brush().SetStyle(bsClear);
     SetFontSizeSafe(c.Font(), Radius / 6);
     ly = std::min(ly, Bottom - 16);
@@ -426,18 +426,18 @@ void TMeasureOnOff::Update() {
   const TColor lamp = alarm ? clRed : clLime;
   c.Brush().SetColor(clTeal);
   c.Pen().SetColor(clBlack);
-  MeasureSurface::Ellipse(c, Left, Top, Right, Bottom);
+  c.Ellipse(Left, Top, Right, Bottom);
   const int d = (2 * S) / 12;
   c.Brush().SetColor(lamp);
-  MeasureSurface::Ellipse(c, Left + d, Top + d, Right - d, Bottom - d);
+  c.Ellipse(Left + d, Top + d, Right - d, Bottom - d);
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(clWhite);
-  MeasureSurface::Ellipse(c, Left + S / 2, Top + (2 * S) / 7, Right - S / 4, Bottom - (2 * S) / 5);
+  c.Ellipse(Left + S / 2, Top + (2 * S) / 7, Right - S / 4, Bottom - (2 * S) / 5);
   c.Brush().SetColor(alarm ? clMaroon : clGreen);
-  MeasureSurface::Ellipse(c, Left + (3 * S) / 10, Top + S / 2, Right - (2 * S) / 5, Bottom - S / 4);
+  c.Ellipse(Left + (3 * S) / 10, Top + S / 2, Right - (2 * S) / 5, Bottom - S / 4);
   const int e = (2 * S) / 7;
   c.Brush().SetColor(lamp);
-  MeasureSurface::Ellipse(c, Left + e, Top + e, Right - e, Bottom - e);
+  c.Ellipse(Left + e, Top + e, Right - e, Bottom - e);
   c.Pen().Assign(mSavedPen);
   c.Brush().Assign(mSavedBrush);
 }
@@ -673,10 +673,10 @@ void TMeasureTermo::Paint() {
   c.Brush().SetColor(clWhite);
   c.Rectangle(cx - r / 2, Top + r, cx + r / 2, cy);
   c.Brush().SetColor(ColumnColor());
-  MeasureSurface::Ellipse(c, cx - r, cy - r, cx + r, cy + r);
+  c.Ellipse(cx - r, cy - r, cx + r, cy + r);
   c.Rectangle(cx - r / 2, cy - 2 * r, cx + r / 2, cy);
   c.Pen().SetStyle(psClear);
-  MeasureSurface::Ellipse(c, cx - r + 1, cy - r + 1, cx + r, cy + r);
+  c.Ellipse(cx - r + 1, cy - r + 1, cx + r, cy + r);
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);
 
@@ -719,7 +719,7 @@ void TMeasureTermo::Update() {
   // Same alarm as the paint (stop or out of range): otherwise every paint's
   // own update would turn a red bulb green again.
   c.Brush().SetColor(ColumnColor());
-  MeasureSurface::Ellipse(c, cx - r + 1, cy - r + 1, cx + r, cy + r);
+  c.Ellipse(cx - r + 1, cy - r + 1, cx + r, cy + r);
   c.Rectangle(cx - r / 2 + 1, cy, cx + r / 2 - 1, Level);
   c.Brush().Assign(mSavedBrush);
   c.Pen().Assign(mSavedPen);

@@ -274,15 +274,15 @@ void PaintMeterBack(TCanvas& c, const TMonitorPaintData& d) {
   const TColorShade bs = ColorShades(d.BackColor);
   c.Pen().SetStyle(psSolid);
   c.Pen().SetColor(bs.Light);
-  MeasureSurface::Ellipse(c, 9, 9, 190, 190);
+  c.Ellipse(9, 9, 190, 190);
   c.Pen().SetColor(bs.Contrast);
-  MeasureSurface::Ellipse(c, 10, 10, 191, 191);
+  c.Ellipse(10, 10, 191, 191);
   c.Brush().SetColor(bs.Dark);
   c.Pen().SetColor(bs.Dark);
-  MeasureSurface::Ellipse(c, 10, 10, 190, 190);
+  c.Ellipse(10, 10, 190, 190);
   c.Brush().SetColor(d.SignalColor);
   c.Pen().SetColor(clBlack);
-  MeasureSurface::Ellipse(c, 15, 15, 185, 185);
+  c.Ellipse(15, 15, 185, 185);
   c.Pen().SetColor(d.SignalColor == clBlack ? clWhite : clBlack);
   const int r = 72;
   int lx = 0, ly = 0;
@@ -317,7 +317,7 @@ void PaintMeterValue(TCanvas& c, const TMonitorPaintData& d) {
   c.LineTo(100 + CosR(a + 180, 10), 100 + SinR(a + 180, 10));
   c.Brush().SetColor(col);
   c.Brush().SetStyle(bsSolid);
-  MeasureSurface::Ellipse(c, 92, 92, 108, 108);
+  c.Ellipse(92, 92, 108, 108);
 }
 
 // ---- Lamp ----------------------------------------------------------------
@@ -325,12 +325,12 @@ void PaintMeterValue(TCanvas& c, const TMonitorPaintData& d) {
 void PaintOnOffBack(TCanvas& c, const TMonitorPaintData& d) {
   const TColorShade bs = ColorShades(d.BackColor);
   c.Pen().SetColor(bs.Light);
-  MeasureSurface::Ellipse(c, -2, -2, 200, 200);
+  c.Ellipse(-2, -2, 200, 200);
   c.Pen().SetColor(bs.Contrast);
-  MeasureSurface::Ellipse(c, 0, 0, 202, 202);
+  c.Ellipse(0, 0, 202, 202);
   c.Brush().SetColor(bs.Dark);
   c.Pen().SetColor(bs.Dark);
-  MeasureSurface::Ellipse(c, 0, 0, 200, 200);
+  c.Ellipse(0, 0, 200, 200);
 }
 
 void PaintOnOffValue(TCanvas& c, const TMonitorPaintData& d) {
@@ -338,15 +338,15 @@ void PaintOnOffValue(TCanvas& c, const TMonitorPaintData& d) {
   const TColorShade ss = ColorShades(d.SignalColor);
   c.Brush().SetColor(d.SignalColor);
   const int e1 = (2 * S) / 12;
-  MeasureSurface::Ellipse(c, e1, e1, 200 - e1, 200 - e1);
+  c.Ellipse(e1, e1, 200 - e1, 200 - e1);
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(ss.Light);
-  MeasureSurface::Ellipse(c, S / 2, (2 * S) / 7, 200 - S / 4, 200 - (2 * S) / 5);
+  c.Ellipse(S / 2, (2 * S) / 7, 200 - S / 4, 200 - (2 * S) / 5);
   c.Brush().SetColor(ss.Dark);
-  MeasureSurface::Ellipse(c, (3 * S) / 10, S / 2, 200 - (2 * S) / 5, 200 - S / 4);
+  c.Ellipse((3 * S) / 10, S / 2, 200 - (2 * S) / 5, 200 - S / 4);
   c.Brush().SetColor(d.SignalColor);
   const int e2 = (2 * S) / 7;
-  MeasureSurface::Ellipse(c, e2, e2, 200 - e2, 200 - e2);
+  c.Ellipse(e2, e2, 200 - e2, 200 - e2);
 }
 
 // ---- Graph: strip chart --------------------------------------------------
@@ -452,22 +452,22 @@ void PaintTermoBack(TCanvas& c, const TMonitorPaintData& d) {
   c.Rectangle(cx + t / 2, 1, cx + t - 1, by - 1);
   c.Pen().SetColor(clBlack);
   c.Brush().SetColor(d.SignalColor);
-  MeasureSurface::Ellipse(c, cx - R, by - R, cx + R, by + R);
+  c.Ellipse(cx - R, by - R, cx + R, by + R);
   c.Rectangle(cx - t, s0, cx + t, by);
   c.Rectangle(cx - t - 1, s0 + 1, cx + t + 1, s0 + 3);
   c.Brush().SetColor(ss.Light);
   c.Pen().SetColor(ss.Light);
-  MeasureSurface::Ellipse(c, cx - R + 1, by - R + 2, cx + t, by + R - 2);
+  c.Ellipse(cx - R + 1, by - R + 2, cx + t, by + R - 2);
   c.Rectangle(cx - t + 1, s0 + 3, cx - t / 2, by);
   c.Brush().SetColor(ss.Dark);
   c.Pen().SetColor(ss.Dark);
-  MeasureSurface::Ellipse(c, cx - t, by - R + 2, cx + R - 1, by + R - 2);
+  c.Ellipse(cx - t, by - R + 2, cx + R - 1, by + R - 2);
   c.Rectangle(cx + t / 2, s0 + 3, cx + t - 1, by - 1);
   c.Brush().SetColor(d.SignalColor);
   c.Pen().SetStyle(psClear);
   c.Rectangle(cx - t / 2 - 1, s0 + 3, cx + t / 2 + 1, by);
   const int rr = (R + t) / 2;
-  MeasureSurface::Ellipse(c, cx - rr, by - rr, cx + rr, by + rr);
+  c.Ellipse(cx - rr, by - rr, cx + rr, by + rr);
 
   c.Brush().SetStyle(bsClear);
   c.Pen().SetStyle(psSolid);
@@ -676,7 +676,7 @@ void PaintHalfMeterValue(TCanvas& c, const TMonitorPaintData& d) {
   c.LineTo(p1.x(), p1.y());
   c.Pen().SetStyle(psClear);
   c.Brush().SetColor(ss.Dark == clBlack ? clWhite : clBlack);
-  MeasureSurface::Ellipse(c, 100 - g.lw - 1, g.base - g.lw - 1, 100 + g.lw + 1, g.base + g.lw + 1);
+  c.Ellipse(100 - g.lw - 1, g.base - g.lw - 1, 100 + g.lw + 1, g.base + g.lw + 1);
 }
 
 }  // namespace Tarnwell

@@ -502,6 +502,34 @@ void RecordedEllipse(QPainter& p, int l, int t, int r, int b, bool outline) {
 
 }  // namespace
 
+// Above ratio 1 the spans of whole logical pixels would be 1x rows enlarged,
+// steps on every curve: the shape is drawn at the device's resolution over the
+// same box instead, its outline as wide as the pen in logical pixels.
+// Hard-edged, as at 1x: displays draw a shape again over itself on updates,
+// which must leave the pixels as they were.
+static void DeviceEllipse(QPainter& p, int l, int t, int r, int b, int penWidth) {
+  p.save();
+  const QRectF outer(l, t, r - l, b - t);
+  if (p.pen().style() == Qt::NoPen) {
+    p.drawEllipse(outer);
+    p.restore();
+    return;
+  }
+  // The outline as a filled ring, the pen's width inside the box: a fill is
+  // far cheaper than stroking the curve with a pen of that width.
+  const qreal w = std::max(1, penWidth);
+  const QRectF inner = outer.adjusted(w, w, -w, -w);
+  QPainterPath ring;
+  ring.addEllipse(outer);
+  if (inner.isValid()) ring.addEllipse(inner);
+  p.fillPath(ring, p.pen().brush());
+  if (inner.isValid() && p.brush().style() != Qt::NoBrush) {
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(inner);
+  }
+  p.restore();
+}
+
 void TCanvas::Ellipse(int l, int t, int r, int b) {
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
@@ -509,7 +537,14 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
   if (!p || r == l || b == t) return;
   ApplyPen(*p);
   ApplyBrush(*p);
-  const bool thinSolid = mPen.Width() <= 1 && (mPen.Style() == psSolid || mPen.Style() == psInsideFrame);
+  const bool solid = mPen.Style() == psSolid || mPen.Style() == psInsideFrame;
+  const bool thinSolid = mPen.Width() <= 1 && solid;
+  const int type = mDevice ? mDevice->devType() : QInternal::Image;
+  const bool pixels = type == QInternal::Image || type == QInternal::Widget || type == QInternal::Pixmap;
+  if (pixels && (solid || mPen.Style() == psClear) && SmoothGeometry(*p, mPen)) {
+    DeviceEllipse(*p, l, t, r, b, mPen.Width());
+    return;
+  }
   if (!thinSolid && mPen.Style() != psClear) {
     // Wide and dashed outlines: the painter's stroker, through the pixel
     // centres so the shape stays inside its box.
@@ -521,7 +556,6 @@ void TCanvas::Ellipse(int l, int t, int r, int b) {
   // them: it records the same pixels, its outline as a line through them so
   // that it stays whole when played back scaled. A printer draws a painter
   // ellipse at its own resolution.
-  const int type = mDevice ? mDevice->devType() : QInternal::Image;
   if (type == QInternal::Picture && mPen.Mode() == pmCopy) {
     RecordedEllipse(*p, l, t, r, b, mPen.Style() != psClear);
     return;

@@ -282,12 +282,14 @@ void TSpeedButton::Paint(TCanvas& canvas) {
   canvas.Font().Assign(mFont.Font());
   const QString cap = text();
   const QSize ts = cap.isEmpty() ? QSize(0, 0) : canvas.TextExtent(cap);
-  const int gw = mGlyph.isNull() ? 0 : mGlyph.width();
+  // A glyph made for a high-density screen is laid out in logical pixels.
+  const QSize glyph = mGlyph.isNull() ? QSize(0, 0) : mGlyph.deviceIndependentSize().toSize();
+  const int gw = glyph.width();
   const int gap = (gw > 0 && !cap.isEmpty()) ? 4 : 0;
   int x = (width() - (gw + gap + ts.width())) / 2 + (down ? 1 : 0);
   const int off = down ? 1 : 0;
   if (gw > 0) {
-    canvas.Draw(x, (height() - mGlyph.height()) / 2 + off, mGlyph);
+    canvas.Draw(x, (height() - glyph.height()) / 2 + off, mGlyph);
     x += gw + gap;
   }
   if (!cap.isEmpty()) {
@@ -307,7 +309,7 @@ QSize TSpeedButton::sizeHint() const {
   TCanvas measure;
   measure.Font().Assign(mFont.Font());
   const QSize t = text().isEmpty() ? QSize(0, 0) : measure.TextExtent(text());
-  const int gw = mGlyph.isNull() ? 0 : mGlyph.width() + (text().isEmpty() ? 0 : 4);
+  const int gw = mGlyph.isNull() ? 0 : mGlyph.deviceIndependentSize().toSize().width() + (text().isEmpty() ? 0 : 4);
   return QSize(std::max(23, t.width() + gw + 8), std::max(22, t.height() + 6));
 }
 

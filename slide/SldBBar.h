@@ -389,6 +389,12 @@ class TSlideMenu : public TSlideButtonBar {
   void Parse();
   void AutoWidth();
   void KeyMove(int delta);
+  // Draws the items' strip into `into` at `ratio` device pixels per logical pixel.
+  void ComposeStrip(TBitmap& into, qreal ratio);
+
+  // The strip composed again at the ratio of the last paint above 1; empty
+  // until needed and whenever the strip is built anew.
+  TBitmap mSharpStrip;
 
   TSlideMDirection mMenuDirection = slbToDown;
   QStringList mItems;

@@ -5,6 +5,7 @@
 #include "SldBBar.h"
 
 #include <Tarnwell/platform/TAccessible.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 TARNWELL_LIBRARY_ACCESSIBLE(slide)
 
@@ -165,12 +166,21 @@ void TSlideMenu::BuildStrip() {
   TakeDesignHeight();
   AutoWidth();
   mItemHeight = mDesignHeight;
+  mSharpStrip = TBitmap();
+  if (width() <= 0 || mItemHeight <= 0) return;
+  ComposeStrip(mBitmap, 1);
+  mButtonWidth = width();
+  mButtonHeight = mItemHeight;
+  mPaintValid = true;
+}
+
+void TSlideMenu::ComposeStrip(TBitmap& into, qreal ratio) {
   const int W = width(), IH = mItemHeight, BH = IH * mButtonCount;
-  if (W <= 0 || IH <= 0) return;
-  QImage img(W, BH, QImage::Format_RGB32);
+  QImage img(ratio == 1 ? QSize(W, BH) : (QSizeF(W, BH) * ratio).toSize(), QImage::Format_RGB32);
+  img.setDevicePixelRatio(ratio);
   img.fill(ToQColor(Color(), palette()));
-  mBitmap.Assign(img);
-  TCanvas& c = mBitmap.Canvas();
+  into.Assign(img);
+  TCanvas& c = into.Canvas();
   c.SetPalette(palette());
   if (mPatternHolder && mPatternHolder->Active()) mPatternHolder->PaintControl(this, c, TRect(0, 0, W, BH));
   TRect title(0, 0, W, IH), body(0, IH, W, BH);
@@ -212,9 +222,6 @@ void TSlideMenu::BuildStrip() {
     c.Font().SetColor(fontColor);
   }
   c.Release();
-  mButtonWidth = W;
-  mButtonHeight = IH;
-  mPaintValid = true;
 }
 
 void TSlideMenu::Paint(TCanvas& canvas) {
@@ -226,16 +233,27 @@ void TSlideMenu::Paint(TCanvas& canvas) {
     canvas.Frame3D(r, clBtnHighlight, clBtnShadow, 1);
     return;
   }
-  const QImage& img = mBitmap.Image();
-  const int BH = img.height();
+  const QImage& strip = mBitmap.Image();
+  const int BH = strip.height();
   const int IH = mCustom ? (mButtonCount > 0 ? BH / mButtonCount : BH) : mItemHeight;
-  if (W > img.width() || H > BH) p.fillRect(rect(), ToQColor(Color(), palette()));
+  if (W > strip.width() || H > BH) p.fillRect(rect(), ToQColor(Color(), palette()));
+  // Above ratio 1 the items' strip is composed at the device's resolution
+  // (a picture given as the strip stays as it is).
+  const qreal ratio = PixelRatio(p);
+  if (!mCustom && ratio != 1 && mSharpStrip.Image().devicePixelRatio() != ratio) ComposeStrip(mSharpStrip, ratio);
+  const bool sharp = !mCustom && ratio != 1;
+  const QImage& img = sharp ? mSharpStrip.Image() : strip;
+  // Source rectangles in the strip's own pixels.
+  auto src = [&](int x, int y, int w, int h) {
+    if (!sharp) return QRect(x, y, w, h);
+    return QRectF(QPointF(x, y) * ratio, QSizeF(w, h) * ratio).toRect();
+  };
   if (mMenuDirection == slbToDown) {
-    p.drawImage(QRect(0, IH, W, H - IH), img, QRect(0, BH + IH - H, W, H - IH));
-    p.drawImage(QRect(0, 0, W, IH), img, QRect(0, 0, W, IH));
+    p.drawImage(QRect(0, IH, W, H - IH), img, src(0, BH + IH - H, W, H - IH));
+    p.drawImage(QRect(0, 0, W, IH), img, src(0, 0, W, IH));
   } else {
-    p.drawImage(QRect(0, 0, W, H - IH), img, QRect(0, IH, W, H - IH));
-    p.drawImage(QRect(0, H - IH, W, IH), img, QRect(0, 0, W, IH));
+    p.drawImage(QRect(0, 0, W, H - IH), img, src(0, IH, W, H - IH));
+    p.drawImage(QRect(0, H - IH, W, IH), img, src(0, 0, W, IH));
   }
   PaintFrame(p);
 }

@@ -123,7 +123,7 @@ void TFormCellsFormat::BuildControls() {
   BtnUnder->Font().SetStyle(fsUnderline);
   BtnFontColor = ToolButton(GroupFont, "BtnFontColor", QString(), QStringLiteral("|Colore del Font"),
                             QRect(94, 20, 24, 22), false);
-  BtnFontColor->setGlyph(SheetGlyph(sgFontColor));
+  BtnFontColor->setGlyph(SheetGlyph(sgFontColor, devicePixelRatioF()));
   CBFontName = new TFontComboBox(GroupFont);
   CBFontName->setObjectName(QStringLiteral("CBFontName"));
   CBFontName->setGeometry(8, 48, 184, 22);
@@ -137,22 +137,22 @@ void TFormCellsFormat::BuildControls() {
   // Layout
   BtnLeft = ToolButton(GroupLayout, "BtnLeft", QString(), QStringLiteral("Allineato a Sinistra"),
                        QRect(8, 20, 24, 22), true);
-  BtnLeft->setGlyph(SheetGlyph(sgAlignLeft));
+  BtnLeft->setGlyph(SheetGlyph(sgAlignLeft, devicePixelRatioF()));
   BtnCenter = ToolButton(GroupLayout, "BtnCenter", QString(), QStringLiteral("Centrato"),
                          QRect(34, 20, 24, 22), true);
-  BtnCenter->setGlyph(SheetGlyph(sgAlignCenter));
+  BtnCenter->setGlyph(SheetGlyph(sgAlignCenter, devicePixelRatioF()));
   BtnRight = ToolButton(GroupLayout, "BtnRight", QString(), QStringLiteral("Allineato a Destra"),
                         QRect(60, 20, 24, 22), true);
-  BtnRight->setGlyph(SheetGlyph(sgAlignRight));
+  BtnRight->setGlyph(SheetGlyph(sgAlignRight, devicePixelRatioF()));
   BtnLayTop = ToolButton(GroupLayout, "BtnLayTop", QString(), QStringLiteral("In Alto"),
                          QRect(112, 20, 24, 22), true);
-  BtnLayTop->setGlyph(SheetGlyph(sgLayTop));
+  BtnLayTop->setGlyph(SheetGlyph(sgLayTop, devicePixelRatioF()));
   BtnLayCent = ToolButton(GroupLayout, "BtnLayCent", QString(), QStringLiteral("Al Centro"),
                           QRect(138, 20, 24, 22), true);
-  BtnLayCent->setGlyph(SheetGlyph(sgLayCenter));
+  BtnLayCent->setGlyph(SheetGlyph(sgLayCenter, devicePixelRatioF()));
   BtnLayBott = ToolButton(GroupLayout, "BtnLayBott", QString(), QStringLiteral("In Basso"),
                           QRect(164, 20, 24, 22), true);
-  BtnLayBott->setGlyph(SheetGlyph(sgLayBottom));
+  BtnLayBott->setGlyph(SheetGlyph(sgLayBottom, devicePixelRatioF()));
   for (TSpeedButton* b : {BtnLeft, BtnCenter, BtnRight})
     connect(b, &QAbstractButton::clicked, this, [this, b] { HAlignClick(b); });
   for (TSpeedButton* b : {BtnLayTop, BtnLayCent, BtnLayBott})
@@ -169,7 +169,7 @@ void TFormCellsFormat::BuildControls() {
                             QStringLiteral("Colore del Pattern"), QRect(8, 20, 88, 24), false);
   BtnBackColor = ToolButton(GroupBack, "BtnBackColor", QStringLiteral("Colore"),
                             QStringLiteral("Colore di Sfondo"), QRect(104, 20, 88, 24), false);
-  BtnBackColor->setGlyph(SheetGlyph(sgBackColor));
+  BtnBackColor->setGlyph(SheetGlyph(sgBackColor, devicePixelRatioF()));
   connect(BtnPattColor, &QAbstractButton::clicked, this, [this] { PattColorClick(); });
   connect(BtnBackColor, &QAbstractButton::clicked, this, [this] { BackColorClick(); });
   LabelPattern = Label(GroupBack, QStringLiteral("Pattern"), QRect(8, 54, 120, 16));
@@ -197,7 +197,7 @@ void TFormCellsFormat::BuildControls() {
     BtnLineColor[i] = ToolButton(GroupBorders, "", QString(), QStringLiteral("Colore della Linea"),
                                  QRect(220, y, 22, 22), false);
     BtnLineColor[i]->setObjectName(QStringLiteral("BtnLineColor%1").arg(tag));
-    BtnLineColor[i]->setGlyph(SheetGlyph(sgLineColor));
+    BtnLineColor[i]->setGlyph(SheetGlyph(sgLineColor, devicePixelRatioF()));
     for (QObject* o : {static_cast<QObject*>(CBLine[i]), static_cast<QObject*>(CBWidth[i]),
                        static_cast<QObject*>(BtnLineColor[i])})
       o->setProperty("Tag", tag);

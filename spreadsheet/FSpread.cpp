@@ -49,7 +49,7 @@ TSpeedButton* Tool(QWidget* parent, const char* name, TSheetGlyph glyph, const c
                    bool toggle = false) {
   auto* b = new TSpeedButton(parent);
   b->setObjectName(QLatin1String(name));
-  b->setGlyph(SheetGlyph(glyph));
+  b->setGlyph(SheetGlyph(glyph, parent->devicePixelRatioF()));
   // Stored with a leading "|": the status line shows it, no tooltip.
   if (hint) b->setHint(QLatin1Char('|') + QString::fromUtf8(hint));
   b->setFlat(true);

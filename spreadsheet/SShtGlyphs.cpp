@@ -60,8 +60,9 @@ void VLayout(QPainter& p, int how) {
 
 }  // namespace
 
-QImage SheetGlyph(TSheetGlyph g) {
-  QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+QImage SheetGlyph(TSheetGlyph g, qreal ratio) {
+  QImage img(ratio == 1 ? QSize(16, 16) : (QSizeF(16, 16) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  img.setDevicePixelRatio(ratio);
   img.fill(Qt::transparent);
   QPainter p(&img);
   const QColor navy(0, 0, 128);

@@ -37,6 +37,8 @@ enum TSheetGlyph {
   sgLineColor
 };
 
-QImage SheetGlyph(TSheetGlyph g);
+// The picture of `g`, 16 x 16 logical pixels drawn at `ratio` device pixels
+// per logical pixel (the picture carries that ratio).
+QImage SheetGlyph(TSheetGlyph g, qreal ratio = 1);
 
 }  // namespace Tarnwell

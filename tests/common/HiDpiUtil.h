@@ -10,12 +10,13 @@
 
 namespace HiDpi {
 
-// The control painted into a white picture of `ratio` device pixels per
-// logical pixel; the picture comes back with ratio 1, in device pixels.
-inline QImage Render(QWidget* w, qreal ratio) {
+// The control painted into a white (or `fill`) picture of `ratio` device
+// pixels per logical pixel; the picture comes back with ratio 1, in device
+// pixels.
+inline QImage Render(QWidget* w, qreal ratio, QColor fill = Qt::white) {
   QImage img((QSizeF(w->size()) * ratio).toSize(), QImage::Format_RGB32);
   img.setDevicePixelRatio(ratio);
-  img.fill(Qt::white);
+  img.fill(fill);
   w->render(&img);
   img.setDevicePixelRatio(1);
   return img;

@@ -4,6 +4,7 @@
 
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TCanvas.h>
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -178,6 +179,47 @@ TEST(Canvas, EllipseStaysInsideItsBox) {
   EXPECT_GE(ink.top(), 4);
   EXPECT_LE(ink.bottom(), 13);
   EXPECT_EQ(s.at(14, 9), clRed);
+}
+
+// On a high-density picture an ellipse is drawn at its resolution over the
+// same box: twice the 1x ink box, not the 1x rows enlarged.
+TEST(Canvas, EllipsesAtRatio2AreDrawnAtTheDeviceResolution) {
+  struct Case {
+    const char* what;
+    int penWidth;
+    TPenStyle pen;
+    TBrushStyle brush;
+  } cases[] = {{"thin outline, filled", 1, psSolid, bsSolid},
+               {"wide outline, filled", 3, psSolid, bsSolid},
+               {"no outline", 1, psClear, bsSolid},
+               {"outline only", 1, psSolid, bsClear}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    QImage at[2];
+    for (int i = 0; i < 2; ++i) {
+      const int ratio = i + 1;
+      at[i] = WhiteImage(40 * ratio, 30 * ratio);
+      at[i].setDevicePixelRatio(ratio);
+      TCanvas c(&at[i]);
+      c.Pen().SetColor(clNavy);
+      c.Pen().SetWidth(k.penWidth);
+      c.Pen().SetStyle(k.pen);
+      c.Brush().SetColor(clYellow);
+      c.Brush().SetStyle(k.brush);
+      c.Ellipse(3, 4, 35, 26);
+      c.Release();
+      at[i].setDevicePixelRatio(1);
+    }
+    const auto ink = [](QRgb p) { return (p & 0xffffff) != 0xffffff; };
+    const QRect b1 = HiDpi::InkBox(at[0], QRect(0, 0, 40, 30), 1, ink);
+    const QRect b2 = HiDpi::InkBox(at[1], QRect(0, 0, 40, 30), 2, ink);
+    EXPECT_EQ(b1, QRect(3, 4, 32, 22));
+    EXPECT_NEAR(b2.left(), 2 * b1.left(), 1);
+    EXPECT_NEAR(b2.top(), 2 * b1.top(), 1);
+    EXPECT_NEAR(b2.right() + 1, 2 * (b1.right() + 1), 1);
+    EXPECT_NEAR(b2.bottom() + 1, 2 * (b1.bottom() + 1), 1);
+    EXPECT_GT(HiDpi::Detail(at[0], at[1], QRect(0, 0, 40, 30)), 0.005);
+  }
 }
 
 TEST(Canvas, EllipsesAreSymmetricClosedAndTouchTheirBox) {

@@ -1,6 +1,7 @@
 // The cell-format dialog and the image combo box.
 #include <Tarnwell/spreadsheet/FCelFrmt.h>
 #include <Tarnwell/spreadsheet/ImgCbBox.h>
+#include <Tarnwell/spreadsheet/SShtGlyphs.h>
 #include <Tarnwell/visuals/FntCbBox.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <QUndoStack>
 
+#include "HiDpiUtil.h"
 #include "SheetWinTestUtil.h"
 
 namespace {
@@ -214,4 +216,31 @@ TEST(ImageComboBox, ItemHeightFollowsTheImageListAndForgetsItWhenItGoes) {
     box.DrawItem(p, QRect(0, 0, 120, 16), 0, false);
   }
   EXPECT_NE(PixelAt(img, 5, 2), clRed);
+}
+
+// The tool buttons' glyphs made for a high-density screen: drawn at its
+// resolution (twice the 1x size, with detail of their own) and laid out in
+// the button as the 1x glyph is.
+TEST(SheetGlyphs, MadeForRatio2TheyAreDrawnAtTheDeviceResolution) {
+  for (TSheetGlyph g : {sgCut, sgSortAsc, sgFindFirst, sgRecalc, sgUndo}) {
+    SCOPED_TRACE(int(g));
+    TSpeedButton b1, b2;
+    for (auto [b, ratio] : {std::pair{&b1, 1.0}, std::pair{&b2, 2.0}}) {
+      b->setFlat(true);
+      b->setGlyph(SheetGlyph(g, ratio));
+      b->resize(23, 22);
+    }
+    EXPECT_EQ(b2.sizeHint(), b1.sizeHint());
+    const QImage at1 = HiDpi::Render(&b1, 1), at2 = HiDpi::Render(&b2, 2);
+    const QRgb face = at1.pixel(0, 0);
+    const HiDpi::Ink ink = [face](QRgb p) { return p != face; };
+    const QRect all(0, 0, 23, 22);
+    const QRect k1 = HiDpi::InkBox(at1, all, 1, ink), k2 = HiDpi::InkBox(at2, all, 2, ink);
+    ASSERT_FALSE(k1.isEmpty());
+    EXPECT_NEAR(k2.left(), 2 * k1.left(), 1);
+    EXPECT_NEAR(k2.top(), 2 * k1.top(), 1);
+    EXPECT_NEAR(k2.width(), 2 * k1.width(), 2) << "1x " << k1.width() << " 2x " << k2.width();
+    EXPECT_NEAR(k2.height(), 2 * k1.height(), 2) << "1x " << k1.height() << " 2x " << k2.height();
+    EXPECT_GT(HiDpi::Detail(at1, at2, all), 0.01);
+  }
 }

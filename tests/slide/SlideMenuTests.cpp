@@ -9,6 +9,7 @@
 
 #include <Tarnwell/slide/SldBBar.h>
 
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 
 namespace {
@@ -53,6 +54,24 @@ TEST(SlideMenuItems, TheStripHasOneRowPerButtonAndActiveRulesTheTitle) {
   EXPECT_GE(menu.width(), 50);
   menu.setActive(false);
   EXPECT_FALSE(menu.ParsedItems()[0].Enabled);
+}
+
+// On a high-density screen the items' strip is composed at the device's
+// resolution: the title's text twice the 1x size with detail of its own, and
+// the 1x picture unchanged afterwards.
+TEST(SlideMenuItems, AtRatio2TheStripIsComposedAtTheDeviceResolution) {
+  TSlideMenu menu;
+  menu.resize(120, 24);
+  menu.setButtonCount(2);
+  menu.setItems({QStringLiteral("Servizi"), QStringLiteral("Posta")});
+  const QImage at1 = HiDpi::Render(&menu, 1), at2 = HiDpi::Render(&menu, 2);
+  const QRect title(3, 3, menu.width() - 6, menu.ItemHeight() - 6);
+  const QRect b1 = HiDpi::InkBox(at1, title, 1, HiDpi::Dark), b2 = HiDpi::InkBox(at2, title, 2, HiDpi::Dark);
+  ASSERT_FALSE(b1.isEmpty());
+  EXPECT_NEAR(b2.width(), 2 * b1.width(), 2) << "1x " << b1.width() << " 2x " << b2.width();
+  EXPECT_NEAR(b2.height(), 2 * b1.height(), 2) << "1x " << b1.height() << " 2x " << b2.height();
+  EXPECT_GT(HiDpi::Detail(at1, at2, title), 0.01);
+  EXPECT_EQ(HiDpi::Render(&menu, 1), at1);
 }
 
 // Title, A, -, -, B (disabled), C
