@@ -1,7 +1,5 @@
 #include "Graph2D.h"
 
-#include <QPaintEngine>
-
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMouseEvent>
@@ -15,6 +13,7 @@
 
 #include <Tarnwell/platform/TFileWriter.h>
 #include <Tarnwell/platform/TAccessible.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 TARNWELL_LIBRARY_ACCESSIBLE(graph)
 
@@ -176,7 +175,7 @@ void TCustomGraph2D::DrawGraphOn(TCanvas& c, const TRect& rect, bool mono, bool 
 
 void TCustomGraph2D::RenderCache() {
   const QSize sz = size();
-  const QSize pixels = (QSizeF(sz) * mCacheRatio).toSize();
+  const QSize pixels = InDevicePixels(sz, mCacheRatio);
   if (mCache.size() != pixels || mCache.devicePixelRatio() != mCacheRatio) {
     mCache = QImage(pixels, QImage::Format_RGB32);
     mCache.setDevicePixelRatio(mCacheRatio);
@@ -259,25 +258,14 @@ QRegion TCustomGraph2D::BandRegion(const TRect& r) const {
   return region;
 }
 
-namespace {
-// The ratio of the device really painted on (a widget rendered into a
-// picture draws at the picture's), and a logical rectangle in its pixels.
-qreal DeviceRatio(const QPainter& p) {
-  const QPaintEngine* e = p.paintEngine();
-  const QPaintDevice* d = e && e->paintDevice() ? e->paintDevice() : p.device();
-  return d ? d->devicePixelRatio() : 1.0;
-}
-QRectF InPixels(const QRect& r, qreal ratio) { return QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio); }
-}  // namespace
-
 void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
-  const qreal ratio = DeviceRatio(painter);
+  const qreal ratio = PixelRatio(painter);
   if (ratio != mCacheRatio) {
     mCacheRatio = ratio;
     mCacheValid = false;
   }
   if (!mCacheValid || !CacheFits()) RenderCache();
-  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(QRectF(area), mCache, InPixels(area, mCacheRatio));
+  if (!mCache.isNull() && !area.isEmpty()) painter.drawImage(QRectF(area), mCache, InDevicePixels(area, mCacheRatio));
   if (mZooming) {
     QPen pen(ToQColor(clRed));
     pen.setWidth(2);
@@ -290,9 +278,9 @@ void TCustomGraph2D::Paint(QPainter& painter, const QRect& area) {
 
 void TCustomGraph2D::paintEvent(QPaintEvent* e) {
   QPainter painter(this);
-  if (mCacheValid && CacheFits() && mCacheRatio == DeviceRatio(painter) && e->region().rectCount() > 1) {
+  if (mCacheValid && CacheFits() && mCacheRatio == PixelRatio(painter) && e->region().rectCount() > 1) {
     // The band's outlines: copy just their strips from the cache.
-    for (const QRect& r : e->region()) painter.drawImage(QRectF(r), mCache, InPixels(r, mCacheRatio));
+    for (const QRect& r : e->region()) painter.drawImage(QRectF(r), mCache, InDevicePixels(r, mCacheRatio));
     Paint(painter, QRect());
     return;
   }

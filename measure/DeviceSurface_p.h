@@ -16,19 +16,9 @@
 
 namespace Tarnwell::MeasureSurface {
 
-// The device pixels of a logical size.
-inline QSize Pixels(QSize logical, qreal ratio) {
-  return ratio == 1 ? logical : (QSizeF(logical) * ratio).toSize();
-}
-
-// A logical rectangle in device pixels.
-inline QRectF InPixels(const QRect& r, qreal ratio) {
-  return QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio);
-}
-
 // Whether `b` holds the pixels of a logical size at `ratio`.
 inline bool Fits(const TBitmap& b, QSize logical, qreal ratio) {
-  const QSize px = Pixels(logical, ratio);
+  const QSize px = InDevicePixels(logical, ratio);
   return b.Width() == px.width() && b.Height() == px.height();
 }
 
@@ -40,7 +30,7 @@ inline bool Fits(const TBitmap& b, QSize logical, qreal ratio) {
 // window dragged between screens, a picture rendered at the other ratio)
 // takes them up again instead of asking the system for fresh memory.
 inline void Resize(TBitmap& b, QSize logical, qreal ratio, QImage* spare = nullptr) {
-  const QSize px = Pixels(logical, ratio);
+  const QSize px = InDevicePixels(logical, ratio);
   const bool same = !b.Image().isNull() && b.Image().devicePixelRatio() == ratio;
   if (ratio == 1 && (same || b.Image().isNull())) {
     b.SetSize(px.width(), px.height());

@@ -256,7 +256,7 @@ void TMeasureDisplay::paintEvent(QPaintEvent* e) {
   if (mRatio == 1)
     p.drawImage(e->rect(), mSurface.Image(), e->rect());
   else
-    p.drawImage(QRectF(e->rect()), mSurface.Image(), MeasureSurface::InPixels(e->rect(), mRatio));
+    p.drawImage(QRectF(e->rect()), mSurface.Image(), InDevicePixels(e->rect(), mRatio));
 }
 
 void TMeasureDisplay::resizeEvent(QResizeEvent* e) {

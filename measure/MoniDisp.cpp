@@ -253,7 +253,7 @@ void TMonitorDisplay::paintEvent(QPaintEvent* e) {
   if (mRatio == 1)
     p.drawImage(e->rect(), mSurface.Image(), e->rect());
   else
-    p.drawImage(QRectF(e->rect()), mSurface.Image(), MeasureSurface::InPixels(e->rect(), mRatio));
+    p.drawImage(QRectF(e->rect()), mSurface.Image(), InDevicePixels(e->rect(), mRatio));
 }
 
 // ---- Layers ----------------------------------------------------------------

@@ -8,6 +8,8 @@
 // pixel steps), and pictures with a vector source are drawn from it.
 
 #include <QImage>
+#include <QRect>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -24,6 +26,15 @@ qreal PixelRatio(const TCanvas& c);
 // widget rendered into a picture (QWidget::render, grab) gets the picture's
 // ratio, not its screen's.
 qreal PixelRatio(const QPainter& p);
+
+// The device pixels of a logical size at `ratio` device pixels per logical
+// pixel (rounded to whole pixels): the size of a picture drawn for that device.
+inline QSize InDevicePixels(QSize logical, qreal ratio) { return (QSizeF(logical) * ratio).toSize(); }
+// A logical rectangle in the device pixels of `ratio`: where it lies in a
+// picture drawn for that device.
+inline QRectF InDevicePixels(const QRect& logical, qreal ratio) {
+  return QRectF(QPointF(logical.topLeft()) * ratio, QSizeF(logical.size()) * ratio);
+}
 
 // The picture `name` for a place `logical` pixels big on a device of pixel
 // ratio `dpr`. At ratio 1 it is LoadResourcePicture(name), pixel for pixel.

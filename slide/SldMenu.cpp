@@ -176,7 +176,7 @@ void TSlideMenu::BuildStrip() {
 
 void TSlideMenu::ComposeStrip(TBitmap& into, qreal ratio) {
   const int W = width(), IH = mItemHeight, BH = IH * mButtonCount;
-  QImage img(ratio == 1 ? QSize(W, BH) : (QSizeF(W, BH) * ratio).toSize(), QImage::Format_RGB32);
+  QImage img(InDevicePixels(QSize(W, BH), ratio), QImage::Format_RGB32);
   img.setDevicePixelRatio(ratio);
   img.fill(ToQColor(Color(), palette()));
   into.Assign(img);
@@ -240,13 +240,13 @@ void TSlideMenu::Paint(TCanvas& canvas) {
   // Above ratio 1 the items' strip is composed at the device's resolution
   // (a picture given as the strip stays as it is).
   const qreal ratio = PixelRatio(p);
-  if (!mCustom && ratio != 1 && mSharpStrip.Image().devicePixelRatio() != ratio) ComposeStrip(mSharpStrip, ratio);
   const bool sharp = !mCustom && ratio != 1;
+  if (sharp && mSharpStrip.Image().devicePixelRatio() != ratio) ComposeStrip(mSharpStrip, ratio);
   const QImage& img = sharp ? mSharpStrip.Image() : strip;
   // Source rectangles in the strip's own pixels.
   auto src = [&](int x, int y, int w, int h) {
-    if (!sharp) return QRect(x, y, w, h);
-    return QRectF(QPointF(x, y) * ratio, QSizeF(w, h) * ratio).toRect();
+    const QRect logical(x, y, w, h);
+    return sharp ? InDevicePixels(logical, ratio).toRect() : logical;
   };
   if (mMenuDirection == slbToDown) {
     p.drawImage(QRect(0, IH, W, H - IH), img, src(0, BH + IH - H, W, H - IH));

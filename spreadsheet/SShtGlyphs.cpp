@@ -4,6 +4,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <Tarnwell/platform/TPixelRatio.h>
+
 namespace Tarnwell {
 
 namespace {
@@ -61,7 +63,7 @@ void VLayout(QPainter& p, int how) {
 }  // namespace
 
 QImage SheetGlyph(TSheetGlyph g, qreal ratio) {
-  QImage img(ratio == 1 ? QSize(16, 16) : (QSizeF(16, 16) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+  QImage img(InDevicePixels(QSize(16, 16), ratio), QImage::Format_ARGB32_Premultiplied);
   img.setDevicePixelRatio(ratio);
   img.fill(Qt::transparent);
   QPainter p(&img);
