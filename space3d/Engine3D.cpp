@@ -167,7 +167,7 @@ struct TEngine3D::TFaceSetup {
   TPoint P[3];
   TColor C[3];
   float D[3];
-  int Top = 1, Bottom = 0;  // in a band's bin: the face's rows in the frame
+  int Top = 1, Bottom = 0;  // its rows inside the frame; Top > Bottom: none
 };
 
 TEngine3D::TEngine3D() = default;
@@ -300,8 +300,6 @@ void TEngine3D::ReleaseScene() {
   mVertexColor = {};
   mVertexDepth = {};
   mSetup = {};
-  mSetupTop = {};
-  mSetupBottom = {};
   mBinFaces = {};
   mBinStart = {};
   mBinCount = {};
@@ -535,8 +533,6 @@ int TEngine3D::PrepareLevel(int level, int units) {
     if (level == rlZBuffered) mVertexDepth.resize(nv);
     const std::size_t n = sorted ? mSortList.size() : mFaces.size();
     mSetup.resize(n);
-    mSetupTop.resize(n);
-    mSetupBottom.resize(n);
     if (units > 1) {
       mBinSlices = SliceCount(n);
       mBinCount.assign(std::size_t(mBinSlices) * std::size_t(units), 0);
@@ -544,8 +540,6 @@ int TEngine3D::PrepareLevel(int level, int units) {
     }
   } catch (const std::bad_alloc&) {
     mSetup.clear();
-    mSetupTop.clear();
-    mSetupBottom.clear();
     return 1;
   }
   if (level == rsDepthShade || level == rlFacingShade || level == rlZBuffered) {
@@ -582,8 +576,9 @@ int TEngine3D::PrepareLevel(int level, int units) {
       }
 #endif
       SetupFace(level, i);
-      if (!counts || mSetupTop[i] > mSetupBottom[i]) continue;
-      for (int u = mSetupTop[i] / kBandRows, last = mSetupBottom[i] / kBandRows; u <= last; ++u) ++counts[u];
+      const TFaceSetup& f = mSetup[i];
+      if (!counts || f.Top > f.Bottom) continue;
+      for (int u = f.Top / kBandRows, last = f.Bottom / kBandRows; u <= last; ++u) ++counts[u];
     }
   });
   if (units <= 1) return units;
@@ -608,13 +603,10 @@ int TEngine3D::PrepareLevel(int level, int units) {
   ForSlices(mSetup.size(), [&](std::size_t lo, std::size_t hi, int slice) {
     std::uint32_t* const at = mBinCount.data() + std::size_t(slice) * std::size_t(units);
     for (std::size_t i = lo; i < hi; ++i) {
-      if (mSetupTop[i] > mSetupBottom[i]) continue;
-      for (int u = mSetupTop[i] / kBandRows, last = mSetupBottom[i] / kBandRows; u <= last; ++u) {
-        TFaceSetup& copy = mBinFaces[mBinStart[std::size_t(u)] + at[u]++];
-        copy = mSetup[i];
-        copy.Top = mSetupTop[i];
-        copy.Bottom = mSetupBottom[i];
-      }
+      const TFaceSetup& f = mSetup[i];
+      if (f.Top > f.Bottom) continue;
+      for (int u = f.Top / kBandRows, last = f.Bottom / kBandRows; u <= last; ++u)
+        mBinFaces[mBinStart[std::size_t(u)] + at[u]++] = f;
     }
   });
   return units;
@@ -624,8 +616,8 @@ void TEngine3D::SetupFace(int level, std::size_t order) {
   const bool sorted = level >= rsFlatSolid && level <= rlFacingShade;
   const TFaceRecord3D& f = mFaces[sorted ? mSortList[order] : order];
   TFaceSetup& s = mSetup[order];
-  mSetupTop[order] = 1;
-  mSetupBottom[order] = 0;
+  s.Top = 1;
+  s.Bottom = 0;
   const std::size_t nv = mProjected.size();
   if (!(f.A < nv && f.B < nv && f.C < nv)) return;
   const TProjVertex3D &a = mProjected[f.A], &b = mProjected[f.B], &c = mProjected[f.C];
@@ -666,8 +658,8 @@ void TEngine3D::SetupFace(int level, std::size_t order) {
       s.D[2] = mVertexDepth[f.C];
       break;
   }
-  mSetupTop[order] = std::max(std::min({a.Y, b.Y, c.Y}), 0);
-  mSetupBottom[order] = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
+  s.Top = std::max(std::min({a.Y, b.Y, c.Y}), 0);
+  s.Bottom = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
 }
 
 // --------------------------------------------------------------- drawing
@@ -963,8 +955,8 @@ void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int
   TRasterTarget3D rows = frame;
   if (units == 1) {
     for (std::size_t i = 0, count = mSetup.size(); i < count; ++i) {
-      rows.RowLo = mSetupTop[i];
-      rows.RowHi = mSetupBottom[i];
+      rows.RowLo = mSetup[i].Top;
+      rows.RowHi = mSetup[i].Bottom;
       if (rows.RowLo <= rows.RowHi) DrawFace(level, mSetup[i], rows);
     }
     return;

@@ -244,9 +244,6 @@ class TEngine3D {
   std::vector<TColor> mVertexColor;
   std::vector<float> mVertexDepth;
   std::vector<TFaceSetup> mSetup;  // in drawing order
-  // The rows each face of mSetup touches, inside the frame (top > bottom:
-  // none), apart so that a band passing the faces of other bands reads little.
-  std::vector<int> mSetupTop, mSetupBottom;
   // For a frame drawn in several units (one band of rows each), the bins:
   // mBinFaces[mBinStart[u] .. mBinStart[u + 1]) holds copies of the faces of
   // mSetup with rows in unit u's band, in drawing order. mBinCount holds, per
