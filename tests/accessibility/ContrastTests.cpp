@@ -38,9 +38,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QImage>
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTabWidget>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -328,27 +326,15 @@ void MeasureEveryWindow(const QPalette& palette) {
   ForEveryWindow([&](TForm* w, const TLauncher& l) {
     if (windows++ == 0) {
       // The main frame's own controls, the windows inside it apart.
-      MeasureWindow(w->window(), QStringLiteral("main frame"), scope.saved, tally, [](QWidget* c) {
-        for (QWidget* p = c; p; p = p->parentWidget())
-          if (qobject_cast<QMdiArea*>(p)) return true;
-        return false;
-      });
+      MeasureWindow(w->window(), QStringLiteral("main frame"), scope.saved, tally, InsideWindowArea);
     }
     const QString caption = QString::fromUtf8(l.WindowCaption);
     MeasureWindow(w, caption, scope.saved, tally);
     // The pages a tab widget does not show at first, each on its own.
-    for (QTabWidget* tabs : w->findChildren<QTabWidget*>()) {
-      if (!tabs->isVisibleTo(w)) continue;
-      const int first = tabs->currentIndex();
-      for (int i = 0; i < tabs->count(); ++i) {
-        if (i == first) continue;
-        tabs->setCurrentIndex(i);
-        QWidget* page = tabs->widget(i);
-        MeasureWindow(w, caption + QStringLiteral(" / ") + tabs->tabText(i), scope.saved, tally,
-                      [page](QWidget* c) { return !page->isAncestorOf(c); });
-      }
-      tabs->setCurrentIndex(first);
-    }
+    ForEachHiddenTabPage(w, [&](const QString& tab, QWidget* page) {
+      MeasureWindow(w, caption + QStringLiteral(" / ") + tab, scope.saved, tally,
+                    [page](QWidget* c) { return !page->isAncestorOf(c); });
+    });
   });
   EXPECT_EQ(windows, 15);
   EXPECT_GT(tally.measured, 100);

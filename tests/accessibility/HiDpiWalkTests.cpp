@@ -18,9 +18,7 @@
 // (those that show the fill) are not ink: a white and a black fill tell them.
 #include <gtest/gtest.h>
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTabWidget>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -185,25 +183,14 @@ TEST(HiDpi, EveryControlOfEveryWindowIsDrawnAtTheDeviceResolution) {
   int windows = 0;
   ForEveryWindow([&](TForm* w, const TLauncher& l) {
     if (windows++ == 0)  // the main frame's own controls, the windows inside it apart
-      MeasureWindow(w->window(), QStringLiteral("main frame"), tally, [](QWidget* c) {
-        for (QWidget* p = c; p; p = p->parentWidget())
-          if (qobject_cast<QMdiArea*>(p)) return false;
-        return true;
-      });
+      MeasureWindow(w->window(), QStringLiteral("main frame"), tally,
+                    [](QWidget* c) { return !InsideWindowArea(c); });
     const QString caption = QString::fromUtf8(l.WindowCaption);
     MeasureWindow(w, caption, tally);
-    for (QTabWidget* tabs : w->findChildren<QTabWidget*>()) {
-      if (!tabs->isVisibleTo(w)) continue;
-      const int first = tabs->currentIndex();
-      for (int i = 0; i < tabs->count(); ++i) {
-        if (i == first) continue;
-        tabs->setCurrentIndex(i);
-        QWidget* page = tabs->widget(i);
-        MeasureWindow(w, caption + QStringLiteral(" / ") + tabs->tabText(i), tally,
-                      [page](QWidget* c) { return page->isAncestorOf(c); });
-      }
-      tabs->setCurrentIndex(first);
-    }
+    ForEachHiddenTabPage(w, [&](const QString& tab, QWidget* page) {
+      MeasureWindow(w, caption + QStringLiteral(" / ") + tab, tally,
+                    [page](QWidget* c) { return page->isAncestorOf(c); });
+    });
   });
   EXPECT_EQ(windows, 15);
   EXPECT_GT(tally.measured, 150);

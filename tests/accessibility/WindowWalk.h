@@ -2,7 +2,9 @@
 // The walk through every window of the showcase the accessibility tests share.
 
 #include <QCoreApplication>
+#include <QMdiArea>
 #include <QPointer>
+#include <QTabWidget>
 #include <functional>
 #include <string>
 
@@ -33,6 +35,30 @@ inline void ForEveryWindow(const std::function<void(TForm*, const TLauncher&)>& 
     visit(w, l);
     if (w) w->Close();
     WaitUntil([&] { return w.isNull(); });
+  }
+}
+
+// Whether `c` lies inside the frame's window area: a control of an open
+// window rather than of the main frame itself.
+inline bool InsideWindowArea(const QWidget* c) {
+  for (const QWidget* p = c; p; p = p->parentWidget())
+    if (qobject_cast<const QMdiArea*>(p)) return true;
+  return false;
+}
+
+// Brings up, one after the other, each page that a visible tab widget of `w`
+// does not show at first, hands it to `visit` with its tab's text, and shows
+// the first page again.
+inline void ForEachHiddenTabPage(QWidget* w, const std::function<void(const QString& tab, QWidget* page)>& visit) {
+  for (QTabWidget* tabs : w->findChildren<QTabWidget*>()) {
+    if (!tabs->isVisibleTo(w)) continue;
+    const int first = tabs->currentIndex();
+    for (int i = 0; i < tabs->count(); ++i) {
+      if (i == first) continue;
+      tabs->setCurrentIndex(i);
+      visit(tabs->tabText(i), tabs->widget(i));
+    }
+    tabs->setCurrentIndex(first);
   }
 }
 
