@@ -46,6 +46,16 @@ foreach(e IN LISTS bare)
     list(APPEND missing "class list: ${CMAKE_MATCH_2} has no description")
   endif()
 endforeach()
+# The property macros' change signals and setter slots are listed as
+# signals and slots of their own (a reader connects to them), not only
+# named inside the property.
+file(READ ${dir}/html/classTarnwell_1_1TBarCodes.html page)
+string(FIND "${page}" "name=\"signals\"" at_signals)
+string(FIND "${page}" "A_CodeTypeChanged" at_signal)
+string(FIND "${page}" "name=\"pub-slots\"" at_slots)
+if(at_signals LESS 0 OR at_signal LESS 0 OR at_slots LESS 0)
+  list(APPEND missing "TBarCodes: the property macros' signals and slots are not listed as signals and slots")
+endif()
 if(errors OR missing)
   list(REMOVE_DUPLICATES errors)
   list(REMOVE_DUPLICATES missing)
