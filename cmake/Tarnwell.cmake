@@ -139,7 +139,11 @@ function(tarnwell_test folder)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;PROPERTIES" ${ARGN})
   set(target tests_${folder})
   add_executable(${target} ${ARG_SOURCES})
-  target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS})
+  # The test programs are most of what a cold build compiles, and the code
+  # they check lives in the libraries, which keep the build type's
+  # optimisation: -O1 (after the build type's flags, so it wins) compiles
+  # them about a third faster.
+  target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS} -O1)
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} tarnwell_testmain GTest::gtest tarnwell_qttest)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
