@@ -55,6 +55,7 @@ const std::map<std::string, const char*> kMadeForTheScreen = {
     {"Tarnwell::TIconStrip", "shows the picture it is given, made for the screen"},
     {"QLabel Image1", "a picture label: shows the pixmap it is given, made for the screen"},
     {"Tarnwell::TSlideMenu", "a Custom menu: shows the Bitmap it is given, made for the screen"},
+    {"Tarnwell::TAnimatedPolygon", "draws its frames for the screen it is on"},
 };
 
 const char* Reason(const std::map<std::string, const char*>& list, const QWidget* c) {
