@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include <Tarnwell/app/DemoRegistry.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 namespace Tarnwell {
 
@@ -53,7 +54,7 @@ TFormRTDesign::TFormRTDesign(QWidget* parent) : TForm(parent) {
   Image1 = new QLabel(this);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(192, 8, 97, 97);
-  Image1->setPixmap(QPixmap::fromImage(Picture()));
+  Image1->setPixmap(QPixmap::fromImage(Picture(devicePixelRatioF())));  // for the screen it opens on
   Image1->setScaledContents(true);
 
   Button1 = new QPushButton(QStringLiteral("Button1"), this);
@@ -161,16 +162,17 @@ QImage TFormRTDesign::AnimationStrip() {
   return img;
 }
 
-QImage TFormRTDesign::Picture() {
+QImage TFormRTDesign::Picture(qreal ratio) {
   // A small landscape: sky, sun, two hills and a lake.
   const int s = 97;
-  QImage img(s, s, QImage::Format_RGB32);
+  QImage img(InDevicePixels(QSize(s, s), ratio), QImage::Format_RGB32);
+  img.setDevicePixelRatio(ratio);
   QPainter p(&img);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient sky(0, 0, 0, s * 0.6);
   sky.setColorAt(0, QColor(70, 130, 200));
   sky.setColorAt(1, QColor(190, 220, 245));
-  p.fillRect(img.rect(), sky);
+  p.fillRect(QRect(0, 0, s, s), sky);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(250, 210, 60));
   p.drawEllipse(QPointF(70, 22), 11, 11);

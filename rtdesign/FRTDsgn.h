@@ -42,7 +42,8 @@ class TFormRTDesign : public TForm {
 
   // The animation strip and the picture, drawn by the window itself.
   static QImage AnimationStrip();
-  static QImage Picture();
+  // The landscape for a screen of `ratio` device pixels per logical pixel.
+  static QImage Picture(qreal ratio = 1);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;

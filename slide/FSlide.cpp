@@ -4,6 +4,7 @@
 #include <QPainterPath>
 
 #include <Tarnwell/app/DemoRegistry.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 namespace Tarnwell {
 
@@ -71,8 +72,15 @@ void DrawFace(QPainter& p, const QRect& r, const QColor& c, bool handle) {
   p.drawLine(r.right(), r.top(), r.right(), r.bottom());
 }
 
-QImage Strip(int width, int height, int buttons, int bar, bool handleRight) {
-  QImage img(width, height, QImage::Format_RGB32);
+// A picture of `logical` pixels, drawn in logical coordinates at `ratio`.
+QImage Picture(int width, int height, qreal ratio) {
+  QImage img(InDevicePixels(QSize(width, height), ratio), QImage::Format_RGB32);
+  img.setDevicePixelRatio(ratio);
+  return img;
+}
+
+QImage Strip(int width, int height, int buttons, int bar, bool handleRight, qreal ratio) {
+  QImage img = Picture(width, height, ratio);
   img.fill(QColor(0xc0, 0xc0, 0xc0));
   QPainter p(&img);
   const int bw = width / buttons;
@@ -169,15 +177,15 @@ QImage TFormSlideMenu::MenuImage(int index) {
   return img;
 }
 
-QImage TFormSlideMenu::ServicesPicture() {
+QImage TFormSlideMenu::ServicesPicture(qreal ratio) {
   // Ten rows of 39 px: nine services above, the title row at the bottom
   // (the menu opens upward).
-  QImage img(205, 390, QImage::Format_RGB32);
+  QImage img = Picture(205, 390, ratio);
   QPainter p(&img);
   QLinearGradient g(0, 0, 205, 0);
   g.setColorAt(0, QColor(0x1d, 0x3c, 0x6e));
   g.setColorAt(1, QColor(0x6a, 0x93, 0xc8));
-  p.fillRect(img.rect(), g);
+  p.fillRect(QRect(0, 0, 205, 390), g);
   QFont f(QStringLiteral("DejaVu Sans"));
   f.setPixelSize(13);
   f.setBold(true);
@@ -196,8 +204,8 @@ QImage TFormSlideMenu::ServicesPicture() {
   return img;
 }
 
-QImage TFormSlideMenu::BigStrip(int bar) { return Strip(348, 58, 6, bar, false); }
-QImage TFormSlideMenu::SmallStrip(int bar) { return Strip(300, 24, 13, bar, true); }
+QImage TFormSlideMenu::BigStrip(int bar, qreal ratio) { return Strip(348, 58, 6, bar, false, ratio); }
+QImage TFormSlideMenu::SmallStrip(int bar, qreal ratio) { return Strip(300, 24, 13, bar, true, ratio); }
 
 QImage TFormSlideMenu::PatternTile() {
   QImage img(8, 8, QImage::Format_RGB32);
@@ -262,7 +270,8 @@ TFormSlideMenu::TFormSlideMenu(QWidget* parent) : TForm(parent) {
   SlideMenuServices->setGeometry(376, 352, 205, 39);
   SlideMenuServices->setCustom(true);
   SlideMenuServices->setButtonCount(10);
-  SlideMenuServices->setBitmap(ServicesPicture());
+  // Made for the screen the window opens on.
+  SlideMenuServices->setBitmap(ServicesPicture(devicePixelRatioF()));
   SlideMenuServices->setDirection(slbToUp);
   SlideMenuServices->setStepIn(20);
   SlideMenuServices->setStepOut(40);
@@ -275,7 +284,7 @@ TFormSlideMenu::TFormSlideMenu(QWidget* parent) : TForm(parent) {
     b->setObjectName(QStringLiteral("SlideButtonBar%1").arg(i + 1));
     b->setGeometry(4, 208 + 60 * i, 58, 58);
     b->setButtonCount(6);
-    b->setBitmap(BigStrip(i));
+    b->setBitmap(BigStrip(i, devicePixelRatioF()));
     b->setDirection(slbToRight);
     b->setStepIn(24);
     b->setStepOut(36);
@@ -289,7 +298,7 @@ TFormSlideMenu::TFormSlideMenu(QWidget* parent) : TForm(parent) {
     b->setObjectName(QStringLiteral("SlideButtonBar%1").arg(i + 4));
     b->setGeometry(592, 152 + 24 * i, 24, 24);
     b->setButtonCount(13);
-    b->setBitmap(SmallStrip(i + 3));
+    b->setBitmap(SmallStrip(i + 3, devicePixelRatioF()));
     b->setDirection(slbToLeft);
     b->setStepIn(12);
     b->setStepOut(24);

@@ -33,9 +33,11 @@ class TFormSlideMenu : public TForm {
   // The demo's own artwork, drawn here: strips of the sizes the controls use.
   static QImage ManagerGlyph();
   static QImage MenuImage(int index);
-  static QImage ServicesPicture();
-  static QImage BigStrip(int bar);
-  static QImage SmallStrip(int bar);
+  // The pictures for a screen of `ratio` device pixels per logical pixel
+  // (their devicePixelRatio set); at 1 the classic pictures.
+  static QImage ServicesPicture(qreal ratio = 1);
+  static QImage BigStrip(int bar, qreal ratio = 1);
+  static QImage SmallStrip(int bar, qreal ratio = 1);
   static QImage PatternTile();
 };
 

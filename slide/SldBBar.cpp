@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include <Tarnwell/platform/TAccessible.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 TARNWELL_LIBRARY_ACCESSIBLE(slide)
 
@@ -171,9 +172,24 @@ void TSlideButtonBar::setButtonCount(int value) {
   Q_EMIT ButtonCountChanged(value);
 }
 
+int TSlideButtonBar::BitmapWidth() const {
+  const qreal r = mBitmap.Image().devicePixelRatio();
+  return r == 1 ? mBitmap.Width() : qRound(mBitmap.Width() / r);
+}
+
+int TSlideButtonBar::BitmapHeight() const {
+  const qreal r = mBitmap.Image().devicePixelRatio();
+  return r == 1 ? mBitmap.Height() : qRound(mBitmap.Height() / r);
+}
+
+QRect TSlideButtonBar::StripPixels(const QImage& strip, const QRect& logical) {
+  const qreal r = strip.devicePixelRatio();
+  return r == 1 ? logical : InDevicePixels(logical, r).toRect();
+}
+
 void TSlideButtonBar::Recompute() {
-  mButtonWidth = mBitmap.Width() / mButtonCount;
-  mButtonHeight = mBitmap.Height() / mButtonCount;
+  mButtonWidth = BitmapWidth() / mButtonCount;
+  mButtonHeight = BitmapHeight() / mButtonCount;
 }
 
 TSlideMenuMan* TSlideButtonBar::MenuManager() const { return mMenuManager; }
@@ -237,7 +253,7 @@ void TSlideButtonBar::ShowButtonHint(int index) {
 }
 
 bool TSlideButtonBar::FullyOpen() const {
-  return width() >= mBitmap.Width() && height() >= mBitmap.Height();
+  return width() >= BitmapWidth() && height() >= BitmapHeight();
 }
 
 void TSlideButtonBar::Step() {
@@ -246,7 +262,7 @@ void TSlideButtonBar::Step() {
     PauseTimer();
     return;
   }
-  const int bw = mBitmap.Width();
+  const int bw = BitmapWidth();
   const int left = x(), w = width();
   if (!mAnchorTaken) {
     mAnchorEdge = left + w;
@@ -335,14 +351,15 @@ void TSlideButtonBar::Paint(TCanvas& canvas) {
     return;
   }
   const QImage& img = mBitmap.Image();
-  const int BW = img.width(), bw = mButtonWidth;
-  if (W > BW || H > img.height()) p.fillRect(rect(), ToQColor(Color(), palette()));
+  const int BW = BitmapWidth(), bw = mButtonWidth;
+  if (W > BW || H > BitmapHeight()) p.fillRect(rect(), ToQColor(Color(), palette()));
+  auto src = [&img](int x, int y, int w, int h) { return StripPixels(img, QRect(x, y, w, h)); };
   if (mDirection == slbToRight) {
-    p.drawImage(QRect(bw, 0, W - bw, H), img, QRect(BW + bw - W, 0, W - bw, H));
-    p.drawImage(QRect(0, 0, bw, H), img, QRect(0, 0, bw, H));
+    p.drawImage(QRect(bw, 0, W - bw, H), img, src(BW + bw - W, 0, W - bw, H));
+    p.drawImage(QRect(0, 0, bw, H), img, src(0, 0, bw, H));
   } else {
-    p.drawImage(QRect(0, 0, W - bw, H), img, QRect(bw, 0, W - bw, H));
-    p.drawImage(QRect(W - bw, 0, bw, H), img, QRect(0, 0, bw, H));
+    p.drawImage(QRect(0, 0, W - bw, H), img, src(bw, 0, W - bw, H));
+    p.drawImage(QRect(W - bw, 0, bw, H), img, src(0, 0, bw, H));
   }
   PaintFrame(p);
 }
@@ -382,7 +399,7 @@ void TSlideButtonBar::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TSlideButtonBar::mouseReleaseEvent(QMouseEvent* e) {
-  if (KeyModeOn() || width() < mBitmap.Width()) return;
+  if (KeyModeOn() || width() < BitmapWidth()) return;
   const QPoint pt = e->position().toPoint();
   // The pressed button is taken before the hot index is reset, so that the
   // click reports the button that was clicked.

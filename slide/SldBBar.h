@@ -174,6 +174,8 @@ class TSlideButtonBar : public TSlideControl {
   // Animation and buttons enabled (default true).
   TW_PROPERTY(bool, Active, ActiveChanged_())
   // The whole strip: ButtonCount buttons side by side, the handle leftmost.
+  // Laid out in logical pixels: a picture made for a high-density screen
+  // (its devicePixelRatio set) keeps its logical size and is shown sharp.
   TW_PROPERTY_CUSTOM(QImage, Bitmap)
   // Only 1 .. 255 is accepted.
   TW_PROPERTY_CUSTOM(int, ButtonCount)
@@ -278,6 +280,12 @@ class TSlideButtonBar : public TSlideControl {
   void mouseReleaseEvent(QMouseEvent* e) override;
   void enterEvent(QEnterEvent* e) override;
   void leaveEvent(QEvent* e) override;
+
+  // The strip's size in logical pixels.
+  int BitmapWidth() const;
+  int BitmapHeight() const;
+  // A logical rectangle of the strip in the strip's own pixels.
+  static QRect StripPixels(const QImage& strip, const QRect& logical);
 
   TBitmap mBitmap;
   bool mActive = true;

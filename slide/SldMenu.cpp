@@ -234,20 +234,18 @@ void TSlideMenu::Paint(TCanvas& canvas) {
     return;
   }
   const QImage& strip = mBitmap.Image();
-  const int BH = strip.height();
+  const int BH = BitmapHeight();
   const int IH = mCustom ? (mButtonCount > 0 ? BH / mButtonCount : BH) : mItemHeight;
-  if (W > strip.width() || H > BH) p.fillRect(rect(), ToQColor(Color(), palette()));
+  if (W > BitmapWidth() || H > BH) p.fillRect(rect(), ToQColor(Color(), palette()));
   // Above ratio 1 the items' strip is composed at the device's resolution
   // (a picture given as the strip stays as it is).
   const qreal ratio = PixelRatio(p);
   const bool sharp = !mCustom && ratio != 1;
   if (sharp && mSharpStrip.Image().devicePixelRatio() != ratio) ComposeStrip(mSharpStrip, ratio);
   const QImage& img = sharp ? mSharpStrip.Image() : strip;
-  // Source rectangles in the strip's own pixels.
-  auto src = [&](int x, int y, int w, int h) {
-    const QRect logical(x, y, w, h);
-    return sharp ? InDevicePixels(logical, ratio).toRect() : logical;
-  };
+  // Source rectangles in the strip's own pixels (a custom strip may be a
+  // picture made for a high-density screen).
+  auto src = [&img](int x, int y, int w, int h) { return StripPixels(img, QRect(x, y, w, h)); };
   if (mMenuDirection == slbToDown) {
     p.drawImage(QRect(0, IH, W, H - IH), img, src(0, BH + IH - H, W, H - IH));
     p.drawImage(QRect(0, 0, W, IH), img, src(0, 0, W, IH));
@@ -260,12 +258,12 @@ void TSlideMenu::Paint(TCanvas& canvas) {
 
 void TSlideMenu::Step() {
   if (mCustom && !mDesignHeightTaken) TakeDesignHeight();
-  if (mCustom) mItemHeight = mButtonCount > 0 ? mBitmap.Height() / mButtonCount : 0;
+  if (mCustom) mItemHeight = mButtonCount > 0 ? BitmapHeight() / mButtonCount : 0;
   if (!mActive || mBitmap.Empty() || mItemHeight <= 0) {
     PauseTimer();
     return;
   }
-  const int bh = mBitmap.Height(), IH = mItemHeight;
+  const int bh = BitmapHeight(), IH = mItemHeight;
   const int top = y(), h = height();
   if (!mBottomTaken) {
     mBottomEdge = top + h;
@@ -300,13 +298,13 @@ void TSlideMenu::Step() {
 }
 
 int TSlideMenu::ButtonAt(int, int y) const {
-  const int IH = mCustom ? (mButtonCount > 0 ? mBitmap.Height() / mButtonCount : 0) : mItemHeight;
+  const int IH = mCustom ? (mButtonCount > 0 ? BitmapHeight() / mButtonCount : 0) : mItemHeight;
   if (IH <= 0) return -1;
   return y / IH + (mMenuDirection == slbToUp ? 1 : 0);
 }
 
 TRect TSlideMenu::ButtonRect(int index) const {
-  const int IH = mCustom ? (mButtonCount > 0 ? mBitmap.Height() / mButtonCount : 0) : mItemHeight;
+  const int IH = mCustom ? (mButtonCount > 0 ? BitmapHeight() / mButtonCount : 0) : mItemHeight;
   const int k = mMenuDirection == slbToDown ? index : index - 1;
   return TRect(0, k * IH, width(), k * IH + IH);
 }
@@ -318,7 +316,7 @@ TRect TSlideMenu::FrameRect(int index) const {
 }
 
 void TSlideMenu::mouseReleaseEvent(QMouseEvent* e) {
-  if (KeyModeOn() || width() < mBitmap.Width()) return;
+  if (KeyModeOn() || width() < BitmapWidth()) return;
   const QPoint pt = e->position().toPoint();
   const int index = mHotIndex;  // taken before anything resets it
   const bool wasPressed = mPressed;

@@ -95,6 +95,10 @@ bool TBitmapBuffer3D::Prepare(int width, int height, bool clear) {
   return true;
 }
 
+void TBitmapBuffer3D::SetPixelRatio(double ratio) {
+  if (!mImage.isNull() && mImage.devicePixelRatio() != ratio) mImage.setDevicePixelRatio(ratio);
+}
+
 void TBitmapBuffer3D::Release() {
   mImage = QImage();
   mWidth = mHeight = 0;
@@ -219,7 +223,7 @@ TProjVertex3D TEngine3D::ProjectVertex(const TVertex3D& v) const {
   const float d = zp - mCamera.Z;
   TProjVertex3D p;
   p.InFront = d >= 1;  // false for NaN too
-  const float divisor = p.InFront ? d / 10.0f : 1.0f;
+  const float divisor = p.InFront ? d / mUnitPixels : 1.0f;
   p.X = ScreenRound(double(v.X / divisor)) + mCentreX;
   p.Y = mCentreY - ScreenRound(double(v.Y / divisor));
   return p;
@@ -425,13 +429,25 @@ TRasterTarget3D TEngine3D::Frame() {
   return t;
 }
 
-double TEngine3D::Render(int width, int height, int level) {
+double TEngine3D::Render(int width, int height, int level, double ratio) {
   QElapsedTimer clock;  // monotonic
   clock.start();
   mBusy = true;
   mTimes = {};
+  // For a high-density device the frame has the device's pixels and the
+  // scene is projected that much larger, rather than a logical frame being
+  // enlarged by whoever shows it; ratio 1 keeps the classic constants.
+  if (!(ratio > 0) || !std::isfinite(ratio)) ratio = 1;
+  mRatio = ratio;
+  mUnitPixels = ratio == 1 ? 10.0f : float(10.0 * ratio);
+  mThickness = std::max(1, int(std::lround(ratio)));
+  if (ratio != 1 && width > 0 && height > 0) {
+    width = std::max(1, int(std::lround(width * ratio)));
+    height = std::max(1, int(std::lround(height * ratio)));
+  }
   // The buffer is cleared band by band by the threads that draw the bands.
   if (mBuffer.Prepare(width, height, false)) {
+    mBuffer.SetPixelRatio(ratio);
     mCentreX = width / 2;
     mCentreY = height / 2;
     const int threads = EffectiveThreadCount();
@@ -659,7 +675,9 @@ void TEngine3D::SetupFace(int level, std::size_t order) {
       break;
   }
   s.Top = std::max(std::min({a.Y, b.Y, c.Y}), 0);
-  s.Bottom = std::min(std::max({a.Y, b.Y, c.Y}), mBuffer.Height() - 1);
+  // Thick lines reach below their lowest corner.
+  const int below = level == rsWireFrame || level == rsFlatSolid ? mThickness - 1 : 0;
+  s.Bottom = std::min(std::max({a.Y, b.Y, c.Y}) + below, mBuffer.Height() - 1);
 }
 
 // --------------------------------------------------------------- drawing
@@ -667,8 +685,11 @@ void TEngine3D::SetupFace(int level, std::size_t order) {
 namespace {
 
 // A line without its last pixel, only its pixels on the target's rows: the
-// general case, with clipping.
-[[gnu::noinline]] void DrawLineClipped(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
+// general case, with clipping. A line `thick` pixels thick steps each of its
+// pixels that many pixels along the minor axis, down or right: on a
+// high-density device it covers the pixels its logical line covers.
+[[gnu::noinline]] void DrawLineClipped(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px,
+                                       int thick = 1) {
   const bool xMajor = std::llabs(std::int64_t(x1) - x0) >= std::llabs(std::int64_t(y1) - y0);
   // Walk the major axis one pixel at a time, only over the part inside the
   // rows and columns allowed; the minor coordinate is the rounded exact
@@ -703,11 +724,20 @@ namespace {
   for (std::int64_t i = iLo; i <= iHi; ++i) {
     const std::int64_t ma = ma0 + majStep * i;
     const std::int64_t mi = mi0 + minStep * q;
-    if (mi >= minLo && mi <= minHi) {
-      if (xMajor)
-        bits[std::size_t(mi) * w + std::size_t(ma)] = px;
-      else
-        bits[std::size_t(ma) * w + std::size_t(mi)] = px;
+    if (thick == 1) {
+      if (mi >= minLo && mi <= minHi) {
+        if (xMajor)
+          bits[std::size_t(mi) * w + std::size_t(ma)] = px;
+        else
+          bits[std::size_t(ma) * w + std::size_t(mi)] = px;
+      }
+    } else {
+      for (std::int64_t m = std::max(mi, minLo), mh = std::min(mi + thick - 1, minHi); m <= mh; ++m) {
+        if (xMajor)
+          bits[std::size_t(m) * w + std::size_t(ma)] = px;
+        else
+          bits[std::size_t(ma) * w + std::size_t(m)] = px;
+      }
     }
     r += rise;
     if (r >= den) {
@@ -717,12 +747,14 @@ namespace {
   }
 }
 
-// A line without its last pixel, only its pixels on the target's rows.
-inline void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px) {
+// A line without its last pixel, only its pixels on the target's rows;
+// `thick` as for DrawLineClipped.
+inline void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, std::uint32_t px, int thick = 1) {
   // Most lines of a mesh are short and lie wholly inside the rows drawn:
   // then no pixel needs a test, and the same walk runs in plain ints.
-  if (t.Bits && unsigned(x0) < unsigned(t.Width) && unsigned(x1) < unsigned(t.Width) && y0 >= t.RowLo &&
-      y0 <= t.RowHi && y1 >= t.RowLo && y1 <= t.RowHi) {
+  const int more = thick - 1;
+  if (t.Bits && t.Width > more && unsigned(x0) < unsigned(t.Width - more) && unsigned(x1) < unsigned(t.Width - more) &&
+      y0 >= t.RowLo && y0 <= t.RowHi - more && y1 >= t.RowLo && y1 <= t.RowHi - more) {
     const int dx = x1 >= x0 ? x1 - x0 : x0 - x1, dy = y1 >= y0 ? y1 - y0 : y0 - y1;
     const std::ptrdiff_t w = t.Width, sx = x1 > x0 ? 1 : -1, sy = y1 > y0 ? w : -w;
     const bool xMajor = dx >= dy;
@@ -730,8 +762,21 @@ inline void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, s
     const std::ptrdiff_t majStride = xMajor ? sx : sy, minStride = xMajor ? sy : sx;
     const int den = 2 * majLen, rise = 2 * minLen;
     std::uint32_t* p = t.Bits + std::ptrdiff_t(y0) * w + x0;
+    if (thick == 1) {
+      for (int i = 0, r = majLen; i < majLen; ++i) {
+        *p = px;
+        p += majStride;
+        r += rise;
+        if (r >= den) {
+          r -= den;
+          p += minStride;
+        }
+      }
+      return;
+    }
+    const std::ptrdiff_t across = xMajor ? w : 1;
     for (int i = 0, r = majLen; i < majLen; ++i) {
-      *p = px;
+      for (int k = 0; k < thick; ++k) p[k * across] = px;
       p += majStride;
       r += rise;
       if (r >= den) {
@@ -741,7 +786,7 @@ inline void DrawLine(const TRasterTarget3D& t, int x0, int y0, int x1, int y1, s
     }
     return;
   }
-  if (t.Bits && t.RowLo <= t.RowHi) DrawLineClipped(t, x0, y0, x1, y1, px);
+  if (t.Bits && t.RowLo <= t.RowHi) DrawLineClipped(t, x0, y0, x1, y1, px, thick);
 }
 
 // Calls span(y, xl, xh) for each row of the triangle on the target's rows
@@ -947,8 +992,19 @@ void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int
   std::fill_n(frame.Bits + at, n, 0xFF000000u);
   if (level == rlZBuffered && frame.Depth) std::fill_n(frame.Depth + at, n, 0.0f);
   if (level == rsPoint) {
-    for (const TProjVertex3D& p : mProjected)
-      if (p.InFront && p.X >= 0 && p.X < w && p.Y >= y0 && p.Y <= y1) frame.Bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
+    if (mThickness == 1) {
+      for (const TProjVertex3D& p : mProjected)
+        if (p.InFront && p.X >= 0 && p.X < w && p.Y >= y0 && p.Y <= y1) frame.Bits[std::size_t(p.Y) * w + p.X] = kWhitePixel;
+      return;
+    }
+    // On a high-density device a point is the square its logical pixel covers.
+    const int t = mThickness;
+    for (const TProjVertex3D& p : mProjected) {
+      if (!p.InFront || p.X <= -t || p.X >= w || p.Y <= y0 - t || p.Y > y1) continue;
+      const int xl = std::max(p.X, 0), xh = std::min(p.X + t - 1, w - 1);
+      for (int y = std::max(p.Y, y0), yh = std::min(p.Y + t - 1, y1); y <= yh; ++y)
+        std::fill(frame.Bits + std::size_t(y) * w + xl, frame.Bits + std::size_t(y) * w + xh + 1, kWhitePixel);
+    }
     return;
   }
   if (level < rsWireFrame || level > rlLastLevel) return;
@@ -974,18 +1030,20 @@ void TEngine3D::DrawBands(int level, const TRasterTarget3D& frame, int unit, int
 
 void TEngine3D::DrawFace(int level, const TFaceSetup& s, const TRasterTarget3D& rows) {
   const TPoint a = s.P[0], b = s.P[1], c = s.P[2];
+  const int t = mThickness;
+  auto line = [&rows, t](TPoint p, TPoint q, std::uint32_t px) { DrawLine(rows, p.x(), p.y(), q.x(), q.y(), px, t); };
   switch (level) {
     case rsWireFrame:
       // Open polylines A-B-C in buffer order: the closing edge is not drawn.
-      DrawLine(rows, a.x(), a.y(), b.x(), b.y(), kWhitePixel);
-      DrawLine(rows, b.x(), b.y(), c.x(), c.y(), kWhitePixel);
+      line(a, b, kWhitePixel);
+      line(b, c, kWhitePixel);
       break;
     case rsFlatSolid: {
       const std::uint32_t ink = ToPixel(clBlack);
       FillFlatRows(rows, a, b, c, kWhitePixel);
-      DrawLine(rows, a.x(), a.y(), b.x(), b.y(), ink);
-      DrawLine(rows, b.x(), b.y(), c.x(), c.y(), ink);
-      DrawLine(rows, c.x(), c.y(), a.x(), a.y(), ink);
+      line(a, b, ink);
+      line(b, c, ink);
+      line(c, a, ink);
       break;
     }
     case rsDepthSolid:

@@ -94,6 +94,9 @@ class TBitmapBuffer3D {
   // Makes the image width x height (rebuilding only on a change) and, unless
   // clear is false, clears it to black. Returns false for an empty size.
   bool Prepare(int width, int height, bool clear = true);
+  // The image's device pixels per logical pixel (1 unless a frame was
+  // rendered for a high-density device).
+  void SetPixelRatio(double ratio);
   void Release();
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -162,7 +165,16 @@ class TEngine3D {
 
   // Renders one frame of width x height at the level (0..6) into the buffer
   // and returns the frame rate that frame allows.
-  double Render(int width, int height, int level);
+  double Render(int width, int height, int level) { return Render(width, height, level, 1.0); }
+  // The same frame for a device of `ratio` device pixels per logical pixel:
+  // the buffer is width x height times the ratio (rounded; the image's
+  // devicePixelRatio set), the projection is scaled by the ratio, so that
+  // the scene fills the same logical area, and points and lines are the
+  // ratio (rounded) pixels thick. A ratio of 1, or one that is not positive,
+  // renders exactly the frame of the call above.
+  double Render(int width, int height, int level, double ratio);
+  // The device pixels per logical pixel of the last frame.
+  double PixelRatio() const { return mRatio; }
   const QImage& Image() const { return mBuffer.Image(); }
   TBitmapBuffer3D& Buffer() { return mBuffer; }
   const TRenderTimes3D& LastTimes() const { return mTimes; }
@@ -230,6 +242,11 @@ class TEngine3D {
   bool mCullBackFaces = false;
   std::vector<float> mDepth;  // per pixel: inverse camera distance, 0 = empty
   int mCentreX = 0, mCentreY = 0;
+  // The frame's ratio: the pixels a unit spans at distance 1 (10 at ratio
+  // 1), and the thickness of points and lines in pixels.
+  double mRatio = 1;
+  float mUnitPixels = 10.0f;
+  int mThickness = 1;
   const TObject3DList* mObjects = nullptr;
   std::vector<TSceneEntry> mScene;
   int mVertexCount = 0, mFaceCount = 0;

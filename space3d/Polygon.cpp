@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include <Tarnwell/platform/TCanvas.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 #include <Tarnwell/platform/TAccessible.h>
 
@@ -99,6 +100,23 @@ void TPolyAnimatorThread::DrawFrame(int f, TColor color, bool fresh) {
   TCanvas canvas(mCanvas);
   canvas.Pen().SetColor(color);
   canvas.Pen().SetWidth(1);
+  if (!mBezier && mCanvas->devicePixelRatio() != 1) {
+    // On a high-density screen the polyline is one stroke at the screen's
+    // resolution through the pixel centres, a logical pixel wide. Aliased,
+    // so that the same stroke in the background colour erases exactly what
+    // it drew (a smooth edge would leave a ghost of every frame).
+    QPainter* p = canvas.Painter();
+    if (!p) return;
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setBrush(Qt::NoBrush);
+    p->setPen(QPen(ToQColor(color), 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (int k = 0; k < mCopies; ++k) {
+      QPolygonF line;
+      for (int i = 1; i <= mN; ++i) line << QPointF(mFrames[f][i].X + k + 0.5, mFrames[f][i].Y + k + 0.5);
+      p->drawPolyline(line);
+    }
+    return;
+  }
   if (!mBezier) {
     // Wider lines are diagonal offset copies of the polyline.
     for (int k = 0; k < mCopies; ++k) {
@@ -176,14 +194,24 @@ TAnimatedPolygon::~TAnimatedPolygon() {
   mThread.reset();
 }
 
-void TAnimatedPolygon::ClearCanvas() {
-  if (mCanvas.size() != size()) mCanvas = QImage(size(), QImage::Format_RGB32);
+bool TAnimatedPolygon::CanvasFits() const {
+  return mCanvasRatio == devicePixelRatioF() && mCanvas.size() == InDevicePixels(size(), mCanvasRatio);
+}
+
+void TAnimatedPolygon::ClearCanvas(bool repaint) {
+  // The frames are drawn for the screen the control is on, at its
+  // resolution; the thread reads nothing of the screen itself.
+  if (!CanvasFits()) {
+    mCanvasRatio = devicePixelRatioF();
+    mCanvas = QImage(InDevicePixels(size(), mCanvasRatio), QImage::Format_RGB32);
+    mCanvas.setDevicePixelRatio(mCanvasRatio);
+  }
   if (!mCanvas.isNull()) mCanvas.fill(ToQColor(mBackColor));
-  update();
+  if (repaint) update();
 }
 
 void TAnimatedPolygon::Configure() {
-  if (mCanvas.size() != size()) ClearCanvas();
+  if (!CanvasFits()) ClearCanvas();
   mThread->Configure(&mCanvas, size(), mLineColor, mBezier, mLineWidth, mLates, mLines, mVelocity,
                      mBackColor);
 }
@@ -219,9 +247,19 @@ void TAnimatedPolygon::resizeEvent(QResizeEvent*) {
                      mBackColor);
 }
 
+bool TAnimatedPolygon::event(QEvent* e) {
+  // Moved to a screen of another pixel ratio: the next paint starts the
+  // trail again at the new resolution.
+  if (e->type() == QEvent::ScreenChangeInternal) update();
+  return QWidget::event(e);
+}
+
 void TAnimatedPolygon::paintEvent(QPaintEvent*) {
+  // A canvas of another screen: cleared at this screen's resolution (the
+  // vertices go on from where they are).
+  if (!CanvasFits()) ClearCanvas(false);
   QPainter p(this);
-  if (mCanvas.size() == size())
+  if (CanvasFits())
     p.drawImage(0, 0, mCanvas);
   else
     p.fillRect(rect(), ToQColor(mBackColor));

@@ -121,14 +121,17 @@ class TAnimatedPolygon : public QWidget {
   void setActive(bool on);
 
  protected:
+  bool event(QEvent* e) override;
   void paintEvent(QPaintEvent*) override;
   void resizeEvent(QResizeEvent*) override;
 
  private:
   friend class TPolyAnimatorThread;
+  // Whether the canvas has the control's size at its screen's pixel ratio.
+  bool CanvasFits() const;
   void Restart();
   void Configure();
-  void ClearCanvas();
+  void ClearCanvas(bool repaint = true);
   void FrameDrawn();
 
   TColor mLineColor = clRed;
@@ -139,7 +142,8 @@ class TAnimatedPolygon : public QWidget {
   int mLates = 3;
   bool mBezier = false;
   bool mActive = false;
-  QImage mCanvas;
+  QImage mCanvas;  // in the device pixels of the control's screen
+  qreal mCanvasRatio = 1;
   int mFrameCount = 0;
   std::unique_ptr<TPolyAnimatorThread> mThread;
   friend struct TProbe<TAnimatedPolygon>;  // Polygon_p.h

@@ -11,6 +11,7 @@
 
 #include "Loader3D.h"
 #include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/platform/TPixelRatio.h>
 
 #include <Tarnwell/platform/TAccessible.h>
 
@@ -281,7 +282,8 @@ double TSpace3DViewer::RenderNow() {
   QElapsedTimer clock;
   clock.start();
   RefitIfResized();
-  mEngine.Render(width(), height(), mRenderLevel);
+  // At the screen's resolution: the frame is copied pixel for pixel.
+  mEngine.Render(width(), height(), mRenderLevel, devicePixelRatioF());
   // The copy belongs to the frame: painted now when it can be (inside a
   // paint the caller copies it itself).
   if (isVisible() && !mInPaint)
@@ -309,16 +311,21 @@ void TSpace3DViewer::paintEvent(QPaintEvent*) {
   const QScopedValueRollback<bool> inPaint(mInPaint, true);
   QPainter p(this);
   if (CanRender()) {
-    // A resize (or a first show) leaves the last frame at the wrong size:
-    // render it here and count it with its copy.
-    if (mEngine.Image().size() != size()) {
+    // A resize (or a first show, or a device of another pixel ratio: a
+    // window moved to another screen, a grab at a higher resolution) leaves
+    // the last frame at the wrong size: render it here and count it with
+    // its copy.
+    const qreal ratio = PixelRatio(p);
+    const QSize pixels = InDevicePixels(size(), ratio);
+    auto fits = [&] { return mEngine.Image().size() == pixels && mEngine.PixelRatio() == ratio; };
+    if (!fits()) {
       QElapsedTimer clock;
       clock.start();
       RefitIfResized();
-      mEngine.Render(width(), height(), mRenderLevel);
-      if (mEngine.Image().size() == size()) p.drawImage(0, 0, mEngine.Image());
+      mEngine.Render(width(), height(), mRenderLevel, ratio);
+      if (fits()) p.drawImage(0, 0, mEngine.Image());
       CountFrame(TEngine3D::FramesPerSecond(clock.nsecsElapsed()));
-      if (mEngine.Image().size() == size()) return;
+      if (fits()) return;
     } else {
       p.drawImage(0, 0, mEngine.Image());
       return;

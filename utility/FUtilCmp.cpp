@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QVBoxLayout>
 
+#include <Tarnwell/platform/TPixelRatio.h>
+
 namespace Tarnwell {
 
 TIconStrip::TIconStrip(QWidget* parent) : QLabel(parent) {
@@ -14,7 +16,8 @@ TIconStrip::TIconStrip(QWidget* parent) : QLabel(parent) {
 
 void TIconStrip::SetPicture(const QImage& img) {
   setPixmap(QPixmap::fromImage(img));
-  setFixedSize(img.size());
+  // Its logical size: a picture made for a high-density screen is no bigger.
+  setFixedSize(img.deviceIndependentSize().toSize());
 }
 
 void TIconStrip::mouseMoveEvent(QMouseEvent* e) {
@@ -103,8 +106,9 @@ void DrawGlyph(QPainter& p, int strip, int i) {
 
 }  // namespace
 
-QImage ComponentIconStrip(int strip, int count) {
-  QImage img(28 * count, 28, QImage::Format_ARGB32_Premultiplied);
+QImage ComponentIconStrip(int strip, int count, qreal ratio) {
+  QImage img(InDevicePixels(QSize(28 * count, 28), ratio), QImage::Format_ARGB32_Premultiplied);
+  img.setDevicePixelRatio(ratio);
   img.fill(Qt::transparent);
   QPainter p(&img);
   for (int i = 0; i < count; ++i) {
@@ -174,7 +178,7 @@ TFormUtilityComp::TFormUtilityComp(QWidget* parent) : TForm(parent) {
     layout->addWidget(panels[i]);
     images[i] = new TIconStrip(panels[i]);
     images[i]->setObjectName(QStringLiteral("Image%1").arg(i + 1));
-    images[i]->SetPicture(ComponentIconStrip(i));
+    images[i]->SetPicture(ComponentIconStrip(i, 10, devicePixelRatioF()));  // for the screen it opens on
     images[i]->move(8, (35 - 28) / 2);
     holders[i] = new TStringHolder(this);
     holders[i]->setObjectName(QStringLiteral("StringHolder%1").arg(i + 1));

@@ -24,7 +24,9 @@ class TIconStrip : public QLabel {
 };
 
 // One strip of `count` icons, 28 pixels apart; `strip` 0..2 picks the set.
-QImage ComponentIconStrip(int strip, int count = 10);
+// Drawn for a screen of `ratio` device pixels per logical pixel (the
+// picture's devicePixelRatio set).
+QImage ComponentIconStrip(int strip, int count = 10, qreal ratio = 1);
 
 class TFormUtilityComp : public TForm {
   Q_OBJECT

@@ -63,14 +63,20 @@ QImage SimpleVisSphereGlyph(int index) {
   return img;
 }
 
-QImage SimpleVisPaletteGlyph() {
-  QImage img(16, 16, QImage::Format_ARGB32_Premultiplied);
+QImage SimpleVisPaletteGlyph(qreal ratio) {
+  QImage img(qRound(16 * ratio), qRound(16 * ratio), QImage::Format_ARGB32_Premultiplied);
+  img.setDevicePixelRatio(ratio);
   img.fill(Qt::transparent);
   QPainter p(&img);
   const QColor c[4] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
   for (int i = 0; i < 4; ++i) p.fillRect(QRect(1 + (i % 2) * 7, 1 + (i / 2) * 7, 7, 7), c[i]);
   p.setPen(Qt::black);
-  p.drawRect(0, 0, 15, 15);
+  // At the screen's resolution the frame runs through the middle of its
+  // logical pixels, as wide as one of them.
+  if (ratio == 1)
+    p.drawRect(0, 0, 15, 15);
+  else
+    p.drawRect(QRectF(0.5, 0.5, 15, 15));
   return img;
 }
 
@@ -104,7 +110,7 @@ TFormSimpleVis::TFormSimpleVis(QWidget* parent) : TForm(parent) {
   SpeedButton1 = new TSpeedButton(this);
   SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
   SpeedButton1->setCaption(QStringLiteral("Color"));
-  SpeedButton1->setGlyph(SimpleVisPaletteGlyph());
+  SpeedButton1->setGlyph(SimpleVisPaletteGlyph(devicePixelRatioF()));
   SpeedButton1->setGeometry(448, 4, 75, 24);
   connect(SpeedButton1, &QAbstractButton::clicked, this, &TFormSimpleVis::SpeedButton1Click);
 

@@ -51,6 +51,6 @@ class TFormSimpleVis : public TForm {
 QList<QImage> SimpleVisImageList(qreal ratio = 1);
 QImage SimpleVisArrowGlyph(bool up, qreal ratio = 1);
 QImage SimpleVisSphereGlyph(int index);
-QImage SimpleVisPaletteGlyph();
+QImage SimpleVisPaletteGlyph(qreal ratio = 1);
 
 }  // namespace Tarnwell

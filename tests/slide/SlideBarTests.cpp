@@ -6,6 +6,7 @@
 
 #include <Tarnwell/slide/SldBBar.h>
 
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 
 namespace {
@@ -223,6 +224,48 @@ TEST(SlideBar, StripIsDrawnWithTheHandleFixedAndTheRightPartSlidingOut) {
   EXPECT_EQ(shot.pixel(10, 10) & 0xFFFFFF, strip.pixel(10, 10) & 0xFFFFFF);
   EXPECT_EQ(shot.pixel(93, 10) & 0xFFFFFF, strip.pixel(347, 10) & 0xFFFFFF);
   EXPECT_EQ(shot.pixel(58, 10) & 0xFFFFFF, strip.pixel(348 + 58 - 94, 10) & 0xFFFFFF);
+}
+
+// A strip made for a high-density screen (devicePixelRatio 2) is laid out
+// by its logical size, as a bar's strip and as a custom menu's picture:
+// buttons, rows, opening and clicks as for its 1x twin, and painted at
+// ratio 2 it shows its own pixels, not half of them enlarged.
+TEST(SlideBar, AStripMadeForARatio2ScreenKeepsItsLogicalSize) {
+  QImage sharp = Strip(696, 116);
+  sharp.setDevicePixelRatio(2);
+  BigBar b;
+  b.bar->setBitmap(sharp);
+  EXPECT_EQ(b.bar->ButtonWidth(), 58);
+  b.OpenFully();
+  EXPECT_EQ(b.bar->width(), 348);
+  EXPECT_EQ(b.bar->height(), 58);
+  QImage shot = HiDpi::Render(b.bar, 2);
+  EXPECT_EQ(shot.pixel(300, 100) & 0xFFFFFF, sharp.pixel(300, 100) & 0xFFFFFF);
+  EXPECT_EQ(shot.pixel(301, 101) & 0xFFFFFF, sharp.pixel(301, 101) & 0xFFFFFF);
+
+  QWidget form;
+  form.resize(623, 392);
+  auto* m = new TSlideMenu(&form);
+  m->setGeometry(376, 352, 205, 39);
+  m->setCustom(true);
+  m->setButtonCount(10);
+  QImage pic = Strip(410, 780);
+  pic.setDevicePixelRatio(2);
+  m->setBitmap(pic);
+  m->setStepOut(40);
+  form.show();
+  m->MouseEnter();
+  for (int i = 0; i < 20; ++i) m->Step();
+  EXPECT_EQ(m->height(), 390);
+  int clicked = -1;
+  m->OnButtonClick = [&](TObject*, int i) { clicked = i; };
+  QTest::mousePress(m, Qt::LeftButton, {}, QPoint(50, 39 * 2 + 5));
+  QTest::mouseRelease(m, Qt::LeftButton, {}, QPoint(50, 39 * 2 + 6));
+  EXPECT_EQ(clicked, 2);
+  m->MouseEnter();
+  for (int i = 0; i < 20; ++i) m->Step();
+  shot = HiDpi::Render(m, 2);
+  EXPECT_EQ(shot.pixel(201, 301) & 0xFFFFFF, pic.pixel(201, 301) & 0xFFFFFF);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <Tarnwell/space3d/Engine3D.h>
 #include <Tarnwell/space3d/Shapes3D.h>
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -271,4 +272,50 @@ TEST(Engine3D, EveryLevelDrawsASphereAndHugeCoordinatesAreSafe) {
   t.start();
   for (int level = rsPoint; level <= rlFacingShade; ++level) e.Render(320, 240, level);
   EXPECT_LT(t.elapsed(), 1000);
+}
+
+// For a device of ratio 2 the frame has the device's pixels: the scene fills
+// the same logical area (its box doubled), points and lines are two pixels
+// thick (about four times the lit pixels of 1x, where thin ones give two),
+// the picture has detail of its own instead of being the 1x frame enlarged,
+// and threads sharing its bands draw what one thread draws.
+TEST(Engine3D, AtRatio2EveryLevelDrawsTheDevicePixels) {
+  TObject3DList list;
+  list.push_back(MakeSphere3D("s", 100, 600).ToObject());
+  list[0]->RotateX(std::cos(0.4f), std::sin(0.4f));
+  list[0]->UpdateWorld();
+  TEngine3D e, one;
+  e.SetThreadCount(3);
+  one.SetThreadCount(1);
+  e.PrepareScene(list);
+  one.PrepareScene(list);
+  const HiDpi::Ink lit = [](QRgb p) { return (p & 0xFFFFFF) != 0; };
+  const QRect logical(0, 0, 301, 257);
+  for (int level = rsPoint; level <= rlLastLevel; ++level) {
+    SCOPED_TRACE(level);
+    e.Render(logical.width(), logical.height(), level);
+    const QImage at1 = e.Image().copy();
+    e.Render(logical.width(), logical.height(), level, 2);
+    QImage at2 = e.Image().copy();
+    EXPECT_EQ(at2.devicePixelRatio(), 2);
+    one.Render(logical.width(), logical.height(), level, 2);
+    EXPECT_TRUE(one.Image() == at2);
+    at2.setDevicePixelRatio(1);
+    ASSERT_EQ(at2.size(), logical.size() * 2);
+    const QRect b1 = HiDpi::InkBox(at1, logical, 1, lit), b2 = HiDpi::InkBox(at2, logical, 2, lit);
+    ASSERT_FALSE(b1.isEmpty());
+    // Level 2 outlines its white faces in black on the black ground: where
+    // faces are thinner than their outlines (the silhouette) neither ratio
+    // shows ink, so its box is no measure.
+    if (level != rsFlatSolid) {
+      EXPECT_NEAR(b2.left(), 2 * b1.left(), 2);
+      EXPECT_NEAR(b2.top(), 2 * b1.top(), 2);
+      EXPECT_NEAR(b2.right() + 1, 2 * (b1.right() + 1), 2);
+      EXPECT_NEAR(b2.bottom() + 1, 2 * (b1.bottom() + 1), 2);
+    }
+    const double more = double(CountNonBlack(at2)) / CountNonBlack(at1);
+    EXPECT_GT(more, 3.2);
+    EXPECT_LT(more, 4.8);
+    EXPECT_GT(HiDpi::Detail(at1, at2, logical), 0.001);
+  }
 }

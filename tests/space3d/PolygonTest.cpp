@@ -6,6 +6,8 @@
 
 #include <Tarnwell/space3d/Polygon.h>
 #include <Tarnwell/space3d/Polygon_p.h>
+#include "HiDpiUtil.h"
+#include "Ratio2Screen.h"
 #include "TestUtil.h"
 
 using namespace Tarnwell;
@@ -127,4 +129,38 @@ TEST(Polygon, RunsDrawsAndDiesSafely) {
     delete q;
   }
   EXPECT_LT(t.elapsed(), 10000);
+}
+
+// On a ratio-2 screen the frames are drawn at the screen's resolution: the
+// canvas has its device pixels, a slanted edge is a smooth stroke of them
+// (not steps of 2x2 blocks), and erasing the frame takes all of it away.
+TEST(Polygon, DrawsForTheScreenItIsOn) {
+  if (!HiDpi::OnARatio2Screen()) return;
+  TAnimatedPolygon p;
+  p.resize(80, 60);
+  p.setLates(2);  // the edge from vertex 1 to vertex 2 and back
+  TPolyAnimatorThread* a = p.Animator();
+  ASSERT_EQ(p.Canvas().size(), QSize(160, 120));
+  EXPECT_EQ(p.Canvas().devicePixelRatio(), 2);
+  a->SetPoint(a->Current(), 1, {10, 10});
+  a->SetPoint(a->Current(), 2, {70, 40});
+  for (int i = 1; i <= 2; ++i) a->SetVelocity(i, {0, 0});
+  a->StepFrame();
+  const QImage& img = p.Canvas();
+  const HiDpi::Ink red = [](QRgb c) { return (c & 0xFFFFFF) == 0xFF0000; };
+  const QRect box = HiDpi::InkBox(img, QRect(0, 0, 160, 120), 1, red);
+  EXPECT_NEAR(box.left(), 20, 2);
+  EXPECT_NEAR(box.right() + 1, 142, 2);
+  EXPECT_NEAR(box.top(), 20, 2);
+  EXPECT_NEAR(box.bottom() + 1, 82, 2);
+  int halfBlocks = 0;
+  for (int y = 0; y < 120; y += 2)
+    for (int x = 0; x < 160; x += 2) {
+      const int n = red(img.pixel(x, y)) + red(img.pixel(x + 1, y)) + red(img.pixel(x, y + 1)) +
+                    red(img.pixel(x + 1, y + 1));
+      halfBlocks += n > 0 && n < 4;
+    }
+  EXPECT_GT(halfBlocks, 20);
+  a->EraseOldFrame();  // the trail is one frame long: this one
+  EXPECT_TRUE(HiDpi::InkBox(img, QRect(0, 0, 160, 120), 1, red).isEmpty());
 }

@@ -17,6 +17,7 @@
 #include <Tarnwell/space3d/Polygon.h>
 #include <Tarnwell/space3d/Shapes3D.h>
 #include <Tarnwell/platform/TDialogs.h>
+#include "HiDpiUtil.h"
 #include "TestUtil.h"
 #include <Tarnwell/space3d/View3D.h>
 #include <Tarnwell/space3d/Polygon_p.h>
@@ -175,6 +176,27 @@ TEST(View3D, FrameRateReportsAndBackground) {
   EXPECT_EQ(v.PerspectRatio(), 100);
   v.setAmbientLight(RGB(1, 2, 3));
   EXPECT_EQ(v.AmbientLight(), RGB(1, 2, 3));
+}
+
+// Painted on a device of ratio 2 (a screen, or a grab at that resolution)
+// the viewer renders the frame at the device's pixels rather than copying a
+// logical frame that the device enlarges; painted at 1 again it is the 1x
+// frame.
+TEST(View3D, PaintsFramesAtTheDeviceResolution) {
+  QTemporaryDir dir;
+  TSpace3DViewer v;
+  v.resize(160, 120);
+  v.setDistance(20);
+  v.setFileName(WriteTwoMeshFile(dir));
+  v.ShowObject(nullptr);
+  v.setRenderStyle(rsWireFrame);
+  v.setRealTime(true);
+  const QImage at1 = HiDpi::Render(&v, 1), at2 = HiDpi::Render(&v, 2);
+  const double more = double(NonBlack(at2)) / NonBlack(at1);
+  EXPECT_GT(more, 3.2);  // lines as thick as the ratio: thin ones give 2
+  EXPECT_LT(more, 4.8);
+  EXPECT_GT(HiDpi::Detail(at1, at2, v.rect()), 0.001);
+  EXPECT_EQ(HiDpi::Render(&v, 1), at1);
 }
 
 TEST(Gadget, WindowPagesTimersAndModel) {
