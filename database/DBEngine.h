@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -71,20 +72,20 @@ class TDBSession {
 namespace Catalog {
 // Table names without system tables; tables outside the default schema carry
 // their owner as prefix ("owner.table").
-QStringList TableNames(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT QStringList TableNames(const QSqlDatabase& db);
 inline QStringList TableNames(const QString& aliasOrPath) {
   return TableNames(TDBSession::Connection(aliasOrPath));
 }
 // Field definitions with the declared types mapped to field types.
-TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table);
+TARNWELL_DATABASE_EXPORT TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table);
 // Index definitions, including the implicit key of an SQLite INTEGER PRIMARY KEY.
-TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table);
+TARNWELL_DATABASE_EXPORT TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table);
 // A declared SQL type ("VARCHAR(40)", "numeric(10,2)") as a field type and size.
-TFieldType MapDeclaredType(const QString& declared, int& size);
+TARNWELL_DATABASE_EXPORT TFieldType MapDeclaredType(const QString& declared, int& size);
 // "owner.table" or "table" quoted for SQL, each part with the engine's rules.
-QString QuoteTableName(const QSqlDatabase& db, const QString& name);
-QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
-bool IsPostgres(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT QString QuoteTableName(const QSqlDatabase& db, const QString& name);
+TARNWELL_DATABASE_EXPORT QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
+TARNWELL_DATABASE_EXPORT bool IsPostgres(const QSqlDatabase& db);
 }  // namespace Catalog
 
 }  // namespace Tarnwell

@@ -10,6 +10,7 @@
 
 #include "DBSqlDataSet.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -73,7 +74,7 @@ class TParams {
 
 // A dataset of the records an SQL statement gives, with ":name" parameters (Params) bound at
 // open.
-class TQuery : public TDBDataSet {
+class TARNWELL_DATABASE_EXPORT TQuery : public TDBDataSet {
   Q_OBJECT
   // Setting the text re-reads the parameter names; values of names that remain are kept.
   TW_PROPERTY_SETTER(QStringList, SQL)

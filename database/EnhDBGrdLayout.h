@@ -18,6 +18,7 @@
 #include <vector>
 
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -88,10 +89,10 @@ constexpr int kLayoutMaxLines = 1 << 16;       // lines of one rule list
 constexpr int kLayoutMaxWidth = 1 << 16;       // pixels of a column or row
 constexpr int kLayoutMaxFixedColumns = kLayoutMaxColumns + 1;
 
-QByteArray WriteGridLayout(const TGridLayout& layout);
+TARNWELL_DATABASE_EXPORT QByteArray WriteGridLayout(const TGridLayout& layout);
 // Reads one layout from the start of `data`. On success `out` holds it and
 // `consumed` how many bytes it took (whatever follows is left alone); on
 // failure `out` is untouched and `error` says what was wrong.
-bool ReadGridLayout(const QByteArray& data, TGridLayout& out, qsizetype& consumed, QString& error);
+TARNWELL_DATABASE_EXPORT bool ReadGridLayout(const QByteArray& data, TGridLayout& out, qsizetype& consumed, QString& error);
 
 }  // namespace Tarnwell

@@ -11,6 +11,7 @@
 
 #include "DBDataSet.h"
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -48,39 +49,39 @@ struct TRuleColumn {
 };
 
 // Operator text to number; anything else gives -1.
-int RuleOperator(const QString& text);
+TARNWELL_DATABASE_EXPORT int RuleOperator(const QString& text);
 // The 19 function names in number order (index 0 is function 1).
-const QStringList& ConversionFunctionNames();
-int ConversionFunctionNumber(const QString& name);  // -1 when unknown
+TARNWELL_DATABASE_EXPORT const QStringList& ConversionFunctionNames();
+TARNWELL_DATABASE_EXPORT int ConversionFunctionNumber(const QString& name);  // -1 when unknown
 
 // A colour part that names no colour raises EConvertError; `out` then keeps
 // its previous content.
-void ParseColorRules(const QStringList& lines, std::vector<TColorCondObj>& out);
-void ParseConversionRules(const QStringList& lines, std::vector<TConversionObj>& out);
+TARNWELL_DATABASE_EXPORT void ParseColorRules(const QStringList& lines, std::vector<TColorCondObj>& out);
+TARNWELL_DATABASE_EXPORT void ParseConversionRules(const QStringList& lines, std::vector<TConversionObj>& out);
 
 // "@NAME" reads the field NAME of the dataset (its text, or its value when
 // asValue); any other text stands for itself. A failed look-up gives "".
-QVariant ResolveOperand(const QString& text, TDataSet* dataSet, bool asValue);
+TARNWELL_DATABASE_EXPORT QVariant ResolveOperand(const QString& text, TDataSet* dataSet, bool asValue);
 
 // Whether a rule applies to the field's current value; `def` when there is no
 // field, the operator is not 1..6 or the comparison fails.
-bool TestCondition(const TField* field, int op, bool def, const QString& compareText, TDataSet* dataSet);
+TARNWELL_DATABASE_EXPORT bool TestCondition(const TField* field, int op, bool def, const QString& compareText, TDataSet* dataSet);
 
 // The last holding colour rule of the column wins; NoColor when none holds.
-void GetCellColors(const std::vector<TColorCondObj>& rules, const TRuleColumn& column, TColor& cellColor,
+TARNWELL_DATABASE_EXPORT void GetCellColors(const std::vector<TColorCondObj>& rules, const TRuleColumn& column, TColor& cellColor,
                    TColor& fontColor);
 // The field's display text transformed by every holding conversion rule.
-QString ConvertCellText(const std::vector<TConversionObj>& rules, const TRuleColumn& column);
+TARNWELL_DATABASE_EXPORT QString ConvertCellText(const std::vector<TConversionObj>& rules, const TRuleColumn& column);
 
 // Numeric results of the arithmetic functions, formatted for the column's field.
-QString FormatConverted(double value, int decimals, const TField* field);
+TARNWELL_DATABASE_EXPORT QString FormatConverted(double value, int decimals, const TField* field);
 
 // Durations from seconds; a value that is not a number of seconds (negative,
 // not finite, text) raises EConvertError.
-QString SecondsToDayTime(const QVariant& seconds);
-QString SecondsToHours(const QVariant& seconds);
-QString SecondsToDaysHours(const QVariant& seconds);
+TARNWELL_DATABASE_EXPORT QString SecondsToDayTime(const QVariant& seconds);
+TARNWELL_DATABASE_EXPORT QString SecondsToHours(const QVariant& seconds);
+TARNWELL_DATABASE_EXPORT QString SecondsToDaysHours(const QVariant& seconds);
 // The locale's time format with seconds and without a time-zone name.
-QString LongTimeFormat();
+TARNWELL_DATABASE_EXPORT QString LongTimeFormat();
 
 }  // namespace Tarnwell

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "FixQuery.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -57,7 +58,7 @@ using TQueryPrompter = std::function<bool(TQueryPrompt& prompt)>;
 // A query whose SQL text Rebuild assembles from clause lists, with date and prompt markers
 // in its where-lines, prompted parameters, links to master, detail and linked datasets, and
 // sorting by field.
-class TEnhQuery : public TFixQuery {
+class TARNWELL_DATABASE_EXPORT TEnhQuery : public TFixQuery {
   Q_OBJECT
   // Free text for the user's eyes (empty by default); the query itself does not read it.
   TW_PROPERTY(QString, Caption, (void)0)

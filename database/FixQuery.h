@@ -8,6 +8,7 @@
 #include <QList>
 
 #include "DBQuery.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -21,7 +22,7 @@ using TFixFldList = QList<TFixFldParm>;
 
 // The query base of TEnhQuery: a TQuery that knows where each field sits in the engine's
 // native record (RawFields) and creates fields of raw native types read-only.
-class TFixQuery : public TQuery {
+class TARNWELL_DATABASE_EXPORT TFixQuery : public TQuery {
   Q_OBJECT
  public:
   explicit TFixQuery(QObject* owner = nullptr);

@@ -18,13 +18,14 @@
 #include <Tarnwell/platform/TGraphics.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The graph's enumerations, registered so that properties of their types
 // take enumerator names.
 namespace GraphTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_GRAPH_EXPORT)
 // How a graph series is drawn: points, lines, a filled area, bars or Gantt tasks.
 enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
 Q_ENUM_NS(TSerieKind)
@@ -250,7 +251,7 @@ class TZoomList {
 };
 
 // Writes text turned by `angle` degrees counter-clockwise (90 reads upwards).
-void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle);
+TARNWELL_GRAPH_EXPORT void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle);
 
 // Ticks of one axis: the step is `division` data units when unitary, else the
 // span divided into `division` parts; it doubles while two ticks lie closer
@@ -262,13 +263,13 @@ void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle)
 // With `nice`, the step is the smallest of 1, 2 and 5 times a power of ten
 // that is not below the plain one, and it grows to the next such number
 // instead of doubling; the first tick is the first multiple at or above Min.
-std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
+TARNWELL_GRAPH_EXPORT std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
                                double minPixels, bool nice = false);
 // The smallest of 1, 2, 5 x 10^k that is at least `step` (positive, finite).
-double NiceStep(double step);
+TARNWELL_GRAPH_EXPORT double NiceStep(double step);
 
 // Base of the drawing objects: the data-to-pixel mapping of the last drawing.
-class TGraphDrawObject : public QObject, public TGraphicsObject {
+class TARNWELL_GRAPH_EXPORT TGraphDrawObject : public QObject, public TGraphicsObject {
   Q_OBJECT
  public:
   void SetScale(const TGraphRange& range, const TRect& rect);
@@ -290,7 +291,7 @@ class TGraphDrawObject : public QObject, public TGraphicsObject {
 };
 
 // The texts of a graph: title, description, the axes' captions, and whether a legend is shown.
-class TGraphLayout : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphLayout : public TGraphDrawObject {
   Q_OBJECT
   // The graph's title, centred above the plot (empty by default).
   TW_PROPERTY(QString, Title, Notify())
@@ -345,7 +346,7 @@ class TGraphLayout : public TGraphDrawObject {
 
 
 // The axis labels of a graph: which axes, what kind of values, the divisions and the digits.
-class TGraphLabels : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphLabels : public TGraphDrawObject {
   Q_OBJECT
   // Which axes have labels: glsVertical those along X (under the vertical grid lines),
   // glsHorizontal those along Y, glsBoth (default) or glsNone.
@@ -417,7 +418,7 @@ class TGraphLabels : public TGraphDrawObject {
 
 
 // The grid lines of a graph: which axes, the divisions, colour, width and border.
-class TGraphGrid : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphGrid : public TGraphDrawObject {
   Q_OBJECT
   // Which grid lines are drawn: ggsVertical at the X ticks, ggsHorizontal at the Y ticks,
   // ggsBoth (default) or ggsNone. The lines use the grid's dotted gray pen.
@@ -493,7 +494,7 @@ struct TGanttTask {
 
 // Draws the series of a graph: lines, points, fills, bars, functions and Gantt tasks with their
 // links.
-class TGraphDrawer : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphDrawer : public TGraphDrawObject {
   Q_OBJECT
  public:
   TGraphDrawer() = default;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "TCanvas.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -103,7 +104,7 @@ class TMetafile {
 // Records into a metafile; the recording is stored when the canvas is destroyed
 // (or Finish() is called). Drawing with StretchDraw scales the logical
 // Width x Height area to the target rectangle.
-class TMetafileCanvas : public TCanvas {
+class TARNWELL_PLATFORMCORE_EXPORT TMetafileCanvas : public TCanvas {
  public:
   explicit TMetafileCanvas(TMetafile& mf);
   ~TMetafileCanvas() override;

@@ -15,6 +15,7 @@
 
 #include "TGraphics.h"
 #include "TTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 class QPicture;
 
 namespace Tarnwell {
@@ -158,6 +159,6 @@ class TCanvas {
 };
 
 // Blends two colours (weight 0..1 of b): used for shading.
-TColor BlendColor(TColor a, TColor b, double weight);
+TARNWELL_PLATFORMCORE_EXPORT TColor BlendColor(TColor a, TColor b, double weight);
 
 }  // namespace Tarnwell

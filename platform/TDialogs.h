@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <vector>
+#include <Tarnwell/TarnwellExport.h>
 class QDialog;
 
 namespace Tarnwell {
@@ -53,14 +54,14 @@ using TMessageHook = std::function<int(const TMessageRequest&)>;
 using TModalHook = std::function<int(QDialog&)>;
 
 // Returns the previous hook. An empty hook restores the default.
-TMessageHook SetMessageHook(TMessageHook hook);
-TModalHook SetModalHook(TModalHook hook);
+TARNWELL_PLATFORM_EXPORT TMessageHook SetMessageHook(TMessageHook hook);
+TARNWELL_PLATFORM_EXPORT TModalHook SetModalHook(TModalHook hook);
 
-int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
-int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton);
-void ShowMessage(const QString& text);
+TARNWELL_PLATFORM_EXPORT int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
+TARNWELL_PLATFORM_EXPORT int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton);
+TARNWELL_PLATFORM_EXPORT void ShowMessage(const QString& text);
 // Runs a modal dialog through the hook.
-int ExecModal(QDialog& dlg);
+TARNWELL_PLATFORM_EXPORT int ExecModal(QDialog& dlg);
 
 // A hook for tests: records every message and answers with `answer`; modal
 // dialogs are rejected (or handed to `onModal`).

@@ -10,6 +10,7 @@
 #include "TCanvas.h"
 #include "TTypes.h"
 #include "TWidgetLook.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -21,7 +22,7 @@ struct TStatusPanel {
 };
 
 // A status bar of panels, each with its text, width and alignment.
-class TStatusBar : public QWidget {
+class TARNWELL_PLATFORM_EXPORT TStatusBar : public QWidget {
   Q_OBJECT
  public:
   explicit TStatusBar(QWidget* parent = nullptr);

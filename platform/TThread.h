@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -91,7 +92,7 @@ class TThread {
 };
 
 // A thread whose Execute calls a function (for small pacing threads).
-class TFunctionThread : public TThread {
+class TARNWELL_PLATFORMCORE_EXPORT TFunctionThread : public TThread {
  public:
   explicit TFunctionThread(std::function<void(TFunctionThread&)> body)
       : TThread(true), mBody(std::move(body)) {}

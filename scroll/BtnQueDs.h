@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "EnhScrol.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -35,7 +36,7 @@ struct TBtnQueObject {
 struct TBtnQueShades {
   TColor Dark, Light, Text;
 };
-TBtnQueShades BtnQueShades(TColor barColor);
+TARNWELL_SCROLL_EXPORT TBtnQueShades BtnQueShades(TColor barColor);
 
 using TBtnQueMouseEvent =
     std::function<void(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
@@ -47,7 +48,7 @@ using TBtnQueClickEvent = std::function<void(TObject* sender, int btnIndex, cons
 // A row of bars of their own widths, colours, hatches, captions and images
 // (TBtnQueObject) that are pressed like buttons: presses, moves, releases and
 // clicks are reported with the bar's index and its Data.
-class TBtnQueDisplay : public QWidget {
+class TARNWELL_SCROLL_EXPORT TBtnQueDisplay : public QWidget {
   Q_OBJECT
   // Images drawn on bars whose ImageIndex is 0 or more.
   TW_PROPERTY(QList<QImage>, ImageList, update())
@@ -166,7 +167,7 @@ struct TPeriodObject {
 
 // A button queue whose bars are time periods placed by their start and end
 // on the time axis of a TScrollRule: one line of a schedule.
-class TBtnQuePeriodDisplay : public TBtnQueDisplay {
+class TARNWELL_SCROLL_EXPORT TBtnQuePeriodDisplay : public TBtnQueDisplay {
   Q_OBJECT
   // The time axis the periods are placed on (not owned).
   Q_PROPERTY(Tarnwell::TScrollRule* Rule READ Rule WRITE setRule)

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -48,7 +49,7 @@ class TGeneric3DList {
 };
 
 // The vertices of a 3D object.
-class TVertex3DList : public TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TVertex3DList : public TGeneric3DList {
  public:
   TVertex3D GetItem(int index) const;
   void SetItem(int index, const TVertex3D& v) { TGeneric3DList::SetItem(index, &v, sizeof(TVertex3D)); }
@@ -58,7 +59,7 @@ class TVertex3DList : public TGeneric3DList {
 };
 
 // The faces of a 3D object: triangles of three vertex indexes (TFaceVert3D).
-class TFaceVert3DList : public TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TFaceVert3DList : public TGeneric3DList {
  public:
   TFaceVert3D GetItem(int index) const;
   void SetItem(int index, const TFaceVert3D& f) { TGeneric3DList::SetItem(index, &f, sizeof(TFaceVert3D)); }
@@ -68,6 +69,6 @@ class TFaceVert3DList : public TGeneric3DList {
 };
 
 // Face parameters: declared for the object layout, never filled.
-class TFacePara3DList : public TGeneric3DList {};
+class TARNWELL_SPACE3DENGINE_EXPORT TFacePara3DList : public TGeneric3DList {};
 
 }  // namespace Tarnwell

@@ -15,6 +15,7 @@
 #include "DtType3D.h"
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -56,7 +57,7 @@ using TObject3DList = std::vector<std::unique_ptr<TObject3D>>;
 // The levels with a name; registered so that a property of this type takes
 // "rsWireFrame" as well as 1.
 namespace Space3DTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_SPACE3DENGINE_EXPORT)
 // rsZBuffered (level 6) follows the five classic levels and the unnamed
 // sixth: per-pixel depth instead of the painter's order, lit by an ambient
 // share and a directional light.

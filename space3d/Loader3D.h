@@ -12,11 +12,12 @@
 
 #include "Engine3D.h"
 #include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A model file that cannot be read at all (missing, not a regular file, too large).
-class E3DFileError : public ETarnwellError {
+class TARNWELL_SPACE3DENGINE_EXPORT E3DFileError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };

@@ -21,6 +21,7 @@
 #include <Tarnwell/platform/TExceptions.h>
 
 #include "SShtCellAccess.h"
+#include <Tarnwell/TarnwellExport.h>
 class QIODevice;
 
 namespace Tarnwell {
@@ -28,11 +29,11 @@ namespace Tarnwell {
 class TSpreadSheetFormuler;
 
 // "A".."Z", "AA".."ZZ"; empty for numbers outside 1..702.
-QString ColumnName(int col);
+TARNWELL_SPREADSHEET_EXPORT QString ColumnName(int col);
 // The column number of "A".."ZZ" (either case), or 0 when s is not a name.
-int ColumnFromName(const QString& s);
+TARNWELL_SPREADSHEET_EXPORT int ColumnFromName(const QString& s);
 // "C5" for (3, 5).
-QString CellRefName(int col, int row);
+TARNWELL_SPREADSHEET_EXPORT QString CellRefName(int col, int row);
 
 // Markers that tell the partial setters to leave an item unchanged.
 constexpr TColor scKeepColor = 0x1FFFFFFF;
@@ -55,13 +56,13 @@ enum TCellDataType : std::uint8_t {
 };
 constexpr int CellDataTypeCount = 7;
 // "General", "Text", "Number", "Boolean", "Date", "Time", "DateTime".
-QString CellDataTypeName(int t);
+TARNWELL_SPREADSHEET_EXPORT QString CellDataTypeName(int t);
 // The edit mask of a data type (empty for 0..3 and out-of-range types).
-QString CellDataTypeEditMask(int t);
+TARNWELL_SPREADSHEET_EXPORT QString CellDataTypeEditMask(int t);
 
 constexpr int CellPatternCount = 18;
 // "CLEAR" ... "SOLID"; empty outside 0..17.
-QString CellPatternName(int p);
+TARNWELL_SPREADSHEET_EXPORT QString CellPatternName(int p);
 
 constexpr int CellBorderNone = 5;
 // Painting draws Width one-pixel lines; more than this is never meaningful.
@@ -212,7 +213,7 @@ struct TSharedFormat {
   bool InTable = false;  // guarded by the table's lock
 };
 // The number of distinct formats in use in the process.
-std::size_t SharedFormatCount();
+TARNWELL_SPREADSHEET_EXPORT std::size_t SharedFormatCount();
 }  // namespace SShtDetail
 
 // While one exists, number conversions on this thread use the locale as it
@@ -230,20 +231,20 @@ class TSheetLocaleScope {
 };
 
 // Locale-aware conversions of one data type; failures give Null or "".
-TCellValue TextToCellValue(const QString& text, int dataType);
-QString CellValueToText(const TCellValue& value, int dataType);
+TARNWELL_SPREADSHEET_EXPORT TCellValue TextToCellValue(const QString& text, int dataType);
+TARNWELL_SPREADSHEET_EXPORT QString CellValueToText(const TCellValue& value, int dataType);
 // A date, time or date-time value as the data type's edit mask holds it:
 // day and month in the locale's order with two digits each, the year with
 // four, the locale's separator; the time as "hh.mm.ss". "" for other values.
-QString CellEditText(const TCellValue& value, int dataType);
+TARNWELL_SPREADSHEET_EXPORT QString CellEditText(const TCellValue& value, int dataType);
 // The general floating-point format of the locale ("1,5", "1E20", "-0.25").
-QString FloatToText(double v);
+TARNWELL_SPREADSHEET_EXPORT QString FloatToText(double v);
 // Locale number parsing with the locale's decimal separator; rejects
 // infinities, NaN and trailing junk.
-bool TextToFloat(const QString& s, double& out);
+TARNWELL_SPREADSHEET_EXPORT bool TextToFloat(const QString& s, double& out);
 
 // The cell record of sheet files and the clipboard fails with this.
-class ECellRecordError : public EStreamError {
+class TARNWELL_SPREADSHEET_EXPORT ECellRecordError : public EStreamError {
  public:
   using EStreamError::EStreamError;
 };

@@ -12,6 +12,7 @@
 
 #include "SShtCell.h"
 #include "SShtEval.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -79,7 +80,7 @@ class TSpreadSheetDataColumn {
 };
 
 // The store is the evaluator's source of numbers (TSheetCellAccess).
-class TSpreadSheetDataCells : public TSheetCellAccess {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetDataCells : public TSheetCellAccess {
  public:
   static constexpr int DefaultColWidthInit = 64;
   static constexpr int DefaultRowHeightInit = 16;
