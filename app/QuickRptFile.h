@@ -35,7 +35,7 @@ enum class TOdrError {
 
 // The outcome of reading or writing a saved-report file: Error says what went wrong (None on
 // success), Detail says it in words.
-struct TOdrResult {
+struct TARNWELL_APP_EXPORT TOdrResult {
   TOdrError Error = TOdrError::None;
   QString Detail;  // English, for the command line and the log
   bool Ok() const { return Error == TOdrError::None; }

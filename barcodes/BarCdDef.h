@@ -57,7 +57,7 @@ extern TARNWELL_BARCODEENCODERS_EXPORT const std::uint8_t UPCEParity[10][6];
 
 // Code 39: per character 5 bar flags and 4 space flags, "1" = wide, in the
 // order of Code39Chars.
-struct TCode39Pattern {
+struct TARNWELL_BARCODEENCODERS_EXPORT TCode39Pattern {
   const char* Bars;
   const char* Spaces;
 };
@@ -68,7 +68,7 @@ extern TARNWELL_BARCODEENCODERS_EXPORT const char* const Code39FullASCII[128];
 
 // Code 128: per symbol value the set A character, the set B character, the
 // set C text and the six element widths (bar, space, bar, space, bar, space).
-struct TCode128Row {
+struct TARNWELL_BARCODEENCODERS_EXPORT TCode128Row {
   char SetA;
   char SetB;
   const char* SetC;

@@ -18,7 +18,7 @@
 namespace Tarnwell {
 
 // EAN-13, EAN-8, UPC-A, UPC-E.
-class TBarCdEAN_UPC {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCdEAN_UPC {
  public:
   TBarCdEAN_UPC() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,
@@ -29,7 +29,7 @@ class TBarCdEAN_UPC {
 };
 
 // Code 39, Code 39 full ASCII, Code 128 A/B/C, Code 93.
-class TBarCd39_128_93 {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCd39_128_93 {
  public:
   TBarCd39_128_93() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,
@@ -44,7 +44,7 @@ class TBarCd39_128_93 {
 };
 
 // Code 11.
-class TBarCdNUMERIC {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCdNUMERIC {
  public:
   TBarCdNUMERIC() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,

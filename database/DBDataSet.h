@@ -31,7 +31,7 @@ using TDataSetErrorEvent =
     std::function<void(TDataSet* DataSet, const EDatabaseError& E, TDataAction& Action)>;
 
 // What a dataset tells those listening to it (the data sources).
-class TDataSetObserver {
+class TARNWELL_DATABASE_EXPORT TDataSetObserver {
  public:
   virtual void DataSetEvent(TDataEvent ev, TField* field, int info) = 0;
   // The dataset is being destroyed: forget it.

@@ -20,7 +20,7 @@ class TDataSource;
 // calls its virtual functions as the dataset changes, and a derived link answers them. A
 // link tells only what changed for it: ActiveChanged and EditingChanged when those states
 // flip.
-class TDataLink {
+class TARNWELL_DATABASE_EXPORT TDataLink {
  public:
   TDataLink() = default;
   virtual ~TDataLink();

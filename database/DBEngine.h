@@ -24,7 +24,7 @@ namespace Tarnwell {
 
 // How to reach a database: the Qt SQL driver and its connection parameters, as an alias
 // stands for them.
-struct TAliasParams {
+struct TARNWELL_DATABASE_EXPORT TAliasParams {
   QString Driver = QStringLiteral("QSQLITE");  // or "QPSQL"
   QString DatabaseName;                        // file path (SQLite) or database
   QString Host;                                // host name or Unix socket folder
@@ -40,7 +40,7 @@ using TAliasPrepare = std::function<void(const TAliasParams& params)>;
 
 // The database session: the aliases and the open connections the datasets share, one per
 // alias or path (static functions only).
-class TDBSession {
+class TARNWELL_DATABASE_EXPORT TDBSession {
  public:
   // Alias names: the registered ones in registration order, then the libpq services.
   static QStringList AliasNames();

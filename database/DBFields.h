@@ -18,7 +18,7 @@ class TDataSet;
 class TField;
 
 // What a field reads and writes through: the record buffers of its dataset.
-class TFieldStore {
+class TARNWELL_DATABASE_EXPORT TFieldStore {
  public:
   virtual TDataSet* FieldDataSet() = 0;
   virtual QObject* FieldOwner() = 0;

@@ -29,7 +29,7 @@ TARNWELL_DATABASE_EXPORT bool InTransaction(PGconn* conn);
 TARNWELL_DATABASE_EXPORT QString NumberedPlaceholders(const QString& sql, bool backslashEscapes, int* count = nullptr);
 
 // One result, owned.
-class TResult {
+class TARNWELL_DATABASE_EXPORT TResult {
  public:
   TResult() = default;
   explicit TResult(PGresult* r) : mRes(r) {}
@@ -82,7 +82,7 @@ TARNWELL_DATABASE_EXPORT void PrepareSession(PGconn* conn, int lockTimeoutMs);
 // (a copy of the dataset's connection, with the same search path), so that a
 // large table opens at once and the program's own statements and
 // transactions stay untouched.
-class TCursor {
+class TARNWELL_DATABASE_EXPORT TCursor {
  public:
   // Declares the cursor and fetches the first `first` rows.
   TCursor(PGconn* source, const QString& sql, const QVariantList& binds, int first, int lockTimeoutMs);

@@ -16,7 +16,7 @@ namespace Tarnwell {
 
 // A parameter of a query (":name" in its SQL): its name, data type and value. The SetAs
 // functions set the type with the value (SetAsString only when none was set).
-class TParam {
+class TARNWELL_DATABASE_EXPORT TParam {
  public:
   QString Name;
   TFieldType DataType = ftUnknown;
@@ -56,7 +56,7 @@ class TParam {
 };
 
 // The parameters of a query, found by name (ParamByName raises for a missing one).
-class TParams {
+class TARNWELL_DATABASE_EXPORT TParams {
  public:
   int Count() const { return int(mItems.size()); }
   TParam& operator[](int i) { return mItems.at(i); }

@@ -18,7 +18,7 @@ TARNWELL_DATABASE_EXPORT QVariant BindForm(const QVariant& v);
 
 // The rows of a statement run to its end (catalog queries, writes with
 // RETURNING), read the same way on both engines.
-class TRows {
+class TARNWELL_DATABASE_EXPORT TRows {
  public:
   bool next() { return ++mPos < int(Data.size()); }
   QVariant value(int c) const { return Data[mPos].value(c); }

@@ -27,7 +27,7 @@ TARNWELL_DATABASE_EXPORT void SetDirectRows(bool on);
 TARNWELL_DATABASE_EXPORT bool DirectRows();
 
 // One prepared statement, finalized with the object.
-class TStatement {
+class TARNWELL_DATABASE_EXPORT TStatement {
  public:
   // Raises EDatabaseError ("what: the engine's message").
   TStatement(sqlite3* db, const QString& sql, const QString& what);

@@ -22,7 +22,7 @@
 namespace Tarnwell {
 
 // A node of tree text: its label and its child nodes.
-struct TTreeTextNode {
+struct TARNWELL_DATABASE_EXPORT TTreeTextNode {
   QString Text;
   std::vector<TTreeTextNode> Children;
   bool operator==(const TTreeTextNode&) const = default;
@@ -46,7 +46,7 @@ TARNWELL_DATABASE_EXPORT TTreeText Load(const QString& path);
 }  // namespace TreeText
 
 // The catalog facts about one table the analyser works with.
-struct TAnalyzedTable {
+struct TARNWELL_DATABASE_EXPORT TAnalyzedTable {
   QString Name;
   bool Defined = false;  // false: not read (unchecked, or not in the catalog)
   TIndexDefs Indexes;
@@ -57,7 +57,7 @@ using TAnalyzeProgress = std::function<void()>;
 
 // The database analysis behind the tree: reads a connection's catalog (tables, keys, fields)
 // and builds the tree of main, secondary and other tables with their details and links.
-class TDBAnalyzer {
+class TARNWELL_DATABASE_EXPORT TDBAnalyzer {
  public:
   // Node labels of the analysed tree.
   static const QString kRoot;       // "Tabelle"

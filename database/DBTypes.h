@@ -149,7 +149,7 @@ TARNWELL_DATABASE_EXPORT bool TextToDate(const QString& text, QDate& out);
 // The definition of a column of a table or query result: name, field type, size (characters
 // of a text, 0 without a declared length), whether a value is required, and the precision of
 // a decimal number.
-class TFieldDef {
+class TARNWELL_DATABASE_EXPORT TFieldDef {
  public:
   QString Name;
   TFieldType DataType = ftUnknown;
@@ -162,7 +162,7 @@ class TFieldDef {
 };
 
 // The column definitions of a dataset, in column order.
-class TFieldDefs {
+class TARNWELL_DATABASE_EXPORT TFieldDefs {
  public:
   int Count() const { return int(mItems.size()); }
   const TFieldDef& operator[](int i) const { return mItems.at(i); }
@@ -182,7 +182,7 @@ class TFieldDefs {
 
 // The definition of an index of a table: its name, its key fields and its options (primary,
 // unique, descending, case-insensitive).
-class TIndexDef {
+class TARNWELL_DATABASE_EXPORT TIndexDef {
  public:
   QString Name;
   QString Fields;  // key field names joined by ";"
@@ -194,7 +194,7 @@ class TIndexDef {
 };
 
 // The indexes of a table, as the catalog gives them.
-class TIndexDefs {
+class TARNWELL_DATABASE_EXPORT TIndexDefs {
  public:
   int Count() const { return int(mItems.size()); }
   const TIndexDef& operator[](int i) const { return mItems.at(i); }
@@ -220,7 +220,7 @@ class TIndexDefs {
 
 // ---------------------------------------------------------------------------
 // One cached record.
-struct TRecord {
+struct TARNWELL_DATABASE_EXPORT TRecord {
   quint64 Serial = 0;      // never reused within a dataset
   QList<QVariant> Values;  // data fields, then calculated fields
 };

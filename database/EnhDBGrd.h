@@ -49,7 +49,7 @@ class TDBGridColumns;
 
 // One column: bound to a field by name. Values not set on the column follow
 // the grid (colour, fonts) and the field (title, width, alignment).
-class TDBGridColumn {
+class TARNWELL_DATABASEFORMS_EXPORT TDBGridColumn {
  public:
   explicit TDBGridColumn(TDBGridColumns* owner) : mOwner(owner) {}
 
@@ -102,7 +102,7 @@ class TDBGridColumn {
 };
 
 // The columns of a TEnhDBGrid.
-class TDBGridColumns {
+class TARNWELL_DATABASEFORMS_EXPORT TDBGridColumns {
  public:
   explicit TDBGridColumns(TEnhDBGrid* grid) : mGrid(grid) {}
   TEnhDBGrid* Grid() const { return mGrid; }

@@ -24,7 +24,7 @@ namespace Tarnwell {
 
 // A font as a saved grid layout writes it: family name, height (negative: in pixels),
 // TFontStyles and colour.
-struct TLayoutFont {
+struct TARNWELL_DATABASE_EXPORT TLayoutFont {
   QString Name = QStringLiteral("MS Sans Serif");
   int Height = -11;         // negative: character height in pixels
   unsigned Style = 0;       // TFontStyles
@@ -34,7 +34,7 @@ struct TLayoutFont {
 
 // A column of a saved grid layout: its field, title and appearance; Assigned says which
 // values the column holds itself.
-struct TLayoutColumn {
+struct TARNWELL_DATABASE_EXPORT TLayoutColumn {
   // Which values the column holds itself; the others follow the grid and the field.
   enum : unsigned {
     cvColor = 1,
@@ -61,7 +61,7 @@ struct TLayoutColumn {
 
 // A saved layout of a TEnhDBGrid: the grid's appearance, its rules and options, and its
 // columns in order.
-struct TGridLayout {
+struct TARNWELL_DATABASE_EXPORT TGridLayout {
   QString Name;  // the grid's component name, as written in the header
   TColor Color = clWindow;
   bool ParentColor = false;

@@ -20,7 +20,7 @@ constexpr TColor NoColor = 0x1FFFFFFF;
 
 // A parsed colour condition: cells of the column TargetColumn whose value compares to
 // CompareValue by Condition get CellColor and FontColor (NoColor: the colour stays).
-struct TColorCondObj {
+struct TARNWELL_DATABASE_EXPORT TColorCondObj {
   QString TargetColumn;  // upper-cased column title
   int Condition = -1;    // 1 "=", 2 ">", 3 "<", 4 ">=", 5 "<=", 6 "<>"
   QString CompareValue;
@@ -31,7 +31,7 @@ struct TColorCondObj {
 // A parsed value conversion: cells of the column TargetColumn whose value compares to
 // CompareValue by Condition show the text that function ConvFunction makes with Param1 and
 // Param2.
-struct TConversionObj {
+struct TARNWELL_DATABASE_EXPORT TConversionObj {
   QString TargetColumn;
   int Condition = -1;
   QString CompareValue;
@@ -42,7 +42,7 @@ struct TConversionObj {
 
 // The column a rule is tested against: its title caption (not the field
 // name), the bound field (may be null) and the dataset that "@NAME" operands read.
-struct TRuleColumn {
+struct TARNWELL_DATABASE_EXPORT TRuleColumn {
   QString Title;
   TField* Field = nullptr;
   TDataSet* DataSet = nullptr;

@@ -29,7 +29,7 @@
 namespace Tarnwell {
 
 // One parsed where-line: "[OR]" and "[AND]" lines have that as FieldName.
-struct TWhereCondItem {
+struct TARNWELL_DATABASE_EXPORT TWhereCondItem {
   QString FieldName;
   QString Operator;
   QString Value;
@@ -39,7 +39,7 @@ struct TWhereCondItem {
 // What the prompt window shows and gives back. Where-prompts have an
 // editable operator (from QueryOperators()) and value; parameter prompts an
 // editable value only.
-struct TQueryPromptRow {
+struct TARNWELL_DATABASE_EXPORT TQueryPromptRow {
   QString Field;      // column 0 (read-only)
   QString Operator;   // column 1: the operator, or the type label of a parameter
   QString Value;      // column 2
@@ -47,7 +47,7 @@ struct TQueryPromptRow {
 };
 // A request to the prompt window: its caption, whether it asks for parameters (the operator
 // column then fixed) or for where-conditions, and the rows to show and fill in.
-struct TQueryPrompt {
+struct TARNWELL_DATABASE_EXPORT TQueryPrompt {
   QString Caption = QStringLiteral("Parametri Query");
   bool Parameters = false;  // parameter prompt: the operator column is fixed too
   std::vector<TQueryPromptRow> Rows;

@@ -13,7 +13,7 @@
 namespace Tarnwell {
 
 // Where a field sits in the engine's native record.
-struct TFixFldParm {
+struct TARNWELL_DATABASE_EXPORT TFixFldParm {
   quint8 Raw = 0;  // 1: read from the native record's bytes
   quint16 Offset = 0;
   quint16 Length = 0;

@@ -37,7 +37,7 @@ constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
 // An entry a file list shows: a file, folder, place, drive, link or network container, with
 // its name, size, date, attributes and icon.
-struct TFileItem {
+struct TARNWELL_FILEVIEW_EXPORT TFileItem {
   TItemKind Kind = TItemKind::File;
   // What a sort reads comes first, in one cache line.
   qint64 Size = kNoSize; // bytes; kNoSize for folders and places
@@ -80,7 +80,7 @@ TARNWELL_FILEVIEW_EXPORT QString DateColumnText(qint64 msecs);
 
 // File masks: patterns separated by ";". "*.*" matches every name (also one
 // without a dot); matching ignores case. A pattern may not name a folder.
-class TFileMask {
+class TARNWELL_FILEVIEW_EXPORT TFileMask {
  public:
   // Returns false (and the reason) for a mask that cannot be used.
   static bool Validate(const QString& mask, QString* error = nullptr);
@@ -104,7 +104,7 @@ TARNWELL_FILEVIEW_EXPORT int CompareItems(const TFileItem& a, const TFileItem& b
 TARNWELL_FILEVIEW_EXPORT void SortItems(TFileItems& items, TSortedBy by);
 
 // How a folder is read. Attribute kinds not in `types` are left out.
-struct TFolderQuery {
+struct TARNWELL_FILEVIEW_EXPORT TFolderQuery {
   QString Directory;  // absolute
   QByteArray DirBytes;  // the same as the file system spells it; when empty, Directory encoded
   QString Mask = QStringLiteral("*.*");
@@ -112,7 +112,7 @@ struct TFolderQuery {
 };
 // What ReadFolder read: the entries, the total size of the listed files in bytes, and
 // whether it succeeded (Error says why not).
-struct TFolderResult {
+struct TARNWELL_FILEVIEW_EXPORT TFolderResult {
   TFileItems Items;
   qint64 Total = 0;    // the sum of the listed files' sizes
   bool Ok = true;

@@ -21,7 +21,7 @@ namespace Tarnwell {
 
 // The outcome of a file operation: whether it succeeded (Error says why not), the path it
 // made, and the entries it handled and could not handle.
-struct TOpResult {
+struct TARNWELL_FILEVIEW_EXPORT TOpResult {
   bool Ok = true;
   QString Error;     // why it failed (Italian, for the user)
   QString Path;      // the path made (rename, new folder)
@@ -54,12 +54,12 @@ TARNWELL_FILEVIEW_EXPORT TOpResult RemovePermanently(const QStringList& paths);
 TARNWELL_FILEVIEW_EXPORT TOpResult RemovePermanently(const QList<QByteArray>& paths);
 
 // Copying dropped entries into a folder.
-struct TCopyStep {
+struct TARNWELL_FILEVIEW_EXPORT TCopyStep {
   QByteArray Source, Target;
 };
 // What copying dropped entries into a folder will do: the copies to make, the entries
 // skipped (with the reason) and those already there, and the bytes to copy.
-struct TCopyPlan {
+struct TARNWELL_FILEVIEW_EXPORT TCopyPlan {
   std::vector<TCopyStep> Steps;
   QStringList Skipped;  // with the reason, one line each
   QStringList Same;     // dropped where they already are: nothing to do, nothing to say

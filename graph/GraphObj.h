@@ -75,19 +75,19 @@ using namespace GraphTypes;
  public:
 
 // A data-space rectangle: the visible range, a serie's bounds, a zoom entry.
-struct TGraphRange {
+struct TARNWELL_GRAPH_EXPORT TGraphRange {
   double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
   bool operator==(const TGraphRange&) const = default;
 };
 
 // One point of a graph series: X, Y and how it is drawn.
-struct TGraphPointObj {
+struct TARNWELL_GRAPH_EXPORT TGraphPointObj {
   double X = 0;
   double Y = 0;
 };
 
 // A Gantt task, or a bar (X2 == X1, Y is the value).
-struct TExtGraphPointObj {
+struct TARNWELL_GRAPH_EXPORT TExtGraphPointObj {
   double X1 = 0;
   double X2 = 0;
   double Y = 0;
@@ -97,13 +97,13 @@ struct TExtGraphPointObj {
 };
 
 // Connector from the end of FromTask to the start of ToTask (task indexes).
-struct TGanttLink {
+struct TARNWELL_GRAPH_EXPORT TGanttLink {
   std::int32_t FromTask = 0;
   std::int32_t ToTask = 0;
 };
 
 // The links between the tasks of a Gantt chart, from one task to another.
-class TGanttLinkList {
+class TARNWELL_GRAPH_EXPORT TGanttLinkList {
  public:
   int AddLink(int fromTask, int toTask);
   void Delete(int index);
@@ -125,7 +125,7 @@ using TCalcPointEvent = std::function<void(TPointSerie* sender, int functionTag,
 
 // One serie. Points of skPoints/skLines/skFill and the tasks of skBars/skGantt
 // live in separate stores, so a task is always a task whatever Kind says.
-class TPointSerie {
+class TARNWELL_GRAPH_EXPORT TPointSerie {
  public:
   TPointSerie();
   virtual ~TPointSerie() = default;
@@ -220,7 +220,7 @@ class TPointSerie {
 };
 
 // The points of a graph, kept in order of X.
-class TPointSeries {
+class TARNWELL_GRAPH_EXPORT TPointSeries {
  public:
   virtual ~TPointSeries() = default;
   TPointSerie* Add();
@@ -235,7 +235,7 @@ class TPointSeries {
 };
 
 // Zoom history, most recent last.
-class TZoomList {
+class TARNWELL_GRAPH_EXPORT TZoomList {
  public:
   virtual ~TZoomList() = default;
   void Push(const TGraphRange& r) { mItems.push_back(r); }
@@ -478,7 +478,7 @@ class TARNWELL_GRAPH_EXPORT TGraphGrid : public TGraphDrawObject {
 };
 
 // The pixel form of a task or bar.
-struct TExtParm {
+struct TARNWELL_GRAPH_EXPORT TExtParm {
   int X1 = 0, X2 = 0, Y = 0;
   QString Text;
   TColor Color = clBlack;
@@ -486,7 +486,7 @@ struct TExtParm {
 };
 
 // One task of a Gantt chart: from X1 to X2 at height Y, with its text.
-struct TGanttTask {
+struct TARNWELL_GRAPH_EXPORT TGanttTask {
   double X1 = 0, X2 = 0, Y = 0;
   QString Text;
   bool operator==(const TGanttTask&) const = default;

@@ -61,7 +61,7 @@ using TGridDrawState = unsigned;
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 // A rectangle of cell positions, all edges inclusive.
-struct TGridCoordRect {
+struct TARNWELL_GRIDS_EXPORT TGridCoordRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool Contains(int c, int r) const { return c >= Left && c <= Right && r >= Top && r <= Bottom; }
   bool operator==(const TGridCoordRect&) const = default;

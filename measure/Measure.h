@@ -15,7 +15,7 @@
 namespace Tarnwell {
 
 // A list of owned doubles with the pointer list's interface.
-class TDoubleList {
+class TARNWELL_MEASURE_EXPORT TDoubleList {
  public:
   int Count() const { return int(mItems.size()); }
   void Add(double v) { mItems.push_back(std::make_unique<double>(v)); }
@@ -31,7 +31,7 @@ class TDoubleList {
 
 // The base of the measure monitors: a painter that draws one measured quantity onto the canvas it
 // is given, redrawing only what a new value changes (Update).
-class TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureMonitor {
  public:
   explicit TMeasureMonitor(TCanvas* canvas);
   virtual ~TMeasureMonitor();

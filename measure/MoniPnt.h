@@ -23,7 +23,7 @@ using TMonitorHistory = std::deque<int>;
 // What the monitor painter draws a style's picture from: the size of its space (200 units on
 // the long side), the signal's range, value, stop state and colours, the aspect, the graph's
 // history and the alarm.
-struct TMonitorPaintData {
+struct TARNWELL_MEASURE_EXPORT TMonitorPaintData {
   int Size = 200;
   int ValueMin = 0;
   int ValueMax = 100;
@@ -46,7 +46,7 @@ struct TMonitorPaintData {
 
 // The three shades of a colour: Dark (shadow), Light (highlight) and Contrast (a text colour
 // that reads on it).
-struct TColorShade {
+struct TARNWELL_MEASURE_EXPORT TColorShade {
   TColor Dark = clBlack;
   TColor Light = clWhite;
   TColor Contrast = clWhite;

@@ -30,7 +30,7 @@
 namespace Tarnwell {
 
 // A painted part of a control (a button of a row, an item of a menu).
-struct TAccessibleElements {
+struct TARNWELL_PLATFORM_EXPORT TAccessibleElements {
   QAccessible::Role role = QAccessible::PushButton;
   std::function<int()> count;
   std::function<QString(int)> name;
@@ -42,7 +42,7 @@ struct TAccessibleElements {
 };
 
 // A value with a range (a measured value, a position).
-struct TAccessibleRange {
+struct TARNWELL_PLATFORM_EXPORT TAccessibleRange {
   std::function<double()> current;
   std::function<double()> minimum;
   std::function<double()> maximum;

@@ -19,7 +19,7 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 enum TTransparentMode { tmAuto, tmFixed };
 
 // A picture of a given pixel format with a canvas to draw on, optionally transparent in one colour.
-class TBitmap {
+class TARNWELL_PLATFORMCORE_EXPORT TBitmap {
  public:
   TBitmap();
   TBitmap(int width, int height);
@@ -80,7 +80,7 @@ class TBitmap {
 };
 
 // A recorded picture that scales without losing sharpness.
-class TMetafile {
+class TARNWELL_PLATFORMCORE_EXPORT TMetafile {
  public:
   TMetafile() = default;
   TMetafile(const TMetafile&) = default;

@@ -26,7 +26,7 @@ class TMetafileCanvas;
 
 // A drawing surface over a widget, an image or a printer, with a pen, a brush and a font;
 // measurements are in pixels.
-class TCanvas {
+class TARNWELL_PLATFORMCORE_EXPORT TCanvas {
  public:
   // Paints on `device`; the painter opens lazily and ends in Release().
   explicit TCanvas(QPaintDevice* device);

@@ -40,7 +40,7 @@ enum TModalResult {
 };
 
 // A message box as asked for: its text, type and buttons, handed to the message hook.
-struct TMessageRequest {
+struct TARNWELL_PLATFORM_EXPORT TMessageRequest {
   QString Text;
   TMsgDlgType Type = mtInformation;
   TMsgDlgButtons Buttons = mbOK;
@@ -65,7 +65,7 @@ TARNWELL_PLATFORM_EXPORT int ExecModal(QDialog& dlg);
 
 // A hook for tests: records every message and answers with `answer`; modal
 // dialogs are rejected (or handed to `onModal`).
-class TRecordingDialogs {
+class TARNWELL_PLATFORM_EXPORT TRecordingDialogs {
  public:
   explicit TRecordingDialogs(int answer = mrOk);
   ~TRecordingDialogs();

@@ -31,7 +31,7 @@ namespace Tarnwell {
 /// `SyncEvery()` files and in Finish(). Files committed after the last sync
 /// may, after a system crash, be missing, hold their old content or, on file
 /// systems that do not write data before renames, be empty.
-class TWriteBatch {
+class TARNWELL_PLATFORMCORE_EXPORT TWriteBatch {
  public:
   /// syncEvery: sync after that many committed files; 0 only in Finish().
   explicit TWriteBatch(int syncEvery = 0);

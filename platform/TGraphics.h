@@ -59,7 +59,7 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 constexpr int ScreenPixelsPerInch = 96;
 
 // The base of the pen, brush and font: tells its canvas when it changes.
-class TGraphicsObject {
+class TARNWELL_PLATFORMCORE_EXPORT TGraphicsObject {
  public:
   TGraphicsObject() = default;
   // A copy carries the values, never the owner's change handler.

@@ -15,7 +15,7 @@
 namespace Tarnwell {
 
 // One panel of a status bar: its text, width in pixels and alignment.
-struct TStatusPanel {
+struct TARNWELL_PLATFORM_EXPORT TStatusPanel {
   QString Text;
   int Width = 50;
   TAlignment Alignment = taLeftJustify;

@@ -24,7 +24,7 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 
 // A worker thread with the classic interface: created suspended or running, Execute overridden,
 // Terminate asks it to stop, WaitFor joins it.
-class TThread {
+class TARNWELL_PLATFORMCORE_EXPORT TThread {
  public:
   explicit TThread(bool createSuspended = true);
   virtual ~TThread();  // terminates and waits

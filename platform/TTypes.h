@@ -20,7 +20,7 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 using TPoint = QPoint;
 
 // Left/Top inclusive, Right/Bottom exclusive: Rect(0,0,10,10) is 10x10 pixels.
-struct TRect {
+struct TARNWELL_PLATFORMCORE_EXPORT TRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   constexpr TRect() = default;
   constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}

@@ -36,7 +36,7 @@ class TDesignSelector;
 
 // One control taken over while design mode is on, with what is given back
 // when it ends.
-struct TDRTControlRef {
+struct TARNWELL_RTDESIGN_EXPORT TDRTControlRef {
   QPointer<QWidget> Control;
   bool HadCursor = false;  // a cursor of its own (not inherited)
   QCursor Cursor;

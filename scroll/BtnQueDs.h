@@ -21,7 +21,7 @@ template <class T>
 struct TProbe;
 
 // One bar. X -1 places it right after the previous bar.
-struct TBtnQueObject {
+struct TARNWELL_SCROLL_EXPORT TBtnQueObject {
   QString Caption;
   int X = -1;
   int Width = 0;
@@ -33,7 +33,7 @@ struct TBtnQueObject {
 
 // Dark shade (hatch lines, lower-right bevel), light shade (upper-left
 // bevel) and text colour of a bar colour.
-struct TBtnQueShades {
+struct TARNWELL_SCROLL_EXPORT TBtnQueShades {
   TColor Dark, Light, Text;
 };
 TARNWELL_SCROLL_EXPORT TBtnQueShades BtnQueShades(TColor barColor);
@@ -155,7 +155,7 @@ class TARNWELL_SCROLL_EXPORT TBtnQueDisplay : public QWidget {
 };
 
 // One period of a schedule line.
-struct TPeriodObject {
+struct TARNWELL_SCROLL_EXPORT TPeriodObject {
   QString Caption;
   TDateTime Start = 0;
   TDateTime Stop = 0;

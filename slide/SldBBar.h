@@ -81,7 +81,7 @@ class TARNWELL_SLIDE_EXPORT TSlideImageList : public QObject {
 };
 
 // HighlightColor, ShadowColor and DisabledColor that go with a face colour.
-struct TSlideShades {
+struct TARNWELL_SLIDE_EXPORT TSlideShades {
   TColor Highlight, Shadow, Disabled;
 };
 TARNWELL_SLIDE_EXPORT TSlideShades SlideShades(TColor color);
@@ -309,7 +309,7 @@ class TARNWELL_SLIDE_EXPORT TSlideButtonBar : public TSlideControl {
 };
 
 // One parsed item line.
-struct TSlideMenuItem {
+struct TARNWELL_SLIDE_EXPORT TSlideMenuItem {
   QString Caption = QStringLiteral("Item");
   bool Enabled = true;
   bool CheckMark = false;

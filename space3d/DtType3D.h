@@ -11,19 +11,19 @@
 namespace Tarnwell {
 
 // A point of a 3D object, in the object's units.
-struct TVertex3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TVertex3D {
   float X = 0, Y = 0, Z = 0;
 };
 static_assert(sizeof(TVertex3D) == 12);
 
 // A, B, C index vertices of the same object.
-struct TFaceVert3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TFaceVert3D {
   std::uint16_t A = 0, B = 0, C = 0, Flags = 0;
 };
 static_assert(sizeof(TFaceVert3D) == 8);
 
 // The base of the 3D lists: a block of Count items of one size, copied in and out by index.
-class TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TGeneric3DList {
  public:
   TGeneric3DList() = default;
   virtual ~TGeneric3DList() = default;

@@ -28,7 +28,7 @@ struct TProbe;
 class TAnimatedPolygon;
 
 // A point of the animated polygon, in control pixels.
-struct TPolyPoint {
+struct TARNWELL_SPACE3D_EXPORT TPolyPoint {
   int X = 0, Y = 0;
 };
 

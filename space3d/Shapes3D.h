@@ -11,7 +11,7 @@
 namespace Tarnwell {
 
 // A named mesh: vertices and the faces that join them.
-struct TMesh3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TMesh3D {
   QString Name;
   std::vector<TVertex3D> Vertices;
   std::vector<TFaceVert3D> Faces;

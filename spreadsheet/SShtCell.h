@@ -71,7 +71,7 @@ constexpr int CellFontNameMax = 64;
 
 // The font of a spreadsheet cell: family name (at most 64 characters), size in points,
 // colour and style bits.
-struct TCellFont {
+struct TARNWELL_SPREADSHEET_EXPORT TCellFont {
   QString Name = QStringLiteral("Arial");  // at most 64 characters
   std::int32_t Size = 8;                   // points; negative = leave unchanged
   TColor Color = clBlack;
@@ -81,7 +81,7 @@ struct TCellFont {
 
 // One side of a spreadsheet cell's border: line style (0 solid to 4 dash-dot-dot,
 // CellBorderNone for none), width as a number of one-pixel lines, and colour.
-struct TCellBorder {
+struct TARNWELL_SPREADSHEET_EXPORT TCellBorder {
   std::int32_t Style = CellBorderNone;  // 0 solid .. 4 dash-dot-dot, 5 none
   std::int32_t Width = 0;               // number of one-pixel lines
   TColor Color = clBlack;
@@ -94,7 +94,7 @@ enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
 
 // Everything of a cell but its position and content: what a format command
 // changes, and so what its undo step keeps.
-struct TCellFormat {
+struct TARNWELL_SPREADSHEET_EXPORT TCellFormat {
   TCellFont Font;
   std::uint8_t HAlign = 0, VAlign = 1, Pattern = 0, DataType = 0;
   TColor BackColor = clWhite, PatternColor = clGray;
@@ -106,7 +106,7 @@ struct TCellFormat {
 
 // The typed value of a cell: a number or a string, never both, so that it
 // takes no more room than its string.
-class TCellValue {
+class TARNWELL_SPREADSHEET_EXPORT TCellValue {
  public:
   // The kind of a computed cell value.
   enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
@@ -202,7 +202,7 @@ namespace SShtDetail {
 // A cell format shared by every cell that has it: most cells of a sheet
 // have their column's or the sheet's format, so a million cells hold a
 // handful of these. Immutable while shared; counted references.
-struct TSharedFormat {
+struct TARNWELL_SPREADSHEET_EXPORT TSharedFormat {
   TCellFormat Format;
   // The format's part of the 8-bit cell record (its bytes 8..160), so that
   // writing and reading records compare and copy bytes.
@@ -219,7 +219,7 @@ TARNWELL_SPREADSHEET_EXPORT std::size_t SharedFormatCount();
 // While one exists, number conversions on this thread use the locale as it
 // stood when the outermost scope began: asking the system locale per cell is
 // the dominant cost of bulk work (recalculation, loading, import).
-class TSheetLocaleScope {
+class TARNWELL_SPREADSHEET_EXPORT TSheetLocaleScope {
  public:
   TSheetLocaleScope();
   ~TSheetLocaleScope();
@@ -251,7 +251,7 @@ class TARNWELL_SPREADSHEET_EXPORT ECellRecordError : public EStreamError {
 
 // One cell of a spreadsheet: its text or formula, computed value, data type, font, borders and
 // background pattern.
-class TSpreadSheetCell {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetCell {
  public:
   TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,
                    const TSpreadSheetCell* templ = nullptr);

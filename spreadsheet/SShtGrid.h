@@ -38,7 +38,7 @@ class TSheetStep;
 class TGridPrintPages;
 
 // One coloured tile of the pattern cache.
-struct TGridPatternBitmap {
+struct TARNWELL_SHEETGRID_EXPORT TGridPatternBitmap {
   std::uint8_t Pattern = 0;
   TColor BackColor = clWhite;
   TColor InkColor = clBlack;
