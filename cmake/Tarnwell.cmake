@@ -90,7 +90,9 @@ function(tarnwell_shared_library target)
     VERSION ${PROJECT_VERSION}
     SOVERSION ${PROJECT_VERSION_MAJOR}
     INSTALL_RPATH "$ORIGIN")
-  target_link_options(${target} PRIVATE "LINKER:--version-script=${TARNWELL_VERSION_SCRIPT}")
+  # --no-undefined: a library that uses another without depending on it fails
+  # at its own link, not in the programs that happen to lack the other.
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${TARNWELL_VERSION_SCRIPT}" "LINKER:--no-undefined")
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TARNWELL_VERSION_SCRIPT})
 endfunction()
 
