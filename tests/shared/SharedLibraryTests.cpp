@@ -23,7 +23,7 @@ struct TRun {
   QString Output;
 };
 
-TRun Run(const QString& program, const QStringList& args, const QString& dir = {}) {
+TRun RunProgram(const QString& program, const QStringList& args, const QString& dir = {}) {
   QProcess p;
   p.setProcessChannelMode(QProcess::MergedChannels);
   if (!dir.isEmpty()) p.setWorkingDirectory(dir);
@@ -60,12 +60,12 @@ TEST(SharedLibraries, EachHasItsSonameAndExportsOnlyTarnwellNames) {
     const QString file = QFileInfo(lib).fileName();
     const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^(lib\\w+\\.so\\.0)\\.1$")).match(file);
     ASSERT_TRUE(m.hasMatch()) << "not a library of version 0.1: " << file.toStdString();
-    const TRun elf = Run(QStringLiteral("readelf"), {QStringLiteral("-d"), lib});
+    const TRun elf = RunProgram(QStringLiteral("readelf"), {QStringLiteral("-d"), lib});
     ASSERT_EQ(elf.Code, 0) << elf.Output.toStdString();
     EXPECT_TRUE(elf.Output.contains(QStringLiteral("Library soname: [%1]").arg(m.captured(1))))
         << elf.Output.toStdString();
 
-    const TRun nm = Run(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
+    const TRun nm = RunProgram(QStringLiteral("nm"), {QStringLiteral("-D"), QStringLiteral("--defined-only"),
                                                QStringLiteral("-C"), lib});
     ASSERT_EQ(nm.Code, 0) << nm.Output.toStdString();
     QStringList foreign;
@@ -94,7 +94,7 @@ TEST(SharedLibraries, AProgramBuiltAgainstTheInstallUsesThemAcrossTheBoundary) {
   const QString prefix = work + QStringLiteral("/prefix");
   // What a programmer installs: the development files and the libraries.
   for (const char* component : {"dev", "runtime"}) {
-    const TRun r = Run(cmake, {QStringLiteral("--install"), QStringLiteral(TARNWELL_BUILD_DIR), QStringLiteral("--prefix"),
+    const TRun r = RunProgram(cmake, {QStringLiteral("--install"), QStringLiteral(TARNWELL_BUILD_DIR), QStringLiteral("--prefix"),
                                prefix, QStringLiteral("--component"), QString::fromLatin1(component)});
     ASSERT_EQ(r.Code, 0) << r.Output.toStdString();
   }
@@ -107,14 +107,14 @@ TEST(SharedLibraries, AProgramBuiltAgainstTheInstallUsesThemAcrossTheBoundary) {
                         QStringLiteral("-DCMAKE_EXE_LINKER_FLAGS=" TARNWELL_OUTSIDE_FLAGS)};
   if (QStringLiteral(TARNWELL_LAUNCHER) != QString())
     configure << QStringLiteral("-DCMAKE_CXX_COMPILER_LAUNCHER=" TARNWELL_LAUNCHER);
-  TRun r = Run(cmake, configure);
+  TRun r = RunProgram(cmake, configure);
   ASSERT_EQ(r.Code, 0) << r.Output.toStdString();
-  r = Run(cmake, {QStringLiteral("--build"), build});
+  r = RunProgram(cmake, {QStringLiteral("--build"), build});
   ASSERT_EQ(r.Code, 0) << r.Output.toStdString();
 
   for (const char* program : {"boundary", "anchor"}) {
     SCOPED_TRACE(program);
-    r = Run(build + QLatin1Char('/') + QString::fromLatin1(program), {});
+    r = RunProgram(build + QLatin1Char('/') + QString::fromLatin1(program), {});
     EXPECT_EQ(r.Code, 0) << r.Output.toStdString();
     EXPECT_FALSE(r.Output.contains(QStringLiteral("FAILED"))) << r.Output.toStdString();
   }
