@@ -13,6 +13,7 @@
 #include <Tarnwell/app/QuickRptFile.h>
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/THourglass.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QLabel;
 class QProgressBar;
@@ -27,7 +28,7 @@ class TMAPISender;
 
 // The report preview window ("Anteprima di Stampa"): pages of a report with zoom, page moves,
 // printing and saving.
-class TFormReportPreview : public TForm {
+class TARNWELL_APP_EXPORT TFormReportPreview : public TForm {
   Q_OBJECT
  public:
   explicit TFormReportPreview(QWidget* parent = nullptr);
@@ -111,6 +112,6 @@ class TFormReportPreview : public TForm {
 };
 
 // The one preview window of the program (read by the windows that print).
-extern QPointer<TFormReportPreview> FormReportPreview;
+extern TARNWELL_APP_EXPORT QPointer<TFormReportPreview> FormReportPreview;
 
 }  // namespace Tarnwell

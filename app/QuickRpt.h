@@ -27,6 +27,7 @@
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -37,7 +38,7 @@ class QBuffer;
 namespace Tarnwell {
 
 namespace QuickRptTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_APP_EXPORT)
 // The orientation of a report's pages.
 enum TPrinterOrientation { poPortrait, poLandscape };
 Q_ENUM_NS(TPrinterOrientation)
@@ -45,13 +46,13 @@ Q_ENUM_NS(TPrinterOrientation)
 using namespace QuickRptTypes;
 
 // The size of a report page (A4) in 96-dpi units.
-QSize ReportPageSize(TPrinterOrientation o);
+TARNWELL_APP_EXPORT QSize ReportPageSize(TPrinterOrientation o);
 
 // ---- TQRPrinter --------------------------------------------------------------
 
 // The pages of a report: built page by page by the report engine (or loaded from a saved
 // PDF), drawn by the preview, printed and saved as PDF. Page coordinates are 96-dpi units.
-class TQRPrinter : public QObject {
+class TARNWELL_APP_EXPORT TQRPrinter : public QObject {
   Q_OBJECT
  public:
   explicit TQRPrinter(QObject* parent = nullptr);
@@ -150,7 +151,7 @@ class TQRPrinter : public QObject {
 class TQRBand;
 
 // A picture control: a metafile or an image at a place in its band.
-class TQRImage : public QObject {
+class TARNWELL_APP_EXPORT TQRImage : public QObject {
   Q_OBJECT
   // The left edge in its band, in 96-dpi units (default 0).
   TW_PROPERTY(int, Left, )
@@ -185,7 +186,7 @@ class TQRImage : public QObject {
 };
 
 // A band of a report: a strip of the page holding picture controls (TQRImage).
-class TQRBand : public QObject {
+class TARNWELL_APP_EXPORT TQRBand : public QObject {
   Q_OBJECT
   // In 96-dpi units; at least 1.
   TW_PROPERTY_FIXED(int, Height, std::max(1, value), )
@@ -210,7 +211,7 @@ class TQRBand : public QObject {
 };
 
 // A report: its bands printed onto the pages of a TQRPrinter, shown by the preview window.
-class TQuickRep : public QObject {
+class TARNWELL_APP_EXPORT TQuickRep : public QObject {
   Q_OBJECT
   // The title of the report's document (the printer's Title), from which the preview window
   // names the file it saves and the subject it mails; empty by default.
@@ -277,7 +278,7 @@ class TQuickRep : public QObject {
 
 // Shows one page of a printer object at Zoom percent of its 96-dpi size,
 // with scroll bars that track.
-class TQRPreview : public QAbstractScrollArea {
+class TARNWELL_APP_EXPORT TQRPreview : public QAbstractScrollArea {
   Q_OBJECT
   // From 1; kept within the printer's pages.
   TW_PROPERTY_SETTER(int, PageNumber)

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <Tarnwell/TarnwellExport.h>
 class QIODevice;
 
 namespace Tarnwell {
@@ -34,7 +35,7 @@ enum class TOdrError {
 
 // The outcome of reading or writing a saved-report file: Error says what went wrong (None on
 // success), Detail says it in words.
-struct TOdrResult {
+struct TARNWELL_APP_EXPORT TOdrResult {
   TOdrError Error = TOdrError::None;
   QString Detail;  // English, for the command line and the log
   bool Ok() const { return Error == TOdrError::None; }
@@ -42,24 +43,24 @@ struct TOdrResult {
 
 // Whether data looks like a PDF file ("%PDF-" within its first 1024 bytes,
 // as PDF readers accept it).
-bool LooksLikePdf(const QByteArray& data);
+TARNWELL_APP_EXPORT bool LooksLikePdf(const QByteArray& data);
 // Whether a PDF ends as a whole one does: the end-of-file mark after a
 // "startxref" that points at a cross-reference table inside the file. A
 // report cut short fails this even where a lenient reader shows its first
 // pages. False with the reason (English) in *why.
-bool PdfEndIsComplete(const QByteArray& pdf, QString* why = nullptr);
+TARNWELL_APP_EXPORT bool PdfEndIsComplete(const QByteArray& pdf, QString* why = nullptr);
 
 // Decodes a whole .odr image into the PDF it holds.
-TOdrResult DecodeOdr(const QByteArray& odr, QByteArray& pdf);
-TOdrResult ReadOdrFile(const QString& fileName, QByteArray& pdf);
+TARNWELL_APP_EXPORT TOdrResult DecodeOdr(const QByteArray& odr, QByteArray& pdf);
+TARNWELL_APP_EXPORT TOdrResult ReadOdrFile(const QString& fileName, QByteArray& pdf);
 
 // Writes signature + compressed source (from its current position to its
 // end) to dest.
-TOdrResult EncodeOdr(QIODevice& source, QIODevice& dest, TFastCompress* compressor = nullptr);
-QByteArray EncodeOdr(const QByteArray& pdf);
+TARNWELL_APP_EXPORT TOdrResult EncodeOdr(QIODevice& source, QIODevice& dest, TFastCompress* compressor = nullptr);
+TARNWELL_APP_EXPORT QByteArray EncodeOdr(const QByteArray& pdf);
 // Writes the .odr to fileName all or nothing: a failure leaves no partial
 // file and keeps an existing one.
-TOdrResult WriteOdrFile(QIODevice& source, const QString& fileName, TFastCompress* compressor = nullptr);
-TOdrResult WriteOdrFile(const QByteArray& pdf, const QString& fileName);
+TARNWELL_APP_EXPORT TOdrResult WriteOdrFile(QIODevice& source, const QString& fileName, TFastCompress* compressor = nullptr);
+TARNWELL_APP_EXPORT TOdrResult WriteOdrFile(const QByteArray& pdf, const QString& fileName);
 
 }  // namespace Tarnwell

@@ -2,11 +2,12 @@
 // A flat speed button whose caption lights up while the mouse is over it.
 
 #include <Tarnwell/platform/TControls.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A flat speed button whose caption shines (is drawn in another colour) while the mouse is over it.
-class TShineButton : public TSpeedButton {
+class TARNWELL_APP_EXPORT TShineButton : public TSpeedButton {
   Q_OBJECT
   // Caption colour while the mouse is over the button; a change repaints at
   // once.

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -13,7 +14,7 @@ namespace Tarnwell {
 // Registered so that A_CodeType takes the names ("bcCODE39") as well as the
 // numbers.
 namespace BarCodeTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_BARCODEENCODERS_EXPORT)
 // The symbology a bar code is drawn in.
 enum TBarCodesType : std::uint8_t {
   bcEAN_13,
@@ -44,51 +45,51 @@ constexpr char chCODEB = '\xAE';  // Code 128 CODE B
 constexpr char chCODEA = '\xAA';  // Code 128 CODE A
 
 // EAN/UPC 7-module patterns: index digit*3 + set (0 L, 1 G, 2 R).
-extern const char* const EANDigits[30];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const EANDigits[30];
 // Index digit*2 + set (0 L, 1 R).
-extern const char* const UPCADigits[20];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const UPCADigits[20];
 // Index digit*2 + parity (0 L odd, 1 G even).
-extern const char* const UPCEDigits[20];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const UPCEDigits[20];
 // First-digit parity rows of EAN-13, 0 = L, 1 = G, for digits 2 to 7.
-extern const std::uint8_t EAN13Parity[10][6];
+extern TARNWELL_BARCODEENCODERS_EXPORT const std::uint8_t EAN13Parity[10][6];
 // UPC-E parity rows by check digit (number system 0), 1 = G, 0 = L.
-extern const std::uint8_t UPCEParity[10][6];
+extern TARNWELL_BARCODEENCODERS_EXPORT const std::uint8_t UPCEParity[10][6];
 
 // Code 39: per character 5 bar flags and 4 space flags, "1" = wide, in the
 // order of Code39Chars.
-struct TCode39Pattern {
+struct TARNWELL_BARCODEENCODERS_EXPORT TCode39Pattern {
   const char* Bars;
   const char* Spaces;
 };
-extern const char Code39Chars[45];  // 44 characters and a terminating NUL
-extern const TCode39Pattern Code39Table[44];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char Code39Chars[45];  // 44 characters and a terminating NUL
+extern TARNWELL_BARCODEENCODERS_EXPORT const TCode39Pattern Code39Table[44];
 // One or two Code 39 characters per ASCII code 0..127.
-extern const char* const Code39FullASCII[128];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const Code39FullASCII[128];
 
 // Code 128: per symbol value the set A character, the set B character, the
 // set C text and the six element widths (bar, space, bar, space, bar, space).
-struct TCode128Row {
+struct TARNWELL_BARCODEENCODERS_EXPORT TCode128Row {
   char SetA;
   char SetB;
   const char* SetC;
   const char* Widths;
 };
-extern const TCode128Row Code128Table[103];
+extern TARNWELL_BARCODEENCODERS_EXPORT const TCode128Row Code128Table[103];
 constexpr const char* Code128StartA = "11010000100";  // value 103
 constexpr const char* Code128StartB = "11010010000";  // value 104
 constexpr const char* Code128StartC = "11010011100";  // value 105
 constexpr const char* Code128Stop = "1100011101011";
 
 // Code 93: 9-module patterns in value order; the value list as characters.
-extern const char* const Code93Table[47];
-extern const char Code93Chars[48];  // 47 characters and a terminating NUL
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const Code93Table[47];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char Code93Chars[48];  // 47 characters and a terminating NUL
 // The Code 39 full-ASCII table with the Code 93 shift characters.
-extern const char* const Code93FullASCII[128];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const Code93FullASCII[128];
 constexpr const char* Code93Start = "101011110";
 constexpr const char* Code93Stop = "1010111101";
 
 // Code 11: bar/space patterns of "0".."9" and "-".
-extern const char* const Code11Table[11];
+extern TARNWELL_BARCODEENCODERS_EXPORT const char* const Code11Table[11];
 constexpr const char* Code11Start = "1011001";
 
 }  // namespace Tarnwell

@@ -13,11 +13,12 @@
 #include <string_view>
 
 #include "BarCdDef.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // EAN-13, EAN-8, UPC-A, UPC-E.
-class TBarCdEAN_UPC {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCdEAN_UPC {
  public:
   TBarCdEAN_UPC() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,
@@ -28,7 +29,7 @@ class TBarCdEAN_UPC {
 };
 
 // Code 39, Code 39 full ASCII, Code 128 A/B/C, Code 93.
-class TBarCd39_128_93 {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCd39_128_93 {
  public:
   TBarCd39_128_93() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,
@@ -43,7 +44,7 @@ class TBarCd39_128_93 {
 };
 
 // Code 11.
-class TBarCdNUMERIC {
+class TARNWELL_BARCODEENCODERS_EXPORT TBarCdNUMERIC {
  public:
   TBarCdNUMERIC() = default;
   void EncodeBarCode(std::uint8_t CodeType, std::string_view Text, std::string& Modules,
@@ -53,28 +54,28 @@ class TBarCdNUMERIC {
 };
 
 // Whether the symbology carries the character as data.
-bool BarCodeAccepts(TBarCodesType type, unsigned char c);
+TARNWELL_BARCODEENCODERS_EXPORT bool BarCodeAccepts(TBarCodesType type, unsigned char c);
 // The text as the encoder sees it: every character the symbology cannot
 // carry becomes "0" (never dropped). EAN/UPC keep the first 13 characters
 // and are padded with 13 "0" characters.
-std::string FilterBarCodeText(TBarCodesType type, std::string_view text);
+TARNWELL_BARCODEENCODERS_EXPORT std::string FilterBarCodeText(TBarCodesType type, std::string_view text);
 // The distinct characters of `text` that the symbology cannot carry, in order
 // of first appearance (what FilterBarCodeText replaces).
-std::string RejectedBarCodeChars(TBarCodesType type, std::string_view text);
+TARNWELL_BARCODEENCODERS_EXPORT std::string RejectedBarCodeChars(TBarCodesType type, std::string_view text);
 
 // Encodes with the three encoders in the fixed order (EAN/UPC, 39/128/93,
 // Code 11); false for a code type none of them handles.
-bool EncodeBarCodeText(TBarCodesType type, std::string_view text, std::string& modules, std::string& readable,
+TARNWELL_BARCODEENCODERS_EXPORT bool EncodeBarCodeText(TBarCodesType type, std::string_view text, std::string& modules, std::string& readable,
                        int wideRatio = 3, bool c39CheckChar = true);
 
 // QString <-> Latin-1 bytes. Characters beyond Latin-1 become 0xFF, which no
 // symbology accepts, so they are replaced like any other foreign character.
-std::string BarCodeBytes(const QString& s);
-QString BarCodeQString(std::string_view bytes);
+TARNWELL_BARCODEENCODERS_EXPORT std::string BarCodeBytes(const QString& s);
+TARNWELL_BARCODEENCODERS_EXPORT QString BarCodeQString(std::string_view bytes);
 
 // The names the command line uses ("ean13", "code128a", ...).
-const char* BarCodesTypeName(TBarCodesType type);
+TARNWELL_BARCODEENCODERS_EXPORT const char* BarCodesTypeName(TBarCodesType type);
 // False for an unknown name.
-bool BarCodesTypeFromName(std::string_view name, TBarCodesType& type);
+TARNWELL_BARCODEENCODERS_EXPORT bool BarCodesTypeFromName(std::string_view name, TBarCodesType& type);
 
 }  // namespace Tarnwell

@@ -16,12 +16,13 @@
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The base of the bar code control: encodes its Caption in the chosen symbology and paints the
 // bars.
-class TCustomBarCodes : public QWidget {
+class TARNWELL_BARCODES_EXPORT TCustomBarCodes : public QWidget {
   Q_OBJECT
   // The control's text, shown as the bar code; a change re-encodes at once.
   TW_PROPERTY(QString, Caption, BarCodeChanged())
@@ -59,7 +60,7 @@ class TCustomBarCodes : public QWidget {
 
 // A bar code control: its Caption shown as a symbol of one of eleven linear symbologies, sized to
 // the symbol.
-class TBarCodes : public TCustomBarCodes {
+class TARNWELL_BARCODES_EXPORT TBarCodes : public TCustomBarCodes {
   Q_OBJECT
   // Values that name no code type are ignored.
   TW_PROPERTY_FIXED(Tarnwell::BarCodeTypes::TBarCodesType, A_CodeType,

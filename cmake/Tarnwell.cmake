@@ -72,10 +72,34 @@ function(tarnwell_compile_resources name out)
   set(${out} ${rcc} PARENT_SCOPE)
 endfunction()
 
+# tarnwell_shared_library(<target>): what a family library built shared
+# (BUILD_SHARED_LIBS) is given. Only what its headers mark with the family's
+# export macro (Tarnwell/TarnwellExport.h, TARNWELL_<FAMILY>_EXPORT) is
+# visible, and of that only names in namespace Tarnwell (with their vtables
+# and type information, so that exceptions and dynamic casts work across the
+# boundary) get past the version script: helpers of Qt's templates and of
+# the standard library instantiated inside stay private, and the libraries
+# cannot interpose one another's copies of them. The SONAME carries the
+# major version (libtarnwell_<name>.so.0); the library finds its siblings
+# beside itself, wherever the prefix is.
+set(TARNWELL_VERSION_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/TarnwellExports.map)
+function(tarnwell_shared_library target)
+  set_target_properties(${target} PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    VERSION ${PROJECT_VERSION}
+    SOVERSION ${PROJECT_VERSION_MAJOR}
+    INSTALL_RPATH "$ORIGIN")
+  # --no-undefined: a library that uses another without depending on it fails
+  # at its own link, not in the programs that happen to lack the other.
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${TARNWELL_VERSION_SCRIPT}" "LINKER:--no-undefined")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TARNWELL_VERSION_SCRIPT})
+endfunction()
+
 # tarnwell_library(<name> FAMILY <Family> SOURCES ... [DEPENDS libs...]
 #                  [RESOURCES files...] [DEMO])
-# Makes the static library tarnwell_<name> (alias Tarnwell::<Family>) from
-# sources in the current folder. Its public headers (every *.h that is not
+# Makes the library tarnwell_<name> (alias Tarnwell::<Family>) from sources
+# in the current folder: static, or shared with -DBUILD_SHARED_LIBS=ON. Its public headers (every *.h that is not
 # *_p.h nor under internal/) install under include/Tarnwell/<folder>/.
 # RESOURCES (paths below resources/) are compiled into this library; a source
 # of it names them with TARNWELL_LIBRARY_RESOURCES(tarnwell_<name>).
@@ -89,7 +113,13 @@ function(tarnwell_library name)
     tarnwell_compile_resources(${target} rcc_sources ${ARG_RESOURCES})
     list(APPEND sources ${rcc_sources})
   endif()
-  add_library(${target} STATIC ${sources})
+  # Demonstration windows are the showcase's own and stay static; a family
+  # library follows BUILD_SHARED_LIBS.
+  if(ARG_DEMO OR NOT ARG_FAMILY)
+    add_library(${target} STATIC ${sources})
+  else()
+    add_library(${target} ${sources})
+  endif()
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   if(NOT EXISTS ${TARNWELL_INCLUDE_ROOT}/Tarnwell/${folder})
     file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${TARNWELL_INCLUDE_ROOT}/Tarnwell/${folder} SYMBOLIC)
@@ -105,8 +135,13 @@ function(tarnwell_library name)
   endif()
   add_library(Tarnwell::${ARG_FAMILY} ALIAS ${target})
   set_target_properties(${target} PROPERTIES EXPORT_NAME ${ARG_FAMILY})
+  get_target_property(type ${target} TYPE)
+  if(type STREQUAL "SHARED_LIBRARY")
+    tarnwell_shared_library(${target})
+  endif()
   install(TARGETS ${target} EXPORT TarnwellTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime NAMELINK_COMPONENT dev
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
   set(headers)
   foreach(s IN LISTS ARG_SOURCES)
@@ -116,6 +151,42 @@ function(tarnwell_library name)
   endforeach()
   install(FILES ${headers} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Tarnwell/${folder} COMPONENT dev)
   set_property(GLOBAL APPEND PROPERTY TARNWELL_FAMILIES ${ARG_FAMILY})
+endfunction()
+
+# tarnwell_write_export_header(): Tarnwell/TarnwellExport.h (in the build
+# tree's include folder, and installed) with the export macro of every family
+# that was made: TARNWELL_<FAMILY>_EXPORT marks what the family's headers
+# publish. In a shared library it makes the name visible (the library being
+# built exports it, a user imports it); in a static one it is empty. The
+# header says how this build was made, so an installed package's headers
+# match its libraries.
+function(tarnwell_write_export_header)
+  get_property(families GLOBAL PROPERTY TARNWELL_FAMILIES)
+  set(shared "")
+  set(static "")
+  foreach(f IN LISTS families)
+    get_target_property(t Tarnwell::${f} ALIASED_TARGET)
+    get_target_property(type ${t} TYPE)
+    string(TOUPPER ${f} F)
+    if(type STREQUAL "SHARED_LIBRARY")
+      string(APPEND shared "#if defined(${t}_EXPORTS)\n#  define TARNWELL_${F}_EXPORT Q_DECL_EXPORT\n"
+        "#else\n#  define TARNWELL_${F}_EXPORT Q_DECL_IMPORT\n#endif\n")
+    else()
+      string(APPEND static "#define TARNWELL_${F}_EXPORT\n")
+    endif()
+  endforeach()
+  set(header ${TARNWELL_INCLUDE_ROOT}/Tarnwell/TarnwellExport.h)
+  file(CONFIGURE OUTPUT ${header} CONTENT
+"#pragma once
+// Generated by cmake/Tarnwell.cmake: the export macros of the Tarnwell
+// libraries as this package was built. A macro marks a class, function or
+// variable that its family's library publishes; it is empty for a family
+// built as a static library.
+
+#include <QtCore/qglobal.h>
+
+${shared}${static}")
+  install(FILES ${header} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/Tarnwell COMPONENT dev)
 endfunction()
 
 # Registers a demonstration window library with the showcase: the main frame

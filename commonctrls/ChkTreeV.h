@@ -13,12 +13,13 @@
 
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A tree whose items carry check boxes (unchecked, checked and, with AllowGrayed, grayed); options
 // hand a change down to the children and sum the children up in their parent.
-class TCheckTreeView : public QTreeWidget {
+class TARNWELL_COMMONCTRLS_EXPORT TCheckTreeView : public QTreeWidget {
   Q_OBJECT
   // Clicks cycle unchecked -> grayed -> checked; switched off, grayed
   // boxes become unchecked.

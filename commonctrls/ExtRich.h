@@ -15,13 +15,14 @@
 
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TStatusBar.h>
+#include <Tarnwell/TarnwellExport.h>
 class QPrinter;
 
 namespace Tarnwell {
 
 // An editor for source text: Tab inserts TabSpaces blanks, Enter repeats the indentation, and a
 // status bar panel shows the caret as "line: column".
-class TExtRichEdit : public QPlainTextEdit {
+class TARNWELL_COMMONCTRLS_EXPORT TExtRichEdit : public QPlainTextEdit {
   Q_OBJECT
   // Its first panel shows the caret's line and column.
   Q_PROPERTY(Tarnwell::TStatusBar* CaretPosDisplay READ CaretPosDisplay WRITE setCaretPosDisplay NOTIFY

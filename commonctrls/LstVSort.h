@@ -17,11 +17,12 @@
 #include <functional>
 
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace ColSortTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_COMMONCTRLS_EXPORT)
 // The values stored in ColumnTypes.
 enum TColumnSortType { cstText = 0, cstInteger = 1, cstDate = 2, cstTime = 3, cstDateTime = 4 };
 Q_ENUM_NS(TColumnSortType)
@@ -30,7 +31,7 @@ using namespace ColSortTypes;
 
 // A report-style list whose column headers sort the rows when clicked, each column as text,
 // integer, date, time or date-time (ColumnTypes).
-class TColSortListView : public QTreeWidget {
+class TARNWELL_COMMONCTRLS_EXPORT TColSortListView : public QTreeWidget {
   Q_OBJECT
  public:
   explicit TColSortListView(QWidget* parent = nullptr);

@@ -7,11 +7,12 @@
 #include <QTreeWidget>
 
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A tree whose item tooltips can be switched off (ShowToolTip).
-class TMyTreeView : public QTreeWidget {
+class TARNWELL_COMMONCTRLS_EXPORT TMyTreeView : public QTreeWidget {
   Q_OBJECT
   // Always stored with a design, also at its default.
   Q_PROPERTY(bool ShowToolTip READ ShowToolTip WRITE setShowToolTip NOTIFY ShowToolTipChanged STORED true)

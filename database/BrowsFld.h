@@ -12,13 +12,14 @@
 #include <QString>
 
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QFileDialog;
 
 namespace Tarnwell {
 
 namespace BrowsFldTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_DATABASEFORMS_EXPORT)
 // The folder the folder browser starts from.
 enum TSHFolders {
   foDesktop = 0,
@@ -63,7 +64,7 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(BrowsFldTypes::TBrowseInfoFlagSet)
 
 // A folder browser: a dialog, shown by Execute, in which the user picks a folder (or a file,
 // with bfIncludeFiles) starting from Directory or from the root folder.
-class TBrowserFold : public QObject {
+class TARNWELL_DATABASEFORMS_EXPORT TBrowserFold : public QObject {
   Q_OBJECT
   // The chosen folder's path after Execute (empty when nothing was chosen); set before
   // Execute, an existing folder is where the dialog starts. Empty by default.

@@ -19,6 +19,7 @@
 #include "DBFields.h"
 #include "DBRowStore.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -30,7 +31,7 @@ using TDataSetErrorEvent =
     std::function<void(TDataSet* DataSet, const EDatabaseError& E, TDataAction& Action)>;
 
 // What a dataset tells those listening to it (the data sources).
-class TDataSetObserver {
+class TARNWELL_DATABASE_EXPORT TDataSetObserver {
  public:
   virtual void DataSetEvent(TDataEvent ev, TField* field, int info) = 0;
   // The dataset is being destroyed: forget it.
@@ -43,7 +44,7 @@ class TDataSetObserver {
 // A dataset: the records of a table or query of a database engine, with a cursor, fields,
 // editing, filtering, bookmarks and the events of every step. Derived datasets (TTable,
 // TQuery) say where the records come from.
-class TDataSet : public QObject, public TFieldStore {
+class TARNWELL_DATABASE_EXPORT TDataSet : public QObject, public TFieldStore {
   Q_OBJECT
   // Setting Active opens or closes the dataset.
   Q_PROPERTY(bool Active READ Active WRITE setActive NOTIFY ActiveChanged)

@@ -10,6 +10,7 @@
 
 #include "DBDataSet.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -19,7 +20,7 @@ class TDataSource;
 // calls its virtual functions as the dataset changes, and a derived link answers them. A
 // link tells only what changed for it: ActiveChanged and EditingChanged when those states
 // flip.
-class TDataLink {
+class TARNWELL_DATABASE_EXPORT TDataLink {
  public:
   TDataLink() = default;
   virtual ~TDataLink();
@@ -48,7 +49,7 @@ class TDataLink {
 };
 
 // Binds grids and data-aware controls to a dataset.
-class TDataSource : public QObject, public TDataSetObserver {
+class TARNWELL_DATABASE_EXPORT TDataSource : public QObject, public TDataSetObserver {
   Q_OBJECT
   // The dataset the source serves (none by default); setting it tells every link and emits
   // StateChange.

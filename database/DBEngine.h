@@ -18,12 +18,13 @@
 #include <functional>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // How to reach a database: the Qt SQL driver and its connection parameters, as an alias
 // stands for them.
-struct TAliasParams {
+struct TARNWELL_DATABASE_EXPORT TAliasParams {
   QString Driver = QStringLiteral("QSQLITE");  // or "QPSQL"
   QString DatabaseName;                        // file path (SQLite) or database
   QString Host;                                // host name or Unix socket folder
@@ -39,7 +40,7 @@ using TAliasPrepare = std::function<void(const TAliasParams& params)>;
 
 // The database session: the aliases and the open connections the datasets share, one per
 // alias or path (static functions only).
-class TDBSession {
+class TARNWELL_DATABASE_EXPORT TDBSession {
  public:
   // Alias names: the registered ones in registration order, then the libpq services.
   static QStringList AliasNames();
@@ -71,20 +72,20 @@ class TDBSession {
 namespace Catalog {
 // Table names without system tables; tables outside the default schema carry
 // their owner as prefix ("owner.table").
-QStringList TableNames(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT QStringList TableNames(const QSqlDatabase& db);
 inline QStringList TableNames(const QString& aliasOrPath) {
   return TableNames(TDBSession::Connection(aliasOrPath));
 }
 // Field definitions with the declared types mapped to field types.
-TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table);
+TARNWELL_DATABASE_EXPORT TFieldDefs FieldDefs(const QSqlDatabase& db, const QString& table);
 // Index definitions, including the implicit key of an SQLite INTEGER PRIMARY KEY.
-TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table);
+TARNWELL_DATABASE_EXPORT TIndexDefs IndexDefs(const QSqlDatabase& db, const QString& table);
 // A declared SQL type ("VARCHAR(40)", "numeric(10,2)") as a field type and size.
-TFieldType MapDeclaredType(const QString& declared, int& size);
+TARNWELL_DATABASE_EXPORT TFieldType MapDeclaredType(const QString& declared, int& size);
 // "owner.table" or "table" quoted for SQL, each part with the engine's rules.
-QString QuoteTableName(const QSqlDatabase& db, const QString& name);
-QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
-bool IsPostgres(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT QString QuoteTableName(const QSqlDatabase& db, const QString& name);
+TARNWELL_DATABASE_EXPORT QString QuoteIdentifier(const QSqlDatabase& db, const QString& name);
+TARNWELL_DATABASE_EXPORT bool IsPostgres(const QSqlDatabase& db);
 }  // namespace Catalog
 
 }  // namespace Tarnwell

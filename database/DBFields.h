@@ -10,6 +10,7 @@
 #include "DBTypes.h"
 #include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -17,7 +18,7 @@ class TDataSet;
 class TField;
 
 // What a field reads and writes through: the record buffers of its dataset.
-class TFieldStore {
+class TARNWELL_DATABASE_EXPORT TFieldStore {
  public:
   virtual TDataSet* FieldDataSet() = 0;
   virtual QObject* FieldOwner() = 0;
@@ -33,7 +34,7 @@ class TFieldStore {
 
 // Reads and writes go to the dataset's active record (the edit buffer while
 // editing or inserting).
-class TField : public QObject {
+class TARNWELL_DATABASE_EXPORT TField : public QObject {
   Q_OBJECT
   // The name of the field in its dataset (the column's name); fixed at creation.
   Q_PROPERTY(QString FieldName READ FieldName CONSTANT)

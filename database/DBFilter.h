@@ -13,12 +13,13 @@
 
 #include "DBRowStore.h"
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A compiled Filter text: a predicate over the values of a record, given the dataset's
 // filter options (case-insensitive, partial "*" comparison).
-class TFilterExpr {
+class TARNWELL_DATABASE_EXPORT TFilterExpr {
  public:
   // Resolves a field name to its record slot and type; false when unknown.
   using TResolver = std::function<bool(const QString& name, int& slot, TFieldType& type)>;

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 typedef struct pg_conn PGconn;
 typedef struct pg_result PGresult;
@@ -18,17 +19,17 @@ typedef struct pg_result PGresult;
 namespace Tarnwell::Pg {
 
 // The libpq connection behind a Qt PostgreSQL connection; raises when there is none.
-PGconn* Handle(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT PGconn* Handle(const QSqlDatabase& db);
 // Whether a transaction (or a failed one) is open on the connection.
-bool InTransaction(PGconn* conn);
+TARNWELL_DATABASE_EXPORT bool InTransaction(PGconn* conn);
 
 // Rewrites "?" placeholders as "$1", "$2" ... leaving string literals (also
 // E'' strings and, with standard_conforming_strings off, backslash escapes in
 // plain ones), quoted identifiers, dollar-quoted text and comments alone.
-QString NumberedPlaceholders(const QString& sql, bool backslashEscapes, int* count = nullptr);
+TARNWELL_DATABASE_EXPORT QString NumberedPlaceholders(const QString& sql, bool backslashEscapes, int* count = nullptr);
 
 // One result, owned.
-class TResult {
+class TARNWELL_DATABASE_EXPORT TResult {
  public:
   TResult() = default;
   explicit TResult(PGresult* r) : mRes(r) {}
@@ -59,29 +60,29 @@ class TResult {
 // Runs one statement with its values bound out of band; raises EDatabaseError
 // ("what: the server's message") on failure. A text value holding a NUL is
 // refused before it reaches the server.
-TResult Exec(PGconn* conn, const QString& sql, const QVariantList& binds, const QString& what);
+TARNWELL_DATABASE_EXPORT TResult Exec(PGconn* conn, const QString& sql, const QVariantList& binds, const QString& what);
 // Runs one statement without values (several separated by ";" are allowed).
-TResult Exec(PGconn* conn, const QString& sql, const QString& what);
+TARNWELL_DATABASE_EXPORT TResult Exec(PGconn* conn, const QString& sql, const QString& what);
 
 // A field type and size for a column of a result (oid and modifier).
-TFieldType FieldType(unsigned oid, int mod, int& size);
+TARNWELL_DATABASE_EXPORT TFieldType FieldType(unsigned oid, int mod, int& size);
 // A name for a column's type, for the native descriptions.
-QString TypeName(unsigned oid);
+TARNWELL_DATABASE_EXPORT QString TypeName(unsigned oid);
 // A value as the server sends it in text form, decoded by its type.
-QVariant Decode(unsigned oid, const char* text, int len);
+TARNWELL_DATABASE_EXPORT QVariant Decode(unsigned oid, const char* text, int len);
 // A value in the text form the server reads (dates in ISO form, zoned
 // moments with their offset); raises for text holding a NUL.
-QByteArray ParamText(const QVariant& v);
+TARNWELL_DATABASE_EXPORT QByteArray ParamText(const QVariant& v);
 
 // The settings every connection of ours starts with: money and dates in
 // forms that read back exactly, lock waits with a limit.
-void PrepareSession(PGconn* conn, int lockTimeoutMs);
+TARNWELL_DATABASE_EXPORT void PrepareSession(PGconn* conn, int lockTimeoutMs);
 
 // A server-side cursor over one select, on a reading connection of its own
 // (a copy of the dataset's connection, with the same search path), so that a
 // large table opens at once and the program's own statements and
 // transactions stay untouched.
-class TCursor {
+class TARNWELL_DATABASE_EXPORT TCursor {
  public:
   // Declares the cursor and fetches the first `first` rows.
   TCursor(PGconn* source, const QString& sql, const QVariantList& binds, int first, int lockTimeoutMs);

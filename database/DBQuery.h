@@ -10,12 +10,13 @@
 
 #include "DBSqlDataSet.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A parameter of a query (":name" in its SQL): its name, data type and value. The SetAs
 // functions set the type with the value (SetAsString only when none was set).
-class TParam {
+class TARNWELL_DATABASE_EXPORT TParam {
  public:
   QString Name;
   TFieldType DataType = ftUnknown;
@@ -55,7 +56,7 @@ class TParam {
 };
 
 // The parameters of a query, found by name (ParamByName raises for a missing one).
-class TParams {
+class TARNWELL_DATABASE_EXPORT TParams {
  public:
   int Count() const { return int(mItems.size()); }
   TParam& operator[](int i) { return mItems.at(i); }
@@ -73,7 +74,7 @@ class TParams {
 
 // A dataset of the records an SQL statement gives, with ":name" parameters (Params) bound at
 // open.
-class TQuery : public TDBDataSet {
+class TARNWELL_DATABASE_EXPORT TQuery : public TDBDataSet {
   Q_OBJECT
   // Setting the text re-reads the parameter names; values of names that remain are kept.
   TW_PROPERTY_SETTER(QStringList, SQL)

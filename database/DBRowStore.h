@@ -13,12 +13,13 @@
 #include <vector>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The records of an open dataset in memory, packed slot by slot by field type; each row
 // keeps the serial number its bookmarks name.
-class TRowStore {
+class TARNWELL_DATABASE_EXPORT TRowStore {
  public:
   // How a slot keeps its values.
   enum class TKind : quint8 { Int, Float, Bool, Date, Time, Moment, Text, Bytes, Other };
@@ -117,7 +118,7 @@ class TRowStore {
 
 // One record wherever it is kept: a row of a store, or a record being built.
 // What filters read.
-class TRecordRef {
+class TARNWELL_DATABASE_EXPORT TRecordRef {
  public:
   TRecordRef(const TRecord& r) : mRecord(&r) {}  // NOLINT: a record is a record reference
   TRecordRef(const TRowStore& s, int row) : mStore(&s), mRow(row) {}

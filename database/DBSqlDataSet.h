@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DBDataSet.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -20,7 +21,7 @@ class TStatement;
 }
 
 // Base of TQuery and TTable: a dataset over an SQL cursor of a connection.
-class TDBDataSet : public TDataSet {
+class TARNWELL_DATABASE_EXPORT TDBDataSet : public TDataSet {
   Q_OBJECT
  public:
   explicit TDBDataSet(QObject* owner = nullptr);

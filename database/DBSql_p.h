@@ -7,17 +7,18 @@
 #include <vector>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The failure `what` with the engine's own message appended.
-EDatabaseError EngineError(const QString& what, const QSqlError& e);
+TARNWELL_DATABASE_EXPORT EDatabaseError EngineError(const QString& what, const QSqlError& e);
 // A value in the form it is bound to a statement (dates as ISO text, ...).
-QVariant BindForm(const QVariant& v);
+TARNWELL_DATABASE_EXPORT QVariant BindForm(const QVariant& v);
 
 // The rows of a statement run to its end (catalog queries, writes with
 // RETURNING), read the same way on both engines.
-class TRows {
+class TARNWELL_DATABASE_EXPORT TRows {
  public:
   bool next() { return ++mPos < int(Data.size()); }
   QVariant value(int c) const { return Data[mPos].value(c); }
@@ -32,9 +33,9 @@ class TRows {
 // Runs one statement with its values bound ("?" placeholders); on
 // PostgreSQL the values travel apart from the text. Raises EDatabaseError
 // ("what: the engine's message").
-TRows RunStatement(const QSqlDatabase& db, const QString& sql, const QVariantList& binds, const QString& what);
+TARNWELL_DATABASE_EXPORT TRows RunStatement(const QSqlDatabase& db, const QString& sql, const QVariantList& binds, const QString& what);
 
 // Whether the program has a transaction of its own open on the connection.
-bool InProgramTransaction(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT bool InProgramTransaction(const QSqlDatabase& db);
 
 }  // namespace Tarnwell

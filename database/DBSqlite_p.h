@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <Tarnwell/TarnwellExport.h>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -12,21 +13,21 @@ struct sqlite3_stmt;
 namespace Tarnwell::Lite {
 
 // The engine's handle behind a Qt SQLite connection; raises when there is none.
-sqlite3* Handle(const QSqlDatabase& db);
+TARNWELL_DATABASE_EXPORT sqlite3* Handle(const QSqlDatabase& db);
 
 // Whether the files of the connection keep a write-ahead log (then an open
 // reader never keeps a writer out); `schema` limits the question to one of
 // them ("main", an attached name). In-memory databases count as such.
-bool KeepsWriteAheadLog(sqlite3* db, const QString& schema = {});
+TARNWELL_DATABASE_EXPORT bool KeepsWriteAheadLog(sqlite3* db, const QString& schema = {});
 
 // Whether a dataset reads rows that need no record of their own straight
 // from the statement into its store (on by default); off, every row goes
 // through a record, the general way (to compare the two).
-void SetDirectRows(bool on);
-bool DirectRows();
+TARNWELL_DATABASE_EXPORT void SetDirectRows(bool on);
+TARNWELL_DATABASE_EXPORT bool DirectRows();
 
 // One prepared statement, finalized with the object.
-class TStatement {
+class TARNWELL_DATABASE_EXPORT TStatement {
  public:
   // Raises EDatabaseError ("what: the engine's message").
   TStatement(sqlite3* db, const QString& sql, const QString& what);

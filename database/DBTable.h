@@ -4,12 +4,13 @@
 
 #include "DBSqlDataSet.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A dataset of the records of one database table (TableName), in IndexFieldNames order,
 // editable unless ReadOnly.
-class TTable : public TDBDataSet {
+class TARNWELL_DATABASE_EXPORT TTable : public TDBDataSet {
   Q_OBJECT
   // Refused while the table is open (the value stays).
   TW_PROPERTY_SETTER(QString, TableName)

@@ -26,6 +26,7 @@
 #include <Tarnwell/database/DBTreeVAnalysis.h>
 #include <Tarnwell/database/EnhQuery.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -34,7 +35,7 @@ class TFormDBAnalizer;
 using TDBConnectEvent = std::function<void(TObject* sender, QString& alias)>;
 
 // A tree of a database's tables that drives master, detail and linked queries.
-class TDBTreeView : public TMyTreeView {
+class TARNWELL_DATABASEFORMS_EXPORT TDBTreeView : public TMyTreeView {
   Q_OBJECT
   // The tree in the tree text format; a text with malformed indentation is
   // refused (the tree and the property stay as they were).

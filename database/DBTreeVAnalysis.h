@@ -17,11 +17,12 @@
 #include <vector>
 
 #include "DBTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A node of tree text: its label and its child nodes.
-struct TTreeTextNode {
+struct TARNWELL_DATABASE_EXPORT TTreeTextNode {
   QString Text;
   std::vector<TTreeTextNode> Children;
   bool operator==(const TTreeTextNode&) const = default;
@@ -30,22 +31,22 @@ struct TTreeTextNode {
 using TTreeText = std::vector<TTreeTextNode>;
 
 namespace TreeText {
-QStringList Format(const TTreeText& tree);
+TARNWELL_DATABASE_EXPORT QStringList Format(const TTreeText& tree);
 // Raises EStreamError naming the line when the indentation is malformed: the
 // first line indented, a line more than one level deeper than the one before,
 // a line without text, or a label that begins or ends with a tab.
-TTreeText Parse(const QStringList& lines);
+TARNWELL_DATABASE_EXPORT TTreeText Parse(const QStringList& lines);
 // Splits text at CR LF, LF or CR; a last empty line is dropped.
-QStringList SplitLines(const QString& text);
+TARNWELL_DATABASE_EXPORT QStringList SplitLines(const QString& text);
 // Writes the tree through a temporary file that replaces `path` only when
 // complete; raises EStreamError when it cannot be written.
-void Save(const QString& path, const TTreeText& tree);
+TARNWELL_DATABASE_EXPORT void Save(const QString& path, const TTreeText& tree);
 // Reads and validates a file (UTF-8, at most 16 MB); raises EStreamError.
-TTreeText Load(const QString& path);
+TARNWELL_DATABASE_EXPORT TTreeText Load(const QString& path);
 }  // namespace TreeText
 
 // The catalog facts about one table the analyser works with.
-struct TAnalyzedTable {
+struct TARNWELL_DATABASE_EXPORT TAnalyzedTable {
   QString Name;
   bool Defined = false;  // false: not read (unchecked, or not in the catalog)
   TIndexDefs Indexes;
@@ -56,7 +57,7 @@ using TAnalyzeProgress = std::function<void()>;
 
 // The database analysis behind the tree: reads a connection's catalog (tables, keys, fields)
 // and builds the tree of main, secondary and other tables with their details and links.
-class TDBAnalyzer {
+class TARNWELL_DATABASE_EXPORT TDBAnalyzer {
  public:
   // Node labels of the analysed tree.
   static const QString kRoot;       // "Tabelle"

@@ -10,6 +10,7 @@
 
 #include <Tarnwell/commonctrls/MyTreeV.h>
 #include <Tarnwell/database/DBTreeVAnalysis.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QComboBox;
 class QLineEdit;
@@ -29,7 +30,7 @@ class TBrowserFold;
 class TPatternRadioButton;
 
 // The tree page's tree: a label edit can be ended (kept) or cancelled.
-class TAnalyzerTree : public TMyTreeView {
+class TARNWELL_DATABASEFORMS_EXPORT TAnalyzerTree : public TMyTreeView {
  public:
   using TMyTreeView::TMyTreeView;
   bool Editing() const;
@@ -38,7 +39,7 @@ class TAnalyzerTree : public TMyTreeView {
 
 // The analyser dialog of a TDBTreeView: the database and tables to analyse, the table
 // descriptions and the tree to edit; on OK the tree takes the result.
-class TFormDBAnalizer : public QDialog {
+class TARNWELL_DATABASEFORMS_EXPORT TFormDBAnalizer : public QDialog {
   Q_OBJECT
  public:
   TFormDBAnalizer(TDBTreeView* tree, bool tablesOnly, QWidget* parent = nullptr);

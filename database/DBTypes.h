@@ -16,11 +16,12 @@
 
 #include <Tarnwell/platform/TExceptions.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Every failure of the dataset layer, with the engine's message where there is one.
-class EDatabaseError : public ETarnwellError {
+class TARNWELL_DATABASE_EXPORT EDatabaseError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
@@ -29,7 +30,7 @@ class EDatabaseError : public ETarnwellError {
 // registered with the meta-object system (read-only properties of datasets
 // and fields show them by name).
 namespace DBTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_DATABASE_EXPORT)
 
 // The state of a dataset: inactive, browsing, editing, inserting ...
 enum TDataSetState {
@@ -118,37 +119,37 @@ using namespace DBTypes;
 using TBookmark = QByteArray;
 
 // Type names for messages and catalog dumps ("ftInteger").
-QString FieldTypeName(TFieldType t);
-bool IsTextFieldType(TFieldType t);     // string, fixed-char, wide-string, memo
-bool IsNumericFieldType(TFieldType t);  // integers, floats, currency, BCD, auto-increment
-bool IsDateFieldType(TFieldType t);     // date, time, date-time
+TARNWELL_DATABASE_EXPORT QString FieldTypeName(TFieldType t);
+TARNWELL_DATABASE_EXPORT bool IsTextFieldType(TFieldType t);     // string, fixed-char, wide-string, memo
+TARNWELL_DATABASE_EXPORT bool IsNumericFieldType(TFieldType t);  // integers, floats, currency, BCD, auto-increment
+TARNWELL_DATABASE_EXPORT bool IsDateFieldType(TFieldType t);     // date, time, date-time
 // Converts a value to what a field of type t holds (QDate for ftDate, qint64
 // for integers, ...). Strings are read in ISO form first, then in the locale's
 // short form. Returns false when it cannot be converted; a null stays null.
-bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out);
+TARNWELL_DATABASE_EXPORT bool CoerceToFieldType(const QVariant& in, TFieldType t, QVariant& out);
 // A wall-clock time of the local clock as a moment with the offset the
 // clock had then (quick to make for many values read at once), and an
 // instant as the local clock shows it.
-QDateTime LocalMoment(const QDate& d, const QTime& t);
-QDateTime LocalMomentFromUtc(qint64 msecs);
+TARNWELL_DATABASE_EXPORT QDateTime LocalMoment(const QDate& d, const QTime& t);
+TARNWELL_DATABASE_EXPORT QDateTime LocalMomentFromUtc(qint64 msecs);
 // An exact decimal number (text in the C or the locale's form, exponent
 // allowed) as plain C-locale text, e.g. "-12345678901234.5678".
-bool ExactDecimal(const QString& in, QString& out);
+TARNWELL_DATABASE_EXPORT bool ExactDecimal(const QString& in, QString& out);
 // Compares two values of the same field type: -1, 0, 1. Nulls order first.
-int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool caseInsensitive = false);
+TARNWELL_DATABASE_EXPORT int CompareFieldValues(const QVariant& a, const QVariant& b, TFieldType t, bool caseInsensitive = false);
 
 // The locale's short date with a four-digit year, as fields show and read dates.
-QString ShortDateFormat();
+TARNWELL_DATABASE_EXPORT QString ShortDateFormat();
 // A date typed as text: ISO ("2024-12-31"), or the locale's short form with a
 // four-digit or a two-digit year ("31/12/24" in Italy, "12/31/24" in the
 // United States). Two-digit years fall in 1950..2049, as in the spreadsheet.
-bool TextToDate(const QString& text, QDate& out);
+TARNWELL_DATABASE_EXPORT bool TextToDate(const QString& text, QDate& out);
 
 // ---------------------------------------------------------------------------
 // The definition of a column of a table or query result: name, field type, size (characters
 // of a text, 0 without a declared length), whether a value is required, and the precision of
 // a decimal number.
-class TFieldDef {
+class TARNWELL_DATABASE_EXPORT TFieldDef {
  public:
   QString Name;
   TFieldType DataType = ftUnknown;
@@ -161,7 +162,7 @@ class TFieldDef {
 };
 
 // The column definitions of a dataset, in column order.
-class TFieldDefs {
+class TARNWELL_DATABASE_EXPORT TFieldDefs {
  public:
   int Count() const { return int(mItems.size()); }
   const TFieldDef& operator[](int i) const { return mItems.at(i); }
@@ -181,7 +182,7 @@ class TFieldDefs {
 
 // The definition of an index of a table: its name, its key fields and its options (primary,
 // unique, descending, case-insensitive).
-class TIndexDef {
+class TARNWELL_DATABASE_EXPORT TIndexDef {
  public:
   QString Name;
   QString Fields;  // key field names joined by ";"
@@ -193,7 +194,7 @@ class TIndexDef {
 };
 
 // The indexes of a table, as the catalog gives them.
-class TIndexDefs {
+class TARNWELL_DATABASE_EXPORT TIndexDefs {
  public:
   int Count() const { return int(mItems.size()); }
   const TIndexDef& operator[](int i) const { return mItems.at(i); }
@@ -219,7 +220,7 @@ class TIndexDefs {
 
 // ---------------------------------------------------------------------------
 // One cached record.
-struct TRecord {
+struct TARNWELL_DATABASE_EXPORT TRecord {
   quint64 Serial = 0;      // never reused within a dataset
   QList<QVariant> Values;  // data fields, then calculated fields
 };

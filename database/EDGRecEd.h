@@ -24,6 +24,7 @@
 #include <vector>
 
 #include <Tarnwell/database/EnhDBGrd.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QComboBox;
 class QListWidget;
@@ -43,7 +44,7 @@ class TFontComboBox;
 // ------------------------------------------------------------------ data-aware controls
 
 // What the data-aware controls share: the link to one field of a data source.
-class TFieldDataLink : public TDataLink {
+class TARNWELL_DATABASEFORMS_EXPORT TFieldDataLink : public TDataLink {
  public:
   QString FieldName;
   TField* Field() const;
@@ -86,7 +87,7 @@ class TFieldDataLink : public TDataLink {
 
 // A line edit bound to one field of a data source: shows the current record's value and
 // hands what was typed to the field when it loses the focus (UpdateRecord).
-class TDBEdit : public QLineEdit {
+class TARNWELL_DATABASEFORMS_EXPORT TDBEdit : public QLineEdit {
   Q_OBJECT
  public:
   TDBEdit(TDataSource* source, const QString& field, QWidget* parent = nullptr);
@@ -105,7 +106,7 @@ class TDBEdit : public QLineEdit {
 
 // A check box bound to a boolean field of a data source: shows the current record's value
 // and writes a click to the field.
-class TDBCheckBox : public QCheckBox {
+class TARNWELL_DATABASEFORMS_EXPORT TDBCheckBox : public QCheckBox {
   Q_OBJECT
  public:
   TDBCheckBox(TDataSource* source, const QString& field, QWidget* parent = nullptr);
@@ -119,7 +120,7 @@ class TDBCheckBox : public QCheckBox {
 
 // A text edit bound to a memo field of a data source: shows the current record's text and
 // hands the edited text to the field when it loses the focus (UpdateRecord).
-class TDBRichEdit : public QTextEdit {
+class TARNWELL_DATABASEFORMS_EXPORT TDBRichEdit : public QTextEdit {
   Q_OBJECT
  public:
   TDBRichEdit(TDataSource* source, const QString& field, QWidget* parent = nullptr);
@@ -139,7 +140,7 @@ class TDBRichEdit : public QTextEdit {
 // of any format; without it the picture is loaded on request (LoadPicture),
 // from the first bitmap signature "BM" found in the blob. A blob that holds
 // no readable picture, or a picture without height, changes nothing.
-class TDBImage : public QLabel {
+class TARNWELL_DATABASEFORMS_EXPORT TDBImage : public QLabel {
   Q_OBJECT
  public:
   TDBImage(TDataSource* source, const QString& field, bool autoDisplay, QWidget* parent = nullptr);
@@ -170,7 +171,7 @@ class TDBImage : public QLabel {
 // The record navigator of the record window: buttons for the first, prior, next and last
 // record, insert and delete (only when editing) and refresh, each enabled when its move or
 // change is possible.
-class TDBNavigator : public QWidget {
+class TARNWELL_DATABASEFORMS_EXPORT TDBNavigator : public QWidget {
   Q_OBJECT
  public:
   // The buttons of the record navigator.
@@ -193,7 +194,7 @@ class TDBNavigator : public QWidget {
 
 // The grid's customisation window: the columns to show and their order, titles, widths,
 // fonts and colours, the colour conditions and the conversions of a TEnhDBGrid.
-class TFormDBGridEdit : public QDialog {
+class TARNWELL_DATABASEFORMS_EXPORT TFormDBGridEdit : public QDialog {
   Q_OBJECT
  public:
   explicit TFormDBGridEdit(TEnhDBGrid* grid, QWidget* parent = nullptr);
@@ -302,7 +303,7 @@ class TFormDBGridEdit : public QDialog {
 
 // The record window of a TEnhDBGrid: the current record's fields one under the other with a
 // navigator, for reading or (editMode) editing.
-class TFormEditRecord : public QDialog {
+class TARNWELL_DATABASEFORMS_EXPORT TFormEditRecord : public QDialog {
   Q_OBJECT
  public:
   TFormEditRecord(TEnhDBGrid* grid, bool editMode, QWidget* parent = nullptr);

@@ -27,6 +27,7 @@
 #include <Tarnwell/database/EnhDBGrdRules.h>
 #include <Tarnwell/grids/TGrids.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QDataStream;
 class QIODevice;
@@ -36,7 +37,7 @@ class QMenu;
 namespace Tarnwell {
 
 namespace EnhDBGridTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_DATABASEFORMS_EXPORT)
 // How the enhanced grid draws its cells: flat, raised or lowered.
 enum TCellStyle { csNone, csRaised, csLowered };
 Q_ENUM_NS(TCellStyle)
@@ -48,7 +49,7 @@ class TDBGridColumns;
 
 // One column: bound to a field by name. Values not set on the column follow
 // the grid (colour, fonts) and the field (title, width, alignment).
-class TDBGridColumn {
+class TARNWELL_DATABASEFORMS_EXPORT TDBGridColumn {
  public:
   explicit TDBGridColumn(TDBGridColumns* owner) : mOwner(owner) {}
 
@@ -101,7 +102,7 @@ class TDBGridColumn {
 };
 
 // The columns of a TEnhDBGrid.
-class TDBGridColumns {
+class TARNWELL_DATABASEFORMS_EXPORT TDBGridColumns {
  public:
   explicit TDBGridColumns(TEnhDBGrid* grid) : mGrid(grid) {}
   TEnhDBGrid* Grid() const { return mGrid; }
@@ -134,7 +135,7 @@ class TFormEditRecord;
 
 // A data grid with rule-based cell colours and value conversions, title search, filter and sort,
 // and a layout that can be saved.
-class TEnhDBGrid : public TCustomGrid {
+class TARNWELL_DATABASEFORMS_EXPORT TEnhDBGrid : public TCustomGrid {
   Q_OBJECT
   // The data source whose dataset the grid shows, one row a record (none by default).
   Q_PROPERTY(Tarnwell::TDataSource* DataSource READ DataSource WRITE setDataSource NOTIFY DataSourceChanged)

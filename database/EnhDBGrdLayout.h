@@ -18,12 +18,13 @@
 #include <vector>
 
 #include <Tarnwell/platform/TColor.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A font as a saved grid layout writes it: family name, height (negative: in pixels),
 // TFontStyles and colour.
-struct TLayoutFont {
+struct TARNWELL_DATABASE_EXPORT TLayoutFont {
   QString Name = QStringLiteral("MS Sans Serif");
   int Height = -11;         // negative: character height in pixels
   unsigned Style = 0;       // TFontStyles
@@ -33,7 +34,7 @@ struct TLayoutFont {
 
 // A column of a saved grid layout: its field, title and appearance; Assigned says which
 // values the column holds itself.
-struct TLayoutColumn {
+struct TARNWELL_DATABASE_EXPORT TLayoutColumn {
   // Which values the column holds itself; the others follow the grid and the field.
   enum : unsigned {
     cvColor = 1,
@@ -60,7 +61,7 @@ struct TLayoutColumn {
 
 // A saved layout of a TEnhDBGrid: the grid's appearance, its rules and options, and its
 // columns in order.
-struct TGridLayout {
+struct TARNWELL_DATABASE_EXPORT TGridLayout {
   QString Name;  // the grid's component name, as written in the header
   TColor Color = clWindow;
   bool ParentColor = false;
@@ -88,10 +89,10 @@ constexpr int kLayoutMaxLines = 1 << 16;       // lines of one rule list
 constexpr int kLayoutMaxWidth = 1 << 16;       // pixels of a column or row
 constexpr int kLayoutMaxFixedColumns = kLayoutMaxColumns + 1;
 
-QByteArray WriteGridLayout(const TGridLayout& layout);
+TARNWELL_DATABASE_EXPORT QByteArray WriteGridLayout(const TGridLayout& layout);
 // Reads one layout from the start of `data`. On success `out` holds it and
 // `consumed` how many bytes it took (whatever follows is left alone); on
 // failure `out` is untouched and `error` says what was wrong.
-bool ReadGridLayout(const QByteArray& data, TGridLayout& out, qsizetype& consumed, QString& error);
+TARNWELL_DATABASE_EXPORT bool ReadGridLayout(const QByteArray& data, TGridLayout& out, qsizetype& consumed, QString& error);
 
 }  // namespace Tarnwell

@@ -24,11 +24,12 @@
 #include <vector>
 
 #include "FixQuery.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // One parsed where-line: "[OR]" and "[AND]" lines have that as FieldName.
-struct TWhereCondItem {
+struct TARNWELL_DATABASE_EXPORT TWhereCondItem {
   QString FieldName;
   QString Operator;
   QString Value;
@@ -38,7 +39,7 @@ struct TWhereCondItem {
 // What the prompt window shows and gives back. Where-prompts have an
 // editable operator (from QueryOperators()) and value; parameter prompts an
 // editable value only.
-struct TQueryPromptRow {
+struct TARNWELL_DATABASE_EXPORT TQueryPromptRow {
   QString Field;      // column 0 (read-only)
   QString Operator;   // column 1: the operator, or the type label of a parameter
   QString Value;      // column 2
@@ -46,7 +47,7 @@ struct TQueryPromptRow {
 };
 // A request to the prompt window: its caption, whether it asks for parameters (the operator
 // column then fixed) or for where-conditions, and the rows to show and fill in.
-struct TQueryPrompt {
+struct TARNWELL_DATABASE_EXPORT TQueryPrompt {
   QString Caption = QStringLiteral("Parametri Query");
   bool Parameters = false;  // parameter prompt: the operator column is fixed too
   std::vector<TQueryPromptRow> Rows;
@@ -57,7 +58,7 @@ using TQueryPrompter = std::function<bool(TQueryPrompt& prompt)>;
 // A query whose SQL text Rebuild assembles from clause lists, with date and prompt markers
 // in its where-lines, prompted parameters, links to master, detail and linked datasets, and
 // sorting by field.
-class TEnhQuery : public TFixQuery {
+class TARNWELL_DATABASE_EXPORT TEnhQuery : public TFixQuery {
   Q_OBJECT
   // Free text for the user's eyes (empty by default); the query itself does not read it.
   TW_PROPERTY(QString, Caption, (void)0)

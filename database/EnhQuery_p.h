@@ -3,11 +3,12 @@
 
 #include <QDateTime>
 #include <functional>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Replaces the clock TEnhQuery::CurrentDateTime reads; empty restores the
 // system clock.
-void SetEnhQueryClock(std::function<QDateTime()> clock);
+TARNWELL_DATABASE_EXPORT void SetEnhQueryClock(std::function<QDateTime()> clock);
 
 }  // namespace Tarnwell

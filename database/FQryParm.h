@@ -11,6 +11,7 @@
 #include <QDialog>
 
 #include <Tarnwell/database/EnhQuery.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QTableWidget;
 class QPushButton;
@@ -19,7 +20,7 @@ namespace Tarnwell {
 
 // The prompt window of TEnhQuery ("Parametri Query"): a grid of field, operator, value and
 // type columns, date and time pickers for date and time rows, OK and Cancel.
-class TFormQueryParms : public QDialog {
+class TARNWELL_DATABASEFORMS_EXPORT TFormQueryParms : public QDialog {
   Q_OBJECT
  public:
   static constexpr int kRowHeight = 18;
@@ -55,6 +56,6 @@ class TFormQueryParms : public QDialog {
 };
 
 // Makes TEnhQuery ask through TFormQueryParms.
-void InstallQueryPromptWindow();
+TARNWELL_DATABASEFORMS_EXPORT void InstallQueryPromptWindow();
 
 }  // namespace Tarnwell

@@ -8,11 +8,12 @@
 #include <QList>
 
 #include "DBQuery.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Where a field sits in the engine's native record.
-struct TFixFldParm {
+struct TARNWELL_DATABASE_EXPORT TFixFldParm {
   quint8 Raw = 0;  // 1: read from the native record's bytes
   quint16 Offset = 0;
   quint16 Length = 0;
@@ -21,7 +22,7 @@ using TFixFldList = QList<TFixFldParm>;
 
 // The query base of TEnhQuery: a TQuery that knows where each field sits in the engine's
 // native record (RawFields) and creates fields of raw native types read-only.
-class TFixQuery : public TQuery {
+class TARNWELL_DATABASE_EXPORT TFixQuery : public TQuery {
   Q_OBJECT
  public:
   explicit TFixQuery(QObject* owner = nullptr);

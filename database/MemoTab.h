@@ -6,12 +6,13 @@
 
 #include "DBDataSet.h"
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A dataset held in memory: its records live only in the table (from FieldDefs, filled by
 // the program), with sorting on one field and a one-condition filter.
-class TMemoTable : public TDataSet {
+class TARNWELL_DATABASE_EXPORT TMemoTable : public TDataSet {
   Q_OBJECT
   // Free text for the user's eyes; the table itself does not read it.
   TW_PROPERTY(QString, Caption, (void)0)

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTimer>
 #include <functional>
+#include <Tarnwell/TarnwellExport.h>
 
 class QSocketNotifier;
 
@@ -23,7 +24,7 @@ struct TProbe;
 // Watches one folder for changes on disk and calls Callback once the changes have settled
 // (SettleMs of quiet, at most MaxDelayMs into a long burst): how a file list follows its
 // folder (AutoUpdate).
-class TShellChangeNotifyThread : public QObject {
+class TARNWELL_FILEVIEW_EXPORT TShellChangeNotifyThread : public QObject {
   Q_OBJECT
  public:
   explicit TShellChangeNotifyThread(QObject* parent = nullptr);

@@ -17,6 +17,7 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -24,7 +25,7 @@ class TFileListViewLite;
 
 // A drop-down list of the places (desktop, volumes, network, trash) and the folders of the current
 // path of a TFileListViewLite; choosing one lists it.
-class TDirectoryComboLite : public QComboBox {
+class TARNWELL_FILEVIEW_EXPORT TDirectoryComboLite : public QComboBox {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)
   // The file list the combo drives and follows (none by default): choosing a place lists it
@@ -91,7 +92,7 @@ class TDirectoryComboLite : public QComboBox {
 
 // A file-name edit that shows the name of the file selected in a TFileListViewLite and applies its
 // text as the view's mask on Enter.
-class TFileNameEditLite : public QLineEdit {
+class TARNWELL_FILEVIEW_EXPORT TFileNameEditLite : public QLineEdit {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/FileList.h>)
   // The file list whose selected file name the edit shows and whose Mask it sets on Enter

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QStringList>
 #include <functional>
+#include <Tarnwell/TarnwellExport.h>
 
 class QDrag;
 class QMimeData;
@@ -18,7 +19,7 @@ namespace Tarnwell {
 // The start of a drag out of a control: MakeData gives what is dragged, Execute runs the
 // drag with the copy and move actions AllowedOp permits and tells how it ended
 // (TDragResult).
-class TDropSource : public QObject {
+class TARNWELL_FILEVIEW_EXPORT TDropSource : public QObject {
   Q_OBJECT
  public:
   // The outcomes of Execute.
@@ -51,7 +52,7 @@ class TDropSource : public QObject {
 
 // A drag of files: their paths as URLs (text/uri-list), from RawFiles when set so that names
 // that are no UTF-8 travel exactly.
-class TDropFileSource : public TDropSource {
+class TARNWELL_FILEVIEW_EXPORT TDropFileSource : public TDropSource {
   Q_OBJECT
  public:
   explicit TDropFileSource(QObject* parent = nullptr);

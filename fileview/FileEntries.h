@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "FileViewTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -36,7 +37,7 @@ constexpr qint64 kNoDate = std::numeric_limits<qint64>::min();
 
 // An entry a file list shows: a file, folder, place, drive, link or network container, with
 // its name, size, date, attributes and icon.
-struct TFileItem {
+struct TARNWELL_FILEVIEW_EXPORT TFileItem {
   TItemKind Kind = TItemKind::File;
   // What a sort reads comes first, in one cache line.
   qint64 Size = kNoSize; // bytes; kNoSize for folders and places
@@ -71,15 +72,15 @@ struct TFileItem {
 using TFileItems = std::vector<TFileItem>;
 
 // "###,###,###,###" with the locale's group separator; empty for 0.
-QString FormatThousands(qint64 v);
+TARNWELL_FILEVIEW_EXPORT QString FormatThousands(qint64 v);
 // The Size column: the byte count, or " " for an empty file or a folder.
-QString SizeColumnText(const TFileItem& it);
+TARNWELL_FILEVIEW_EXPORT QString SizeColumnText(const TFileItem& it);
 // The Modified column: local date and time in the locale's short format.
-QString DateColumnText(qint64 msecs);
+TARNWELL_FILEVIEW_EXPORT QString DateColumnText(qint64 msecs);
 
 // File masks: patterns separated by ";". "*.*" matches every name (also one
 // without a dot); matching ignores case. A pattern may not name a folder.
-class TFileMask {
+class TARNWELL_FILEVIEW_EXPORT TFileMask {
  public:
   // Returns false (and the reason) for a mask that cannot be used.
   static bool Validate(const QString& mask, QString* error = nullptr);
@@ -95,15 +96,15 @@ class TFileMask {
 // The locale's collation keys of every caption and the ranks of every item
 // (thread-safe: one collator per call). Ranks are made again whenever one
 // item lacks them.
-void PrepareSortKeys(TFileItems& items);
+TARNWELL_FILEVIEW_EXPORT void PrepareSortKeys(TFileItems& items);
 // A strict weak ordering for every key: places, then folders, then the
 // rest; within a class by the key, ties by caption and name. The inverse
 // orders reverse the whole comparison (folders come last).
-int CompareItems(const TFileItem& a, const TFileItem& b, TSortedBy by);
-void SortItems(TFileItems& items, TSortedBy by);
+TARNWELL_FILEVIEW_EXPORT int CompareItems(const TFileItem& a, const TFileItem& b, TSortedBy by);
+TARNWELL_FILEVIEW_EXPORT void SortItems(TFileItems& items, TSortedBy by);
 
 // How a folder is read. Attribute kinds not in `types` are left out.
-struct TFolderQuery {
+struct TARNWELL_FILEVIEW_EXPORT TFolderQuery {
   QString Directory;  // absolute
   QByteArray DirBytes;  // the same as the file system spells it; when empty, Directory encoded
   QString Mask = QStringLiteral("*.*");
@@ -111,7 +112,7 @@ struct TFolderQuery {
 };
 // What ReadFolder read: the entries, the total size of the listed files in bytes, and
 // whether it succeeded (Error says why not).
-struct TFolderResult {
+struct TARNWELL_FILEVIEW_EXPORT TFolderResult {
   TFileItems Items;
   qint64 Total = 0;    // the sum of the listed files' sizes
   bool Ok = true;
@@ -119,66 +120,66 @@ struct TFolderResult {
 };
 // Reads the folder: each entry once, folders always, files when the mask
 // matches. `cancel` (may be null) stops the reading early. Safe on any thread.
-TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel = nullptr);
+TARNWELL_FILEVIEW_EXPORT TFolderResult ReadFolder(const TFolderQuery& q, const std::atomic<bool>* cancel = nullptr);
 // One entry, as ReadFolder would list it (for re-adding a renamed or created
 // entry by its exact path); nullopt when it does not exist.
-std::optional<TFileItem> ReadOneEntry(const QString& path);
-std::optional<TFileItem> ReadOneEntry(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT std::optional<TFileItem> ReadOneEntry(const QString& path);
+TARNWELL_FILEVIEW_EXPORT std::optional<TFileItem> ReadOneEntry(const QByteArray& path);
 
 // File names as bytes: the text shown for them (undecodable bytes as
 // U+FFFD), and paths joined and split without ever going through text.
-QString DisplayName(const QByteArray& raw);
-QByteArray JoinRaw(const QByteArray& dir, const QByteArray& name);
-QByteArray RawFileName(const QByteArray& path);
-QByteArray RawParent(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT QString DisplayName(const QByteArray& raw);
+TARNWELL_FILEVIEW_EXPORT QByteArray JoinRaw(const QByteArray& dir, const QByteArray& name);
+TARNWELL_FILEVIEW_EXPORT QByteArray RawFileName(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT QByteArray RawParent(const QByteArray& path);
 // A "file://" URL of the exact bytes (each byte outside the safe set
 // percent-encoded), and the bytes back from one.
-QUrl RawPathUrl(const QByteArray& path);
-QByteArray RawPathOfUrl(const QUrl& url);
+TARNWELL_FILEVIEW_EXPORT QUrl RawPathUrl(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT QByteArray RawPathOfUrl(const QUrl& url);
 
 // Reads at most `maxBytes` of a regular file (a link to one too); anything
 // else (a FIFO, a device, a socket, a folder) is never opened. False when it
 // is no regular file, cannot be read or is larger than `maxBytes`.
-bool ReadRegularFile(const QByteArray& path, qint64 maxBytes, QByteArray* out);
+TARNWELL_FILEVIEW_EXPORT bool ReadRegularFile(const QByteArray& path, qint64 maxBytes, QByteArray* out);
 
 // The MIME type comment and name for a file name (by name, not content);
 // process-wide cached, thread-safe.
-QString TypeNameForFile(const QString& fileName, QString* mimeName = nullptr, bool folder = false);
+TARNWELL_FILEVIEW_EXPORT QString TypeNameForFile(const QString& fileName, QString* mimeName = nullptr, bool folder = false);
 
 // A link .desktop file's target (Type=Link, URL=file:...); empty otherwise.
 // Nothing of the file is ever run.
-QString DesktopLinkTarget(const QString& path);
-QByteArray DesktopLinkTargetRaw(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT QString DesktopLinkTarget(const QString& path);
+TARNWELL_FILEVIEW_EXPORT QByteArray DesktopLinkTargetRaw(const QByteArray& path);
 // The lines of the [Desktop Entry] group of a .desktop file ("Key=Value",
 // read with ReadRegularFile, 64 KiB at most); empty when it is none.
-QStringList DesktopEntryLines(const QByteArray& path);
+TARNWELL_FILEVIEW_EXPORT QStringList DesktopEntryLines(const QByteArray& path);
 
 // The mounted volumes that hold files (pseudo file systems left out), "/" first.
-TFileItems ListDrives(int textBase);
+TARNWELL_FILEVIEW_EXPORT TFileItems ListDrives(int textBase);
 // The mount root holding `path` (the deepest mounted volume), "/" at least.
-QString MountRootOf(const QString& path);
+TARNWELL_FILEVIEW_EXPORT QString MountRootOf(const QString& path);
 // The desktop: Computer, Network, Trash, then the desktop folder's folders
 // and links.
-TFileItems ListDesktop(int textBase);
+TARNWELL_FILEVIEW_EXPORT TFileItems ListDesktop(int textBase);
 // The entries of the trash: the home trash ($XDG_DATA_HOME/Trash) and the
 // per-volume .Trash-$uid and .Trash/$uid, with the original path and the
 // deletion date of their .trashinfo files.
-TFileItems ListTrash(int textBase);
+TARNWELL_FILEVIEW_EXPORT TFileItems ListTrash(int textBase);
 // The home trash folder.
-QString HomeTrashDir();
+TARNWELL_FILEVIEW_EXPORT QString HomeTrashDir();
 // The network: only "All the network" unless enabled; enabled, what the
 // platform's network browsing lists (run with a time limit).
-TFileItems ListNetwork(int textBase, bool enabled, const QString& container = QString());
+TARNWELL_FILEVIEW_EXPORT TFileItems ListNetwork(int textBase, bool enabled, const QString& container = QString());
 
 // Absolute paths: "dir/name" with one separator; empty when dir is empty.
-QString JoinPath(const QString& dir, const QString& name);
+TARNWELL_FILEVIEW_EXPORT QString JoinPath(const QString& dir, const QString& name);
 // True for an existing folder (links followed).
-bool IsDirectoryPath(const QString& path);
+TARNWELL_FILEVIEW_EXPORT bool IsDirectoryPath(const QString& path);
 // The parent folder; "/" for "/" itself.
-QString ParentPath(const QString& path);
+TARNWELL_FILEVIEW_EXPORT QString ParentPath(const QString& path);
 // True for the four place keywords (any case).
-bool IsSpecialPlace(const QString& place);
+TARNWELL_FILEVIEW_EXPORT bool IsSpecialPlace(const QString& place);
 // The keyword as spelled by the view ("DeskTop", ...) or the path unchanged.
-QString NormalisePlace(const QString& place);
+TARNWELL_FILEVIEW_EXPORT QString NormalisePlace(const QString& place);
 
 }  // namespace Tarnwell

@@ -7,15 +7,16 @@
 #include <QIcon>
 
 #include "FileEntries.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
-QIcon FileItemIcon(const TFileItem& item);
+TARNWELL_FILEVIEW_EXPORT QIcon FileItemIcon(const TFileItem& item);
 // Icons of the places: "DeskTop", "Drives", "NetWork", "Recycled", a mount
 // root, a folder (open or closed).
-QIcon PlaceIcon(const QString& place);
-QIcon FolderIcon(bool open = false);
+TARNWELL_FILEVIEW_EXPORT QIcon PlaceIcon(const QString& place);
+TARNWELL_FILEVIEW_EXPORT QIcon FolderIcon(bool open = false);
 // How many different icons were made so far.
-int FileIconCacheSize();
+TARNWELL_FILEVIEW_EXPORT int FileIconCacheSize();
 
 }  // namespace Tarnwell

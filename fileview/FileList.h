@@ -22,6 +22,7 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QListView;
 class QTreeView;
@@ -47,7 +48,7 @@ class TDropFileSource;
 
 // A list of a folder's files with icons and columns in five languages: sorting, navigation, file
 // operations, drag and drop and change watching.
-class TFileListViewLite : public QWidget {
+class TARNWELL_FILEVIEW_EXPORT TFileListViewLite : public QWidget {
   Q_OBJECT
   Q_MOC_INCLUDE(<Tarnwell/fileview/DirCombo.h>)
   // The directory combo that shows and chooses the list's place (none by default); the two

@@ -6,12 +6,13 @@
 #include <QSet>
 
 #include "FileEntries.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 class TFileListViewLite;
 
-class TFileListModel : public QAbstractTableModel {
+class TARNWELL_FILEVIEW_EXPORT TFileListModel : public QAbstractTableModel {
   Q_OBJECT
  public:
   explicit TFileListModel(TFileListViewLite* view);

@@ -7,13 +7,14 @@
 
 #include <QMenu>
 #include <QStringList>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 class TFileListViewLite;
 
 // The context menu of a TFileListViewLite.
-class TFileListLitePopup : public QMenu {
+class TARNWELL_FILEVIEW_EXPORT TFileListLitePopup : public QMenu {
   Q_OBJECT
  public:
   explicit TFileListLitePopup(TFileListViewLite* view);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "FileList.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -23,6 +24,6 @@ inline double LongestStepMs(const TFileListViewLite& v) { return TProbe<TFileLis
 // Replaces how a file is opened or a program run with arguments (all file
 // lists of the process); returns the previous hook (empty: the desktop's).
 using TFileOpenHook = std::function<bool(const QString& file, const QStringList& args)>;
-TFileOpenHook SetFileOpenHook(TFileOpenHook hook);
+TARNWELL_FILEVIEW_EXPORT TFileOpenHook SetFileOpenHook(TFileOpenHook hook);
 
 }  // namespace Tarnwell

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "FileViewTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -22,14 +23,14 @@ enum TFileViewText {
 };
 
 // The text with identifier `id` (base + offset); empty when there is none.
-QString FileViewString(int id);
+TARNWELL_FILEVIEW_EXPORT QString FileViewString(int id);
 // 900 English, 1600 Italian, 1200 French, 700 German, 1000 Spanish; the two
 // default languages take the locale's language (the system's or the
 // application's default) and fall back to English without a block of its own.
-int LanguageBase(TFileViewLanguage language);
+TARNWELL_FILEVIEW_EXPORT int LanguageBase(TFileViewLanguage language);
 
 // Display names of the places the desktop holds, in the language of `base`
 // (what the platform's shell would show).
-QString PlaceDisplayName(const QString& place, int base);
+TARNWELL_FILEVIEW_EXPORT QString PlaceDisplayName(const QString& place, int base);
 
 }  // namespace Tarnwell

@@ -3,11 +3,12 @@
 // properties of these types take their enumerator names.
 
 #include <QObject>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace FileViewTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_FILEVIEW_EXPORT)
 // The language of a file list's column titles and texts.
 enum TFileViewLanguage { lnSystemDefault, lnUserDefault, lnEnglish, lnItalian, lnFrench, lnGerman, lnSpanish };
 Q_ENUM_NS(TFileViewLanguage)

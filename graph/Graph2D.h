@@ -15,6 +15,7 @@
 #include "GraphObj.h"
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -29,7 +30,7 @@ using TGraphMouseMoveEvent = std::function<void(TObject* sender, Qt::KeyboardMod
 
 // The base of the 2D graph: drawing objects (layout, labels, grid, drawer) over a series of points,
 // with rubber-band zooming and a zoom history.
-class TCustomGraph2D : public QWidget {
+class TARNWELL_GRAPH_EXPORT TCustomGraph2D : public QWidget {
   Q_OBJECT
   // The drawing objects, edited in place through their own properties.
   Q_PROPERTY(Tarnwell::TGraphLayout* Layout READ LayoutObject CONSTANT)
@@ -202,7 +203,7 @@ class TCustomGraph2D : public QWidget {
 
 // A 2D graph control: lines, points, fills, bars, functions and Gantt charts, zoomed with the
 // mouse.
-class TGraph2D : public TCustomGraph2D {
+class TARNWELL_GRAPH_EXPORT TGraph2D : public TCustomGraph2D {
   Q_OBJECT
  public:
   explicit TGraph2D(QWidget* parent = nullptr) : TCustomGraph2D(parent) {}

@@ -18,13 +18,14 @@
 #include <Tarnwell/platform/TGraphics.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The graph's enumerations, registered so that properties of their types
 // take enumerator names.
 namespace GraphTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_GRAPH_EXPORT)
 // How a graph series is drawn: points, lines, a filled area, bars or Gantt tasks.
 enum TSerieKind : std::uint8_t { skPoints, skLines, skFill, skBars, skGantt };
 Q_ENUM_NS(TSerieKind)
@@ -74,19 +75,19 @@ using namespace GraphTypes;
  public:
 
 // A data-space rectangle: the visible range, a serie's bounds, a zoom entry.
-struct TGraphRange {
+struct TARNWELL_GRAPH_EXPORT TGraphRange {
   double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
   bool operator==(const TGraphRange&) const = default;
 };
 
 // One point of a graph series: X, Y and how it is drawn.
-struct TGraphPointObj {
+struct TARNWELL_GRAPH_EXPORT TGraphPointObj {
   double X = 0;
   double Y = 0;
 };
 
 // A Gantt task, or a bar (X2 == X1, Y is the value).
-struct TExtGraphPointObj {
+struct TARNWELL_GRAPH_EXPORT TExtGraphPointObj {
   double X1 = 0;
   double X2 = 0;
   double Y = 0;
@@ -96,13 +97,13 @@ struct TExtGraphPointObj {
 };
 
 // Connector from the end of FromTask to the start of ToTask (task indexes).
-struct TGanttLink {
+struct TARNWELL_GRAPH_EXPORT TGanttLink {
   std::int32_t FromTask = 0;
   std::int32_t ToTask = 0;
 };
 
 // The links between the tasks of a Gantt chart, from one task to another.
-class TGanttLinkList {
+class TARNWELL_GRAPH_EXPORT TGanttLinkList {
  public:
   int AddLink(int fromTask, int toTask);
   void Delete(int index);
@@ -124,7 +125,7 @@ using TCalcPointEvent = std::function<void(TPointSerie* sender, int functionTag,
 
 // One serie. Points of skPoints/skLines/skFill and the tasks of skBars/skGantt
 // live in separate stores, so a task is always a task whatever Kind says.
-class TPointSerie {
+class TARNWELL_GRAPH_EXPORT TPointSerie {
  public:
   TPointSerie();
   virtual ~TPointSerie() = default;
@@ -219,7 +220,7 @@ class TPointSerie {
 };
 
 // The points of a graph, kept in order of X.
-class TPointSeries {
+class TARNWELL_GRAPH_EXPORT TPointSeries {
  public:
   virtual ~TPointSeries() = default;
   TPointSerie* Add();
@@ -234,7 +235,7 @@ class TPointSeries {
 };
 
 // Zoom history, most recent last.
-class TZoomList {
+class TARNWELL_GRAPH_EXPORT TZoomList {
  public:
   virtual ~TZoomList() = default;
   void Push(const TGraphRange& r) { mItems.push_back(r); }
@@ -250,7 +251,7 @@ class TZoomList {
 };
 
 // Writes text turned by `angle` degrees counter-clockwise (90 reads upwards).
-void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle);
+TARNWELL_GRAPH_EXPORT void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle);
 
 // Ticks of one axis: the step is `division` data units when unitary, else the
 // span divided into `division` parts; it doubles while two ticks lie closer
@@ -262,13 +263,13 @@ void TextOutAngle(TCanvas& canvas, int x, int y, const QString& text, int angle)
 // With `nice`, the step is the smallest of 1, 2 and 5 times a power of ten
 // that is not below the plain one, and it grows to the next such number
 // instead of doubling; the first tick is the first multiple at or above Min.
-std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
+TARNWELL_GRAPH_EXPORT std::vector<double> GraphTicks(double min, double max, int division, bool unitary, double pixelsPerUnit,
                                double minPixels, bool nice = false);
 // The smallest of 1, 2, 5 x 10^k that is at least `step` (positive, finite).
-double NiceStep(double step);
+TARNWELL_GRAPH_EXPORT double NiceStep(double step);
 
 // Base of the drawing objects: the data-to-pixel mapping of the last drawing.
-class TGraphDrawObject : public QObject, public TGraphicsObject {
+class TARNWELL_GRAPH_EXPORT TGraphDrawObject : public QObject, public TGraphicsObject {
   Q_OBJECT
  public:
   void SetScale(const TGraphRange& range, const TRect& rect);
@@ -290,7 +291,7 @@ class TGraphDrawObject : public QObject, public TGraphicsObject {
 };
 
 // The texts of a graph: title, description, the axes' captions, and whether a legend is shown.
-class TGraphLayout : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphLayout : public TGraphDrawObject {
   Q_OBJECT
   // The graph's title, centred above the plot (empty by default).
   TW_PROPERTY(QString, Title, Notify())
@@ -345,7 +346,7 @@ class TGraphLayout : public TGraphDrawObject {
 
 
 // The axis labels of a graph: which axes, what kind of values, the divisions and the digits.
-class TGraphLabels : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphLabels : public TGraphDrawObject {
   Q_OBJECT
   // Which axes have labels: glsVertical those along X (under the vertical grid lines),
   // glsHorizontal those along Y, glsBoth (default) or glsNone.
@@ -417,7 +418,7 @@ class TGraphLabels : public TGraphDrawObject {
 
 
 // The grid lines of a graph: which axes, the divisions, colour, width and border.
-class TGraphGrid : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphGrid : public TGraphDrawObject {
   Q_OBJECT
   // Which grid lines are drawn: ggsVertical at the X ticks, ggsHorizontal at the Y ticks,
   // ggsBoth (default) or ggsNone. The lines use the grid's dotted gray pen.
@@ -477,7 +478,7 @@ class TGraphGrid : public TGraphDrawObject {
 };
 
 // The pixel form of a task or bar.
-struct TExtParm {
+struct TARNWELL_GRAPH_EXPORT TExtParm {
   int X1 = 0, X2 = 0, Y = 0;
   QString Text;
   TColor Color = clBlack;
@@ -485,7 +486,7 @@ struct TExtParm {
 };
 
 // One task of a Gantt chart: from X1 to X2 at height Y, with its text.
-struct TGanttTask {
+struct TARNWELL_GRAPH_EXPORT TGanttTask {
   double X1 = 0, X2 = 0, Y = 0;
   QString Text;
   bool operator==(const TGanttTask&) const = default;
@@ -493,7 +494,7 @@ struct TGanttTask {
 
 // Draws the series of a graph: lines, points, fills, bars, functions and Gantt tasks with their
 // links.
-class TGraphDrawer : public TGraphDrawObject {
+class TARNWELL_GRAPH_EXPORT TGraphDrawer : public TGraphDrawObject {
   Q_OBJECT
  public:
   TGraphDrawer() = default;

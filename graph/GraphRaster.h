@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cstdlib>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -17,7 +18,7 @@ namespace Tarnwell {
 // which is what the painter fills for it. Only Pixel draws such squares;
 // everything else needs an image of ratio 1 (slanted lines made of squares
 // would be the 1x steps enlarged).
-class TRaster {
+class TARNWELL_GRAPH_EXPORT TRaster {
  public:
   bool Open(QPainter* p, QColor c, bool blocks = false) {
     if (!p || !p->device() || p->device()->devType() != QInternal::Image || p->hasClipping()) return false;

@@ -17,6 +17,7 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 class QLineEdit;
 class QPainter;
 
@@ -25,7 +26,7 @@ namespace Tarnwell {
 // The option flags, registered so that the Options property takes and shows
 // their names (setProperty("Options", "goEditing|goTabs")).
 namespace GridTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_GRIDS_EXPORT)
 
 // Options of a grid: lines, selection, sizing, moving and editing behaviour.
 enum TGridOption : unsigned {
@@ -60,18 +61,18 @@ using TGridDrawState = unsigned;
 enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
 
 // A rectangle of cell positions, all edges inclusive.
-struct TGridCoordRect {
+struct TARNWELL_GRIDS_EXPORT TGridCoordRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool Contains(int c, int r) const { return c >= Left && c <= Right && r >= Top && r <= Bottom; }
   bool operator==(const TGridCoordRect&) const = default;
 };
 
 // Translates an edit mask in the classic syntax into a Qt input mask.
-QString ToQtInputMask(const QString& mask);
+TARNWELL_GRIDS_EXPORT QString ToQtInputMask(const QString& mask);
 
 // The base of the grids: rows and columns with fixed ones, scrolling, selection and in-place
 // editing.
-class TCustomGrid : public QAbstractScrollArea {
+class TARNWELL_GRIDS_EXPORT TCustomGrid : public QAbstractScrollArea {
   Q_OBJECT
   // The number of columns, fixed ones included: FixedCols + 1 to MaxCells (default 5).
   TW_PROPERTY_FIXED(int, ColCount, std::clamp(value, mFixedCols + 1, MaxCells), CountsChanged())
@@ -279,7 +280,7 @@ class TCustomGrid : public QAbstractScrollArea {
 };
 
 // A grid whose cells are painted by an event.
-class TDrawGrid : public TCustomGrid {
+class TARNWELL_GRIDS_EXPORT TDrawGrid : public TCustomGrid {
   Q_OBJECT
  public:
   using TDrawCellEvent =

@@ -11,11 +11,12 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace Measdisp {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_MEASURE_EXPORT)
 // The picture a measure monitor draws: animation, level bar, value, meter, image, lamp, graph or
 // thermometer.
 enum TMeasureDisplayStyle { mdAnima, mdLevel, mdValue, mdMeter, mdImage, mdOnOff, mdGraph, mdTermo };
@@ -37,7 +38,7 @@ using TMeasureDisplayValueChangeEvent =
 
 // A measurement display: a picture of instruments (monitors) that show live values identified by
 // number.
-class TMeasureDisplay : public QWidget {
+class TARNWELL_MEASURE_EXPORT TMeasureDisplay : public QWidget {
   Q_OBJECT
   // Which monitor shows the value: a caption with the number (mdValue, default), a level bar,
   // a dial meter, an on/off lamp, a history graph, an animation, a still picture or a

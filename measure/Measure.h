@@ -10,11 +10,12 @@
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TGraphics.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A list of owned doubles with the pointer list's interface.
-class TDoubleList {
+class TARNWELL_MEASURE_EXPORT TDoubleList {
  public:
   int Count() const { return int(mItems.size()); }
   void Add(double v) { mItems.push_back(std::make_unique<double>(v)); }
@@ -30,7 +31,7 @@ class TDoubleList {
 
 // The base of the measure monitors: a painter that draws one measured quantity onto the canvas it
 // is given, redrawing only what a new value changes (Update).
-class TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureMonitor {
  public:
   explicit TMeasureMonitor(TCanvas* canvas);
   virtual ~TMeasureMonitor();
@@ -112,7 +113,7 @@ class TMeasureMonitor {
 };
 
 // A monitor that shows its value as text.
-class TMeasureLabel : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureLabel : public TMeasureMonitor {
  public:
   explicit TMeasureLabel(TCanvas* c);
   void Paint() override;
@@ -120,7 +121,7 @@ class TMeasureLabel : public TMeasureMonitor {
 };
 
 // A monitor that shows its value as a level bar.
-class TMeasureGauge : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureGauge : public TMeasureMonitor {
  public:
   explicit TMeasureGauge(TCanvas* c);
   void Paint() override;
@@ -141,7 +142,7 @@ class TMeasureGauge : public TMeasureMonitor {
 };
 
 // A monitor that shows its value with the needle of a dial or half-dial meter.
-class TMeasureMeter : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureMeter : public TMeasureMonitor {
  public:
   explicit TMeasureMeter(TCanvas* c);
   void Paint() override;
@@ -155,7 +156,7 @@ class TMeasureMeter : public TMeasureMonitor {
 };
 
 // A monitor that shows its value as a lamp that is on or off.
-class TMeasureOnOff : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureOnOff : public TMeasureMonitor {
  public:
   explicit TMeasureOnOff(TCanvas* c);
   void Paint() override;
@@ -169,7 +170,7 @@ class TMeasureOnOff : public TMeasureMonitor {
 };
 
 // A monitor that shows its values as a scrolling graph.
-class TMeasureGraph : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureGraph : public TMeasureMonitor {
  public:
   static constexpr int HistoryCapacity = 1024;
   explicit TMeasureGraph(TCanvas* c);
@@ -183,7 +184,7 @@ class TMeasureGraph : public TMeasureMonitor {
 };
 
 // A monitor that shows an animation, one frame of a picture strip per value.
-class TMeasureAnima : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureAnima : public TMeasureMonitor {
  public:
   explicit TMeasureAnima(TCanvas* c);
   void Paint() override;
@@ -208,7 +209,7 @@ class TMeasureAnima : public TMeasureMonitor {
 };
 
 // A monitor that shows one of its pictures by value.
-class TMeasureImage : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureImage : public TMeasureMonitor {
  public:
   explicit TMeasureImage(TCanvas* c);
   void Paint() override;
@@ -221,7 +222,7 @@ class TMeasureImage : public TMeasureMonitor {
 };
 
 // A monitor that shows its value as a thermometer.
-class TMeasureTermo : public TMeasureMonitor {
+class TARNWELL_MEASURE_EXPORT TMeasureTermo : public TMeasureMonitor {
  public:
   explicit TMeasureTermo(TCanvas* c);
   void Paint() override;

@@ -15,11 +15,12 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TBitmap.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace MoniDisp {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_MEASURE_EXPORT)
 // The picture a monitor display draws.
 enum TMeasureDisplayStyle {
   mdAnima,
@@ -49,7 +50,7 @@ Q_ENUM_NS(TMeasDispBorderStyle)
 
 // An instrument display: a gauge, bar, thermometer, digits, lamp, graph or animation that shows one
 // signal's value.
-class TMonitorDisplay : public QWidget {
+class TARNWELL_MEASURE_EXPORT TMonitorDisplay : public QWidget {
   Q_OBJECT
   // What each change rebuilds: the back picture, the static layer, the value
   // layer, and whether the control is invalidated.

@@ -13,6 +13,7 @@
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -22,7 +23,7 @@ using TMonitorHistory = std::deque<int>;
 // What the monitor painter draws a style's picture from: the size of its space (200 units on
 // the long side), the signal's range, value, stop state and colours, the aspect, the graph's
 // history and the alarm.
-struct TMonitorPaintData {
+struct TARNWELL_MEASURE_EXPORT TMonitorPaintData {
   int Size = 200;
   int ValueMin = 0;
   int ValueMax = 100;
@@ -45,68 +46,68 @@ struct TMonitorPaintData {
 
 // The three shades of a colour: Dark (shadow), Light (highlight) and Contrast (a text colour
 // that reads on it).
-struct TColorShade {
+struct TARNWELL_MEASURE_EXPORT TColorShade {
   TColor Dark = clBlack;
   TColor Light = clWhite;
   TColor Contrast = clWhite;
 };
 
 // Shadow, highlight and text colour for a background colour.
-void ColorShades(TColor c, TColor& dark, TColor& light, TColor& contrast);
-TColorShade ColorShades(TColor c);
+TARNWELL_MEASURE_EXPORT void ColorShades(TColor c, TColor& dark, TColor& light, TColor& contrast);
+TARNWELL_MEASURE_EXPORT TColorShade ColorShades(TColor c);
 
 // c1 along the top and left, c2 along the bottom and right: (Dark, Light)
 // looks sunken, (Light, Dark) raised.
-void DrawEdge3D(TCanvas& canvas, const TRect& r, TColor c1, TColor c2);
+TARNWELL_MEASURE_EXPORT void DrawEdge3D(TCanvas& canvas, const TRect& r, TColor c1, TColor c2);
 // Hexagonal segments of a seven-segment digit, filled with the brush.
-void DrawSegmentV(TCanvas& canvas, int x1, int y1, int x2, int y2);
-void DrawSegmentH(TCanvas& canvas, int x1, int y1, int x2, int y2);
+TARNWELL_MEASURE_EXPORT void DrawSegmentV(TCanvas& canvas, int x1, int y1, int x2, int y2);
+TARNWELL_MEASURE_EXPORT void DrawSegmentH(TCanvas& canvas, int x1, int y1, int x2, int y2);
 // Which segments a character lights, "1" per lit segment in the order lower
 // left, upper left, top, upper right, lower right, bottom, middle.
-const char* DigitPattern(QChar ch);
+TARNWELL_MEASURE_EXPORT const char* DigitPattern(QChar ch);
 // One seven-segment character in the current pen and brush.
-void DrawDigit(TCanvas& canvas, QChar ch, const TRect& r);
+TARNWELL_MEASURE_EXPORT void DrawDigit(TCanvas& canvas, QChar ch, const TRect& r);
 
-void PaintLevelBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintLevelValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintMeterBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintMeterValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintOnOffBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintOnOffValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintLevelBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintLevelValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintMeterBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintMeterValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintOnOffBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintOnOffValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintGraphBack(TCanvas& c, const TMonitorPaintData& d);
 // Appends the clamped value to the history and drops the oldest samples that
 // no longer fit the plot.
-void PaintGraphValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintTermoBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintTermoValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintDigitBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintDigitValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintVBarBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintVBarValue(TCanvas& c, const TMonitorPaintData& d);
-void PaintHalfMeterBack(TCanvas& c, const TMonitorPaintData& d);
-void PaintHalfMeterValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintGraphValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintTermoBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintTermoValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintDigitBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintDigitValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintVBarBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintVBarValue(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintHalfMeterBack(TCanvas& c, const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT void PaintHalfMeterValue(TCanvas& c, const TMonitorPaintData& d);
 
 // Geometry the routines share, exposed for callers and tests.
 namespace MoniPnt {
 // The needle angle of the dial meter, 160 .. 380 degrees.
-int MeterAngle(int value, int vmin, int vmax);
+TARNWELL_MEASURE_EXPORT int MeterAngle(int value, int vmin, int vmax);
 // The needle angle of the half meter, 180 .. 360 degrees.
-int HalfMeterAngle(int value, int vmin, int vmax);
+TARNWELL_MEASURE_EXPORT int HalfMeterAngle(int value, int vmin, int vmax);
 // Value clamped into the range, whichever way round its ends are given.
-int ClampValue(int value, int vmin, int vmax);
+TARNWELL_MEASURE_EXPORT int ClampValue(int value, int vmin, int vmax);
 // (value - vmin) * span / (vmax - vmin) in 64 bits, truncated toward zero;
 // 0 when the range is empty. The result is clamped into the int range.
-int ScaleInt(int value, int vmin, int vmax, int span);
+TARNWELL_MEASURE_EXPORT int ScaleInt(int value, int vmin, int vmax, int span);
 // Number of cells of the digit counter: the longer of the two range texts.
-int DigitCells(int vmin, int vmax);
+TARNWELL_MEASURE_EXPORT int DigitCells(int vmin, int vmax);
 // Whether the alarm is on and the value has reached its level, counting
 // towards ValueMax (a range given upside down counts downwards).
-bool InAlarm(const TMonitorPaintData& d);
+TARNWELL_MEASURE_EXPORT bool InAlarm(const TMonitorPaintData& d);
 // The graph plot's history length for a picture of short side D.
-int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
+TARNWELL_MEASURE_EXPORT int GraphPlotLength(const TMonitorPaintData& d, TCanvas& c);
 // The labels of a scale of `steps` equal steps from vmin (first) to vmax
 // (last), as the graph (5 steps) and thermometer (10 steps) pictures print them.
-QStringList ScaleLabels(int vmin, int vmax, int steps);
+TARNWELL_MEASURE_EXPORT QStringList ScaleLabels(int vmin, int vmax, int steps);
 }  // namespace MoniPnt
 
 }  // namespace Tarnwell

@@ -40,8 +40,27 @@ string(STRIP "${run_output}" ARCH)
 # fonts the font substitutions name, programs started, and for the
 # development files what find_package(Tarnwell) itself finds.
 if(NOT PACKAGES)  # -DPACKAGES=... makes only some
-  set(PACKAGES tarnwell libtarnwell-dev tarnwell-designer-plugin tarnwell-doc)
+  # The runtime libraries first: the other packages' Depends name it.
+  set(PACKAGES libtarnwell0 tarnwell libtarnwell-dev tarnwell-designer-plugin tarnwell-doc)
 endif()
+
+# The shared libraries of a build with -DBUILD_SHARED_LIBS=ON (a static build
+# has nothing of component runtime, and no libtarnwell0 is made). One package
+# holds every family's library: they are built, versioned and replaced
+# together, and their SONAMEs share the major version in the package name.
+set(libtarnwell0_COMPONENT runtime)
+set(libtarnwell0_ARCH ${ARCH})
+set(libtarnwell0_SECTION libs)
+set(libtarnwell0_MULTIARCH same)
+set(libtarnwell0_SUMMARY "Tarnwell user-interface components for Qt 6 - shared libraries")
+set(libtarnwell0_TEXT
+  "Tarnwell is a suite of about fifty user-interface components for Qt 6"
+  "programs: a spreadsheet grid, a 2D graph, bar codes, a software 3D viewer,"
+  "measurement displays, slide menus, a file list view, data-aware grids and"
+  "queries, design at run time and smaller visual controls."
+  "."
+  "This package holds the shared library of every family, which programs"
+  "built against libtarnwell-dev need at run time.")
 
 set(tarnwell_COMPONENT showcase)
 set(tarnwell_ARCH ${ARCH})
@@ -65,6 +84,9 @@ set(libtarnwell-dev_COMPONENT dev)
 set(libtarnwell-dev_ARCH ${ARCH})
 set(libtarnwell-dev_SECTION libdevel)
 set(libtarnwell-dev_DEPENDS "qt6-base-dev, qt6-svg-dev, qt6-pdf-dev, pkgconf, libsqlite3-dev, libpq-dev")
+if(SHARED)
+  string(APPEND libtarnwell-dev_DEPENDS ", libtarnwell0 (= ${VERSION})")
+endif()
 set(libtarnwell-dev_RECOMMENDS "libqt6sql6-sqlite, fonts-liberation2, fonts-dejavu-core")
 set(libtarnwell-dev_SUGGESTS "tarnwell-designer-plugin, tarnwell-doc")
 set(libtarnwell-dev_SUMMARY "Tarnwell user-interface components for Qt 6 - development files")
@@ -74,9 +96,9 @@ set(libtarnwell-dev_TEXT
   "measurement displays, slide menus, a file list view, data-aware grids and"
   "queries, design at run time and smaller visual controls."
   "."
-  "This package holds the headers, the static libraries of every family and"
-  "the CMake package: find_package(Tarnwell COMPONENTS BarCodes Graph ...)"
-  "gives the targets Tarnwell::<Family>.")
+  "This package holds the headers, the libraries of every family to link"
+  "with and the CMake package: find_package(Tarnwell COMPONENTS BarCodes"
+  "Graph ...) gives the targets Tarnwell::<Family>.")
 
 set(tarnwell-designer-plugin_COMPONENT designer)
 set(tarnwell-designer-plugin_ARCH ${ARCH})
@@ -147,16 +169,46 @@ foreach(pkg IN LISTS PACKAGES)
     run(gzip -9nf ${f})
   endforeach()
 
-  # Files as Debian wants them: directories and programs 0755, the rest 0644.
+  # Files as Debian wants them: directories and programs 0755, the rest 0644
+  # (shared libraries too: they are loaded, not run).
   run(find ${root} -type d -exec chmod 0755 {} +)
   run(find ${root} -type f ! -perm /111 -exec chmod 0644 {} +)
   run(find ${root} -type f -perm /111 -exec chmod 0755 {} +)
+  run(find ${root}/usr -type f -name "lib*.so.*" -exec chmod 0644 {} +)
+
+  # A runtime library package: its SONAMEs for dpkg-shlibdeps of the
+  # packages after it (shlibs.local) and of programs built against it later
+  # (DEBIAN/shlibs), and the ldconfig trigger.
+  set(${pkg}_SHLIBS "")
+  file(GLOB_RECURSE solibs LIST_DIRECTORIES false ${root}/usr/lib/*.so.*)
+  foreach(f IN LISTS solibs)
+    if(IS_SYMLINK ${f})
+      continue()
+    endif()
+    run(objdump -p ${f})
+    if(run_output MATCHES "SONAME +(lib[^ \n]+)\\.so\\.([0-9]+)")
+      string(APPEND ${pkg}_SHLIBS "${CMAKE_MATCH_1} ${CMAKE_MATCH_2} ${pkg} (>= ${VERSION})\n")
+    endif()
+    get_filename_component(libdir ${f} DIRECTORY)
+    set(SHLIB_DIR ${libdir})
+  endforeach()
+  if(${pkg}_SHLIBS)
+    file(APPEND ${WORK}/src/debian/shlibs.local "${${pkg}_SHLIBS}")
+    # The SONAMEs are libtarnwell_<family>.so.0, one package for them all.
+    file(MAKE_DIRECTORY ${root}/usr/share/lintian/overrides)
+    file(WRITE ${root}/usr/share/lintian/overrides/${pkg}
+      "# Every family's library, released together: one package named for their common major version.\n"
+      "${pkg}: package-name-doesnt-match-sonames *\n")
+  endif()
 
   # Depends: the shared libraries the ELF files need, as dpkg-shlibdeps finds
   # them (with the versions their symbols need), and the fixed ones.
   set(elves)
-  file(GLOB_RECURSE candidates LIST_DIRECTORIES false ${root}/usr/bin/* ${root}/usr/lib/*.so)
+  file(GLOB_RECURSE candidates LIST_DIRECTORIES false ${root}/usr/bin/* ${root}/usr/lib/*.so ${root}/usr/lib/*.so.*)
   foreach(f IN LISTS candidates)
+    if(IS_SYMLINK ${f})
+      continue()
+    endif()
     file(READ ${f} magic LIMIT 4 HEX)
     if(magic STREQUAL "7f454c46")
       list(APPEND elves ${f})
@@ -164,7 +216,11 @@ foreach(pkg IN LISTS PACKAGES)
   endforeach()
   set(depends "")
   if(elves)
-    execute_process(COMMAND dpkg-shlibdeps -O -e ${elves} WORKING_DIRECTORY ${WORK}/src
+    set(libdirs)
+    if(SHLIB_DIR)  # where the runtime package's libraries are, for their SONAMEs
+      set(libdirs -l${SHLIB_DIR})
+    endif()
+    execute_process(COMMAND dpkg-shlibdeps -O -x${pkg} ${libdirs} -e ${elves} WORKING_DIRECTORY ${WORK}/src
                     RESULT_VARIABLE rc OUTPUT_VARIABLE subst ERROR_VARIABLE err)
     if(NOT rc EQUAL 0 OR NOT subst MATCHES "shlibs:Depends=([^\n]*)")
       message(FATAL_ERROR "dpkg-shlibdeps failed for ${pkg}: ${err}")
@@ -194,6 +250,9 @@ foreach(pkg IN LISTS PACKAGES)
       string(APPEND control "${head}${tail}: ${${pkg}_${field}}\n")
     endif()
   endforeach()
+  if(${pkg}_MULTIARCH)
+    string(APPEND control "Multi-Arch: ${${pkg}_MULTIARCH}\n")
+  endif()
   string(APPEND control "Section: ${${pkg}_SECTION}\nPriority: optional\n")
   string(APPEND control "Description: ${${pkg}_SUMMARY}\n")
   foreach(line IN LISTS ${pkg}_TEXT)
@@ -201,6 +260,12 @@ foreach(pkg IN LISTS PACKAGES)
   endforeach()
   file(MAKE_DIRECTORY ${root}/DEBIAN)
   file(WRITE ${root}/DEBIAN/control "${control}")
+  set(meta control md5sums)
+  if(${pkg}_SHLIBS)
+    file(WRITE ${root}/DEBIAN/shlibs "${${pkg}_SHLIBS}")
+    file(WRITE ${root}/DEBIAN/triggers "activate-noawait ldconfig\n")
+    list(APPEND meta shlibs triggers)
+  endif()
 
   # md5sums of every file, paths relative to the root.
   file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)
@@ -214,7 +279,8 @@ foreach(pkg IN LISTS PACKAGES)
     string(APPEND sums "${sum}  ${f}\n")
   endforeach()
   file(WRITE ${root}/DEBIAN/md5sums "${sums}")
-  run(chmod 0644 ${root}/DEBIAN/control ${root}/DEBIAN/md5sums)
+  list(TRANSFORM meta PREPEND ${root}/DEBIAN/)
+  run(chmod 0644 ${meta})
   run(chmod 0755 ${root}/DEBIAN)
 
   set(deb ${OUT_DIR}/${pkg}_${VERSION}_${${pkg}_ARCH}.deb)

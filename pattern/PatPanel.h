@@ -20,11 +20,12 @@
 #include <Tarnwell/platform/TBitmap.h>
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace PatternTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_PATTERN_EXPORT)
 // Where a form painter places its picture: centred, stretched or in a corner.
 enum TFormPaintImagePos { pipCenter, pipStretch, pipTopLeft, pipTopRight, pipBottomLeft, pipBottomRight };
 Q_ENUM_NS(TFormPaintImagePos)
@@ -33,7 +34,7 @@ using namespace PatternTypes;
 
 // Holds a pattern picture that panels, group boxes, check boxes, radio buttons and forms paint as
 // their background.
-class TPatternHolder : public QObject {
+class TARNWELL_PATTERN_EXPORT TPatternHolder : public QObject {
   Q_OBJECT
   // Pattern in use. Switching it off stops painting at once; switching it
   // back on rebuilds the pattern from the tile.
@@ -98,7 +99,7 @@ class TPatternHolder : public QObject {
 using TPatternPanelPaint = std::function<void(TObject* sender, TCanvas& canvas)>;
 
 // A panel painted with the pattern of its pattern holder.
-class TPatternPanel : public TCustomPanel {
+class TARNWELL_PATTERN_EXPORT TPatternPanel : public TCustomPanel {
   Q_OBJECT
   // The holder whose pattern the panel and its pattern-painted children show.
   TW_PROPERTY_SETTER(Tarnwell::TPatternHolder*, PatternHolder)
@@ -124,13 +125,13 @@ class TPatternPanel : public TCustomPanel {
 
 // The pattern panel that pattern-painted buttons draw from: the parent, or
 // failing that the parent's parent.
-TPatternPanel* FindPatternPanel(const QWidget* control);
+TARNWELL_PATTERN_EXPORT TPatternPanel* FindPatternPanel(const QWidget* control);
 
 // Paints the pattern over a check box's or radio button's caption area (the
 // box stays as the platform drew it) and writes the caption over it.
-void PaintButtonPattern(QAbstractButton* button);
+TARNWELL_PATTERN_EXPORT void PaintButtonPattern(QAbstractButton* button);
 // The size a pattern-painted button needs for its own caption.
-QSize PatternButtonSize(const QAbstractButton* button, QSize platform);
+TARNWELL_PATTERN_EXPORT QSize PatternButtonSize(const QAbstractButton* button, QSize platform);
 
 // What check box and radio button add to their platform bases (the property
 // itself is declared by each of them: a template cannot carry Q_OBJECT).
@@ -155,7 +156,7 @@ class TPatternButton : public Base {
 };
 
 // A check box drawn over its panel's pattern (PatternPaint).
-class TPatternCheckBox : public TPatternButton<QCheckBox> {
+class TARNWELL_PATTERN_EXPORT TPatternCheckBox : public TPatternButton<QCheckBox> {
   Q_OBJECT
   // Paints the pattern of the parent's pattern holder behind the check box instead of the
   // plain background (default false).
@@ -166,7 +167,7 @@ class TPatternCheckBox : public TPatternButton<QCheckBox> {
 };
 
 // A radio button drawn over its panel's pattern (PatternPaint).
-class TPatternRadioButton : public TPatternButton<QRadioButton> {
+class TARNWELL_PATTERN_EXPORT TPatternRadioButton : public TPatternButton<QRadioButton> {
   Q_OBJECT
   // Paints the pattern of the parent's pattern holder behind the radio button instead of the
   // plain background (default false).
@@ -177,7 +178,7 @@ class TPatternRadioButton : public TPatternButton<QRadioButton> {
 };
 
 // A group box that shows the pattern of its pattern holder.
-class TPatternGroupBox : public QGroupBox {
+class TARNWELL_PATTERN_EXPORT TPatternGroupBox : public QGroupBox {
   Q_OBJECT
   // Paints the pattern of the pattern holder behind the group box instead of the plain
   // background (default false).
@@ -198,7 +199,7 @@ class TPatternGroupBox : public QGroupBox {
 using TFormPaintImageEvent = std::function<void(TObject* sender, TCanvas& canvas)>;
 
 // Paints a form's background with the pattern of a pattern holder.
-class TPatternFormPaint : public QObject {
+class TARNWELL_PATTERN_EXPORT TPatternFormPaint : public QObject {
   Q_OBJECT
   // Setting a holder only tiles it; its changes repaint the window.
   TW_PROPERTY_SETTER(Tarnwell::TPatternHolder*, PatternHolder)

@@ -25,11 +25,12 @@
 #include <functional>
 #include <optional>
 #include <vector>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A painted part of a control (a button of a row, an item of a menu).
-struct TAccessibleElements {
+struct TARNWELL_PLATFORM_EXPORT TAccessibleElements {
   QAccessible::Role role = QAccessible::PushButton;
   std::function<int()> count;
   std::function<QString(int)> name;
@@ -41,7 +42,7 @@ struct TAccessibleElements {
 };
 
 // A value with a range (a measured value, a position).
-struct TAccessibleRange {
+struct TARNWELL_PLATFORM_EXPORT TAccessibleRange {
   std::function<double()> current;
   std::function<double()> minimum;
   std::function<double()> maximum;
@@ -53,7 +54,7 @@ struct TAccessibleRange {
 // What assistive technology reads of a component: its name, role, state, value with range
 // and actions, each given by a function the component installs, so that a custom-drawn
 // control is as accessible as a standard one.
-class TAccessibleControl : public QAccessibleWidget, public QAccessibleValueInterface {
+class TARNWELL_PLATFORM_EXPORT TAccessibleControl : public QAccessibleWidget, public QAccessibleValueInterface {
  public:
   TAccessibleControl(QWidget* w, QAccessible::Role role);
   ~TAccessibleControl() override;
@@ -102,16 +103,16 @@ class TAccessibleControl : public QAccessibleWidget, public QAccessibleValueInte
 
 // Name of a control for assistive technology: `text` when not empty, else
 // the accessible name set on it, else its object name.
-QString AccessibleNameOf(const QWidget* w, const QString& text);
+TARNWELL_PLATFORM_EXPORT QString AccessibleNameOf(const QWidget* w, const QString& text);
 
 // Clicks `w` at `p` (widget coordinates) with the left button, the pointer
 // first moved there: the "press" of a painted part that has no call of its
 // own, so that it does exactly what a click does.
-void AccessibleClickAt(QWidget* w, QPoint p);
+TARNWELL_PLATFORM_EXPORT void AccessibleClickAt(QWidget* w, QPoint p);
 
 // Installs `factory` once (a second call with the same one does nothing).
 // Returns a value for the file-scope registration to hold.
-int InstallAccessibleFactory(QAccessible::InterfaceFactory factory);
+TARNWELL_PLATFORM_EXPORT int InstallAccessibleFactory(QAccessible::InterfaceFactory factory);
 
 }  // namespace Tarnwell
 

@@ -54,8 +54,10 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 // InitializeTarnwell() (in the core part) installs the message box when the
 // program has set no handler. The linker keeps this file in every program
 // that links the widget part (see the --undefined option of
-// tarnwell_platform), so the offer is made before main() runs.
-extern "C" void tarnwell_platform_widgets_anchor() {}
+// tarnwell_platform), so the offer is made before main() runs; the shared
+// library is kept in a program linked with --as-needed that calls nothing
+// of it directly by PlatformWidgetsAnchor.cpp, compiled into that program.
+TARNWELL_PLATFORM_EXPORT void PlatformWidgetsAnchor() {}
 namespace {
 const bool gOffered = (SetInitialExceptionHandler(&TApplication::HandleException), true);
 }  // namespace

@@ -10,12 +10,13 @@
 
 #include "TEnvironment.h"
 #include "TInitialize.h"  // InitializeTarnwell(), declared for every family
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The application object: an exception that escapes any event handler is passed to the exception
 // handler instead of crossing Qt's event loop.
-class TApplication : public QApplication {
+class TARNWELL_PLATFORM_EXPORT TApplication : public QApplication {
   Q_OBJECT
  public:
   TApplication(int& argc, char** argv);
@@ -31,6 +32,6 @@ class TApplication : public QApplication {
 // The look the components were drawn for: the Fusion style and the classic
 // 8-point sans-serif font as application font. The showcase and the tests use
 // it; a host program calls it only if it wants that look.
-void ApplyClassicLook();
+TARNWELL_PLATFORM_EXPORT void ApplyClassicLook();
 
 }  // namespace Tarnwell

@@ -1,9 +1,11 @@
 #pragma once
 // The application object's count of handled exceptions, for the tests.
 
+#include <Tarnwell/TarnwellExport.h>
+
 namespace Tarnwell {
 
 // How many exceptions TApplication::HandleException handled so far.
-int HandledExceptionCount();
+TARNWELL_PLATFORM_EXPORT int HandledExceptionCount();
 
 }  // namespace Tarnwell

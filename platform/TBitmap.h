@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "TCanvas.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -18,7 +19,7 @@ enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit,
 enum TTransparentMode { tmAuto, tmFixed };
 
 // A picture of a given pixel format with a canvas to draw on, optionally transparent in one colour.
-class TBitmap {
+class TARNWELL_PLATFORMCORE_EXPORT TBitmap {
  public:
   TBitmap();
   TBitmap(int width, int height);
@@ -79,7 +80,7 @@ class TBitmap {
 };
 
 // A recorded picture that scales without losing sharpness.
-class TMetafile {
+class TARNWELL_PLATFORMCORE_EXPORT TMetafile {
  public:
   TMetafile() = default;
   TMetafile(const TMetafile&) = default;
@@ -103,7 +104,7 @@ class TMetafile {
 // Records into a metafile; the recording is stored when the canvas is destroyed
 // (or Finish() is called). Drawing with StretchDraw scales the logical
 // Width x Height area to the target rectangle.
-class TMetafileCanvas : public TCanvas {
+class TARNWELL_PLATFORMCORE_EXPORT TMetafileCanvas : public TCanvas {
  public:
   explicit TMetafileCanvas(TMetafile& mf);
   ~TMetafileCanvas() override;

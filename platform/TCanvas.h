@@ -15,6 +15,7 @@
 
 #include "TGraphics.h"
 #include "TTypes.h"
+#include <Tarnwell/TarnwellExport.h>
 class QPicture;
 
 namespace Tarnwell {
@@ -25,7 +26,7 @@ class TMetafileCanvas;
 
 // A drawing surface over a widget, an image or a printer, with a pen, a brush and a font;
 // measurements are in pixels.
-class TCanvas {
+class TARNWELL_PLATFORMCORE_EXPORT TCanvas {
  public:
   // Paints on `device`; the painter opens lazily and ends in Release().
   explicit TCanvas(QPaintDevice* device);
@@ -158,6 +159,6 @@ class TCanvas {
 };
 
 // Blends two colours (weight 0..1 of b): used for shading.
-TColor BlendColor(TColor a, TColor b, double weight);
+TARNWELL_PLATFORMCORE_EXPORT TColor BlendColor(TColor a, TColor b, double weight);
 
 }  // namespace Tarnwell

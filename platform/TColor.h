@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPalette>
 #include <cstdint>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -70,14 +71,14 @@ constexpr bool IsSystemColor(TColor c) { return (c & clSystemColor) != 0 && c !=
 
 // Resolves a system colour through the application palette (or the given
 // one); plain colours come back unchanged. clNone and clDefault stay as they are.
-TColor ColorToRGB(TColor c);
-TColor ColorToRGB(TColor c, const QPalette& palette);
+TARNWELL_PLATFORMCORE_EXPORT TColor ColorToRGB(TColor c);
+TARNWELL_PLATFORMCORE_EXPORT TColor ColorToRGB(TColor c, const QPalette& palette);
 
 // clNone converts to a fully transparent QColor.
-QColor ToQColor(TColor c);
-QColor ToQColor(TColor c, const QPalette& palette);
+TARNWELL_PLATFORMCORE_EXPORT QColor ToQColor(TColor c);
+TARNWELL_PLATFORMCORE_EXPORT QColor ToQColor(TColor c, const QPalette& palette);
 // An invalid or fully transparent QColor gives clNone; alpha is dropped otherwise.
-TColor FromQColor(const QColor& c);
+TARNWELL_PLATFORMCORE_EXPORT TColor FromQColor(const QColor& c);
 // QImage pixel (0xAARRGGBB) to and from TColor.
 constexpr TColor FromQRgb(unsigned rgb) {
   return RGB(int((rgb >> 16) & 0xFF), int((rgb >> 8) & 0xFF), int(rgb & 0xFF));
@@ -88,8 +89,8 @@ constexpr unsigned ToQRgb(TColor c) {
 }
 
 // The names used in stored designs and pickers ("clRed", "clBtnFace", "$00FF8000").
-QString ColorToString(TColor c);
+TARNWELL_PLATFORMCORE_EXPORT QString ColorToString(TColor c);
 // Returns false and leaves `out` alone for an unknown name.
-bool StringToColor(const QString& s, TColor& out);
+TARNWELL_PLATFORMCORE_EXPORT bool StringToColor(const QString& s, TColor& out);
 
 }  // namespace Tarnwell

@@ -14,6 +14,7 @@
 #include "TProperty.h"
 #include "TTypes.h"
 #include "TWidgetLook.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -22,13 +23,13 @@ template <class T>
 struct TProbe;
 
 // Splits "short|long"; with no "|" both parts are the whole text.
-QString GetShortHint(const QString& hint);
-QString GetLongHint(const QString& hint);
+TARNWELL_PLATFORM_EXPORT QString GetShortHint(const QString& hint);
+TARNWELL_PLATFORM_EXPORT QString GetLongHint(const QString& hint);
 // Sets tooltip (short) and status tip (long) of w.
-void SetHint(QWidget* w, const QString& hint);
+TARNWELL_PLATFORM_EXPORT void SetHint(QWidget* w, const QString& hint);
 
 // A window of the showcase: a top-level or MDI child widget with the classic form properties.
-class TForm : public QWidget {
+class TARNWELL_PLATFORM_EXPORT TForm : public QWidget {
   Q_OBJECT
   // The window title.
   Q_PROPERTY(QString Caption READ Caption WRITE setCaption NOTIFY CaptionChanged)
@@ -95,7 +96,7 @@ class TForm : public QWidget {
 
 // A graphic push button with a caption, glyph, flat mode and mouse-enter and mouse-leave
 // notifications.
-class TSpeedButton : public QAbstractButton {
+class TARNWELL_PLATFORM_EXPORT TSpeedButton : public QAbstractButton {
   Q_OBJECT
   // The caption is the button's text.
   TW_PROPERTY_CUSTOM(QString, Caption)
@@ -144,10 +145,10 @@ class TSpeedButton : public QAbstractButton {
 // sheet) or stops following; otherwise the parent panel's colour as a colour
 // value, system colours included, so that shades of the face colour come out
 // as the parent draws them; the face colour under any other parent.
-TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
+TARNWELL_PLATFORM_EXPORT TColor FollowedParentColor(const QWidget* w, bool parentColor, TColor own);
 
 // A panel with a caption, bevels and an overridable Paint, the base of the pattern panel.
-class TCustomPanel : public QWidget {
+class TARNWELL_PLATFORM_EXPORT TCustomPanel : public QWidget {
   Q_OBJECT
   // The text written in the panel's client area (empty by default).
   TW_PROPERTY(QString, Caption, update())

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <vector>
+#include <Tarnwell/TarnwellExport.h>
 class QDialog;
 
 namespace Tarnwell {
@@ -39,7 +40,7 @@ enum TModalResult {
 };
 
 // A message box as asked for: its text, type and buttons, handed to the message hook.
-struct TMessageRequest {
+struct TARNWELL_PLATFORM_EXPORT TMessageRequest {
   QString Text;
   TMsgDlgType Type = mtInformation;
   TMsgDlgButtons Buttons = mbOK;
@@ -53,18 +54,18 @@ using TMessageHook = std::function<int(const TMessageRequest&)>;
 using TModalHook = std::function<int(QDialog&)>;
 
 // Returns the previous hook. An empty hook restores the default.
-TMessageHook SetMessageHook(TMessageHook hook);
-TModalHook SetModalHook(TModalHook hook);
+TARNWELL_PLATFORM_EXPORT TMessageHook SetMessageHook(TMessageHook hook);
+TARNWELL_PLATFORM_EXPORT TModalHook SetModalHook(TModalHook hook);
 
-int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
-int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton);
-void ShowMessage(const QString& text);
+TARNWELL_PLATFORM_EXPORT int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons);
+TARNWELL_PLATFORM_EXPORT int MessageDlg(const QString& text, TMsgDlgType type, TMsgDlgButtons buttons, TMsgDlgBtn defaultButton);
+TARNWELL_PLATFORM_EXPORT void ShowMessage(const QString& text);
 // Runs a modal dialog through the hook.
-int ExecModal(QDialog& dlg);
+TARNWELL_PLATFORM_EXPORT int ExecModal(QDialog& dlg);
 
 // A hook for tests: records every message and answers with `answer`; modal
 // dialogs are rejected (or handed to `onModal`).
-class TRecordingDialogs {
+class TARNWELL_PLATFORM_EXPORT TRecordingDialogs {
  public:
   explicit TRecordingDialogs(int answer = mrOk);
   ~TRecordingDialogs();

@@ -1,6 +1,8 @@
 #pragma once
 // The process environment of this project's own programs.
 
+#include <Tarnwell/TarnwellExport.h>
+
 namespace Tarnwell {
 
 // For the programs of this project (showcase, tools, tests), called before
@@ -8,6 +10,6 @@ namespace Tarnwell {
 // runtime folder (XDG_RUNTIME_DIR) instead of Qt's warning about it, and
 // keeps the headless platform's notes about window hints it cannot honour
 // out of the output. Host programs need not call it.
-void PrepareProgramEnvironment();
+TARNWELL_PLATFORMCORE_EXPORT void PrepareProgramEnvironment();
 
 }  // namespace Tarnwell

@@ -12,11 +12,12 @@
 #include <QString>
 #include <functional>
 #include <stdexcept>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The base of the exceptions the components throw; carries the message.
-class ETarnwellError : public std::runtime_error {
+class TARNWELL_PLATFORMCORE_EXPORT ETarnwellError : public std::runtime_error {
  public:
   explicit ETarnwellError(const QString& msg) : std::runtime_error(msg.toStdString()), mMessage(msg) {}
   const QString& Message() const { return mMessage; }
@@ -26,39 +27,39 @@ class ETarnwellError : public std::runtime_error {
 };
 
 // A named resource picture or string that the program does not have.
-class EResNotFound : public ETarnwellError {
+class TARNWELL_PLATFORMCORE_EXPORT EResNotFound : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
 
 // A text or value that cannot be converted to what was asked: a colour name, a number, a time.
-class EConvertError : public ETarnwellError {
+class TARNWELL_PLATFORMCORE_EXPORT EConvertError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
 
 // An operation that cannot be done in the object's present state (a report already being
 // produced, nothing to save).
-class EInvalidOperation : public ETarnwellError {
+class TARNWELL_PLATFORMCORE_EXPORT EInvalidOperation : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
 
 // Reading or writing files and streams.
-class EStreamError : public ETarnwellError {
+class TARNWELL_PLATFORMCORE_EXPORT EStreamError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
 
 using TExceptionHandler = std::function<void(const QString& message)>;
 // Replaces the handler; returns the previous one (empty: the Qt log).
-TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
-bool HasExceptionHandler();
+TARNWELL_PLATFORMCORE_EXPORT TExceptionHandler SetExceptionHandler(TExceptionHandler handler);
+TARNWELL_PLATFORMCORE_EXPORT bool HasExceptionHandler();
 // The message of the exception being handled; call inside a catch block.
-QString CurrentExceptionMessage();
+TARNWELL_PLATFORMCORE_EXPORT QString CurrentExceptionMessage();
 // Passes the exception being handled to the handler; call inside a catch
 // block. Never throws: an exception from the handler itself is logged.
-void HandleCurrentException() noexcept;
-void HandleExceptionMessage(const QString& message) noexcept;
+TARNWELL_PLATFORMCORE_EXPORT void HandleCurrentException() noexcept;
+TARNWELL_PLATFORMCORE_EXPORT void HandleExceptionMessage(const QString& message) noexcept;
 
 }  // namespace Tarnwell

@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QString>
 #include <functional>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -30,7 +31,7 @@ namespace Tarnwell {
 /// `SyncEvery()` files and in Finish(). Files committed after the last sync
 /// may, after a system crash, be missing, hold their old content or, on file
 /// systems that do not write data before renames, be empty.
-class TWriteBatch {
+class TARNWELL_PLATFORMCORE_EXPORT TWriteBatch {
  public:
   /// syncEvery: sync after that many committed files; 0 only in Finish().
   explicit TWriteBatch(int syncEvery = 0);
@@ -70,7 +71,7 @@ class TWriteBatch {
 /// errorString() is the reason alone ("No space left on device",
 /// "Permission denied", "the folder /x does not exist"); Message() names
 /// the file too.
-class TFileWriter : public QIODevice {
+class TARNWELL_PLATFORMCORE_EXPORT TFileWriter : public QIODevice {
   Q_OBJECT
  public:
   explicit TFileWriter(const QString& fileName, TWriteBatch* batch = nullptr);
@@ -120,12 +121,12 @@ class TFileWriter : public QIODevice {
 
 /// Writes data to fileName all or nothing; on failure false, with
 /// "cannot write FILE: REASON" in *error.
-bool WriteFileAtomically(const QString& fileName, const QByteArray& data, QString* error = nullptr,
+TARNWELL_PLATFORMCORE_EXPORT bool WriteFileAtomically(const QString& fileName, const QByteArray& data, QString* error = nullptr,
                          TWriteBatch* batch = nullptr);
 /// Lets `write` fill the file (returning false when it could not make the
 /// content; nothing is written then, and *error holds the writer's reason if
 /// it had one), then commits.
-bool WriteFileAtomically(const QString& fileName, const std::function<bool(QIODevice&)>& write,
+TARNWELL_PLATFORMCORE_EXPORT bool WriteFileAtomically(const QString& fileName, const std::function<bool(QIODevice&)>& write,
                          QString* error = nullptr, TWriteBatch* batch = nullptr);
 
 }  // namespace Tarnwell

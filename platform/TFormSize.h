@@ -6,6 +6,7 @@
 
 #include <QMargins>
 #include <QSize>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -14,14 +15,14 @@ class TForm;
 // The design gives the whole window, width x height; the form itself takes
 // the client size that leaves (for its border style and icons as they are
 // now: set those first).
-void SetDesignOuterSize(TForm* form, int width, int height);
+TARNWELL_PLATFORM_EXPORT void SetDesignOuterSize(TForm* form, int width, int height);
 // Whether the form's design size is its outer size.
-bool DesignSizeIsOuter(const TForm* form);
+TARNWELL_PLATFORM_EXPORT bool DesignSizeIsOuter(const TForm* form);
 // The client area the design gives: the design size itself, or the outer
 // size less the title bar and borders.
-QSize DesignClientSize(const TForm* form);
+TARNWELL_PLATFORM_EXPORT QSize DesignClientSize(const TForm* form);
 // The title bar and borders of the frame window the form stands in, or of
 // the one it would get with its border style and icons.
-QMargins FrameMargins(const TForm* form);
+TARNWELL_PLATFORM_EXPORT QMargins FrameMargins(const TForm* form);
 
 }  // namespace Tarnwell

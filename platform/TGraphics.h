@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "TColor.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -58,7 +59,7 @@ enum TFontPitch { fpDefault, fpVariable, fpFixed };
 constexpr int ScreenPixelsPerInch = 96;
 
 // The base of the pen, brush and font: tells its canvas when it changes.
-class TGraphicsObject {
+class TARNWELL_PLATFORMCORE_EXPORT TGraphicsObject {
  public:
   TGraphicsObject() = default;
   // A copy carries the values, never the owner's change handler.
@@ -73,7 +74,7 @@ class TGraphicsObject {
 };
 
 // The pen of a canvas: colour, width in pixels, style and drawing mode.
-class TPen : public TGraphicsObject {
+class TARNWELL_PLATFORMCORE_EXPORT TPen : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
   void SetColor(TColor c);
@@ -110,7 +111,7 @@ class TPen : public TGraphicsObject {
 class TBitmap;
 
 // The brush of a canvas: colour and style (solid, clear or a hatch), or a picture.
-class TBrush : public TGraphicsObject {
+class TARNWELL_PLATFORMCORE_EXPORT TBrush : public TGraphicsObject {
  public:
   TColor Color() const { return mColor; }
   void SetColor(TColor c);
@@ -136,7 +137,7 @@ class TBrush : public TGraphicsObject {
 
 // The font of a canvas: face, Height in pixels (negative: character height), Size in points at 96
 // dpi, style and colour; classic face names are substituted (InitializeTarnwell).
-class TFont : public TGraphicsObject {
+class TARNWELL_PLATFORMCORE_EXPORT TFont : public TGraphicsObject {
  public:
   TFont();
   TFont(const TFont& o);
@@ -189,9 +190,9 @@ class TFont : public TGraphicsObject {
 
 // Maps the classic font names used in stored designs to families that are
 // installed here (Liberation, DejaVu); called once, on first font use.
-void InstallFontSubstitutes();
+TARNWELL_PLATFORMCORE_EXPORT void InstallFontSubstitutes();
 
 // A copy of `font` turned by `tenths` of a degree: text at an angle.
-TFont RotatedFont(const TFont& font, int tenths);
+TARNWELL_PLATFORMCORE_EXPORT TFont RotatedFont(const TFont& font, int tenths);
 
 }  // namespace Tarnwell

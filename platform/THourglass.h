@@ -1,10 +1,12 @@
 #pragma once
 
+#include <Tarnwell/TarnwellExport.h>
+
 namespace Tarnwell {
 // Shows the busy cursor for its lifetime and restores the previous cursor on
 // every way out, exceptions included. Nested guards stack.
 
-class THourglass {
+class TARNWELL_PLATFORMCORE_EXPORT THourglass {
  public:
   THourglass();
   ~THourglass();

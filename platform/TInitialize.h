@@ -2,6 +2,8 @@
 /// \file
 /// One-time set-up of the components for a host program.
 
+#include <Tarnwell/TarnwellExport.h>
+
 namespace Tarnwell {
 
 /// Prepares the components for any Qt program that uses them; call it once,
@@ -22,6 +24,6 @@ namespace Tarnwell {
 /// Platform family (widgets) is linked, otherwise none, so that messages go
 /// to the Qt log. It changes nothing else of the host program: not its name,
 /// style, palette or font.
-void InitializeTarnwell();
+TARNWELL_PLATFORMCORE_EXPORT void InitializeTarnwell();
 
 }  // namespace Tarnwell

@@ -3,10 +3,11 @@
 // to InitializeTarnwell(), which lives in the core part.
 
 #include "TExceptions.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The handler InitializeTarnwell() installs when the program has set none.
-void SetInitialExceptionHandler(TExceptionHandler handler);
+TARNWELL_PLATFORMCORE_EXPORT void SetInitialExceptionHandler(TExceptionHandler handler);
 
 }  // namespace Tarnwell

@@ -13,6 +13,7 @@
 #include "TPropertyNamed.h"
 #include "TTypes.h"
 #include "TWidgetLook.h"
+#include <Tarnwell/TarnwellExport.h>
 class QShortcut;
 
 namespace Tarnwell {
@@ -28,7 +29,7 @@ constexpr int dtNoPrefix = 0x20000000;  // "&" is an ordinary character
 
 // The base of the labels: a caption with alignment, layout, word wrap, accelerator and automatic
 // size.
-class TCustomLabel : public QWidget {
+class TARNWELL_PLATFORM_EXPORT TCustomLabel : public QWidget {
   Q_OBJECT
   // The text; "&" marks the accelerator (with ShowAccelChar), "&&" writes an "&". Empty by
   // default.

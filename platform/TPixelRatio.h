@@ -12,6 +12,7 @@
 #include <QRectF>
 #include <QSize>
 #include <QString>
+#include <Tarnwell/TarnwellExport.h>
 
 class QPainter;
 
@@ -21,11 +22,11 @@ class TCanvas;
 
 // Device pixels per logical pixel of what `c` paints on (1 for pictures,
 // printers and measuring canvases).
-qreal PixelRatio(const TCanvas& c);
+TARNWELL_PLATFORMCORE_EXPORT qreal PixelRatio(const TCanvas& c);
 // The same for a painter: the ratio of the device it really draws on, so a
 // widget rendered into a picture (QWidget::render, grab) gets the picture's
 // ratio, not its screen's.
-qreal PixelRatio(const QPainter& p);
+TARNWELL_PLATFORMCORE_EXPORT qreal PixelRatio(const QPainter& p);
 
 // The device pixels of a logical size at `ratio` device pixels per logical
 // pixel (rounded to whole pixels): the size of a picture drawn for that device.
@@ -42,6 +43,6 @@ inline QRectF InDevicePixels(const QRect& logical, qreal ratio) {
 // from that at the device's resolution (its devicePixelRatio set), so it
 // stays sharp; one without stays the plain picture. Throws like
 // LoadResourcePicture.
-QImage LoadResourcePictureFor(const QString& name, QSize logical, qreal dpr);
+TARNWELL_PLATFORMCORE_EXPORT QImage LoadResourcePictureFor(const QString& name, QSize logical, qreal dpr);
 
 }  // namespace Tarnwell

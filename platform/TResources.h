@@ -14,14 +14,15 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Throws EResNotFound naming the picture when there is none of that name.
-QImage LoadResourcePicture(const QString& name);
-bool HasResourcePicture(const QString& name);
+TARNWELL_PLATFORMCORE_EXPORT QImage LoadResourcePicture(const QString& name);
+TARNWELL_PLATFORMCORE_EXPORT bool HasResourcePicture(const QString& name);
 // A string table: one string per line. Throws EResNotFound when missing.
-QStringList LoadResourceStrings(const QString& name);
+TARNWELL_PLATFORMCORE_EXPORT QStringList LoadResourceStrings(const QString& name);
 
 }  // namespace Tarnwell
 

@@ -10,18 +10,19 @@
 #include "TCanvas.h"
 #include "TTypes.h"
 #include "TWidgetLook.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // One panel of a status bar: its text, width in pixels and alignment.
-struct TStatusPanel {
+struct TARNWELL_PLATFORM_EXPORT TStatusPanel {
   QString Text;
   int Width = 50;
   TAlignment Alignment = taLeftJustify;
 };
 
 // A status bar of panels, each with its text, width and alignment.
-class TStatusBar : public QWidget {
+class TARNWELL_PLATFORM_EXPORT TStatusBar : public QWidget {
   Q_OBJECT
  public:
   explicit TStatusBar(QWidget* parent = nullptr);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -23,7 +24,7 @@ enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest,
 
 // A worker thread with the classic interface: created suspended or running, Execute overridden,
 // Terminate asks it to stop, WaitFor joins it.
-class TThread {
+class TARNWELL_PLATFORMCORE_EXPORT TThread {
  public:
   explicit TThread(bool createSuspended = true);
   virtual ~TThread();  // terminates and waits
@@ -91,7 +92,7 @@ class TThread {
 };
 
 // A thread whose Execute calls a function (for small pacing threads).
-class TFunctionThread : public TThread {
+class TARNWELL_PLATFORMCORE_EXPORT TFunctionThread : public TThread {
  public:
   explicit TFunctionThread(std::function<void(TFunctionThread&)> body)
       : TThread(true), mBody(std::move(body)) {}

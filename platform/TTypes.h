@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -19,7 +20,7 @@ using TNotifyEvent = std::function<void(TObject* sender)>;
 using TPoint = QPoint;
 
 // Left/Top inclusive, Right/Bottom exclusive: Rect(0,0,10,10) is 10x10 pixels.
-struct TRect {
+struct TARNWELL_PLATFORMCORE_EXPORT TRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   constexpr TRect() = default;
   constexpr TRect(int l, int t, int r, int b) : Left(l), Top(t), Right(r), Bottom(b) {}
@@ -53,13 +54,13 @@ inline void OffsetRect(TRect& r, int dx, int dy) {
   r.Bottom += dy;
 }
 // The common part; empty (all zero) when they do not meet.
-TRect IntersectRect(const TRect& a, const TRect& b);
-TRect UnionRect(const TRect& a, const TRect& b);
+TARNWELL_PLATFORMCORE_EXPORT TRect IntersectRect(const TRect& a, const TRect& b);
+TARNWELL_PLATFORMCORE_EXPORT TRect UnionRect(const TRect& a, const TRect& b);
 
 // Registered with the meta-object system so that properties of these types
 // take their enumerator names (setProperty("Alignment", "taCenter"), uic).
 namespace PlatformTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_PLATFORMCORE_EXPORT)
 // Horizontal alignment of a caption: left, right or centre.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 Q_ENUM_NS(TAlignment)
@@ -85,14 +86,14 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(PlatformTypes::TBorderIcons)
 
 // The integer nearest to x, halves going to the even one (nearest(2.5) == 2).
 // Values beyond the int range are clamped; NaN gives 0.
-int nearest(double x);
+TARNWELL_PLATFORMCORE_EXPORT int nearest(double x);
 // 64-bit variant for coordinates computed from large values.
-std::int64_t nearest64(double x);
+TARNWELL_PLATFORMCORE_EXPORT std::int64_t nearest64(double x);
 // Integer division truncating toward zero (C++'s own, named for readability);
 // a zero divisor gives 0 instead of a trap.
 constexpr int idiv(int a, int b) { return b == 0 ? 0 : a / b; }
 // Clamp a 64-bit or floating value into int range (NaN gives 0).
-int ClampToInt(double v);
-int ClampToInt(std::int64_t v);
+TARNWELL_PLATFORMCORE_EXPORT int ClampToInt(double v);
+TARNWELL_PLATFORMCORE_EXPORT int ClampToInt(std::int64_t v);
 
 }  // namespace Tarnwell

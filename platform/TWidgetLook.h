@@ -31,11 +31,12 @@
 
 #include "TColor.h"
 #include "TGraphics.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The Font of a control as a view of the widget's own font and text colour.
-class TControlFont : public QObject {
+class TARNWELL_PLATFORM_EXPORT TControlFont : public QObject {
  public:
   explicit TControlFont(QWidget* owner, QPalette::ColorRole textRole = QPalette::WindowText);
   TControlFont(const TControlFont&) = delete;
@@ -63,7 +64,7 @@ class TControlFont : public QObject {
 
 // The Color of a control as a view of one role of its palette, so setPalette, style sheets and
 // themes reach it.
-class TControlColor : public QObject {
+class TARNWELL_PLATFORM_EXPORT TControlColor : public QObject {
  public:
   TControlColor(QWidget* owner, TColor defaultColor, QPalette::ColorRole role = QPalette::NoRole);
   TControlColor(const TControlColor&) = delete;

@@ -26,6 +26,7 @@
 
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QKeyEvent;
 
@@ -35,7 +36,7 @@ class TDesignSelector;
 
 // One control taken over while design mode is on, with what is given back
 // when it ends.
-struct TDRTControlRef {
+struct TARNWELL_RTDESIGN_EXPORT TDRTControlRef {
   QPointer<QWidget> Control;
   bool HadCursor = false;  // a cursor of its own (not inherited)
   QCursor Cursor;
@@ -46,7 +47,7 @@ struct TDRTControlRef {
 };
 
 // Lets the user select, move and resize the controls of a running window with the mouse.
-class TDesignAtRunTime : public QObject {
+class TARNWELL_RTDESIGN_EXPORT TDesignAtRunTime : public QObject {
   Q_OBJECT
   // Snapping step of positions and sizes in pixels; below 1 nothing snaps.
   TW_PROPERTY_DEFAULT(int, GridSize, 0, (void)0)

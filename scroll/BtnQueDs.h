@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "EnhScrol.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -20,7 +21,7 @@ template <class T>
 struct TProbe;
 
 // One bar. X -1 places it right after the previous bar.
-struct TBtnQueObject {
+struct TARNWELL_SCROLL_EXPORT TBtnQueObject {
   QString Caption;
   int X = -1;
   int Width = 0;
@@ -32,10 +33,10 @@ struct TBtnQueObject {
 
 // Dark shade (hatch lines, lower-right bevel), light shade (upper-left
 // bevel) and text colour of a bar colour.
-struct TBtnQueShades {
+struct TARNWELL_SCROLL_EXPORT TBtnQueShades {
   TColor Dark, Light, Text;
 };
-TBtnQueShades BtnQueShades(TColor barColor);
+TARNWELL_SCROLL_EXPORT TBtnQueShades BtnQueShades(TColor barColor);
 
 using TBtnQueMouseEvent =
     std::function<void(TObject* sender, int btnIndex, const QVariant& data, Qt::MouseButton button,
@@ -47,7 +48,7 @@ using TBtnQueClickEvent = std::function<void(TObject* sender, int btnIndex, cons
 // A row of bars of their own widths, colours, hatches, captions and images
 // (TBtnQueObject) that are pressed like buttons: presses, moves, releases and
 // clicks are reported with the bar's index and its Data.
-class TBtnQueDisplay : public QWidget {
+class TARNWELL_SCROLL_EXPORT TBtnQueDisplay : public QWidget {
   Q_OBJECT
   // Images drawn on bars whose ImageIndex is 0 or more.
   TW_PROPERTY(QList<QImage>, ImageList, update())
@@ -154,7 +155,7 @@ class TBtnQueDisplay : public QWidget {
 };
 
 // One period of a schedule line.
-struct TPeriodObject {
+struct TARNWELL_SCROLL_EXPORT TPeriodObject {
   QString Caption;
   TDateTime Start = 0;
   TDateTime Stop = 0;
@@ -166,7 +167,7 @@ struct TPeriodObject {
 
 // A button queue whose bars are time periods placed by their start and end
 // on the time axis of a TScrollRule: one line of a schedule.
-class TBtnQuePeriodDisplay : public TBtnQueDisplay {
+class TARNWELL_SCROLL_EXPORT TBtnQuePeriodDisplay : public TBtnQueDisplay {
   Q_OBJECT
   // The time axis the periods are placed on (not owned).
   Q_PROPERTY(Tarnwell::TScrollRule* Rule READ Rule WRITE setRule)

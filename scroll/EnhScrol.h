@@ -13,11 +13,12 @@
 #include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace ScrollTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_SCROLL_EXPORT)
 // Whether a rule runs along the top (horizontal) or the side (vertical).
 enum TScrollRuleDirection { srdHorizontal, srdVertical };
 Q_ENUM_NS(TScrollRuleDirection)
@@ -39,7 +40,7 @@ using namespace ScrollTypes;
 // A ruler of labelled cells, StepSize pixels each, that scrolls with some
 // content: cell i begins at StartPos + i * StepSize (shifted by the content's
 // offset) and shows StartValue + i * StepValue in the ValueType's form.
-class TScrollRule : public QWidget {
+class TARNWELL_SCROLL_EXPORT TScrollRule : public QWidget {
   Q_OBJECT
   // Along the top or along the side (default srdHorizontal).
   TW_PROPERTY_DEFAULT(Tarnwell::ScrollTypes::TScrollRuleDirection, Direction, srdHorizontal, update())
@@ -120,16 +121,16 @@ class TScrollRule : public QWidget {
 
 // Locale texts of dates and times as the rule reads and writes them; exposed
 // for callers that build start values (the schedule demonstration).
-QString RuleDateText(double serial);
-QString RuleTimeText(double serial);
-QString RuleDateTimeText(double serial);
+TARNWELL_SCROLL_EXPORT QString RuleDateText(double serial);
+TARNWELL_SCROLL_EXPORT QString RuleTimeText(double serial);
+TARNWELL_SCROLL_EXPORT QString RuleDateTimeText(double serial);
 
 using TEnhScrollEvent = std::function<void(TObject* sender, int code, int pos)>;
 
 // A scrolling container. Its content is a plain widget (Content()) that
 // grows to hold the controls placed on it; the rules attached as HorzRule and
 // VertRule follow the scroll positions.
-class TEnhScrollBox : public QScrollArea {
+class TARNWELL_SCROLL_EXPORT TEnhScrollBox : public QScrollArea {
   Q_OBJECT
   // The content's vertical scroll offset in pixels: 0 or negative, minus the vertical scroll
   // bar's value. Setting it scrolls, and VertRule follows.

@@ -28,6 +28,7 @@
 #include <Tarnwell/platform/TControls.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 class QTreeWidgetItem;
 class QShortcut;
@@ -35,7 +36,7 @@ class QShortcut;
 namespace Tarnwell {
 
 namespace SlideTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_SLIDE_EXPORT)
 // The way a slide button bar opens: to the left or to the right.
 enum TSlideBDirection { slbToLeft, slbToRight };
 Q_ENUM_NS(TSlideBDirection)
@@ -58,7 +59,7 @@ using TSlideBtnBarClickEvent = std::function<void(TObject* sender, int btnIndex)
 using TSlideMenuFormClose = std::function<void(TObject* sender, TRect rect, bool closing)>;
 
 // A list of equally sized small pictures (menu item images).
-class TSlideImageList : public QObject {
+class TARNWELL_SLIDE_EXPORT TSlideImageList : public QObject {
   Q_OBJECT
   // Width in pixels of the pictures (default 16).
   TW_PROPERTY_DEFAULT(int, Width, 16, )
@@ -80,14 +81,14 @@ class TSlideImageList : public QObject {
 };
 
 // HighlightColor, ShadowColor and DisabledColor that go with a face colour.
-struct TSlideShades {
+struct TARNWELL_SLIDE_EXPORT TSlideShades {
   TColor Highlight, Shadow, Disabled;
 };
-TSlideShades SlideShades(TColor color);
+TARNWELL_SLIDE_EXPORT TSlideShades SlideShades(TColor color);
 
 // The base of the slide controls: colours and their shades, bevel, and the timer that paces the
 // opening and closing animation.
-class TSlideControl : public QWidget {
+class TARNWELL_SLIDE_EXPORT TSlideControl : public QWidget {
   Q_OBJECT
   // Tick period in ms; only 1 .. 1000 is accepted.
   Q_PROPERTY(int Interval READ Interval WRITE setInterval NOTIFY IntervalChanged)
@@ -169,7 +170,7 @@ class TSlideControl : public QWidget {
 
 // A strip of picture buttons that shows only its first button (the handle) while closed and slides
 // open while the mouse rests on it.
-class TSlideButtonBar : public TSlideControl {
+class TARNWELL_SLIDE_EXPORT TSlideButtonBar : public TSlideControl {
   Q_OBJECT
   // Animation and buttons enabled (default true).
   TW_PROPERTY(bool, Active, ActiveChanged_())
@@ -316,7 +317,7 @@ class TSlideButtonBar : public TSlideControl {
 };
 
 // One parsed item line.
-struct TSlideMenuItem {
+struct TARNWELL_SLIDE_EXPORT TSlideMenuItem {
   QString Caption = QStringLiteral("Item");
   bool Enabled = true;
   bool CheckMark = false;
@@ -332,7 +333,7 @@ struct TSlideMenuItem {
 
 // A vertical slide menu whose strip is drawn from text items; menus form a chain (MenuNext,
 // MenuPrior).
-class TSlideMenu : public TSlideButtonBar {
+class TARNWELL_SLIDE_EXPORT TSlideMenu : public TSlideButtonBar {
   Q_OBJECT
   // The way the menu opens (default slbToDown); replaces the bar's Direction.
   Q_PROPERTY(Tarnwell::SlideTypes::TSlideMDirection Direction READ Direction WRITE setDirection NOTIFY
@@ -421,7 +422,7 @@ class TSlideMenu : public TSlideButtonBar {
 };
 
 // The rectangle (Left, Top, Right, Bottom) in which a slide menu manager places its menus.
-class TMenuPosRect : public QObject {
+class TARNWELL_SLIDE_EXPORT TMenuPosRect : public QObject {
   Q_OBJECT
   // Top edge in pixels (default 0).
   TW_PROPERTY(int, Top, )
@@ -443,7 +444,7 @@ class TMenuPosRect : public QObject {
 
 // The manager of a chain of slide menus: a handle that shows, hides and drives them, also from the
 // keyboard.
-class TSlideMenuMan : public TSlideControl {
+class TARNWELL_SLIDE_EXPORT TSlideMenuMan : public TSlideControl {
   Q_OBJECT
   // The picture on the button (default none).
   TW_PROPERTY(QImage, Glyph, update())

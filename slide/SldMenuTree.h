@@ -10,6 +10,7 @@
 #include <Tarnwell/platform/TControls.h>
 
 #include "SldBBar.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -19,7 +20,7 @@ class TShineButton;
 class TCustomPanel;
 
 // The menu tree window: a chain of slide menus shown as a tree.
-class TFormSlideMenuTree : public TForm {
+class TARNWELL_SLIDE_EXPORT TFormSlideMenuTree : public TForm {
   Q_OBJECT
  public:
   explicit TFormSlideMenuTree(TSlideMenuMan* manager);

@@ -6,23 +6,24 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A point of a 3D object, in the object's units.
-struct TVertex3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TVertex3D {
   float X = 0, Y = 0, Z = 0;
 };
 static_assert(sizeof(TVertex3D) == 12);
 
 // A, B, C index vertices of the same object.
-struct TFaceVert3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TFaceVert3D {
   std::uint16_t A = 0, B = 0, C = 0, Flags = 0;
 };
 static_assert(sizeof(TFaceVert3D) == 8);
 
 // The base of the 3D lists: a block of Count items of one size, copied in and out by index.
-class TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TGeneric3DList {
  public:
   TGeneric3DList() = default;
   virtual ~TGeneric3DList() = default;
@@ -48,7 +49,7 @@ class TGeneric3DList {
 };
 
 // The vertices of a 3D object.
-class TVertex3DList : public TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TVertex3DList : public TGeneric3DList {
  public:
   TVertex3D GetItem(int index) const;
   void SetItem(int index, const TVertex3D& v) { TGeneric3DList::SetItem(index, &v, sizeof(TVertex3D)); }
@@ -58,7 +59,7 @@ class TVertex3DList : public TGeneric3DList {
 };
 
 // The faces of a 3D object: triangles of three vertex indexes (TFaceVert3D).
-class TFaceVert3DList : public TGeneric3DList {
+class TARNWELL_SPACE3DENGINE_EXPORT TFaceVert3DList : public TGeneric3DList {
  public:
   TFaceVert3D GetItem(int index) const;
   void SetItem(int index, const TFaceVert3D& f) { TGeneric3DList::SetItem(index, &f, sizeof(TFaceVert3D)); }
@@ -68,6 +69,6 @@ class TFaceVert3DList : public TGeneric3DList {
 };
 
 // Face parameters: declared for the object layout, never filled.
-class TFacePara3DList : public TGeneric3DList {};
+class TARNWELL_SPACE3DENGINE_EXPORT TFacePara3DList : public TGeneric3DList {};
 
 }  // namespace Tarnwell

@@ -15,12 +15,13 @@
 #include "DtType3D.h"
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // One object of a 3D scene: its mesh (vertices and faces), its place in the object tree and whether
 // it is shown.
-class TObject3D {
+class TARNWELL_SPACE3DENGINE_EXPORT TObject3D {
  public:
   TObject3D() = default;
   TObject3D(const TObject3D&) = delete;
@@ -56,7 +57,7 @@ using TObject3DList = std::vector<std::unique_ptr<TObject3D>>;
 // The levels with a name; registered so that a property of this type takes
 // "rsWireFrame" as well as 1.
 namespace Space3DTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_SPACE3DENGINE_EXPORT)
 // rsZBuffered (level 6) follows the five classic levels and the unnamed
 // sixth: per-pixel depth instead of the painter's order, lit by an ambient
 // share and a directional light.
@@ -72,14 +73,14 @@ constexpr int rlLastLevel = rlZBuffered;
 
 // A vertex projected onto the screen: its pixel position, and whether it lies in front of
 // the camera.
-struct TProjVertex3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TProjVertex3D {
   int X = 0, Y = 0;
   bool InFront = false;
 };
 
 // A face of the whole scene: indexes into the scene's vertex buffer (32-bit,
 // so that a scene may hold more than 65 535 vertices).
-struct TFaceRecord3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TFaceRecord3D {
   std::uint32_t A = 0, B = 0, C = 0;
   std::uint16_t Flags = 0;
   float Depth = 0;
@@ -89,7 +90,7 @@ struct TFaceRecord3D {
 // edge tables, one entry per scanline of that image, for code that scans
 // triangles of its own (the engine's filler works out its spans row by row
 // and leaves them alone).
-class TBitmapBuffer3D {
+class TARNWELL_SPACE3DENGINE_EXPORT TBitmapBuffer3D {
  public:
   // Makes the image width x height (rebuilding only on a change) and, unless
   // clear is false, clears it to black. Returns false for an empty size.
@@ -114,7 +115,7 @@ class TBitmapBuffer3D {
 
 // How long the parts of the last frame took, in milliseconds: projection, depth sorting and
 // drawing.
-struct TRenderTimes3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TRenderTimes3D {
   double ProjectMs = 0, SortMs = 0, DrawMs = 0;
 };
 
@@ -123,7 +124,7 @@ struct TRasterTarget3D;
 
 // The software 3D engine: transforms, depth-sorts, shades and fills the faces of a scene into a
 // bitmap, from wire frame to a lit depth buffer.
-class TEngine3D {
+class TARNWELL_SPACE3DENGINE_EXPORT TEngine3D {
  public:
   TEngine3D();
   ~TEngine3D();

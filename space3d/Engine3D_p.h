@@ -9,13 +9,14 @@
 #include <thread>
 #include <type_traits>
 #include <vector>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Where the engine's primitives draw: the frame's pixels (and depths, for
 // the depth-buffered level) and the rows RowLo..RowHi, inside the frame,
 // that one call may touch. A thread drawing a band gets that band's rows.
-struct TRasterTarget3D {
+struct TARNWELL_SPACE3DENGINE_EXPORT TRasterTarget3D {
   std::uint32_t* Bits = nullptr;
   float* Depth = nullptr;
   int Width = 0, Height = 0, RowLo = 0, RowHi = -1;
@@ -30,7 +31,7 @@ struct TRasterTarget3D {
 // and to the next Run (the hand-over goes through the pool's mutex). Jobs
 // must not throw. One engine renders from one thread at a time, so Run is
 // not re-entered.
-class TRenderPool3D {
+class TARNWELL_SPACE3DENGINE_EXPORT TRenderPool3D {
  public:
   // Starts threads - 1 helpers; a helper the system refuses leaves the pool
   // smaller (down to the calling thread alone).

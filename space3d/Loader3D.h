@@ -12,11 +12,12 @@
 
 #include "Engine3D.h"
 #include <Tarnwell/platform/TExceptions.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A model file that cannot be read at all (missing, not a regular file, too large).
-class E3DFileError : public ETarnwellError {
+class TARNWELL_SPACE3DENGINE_EXPORT E3DFileError : public ETarnwellError {
  public:
   using ETarnwellError::ETarnwellError;
 };
@@ -40,7 +41,7 @@ constexpr std::uint16_t Keyframer = 0xB000;
 
 // Reads the meshes of a 3D Studio (chunk format) model file into 3D objects, keeping what it can of
 // a damaged file and saying what was wrong.
-class TLoader3DFile {
+class TARNWELL_SPACE3DENGINE_EXPORT TLoader3DFile {
  public:
   // Files larger than this are refused rather than read into memory.
   static constexpr std::int64_t kMaxFileSize = std::int64_t(256) << 20;
@@ -92,7 +93,7 @@ class TLoader3DFile {
 
 // Writes model files of the same chunk format (the demonstration model, test
 // data): one named object with one triangle mesh per AddMesh.
-class TWriter3DFile {
+class TARNWELL_SPACE3DENGINE_EXPORT TWriter3DFile {
  public:
   void AddMesh(const QString& name, const std::vector<TVertex3D>& vertices,
                const std::vector<TFaceVert3D>& faces);

@@ -17,6 +17,7 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TThread.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -27,12 +28,12 @@ struct TProbe;
 class TAnimatedPolygon;
 
 // A point of the animated polygon, in control pixels.
-struct TPolyPoint {
+struct TARNWELL_SPACE3D_EXPORT TPolyPoint {
   int X = 0, Y = 0;
 };
 
 // The timer thread that moves the points of an animated polygon.
-class TPolyAnimatorThread : public TThread {
+class TARNWELL_SPACE3D_EXPORT TPolyAnimatorThread : public TThread {
  public:
   static constexpr int kFrames = 32;
   static constexpr int kMaxPoints = 18;
@@ -86,7 +87,7 @@ class TPolyAnimatorThread : public TThread {
 };
 
 // A control that draws an animated polygon and Bezier lines, moved by a timer thread.
-class TAnimatedPolygon : public QWidget {
+class TARNWELL_SPACE3D_EXPORT TAnimatedPolygon : public QWidget {
   Q_OBJECT
   // Every change restarts the animation with the new settings. The declared
   // defaults (RESET) are the values a new control starts with, so that a

@@ -15,12 +15,13 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A software 3D viewer: loads a 3D Studio model (FileName), renders it with the engine and rotates
 // it with the mouse.
-class TSpace3DViewer : public QWidget {
+class TARNWELL_SPACE3D_EXPORT TSpace3DViewer : public QWidget {
   Q_OBJECT
   // Setting a name that differs clears the scene and, when the file
   // exists, loads it. A file that cannot be read leaves name and scene

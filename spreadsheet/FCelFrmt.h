@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "ImgCbBox.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -27,7 +28,7 @@ class TSpreadSheetGrid;
 
 // The cell-format dialog of the spreadsheet window: font, borders, pattern, alignment and data type
 // of the selected cells.
-class TFormCellsFormat : public QDialog {
+class TARNWELL_SHEETFORMS_EXPORT TFormCellsFormat : public QDialog {
   Q_OBJECT
  public:
   explicit TFormCellsFormat(QWidget* parent = nullptr);

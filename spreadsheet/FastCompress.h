@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <Tarnwell/TarnwellExport.h>
 class QIODevice;
 
 namespace Tarnwell {
@@ -14,7 +15,7 @@ namespace Tarnwell {
 
 // The block compressor of the spreadsheet files: input cut into chunks of 8192 bytes, each
 // compressed into one block.
-class TFastCompress {
+class TARNWELL_COMPRESS_EXPORT TFastCompress {
  public:
   static constexpr int ChunkSize = 8192;
   // A block is at most a stored chunk: flag + 8192 bytes.

@@ -10,11 +10,12 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A list of equally sized pictures, referred to by index.
-class TImageList : public QObject {
+class TARNWELL_SHEETFORMS_EXPORT TImageList : public QObject {
   Q_OBJECT
   // The size of every picture; a picture of another size is scaled to it.
   TW_PROPERTY_FIXED_DEFAULT(int, Width, 16, std::max(1, value), Rescale())
@@ -46,7 +47,7 @@ class TImageList : public QObject {
 };
 
 // A drop-down list whose items show a picture of an image list next to their text.
-class TImageComboBox : public QComboBox {
+class TARNWELL_SHEETFORMS_EXPORT TImageComboBox : public QComboBox {
   Q_OBJECT
   // Not owned; cleared when the list is destroyed.
   TW_PROPERTY_CUSTOM(Tarnwell::TImageList*, ImageList)

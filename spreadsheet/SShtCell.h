@@ -21,6 +21,7 @@
 #include <Tarnwell/platform/TExceptions.h>
 
 #include "SShtCellAccess.h"
+#include <Tarnwell/TarnwellExport.h>
 class QIODevice;
 
 namespace Tarnwell {
@@ -28,11 +29,11 @@ namespace Tarnwell {
 class TSpreadSheetFormuler;
 
 // "A".."Z", "AA".."ZZ"; empty for numbers outside 1..702.
-QString ColumnName(int col);
+TARNWELL_SPREADSHEET_EXPORT QString ColumnName(int col);
 // The column number of "A".."ZZ" (either case), or 0 when s is not a name.
-int ColumnFromName(const QString& s);
+TARNWELL_SPREADSHEET_EXPORT int ColumnFromName(const QString& s);
 // "C5" for (3, 5).
-QString CellRefName(int col, int row);
+TARNWELL_SPREADSHEET_EXPORT QString CellRefName(int col, int row);
 
 // Markers that tell the partial setters to leave an item unchanged.
 constexpr TColor scKeepColor = 0x1FFFFFFF;
@@ -55,13 +56,13 @@ enum TCellDataType : std::uint8_t {
 };
 constexpr int CellDataTypeCount = 7;
 // "General", "Text", "Number", "Boolean", "Date", "Time", "DateTime".
-QString CellDataTypeName(int t);
+TARNWELL_SPREADSHEET_EXPORT QString CellDataTypeName(int t);
 // The edit mask of a data type (empty for 0..3 and out-of-range types).
-QString CellDataTypeEditMask(int t);
+TARNWELL_SPREADSHEET_EXPORT QString CellDataTypeEditMask(int t);
 
 constexpr int CellPatternCount = 18;
 // "CLEAR" ... "SOLID"; empty outside 0..17.
-QString CellPatternName(int p);
+TARNWELL_SPREADSHEET_EXPORT QString CellPatternName(int p);
 
 constexpr int CellBorderNone = 5;
 // Painting draws Width one-pixel lines; more than this is never meaningful.
@@ -70,7 +71,7 @@ constexpr int CellFontNameMax = 64;
 
 // The font of a spreadsheet cell: family name (at most 64 characters), size in points,
 // colour and style bits.
-struct TCellFont {
+struct TARNWELL_SPREADSHEET_EXPORT TCellFont {
   QString Name = QStringLiteral("Arial");  // at most 64 characters
   std::int32_t Size = 8;                   // points; negative = leave unchanged
   TColor Color = clBlack;
@@ -80,7 +81,7 @@ struct TCellFont {
 
 // One side of a spreadsheet cell's border: line style (0 solid to 4 dash-dot-dot,
 // CellBorderNone for none), width as a number of one-pixel lines, and colour.
-struct TCellBorder {
+struct TARNWELL_SPREADSHEET_EXPORT TCellBorder {
   std::int32_t Style = CellBorderNone;  // 0 solid .. 4 dash-dot-dot, 5 none
   std::int32_t Width = 0;               // number of one-pixel lines
   TColor Color = clBlack;
@@ -93,7 +94,7 @@ enum TCellBorderSide { cbsLeft = 0, cbsTop = 1, cbsRight = 2, cbsBottom = 3 };
 
 // Everything of a cell but its position and content: what a format command
 // changes, and so what its undo step keeps.
-struct TCellFormat {
+struct TARNWELL_SPREADSHEET_EXPORT TCellFormat {
   TCellFont Font;
   std::uint8_t HAlign = 0, VAlign = 1, Pattern = 0, DataType = 0;
   TColor BackColor = clWhite, PatternColor = clGray;
@@ -105,7 +106,7 @@ struct TCellFormat {
 
 // The typed value of a cell: a number or a string, never both, so that it
 // takes no more room than its string.
-class TCellValue {
+class TARNWELL_SPREADSHEET_EXPORT TCellValue {
  public:
   // The kind of a computed cell value.
   enum TKind : std::uint8_t { vkNull, vkString, vkNumber, vkBoolean, vkDateTime };
@@ -201,7 +202,7 @@ namespace SShtDetail {
 // A cell format shared by every cell that has it: most cells of a sheet
 // have their column's or the sheet's format, so a million cells hold a
 // handful of these. Immutable while shared; counted references.
-struct TSharedFormat {
+struct TARNWELL_SPREADSHEET_EXPORT TSharedFormat {
   TCellFormat Format;
   // The format's part of the 8-bit cell record (its bytes 8..160), so that
   // writing and reading records compare and copy bytes.
@@ -212,13 +213,13 @@ struct TSharedFormat {
   bool InTable = false;  // guarded by the table's lock
 };
 // The number of distinct formats in use in the process.
-std::size_t SharedFormatCount();
+TARNWELL_SPREADSHEET_EXPORT std::size_t SharedFormatCount();
 }  // namespace SShtDetail
 
 // While one exists, number conversions on this thread use the locale as it
 // stood when the outermost scope began: asking the system locale per cell is
 // the dominant cost of bulk work (recalculation, loading, import).
-class TSheetLocaleScope {
+class TARNWELL_SPREADSHEET_EXPORT TSheetLocaleScope {
  public:
   TSheetLocaleScope();
   ~TSheetLocaleScope();
@@ -230,27 +231,27 @@ class TSheetLocaleScope {
 };
 
 // Locale-aware conversions of one data type; failures give Null or "".
-TCellValue TextToCellValue(const QString& text, int dataType);
-QString CellValueToText(const TCellValue& value, int dataType);
+TARNWELL_SPREADSHEET_EXPORT TCellValue TextToCellValue(const QString& text, int dataType);
+TARNWELL_SPREADSHEET_EXPORT QString CellValueToText(const TCellValue& value, int dataType);
 // A date, time or date-time value as the data type's edit mask holds it:
 // day and month in the locale's order with two digits each, the year with
 // four, the locale's separator; the time as "hh.mm.ss". "" for other values.
-QString CellEditText(const TCellValue& value, int dataType);
+TARNWELL_SPREADSHEET_EXPORT QString CellEditText(const TCellValue& value, int dataType);
 // The general floating-point format of the locale ("1,5", "1E20", "-0.25").
-QString FloatToText(double v);
+TARNWELL_SPREADSHEET_EXPORT QString FloatToText(double v);
 // Locale number parsing with the locale's decimal separator; rejects
 // infinities, NaN and trailing junk.
-bool TextToFloat(const QString& s, double& out);
+TARNWELL_SPREADSHEET_EXPORT bool TextToFloat(const QString& s, double& out);
 
 // The cell record of sheet files and the clipboard fails with this.
-class ECellRecordError : public EStreamError {
+class TARNWELL_SPREADSHEET_EXPORT ECellRecordError : public EStreamError {
  public:
   using EStreamError::EStreamError;
 };
 
 // One cell of a spreadsheet: its text or formula, computed value, data type, font, borders and
 // background pattern.
-class TSpreadSheetCell {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetCell {
  public:
   TSpreadSheetCell(int col, int row, TSpreadSheetFormuler* formuler = nullptr,
                    const TSpreadSheetCell* templ = nullptr);

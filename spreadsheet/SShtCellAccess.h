@@ -4,6 +4,8 @@
 // nothing else of the store or of the cells, so either can change on its own
 // and an evaluator can run over any source of numbers (a test table, a view).
 
+#include <Tarnwell/TarnwellExport.h>
+
 namespace Tarnwell {
 
 // Sheet bounds: columns A..ZZ, rows as far as an eight-digit reference reaches.
@@ -12,7 +14,7 @@ constexpr int SShtMaxRow = 99999999;
 
 // What the formula evaluator reads of a sheet: the numbers of single cells and of blocks,
 // within the sheet's bounds.
-class TSheetCellAccess {
+class TARNWELL_SPREADSHEET_EXPORT TSheetCellAccess {
  public:
   // The number a formula reads at (col, row), inside the bounds: 0 where
   // there is no cell or an emptied one. False when the cell holds something

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "SShtCellAccess.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The formula evaluator of a spreadsheet: parses and computes cell formulas with the table of
 // mathematical and statistical functions.
-class TSpreadSheetFormuler {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetFormuler {
  public:
   // Bounds past which a formula is an evaluation error instead of a crash.
   static constexpr int MaxFormulaLength = 8192;

@@ -2,6 +2,7 @@
 // The small pictures of the spreadsheet's tool buttons (16 x 16, drawn here).
 
 #include <QImage>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -39,6 +40,6 @@ enum TSheetGlyph {
 
 // The picture of `g`, 16 x 16 logical pixels drawn at `ratio` device pixels
 // per logical pixel (the picture carries that ratio).
-QImage SheetGlyph(TSheetGlyph g, qreal ratio = 1);
+TARNWELL_SHEETFORMS_EXPORT QImage SheetGlyph(TSheetGlyph g, qreal ratio = 1);
 
 }  // namespace Tarnwell

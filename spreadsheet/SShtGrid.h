@@ -22,6 +22,7 @@
 
 #include "SShtEngine.h"
 #include <Tarnwell/grids/TGrids.h>
+#include <Tarnwell/TarnwellExport.h>
 class QMimeData;
 class QUndoStack;
 class QIODevice;
@@ -37,7 +38,7 @@ class TSheetStep;
 class TGridPrintPages;
 
 // One coloured tile of the pattern cache.
-struct TGridPatternBitmap {
+struct TARNWELL_SHEETGRID_EXPORT TGridPatternBitmap {
   std::uint8_t Pattern = 0;
   TColor BackColor = clWhite;
   TColor InkColor = clBlack;
@@ -47,15 +48,15 @@ struct TGridPatternBitmap {
 };
 
 // The private clipboard format (a custom MIME type carrying cell records).
-extern const char* const SShtClipboardFormatName;  // "QV SpreadSheet Cells"
-QString SShtClipboardMimeType();
+extern TARNWELL_SHEETGRID_EXPORT const char* const SShtClipboardFormatName;  // "QV SpreadSheet Cells"
+TARNWELL_SHEETGRID_EXPORT QString SShtClipboardMimeType();
 // The same block with wide cell records (UTF-16 texts): the format our own
 // sheets prefer, which loses no character.
-QString SShtWideClipboardMimeType();
+TARNWELL_SHEETGRID_EXPORT QString SShtWideClipboardMimeType();
 
 // A spreadsheet grid: a sparse sheet of cells with fonts, borders, patterns and data types,
 // formulas, files, clipboard and printing.
-class TSpreadSheetGrid : public TCustomGrid {
+class TARNWELL_SHEETGRID_EXPORT TSpreadSheetGrid : public TCustomGrid {
   Q_OBJECT
   // Writes the column letters and row numbers in the fixed header cells (default true).
   TW_PROPERTY_DEFAULT(bool, Headers, true, InvalidateGrid())

@@ -11,12 +11,13 @@
 #include <functional>
 #include <memory>
 #include <vector>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // The pages a spreadsheet grid prints: its printed area cut into page pictures, with the
 // extent of the whole area in pixels.
-class TGridPrintPages {
+class TARNWELL_SHEETGRID_EXPORT TGridPrintPages {
  public:
   TGridPrintPages() = default;
   ~TGridPrintPages() { ClearPages(); }

@@ -12,19 +12,20 @@
 
 #include "SShtCell.h"
 #include "SShtEval.h"
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 class TFont;
 
 // A rectangle of grid positions, all four edges inclusive.
-struct TGridRect {
+struct TARNWELL_SPREADSHEET_EXPORT TGridRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
   bool operator==(const TGridRect&) const = default;
 };
 
 // Whole columns, rows or sheet selected with the headers (owned by the grid).
-struct THeaderSelection {
+struct TARNWELL_SPREADSHEET_EXPORT THeaderSelection {
   std::uint8_t Kind = 0;  // 0 none, 1 columns, 2 rows, 3 whole sheet
   std::int32_t Col1 = 0, Col2 = 0;
   std::int32_t Row1 = 0, Row2 = 0;
@@ -36,7 +37,7 @@ using TCellPtr = std::unique_ptr<TSpreadSheetCell>;
 
 // One column of a sheet's sparse store: its cells in row order, each made from the column's
 // template cell.
-class TSpreadSheetDataColumn {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetDataColumn {
  public:
   TSpreadSheetDataColumn(int col, TSpreadSheetFormuler* formuler, const TSpreadSheetCell* templ);
 
@@ -79,7 +80,7 @@ class TSpreadSheetDataColumn {
 };
 
 // The store is the evaluator's source of numbers (TSheetCellAccess).
-class TSpreadSheetDataCells : public TSheetCellAccess {
+class TARNWELL_SPREADSHEET_EXPORT TSpreadSheetDataCells : public TSheetCellAccess {
  public:
   static constexpr int DefaultColWidthInit = 64;
   static constexpr int DefaultRowHeightInit = 16;

@@ -11,13 +11,14 @@
 #include <vector>
 
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 class TForm;
 
 // Scales the controls of its owning form with the form, in proportion to the client area.
-class TFormResizer : public QObject {
+class TARNWELL_UTILITY_EXPORT TFormResizer : public QObject {
   Q_OBJECT
   // Whether the form's controls are scaled when it is resized (default true).
   TW_PROPERTY_DEFAULT(bool, Active, true, (void)0)

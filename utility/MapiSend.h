@@ -8,12 +8,13 @@
 #include <QStringList>
 
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Hands one message with an optional attachment to the desktop's mail client, where the user
 // completes and sends it.
-class TMAPISender : public QObject {
+class TARNWELL_UTILITY_EXPORT TMAPISender : public QObject {
   Q_OBJECT
   // Full path of the file to attach; empty or missing means none.
   TW_PROPERTY(QString, Attach, )

@@ -6,11 +6,12 @@
 #include <QStringList>
 
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // Holds a list of strings for a program to use.
-class TStringHolder : public QObject {
+class TARNWELL_UTILITY_EXPORT TStringHolder : public QObject {
   Q_OBJECT
   // Assigning copies the lines: later changes to the source list do not
   // reach the holder.

@@ -8,11 +8,12 @@
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace SphericalTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_VISUALS_EXPORT)
 // The strip of four frames a spherical button is drawn from: one of the
 // built-in pictures in 4, 8 or 24 bits per pixel, or ButtonFace (ftCustom).
 enum TSphericalButtonFrameType { ftDefault4Bit, ftDefault8Bit, ftDefault24Bit, ftCustom };
@@ -27,15 +28,15 @@ using namespace SphericalTypes;
 // What BuildFrames makes of a strip: the background (the colour of its
 // bottom-left pixel) replaced by `background`, the discs of the first three
 // frames tinted (unless `tint` is false), the glyph stamped on every frame.
-QImage PrepareSphericalStrip(const QImage& strip, QRgb background, TSphericalButtonColor color, bool tint,
+TARNWELL_VISUALS_EXPORT QImage PrepareSphericalStrip(const QImage& strip, QRgb background, TSphericalButtonColor color, bool tint,
                              const QImage& glyph);
 // The amounts a tint adds to red, green and blue.
-void SphericalTint(TSphericalButtonColor color, int& r, int& g, int& b);
+TARNWELL_VISUALS_EXPORT void SphericalTint(TSphericalButtonColor color, int& r, int& g, int& b);
 
 // A round, glossy push button drawn from a strip of four frames (normal,
 // hot under the mouse, pressed, disabled), optionally tinted and stamped with
 // a glyph. A click (press and release inside the disc) emits Click.
-class TSphericalButton : public QWidget {
+class TARNWELL_VISUALS_EXPORT TSphericalButton : public QWidget {
   Q_OBJECT
   // The strip the button is drawn from (default ftDefault8Bit).
   TW_PROPERTY_DEFAULT(Tarnwell::SphericalTypes::TSphericalButtonFrameType, FrameType, ftDefault8Bit, BuildFrames())

@@ -10,11 +10,12 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A drop-down list of twenty named colours, each with its swatch.
-class TColorComboBox : public QComboBox {
+class TARNWELL_VISUALS_EXPORT TColorComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's colour. A colour that is not in the table is kept
   // as it was written and no entry is selected.

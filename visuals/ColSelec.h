@@ -10,11 +10,12 @@
 
 #include <Tarnwell/platform/TColor.h>
 #include <Tarnwell/platform/TProperty.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A plain painting surface with mouse callbacks.
-class TPaintBox : public QWidget {
+class TARNWELL_VISUALS_EXPORT TPaintBox : public QWidget {
   Q_OBJECT
  public:
   explicit TPaintBox(QWidget* parent = nullptr) : QWidget(parent) {}
@@ -29,7 +30,7 @@ class TPaintBox : public QWidget {
 };
 
 // The palette window of a TColorSelector.
-class TFormColorSelector : public QDialog {
+class TARNWELL_VISUALS_EXPORT TFormColorSelector : public QDialog {
   Q_OBJECT
  public:
   TFormColorSelector(const QImage& defCols, const QImage& userCols, const QImage& redScroll,
@@ -61,7 +62,7 @@ class TFormColorSelector : public QDialog {
 
 // Pops up a small palette window under the mouse and returns the colour chosen (SelectedColor),
 // remembering the last sixteen custom choices.
-class TColorSelector : public QObject {
+class TARNWELL_VISUALS_EXPORT TColorSelector : public QObject {
   Q_OBJECT
   // The colour last chosen; clNone ("none", or nothing chosen yet) is an
   // invalid QColor at the Qt boundary.

@@ -17,11 +17,12 @@
 #include <Tarnwell/platform/TDateTime.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace DTEditTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_VISUALS_EXPORT)
 // What a TDateTimeEdit shows: a date (day, month, year) or a time (hours,
 // minutes, seconds).
 enum TDTEditType { dteDate, dteTime };
@@ -40,7 +41,7 @@ using TButtonArrayRepeatEvent = std::function<void(TObject* sender, int btnIndex
 // ButtonDown, ButtonMove and ButtonUp with the mouse, ButtonClick for a press
 // released on the same button, and ButtonRepeat while a button is held
 // (after about 200 ms, then every 40 ms).
-class TButtonArray : public QWidget {
+class TARNWELL_VISUALS_EXPORT TButtonArray : public QWidget {
   Q_OBJECT
   // Number of buttons, kept within 2..1023.
   TW_PROPERTY_FIXED_DEFAULT(int, Count, 2, std::clamp(value, 2, 1023), update())
@@ -131,7 +132,7 @@ class TButtonArray : public QWidget {
 // the digit groups: an up button adds one to its group, a down button takes
 // one away, holding repeats. A step that gives no valid date or time is
 // undone.
-class TDateTimeEdit : public QWidget {
+class TARNWELL_VISUALS_EXPORT TDateTimeEdit : public QWidget {
   Q_OBJECT
   // Date or time (default dteDate).
   TW_PROPERTY_SETTER(Tarnwell::DTEditTypes::TDTEditType, DTType)

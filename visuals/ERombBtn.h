@@ -7,11 +7,12 @@
 #include <Tarnwell/platform/TCanvas.h>
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace RombTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_VISUALS_EXPORT)
 // Which button of the pad is held down (erbNone: none).
 enum TEnhRombButtonPressed { erbNone, erbUp, erbLeft, erbDown, erbRight };
 Q_ENUM_NS(TEnhRombButtonPressed)
@@ -22,7 +23,7 @@ using namespace RombTypes;
 // pixels at first, its height kept equal to its width). A press with the
 // mouse or an arrow key draws the button pressed and emits UpClick,
 // LeftClick, DownClick or RightClick at once; holding a key does not repeat.
-class TEnhRombButtons : public QWidget {
+class TARNWELL_VISUALS_EXPORT TEnhRombButtons : public QWidget {
   Q_OBJECT
   // A black 1-pixel outline around each rhomb (default true).
   TW_PROPERTY_DEFAULT(bool, DrawContur, true, update())

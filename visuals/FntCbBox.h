@@ -10,11 +10,12 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TWidgetLook.h>
 #include <Tarnwell/platform/TTypes.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 namespace FontComboTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_VISUALS_EXPORT)
 // How a font combo box shows each font: its name (smNormal), its name written in the font itself
 // (smFonts), or both.
 enum TFontComboShowMode { smNormal, smFonts, smBoth };
@@ -24,7 +25,7 @@ using namespace FontComboTypes;
 
 // A drop-down list of the installed fonts, with a mark for scalable or device fonts and optional
 // samples.
-class TFontComboBox : public QComboBox {
+class TARNWELL_VISUALS_EXPORT TFontComboBox : public QComboBox {
   Q_OBJECT
   // The selected entry's name ("" when none); writing selects the equal
   // entry, or none when the list does not have it.

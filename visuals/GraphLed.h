@@ -11,6 +11,7 @@
 #include <Tarnwell/platform/TProperty.h>
 #include <Tarnwell/platform/TPropertyNamed.h>
 #include <Tarnwell/platform/TWidgetLook.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
@@ -19,7 +20,7 @@ template <class T>
 struct TProbe;
 
 namespace GraphLedTypes {
-Q_NAMESPACE
+Q_NAMESPACE_EXPORT(TARNWELL_VISUALS_EXPORT)
 // Where the LED's lamp sits beside its caption.
 enum TGLedLayout { glLedLeft, glLedRight, glLedTop, glLedBottom };
 Q_ENUM_NS(TGLedLayout)
@@ -27,7 +28,7 @@ Q_ENUM_NS(TGLedLayout)
 using namespace GraphLedTypes;
 
 // A caption beside a lamp that is lit (Checked) or dark.
-class TGraphicLed : public QWidget {
+class TARNWELL_VISUALS_EXPORT TGraphicLed : public QWidget {
   Q_OBJECT
   // The text beside the lamp.
   TW_PROPERTY(QString, Caption, (AdjustWidth(), update()))

@@ -4,12 +4,13 @@
 // (or engraved, with the colours swapped). clNone leaves a copy out.
 
 #include <Tarnwell/platform/TLabel.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A label drawn raised or engraved: the caption over its highlight and shadow copies, Displacement
 // pixels apart.
-class TLabel3D : public TCustomLabel {
+class TARNWELL_VISUALS_EXPORT TLabel3D : public TCustomLabel {
   Q_OBJECT
   // The colour of the lit copy of the caption (default clBtnHighlight).
   TW_COLOR_PROPERTY_DEFAULT(FontHighLight, clBtnHighlight, repaint())

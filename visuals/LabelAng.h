@@ -3,11 +3,12 @@
 // starting at (OffSetX, OffSetY) of its client area.
 
 #include <Tarnwell/platform/TLabel.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A label whose caption is written at any angle (Angle, in degrees).
-class TLabelAngle : public TCustomLabel {
+class TARNWELL_VISUALS_EXPORT TLabelAngle : public TCustomLabel {
   Q_OBJECT
   // The direction of the caption in degrees, counter-clockwise from the horizontal.
   TW_PROPERTY(int, Angle, update())

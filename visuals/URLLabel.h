@@ -8,11 +8,12 @@
 #include <QUrl>
 
 #include <Tarnwell/platform/TLabel.h>
+#include <Tarnwell/TarnwellExport.h>
 
 namespace Tarnwell {
 
 // A label that opens a web page or a new mail (URL) when clicked, shining under the mouse.
-class TURLLabel : public TCustomLabel {
+class TARNWELL_VISUALS_EXPORT TURLLabel : public TCustomLabel {
   Q_OBJECT
   // The address a click opens: a mail address (with "@") or a web or
   // file-transfer address.

@@ -53,9 +53,10 @@ QSet<QString> WidgetClassesOfTheInstalledHeaders() {
   EXPECT_TRUE(list.open(QIODevice::ReadOnly));
   const QStringList headers = QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts);
   EXPECT_GT(headers.size(), 50);
-  // class TName : public Base  or  : public Template<Base>
+  // class TName : public Base  or  : public Template<Base>, the family's
+  // export macro (TARNWELL_<FAMILY>_EXPORT) between class and the name
   static const QRegularExpression declaration(QStringLiteral(
-      R"(^(?:template\s*<[^>]*>\s*)?class\s+(T\w+)\s*(?:final\s*)?:\s*public\s+(?:Tarnwell::)?(\w+)(?:<\s*(?:Tarnwell::)?(\w+)\s*>)?)"),
+      R"(^(?:template\s*<[^>]*>\s*)?class\s+(?:TARNWELL_\w+_EXPORT\s+)?(T\w+)\s*(?:final\s*)?:\s*public\s+(?:Tarnwell::)?(\w+)(?:<\s*(?:Tarnwell::)?(\w+)\s*>)?)"),
       QRegularExpression::MultilineOption);
   QHash<QString, QString> baseOf;
   QSet<QString> qobjects;
