@@ -350,7 +350,7 @@ qsizetype ShortDecimal(double v, char* out) {
     if (scaled >= 1e15) return 0;
     const double r = double(std::uint64_t(scaled + 0.5));
     if (r / kTens[k] != a) continue;
-    char digits[24];
+    char digits[24] = {};  // zeroed so that gcc can tell every read is of a written digit
     int d = 0;
     for (auto m = std::uint64_t(r); m != 0; m /= 10) digits[d++] = char('0' + m % 10);
     // digits holds the decimal's digits, last first; k of them are decimals.
