@@ -25,7 +25,7 @@ void EdgeFrame(TCanvas& c, int left, int top, int right, int bottom, TColor topL
   c.LineTo(left, bottom);
 }
 
-constexpr double kDegToRad = std::numbers::pi / 180.0;
+constexpr double kNeedleDegToRad = std::numbers::pi / 180.0;
 
 // Reads back a rectangle of a raster canvas (the host's surface), in its
 // device pixels (a high-density surface gives a picture of its ratio); null
@@ -346,8 +346,8 @@ void TMeasureMeter::Paint() {
     for (int pass = 0; pass < 2; ++pass) {
       const int start = pass == 0 ? 160 : 170, step = pass == 0 ? 5 : 25;
       for (int a = start; a <= 380; a += step) {
-        const int dx = nearest(std::cos(a * kDegToRad) * Radius);
-        const int dy = nearest(std::sin(a * kDegToRad) * Radius);
+        const int dx = nearest(std::cos(a * kNeedleDegToRad) * Radius);
+        const int dy = nearest(std::sin(a * kNeedleDegToRad) * Radius);
         c.MoveTo(cx + (10 + pass) * dx / 10, cy + (10 + pass) * dy / 10);
         c.LineTo(cx + dx * 9 / 10, cy + dy * 9 / 10);
         if (a == 160) {
@@ -382,7 +382,7 @@ void TMeasureMeter::Update() {
   TCanvas& c = *mCanvas;
   if (!Snapshot.Empty()) c.Draw(Left, Top, Snapshot.Image());
   NeedleAngle = ComputeNeedleAngle();
-  const double a = NeedleAngle * kDegToRad, b = (NeedleAngle + 180) * kDegToRad;
+  const double a = NeedleAngle * kNeedleDegToRad, b = (NeedleAngle + 180) * kNeedleDegToRad;
   const int tipX = nearest(std::cos(a) * Radius), tipY = nearest(std::sin(a) * Radius);
   const int tailX = nearest(std::cos(b) * Radius / 8), tailY = nearest(std::sin(b) * Radius / 8);
   c.Pen().SetColor(Stop ? clRed : clBlack);

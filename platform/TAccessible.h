@@ -116,11 +116,16 @@ TARNWELL_PLATFORM_EXPORT int InstallAccessibleFactory(QAccessible::InterfaceFact
 
 }  // namespace Tarnwell
 
-// Links in and installs the accessibility factory of library `lib` (see above).
+#define TARNWELL_ACCESSIBLE_NAME2(lib, n) tarnwellAccessibleOf_##lib##_##n
+#define TARNWELL_ACCESSIBLE_NAME(lib, n) TARNWELL_ACCESSIBLE_NAME2(lib, n)
+// Links in and installs the accessibility factory of library `lib` (see
+// above). The holder's name is unique to each use, so that several sources
+// compiled as one (a unity build) may each name the factory.
 #define TARNWELL_LIBRARY_ACCESSIBLE(lib)                                       \
   namespace Tarnwell {                                                         \
   int InstallAccessible_##lib();                                               \
   }                                                                            \
   namespace {                                                                  \
-  [[maybe_unused]] const int tarnwellAccessibleOf_##lib = Tarnwell::InstallAccessible_##lib(); \
+  [[maybe_unused]] const int TARNWELL_ACCESSIBLE_NAME(lib, __COUNTER__) =      \
+      Tarnwell::InstallAccessible_##lib();                                     \
   }

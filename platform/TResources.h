@@ -26,9 +26,13 @@ TARNWELL_PLATFORMCORE_EXPORT QStringList LoadResourceStrings(const QString& name
 
 }  // namespace Tarnwell
 
-// Registers the resources compiled into library `lib` (see above).
+#define TARNWELL_RESOURCES_NAME2(lib, n) tarnwellResourcesOf_##lib##_##n
+#define TARNWELL_RESOURCES_NAME(lib, n) TARNWELL_RESOURCES_NAME2(lib, n)
+// Registers the resources compiled into library `lib` (see above); each use
+// has a holder of its own, so that sources compiled as one may each name them.
 #define TARNWELL_LIBRARY_RESOURCES(lib)                                      \
   int qInitResources_##lib();                                                \
   namespace {                                                                \
-  [[maybe_unused]] const int tarnwellResourcesOf_##lib = qInitResources_##lib(); \
+  [[maybe_unused]] const int TARNWELL_RESOURCES_NAME(lib, __COUNTER__) =     \
+      qInitResources_##lib();                                                \
   }
