@@ -20,7 +20,10 @@
 #include <QTextStream>
 #include <QUrl>
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "FileViewTexts.h"
 
@@ -212,12 +215,43 @@ void SortItems(TFileItems& items, TSortedBy by) {
       default: key.Primary = 0; break;
     }
   }
-  std::sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
-    if (a.Class != b.Class) return a.Class < b.Class;
-    if (a.Primary != b.Primary) return a.Primary < b.Primary;
-    if (a.Name != b.Name) return a.Name < b.Name;
-    return a.Index < b.Index;
-  });
+  // Ordered by Class, Primary, Name and then Index, with stable radix
+  // passes from the least significant field up: the keys start in Index
+  // order, and rows equal in the three fields keep it. Only the bits in
+  // which a field's values differ are passed over, 11 at a time, so a
+  // re-sort of 100 000 rows takes a few passes over the keys instead of a
+  // comparison sort.
+  const size_t n = keys.size();
+  thread_local std::vector<TKey> spare;
+  spare.resize(n);
+  constexpr int kDigitBits = 11;
+  constexpr std::uint64_t kDigitMask = (1u << kDigitBits) - 1;
+  auto passes = [&](auto field, std::uint64_t span) {  // field(key) lies in 0..span
+    for (int shift = 0; shift < 64 && (span >> shift) != 0; shift += kDigitBits) {
+      std::array<quint32, 1u << kDigitBits> slot{};
+      for (const TKey& key : keys) ++slot[(field(key) >> shift) & kDigitMask];
+      if (slot[(field(keys[0]) >> shift) & kDigitMask] == n) continue;  // one digit throughout
+      quint32 sum = 0;
+      for (quint32& s : slot) sum += std::exchange(s, sum);
+      for (const TKey& key : keys) spare[slot[(field(key) >> shift) & kDigitMask]++] = key;
+      keys.swap(spare);
+    }
+  };
+  if (n > 1) {
+    quint32 maxName = 0, maxClass = 0;
+    qint64 minPrimary = keys[0].Primary, maxPrimary = keys[0].Primary;
+    for (const TKey& key : keys) {
+      maxName = std::max(maxName, key.Name);
+      maxClass = std::max(maxClass, key.Class);
+      minPrimary = std::min(minPrimary, key.Primary);
+      maxPrimary = std::max(maxPrimary, key.Primary);
+    }
+    passes([](const TKey& key) { return std::uint64_t(key.Name); }, maxName);
+    // Unsigned distances from the least value keep the signed order.
+    const auto base = std::uint64_t(minPrimary);
+    passes([base](const TKey& key) { return std::uint64_t(key.Primary) - base; }, std::uint64_t(maxPrimary) - base);
+    passes([](const TKey& key) { return std::uint64_t(key.Class); }, maxClass);
+  }
   // The inverse orders reverse the whole comparison.
   if (int(by) >= 5) std::reverse(keys.begin(), keys.end());
   // The rows move into place along the permutation's cycles: each once,
@@ -237,7 +271,10 @@ void SortItems(TFileItems& items, TSortedBy by) {
       j = from;
     }
   }
-  if (keys.capacity() > 4 * keys.size() + 1024) keys = std::vector<TKey>();  // one huge list does not stay
+  if (keys.capacity() > 4 * keys.size() + 1024) {  // one huge list does not stay
+    keys = std::vector<TKey>();
+    spare = std::vector<TKey>();
+  }
 }
 
 // ---- types ---------------------------------------------------------------

@@ -252,6 +252,7 @@ TEST(Sorting, EveryKeyIsAStrictWeakOrderingOnTypedKeys) {
     it.MTime = rng() % 4 == 0 ? kNoDate : qint64(rng() % 10) * 1000;
     it.TypeName = QStringLiteral("T%1").arg(rng() % 3);
     it.AttrText = rng() % 2 ? "a " : "r ";
+    it.Raw = QByteArray::number(i);  // tells apart rows that compare equal
     items.push_back(it);
   }
   PrepareSortKeys(items);
@@ -265,6 +266,14 @@ TEST(Sorting, EveryKeyIsAStrictWeakOrderingOnTypedKeys) {
     TFileItems sorted = items;
     SortItems(sorted, by);
     for (size_t i = 1; i < sorted.size(); ++i) ASSERT_LE(CompareItems(sorted[i - 1], sorted[i], by), 0) << k;
+    // Rows that compare equal keep the listing's order (an inverse order
+    // reverses the whole list), so a re-sort never shuffles them.
+    TFileItems expected = items;
+    std::stable_sort(expected.begin(), expected.end(), [k](const TFileItem& a, const TFileItem& b) {
+      return CompareItems(a, b, TSortedBy(k % 5)) < 0;
+    });
+    if (k >= 5) std::reverse(expected.begin(), expected.end());
+    for (size_t i = 0; i < sorted.size(); ++i) ASSERT_EQ(sorted[i].Raw, expected[i].Raw) << k << " row " << i;
   }
   // 64-bit sizes: 6 GB after 3 GB.
   TFileItem a, b;
