@@ -197,7 +197,7 @@ function(tarnwell_demo name)
 endfunction()
 
 # tarnwell_test(<folder> SOURCES ... [DEPENDS libs...] [TIMEOUT s]
-#               [PROPERTIES name value...])
+#               [PROPERTIES name value...] [APART sources...])
 # Makes the GoogleTest executable tests_<folder>; each test case is its own
 # CTest test (discovered when the suite runs). Tests run headless, with a
 # timeout, and with the PROPERTIES given (e.g. FIXTURES_REQUIRED).
@@ -208,7 +208,7 @@ endfunction()
 # the name/value pairs, so every pair after the first is lost.
 # tests/common/check_test_properties.py checks that they arrive.
 function(tarnwell_test folder)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;DEPENDS;PROPERTIES;APART" ${ARGN})
   set(target tests_${folder})
   add_executable(${target} ${ARG_SOURCES})
   # The test programs are most of what a cold build compiles, and the code
@@ -217,17 +217,26 @@ function(tarnwell_test folder)
   # them about a third faster.
   target_compile_options(${target} PRIVATE ${TARNWELL_WARNINGS} -O1)
   set_target_properties(${target} PROPERTIES TARNWELL_TEST_DRIVER ON)
-  if(TARNWELL_ASAN)
-    # Product sources compiled into a test program (a tool's code, a fuzz
-    # entry point) stay instrumented.
-    foreach(s IN LISTS ARG_SOURCES)
-      get_filename_component(s ${s} ABSOLUTE)
-      string(FIND "${s}" "${PROJECT_SOURCE_DIR}/tests/" at)
-      if(NOT at EQUAL 0 AND s MATCHES "\\.cpp$")
+  if(TARNWELL_UNITY_BUILD)
+    # Batches as the libraries have: the test sources share GoogleTest's and
+    # Qt's headers, which are most of their compile. APART names sources
+    # whose file-local helpers clash with another's.
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${TARNWELL_UNITY_BATCH})
+    set_property(SOURCE ${ARG_APART} PROPERTY SKIP_UNITY_BUILD_INCLUSION ON)
+  endif()
+  # Product sources compiled into a test program (a tool's code, a fuzz entry
+  # point) stay instrumented in the sanitizer build. They are compiled apart
+  # in both builds, so that the test sources' batches are the same in both.
+  foreach(s IN LISTS ARG_SOURCES)
+    get_filename_component(s ${s} ABSOLUTE)
+    string(FIND "${s}" "${PROJECT_SOURCE_DIR}/tests/" at)
+    if(NOT at EQUAL 0 AND s MATCHES "\\.cpp$")
+      set_property(SOURCE ${s} PROPERTY SKIP_UNITY_BUILD_INCLUSION ON)
+      if(TARNWELL_ASAN)
         set_property(SOURCE ${s} APPEND PROPERTY COMPILE_OPTIONS ${TARNWELL_SANITIZER_FLAGS})
       endif()
-    endforeach()
-  endif()
+    endif()
+  endforeach()
   target_link_libraries(${target} PRIVATE ${ARG_DEPENDS} tarnwell_testmain GTest::gtest tarnwell_qttest)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
